@@ -1,0 +1,1 @@
+// Anchors the plug-in's shared object; the entry points live in toolkit/startup.
