@@ -1,0 +1,147 @@
+#include "fileaccess/core/pfa.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fileaccess/core/pfa_testing.h"
+#include "runtime/text/vsprintf.h"
+
+namespace vek {
+
+namespace {
+
+// Longest line that pfa_fscanf reads at once.
+constexpr int FSCANF_LINE = 260;
+
+// The handle of "stdio://err", made on first request.
+VynFile* stderr_handle;
+
+int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
+
+std::FILE* stream_of(const VynFile* file) { return static_cast<std::FILE*>(file->location_slot); }
+
+// A new record in its start state, or null. Records come from the C heap, so that the
+// memory chain never depends on the file layer.
+VynFile* alloc_record() {
+  auto* file = static_cast<VynFile*>(std::calloc(1, sizeof(VynFile)));
+  if (!file) return nullptr;
+  file->magic = VYN_FILE_MAGIC;
+  file->object_type = -4;
+  file->location_type = PFA_LOC_STD_FILESYSTEM;
+  return file;
+}
+
+// Stores the record's text as a location (component 1) followed by a base name
+// (component 3); the other components are empty.
+void set_name(VynFile* file, const char* location, const char* base) {
+  std::size_t l = std::strlen(location);
+  std::size_t n = std::strlen(base);
+  std::memcpy(file->text, location, l);
+  std::memcpy(file->text + l, base, n + 1);
+  auto loc_end = static_cast<std::uint16_t>(l);
+  auto end = static_cast<std::uint16_t>(l + n);
+  file->component[1][1] = loc_end;
+  file->component[2][0] = file->component[2][1] = loc_end;
+  file->component[3][0] = loc_end;
+  file->component[3][1] = end;
+  for (int i = 4; i < 6; ++i) file->component[i][0] = file->component[i][1] = end;
+}
+
+void free_record(VynFile** file) {
+  (*file)->magic = 0;
+  std::free(*file);
+  *file = nullptr;
+}
+
+}  // namespace
+
+VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
+  // Every caller so far opens the file exactly as named (rule 0).
+  (void)rule;
+  if (!name || !mode || std::strlen(name) >= sizeof(VynFile::text)) return nullptr;
+  std::FILE* stream = std::fopen(name, mode);
+  if (!stream) return nullptr;
+  VynFile* file = alloc_record();
+  if (!file) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  set_name(file, "", name);
+  file->location_slot = stream;
+  file->flags |= PFA_FLAG_OPEN;
+  return file;
+}
+
+int pfa_dispose(VynFile** file) {
+  if (!file || !is_valid(*file)) return 0;
+  VynFile* record = *file;
+  if (record->flags & PFA_FLAG_OPEN) {
+    std::FILE* stream = stream_of(record);
+    record->flags &= ~PFA_FLAG_OPEN;
+    record->location_slot = nullptr;
+    // Closing a standard-stream handle leaves the process's stream open. A failed
+    // fclose has still released the stream, so the handle is no longer open either way.
+    if (record->location_type != PFA_LOC_STDIO && std::fclose(stream) != 0) {
+      return PFA_E_CANT_WRITE;
+    }
+  }
+  free_record(file);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
+  if (!is_valid(file) || !format) return PFA_E_NOT_VALID;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  const char* text = vyn_vsprintf(nullptr, format, args);
+  if (!text) return PFA_E_ERROR;
+  std::size_t n = std::strlen(text);
+  if (n == 0) return PFA_E_NO_ERROR;
+  return std::fwrite(text, 1, n, stream_of(file)) == n ? PFA_E_NO_ERROR : PFA_E_CANT_WRITE;
+}
+
+int pfa_fprintf(VynFile* file, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  int result = pfa_vfprintf(file, format, args);
+  va_end(args);
+  return result;
+}
+
+int pfa_fscanf(VynFile* file, const char* format, ...) {
+  if (!is_valid(file)) return PFA_E_NOT_VALID;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  if (!format) return PFA_E_INVALID_INPUT;
+  std::FILE* stream = stream_of(file);
+  char line[FSCANF_LINE + 1];
+  int result = PFA_E_NO_ERROR;
+  if (!std::fgets(line, sizeof line, stream)) {
+    if (std::ferror(stream)) return PFA_E_ERROR;
+    line[0] = '\0';
+  }
+  if (std::feof(stream)) result = PFA_E_QUIT;
+  std::va_list args;
+  va_start(args, format);
+  int converted = std::vsscanf(line, format, args);
+  va_end(args);
+  return converted < 1 ? PFA_E_ERROR : result;
+}
+
+VynFile* pfa_get_stderr() {
+  if (!stderr_handle) {
+    VynFile* file = alloc_record();
+    if (!file) return nullptr;
+    set_name(file, "stdio://", "err");
+    file->location_type = PFA_LOC_STDIO;
+    file->location_slot = stderr;
+    file->flags |= PFA_FLAG_OPEN;
+    stderr_handle = file;
+  }
+  return stderr_handle;
+}
+
+void pfa_testing_reset() {
+  if (stderr_handle) free_record(&stderr_handle);
+}
+
+}  // namespace vek

@@ -1,0 +1,82 @@
+// The file handle (VynFile) and its stream operations.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+namespace vek {
+
+constexpr std::uint16_t VYN_FILE_MAGIC = 34922;
+
+// Result codes of the file handle's operations.
+enum {
+  PFA_E_NO_ERROR = 0,
+  PFA_E_ERROR = 1,
+  PFA_E_NOT_FOUND = 2,
+  PFA_E_CANT_OPEN = 3,
+  PFA_E_INVALID_NAME = 4,
+  PFA_E_QUIT = 5,
+  PFA_E_NO_SPACE = 6,
+  PFA_E_NO_ACCESS = 7,
+  PFA_E_NOT_ALLOWED = 8,
+  PFA_E_INVALID_INPUT = 9,
+  PFA_E_INACTIVE = 10,
+  PFA_E_NOT_VALID = 11,
+  PFA_E_EXIST = 12,
+  PFA_E_CANT_WRITE = 13,
+  PFA_E_ROOT_DIR = 14,
+  PFA_E_NET_TROUBLE = 15,
+  PFA_E_OUT_OF_MEMORY = 16,
+  PFA_E_ABORTED = 17,
+  PFA_E_TOO_MANY_OPEN = 18,
+  PFA_E_NOT_CACHABLE = 19,
+};
+
+// Flag bits of VynFile::flags.
+constexpr std::uint32_t PFA_FLAG_OPEN = 0x0100;
+
+// Location types.
+constexpr std::uint32_t PFA_LOC_STD_FILESYSTEM = 1;
+constexpr std::uint32_t PFA_LOC_STDIO = 8;
+
+// One file, directory or standard stream. The magic comes first so that a stale or
+// foreign pointer is refused by every operation.
+struct VynFile {
+  std::uint16_t magic;
+  char text[260];                // name components one after the other
+  std::uint16_t component[6][2]; // {start, end} offsets into text
+  std::int16_t object_type;      // -4 none, -5 directory, -6 unusable name
+  std::int16_t version;          // 0: none
+  std::uint32_t flags;
+  std::uint32_t encode;          // text converter of the stream, 0 none
+  std::uint32_t location_type;
+  void* location_slot;           // the location type's private word (the open stream)
+  void* appinfo;                 // list of application-info records, null when empty
+};
+// The fields without pointers keep their offsets of the original record.
+static_assert(offsetof(VynFile, text) == 2);
+static_assert(offsetof(VynFile, component) == 262);
+static_assert(offsetof(VynFile, object_type) == 286);
+static_assert(offsetof(VynFile, version) == 288);
+static_assert(offsetof(VynFile, flags) == 292);
+static_assert(offsetof(VynFile, encode) == 296);
+static_assert(offsetof(VynFile, location_type) == 300);
+static_assert(offsetof(VynFile, location_slot) == 304);
+
+// Opens a file by name with a stdio mode ("r", "w", "a", ...) and a version rule
+// (0 the version as named). The handle, or null when the open failed.
+VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule);
+// Closes an open handle and frees it; file is the address of the caller's handle
+// variable, which is cleared. 0 for a null address, a null or invalid handle.
+int pfa_dispose(VynFile** file);
+// Formats and writes; PFA_E_ codes (10 for a closed handle, 11 for an invalid one).
+int pfa_fprintf(VynFile* file, const char* format, ...);
+int pfa_vfprintf(VynFile* file, const char* format, std::va_list args);
+// Reads one line and scans it: 1 when nothing was converted, else 0, or 5 for a last
+// line at the end of the file; a failed read gives its code.
+int pfa_fscanf(VynFile* file, const char* format, ...);
+// The process's standard error stream as a handle ("stdio://err"), made once.
+VynFile* pfa_get_stderr();
+
+}  // namespace vek
