@@ -9,6 +9,7 @@
 #include "runtime/diag/runmode_testing.h"
 #include "runtime/memory/arrays_testing.h"
 #include "runtime/memory/clump_testing.h"
+#include "runtime/memory/getmem.h"
 #include "runtime/memory/getmem_testing.h"
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
@@ -29,6 +30,12 @@ void reset_runtime_state() {
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
   vek::getmem_testing_reset();
+}
+
+int live_blocks() {
+  int blocks = 0;
+  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
+  return blocks;
 }
 
 }  // namespace yrltest

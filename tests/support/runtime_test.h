@@ -9,6 +9,9 @@ namespace yrltest {
 // file-access layer back to its start value and releases every live memory block.
 void reset_runtime_state();
 
+// Number of live memory blocks on the chain.
+int live_blocks();
+
 class RuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override { reset_runtime_state(); }

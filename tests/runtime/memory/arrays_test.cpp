@@ -21,25 +21,12 @@
 
 namespace {
 
-class ArraysTest : public yrltest::RuntimeTest {
- protected:
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    vek::arrays_testing_reset();
-  }
-  void TearDown() override {
-    vek::arrays_testing_reset();
-    RuntimeTest::TearDown();
-  }
-};
+using yrltest::live_blocks;
+
+class ArraysTest : public yrltest::RuntimeTest {};
 
 class ArraysDeathTest : public yrltest::RuntimeDeathTest {};
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 // An int list (growable array) holding the values.
 int* int_list(const std::vector<int>& values) {

@@ -18,22 +18,13 @@
 
 namespace {
 
+using yrltest::live_blocks;
+
 using vek::Btree;
 using vek::BtreeNode;
 
-class BtreeTest : public yrltest::RuntimeTest {
- protected:
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    vek::arrays_testing_reset();
-  }
-};
+class BtreeTest : public yrltest::RuntimeTest {};
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 // Items of pointer arrays and tree data are small ints carried in the pointer.
 void* item(std::intptr_t value) { return reinterpret_cast<void*>(value); }

@@ -14,18 +14,14 @@
 
 namespace {
 
+using yrltest::live_blocks;
+
 using namespace vek;
 
 using HarTest = yrltest::RuntimeTest;
 using HarDeathTest = yrltest::RuntimeDeathTest;
 
 constexpr int INT_SEGMENT = 511996;  // 0x1F3FF0 / 4
-
-int live_blocks() {
-  int blocks = 0;
-  get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 int segments(void* const* p_har) { return xar_count(p_har); }
 

@@ -24,17 +24,14 @@
 
 namespace {
 
+using yrltest::live_blocks;
+
 using testing::ExitedWithCode;
 using yrltest::ConsoleCapture;
 
 class XarOpsTest : public yrltest::RuntimeTest {};
 class XarOpsDeathTest : public yrltest::RuntimeDeathTest {};
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 int* int_xar(const std::vector<int>& values, int step = 3) {
   return static_cast<int*>(vek::array_to_xarray(values.data(), static_cast<int>(values.size()),

@@ -16,6 +16,8 @@
 
 namespace {
 
+using yrltest::live_blocks;
+
 // What the release, copy and make functions saw.
 struct Calls {
   std::vector<void*> released;
@@ -41,11 +43,6 @@ class XarPtrTest : public yrltest::RuntimeTest {
   }
 };
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 char* text(const char* s) {
   char* block = static_cast<char*>(vek::getmem(std::strlen(s) + 1));

@@ -23,29 +23,21 @@
 
 namespace {
 
+using yrltest::live_blocks;
+
 using testing::ExitedWithCode;
 using yrltest::ConsoleCapture;
 
 class XarTest : public yrltest::RuntimeTest {
  protected:
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    vek::zone_testing_reset();
-  }
   void TearDown() override {
     unsetenv("DEBUG_XAR");
-    vek::zone_testing_reset();
     RuntimeTest::TearDown();
   }
 };
 
 class XarDeathTest : public yrltest::RuntimeDeathTest {};
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
 
 // Overhead and xarray flag of the memory block at user.
 std::size_t block_overhead(void* user, int* xar_flag = nullptr) {

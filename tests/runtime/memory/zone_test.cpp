@@ -14,23 +14,10 @@
 
 namespace {
 
-class ZoneTest : public yrltest::RuntimeTest {
- protected:
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    vek::zone_testing_reset();
-  }
-  void TearDown() override {
-    vek::zone_testing_reset();
-    RuntimeTest::TearDown();
-  }
-};
+using yrltest::live_blocks;
 
-int live_blocks() {
-  int blocks = 0;
-  vek::get_memory_usage(&blocks, nullptr, nullptr, nullptr);
-  return blocks;
-}
+class ZoneTest : public yrltest::RuntimeTest {};
+
 
 char* piece(int zone, int size) { return static_cast<char*>(vek::zone_getmem(zone, size)); }
 
