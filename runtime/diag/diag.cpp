@@ -25,8 +25,11 @@ int should_alert_on_error = -1;
 int should_show_dialog = -1;
 DbgCrashCallback dbg_err_crash_callback;
 int vyn_debug_switch;
-// Set by the first crash(); a crash from inside the stop ends the process at once.
-int crash_running;
+// How far the orderly stop has come. A crash from an exit function goes on to the exit
+// hook (the list runs once); one from the exit hook or the signal path ends at once, so
+// the stop can never recurse without end.
+enum CrashStage { CRASH_IDLE, CRASH_EXIT_FUNCTIONS, CRASH_FINAL };
+int crash_running = CRASH_IDLE;
 
 MgrMsgFunc _mgr_msg_func;
 MgrMsgIdFunc _mgr_msgID_func;
@@ -175,26 +178,29 @@ int set_vyn_debug_switch(int value) {
 }
 
 int crash() {
-  if (crash_running) {
-    // Reached from an exit function, the exit hook or a signal handler of this stop.
+  if (crash_running == CRASH_FINAL) {
     std::fflush(nullptr);
     std::_Exit(2);
   }
-  crash_running = 1;
-  if (std::getenv("ALLOW_CRASH")) {
-    ivek_printf("Allowing crash: crash()\n");
-    // The process ends in a way that a debugger stops at.
-    std::abort();
+  if (crash_running == CRASH_IDLE) {
+    crash_running = CRASH_EXIT_FUNCTIONS;
+    if (std::getenv("ALLOW_CRASH")) {
+      ivek_printf("Allowing crash: crash()\n");
+      // The process ends in a way that a debugger stops at.
+      std::abort();
+    }
+    if (vyn_debug_switch != 0) {
+      crash_running = CRASH_FINAL;
+      ctsu_raise_signal(11);
+      vek_exit_run(2);
+      std::exit(2);
+    }
   }
-  if (vyn_debug_switch == 0) {
-    ivek_printf("Serious internal error; cannot continue.\n");
-    vek_exit_run(2);
-    vek_exit(2);
-  } else {
-    ctsu_raise_signal(11);
-    vek_exit_run(2);
-  }
-  // The exit hook or the signal handler returned: the stop still ends the process.
+  ivek_printf("Serious internal error; cannot continue.\n");
+  vek_exit_run(2);
+  crash_running = CRASH_FINAL;
+  vek_exit(2);
+  // The exit hook returned: the stop still ends the process.
   std::exit(2);
 }
 
@@ -294,7 +300,7 @@ void diag_testing_reset() {
   should_show_dialog = -1;
   dbg_err_crash_callback = nullptr;
   vyn_debug_switch = 0;
-  crash_running = 0;
+  crash_running = CRASH_IDLE;
   _mgr_msg_func = nullptr;
   _mgr_msgID_func = nullptr;
   _mgr_msg_put_in_trl_func = nullptr;

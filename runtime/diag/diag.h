@@ -38,8 +38,11 @@ int set_dbg_err_crash(int flag);
 DbgCrashCallback set_dbg_err_crash_callback(DbgCrashCallback callback);
 int set_vyn_debug_switch(int value);
 
-// The orderly stop: exit functions with code 2, then the process ends with code 2.
-// Never returns, not even when an exit function or a signal handler does.
+// The orderly stop: exit functions with code 2, then the exit hook (vek_exit), then the
+// process ends with code 2. Never returns, not even when the hook or a signal handler
+// does. Called again from an exit function it prints its line again and goes on to the
+// hook without running the list twice; called from the hook or the signal path it ends
+// the process at once.
 [[noreturn]] int crash();
 int error_break(const char* message);
 int e_not_implemented_x(const char* name);

@@ -359,15 +359,40 @@ TEST_F(DiagDeathTest, ExitHookThatReturnsStillEndsTheProcess) {
       ExitedWithCode(2), "^" + std::string(kSerious) + "EXIT 2\nHOOK 2\n$");
 }
 
-TEST_F(DiagDeathTest, ExitFunctionThatCrashesEndsTheStopAtOnce) {
+// A crash from an exit function prints its line again and goes on to the exit hook; the
+// list does not run a second time, so the functions after it never run.
+TEST_F(DiagDeathTest, ExitFunctionThatCrashesGoesOnToTheExitHook) {
   EXPECT_EXIT(
       {
         yrltest::route_console_to_stderr();
         vek::vek_exit_register(exit_marker);
         vek::vek_exit_register([](int) { vek::crash(); });
+        vek::set_vek_exit_func([](int code) { std::fprintf(stderr, "HOOK %d\n", code); });
         vek::crash();
       },
-      ExitedWithCode(2), "^" + std::string(kSerious) + "$");
+      ExitedWithCode(2), "^" + std::string(kSerious) + kSerious + "HOOK 2\n$");
+  EXPECT_EXIT(
+      {
+        yrltest::route_console_to_stderr();
+        vek::vek_exit_register([](int) { vek::crash(); });
+        vek::crash();
+      },
+      ExitedWithCode(2), "^" + std::string(kSerious) + kSerious + "$");
+}
+
+// A crash from the exit hook ends the process at once.
+TEST_F(DiagDeathTest, ExitHookThatCrashesEndsTheStopAtOnce) {
+  EXPECT_EXIT(
+      {
+        yrltest::route_console_to_stderr();
+        vek::vek_exit_register(exit_marker);
+        vek::set_vek_exit_func([](int code) {
+          std::fprintf(stderr, "HOOK %d\n", code);
+          vek::crash();
+        });
+        vek::crash();
+      },
+      ExitedWithCode(2), "^" + std::string(kSerious) + "EXIT 2\nHOOK 2\n$");
 }
 
 void returning_segv_handler(int signal) {
@@ -376,19 +401,33 @@ void returning_segv_handler(int signal) {
   (void)!write(2, text, sizeof text - 1);
 }
 
-TEST_F(DiagDeathTest, DebugSwitchRaisesSignalElevenAndEndsWhenItsHandlerReturns) {
-  EXPECT_EXIT(
-      {
-        yrltest::route_console_to_stderr();
-        struct sigaction action = {};
-        action.sa_handler = returning_segv_handler;
-        sigaction(SIGSEGV, &action, nullptr);
-        vek::vek_exit_register(exit_marker);
-        vek::set_vyn_debug_switch(1);
-        vek::crash();
-      },
-      ExitedWithCode(2),
-      "^RAISING SIGNAL : Signal number : 11\nHANDLER\nRaised Signal number : 11\nEXIT 2\n$");
+void crashing_segv_handler(int signal) {
+  returning_segv_handler(signal);
+  vek::crash();
+}
+
+// With the debug switch the stop raises signal 11. When the handler returns, the exit
+// functions run and the process ends; a crash from the handler ends it at once.
+TEST_F(DiagDeathTest, DebugSwitchRaisesSignalEleven) {
+  struct Case {
+    void (*handler)(int);
+    const char* expected;
+  };
+  for (Case c : {Case{returning_segv_handler,
+                      "^RAISING SIGNAL : Signal number : 11\nHANDLER\nRaised Signal number : "
+                      "11\nEXIT 2\n$"},
+                 Case{crashing_segv_handler, "^RAISING SIGNAL : Signal number : 11\nHANDLER\n$"}})
+    EXPECT_EXIT(
+        {
+          yrltest::route_console_to_stderr();
+          struct sigaction action = {};
+          action.sa_handler = c.handler;
+          sigaction(SIGSEGV, &action, nullptr);
+          vek::vek_exit_register(exit_marker);
+          vek::set_vyn_debug_switch(1);
+          vek::crash();
+        },
+        ExitedWithCode(2), c.expected);
 }
 
 TEST_F(DiagDeathTest, AllowCrashAbortsInsteadOfExiting) {
