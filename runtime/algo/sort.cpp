@@ -437,21 +437,20 @@ void sort_pointers_with_index(int count, VekCompare compare, void** items, void*
     sort_pointers(count, compare, items);
     return;
   }
-  void** index_handle = static_cast<void**>(p_index);
-  if (*index_handle != nullptr) {
-    int element_size = 0;
-    xar_params(p_index, &element_size, nullptr, nullptr, nullptr);
-    if (element_size != static_cast<int>(sizeof(int))) {
-      dbg_err_crash("sort_pointers_with_index", "index array of element size %d", element_size);
-      return;
-    }
-  }
   // The records exist for the xarray's items only; a larger count would read past it.
   const int total = xar_count(&items);
   if (count > total) count = total;
+  // An existing index array of another element size passes the guard with its report.
+  // Ints fit in each of its elements only when they are at least as large; otherwise it
+  // is left unfilled, and the items are sorted all the same.
   xar_alloc_or_resize(p_index, total, static_cast<int>(sizeof(int)), 3);
-  int* index = static_cast<int*>(*index_handle);
-  for (int i = 0; i < total; i++) index[i] = i;
+  int element_size = 0;
+  xar_params(p_index, &element_size, nullptr, nullptr, nullptr);
+  int* index = element_size >= static_cast<int>(sizeof(int))
+                   ? *static_cast<int**>(p_index)
+                   : nullptr;
+  if (index != nullptr)
+    for (int i = 0; i < total; i++) index[i] = i;
   if (count < 2) return;
 
   // One block: the record addresses that are sorted, then the records.
@@ -470,7 +469,7 @@ void sort_pointers_with_index(int count, VekCompare compare, void** items, void*
   for (int i = 0; i < count; i++) {
     const IndexRecord* record = static_cast<const IndexRecord*>(order[i]);
     items[i] = record->item;
-    index[i] = record->index;
+    if (index != nullptr) index[i] = record->index;
   }
   rlsmem(order);
 }
@@ -541,7 +540,7 @@ bool har_size_matches(const char* name, void** segment, int size) {
   int element_size = 0;
   xar_params(&segment[0], &element_size, nullptr, nullptr, nullptr);
   if (element_size == size) return true;
-  dbg_err_crash(name, "element size %d, not %d", size, element_size);
+  dbg_err_crash(name, "element size %d, not %d", element_size, size);
   return false;
 }
 

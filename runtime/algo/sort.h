@@ -6,6 +6,10 @@
 //
 // The quick sort is not stable: ranges of up to 9 items are insertion-sorted and keep
 // equal items in order, larger ones may reorder them. The `_same_order` sorts are stable.
+// A range whose partitions come out lopsided too often (about log2 of its length times)
+// is finished by heap sort, so the worst case is O(n log n) compare calls and O(log n)
+// stack. On every other input, with a consistent compare function, the engine makes the
+// same compare calls in the same order as the plain quick sort by double recursion.
 //
 // Several operations park their compare function or tolerance in a process-wide slot for
 // the length of the call (the stable sorts, the indexed sort, the point sort and the
@@ -72,7 +76,8 @@ int binary_search_har_low(VekCompare compare, const void* key, void* har, int si
                           int* total_index, int* segment, int* position);
 
 // Inserts a copy of object into the sorted xarray at p_xar (made when null) unless an
-// equal one is there: 1 when one was there (nothing inserted), 0 when inserted.
+// equal one is there: 1 when one was there (nothing inserted), 0 when inserted. An
+// existing array of another element size is reported and left alone (0).
 int insert_object(void* p_xar, const void* object, int size, VekCompare compare);
 
 // Merges two sorted arrays of size-byte elements. Equal elements appear once, as A's.
@@ -85,7 +90,8 @@ void merge_sorted_arrays(int size, const void* a, int count_a, const void* b, in
                          int* count_out);
 // Xarray forms (a, b are handles, null for empty); the output is an xarray of pointers
 // made or resized at p_out, the results an xarray of ints at p_result. They return the
-// merged count.
+// merged count; an existing output or result array of another element size is reported
+// and nothing is merged (0).
 int merge_sorted_pointer_xarrays(const void* a, const void* b, VekCompare compare, void* p_out);
 int merge_sorted_xarrays(const void* a, const void* b, VekCompareData compare, void* data,
                          void* p_out, void* p_result);
@@ -99,7 +105,8 @@ int make_merged_harray(const void* a, const void* b, VekCompareData compare, voi
                        void* p_new, void* p_result);
 
 // Merges n sorted values into the sorted xarray of doubles at p_first, dropping values
-// within tolerance of one already there; returns the new count.
+// within tolerance of one already there; returns the new count. A list of another
+// element size is reported and left alone.
 int merge_params_to_first(void* p_first, const double* values, int n, double tolerance);
 
 // Interval index i with v[i] <= x < v[i+1] for v[0] <= x < v[n-1].

@@ -111,12 +111,17 @@ void xarray_shapes(const char* name, const void* a, const void* b, XarShape* sa,
   if (b == nullptr) sb->size = sa->size;
 }
 
+// The output (and result) arrays are written with pointer (int) strides: an existing one
+// of another element size is reported and nothing is merged.
 template <bool kData>
-int merge_xarrays_low(const void* a, const void* b, VekCompare compare, VekCompareData compare_data,
-                      void* data, void* p_out, void* p_result) {
+int merge_xarrays_low(const char* name, const void* a, const void* b, VekCompare compare,
+                      VekCompareData compare_data, void* data, void* p_out, void* p_result) {
   XarShape sa;
   XarShape sb;
   xarray_shapes("merge_sorted_xarrays", a, b, &sa, &sb);
+  if (!xar_size_matches(p_out, static_cast<int>(sizeof(void*)), name) ||
+      (p_result != nullptr && !xar_size_matches(p_result, static_cast<int>(sizeof(int)), name)))
+    return 0;
   const int total = sa.count + sb.count;
   xar_alloc_or_resize(p_out, total, static_cast<int>(sizeof(void*)),
                       sa.step > sb.step ? sa.step : sb.step);
@@ -176,12 +181,14 @@ void merge_sorted_pointer_arrays(int size, const void* a, int count_a, const voi
 }
 
 int merge_sorted_pointer_xarrays(const void* a, const void* b, VekCompare compare, void* p_out) {
-  return merge_xarrays_low<false>(a, b, compare, nullptr, nullptr, p_out, nullptr);
+  return merge_xarrays_low<false>("merge_sorted_pointer_xarrays", a, b, compare, nullptr,
+                                  nullptr, p_out, nullptr);
 }
 
 int merge_sorted_xarrays(const void* a, const void* b, VekCompareData compare, void* data,
                          void* p_out, void* p_result) {
-  return merge_xarrays_low<true>(a, b, nullptr, compare, data, p_out, p_result);
+  return merge_xarrays_low<true>("merge_sorted_xarrays", a, b, nullptr, compare, data, p_out,
+                                 p_result);
 }
 
 int make_merged_xarray(const void* a, const void* b, VekCompareData compare, void* data,
@@ -254,6 +261,9 @@ int merge_params_to_first(void* p_first, const double* values, int n, double tol
   void** handle = static_cast<void**>(p_first);
   int count = xar_count(p_first);
   if (n < 1 || values == nullptr) return count;
+  // The first list is read and grown as doubles.
+  if (!xar_size_matches(p_first, static_cast<int>(sizeof(double)), "merge_params_to_first"))
+    return count;
   const double t = tolerance;
   int i = 0;
   int j = 0;

@@ -31,7 +31,7 @@ int binary_search_har_low(VekCompare compare, const void* key, void* har, int si
   int element_size = 0;
   xar_params(&segment_of[0], &element_size, nullptr, nullptr, nullptr);
   if (element_size != size) {
-    dbg_err_crash("binary_search_har_low", "element size %d, not %d", size, element_size);
+    dbg_err_crash("binary_search_har_low", "element size %d, not %d", element_size, size);
     return search_result(0, 0, 0, 0, total_index, segment, position);
   }
   int position_in = 0;
@@ -75,6 +75,8 @@ int binary_search_har(VekCompare compare, const void* key, void* har, int size, 
 
 int insert_object(void* p_xar, const void* object, int size, VekCompare compare) {
   void** handle = static_cast<void**>(p_xar);
+  // The search steps and the insert copies by the array's own element size.
+  if (!xar_size_matches(p_xar, size, "insert_object")) return 0;
   if (*handle == nullptr) *handle = xar_alloc(0, size, 2);
   int position = 0;
   const int found =

@@ -260,6 +260,7 @@ int make_sorted_ptr_ptrs_comp_fcn(const void* a, const void* b) {
 
 void** make_sorted_ptr_ptrs(int count, VekCompare compare, void* const* items, void* p_x) {
   if (p_x == nullptr || count < 0 || (items == nullptr && count > 0)) return nullptr;
+  if (!xar_size_matches(p_x, kPtrSize, "make_sorted_ptr_ptrs")) return nullptr;
   void**& pointers = handle_ref<void*>(p_x);
   xar_alloc_or_resize(p_x, count, kPtrSize, 1);
   for (int i = 0; i < count; ++i) pointers[i] = const_cast<void**>(items + i);
@@ -389,6 +390,10 @@ int arr_is_substr_of_arr(const int* a, int count_a, const int* b, int count_b) {
 
 int id_insert_low(void* p_x, int id, int unique, int* position) {
   if (p_x == nullptr) return 0;
+  if (!xar_size_matches(p_x, kIntSize, "id_insert_low")) {
+    if (position != nullptr) *position = 0;
+    return 0;
+  }
   int*& set = handle_ref<int>(p_x);
   if (set == nullptr) set = static_cast<int*>(xar_alloc(0, kIntSize, 2));
   int at = 0;
@@ -441,7 +446,7 @@ int subtract_int_sets(void* p_a, const int* b) {
 }
 
 int intersect_int_sets(const int* a, const int* b, void* p_out) {
-  if (p_out == nullptr) return 0;
+  if (p_out == nullptr || !xar_size_matches(p_out, kIntSize, "intersect_int_sets")) return 0;
   xar_alloc_or_resize(&res_arr, 0, kIntSize, 4);
   for (int i = 0, j = 0, count_a = count_of(a), count_b = count_of(b);
        i < count_a && j < count_b;) {
@@ -487,9 +492,10 @@ void release_strings(void** strings) {
 }
 
 template <typename Char>
-int copy_strings_to_xarray(const Char* const* strings, int count, void* p_x,
+int copy_strings_to_xarray(const char* name, const Char* const* strings, int count, void* p_x,
                            Char* (*copy)(const Char*)) {
   if (p_x == nullptr || count < 0 || (strings == nullptr && count > 0)) return 0;
+  if (!xar_size_matches(p_x, kPtrSize, name)) return 0;
   void**& items = handle_ref<void*>(p_x);
   release_strings(items);
   xar_alloc_or_resize(p_x, count, kPtrSize, 2);
@@ -515,6 +521,7 @@ int resize_string_xarray(void* p_x, int count) {
     dbg_err_crash("resize_string_xarray", "invalid call");
     return 0;
   }
+  if (!xar_size_matches(p_x, kPtrSize, "resize_string_xarray")) return 0;
   void**& items = handle_ref<void*>(p_x);
   if (items == nullptr) {
     if (count >= 1) xar_alloc_or_resize(p_x, count, kPtrSize, 1);
@@ -527,11 +534,12 @@ int resize_string_xarray(void* p_x, int count) {
 }
 
 int copy_string_array_to_xarray(const char* const* strings, int count, void* p_x) {
-  return copy_strings_to_xarray(strings, count, p_x, make_scopy);
+  return copy_strings_to_xarray("copy_string_array_to_xarray", strings, count, p_x, make_scopy);
 }
 
 int copy_wstring_array_to_xarray(const VynWchar* const* strings, int count, void* p_x) {
-  return copy_strings_to_xarray(strings, count, p_x, make_wscopy);
+  return copy_strings_to_xarray("copy_wstring_array_to_xarray", strings, count, p_x,
+                                make_wscopy);
 }
 
 void* copy_wstring_xarray_from_to(const void* p_source, void* p_destination, int step,
@@ -582,9 +590,10 @@ void* narrow_copy_of(const VynWchar* w) {
 
 // Appends to the array one converted copy of each string, null for a null string.
 template <typename Char>
-int append_converted(const Char* const* strings, int count, void* p_x,
+int append_converted(const char* name, const Char* const* strings, int count, void* p_x,
                      void* (*convert)(const Char*)) {
   if (p_x == nullptr || (strings == nullptr && count > 0)) return 0;
+  if (!xar_size_matches(p_x, kPtrSize, name)) return 0;
   void** added = append_null_entries(p_x, count);
   for (int i = 0; i < count; ++i)
     if (strings[i] != nullptr) added[i] = convert(strings[i]);
@@ -594,11 +603,11 @@ int append_converted(const Char* const* strings, int count, void* p_x,
 }  // namespace
 
 int char_array_to_wchar_xarray(const char* const* strings, int count, void* p_x) {
-  return append_converted(strings, count, p_x, wide_copy_of);
+  return append_converted("char_array_to_wchar_xarray", strings, count, p_x, wide_copy_of);
 }
 
 int wchar_array_to_char_xarray(const VynWchar* const* strings, int count, void* p_x) {
-  return append_converted(strings, count, p_x, narrow_copy_of);
+  return append_converted("wchar_array_to_char_xarray", strings, count, p_x, narrow_copy_of);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,7 +4,9 @@
 // ascending without duplicates. Pointer and string arrays are growable arrays of
 // pointer-sized elements, each string or object a memory block owned by the array.
 // As with the growable arrays, `p_x` is the address of the caller's handle variable (of
-// any pointer type) and a "handle" is the array itself.
+// any pointer type) and a "handle" is the array itself. The operations that make, grow
+// or fill the array at p_x report an existing array of another element size
+// (xar_size_matches) and return 0 (null) without writing it.
 #pragma once
 
 #include <cstddef>

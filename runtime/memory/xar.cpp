@@ -14,7 +14,9 @@
 #include "runtime/diag/console.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
+#include "runtime/memory/clump.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/memory/getmem_layout.h"
 #include "runtime/memory/xar_internal.h"
 #include "runtime/memory/xar_layout.h"
 #include "runtime/memory/xar_testing.h"
@@ -50,16 +52,40 @@ void print_switch(const char* format, int flag) {
   if (get_run_mode() != 0) ivek_printf(format, flag ? "ignored" : "valid");
 }
 
+// Where the block of an array with an intact head mark lies, judged before anything is
+// read through its length: XAR_ZONE_HEAP for a heap array (a pool object that holds the
+// length, or a memory block whose guard is intact and whose user size is the length),
+// the zone for a piece inside a chunk of a zone in use, or XAR_ZONE_NONE when nothing
+// known holds the length.
+constexpr int XAR_ZONE_NONE = -2;
+
+int xar_home(const void* handle, std::uint32_t length) {
+  const void* start = xar_block_start(handle);
+  std::size_t bytes = static_cast<std::size_t>(length) * XAR_UNIT;
+  long pooled = clumpmem_area_size(start);
+  if (pooled >= 0)
+    return static_cast<std::size_t>(pooled) >= bytes ? XAR_ZONE_HEAP : XAR_ZONE_NONE;
+  const unsigned char* block = getmem_block_of(start);
+  if (getmem_guard(block) == GETMEM_GUARD && getmem_size(block) == bytes) return XAR_ZONE_HEAP;
+  int zone = zone_holding(start, bytes);
+  return zone >= 0 ? zone : XAR_ZONE_NONE;
+}
+
 }  // namespace
 
 int xar_valid(const void* handle) {
   if (!handle || xar_hdr_mark(handle) != XAR_HEAD_MARK) return 0;
-  // A frame written here always holds its header and tail and a non-zero size; checking
-  // that first keeps the tail read inside the block.
-  if (xar_hdr_length(handle) < static_cast<std::uint32_t>(XAR_OVERHEAD_UNITS) ||
-      xar_hdr_size(handle) < 1)
+  // A frame written here always holds its header and tail, a non-zero size and no more
+  // element room than the limit; and the tail is read only once the block around is
+  // known to reach it.
+  std::uint32_t length = xar_hdr_length(handle);
+  if (length < static_cast<std::uint32_t>(XAR_OVERHEAD_UNITS) || xar_hdr_size(handle) < 1 ||
+      xar_hdr_room_bytes(handle) > static_cast<std::uint32_t>(XAR_MAX_BYTES))
     return 0;
-  if (xar_tail_mark(handle) != XAR_TAIL_MARK) return 0;
+  int home = xar_home(handle, length);
+  if (home == XAR_ZONE_NONE || xar_tail_mark(handle) != XAR_TAIL_MARK) return 0;
+  // A piece of a zone names that zone; any other zone field would have it released.
+  if (home != XAR_ZONE_HEAP && xar_tail_zone(handle) != home) return 0;
   int count = xar_tail_count(handle);
   return count >= 0 && xar_bytes(count, xar_hdr_size(handle)) <= xar_hdr_room_bytes(handle);
 }

@@ -48,6 +48,12 @@ void* xar_copy(const void* p_source, int size, int step, void* p_out);
 void* array_to_xarray(const void* array, int count, int size, int step, void* p_out);
 void xar_concat(void* p_dst, const void* source);
 void xar_inject(void* p_dst, const void* source, int index);
+// 1 when the handle at p_xar is null or its array has element size `size`. Otherwise the
+// mixed-size report ("inconsistent size: ...", through dbg_err_crash under name) and 0:
+// the caller must then leave the array alone, since reading or writing it with its own
+// stride would reach past the elements. A null p_xar is an invalid array (the process
+// ends, as in xar_params).
+int xar_size_matches(const void* p_xar, int size, const char* name);
 // Each makes the array when the handle is null; an existing array of another element
 // size is reported and used all the same.
 void* xar_alloc_or_resize(void* p_xar, int count, int size, int step);

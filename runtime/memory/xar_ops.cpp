@@ -24,14 +24,6 @@ unsigned char* element(unsigned char* handle, int index, int size) {
   return handle + xar_bytes(index, size);
 }
 
-// Reports an existing array whose element size is not the requested one; the caller
-// goes on all the same.
-void guard_size(const char* name, const void* p_xar, int size) {
-  int old = 0;
-  xar_params(p_xar, &old, nullptr, nullptr, nullptr);
-  if (old != size) dbg_err_crash(name, XAR_INCONSISTENT_SIZE, old, size);
-}
-
 // Concatenation needs equal element sizes; a mismatch ends the process.
 void require_same_size(const char* name, const void* p_dst, const void* p_source) {
   int dst_size = 0;
@@ -51,6 +43,15 @@ void remove_low(void* p_xar, int index, int n, void* out) {
 }
 
 }  // namespace
+
+int xar_size_matches(const void* p_xar, int size, const char* name) {
+  if (p_xar && !xar_handle(p_xar)) return 1;
+  int old = 0;
+  xar_params(p_xar, &old, nullptr, nullptr, nullptr);
+  if (old == size) return 1;
+  dbg_err_crash(name, XAR_INCONSISTENT_SIZE, old, size);
+  return 0;
+}
 
 void* xar_snapshot_source(const unsigned char* handle, const void* source, int n) {
   if (!source || !xar_points_into(source, handle, xar_hdr_room_bytes(handle))) return nullptr;
@@ -253,7 +254,8 @@ void* xar_alloc_or_resize(void* p_xar, int count, int size, int step) {
     xar_set_handle(p_xar, handle);
     return handle;
   }
-  guard_size("xar_alloc_or_resize", p_xar, size);
+  // The guard reports a mismatch and goes on.
+  xar_size_matches(p_xar, size, "xar_alloc_or_resize");
   xar_resize(p_xar, count);
   return nullptr;
 }
@@ -264,7 +266,7 @@ void* xar_alloc_or_extend(void* p_xar, int n, int size, int step) {
     xar_set_handle(p_xar, handle);
     return n > 0 ? handle : nullptr;
   }
-  guard_size("xar_alloc_or_extend", p_xar, size);
+  xar_size_matches(p_xar, size, "xar_alloc_or_extend");
   return xar_extend(p_xar, n);
 }
 
@@ -272,7 +274,7 @@ void* xar_alloc_or_append(void* p_xar, int n, int size, int step, const void* so
   if (p_xar && !xar_handle(p_xar))
     xar_set_handle(p_xar, xar_alloc(0, size, step));
   else
-    guard_size("xar_alloc_or_append", p_xar, size);
+    xar_size_matches(p_xar, size, "xar_alloc_or_append");
   return xar_append(p_xar, n, source);
 }
 
@@ -372,8 +374,12 @@ int subtract_xarrays(void* p_a, const void* b, VekCompare compare) {
 
 int merge_to_target_xar(void* p_a, const void* b, VekCompareData compare) {
   if (!p_a) return 0;
-  // An empty target takes b's elements too: the merge with an empty array is b.
+  // An empty target takes b's elements too: the merge with an empty array is b. An
+  // empty target of another element size could not hold them and stays as it is.
   if (b && xar_count(&b) > 0) {
+    if (xar_count(p_a) == 0 &&
+        !xar_size_matches(p_a, xar_hdr_size(b), "merge_to_target_xar"))
+      return 0;
     void* merged = nullptr;
     make_merged_xarray(xar_handle(p_a), b, compare, nullptr, &merged, nullptr);
     xar_free(p_a);

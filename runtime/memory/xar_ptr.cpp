@@ -23,12 +23,9 @@ void** items_of(const void* p_xar) { return reinterpret_cast<void**>(xar_handle(
 bool pointer_count(const void* p_xar, const char* name, int* count) {
   *count = 0;
   if (!xar_handle(p_xar)) return true;
-  int size = 0;
-  xar_params(p_xar, &size, nullptr, count, nullptr);
-  if (size == POINTER_SIZE) return true;
-  dbg_crash_msg(name, XAR_INCONSISTENT_SIZE, size, POINTER_SIZE);
-  *count = 0;
-  return false;
+  if (!xar_size_matches(p_xar, POINTER_SIZE, name)) return false;
+  *count = xar_count(p_xar);
+  return true;
 }
 
 // Passes each non-null element of [first, last) to release: the address of a copy of it
@@ -107,6 +104,7 @@ void* xar_pblock_copy(const void* source, int size) {
 
 void* xar_ptr_append(void* p_xar, int n, void* const* source, XarCopyFunc copy) {
   unsigned char* handle = xar_checked(p_xar, "XAR_EXTEND");
+  if (!xar_size_matches(p_xar, POINTER_SIZE, "xar_ptr_append")) return nullptr;
   void* snapshot = xar_snapshot_source(handle, source, n);
   void* const* from = snapshot ? static_cast<void* const*>(snapshot) : source;
   void** first = reinterpret_cast<void**>(xar_extend_checked(p_xar, handle, n));

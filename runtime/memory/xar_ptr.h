@@ -16,7 +16,8 @@ typedef void* (*XarMakeFunc)(const void* p);
 typedef int (*XarStrCopyFunc)(const void* from, void* to);
 
 // Pointer arrays. The release function gets the address of a copy of each non-null
-// element in the reset, free and delete functions, the pointer itself elsewhere.
+// element in the reset, free and delete functions, the pointer itself elsewhere. An
+// existing array of another element size is reported (xar_size_matches) and left alone.
 void xar_ptr_reset(void* p_xar, XarReleaseFunc release);
 void xar_pblock_reset(void* p_xar);
 void xar_ptr_free(void* p_xar, XarReleaseFunc release);

@@ -125,8 +125,9 @@ void* xar_str_copy(const void* p_src, void* p_dst, XarReleaseFunc release,
 
 void* array_to_xar_str_copy(const void* array, void* p_dst, int count, int size, int step,
                             XarReleaseFunc release, XarStrCopyFunc copy) {
+  // Step 0 makes no array for a count above 0 (the allocation would end the process).
   if (!p_dst || array == xar_handle(p_dst) || count < 0 || (count > 0 && !array) ||
-      size <= 0 || step < 0) {
+      size <= 0 || step < 0 || (step == 0 && count > 0 && !xar_handle(p_dst))) {
     dbg_crash_msg("array_to_xar_str_copy", "bad parameters");
     return nullptr;
   }

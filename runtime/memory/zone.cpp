@@ -18,6 +18,7 @@ namespace {
 
 struct ZoneRecord {
   void** chunks;             // growable array of chunk addresses
+  std::uint32_t chunk_count;  // its count, readable without the array checks
   std::uint32_t units_used;  // 8-byte units used in the current chunk
   std::uint32_t chunk_units;
   std::uint32_t current;     // index of the current chunk
@@ -47,6 +48,7 @@ void* new_chunk(ZoneRecord* record) {
   void* chunk = getmem(static_cast<std::size_t>(record->chunk_units) * ZONE_UNIT);
   void** slot = static_cast<void**>(xar_extend(&record->chunks, 1));
   *slot = chunk;
+  ++record->chunk_count;
   return chunk;
 }
 
@@ -68,6 +70,7 @@ int alloc_zone(int chunk_bytes) {
                             ? 1
                             : static_cast<std::uint32_t>(chunk_bytes / ZONE_UNIT);
   record->chunks = static_cast<void**>(xar_alloc(0, sizeof(void*), ZONE_CHUNK_LIST_STEP));
+  record->chunk_count = 0;
   record->units_used = 0;
   record->current = 0;
   record->in_use = 1;
@@ -127,8 +130,26 @@ int free_zone(int zone) {
   int chunks = xar_count(&record->chunks);
   for (int i = 0; i < chunks; ++i) rlsmem(record->chunks[i]);
   xar_free(&record->chunks);
+  record->chunk_count = 0;
   record->in_use = 0;
   return 0;
+}
+
+int zone_holding(const void* piece, std::size_t bytes) {
+  std::uintptr_t start = reinterpret_cast<std::uintptr_t>(piece);
+  for (int zone = 0; zone < num_in_zone_arr; ++zone) {
+    const ZoneRecord* record = zone_arr + zone;
+    if (!record->in_use) continue;
+    std::uintptr_t chunk_bytes = static_cast<std::uintptr_t>(record->chunk_units) * ZONE_UNIT;
+    for (std::uint32_t i = 0; i < record->chunk_count; ++i) {
+      std::uintptr_t chunk = reinterpret_cast<std::uintptr_t>(record->chunks[i]);
+      if (start >= chunk && start - chunk < chunk_bytes) {
+        // Chunks never overlap: no other one can hold the piece.
+        return bytes <= chunk_bytes - (start - chunk) ? zone : -1;
+      }
+    }
+  }
+  return -1;
 }
 
 int check_zone(int zone) {

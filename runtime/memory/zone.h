@@ -5,6 +5,8 @@
 // whose records are reused after free_zone.
 #pragma once
 
+#include <cstddef>
+
 namespace vek {
 
 // Default chunk: 8179 units of 8 bytes.
@@ -17,5 +19,8 @@ int empty_zone(int zone);
 int empty_zone_low(int zone, int clear);
 int free_zone(int zone);
 int check_zone(int zone);
+// The zone in use one of whose chunks holds all bytes bytes from piece, or -1. It reads
+// no growable array through its checks, so that those checks may call it.
+int zone_holding(const void* piece, std::size_t bytes);
 
 }  // namespace vek

@@ -14,6 +14,7 @@
 #include "runtime/memory/xar.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -270,6 +271,48 @@ TEST_F(SortMergeTest, MakeMergedXarrayCopiesElements) {
   vek::xar_free(&results);
   vek::xar_free(&a);
   vek::xar_free(&b);
+}
+
+// An xarray of shorts, an element size that no merge writes.
+short* short_xarray() {
+  static const short values[] = {7, 8, 9};
+  return static_cast<short*>(vek::array_to_xarray(values, 3, sizeof(short), 1, nullptr));
+}
+
+std::vector<short> shorts_of(short* x) { return std::vector<short>(x, x + vek::xar_count(&x)); }
+
+std::string mismatch(const char* name, int old_size, std::size_t request) {
+  return std::string(name) + ":  inconsistent size: old (" + std::to_string(old_size) +
+         ") != request (" + std::to_string(request) + ") - SERIOUS ERROR.";
+}
+
+// An existing output or result array of another element size would be written with the
+// wrong stride: it is reported, nothing is merged and every array stays as it was.
+TEST_F(SortMergeTest, OutputsOfAnotherElementSizeAreLeftAlone) {
+  void* a = int_xarray({1, 3});
+  void* b = int_xarray({2});
+  short* out = short_xarray();
+  void* none = nullptr;
+  short* result = short_xarray();
+  void* first = int_xarray({1, 2});
+  const double values[] = {0.5, 3.0};
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::merge_sorted_xarrays(a, b, cmp_int_data, nullptr, &out, nullptr), 0);
+  EXPECT_EQ(vek::merge_sorted_xarrays(a, b, cmp_int_data, nullptr, &none, &result), 0);
+  EXPECT_EQ(vek::merge_sorted_pointer_xarrays(a, b, cmp_int, &out), 0);
+  EXPECT_EQ(vek::merge_params_to_first(&first, values, 2, 0.1), 2);
+  EXPECT_EQ(reports.lines(),
+            (std::vector<std::string>{mismatch("merge_sorted_xarrays", 2, sizeof(void*)),
+                                      mismatch("merge_sorted_xarrays", 2, sizeof(int)),
+                                      mismatch("merge_sorted_pointer_xarrays", 2, sizeof(void*)),
+                                      mismatch("merge_params_to_first", 4, sizeof(double))}));
+  EXPECT_EQ(shorts_of(out), (std::vector<short>{7, 8, 9}));
+  EXPECT_EQ(shorts_of(result), (std::vector<short>{7, 8, 9}));
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(ints_of(first), (std::vector<int>{1, 2}));
+  EXPECT_EQ(ints_of(a), (std::vector<int>{1, 3}));
+  for (void* x : {a, b, static_cast<void*>(out), static_cast<void*>(result), first})
+    vek::xar_free(&x);
 }
 
 using SortMergeDeathTest = yrltest::RuntimeDeathTest;

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "runtime/algo/sort.h"
 #include "runtime/memory/har.h"
 #include "runtime/memory/xar.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -113,6 +115,23 @@ TEST_F(SortSearchTest, InsertObjectKeepsASortedSet) {
   const int* v = static_cast<const int*>(list);
   EXPECT_EQ(std::vector<int>(v, v + vek::xar_count(&list)),
             std::vector<int>(reference.begin(), reference.end()));
+  vek::xar_free(&list);
+}
+
+// The search and the insert step by the array's own element size: an array of another
+// one is reported and left alone.
+TEST_F(SortSearchTest, InsertObjectLeavesAnArrayOfAnotherElementSize) {
+  const short values[] = {1, 5, 9};
+  void* list = vek::array_to_xarray(values, 3, sizeof(short), 1, nullptr);
+  const int object = 3;
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::insert_object(&list, &object, sizeof(int), cmp_int), 0);
+  EXPECT_EQ(reports.lines(), (std::vector<std::string>{
+                                 "insert_object:  inconsistent size: old (2) != request (4) - "
+                                 "SERIOUS ERROR."}));
+  const short* v = static_cast<const short*>(list);
+  EXPECT_EQ(std::vector<short>(v, v + vek::xar_count(&list)),
+            std::vector<short>(values, values + 3));
   vek::xar_free(&list);
 }
 

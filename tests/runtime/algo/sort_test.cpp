@@ -18,6 +18,7 @@
 #include "runtime/memory/xar.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -621,6 +622,42 @@ TEST_F(SortTest, SortPointersWithIndexAgainstStdSort) {
   vek::xar_free(&items);
 }
 
+// An existing index array of another element size passes the resize guard with its
+// report; the items are sorted all the same, and the index is filled only where an int
+// fits each element.
+TEST_F(SortTest, SortPointersWithIndexSortsWhateverTheIndexArray) {
+  static char letters[] = "cab";
+  for (int size : {8, 2}) {
+    SCOPED_TRACE(size);
+    void* items = vek::xar_alloc(3, sizeof(void*), 1);
+    void** item = static_cast<void**>(items);
+    for (int i = 0; i < 3; i++) item[i] = &letters[i];
+    void* index = vek::xar_alloc(1, size, 1);
+    yrltest::SeriousReports reports;
+    vek::sort_pointers_with_index(3, cmp_char, item, &index);
+    EXPECT_EQ(std::string({*static_cast<char*>(item[0]), *static_cast<char*>(item[1]),
+                           *static_cast<char*>(item[2])}),
+              "abc");
+    EXPECT_EQ(reports.lines(),
+              (std::vector<std::string>{"xar_alloc_or_resize:  inconsistent size: old (" +
+                                        std::to_string(size) +
+                                        ") != request (4) - SERIOUS ERROR."}));
+    int element_size = 0;
+    int count = 0;
+    vek::xar_params(&index, &element_size, nullptr, &count, nullptr);
+    EXPECT_EQ(element_size, size);
+    EXPECT_EQ(count, 3);
+    const int* idx = static_cast<int*>(index);
+    if (size == 8)
+      EXPECT_EQ(std::vector<int>(idx, idx + 3), (std::vector<int>{1, 2, 0}));
+    else
+      EXPECT_EQ(std::vector<short>(static_cast<short*>(index), static_cast<short*>(index) + 3),
+                (std::vector<short>{0, 0, 0}));
+    vek::xar_free(&index);
+    vek::xar_free(&items);
+  }
+}
+
 // --- doubles and points ------------------------------------------------------------------
 
 TEST_F(SortTest, SortDoubleMatchesStdSort) {
@@ -773,6 +810,7 @@ TEST_F(SortTest, SegmentedSortsRefuseOtherElementSizes) {
     }
     return v;
   };
+  yrltest::SeriousReports reports;
   vek::sort_har_pointers(har, cmp_rec);  // ints are not pointers
   EXPECT_EQ(contents(), values);
   vek::sort_har_objects(har, cmp_rec, sizeof(Rec));
@@ -784,6 +822,11 @@ TEST_F(SortTest, SegmentedSortsRefuseOtherElementSizes) {
                 },
                 &key, har, 8, nullptr, nullptr),
             -1);
+  // The array's element size comes first, the asked one second.
+  const std::string sizes = ":  element size 4, not 8";
+  EXPECT_EQ(reports.lines(),
+            (std::vector<std::string>{"sort_har_pointers" + sizes, "sort_har_objects" + sizes,
+                                      "binary_search_har_low" + sizes}));
   vek::har_free(&har);
 }
 

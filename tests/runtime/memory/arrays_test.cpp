@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <random>
 #include <set>
@@ -18,6 +19,7 @@
 #include "runtime/text/strmake.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -703,6 +705,75 @@ TEST_F(ArraysTest, ConversionsAppendToTheArray) {
   vek::rls_string_xarray(&narrow);
   vek::release_wstring_xarray(&wide);
   EXPECT_EQ(live_blocks(), blocks);
+}
+
+// ---------------------------------------------------------------------------------------
+// Arrays of another element size
+
+// Each operation writes ints or pointers into the array at p_x. Given an existing array
+// of 2-byte elements it reports it under its own name and leaves it alone, where it would
+// otherwise write (or release) with the wrong stride past the elements.
+TEST_F(ArraysTest, WritersRefuseAnArrayOfAnotherElementSize) {
+  struct Case {
+    const char* name;
+    int request;  // the element size the operation writes
+    std::function<long(void*)> call;
+  };
+  static const char* const narrow[] = {"a", "b"};
+  static const VynWchar* const wide[] = {u"a", u"b"};
+  static int ints[] = {2, 1};
+  static void* const items[] = {&ints[0], &ints[1]};
+  const int* set_a = int_list({1, 2, 3});
+  const int* set_b = int_list({2, 3});
+  const int ptr = static_cast<int>(sizeof(void*));
+  auto by_value = [](const void* a, const void* b) {
+    return *static_cast<const int*>(a) - *static_cast<const int*>(b);
+  };
+  std::vector<Case> cases = {
+      {"make_sorted_ptr_ptrs", ptr,
+       [&](void* p_x) {
+         return vek::make_sorted_ptr_ptrs(2, by_value, items, p_x) != nullptr ? 1L : 0L;
+       }},
+      {"id_insert_low", 4,
+       [](void* p_x) {
+         int position = -1;
+         long found = vek::id_insert_low(p_x, 7, 0, &position);
+         return found + 10L * position;
+       }},
+      {"intersect_int_sets", 4,
+       [&](void* p_x) { return long{vek::intersect_int_sets(set_a, set_b, p_x)}; }},
+      {"copy_string_array_to_xarray", ptr,
+       [](void* p_x) { return long{vek::copy_string_array_to_xarray(narrow, 2, p_x)}; }},
+      {"copy_wstring_array_to_xarray", ptr,
+       [](void* p_x) { return long{vek::copy_wstring_array_to_xarray(wide, 2, p_x)}; }},
+      {"resize_string_xarray", ptr,
+       [](void* p_x) { return long{vek::resize_string_xarray(p_x, 1)}; }},
+      {"char_array_to_wchar_xarray", ptr,
+       [](void* p_x) { return long{vek::char_array_to_wchar_xarray(narrow, 2, p_x)}; }},
+      {"wchar_array_to_char_xarray", ptr,
+       [](void* p_x) { return long{vek::wchar_array_to_char_xarray(wide, 2, p_x)}; }},
+  };
+  const int blocks = live_blocks();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const short values[] = {0x1111, 0x2222, 0x3333};
+    short* x = nullptr;
+    vek::array_to_xarray(values, 3, sizeof(short), 1, &x);
+    short* const before = x;
+    yrltest::SeriousReports reports;
+    EXPECT_EQ(c.call(&x), 0);
+    EXPECT_EQ(x, before);
+    EXPECT_EQ(std::vector<short>(x, x + vek::xar_count(&x)),
+              std::vector<short>(values, values + 3));
+    EXPECT_EQ(reports.lines(), (std::vector<std::string>{
+                                   std::string(c.name) + ":  inconsistent size: old (2) != "
+                                   "request (" + std::to_string(c.request) +
+                                   ") - SERIOUS ERROR."}));
+    vek::xar_free(&x);
+    EXPECT_EQ(live_blocks(), blocks);
+  }
+  vek::xar_free(&set_a);
+  vek::xar_free(&set_b);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "runtime/memory/xar_layout.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -57,13 +58,6 @@ int compare_ints(const void* a, const void* b) {
 int compare_ints_data(const void* a, const void* b, void* data) {
   if (data) ++*static_cast<int*>(data);
   return compare_ints(a, b);
-}
-
-// Verbose reports printed, and no crash-out, so that the reports can be read.
-void print_serious_reports() {
-  vek::set_verbose_mode(1);
-  vek::set_run_mode(1);
-  vek::set_dbg_err_crash(0);
 }
 
 // Routine names of the message tool's fatal reports, which then do not stop.
@@ -186,7 +180,7 @@ TEST_F(XarOpsTest, RemoveAndDeleteCloseTheGapAndZeroTheTail) {
 }
 
 TEST_F(XarOpsTest, DeleteOfABadRangeIsReportedAndChangesNothing) {
-  print_serious_reports();
+  yrltest::print_serious_reports();
   int* x = int_xar({1, 2, 3});
   int out[4] = {};
   ConsoleCapture capture;
@@ -254,7 +248,7 @@ TEST_F(XarOpsTest, MoveWorksInAFullArray) {
 }
 
 TEST_F(XarOpsTest, SwapAndFlip) {
-  print_serious_reports();
+  yrltest::print_serious_reports();
   ConsoleCapture capture;
   int* x = int_xar({1, 2, 3, 4, 5});
   vek::xar_swap(x, 0, 4);
@@ -368,7 +362,7 @@ TEST_F(XarOpsDeathTest, ConcatenatingDifferentSizesEndsTheProcess) {
   EXPECT_EXIT(
       {
         yrltest::route_console_to_stderr();
-        print_serious_reports();
+        yrltest::print_serious_reports();
         void* a = vek::xar_alloc(1, 4, 1);
         void* b = vek::xar_alloc(1, 8, 1);
         vek::xar_concat(&a, b);
@@ -387,7 +381,7 @@ TEST_F(XarOpsDeathTest, ConcatenatingDifferentSizesEndsTheProcess) {
   EXPECT_EXIT(
       {
         yrltest::route_console_to_stderr();
-        print_serious_reports();
+        yrltest::print_serious_reports();
         void* a = nullptr;
         void* b = vek::xar_alloc(1, 4, 1);
         vek::xar_inject(&a, b, 2);
@@ -420,7 +414,7 @@ TEST_F(XarOpsTest, AllocOrResizeExtendAppend) {
   EXPECT_EQ(values_of(x), (std::vector<int>{4, 5, 5}));
 
   // Another element size is reported, and the operation goes on.
-  print_serious_reports();
+  yrltest::print_serious_reports();
   ConsoleCapture capture;
   vek::xar_alloc_or_resize(&x, 4, 8, 2);
   vek::xar_alloc_or_extend(&x, 1, 2, 2);
@@ -465,7 +459,7 @@ TEST_F(XarOpsTest, CheckNullPointers) {
   EXPECT_EQ(vek::check_null_pointers(nullptr, nullptr), 0);
   EXPECT_EQ(vek::check_null_pointers(nullptr, &v), -1);
   EXPECT_EQ(vek::check_null_pointers(&v, nullptr), 1);
-  print_serious_reports();
+  yrltest::print_serious_reports();
   ConsoleCapture capture;
   EXPECT_EQ(vek::check_null_pointers(&v, &v), 0);
   EXPECT_NE(capture.out().find("check_pointers:  neither pointers are null\n"),
@@ -511,7 +505,7 @@ TEST_F(XarOpsTest, SortedFindMatchesLowerBound) {
 
 TEST_F(XarOpsTest, SortedFindReportsABadStart) {
   int* x = int_xar({1, 2, 3});
-  print_serious_reports();
+  yrltest::print_serious_reports();
   ConsoleCapture capture;
   int key = 2;
   for (int start : {-1, 3, 7}) {
@@ -598,7 +592,7 @@ TEST_F(XarOpsTest, SubtractMatchesTheReference) {
 }
 
 TEST_F(XarOpsTest, SubtractReportsMissingInputsAndReturns) {
-  print_serious_reports();
+  yrltest::print_serious_reports();
   ConsoleCapture capture;
   int* a = int_xar({1, 2, 3});
   EXPECT_EQ(vek::subtract_xarrays(&a, nullptr, compare_ints), 3);
@@ -626,6 +620,38 @@ TEST_F(XarOpsTest, MergeToTargetMatchesSetUnion) {
     vek::xar_free(&xb);
   }
   EXPECT_EQ(live_blocks(), 0);
+}
+
+// An empty target of another element size cannot take b's elements: it stays as it was,
+// reported, and the process goes on.
+TEST_F(XarOpsTest, MergeToTargetLeavesAnEmptyTargetOfAnotherSize) {
+  short* a = static_cast<short*>(vek::xar_alloc(0, sizeof(short), 1));
+  short* const before = a;
+  int* b = int_xar({1, 2});
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::merge_to_target_xar(&a, b, compare_ints_data), 0);
+  EXPECT_EQ(a, before);
+  EXPECT_EQ(vek::xar_hdr_size(a), static_cast<int>(sizeof(short)));
+  EXPECT_EQ(reports.lines(), (std::vector<std::string>{
+                                 "merge_to_target_xar:  inconsistent size: old (2) != request "
+                                 "(4) - SERIOUS ERROR."}));
+  vek::xar_free(&a);
+  vek::xar_free(&b);
+}
+
+TEST_F(XarOpsTest, SizeMatchesAcceptsNullOrEqualAndReportsOtherSizes) {
+  int* none = nullptr;
+  int* x = int_xar({1, 2});
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::xar_size_matches(&none, 8, "caller"), 1);
+  EXPECT_EQ(vek::xar_size_matches(&x, 4, "caller"), 1);
+  EXPECT_TRUE(reports.lines().empty());
+  EXPECT_EQ(vek::xar_size_matches(&x, 8, "caller"), 0);
+  EXPECT_EQ(reports.lines(), (std::vector<std::string>{
+                                 "caller:  inconsistent size: old (4) != request (8) - "
+                                 "SERIOUS ERROR."}));
+  EXPECT_EQ(values_of(x), (std::vector<int>{1, 2}));
+  vek::xar_free(&x);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "runtime/memory/xar.h"
 #include "runtime/memory/xar_layout.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -280,14 +281,27 @@ TEST_F(XarPtrTest, FreeoffWithStrFreesEveryElementAndTheArray) {
 TEST_F(XarPtrTest, ArraysOfAnotherElementSizeAreRefused) {
   int* ints = static_cast<int*>(vek::xar_alloc(3, 4, 1));
   ints[0] = 1;
+  char* a = text("a");
+  void* const source[] = {a};
+  yrltest::SeriousReports reports;
   vek::xar_ptr_reset(&ints, release_through_address);
   vek::xar_ptr_freeoff(&ints, note_pointer);
   vek::xar_ptr_alloc_or_resize(&ints, 1, 1, make_text, note_pointer);
+  EXPECT_EQ(vek::xar_ptr_append(&ints, 1, source, copy_text), nullptr);
   EXPECT_EQ(vek::xar_count(&ints), 3);
+  EXPECT_EQ(ints[0], 1);
   EXPECT_TRUE(calls.released.empty());
   EXPECT_EQ(calls.makes, 0);
-  EXPECT_EQ(calls.reports, (std::vector<std::string>{"xar_ptr_reset", "xar_ptr_free_offsprings",
-                                                     "xar_ptr_alloc_or_resize"}));
+  EXPECT_EQ(calls.copies, 0);
+  const std::string mismatch =
+      ":  inconsistent size: old (4) != request (" + std::to_string(sizeof(void*)) +
+      ") - SERIOUS ERROR.";
+  EXPECT_EQ(reports.lines(),
+            (std::vector<std::string>{"xar_ptr_reset" + mismatch,
+                                      "xar_ptr_free_offsprings" + mismatch,
+                                      "xar_ptr_alloc_or_resize" + mismatch,
+                                      "xar_ptr_append" + mismatch}));
+  vek::rlsmem(a);
   vek::xar_free(&ints);
 }
 
@@ -466,12 +480,20 @@ TEST_F(XarPtrTest, ArrayToXarStrCopyChecksItsParameters) {
   Owner* none = nullptr;
   for (Bad bad : {Bad{plain, nullptr, 2, sizeof(Owner), 1}, Bad{target, &target, 2, 16, 1},
                   Bad{plain, &none, -1, sizeof(Owner), 1}, Bad{nullptr, &none, 1, 16, 1},
-                  Bad{plain, &none, 1, 0, 1}, Bad{plain, &none, 1, sizeof(Owner), -1}})
+                  Bad{plain, &none, 1, 0, 1}, Bad{plain, &none, 1, sizeof(Owner), -1},
+                  // Step 0 can make no array for a count above 0.
+                  Bad{plain, &none, 1, sizeof(Owner), 0}})
     EXPECT_EQ(vek::array_to_xar_str_copy(bad.array, bad.p_dst, bad.count, bad.size, bad.step,
                                          release_owner, copy_owner),
               nullptr);
-  EXPECT_EQ(calls.reports, std::vector<std::string>(6, "array_to_xar_str_copy"));
+  EXPECT_EQ(calls.reports, std::vector<std::string>(7, "array_to_xar_str_copy"));
   EXPECT_EQ(none, nullptr);
+  // An existing destination is resized: its step is not asked for.
+  EXPECT_EQ(vek::array_to_xar_str_copy(plain, &target, 1, sizeof(Owner), 0, release_owner,
+                                       copy_owner),
+            target);
+  EXPECT_EQ(vek::xar_count(&target), 1);
+  EXPECT_EQ(calls.reports.size(), 7u);
   vek::xar_str_free(&target, release_owner);
   EXPECT_EQ(live_blocks(), 0);
 }

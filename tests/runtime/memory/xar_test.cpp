@@ -389,6 +389,51 @@ TEST_F(XarTest, DebugXarInvalidNeverEndsTheProcess) {
   vek::xar_free(&x);
 }
 
+// The length of a block with the most element room an array may have.
+constexpr std::uint32_t kLongestLength = vek::XAR_MAX_BYTES / vek::XAR_UNIT + 2;
+
+// Sets the block length of the header, keeping its step.
+void set_length(void* x, std::uint32_t length) {
+  std::uint32_t word = vek::xar_peek<std::uint32_t>(x, vek::XAR_LENGTH_WORD_OFFSET);
+  word = (word & ~vek::XAR_LENGTH_MASK) | (length & vek::XAR_LENGTH_MASK);
+  vek::xar_poke<std::uint32_t>(x, vek::XAR_LENGTH_WORD_OFFSET, word);
+}
+
+// The tail is found through the length: a length that reaches past the array's memory
+// block, or past its zone's chunk, makes it invalid before anything is read there.
+TEST_F(XarTest, DebugXarInvalidFindsCorruptLengths) {
+  int zone = vek::alloc_zone(64);
+  struct Case {
+    const char* what;
+    void* x;
+  };
+  const Case arrays[] = {{"heap", vek::xar_alloc(2, 4, 1)},
+                         {"zone", vek::zone_xar_alloc(zone, 2, 4, 1)}};
+  for (const Case& c : arrays) {
+    SCOPED_TRACE(c.what);
+    void* x = c.x;
+    const std::uint32_t length = vek::xar_hdr_length(x);
+    EXPECT_EQ(vek::debug_xar_invalid(&x), 0);
+    for (std::uint32_t bad : {length + 1, length + 8, length + 1000, kLongestLength,
+                              vek::XAR_LENGTH_MASK}) {
+      set_length(x, bad);
+      EXPECT_EQ(vek::debug_xar_invalid(&x), 1) << bad;
+    }
+    set_length(x, length);
+    EXPECT_EQ(vek::debug_xar_invalid(&x), 0);
+  }
+  // A piece of a zone names its zone.
+  void* x = arrays[1].x;
+  vek::xar_poke<std::int16_t>(vek::xar_tail(x), vek::XAR_TAIL_ZONE_OFFSET, -1);
+  EXPECT_EQ(vek::debug_xar_invalid(&x), 1);
+  vek::xar_poke<std::int16_t>(vek::xar_tail(x), vek::XAR_TAIL_ZONE_OFFSET,
+                              static_cast<std::int16_t>(zone));
+  EXPECT_EQ(vek::debug_xar_invalid(&x), 0);
+  vek::free_zone(zone);
+  x = arrays[0].x;
+  vek::xar_free(&x);
+}
+
 TEST_F(XarTest, MemusageReportsFiguresOfValidArrays) {
   int* x = static_cast<int*>(vek::xar_alloc(3, 4, 1));
   int size = -1;
@@ -522,6 +567,19 @@ TEST_F(XarDeathTest, InvalidArraysEndTheProcess) {
   };
   for (const Fatal& fatal : cases) expect_fatal(fatal);
   expect_fatal({"stop line", [] { vek::xar_extend(nullptr, 1); }, serious});
+}
+
+TEST_F(XarDeathTest, CorruptLengthsGiveTheInvalidArrayStop) {
+  for (bool in_zone : {false, true})
+    for (std::uint32_t length : {kLongestLength, vek::XAR_LENGTH_MASK})
+      expect_fatal({in_zone ? "zone" : "heap",
+                    [in_zone, length] {
+                      void* x = in_zone ? vek::zone_xar_alloc(vek::alloc_zone(64), 2, 4, 1)
+                                        : vek::xar_alloc(2, 4, 1);
+                      set_length(x, length);
+                      vek::xar_count(&x);
+                    },
+                    "^XAR_COUNT:  invalid array\nSerious internal error; cannot continue.\n$"});
 }
 
 TEST_F(XarDeathTest, InvalidRequestsEndTheProcess) {
