@@ -13,7 +13,6 @@
 #include "runtime/memory/xar.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/wide.h"
-#include "runtime/text/wide_narrow.h"
 #include "runtime/text/wstring.h"
 
 namespace vek {
