@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fileaccess/core/pfa_testing.h"
+#include "runtime/text/lang.h"
 #include "runtime/text/vsprintf.h"
 
 namespace vek {
@@ -17,9 +18,52 @@ constexpr int FSCANF_LINE = 260;
 // The handle of "stdio://err", made on first request.
 VynFile* stderr_handle;
 
+// Object type of a directory handle, which has no stream.
+constexpr std::int16_t OBJECT_TYPE_DIRECTORY = -5;
+
 int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
 
+// The common check of the stream operations: 11 for an invalid or directory handle,
+// 10 for one that is not open, else 0.
+int check_stream(const VynFile* file) {
+  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  return PFA_E_NO_ERROR;
+}
+
 std::FILE* stream_of(const VynFile* file) { return static_cast<std::FILE*>(file->location_slot); }
+
+// Reads one line of at most n - 1 bytes (n >= 1) with fgets. by_characters: a
+// multibyte character cut by the limit is given back to the stream. Results as
+// pfa_fgets.
+int read_line(std::FILE* stream, int n, int* count, char* buffer, int by_characters) {
+  long start = by_characters ? std::ftell(stream) : -1;
+  if (!std::fgets(buffer, n, stream)) {
+    buffer[0] = '\0';
+    return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
+  }
+  long length = static_cast<long>(std::strlen(buffer));
+  if (start >= 0) {
+    long end = 0;
+    while (end < length) {
+      auto lead = static_cast<unsigned char>(buffer[end]);
+      long size = lead == 0x8F ? 3 : lead >= 0x80 ? 2 : 1;
+      if (end + size > length) break;
+      end += size;
+    }
+    if (end < length) {
+      length = end;
+      buffer[length] = '\0';
+      if (std::fseek(stream, start + end, SEEK_SET) != 0) {
+        buffer[0] = '\0';
+        return PFA_E_ERROR;
+      }
+      if (length == 0) return PFA_E_NOT_VALID;
+    }
+  }
+  if (count) *count = static_cast<int>(length);
+  return PFA_E_NO_ERROR;
+}
 
 // A new record in its start state, or null. Records come from the C heap, so that the
 // memory chain never depends on the file layer.
@@ -60,7 +104,11 @@ VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
   // Every caller so far opens the file exactly as named (rule 0).
   (void)rule;
   if (!name || !mode || std::strlen(name) >= sizeof(VynFile::text)) return nullptr;
-  std::FILE* stream = std::fopen(name, mode);
+  char os_name[sizeof(VynFile::text)];
+  std::size_t i = 0;
+  for (; name[i]; ++i) os_name[i] = name[i] == '\\' ? '/' : name[i];
+  os_name[i] = '\0';
+  std::FILE* stream = std::fopen(os_name, mode);
   if (!stream) return nullptr;
   VynFile* file = alloc_record();
   if (!file) {
@@ -91,8 +139,8 @@ int pfa_dispose(VynFile** file) {
 }
 
 int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
-  if (!is_valid(file) || !format) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  if (!format) return PFA_E_NOT_VALID;
+  if (int checked = check_stream(file)) return checked;
   const char* text = vyn_vsprintf(nullptr, format, args);
   if (!text) return PFA_E_ERROR;
   std::size_t n = std::strlen(text);
@@ -108,18 +156,27 @@ int pfa_fprintf(VynFile* file, const char* format, ...) {
   return result;
 }
 
+int pfa_fgets(VynFile* file, int n, int* count, char* buffer) {
+  if (count) *count = 0;
+  if (int checked = check_stream(file)) return checked;
+  if (!buffer || n < 1) return PFA_E_INVALID_INPUT;
+  // EUC and the generic multibyte encoding are walked by characters so that a line
+  // cut by the limit never ends inside one; single-byte text needs no walk.
+  int language = get_language();
+  int by_characters = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE;
+  return read_line(stream_of(file), n, count, buffer, by_characters);
+}
+
 int pfa_fscanf(VynFile* file, const char* format, ...) {
-  if (!is_valid(file)) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  if (int checked = check_stream(file)) return checked;
   if (!format) return PFA_E_INVALID_INPUT;
-  std::FILE* stream = stream_of(file);
   char line[FSCANF_LINE + 1];
-  int result = PFA_E_NO_ERROR;
-  if (!std::fgets(line, sizeof line, stream)) {
-    if (std::ferror(stream)) return PFA_E_ERROR;
-    line[0] = '\0';
-  }
-  if (std::feof(stream)) result = PFA_E_QUIT;
+  // Read without the character walk: the language's first use builds its table on the
+  // memory chain, which the leak trace reads through this very function.
+  int result = read_line(stream_of(file), sizeof line, nullptr, line, 0);
+  if (result != PFA_E_NO_ERROR && result != PFA_E_QUIT) return result;
+  // A last line without its newline already counts as the end of the file.
+  if (std::feof(stream_of(file))) result = PFA_E_QUIT;
   std::va_list args;
   va_start(args, format);
   int converted = std::vsscanf(line, format, args);

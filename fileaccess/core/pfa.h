@@ -65,7 +65,8 @@ static_assert(offsetof(VynFile, location_type) == 300);
 static_assert(offsetof(VynFile, location_slot) == 304);
 
 // Opens a file by name with a stdio mode ("r", "w", "a", ...) and a version rule
-// (0 the version as named). The handle, or null when the open failed.
+// (0 the version as named). Backslashes in the name are path delimiters. The handle,
+// or null when the open failed.
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule);
 // Closes an open handle and frees it; file is the address of the caller's handle
 // variable, which is cleared. 0 for a null address, a null or invalid handle.
@@ -73,8 +74,14 @@ int pfa_dispose(VynFile** file);
 // Formats and writes; PFA_E_ codes (10 for a closed handle, 11 for an invalid one).
 int pfa_fprintf(VynFile* file, const char* format, ...);
 int pfa_vfprintf(VynFile* file, const char* format, std::va_list args);
-// Reads one line and scans it: 1 when nothing was converted, else 0, or 5 for a last
-// line at the end of the file; a failed read gives its code.
+// Reads one line of at most n - 1 bytes into buffer, always terminated; count (may be
+// null) receives its length. 0, or 5 with an empty line at the end of the file; 11 for
+// an invalid or directory handle, 10 for a closed one, 9 for a null buffer or n < 1.
+// In a Japanese or generic multibyte session a character cut by the limit is left in
+// the stream for the next read; when that leaves nothing, 11 with an empty line.
+int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
+// Reads one line (at most 260 bytes) and scans it: 1 when nothing was converted, else
+// 0, or 5 for a last line at the end of the file; a failed read gives its code.
 int pfa_fscanf(VynFile* file, const char* format, ...);
 // The process's standard error stream as a handle ("stdio://err"), made once.
 VynFile* pfa_get_stderr();
