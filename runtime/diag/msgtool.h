@@ -1,4 +1,5 @@
-// The framed reports of the message tool.
+// The framed reports of the message tool, the debug printers, the integer table dumps
+// and the names of the toolkit's status codes.
 #pragma once
 
 #include <cstdarg>
@@ -32,5 +33,26 @@ void unlock_dbg_msg_tool();
 // stream (null: standard error) / a file handle (null: the standard error handle).
 int dbg_fprintf(std::FILE* stream, const char* format, ...);
 int dbg_pfa_fprintf(VynFile* file, const char* format, ...);
+
+// Writes "<title>[id, id, ...]" and a newline onto a file handle (null: the standard
+// error handle). A null title is empty; a null table or n <= 0 writes no ids.
+void dbg_pfa_show_id_tab(VynFile* file, const char* title, const int* ids, int n);
+// The same for a growable int array (its handle): "<title><NULL>" for a null handle,
+// "<title><INVALID>" for a bad handle or one whose elements are not 4 bytes.
+void dbg_pfa_show_id_tab_xar(VynFile* file, const char* title, const int* array);
+
+// One row of the toolkit's status names.
+struct VynErrorMsg {
+  int code;
+  const char* name;
+};
+constexpr int ERROR_MSGS_COUNT = 63;
+extern const VynErrorMsg error_msgs[ERROR_MSGS_COUNT];
+
+// The name of the first row of error_msgs with this code; "" when none has it.
+const char* vynkit_perror(int code);
+
+// 1-based position of the lowest set bit of the 32-bit value; 0 for 0.
+int ffs(int v);
 
 }  // namespace vek
