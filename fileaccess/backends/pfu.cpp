@@ -1,11 +1,316 @@
 #include "fileaccess/backends/pfu.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/diag/console.h"
+#include "runtime/diag/msgtool.h"
+#include "runtime/memory/getmem.h"
+#include "runtime/text/strmake.h"
+#include "runtime/text/vsprintf.h"
 
 namespace vek {
+
+namespace {
+
+// Paths handed to the family: at most 255 characters.
+constexpr int PFU_PATH_SIZE = 256;
+
+constexpr int PERM_FILE_DEFAULT = 0644;
+
+struct ErrnoStatus {
+  int error;
+  int status;
+};
+
+// The C library's error numbers by name: their values differ between platforms.
+constexpr ErrnoStatus ERRNO_STATUS[] = {
+    {EPERM, 30},  {ENOENT, 5},  {EINTR, 22},  {EIO, 6},      {EBADF, 21},
+    {EAGAIN, 23}, {ENOMEM, 20}, {EACCES, 8},  {EFAULT, 17},  {EBUSY, 32},
+    {EEXIST, 7},  {EXDEV, 33},  {ENOTDIR, 5}, {EISDIR, 25},  {EINVAL, 16},
+    {ENFILE, 19}, {EMFILE, 18}, {EFBIG, 27},  {ENOSPC, 12},  {ESPIPE, 28},
+    {EROFS, 13},  {EDEADLK, 24}, {ENAMETOOLONG, 11}, {ENOLCK, 26},
+};
+
+struct AccessRow {
+  int access;
+  int open_flags;
+  const char* stream_mode;
+  bool seek_to_end;
+};
+
+// Every code opens or creates: a missing file is made, as the creation dispositions
+// OPEN_ALWAYS, CREATE_ALWAYS and CREATE_NEW do.
+constexpr AccessRow ACCESS_ROWS[] = {
+    {PFU_ACCESS_READ, O_RDONLY | O_CREAT, "r", false},
+    {PFU_ACCESS_WRITE, O_WRONLY | O_CREAT, "w", false},
+    {PFU_ACCESS_READ_WRITE, O_RDWR | O_CREAT, "r+", false},
+    {PFU_ACCESS_CREATE_WRITE, O_WRONLY | O_CREAT | O_TRUNC, "w", false},
+    {PFU_ACCESS_CREATE_READ_WRITE, O_RDWR | O_CREAT | O_TRUNC, "r+", false},
+    {PFU_ACCESS_APPEND, O_WRONLY | O_CREAT, "w", true},
+    {PFU_ACCESS_APPEND_READ, O_RDWR | O_CREAT, "r+", true},
+    {PFU_ACCESS_CREATE_NEW, O_WRONLY | O_CREAT | O_EXCL, nullptr, false},
+};
+
+const AccessRow* access_row(int access) {
+  for (const AccessRow& row : ACCESS_ROWS)
+    if (row.access == access) return &row;
+  return nullptr;
+}
+
+std::FILE* stream_of(const PF_File* file) { return static_cast<std::FILE*>(file->handle); }
+
+int stream_error() { return pfu_map_error(errno); }
+
+// What a read or a write needs of a record.
+struct StreamUse {
+  int access_mask;
+  int conflicting_op;  // the last operation that needs a seek before this one
+  const char* not_open;
+  const char* needs_seek;
+};
+
+constexpr StreamUse FOR_READ = {PFU_ACCESS_READ, PFU_OP_WRITE,
+                                "read from a file which is not read-open.",
+                                "attempt to read after write without an fseek"};
+constexpr StreamUse FOR_WRITE = {PFU_ACCESS_WRITE, PFU_OP_READ,
+                                 "write to a file which is not write-open.",
+                                 "attempt to write after reading without fseek."};
+
+// 1 when the record may be used so now; otherwise the trace and 4.
+int usable(const PF_File* file, const char* routine, const StreamUse& use) {
+  const char* refusal = !file                                  ? "NULL PF_File_Ptr"
+                        : !(file->access & use.access_mask)    ? use.not_open
+                        : file->last_op == use.conflicting_op ? use.needs_seek
+                                                               : nullptr;
+  if (!refusal) return PFU_SUCCESS;
+  dbg_crash_msg(routine, "%s", refusal);
+  return PFU_TRAP;
+}
+
+// Writes n bytes; a text file drops carriage returns and writes one before every line
+// feed, so that text written with either line end is stored with CR LF.
+int write_bytes(PF_File* file, const char* bytes, std::size_t n) {
+  std::FILE* stream = stream_of(file);
+  file->last_op = PFU_OP_WRITE;
+  if (file->mode != PFU_TEXT) {
+    if (n > 0 && std::fwrite(bytes, 1, n, stream) != n) return stream_error();
+    return PFU_SUCCESS;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (bytes[i] == '\r') continue;
+    if (bytes[i] == '\n' && std::fputc('\r', stream) == EOF) return stream_error();
+    if (std::fputc(static_cast<unsigned char>(bytes[i]), stream) == EOF) return stream_error();
+  }
+  return PFU_SUCCESS;
+}
+
+// Next byte of the file: 1, 3 at its end, or the status of a failed read. A text file
+// drops carriage returns.
+int read_byte(PF_File* file, int* byte) {
+  std::FILE* stream = stream_of(file);
+  file->last_op = PFU_OP_READ;
+  for (;;) {
+    int c = std::fgetc(stream);
+    if (c == EOF) return std::ferror(stream) ? stream_error() : PFU_END_OF_FILE;
+    if (c == '\r' && file->mode == PFU_TEXT) continue;
+    *byte = c;
+    return PFU_SUCCESS;
+  }
+}
+
+// Absolute form of path (kept as given when it starts at the root) in a new block, or
+// null when it does not fit a path buffer.
+char* absolute_name(const char* path) {
+  if (path[0] == '/') return make_scopy(path);
+  char directory[PFU_PATH_SIZE];
+  if (!::getcwd(directory, sizeof directory)) return nullptr;
+  std::size_t length = std::strlen(directory) + 1 + std::strlen(path);
+  if (length >= PFU_PATH_SIZE) return nullptr;
+  char* name = static_cast<char*>(getmem(length + 1));
+  char* cursor = name;
+  quick_strcat(&cursor, directory);
+  quick_strcat(&cursor, "/");
+  quick_strcat(&cursor, path);
+  return name;  // the block came zeroed: the terminator is there
+}
+
+}  // namespace
+
+int pfu_map_error(int error) {
+  for (const ErrnoStatus& row : ERRNO_STATUS)
+    if (row.error == error) return row.status;
+  return PFU_TRAP;
+}
+
+int strcpy_limit(const char* source, int size, char* target) {
+  if (!target || size < 1) return 1;
+  if (!source) {
+    target[0] = '\0';
+    return 0;
+  }
+  std::size_t length = std::strlen(source);
+  if (length >= static_cast<std::size_t>(size)) {
+    target[0] = '\0';
+    return 1;
+  }
+  std::memcpy(target, source, length + 1);
+  return 0;
+}
+
+int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file) {
+  if (!path || (!file && access != PFU_ACCESS_CREATE_NEW)) {
+    dbg_crash_msg("pfu_fopen", "bad parameter");
+    return PFU_INVALID_ARG;
+  }
+  char os_path[PFU_PATH_SIZE];
+  // An over-long path is emptied; the open then fails.
+  if (strcpy_limit(path, PFU_PATH_SIZE, os_path)) dbg_crash_msg("WSTRCOPY_X", "OVERFLOW.");
+  if (mode != PFU_TEXT && mode != PFU_BINARY) {
+    dbg_crash_msg("pfu_fopen", "Not text or binary file.");
+    return PFU_TRAP;
+  }
+  const AccessRow* row = access_row(access);
+  if (!row) {
+    dbg_crash_msg("pfu_fopen", "bad access %d", access);
+    return PFU_TRAP;
+  }
+  int descriptor = ::open(os_path, row->open_flags, PERM_FILE_DEFAULT);
+  if (descriptor < 0) return stream_error();
+  if (access == PFU_ACCESS_CREATE_NEW) {
+    ::close(descriptor);
+    return PFU_SUCCESS;
+  }
+  char* name = absolute_name(os_path);
+  if (!name) {
+    ::close(descriptor);
+    return PFU_NAME_TOO_LONG;
+  }
+  std::FILE* stream = ::fdopen(descriptor, row->stream_mode);
+  if (!stream) {
+    int status = stream_error();
+    ::close(descriptor);
+    rlsmem(name);
+    return status;
+  }
+  if (buffer_size <= 0) std::setvbuf(stream, nullptr, _IONBF, 0);
+  int status = pfu_fdopen(stream, PF_NULL_Descriptor, name, access, PFU_Disk_File, mode,
+                          buffer_size, file);
+  rlsmem(name);
+  if (status == PFU_SUCCESS && row->seek_to_end && std::fseek(stream, 0, SEEK_END) != 0) {
+    status = stream_error();
+    pfu_fclose(file);
+  }
+  return status;
+}
+
+int pfu_fdopen(void* handle, int descriptor, const char* name, int access, int kind, int mode,
+               int buffer_size, PF_File_Ptr* file) {
+  if (kind != PFU_INET_Socket && descriptor != PF_NULL_Descriptor)
+    dbg_crash_msg("pfu_fdopen", "h_file != PF_NULL_Descriptor, while type != PFU_INET_Socket");
+  if (kind == PFU_INET_Socket && handle)
+    dbg_crash_msg("pfu_fdopen", "h_file != PF_NULL_Handle, while type = PFU_INET_Socket");
+  PF_File* record = static_cast<PF_File*>(getmem(sizeof(PF_File)));
+  record->kind = kind;
+  record->mode = mode;
+  record->name = make_scopy(name);
+  record->access = access;
+  record->buffer = nullptr;
+  record->count = 0;
+  record->position = 0;
+  record->buffer_size = buffer_size > 0 ? buffer_size : 0;
+  record->last_op = PFU_OP_NONE;
+  record->handle = handle;
+  record->descriptor = descriptor;
+  if (file) *file = record;
+  return PFU_SUCCESS;
+}
+
+int pfu_fclose(PF_File_Ptr* file) {
+  if (!file || !*file) return PFU_NO_CHANGE;
+  PF_File* record = *file;
+  std::FILE* stream = stream_of(record);
+  int status = PFU_SUCCESS;
+  if (stream && std::fflush(stream) != 0) status = stream_error();
+  if (record->kind == PFU_INET_Socket) {
+    if (record->descriptor >= 0) ::close(record->descriptor);
+  } else if (stream && !(record->access & PFU_ACCESS_NOT_OWNER)) {
+    // A failure that shows only when the stream closes still counts as a failed flush.
+    if (std::fclose(stream) != 0 && status == PFU_SUCCESS) status = stream_error();
+  }
+  if (record->name) rlsmem(record->name);
+  if (record->buffer) rlsmem(record->buffer);
+  rlsmem(record);
+  *file = nullptr;
+  return status;
+}
+
+int pfu_fgets(PF_File_Ptr file, char* buffer, int size) {
+  int status = usable(file, "pfu_fgets", FOR_READ);
+  if (status != PFU_SUCCESS) return status;
+  if (!buffer || size < 1) {
+    dbg_crash_msg("pfu_fgets", "bad parameter");
+    return PFU_INVALID_ARG;
+  }
+  for (int stored = 0;; ++stored) {
+    int byte = 0;
+    status = read_byte(file, &byte);
+    if (status != PFU_SUCCESS) {
+      buffer[stored] = '\0';
+      return status;
+    }
+    if (stored == size - 1) {
+      // The line goes on past the buffer; its next byte stays for the next read.
+      std::ungetc(byte, stream_of(file));
+      buffer[stored] = '\0';
+      return PFU_NAME_TOO_LONG;
+    }
+    buffer[stored] = static_cast<char>(byte);
+    if (byte == '\n') {
+      buffer[stored + 1] = '\0';
+      return PFU_SUCCESS;
+    }
+  }
+}
+
+int pfu_fputc(PF_File_Ptr file, int byte) {
+  int status = usable(file, "pfu_fputc", FOR_WRITE);
+  if (status != PFU_SUCCESS) return status;
+  char c = static_cast<char>(byte);
+  return write_bytes(file, &c, 1);
+}
+
+int pfu_fputs(PF_File_Ptr file, const char* string) {
+  int status = usable(file, "pfu_fputs", FOR_WRITE);
+  if (status != PFU_SUCCESS) return status;
+  if (!string) {
+    dbg_crash_msg("pfu_fputs", "bad parameter");
+    return PFU_INVALID_ARG;
+  }
+  return write_bytes(file, string, std::strlen(string));
+}
+
+int pfu_vfprintf(PF_File_Ptr file, const char* format, std::va_list args) {
+  const char* text = vyn_vsprintf(nullptr, format, args);
+  if (!text) {
+    dbg_crash_msg("pfu_vfprintf", "vyn_vsprintf () failed.");
+    return PFU_TRAP;
+  }
+  return pfu_fputs(file, text);
+}
+
+int pfu_fprintf(PF_File_Ptr file, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  int status = pfu_vfprintf(file, format, args);
+  va_end(args);
+  return status;
+}
 
 int ctsu_raise_signal(int signal) {
   if (signal == -1) return 0;

@@ -1,0 +1,238 @@
+// The portable file record: opening by access code, lines, text-mode line ends and
+// status codes.
+#include "fileaccess/backends/pfu.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "runtime/memory/getmem.h"
+#include "tests/support/runtime_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using yrltest::live_blocks;
+
+class PfuTest : public yrltest::RuntimeTest {
+ protected:
+  vek::PF_File* open(int access, int mode = vek::PFU_TEXT, int buffer_size = 512) {
+    vek::PF_File* file = nullptr;
+    EXPECT_EQ(vek::pfu_fopen(path.c_str(), access, mode, buffer_size, &file), vek::PFU_SUCCESS);
+    return file;
+  }
+  void close(vek::PF_File** file) { EXPECT_EQ(vek::pfu_fclose(file), vek::PFU_SUCCESS); }
+
+  yrltest::TempDir dir;
+  std::string path = dir.file("data.txt");
+};
+
+TEST_F(PfuTest, OpenMakesARecordAndCloseReleasesIt) {
+  vek::PF_File* file = open(vek::PFU_ACCESS_CREATE_WRITE, vek::PFU_BINARY);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->kind, vek::PFU_Disk_File);
+  EXPECT_EQ(file->mode, vek::PFU_BINARY);
+  EXPECT_EQ(file->access, vek::PFU_ACCESS_CREATE_WRITE);
+  EXPECT_STREQ(file->name, path.c_str());
+  EXPECT_EQ(file->last_op, vek::PFU_OP_NONE);
+  EXPECT_EQ(file->descriptor, vek::PF_NULL_Descriptor);
+  close(&file);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(live_blocks(), 0);
+  EXPECT_EQ(vek::pfu_fclose(&file), vek::PFU_NO_CHANGE);
+  EXPECT_EQ(vek::pfu_fclose(nullptr), vek::PFU_NO_CHANGE);
+}
+
+TEST_F(PfuTest, RelativePathsGetTheWorkingDirectoryInTheName) {
+  yrltest::InTempDir here;
+  vek::PF_File* file = nullptr;
+  ASSERT_EQ(vek::pfu_fopen("rel.txt", vek::PFU_ACCESS_WRITE, vek::PFU_TEXT, 0, &file),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(std::string(file->name),
+            (std::filesystem::current_path() / "rel.txt").string());
+  close(&file);
+}
+
+TEST_F(PfuTest, AccessCodesOpenCreateTruncateAndAppend) {
+  // Reading a missing file creates it empty.
+  vek::PF_File* file = open(vek::PFU_ACCESS_READ);
+  char line[16] = "zz";
+  EXPECT_EQ(vek::pfu_fgets(file, line, sizeof line), vek::PFU_END_OF_FILE);
+  EXPECT_STREQ(line, "");
+  close(&file);
+  EXPECT_TRUE(std::filesystem::exists(path));
+
+  yrltest::write_file(path, "old text\n");
+  file = open(vek::PFU_ACCESS_WRITE, vek::PFU_BINARY);  // neither truncates nor appends
+  vek::pfu_fputs(file, "NEW");
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "NEW text\n");
+
+  file = open(vek::PFU_ACCESS_APPEND, vek::PFU_BINARY);
+  vek::pfu_fputs(file, "more");
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "NEW text\nmore");
+
+  file = open(vek::PFU_ACCESS_CREATE_WRITE, vek::PFU_BINARY);
+  vek::pfu_fputs(file, "x");
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "x");
+}
+
+TEST_F(PfuTest, CreateNewMakesNoRecordAndFailsOnAnExistingFile) {
+  vek::PF_File* file = nullptr;
+  EXPECT_EQ(vek::pfu_fopen(path.c_str(), vek::PFU_ACCESS_CREATE_NEW, vek::PFU_TEXT, 0, &file),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(vek::pfu_fopen(path.c_str(), vek::PFU_ACCESS_CREATE_NEW, vek::PFU_TEXT, 0, &file),
+            vek::PFU_ALREADY_EXISTS);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+TEST_F(PfuTest, BadOpensAreRefusedWithoutARecord) {
+  vek::PF_File* file = nullptr;
+  EXPECT_EQ(vek::pfu_fopen(path.c_str(), 5, vek::PFU_TEXT, 0, &file), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fopen(path.c_str(), 1, 3, 0, &file), vek::PFU_TRAP);
+  std::string missing_dir = dir.file("none/x.txt");
+  EXPECT_EQ(vek::pfu_fopen(missing_dir.c_str(), 1, vek::PFU_TEXT, 0, &file), vek::PFU_NOT_EXIST);
+  // A path of 256 characters or more is emptied; the open then fails.
+  std::string long_path = dir.path() + "/" + std::string(300, 'n');
+  EXPECT_EQ(vek::pfu_fopen(long_path.c_str(), 6, vek::PFU_TEXT, 0, &file), vek::PFU_NOT_EXIST);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none")));
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+TEST_F(PfuTest, TextModeStoresCrLfAndReadsBackLf) {
+  vek::PF_File* file = open(vek::PFU_ACCESS_CREATE_WRITE);
+  EXPECT_EQ(vek::pfu_fputc(file, 'a'), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputc(file, '\r'), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputc(file, '\n'), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputs(file, "b\n"), vek::PFU_SUCCESS);
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "a\r\nb\r\n");
+
+  for (int size : {3, 4, 100}) {
+    file = open(vek::PFU_ACCESS_READ);
+    char line[100];
+    EXPECT_EQ(vek::pfu_fgets(file, line, size), vek::PFU_SUCCESS);
+    EXPECT_STREQ(line, "a\n");
+    EXPECT_EQ(vek::pfu_fgets(file, line, size), vek::PFU_SUCCESS);
+    EXPECT_STREQ(line, "b\n");
+    EXPECT_EQ(vek::pfu_fgets(file, line, size), vek::PFU_END_OF_FILE);
+    EXPECT_STREQ(line, "");
+    close(&file);
+  }
+
+  // Binary files take the bytes as they are.
+  file = open(vek::PFU_ACCESS_READ, vek::PFU_BINARY);
+  char line[16];
+  EXPECT_EQ(vek::pfu_fgets(file, line, sizeof line), vek::PFU_SUCCESS);
+  EXPECT_STREQ(line, "a\r\n");
+  close(&file);
+}
+
+TEST_F(PfuTest, FgetsStatuses) {
+  yrltest::write_file(path, "abcd\nabcde\nlast");
+  vek::PF_File* file = open(vek::PFU_ACCESS_READ, vek::PFU_BINARY);
+  char line[8];
+  std::memset(line, 'z', sizeof line);
+  EXPECT_EQ(vek::pfu_fgets(file, line, 6), vek::PFU_SUCCESS);  // 5 bytes with the line feed
+  EXPECT_STREQ(line, "abcd\n");
+  std::memset(line, 'z', sizeof line);
+  EXPECT_EQ(vek::pfu_fgets(file, line, 6), vek::PFU_NAME_TOO_LONG);
+  EXPECT_STREQ(line, "abcde");
+  EXPECT_EQ(line[6], 'z');  // nothing written past size
+  // The rest of the line stays for the next read.
+  EXPECT_EQ(vek::pfu_fgets(file, line, 6), vek::PFU_SUCCESS);
+  EXPECT_STREQ(line, "\n");
+  EXPECT_EQ(vek::pfu_fgets(file, line, 5), vek::PFU_END_OF_FILE);  // fills the size exactly
+  EXPECT_STREQ(line, "last");
+  EXPECT_EQ(vek::pfu_fgets(file, line, 1), vek::PFU_END_OF_FILE);
+  EXPECT_EQ(vek::pfu_fgets(file, line, 0), vek::PFU_INVALID_ARG);
+  close(&file);
+}
+
+TEST_F(PfuTest, ReadAndWriteNeedASeekBetweenThem) {
+  yrltest::write_file(path, "line\n");
+  vek::PF_File* file = open(vek::PFU_ACCESS_READ_WRITE, vek::PFU_BINARY);
+  char line[16];
+  EXPECT_EQ(vek::pfu_fgets(file, line, sizeof line), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputc(file, 'x'), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fputs(file, "x"), vek::PFU_TRAP);
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "line\n");
+
+  file = open(vek::PFU_ACCESS_CREATE_READ_WRITE, vek::PFU_BINARY);
+  EXPECT_EQ(vek::pfu_fputs(file, "ab\n"), vek::PFU_SUCCESS);
+  std::strcpy(line, "kept");
+  EXPECT_EQ(vek::pfu_fgets(file, line, sizeof line), vek::PFU_TRAP);
+  EXPECT_STREQ(line, "kept");
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "ab\n");
+}
+
+TEST_F(PfuTest, OperationsRefuseRecordsNotOpenForThemAndNullRecords) {
+  vek::PF_File* reader = open(vek::PFU_ACCESS_READ);
+  EXPECT_EQ(vek::pfu_fputc(reader, 'a'), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fprintf(reader, "%d", 1), vek::PFU_TRAP);
+  close(&reader);
+  vek::PF_File* writer = open(vek::PFU_ACCESS_CREATE_WRITE);
+  char line[4];
+  EXPECT_EQ(vek::pfu_fgets(writer, line, sizeof line), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fputs(writer, nullptr), vek::PFU_INVALID_ARG);
+  close(&writer);
+  EXPECT_EQ(vek::pfu_fgets(nullptr, line, sizeof line), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fputc(nullptr, 'a'), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fputs(nullptr, "a"), vek::PFU_TRAP);
+  EXPECT_EQ(vek::pfu_fprintf(nullptr, "a"), vek::PFU_TRAP);
+}
+
+TEST_F(PfuTest, FprintfWritesTheFormattedText) {
+  vek::PF_File* file = open(vek::PFU_ACCESS_CREATE_WRITE);
+  EXPECT_EQ(vek::pfu_fprintf(file, "%d-%s\n", 42, "x"), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fprintf(file, "%ws", u"w\u00e9"), vek::PFU_SUCCESS);
+  close(&file);
+  EXPECT_EQ(yrltest::read_file(path), "42-x\r\nw\xe9");
+}
+
+TEST_F(PfuTest, AFullDiskIsReportedByTheWriteOrTheClose) {
+  vek::PF_File* file = nullptr;
+  // Unbuffered: the write itself fails.
+  ASSERT_EQ(vek::pfu_fopen("/dev/full", vek::PFU_ACCESS_WRITE, vek::PFU_BINARY, 0, &file),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputs(file, "data"), vek::PFU_DISK_FULL);
+  vek::pfu_fclose(&file);
+  // Buffered: the close, which flushes, fails.
+  ASSERT_EQ(vek::pfu_fopen("/dev/full", vek::PFU_ACCESS_WRITE, vek::PFU_BINARY, 512, &file),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputs(file, "data"), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fclose(&file), vek::PFU_DISK_FULL);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+TEST_F(PfuTest, ErrorNumbersMapByMeaning) {
+  struct Case {
+    int error;
+    int status;
+  };
+  for (Case c : {Case{EPERM, 30}, Case{ENOENT, 5}, Case{EACCES, 8}, Case{EEXIST, 7},
+                 Case{ENOTDIR, 5}, Case{EISDIR, 25}, Case{ENOSPC, 12}, Case{EDEADLK, 24},
+                 Case{ENAMETOOLONG, 11}, Case{ENOLCK, 26}, Case{ELOOP, 4}, Case{0, 4}})
+    EXPECT_EQ(vek::pfu_map_error(c.error), c.status) << c.error;
+}
+
+TEST_F(PfuTest, StrcpyLimitCopiesOnlyWhatFitsWithItsTerminator) {
+  char target[8] = "zzzzzzz";
+  EXPECT_EQ(vek::strcpy_limit("abc", 4, target), 0);
+  EXPECT_STREQ(target, "abc");
+  EXPECT_EQ(vek::strcpy_limit("abcd", 4, target), 1);
+  EXPECT_STREQ(target, "");
+}
+
+}  // namespace
