@@ -297,7 +297,8 @@ long getmem_area_size(const void* user) {
   if (pooled >= 0) return pooled;
   void* start = nullptr;
   if (area_invalid(user, &start) != GETMEM_VALID) {
-    dbg_err_crash("debug_getmem_size", "invalid memory area %p", user);
+    dbg_err_crash("debug_getmem_size", "invalid memory area %lu",
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(user)));
     return -1;
   }
   return static_cast<long>(getmem_size(static_cast<unsigned char*>(start)));

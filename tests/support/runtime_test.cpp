@@ -2,6 +2,7 @@
 
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
+#include "platform/w32/codepage_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
@@ -10,9 +11,16 @@
 #include "runtime/memory/arrays_testing.h"
 #include "runtime/memory/clump_testing.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/text/lang.h"
 #include "runtime/memory/getmem_testing.h"
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
+#include "runtime/text/lang_testing.h"
+#include "runtime/text/strutil_testing.h"
+#include "runtime/text/vscanf_testing.h"
+#include "runtime/text/vsprintf_testing.h"
+#include "runtime/text/wide_testing.h"
+#include "runtime/text/wstring_testing.h"
 
 namespace yrltest {
 
@@ -29,8 +37,17 @@ void reset_runtime_state() {
   vek::sort_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
+  vek::lang_testing_reset();
+  vek::wstring_testing_reset();
+  vek::strutil_testing_reset();
+  vek::vsprintf_testing_reset();
+  vek::vscanf_testing_reset();
+  vek::wide_testing_reset();
+  w32::codepage_testing_reset();
   vek::getmem_testing_reset();
 }
+
+void start_in_english() { vek::set_language(vek::LANG_ENGLISH); }
 
 int live_blocks() {
   int blocks = 0;

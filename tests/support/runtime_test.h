@@ -9,12 +9,20 @@ namespace yrltest {
 // file-access layer back to its start value and releases every live memory block.
 void reset_runtime_state();
 
+// Sets the language to English without touching the environment or the locale table.
+void start_in_english();
+
 // Number of live memory blocks on the chain.
 int live_blocks();
 
+// Each test starts in English, whatever the machine's LANG says; a test that needs
+// another language, or none set yet, says so itself.
 class RuntimeTest : public ::testing::Test {
  protected:
-  void SetUp() override { reset_runtime_state(); }
+  void SetUp() override {
+    reset_runtime_state();
+    start_in_english();
+  }
   void TearDown() override { reset_runtime_state(); }
 };
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/getmem_layout.h"
@@ -29,6 +30,18 @@ std::string field(const std::string& label, const std::string& value) {
 std::string report_head(const void* user, bool good) {
   return " Memory block : User pointer - " + address(user) + " " +
          (good ? "          looks good \n" : "          LOOKS BAD \n");
+}
+
+TEST_F(GetmemCheckTest, SizeOfAnInvalidAreaIsReportedWithTheWholeAddress) {
+  // An address inside a live block is no block of its own.
+  void* p = static_cast<char*>(getmem(64)) + 16;
+  set_verbose_mode(1);
+  set_dbg_err_crash(0);
+  set_run_mode(1);
+  yrltest::ConsoleCapture console;
+  EXPECT_EQ(getmem_area_size(p), -1);
+  EXPECT_EQ(console.out().substr(0, console.out().find('\n') + 1),
+            "debug_getmem_size:  invalid memory area " + address(p) + "\n");
 }
 
 TEST_F(GetmemCheckTest, BlockReportShowsHeaderTailAndLinks) {
