@@ -11,15 +11,15 @@
 #include "runtime/diag/console.h"
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/text/lang.h"
 #include "runtime/text/strmake.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
+#include "runtime/text/wide.h"
 
 namespace vek {
 
 namespace {
-
-// Paths handed to the family: at most 255 characters.
-constexpr int PFU_PATH_SIZE = 256;
 
 constexpr int PERM_FILE_DEFAULT = 0644;
 
@@ -150,17 +150,21 @@ int pfu_map_error(int error) {
 
 int strcpy_limit(const char* source, int size, char* target) {
   if (!target || size < 1) return 1;
-  if (!source) {
-    target[0] = '\0';
-    return 0;
+  return copy_if_fits(source, size, target);
+}
+
+int pfu_path_to_os(char* path, int os) {
+  if (!path) return PFU_INVALID_PTR;
+  if (os != PFU_OS_UNIX && os != PFU_OS_WINDOWS) return PFU_INVALID_ARG;
+  char delimiter = os == PFU_OS_WINDOWS ? '\\' : '/';
+  char other = os == PFU_OS_WINDOWS ? '/' : '\\';
+  int language = get_language();
+  for (char* p = path; *p;) {
+    int n = mb_char_len(p, language);
+    if (n == 1 && (*p == other || *p == '|')) *p = delimiter;
+    p += n;
   }
-  std::size_t length = std::strlen(source);
-  if (length >= static_cast<std::size_t>(size)) {
-    target[0] = '\0';
-    return 1;
-  }
-  std::memcpy(target, source, length + 1);
-  return 0;
+  return PFU_SUCCESS;
 }
 
 int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file) {

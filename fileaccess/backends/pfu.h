@@ -73,12 +73,25 @@ typedef PF_File* PF_File_Ptr;
 // The fields in front of the first pointer keep their offsets of the original record.
 static_assert(offsetof(PF_File, kind) == 0 && offsetof(PF_File, mode) == 4);
 
+// A path buffer of the family: paths hold at most PFU_PATH_SIZE - 1 characters.
+constexpr int PFU_PATH_SIZE = 256;
+
+// Operating-system conventions of pfu_path_to_os: '/' (3) and '\\' (4).
+constexpr int PFU_OS_UNIX = 3;
+constexpr int PFU_OS_WINDOWS = 4;
+
 // Status of the C library's error number.
 int pfu_map_error(int error);
 
 // Copies source when it fits in size bytes with its terminator (0); otherwise empties
 // target and returns 1.
 int strcpy_limit(const char* source, int size, char* target);
+
+// Turns path in place into the form of os: PFU_OS_WINDOWS turns '/' and '|' into '\\',
+// PFU_OS_UNIX turns '\\' and '|' into '/'. Only single-byte characters of the current
+// language are looked at, so a trail byte is never taken for a delimiter. 1; a null path
+// 17 and another os 16, both leaving the path as it was.
+int pfu_path_to_os(char* path, int os);
 
 // Opens a disk file (access codes above; mode PFU_TEXT or PFU_BINARY).
 int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file);

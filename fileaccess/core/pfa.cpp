@@ -6,7 +6,9 @@
 
 #include "fileaccess/core/pfa_testing.h"
 #include "runtime/text/lang.h"
+#include "runtime/text/vscanf.h"
 #include "runtime/text/vsprintf.h"
+#include "runtime/text/wide.h"
 
 namespace vek {
 
@@ -33,21 +35,23 @@ int check_stream(const VynFile* file) {
 
 std::FILE* stream_of(const VynFile* file) { return static_cast<std::FILE*>(file->location_slot); }
 
-// Reads one line of at most n - 1 bytes (n >= 1) with fgets. by_characters: a
-// multibyte character cut by the limit is given back to the stream. Results as
+// Reads one line of at most n - 1 bytes (n >= 1) with fgets. language >= 0: a
+// character of that language cut by the limit is given back to the stream. Results as
 // pfa_fgets.
-int read_line(std::FILE* stream, int n, int* count, char* buffer, int by_characters) {
-  long start = by_characters ? std::ftell(stream) : -1;
+int read_line(std::FILE* stream, int n, int* count, char* buffer, int language) {
+  long start = language >= 0 ? std::ftell(stream) : -1;
   if (!std::fgets(buffer, n, stream)) {
     buffer[0] = '\0';
     return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
   }
   long length = static_cast<long>(std::strlen(buffer));
-  if (start >= 0) {
+  // Only the limit cuts a character: a line that ended at its newline or at the end of
+  // the file holds all there is, and an incomplete last character there is data too
+  // (given back, it could never be read).
+  if (start >= 0 && length == n - 1 && buffer[length - 1] != '\n') {
     long end = 0;
     while (end < length) {
-      auto lead = static_cast<unsigned char>(buffer[end]);
-      long size = lead == 0x8F ? 3 : lead >= 0x80 ? 2 : 1;
+      long size = mb_lead_len(static_cast<unsigned char>(buffer[end]), language);
       if (end + size > length) break;
       end += size;
     }
@@ -160,11 +164,12 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer) {
   if (count) *count = 0;
   if (int checked = check_stream(file)) return checked;
   if (!buffer || n < 1) return PFA_E_INVALID_INPUT;
-  // EUC and the generic multibyte encoding are walked by characters so that a line
-  // cut by the limit never ends inside one; single-byte text needs no walk.
+  // Japanese and the generic languages are walked by characters of the language's
+  // encoding so that a line cut by the limit never ends inside one.
   int language = get_language();
-  int by_characters = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE;
-  return read_line(stream_of(file), n, count, buffer, by_characters);
+  int walked = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE ||
+               language == LANG_GENERIC_SINGLE_BYTE;
+  return read_line(stream_of(file), n, count, buffer, walked ? language : -1);
 }
 
 int pfa_fscanf(VynFile* file, const char* format, ...) {
@@ -173,13 +178,13 @@ int pfa_fscanf(VynFile* file, const char* format, ...) {
   char line[FSCANF_LINE + 1];
   // Read without the character walk: the language's first use builds its table on the
   // memory chain, which the leak trace reads through this very function.
-  int result = read_line(stream_of(file), sizeof line, nullptr, line, 0);
+  int result = read_line(stream_of(file), sizeof line, nullptr, line, -1);
   if (result != PFA_E_NO_ERROR && result != PFA_E_QUIT) return result;
   // A last line without its newline already counts as the end of the file.
   if (std::feof(stream_of(file))) result = PFA_E_QUIT;
   std::va_list args;
   va_start(args, format);
-  int converted = std::vsscanf(line, format, args);
+  int converted = vyn_vscanf(line, format, args);
   va_end(args);
   return converted < 1 ? PFA_E_ERROR : result;
 }

@@ -11,13 +11,11 @@
 #include "runtime/diag/runmode.h"
 #include "runtime/system/process.h"
 #include "runtime/text/wide.h"
+#include "runtime/text/wstring.h"
 
 namespace vek {
 
 namespace {
-
-// Size of the trail text and of its wide form.
-constexpr int STR_LEN = 260;
 
 int order_debug;
 int dbg_crash_called;

@@ -17,6 +17,11 @@ typedef int (*MgrMsgIdFunc)(VynWord a1, VynWord a2, VynWord a3, VynWord a4, VynW
 typedef int (*DbgCrashCallback)(const char* name, const char* message);
 typedef void (*DclComFunc)();
 
+// The report functions format their message with vyn_vsprintf: d i o u x c, ld li lo lu
+// lx, f e g lf, s, ws, pd, pf and "%%", with flags, width and precision. There is no %p,
+// no %n, no h, ll or z length, and no positional "$": such a format is printed as it
+// stands. printf-format checking still warns about argument types.
+
 // Serious internal error: silent unless verbose mode is on. 0 when silent or re-entered.
 int dbg_err_crash(const char* name, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

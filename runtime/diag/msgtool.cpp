@@ -9,6 +9,7 @@
 #include "runtime/diag/msgtool_testing.h"
 #include "runtime/diag/report_text.h"
 #include "runtime/memory/xar.h"
+#include "runtime/text/textbase.h"
 
 namespace vek {
 
@@ -35,7 +36,7 @@ const char* banner_of(int kind) {
 // The formatted message, cut to the report buffer: the text then leaves the
 // formatter's internal buffer, which writing it through a file handle reuses.
 void format_report(char* buffer, const char* format, std::va_list args) {
-  std::snprintf(buffer, MSG_BUFFER, "%s", dbg_message_text(format, args));
+  copy_cut(buffer, dbg_message_text(format, args), MSG_BUFFER);
 }
 
 VynFile* report_target(VynFile* file) { return file ? file : pfa_get_stderr(); }
@@ -173,7 +174,7 @@ DbgMsgCrashFunc dbg_set_crash_func(DbgMsgCrashFunc func) {
 }
 
 void dbg_set_error_file_name(const char* name) {
-  std::snprintf(dbg_error_fname, sizeof dbg_error_fname, "%s", name ? name : "");
+  copy_cut(dbg_error_fname, name, sizeof dbg_error_fname);
 }
 
 void lock_dbg_msg_tool() {}

@@ -1,5 +1,7 @@
 #include "runtime/text/glob.h"
 
+#include "runtime/text/wstring.h"
+
 namespace vek {
 
 namespace {
@@ -14,6 +16,16 @@ namespace {
 constexpr int kNoMatch = 0;
 constexpr int kMatch = 1;
 constexpr int kExhausted = -1;
+
+// What a pattern knows: the full glob grammar (else only '*', and '?' when asked for),
+// and whether wide characters compare through wlowercase.
+constexpr int kGlob = 1 << 8;
+static_assert((kGlob & (FILTER_QUESTION | FILTER_FOLD_CASE)) == 0);
+
+inline bool same(char a, char b, int) { return a == b; }
+inline bool same(VynWchar a, VynWchar b, int rules) {
+  return a == b || ((rules & FILTER_FOLD_CASE) && wlowercase(a) == wlowercase(b));
+}
 
 // Range ends compare by character code: bytes as signed values, wide characters as
 // unsigned 16-bit values.
@@ -89,13 +101,14 @@ const Ch* match_alternatives(const Ch* p, const Ch** s) {
 }
 
 template <typename Ch>
-int match_after_star(const Ch* p, const Ch* s, bool glob);
+int match_after_star(const Ch* p, const Ch* s, int rules);
 
-// Matches pattern p against the string from s to its end. glob selects the full glob
-// grammar; without it only '*' and '?' are special (a user filter). leading_dot applies
-// at s, which is then the string's first character.
+// Matches pattern p against the string from s to its end under rules (kGlob and the
+// FILTER_ bits). leading_dot applies at s, which is then the string's first character.
 template <typename Ch>
-int match_here(const Ch* p, const Ch* s, bool leading_dot, bool glob) {
+int match_here(const Ch* p, const Ch* s, bool leading_dot, int rules) {
+  const bool glob = rules & kGlob;
+  const bool question = glob || (rules & FILTER_QUESTION);
   const Ch* const first = s;
   bool fixed_width = true;
   for (;;) {
@@ -103,10 +116,10 @@ int match_here(const Ch* p, const Ch* s, bool leading_dot, bool glob) {
     if (c == 0) return *s == 0 ? kMatch : kNoMatch;
     if (c == '*') {
       if (leading_dot && s == first && *s == '.') return kNoMatch;
-      int r = match_after_star(p + 1, s, glob);
+      int r = match_after_star(p + 1, s, rules);
       return r == kExhausted && !fixed_width ? kNoMatch : r;
     }
-    if (c == '?') {
+    if (question && c == '?') {
       if (*s == 0) return kNoMatch;
       if (leading_dot && s == first && *s == '.') return kNoMatch;
       ++p;
@@ -130,7 +143,7 @@ int match_here(const Ch* p, const Ch* s, bool leading_dot, bool glob) {
       c = *++p;
       if (c == 0) return kNoMatch;
     }
-    if (*s != c) return kNoMatch;
+    if (*s == 0 || !same(*s, c, rules)) return kNoMatch;
     ++p;
     ++s;
   }
@@ -138,9 +151,11 @@ int match_here(const Ch* p, const Ch* s, bool leading_dot, bool glob) {
 
 // p is the pattern just after a '*'.
 template <typename Ch>
-int match_after_star(const Ch* p, const Ch* s, bool glob) {
+int match_after_star(const Ch* p, const Ch* s, int rules) {
+  const bool glob = rules & kGlob;
+  const bool question = glob || (rules & FILTER_QUESTION);
   for (;; ++p) {
-    if (*p == '?') {
+    if (question && *p == '?') {
       if (*s == 0) return kExhausted;
       ++s;
     } else if (*p != '*') {
@@ -155,8 +170,8 @@ int match_after_star(const Ch* p, const Ch* s, bool glob) {
   }
   const bool any_start = glob && (*p == '[' || *p == '{');
   for (;; ++s) {
-    if (any_start || *s == literal) {
-      int r = match_here(p, s, false, glob);
+    if (any_start || (*s != 0 && same(*s, literal, rules))) {
+      int r = match_here(p, s, false, rules);
       if (r != kNoMatch) return r;
     }
     if (*s == 0) return kExhausted;
@@ -166,19 +181,19 @@ int match_after_star(const Ch* p, const Ch* s, bool glob) {
 template <typename Ch>
 int glob_match(const Ch* pattern, const Ch* string, int leading_dot) {
   if (!pattern || !string) return 0;
-  return match_here(pattern, string, leading_dot != 0, true) == kMatch;
+  return match_here(pattern, string, leading_dot != 0, kGlob) == kMatch;
 }
 
 template <typename Ch>
 int glob_after_star(const Ch* pattern, const Ch* string) {
   if (!pattern || !string) return 0;
-  return match_after_star(pattern, string, true) == kMatch;
+  return match_after_star(pattern, string, kGlob) == kMatch;
 }
 
 template <typename Ch>
-int user_filter_match(const Ch* string, const Ch* filter) {
-  if (!string || !filter) return 1;
-  return match_here(filter, string, false, false) == kMatch;
+int star_match(const Ch* string, const Ch* filter, int rules) {
+  return match_here(filter, string, false, rules & (FILTER_QUESTION | FILTER_FOLD_CASE)) ==
+         kMatch;
 }
 
 template <typename Ch>
@@ -230,12 +245,20 @@ int vyn_is_glob_pattern(const VynWchar* w) {
   return 0;
 }
 
+int filter_match(const char* string, const char* filter, int rules) {
+  return star_match(string, filter, rules);
+}
+
+int filter_match(const VynWchar* string, const VynWchar* filter, int rules) {
+  return star_match(string, filter, rules);
+}
+
 int match_user_filter(const char* string, const char* filter) {
-  return user_filter_match(string, filter);
+  return !string || !filter || star_match(string, filter, FILTER_QUESTION);
 }
 
 int match_w_user_filter(const VynWchar* string, const VynWchar* filter) {
-  return user_filter_match(string, filter);
+  return !string || !filter || star_match(string, filter, FILTER_QUESTION);
 }
 
 int filter_has_wildcards(const char* s) { return first_wildcard(s) != nullptr; }

@@ -21,6 +21,14 @@ int vyn_glob_match_after_star_ascii(const char* pattern, const char* string);
 // 1 when w holds an unquoted '*', '?', '[' or '{'.
 int vyn_is_glob_pattern(const VynWchar* w);
 
+// Rules of filter_match: '*' always matches any run; with FILTER_QUESTION '?' matches
+// one character; with FILTER_FOLD_CASE wide characters compare through wlowercase.
+constexpr int FILTER_QUESTION = 1;
+constexpr int FILTER_FOLD_CASE = 2;
+// 1 when the whole string (not null) matches the whole filter (not null) under rules.
+int filter_match(const char* string, const char* filter, int rules);
+int filter_match(const VynWchar* string, const VynWchar* filter, int rules);
+
 // 1 when the whole string matches the filter; either argument null also gives 1.
 int match_user_filter(const char* string, const char* filter);
 int match_w_user_filter(const VynWchar* string, const VynWchar* filter);

@@ -12,6 +12,7 @@
 #include "runtime/memory/xar.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
 #include "runtime/text/wide.h"
 
@@ -54,7 +55,7 @@ constexpr LangLocale DEFAULT_LOCALES[] = {
 };
 
 // Language names of the resource file, matched exactly.
-constexpr LangLocale LOCALE_ID_TABLE[] = {
+constexpr LangLocale locale_id_table[] = {
     {"ENGLISH", LANG_ENGLISH},
     {"C", LANG_ENGLISH},
     {"JAPANESE", LANG_JAPANESE},
@@ -72,7 +73,7 @@ constexpr LangLocale LOCALE_ID_TABLE[] = {
 };
 
 // The platform section of the resource file.
-constexpr char VYN_MACHINE[] = "{WINDOWS}";
+constexpr char vyn_machine[] = "{WINDOWS}";
 
 // Locales of the multibyte languages that set_ugc_mb_lang_env switches to.
 struct MbLocale {
@@ -95,7 +96,7 @@ constexpr int RES_LINE_SIZE = 82;
 constexpr int LOCALIZE_SIZE = 520;
 constexpr int PATH_SIZE = 260;
 
-int language = -1;
+int language_id = -1;
 int preset_flag;
 int lang_propagate = 1;
 int ugc_language_id = -1;
@@ -119,14 +120,6 @@ char force_vyn_lang_text[] = "VYN_LANG=C";
 LangLocale* table() {
   if (!locale_table) lang_locale_init();
   return locale_table;
-}
-
-// Copies src into dst of the given size, cut to fit; dst is always terminated.
-void copy_bounded(char* dst, const char* src, std::size_t size) {
-  std::size_t n = std::strlen(src);
-  if (n >= size) n = size - 1;
-  std::memcpy(dst, src, n);
-  dst[n] = '\0';
 }
 
 // Puts "LANG=<value>" into the environment from the static buffer.
@@ -153,7 +146,7 @@ const char* short_env(const char* variable, std::size_t max) {
 
 // The language of a resource-file name, -1 when it has none.
 int resource_language_id(const char* name) {
-  for (const LangLocale& row : LOCALE_ID_TABLE) {
+  for (const LangLocale& row : locale_id_table) {
     if (std::strcmp(row.name, name) == 0) return row.id;
   }
   return -1;
@@ -191,7 +184,7 @@ void load_locale_line(char* line, const char* path) {
     return;
   }
   LangLocale row = {};
-  copy_bounded(row.name, locale_name, sizeof row.name);
+  copy_cut(row.name, locale_name, sizeof row.name);
   row.id = id;
   xar_append(&locale_table, 1, &row);
 }
@@ -199,16 +192,16 @@ void load_locale_line(char* line, const char* path) {
 }  // namespace
 
 int set_language(int id) {
-  int previous = language;
+  int previous = language_id;
   preset_flag = 1;
-  language = id;
+  language_id = id;
   set_japanese_for_wchar_conv(id == LANG_JAPANESE ? 1 : 0);
   return previous;
 }
 
 int get_language() {
   if (!preset_flag) set_local();
-  return language;
+  return language_id;
 }
 
 const char* vyn_get_lang_env() {
@@ -223,7 +216,7 @@ const char* vyn_get_lang_env() {
     value = std::getenv("LANG");
   }
   if (!value) return nullptr;
-  copy_bounded(lang_env_value, value, sizeof lang_env_value);
+  copy_cut(lang_env_value, value, sizeof lang_env_value);
   return lang_env_value;
 }
 
@@ -443,8 +436,7 @@ int isrtol(unsigned char byte, int check) {
 
 int iswrtol(VynWchar wc, int check) {
   const VynWchar wide[2] = {wc, 0};
-  // wstostr writes up to four bytes per character and the terminator.
-  char narrow[8] = {};
+  char narrow[wstostr_room(1)] = {};
   wstostr(narrow, wide);
   return isrtol(static_cast<unsigned char>(narrow[0]), check);
 }
@@ -506,7 +498,7 @@ int langLoadExtTbl(const char* path, int append) {
   int in_machine = 0;
   while (in_section && !in_machine && next_line(file, line)) {
     if (line[0] == '[' || line[0] == ']') break;
-    in_machine = has_tag(line, '{', VYN_MACHINE);
+    in_machine = has_tag(line, '{', vyn_machine);
   }
   while (in_machine && next_line(file, line) && !std::strpbrk(line, "[]{}")) {
     load_locale_line(line, path);
@@ -519,7 +511,7 @@ int langLoadExtTbl(const char* path, int append) {
 
 void lang_testing_reset() {
   // The environment may still point at the static buffers; they keep their text.
-  language = -1;
+  language_id = -1;
   preset_flag = 0;
   lang_propagate = 1;
   ugc_language_id = -1;

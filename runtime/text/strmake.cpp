@@ -7,7 +7,9 @@
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "runtime/memory/zone.h"
+#include "runtime/text/glob.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
@@ -19,9 +21,6 @@ namespace {
 // build_wstr_list_from_ints writes at most this many characters before ", ..." and the
 // terminator; the caller's buffer holds 179.
 constexpr int INT_LIST_ROOM = 179 - 8;
-
-int text_length(const char* s) { return static_cast<int>(std::strlen(s)); }
-int text_length(const VynWchar* w) { return wslen(w); }
 
 template <typename Char>
 Char* new_text(int length) {
@@ -67,19 +66,6 @@ Char* cat_quick(Char** p_cursor, const Char* s) {
   return old;
 }
 
-// Copies src (null: empty) into dst when it fits in size characters with its
-// terminator (0); otherwise dst is emptied (1). src may overlap dst.
-template <typename Char>
-int copy_if_fits(const Char* src, int size, Char* dst) {
-  int length = src ? text_length(src) : 0;
-  if (!src || length > size - 1) {
-    dst[0] = 0;
-    return src ? 1 : 0;
-  }
-  std::memmove(dst, src, (static_cast<std::size_t>(length) + 1) * sizeof(Char));
-  return 0;
-}
-
 // The converted form of s (a block from convert, released here) copied as
 // copy_if_fits does.
 template <typename From, typename To>
@@ -96,36 +82,6 @@ int converted_if_fits(const From* s, int size, To* dst, To* (*convert)(const Fro
 char* format_copy(const char* format, std::va_list args) {
   const char* text = vyn_vsprintf(nullptr, format, args);
   return text ? make_scopy(text) : nullptr;
-}
-
-// Walks string and pattern, where '*' matches any run and (when question is set) '?'
-// any one character. After a mismatch only the most recent star is retried one string
-// character further on: an earlier star could only cover what the later one can, so
-// this finds a match exactly when trying every split would, without the exponential
-// cost of trying them. Nothing past the string's terminator is read.
-template <typename Char, typename Same>
-int star_match(const Char* s, const Char* p, bool question, Same same) {
-  const Char* star_pattern = nullptr;
-  const Char* star_string = nullptr;
-  for (;;) {
-    if (*p == '*') {
-      while (*p == '*') ++p;
-      if (*p == 0) return 1;
-      star_pattern = p;
-      star_string = s;
-      continue;
-    }
-    if (*p == 0) {
-      if (*s == 0) return 1;
-    } else if (*s != 0 && ((question && *p == '?') || same(*p, *s))) {
-      ++p;
-      ++s;
-      continue;
-    }
-    if (!star_pattern || *star_string == 0) return 0;
-    p = star_pattern;
-    s = ++star_string;
-  }
 }
 
 }  // namespace
@@ -163,7 +119,9 @@ VynWchar* make_strtows_zone(int zone, const char* s) {
 
 // wstostr may write four bytes a character: no smaller block is safe for every language.
 char* make_wstostr(const VynWchar* w) {
-  return w ? wstostr(new_text<char>(4 * text_length(w)), w) : nullptr;
+  if (!w) return nullptr;
+  // new_text adds the terminator's byte.
+  return wstostr(new_text<char>(static_cast<int>(wstostr_room(text_length(w))) - 1), w);
 }
 
 char* make_sncopy(const char* s, int n) { return copy_limited(s, n); }
@@ -281,16 +239,11 @@ VynWchar* quick_wstrcat(VynWchar** p_cursor, const VynWchar* w) { return cat_qui
 // ---- Small matchers and trimming
 
 int string_match(const char* string, const char* pattern) {
-  if (!string || !pattern) return 0;
-  return star_match(string, pattern, true, [](char a, char b) { return a == b; });
+  return string && pattern && filter_match(string, pattern, FILTER_QUESTION);
 }
 
 int pattern_match(const VynWchar* pattern, const VynWchar* w, int flags) {
-  if (!pattern || !w) return 0;
-  if (flags & 1)
-    return star_match(w, pattern, false,
-                      [](VynWchar a, VynWchar b) { return wlowercase(a) == wlowercase(b); });
-  return star_match(w, pattern, false, [](VynWchar a, VynWchar b) { return a == b; });
+  return pattern && w && filter_match(w, pattern, (flags & 1) ? FILTER_FOLD_CASE : 0);
 }
 
 int string_is_pattern(const char* s) {

@@ -9,6 +9,7 @@
 #include "runtime/diag/console.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/strutil_testing.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
 
@@ -35,41 +36,12 @@ char std_upper(char c) {
 bool blank_or_tab(VynWchar c) { return c == ' ' || c == '\t'; }
 bool blank_tab_or_lf(VynWchar c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-template <typename Ch>
-int length_of(const Ch* s) {
-  int n = 0;
-  while (s[n]) ++n;
-  return n;
-}
-
 // 1 when c is in the set (null: empty); never for the terminator.
 bool in_set(const VynWchar* set, VynWchar c) {
   if (!set || c == 0) return false;
   for (; *set; ++set)
     if (*set == c) return true;
   return false;
-}
-
-// Copies at most size - 1 characters of src and a terminator.
-void bounded_copy(VynWchar* dst, const VynWchar* src, int size) {
-  int n = 0;
-  if (src)
-    for (; n < size - 1 && src[n]; ++n) dst[n] = src[n];
-  dst[n] = 0;
-}
-
-// Index of the first occurrence of sub in s with both sides taken through map, or -1
-// (also for an empty s). An empty sub is found at 0.
-template <typename Ch, typename Map>
-int find_mapped(const Ch* s, const Ch* sub, Map map) {
-  if (!s || !sub || !*s) return -1;
-  for (int i = 0; s[i]; ++i) {
-    int k = 0;
-    while (sub[k] && s[i + k] && map(s[i + k]) == map(sub[k])) ++k;
-    if (sub[k] == 0) return i;
-    if (s[i + k] == 0) return -1;  // the rest of s is shorter than sub
-  }
-  return -1;
 }
 
 // The first difference after standard lower-case letters went to upper case, over at
@@ -99,7 +71,7 @@ bool narrow_equal(const char* a, const char* b, int exact) {
 template <typename Ch>
 Ch* escape_copy(const Ch* s, Ch from, Ch to, Ch esc) {
   if (!s) return nullptr;
-  std::size_t n = static_cast<std::size_t>(length_of(s));
+  std::size_t n = static_cast<std::size_t>(text_length(s));
   Ch* out = static_cast<Ch*>(getmem((2 * n + 1) * sizeof(Ch)));
   Ch* o = out;
   for (; *s; ++s) {
@@ -157,8 +129,8 @@ int enable_wild_card() {
 
 int enable_custom_wild_card(const VynWchar* set, VynWchar* old) {
   int was = gen_delims_ok;
-  if (old) bounded_copy(old, wild_cards, WILD_CARDS_SIZE);
-  bounded_copy(wild_cards, set, WILD_CARDS_SIZE);
+  if (old) copy_cut(old, wild_cards, WILD_CARDS_SIZE);
+  copy_cut(wild_cards, set, WILD_CARDS_SIZE);
   gen_delims_ok = 1;
   return was;
 }
@@ -227,19 +199,10 @@ void convert_to_lower(const char* src, char* dst) {
 
 void vyn_cnvrt_to_title(const char* src, char* dst) {
   if (!src || !dst) return;
-  bool in_word = false;
-  for (; *src; ++src, ++dst) {
-    char c = *src;
-    if (std_alnum(c)) {
-      *dst = static_cast<char>(in_word ? std::tolower(static_cast<unsigned char>(c))
-                                       : std::toupper(static_cast<unsigned char>(c)));
-      in_word = true;
-    } else {
-      *dst = c;
-      in_word = false;
-    }
-  }
-  *dst = 0;
+  capitalise_words(
+      src, dst, std_alnum,
+      [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); },
+      [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
 }
 
 int u_strcmp_func(const char* a, const char* b) { return compare_upper(a, b, LONG_MAX); }
@@ -578,7 +541,7 @@ int index_in_string_pair_arrays(const char* const* keys, const char* key,
 
 int load_name_template(const VynWchar* templ, VynNameTemplate* record) {
   if (!record) return 0;
-  bounded_copy(record->text, templ, NAME_TEMPLATE_SIZE);
+  copy_cut(record->text, templ, NAME_TEMPLATE_SIZE);
   record->star_count = 0;
   for (int i = 0; record->text[i]; ++i)
     if (record->text[i] == '*') record->star_at[record->star_count++] = i;

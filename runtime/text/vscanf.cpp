@@ -273,7 +273,8 @@ int vyn_wsscanf(const VynWchar* text, const char* format, ...) {
     input_string = TextBuffer{input_string_storage, INPUT_STRING_STATIC_SIZE, 0, false};
   }
   // wstostr writes at most four bytes a character.
-  if (!text_reserve(&input_string, 4L * wslen(text) + 1, INT_MAX)) return -1;
+  long room = static_cast<long>(wstostr_room(static_cast<std::size_t>(wslen(text))));
+  if (!text_reserve(&input_string, room, INT_MAX)) return -1;
   wstostr(input_string.text, text);
   std::va_list args;
   va_start(args, format);

@@ -3,8 +3,10 @@
 // The format is rebuilt for the C library's scanner through a table of keywords: d i o
 // u x n (an int), c (a char), ld li lo lu lx (a long), f e g (a float), lf le lg (a
 // double), s (narrow text), ws (wide text: read narrow, then converted with strtows into
-// the target). A keyword's case never changes what is written. A keyword the table does not know passes into the scanner's format as it
-// stands and takes one target; a scan set "%[...]" takes a narrow text target. "%*..."
+// the target). "%ld" and its kin write a long, 8 bytes on a 64-bit build, as the
+// printing side reads "%ld" from a long: their targets must be longs, not ints. A
+// keyword's case never changes what is written. A keyword the table does not know
+// passes into the scanner's format as it stands and takes one target; a scan set "%[...]" takes a narrow text target. "%*..."
 // assigns nothing and takes no target. Between '%' and the keyword only '*' and a width
 // may stand.
 //

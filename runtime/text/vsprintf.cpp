@@ -9,6 +9,7 @@
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
+#include "runtime/text/strutil.h"
 #include "runtime/text/vsprintf_internal.h"
 #include "runtime/text/vsprintf_testing.h"
 #include "runtime/text/wide.h"
@@ -224,35 +225,31 @@ bool put_star_values(const char* spec, char* out, std::va_list* args) {
   return true;
 }
 
-// The operating system's form of a portable path: '/' and '|' become '\\'. Only
-// single-byte characters are looked at, so a trail byte is never taken for one.
-void path_to_os(char* path, int language) {
-  for (char* p = path; *p;) {
-    int n = mb_char_len(p, language);
-    if (n == 1 && (*p == '/' || *p == '|')) *p = '\\';
-    p += n;
-  }
-}
-
 bool format_path(TextBuffer* out, const char* spec, const char* path,
                  const SpecNumbers& numbers) {
   if (!path) return false;
   int language = get_language();
-  char buffer[VSPRINTF_PATH_SIZE];
-  if (strcpy_limit(path, VSPRINTF_PATH_SIZE, buffer)) {
+  char buffer[PFU_PATH_SIZE];
+  if (strcpy_limit(path, PFU_PATH_SIZE, buffer)) {
     dbg_crash_msg("WSTRCOPY_X", "OVERFLOW.");
     // Go on with the whole characters that fit.
-    long kept = whole_characters_within(path, VSPRINTF_PATH_SIZE - 1, language);
+    long kept = whole_characters_within(path, PFU_PATH_SIZE - 1, language);
     std::memcpy(buffer, path, static_cast<std::size_t>(kept));
     buffer[kept] = '\0';
   }
-  path_to_os(buffer, language);
+  pfu_path_to_os(buffer, PFU_OS_WINDOWS);
   return append_string(out, spec, buffer, numbers);
 }
 
 bool format_piece(int depth, const char* spec, int type, std::va_list* args) {
   SpecNumbers numbers = read_spec_numbers(spec);
-  if (numbers.width > VSPRINTF_MAX_TEXT || numbers.precision > VSPRINTF_MAX_TEXT) return false;
+  if (numbers.width > VSPRINTF_MAX_TEXT) return false;
+  if (numbers.precision > VSPRINTF_MAX_TEXT) {
+    // A number would need that many digits; a text is only cut by a precision, and one
+    // beyond the limit cuts nothing ("%.*s" with INT_MAX).
+    if (type == PRINT_INT || type == PRINT_LONG || type == PRINT_DOUBLE) return false;
+    numbers.precision = -1;
+  }
   TextBuffer* out = output_of(depth);
   switch (type) {
     case PRINT_INT:
@@ -278,9 +275,9 @@ bool format_piece(int depth, const char* spec, int type, std::va_list* args) {
     case PRINT_WSTRING: {
       const VynWchar* wide = va_arg(*args, const VynWchar*);
       if (!wide) return false;
-      // wstostr writes at most four bytes a character.
       TextBuffer* narrow = narrow_of(depth);
-      if (!text_reserve(narrow, 4L * wslen(wide) + 1, VSPRINTF_MAX_TEXT + 1L)) return false;
+      long room = static_cast<long>(wstostr_room(static_cast<std::size_t>(wslen(wide))));
+      if (!text_reserve(narrow, room, VSPRINTF_MAX_TEXT + 1L)) return false;
       wstostr(narrow->text, wide);
       // The C library counts the precision in bytes: cut at a whole character first,
       // so that it never splits one.
@@ -345,7 +342,7 @@ int find_conv_keyword(const char* at, const ConvSpecDef* table, int rows) {
   for (int row = 0; row < rows; ++row) {
     const char* keyword = table[row].keyword;
     int i = 0;
-    while (keyword[i] && ascii_lower(at[i]) == keyword[i]) ++i;
+    while (keyword[i] && lowercase(at[i]) == keyword[i]) ++i;
     if (!keyword[i]) return row;
   }
   return -1;
@@ -359,25 +356,6 @@ long read_bounded_number(const char** p, long limit) {
     ++*p;
   }
   return value;
-}
-
-bool text_reserve(TextBuffer* buffer, long need, long limit) {
-  if (need > limit) return false;
-  if (need <= buffer->size) return true;
-  long size = buffer->size > 0 ? buffer->size : need;
-  while (size < need) size *= 2;
-  if (size > limit) size = limit;
-  char* text;
-  if (buffer->in_block) {
-    text = static_cast<char*>(relocmem(buffer->text, static_cast<std::size_t>(size)));
-  } else {
-    text = static_cast<char*>(getmem(static_cast<std::size_t>(size)));
-    if (buffer->length > 0) std::memcpy(text, buffer->text, static_cast<std::size_t>(buffer->length));
-  }
-  buffer->text = text;
-  buffer->size = static_cast<int>(size);
-  buffer->in_block = true;
-  return true;
 }
 
 int parse_conver_spec(const char** position, int* type, char* spec) {
@@ -419,7 +397,7 @@ int parse_conver_spec(const char** position, int* type, char* spec) {
       if (!spec_put(spec, &length, def.keyword[i])) return 0;
     }
     char written = p[keyword_length - 1];
-    char letter = is_capital_conversion(written) ? written : ascii_lower(written);
+    char letter = is_capital_conversion(written) ? written : lowercase(written);
     if (!spec_put(spec, &length, letter)) return 0;
   }
   *position = p + keyword_length;

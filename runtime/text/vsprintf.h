@@ -30,8 +30,6 @@ constexpr int VSPRINTF_MAX_FORMAT = 500;
 constexpr int VSPRINTF_SPEC_SIZE = 20;
 // Longest text one call produces (what one growable byte array can hold).
 constexpr int VSPRINTF_MAX_TEXT = XAR_MAX_BYTES - 1;
-// Capacity of a path argument's buffer; longer paths are reported and cut.
-constexpr int VSPRINTF_PATH_SIZE = 256;
 
 // Formats into dst, or with a null dst into an internal buffer that stays valid until
 // the next formatting call has finished (a nested call, made while a call formats, has

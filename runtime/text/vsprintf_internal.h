@@ -2,6 +2,8 @@
 // ASCII character tests that stay the same whatever the C library's locale.
 #pragma once
 
+#include "runtime/text/textbase.h"
+
 namespace vek {
 
 // One row of a keyword table: the keyword, the text that replaces it in the format
@@ -14,23 +16,10 @@ struct ConvSpecDef {
 
 inline bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
-inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 // The first row whose keyword matches the text at `at` without regard to case, over
 // the keyword's length; -1 when none does.
 int find_conv_keyword(const char* at, const ConvSpecDef* table, int rows);
-
-// A text being built: size bytes at text, length of them used (terminator not counted).
-// The text starts in static storage and moves into a memory block when it must grow.
-struct TextBuffer {
-  char* text;
-  int size;
-  int length;
-  bool in_block;
-};
-
-// Makes room for need bytes, keeping the text; false when need exceeds limit.
-bool text_reserve(TextBuffer* buffer, long need, long limit);
 
 // Reads decimal digits at *p (moving it past them) into a value that saturates at
 // limit + 1, so that any count above limit is seen as too big.

@@ -12,6 +12,7 @@
 #include "runtime/diag/diag.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide_testing.h"
 #include "runtime/text/wstring.h"
 
@@ -27,10 +28,10 @@ constexpr VynWchar kHebrewFirst = 0x05D0;  // alef
 constexpr VynWchar kHebrewLast = 0x05EA;   // tav
 constexpr int kHebrewOffset = 1264;        // byte 0xE0 is alef
 // The bytes a wstostr character may take, and what one wide character needs at most.
-constexpr std::size_t kBytesPerChar = 4;
+constexpr std::size_t kBytesPerChar = MB_CHAR_MAX;
 
 // Set by set_language for Japanese: vyn_wctomb then takes packed EUC codes.
-int g_lang_is_japanese = 0;
+int lang_is_japanese = 0;
 
 // Code page 932 holds the IBM extension characters (lead bytes 0xFA-0xFC) twice: there
 // and at their NEC-selected or JIS X 0208 place (lead bytes below 0xF0). Windows gives
@@ -88,7 +89,7 @@ bool in_range(int value, int low, int high) { return value >= low && value <= hi
 // character, each with the terminator.
 std::size_t room_for(const char* src) { return std::strlen(src) + 1; }
 std::size_t room_for(const VynWchar* src) {
-  return kBytesPerChar * static_cast<std::size_t>(wslen(src)) + 1;
+  return wstostr_room(static_cast<std::size_t>(wslen(src)));
 }
 
 w32::UINT current_code_page() { return static_cast<w32::UINT>(lang_get_code_page(-1)); }
@@ -465,7 +466,7 @@ char* unicode_str_to_multibyte_str(char* dst, const VynWchar* src) {
 
 int vyn_wctomb(char* mb, VynWchar wc) {
   if (mb == nullptr) return -1;
-  if (g_lang_is_japanese) return euc_wc2mb(mb, wc);
+  if (lang_is_japanese) return euc_wc2mb(mb, wc);
   int n =
       w32::WideCharToMultiByte(current_code_page(), 0, &wc, 1, mb, kBytesPerChar, nullptr, nullptr);
   if (n < 1) {
@@ -478,7 +479,7 @@ int vyn_wctomb(char* mb, VynWchar wc) {
 int vyn_mbtowc(VynWchar* wc, const char* mb, int n) {
   if (mb == nullptr) return -1;
   unsigned char first = byte_at(mb, 0);
-  if (wc == nullptr) return first == 0x8F ? 3 : first > 127 ? 2 : 1;
+  if (wc == nullptr) return euc_char_length(first);
   if (get_language() == LANG_JAPANESE) {
     int used = euc_mb2wc(wc, mb, n < 0 ? INT_MAX : n);
     return used < 1 ? -1 : used;
@@ -505,7 +506,7 @@ VynWchar unicode_to_wchar(VynWchar wc) {
   int language = get_language();
   if (language != LANG_HEBREW && !is_multibyte_language(language)) return wc;
   const VynWchar wide[2] = {wc, 0};
-  char narrow[2 * kBytesPerChar];
+  char narrow[wstostr_room(1)];
   wstostr_bounded(narrow, sizeof narrow, wide);
   return pack_bytes(narrow, static_cast<int>(std::strlen(narrow)), language == LANG_JAPANESE);
 }
@@ -519,7 +520,7 @@ int wc_to_sigma_wc(VynWchar* out, VynWchar wc) {
   char mb[kBytesPerChar];
   int n = vyn_wctomb(mb, wc);
   if (n < 1) return -1;
-  *out = pack_bytes(mb, n, g_lang_is_japanese != 0);
+  *out = pack_bytes(mb, n, lang_is_japanese != 0);
   return 1;
 }
 
@@ -615,7 +616,7 @@ int euc_wc2mb(char* mb, VynWchar code) {
 int euc_mb2wc(VynWchar* wc, const char* mb, int n) {
   if (mb == nullptr) return 0;
   unsigned c = byte_at(mb, 0);
-  int length = c == 0x8F ? 3 : c > 127 ? 2 : 1;
+  int length = euc_char_length(static_cast<unsigned char>(c));
   if (length > n) return 0;
   // A character cut short by the terminator gives what it has; nothing behind the
   // terminator is read.
@@ -738,41 +739,33 @@ VynWchar* ws_sub_wc(const VynWchar* src, VynWchar* dst, VynWchar from, VynWchar 
 }
 
 int searchwstr(const VynWchar* s, const VynWchar* sub) {
-  if (s == nullptr || sub == nullptr || s[0] == 0) return -1;
-  for (int i = 0; s[i] != 0; ++i) {
-    int k = 0;
-    while (sub[k] != 0 && s[i + k] == sub[k]) ++k;
-    if (sub[k] == 0) return i;
-  }
-  return -1;
+  return find_mapped(s, sub, [](VynWchar c) { return c; });
 }
 
 int set_japanese_for_wchar_conv(int value) {
-  int previous = g_lang_is_japanese;
-  g_lang_is_japanese = value;
+  int previous = lang_is_japanese;
+  lang_is_japanese = value;
   return previous;
 }
 
-int get_japanese_for_wchar_conv() { return g_lang_is_japanese; }
+int get_japanese_for_wchar_conv() { return lang_is_japanese; }
 
 void wide_testing_reset() {
-  g_lang_is_japanese = 0;
+  lang_is_japanese = 0;
   g_ibm_alternatives_ready = 0;
   g_itowstr[0] = 0;
 }
 
+int mb_lead_len(unsigned char lead, int language) {
+  if (lead < 0x80 || !is_multibyte_language(language)) return 1;
+  if (language == LANG_JAPANESE) return euc_char_length(lead);
+  int code_page = lang_get_code_page(language);
+  return w32::IsDBCSLeadByteEx(static_cast<w32::UINT>(code_page), lead) ? 2 : 1;
+}
+
 int mb_char_len(const char* p, int language) {
-  unsigned char c = static_cast<unsigned char>(*p);
-  if (c == 0) return 0;
-  if (c < 0x80 || !is_multibyte_language(language)) return 1;
-  int n;
-  if (language == LANG_JAPANESE) {
-    // EUC: code set 3 has three bytes, code sets 1 and 2 have two.
-    n = c == 0x8F ? 3 : 2;
-  } else {
-    int code_page = lang_get_code_page(language);
-    n = w32::IsDBCSLeadByteEx(static_cast<w32::UINT>(code_page), c) ? 2 : 1;
-  }
+  if (*p == 0) return 0;
+  int n = mb_lead_len(static_cast<unsigned char>(*p), language);
   for (int i = 1; i < n; ++i) {
     if (!p[i]) return i;
   }

@@ -112,6 +112,22 @@ int searchwstr(const VynWchar* s, const VynWchar* sub);
 int set_japanese_for_wchar_conv(int value);
 int get_japanese_for_wchar_conv();
 
+// Most bytes of one character in narrow text.
+constexpr std::size_t MB_CHAR_MAX = 4;
+
+// Bytes the narrow form (wstostr) of units wide characters needs, terminator included.
+constexpr std::size_t wstostr_room(std::size_t units) { return MB_CHAR_MAX * units + 1; }
+
+// Bytes of an EUC character by its first byte: code set 3 (0x8F) three, code sets 1
+// and 2 two, ASCII one.
+constexpr int euc_char_length(unsigned char lead) {
+  return lead == 0x8F ? 3 : lead >= 0x80 ? 2 : 1;
+}
+
+// Bytes of a whole character that begins with lead in the narrow encoding of the
+// language, as mb_char_len measures it, but without looking at the bytes behind lead.
+int mb_lead_len(unsigned char lead, int language);
+
 // Bytes of the character that begins at p in the narrow encoding of the language (EUC
 // for Japanese, the language's code page for the other multibyte languages, one byte
 // otherwise); never counts past a terminator. 0 at the terminator.

@@ -1,16 +1,19 @@
 #include "runtime/text/wstring.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
 
+#include "platform/w32/codepage.h"
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/strmake.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring_testing.h"
 
@@ -38,20 +41,20 @@ VynWchar* wstok_position;
 // A work buffer that lives on the stack while the text fits it, else in a memory block,
 // so that no length of text overruns it.
 struct Scratch {
-  alignas(8) unsigned char local[1040];
-  void* block;
+  alignas(8) char local[1040];
+  TextBuffer buffer;
 };
 
+// Room for count items of T; taken once per scratch.
 template <typename T>
 T* scratch_take(Scratch* scratch, std::size_t count) {
-  std::size_t bytes = count * sizeof(T);
-  scratch->block = bytes > sizeof scratch->local ? getmem(bytes) : nullptr;
-  return static_cast<T*>(scratch->block ? scratch->block : static_cast<void*>(scratch->local));
+  scratch->buffer = TextBuffer{scratch->local, sizeof scratch->local, 0, false};
+  // No limit: a memory block that cannot be had ends the process in getmem.
+  text_reserve(&scratch->buffer, static_cast<long>(count * sizeof(T)), LONG_MAX);
+  return reinterpret_cast<T*>(scratch->buffer.text);
 }
 
-void scratch_release(Scratch* scratch) {
-  if (scratch->block) relmem(&scratch->block);
-}
+void scratch_release(Scratch* scratch) { text_release(&scratch->buffer); }
 
 // The wide form of a narrow text (null: empty), in the scratch.
 VynWchar* widen(Scratch* scratch, const char* narrow) {
@@ -62,7 +65,7 @@ VynWchar* widen(Scratch* scratch, const char* narrow) {
 // The narrow form of a wide text, in the scratch.
 char* narrow_of(Scratch* scratch, const VynWchar* w) {
   std::size_t units = static_cast<std::size_t>(wslen(w));
-  return wstostr(scratch_take<char>(scratch, 4 * units + 1), w);
+  return wstostr(scratch_take<char>(scratch, wstostr_room(units)), w);
 }
 
 // A copy of w in the scratch.
@@ -106,7 +109,8 @@ void case8_read(Case8* t) {
   t->state = 1;
 }
 
-// The 8-bit ranges lie beyond ASCII in every code page: ASCII never reads them.
+// The 8-bit ranges lie beyond ASCII in every code page: ASCII never reads them (t may
+// then be null).
 VynWchar case_upper(Case8* t, VynWchar c) {
   if (c >= u'a' && c <= u'z') return static_cast<VynWchar>(c - 32);
   if (c < 0x80) return c;
@@ -138,18 +142,14 @@ void convert_case(const VynWchar* src, VynWchar* dst, int limit, int upper) {
 // digits when alnum is set.
 void convert_words(const VynWchar* src, VynWchar* dst, int alnum) {
   Case8 t = CASE8_UNREAD;
-  int in_word = 0;
-  for (; *src; ++src, ++dst) {
-    auto c = static_cast<std::wint_t>(*src);
-    if (alnum ? std::iswalnum(c) : std::iswalpha(c)) {
-      *dst = in_word ? case_lower(&t, *src) : case_upper(&t, *src);
-      in_word = 1;
-    } else {
-      *dst = *src;
-      in_word = 0;
-    }
-  }
-  *dst = 0;
+  capitalise_words(
+      src, dst,
+      [alnum](VynWchar c) {
+        auto wc = static_cast<std::wint_t>(c);
+        return (alnum ? std::iswalnum(wc) : std::iswalpha(wc)) != 0;
+      },
+      [&t](VynWchar c) { return case_upper(&t, c); },
+      [&t](VynWchar c) { return case_lower(&t, c); });
 }
 
 // wu_strcmp (limit < 0) or wu_strncmp over limit characters.
@@ -640,14 +640,36 @@ int wu_strncmp_s(const VynWchar* w, const char* narrow, int n) {
 
 // ---- Case conversion
 
+namespace {
+
+// The 8-bit ranges of wuppercase and wlowercase, kept between calls: reading them costs
+// six code-page conversions. They depend on the language and the system code page
+// only, so a change of either reads them again.
+Case8 single_case = CASE8_UNREAD;
+int single_case_language = -1;
+unsigned single_case_code_page = 0;
+
+Case8* single_case_ranges() {
+  int language = get_language();
+  unsigned code_page = w32::GetACP();
+  if (language != single_case_language || code_page != single_case_code_page) {
+    single_case = CASE8_UNREAD;
+    single_case_language = language;
+    single_case_code_page = code_page;
+  }
+  return &single_case;
+}
+
+}  // namespace
+
 VynWchar wuppercase(VynWchar c) {
-  Case8 t = CASE8_UNREAD;
-  return case_upper(&t, c);
+  if (c < 0x80) return case_upper(nullptr, c);
+  return case_upper(single_case_ranges(), c);
 }
 
 VynWchar wlowercase(VynWchar c) {
-  Case8 t = CASE8_UNREAD;
-  return case_lower(&t, c);
+  if (c < 0x80) return case_lower(nullptr, c);
+  return case_lower(single_case_ranges(), c);
 }
 
 int is_8bit_lang() {
@@ -728,7 +750,7 @@ int iswsnum(const VynWchar* s) {
 void take_care_of_precision(const char* spec, char* text) {
   if (!spec || !text) return;
   char copy[20];
-  std::snprintf(copy, sizeof copy, "%s", spec);
+  copy_cut(copy, spec, sizeof copy);
   char* percent = std::strchr(copy, '%');
   while (percent && percent[1] == '%') percent = std::strchr(percent + 1, '%');
   if (!percent) return;
@@ -790,6 +812,9 @@ void wstring_testing_reset() {
   }
   wstr_ring_position = -1;
   wstok_position = nullptr;
+  single_case = CASE8_UNREAD;
+  single_case_language = -1;
+  single_case_code_page = 0;
 }
 
 }  // namespace vek

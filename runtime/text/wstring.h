@@ -99,8 +99,10 @@ int is_valid_character(char c);
 // 1 for "", or an optional sign followed only by digits.
 int iswsnum(const VynWchar* s);
 
-// Cuts the narrow text in place to the precision of the "%s" conversion spec without
-// splitting a character; a first character longer than the precision is kept whole.
+// Cuts the narrow text in place to the precision of the "%s" conversion spec, keeping
+// only whole characters: a character that does not fit is dropped, never split, and so
+// is a first character longer than the precision ("%.0s" keeps nothing). No precision
+// (or a negative one) leaves the text whole.
 void take_care_of_precision(const char* spec, char* text);
 
 // In a right-to-left current language: the display form of text's first line as a new

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fileaccess/core/pfa.h"
+#include "platform/w32/codepage.h"
 #include "runtime/text/lang.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
@@ -103,8 +104,10 @@ TEST_F(PfaFgets, MultibyteSessionsNeverCutACharacter) {
   EXPECT_EQ(read_all("a\xA4\xA2" "b\n", 3), "0:2:a\xA4|0:2:\xA2" "b|0:1:\n|5:0:|");
   vek::set_language(vek::LANG_JAPANESE);
   EXPECT_EQ(read_all("a\xA4\xA2" "b\n", 3), "0:1:a|0:2:\xA4\xA2|0:2:b\n|5:0:|");
+  // The generic multibyte language follows the system code page.
+  ASSERT_TRUE(w32::set_system_code_page(932));
   vek::set_language(vek::LANG_GENERIC_MULTIBYTE);
-  EXPECT_EQ(read_all("a\xA4\xA2" "b\n", 3), "0:1:a|0:2:\xA4\xA2|0:2:b\n|5:0:|");
+  EXPECT_EQ(read_all("a\x82\xA0" "b\n", 3), "0:1:a|0:2:\x82\xA0|0:2:b\n|5:0:|");
 
   // A three-byte character that does not fit leaves nothing: 11 with an empty line,
   // and the character is still there for a longer read.
@@ -114,8 +117,35 @@ TEST_F(PfaFgets, MultibyteSessionsNeverCutACharacter) {
   EXPECT_EQ(read_lines(file, 8), "0:4:\x8F\xA1\xA1z|5:0:|");
   vek::pfa_dispose(&file);
 
-  // A lead byte that ends the file is a cut character too.
-  EXPECT_EQ(read_all("ab\xA4", 80), "0:2:ab|11:0:|");
+  // A lead byte that ends the file was not cut by the limit: it is read, never given
+  // back for good.
+  EXPECT_EQ(read_all("ab\xA4", 80), "0:3:ab\xA4|5:0:|");
+  EXPECT_EQ(read_all("ab\xA4", 3), "0:2:ab|0:1:\xA4|5:0:|");
+}
+
+TEST_F(PfaFgets, GenericLanguagesWithASingleByteCodePageReadEveryByte) {
+  // System code page 1252: every byte is a whole character.
+  for (int language : {vek::LANG_GENERIC_MULTIBYTE, vek::LANG_GENERIC_SINGLE_BYTE}) {
+    vek::set_language(language);
+    EXPECT_EQ(read_all("x\xE9", 2), "0:1:x|0:1:\xE9|5:0:|") << language;
+    EXPECT_EQ(read_all("a\xA4\xA2" "b\n", 3), "0:2:a\xA4|0:2:\xA2" "b|0:1:\n|5:0:|") << language;
+    EXPECT_EQ(read_all("x\xE9", 80), "0:2:x\xE9|5:0:|") << language;
+  }
+}
+
+TEST_F(Pfa, ScansWithTheLibrarysScanner) {
+  yrltest::TempDir dir;
+  std::string name = dir.file("wide.txt");
+  yrltest::write_file(name, "word 12\n");
+  vek::VynFile* file = vek::pfa_fopen_file_vers(name.c_str(), "r", 0);
+  ASSERT_NE(file, nullptr);
+  vek::set_language(vek::LANG_ENGLISH);
+  VynWchar word[16] = {};
+  long number = 0;
+  EXPECT_EQ(vek::pfa_fscanf(file, "%ws %ld", word, &number), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(std::u16string(word), u"word");
+  EXPECT_EQ(number, 12);
+  vek::pfa_dispose(&file);
 }
 
 TEST_F(PfaFgets, BadArgumentsAndHandlesAreRefused) {

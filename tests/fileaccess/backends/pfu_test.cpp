@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/w32/codepage.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/text/lang.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -233,6 +235,36 @@ TEST_F(PfuTest, StrcpyLimitCopiesOnlyWhatFitsWithItsTerminator) {
   EXPECT_STREQ(target, "abc");
   EXPECT_EQ(vek::strcpy_limit("abcd", 4, target), 1);
   EXPECT_STREQ(target, "");
+}
+
+TEST_F(PfuTest, PathToOsTurnsDelimitersOfWholeCharactersOnly) {
+  struct Case {
+    int language;
+    int os;
+    const char* path;
+    const char* expected;
+  };
+  // Shift_JIS trail bytes 0x5C and 0x7C look like '\\' and '|'.
+  const Case cases[] = {
+      {vek::LANG_ENGLISH, vek::PFU_OS_WINDOWS, "a/b|c\\d", "a\\b\\c\\d"},
+      {vek::LANG_ENGLISH, vek::PFU_OS_UNIX, "a/b|c\\d", "a/b/c/d"},
+      {vek::LANG_ENGLISH, vek::PFU_OS_WINDOWS, "", ""},
+      {vek::LANG_GENERIC_MULTIBYTE, vek::PFU_OS_UNIX, "x\\\x95\x5C|\x83\x7C", "x/\x95\x5C/\x83\x7C"},
+      {vek::LANG_GENERIC_MULTIBYTE, vek::PFU_OS_WINDOWS, "/\x95\x5C|\x83\x7C", "\\\x95\x5C\\\x83\x7C"},
+      {vek::LANG_JAPANESE, vek::PFU_OS_WINDOWS, "\xA4\xA2/\x8F\xA1\xA1|", "\xA4\xA2\\\x8F\xA1\xA1\\"},
+  };
+  ASSERT_TRUE(w32::set_system_code_page(932));
+  for (const Case& c : cases) {
+    vek::set_language(c.language);
+    char path[vek::PFU_PATH_SIZE];
+    std::strcpy(path, c.path);
+    EXPECT_EQ(vek::pfu_path_to_os(path, c.os), vek::PFU_SUCCESS) << c.path;
+    EXPECT_STREQ(path, c.expected);
+  }
+  char path[] = "a/b";
+  EXPECT_EQ(vek::pfu_path_to_os(path, 2), vek::PFU_INVALID_ARG);
+  EXPECT_STREQ(path, "a/b");
+  EXPECT_EQ(vek::pfu_path_to_os(nullptr, vek::PFU_OS_UNIX), vek::PFU_INVALID_PTR);
 }
 
 }  // namespace

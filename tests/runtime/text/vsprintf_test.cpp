@@ -139,14 +139,21 @@ TEST_F(Vsprintf, PiecesOfAnySizeAreMeasured) {
 }
 
 TEST_F(Vsprintf, TextBeyondTheLimitIsRefused) {
+  std::string most(vek::VSPRINTF_MAX_TEXT, 'm');
   std::string half(vek::VSPRINTF_MAX_TEXT / 2 + 1, 'h');
   EXPECT_EQ(vek::vyn_sprintf(nullptr, "%s%s", half.c_str(), half.c_str()), nullptr);
   EXPECT_EQ(vek::vyn_sprintf(nullptr, "%2000000d%2000000d", 1, 2), nullptr);
   EXPECT_EQ(vek::vyn_sprintf(nullptr, "%*d", INT_MAX, 1), nullptr);
   EXPECT_EQ(vek::vyn_sprintf(nullptr, "%.*f", INT_MAX, 1.0), nullptr);
   EXPECT_EQ(vek::vyn_sprintf(nullptr, "%99999999d", 1), nullptr);
+  // A text's precision beyond the limit cuts nothing.
+  vek::set_language(vek::LANG_ENGLISH);
+  const char* uncut = vek::vyn_sprintf(nullptr, "%.*s|%-4.*ws|%.99999999s|%.*s", INT_MAX, "abc",
+                                       INT_MAX, u"de", "fg", INT_MAX, most.c_str() + 20);
+  ASSERT_NE(uncut, nullptr);
+  EXPECT_EQ(std::string(uncut), "abc|de  |fg|" + most.substr(20));
+  EXPECT_STREQ(vek::vyn_sprintf(nullptr, "%.*pf", INT_MAX, "a/b"), "a\\b");
   // Exactly the limit is fine.
-  std::string most(vek::VSPRINTF_MAX_TEXT, 'm');
   const char* text = vek::vyn_sprintf(nullptr, "%s", most.c_str());
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::strlen(text), most.size());

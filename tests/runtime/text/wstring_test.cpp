@@ -11,11 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/w32/codepage.h"
+#include "runtime/diag/diag.h"
 #include "runtime/diag/msgtool.h"
+#include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/wstring.h"
 #include "runtime/text/wstring_testing.h"
+#include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 
 namespace {
@@ -397,6 +401,34 @@ TEST_F(WString, ALanguageSetAfterFirstUseTakesEffect) {
   vek::set_language(vek::LANG_ENGLISH);
   EXPECT_EQ(vek::wuppercase(u'\u00E9'), u'\u00E9');
   EXPECT_EQ(vek::is_8bit_lang(), 0);
+  // So does a system code page set after first use: 0xE9 and 0xC9 are Cyrillic there.
+  vek::set_language(vek::LANG_GERMAN);
+  EXPECT_EQ(vek::wuppercase(u'\u00E9'), u'\u00C9');
+  ASSERT_TRUE(w32::set_system_code_page(1251));
+  EXPECT_EQ(vek::wuppercase(u'\u00E9'), u'\u00E9');
+  EXPECT_EQ(vek::wuppercase(u'\u0439'), u'\u0419');
+  EXPECT_EQ(vek::wlowercase(u'\u0419'), u'\u0439');
+}
+
+TEST_F(WString, SingleCharacterCaseReadsItsRangesOncePerLanguageAndCodePage) {
+  // In a double-byte code page the first 8-bit letter does not convert, which verbose
+  // mode reports: one report means one reading.
+  ASSERT_TRUE(w32::set_system_code_page(932));
+  vek::set_language(vek::LANG_FRENCH);
+  vek::set_verbose_mode(1);
+  vek::set_run_mode(1);
+  yrltest::ConsoleCapture console;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(vek::wuppercase(u'\u00E9'), u'\u00E9');
+    EXPECT_EQ(vek::wlowercase(u'\u00C9'), u'\u00C9');
+  }
+  std::string reports = console.out() + console.err();
+  std::size_t first = reports.find("vyn_mbtowc");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(reports.find("vyn_mbtowc", first + 1), std::string::npos) << reports;
+  vek::set_language(vek::LANG_GERMAN);
+  EXPECT_EQ(vek::wuppercase(u'\u00E9'), u'\u00E9');
+  EXPECT_NE(reports.size(), console.out().size() + console.err().size());
 }
 
 TEST_F(WString, StringCaseConversion) {
