@@ -52,7 +52,7 @@ int vyn_vscanf_low(const char* text, int* count, const char* format, std::va_lis
 // 0 when none does, -1 for a malformed format or one that does not fit out.
 int parse_format(const char* format, char* out, int out_size, int kinds[VSCANF_MAX_TARGETS],
                  int* count);
-// Rebuilds the specification at *position (its '%') into out (out_size bytes with the
+// Rebuilds the conversion spec at *position (its '%') into out (out_size bytes with the
 // terminator) and moves *position behind it; returns the bytes written, -1 when it is
 // malformed or does not fit. *type: 0 for a suppressed conversion; else the keyword's
 // type (1 int, 2 double, 3 narrow text or scan set, 4 wide text, 6 count, 7 float) or

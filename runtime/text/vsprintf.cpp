@@ -124,7 +124,7 @@ bool spec_put(char* spec, int* length, char c) {
   return true;
 }
 
-// Width, precision (-1 when none) and justification of a specification whose "*" were
+// Width, precision (-1 when none) and justification of a conversion spec whose "*" were
 // put in; counts too big for one call's text read as VSPRINTF_MAX_TEXT + 1.
 struct SpecNumbers {
   long width;

@@ -1,9 +1,9 @@
 // The run-time library's formatted printing.
 //
-// Formats take the familiar conversion specifications, each resolved through a table of
+// Formats take the familiar conversion specs, each resolved through a table of
 // keywords: d i o u x c (an int), ld li lo lu lx (a long), f e g lf (a double), s (narrow
 // text), ws (wide text, converted by wstostr), pd and pf (a portable path printed in the
-// operating system's form), and "%%". A specification is "%", flags from "-+ #0", a
+// operating system's form), and "%%". A conversion spec is "%", flags from "-+ #0", a
 // width (digits or "*"), a precision ("." and digits or "*"), and the keyword in either
 // case. Anything else makes the whole call fail.
 //
@@ -26,7 +26,7 @@ namespace vek {
 
 // Longest format vyn_vsprintf takes, in bytes.
 constexpr int VSPRINTF_MAX_FORMAT = 500;
-// Capacity of one conversion specification with its terminator, "*" values put in.
+// Capacity of one conversion spec with its terminator, "*" values put in.
 constexpr int VSPRINTF_SPEC_SIZE = 20;
 // Longest text one call produces (what one growable byte array can hold).
 constexpr int VSPRINTF_MAX_TEXT = XAR_MAX_BYTES - 1;
@@ -50,12 +50,12 @@ int vyn_fputs(const char* text, std::FILE* stream);
 // Nothing to bind: kept for callers that still call it.
 void set_xar_bindings();
 
-// Reads the specification at *position (its '%') into spec (VSPRINTF_SPEC_SIZE bytes):
+// Reads the conversion spec at *position (its '%') into spec (VSPRINTF_SPEC_SIZE bytes):
 // the text up to its keyword with any "*" kept, then the keyword that the C library is
 // given ("s" for ws, pd and pf; otherwise the keyword in lower case, its last letter kept
 // as written when that is X, E, F or G). Moves *position behind the keyword, sets *type
 // (1 int, 2 double, 3 narrow text, 4 wide text, 6 directory path, 7 file path, 8 long)
-// and returns the number of "*". A specification that is malformed, too long or has no
+// and returns the number of "*". A conversion spec that is malformed, too long or has no
 // keyword of the table gives *type -1 and 0.
 int parse_conver_spec(const char** position, int* type, char* spec);
 

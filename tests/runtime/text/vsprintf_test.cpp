@@ -236,7 +236,7 @@ TEST_F(Vsprintf, ExponentTrimKeepsTheWidth) {
   }
 }
 
-TEST_F(Vsprintf, MalformedAndUnknownSpecificationsFailWithoutOutput) {
+TEST_F(Vsprintf, MalformedAndUnknownConversionsFailWithoutOutput) {
   ConsoleCapture capture;
   expect_refused("%q", 1);
   expect_refused("abc %q def", 1);
@@ -255,7 +255,7 @@ TEST_F(Vsprintf, MalformedAndUnknownSpecificationsFailWithoutOutput) {
   expect_refused("%5.3.2d", 1);
   expect_refused("%**d", 1, 1);
   expect_refused("%'d", 1);
-  expect_refused("%-000000000000000001d", 1);  // longer than a specification may be
+  expect_refused("%-000000000000000001d", 1);  // longer than a conversion spec may be
   expect_refused("%-00000000*d", 1000000000, 1);  // too long once the "*" value is in
   expect_refused("%\xE9", 1);
   expect_refused(nullptr);

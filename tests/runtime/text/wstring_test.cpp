@@ -540,7 +540,7 @@ TEST_F(WString, PrecisionCutKeepsWholeCharacters) {
     vek::take_care_of_precision(c.spec, text);
     EXPECT_STREQ(text, c.kept) << c.spec << " on " << c.text;
   }
-  // An over-long specification is read only within its 19 characters.
+  // An over-long conversion spec is read only within its 19 characters.
   char text[] = "abcdef";
   vek::take_care_of_precision("%.2s                          ", text);
   EXPECT_STREQ(text, "ab");
