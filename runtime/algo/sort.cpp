@@ -31,34 +31,45 @@ constexpr int DOUBLE_STACK_POINTERS = 32;
 // Objects up to this size are parked on the stack while a cycle is followed.
 constexpr int SCRATCH_STACK_BYTES = 512;
 
-// How the engine reaches its compare function: exactly one of the two is used, chosen at
-// compile time. The access function serves the engine over slots that do not lie in one
-// array.
-struct SortCall {
+// How the engine reaches its compare function and its item slots, one kind for each form
+// of the engine. Each is at most two words, so it travels through the recursion in
+// registers rather than being copied to the stack for every call.
+struct PlainCall {
   VekCompare compare;
-  VekCompareData compare_data;
+};
+struct DataCall {
+  VekCompareData compare;
   void* data;
+};
+// Over slots that do not lie in one array: the engine walks indexes and asks access for
+// the address of each slot.
+struct AccessCall {
+  VekCompare compare;
   SortAccess access;
 };
 
-template <bool kData>
-inline int sort_compare(const SortCall& c, const void* a, const void* b) {
-  if constexpr (kData) {
-    return c.compare_data(a, b, c.data);
-  } else {
-    return c.compare(a, b);
-  }
+inline int sort_compare(const PlainCall& c, const void* a, const void* b) {
+  return c.compare(a, b);
+}
+inline int sort_compare(const DataCall& c, const void* a, const void* b) {
+  return c.compare(a, b, c.data);
+}
+inline int sort_compare(const AccessCall& c, const void* a, const void* b) {
+  return c.compare(a, b);
 }
 
 // The engine walks positions: slot addresses (void**) over an array, indexes (int)
 // through the access function. Both step, subtract and compare alike.
-inline void** sort_slot(const SortCall&, void** position) { return position; }
-inline void** sort_slot(const SortCall& c, int position) {
+template <class Call>
+inline void** sort_slot(const Call&, void** position) {
+  return position;
+}
+inline void** sort_slot(const AccessCall& c, int position) {
   return static_cast<void**>(c.access(position));
 }
 
-template <class P>
-inline void sort_swap(const SortCall& c, P a, P b) {
+template <class Call, class P>
+inline void sort_swap(const Call& c, P a, P b) {
   void** slot_a = sort_slot(c, a);
   void** slot_b = sort_slot(c, b);
   void* item = *slot_a;
@@ -66,19 +77,22 @@ inline void sort_swap(const SortCall& c, P a, P b) {
   *slot_b = item;
 }
 
-// Straight insertion of [first..last]: an item moves left only past items that compare
-// greater than it, so equal items keep their order.
-template <bool kData, class P>
-void insertion_sort(P first, P last, SortCall c) {
+// Straight insertion of [first..last], at least 2 items: an item moves left only past
+// items that compare greater than it, so equal items keep their order.
+template <class Call, class P>
+void insertion_sort(P first, P last, Call c) {
   for (P k = first + 1; k <= last; ++k) {
     void* const item = *sort_slot(c, k);
-    P m = k;
-    for (; m > first; --m) {
-      void* const before = *sort_slot(c, m - 1);
-      if (sort_compare<kData>(c, item, before) >= 0) break;
-      *sort_slot(c, m) = before;
+    void* before = *sort_slot(c, k - 1);
+    if (sort_compare(c, item, before) < 0) {
+      P m = k;
+      do {
+        *sort_slot(c, m) = before;
+        if (--m == first) break;
+        before = *sort_slot(c, m - 1);
+      } while (sort_compare(c, item, before) < 0);
+      *sort_slot(c, m) = item;
     }
-    if (m != k) *sort_slot(c, m) = item;
   }
 }
 
@@ -86,12 +100,12 @@ void insertion_sort(P first, P last, SortCall c) {
 // coming out lopsided. An item is placed bottom-up: the hole at root goes down along the
 // larger children to a leaf, then the item climbs back up from there, which costs about
 // one compare call per level instead of two.
-template <bool kData, class P>
-void heap_place(P first, long root, long n, void* item, SortCall c) {
+template <class Call, class P>
+void heap_place(P first, long root, long n, void* item, Call c) {
   long hole = root;
   for (long child = 2 * hole + 1; child < n; child = 2 * hole + 1) {
-    if (child + 1 < n && sort_compare<kData>(c, *sort_slot(c, first + child),
-                                             *sort_slot(c, first + (child + 1))) < 0) {
+    if (child + 1 < n &&
+        sort_compare(c, *sort_slot(c, first + child), *sort_slot(c, first + (child + 1))) < 0) {
       child++;
     }
     *sort_slot(c, first + hole) = *sort_slot(c, first + child);
@@ -100,25 +114,25 @@ void heap_place(P first, long root, long n, void* item, SortCall c) {
   while (hole > root) {
     const long parent = (hole - 1) / 2;
     void* const above = *sort_slot(c, first + parent);
-    if (sort_compare<kData>(c, above, item) >= 0) break;
+    if (sort_compare(c, above, item) >= 0) break;
     *sort_slot(c, first + hole) = above;
     hole = parent;
   }
   *sort_slot(c, first + hole) = item;
 }
 
-template <bool kData, class P>
-void heap_sort(P first, P last, SortCall c) {
+template <class Call, class P>
+void heap_sort(P first, P last, Call c) {
   const long n = static_cast<long>(last - first) + 1;
   for (long root = n / 2 - 1; root >= 0; root--) {
-    heap_place<kData>(first, root, n, *sort_slot(c, first + root), c);
+    heap_place(first, root, n, *sort_slot(c, first + root), c);
   }
   for (long end = n - 1; end > 0; end--) {
     void** top = sort_slot(c, first);
     void** tail = sort_slot(c, first + end);
     void* const item = *tail;
     *tail = *top;
-    heap_place<kData>(first, 0, end, item, c);
+    heap_place(first, 0, end, item, c);
   }
 }
 
@@ -141,61 +155,76 @@ int lopsided_budget(long length) {
 // every pass still shrinks both parts, so such a function gives some order, never a
 // fault.
 //
-// Of the two parts the smaller is sorted first by recursion and the larger by the next
-// turn of the loop: the compare calls come in the order of plain double recursion while
-// the stack stays O(log n).
-template <bool kData, class P>
-void quick_sort_range(P first, P last, SortCall c, int budget) {
+// Of the two parts the smaller is sorted first, by recursion or, when it holds at most 9
+// items, by insertion in place; the larger by the next turn of the loop. The compare
+// calls come in the order of plain double recursion while the stack stays O(log n).
+//
+// The scans (and the insertion) make their first compare before their loop, so that a
+// scan that stops at once, as every scan does among equal keys, enters no loop and takes
+// at most one jump: with the compare function behind a pointer, the partition is bound by
+// taken jumps, calls and returns rather than by its few instructions.
+template <class Call, class P>
+void quick_sort_range(P first, P last, Call c, int budget) {
   while (last - first >= 9) {
     void* const pivot = *sort_slot(c, first + (last - first) / 2);
     P i = first;
     P j = last;
-    do {
-      for (;;) {
-        void* const item = *sort_slot(c, i);
-        if (item == pivot || sort_compare<kData>(c, item, pivot) >= 0 || i >= last) break;
-        ++i;
+    for (;;) {
+      void* at_i = *sort_slot(c, i);
+      if (at_i != pivot && sort_compare(c, at_i, pivot) < 0) {
+        do {
+          if (i >= last) break;
+          at_i = *sort_slot(c, ++i);
+          if (at_i == pivot) break;
+        } while (sort_compare(c, at_i, pivot) < 0);
       }
-      for (;;) {
-        void* const item = *sort_slot(c, j);
-        if (item == pivot || sort_compare<kData>(c, pivot, item) >= 0 || j <= first) break;
-        --j;
+      void* at_j = *sort_slot(c, j);
+      if (at_j != pivot && sort_compare(c, pivot, at_j) < 0) {
+        do {
+          if (j <= first) break;
+          at_j = *sort_slot(c, --j);
+          if (at_j == pivot) break;
+        } while (sort_compare(c, pivot, at_j) < 0);
       }
-      if (i <= j) {
-        sort_swap(c, i, j);
-        ++i;
-        --j;
-      }
-    } while (i <= j);
+      // The swap reads both items again: kept across the compare calls they would not
+      // fit in registers beside the six values the scans need.
+      if (i > j) break;
+      sort_swap(c, i, j);
+      ++i;
+      --j;
+      if (i > j) break;
+    }
 
     const long left = static_cast<long>(j - first);  // part lengths less one
     const long right = static_cast<long>(last - i);
     const long length = static_cast<long>(last - first) + 1;
-    if ((left < right ? left : right) + 1 < length / 16 && --budget == 0) {
-      heap_sort<kData>(first, last, c);
+    if ((left < right ? left : right) + 1 < length / 16 && --budget == 0) [[unlikely]] {
+      heap_sort(first, last, c);
       return;
     }
     if (left >= right) {
-      if (right >= 1) quick_sort_range<kData>(i, last, c, budget);
+      if (right >= 9) {
+        quick_sort_range(i, last, c, budget);
+      } else if (right >= 1) {
+        insertion_sort(i, last, c);
+      }
       last = j;
     } else {
-      if (left >= 1) quick_sort_range<kData>(first, j, c, budget);
+      if (left >= 9) {
+        quick_sort_range(first, j, c, budget);
+      } else if (left >= 1) {
+        insertion_sort(first, j, c);
+      }
       first = i;
     }
   }
-  if (last - first >= 1) insertion_sort<kData>(first, last, c);
+  if (last - first >= 1) insertion_sort(first, last, c);
 }
 
-template <bool kData, class P>
-void quick_sort_engine(P first, P last, SortCall c) {
-  quick_sort_range<kData>(first, last, c, lopsided_budget(static_cast<long>(last - first) + 1));
+template <class Call, class P>
+void quick_sort_engine(P first, P last, Call c) {
+  quick_sort_range(first, last, c, lopsided_budget(static_cast<long>(last - first) + 1));
 }
-
-SortCall call_with_data(VekCompareData compare, void* data) {
-  return SortCall{nullptr, compare, data, nullptr};
-}
-
-SortCall call_plain(VekCompare compare) { return SortCall{compare, nullptr, nullptr, nullptr}; }
 
 void print_order_array_error(const char* message) {
   ivek_printf("%s:  %s\n", "ORDER_ARRAY", message);
@@ -319,8 +348,8 @@ bool order_pointers_valid(int count, const char* base, void* const* pointers, in
 }
 
 // Object sort: sorts the objects' addresses, then moves the objects once each.
-template <bool kData>
-void sort_objects_low(int count, SortCall c, void* objects, int size, int stack_pointers) {
+template <class Call>
+void sort_objects_low(int count, Call c, void* objects, int size, int stack_pointers) {
   if (count < 0 || size < 1 || (count > 0 && objects == nullptr)) {
     print_order_array_error("invalid input");
     return;
@@ -334,7 +363,7 @@ void sort_objects_low(int count, SortCall c, void* objects, int size, int stack_
   for (int i = 0; i < count; i++) {
     items[i] = base + static_cast<std::size_t>(i) * static_cast<std::size_t>(size);
   }
-  quick_sort_engine<kData>(items, items + (count - 1), c);
+  quick_sort_engine(items, items + (count - 1), c);
   FlatLayout layout{base, items, size};
   follow_cycles(count, layout, size);
   if (items != stack_items) rlsmem(items);
@@ -381,12 +410,12 @@ int with_index_ptr_compare_func(const void* a, const void* b) {
 
 void quick_sort_with_data(int first, int last, VekCompareData compare, void** items, void* data) {
   if (last - first < 1) return;
-  quick_sort_engine<true>(items + first, items + last, call_with_data(compare, data));
+  quick_sort_engine(items + first, items + last, DataCall{compare, data});
 }
 
 void quick_sort(int first, int last, VekCompare compare, void** items) {
   if (last - first < 1) return;
-  quick_sort_engine<false>(items + first, items + last, call_plain(compare));
+  quick_sort_engine(items + first, items + last, PlainCall{compare});
 }
 
 void sort_pointers_with_data(int count, VekCompareData compare, void** items, void* data) {
@@ -398,9 +427,7 @@ void sort_pointers(int count, VekCompare compare, void** items) {
 }
 
 void quick_sort_access(int first, int last, VekCompare compare, SortAccess access) {
-  SortCall c = call_plain(compare);
-  c.access = access;
-  quick_sort_engine<false>(first, last, c);
+  quick_sort_engine(first, last, AccessCall{compare, access});
 }
 
 void sort_pointers_access(int count, VekCompare compare, SortAccess access) {
@@ -409,12 +436,11 @@ void sort_pointers_access(int count, VekCompare compare, SortAccess access) {
 
 void sort_objects_with_data(int count, VekCompareData compare, void* objects, int size,
                             void* data) {
-  sort_objects_low<true>(count, call_with_data(compare, data), objects, size,
-                         OBJECT_STACK_POINTERS);
+  sort_objects_low(count, DataCall{compare, data}, objects, size, OBJECT_STACK_POINTERS);
 }
 
 void sort_objects(int count, VekCompare compare, void* objects, int size) {
-  sort_objects_low<false>(count, call_plain(compare), objects, size, OBJECT_STACK_POINTERS);
+  sort_objects_low(count, PlainCall{compare}, objects, size, OBJECT_STACK_POINTERS);
 }
 
 void sort_objects_same_order(int count, VekCompare compare, void* objects, int size) {
@@ -498,8 +524,8 @@ int cmp_double(const void* a, const void* b) {
 }
 
 void sort_double(int count, double* values) {
-  sort_objects_low<false>(count, call_plain(cmp_double), values, static_cast<int>(sizeof(double)),
-                          DOUBLE_STACK_POINTERS);
+  sort_objects_low(count, PlainCall{cmp_double}, values, static_cast<int>(sizeof(double)),
+                   DOUBLE_STACK_POINTERS);
 }
 
 int cmp_xyz_points(const void* a, const void* b) {
