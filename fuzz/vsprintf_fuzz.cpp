@@ -10,25 +10,13 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/fuzz_input.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/vsprintf.h"
 
 namespace {
 
-struct Input {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t at = 0;
-
-  bool done() const { return at >= size; }
-  int byte() { return at < size ? data[at++] : 0; }
-  int below(int n) { return n > 0 ? byte() % n : 0; }
-  long word() {
-    unsigned long value = 0;
-    for (int i = 0; i < 8; ++i) value = value << 8 | static_cast<unsigned long>(byte());
-    return static_cast<long>(value);
-  }
-};
+using Input = FuzzInput;
 
 enum Kind { kInt, kLong, kDouble, kString };
 

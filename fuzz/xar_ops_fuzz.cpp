@@ -7,21 +7,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/fuzz_input.h"
 #include "runtime/memory/xar.h"
 #include "runtime/memory/xar_layout.h"
 
 namespace {
 
-struct Input {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t at = 0;
-
-  bool done() const { return at >= size; }
-  int byte() { return at < size ? data[at++] : 0; }
-  // A number in [0, below).
-  int below(int below) { return below > 0 ? (byte() | byte() << 8) % below : 0; }
-};
+using Input = FuzzInput;
 
 int compare_ints(const void* a, const void* b, void*) {
   int x = *static_cast<const int*>(a);
@@ -50,55 +42,55 @@ std::vector<int> taken_from(const std::vector<int>& model, int from, int n) {
 
 void step(Input& in, int*& x, std::vector<int>& model) {
   const int count = static_cast<int>(model.size());
-  const int n = 1 + in.below(8);
+  const int n = 1 + in.below16(8);
   switch (in.byte() % 14) {
     case 0: {
       std::vector<int> values(n);
-      for (int& v : values) v = in.below(1000) + 1;
+      for (int& v : values) v = in.below16(1000) + 1;
       vek::xar_append(&x, n, values.data());
       model.insert(model.end(), values.begin(), values.end());
       break;
     }
     case 1: {
       if (count == 0) break;
-      int from = in.below(count);
+      int from = in.below16(count);
       std::vector<int> taken = taken_from(model, from, n);
       vek::xar_append(&x, n, x + from);
       model.insert(model.end(), taken.begin(), taken.end());
       break;
     }
     case 2: {
-      int at = in.below(count + 1);
+      int at = in.below16(count + 1);
       bool inside = count > 0 && in.byte() % 2;
-      int from = inside ? in.below(count) : 0;
+      int from = inside ? in.below16(count) : 0;
       std::vector<int> taken = inside ? taken_from(model, from, n) : std::vector<int>(n, 0);
       vek::xar_insert(&x, at, n, inside ? x + from : nullptr);
       model.insert(model.begin() + at, taken.begin(), taken.end());
       break;
     }
     case 3: {
-      int at = in.below(count + 1);
-      int k = in.below(count - at + 1);
+      int at = in.below16(count + 1);
+      int k = in.below16(count - at + 1);
       vek::xar_remove(&x, at, k);
       model.erase(model.begin() + at, model.begin() + at + k);
       break;
     }
     case 4: {
-      int k = in.below(count + 1);
+      int k = in.below16(count + 1);
       vek::xar_shrink(&x, k);
       model.resize(count - k);
       break;
     }
     case 5: {
-      int target = in.below(count + 40);
+      int target = in.below16(count + 40);
       vek::xar_resize(&x, target);
       model.resize(target, 0);
       break;
     }
     case 6: {
       if (count == 0) break;
-      int from = in.below(count);
-      int to = in.below(count + 1);
+      int from = in.below16(count);
+      int to = in.below16(count + 1);
       int value = model[from];
       vek::xar_replicate(&x, from, to);
       model.insert(model.begin() + to, value);
@@ -106,8 +98,8 @@ void step(Input& in, int*& x, std::vector<int>& model) {
     }
     case 7: {
       if (count == 0) break;
-      int from = in.below(count);
-      int to = in.below(count);
+      int from = in.below16(count);
+      int to = in.below16(count);
       int value = model[from];
       require(vek::xar_move(&x, from, to) == 0);
       model.erase(model.begin() + from);
@@ -116,8 +108,8 @@ void step(Input& in, int*& x, std::vector<int>& model) {
     }
     case 8: {
       if (count == 0) break;
-      int i = in.below(count);
-      int j = in.below(count);
+      int i = in.below16(count);
+      int j = in.below16(count);
       vek::xar_swap(x, i, j);
       std::swap(model[i], model[j]);
       break;
@@ -133,20 +125,20 @@ void step(Input& in, int*& x, std::vector<int>& model) {
       break;
     }
     case 11: {
-      int at = in.below(count + 1);
+      int at = in.below16(count + 1);
       std::vector<int> copy = model;
       vek::xar_inject(&x, x, at);
       model.insert(model.begin() + at, copy.begin(), copy.end());
       break;
     }
     case 12: {
-      int value = in.below(1000);
+      int value = in.below16(1000);
       vek::xar_append_multi(&x, n, &value);
       model.insert(model.end(), n, value);
       break;
     }
     case 13: {
-      int value = in.below(50);
+      int value = in.below16(50);
       int position = 0;
       bool sorted = std::is_sorted(model.begin(), model.end());
       if (!sorted) {
@@ -180,7 +172,7 @@ void step(Input& in, int*& x, std::vector<int>& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input in{data, size};
-  int* x = static_cast<int*>(vek::xar_alloc(0, sizeof(int), 1 + in.below(20)));
+  int* x = static_cast<int*>(vek::xar_alloc(0, sizeof(int), 1 + in.below16(20)));
   std::vector<int> model;
   while (!in.done()) {
     step(in, x, model);
