@@ -44,6 +44,7 @@ constexpr CodePage kPages[] = {
     {1251, "CP1251", {kNoRange, kNoRange}, {kNoRange, kNoRange, kNoRange}, "\x98"},
     {1252, "CP1252", {kNoRange, kNoRange}, {kNoRange, kNoRange, kNoRange}, "\x81\x8D\x8F\x90\x9D"},
     {28598, "ISO-8859-8", {kNoRange, kNoRange}, {kNoRange, kNoRange, kNoRange}, ""},
+    {CP_UTF8, "UTF-8", {kNoRange, kNoRange}, {kNoRange, kNoRange, kNoRange}, ""},
 };
 
 constexpr int kPageCount = static_cast<int>(sizeof kPages / sizeof kPages[0]);
@@ -81,6 +82,35 @@ bool in_ranges(const ByteRange* ranges, int count, BYTE byte) {
 
 bool is_lead(const CodePage& page, BYTE byte) { return in_ranges(page.lead, 2, byte); }
 bool is_trail(const CodePage& page, BYTE byte) { return in_ranges(page.trail, 3, byte); }
+
+// The bytes, at most left, of the maximal subpart of a UTF-8 sequence that starts at
+// at: the longest start of a well-formed sequence, or the one byte that starts none.
+std::size_t utf8_subpart_length(const BYTE* at, std::size_t left) {
+  BYTE lead = at[0];
+  std::size_t trail_count;
+  // The range of the second byte; later ones are 0x80-0xBF.
+  BYTE low = 0x80;
+  BYTE high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    trail_count = 1;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    trail_count = 2;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    trail_count = 3;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 1;
+  }
+  std::size_t n = 1;
+  for (; n <= trail_count && n < left && at[n] >= low && at[n] <= high; ++n) {
+    low = 0x80;
+    high = 0xBF;
+  }
+  return n;
+}
 
 bool is_identity_byte(const CodePage& page, unsigned value) {
   if (value == 0 || value > 0xFF) return false;
@@ -182,8 +212,9 @@ int convert(int index, bool to_wide, const In* src, std::size_t n, Sink<Out>* si
 int MultiByteToWideChar(UINT code_page, DWORD flags, const char* src, int byte_count, WCHAR* dst,
                         int unit_capacity) {
   if (bad_arguments(src, byte_count, dst, unit_capacity)) return fail(ERROR_INVALID_PARAMETER);
-  if ((flags & ~(MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS)) != 0)
-    return fail(ERROR_INVALID_FLAGS);
+  DWORD allowed = code_page == CP_UTF8 ? MB_ERR_INVALID_CHARS
+                                       : MB_PRECOMPOSED | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
+  if ((flags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
   int index = page_index(code_page);
   if (index < 0) return fail(ERROR_INVALID_PARAMETER);
   const CodePage& page = kPages[index];
@@ -191,7 +222,10 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* src, int byte_c
 
   Sink<WCHAR> sink = {dst, static_cast<std::size_t>(unit_capacity), 0};
   auto on_bad = [&page, flags, &sink](const BYTE* at, std::size_t left, std::size_t* length) {
-    if (is_lead(page, at[0]) && left >= 2 && is_trail(page, at[1])) *length = 2;
+    if (page.id == CP_UTF8)
+      *length = utf8_subpart_length(at, left);
+    else if (is_lead(page, at[0]) && left >= 2 && is_trail(page, at[1]))
+      *length = 2;
     WCHAR unit = kReplacementUnit;
     if (*length == 1 && is_identity_byte(page, at[0]))
       unit = at[0];
@@ -206,9 +240,14 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* src, int byte_c
 int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* src, int unit_count, char* dst,
                         int byte_capacity, const char* default_char, BOOL* used_default) {
   if (bad_arguments(src, unit_count, dst, byte_capacity)) return fail(ERROR_INVALID_PARAMETER);
-  if ((flags & ~(WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_COMPOSITECHECK |
-                 WC_NO_BEST_FIT_CHARS)) != 0)
-    return fail(ERROR_INVALID_FLAGS);
+  bool utf8 = code_page == CP_UTF8;
+  DWORD allowed = utf8 ? WC_ERR_INVALID_CHARS
+                       : WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_COMPOSITECHECK |
+                             WC_NO_BEST_FIT_CHARS;
+  if ((flags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
+  // Every character has a UTF-8 form, so there is no default to give or to report.
+  if (utf8 && (default_char != nullptr || used_default != nullptr))
+    return fail(ERROR_INVALID_PARAMETER);
   int index = page_index(code_page);
   if (index < 0) return fail(ERROR_INVALID_PARAMETER);
   const CodePage& page = kPages[index];
@@ -220,13 +259,17 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* src, int unit_
     n = static_cast<std::size_t>(unit_count);
   }
 
-  const BYTE* fallback = reinterpret_cast<const BYTE*>(default_char ? default_char : "?");
-  std::size_t fallback_length = is_lead(page, fallback[0]) && fallback[1] != 0 ? 2 : 1;
+  // Only an unpaired surrogate is bad in UTF-8: it becomes U+FFFD.
+  const char* replacement = utf8 ? "\xEF\xBF\xBD" : default_char ? default_char : "?";
+  const BYTE* fallback = reinterpret_cast<const BYTE*>(replacement);
+  std::size_t fallback_length =
+      utf8 ? 3 : is_lead(page, fallback[0]) && fallback[1] != 0 ? 2 : 1;
   if (used_default != nullptr) *used_default = FALSE;
 
   Sink<BYTE> sink = {reinterpret_cast<BYTE*>(dst), static_cast<std::size_t>(byte_capacity), 0};
-  auto on_bad = [&page, &sink, fallback, fallback_length, used_default](
+  auto on_bad = [&page, &sink, flags, fallback, fallback_length, used_default](
                     const WCHAR* at, std::size_t left, std::size_t* length) {
+    if (flags & WC_ERR_INVALID_CHARS) return ERROR_NO_UNICODE_TRANSLATION;
     // A valid surrogate pair is one character that no served page holds.
     if (at[0] >= 0xD800 && at[0] <= 0xDBFF && left >= 2 && at[1] >= 0xDC00 && at[1] <= 0xDFFF)
       *length = 2;
@@ -251,7 +294,8 @@ BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte) {
 UINT GetACP() { return g_system_code_page; }
 
 BOOL set_system_code_page(UINT code_page) {
-  if (code_page == CP_ACP || page_index(code_page) < 0) return fail(ERROR_INVALID_PARAMETER);
+  if (code_page == CP_ACP || code_page == CP_UTF8 || page_index(code_page) < 0)
+    return fail(ERROR_INVALID_PARAMETER);
   g_system_code_page = code_page;
   return TRUE;
 }

@@ -1,8 +1,8 @@
 // Code pages: conversion between the narrow encodings and UTF-16, as Win32 offers it.
 //
 // Served code pages: 932, 936, 949, 950 (double-byte), 1251, 1252 and 28598 (single
-// byte), and CP_ACP for the system code page (1252 unless set otherwise). Any other code
-// page fails with ERROR_INVALID_PARAMETER.
+// byte), CP_UTF8, and CP_ACP for the system code page (1252 unless set otherwise). Any
+// other code page fails with ERROR_INVALID_PARAMETER.
 //
 // What the stand-in does where Win32 leaves room or offers more:
 // - A byte sequence that the code page does not define becomes U+FFFD (or fails with
@@ -16,6 +16,11 @@
 //   with ERROR_INVALID_FLAGS.
 // - When the destination is too small, the call fails with ERROR_INSUFFICIENT_BUFFER
 //   after filling the destination with what fits; it never writes past it.
+// - CP_UTF8 takes no flags but MB_ERR_INVALID_CHARS and WC_ERR_INVALID_CHARS (else
+//   ERROR_INVALID_FLAGS), and no default character (else ERROR_INVALID_PARAMETER). An
+//   ill-formed byte sequence becomes one U+FFFD for each maximal subpart, as Unicode
+//   recommends, and an unpaired surrogate becomes the UTF-8 form of U+FFFD; under the
+//   flags either fails with ERROR_NO_UNICODE_TRANSLATION.
 #pragma once
 
 #include "platform/w32/types.h"
@@ -23,6 +28,7 @@
 namespace w32 {
 
 constexpr UINT CP_ACP = 0;
+constexpr UINT CP_UTF8 = 65001;
 
 constexpr DWORD MB_PRECOMPOSED = 0x1;
 constexpr DWORD MB_COMPOSITE = 0x2;
@@ -57,8 +63,9 @@ BOOL IsDBCSLeadByteEx(UINT code_page, BYTE byte);
 // The system code page, which CP_ACP stands for.
 UINT GetACP();
 
-// Configuration: makes code_page (a served page, not CP_ACP) the system code page.
-// FALSE with ERROR_INVALID_PARAMETER for any other value.
+// Configuration: makes code_page (a served page, not CP_ACP nor CP_UTF8) the system
+// code page. FALSE with ERROR_INVALID_PARAMETER for any other value. Narrow text above
+// this layer has characters of one or two bytes, so UTF-8 cannot be the system's.
 BOOL set_system_code_page(UINT code_page);
 
 }  // namespace w32

@@ -1,5 +1,7 @@
 #include "platform/w32/error.h"
 
+#include <cerrno>
+
 #include "platform/w32/error_testing.h"
 
 namespace w32 {
@@ -15,6 +17,33 @@ thread_local DWORD t_last_error = ERROR_SUCCESS;
 DWORD GetLastError() { return t_last_error; }
 
 void SetLastError(DWORD code) { t_last_error = code; }
+
+DWORD w32_error_from_errno(int error) {
+  switch (error) {
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
 
 void error_testing_reset() { t_last_error = ERROR_SUCCESS; }
 

@@ -274,6 +274,105 @@ TEST_F(CodePageTest, CharactersOutsideThePageBecomeTheDefaultCharacter) {
 }
 
 // ---------------------------------------------------------------------------------------
+// UTF-8
+
+TEST_F(CodePageTest, Utf8AgreesWithIconvOnEveryCharacter) {
+  std::u16string all;
+  for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x10000) {
+      all.push_back(static_cast<char16_t>(c));
+    } else {
+      all.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      all.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  std::optional<std::string> expected = iconv_encode("UTF-8", all);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(encode(CP_UTF8, all), *expected);
+  EXPECT_EQ(decode(CP_UTF8, *expected, MB_ERR_INVALID_CHARS), all);
+
+  // Three- and four-byte characters cut at every offset of the converter's slices.
+  std::u16string mixed;
+  for (int i = 0; i < 700; ++i) mixed += i % 4 == 0 ? u"😀" : i % 4 == 1 ? u"日" : u"y";
+  expected = iconv_encode("UTF-8", mixed);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(encode(CP_UTF8, mixed), *expected);
+  EXPECT_EQ(decode(CP_UTF8, *expected), mixed);
+  EXPECT_FALSE(IsDBCSLeadByteEx(CP_UTF8, 0xE6));
+}
+
+TEST_F(CodePageTest, IllFormedUtf8GivesOneReplacementForEachMaximalSubpart) {
+  struct Case {
+    std::string bytes;
+    std::u16string replaced;
+  };
+  const Case cases[] = {
+      // The example of the Unicode Standard's chapter on conversion (U+FFFD substitution
+      // of maximal subparts).
+      {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
+       u"a\uFFFD\uFFFD\uFFFDb\uFFFDc\uFFFD\uFFFDd"},
+      {"\xC0\x80", u"\uFFFD\uFFFD"},                  // overlong, no lead byte at all
+      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},          // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},          // a surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
+      {"\xF5\xFF\xFE", u"\uFFFD\uFFFD\uFFFD"},
+      {"\xF0\x9F\x98x", u"\uFFFDx"},                  // cut short, then a character
+      {"x\xE2\x82", u"x\uFFFD"},                      // cut by the end of the text
+      {"\xE2\x82\xE2\x82\xAC", u"\uFFFD\u20AC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(decode(CP_UTF8, c.bytes), c.replaced);
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, c.bytes.data(),
+                                  static_cast<int>(c.bytes.size()), nullptr, 0),
+              0);
+    EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
+  }
+
+  // Bad sequences wherever the converter's slices fall.
+  std::string bytes;
+  std::u16string replaced;
+  for (int i = 0; i < 300; ++i) {
+    bytes += i % 2 ? "ab\xE2\x82" : "\xF0\x9F\x98\x80\x80";
+    replaced += i % 2 ? u"ab\uFFFD" : u"\U0001F600\uFFFD";
+  }
+  EXPECT_EQ(decode(CP_UTF8, bytes), replaced);
+}
+
+TEST_F(CodePageTest, UnpairedSurrogatesBecomeTheReplacementInUtf8OrFailWhenAsked) {
+  struct Case {
+    std::u16string text;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {u"a\xD800" u"b", "a\xEF\xBF\xBD" "b"},
+      {u"\xDC00", "\xEF\xBF\xBD"},
+      {u"z\xDBFF", "z\xEF\xBF\xBD"},  // a high surrogate that ends the text
+      {u"\xDC00\xD800", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(encode(CP_UTF8, c.text), c.bytes);
+    bool paired = c.text == u"\U0010FFFF";
+    SetLastError(0);
+    int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, c.text.data(),
+                                static_cast<int>(c.text.size()), nullptr, 0, nullptr, nullptr);
+    EXPECT_EQ(n, paired ? 4 : 0);
+    EXPECT_EQ(GetLastError(), paired ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION);
+  }
+  // Terminated text with a buffer that is too short: what fits, and no byte past it.
+  char bytes[6];
+  std::memset(bytes, '#', sizeof bytes);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"\u00E9\u20AC", -1, bytes, 4, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(bytes[4], '#');
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"\u00E9\u20AC", -1, bytes, 6, nullptr, nullptr), 6);
+  EXPECT_STREQ(bytes, "\xC3\xA9\xE2\x82\xAC");
+}
+
+// ---------------------------------------------------------------------------------------
 // Sizes, buffers and parameters
 
 TEST_F(CodePageTest, ZeroCapacityAsksForTheSizeWithTheTerminatorWhenCountedToIt) {
@@ -333,7 +432,9 @@ TEST_F(CodePageTest, BadParametersAndFlagsAreRefused) {
        ERROR_INVALID_PARAMETER},
       {"mb in place", [&] { return mb(1252, 0, reinterpret_cast<char*>(units), 2, units, 8); },
        ERROR_INVALID_PARAMETER},
-      {"mb page 65001", [&] { return mb(65001, 0, "abc", 3, units, 8); }, ERROR_INVALID_PARAMETER},
+      {"mb page 65000", [&] { return mb(65000, 0, "abc", 3, units, 8); }, ERROR_INVALID_PARAMETER},
+      {"mb UTF-8 precomposed", [&] { return mb(CP_UTF8, MB_PRECOMPOSED, "abc", 3, units, 8); },
+       ERROR_INVALID_FLAGS},
       {"mb page 437", [&] { return mb(437, 0, "abc", 3, units, 8); }, ERROR_INVALID_PARAMETER},
       {"mb composite", [&] { return mb(1252, MB_COMPOSITE, "abc", 3, units, 8); },
        ERROR_INVALID_FLAGS},
@@ -352,6 +453,17 @@ TEST_F(CodePageTest, BadParametersAndFlagsAreRefused) {
        ERROR_INVALID_FLAGS},
       {"wc unknown flag", [&] { return wc(1252, 0x1000, u"abc", 3, bytes, 8); },
        ERROR_INVALID_FLAGS},
+      {"wc UTF-8 composite check", [&] { return wc(CP_UTF8, WC_COMPOSITECHECK, u"abc", 3, bytes, 8); },
+       ERROR_INVALID_FLAGS},
+      {"wc UTF-8 default character",
+       [&] { return WideCharToMultiByte(CP_UTF8, 0, u"abc", 3, bytes, 8, "?", nullptr); },
+       ERROR_INVALID_PARAMETER},
+      {"wc UTF-8 used-default report",
+       [&] {
+         BOOL used = FALSE;
+         return WideCharToMultiByte(CP_UTF8, 0, u"abc", 3, bytes, 8, nullptr, &used);
+       },
+       ERROR_INVALID_PARAMETER},
       {"lead byte of page 1", [] { return IsDBCSLeadByteEx(1, 0x81); }, ERROR_INVALID_PARAMETER},
   };
   for (const Case& c : cases) {

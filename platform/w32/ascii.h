@@ -1,0 +1,21 @@
+// ASCII case folding: the only folding the stand-in applies to names (paths, registry
+// keys and values). Other characters compare as they stand.
+#pragma once
+
+#include <cstddef>
+
+namespace w32 {
+
+inline char ascii_lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether the first length bytes of a and b agree with ASCII letters folded. Stops at
+// the first difference, so a shorter terminated b is never read past its end.
+inline bool equal_ascii_folded(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i)
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  return true;
+}
+
+}  // namespace w32

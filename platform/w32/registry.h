@@ -1,0 +1,84 @@
+// The registry: an in-process store of keys and values with the Win32 calls over it.
+//
+// Keys form a tree under the four predefined roots; a key path is a list of names
+// separated by '\'. Key and value names are compared without regard to ASCII case and
+// keep the spelling they were made with. A value keeps its type and its bytes exactly.
+// Opened keys are handles that must be closed with RegCloseKey; a handle that is null,
+// closed or was never given out is refused with ERROR_INVALID_HANDLE. Each handle
+// carries the access it was opened with: reading a value needs KEY_QUERY_VALUE and
+// writing one KEY_SET_VALUE (ERROR_ACCESS_DENIED otherwise); the roots allow both.
+// Every call returns its result code and leaves GetLastError alone, as on Win32.
+#pragma once
+
+#include "platform/w32/types.h"
+
+namespace w32 {
+
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef DWORD REGSAM;
+
+// The roots are the addresses of objects of the store, so that they are constants.
+extern HKEY__ w32_hkey_classes_root;
+extern HKEY__ w32_hkey_current_user;
+extern HKEY__ w32_hkey_local_machine;
+extern HKEY__ w32_hkey_users;
+constexpr HKEY HKEY_CLASSES_ROOT = &w32_hkey_classes_root;
+constexpr HKEY HKEY_CURRENT_USER = &w32_hkey_current_user;
+constexpr HKEY HKEY_LOCAL_MACHINE = &w32_hkey_local_machine;
+constexpr HKEY HKEY_USERS = &w32_hkey_users;
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+
+constexpr REGSAM KEY_QUERY_VALUE = 0x1;
+constexpr REGSAM KEY_SET_VALUE = 0x2;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x4;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x8;
+constexpr REGSAM KEY_NOTIFY = 0x10;
+constexpr REGSAM KEY_CREATE_LINK = 0x20;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+// The store is never saved, so the two keep the same keys.
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_OPTION_VOLATILE = 1;
+
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+// Opens the existing key subkey below key with the access sam; a null or empty subkey
+// opens key itself again (a root stays the root). ERROR_FILE_NOT_FOUND when a key on
+// the path is missing, ERROR_INVALID_PARAMETER for a null result address or an empty
+// name inside the path. *result is null after any failure it can be written to.
+LONG RegOpenKeyExA(HKEY key, const char* subkey, DWORD options, REGSAM sam, HKEY* result);
+
+// Opens subkey below key, making the keys of the path that are missing; *disposition
+// (when given) tells REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY. The class, the
+// options and the security are accepted and not kept. A null subkey is
+// ERROR_INVALID_PARAMETER; an empty one opens key itself again.
+LONG RegCreateKeyExA(HKEY key, const char* subkey, DWORD reserved, char* class_name, DWORD options,
+                     REGSAM sam, void* security, HKEY* result, DWORD* disposition);
+
+// Sets the value name (null or empty: the key's default value) to size bytes of data
+// of the given type. Null data with a nonzero size: ERROR_INVALID_PARAMETER.
+LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size);
+
+// Reads the value name (null or empty: the default value). *type (when given) gets its
+// type; with data null, *size (when given) gets its byte count; otherwise *size holds
+// the room at data and gets the bytes copied, or, when the room is too small, the
+// count needed with ERROR_MORE_DATA and nothing copied. ERROR_FILE_NOT_FOUND when the
+// value does not exist; ERROR_INVALID_PARAMETER for a non-null reserved or data without
+// size.
+LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
+                      DWORD* size);
+
+// Closes an opened key; closing a root does nothing and succeeds.
+LONG RegCloseKey(HKEY key);
+
+}  // namespace w32

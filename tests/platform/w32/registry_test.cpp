@@ -1,0 +1,279 @@
+#include "platform/w32/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/w32/error.h"
+#include "platform/w32/registry_testing.h"
+#include "tests/platform/w32/w32_test_support.h"
+
+namespace {
+
+using namespace w32;
+
+constexpr LONG kSuccess = static_cast<LONG>(ERROR_SUCCESS);
+constexpr LONG kNotFound = static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+constexpr LONG kMoreData = static_cast<LONG>(ERROR_MORE_DATA);
+constexpr LONG kBadHandle = static_cast<LONG>(ERROR_INVALID_HANDLE);
+constexpr LONG kBadParameter = static_cast<LONG>(ERROR_INVALID_PARAMETER);
+constexpr LONG kDenied = static_cast<LONG>(ERROR_ACCESS_DENIED);
+
+// Every test must close what it opened.
+class RegistryTest : public yrltest::W32Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(registry_testing_open_handles(), 0);
+    W32Test::TearDown();
+  }
+
+  static HKEY create(HKEY root, const char* path, DWORD* disposition = nullptr) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, disposition),
+              kSuccess);
+    return key;
+  }
+
+  static LONG open(HKEY root, const char* path, REGSAM sam, HKEY* key) {
+    return RegOpenKeyExA(root, path, 0, sam, key);
+  }
+
+  static LONG set(HKEY key, const char* name, DWORD type, const std::string& bytes) {
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size()));
+  }
+
+  // The value's type and bytes, read with a buffer of exactly the size asked first.
+  static std::string get(HKEY key, const char* name, DWORD* type = nullptr) {
+    DWORD size = 0;
+    LONG code = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+    if (code != kSuccess) return "error " + std::to_string(code);
+    std::string bytes(size, '\0');
+    DWORD room = size;
+    EXPECT_EQ(
+        RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(bytes.data()), &room),
+        kSuccess);
+    EXPECT_EQ(room, size);
+    return bytes;
+  }
+};
+
+TEST_F(RegistryTest, CreateMakesTheWholePathAndOpenFindsItInAnyCase) {
+  DWORD disposition = 0;
+  HKEY deep = create(HKEY_CURRENT_USER, "Software\\Test Maker\\Deep", &disposition);
+  ASSERT_NE(deep, nullptr);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  HKEY again = create(HKEY_CURRENT_USER, "SOFTWARE\\test maker\\deep\\", &disposition);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  // Below an opened key, and from the middle of the path.
+  HKEY middle = nullptr;
+  ASSERT_EQ(open(HKEY_CURRENT_USER, "software\\TEST MAKER", KEY_READ, &middle), kSuccess);
+  HKEY child = create(middle, "deep\\Deeper", &disposition);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+
+  HKEY found = nullptr;
+  EXPECT_EQ(open(HKEY_CURRENT_USER, "Software\\Test Maker\\Deep\\DEEPER", KEY_READ, &found),
+            kSuccess);
+  EXPECT_NE(found, nullptr);
+
+  // Roots are separate trees.
+  HKEY missing = reinterpret_cast<HKEY>(std::uintptr_t{0x99});
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, "Software\\Test Maker", KEY_READ, &missing), kNotFound);
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_EQ(open(HKEY_CURRENT_USER, "Software\\Test Maker\\Nope", KEY_READ, &missing), kNotFound);
+  EXPECT_EQ(open(HKEY_CURRENT_USER, "Software\\Test Maker\\Deep\\", KEY_READ, &missing), kSuccess);
+
+  for (HKEY key : {deep, again, middle, child, found, missing})
+    EXPECT_EQ(RegCloseKey(key), kSuccess);
+}
+
+TEST_F(RegistryTest, ValuesKeepTypeAndBytesAndQueryFollowsWin32SizeRules) {
+  HKEY key = create(HKEY_CLASSES_ROOT, ".yrl");
+  const std::string text("Yrlform.Document\0", 17);
+  ASSERT_EQ(set(key, "Content Type", REG_SZ, text), kSuccess);
+
+  // Null data asks the size.
+  DWORD type = 0;
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "content type", nullptr, &type, nullptr, &size), kSuccess);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, 17u);
+  EXPECT_EQ(RegQueryValueExA(key, "CONTENT TYPE", nullptr, nullptr, nullptr, nullptr), kSuccess);
+
+  // Too small a buffer: ERROR_MORE_DATA, the size needed, nothing copied.
+  std::string small(16, '#');
+  size = 16;
+  EXPECT_EQ(RegQueryValueExA(key, "Content Type", nullptr, &type,
+                             reinterpret_cast<BYTE*>(small.data()), &size),
+            kMoreData);
+  EXPECT_EQ(size, 17u);
+  EXPECT_EQ(small, std::string(16, '#'));
+
+  // A larger buffer gets the bytes and their count.
+  char large[32];
+  std::memset(large, '#', sizeof large);
+  size = sizeof large;
+  EXPECT_EQ(RegQueryValueExA(key, "Content Type", nullptr, nullptr, reinterpret_cast<BYTE*>(large),
+                             &size),
+            kSuccess);
+  EXPECT_EQ(size, 17u);
+  EXPECT_EQ(std::string(large, 17), text);
+  EXPECT_EQ(large[17], '#');
+
+  // Bytes are kept as given: no terminator added, embedded zeros kept, empty allowed.
+  const std::string binary("\x00\x01\xFF\x00z", 5);
+  ASSERT_EQ(set(key, "Blob", REG_BINARY, binary), kSuccess);
+  EXPECT_EQ(get(key, "blob", &type), binary);
+  EXPECT_EQ(type, REG_BINARY);
+  ASSERT_EQ(set(key, "Unterminated", REG_SZ, "abc"), kSuccess);
+  EXPECT_EQ(get(key, "Unterminated"), "abc");
+  ASSERT_EQ(RegSetValueExA(key, "Empty", 0, REG_SZ, nullptr, 0), kSuccess);
+  EXPECT_EQ(get(key, "Empty"), "");
+
+  // A DWORD, then the same name set again with another type.
+  DWORD number = 0x12345678;
+  ASSERT_EQ(RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4),
+            kSuccess);
+  DWORD read = 0;
+  size = sizeof read;
+  EXPECT_EQ(RegQueryValueExA(key, "count", nullptr, &type, reinterpret_cast<BYTE*>(&read), &size),
+            kSuccess);
+  EXPECT_EQ(type, REG_DWORD);
+  EXPECT_EQ(read, number);
+  ASSERT_EQ(set(key, "COUNT", REG_EXPAND_SZ, std::string("%TMP%\0", 6)), kSuccess);
+  EXPECT_EQ(get(key, "Count", &type), std::string("%TMP%\0", 6));
+  EXPECT_EQ(type, REG_EXPAND_SZ);
+
+  EXPECT_EQ(get(key, "Absent"), "error 2");
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+}
+
+TEST_F(RegistryTest, NullAndEmptyNamesAreTheDefaultValue) {
+  HKEY key = create(HKEY_CLASSES_ROOT, "Yrlform.Document\\shell\\open\\command");
+  ASSERT_EQ(set(key, nullptr, REG_SZ, std::string("\"prog\" %1\0", 10)), kSuccess);
+  EXPECT_EQ(get(key, ""), std::string("\"prog\" %1\0", 10));
+  ASSERT_EQ(set(key, "", REG_SZ, std::string("other\0", 6)), kSuccess);
+  EXPECT_EQ(get(key, nullptr), std::string("other\0", 6));
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+
+  // Values on a root itself, and a root opened with an empty path.
+  ASSERT_EQ(set(HKEY_USERS, nullptr, REG_SZ, "root"), kSuccess);
+  HKEY same = nullptr;
+  ASSERT_EQ(open(HKEY_USERS, "", KEY_READ, &same), kSuccess);
+  EXPECT_EQ(same, HKEY_USERS);
+  EXPECT_EQ(get(same, nullptr), "root");
+  EXPECT_EQ(RegCloseKey(same), kSuccess);
+  EXPECT_EQ(get(HKEY_USERS, ""), "root");
+}
+
+TEST_F(RegistryTest, HandlesThatAreNotOpenAreRefused) {
+  HKEY key = create(HKEY_LOCAL_MACHINE, "Software\\A");
+  ASSERT_EQ(RegCloseKey(key), kSuccess);
+  HKEY reopened = create(HKEY_LOCAL_MACHINE, "Software\\A");  // may reuse the slot
+
+  std::vector<HKEY> bad = {nullptr, key, reinterpret_cast<HKEY>(std::uintptr_t{0x1234}),
+                           reinterpret_cast<HKEY>(std::uintptr_t{0x5}),
+                           reinterpret_cast<HKEY>(~std::uintptr_t{0})};
+  for (HKEY handle : bad) {
+    SCOPED_TRACE(reinterpret_cast<std::uintptr_t>(handle));
+    HKEY out = reinterpret_cast<HKEY>(std::uintptr_t{0x99});
+    EXPECT_EQ(open(handle, "x", KEY_READ, &out), kBadHandle);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(RegCreateKeyExA(handle, "x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &out, nullptr),
+              kBadHandle);
+    EXPECT_EQ(set(handle, "v", REG_SZ, "x"), kBadHandle);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(handle, "v", nullptr, nullptr, nullptr, &size), kBadHandle);
+    EXPECT_EQ(RegCloseKey(handle), kBadHandle);
+  }
+  EXPECT_EQ(RegCloseKey(reopened), kSuccess);
+
+  // A reset forgets every opened key.
+  HKEY before = create(HKEY_LOCAL_MACHINE, "Software\\B");
+  registry_testing_reset();
+  EXPECT_EQ(registry_testing_open_handles(), 0);
+  EXPECT_EQ(RegCloseKey(before), kBadHandle);
+  HKEY out = nullptr;
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, "Software", KEY_READ, &out), kNotFound);
+}
+
+TEST_F(RegistryTest, BadArgumentsAndAccess) {
+  HKEY out = reinterpret_cast<HKEY>(std::uintptr_t{0x99});
+  EXPECT_EQ(open(HKEY_CURRENT_USER, "x", KEY_READ, nullptr), kBadParameter);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, nullptr, 0, nullptr, 0, KEY_WRITE, nullptr, &out, nullptr),
+      kBadParameter);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, "x", 0, nullptr, 0, KEY_WRITE, nullptr, nullptr, nullptr),
+      kBadParameter);
+  for (const char* path : {"\\x", "a\\\\b"}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &out, nullptr),
+        kBadParameter);
+    EXPECT_EQ(out, nullptr);
+  }
+  EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, nullptr, 3), kBadParameter);
+  DWORD reserved = 0;
+  DWORD size = 4;
+  BYTE data[4];
+  EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", &reserved, nullptr, nullptr, &size),
+            kBadParameter);
+  EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "v", nullptr, nullptr, data, nullptr),
+            kBadParameter);
+
+  // A key opened to read may not be written, and one opened to write not read.
+  HKEY made = create(HKEY_CURRENT_USER, "Rights");
+  ASSERT_EQ(set(made, "v", REG_SZ, "x"), kSuccess);
+  HKEY reader = nullptr;
+  HKEY writer = nullptr;
+  ASSERT_EQ(open(HKEY_CURRENT_USER, "Rights", KEY_QUERY_VALUE, &reader), kSuccess);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Rights", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &writer, nullptr),
+            kSuccess);
+  EXPECT_EQ(set(reader, "v", REG_SZ, "y"), kDenied);
+  EXPECT_EQ(get(writer, "v"), "error 5");
+  EXPECT_EQ(set(writer, "v", REG_SZ, "z"), kSuccess);
+  EXPECT_EQ(get(reader, "v"), "z");
+  for (HKEY key : {made, reader, writer}) EXPECT_EQ(RegCloseKey(key), kSuccess);
+}
+
+TEST_F(RegistryTest, ThreadsShareOneStore) {
+  constexpr int kThreads = 4;
+  constexpr int kKeys = 50;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kKeys; ++i) {
+        std::string path = "Shared\\K" + std::to_string(i);
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr) != kSuccess)
+          continue;
+        std::string name = "T" + std::to_string(t);
+        RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4);
+        RegCloseKey(key);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int i = 0; i < kKeys; ++i) {
+    HKEY key = nullptr;
+    std::string path = "Shared\\K" + std::to_string(i);
+    ASSERT_EQ(open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ, &key), kSuccess);
+    for (int t = 0; t < kThreads; ++t) {
+      std::string name = "T" + std::to_string(t);
+      std::string expected(reinterpret_cast<const char*>(&i), 4);
+      EXPECT_EQ(get(key, name.c_str()), expected);
+    }
+    RegCloseKey(key);
+  }
+}
+
+}  // namespace
