@@ -8,14 +8,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/oshelp.h"
 #include "runtime/diag/console.h"
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
-#include "runtime/text/lang.h"
+#include "runtime/system/ntsys.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
-#include "runtime/text/wide.h"
 
 namespace vek {
 
@@ -128,16 +129,8 @@ int read_byte(PF_File* file, int* byte) {
 // null when it does not fit a path buffer.
 char* absolute_name(const char* path) {
   if (path[0] == '/') return make_scopy(path);
-  char directory[PFU_PATH_SIZE];
-  if (!::getcwd(directory, sizeof directory)) return nullptr;
-  std::size_t length = std::strlen(directory) + 1 + std::strlen(path);
-  if (length >= PFU_PATH_SIZE) return nullptr;
-  char* name = static_cast<char*>(getmem(length + 1));
-  char* cursor = name;
-  quick_strcat(&cursor, directory);
-  quick_strcat(&cursor, "/");
-  quick_strcat(&cursor, path);
-  return name;  // the block came zeroed: the terminator is there
+  char name[PFU_PATH_SIZE];
+  return join_working_dir(path, name, sizeof name) ? make_scopy(name) : nullptr;
 }
 
 }  // namespace
@@ -158,12 +151,9 @@ int pfu_path_to_os(char* path, int os) {
   if (os != PFU_OS_UNIX && os != PFU_OS_WINDOWS) return PFU_INVALID_ARG;
   char delimiter = os == PFU_OS_WINDOWS ? '\\' : '/';
   char other = os == PFU_OS_WINDOWS ? '/' : '\\';
-  int language = get_language();
-  for (char* p = path; *p;) {
-    int n = mb_char_len(p, language);
+  walk_name_chars(path, [&](char* p, int n) {
     if (n == 1 && (*p == other || *p == '|')) *p = delimiter;
-    p += n;
-  }
+  });
   return PFU_SUCCESS;
 }
 
@@ -315,6 +305,8 @@ int pfu_fprintf(PF_File_Ptr file, const char* format, ...) {
   va_end(args);
   return status;
 }
+
+int vyn_get_hostname(char* buffer, int size) { return NT_gethostname(buffer, size); }
 
 int ctsu_raise_signal(int signal) {
   if (signal == -1) return 0;

@@ -112,6 +112,11 @@ int pfu_fputs(PF_File_Ptr file, const char* string);
 int pfu_vfprintf(PF_File_Ptr file, const char* format, std::va_list args);
 int pfu_fprintf(PF_File_Ptr file, const char* format, ...);
 
+// The computer's name into buffer (size bytes with the terminator): nonzero on success;
+// 0 with an empty buffer when it does not fit or cannot be read, and 0 for a null
+// buffer or a size below 1.
+int vyn_get_hostname(char* buffer, int size);
+
 // Raises a signal with a trace on the standard error stream. -1 gives 0 at once;
 // otherwise 1 when the signal was raised, 0 when it could not be.
 int ctsu_raise_signal(int signal);

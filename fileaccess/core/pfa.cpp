@@ -1,11 +1,19 @@
 #include "fileaccess/core/pfa.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "fileaccess/core/pfa_testing.h"
+#include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/oshelp.h"
+#include "platform/w32/path.h"
+#include "runtime/diag/diag.h"
+#include "runtime/diag/runmode.h"
 #include "runtime/text/lang.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vscanf.h"
 #include "runtime/text/vsprintf.h"
 #include "runtime/text/wide.h"
@@ -20,8 +28,13 @@ constexpr int FSCANF_LINE = 260;
 // The handle of "stdio://err", made on first request.
 VynFile* stderr_handle;
 
-// Object type of a directory handle, which has no stream.
+// Object types: none yet, a directory (which has no stream), a name of no known type.
+constexpr std::int16_t OBJECT_TYPE_NONE = -4;
 constexpr std::int16_t OBJECT_TYPE_DIRECTORY = -5;
+constexpr std::int16_t OBJECT_TYPE_UNKNOWN = -6;
+
+// The run mode that traces the file-access layer.
+constexpr int PFA_TRACE_RUN_MODE = 9998;
 
 int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
 
@@ -75,25 +88,32 @@ VynFile* alloc_record() {
   auto* file = static_cast<VynFile*>(std::calloc(1, sizeof(VynFile)));
   if (!file) return nullptr;
   file->magic = VYN_FILE_MAGIC;
-  file->object_type = -4;
+  file->object_type = OBJECT_TYPE_NONE;
   file->location_type = PFA_LOC_STD_FILESYSTEM;
   return file;
 }
 
-// Stores the record's text as a location (component 1) followed by a base name
-// (component 3); the other components are empty.
-void set_name(VynFile* file, const char* location, const char* base) {
-  std::size_t l = std::strlen(location);
-  std::size_t n = std::strlen(base);
-  std::memcpy(file->text, location, l);
-  std::memcpy(file->text + l, base, n + 1);
-  auto loc_end = static_cast<std::uint16_t>(l);
-  auto end = static_cast<std::uint16_t>(l + n);
-  file->component[1][1] = loc_end;
-  file->component[2][0] = file->component[2][1] = loc_end;
-  file->component[3][0] = loc_end;
-  file->component[3][1] = end;
-  for (int i = 4; i < 6; ++i) file->component[i][0] = file->component[i][1] = end;
+// A text and its length, not terminated.
+struct Piece {
+  const char* text;
+  std::size_t length;
+};
+
+// Stores the name as a location (component 1), a base name (component 3) and an
+// extension (component 4); components 0, 2 and 5 are empty. The pieces fit the text.
+void store_name(VynFile* file, Piece location, Piece base, Piece extension) {
+  std::uint16_t at = 0;
+  std::uint16_t(*component)[2] = file->component;
+  for (int i = 0; i < 6; ++i) {
+    const Piece* piece = i == 1 ? &location : i == 3 ? &base : i == 4 ? &extension : nullptr;
+    component[i][0] = at;
+    if (piece) {
+      std::memcpy(file->text + at, piece->text, piece->length);
+      at = static_cast<std::uint16_t>(at + piece->length);
+    }
+    component[i][1] = at;
+  }
+  file->text[at] = '\0';
 }
 
 void free_record(VynFile** file) {
@@ -102,44 +122,205 @@ void free_record(VynFile** file) {
   *file = nullptr;
 }
 
+Piece component_of(const VynFile* file, int i) {
+  return {file->text + file->component[i][0],
+          static_cast<std::size_t>(file->component[i][1] - file->component[i][0])};
+}
+
+// The version that ends a file part of length bytes: the decimal digits after its last
+// '.', optionally after a '-', without a leading zero and within a 16-bit int. *dot gets
+// the offset of that '.'. 0 when the file part has no version.
+int version_of(const char* part, std::size_t length, std::size_t* dot) {
+  std::size_t digits = length;
+  while (digits > 0 && is_ascii_digit(part[digits - 1])) --digits;
+  // The '.' may not begin the file part: ".5" is a base name.
+  if (digits == length || digits < 2 || part[digits] == '0') return 0;
+  bool negative = part[digits - 1] == '-';
+  std::size_t at = negative ? digits - 2 : digits - 1;
+  if (at == 0 || part[at] != '.') return 0;
+  long value = 0;
+  for (std::size_t i = digits; i < length; ++i) {
+    value = value * 10 + (part[i] - '0');
+    if (value > 32768) return 0;
+  }
+  if (negative) value = -value;
+  if (value > INT16_MAX || value < INT16_MIN) return 0;
+  *dot = at;
+  return static_cast<int>(value);
+}
+
+// The handle's full name into buffer of size bytes: location, base name, '.' and the
+// extension when there is one, '.' and the version when it is not 0. 0, or 1 when it
+// does not fit.
+int full_name(const VynFile* file, char* buffer, std::size_t size) {
+  Piece location = component_of(file, 1);
+  Piece base = component_of(file, 3);
+  Piece extension = component_of(file, 4);
+  char version[8] = "";
+  if (file->version != 0) std::snprintf(version, sizeof version, ".%d", file->version);
+  std::size_t length = location.length + base.length + std::strlen(version) +
+                       (extension.length ? extension.length + 1 : 0);
+  if (length >= size) return 1;
+  // An empty extension writes no '.': on the Windows file systems modelled here a
+  // trailing dot is no part of a name, so "foo." is the file "foo".
+  std::snprintf(buffer, size, "%.*s%.*s%s%.*s%s", static_cast<int>(location.length),
+                location.text, static_cast<int>(base.length), base.text,
+                extension.length ? "." : "", static_cast<int>(extension.length),
+                extension.text, version);
+  return 0;
+}
+
+// The address of a record as printed in traces.
+unsigned long address_of(const void* p) {
+  return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p));
+}
+
+bool tracing() { return is_run_mode(PFA_TRACE_RUN_MODE) != 0; }
+
 }  // namespace
 
-VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
-  // Every caller so far opens the file exactly as named (rule 0).
-  (void)rule;
-  if (!name || !mode || std::strlen(name) >= sizeof(VynFile::text)) return nullptr;
-  char os_name[sizeof(VynFile::text)];
-  std::size_t i = 0;
-  for (; name[i]; ++i) os_name[i] = name[i] == '\\' ? '/' : name[i];
-  os_name[i] = '\0';
-  std::FILE* stream = std::fopen(os_name, mode);
-  if (!stream) return nullptr;
-  VynFile* file = alloc_record();
-  if (!file) {
-    std::fclose(stream);
-    return nullptr;
+int pfa_alloc_vyn_file(VynFile** file) {
+  if (!file) return PFA_E_NOT_VALID;
+  VynFile* record = alloc_record();
+  if (!record) return PFA_E_NO_SPACE;
+  if (tracing())
+    dbg_print_info("pfa_alloc_vyn_file", "Created new pfa at: %lx\n", address_of(record));
+  *file = record;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_free_vyn_file(VynFile** file) {
+  static const char* const name = "pfa_free_vyn_file";
+  if (!file) return PFA_E_NOT_VALID;
+  VynFile* record = *file;
+  if (!record) {
+    if (tracing()) dbg_print_info(name, "Not freeing NULL pfa\n");
+    return PFA_E_NOT_VALID;
   }
-  set_name(file, "", name);
+  if (!is_valid(record)) {
+    dbg_print_info(name, "Not freeing invalid pfa at: %lx\n", address_of(record));
+    return PFA_E_NOT_VALID;
+  }
+  if (record->flags & PFA_FLAG_OPEN) {
+    dbg_err_crash(name, "Attempting to free open file");
+    return PFA_E_NOT_ALLOWED;
+  }
+  if (tracing()) dbg_print_info(name, "Freeing pfa at: %lx\n", address_of(record));
+  // The standard error handle is made again when next asked for.
+  if (record == stderr_handle) stderr_handle = nullptr;
+  free_record(file);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_parse_to_vyn_file(VynFile* file, const char* name) {
+  if (!is_valid(file)) return PFA_E_NOT_VALID;
+  if (!name || std::strlen(name) >= sizeof(VynFile::text)) return PFA_E_INVALID_INPUT;
+  // The stream of an open handle belongs to the name it was opened by.
+  if (file->flags & PFA_FLAG_OPEN) return PFA_E_NOT_ALLOWED;
+  std::size_t rest = 0;
+  walk_name_chars(name, [&](const char* p, int n) {
+    if (n == 1 && (*p == '\\' || *p == '/' || *p == ':'))
+      rest = static_cast<std::size_t>(p - name) + 1;
+  });
+  Piece location = {name, rest};
+  const char* part = name + rest;
+  std::size_t length = std::strlen(part);
+  Piece base = {part, length};
+  Piece extension = {part, 0};
+  int version = 0;
+  std::int16_t type = OBJECT_TYPE_UNKNOWN;
+  if (length == 0) {
+    type = OBJECT_TYPE_DIRECTORY;
+  } else if (part[0] != '.') {
+    std::size_t dot = length;
+    version = version_of(part, length, &dot);
+    base.length = dot;
+    std::size_t at = dot;
+    while (at > 0 && part[at - 1] != '.') --at;
+    // at is one past the last '.', 0 without one; a '.' that begins the part is no
+    // extension's.
+    if (at > 1) {
+      base.length = at - 1;
+      extension = {part + at, dot - at};
+    }
+  }
+  store_name(file, location, base, extension);
+  file->object_type = type;
+  file->version = static_cast<std::int16_t>(version);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_fopen(VynFile* file, int rule, const char* mode) {
+  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (!mode) return PFA_E_INVALID_INPUT;
+  if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
+  if (file->location_type != PFA_LOC_STD_FILESYSTEM || (file->flags & PFA_FLAG_OPEN))
+    return PFA_E_CANT_OPEN;
+  if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
+  // The highest and the next version need the directory's listing.
+  if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
+  char name[sizeof(VynFile::text)];
+  char posix[w32::W32_PATH_CAPACITY];
+  if (full_name(file, name, sizeof name)) return PFA_E_INVALID_NAME;
+  if (!w32::w32_resolve_path_a(name, posix, sizeof posix)) return PFA_E_ERROR;
+  std::FILE* stream = std::fopen(posix, mode);
+  if (!stream) {
+    if (errno != EMFILE) return PFA_E_ERROR;
+    dbg_err_crash("pfafs_fopen_low", "try 'unlimit descriptors'; too many fds in use");
+    return PFA_E_TOO_MANY_OPEN;
+  }
   file->location_slot = stream;
   file->flags |= PFA_FLAG_OPEN;
-  return file;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_read_file(VynFile* file, int n, int* count, void* buffer) {
+  if (count) *count = 0;
+  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (n == 0) return PFA_E_NO_ERROR;
+  if (int checked = check_stream(file)) return checked;
+  if (n < 0 || !buffer) return PFA_E_INVALID_INPUT;
+  std::FILE* stream = stream_of(file);
+  std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(n), stream);
+  if (count) *count = static_cast<int>(got);
+  if (got > 0) return PFA_E_NO_ERROR;
+  return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
+}
+
+int pfa_close(VynFile* file) {
+  if (!is_valid(file)) return PFA_E_NOT_VALID;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  std::FILE* stream = stream_of(file);
+  file->flags &= ~PFA_FLAG_OPEN;
+  file->location_slot = nullptr;
+  // A standard stream belongs to the process. A failed fclose has still released the
+  // stream, so the handle is closed either way.
+  if (file->location_type == PFA_LOC_STDIO || !stream) return PFA_E_NO_ERROR;
+  return std::fclose(stream) == 0 ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
+VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_parse_to_vyn_file(file, name) == PFA_E_NO_ERROR) {
+    if (rule == PFA_RULE_CHOOSE) {
+      rule = file->version != 0       ? PFA_RULE_AS_NAMED
+             : mode && mode[0] == 'w' ? PFA_RULE_NEXT
+                                      : PFA_RULE_HIGHEST;
+    }
+    if (pfa_fopen(file, rule, mode) == PFA_E_NO_ERROR && (file->flags & PFA_FLAG_OPEN))
+      return file;
+  }
+  pfa_free_vyn_file(&file);
+  return nullptr;
 }
 
 int pfa_dispose(VynFile** file) {
   if (!file || !is_valid(*file)) return 0;
-  VynFile* record = *file;
-  if (record->flags & PFA_FLAG_OPEN) {
-    std::FILE* stream = stream_of(record);
-    record->flags &= ~PFA_FLAG_OPEN;
-    record->location_slot = nullptr;
-    // Closing a standard-stream handle leaves the process's stream open. A failed
-    // fclose has still released the stream, so the handle is no longer open either way.
-    if (record->location_type != PFA_LOC_STDIO && std::fclose(stream) != 0) {
-      return PFA_E_CANT_WRITE;
-    }
+  if ((*file)->flags & PFA_FLAG_OPEN) {
+    if (int closed = pfa_close(*file)) return closed;
   }
-  free_record(file);
-  return PFA_E_NO_ERROR;
+  return pfa_free_vyn_file(file);
 }
 
 int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
@@ -193,7 +374,7 @@ VynFile* pfa_get_stderr() {
   if (!stderr_handle) {
     VynFile* file = alloc_record();
     if (!file) return nullptr;
-    set_name(file, "stdio://", "err");
+    store_name(file, {"stdio://", 8}, {"err", 3}, {"", 0});
     file->location_type = PFA_LOC_STDIO;
     file->location_slot = stderr;
     file->flags |= PFA_FLAG_OPEN;

@@ -64,12 +64,54 @@ static_assert(offsetof(VynFile, encode) == 296);
 static_assert(offsetof(VynFile, location_type) == 300);
 static_assert(offsetof(VynFile, location_slot) == 304);
 
-// Opens a file by name with a stdio mode ("r", "w", "a", ...) and a version rule
-// (0 the version as named). Backslashes in the name are path delimiters. The handle,
-// or null when the open failed.
+// Version rules of the opens: 0 the version that the handle names, 1 the highest
+// existing, 2 the next to write, 4 chosen from the name and the mode.
+constexpr int PFA_RULE_AS_NAMED = 0;
+constexpr int PFA_RULE_HIGHEST = 1;
+constexpr int PFA_RULE_NEXT = 2;
+constexpr int PFA_RULE_CHOOSE = 4;
+
+// A new record in its start state (no name, object type -4, version 0, location type 1)
+// into *file. 11 for a null address, 6 when no record can be had.
+int pfa_alloc_vyn_file(VynFile** file);
+// Frees a closed record and clears *file. 11 for a null address, a null or invalid
+// handle (the variable is left alone); 8 for an open handle, which stays open.
+int pfa_free_vyn_file(VynFile** file);
+// Names the handle: the location is everything through the last '\', '/' or ':' (as
+// written: "C:\dir\", "/dir/", "\\host\share\"), the rest is base name, extension
+// and version. A version is the decimal number after the last '.' ("a.prt.3"; a leading
+// zero or a value beyond a 16-bit int makes it part of the extension) and may be
+// negative ("a.-2"); the extension follows the last '.' of what remains unless that '.'
+// begins the base name (".profile" is a base name alone). A name ending with a
+// delimiter is a directory (object type -5); any other gets object type -6 until the
+// object-type table is there. 11 for an invalid handle; 9 for a null name or one of 260
+// characters or more; 8 for an open handle. A refused name leaves the handle as it was.
+int pfa_parse_to_vyn_file(VynFile* file, const char* name);
+// Opens the named file as a stream with an fopen mode. Only rule 0 (the name as it
+// stands, with its version) is served so far; rules 1 and 2 give 9. 11 for an invalid or
+// directory handle, 9 for a null mode, 3 for an open handle or one that is not a local
+// file (and for rule 2 without 'w' in the mode), 4 when the name cannot be formed, 18
+// when the process has no descriptor left, 1 when the open fails.
+int pfa_fopen(VynFile* file, int rule, const char* mode);
+// Reads up to n bytes into buffer; *count (count may be null) gets the bytes read. 0
+// when any came, 5 at the end of the file, 1 on a read error. n = 0 gives 0 with count
+// 0 on a closed handle too; 11 for an invalid or directory handle, 10 for a closed one,
+// 9 for a negative n or a null buffer.
+int pfa_read_file(VynFile* file, int n, int* count, void* buffer);
+// Closes the handle's stream (a standard stream stays open for the process). The handle
+// is closed afterwards even when the close failed (1). 11 for an invalid handle, 10 for
+// one that is not open.
+int pfa_close(VynFile* file);
+
+// Opens a file by name with a stdio mode ("r", "w", "a", ...) and a version rule (4
+// becomes 0 when the name carries a version, else 2 for a mode beginning with 'w', else
+// 1). '\' and '/' both delimit; names take the Windows form ("C:\dir\file") or the
+// POSIX one ("/dir/file"); a relative name is taken in the process's working directory.
+// The open handle, or null when any step failed.
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule);
-// Closes an open handle and frees it; file is the address of the caller's handle
-// variable, which is cleared. 0 for a null address, a null or invalid handle.
+// Closes an open handle (a failed close is returned and the handle kept) and frees it;
+// file is the address of the caller's handle variable, which is cleared. 0 for a null
+// address, a null or invalid handle.
 int pfa_dispose(VynFile** file);
 // Formats and writes; PFA_E_ codes (10 for a closed handle, 11 for an invalid one).
 int pfa_fprintf(VynFile* file, const char* format, ...);

@@ -4,6 +4,16 @@
 
 namespace vek {
 
+long read_bounded_number(const char** p, long limit) {
+  long value = 0;
+  while (is_ascii_digit(**p)) {
+    value = value * 10 + (**p - '0');
+    if (value > limit) value = limit + 1;
+    ++*p;
+  }
+  return value;
+}
+
 bool text_reserve(TextBuffer* buffer, long need, long limit) {
   if (need > limit) return false;
   if (need <= buffer->size) return true;

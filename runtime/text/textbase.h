@@ -9,6 +9,14 @@
 
 namespace vek {
 
+// ASCII character tests that stay the same whatever the C library's locale.
+inline bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads decimal digits at *p (moving it past them) into a value that saturates at
+// limit + 1, so that any count above limit is seen as too big.
+long read_bounded_number(const char** p, long limit);
+
 // Characters of s before its terminator.
 template <typename Ch>
 int text_length(const Ch* s) {

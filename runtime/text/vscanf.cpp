@@ -5,6 +5,7 @@
 
 #include "runtime/diag/console.h"
 #include "runtime/text/lang.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vscanf_testing.h"
 #include "runtime/text/vsprintf.h"
 #include "runtime/text/vsprintf_internal.h"

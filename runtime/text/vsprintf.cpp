@@ -10,6 +10,7 @@
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf_internal.h"
 #include "runtime/text/vsprintf_testing.h"
 #include "runtime/text/wide.h"
@@ -346,16 +347,6 @@ int find_conv_keyword(const char* at, const ConvSpecDef* table, int rows) {
     if (!keyword[i]) return row;
   }
   return -1;
-}
-
-long read_bounded_number(const char** p, long limit) {
-  long value = 0;
-  while (is_ascii_digit(**p)) {
-    value = value * 10 + (**p - '0');
-    if (value > limit) value = limit + 1;
-    ++*p;
-  }
-  return value;
 }
 
 int parse_conver_spec(const char** position, int* type, char* spec) {

@@ -1,8 +1,15 @@
 #include "tests/support/runtime_test.h"
 
+#include "fileaccess/backends/ntlangwrap_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/codepage_testing.h"
+#include "platform/w32/error_testing.h"
+#include "platform/w32/file_testing.h"
+#include "platform/w32/library_testing.h"
+#include "platform/w32/path_testing.h"
+#include "platform/w32/registry_testing.h"
+#include "platform/w32/system_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
@@ -15,6 +22,7 @@
 #include "runtime/memory/getmem_testing.h"
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
+#include "runtime/system/appinfo_testing.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
 #include "runtime/text/vscanf_testing.h"
@@ -37,6 +45,8 @@ void reset_runtime_state() {
   vek::sort_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
+  vek::ntlangwrap_testing_reset();
+  vek::appinfo_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
   vek::strutil_testing_reset();
@@ -44,6 +54,12 @@ void reset_runtime_state() {
   vek::vscanf_testing_reset();
   vek::wide_testing_reset();
   w32::codepage_testing_reset();
+  w32::error_testing_reset();
+  w32::file_testing_reset();
+  w32::library_testing_reset();
+  w32::path_testing_reset();
+  w32::registry_testing_reset();
+  w32::system_testing_reset();
   vek::getmem_testing_reset();
 }
 

@@ -6,10 +6,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <sys/stat.h>
 
@@ -18,41 +16,10 @@
 #include "runtime/text/wide.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-// Every variable the language reads or writes, unset for the test and put back after.
-class ScopedLangEnv {
- public:
-  ScopedLangEnv() {
-    for (const char* name : kNames) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-      unsetenv(name);
-    }
-  }
-  ~ScopedLangEnv() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name, value->c_str(), 1);
-      } else {
-        unsetenv(name);
-      }
-    }
-  }
-  ScopedLangEnv(const ScopedLangEnv&) = delete;
-  ScopedLangEnv& operator=(const ScopedLangEnv&) = delete;
-
- private:
-  static constexpr const char* kNames[] = {"VYN_LANG",
-                                           "LANG",
-                                           "LC_ALL",
-                                           "CUSTOM_LOCALE_IS_MULTIBYTE",
-                                           "CUSTOM_LOCALE_TEXT_DIR",
-                                           "VYN_DIRECTORY"};
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
 
 std::string env(const char* name) {
   const char* value = std::getenv(name);
@@ -63,9 +30,16 @@ std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 
 class Lang : public yrltest::RuntimeTest {
  protected:
+  // Every variable the language reads or writes is unset for the test and put back after.
+  Lang() {
+    for (const char* name : {"VYN_LANG", "LANG", "LC_ALL", "CUSTOM_LOCALE_IS_MULTIBYTE",
+                             "CUSTOM_LOCALE_TEXT_DIR", "VYN_DIRECTORY"}) {
+      env_.set(name, nullptr);
+    }
+  }
   // These tests start with no language set, as a fresh process does.
   void SetUp() override { yrltest::reset_runtime_state(); }
-  ScopedLangEnv env_;
+  yrltest::ScopedEnv env_;
 };
 
 // ---- The locale table and the language predicates ------------------------------------
