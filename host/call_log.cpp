@@ -1,0 +1,84 @@
+// The call log and the answers set per key.
+#include "host/call_log.h"
+
+#include <map>
+#include <ostream>
+
+#include "host/host_testing.h"
+
+namespace yrlhost {
+namespace {
+
+// Function-local so that nothing runs before main; both are put back by
+// host_testing_reset.
+std::vector<CallRecord>& records() {
+  static std::vector<CallRecord> log;
+  return log;
+}
+
+std::map<std::string, VynWord, std::less<>>& set_results() {
+  static std::map<std::string, VynWord, std::less<>> results;
+  return results;
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const CallRecord& record) {
+  out << record.key << "(";
+  const char* separator = "";
+  if (record.context) {
+    out << "context " << *record.context;
+    separator = "; ";
+  }
+  if (!record.words.empty()) {
+    out << separator;
+    for (std::size_t i = 0; i < record.words.size(); ++i) out << (i ? ", " : "") << record.words[i];
+    separator = "; ";
+  }
+  if (record.dir) out << separator << "dir \"" << *record.dir << "\"";
+  out << ")";
+  if (record.result) out << " -> " << *record.result;
+  return out;
+}
+
+const std::vector<CallRecord>& call_log() { return records(); }
+
+void call_log_clear() { records().clear(); }
+
+std::vector<CallRecord> call_log_of(const std::string& key) {
+  std::vector<CallRecord> calls;
+  for (const CallRecord& record : records())
+    if (record.key == key) calls.push_back(record);
+  return calls;
+}
+
+std::size_t call_log_begin(const char* key, std::optional<int> context,
+                           std::vector<VynWord> words, std::optional<std::string> dir) {
+  records().push_back(CallRecord{key, context, std::move(words), std::move(dir), std::nullopt});
+  return records().size() - 1;
+}
+
+void call_log_end(std::size_t position, VynWord result) {
+  // A clear between begin and end (a host function that clears the log) leaves nothing
+  // to fill in.
+  if (position < records().size()) records()[position].result = result;
+}
+
+void call_log_set_result_word(const std::string& key, VynWord result) {
+  set_results()[key] = result;
+}
+
+void call_log_clear_result(const std::string& key) { set_results().erase(key); }
+
+std::optional<VynWord> call_log_result_of(const char* key) {
+  auto found = set_results().find(key);
+  if (found == set_results().end()) return std::nullopt;
+  return found->second;
+}
+
+void call_log_testing_reset() {
+  records().clear();
+  set_results().clear();
+}
+
+}  // namespace yrlhost

@@ -1,0 +1,160 @@
+// The function table the host hands to the plug-in.
+//
+// Every key of every row of the toolkit's API tables is registered with a stub of the
+// row's own signature: it logs the call (host/call_log.h) and answers the key's set
+// result, or runs the key's behaviour (host/host_behaviours.h), or answers by its kind
+// (status 0, null, 0.0, nothing). A test can leave keys out and add keys of its own
+// with recorders of the signatures it chooses, also for every row of a table of its own
+// (YRL_HOST_EXTRA_ROW at the end of this file).
+#pragma once
+
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "host/call_log.h"
+#include "host/host_api.h"
+#include "toolkit/binding/host_table.h"
+
+namespace yrlhost {
+
+struct HostTableOptions {
+  std::vector<std::string> left_out;     // keys the table does not offer
+  std::vector<win_export_entry> extra;   // further rows (extra_recorder); one whose name
+                                         // is a row's key replaces that row
+};
+
+// The table: rows sorted ascending by strcmp of their names, each name once. The names
+// are the rows' key literals or the extra recorders' keys, which live until
+// host_testing_reset.
+std::vector<win_export_entry> host_table_build(const HostTableOptions& options = {});
+
+// The function registered under key, null when the table lacks it.
+VynHostFunction host_table_find(const std::vector<win_export_entry>& table, const char* key);
+
+// How many extra recorder keys can be live at a time (until host_testing_reset).
+inline constexpr int extra_recorder_count = 16;
+
+namespace detail {
+
+// The keys of the extra recorders, by slot; "" for a free slot.
+extern std::string extra_keys[extra_recorder_count];
+
+// The slot that holds key, taking a free one if none does; aborts when all are taken.
+int extra_slot(const std::string& key);
+
+// Logs a call of key with the arguments of a function of the given form, whose
+// parameters have the types A.
+template <RowForm form, typename... A>
+std::size_t log_call(const char* key, const std::remove_reference_t<A>&... a) {
+  std::vector<VynWord> words;
+  (append_words<A>(words, a), ...);
+  std::optional<int> context;
+  std::optional<std::string> dir;
+  if constexpr (form != RowForm::no_context) {
+    static_assert(sizeof...(A) >= 1, "the context id comes first");
+    using First = std::tuple_element_t<0, std::tuple<A...>>;
+    static_assert(std::is_same_v<First, int>, "the context id is an int");
+    context = static_cast<int>(words.front());
+    words.erase(words.begin());
+  }
+  if constexpr (form == RowForm::dir) {
+    static_assert(sizeof...(A) >= 2, "the text directory comes last");
+    using Last = std::tuple_element_t<sizeof...(A) - 1, std::tuple<A...>>;
+    static_assert(std::is_same_v<Last, const char*>, "the text directory is a narrow string");
+    const char* text = reinterpret_cast<const char*>(words.back());
+    if (text) dir = text;
+    words.pop_back();
+  }
+  return call_log_begin(key, context, std::move(words), std::move(dir));
+}
+
+// The answer to a logged call: the key's set result if there is one (and nothing else
+// runs), else what run gives.
+template <typename R, typename Run>
+R answer(const char* key, std::size_t position, Run run) {
+  std::optional<VynWord> set = call_log_result_of(key);
+  if constexpr (std::is_void_v<R>) {
+    (void)position;
+    if (!set) run();
+  } else {
+    R result = set ? from_word<R>(*set) : run();
+    call_log_end(position, to_word(result));
+    return result;
+  }
+}
+
+}  // namespace detail
+
+// The stub of one row: Sig is the row's signature.
+template <HostApi id, RowForm form, typename Sig>
+struct RowStub;
+
+template <HostApi id, RowForm form, typename R, typename... A>
+struct RowStub<id, form, R(A...)> {
+  static R call(A... a) {
+    const char* key = host_api_key(id);
+    std::size_t position = detail::log_call<form, A...>(key, a...);
+    return detail::answer<R>(key, position, [&]() -> R {
+      if constexpr (requires { &Behaviour<id>::run; }) {
+        static_assert(std::is_same_v<decltype(&Behaviour<id>::run), R (*)(A...)>,
+                      "a host behaviour has its row's signature");
+        return Behaviour<id>::run(a...);
+      } else {
+        return R();
+      }
+    });
+  }
+};
+
+// A recorder of the signature Sig that knows its key by its slot.
+template <RowForm form, int slot, typename Sig>
+struct ExtraStub;
+
+template <RowForm form, int slot, typename R, typename... A>
+struct ExtraStub<form, slot, R(A...)> {
+  static R call(A... a) {
+    const char* key = detail::extra_keys[slot].c_str();
+    std::size_t position = detail::log_call<form, A...>(key, a...);
+    return detail::answer<R>(key, position, [] { return R(); });
+  }
+};
+
+namespace detail {
+
+template <RowForm form, typename Sig, int... slot>
+VynHostFunction extra_function(int wanted, std::integer_sequence<int, slot...>) {
+  static const VynHostFunction functions[] = {
+      reinterpret_cast<VynHostFunction>(&ExtraStub<form, slot, Sig>::call)...};
+  return functions[wanted];
+}
+
+}  // namespace detail
+
+// A row for key whose function has the signature Sig (a function type) and takes its
+// arguments in the given form; it logs its calls and answers the key's set result or
+// the value-initialised result. The plug-in calls it through exactly that type.
+template <typename Sig, RowForm form = RowForm::plain>
+win_export_entry extra_recorder(const std::string& key) {
+  int slot = detail::extra_slot(key);
+  return win_export_entry{
+      detail::extra_function<form, Sig>(slot, std::make_integer_sequence<int, extra_recorder_count>()),
+      detail::extra_keys[slot].c_str()};
+}
+
+}  // namespace yrlhost
+
+// A row form for YRL_HOST_ROW (host/host_api_rows.h) that gives, for each row, an extra
+// recorder of the row's own key, form and signature, followed by a comma. A test serves
+// a table of its own (a file of the rows' format) as the host serves the toolkit's:
+//   std::vector<win_export_entry> rows = {
+//   #define YRL_HOST_API_LIST "tests/.../table.def"
+//   #define YRL_HOST_ROW YRL_HOST_EXTRA_ROW
+//   #include "host/host_api_rows.h"
+//   #undef YRL_HOST_ROW
+//   };
+#define YRL_HOST_EXTRA_ROW(form, kind, result, name, key, params, args) \
+  ::yrlhost::extra_recorder<YRL_API_HOST_TYPE(form, result, params),   \
+                            ::yrlhost::RowForm::form>(key),

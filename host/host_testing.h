@@ -1,0 +1,15 @@
+// Test hooks of the stand-in host.
+#pragma once
+
+namespace yrlhost {
+
+// Puts the whole host back to its start state: the call log and the answers set per key,
+// the keys of the extra recorders and what the host's own functions recorded.
+void host_testing_reset();
+
+// The parts of host_testing_reset, one per module.
+void call_log_testing_reset();
+void host_table_testing_reset();
+void host_startup_testing_reset();
+
+}  // namespace yrlhost

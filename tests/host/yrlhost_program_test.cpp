@@ -1,0 +1,122 @@
+// The yrlhost program, run as a process: its report and its exit codes.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct ProgramRun {
+  int exit_code = -1;
+  std::string out;  // stdout and stderr together
+};
+
+// Runs yrlhost with args in the working directory cwd ("" for the test's own).
+ProgramRun run_yrlhost(const std::vector<std::string>& args, const std::string& cwd = "") {
+  ProgramRun run;
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 2);
+  posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
+  posix_spawn_file_actions_addclose(&actions, pipe_ends[1]);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+
+  std::vector<std::string> words{YRL_HOST_PROGRAM_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  pid_t pid = 0;
+  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipe_ends[1]);
+  if (spawned == 0) {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(pipe_ends[0], buffer, sizeof buffer)) > 0) run.out.append(buffer, n);
+    int wait_status = 0;
+    if (waitpid(pid, &wait_status, 0) == pid && WIFEXITED(wait_status))
+      run.exit_code = WEXITSTATUS(wait_status);
+  }
+  close(pipe_ends[0]);
+  return run;
+}
+
+TEST(YrlhostProgram, ReportsTheStartAndExitsByItsOutcome) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{}, 0, "status: 0\nrelease: Release 25\n"},
+      {{"--build", "2002200", "--context", "3", "--lang", "6"},
+       1,
+       "status: -96\nrelease: Release 25\nerror: Release 25|2002360\n"},
+      {{"--version", "24"}, 1, "status: -98\nrelease: Release 24\nerror: Release 25|0\n"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = run_yrlhost(c.args);
+    EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
+    EXPECT_EQ(run.out, c.out);
+  }
+}
+
+// The plug-in gets the path as given and finds its own file by it for the version walk
+// (without it the error text would be "Release 25|0"); a bare file name is the file in
+// the working directory, not one on the library path.
+TEST(YrlhostProgram, APluginPathRelativeToTheWorkingDirectory) {
+  const std::filesystem::path plugin = YRL_PLUGIN_PATH;
+  const std::string expected = "status: -96\nrelease: Release 25\nerror: Release 25|2002360\n";
+  ProgramRun run = run_yrlhost(
+      {"--plugin", std::filesystem::relative(plugin).string(), "--build", "2002200"});
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_EQ(run.out, expected);
+
+  run = run_yrlhost({"--plugin", plugin.filename().string(), "--build", "2002200"},
+                    plugin.parent_path().string());
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_EQ(run.out, expected);
+}
+
+TEST(YrlhostProgram, BadOptionsAndAMissingPluginExitWithTwoAndSayWhy) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"--bogus"}, "yrlhost: unknown option: --bogus"},
+      {{"--lang"}, "yrlhost: missing value after: --lang"},
+      {{"--context", "1x"}, "yrlhost: not a whole number: 1x"},
+      {{"--lang", "99999999999"}, "yrlhost: not a whole number: 99999999999"},
+      {{"--plugin", "/nonexistent/libyrlform.so"},
+       "yrlhost: cannot load the plug-in /nonexistent/libyrlform.so"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = run_yrlhost(c.args);
+    EXPECT_EQ(run.exit_code, 2) << run.out;
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("status:"), std::string::npos) << run.out;
+  }
+}
+
+TEST(YrlhostProgram, HelpListsTheOptions) {
+  ProgramRun run = run_yrlhost({"--help"});
+  EXPECT_EQ(run.exit_code, 0);
+  for (const char* option :
+       {"--plugin PATH", "--version V", "--build B", "--lang N", "--context N", "--text-dir D"})
+    EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+}  // namespace

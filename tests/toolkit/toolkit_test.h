@@ -1,0 +1,87 @@
+// Fixture of the toolkit tests: the run-time's start state, the toolkit's and the
+// application's state as at load, and the stand-in host's function table, whose
+// functions log what the plug-in asks of them (host/call_log.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/menus/app_init_testing.h"
+#include "host/call_log.h"
+#include "host/host_table.h"
+#include "host/host_testing.h"
+#include "runtime/system/appinfo_testing.h"
+#include "tests/support/runtime_test.h"
+#include "toolkit/binding/binding_testing.h"
+#include "toolkit/startup/startup.h"
+#include "toolkit/startup/startup_testing.h"
+
+namespace yrltest {
+
+// The start-up arguments a test varies; the others are fixed.
+struct StartArgs {
+  const char* version = "25";
+  const char* build = "2003100";
+  const char* text_dir = "/nonexistent-yrl-text-dir";
+  const char* exec_path = YRL_PLUGIN_PATH;
+  int context = 7;
+  int language = 0;
+};
+
+// The report line of a forwarding function whose host function is missing.
+inline std::string missing_function_report(const std::string& report_name) {
+  return report_name + ":  couldn't find pointer to Mavrel-side function";
+}
+
+class ToolkitTest : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    reset_toolkit();
+  }
+  void TearDown() override {
+    reset_toolkit();
+    RuntimeTest::TearDown();
+  }
+
+  // Also forgets the host's log, its set answers and the keys of its extra recorders.
+  static void reset_toolkit() {
+    binding_testing_reset();
+    startup_testing_reset();
+    app_init_testing_reset();
+    yrlhost::host_testing_reset();
+  }
+
+  // The host's table as table_options make it, kept alive in table.
+  win_export_entry* build_table() {
+    table = yrlhost::host_table_build(table_options);
+    return table.data();
+  }
+
+  // user_initialize_plus as the host calls it, with a fresh table.
+  int start(const StartArgs& args = StartArgs()) {
+    build_table();
+    return user_initialize_plus(0, nullptr, args.version, args.build, nullptr, error_text,
+                                args.text_dir, u"Yrlform", args.exec_path, args.context, 0,
+                                table.data(), static_cast<int>(table.size()), args.language);
+  }
+
+  // Hands a fresh table to the plug-in as start-up does, without starting.
+  void bind_table() {
+    win_export_functions = build_table();
+    win_export_func_ct = static_cast<int>(table.size());
+  }
+
+  // The error text written into the host's buffer (ASCII).
+  std::string error() const {
+    std::string text;
+    for (const VynWchar* c = error_text; *c; ++c) text += static_cast<char>(*c);
+    return text;
+  }
+
+  yrlhost::HostTableOptions table_options;
+  std::vector<win_export_entry> table;
+  VynWchar error_text[64] = {};
+};
+
+}  // namespace yrltest

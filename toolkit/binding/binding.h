@@ -1,0 +1,97 @@
+// The binding of the toolkit API to the host's functions by name.
+//
+// Every forwarding function owns a slot, null at load. Its first call with an empty slot
+// looks its key up in the host's table; a hit fills the slot for good, a miss is reported
+// and the function returns the missing-function result of its kind, leaving the slot
+// empty so that the next call looks again. A bound call costs one indirect call.
+#pragma once
+
+#include <type_traits>
+
+#include "toolkit/api/api_host_type.inc"
+#include "toolkit/binding/host_table.h"
+#include "toolkit/tkbase.h"
+
+// The function stored under name in the host's table (win_export_functions, sorted by
+// strcmp, each name once), or null. A binary search that ends with at most two
+// candidates, so every name of the table is found; an empty table reads no row.
+VynHostFunction get_vyn_funcptr_by_name(const char* name);
+
+// One slot per forwarding function: the rows of every API table, then the hand-written
+// entries (clnt_entries.h).
+enum YrlApiSlot : int {
+#define YRL_API_FORMS "toolkit/binding/slot_forms.inc"
+#include "toolkit/api/api_tables.def"
+#undef YRL_API_FORMS
+  YRL_SLOT_vynmenu_create_clnt,
+  YRL_SLOT_vynmenu_expand_clnt,
+  YRL_SLOT_vynmsg_print_clnt,
+  YRL_SLOT_vynmsg_sprint_clnt,
+  YRL_SLOT_vyndb_edge_tesselation_clnt,
+  YRL_SLOT_vyndtl_get_item_clnt,
+  YRL_SLOT_vyndb_traverse_assembly_clnt,
+  YRL_SLOT_vyn_interference_volume_release_clnt,
+  YRL_SLOT_vyn_term_clnt,
+  YRL_SLOT_COUNT
+};
+
+extern VynHostFunction yrl_api_slots[YRL_SLOT_COUNT];
+
+// What a forwarding function returns when its host function is missing: status -1,
+// comm -11, pointer (or handle) null, none nothing, real 0.0.
+enum class YrlKind { status, comm, pointer, none, real };
+
+template <YrlKind K, typename Result>
+inline Result yrl_missing_result() {
+  if constexpr (K == YrlKind::none) {
+    static_assert(std::is_void_v<Result>, "kind none returns nothing");
+    return;
+  } else if constexpr (K == YrlKind::status || K == YrlKind::comm) {
+    static_assert(std::is_same_v<Result, VynError>, "status kinds return a VynError");
+    return K == YrlKind::status ? VYN_TK_GENERAL_ERROR : VYN_TK_COMM_ERROR;
+  } else if constexpr (K == YrlKind::real) {
+    static_assert(std::is_same_v<Result, double>, "kind real returns a double");
+    return 0.0;
+  } else {
+    static_assert(std::is_pointer_v<Result> || std::is_integral_v<Result>,
+                  "kind pointer returns a pointer or a handle");
+    return Result{};
+  }
+}
+
+// Fills an empty slot from the table; when the key is not there, reports under
+// report_name and returns null.
+VynHostFunction yrl_bind(VynHostFunction* slot, const char* key, const char* report_name);
+
+// The type a host function is called through, and its result. A row passes its own
+// signature (YRL_API_HOST_TYPE, toolkit/api/api_host_type.inc), so that the call
+// matches the host's function built from the same row whatever the argument expressions
+// are, references included. A bare result type R, as the hand-written entries pass it,
+// stands for R(Words...) with the words' own types: each entry's words are typed in
+// its own signature already.
+template <typename Sig, typename... Words>
+struct YrlHostType {
+  using type = Sig(Words...);
+  using result = Sig;
+};
+template <typename R, typename... P, typename... Words>
+struct YrlHostType<R(P...), Words...> {
+  using type = R(P...);
+  using result = R;
+};
+
+// The forwarding shape: the host function is called through its type (YrlHostType) with
+// the words given, converted to its parameter types (the context id, when the caller
+// passes one, is read at each call), and its result goes back unchanged.
+template <YrlKind K, typename Sig, typename... Words>
+inline typename YrlHostType<Sig, std::decay_t<Words>...>::result yrl_forward(
+    VynHostFunction* slot, const char* key, const char* report_name, Words&&... words) {
+  using Host = YrlHostType<Sig, std::decay_t<Words>...>;
+  VynHostFunction function = *slot ? *slot : yrl_bind(slot, key, report_name);
+  if (!function) return yrl_missing_result<K, typename Host::result>();
+  return reinterpret_cast<typename Host::type*>(function)(static_cast<Words&&>(words)...);
+}
+
+// ", a, b" for the parenthesised list (a, b), nothing for (): appends a row's own
+// arguments behind the words that stand before them.
+#define YRL_API_TAIL(...) __VA_OPT__(, ) __VA_ARGS__

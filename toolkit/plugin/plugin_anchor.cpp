@@ -1,1 +1,0 @@
-// Anchors the plug-in's shared object; the entry points live in toolkit/startup.
