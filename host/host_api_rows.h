@@ -13,6 +13,7 @@
 // beside toolkit/tkbase.h below. A test's own table declares its types before it
 // includes this file.
 
+#include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
 
 #ifndef YRL_HOST_API_LIST
