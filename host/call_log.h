@@ -54,7 +54,8 @@ void call_log_clear_result(const std::string& key);
 std::optional<VynWord> call_log_result_of(const char* key);
 
 // One argument or result as a word: integers and enumerations by value, pointers by
-// address, floating-point values by the bits of their double.
+// address (a handle, an array parameter, a callback: the function's address),
+// floating-point values by the bits of their double.
 template <typename T>
 VynWord to_word(T value) {
   if constexpr (std::is_floating_point_v<T>) {

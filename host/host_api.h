@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "toolkit/api/api_host_type.inc"
+#include "toolkit/api/host_types.h"
 #include "toolkit/binding/host_table.h"
 
 namespace yrlhost {

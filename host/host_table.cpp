@@ -36,6 +36,7 @@ bool same_name(const win_export_entry& a, const win_export_entry& b) {
 namespace detail {
 
 std::string extra_keys[extra_recorder_count];
+bool unique_results = false;
 
 int extra_slot(const std::string& key) {
   int free_slot = -1;
@@ -55,6 +56,7 @@ int extra_slot(const std::string& key) {
 }  // namespace detail
 
 std::vector<win_export_entry> host_table_build(const HostTableOptions& options) {
+  detail::unique_results = options.unique_results;
   // Extras first, so that the stable sort keeps them ahead of a row of the same key
   // and the unique pass drops the row. Two rows of one key (two functions that share
   // their host function) keep the first.
@@ -86,6 +88,7 @@ VynHostFunction host_table_find(const std::vector<win_export_entry>& table, cons
 
 void host_table_testing_reset() {
   for (std::string& key : detail::extra_keys) key.clear();
+  detail::unique_results = false;
 }
 
 }  // namespace yrlhost

@@ -3,11 +3,13 @@
 // Every key of every row of the toolkit's API tables is registered with a stub of the
 // row's own signature: it logs the call (host/call_log.h) and answers the key's set
 // result, or runs the key's behaviour (host/host_behaviours.h), or answers by its kind
-// (status 0, null, 0.0, nothing). A test can leave keys out and add keys of its own
-// with recorders of the signatures it chooses, also for every row of a table of its own
-// (YRL_HOST_EXTRA_ROW at the end of this file).
+// (status 0, null, 0.0, nothing); a table built with unique_results makes every row
+// answer a value of its own instead (unique_result). A test can leave keys out and add
+// keys of its own with recorders of the signatures it chooses, also for every row of a
+// table of its own (YRL_HOST_EXTRA_ROW at the end of this file).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -24,7 +26,30 @@ struct HostTableOptions {
   std::vector<std::string> left_out;     // keys the table does not offer
   std::vector<win_export_entry> extra;   // further rows (extra_recorder); one whose name
                                          // is a row's key replaces that row
+  bool unique_results = false;           // every row stub answers unique_result of its
+                                         // row (a set answer still wins), until the next
+                                         // build or host_testing_reset
 };
+
+// What a row's stub answers under unique_results, derived from the row's place in the
+// tables so that no two rows of one result type answer alike: a status or handle
+// 100000 + row, an address 0x5eed0000 + 16 * row (never dereferenced), a floating-point
+// value row + 0.5; nothing for a function without a result.
+template <typename R>
+R unique_result(HostApi id) {
+  int row = static_cast<int>(id);
+  if constexpr (std::is_void_v<R>) {
+    return;
+  } else if constexpr (std::is_floating_point_v<R>) {
+    return static_cast<R>(row + 0.5);
+  } else if constexpr (std::is_pointer_v<R>) {
+    return reinterpret_cast<R>(std::uintptr_t{0x5eed0000} + 16u * static_cast<unsigned>(row));
+  } else {
+    static_assert(std::is_integral_v<R> || std::is_enum_v<R>,
+                  "unique_result: teach the host this result type");
+    return static_cast<R>(100000 + row);
+  }
+}
 
 // The table: rows sorted ascending by strcmp of their names, each name once. The names
 // are the rows' key literals or the extra recorders' keys, which live until
@@ -41,6 +66,9 @@ namespace detail {
 
 // The keys of the extra recorders, by slot; "" for a free slot.
 extern std::string extra_keys[extra_recorder_count];
+
+// The unique_results of the last table built.
+extern bool unique_results;
 
 // The slot that holds key, taking a free one if none does; aborts when all are taken.
 int extra_slot(const std::string& key);
@@ -98,6 +126,7 @@ struct RowStub<id, form, R(A...)> {
     const char* key = host_api_key(id);
     std::size_t position = detail::log_call<form, A...>(key, a...);
     return detail::answer<R>(key, position, [&]() -> R {
+      if (detail::unique_results) return unique_result<R>(id);
       if constexpr (requires { &Behaviour<id>::run; }) {
         static_assert(std::is_same_v<decltype(&Behaviour<id>::run), R (*)(A...)>,
                       "a host behaviour has its row's signature");

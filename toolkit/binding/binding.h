@@ -32,6 +32,7 @@ enum YrlApiSlot : int {
   YRL_SLOT_vyndb_traverse_assembly_clnt,
   YRL_SLOT_vyn_interference_volume_release_clnt,
   YRL_SLOT_vyn_term_clnt,
+  YRL_SLOT_VynGtolleadersFree,
   YRL_SLOT_COUNT
 };
 

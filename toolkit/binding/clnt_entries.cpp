@@ -1,6 +1,7 @@
 #include "toolkit/binding/clnt_entries.h"
 
 #include "runtime/text/vsprintf.h"
+#include "toolkit/api/app_api.h"
 #include "toolkit/binding/binding.h"
 #include "toolkit/startup/startup.h"
 
@@ -77,3 +78,10 @@ VynError MavrelStart() {
 }
 
 void VynEventProcess() { vek::vyn_printf("function VynEventProcess is not supported\n"); }
+
+VynError VynGtolleadersFree(VynArray* leaders) {
+  VynError status = yrl_forward<YrlKind::status, VynError(int, VynArray*)>(
+      YRL_CLNT_SLOT(VynGtolleadersFree, "VynGtolleadersFree_v"), my_id_num, leaders);
+  if (status != VYN_TK_NO_ERROR) return status;
+  return VynArrayFree(leaders);
+}

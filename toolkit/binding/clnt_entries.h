@@ -2,6 +2,7 @@
 // function.
 #pragma once
 
+#include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
 
 // Client functions: the caller passes the context id as the first word and none is
@@ -34,3 +35,9 @@ void VynToolkitMain();
 // -8 (VYN_TK_BAD_CONTEXT).
 VynError MavrelStart();
 void VynEventProcess();
+
+// Looked up as "VynGtolleadersFree_v" and called with the context id and leaders. When
+// the host answers 0 it also releases the caller's array (VynArrayFree (leaders)) and
+// returns that status; any other answer comes back unchanged, a missing host function
+// gives -1 and releases nothing.
+VynError VynGtolleadersFree(VynArray* leaders);
