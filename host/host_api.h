@@ -1,5 +1,6 @@
 // The host functions the stand-in host registers: one per row of the toolkit's API
-// tables, named by the row's function name, with the row's key and signature.
+// tables and of its hand-written entries (host/host_api_rows.h), named by the row's
+// function name, with the row's key and signature.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
-// The host function table: a stub per row of the toolkit's API tables.
+// The host function table: a stub per row of the toolkit's API tables and
+// hand-written entries.
 #include "host/host_table.h"
 
 #include <algorithm>

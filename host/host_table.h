@@ -1,12 +1,13 @@
 // The function table the host hands to the plug-in.
 //
-// Every key of every row of the toolkit's API tables is registered with a stub of the
-// row's own signature: it logs the call (host/call_log.h) and answers the key's set
-// result, or runs the key's behaviour (host/host_behaviours.h), or answers by its kind
-// (status 0, null, 0.0, nothing); a table built with unique_results makes every row
-// answer a value of its own instead (unique_result). A test can leave keys out and add
-// keys of its own with recorders of the signatures it chooses, also for every row of a
-// table of its own (YRL_HOST_EXTRA_ROW at the end of this file).
+// Every key of every row of the toolkit's API tables and of its hand-written entries
+// (host/host_api_rows.h) is registered with a stub of the row's own signature: it logs
+// the call (host/call_log.h) and answers the key's set result, or runs the key's
+// behaviour (host/host_behaviours.h), or answers by its kind (status 0, null, 0.0,
+// nothing); a table built with unique_results makes every row answer a value of its own
+// instead (unique_result). A test can leave keys out and add keys of its own with
+// recorders of the signatures it chooses, also for every row of a table of its own
+// (YRL_HOST_EXTRA_ROW at the end of this file).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 // Forwarding functions outside the row forms, and the local entries that reach no host
-// function.
+// function. The host functions of the forwarding ones, with their keys and types, are
+// the rows of clnt_entries.def.
 #pragma once
 
 #include "toolkit/api/host_types.h"

@@ -133,11 +133,6 @@ const char kArrayFree[] = "VynArrayFree_v";
 
 class GtolleadersFreeTest : public AppApiTest {
  protected:
-  void SetUp() override {
-    AppApiTest::SetUp();
-    // The host's table has no row for it: it is written by hand on the plug-in's side.
-    table_options.extra = {yrlhost::extra_recorder<VynError(int, VynArray*)>(kLeadersFree)};
-  }
   VynArray leaders = reinterpret_cast<VynArray>(0x5000);
 };
 

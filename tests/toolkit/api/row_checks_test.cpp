@@ -29,6 +29,12 @@ const ApiRowInfo rows[] = {
 #undef YRL_API_FORMS
 };
 
+// The host's rows of the hand-written entries (no forwarding function comes from them).
+const ApiRowInfo hand_written_rows[] = {
+#include "tests/toolkit/api/row_info_forms.inc"
+#include "toolkit/binding/clnt_entries.def"
+};
+
 struct Expectation {
   enum What { total_count, group_count, other_key, local_member, listed_member } what;
   const char* family;
@@ -95,6 +101,7 @@ const HandWritten hand_written[] = {
     {"vyndb_traverse_assembly_clnt", "vyndb_traverse_assembly_plus"},
     {"vyn_interference_volume_release_clnt", "vyn_interference_volume_release_plus"},
     {"vyn_term_clnt", "vyn_term_plus"},
+    {"VynGtolleadersFree", "VynGtolleadersFree_v"},
     {"MavrelEnd", nullptr},
     {"VynToolkitMain", nullptr},
     {"MavrelStart", nullptr},
@@ -291,7 +298,31 @@ TEST(ApiRowChecks, NoKeyTwiceButTheListedOnesThatNameAnotherFunctionsKey) {
       faults.push_back(std::string(entry.key) + ": key of a row and of " + entry.name);
     }
   }
+  // The host's rows of the hand-written entries: each key once, none a table row's
+  // (the host's table would keep only one of them).
+  std::set<std::string> hand_written_keys;
+  for (const ApiRowInfo& row : hand_written_rows) {
+    if (!hand_written_keys.insert(row.key).second) {
+      faults.push_back(std::string(row.key) + ": two hand-written entries' rows");
+    }
+    if (rows_of_key.count(row.key)) {
+      faults.push_back(std::string(row.key) + ": key of a row and of the host's row of " +
+                       row.name);
+    }
+  }
   EXPECT_TRUE(faults.empty()) << lines(faults);
+}
+
+// The host serves every hand-written entry that looks a key up, under that key, and
+// nothing else from the entries' rows.
+TEST(ApiRowChecks, HostRowsOfTheHandWrittenEntriesAreTheirLookups) {
+  std::map<std::string, std::string> listed;
+  for (const HandWritten& entry : hand_written) {
+    if (entry.key) listed.emplace(entry.name, entry.key);
+  }
+  std::map<std::string, std::string> served;
+  for (const ApiRowInfo& row : hand_written_rows) served.emplace(row.name, row.key);
+  EXPECT_EQ(served, listed);
 }
 
 TEST(ApiRowChecks, NoNameTwice) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,24 +31,7 @@ const char kGetItem[] = "vyndtl_get_item_plus";
 const char kTraverse[] = "vyndb_traverse_assembly_plus";
 const char kInterference[] = "vyn_interference_volume_release_plus";
 const char kTerm[] = "vyn_term_plus";
-
-// The host's side of each hand-written entry: the context as int, the directory as a narrow
-// string, every other word as VynWord.
-std::vector<win_export_entry> clnt_rows() {
-  using yrlhost::extra_recorder;
-  return {
-      extra_recorder<VynError(int, W, const char*, W)>(kMenuCreate),
-      extra_recorder<VynError(int, W, const char*, W)>(kMenuExpand),
-      extra_recorder<void(int, const char*, W, W, W, W, W, W, W, W, W, W, W, W)>(kMsgPrint),
-      extra_recorder<VynError(int, const char*, W, W, W, W, W, W, W, W, W, W, W, W, W)>(
-          kMsgSprint),
-      extra_recorder<void*(int, W, W)>(kTesselation),
-      extra_recorder<VynError(int, W, W, W, W, W, W)>(kGetItem),
-      extra_recorder<VynError(int, W, W, W, W, W, W)>(kTraverse),
-      extra_recorder<VynError(int, W, W)>(kInterference),
-      extra_recorder<VynError(W), yrlhost::RowForm::no_context>(kTerm),
-  };
-}
+const char kLeadersFree[] = "VynGtolleadersFree_v";
 
 W address(const char* text) { return reinterpret_cast<W>(text); }
 
@@ -93,12 +77,27 @@ class ClntEntriesTest : public yrltest::ToolkitTest {
     my_id_num = 99;
     std::strcpy(msg_path, "MSGS");
     std::strcpy(menu_path, "MENUS");
-    table_options.extra = clnt_rows();
   }
 };
 
+// The host offers every key an entry looks up, each with a function of its own.
+TEST_F(ClntEntriesTest, HostTableOffersEveryHandWrittenKey) {
+  const char* const keys[] = {kMenuCreate, kMenuExpand, kMsgPrint,     kMsgSprint, kTesselation,
+                              kGetItem,    kTraverse,   kInterference, kTerm,      kLeadersFree};
+  std::vector<win_export_entry> table = yrlhost::host_table_build();
+  std::set<VynHostFunction> functions;
+  for (const char* key : keys) {
+    VynHostFunction function = yrlhost::host_table_find(table, key);
+    EXPECT_NE(function, nullptr) << key;
+    EXPECT_TRUE(functions.insert(function).second) << key;
+  }
+}
+
 TEST_F(ClntEntriesTest, MissingHostFunctionIsReportedUnderItsPlusKey) {
   yrltest::SeriousReports reports;
+  // A host that offers everything else.
+  for (const ClntCase& c : clnt_cases()) table_options.left_out.push_back(c.key);
+  bind_table();
   for (const ClntCase& c : clnt_cases()) {
     SCOPED_TRACE(c.key);
     reports.clear();

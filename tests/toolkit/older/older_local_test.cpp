@@ -23,24 +23,6 @@ using Word = std::optional<VynWord>;
 
 constexpr int kContext = 42;
 
-// The host's side of the client functions that the members stand over.
-std::vector<win_export_entry> plus_rows() {
-  using yrlhost::extra_recorder;
-  return {
-      extra_recorder<VynError(int, W, const char*, W)>("vynmenu_create_plus"),
-      extra_recorder<VynError(int, W, const char*, W)>("vynmenu_expand_plus"),
-      extra_recorder<void(int, const char*, W, W, W, W, W, W, W, W, W, W, W, W)>(
-          "vynmsg_print_plus"),
-      extra_recorder<VynError(int, const char*, W, W, W, W, W, W, W, W, W, W, W, W, W)>(
-          "vynmsg_sprint_plus"),
-      extra_recorder<void*(int, W, W)>("vyndb_edge_tesselation_plus"),
-      extra_recorder<VynError(int, W, W, W, W, W, W)>("vyndtl_get_item_plus"),
-      extra_recorder<VynError(int, W, W, W, W, W, W)>("vyndb_traverse_assembly_plus"),
-      extra_recorder<VynError(int, W, W)>("vyn_interference_volume_release_plus"),
-      extra_recorder<VynError(W), yrlhost::RowForm::no_context>("vyn_term_plus"),
-  };
-}
-
 W address(const void* value) { return reinterpret_cast<W>(value); }
 
 // Values a caller of the message functions passes by address.
@@ -177,7 +159,6 @@ class OlderLocalTest : public yrltest::ToolkitTest {
     my_id_num = kContext;
     std::strcpy(msg_path, "MSGS");
     std::strcpy(menu_path, "MENUS");
-    table_options.extra = plus_rows();
   }
 };
 
