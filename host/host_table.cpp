@@ -1,28 +1,26 @@
 // The host function table: a stub per row of the toolkit's API tables and
-// hand-written entries.
+// hand-written entries (the stubs themselves are built in host_row_stubs_*.cpp).
 #include "host/host_table.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
-#include "host/host_behaviours.h"
+#include "host/host_row_stubs.h"
 #include "host/host_testing.h"
 
 namespace yrlhost {
 namespace {
 
-const win_export_entry row_stubs[] = {
-#define YRL_HOST_ROW(form, kind, result, name, key, params, args)                           \
-  {reinterpret_cast<VynHostFunction>(                                                       \
-       &RowStub<HostApi::name, RowForm::form, YRL_API_HOST_TYPE(form, result, params)>::call), \
-   key},
-#include "host/host_api_rows.h"
-#undef YRL_HOST_ROW
-};
-
-static_assert(sizeof row_stubs / sizeof row_stubs[0] == host_api_count);
+// Each row's stub, from the part that instantiates it.
+VynHostFunction row_stub(std::size_t row) {
+  static const VynHostFunction* const parts[] = {detail::row_stubs_part0, detail::row_stubs_part1,
+                                                 detail::row_stubs_part2, detail::row_stubs_part3};
+  static_assert(std::size(parts) == detail::host_row_stub_parts);
+  return parts[row % detail::host_row_stub_parts][row];
+}
 
 bool name_less(const win_export_entry& a, const win_export_entry& b) {
   return std::strcmp(a.name, b.name) < 0;
@@ -62,7 +60,9 @@ std::vector<win_export_entry> host_table_build(const HostTableOptions& options) 
   // and the unique pass drops the row. Two rows of one key (two functions that share
   // their host function) keep the first.
   std::vector<win_export_entry> table(options.extra.begin(), options.extra.end());
-  table.insert(table.end(), std::begin(row_stubs), std::end(row_stubs));
+  for (std::size_t row = 0; row < host_api_count; ++row) {
+    table.push_back(win_export_entry{row_stub(row), host_api_keys[row]});
+  }
   std::erase_if(table, [&](const win_export_entry& row) {
     return std::find(options.left_out.begin(), options.left_out.end(), row.name) !=
            options.left_out.end();

@@ -115,6 +115,18 @@ R answer(const char* key, std::size_t position, Run run) {
   }
 }
 
+// The body of every row stub without a behaviour, one per form and signature rather
+// than per row (the rows outnumber their signatures many times over): id is the row.
+template <RowForm form, typename R, typename... A>
+R serve(HostApi id, A... a) {
+  const char* key = host_api_key(id);
+  std::size_t position = log_call<form, A...>(key, a...);
+  return answer<R>(key, position, [id]() -> R {
+    if (unique_results) return unique_result<R>(id);
+    return R();
+  });
+}
+
 }  // namespace detail
 
 // The stub of one row: Sig is the row's signature.
@@ -124,18 +136,18 @@ struct RowStub;
 template <HostApi id, RowForm form, typename R, typename... A>
 struct RowStub<id, form, R(A...)> {
   static R call(A... a) {
-    const char* key = host_api_key(id);
-    std::size_t position = detail::log_call<form, A...>(key, a...);
-    return detail::answer<R>(key, position, [&]() -> R {
-      if (detail::unique_results) return unique_result<R>(id);
-      if constexpr (requires { &Behaviour<id>::run; }) {
-        static_assert(std::is_same_v<decltype(&Behaviour<id>::run), R (*)(A...)>,
-                      "a host behaviour has its row's signature");
+    if constexpr (requires { &Behaviour<id>::run; }) {
+      static_assert(std::is_same_v<decltype(&Behaviour<id>::run), R (*)(A...)>,
+                    "a host behaviour has its row's signature");
+      const char* key = host_api_key(id);
+      std::size_t position = detail::log_call<form, A...>(key, a...);
+      return detail::answer<R>(key, position, [&]() -> R {
+        if (detail::unique_results) return unique_result<R>(id);
         return Behaviour<id>::run(a...);
-      } else {
-        return R();
-      }
-    });
+      });
+    } else {
+      return detail::serve<form, R, A...>(id, static_cast<A>(a)...);
+    }
   }
 };
 

@@ -1,9 +1,9 @@
 // Types of the host API catalogue's typed members: the handles, records and callbacks
-// that the toolkit utilities pass to them. host_types.h includes this file after its
-// own types, on which these build.
+// that the toolkit utilities pass to them. They build on the base types; host_types.h
+// offers both.
 #pragma once
 
-#include "toolkit/api/host_types.h"
+#include "toolkit/api/host_base_types.h"
 
 // ---- Handles -------------------------------------------------------------------------
 
@@ -39,10 +39,10 @@ struct VynInstrRecord {
 // Visit actions and filters of the visits over host handles (surfaces, axes, contours,
 // animation frames, ...) and over host records other than model items (family-table
 // rows, parameters, tools, cross sections, ...): item is the handle, or the address of
-// the record. They follow the rules of VynModelitemVisitAction; the second form of the
-// action is for the visits that pass no filter status.
+// the record. They follow the rules of VynModelitemVisitAction; the visits that pass no
+// filter status call the action without it.
 typedef VynError (*VynItemVisitAction)(void* item, VynError filter_status, void* app_data);
-typedef VynError (*VynItemVisitAction2)(void* item, void* app_data);
+typedef VynError (*VynItemVisitActionNoStatus)(void* item, void* app_data);
 typedef VynError (*VynItemFilterAction)(void* item, void* app_data);
 
 // The visit of the host's windows gives each window's id.

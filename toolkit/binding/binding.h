@@ -23,16 +23,10 @@ enum YrlApiSlot : int {
 #define YRL_API_FORMS "toolkit/binding/slot_forms.inc"
 #include "toolkit/api/api_tables.def"
 #undef YRL_API_FORMS
-  YRL_SLOT_vynmenu_create_clnt,
-  YRL_SLOT_vynmenu_expand_clnt,
-  YRL_SLOT_vynmsg_print_clnt,
-  YRL_SLOT_vynmsg_sprint_clnt,
-  YRL_SLOT_vyndb_edge_tesselation_clnt,
-  YRL_SLOT_vyndtl_get_item_clnt,
-  YRL_SLOT_vyndb_traverse_assembly_clnt,
-  YRL_SLOT_vyn_interference_volume_release_clnt,
-  YRL_SLOT_vyn_term_clnt,
-  YRL_SLOT_VynGtolleadersFree,
+// The hand-written entries' slots come from their host rows, which name every entry
+// that reaches the host.
+#include "toolkit/binding/slot_forms.inc"
+#include "toolkit/binding/clnt_entries.def"
   YRL_SLOT_COUNT
 };
 

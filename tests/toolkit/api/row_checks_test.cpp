@@ -10,21 +10,62 @@
 //   YRL_EXPECT_KEY(<name>, "<key>")             a row whose key is not name + "_v"
 //   YRL_EXPECT_LOCAL("<family>", "<group>", <name>)  a member written by hand
 //   YRL_EXPECT_MEMBER("<group>", <name>)        a member whose group its name does not show
+//   YRL_EXPECT_WORDS("<family>", "<group>", n)  the argument words of a group's rows, summed
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <map>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "tests/toolkit/api/api_rows.h"
+#include "toolkit/api/host_types.h"
 
 namespace yrltest {
+
+// The argument words a caller passes for one parameter, counted as the descriptions
+// count them on the 32-bit original: a double takes two, a record by value its size in
+// 4-byte words, anything else (pointer, handle, int, enumerated value) one. A record held
+// as an array of host words (pointer-wide here) takes one word per element.
+template <typename T>
+constexpr int parameter_words() {
+  if constexpr (std::is_same_v<T, double>) {
+    return 2;
+  } else if constexpr (requires {
+                         requires std::is_same_v<std::remove_extent_t<decltype(T::words)>,
+                                                 VynWord>;
+                       }) {
+    return static_cast<int>(std::extent_v<decltype(T::words)>);
+  } else if constexpr (std::is_class_v<T>) {
+    return static_cast<int>((sizeof(T) + 3) / 4);
+  } else {
+    return 1;
+  }
+}
+
+template <typename F>
+struct SignatureWords;
+template <typename R, typename... P>
+struct SignatureWords<R(P...)> {
+  static constexpr int value = (0 + ... + parameter_words<std::remove_cv_t<P>>());
+};
+
 namespace {
 
 const ApiRowInfo rows[] = {
 #define YRL_API_FORMS "tests/toolkit/api/row_info_forms.inc"
+#include "toolkit/api/api_tables.def"
+#undef YRL_API_FORMS
+};
+
+struct RowWords {
+  const char* name;
+  int words;
+};
+const RowWords row_words[] = {
+#define YRL_API_FORMS "tests/toolkit/api/row_words_forms.inc"
 #include "toolkit/api/api_tables.def"
 #undef YRL_API_FORMS
 };
@@ -36,7 +77,7 @@ const ApiRowInfo hand_written_rows[] = {
 };
 
 struct Expectation {
-  enum What { total_count, group_count, other_key, local_member, listed_member } what;
+  enum What { total_count, group_count, other_key, local_member, listed_member, word_count } what;
   const char* family;
   const char* group;
   const char* name;
@@ -51,6 +92,7 @@ struct Expectation {
   {Expectation::local_member, f, g, #function, nullptr, 0},
 #define YRL_EXPECT_MEMBER(g, function) \
   {Expectation::listed_member, nullptr, g, #function, nullptr, 0},
+#define YRL_EXPECT_WORDS(f, g, n) {Expectation::word_count, f, g, nullptr, nullptr, n},
 
 // The lists that exist; a family without one fails EveryTableHasItsList.
 const std::vector<Expectation> expectations = {
@@ -85,6 +127,7 @@ const std::vector<Expectation> expectations = {
 #undef YRL_EXPECT_KEY
 #undef YRL_EXPECT_LOCAL
 #undef YRL_EXPECT_MEMBER
+#undef YRL_EXPECT_WORDS
 
 // The forwarding functions written by hand, with the keys they look up.
 struct HandWritten {
@@ -228,6 +271,41 @@ TEST(ApiRowChecks, EachTableHasItsTotalAndItsCountPerGroup) {
   EXPECT_TRUE(faults.empty()) << lines(faults);
 }
 
+// The words each group's rows take, from their signatures, against the sums of the
+// counts the descriptions give (an appended directory not counted). A wrong count in a
+// row shows as a wrong sum for its group.
+TEST(ApiRowChecks, EachGroupsRowsTakeTheListedArgumentWords) {
+  std::vector<std::string> faults;
+  std::set<std::string> families;
+  for (const Expectation* e : expected(Expectation::word_count)) families.insert(e->family);
+  ASSERT_FALSE(families.empty());
+  for (const std::string& family : families) {
+    std::vector<std::string> groups;
+    for (const Expectation* e : expected(Expectation::group_count)) {
+      if (family == e->family) groups.push_back(e->group);
+    }
+    std::map<std::string, int> words;
+    for (const RowWords& row : row_words) {
+      const ApiRowInfo* info = row_named(row.name);
+      if (!info || table_family(info->table) != family) continue;
+      words[group_of(row.name, groups)] += row.words;
+    }
+    std::set<std::string> listed;
+    for (const Expectation* e : expected(Expectation::word_count)) {
+      if (family != e->family) continue;
+      listed.insert(e->group);
+      if (words[e->group] != e->count) {
+        faults.push_back(family + "/" + e->group + ": " + std::to_string(words[e->group]) +
+                         " words, " + std::to_string(e->count) + " listed");
+      }
+    }
+    for (const std::string& group : groups) {
+      if (!listed.count(group)) faults.push_back(family + "/" + group + ": no word count");
+    }
+  }
+  EXPECT_TRUE(faults.empty()) << lines(faults);
+}
+
 TEST(ApiRowChecks, MembersWrittenByHandAreNoRowsAndListedMembersExist) {
   std::vector<std::string> faults;
   std::map<std::string, std::string> local_group;
@@ -343,8 +421,9 @@ TEST(ApiRowChecks, NoNameTwice) {
   EXPECT_TRUE(faults.empty()) << lines(faults);
 }
 
-// The forwarding variants that name their functions: result kinds other than status,
-// functions that pass no context id, and the twelve that append a text directory.
+// The forwarding variants that name their functions: result kinds other than status
+// (every other function returns a status), functions that pass no context id, and the
+// twelve that append a text directory.
 TEST(ApiRowChecks, NamedVariantsHaveTheirKindFormAndDirectory) {
   struct Variant {
     YrlKind kind;
@@ -390,8 +469,10 @@ TEST(ApiRowChecks, NamedVariantsHaveTheirKindFormAndDirectory) {
   };
 
   std::vector<std::string> faults;
+  std::set<std::string> other_kind;
   for (const Variant& variant : kinds) {
     for (const char* name : variant.names) {
+      other_kind.insert(name);
       const ApiRowInfo* row = row_named(name);
       if (!row) {
         faults.push_back(std::string(name) + ": no row");
@@ -401,6 +482,10 @@ TEST(ApiRowChecks, NamedVariantsHaveTheirKindFormAndDirectory) {
     }
   }
   for (const ApiRowInfo& row : rows) {
+    // Every function the variants do not name returns a status.
+    if (!other_kind.count(row.name) && row.kind != YrlKind::status) {
+      faults.push_back(std::string(row.name) + ": another result kind than status");
+    }
     bool passes_no_context = row.form == yrlhost::RowForm::no_context;
     if (passes_no_context != (no_context.count(row.name) == 1)) {
       faults.push_back(std::string(row.name) +

@@ -102,9 +102,12 @@ std::vector<KindCase> kind_cases() {
       {"TestRealCall_v", "TestRealCall_v",
        [] { return result_word(TestRealCall(yrltest::TestPoint{1, 2, 3})); }, to_word(0.0),
        to_word(4.0), 7, {to_word(1.0), to_word(2.0), to_word(3.0)}, std::nullopt},
-      // A key other than the name + "_v": the report still names the name + "_v".
-      {"TestKeyedOther_v", "TestKeyedCall_v", [] { return result_word(TestKeyedCall()); }, -1, 6,
-       7, {}, std::nullopt},
+      // A key other than the name + "_v" is what the report names, except in the form
+      // that reports the function's own name + "_v".
+      {"TestKeyedOther_v", "TestKeyedOther_v", [] { return result_word(TestKeyedCall()); }, -1,
+       6, 7, {}, std::nullopt},
+      {"TestOwnNameOther_v", "TestOwnNameCall_v",
+       [] { return result_word(TestOwnNameCall(3)); }, -1, 13, 7, {3}, std::nullopt},
       // A reference parameter reaches the host as the caller's object, not as a copy of
       // its value.
       {"TestReferenceCall_v", "TestReferenceCall_v",

@@ -1,0 +1,144 @@
+// The base types of the host API that cross the function table: handles, records and
+// callbacks shared by the application's functions and the catalogue's. The catalogue's
+// own types (catalogue_types.h) build on these; host_types.h offers both.
+//
+// A handle whose inside belongs to the host is a pointer to a record type that is never
+// completed here, so that two kinds of handle cannot be mixed up and a missing handle
+// is null. A record that the caller fills or reads is a struct; where only the host (or
+// a later part of the toolkit) knows its layout it is declared and left incomplete, and
+// the code that owns the layout completes it.
+#pragma once
+
+#include <cstddef>
+
+#include "toolkit/tkbase.h"
+
+// ---- Handles -------------------------------------------------------------------------
+
+typedef struct VynMdlRecord* VynMdl;  // a model: drawing, part or assembly
+typedef VynMdl VynSolid;              // a model that holds solid geometry (part, assembly)
+
+typedef struct VynSelectionRecord* VynSelection;
+typedef struct VynSelectionEnvRecord* VynSelectionEnv;
+typedef struct VynElementRecord* VynElement;    // an element of a feature's element tree
+typedef struct VynElempathRecord* VynElempath;  // a path from a tree's root to an element
+typedef struct VynValueRecord* VynValue;        // an element's value
+typedef struct VynViewRecord* VynView;          // a drawing view
+typedef struct VynCmdRecord* VynCmd;            // a command made by VynCmdActionAdd
+typedef struct VynSectionRecord* VynSection;    // a 2-D section (sketch)
+typedef struct VynSecerrorRecord* VynSecerror;  // the error list of a section solve
+typedef struct VynEdgeRecord* VynEdge;
+typedef struct VynSurfaceRecord* VynSurface;
+typedef struct VynDtlattachRecord* VynDtlattach;  // a note's attachment
+
+// The host's data of one draft entity, note or symbol instance; the application frees
+// draft entity data with VynDtlentitydataFree.
+typedef struct VynDtlentitydataRecord* VynDtlentitydata;
+typedef struct VynDtlnotedataRecord* VynDtlnotedata;
+typedef struct VynDtlsyminstdataRecord* VynDtlsyminstdata;
+
+// A growable array owned by the host (VynArrayAlloc ... VynArrayFree). The handle is the
+// address of the array's first element, so the plug-in reads the elements through it
+// directly; the count comes from VynArraySizeGet. Functions that may move the array take
+// the address of the variable that holds it.
+typedef void* VynArray;
+
+// ---- Records -------------------------------------------------------------------------
+
+// One item of a model, by value: its item type, its id and the model that owns it.
+struct VynModelitem {
+  int type;
+  int id;
+  VynMdl owner;
+};
+// Records of the same shape that name a feature, a geometry item, a layer, a layer's
+// member, a draft entity, a note, a symbol instance or definition, or a dimension.
+typedef VynModelitem VynFeature;
+typedef VynModelitem VynGeomitem;
+typedef VynModelitem VynLayer;
+typedef VynModelitem VynLayerItem;
+typedef VynModelitem VynDtlentity;
+typedef VynModelitem VynDtlnote;
+typedef VynModelitem VynDtlsyminst;
+typedef VynModelitem VynDtlsymdef;
+typedef VynModelitem VynDimension;
+
+// An external-data class of a model, and a named slot in it.
+struct VynExtdataClass {
+  VynMdl model;
+  VynName name;
+};
+struct VynExtdataSlot {
+  VynExtdataClass* p_class;
+  VynName slot_name;
+};
+
+// A colour of graphics, text or a draft item (eight words): the method (0 the default
+// colour, 1 a colour type of the host, 2 red, green and blue in 0..1), then the type or
+// the three doubles.
+struct VynColor {
+  int method;
+  union {
+    int type;
+    double rgb[3];
+  } value;
+};
+static_assert(sizeof(VynColor) == 32 && offsetof(VynColor, value) == 8);
+
+// One option of a selection environment: the option's code and its value.
+struct VynSelectionEnvOption {
+  int option;
+  int value;
+};
+static_assert(sizeof(VynSelectionEnvOption) == 8);
+
+// Records whose layout is given with the code that builds or reads them (the local
+// geometry and parameter records) or that only the host reads and writes.
+struct VynCurvedata;          // curve data of an entity
+struct VynGeomitemdata;       // geometry data of a geometry item, freed by the host
+struct VynParamvalue;         // a parameter's typed value
+struct VynParameter;          // a parameter of a model item
+struct VynMdldata;            // a model's data record, beginning with its wide name
+struct VynValuedata;          // the typed data of an element value
+struct VynElempathItem;       // one step of an element path
+struct VynTextAttribute;      // the current text attributes of the graphics
+struct VynAsmcomppath;        // an assembly component path
+struct VynSelectionFilter;    // the selection filter record of VynSelect
+struct Vyn2dEntity;           // a 2-D entity of a section
+struct VynErrors;             // the error list of a feature build or redefinition
+
+// ---- Callbacks -----------------------------------------------------------------------
+
+// A command's action and its access test (the access state as an int); neither takes
+// arguments.
+typedef int (*VynCmdActionFunction)();
+typedef int (*VynCmdAccessFunction)();
+
+// The visit functions call the filter (when given) and then the action for each item,
+// handing back the caller's application data unchanged. A filter returns 0 to visit the
+// item or VYN_TK_CONTINUE to skip it; an action returns 0 to go on, anything else stops
+// the visit with that status. The action also gets the filter's status.
+typedef VynError (*VynModelitemVisitAction)(VynModelitem* item, VynError filter_status,
+                                            void* app_data);
+typedef VynError (*VynModelitemFilterAction)(VynModelitem* item, void* app_data);
+typedef VynModelitemVisitAction VynFeatureVisitAction;
+typedef VynModelitemFilterAction VynFeatureFilterAction;
+typedef VynModelitemVisitAction VynGeomitemVisitAction;
+typedef VynModelitemFilterAction VynGeomitemFilterAction;
+typedef VynModelitemVisitAction VynLayerVisitAction;
+typedef VynModelitemFilterAction VynLayerFilterAction;
+typedef VynModelitemVisitAction VynDtlentityVisitAction;
+typedef VynModelitemFilterAction VynDtlentityFilterAction;
+typedef VynModelitemVisitAction VynDtlnoteVisitAction;
+typedef VynModelitemFilterAction VynDtlnoteFilterAction;
+typedef VynModelitemVisitAction VynDimensionVisitAction;
+typedef VynModelitemFilterAction VynDimensionFilterAction;
+
+// A dialog component's action: the dialog's name, the component's name and the
+// application data given when the action was set.
+typedef void (*VynUIAction)(char* dialog, char* component, void* app_data);
+
+// A notification function. The host calls it with the arguments of the notification
+// type it was set for (a model for the model-retrieve notification), so the caller
+// passes its function converted to this type.
+typedef void (*VynNotificationFunction)();
