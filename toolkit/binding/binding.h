@@ -58,33 +58,30 @@ inline Result yrl_missing_result() {
 // report_name and returns null.
 VynHostFunction yrl_bind(VynHostFunction* slot, const char* key, const char* report_name);
 
-// The type a host function is called through, and its result. A row passes its own
-// signature (YRL_API_HOST_TYPE, toolkit/api/api_host_type.inc), so that the call
-// matches the host's function built from the same row whatever the argument expressions
-// are, references included. A bare result type R, as the hand-written entries pass it,
-// stands for R(Words...) with the words' own types: each entry's words are typed in
-// its own signature already.
-template <typename Sig, typename... Words>
-struct YrlHostType {
-  using type = Sig(Words...);
-  using result = Sig;
-};
-template <typename R, typename... P, typename... Words>
-struct YrlHostType<R(P...), Words...> {
-  using type = R(P...);
-  using result = R;
+// The forwarding shape: the host function is called through Sig, the function type of
+// its row (YRL_API_HOST_TYPE, toolkit/api/api_host_type.inc), so that the call matches
+// the host's function built from the same row whatever the argument expressions are,
+// references included. The words are converted to Sig's parameter types (the context
+// id, when the caller passes one, is read at each call), and the result goes back
+// unchanged.
+template <YrlKind K, typename Sig>
+struct YrlForward;
+
+template <YrlKind K, typename R, typename... P>
+struct YrlForward<K, R(P...)> {
+  template <typename... Words>
+  static R call(VynHostFunction* slot, const char* key, const char* report_name,
+                Words&&... words) {
+    VynHostFunction function = *slot ? *slot : yrl_bind(slot, key, report_name);
+    if (!function) return yrl_missing_result<K, R>();
+    return reinterpret_cast<R (*)(P...)>(function)(static_cast<Words&&>(words)...);
+  }
 };
 
-// The forwarding shape: the host function is called through its type (YrlHostType) with
-// the words given, converted to its parameter types (the context id, when the caller
-// passes one, is read at each call), and its result goes back unchanged.
 template <YrlKind K, typename Sig, typename... Words>
-inline typename YrlHostType<Sig, std::decay_t<Words>...>::result yrl_forward(
-    VynHostFunction* slot, const char* key, const char* report_name, Words&&... words) {
-  using Host = YrlHostType<Sig, std::decay_t<Words>...>;
-  VynHostFunction function = *slot ? *slot : yrl_bind(slot, key, report_name);
-  if (!function) return yrl_missing_result<K, typename Host::result>();
-  return reinterpret_cast<typename Host::type*>(function)(static_cast<Words&&>(words)...);
+inline auto yrl_forward(VynHostFunction* slot, const char* key, const char* report_name,
+                        Words&&... words) {
+  return YrlForward<K, Sig>::call(slot, key, report_name, static_cast<Words&&>(words)...);
 }
 
 // ", a, b" for the parenthesised list (a, b), nothing for (): appends a row's own
