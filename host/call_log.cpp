@@ -21,6 +21,16 @@ std::map<std::string, VynWord, std::less<>>& set_results() {
   return results;
 }
 
+struct DueFailure {
+  int calls_left;  // calls still to come before the failing one, which is the next at 1
+  VynWord result;
+};
+
+std::map<std::string, DueFailure, std::less<>>& due_failures() {
+  static std::map<std::string, DueFailure, std::less<>> failures;
+  return failures;
+}
+
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const CallRecord& record) {
@@ -70,15 +80,29 @@ void call_log_set_result_word(const std::string& key, VynWord result) {
 
 void call_log_clear_result(const std::string& key) { set_results().erase(key); }
 
-std::optional<VynWord> call_log_result_of(const char* key) {
-  auto found = set_results().find(key);
-  if (found == set_results().end()) return std::nullopt;
-  return found->second;
+void call_log_fail_on_call(const std::string& key, int n, VynWord result) {
+  if (n < 1) {
+    due_failures().erase(key);
+    return;
+  }
+  due_failures()[key] = DueFailure{n, result};
+}
+
+std::optional<VynWord> call_log_fixed_answer(const char* key) {
+  auto set = set_results().find(key);
+  if (set != set_results().end()) return set->second;
+  auto due = due_failures().find(key);
+  if (due == due_failures().end()) return std::nullopt;
+  if (--due->second.calls_left > 0) return std::nullopt;
+  VynWord result = due->second.result;
+  due_failures().erase(due);
+  return result;
 }
 
 void call_log_testing_reset() {
   records().clear();
   set_results().clear();
+  due_failures().clear();
 }
 
 }  // namespace yrlhost

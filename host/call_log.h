@@ -50,8 +50,16 @@ void call_log_end(std::size_t position, VynWord result);
 // Fixes the answer of a key until it is cleared; the key then does nothing but answer.
 void call_log_set_result_word(const std::string& key, VynWord result);
 void call_log_clear_result(const std::string& key);
-// The answer set for a key, if any.
-std::optional<VynWord> call_log_result_of(const char* key);
+
+// Makes the n-th call of key from now on (1: the next one) do nothing but answer result
+// (by default -1, VYN_TK_GENERAL_ERROR); the calls before and after it run as usual.
+// A later call for the same key replaces the earlier one.
+void call_log_fail_on_call(const std::string& key, int n, VynWord result = -1);
+
+// The answer of the call of key that is starting, when it is fixed: the key's set
+// result, or the failure due on this call. Counts the call for call_log_fail_on_call,
+// so it is asked once per call.
+std::optional<VynWord> call_log_fixed_answer(const char* key);
 
 // One argument or result as a word: integers and enumerations by value, pointers by
 // address (a handle, an array parameter, a callback: the function's address),

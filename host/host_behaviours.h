@@ -1,7 +1,7 @@
 // Host functions with real behaviour: one specialisation of Behaviour per key, declared
-// here so that the table's stubs see every one of them, and defined in the source file
-// of its area. run has the row's signature: context id first for plain and dir rows,
-// the text directory last for dir rows.
+// in the header of its area (below) so that the table's stubs see every one of them, and
+// defined in the source files of that area. run has the row's signature: context id
+// first for plain and dir rows, the text directory last for dir rows.
 #pragma once
 
 #include "host/host_api.h"
@@ -16,3 +16,9 @@ struct Behaviour<HostApi::vyndev_pass_version_info> {
 };
 
 }  // namespace yrlhost
+
+#include "host/models_behaviours.h"    // session, models, parts, features, notifications
+#include "host/data_behaviours.h"      // arrays, strings, external data
+#include "host/messages_behaviours.h"  // messages, menus, commands
+#include "host/ui_behaviours.h"        // UI dialogs and their components
+#include "host/graphics_behaviours.h"  // selections, mouse, windows, graphics

@@ -60,6 +60,14 @@ std::vector<win_export_entry> host_table_build(const HostTableOptions& options =
 // The function registered under key, null when the table lacks it.
 VynHostFunction host_table_find(const std::vector<win_export_entry>& table, const char* key);
 
+// The function the table registers for row id, typed as the row's behaviour (which has
+// the row's own signature); null when the table lacks the row. For calling a host
+// function as the plug-in would, through the stub that logs it.
+template <HostApi id>
+auto host_function(const std::vector<win_export_entry>& table) {
+  return reinterpret_cast<decltype(&Behaviour<id>::run)>(host_table_find(table, host_api_key(id)));
+}
+
 // How many extra recorder keys can be live at a time (until host_testing_reset).
 inline constexpr int extra_recorder_count = 16;
 
@@ -100,11 +108,11 @@ std::size_t log_call(const char* key, const std::remove_reference_t<A>&... a) {
   return call_log_begin(key, context, std::move(words), std::move(dir));
 }
 
-// The answer to a logged call: the key's set result if there is one (and nothing else
-// runs), else what run gives.
+// The answer to a logged call: the key's fixed answer if there is one (a set result or
+// a failure due on this call; nothing else runs), else what run gives.
 template <typename R, typename Run>
 R answer(const char* key, std::size_t position, Run run) {
-  std::optional<VynWord> set = call_log_result_of(key);
+  std::optional<VynWord> set = call_log_fixed_answer(key);
   if constexpr (std::is_void_v<R>) {
     (void)position;
     if (!set) run();

@@ -7,6 +7,16 @@ void host_testing_reset() {
   call_log_testing_reset();
   host_table_testing_reset();
   host_startup_testing_reset();
+  script_testing_reset();
+  // The modules free what they handed out before the registry of live objects forgets it.
+  ui_testing_reset();
+  graphics_testing_reset();
+  menus_testing_reset();
+  messages_testing_reset();
+  extdata_testing_reset();
+  models_testing_reset();
+  arrays_testing_reset();
+  live_objects_testing_reset();
 }
 
 }  // namespace yrlhost

@@ -11,5 +11,14 @@ void host_testing_reset();
 void call_log_testing_reset();
 void host_table_testing_reset();
 void host_startup_testing_reset();
+void script_testing_reset();
+void models_testing_reset();
+void arrays_testing_reset();
+void extdata_testing_reset();
+void messages_testing_reset();
+void menus_testing_reset();
+void ui_testing_reset();
+void graphics_testing_reset();
+void live_objects_testing_reset();
 
 }  // namespace yrlhost

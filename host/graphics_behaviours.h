@@ -1,0 +1,8 @@
+// Selections, mouse input, windows and graphics: the host functions with behaviour (see host/host_behaviours.h).
+#pragma once
+
+#include "host/host_api.h"
+
+namespace yrlhost {
+
+}  // namespace yrlhost

@@ -1,0 +1,41 @@
+// The host's arrays and strings as the host's own modules make and read them; the
+// plug-in reaches them through the VynArray and string functions.
+//
+// A VynArray is the address of its element 0; the host's header (count, element size,
+// growth step) lies in front of it, so the plug-in reads the elements through the handle.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/api/host_types.h"
+
+namespace yrlhost {
+
+// A new live array of n_objs zeroed elements of obj_size bytes (growing by
+// reallocation_size elements); null for a negative count or a size below 1.
+VynArray host_array_make(int n_objs, int obj_size, int reallocation_size = 1);
+// Appends n_objs elements copied from objects; the array may move. -2 for a bad array,
+// count or source.
+VynError host_array_append(VynArray* array, const void* objects, int n_objs);
+// Whether array is a live array of the host.
+bool host_array_is(VynArray array);
+// The element count and size of a live array; -1 for anything else.
+int host_array_size(VynArray array);
+int host_array_element_size(VynArray array);
+// Frees a live array and nulls the variable; false (and nothing freed) for anything else.
+bool host_array_release(VynArray* array);
+
+// A narrow string the plug-in frees with VynStringFree.
+char* host_string_make(const std::string& text);
+// count strings the plug-in frees with VynStringarrayFree (strings, count).
+char** host_string_array_make(const std::vector<std::string>& texts);
+// A VynArray of narrow strings (char* elements) the plug-in frees with
+// VynStringvynarrayFree.
+VynArray host_string_vynarray_make(const std::vector<std::string>& texts);
+// The texts of a VynArray of narrow strings (char* elements) or of wide strings
+// (VynWchar* elements, as UTF-8); empty for anything else.
+std::vector<std::string> host_string_vynarray_read(VynArray array);
+std::vector<std::string> host_wstring_vynarray_read(VynArray array);
+
+}  // namespace yrlhost

@@ -1,0 +1,8 @@
+// Session, models, parts, features, datum planes, surfaces, parameters and notifications: the host functions with behaviour (see host/host_behaviours.h).
+#pragma once
+
+#include "host/host_api.h"
+
+namespace yrlhost {
+
+}  // namespace yrlhost

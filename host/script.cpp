@@ -1,0 +1,105 @@
+// The scripted user's queue and its failures.
+#include "host/script.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <utility>
+
+#include "host/host_testing.h"
+#include "host/menus.h"
+
+namespace yrlhost {
+namespace {
+
+std::deque<ScriptAction>& queue() {
+  static std::deque<ScriptAction> actions;
+  return actions;
+}
+
+std::vector<std::string>& failures() {
+  static std::vector<std::string> list;
+  return list;
+}
+
+const char* kind_name(ScriptActionKind kind) {
+  switch (kind) {
+    case ScriptActionKind::menu_press: return "menu";
+    case ScriptActionKind::button_press: return "press";
+    case ScriptActionKind::check_toggle: return "toggle";
+    case ScriptActionKind::radio_choose: return "radio";
+    case ScriptActionKind::option_choose: return "option";
+    case ScriptActionKind::tab_choose: return "tab";
+    case ScriptActionKind::input_type: return "type";
+    case ScriptActionKind::list_select: return "list";
+    case ScriptActionKind::table_select: return "table";
+    case ScriptActionKind::close_box: return "close";
+    case ScriptActionKind::pick: return "pick";
+    case ScriptActionKind::pick_abort: return "abort";
+    case ScriptActionKind::mouse_pick: return "mouse";
+    case ScriptActionKind::mouse_box: return "box";
+    case ScriptActionKind::check: return "check";
+  }
+  return "?";
+}
+
+}  // namespace
+
+std::string script_action_text(const ScriptAction& action) {
+  if (!action.source.empty()) return action.source;
+  std::string text = kind_name(action.kind);
+  for (const std::string* part : {&action.dialog, &action.component, &action.name, &action.text})
+    if (!part->empty()) text += " " + *part;
+  for (const std::string& name : action.names) text += " " + name;
+  return text;
+}
+
+void script_push(ScriptAction action) { queue().push_back(std::move(action)); }
+
+bool script_empty() { return queue().empty(); }
+
+std::size_t script_size() { return queue().size(); }
+
+const ScriptAction* script_front() { return queue().empty() ? nullptr : &queue().front(); }
+
+ScriptAction script_pop() {
+  if (queue().empty()) {
+    std::fprintf(stderr, "yrlhost: script_pop on an empty script\n");
+    std::abort();
+  }
+  ScriptAction action = std::move(queue().front());
+  queue().pop_front();
+  return action;
+}
+
+void script_clear() { queue().clear(); }
+
+void script_fail(const std::string& what) { failures().push_back(what); }
+
+const std::vector<std::string>& script_failures() { return failures(); }
+
+std::vector<std::string> script_take_failures() { return std::exchange(failures(), {}); }
+
+void script_run() {
+  while (!queue().empty()) {
+    ScriptAction action = script_pop();
+    switch (action.kind) {
+      case ScriptActionKind::menu_press:
+        menu_press(action.component, action.name);
+        break;
+      case ScriptActionKind::check:
+        if (action.run) action.run();
+        break;
+      default:
+        script_fail("nothing waits for the user's action \"" + script_action_text(action) + "\"");
+        break;
+    }
+  }
+}
+
+void script_testing_reset() {
+  queue().clear();
+  failures().clear();
+}
+
+}  // namespace yrlhost
