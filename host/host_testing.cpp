@@ -8,6 +8,7 @@ void host_testing_reset() {
   host_table_testing_reset();
   host_startup_testing_reset();
   script_testing_reset();
+  events_testing_reset();
   // The modules free what they handed out before the registry of live objects forgets it.
   ui_testing_reset();
   graphics_testing_reset();

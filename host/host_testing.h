@@ -12,6 +12,7 @@ void call_log_testing_reset();
 void host_table_testing_reset();
 void host_startup_testing_reset();
 void script_testing_reset();
+void events_testing_reset();
 void models_testing_reset();
 void arrays_testing_reset();
 void extdata_testing_reset();

@@ -6,6 +6,7 @@
 #include <deque>
 #include <utility>
 
+#include "host/events.h"
 #include "host/host_testing.h"
 #include "host/menus.h"
 
@@ -74,7 +75,10 @@ ScriptAction script_pop() {
 
 void script_clear() { queue().clear(); }
 
-void script_fail(const std::string& what) { failures().push_back(what); }
+void script_fail(const std::string& what) {
+  failures().push_back(what);
+  host_event("script failure: " + what);
+}
 
 const std::vector<std::string>& script_failures() { return failures(); }
 
@@ -85,6 +89,7 @@ void script_run() {
     ScriptAction action = script_pop();
     switch (action.kind) {
       case ScriptActionKind::menu_press:
+        host_event("user: " + script_action_text(action));
         menu_press(action.component, action.name);
         break;
       case ScriptActionKind::check:
