@@ -5,6 +5,7 @@
 // growth step) lies in front of it, so the plug-in reads the elements through the handle.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ bool host_array_is(VynArray array);
 // The element count and size of a live array; -1 for anything else.
 int host_array_size(VynArray array);
 int host_array_element_size(VynArray array);
+// A live array's number, which no other array made since the last reset has (it stays
+// when the array moves); 0 for anything else. Tells an array the host handed out from a
+// later one at the same address.
+std::uint64_t host_array_serial(VynArray array);
 // Frees a live array and nulls the variable; false (and nothing freed) for anything else.
 bool host_array_release(VynArray* array);
 

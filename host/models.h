@@ -1,13 +1,130 @@
-// The session's models as the host's other modules see them.
+// The session's models as the host's other modules, tests and the scenario runner see
+// them: drawings and parts, the current model, part features with their datum planes,
+// parameters, the model-retrieve notification and the host's model files.
+//
+// Handles: a VynMdl or VynSurface the host hands out is a number dressed as a pointer,
+// never an address, and never reused while the host runs (until host_testing_reset), so
+// a handle of an erased model stays stale instead of naming a later model.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "toolkit/api/host_types.h"
+#include "toolkit/local/paramdata.h"
 
 namespace yrlhost {
+
+// Model types.
+inline constexpr int model_type_part = 2;
+inline constexpr int model_type_drawing = 4;
+
+// Model item types the models module answers for.
+inline constexpr int item_type_feature = 3;
+inline constexpr int item_type_surface = 5;
+
+// Feature types and states.
+inline constexpr int feature_type_datum_plane = 923;
+inline constexpr int feature_status_active = 0;
+
+// The notification type the host fires after it retrieves a model; its function takes
+// the model and returns a status.
+inline constexpr int notification_model_retrieve = 18;
 
 // Whether model is a live model of the session.
 bool host_model_is(VynMdl model);
 // The current model; null when there is none.
 VynMdl host_current_model();
+
+// ---- Session -------------------------------------------------------------------------
+
+// A new model of type model_type_part or model_type_drawing, named name (UTF-8, 1 to 31
+// UTF-16 units), with the given units name; it becomes current. Null, with the reason in
+// error, for a bad type or name or when a model of that name and type is in session.
+VynMdl host_model_create(int type, const std::string& name, std::string& error,
+                         const std::string& units = "INCH");
+// Makes a live model current (as displaying it does); false for anything else.
+bool host_model_make_current(VynMdl model);
+// The live models in the order they came into session; of one type when type is not 0.
+std::vector<VynMdl> host_models(int type = 0);
+// The live model of that name (UTF-8, exact) and type; null when there is none.
+VynMdl host_model_find(int type, const std::string& name);
+// A live model's name (UTF-8), type, units name and file path ("" when it has none);
+// "" or 0 for anything else.
+std::string host_model_name(VynMdl model);
+int host_model_type(VynMdl model);
+std::string host_model_units(VynMdl model);
+std::string host_model_path(VynMdl model);
+// Erases a live model as VynMdlErase does; false for anything else.
+bool host_model_erase(VynMdl model);
+// Erases every model; nothing is current afterwards.
+void host_models_erase_all();
+
+// ---- Features ------------------------------------------------------------------------
+
+// A planar surface: unit axes e1, e2, e3 (the normal) and the origin.
+struct HostPlane {
+  double e1[3];
+  double e2[3];
+  double e3[3];
+  double origin[3];
+};
+
+// Adds a feature to the end of a live part: its type, name (UTF-8, at most 31 units, may
+// be empty) and planar surfaces. The feature's id (and each surface's) is new in the
+// part. -1 for a stale model, a drawing or a bad name.
+int host_feature_add(VynMdl part, int type, const std::string& name,
+                     const std::vector<HostPlane>& planes);
+// Removes a feature and its surfaces; false when the part or the feature is unknown.
+bool host_feature_remove(VynMdl part, int feature_id);
+// The ids of a live part's features in order; empty for anything else.
+std::vector<int> host_feature_ids(VynMdl part);
+// The id of the part's feature of that name (UTF-8, exact); -1 when there is none.
+int host_feature_find(VynMdl part, const std::string& name);
+// Sets a feature's status and visibility; false when the part or the feature is unknown.
+bool host_feature_state_set(VynMdl part, int feature_id, int status, bool visible);
+
+// The surface items of a live part's features, in feature order; empty for anything else.
+std::vector<VynGeomitem> host_part_surfaces(VynMdl part);
+// The plane of a surface item of a live part; nothing for anything else.
+std::optional<HostPlane> host_surface_plane(const VynGeomitem& item);
+
+// ---- Parameters ----------------------------------------------------------------------
+
+// The value of the parameter of that name (UTF-8, exact) of a model item (the model or
+// one of its features); nothing when there is none.
+std::optional<VynParamvalue> host_parameter_value(const VynModelitem& owner,
+                                                  const std::string& name);
+
+// ---- Notifications -------------------------------------------------------------------
+
+// The function set for a notification type; null when none is set.
+VynNotificationFunction host_notification_function(int type);
+// Tells the plug-in that model was retrieved (its model-retrieve function, if set) and
+// gives that function's status; 0 when none is set.
+VynError host_notify_model_retrieved(VynMdl model);
+
+// ---- Model files ---------------------------------------------------------------------
+//
+// Drawings and parts are kept in plain text files of the host's own format (described
+// in host/resources/README.md). Paths here are POSIX paths.
+
+// The lines that save would write for a live model; empty for anything else.
+std::vector<std::string> host_model_lines(VynMdl model);
+// Writes a live model to path; the model then keeps path as its file. false with the
+// reason in error.
+bool host_model_save(VynMdl model, const std::string& path, std::string& error);
+// Reads a model file into a new model, which becomes current, and fires the
+// model-retrieve notification. Null with the reason ("<where>:<line>: <what>") in error,
+// and nothing loaded, for a missing or malformed file or a model of that name and type
+// already in session.
+VynMdl host_model_open(const std::string& path, std::string& error);
+// Why the last VynMdlLoad failed ("" after one that succeeded): "<path>:<line>: <what>".
+std::string host_model_load_error();
+// The same as host_model_open from lines; where names their source in error texts and
+// becomes the model's path.
+VynMdl host_model_read(const std::vector<std::string>& lines, const std::string& where,
+                       std::string& error);
 
 }  // namespace yrlhost

@@ -1,8 +1,93 @@
 // Session, models, parts, features, datum planes, surfaces, parameters and notifications: the host functions with behaviour (see host/host_behaviours.h).
+//
+// A model, feature or surface the plug-in names must be live: a stale or unknown one
+// answers -2 (VYN_TK_BAD_INPUTS) and nothing is touched; so does a null output.
 #pragma once
 
 #include "host/host_api.h"
 
 namespace yrlhost {
+
+// One specialisation per key; run has the row's signature (context id first).
+#define YRL_MODELS_BEHAVIOUR(name, ...)      \
+  template <>                                \
+  struct Behaviour<HostApi::name> {          \
+    static VynError run(int, __VA_ARGS__);   \
+  };
+
+// ---- Session and models (models.cpp) -------------------------------------------------
+// Lists the models of one type into a new VynArray of VynMdl; count may be null.
+YRL_MODELS_BEHAVIOUR(VynSessionMdlList, int type, VynArray* models, int* count)
+// Copies a model with its features and parameters under a new name; -5 when a model of
+// that name and type is in session. The copy is not made current.
+YRL_MODELS_BEHAVIOUR(VynMdlCopy, VynMdl model, const VynWchar* new_name, VynMdl* copy)
+// The current model; -4 with a null model when there is none.
+YRL_MODELS_BEHAVIOUR(VynMdlCurrentGet, VynMdl* model)
+// Fills a VynMdldata (toolkit/local/mdldata.h).
+YRL_MODELS_BEHAVIOUR(VynMdlDataGet, VynMdl model, VynMdldata* data)
+// Displays a model: it becomes current.
+YRL_MODELS_BEHAVIOUR(VynMdlDisplay, VynMdl model)
+// Takes a model out of session; its handles are stale afterwards.
+YRL_MODELS_BEHAVIOUR(VynMdlErase, VynMdl model)
+// Retrieves a model file (type -1 for any, else the type the file must hold); a model
+// of that name and type already in session is answered instead. -2 for a bad path, -4
+// for a missing file, -1 for a malformed one; a retrieved model fires notification 18.
+YRL_MODELS_BEHAVIOUR(VynMdlLoad, const VynWchar* path, int type, int flags, VynMdl* model)
+YRL_MODELS_BEHAVIOUR(VynMdlNameGet, VynMdl model, VynWchar* name)
+// The model as an item: its type, its item id and itself.
+YRL_MODELS_BEHAVIOUR(VynMdlToModelitem, VynMdl model, VynModelitem* item)
+YRL_MODELS_BEHAVIOUR(VynMdlTypeGet, VynMdl model, int* type)
+
+// ---- Model items, parameters, notifications (models.cpp) -----------------------------
+// The default name of a feature (its type's prefix and its id).
+YRL_MODELS_BEHAVIOUR(VynModelitemDefaultnameGet, VynModelitem* item, VynWchar* name)
+// Fills an item of a live owner (any type and id).
+YRL_MODELS_BEHAVIOUR(VynModelitemInit, VynMdl owner, int id, int type, VynModelitem* item)
+// The name of a model or feature item; -4 for an unnamed feature.
+YRL_MODELS_BEHAVIOUR(VynModelitemNameGet, VynModelitem* item, VynWchar* name)
+// Renames a feature; -5 when another feature of the model has that name.
+YRL_MODELS_BEHAVIOUR(VynModelitemNameSet, VynModelitem* item, const VynWchar* name)
+// Keeps one function per type; null removes it.
+YRL_MODELS_BEHAVIOUR(VynNotificationSet, int type, VynNotificationFunction function)
+// Creates a parameter of a model or feature item; -5 when it exists (the parameter
+// record then names the existing parameter, so VynParameterValueSet can follow).
+YRL_MODELS_BEHAVIOUR(VynParameterCreate, VynModelitem* owner, const VynWchar* name,
+                     const VynParamvalue* value, VynParameter* parameter)
+YRL_MODELS_BEHAVIOUR(VynParameterValueSet, VynParameter* parameter, const VynParamvalue* value)
+
+// ---- Features, geometry items and surfaces (model_features.cpp) ----------------------
+// The visits: the filter (when given) returns -7 to skip an item, anything else visits
+// it and is handed to the action as its filter status; an action's nonzero status stops
+// the visit and is returned; a complete visit returns 0.
+YRL_MODELS_BEHAVIOUR(VynSolidFeatVisit, VynSolid solid, VynFeatureVisitAction action,
+                     VynFeatureFilterAction filter, void* app_data)
+YRL_MODELS_BEHAVIOUR(VynSolidRegenerate, VynSolid solid, int flags)
+// Visits the feature's geometry items of one type (5: its surfaces).
+YRL_MODELS_BEHAVIOUR(VynFeatureGeomitemVisit, VynFeature* feature, int type,
+                     VynGeomitemVisitAction action, VynGeomitemFilterAction filter,
+                     void* app_data)
+YRL_MODELS_BEHAVIOUR(VynFeatureStatusGet, VynFeature* feature, int* status)
+YRL_MODELS_BEHAVIOUR(VynFeatureTypeGet, VynFeature* feature, int* type)
+YRL_MODELS_BEHAVIOUR(VynFeatureTypenameGet, VynFeature* feature, VynWchar* type_name)
+YRL_MODELS_BEHAVIOUR(VynFeatureVisibilityGet, VynFeature* feature, int* visible)
+YRL_MODELS_BEHAVIOUR(VynGeomitemFeatureGet, VynGeomitem* item, VynFeature* feature)
+YRL_MODELS_BEHAVIOUR(VynGeomitemToSurface, VynGeomitem* item, VynSurface* surface)
+// The geometry data of a surface item, host-owned until VynGeomitemdataFree.
+YRL_MODELS_BEHAVIOUR(VynGeomitemdataGet, VynGeomitem* item, VynGeomitemdata** data)
+// Frees geometry data the host handed out and nulls the variable; -2 for anything else.
+YRL_MODELS_BEHAVIOUR(VynGeomitemdataFree, VynGeomitemdata** data)
+YRL_MODELS_BEHAVIOUR(VynSurfaceDataGet, VynSurface surface, VynGeomitemdata** data)
+// The point's projection onto the plane in its e1/e2 axes (uv: 2 doubles).
+YRL_MODELS_BEHAVIOUR(VynSurfaceParamEval, VynSolid solid, VynSurface surface,
+                     const double* point, double* uv)
+YRL_MODELS_BEHAVIOUR(VynSurfaceToGeomitem, VynSolid solid, VynSurface surface,
+                     VynGeomitem* item)
+// The point at uv, the first derivatives (d/du then d/dv: 6 doubles), the second
+// derivatives (uu, uv, vv: 9 doubles, zero on a plane) and the unit normal; each output
+// only when not null.
+YRL_MODELS_BEHAVIOUR(VynSurfaceXyzdataEval, VynSurface surface, const double* uv,
+                     double* point, double* derivative1, double* derivative2, double* normal)
+
+#undef YRL_MODELS_BEHAVIOUR
 
 }  // namespace yrlhost

@@ -70,6 +70,7 @@ ScriptAction script_pop() {
   }
   ScriptAction action = std::move(queue().front());
   queue().pop_front();
+  if (action.kind != ScriptActionKind::check) host_event("user: " + script_action_text(action));
   return action;
 }
 
@@ -89,7 +90,6 @@ void script_run() {
     ScriptAction action = script_pop();
     switch (action.kind) {
       case ScriptActionKind::menu_press:
-        host_event("user: " + script_action_text(action));
         menu_press(action.component, action.name);
         break;
       case ScriptActionKind::check:

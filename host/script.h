@@ -40,11 +40,13 @@ enum class ScriptActionKind {
 // What happens after text is typed into an input panel.
 enum class InputEvent { none, activate, focus_out };
 
-// One item the user picks: the item, the window and the point of the pick.
+// One item the user picks: the item, the window, the point of the pick and the item's
+// curve or surface parameters there.
 struct ScriptPick {
   VynModelitem item{};
   int window = 0;
   double point[3] = {0, 0, 0};
+  double uv[2] = {0, 0};
 };
 
 struct ScriptAction {
@@ -74,7 +76,8 @@ bool script_empty();
 std::size_t script_size();
 // The next action; null when the queue is empty.
 const ScriptAction* script_front();
-// Takes the next action off the queue; the queue must not be empty.
+// Takes the next action off the queue, noting it in the host's events (checks are not
+// noted); the queue must not be empty.
 ScriptAction script_pop();
 void script_clear();
 

@@ -40,10 +40,10 @@ bool parse_point(const std::vector<std::string>& words, std::size_t first, doubl
   return true;
 }
 
-// One pick: TYPE ID [WINDOW [X Y Z]].
+// One pick: TYPE ID [WINDOW [X Y Z [U V]]].
 bool parse_pick(const std::vector<std::string>& words, ScriptPick& pick, std::string& error) {
-  if (words.size() != 2 && words.size() != 3 && words.size() != 6) {
-    error = "a pick is TYPE ID [WINDOW [X Y Z]]";
+  if (words.size() != 2 && words.size() != 3 && words.size() != 6 && words.size() != 8) {
+    error = "a pick is TYPE ID [WINDOW [X Y Z [U V]]]";
     return false;
   }
   int values[3] = {0, 0, 0};
@@ -56,7 +56,9 @@ bool parse_pick(const std::vector<std::string>& words, ScriptPick& pick, std::st
   pick.item.type = values[0];
   pick.item.id = values[1];
   pick.window = values[2];
-  return words.size() != 6 || parse_point(words, 3, pick.point, 3, error);
+  return words.size() < 6 ||
+         (parse_point(words, 3, pick.point, 3, error) &&
+          (words.size() < 8 || parse_point(words, 6, pick.uv, 2, error)));
 }
 
 struct ActionForm {
@@ -80,7 +82,7 @@ constexpr ActionForm forms[] = {
     {"list", ScriptActionKind::list_select, 2, 0, "list DIALOG COMPONENT NAME..."},
     {"table", ScriptActionKind::table_select, 2, 0, "table DIALOG COMPONENT ROW..."},
     {"close", ScriptActionKind::close_box, 1, 1, "close DIALOG"},
-    {"pick", ScriptActionKind::pick, 2, 0, "pick TYPE ID [WINDOW [X Y Z]] [+ ...]"},
+    {"pick", ScriptActionKind::pick, 2, 0, "pick TYPE ID [WINDOW [X Y Z [U V]]] [+ ...]"},
     {"abort", ScriptActionKind::pick_abort, 0, 1, "abort [STATUS]"},
     {"mouse", ScriptActionKind::mouse_pick, 4, 4, "mouse BUTTON X Y Z"},
     {"box", ScriptActionKind::mouse_box, 6, 6, "box X1 Y1 Z1 X2 Y2 Z2"},

@@ -1,4 +1,4 @@
-// UTF-16 text from the plug-in, as UTF-8 for printing.
+// Text between the plug-in's UTF-16 and the host's UTF-8 (or the plug-in's code pages).
 #pragma once
 
 #include <cstddef>
@@ -11,5 +11,19 @@ namespace yrlhost {
 // The text up to its terminator or max_units code units, whichever comes first; an
 // unpaired surrogate becomes U+FFFD. Null gives "".
 std::string utf8_from_utf16(const VynWchar* text, std::size_t max_units);
+
+// text, in the code page (UTF-8 unless given), appended to out as UTF-16; false, with out
+// as it was, when the text is not valid in that code page.
+bool utf16_append(std::u16string& out, const std::string& text, unsigned code_page = 65001);
+
+// text, in the code page (UTF-8 unless given), as UTF-16; false (and out empty) when
+// the text is not valid in that code page.
+bool utf16_from_text(const std::string& text, std::u16string& out, unsigned code_page = 65001);
+
+// The same, leniently: what is not valid becomes U+FFFD.
+std::u16string utf16_from_text(const std::string& text, unsigned code_page = 65001);
+
+// A narrow string of the plug-in, in the system code page, as UTF-8; null gives "".
+std::string utf8_from_narrow(const char* text);
 
 }  // namespace yrlhost

@@ -1,14 +1,21 @@
-// yrlhost: loads the plug-in, starts it as the host would, reports the outcome and stops
-// it again. Exit code 0 when the plug-in started, 1 when it refused to, 2 for bad
-// options or a plug-in that cannot be loaded.
+// yrlhost: loads the plug-in, starts it as the host would, reports the outcome, runs a
+// scenario (the file given, or the embedded default one) and stops the plug-in again.
+// Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
+// refused to start or the scenario failed, 2 for bad options, a scenario file that
+// cannot be read or parsed, or a plug-in that cannot be loaded.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "host/plugin_session.h"
+#include "host/scenario.h"
+#include "host/scenario_run.h"
 
 namespace {
 
@@ -21,6 +28,7 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                "  --lang N         language id (%d)\n"
                "  --context N      context id given to the plug-in (%d)\n"
                "  --text-dir D     the application's text directory (%s)\n"
+               "  --scenario FILE  the scenario to run (the embedded default scenario)\n"
                "  --help           this text\n",
                defaults.plugin_path.c_str(), defaults.version.c_str(), defaults.build.c_str(),
                defaults.language, defaults.context, defaults.text_dir.c_str());
@@ -42,12 +50,30 @@ int bad_option(const char* message, const char* option) {
   return 2;
 }
 
+// The scenario of path, or the default one for an empty path; false with the reason.
+bool load_scenario(const std::string& path, yrlhost::Scenario& scenario, std::string& error) {
+  if (path.empty()) return yrlhost::scenario_parse(yrlhost::scenario_default_text(), "", scenario, error);
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (!in || !(text << in.rdbuf())) {
+    error = "cannot read the scenario " + path;
+    return false;
+  }
+  std::string base = std::filesystem::path(path).parent_path().string();
+  if (!yrlhost::scenario_parse(text.str(), base, scenario, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   yrlhost::SessionOptions options = yrlhost::session_defaults();
   const yrlhost::SessionOptions defaults = options;
   options.args.assign(argv, argv + argc);
+  std::string scenario_path;
 
   for (int i = 1; i < argc; ++i) {
     const char* option = argv[i];
@@ -61,6 +87,7 @@ int main(int argc, char** argv) {
     else if (std::strcmp(option, "--version") == 0) text = &options.version;
     else if (std::strcmp(option, "--build") == 0) text = &options.build;
     else if (std::strcmp(option, "--text-dir") == 0) text = &options.text_dir;
+    else if (std::strcmp(option, "--scenario") == 0) text = &scenario_path;
     else if (std::strcmp(option, "--lang") == 0) number = &options.language;
     else if (std::strcmp(option, "--context") == 0) number = &options.context;
     else return bad_option("unknown option", option);
@@ -71,6 +98,13 @@ int main(int argc, char** argv) {
     else if (!parse_int(value, number)) return bad_option("not a whole number", value);
   }
 
+  yrlhost::Scenario scenario;
+  std::string scenario_error;
+  if (!load_scenario(scenario_path, scenario, scenario_error)) {
+    std::fprintf(stderr, "yrlhost: %s\n", scenario_error.c_str());
+    return 2;
+  }
+
   yrlhost::PluginSession session;
   if (!yrlhost::plugin_session_start(session, options)) {
     std::fprintf(stderr, "yrlhost: %s\n", session.failure.c_str());
@@ -79,9 +113,12 @@ int main(int argc, char** argv) {
   int status = *session.status;
   std::printf("status: %d\n", status);
   std::printf("release: %s\n", yrlhost::host_release_name(options.version).c_str());
+  int outcome = 1;
   if (status != 0)
     std::printf("error: %s\n", yrlhost::plugin_session_error_text(session).c_str());
+  else
+    outcome = yrlhost::scenario_run(scenario, stdout);
   std::fflush(stdout);
   yrlhost::plugin_session_stop(session);
-  return status == 0 ? 0 : 1;
+  return outcome;
 }

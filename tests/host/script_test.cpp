@@ -85,8 +85,10 @@ TEST_F(Script, ActionsFromText) {
   EXPECT_EQ(rows.names, (std::vector<std::string>{"r1", "r3"}));
   EXPECT_TRUE(parsed("list dlg l").names.empty());
 
-  ScriptAction picks = parsed("pick 4 12 + 4 13 2 1.5 -2 0");
-  ASSERT_EQ(picks.picks.size(), 2u);
+  ScriptAction picks = parsed("pick 4 12 + 4 13 2 1.5 -2 0 + 5 1 1 0 0 0 0.25 0.75");
+  ASSERT_EQ(picks.picks.size(), 3u);
+  EXPECT_EQ(picks.picks[2].uv[0], 0.25);
+  EXPECT_EQ(picks.picks[2].uv[1], 0.75);
   EXPECT_EQ(picks.picks[0].item.type, 4);
   EXPECT_EQ(picks.picks[0].item.id, 12);
   EXPECT_EQ(picks.picks[1].item.id, 13);
@@ -109,7 +111,7 @@ TEST_F(Script, ActionsFromText) {
 
 TEST_F(Script, BadActionLinesAreRefusedAndNothingQueued) {
   for (const char* bad : {"", "wave dlg", "press dlg", "press a b c", "type d c t sideways",
-                          "pick 4", "pick 4 x", "pick 4 12 + ", "pick 4 12 1 2", "abort x",
+                          "pick 4", "pick 4 x", "pick 4 12 + ", "pick 4 12 1 2", "pick 4 12 1 0 0 0 1", "abort x",
                           "mouse 1 1 2", "box 1 2 3 4 5 z", "close"}) {
     std::string error;
     EXPECT_FALSE(yrlhost::script_push_text(bad, error)) << bad;

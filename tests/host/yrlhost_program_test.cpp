@@ -69,7 +69,11 @@ TEST(YrlhostProgram, ReportsTheStartAndExitsByItsOutcome) {
   for (const Case& c : cases) {
     ProgramRun run = run_yrlhost(c.args);
     EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
-    EXPECT_EQ(run.out, c.out);
+    // A started plug-in goes on with the default scenario, whose report follows.
+    if (c.exit_code == 0)
+      EXPECT_EQ(run.out.substr(0, c.out.size()), c.out);
+    else
+      EXPECT_EQ(run.out, c.out);
   }
 }
 

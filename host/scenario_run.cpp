@@ -1,0 +1,69 @@
+// The scenario runner of yrlhost.
+#include "host/scenario_run.h"
+
+#include <string>
+
+#include "host/events.h"
+#include "host/menus.h"
+#include "host/models.h"
+#include "host/script.h"
+
+namespace yrlhost {
+namespace {
+
+// Opens one model step's drawing; false with the reason in error.
+bool open_model(const ScenarioModelStep& step, std::string& error) {
+  VynMdl model = nullptr;
+  switch (step.kind) {
+    case ScenarioModelStep::Kind::new_drawing:
+      model = host_model_create(model_type_drawing, step.name_or_path, error);
+      break;
+    case ScenarioModelStep::Kind::open_file:
+      model = host_model_open(step.name_or_path, error);
+      break;
+    case ScenarioModelStep::Kind::open_lines:
+      model = host_model_read(step.lines, "scenario line " + std::to_string(step.line_number),
+                              error);
+      break;
+  }
+  if (!model) return false;
+  host_event("drawing " + host_model_name(model) + " is open");
+  return true;
+}
+
+}  // namespace
+
+int scenario_run(const Scenario& scenario, std::FILE* out) {
+  bool failed = false;
+  for (const ScenarioModelStep& step : scenario.models) {
+    std::string error;
+    if (!open_model(step, error)) {
+      host_event("cannot open the drawing of line " + std::to_string(step.line_number) + ": " +
+                 error);
+      failed = true;
+    }
+  }
+  for (const ScriptAction& action : scenario.actions) script_push(action);
+  script_run();
+  for (const std::string& path : scenario.save_paths) {
+    std::string error;
+    VynMdl model = host_current_model();
+    if (!model) {
+      host_event("nothing to save to " + path + ": no current model");
+      failed = true;
+    } else if (!host_model_save(model, path, error)) {
+      host_event("cannot save " + host_model_name(model) + ": " + error);
+      failed = true;
+    } else {
+      host_event("saved " + host_model_name(model) + " to " + path);
+    }
+  }
+
+  std::fprintf(out, "events:\n");
+  for (const std::string& event : host_events()) std::fprintf(out, "  %s\n", event.c_str());
+  std::fprintf(out, "menus:\n%s", menu_tree_text().c_str());
+  std::fprintf(out, "script failures: %zu\n", script_failures().size());
+  return failed || !script_failures().empty() ? 1 : 0;
+}
+
+}  // namespace yrlhost

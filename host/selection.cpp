@@ -1,0 +1,357 @@
+// Selections, the selection function with the scripted user's picks, highlights and
+// mouse input.
+#include "host/selection.h"
+
+#include <cstring>
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include "host/graphics.h"
+#include "host/host_arrays.h"
+#include "host/host_behaviours.h"
+#include "host/live_objects.h"
+#include "host/models.h"
+#include "host/script.h"
+
+namespace yrlhost {
+namespace {
+
+// The filter words and the host item types each allows.
+struct FilterWord {
+  const char* word;
+  std::vector<int> types;
+};
+
+const std::vector<FilterWord>& filter_words() {
+  static const std::vector<FilterWord> words = {
+      {"part", {2}},
+      {"prt_or_asm", {1, 2}},
+      {"feature", {3}},
+      {"surface", {5}},
+      {"edge", {6}},
+      {"dimension", {8, 28}},  // driving and reference dimensions
+      {"ref_dim", {28}},
+      {"axis", {21}},
+      {"csys", {25}},
+      {"curve", {62}},
+      {"point", {66}},
+      {"note", {68}},
+      {"any_note", {68, 69}},  // notes and notes of parameters
+      {"symbol", {76}},
+      {"draft_ent", {77}},
+      {"layer", {117}},
+      {"datum", {176}},
+  };
+  return words;
+}
+
+// The last answer of the selection function, which the host keeps.
+struct SelectAnswer {
+  VynArray array = nullptr;
+  std::uint64_t array_serial = 0;  // host_array_serial of array when it was handed out
+  std::vector<VynSelection> selections;
+  std::uint64_t round = 0;
+};
+
+SelectAnswer& last_answer() {
+  static SelectAnswer answer;
+  return answer;
+}
+
+std::uint64_t& select_rounds() {
+  static std::uint64_t rounds = 0;
+  return rounds;
+}
+
+std::vector<VynModelitem>& refused() {
+  static std::vector<VynModelitem> items;
+  return items;
+}
+
+using ItemKey = std::tuple<const void*, int, int>;
+
+ItemKey item_key(const VynModelitem& item) { return {item.owner, item.type, item.id}; }
+
+struct Highlight {
+  int colour = 0;
+  int window = 0;
+};
+
+std::map<ItemKey, Highlight>& highlights() {
+  static std::map<ItemKey, Highlight> map;
+  return map;
+}
+
+// Frees the last answer: the selections the plug-in did not free itself, and the array
+// unless the plug-in freed it.
+void release_last_answer() {
+  SelectAnswer& answer = last_answer();
+  for (VynSelection selection : answer.selections)
+    if (selection_is(selection) && selection->select_round == answer.round)
+      selection_release(selection);
+  // The plug-in may have freed the array itself, and a later array may have its address.
+  if (answer.array && host_array_serial(answer.array) == answer.array_serial)
+    host_array_release(&answer.array);
+  answer = SelectAnswer{};
+}
+
+std::string trimmed(const std::string& text) {
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  std::size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+// Runs the checks at the front of the script and gives the next action, which stays
+// queued; null, with a script failure recorded, when the script runs dry.
+const ScriptAction* next_user_action(const std::string& waiter) {
+  while (const ScriptAction* action = script_front()) {
+    if (action->kind != ScriptActionKind::check) return action;
+    ScriptAction check = script_pop();
+    if (check.run) check.run();
+  }
+  script_fail(waiter + " waits for the user, but the script is empty");
+  return nullptr;
+}
+
+// A script failure for an action that the waiting call cannot use; the action stays
+// queued for whoever can.
+VynError wrong_action(const std::string& waiter, const ScriptAction& action) {
+  script_fail(waiter + " cannot take the user's action \"" + script_action_text(action) + "\"");
+  return VYN_TK_USER_ABORT;
+}
+
+bool contains(const std::vector<int>& types, int type) {
+  for (int allowed : types)
+    if (allowed == type) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---- Selections -----------------------------------------------------------------------
+
+VynSelection selection_make(const VynModelitem& item, int window, const double* point) {
+  auto* selection = new VynSelectionRecord;
+  selection->item = item;
+  selection->window = window != 0 ? window : window_current();
+  if (point) std::memcpy(selection->point, point, sizeof selection->point);
+  live_object_add(LiveKind::selection, selection);
+  return selection;
+}
+
+bool selection_is(VynSelection selection) {
+  return live_object_is(LiveKind::selection, selection);
+}
+
+bool selection_release(VynSelection selection) {
+  if (!live_object_remove(LiveKind::selection, selection)) return false;
+  delete selection;
+  return true;
+}
+
+bool selection_uv_set(VynSelection selection, const double uv[2]) {
+  if (!selection_is(selection) || !uv) return false;
+  selection->uv[0] = uv[0];
+  selection->uv[1] = uv[1];
+  return true;
+}
+
+std::optional<int> highlight_colour(const VynModelitem& item) {
+  auto found = highlights().find(item_key(item));
+  if (found == highlights().end()) return std::nullopt;
+  return found->second.colour;
+}
+
+std::size_t highlight_count() { return highlights().size(); }
+
+void highlights_clear(int window) {
+  std::erase_if(highlights(),
+                [window](const auto& entry) { return entry.second.window == window; });
+}
+
+bool selection_filter_types(const std::string& filter, std::vector<int>& types) {
+  std::vector<int> found;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t comma = filter.find(',', start);
+    std::string word = trimmed(filter.substr(start, comma - start));  // npos: to the end
+    const FilterWord* known = nullptr;
+    for (const FilterWord& entry : filter_words())
+      if (word == entry.word) known = &entry;
+    if (!known) return false;
+    found.insert(found.end(), known->types.begin(), known->types.end());
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  types = std::move(found);
+  return true;
+}
+
+const std::vector<VynModelitem>& selection_refused() { return refused(); }
+
+void selection_testing_reset() {
+  release_last_answer();
+  refused().clear();
+  highlights().clear();
+  select_rounds() = 0;
+}
+
+VynError Behaviour<HostApi::VynSelectionAlloc>::run(int, VynAsmcomppath*, VynModelitem* item,
+                                                     VynSelection* selection) {
+  if (!item || !selection) return VYN_TK_BAD_INPUTS;
+  *selection = selection_make(*item, 0, nullptr);
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionCopy>::run(int, VynSelection from, VynSelection* to) {
+  if (!selection_is(from) || !to) return VYN_TK_BAD_INPUTS;
+  VynSelection copy = selection_make(from->item, from->window, from->point);
+  selection_uv_set(copy, from->uv);
+  *to = copy;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionFree>::run(int, VynSelection* selection) {
+  if (!selection || !selection_release(*selection)) return VYN_TK_BAD_INPUTS;
+  *selection = nullptr;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionModelitemGet>::run(int, VynSelection selection,
+                                                            VynModelitem* item) {
+  if (!selection_is(selection) || !item) return VYN_TK_BAD_INPUTS;
+  *item = selection->item;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionUvParamGet>::run(int, VynSelection selection,
+                                                          double* uv) {
+  if (!selection_is(selection) || !uv) return VYN_TK_BAD_INPUTS;
+  uv[0] = selection->uv[0];
+  uv[1] = selection->uv[1];
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionWindowIdGet>::run(int, VynSelection selection,
+                                                           int* window_id) {
+  if (!selection_is(selection) || !window_id) return VYN_TK_BAD_INPUTS;
+  *window_id = selection->window;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionHighlight>::run(int, VynSelection selection, int color) {
+  if (!selection_is(selection)) return VYN_TK_BAD_INPUTS;
+  highlights()[item_key(selection->item)] = Highlight{color, selection->window};
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionUnhighlight>::run(int, VynSelection selection) {
+  if (!selection_is(selection)) return VYN_TK_BAD_INPUTS;
+  highlights().erase(item_key(selection->item));
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionEnvAlloc>::run(int, const VynSelectionEnvOption* options,
+                                                        int n_options, VynSelectionEnv* env) {
+  if (!env || n_options < 0 || (n_options > 0 && !options)) return VYN_TK_BAD_INPUTS;
+  auto* record = new VynSelectionEnvRecord;
+  if (n_options > 0) record->options.assign(options, options + n_options);
+  live_object_add(LiveKind::selection_env, record);
+  *env = record;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynSelectionEnvFree>::run(int, VynWord env) {
+  auto* record = reinterpret_cast<VynSelectionEnvRecord*>(env);
+  if (!live_object_remove(LiveKind::selection_env, record)) return VYN_TK_BAD_INPUTS;
+  delete record;
+  return VYN_TK_NO_ERROR;
+}
+
+// ---- The selection function ------------------------------------------------------------
+
+// The filter record's layout is not shared with the plug-in, so the host does not read
+// it; the picks are filtered by the filter text alone.
+VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_count,
+                                            VynSelection*, VynSelectionFilter*,
+                                            VynSelectionEnv env, VynWord, VynArray* selections,
+                                            int* count) {
+  std::vector<int> types;
+  if (!filter || !selections || !count || !selection_filter_types(filter, types))
+    return VYN_TK_BAD_INPUTS;
+  if (env && !live_object_is(LiveKind::selection_env, env)) return VYN_TK_BAD_INPUTS;
+  release_last_answer();
+  *count = 0;
+  const std::string waiter = std::string("the selection of \"") + filter + "\"";
+  // The user picks until a pick holds an item the filter allows.
+  std::vector<ScriptPick> taken;
+  while (taken.empty()) {
+    const ScriptAction* action = next_user_action(waiter);
+    if (!action) return VYN_TK_USER_ABORT;
+    if (action->kind == ScriptActionKind::pick_abort) return script_pop().status;
+    // The user leaves the selection by choosing another menu button, which then runs.
+    if (action->kind == ScriptActionKind::menu_press) return selection_left_by_menu;
+    if (action->kind != ScriptActionKind::pick) return wrong_action(waiter, *action);
+    for (ScriptPick pick : script_pop().picks) {
+      if (!pick.item.owner) pick.item.owner = host_current_model();
+      if (!contains(types, pick.item.type)) {
+        refused().push_back(pick.item);
+        continue;
+      }
+      if (max_count <= 0 || static_cast<int>(taken.size()) < max_count) taken.push_back(pick);
+    }
+  }
+  const int n = static_cast<int>(taken.size());
+  VynArray array = host_array_make(n, sizeof(VynSelection));
+  if (!array) return VYN_TK_GENERAL_ERROR;
+  SelectAnswer& answer = last_answer();
+  answer.round = ++select_rounds();
+  answer.array = array;
+  answer.array_serial = host_array_serial(array);
+  auto* elements = static_cast<VynSelection*>(array);
+  for (int i = 0; i < n; ++i) {
+    VynSelection selection = selection_make(taken[i].item, taken[i].window, taken[i].point);
+    selection_uv_set(selection, taken[i].uv);
+    selection->select_round = answer.round;
+    answer.selections.push_back(selection);
+    elements[i] = selection;
+  }
+  *selections = array;
+  *count = n;
+  return VYN_TK_NO_ERROR;
+}
+
+// ---- Mouse input ----------------------------------------------------------------------
+
+// The buttons mask is not read: the scripted click says which button it was.
+VynError Behaviour<HostApi::VynMousePickGet>::run(int, int, int* button, double* position) {
+  if (!button || !position) return VYN_TK_BAD_INPUTS;
+  const std::string waiter = "the mouse pick";
+  const ScriptAction* action = next_user_action(waiter);
+  if (!action) return VYN_TK_USER_ABORT;
+  if (action->kind != ScriptActionKind::mouse_pick) return wrong_action(waiter, *action);
+  ScriptAction click = script_pop();
+  *button = click.button;
+  std::memcpy(position, click.point, sizeof click.point);
+  return VYN_TK_NO_ERROR;
+}
+
+// The box is dragged from the given point (the caller's earlier pick) or, without one,
+// from the scripted drag's first point, to the drag's corner. A drag with another
+// button than the first gives the box up.
+VynError Behaviour<HostApi::VynMouseBoxInput>::run(int, const double* point, double* box) {
+  if (!box) return VYN_TK_BAD_INPUTS;
+  const std::string waiter = "the box input";
+  const ScriptAction* action = next_user_action(waiter);
+  if (!action) return VYN_TK_USER_ABORT;
+  if (action->kind != ScriptActionKind::mouse_box) return wrong_action(waiter, *action);
+  ScriptAction drag = script_pop();
+  if (drag.button != 1) return VYN_TK_USER_ABORT;
+  std::memmove(box, point ? point : drag.point, 3 * sizeof(double));
+  std::memmove(box + 3, drag.corner, 3 * sizeof(double));
+  return VYN_TK_NO_ERROR;
+}
+
+}  // namespace yrlhost

@@ -1,0 +1,406 @@
+// Selections, the selection function driven by the scripted user's picks, highlights and
+// mouse input.
+#include "host/selection.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/call_log.h"
+#include "host/graphics.h"
+#include "host/host_arrays.h"
+#include "host/host_behaviours.h"
+#include "host/host_table.h"
+#include "host/live_objects.h"
+#include "host/models.h"
+#include "host/script.h"
+#include "host/script_text.h"
+#include "tests/host/host_test.h"
+
+namespace {
+
+using yrlhost::Behaviour;
+using yrlhost::HostApi;
+using yrlhost::LiveKind;
+using yrlhost::live_object_count;
+
+using Item = std::pair<int, int>;  // type, id
+
+class Selection : public yrltest::HostTest {
+ protected:
+  static void push(const std::string& line) {
+    std::string error;
+    ASSERT_TRUE(yrlhost::script_push_text(line, error)) << line << ": " << error;
+  }
+
+  static VynError select(const char* filter, int max_count, VynArray* array, int* count,
+                         VynSelectionEnv env = nullptr) {
+    return Behaviour<HostApi::VynSelect>::run(1, filter, max_count, nullptr, nullptr, env, 0,
+                                              array, count);
+  }
+
+  static VynSelection alloc(int type, int id) {
+    VynModelitem item{type, id, nullptr};
+    VynSelection selection = nullptr;
+    EXPECT_EQ(Behaviour<HostApi::VynSelectionAlloc>::run(1, nullptr, &item, &selection), 0);
+    return selection;
+  }
+
+  static Item item_of(VynSelection selection) {
+    VynModelitem item{};
+    EXPECT_EQ(Behaviour<HostApi::VynSelectionModelitemGet>::run(1, selection, &item), 0);
+    return {item.type, item.id};
+  }
+
+  // The items of an answer of the selection function.
+  static std::vector<Item> items_of(VynArray array, int count) {
+    std::vector<Item> items;
+    for (int i = 0; i < count; ++i) items.push_back(item_of(static_cast<VynSelection*>(array)[i]));
+    return items;
+  }
+
+  static void free_selection(VynSelection selection) {
+    EXPECT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, &selection), 0);
+  }
+};
+
+TEST_F(Selection, FilterWordsMapToItemTypes) {
+  struct Case {
+    const char* filter;
+    bool known;
+    std::vector<int> types;
+  } cases[] = {
+      {"draft_ent", true, {77}},
+      {"dimension,any_note", true, {8, 28, 68, 69}},
+      {" draft_ent , any_note ", true, {77, 68, 69}},
+      {"feature,surface,datum,layer", true, {3, 5, 176, 117}},
+      {"", false, {}},
+      {"draft_ent,", false, {}},
+      {"Draft_Ent", false, {}},
+      {"draft_entity", false, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<int> types;
+    EXPECT_EQ(yrlhost::selection_filter_types(c.filter, types), c.known) << c.filter;
+    EXPECT_EQ(types, c.types) << c.filter;
+  }
+}
+
+TEST_F(Selection, SelectTakesThePicksTheFilterAllowsUpToTheMaximum) {
+  struct Case {
+    const char* filter;
+    int max_count;
+    std::vector<std::string> script;
+    std::vector<Item> taken;
+    std::vector<Item> refused;
+  } cases[] = {
+      {"draft_ent", -1, {"pick 77 1 + 77 2"}, {{77, 1}, {77, 2}}, {}},
+      {"draft_ent", 1, {"pick 77 1 + 77 2 + 77 3"}, {{77, 1}}, {}},
+      {"draft_ent", 0, {"pick 77 1 + 77 2"}, {{77, 1}, {77, 2}}, {}},
+      {"dimension,any_note", -1, {"pick 77 1 + 8 4 + 68 5"}, {{8, 4}, {68, 5}}, {{77, 1}}},
+      // A pick the filter refuses whole leaves the user picking again.
+      {"draft_ent", 1, {"pick 68 5 + 8 4", "pick 77 9"}, {{77, 9}}, {{68, 5}, {8, 4}}},
+  };
+  for (const Case& c : cases) {
+    yrlhost::host_testing_reset();
+    for (const std::string& line : c.script) push(line);
+    VynArray array = nullptr;
+    int count = -1;
+    ASSERT_EQ(select(c.filter, c.max_count, &array, &count), 0) << c.filter;
+    EXPECT_EQ(items_of(array, count), c.taken) << c.filter;
+    EXPECT_EQ(yrlhost::host_array_size(array), count) << c.filter;
+    std::vector<Item> refused;
+    for (const VynModelitem& item : yrlhost::selection_refused())
+      refused.push_back({item.type, item.id});
+    EXPECT_EQ(refused, c.refused) << c.filter;
+    EXPECT_TRUE(yrlhost::script_empty()) << c.filter;
+    EXPECT_TRUE(yrlhost::script_failures().empty()) << c.filter;
+  }
+}
+
+TEST_F(Selection, APickedSelectionKnowsItsWindowPointAndModel) {
+  int accessory = 0;
+  ASSERT_EQ(Behaviour<HostApi::VynAccessorywindowCreate>::run(1, u"PRT", 2, &accessory), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, accessory), 0);
+  push("pick 77 1 1 4.5 6 0 + 77 2");
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select("draft_ent", -1, &array, &count), 0);
+  ASSERT_EQ(count, 2);
+  auto* picked = static_cast<VynSelection*>(array);
+  int windows[2] = {};
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(Behaviour<HostApi::VynSelectionWindowIdGet>::run(1, picked[i], &windows[i]), 0);
+  EXPECT_EQ(windows[0], yrlhost::main_window_id);
+  EXPECT_EQ(windows[1], accessory);  // no window given: the current one
+  EXPECT_EQ(picked[0]->point[0], 4.5);
+  EXPECT_EQ(picked[0]->point[1], 6);
+  VynModelitem item{};
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionModelitemGet>::run(1, picked[0], &item), 0);
+  EXPECT_EQ(item.owner, yrlhost::host_current_model());
+}
+
+// The answer stays the host's until the next selection: what the plug-in keeps it copies.
+TEST_F(Selection, TheHostFreesItsLastAnswerAtTheNextSelection) {
+  push("pick 77 1 + 77 2 + 77 3");
+  push("abort");
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select("draft_ent", -1, &array, &count), 0);
+  ASSERT_EQ(count, 3);
+  auto* picked = static_cast<VynSelection*>(array);
+  VynSelection kept = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionCopy>::run(1, picked[0], &kept), 0);
+  free_selection(picked[1]);  // the plug-in may free one itself
+  EXPECT_EQ(live_object_count(LiveKind::selection), 3u);
+
+  VynArray second = nullptr;
+  ASSERT_EQ(select("draft_ent", -1, &second, &count), -3);
+  EXPECT_EQ(live_object_count(LiveKind::selection), 1u);
+  EXPECT_EQ(live_object_count(LiveKind::array), 0u);
+  EXPECT_EQ(item_of(kept), (Item{77, 1}));
+  free_selection(kept);
+  EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
+}
+
+TEST_F(Selection, AnAbortAnswersItsStatusWithNothingPicked) {
+  struct Case {
+    const char* line;
+    VynError status;
+  } cases[] = {{"abort", -3}, {"abort -14", yrlhost::selection_left_by_menu}};
+  for (const Case& c : cases) {
+    push(c.line);
+    VynArray array = reinterpret_cast<VynArray>(0x1234);  // the caller's own, left alone
+    int count = -1;
+    EXPECT_EQ(select("draft_ent", 1, &array, &count), c.status) << c.line;
+    EXPECT_EQ(count, 0) << c.line;
+    EXPECT_EQ(array, reinterpret_cast<VynArray>(0x1234)) << c.line;
+  }
+  EXPECT_TRUE(yrlhost::script_failures().empty());
+  EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
+}
+
+TEST_F(Selection, AMenuPressLeavesTheSelectionAndStaysForTheTopLevel) {
+  push("menu Yrlform Help");
+  VynArray array = nullptr;
+  int count = -1;
+  EXPECT_EQ(select("draft_ent", 1, &array, &count), yrlhost::selection_left_by_menu);
+  EXPECT_EQ(count, 0);
+  EXPECT_TRUE(yrlhost::script_failures().empty());
+  ASSERT_EQ(yrlhost::script_size(), 1u);
+  EXPECT_EQ(yrlhost::script_front()->kind, yrlhost::ScriptActionKind::menu_press);
+}
+
+TEST_F(Selection, AScriptThatDoesNotPickFailsAndAnswersTheUsersAbort) {
+  VynArray array = nullptr;
+  int count = -1;
+  EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);  // empty script
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+
+  push("press yrlselobj Close");
+  EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);
+  std::vector<std::string> failures = yrlhost::script_take_failures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("press yrlselobj Close"), std::string::npos) << failures[0];
+  EXPECT_EQ(yrlhost::script_size(), 1u);  // left for whoever waits for it
+  EXPECT_EQ(array, nullptr);
+}
+
+TEST_F(Selection, ChecksAheadOfThePickRunFirst) {
+  bool checked = false;
+  yrlhost::ScriptAction check;
+  check.run = [&checked] { checked = true; };
+  yrlhost::script_push(check);
+  push("pick 77 3");
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select("draft_ent", 1, &array, &count), 0);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(items_of(array, count), (std::vector<Item>{{77, 3}}));
+}
+
+TEST_F(Selection, BadSelectInputsAreRefusedWithoutTakingTheUsersAction) {
+  push("pick 77 1");
+  VynArray array = nullptr;
+  int count = 0;
+  VynSelectionEnvOption option{1, 1};
+  VynSelectionEnv env = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, &option, 1, &env), 0);
+  VynSelectionEnv stale = env;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionEnvFree>::run(1, reinterpret_cast<VynWord>(env)), 0);
+
+  EXPECT_EQ(select(nullptr, 1, &array, &count), -2);
+  EXPECT_EQ(select("draft_entity", 1, &array, &count), -2);
+  EXPECT_EQ(select("draft_ent", 1, nullptr, &count), -2);
+  EXPECT_EQ(select("draft_ent", 1, &array, nullptr), -2);
+  EXPECT_EQ(select("draft_ent", 1, &array, &count, stale), -2);
+  EXPECT_EQ(yrlhost::script_size(), 1u);
+}
+
+TEST_F(Selection, SelectThroughTheTableIsLogged) {
+  auto table = yrlhost::host_table_build();
+  auto select_function = yrlhost::host_function<HostApi::VynSelect>(table);
+  ASSERT_NE(select_function, nullptr);
+  push("pick 77 5");
+  VynArray array = nullptr;
+  int count = 0;
+  EXPECT_EQ(select_function(7, "draft_ent", 1, nullptr, nullptr, nullptr, 0, &array, &count), 0);
+  EXPECT_EQ(count, 1);
+  auto calls = yrlhost::call_log_of("VynSelect_v");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].context, 7);
+  EXPECT_EQ(calls[0].result, 0);
+}
+
+TEST_F(Selection, AllocCopyAndFreeKeepTheLiveCount) {
+  VynSelection first = alloc(77, 4);
+  VynSelection copy = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionCopy>::run(1, first, &copy), 0);
+  EXPECT_NE(copy, first);
+  EXPECT_EQ(item_of(copy), (Item{77, 4}));
+  EXPECT_EQ(live_object_count(LiveKind::selection), 2u);
+
+  VynSelection variable = first;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, &variable), 0);
+  EXPECT_EQ(variable, nullptr);
+  VynSelection stale = first;
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, &stale), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, nullptr), -2);
+  VynModelitem item{};
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionModelitemGet>::run(1, first, &item), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionCopy>::run(1, first, &variable), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionModelitemGet>::run(1, copy, nullptr), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionAlloc>::run(1, nullptr, nullptr, &variable), -2);
+  free_selection(copy);
+  EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
+}
+
+TEST_F(Selection, ParametersAndWindowOfAnAllocatedSelection) {
+  VynSelection selection = alloc(68, 2);
+  double uv[2] = {7, 7};
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionUvParamGet>::run(1, selection, uv), 0);
+  EXPECT_EQ(uv[0], 0);
+  EXPECT_EQ(uv[1], 0);
+  const double set[2] = {0.25, 12};
+  ASSERT_TRUE(yrlhost::selection_uv_set(selection, set));
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionUvParamGet>::run(1, selection, uv), 0);
+  EXPECT_EQ(uv[0], 0.25);
+  EXPECT_EQ(uv[1], 12);
+  int window = 0;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionWindowIdGet>::run(1, selection, &window), 0);
+  EXPECT_EQ(window, yrlhost::main_window_id);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionUvParamGet>::run(1, selection, nullptr), -2);
+  free_selection(selection);
+}
+
+TEST_F(Selection, HighlightsAreRecordedPerItemAndARepaintClearsThem) {
+  VynSelection a = alloc(77, 1);
+  VynSelection b = alloc(77, 2);
+  VynSelection a_again = alloc(77, 1);
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionHighlight>::run(1, a, 19), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionHighlight>::run(1, b, 19), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionHighlight>::run(1, a_again, 20), 0);
+  EXPECT_EQ(yrlhost::highlight_colour(VynModelitem{77, 1, nullptr}), 20);
+  EXPECT_EQ(yrlhost::highlight_count(), 2u);
+
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionUnhighlight>::run(1, a), 0);
+  EXPECT_EQ(yrlhost::highlight_colour(VynModelitem{77, 1, nullptr}), std::nullopt);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowRepaint>::run(1, -1), 0);
+  EXPECT_EQ(yrlhost::highlight_count(), 0u);
+
+  free_selection(b);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionHighlight>::run(1, b, 19), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionUnhighlight>::run(1, nullptr), -2);
+  free_selection(a);
+  free_selection(a_again);
+}
+
+TEST_F(Selection, EnvironmentsAreLiveUntilFreed) {
+  VynSelectionEnvOption options[3] = {{1, 0}, {2, 1}, {3, 1}};
+  VynSelectionEnv env = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, options, 3, &env), 0);
+  EXPECT_EQ(env->options.size(), 3u);
+  EXPECT_EQ(env->options[1].option, 2);
+  EXPECT_EQ(live_object_count(LiveKind::selection_env), 1u);
+  VynSelectionEnv other = nullptr;
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, nullptr, 3, &other), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, options, -1, &other), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, options, 3, nullptr), -2);
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionEnvFree>::run(1, reinterpret_cast<VynWord>(env)), 0);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionEnvFree>::run(1, reinterpret_cast<VynWord>(env)), -2);
+  EXPECT_EQ(live_object_count(LiveKind::selection_env), 0u);
+}
+
+TEST_F(Selection, MousePickGivesTheClickAndTheBoxStartsAtTheGivenPoint) {
+  push("mouse 1 10 20 0");
+  push("box 0 0 0 50 60 0");
+  push("box 1 2 3 4 5 6");
+  int button = 0;
+  double position[3] = {};
+  ASSERT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, &button, position), 0);
+  EXPECT_EQ(button, 1);
+  EXPECT_EQ(position[0], 10);
+  EXPECT_EQ(position[1], 20);
+
+  double box[6] = {};
+  ASSERT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, position, box), 0);
+  EXPECT_EQ(std::vector<double>(box, box + 6), (std::vector<double>{10, 20, 0, 50, 60, 0}));
+  ASSERT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, nullptr, box), 0);
+  EXPECT_EQ(std::vector<double>(box, box + 6), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(yrlhost::script_failures().empty());
+}
+
+TEST_F(Selection, MouseCallsWithoutTheirActionFailTheScript) {
+  int button = 0;
+  double position[3] = {};
+  double box[6] = {};
+  EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, &button, position), -3);
+  EXPECT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, position, box), -3);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 2u);
+
+  push("box 0 0 0 1 1 0");
+  EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, &button, position), -3);
+  push("pick 77 1");
+  EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, nullptr, position), -2);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+  EXPECT_EQ(yrlhost::script_size(), 2u);
+
+  yrlhost::script_clear();
+  yrlhost::ScriptAction right_drag;
+  right_drag.kind = yrlhost::ScriptActionKind::mouse_box;
+  right_drag.button = 3;
+  yrlhost::script_push(right_drag);
+  EXPECT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, position, box), -3);
+  EXPECT_TRUE(yrlhost::script_failures().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The host frees its last answer at the next selection, but never an array the plug-in
+// freed itself, even when a new array took that array's address.
+TEST_F(Selection, AnAnswerArrayThePluginFreedIsNotFreedAgain) {
+  push("pick 77 1");
+  push("pick 77 2 1 0 0 0 0.25 0.75");
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select("draft_ent", 1, &array, &count), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynArrayFree>::run(1, &array), 0);
+  VynArray own = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynArrayAlloc>::run(1, 1, sizeof(VynSelection), 1, &own), 0);
+
+  ASSERT_EQ(select("draft_ent", 1, &array, &count), 0);
+  EXPECT_TRUE(yrlhost::host_array_is(own));
+  ASSERT_EQ(count, 1);
+  double uv[2] = {0, 0};
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionUvParamGet>::run(1, static_cast<VynSelection*>(array)[0], uv), 0);
+  EXPECT_EQ(uv[0], 0.25);
+  EXPECT_EQ(uv[1], 0.75);
+  EXPECT_EQ(Behaviour<HostApi::VynArrayFree>::run(1, &own), 0);
+}
+
+}  // namespace
