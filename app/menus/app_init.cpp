@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/menus/app_init_testing.h"
+#include "app/menus/app_testing.h"
 #include "toolkit/local/local_param.h"
 
 VynWchar YrlMsgFile[VYN_PATH_SIZE];

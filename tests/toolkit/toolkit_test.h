@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/menus/app_init_testing.h"
+#include "app/menus/app_testing.h"
 #include "host/call_log.h"
 #include "host/host_table.h"
 #include "host/host_testing.h"
@@ -48,7 +48,7 @@ class ToolkitTest : public RuntimeTest {
   static void reset_toolkit() {
     binding_testing_reset();
     startup_testing_reset();
-    app_init_testing_reset();
+    app_testing_reset();
     yrlhost::host_testing_reset();
   }
 

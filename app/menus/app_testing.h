@@ -1,0 +1,12 @@
+// Test hooks: the whole application's state back to its value at load, and the reset of
+// each of its modules.
+#pragma once
+
+void app_testing_reset();
+
+void app_init_testing_reset();     // menus/: start-up, commands, class flags
+void storage_testing_reset();      // storage/: records stored in the drawing
+void prefs_testing_reset();        // prefs/: preferences and config.yrl
+void views_testing_reset();        // views/: named views
+void apputil_testing_reset();      // util/: application utilities, active part
+void partinfo_testing_reset();     // parts/: drawing and part information

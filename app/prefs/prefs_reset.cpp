@@ -1,0 +1,4 @@
+// The reset of this module's state for tests (placeholder until the module keeps state).
+#include "app/menus/app_testing.h"
+
+void prefs_testing_reset() {}
