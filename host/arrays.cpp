@@ -36,8 +36,9 @@ constexpr std::size_t header_size = 32;
 static_assert(header_size >= sizeof(ArrayHeader) && header_size % alignof(std::max_align_t) == 0,
               "element 0 keeps the alignment of the block");
 
-// Arrays larger than this many bytes are refused rather than attempted.
-constexpr std::size_t max_array_bytes = std::size_t{1} << 31;
+// Arrays larger than this many bytes are refused rather than attempted; it keeps every
+// count and capacity, even of one-byte elements, within the header's ints.
+constexpr std::size_t max_array_bytes = INT_MAX;
 
 ArrayHeader* header_of(VynArray array) {
   return reinterpret_cast<ArrayHeader*>(static_cast<unsigned char*>(array) - header_size);

@@ -16,6 +16,14 @@ std::vector<CallRecord>& records() {
   return log;
 }
 
+// How many records the log held before its last clear: positions count on across
+// clears, so a call that was under way when the log was cleared finds its record gone
+// rather than filling in a later call's.
+std::size_t& cleared_records() {
+  static std::size_t count = 0;
+  return count;
+}
+
 std::map<std::string, VynWord, std::less<>>& set_results() {
   static std::map<std::string, VynWord, std::less<>> results;
   return results;
@@ -53,7 +61,10 @@ std::ostream& operator<<(std::ostream& out, const CallRecord& record) {
 
 const std::vector<CallRecord>& call_log() { return records(); }
 
-void call_log_clear() { records().clear(); }
+void call_log_clear() {
+  cleared_records() += records().size();
+  records().clear();
+}
 
 std::vector<CallRecord> call_log_of(const std::string& key) {
   std::vector<CallRecord> calls;
@@ -65,13 +76,15 @@ std::vector<CallRecord> call_log_of(const std::string& key) {
 std::size_t call_log_begin(const char* key, std::optional<int> context,
                            std::vector<VynWord> words, std::optional<std::string> dir) {
   records().push_back(CallRecord{key, context, std::move(words), std::move(dir), std::nullopt});
-  return records().size() - 1;
+  return cleared_records() + records().size() - 1;
 }
 
 void call_log_end(std::size_t position, VynWord result) {
-  // A clear between begin and end (a host function that clears the log) leaves nothing
-  // to fill in.
-  if (position < records().size()) records()[position].result = result;
+  // A clear between begin and end (a callback that clears the log) leaves nothing to
+  // fill in.
+  if (position < cleared_records()) return;
+  std::size_t index = position - cleared_records();
+  if (index < records().size()) records()[index].result = result;
 }
 
 void call_log_set_result_word(const std::string& key, VynWord result) {
@@ -100,7 +113,7 @@ std::optional<VynWord> call_log_fixed_answer(const char* key) {
 }
 
 void call_log_testing_reset() {
-  records().clear();
+  call_log_clear();
   set_results().clear();
   due_failures().clear();
 }

@@ -42,7 +42,8 @@ void call_log_clear();
 // The calls of one key, in call order.
 std::vector<CallRecord> call_log_of(const std::string& key);
 
-// Starts the record of a call and returns its position in the log.
+// Starts the record of a call and returns its number for call_log_end; the numbers go
+// on across clears, so ending a call whose record was cleared changes nothing.
 std::size_t call_log_begin(const char* key, std::optional<int> context,
                            std::vector<VynWord> words, std::optional<std::string> dir);
 void call_log_end(std::size_t position, VynWord result);

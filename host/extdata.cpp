@@ -48,7 +48,6 @@ namespace {
 
 // The only key method the host serves: slots are keyed by their names.
 constexpr int key_by_name = 4098;
-constexpr int max_name_length = 31;
 
 enum SlotType { unwritten = 0, int_slot = 1, double_slot = 2, wide_string_slot = 3, stream_slot = 4 };
 
@@ -81,19 +80,15 @@ std::set<void*>& read_copies() {
 
 bool model_known(VynMdl model) { return model && host_model_is(model); }
 
-// A name of 1 to 31 characters, terminated within the 32 units of a VynName.
+// A class or slot name: 1 to 31 characters, terminated within the 32 units of a VynName.
 bool name_read(const VynWchar* name, std::u16string& out) {
-  if (!name) return false;
-  std::size_t length = 0;
-  while (length <= max_name_length && name[length] != 0) ++length;
-  if (length == 0 || length > max_name_length) return false;
-  out.assign(name, length);
-  return true;
+  return wide_name_read(name, out) && !out.empty();
 }
 
+// The whole VynName is written, so that the lists hand out no stray bytes.
 void name_fill(VynName target, const std::u16string& name) {
   std::memset(target, 0, sizeof(VynName));
-  std::memcpy(target, name.data(), name.size() * sizeof(VynWchar));
+  wide_name_write(name, target);
 }
 
 template <typename T>
@@ -218,7 +213,7 @@ bool name_from_text(const std::string& text, std::u16string& name) {
     }
   }
   if (!utf16_append(name, bytes)) return false;
-  return !name.empty() && name.size() <= max_name_length && name.find(u'\0') == std::u16string::npos;
+  return !name.empty() && name.size() <= host_name_max && name.find(u'\0') == std::u16string::npos;
 }
 
 std::string bytes_to_hex(const std::vector<unsigned char>& bytes) {

@@ -18,10 +18,6 @@
 namespace yrlhost {
 namespace {
 
-// Longest text the host reads from a wide string of the plug-in's that has no stated
-// size (drawn text, URLs, titles).
-constexpr std::size_t wide_text_limit = 4096;
-
 struct Windows {
   std::map<int, WindowState> by_id;
   int current = main_window_id;

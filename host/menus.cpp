@@ -15,8 +15,6 @@ namespace yrlhost {
 
 namespace {
 
-constexpr std::size_t file_name_limit = 4096;
-
 struct Command {
   std::string name;
   VynCmdActionFunction action = nullptr;
@@ -97,7 +95,7 @@ int insert_position(const Menu& menu, std::string neighbour, int after) {
 VynError texts_find(const char* dir, const VynWchar* msg_file,
                     std::initializer_list<std::pair<const char*, std::string*>> keys) {
   if (!msg_file || !dir) return VYN_TK_BAD_INPUTS;
-  std::string file = utf8_from_utf16(msg_file, file_name_limit);
+  std::string file = utf8_from_utf16(msg_file, wide_text_limit);
   for (auto [key, text] : keys) {
     if (!key) return VYN_TK_BAD_INPUTS;
     VynError status = message_text_find(dir, file, key, *text);
@@ -110,7 +108,9 @@ int access_state(const Command& command) {
   return command.access ? command.access() : command_available;
 }
 
-void tree_print(const Menu& menu, int depth, std::string& text) {
+// Prints a copy of the menu: the access functions it asks are the plug-in's and may add
+// menus and buttons, which moves the menus and entries.
+void tree_print(Menu menu, int depth, std::string& text) {
   std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
   text += indent + "menu " + menu.name + " \"" + menu.label + "\"\n";
   for (const Entry& entry : menu.entries) {
@@ -183,7 +183,8 @@ std::string menu_parent(const std::string& menu) {
 
 std::string menu_tree_text() {
   std::string text;
-  for (const Menu& menu : state().menus)
+  std::vector<Menu> menus = state().menus;
+  for (const Menu& menu : menus)
     if (menu.parent.empty()) tree_print(menu, 0, text);
   return text;
 }

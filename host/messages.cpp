@@ -2,7 +2,6 @@
 #include "host/messages.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include "host/host_behaviours.h"
 #include "host/events.h"
 #include "host/host_testing.h"
+#include "host/text_read.h"
 #include "host/script.h"
 #include "host/utf16.h"
 #include "platform/w32/codepage.h"
@@ -18,9 +18,6 @@
 namespace yrlhost {
 
 namespace {
-
-// Longest wide name or text the host reads from the plug-in.
-constexpr std::size_t wide_text_limit = 4096;
 
 std::map<std::string, MessageFileContent>& file_cache() {
   static std::map<std::string, MessageFileContent> files;
@@ -107,38 +104,25 @@ MessageRecord message_make(MessageEvent event, const VynWchar* file, const char*
 }
 
 // Waits for the user's typed answer: the text, or nullopt when the user gave nothing
-// (an empty answer) or the script has none (a script failure). Every answer taken is
-// logged.
+// (an empty answer) or the script has none (a script failure). Another action is a
+// script failure too and stays queued for whoever waits for it, as in a selection.
+// Every answer taken is logged.
 std::optional<std::string> answer_take(const char* what) {
-  const ScriptAction* next = script_front();
-  if (!next) {
-    script_fail(std::string(what) + " waits for a typed answer but the script is empty");
+  const ScriptAction* next = script_next_for(what);
+  if (!next) return std::nullopt;
+  if (next->kind != ScriptActionKind::input_type || !next->dialog.empty() ||
+      next->component != "message") {
+    script_fail(std::string(what) + " waits for a typed answer, not " +
+                script_action_text(*next));
     return std::nullopt;
   }
   ScriptAction action = script_pop();
-  if (action.kind != ScriptActionKind::input_type || !action.dialog.empty() ||
-      action.component != "message") {
-    script_fail(std::string(what) + " waits for a typed answer, not " +
-                script_action_text(action));
-    return std::nullopt;
-  }
   MessageRecord record;
   record.event = MessageEvent::input;
   record.text = action.text;
   records().push_back(record);
   if (action.text.empty()) return std::nullopt;
   return action.text;
-}
-
-template <typename T>
-bool number_parse(const std::string& text, T& value) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  std::size_t end = text.find_last_not_of(" \t");
-  if (begin == std::string::npos) return false;
-  const char* first = text.data() + begin;
-  const char* last = text.data() + end + 1;
-  auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last;
 }
 
 // Reads a number in range (null: any); the host asks again after a refused entry, as
@@ -150,7 +134,7 @@ VynError number_read(const char* what, const T* range, T* value) {
     std::optional<std::string> text = answer_take(what);
     if (!text) return VYN_TK_USER_ABORT;
     T read{};
-    if (!number_parse(*text, read)) continue;
+    if (!number_from_text(*text, read)) continue;
     if (range && (read < range[0] || read > range[1])) continue;
     *value = read;
     return VYN_TK_NO_ERROR;

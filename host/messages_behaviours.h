@@ -27,7 +27,8 @@ struct Behaviour<HostApi::VynMessageClear> {
 };
 
 // The user's typed answers: the scripted user's next "answer" (an input_type action with
-// dialog "" and component "message"). Empty text or an empty script: -3, nothing written.
+// dialog "" and component "message"). Empty text: -3, nothing written. An empty script,
+// or another action next (which stays queued), is a script failure and -3 as well.
 template <>
 struct Behaviour<HostApi::VynMessageStringRead> {
   // At most max_length characters, then a terminator (text holds max_length + 1 units).

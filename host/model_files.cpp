@@ -10,6 +10,7 @@
 #include "host/extdata.h"
 #include "host/host_behaviours.h"
 #include "host/model_store.h"
+#include "host/text_read.h"
 #include "host/utf16.h"
 #include "platform/w32/error.h"
 #include "platform/w32/path.h"
@@ -38,8 +39,6 @@ struct ReadError {
   std::string text;
 };
 
-std::string utf8(const std::u16string& text) { return utf8_from_utf16(text.c_str(), text.size()); }
-
 std::string number_text(double value) {
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -51,19 +50,6 @@ std::vector<std::string> split_words(const std::string& text) {
   std::istringstream in(text);
   for (std::string word; in >> word;) words.push_back(word);
   return words;
-}
-
-// The text after the first n words of a line and the blanks after them: names and
-// string values may hold blanks.
-std::string text_after_words(const std::string& line, int n) {
-  std::size_t position = 0;
-  for (int word = 0; word < n && position != std::string::npos; ++word) {
-    position = line.find_first_not_of(" \t", position);
-    if (position != std::string::npos) position = line.find_first_of(" \t", position);
-  }
-  if (position == std::string::npos) return std::string();
-  position = line.find_first_not_of(" \t", position);
-  return position == std::string::npos ? std::string() : line.substr(position);
 }
 
 // Text as the file keeps it: '%', control characters and DEL as %XX, and blanks as %20
@@ -151,16 +137,13 @@ class Reader {
 
   int read_int(const std::string& word, const char* what) {
     int value = 0;
-    auto result = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (result.ec != std::errc() || result.ptr != word.data() + word.size())
-      fail(std::string(what) + " \"" + word + "\" is not an integer");
+    if (!number_from_text(word, value)) fail(std::string(what) + " \"" + word + "\" is not an integer");
     return value;
   }
 
   double read_double(const std::string& word, const char* what) {
     double value = 0;
-    auto result = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (result.ec != std::errc() || result.ptr != word.data() + word.size() || !std::isfinite(value))
+    if (!number_from_text(word, value) || !std::isfinite(value))
       fail(std::string(what) + " \"" + word + "\" is not a number");
     return value;
   }
@@ -379,11 +362,11 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
   StoredModel* model = stored_model(handle);
   if (!model) return {};
   std::vector<std::string> lines = {file_header, std::string("type ") + type_word(model->type),
-                                    "name " + escape_text(utf8(model->name), false), "units " + model->units};
+                                    "name " + escape_text(utf8_from_utf16(model->name), false), "units " + model->units};
   for (const StoredFeature& feature : model->features) {
     std::string line = "feature " + std::to_string(feature.id) + " " + std::to_string(feature.type) +
                        " " + std::to_string(feature.status) + " " + (feature.visible ? "1" : "0");
-    if (!feature.name.empty()) line += " " + escape_text(utf8(feature.name), false);
+    if (!feature.name.empty()) line += " " + escape_text(utf8_from_utf16(feature.name), false);
     lines.push_back(line);
     for (const StoredSurface& surface : feature.surfaces) {
       line = "plane " + std::to_string(surface.id);
@@ -396,7 +379,7 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
     bool own = parameter.owner_type == model->type && parameter.owner_id == model->id;
     if (!own && parameter.owner_type != item_type_feature) continue;
     std::string line = "parameter " + (own ? std::string("model") : std::to_string(parameter.owner_id)) +
-                       " " + escape_text(utf8(parameter.name), true) + " " + std::to_string(parameter.value.type);
+                       " " + escape_text(utf8_from_utf16(parameter.name), true) + " " + std::to_string(parameter.value.type);
     const auto& value = parameter.value.value;
     switch (parameter.value.type) {
       case VYN_PARAM_DOUBLE: line += " " + number_text(value.as_double); break;
@@ -447,7 +430,7 @@ VynMdl host_model_read(const std::vector<std::string>& lines, const std::string&
     return nullptr;
   }
   if (stored_model_find(file.type, file.name)) {
-    error = where + ": a " + type_word(file.type) + " named \"" + utf8(file.name) +
+    error = where + ": a " + type_word(file.type) + " named \"" + utf8_from_utf16(file.name) +
             "\" is already in session";
     return nullptr;
   }
@@ -484,7 +467,7 @@ VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type
     wide_path.push_back(path[i]);
   }
   if (wide_path.empty()) return VYN_TK_BAD_INPUTS;
-  std::string where = utf8(wide_path);
+  std::string where = utf8_from_utf16(wide_path);
   char posix[w32::W32_PATH_CAPACITY];
   if (!w32::w32_resolve_path_w(path, posix, sizeof posix)) {
     w32::DWORD reason = w32::GetLastError();

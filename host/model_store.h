@@ -66,14 +66,6 @@ VynSurface stored_surface_handle_new();
 // The feature of a model by id; null when there is none.
 StoredFeature* stored_feature(StoredModel& model, int feature_id);
 
-// Name rules of the host: 1 to 31 UTF-16 units for a model, at most 31 for a feature.
-inline constexpr std::size_t host_name_max = 31;
-// A wide name from the plug-in, read up to its terminator; nothing (false) for null or
-// a name longer than host_name_max.
-bool wide_name_read(const VynWchar* text, std::u16string& name);
-// Copies name into a VynName with its terminator.
-void wide_name_write(const std::u16string& name, VynWchar* out);
-
 // Frees the geometry data handed out (part of models_testing_reset).
 void model_features_testing_reset();
 

@@ -149,21 +149,6 @@ StoredFeature* stored_feature(StoredModel& model, int feature_id) {
   return nullptr;
 }
 
-bool wide_name_read(const VynWchar* text, std::u16string& name) {
-  if (!text) return false;
-  std::size_t length = 0;
-  while (length <= host_name_max && text[length] != 0) ++length;
-  if (length > host_name_max) return false;
-  name.assign(text, length);
-  return true;
-}
-
-void wide_name_write(const std::u16string& name, VynWchar* out) {
-  std::size_t length = std::min(name.size(), host_name_max);
-  std::copy_n(name.data(), length, out);
-  out[length] = 0;
-}
-
 VynError notify_model_retrieved(VynMdl model) {
   auto it = state().notifications.find(notification_model_retrieve);
   if (it == state().notifications.end() || !it->second) return VYN_TK_NO_ERROR;
@@ -228,7 +213,7 @@ VynMdl host_model_find(int type, const std::string& name) {
 
 std::string host_model_name(VynMdl model) {
   StoredModel* stored = stored_model(model);
-  return stored ? utf8_from_utf16(stored->name.c_str(), stored->name.size()) : std::string();
+  return stored ? utf8_from_utf16(stored->name) : std::string();
 }
 
 int host_model_type(VynMdl model) {
@@ -243,7 +228,7 @@ std::string host_model_units(VynMdl model) {
 
 std::string host_model_path(VynMdl model) {
   StoredModel* stored = stored_model(model);
-  return stored ? utf8_from_utf16(stored->path.c_str(), stored->path.size()) : std::string();
+  return stored ? utf8_from_utf16(stored->path) : std::string();
 }
 
 bool host_model_erase(VynMdl model) {

@@ -44,6 +44,16 @@ const char* kind_name(ScriptActionKind kind) {
   return "?";
 }
 
+// Failures in a row with no action taken between them. A plug-in that asks the user
+// again whenever the answer is an abort (a dialog activated in a loop, a selection
+// retried) would otherwise spin for ever on a script that has run dry.
+int& failures_in_a_row() {
+  static int count = 0;
+  return count;
+}
+
+constexpr int failures_in_a_row_limit = 1000;
+
 }  // namespace
 
 std::string script_action_text(const ScriptAction& action) {
@@ -63,6 +73,16 @@ std::size_t script_size() { return queue().size(); }
 
 const ScriptAction* script_front() { return queue().empty() ? nullptr : &queue().front(); }
 
+const ScriptAction* script_next_for(const std::string& waiter) {
+  while (const ScriptAction* action = script_front()) {
+    if (action->kind != ScriptActionKind::check) return action;
+    ScriptAction check = script_pop();
+    if (check.run) check.run();
+  }
+  script_fail(waiter + " waits for the user, but the script is empty");
+  return nullptr;
+}
+
 ScriptAction script_pop() {
   if (queue().empty()) {
     std::fprintf(stderr, "yrlhost: script_pop on an empty script\n");
@@ -70,6 +90,7 @@ ScriptAction script_pop() {
   }
   ScriptAction action = std::move(queue().front());
   queue().pop_front();
+  failures_in_a_row() = 0;
   if (action.kind != ScriptActionKind::check) host_event("user: " + script_action_text(action));
   return action;
 }
@@ -79,6 +100,11 @@ void script_clear() { queue().clear(); }
 void script_fail(const std::string& what) {
   failures().push_back(what);
   host_event("script failure: " + what);
+  if (++failures_in_a_row() >= failures_in_a_row_limit) {
+    std::fprintf(stderr, "yrlhost: %d script failures in a row, the plug-in waits for a user "
+                 "who never comes; last: %s\n", failures_in_a_row_limit, what.c_str());
+    std::abort();
+  }
 }
 
 const std::vector<std::string>& script_failures() { return failures(); }
@@ -103,6 +129,7 @@ void script_run() {
 }
 
 void script_testing_reset() {
+  failures_in_a_row() = 0;
   queue().clear();
   failures().clear();
 }

@@ -76,13 +76,19 @@ bool script_empty();
 std::size_t script_size();
 // The next action; null when the queue is empty.
 const ScriptAction* script_front();
+// For a call that waits for the user: runs the checks at the front of the queue and
+// gives the next action, which stays queued; null, with a script failure recorded, when
+// the script runs dry.
+const ScriptAction* script_next_for(const std::string& waiter);
 // Takes the next action off the queue, noting it in the host's events (checks are not
 // noted); the queue must not be empty.
 ScriptAction script_pop();
 void script_clear();
 
 // Records a script failure: what the host expected and what it found. The host goes
-// on; tests check script_failures() at their end.
+// on; tests check script_failures() at their end. A thousand failures in a row with no
+// action taken end the process with a message: the plug-in keeps asking a user the
+// script no longer has.
 void script_fail(const std::string& what);
 const std::vector<std::string>& script_failures();
 // The failures so far, which are then forgotten (for tests that expect failures).

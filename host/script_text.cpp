@@ -1,32 +1,16 @@
 // The scripted user's actions parsed from text.
 #include "host/script_text.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <utility>
+
+#include "host/text_read.h"
 
 namespace yrlhost {
 namespace {
 
-bool parse_int(const std::string& word, int& value) {
-  errno = 0;
-  char* end = nullptr;
-  long parsed = std::strtol(word.c_str(), &end, 10);
-  if (word.empty() || *end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
-    return false;
-  value = static_cast<int>(parsed);
-  return true;
-}
+bool parse_int(const std::string& word, int& value) { return number_from_text(word, value); }
 
-bool parse_double(const std::string& word, double& value) {
-  errno = 0;
-  char* end = nullptr;
-  double parsed = std::strtod(word.c_str(), &end);
-  if (word.empty() || *end != '\0' || errno == ERANGE) return false;
-  value = parsed;
-  return true;
-}
+bool parse_double(const std::string& word, double& value) { return number_from_text(word, value); }
 
 // Reads count numbers from words[first...] into values.
 bool parse_point(const std::vector<std::string>& words, std::size_t first, double* values,

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -64,6 +65,18 @@ std::uint64_t& select_rounds() {
   return rounds;
 }
 
+// Every selection and selection environment handed out and not yet freed, for the reset:
+// the plug-in may leave some behind, and the registry of live objects only forgets them.
+std::set<VynSelection>& selections_made() {
+  static std::set<VynSelection> made;
+  return made;
+}
+
+std::set<VynSelectionEnvRecord*>& envs_made() {
+  static std::set<VynSelectionEnvRecord*> made;
+  return made;
+}
+
 std::vector<VynModelitem>& refused() {
   static std::vector<VynModelitem> items;
   return items;
@@ -103,18 +116,6 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-// Runs the checks at the front of the script and gives the next action, which stays
-// queued; null, with a script failure recorded, when the script runs dry.
-const ScriptAction* next_user_action(const std::string& waiter) {
-  while (const ScriptAction* action = script_front()) {
-    if (action->kind != ScriptActionKind::check) return action;
-    ScriptAction check = script_pop();
-    if (check.run) check.run();
-  }
-  script_fail(waiter + " waits for the user, but the script is empty");
-  return nullptr;
-}
-
 // A script failure for an action that the waiting call cannot use; the action stays
 // queued for whoever can.
 VynError wrong_action(const std::string& waiter, const ScriptAction& action) {
@@ -138,6 +139,7 @@ VynSelection selection_make(const VynModelitem& item, int window, const double* 
   selection->window = window != 0 ? window : window_current();
   if (point) std::memcpy(selection->point, point, sizeof selection->point);
   live_object_add(LiveKind::selection, selection);
+  selections_made().insert(selection);
   return selection;
 }
 
@@ -147,6 +149,7 @@ bool selection_is(VynSelection selection) {
 
 bool selection_release(VynSelection selection) {
   if (!live_object_remove(LiveKind::selection, selection)) return false;
+  selections_made().erase(selection);
   delete selection;
   return true;
 }
@@ -193,6 +196,12 @@ const std::vector<VynModelitem>& selection_refused() { return refused(); }
 
 void selection_testing_reset() {
   release_last_answer();
+  for (VynSelection selection : std::set<VynSelection>(selections_made())) selection_release(selection);
+  for (VynSelectionEnvRecord* env : envs_made()) {
+    live_object_remove(LiveKind::selection_env, env);
+    delete env;
+  }
+  envs_made().clear();
   refused().clear();
   highlights().clear();
   select_rounds() = 0;
@@ -259,6 +268,7 @@ VynError Behaviour<HostApi::VynSelectionEnvAlloc>::run(int, const VynSelectionEn
   auto* record = new VynSelectionEnvRecord;
   if (n_options > 0) record->options.assign(options, options + n_options);
   live_object_add(LiveKind::selection_env, record);
+  envs_made().insert(record);
   *env = record;
   return VYN_TK_NO_ERROR;
 }
@@ -266,6 +276,7 @@ VynError Behaviour<HostApi::VynSelectionEnvAlloc>::run(int, const VynSelectionEn
 VynError Behaviour<HostApi::VynSelectionEnvFree>::run(int, VynWord env) {
   auto* record = reinterpret_cast<VynSelectionEnvRecord*>(env);
   if (!live_object_remove(LiveKind::selection_env, record)) return VYN_TK_BAD_INPUTS;
+  envs_made().erase(record);
   delete record;
   return VYN_TK_NO_ERROR;
 }
@@ -288,7 +299,7 @@ VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_cou
   // The user picks until a pick holds an item the filter allows.
   std::vector<ScriptPick> taken;
   while (taken.empty()) {
-    const ScriptAction* action = next_user_action(waiter);
+    const ScriptAction* action = script_next_for(waiter);
     if (!action) return VYN_TK_USER_ABORT;
     if (action->kind == ScriptActionKind::pick_abort) return script_pop().status;
     // The user leaves the selection by choosing another menu button, which then runs.
@@ -329,7 +340,7 @@ VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_cou
 VynError Behaviour<HostApi::VynMousePickGet>::run(int, int, int* button, double* position) {
   if (!button || !position) return VYN_TK_BAD_INPUTS;
   const std::string waiter = "the mouse pick";
-  const ScriptAction* action = next_user_action(waiter);
+  const ScriptAction* action = script_next_for(waiter);
   if (!action) return VYN_TK_USER_ABORT;
   if (action->kind != ScriptActionKind::mouse_pick) return wrong_action(waiter, *action);
   ScriptAction click = script_pop();
@@ -344,7 +355,7 @@ VynError Behaviour<HostApi::VynMousePickGet>::run(int, int, int* button, double*
 VynError Behaviour<HostApi::VynMouseBoxInput>::run(int, const double* point, double* box) {
   if (!box) return VYN_TK_BAD_INPUTS;
   const std::string waiter = "the box input";
-  const ScriptAction* action = next_user_action(waiter);
+  const ScriptAction* action = script_next_for(waiter);
   if (!action) return VYN_TK_USER_ABORT;
   if (action->kind != ScriptActionKind::mouse_box) return wrong_action(waiter, *action);
   ScriptAction drag = script_pop();

@@ -8,14 +8,12 @@
 
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
+#include "host/text_read.h"
 #include "host/ui_model.h"
 #include "host/utf16.h"
 
 namespace yrlhost {
 namespace {
-
-// Longest wide text the host reads from the plug-in.
-constexpr std::size_t wide_text_limit = 4096;
 
 const char* word_text(VynWord word) { return reinterpret_cast<const char*>(word); }
 
@@ -289,16 +287,7 @@ VynError Behaviour<HostApi::VynUIInputpanelDoubleGet>::run(int, const char* dial
   if (found.status != VYN_TK_NO_ERROR) return found.status;
   if (!value) return VYN_TK_BAD_INPUTS;
   // The whole text, blanks around it aside, must be a number.
-  const std::string& text = found.component->value;
-  std::size_t first = text.find_first_not_of(" \t");
-  std::size_t last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return VYN_TK_GENERAL_ERROR;
-  if (text[first] == '+') ++first;
-  double number = 0;
-  auto [end, error] = std::from_chars(text.data() + first, text.data() + last + 1, number);
-  if (error != std::errc() || end != text.data() + last + 1) return VYN_TK_GENERAL_ERROR;
-  *value = number;
-  return VYN_TK_NO_ERROR;
+  return number_from_text(found.component->value, *value) ? VYN_TK_NO_ERROR : VYN_TK_GENERAL_ERROR;
 }
 
 VynError Behaviour<HostApi::VynUIInputpanelDoubleSet>::run(int, const char* dialog, const char* component,
@@ -369,6 +358,9 @@ VynError Behaviour<HostApi::VynUITableCellComponentCopy>::run(int, const char* d
   if (existing && existing->name != target.component) return VYN_TK_E_FOUND;
   UiComponent copy = *original;
   for (UiAction& action : copy.actions) action = UiAction{};  // actions belong to the source dialog
+  // A copied table keeps its cells' labels, but the components in them stay the
+  // original's: the copy's rows must not take them out of the dialog.
+  for (auto& [at, cell_of_copy] : copy.cells) cell_of_copy.component.clear();
   copy.name = name;
   copy.parent = table;
   copy.row = row;

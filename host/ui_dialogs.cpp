@@ -377,7 +377,7 @@ VynError Behaviour<HostApi::VynUIDialogTitleSet>::run(int, const char* dialog, c
   UiDialog* open = ui::dialog_find(dialog);
   if (!open) return dialog ? VYN_TK_E_NOT_FOUND : VYN_TK_BAD_INPUTS;
   if (!title) return VYN_TK_BAD_INPUTS;
-  open->title = utf8_from_utf16(title, 4096);
+  open->title = utf8_from_utf16(title, wide_text_limit);
   return VYN_TK_NO_ERROR;
 }
 

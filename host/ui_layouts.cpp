@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/text_read.h"
 #include "host/ui_model.h"
 #include "platform/w32/path.h"
 
@@ -33,19 +34,6 @@ bool selects_first_item(UiKind kind) {
 bool has_items(UiKind kind) {
   return kind == UiKind::list || kind == UiKind::optionmenu || kind == UiKind::radiogroup ||
          kind == UiKind::tab || kind == UiKind::table;
-}
-
-// The rest of a line after its first two words ("text <component> <the text>").
-std::string rest_after_words(const std::string& line, int words) {
-  std::size_t at = 0;
-  for (int word = 0; word < words; ++word) {
-    at = line.find_first_not_of(" \t", at);
-    if (at == std::string::npos) return "";
-    at = line.find_first_of(" \t", at);
-    if (at == std::string::npos) return "";
-  }
-  at = line.find_first_not_of(" \t", at);
-  return at == std::string::npos ? "" : line.substr(at);
 }
 
 }  // namespace
@@ -90,7 +78,7 @@ std::optional<UiLayout> ui_layout_parse(const std::string& name, const std::stri
     std::string word;
     if (!(words >> word) || word[0] == '#') continue;
     if (word == "title") {
-      layout.title = rest_after_words(line, 1);
+      layout.title = text_after_words(line, 1);
       continue;
     }
     std::string component;
@@ -100,7 +88,7 @@ std::optional<UiLayout> ui_layout_parse(const std::string& name, const std::stri
       for (UiComponent& c : layout.components)
         if (c.name == component) target = &c;
       if (!target) return fail("text for unknown component \"" + component + "\"");
-      target->text = rest_after_words(line, 2);
+      target->text = text_after_words(line, 2);
       if (target->kind == UiKind::inputpanel || target->kind == UiKind::textarea) target->value = target->text;
       continue;
     }

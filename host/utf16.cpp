@@ -1,6 +1,8 @@
 // Text conversions through the Win32 stand-in's code pages.
 #include "host/utf16.h"
 
+#include <algorithm>
+
 #include "platform/w32/codepage.h"
 
 namespace yrlhost {
@@ -42,6 +44,10 @@ std::string utf8_from_utf16(const VynWchar* text, std::size_t max_units) {
   return out;
 }
 
+std::string utf8_from_utf16(const std::u16string& text) {
+  return utf8_from_utf16(text.c_str(), text.size());
+}
+
 bool utf16_append(std::u16string& out, const std::string& text, unsigned code_page) {
   return append_converted(out, text, code_page, w32::MB_ERR_INVALID_CHARS);
 }
@@ -57,10 +63,25 @@ std::u16string utf16_from_text(const std::string& text, unsigned code_page) {
   return out;
 }
 
+bool wide_name_read(const VynWchar* text, std::u16string& name) {
+  if (!text) return false;
+  std::size_t length = 0;
+  while (length <= host_name_max && text[length] != 0) ++length;
+  if (length > host_name_max) return false;
+  name.assign(text, length);
+  return true;
+}
+
+void wide_name_write(const std::u16string& name, VynWchar* out) {
+  std::size_t length = std::min(name.size(), host_name_max);
+  std::copy_n(name.data(), length, out);
+  out[length] = 0;
+}
+
 std::string utf8_from_narrow(const char* text) {
   if (!text) return {};
   std::u16string wide = utf16_from_text(std::string(text), w32::CP_ACP);
-  return utf8_from_utf16(wide.c_str(), wide.size());
+  return utf8_from_utf16(wide);
 }
 
 }  // namespace yrlhost

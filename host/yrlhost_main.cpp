@@ -3,16 +3,14 @@
 // Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
 // refused to start or the scenario failed, 2 for bad options, a scenario file that
 // cannot be read or parsed, or a plug-in that cannot be loaded.
-#include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "host/text_read.h"
 #include "host/plugin_session.h"
 #include "host/scenario.h"
 #include "host/scenario_run.h"
@@ -32,16 +30,6 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                "  --help           this text\n",
                defaults.plugin_path.c_str(), defaults.version.c_str(), defaults.build.c_str(),
                defaults.language, defaults.context, defaults.text_dir.c_str());
-}
-
-bool parse_int(const char* text, int* value) {
-  errno = 0;
-  char* end = nullptr;
-  long parsed = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
-    return false;
-  *value = static_cast<int>(parsed);
-  return true;
 }
 
 int bad_option(const char* message, const char* option) {
@@ -95,7 +83,7 @@ int main(int argc, char** argv) {
     if (i + 1 >= argc) return bad_option("missing value after", option);
     const char* value = argv[++i];
     if (text) *text = value;
-    else if (!parse_int(value, number)) return bad_option("not a whole number", value);
+    else if (!yrlhost::number_from_text(value, *number)) return bad_option("not a whole number", value);
   }
 
   yrlhost::Scenario scenario;

@@ -70,6 +70,16 @@ TEST_F(HostArrays, AllocGivesZeroedAlignedElementsOrRefuses) {
   EXPECT_EQ(live_object_count(LiveKind::array), 0u);
 }
 
+// A count that takes one-byte elements past what an int counts is refused before the
+// source is read.
+TEST_F(HostArrays, AddPastTheLargestCountIsRefused) {
+  VynArray array = alloc(1, 1);
+  unsigned char byte = 7;
+  EXPECT_EQ(Behaviour<HostApi::VynArrayObjectAdd>::run(1, &array, -1, 0x7fffffff, &byte), -2);
+  EXPECT_EQ(yrlhost::host_array_size(array), 1);
+  EXPECT_EQ(Behaviour<HostApi::VynArrayFree>::run(1, &array), 0);
+}
+
 TEST_F(HostArrays, AddAndRemoveFollowIndexAndCount) {
   enum Op { add, remove };
   struct Step {

@@ -132,6 +132,19 @@ TEST_F(HostTable, ASetResultIsTheAnswerUntilCleared) {
   EXPECT_EQ(call_log().back().result, 0);
 }
 
+// A callback may clear the log while the call that ran it is under way: that call's
+// result must not land on a record logged after the clear.
+TEST_F(HostTable, ACallEndingAfterTheLogWasClearedFillsInNoLaterRecord) {
+  std::size_t outer = yrlhost::call_log_begin("Outer", 1, {}, std::nullopt);
+  yrlhost::call_log_clear();
+  std::size_t inner = yrlhost::call_log_begin("Inner", 1, {}, std::nullopt);
+  yrlhost::call_log_end(outer, 7);
+  ASSERT_EQ(yrlhost::call_log().size(), 1u);
+  EXPECT_FALSE(yrlhost::call_log()[0].result.has_value());
+  yrlhost::call_log_end(inner, 3);
+  EXPECT_EQ(yrlhost::call_log()[0].result, VynWord{3});
+}
+
 TEST_F(HostTable, VersionInfoKeepsTheLevelAndAcceptsUnlessTheTestAnswersOtherwise) {
   std::vector<win_export_entry> table = host_table_build();
   auto pass = function_of<VynError (*)(int, int)>(table, "vyndev_pass_version_info_v");

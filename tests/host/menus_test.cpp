@@ -293,3 +293,39 @@ TEST_F(MenusTest, TheApplicationsMenusBuildFromTheShippedFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// An access function that adds menus and buttons the first time it is asked, as a
+// plug-in may while the host lists the menu bar.
+std::string growing_msg_dir;
+bool grown = false;
+
+int growing_access() {
+  if (!grown) {
+    grown = true;
+    for (int i = 0; i < 20; ++i) {
+      std::string name = "Grown" + std::to_string(i);
+      MenuAdd::run(1, "YrlMenuBar", (name + "Menu").c_str(), "Yrlform", "", 1, menubar_file,
+                   growing_msg_dir.c_str());
+    }
+  }
+  return 3;
+}
+
+TEST_F(MenusTest, TheMenuTreeSurvivesAnAccessFunctionThatAddsMenus) {
+  growing_msg_dir = msg_dir();
+  grown = false;
+  ASSERT_EQ(menu("Utilities", "YrlMenuBar", "", 1), 0);
+  VynCmd cmd = nullptr;
+  ASSERT_EQ(ActionAdd::run(1, "Growing", action_a, 2, growing_access, 1, 1, &cmd), 0);
+  ASSERT_EQ(button("YrlMenuBar", "First", "", 1, cmd), 0);
+  ASSERT_EQ(button("YrlMenuBar", "Second", "", 1, cmd), 0);
+
+  std::string tree = yrlhost::menu_tree_text();
+  EXPECT_TRUE(grown);
+  EXPECT_NE(tree.find("button Second \"Help\" -> Growing [access 3]"), std::string::npos) << tree;
+  EXPECT_EQ(yrlhost::menu_entries("YrlMenuBar").size(), 22u);
+}
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
 #include "host/host_table.h"
+#include "host/host_testing.h"
 #include "host/live_objects.h"
 #include "host/models.h"
 #include "host/script.h"
@@ -401,6 +402,60 @@ TEST_F(Selection, AnAnswerArrayThePluginFreedIsNotFreedAgain) {
   EXPECT_EQ(uv[0], 0.25);
   EXPECT_EQ(uv[1], 0.75);
   EXPECT_EQ(Behaviour<HostApi::VynArrayFree>::run(1, &own), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Selections and environments the plug-in never freed are the host's to free at the
+// reset (the leak checker reports them otherwise); the reset leaves none live.
+TEST_F(Selection, TheResetFreesSelectionsAndEnvironmentsLeftBehind) {
+  VynSelection selection = alloc(3, 1);
+  VynSelection copy = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionCopy>::run(1, selection, &copy), 0);
+  VynSelectionEnvOption option{};
+  VynSelectionEnv env = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionEnvAlloc>::run(1, &option, 1, &env), 0);
+  EXPECT_EQ(live_object_count(LiveKind::selection), 2u);
+
+  yrlhost::host_testing_reset();
+  EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
+  EXPECT_EQ(live_object_count(LiveKind::selection_env), 0u);
+  EXPECT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, &copy), -2);
+}
+
+}  // namespace
+
+namespace {
+
+class SelectionDeathTest : public Selection {};
+
+// A plug-in that retries a selection for as long as the user aborts would spin for ever
+// once the script is dry; the host ends the program instead and says why.
+TEST_F(SelectionDeathTest, APluginRetryingOnADryScriptIsStopped) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        VynArray array = nullptr;
+        int count = 0;
+        for (int i = 0; i < 100000; ++i) select("draft_ent", 1, &array, &count);
+      },
+      "script failures in a row");
+}
+
+// Failures that the script moves past between them are not a loop.
+TEST_F(Selection, FailuresWithActionsTakenBetweenThemDoNotEndTheProgram) {
+  VynArray array = nullptr;
+  int count = 0;
+  for (int i = 0; i < 1500; ++i) {
+    push("mouse 1 0 0 0");
+    EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);
+    double point[3];
+    int button = 0;
+    EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 0, &button, point), 0);
+  }
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1500u);
 }
 
 }  // namespace

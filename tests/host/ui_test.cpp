@@ -714,4 +714,20 @@ TEST_F(Ui, ACopiedCellComponentBelongsToTheTablesDialog) {
   EXPECT_EQ(UI(VynUITableRowsDelete)(1, "parts", "PSTable", 1, doomed), VYN_TK_E_NOT_FOUND);
 }
 
+// A table copied into a cell does not own the components in the original's cells.
+TEST_F(Ui, ACopiedTableLeavesTheOriginalsCellComponentsAlone) {
+  layout_write("nest", "table Inner Col\ntable Outer Col\ncheckbutton Box\n");
+  ASSERT_EQ(create_own("nest", "nest"), 0);
+  char row[] = "R";
+  char* rows[] = {row};
+  ASSERT_EQ(UI(VynUITableRowsInsert)(1, "nest", "Inner", nullptr, 1, rows), 0);
+  ASSERT_EQ(UI(VynUITableRowsInsert)(1, "nest", "Outer", nullptr, 1, rows), 0);
+  ASSERT_EQ(UI(VynUITableCellComponentCopy)(1, "nest", "Inner", "R", "Col", "nest", "Box", "InnerBox"), 0);
+  ASSERT_EQ(UI(VynUITableCellComponentCopy)(1, "nest", "Outer", "R", "Col", "nest", "Inner", "InnerCopy"), 0);
+
+  ASSERT_EQ(UI(VynUITableRowsDelete)(1, "nest", "InnerCopy", 1, rows), 0);
+  EXPECT_TRUE(yrlhost::ui_component("nest", "InnerBox"));
+  EXPECT_EQ(yrlhost::ui_component("nest", "Inner")->cells.at({"R", "Col"}).component, "InnerBox");
+}
+
 }  // namespace
