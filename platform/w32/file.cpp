@@ -1,8 +1,12 @@
 #include "platform/w32/file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/w32/error.h"
@@ -36,7 +40,124 @@ DWORD attributes_of(const char* posix) {
   return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
+BOOL fail(DWORD code) {
+  SetLastError(code);
+  return FALSE;
+}
+
+BOOL fail_errno() { return fail(w32_error_from_errno(errno)); }
+
+// Copies every byte from one descriptor to the other; false with errno set.
+bool copy_bytes(int from, int to) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    for (ssize_t done = 0; done < got;) {
+      ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return false;
+      done += put;
+    }
+  }
+}
+
+// Writes the content, permission bits and modification time of source into the new
+// file target; the file is removed again when that fails. target_fd is closed.
+BOOL fill_copy(int source_fd, const struct stat& source, int target_fd, const char* target) {
+  bool done = copy_bytes(source_fd, target_fd);
+  const timespec times[2] = {source.st_atim, source.st_mtim};
+  done = done && fchmod(target_fd, source.st_mode & 07777) == 0;
+  done = done && futimens(target_fd, times) == 0;
+  int error = errno;
+  if (::close(target_fd) != 0 && done) {
+    done = false;
+    error = errno;
+  }
+  if (done) return TRUE;
+  ::unlink(target);
+  errno = error;
+  return fail(w32_error_from_errno(error));
+}
+
 }  // namespace
+
+DWORD w32_attributes_of_posix(const char* posix) { return attributes_of(posix); }
+
+BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
+  if (existing == nullptr || new_name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  char source[W32_PATH_CAPACITY];
+  char target[W32_PATH_CAPACITY];
+  if (!w32_resolve_path_a(existing, source, sizeof source) ||
+      !w32_resolve_path_a(new_name, target, sizeof target))
+    return FALSE;
+  int source_fd = ::open(source, O_RDONLY | O_CLOEXEC);
+  if (source_fd < 0) return fail_errno();
+  struct stat from;
+  if (fstat(source_fd, &from) != 0) {
+    int error = errno;
+    ::close(source_fd);
+    return fail(w32_error_from_errno(error));
+  }
+  if (!S_ISREG(from.st_mode)) {
+    ::close(source_fd);
+    return fail(ERROR_ACCESS_DENIED);
+  }
+  struct stat to;
+  bool exists = stat(target, &to) == 0;
+  DWORD refused = ERROR_SUCCESS;
+  if (exists && to.st_dev == from.st_dev && to.st_ino == from.st_ino)
+    refused = ERROR_SHARING_VIOLATION;
+  else if (exists && fail_if_exists)
+    refused = ERROR_FILE_EXISTS;
+  else if (exists && (S_ISDIR(to.st_mode) || (to.st_mode & S_IWUSR) == 0))
+    refused = ERROR_ACCESS_DENIED;
+  if (refused != ERROR_SUCCESS) {
+    ::close(source_fd);
+    return fail(refused);
+  }
+  BOOL result = FALSE;
+  if (!exists || fail_if_exists) {
+    // Nothing to keep: the new file is made in place, and only if it is still new.
+    int target_fd = ::open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (target_fd < 0)
+      result = errno == EEXIST ? fail(ERROR_FILE_EXISTS) : fail_errno();
+    else
+      result = fill_copy(source_fd, from, target_fd, target);
+  } else {
+    // The old file stays whole until the copy is complete, then the copy takes its name.
+    std::size_t length = std::strlen(target);
+    char temporary[W32_PATH_CAPACITY + 16];
+    std::memcpy(temporary, target, length);
+    std::memcpy(temporary + length, ".copy-XXXXXX", 13);
+    int target_fd = mkostemp(temporary, O_CLOEXEC);
+    if (target_fd < 0) {
+      result = fail_errno();
+    } else {
+      result = fill_copy(source_fd, from, target_fd, temporary);
+      if (result && std::rename(temporary, target) != 0) {
+        result = fail_errno();
+        ::unlink(temporary);
+      }
+    }
+  }
+  ::close(source_fd);
+  return result;
+}
+
+BOOL DeleteFileA(const char* name) {
+  if (name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  char posix[W32_PATH_CAPACITY];
+  if (!w32_resolve_path_a(name, posix, sizeof posix)) return FALSE;
+  struct stat st;
+  if (lstat(posix, &st) != 0) return fail_errno();
+  if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0))
+    return fail(ERROR_ACCESS_DENIED);
+  if (::unlink(posix) != 0) return fail_errno();
+  return TRUE;
+}
 
 DWORD GetFileAttributesA(const char* name) {
   char posix[W32_PATH_CAPACITY];

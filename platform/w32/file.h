@@ -1,4 +1,4 @@
-// Files by name: attributes, and the process's error mode.
+// Files by name: attributes, copying, deletion, and the process's error mode.
 #pragma once
 
 #include "platform/w32/types.h"
@@ -25,6 +25,23 @@ constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;
 // ERROR_ACCESS_DENIED, ERROR_INVALID_NAME ..., ERROR_INVALID_PARAMETER for a null name.
 DWORD GetFileAttributesA(const char* name);
 DWORD GetFileAttributesW(const WCHAR* name);
+
+// The attributes, as GetFileAttributesA gives them, of a POSIX path; for the functions
+// of this layer that have already resolved a name.
+DWORD w32_attributes_of_posix(const char* posix);
+
+// Copies the file existing to new_name (both through the path model): its bytes, its
+// permission bits and its modification time. With fail_if_exists an existing new_name
+// is kept and the call fails with ERROR_FILE_EXISTS; otherwise it is replaced, unless
+// it is read-only or a directory (ERROR_ACCESS_DENIED). Copying a file onto itself is
+// refused with ERROR_SHARING_VIOLATION, so that it is never cut short. When the copy
+// fails part-way, the partial new file is removed. ERROR_INVALID_PARAMETER for null
+// names; a missing or directory source: ERROR_FILE_NOT_FOUND or ERROR_ACCESS_DENIED.
+BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists);
+
+// Deletes the file name. FALSE with ERROR_ACCESS_DENIED for a directory or a read-only
+// file, ERROR_FILE_NOT_FOUND when it does not exist, and the path model's reasons.
+BOOL DeleteFileA(const char* name);
 
 // Sets the process's error mode and returns the one before. Nothing here shows a
 // dialog, so the mode is only kept.

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/w32/builtin_module.h"
+#include "platform/w32/builtin_module_testing.h"
 #include "platform/w32/error.h"
 #include "platform/w32/library_testing.h"
 #include "platform/w32/path.h"
@@ -79,6 +81,7 @@ HMODULE fail_load(DWORD code, const char* text) {
 HMODULE LoadLibraryA(const char* path) {
   if (path == nullptr) return fail_load(ERROR_INVALID_PARAMETER, "no path");
   if (path[0] == '\0') return fail_load(ERROR_MOD_NOT_FOUND, "empty path");
+  if (HMODULE builtin = w32_builtin_module_load(path)) return builtin;
   char posix[W32_PATH_CAPACITY];
   const char* target = path;
   if (std::strpbrk(path, "\\/") != nullptr) {
@@ -111,6 +114,10 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
     // such a value is no address to read.
   } else if (reinterpret_cast<std::uintptr_t>(name) < 0x10000) {
     loader_failure(ERROR_PROC_NOT_FOUND, "no function by ordinal");
+  } else if (w32_is_builtin_module(module)) {
+    FARPROC found = w32_builtin_module_proc(module, name);
+    if (found == nullptr) remember_loader_error("no such function in the built-in library");
+    return found;
   } else {
     pthread_mutex_lock(&g_lock);
     void* address = nullptr;
@@ -131,6 +138,11 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
+  if (w32_is_builtin_module(module)) {
+    if (w32_builtin_module_free(module)) return TRUE;
+    remember_loader_error("the built-in library is not loaded");
+    return FALSE;
+  }
   // The entry goes before dlclose runs, outside the lock: the library's finalisers may
   // load or release libraries themselves.
   pthread_mutex_lock(&g_lock);
@@ -167,6 +179,7 @@ void library_testing_reset() {
   g_loaded_capacity = 0;
   pthread_mutex_unlock(&g_lock);
   t_loader_error[0] = '\0';
+  builtin_module_testing_reset();
 }
 
 }  // namespace w32

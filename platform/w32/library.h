@@ -3,7 +3,8 @@
 // Over dlopen (RTLD_NOW | RTLD_LOCAL), dlsym and dlclose. The stand-in remembers which
 // handles it gave out and how often, so that a handle it did not give out, or one
 // released as often as it was loaded, is refused with ERROR_INVALID_HANDLE instead of
-// reaching the loader.
+// reaching the loader. The system libraries that the stand-in offers itself
+// ("KERNEL32.DLL", "PSAPI.DLL") are found by name without the loader (builtin_module.h).
 #pragma once
 
 #include "platform/w32/types.h"

@@ -1,11 +1,17 @@
 #include "platform/w32/registry.h"
 
+#include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/w32/ascii.h"
@@ -28,8 +34,12 @@ HKEY__ w32_hkey_users;
 namespace {
 
 constexpr HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS};
+constexpr const char* kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+                                      "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
 constexpr int kRootCount = static_cast<int>(sizeof kRoots / sizeof kRoots[0]);
 constexpr REGSAM kRootAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+constexpr char kFileVariable[] = "YRL_W32_REGISTRY";
+constexpr char kFileHeader[] = "YRL-W32-REGISTRY 1";
 
 struct Value {
   std::string name;
@@ -37,16 +47,19 @@ struct Value {
   std::vector<BYTE> data;
 };
 
-// Keys are never removed while the store lives, so a handle may keep a key's address.
 struct Key {
   std::string name;
   std::vector<std::unique_ptr<Key>> children;
   std::vector<Value> values;
 };
 
-// An opened key. A free slot has no key.
+// An opened key, kept by its root and its path (the names as the store spells them,
+// each followed by '\'), since a shared store is loaded anew for each call. A free slot
+// is not used.
 struct Slot {
-  Key* key;
+  bool used;
+  int root;
+  std::string path;
   REGSAM access;
   std::uint32_t serial;
 };
@@ -80,68 +93,91 @@ Slot* find_slot(HKEY handle) {
   if ((value & 3) != 1) return nullptr;
   std::size_t slot = (value & 0xFFFFFFFFu) >> 2;
   std::vector<Slot>& slots = store().slots;
-  if (slot >= slots.size() || slots[slot].key == nullptr ||
+  if (slot >= slots.size() || !slots[slot].used ||
       slots[slot].serial != static_cast<std::uint32_t>(value >> 32))
     return nullptr;
   return &slots[slot];
 }
 
-// The key a handle stands for and the access it was opened with; false for a handle
-// that is not open.
-bool open_key(HKEY handle, Key** key, REGSAM* access) {
-  for (int i = 0; i < kRootCount; ++i) {
-    if (handle == kRoots[i]) {
-      *key = &store().roots[i];
-      *access = kRootAccess;
-      return true;
-    }
-  }
-  Slot* slot = find_slot(handle);
-  if (slot == nullptr) return false;
-  *key = slot->key;
-  *access = slot->access;
-  return true;
+int root_index(HKEY handle) {
+  for (int i = 0; i < kRootCount; ++i)
+    if (handle == kRoots[i]) return i;
+  return -1;
 }
 
-bool is_root(HKEY handle) {
-  for (HKEY root : kRoots)
-    if (handle == root) return true;
-  return false;
-}
-
-HKEY open_handle(Key* key, REGSAM access) {
-  Store& s = store();
-  std::size_t slot = 0;
-  while (slot < s.slots.size() && s.slots[slot].key != nullptr) ++slot;
-  if (slot == s.slots.size()) s.slots.push_back(Slot{});
-  s.slots[slot] = Slot{key, access, s.next_serial++};
-  return make_handle(slot, s.slots[slot].serial);
-}
+bool is_root(HKEY handle) { return root_index(handle) >= 0; }
 
 bool same_name(const std::string& name, const char* text, std::size_t length) {
   return name.size() == length && equal_ascii_folded(name.data(), text, length);
 }
 
+Key* find_child(Key* key, const char* name, std::size_t length) {
+  for (std::unique_ptr<Key>& child : key->children)
+    if (same_name(child->name, name, length)) return child.get();
+  return nullptr;
+}
+
+// What a handle stands for: a root, or a root and a path below it.
+struct Opened {
+  int root;
+  std::string path;
+  REGSAM access;
+};
+
+bool opened_key(HKEY handle, Opened* opened) {
+  int root = root_index(handle);
+  if (root >= 0) {
+    *opened = Opened{root, std::string(), kRootAccess};
+    return true;
+  }
+  Slot* slot = find_slot(handle);
+  if (slot == nullptr) return false;
+  *opened = Opened{slot->root, slot->path, slot->access};
+  return true;
+}
+
+// The key at a path kept by a handle, in the store as it is now.
+Key* key_at(int root, const std::string& path) {
+  Key* key = &store().roots[root];
+  std::size_t at = 0;
+  while (key != nullptr && at < path.size()) {
+    std::size_t end = path.find('\\', at);
+    key = find_child(key, path.data() + at, end - at);
+    at = end + 1;
+  }
+  return key;
+}
+
+HKEY open_handle(int root, const std::string& path, REGSAM access) {
+  Store& s = store();
+  std::size_t slot = 0;
+  while (slot < s.slots.size() && s.slots[slot].used) ++slot;
+  if (slot == s.slots.size()) s.slots.push_back(Slot{});
+  s.slots[slot] = Slot{true, root, path, access, s.next_serial++};
+  return make_handle(slot, s.slots[slot].serial);
+}
+
 // The key behind an open handle, when the handle was opened with the access needed.
-DWORD usable_key(HKEY handle, REGSAM needed, Key** key) {
-  REGSAM access = 0;
-  if (!open_key(handle, key, &access)) return ERROR_INVALID_HANDLE;
-  return (access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+DWORD usable_key(HKEY handle, REGSAM needed, Key** key, Opened* opened) {
+  if (!opened_key(handle, opened)) return ERROR_INVALID_HANDLE;
+  if ((opened->access & needed) != needed) return ERROR_ACCESS_DENIED;
+  *key = key_at(opened->root, opened->path);
+  return *key != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 // Follows the '\'-separated path from key; missing keys are made when create is set
 // (*created then tells whether the last one was). A '\' at the end is ignored; any
-// other empty name is refused.
-DWORD walk(Key* key, const char* path, bool create, Key** found, bool* created) {
+// other empty name is refused. *spelled gets the names as the store spells them, each
+// followed by '\'.
+DWORD walk(Key* key, const char* path, bool create, Key** found, bool* created,
+           std::string* spelled) {
   *created = false;
   while (*path != '\0') {
     const char* end = std::strchr(path, '\\');
     if (end == nullptr) end = path + std::strlen(path);
     std::size_t length = static_cast<std::size_t>(end - path);
     if (length == 0) return ERROR_INVALID_PARAMETER;
-    Key* next = nullptr;
-    for (std::unique_ptr<Key>& child : key->children)
-      if (same_name(child->name, path, length)) next = child.get();
+    Key* next = find_child(key, path, length);
     *created = next == nullptr;
     if (next == nullptr) {
       if (!create) return ERROR_FILE_NOT_FOUND;
@@ -149,6 +185,7 @@ DWORD walk(Key* key, const char* path, bool create, Key** found, bool* created) 
       next = key->children.back().get();
       next->name.assign(path, length);
     }
+    spelled->append(next->name).push_back('\\');
     key = next;
     path = *end != '\0' ? end + 1 : end;
   }
@@ -163,6 +200,232 @@ Value* find_value(Key* key, const char* name) {
   return nullptr;
 }
 
+// --- The shared file -------------------------------------------------------------
+
+void append_escaped(std::string* out, const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == '%') {
+      out->push_back('%');
+      out->push_back(kHex[byte >> 4]);
+      out->push_back(kHex[byte & 15]);
+    } else {
+      out->push_back(c);
+    }
+  }
+}
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool unescape(const char* text, std::size_t length, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] != '%') {
+      out->push_back(text[i]);
+      continue;
+    }
+    if (i + 2 >= length) return false;
+    int high = hex_digit(text[i + 1]);
+    int low = hex_digit(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    out->push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return true;
+}
+
+void serialize_key(const Key& key, const std::string& path, bool is_root, std::string* out) {
+  if (!is_root || !key.values.empty()) {
+    out->append("K ").append(path).push_back('\n');
+    for (const Value& value : key.values) {
+      out->append("V ").append(std::to_string(value.type)).push_back(' ');
+      if (value.data.empty()) out->push_back('-');
+      static const char kHex[] = "0123456789abcdef";
+      for (BYTE byte : value.data) {
+        out->push_back(kHex[byte >> 4]);
+        out->push_back(kHex[byte & 15]);
+      }
+      out->push_back(' ');
+      append_escaped(out, value.name);
+      out->push_back('\n');
+    }
+  }
+  for (const std::unique_ptr<Key>& child : key.children) {
+    std::string below = path;
+    below.push_back('\\');
+    append_escaped(&below, child->name);
+    serialize_key(*child, below, false, out);
+  }
+}
+
+std::string serialize(const Store& s) {
+  std::string out = kFileHeader;
+  out.push_back('\n');
+  for (int i = 0; i < kRootCount; ++i) serialize_key(s.roots[i], kRootNames[i], true, &out);
+  return out;
+}
+
+// Reads one "K" line's path into the store, making its keys; the key it names.
+Key* parse_key_line(Key* roots, const char* text, std::size_t length) {
+  const char* end = text + length;
+  const char* at = static_cast<const char*>(std::memchr(text, '\\', length));
+  if (at == nullptr) at = end;
+  Key* key = nullptr;
+  for (int i = 0; i < kRootCount; ++i)
+    if (std::strlen(kRootNames[i]) == static_cast<std::size_t>(at - text) &&
+        std::memcmp(kRootNames[i], text, static_cast<std::size_t>(at - text)) == 0)
+      key = &roots[i];
+  if (key == nullptr) return nullptr;
+  std::string name;
+  while (at < end) {
+    const char* start = at + 1;
+    const char* stop =
+        static_cast<const char*>(std::memchr(start, '\\', static_cast<std::size_t>(end - start)));
+    if (stop == nullptr) stop = end;
+    if (stop == start || !unescape(start, static_cast<std::size_t>(stop - start), &name))
+      return nullptr;
+    Key* next = find_child(key, name.data(), name.size());
+    if (next == nullptr) {
+      key->children.push_back(std::make_unique<Key>());
+      next = key->children.back().get();
+      next->name = name;
+    }
+    key = next;
+    at = stop;
+  }
+  return key;
+}
+
+// Reads a "V" line ("<type> <data> <name>") into key.
+bool parse_value_line(Key* key, const char* text, std::size_t length) {
+  const char* end = text + length;
+  const char* space = static_cast<const char*>(std::memchr(text, ' ', length));
+  if (key == nullptr || space == nullptr || space == text) return false;
+  unsigned long long type = 0;
+  for (const char* c = text; c < space; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    type = type * 10 + static_cast<unsigned>(*c - '0');
+    if (type > 0xFFFFFFFFull) return false;
+  }
+  const char* data = space + 1;
+  const char* data_end =
+      static_cast<const char*>(std::memchr(data, ' ', static_cast<std::size_t>(end - data)));
+  if (data_end == nullptr) return false;
+  Value value{std::string(), static_cast<DWORD>(type), {}};
+  if (!(data_end - data == 1 && *data == '-')) {
+    if ((data_end - data) % 2 != 0 || data_end == data) return false;
+    for (const char* c = data; c < data_end; c += 2) {
+      int high = hex_digit(c[0]);
+      int low = hex_digit(c[1]);
+      if (high < 0 || low < 0) return false;
+      value.data.push_back(static_cast<BYTE>(high * 16 + low));
+    }
+  }
+  if (!unescape(data_end + 1, static_cast<std::size_t>(end - data_end - 1), &value.name))
+    return false;
+  if (Value* old = find_value(key, value.name.c_str())) {
+    old->type = value.type;
+    old->data = value.data;
+  } else {
+    key->values.push_back(value);
+  }
+  return true;
+}
+
+// Replaces the store's keys by those of text; false (the store unchanged) when text is
+// no store.
+bool parse(const std::string& text, Store* s) {
+  Key roots[kRootCount];
+  std::size_t at = 0;
+  bool first = true;
+  Key* current = nullptr;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const char* line = text.data() + at;
+    std::size_t length = end - at;
+    at = end + 1;
+    if (first) {
+      if (length != std::strlen(kFileHeader) || std::memcmp(line, kFileHeader, length) != 0)
+        return false;
+      first = false;
+    } else if (length >= 2 && line[0] == 'K' && line[1] == ' ') {
+      current = parse_key_line(roots, line + 2, length - 2);
+      if (current == nullptr) return false;
+    } else if (length >= 2 && line[0] == 'V' && line[1] == ' ') {
+      if (!parse_value_line(current, line + 2, length - 2)) return false;
+    } else if (length != 0) {
+      return false;
+    }
+  }
+  if (first && !text.empty()) return false;
+  for (int i = 0; i < kRootCount; ++i) s->roots[i] = std::move(roots[i]);
+  return true;
+}
+
+// One call's hold on the shared file: the descriptor, locked, or -1 when the store is
+// the process's own or the file does not exist yet.
+struct Session {
+  int fd;
+  bool shared;
+};
+
+// Loads the shared store, when there is one, under its lock. Called with g_lock held.
+DWORD begin(Session* session, bool change) {
+  session->fd = -1;
+  const char* file = std::getenv(kFileVariable);
+  session->shared = file != nullptr && file[0] != '\0';
+  if (!session->shared) return ERROR_SUCCESS;
+  int flags = change ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
+  session->fd = ::open(file, flags, 0644);
+  std::string text;
+  if (session->fd < 0) {
+    if (change || errno != ENOENT) return w32_error_from_errno(errno);
+  } else {
+    while (flock(session->fd, change ? LOCK_EX : LOCK_SH) != 0)
+      if (errno != EINTR) return w32_error_from_errno(errno);
+    char buffer[4096];
+    for (;;) {
+      ssize_t got = ::read(session->fd, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return w32_error_from_errno(errno);
+      if (got == 0) break;
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  return parse(text, &store()) ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+// Writes a changed shared store back and lets go of the file.
+DWORD end(Session* session, bool changed, DWORD code) {
+  if (session->fd < 0) return code;
+  if (changed && code == ERROR_SUCCESS) {
+    std::string text = serialize(store());
+    if (ftruncate(session->fd, 0) != 0) code = w32_error_from_errno(errno);
+    std::size_t done = 0;
+    while (code == ERROR_SUCCESS && done < text.size()) {
+      ssize_t put =
+          ::pwrite(session->fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0)
+        code = w32_error_from_errno(put < 0 ? errno : ENOSPC);
+      else
+        done += static_cast<std::size_t>(put);
+    }
+  }
+  ::close(session->fd);  // lets go of the lock
+  session->fd = -1;
+  return code;
+}
+
+// --- The calls -------------------------------------------------------------------
+
 // Opens (creating when asked) subkey below key into *result.
 DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY* result,
                      DWORD* disposition) {
@@ -173,17 +436,28 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY
     subkey = "";
   }
   pthread_mutex_lock(&g_lock);
-  Key* base = nullptr;
-  DWORD code = usable_key(key, 0, &base);
+  Session session;
+  DWORD code = begin(&session, create);
+  bool created = false;
   if (code == ERROR_SUCCESS) {
-    Key* found = nullptr;
-    bool created = false;
-    code = walk(base, subkey, create, &found, &created);
+    Key* base = nullptr;
+    Opened opened;
+    code = usable_key(key, 0, &base, &opened);
     if (code == ERROR_SUCCESS) {
-      *result = subkey[0] == '\0' && is_root(key) ? key : open_handle(found, sam);
-      if (disposition != nullptr)
-        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+      Key* found = nullptr;
+      std::string path = opened.path;
+      code = walk(base, subkey, create, &found, &created, &path);
+      if (code == ERROR_SUCCESS) {
+        *result = subkey[0] == '\0' && is_root(key) ? key : open_handle(opened.root, path, sam);
+        if (disposition != nullptr)
+          *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+      }
     }
+  }
+  code = end(&session, created, code);
+  if (code != ERROR_SUCCESS && *result != nullptr) {
+    if (Slot* slot = find_slot(*result)) slot->used = false;
+    *result = nullptr;
   }
   pthread_mutex_unlock(&g_lock);
   return code;
@@ -192,8 +466,11 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY
 DWORD set_value(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
   if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
   pthread_mutex_lock(&g_lock);
+  Session session;
+  DWORD code = begin(&session, true);
   Key* target = nullptr;
-  DWORD code = usable_key(key, KEY_SET_VALUE, &target);
+  Opened opened;
+  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_SET_VALUE, &target, &opened);
   if (code == ERROR_SUCCESS) {
     Value* value = find_value(target, name);
     if (value == nullptr) {
@@ -203,6 +480,29 @@ DWORD set_value(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD 
     value->type = type;
     value->data.assign(data, data + size);
   }
+  code = end(&session, true, code);
+  pthread_mutex_unlock(&g_lock);
+  return code;
+}
+
+DWORD delete_value(HKEY key, const char* name) {
+  pthread_mutex_lock(&g_lock);
+  Session session;
+  DWORD code = begin(&session, true);
+  Key* target = nullptr;
+  Opened opened;
+  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_SET_VALUE, &target, &opened);
+  bool changed = false;
+  if (code == ERROR_SUCCESS) {
+    Value* value = find_value(target, name);
+    if (value == nullptr) {
+      code = ERROR_FILE_NOT_FOUND;
+    } else {
+      target->values.erase(target->values.begin() + (value - target->values.data()));
+      changed = true;
+    }
+  }
+  code = end(&session, changed, code);
   pthread_mutex_unlock(&g_lock);
   return code;
 }
@@ -211,8 +511,11 @@ DWORD query_value(HKEY key, const char* name, const DWORD* reserved, DWORD* type
                   DWORD* size) {
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
   pthread_mutex_lock(&g_lock);
+  Session session;
+  DWORD code = begin(&session, false);
   Key* target = nullptr;
-  DWORD code = usable_key(key, KEY_QUERY_VALUE, &target);
+  Opened opened;
+  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_QUERY_VALUE, &target, &opened);
   const Value* value = code == ERROR_SUCCESS ? find_value(target, name) : nullptr;
   if (code == ERROR_SUCCESS && value == nullptr) code = ERROR_FILE_NOT_FOUND;
   if (value != nullptr) {
@@ -224,6 +527,7 @@ DWORD query_value(HKEY key, const char* name, const DWORD* reserved, DWORD* type
       std::memcpy(data, value->data.data(), needed);
     if (size != nullptr) *size = needed;
   }
+  code = end(&session, false, code);
   pthread_mutex_unlock(&g_lock);
   return code;
 }
@@ -232,7 +536,10 @@ DWORD close_key(HKEY key) {
   if (is_root(key)) return ERROR_SUCCESS;
   pthread_mutex_lock(&g_lock);
   Slot* slot = find_slot(key);
-  if (slot != nullptr) slot->key = nullptr;
+  if (slot != nullptr) {
+    slot->used = false;
+    slot->path.clear();
+  }
   pthread_mutex_unlock(&g_lock);
   return slot != nullptr ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
@@ -261,13 +568,26 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
   return static_cast<LONG>(query_value(key, name, reserved, type, data, size));
 }
 
+LONG RegOpenKeyA(HKEY key, const char* subkey, HKEY* result) {
+  return static_cast<LONG>(open_or_create(key, subkey, KEY_ALL_ACCESS, false, result, nullptr));
+}
+
+LONG RegCreateKeyA(HKEY key, const char* subkey, HKEY* result) {
+  return static_cast<LONG>(
+      open_or_create(key, subkey != nullptr ? subkey : "", KEY_ALL_ACCESS, true, result, nullptr));
+}
+
+LONG RegDeleteValueA(HKEY key, const char* name) {
+  return static_cast<LONG>(delete_value(key, name));
+}
+
 LONG RegCloseKey(HKEY key) { return static_cast<LONG>(close_key(key)); }
 
 int registry_testing_open_handles() {
   pthread_mutex_lock(&g_lock);
   int open = 0;
   if (g_store != nullptr)
-    for (const Slot& slot : g_store->slots) open += slot.key != nullptr ? 1 : 0;
+    for (const Slot& slot : g_store->slots) open += slot.used ? 1 : 0;
   pthread_mutex_unlock(&g_lock);
   return open;
 }

@@ -8,6 +8,24 @@
 // carries the access it was opened with: reading a value needs KEY_QUERY_VALUE and
 // writing one KEY_SET_VALUE (ERROR_ACCESS_DENIED otherwise); the roots allow both.
 // Every call returns its result code and leaves GetLastError alone, as on Win32.
+//
+// Shared store: when the environment variable YRL_W32_REGISTRY names a file, that file
+// is the store, shared by every process that names it. Each call loads the store from
+// the file under a lock (flock: shared for a read, exclusive for a change) and a change
+// writes it back before the lock is let go, so a value that one process sets is seen
+// by the next call of any other. A missing file is an empty store; a file that cannot
+// be read as a store gives ERROR_BADDB and is left as it is. Opened keys are kept by
+// their path, so a key that another process's store no longer holds gives
+// ERROR_KEY_DELETED. Without the variable the store lives in the process alone.
+//
+// The file is text, one record a line ("\n"):
+//   YRL-W32-REGISTRY 1                      the first line
+//   K <root>[\<key>\<key>...]               a key, made with the keys above it
+//   V <type> <data> <name>                  a value of the key of the last K line
+// <root> is HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or HKEY_USERS;
+// <type> is decimal; <data> is the value's bytes in hexadecimal, or "-" when it has
+// none; <name> runs to the end of the line and is empty for the default value. In key
+// and value names, '%' and the bytes below 0x20 and 0x7F are written as %XX.
 #pragma once
 
 #include "platform/w32/types.h"
@@ -44,7 +62,7 @@ constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
-// The store is never saved, so the two keep the same keys.
+// The store knows no restart, so the two keep the same keys.
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_OPTION_VOLATILE = 1;
 
@@ -77,6 +95,17 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, cons
 // size.
 LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* size);
+
+// Opens subkey as RegOpenKeyExA does, with full access.
+LONG RegOpenKeyA(HKEY key, const char* subkey, HKEY* result);
+
+// Opens subkey as RegCreateKeyExA does, with full access; a null subkey opens key
+// itself again.
+LONG RegCreateKeyA(HKEY key, const char* subkey, HKEY* result);
+
+// Removes the value name (null or empty: the default value) of key, which needs
+// KEY_SET_VALUE. ERROR_FILE_NOT_FOUND when there is no such value.
+LONG RegDeleteValueA(HKEY key, const char* name);
 
 // Closes an opened key; closing a root does nothing and succeeds.
 LONG RegCloseKey(HKEY key);

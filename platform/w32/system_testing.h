@@ -8,7 +8,12 @@ namespace w32 {
 // Makes GetSystemDefaultLangID answer lang_id (0x0411 stands for a Japanese system).
 void system_testing_set_default_lang_id(WORD lang_id);
 
-// Puts the default language back to 0x0409.
+// Make GetVersionExA and GetSystemInfo answer this platform id or architecture,
+// whatever the environment says.
+void system_testing_set_platform(DWORD platform_id);
+void system_testing_set_processor(WORD architecture);
+
+// Puts the default language back to 0x0409 and forgets the platform and processor set.
 void system_testing_reset();
 
 }  // namespace w32

@@ -17,4 +17,40 @@ typedef char16_t WCHAR;
 constexpr BOOL FALSE = 0;
 constexpr BOOL TRUE = 1;
 
+// Pointer-sized values and the opaque handles.
+typedef std::uintptr_t ULONG_PTR;
+typedef ULONG_PTR DWORD_PTR;
+typedef ULONG_PTR SIZE_T;
+typedef void* HANDLE;
+typedef void* HLOCAL;
+struct HWND__;
+typedef HWND__* HWND;
+
+// The value that handle-returning calls give on failure; a constant folded at compile
+// time, so it needs no initialiser at load.
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+// The Win32 limit of a path, terminator included.
+constexpr DWORD MAX_PATH = 260;
+
+// A point in time: 100-nanosecond intervals since 1601-01-01 UTC, in two halves.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+static_assert(sizeof(FILETIME) == 8);
+
+// Result codes of the process, search, copy and registry functions, beside those in
+// error.h.
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+constexpr DWORD ERROR_BAD_LENGTH = 24;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_BADDB = 1009;
+constexpr DWORD ERROR_KEY_DELETED = 1018;
+
 }  // namespace w32

@@ -1,9 +1,14 @@
 #include "platform/w32/registry.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -273,6 +278,167 @@ TEST_F(RegistryTest, ThreadsShareOneStore) {
       EXPECT_EQ(get(key, name.c_str()), expected);
     }
     RegCloseKey(key);
+  }
+}
+
+TEST_F(RegistryTest, ShortFormsOpenCreateAndDeleteValues) {
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Short", &key), kNotFound);
+  EXPECT_EQ(key, nullptr);
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Short", &key), kSuccess);
+  EXPECT_EQ(set(key, "v", REG_SZ, "x"), kSuccess);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "SOFTWARE\\SHORT", &key), kSuccess);
+  EXPECT_EQ(get(key, "V"), "x");
+  EXPECT_EQ(RegDeleteValueA(key, "v"), kSuccess);
+  EXPECT_EQ(get(key, "v"), "error 2");
+  EXPECT_EQ(RegDeleteValueA(key, "v"), kNotFound);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  HKEY root = nullptr;
+  EXPECT_EQ(RegCreateKeyA(HKEY_USERS, nullptr, &root), kSuccess);
+  EXPECT_EQ(root, HKEY_USERS);
+}
+
+// The store in a file named by YRL_W32_REGISTRY, shared by processes.
+class SharedRegistryTest : public RegistryTest {
+ protected:
+  void SetUp() override {
+    RegistryTest::SetUp();
+    file_ = dir_.at("registry.txt");
+    setenv("YRL_W32_REGISTRY", file_.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("YRL_W32_REGISTRY");
+    RegistryTest::TearDown();
+  }
+
+  std::string file_text() const {
+    std::ifstream in(file_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  // Runs body in a forked child and gives its exit code.
+  template <typename Body>
+  static int in_child(Body body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body() ? 0 : 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  yrltest::ScratchDir dir_;
+  std::string file_;
+};
+
+TEST_F(SharedRegistryTest, ValueWrittenByAChildIsReadByTheParent) {
+  ASSERT_EQ(in_child([] {
+              HKEY key = nullptr;
+              if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VEK\\VEK.Setup\\cd1", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
+                return false;
+              bool ok = set(key, "ProcessId", REG_SZ, std::string("4242\0", 5)) == 0;
+              return RegCloseKey(key) == 0 && ok;
+            }),
+            0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "software\\vek\\vek.setup\\CD1", &key), kSuccess);
+  DWORD type = 0;
+  EXPECT_EQ(get(key, "processid", &type), std::string("4242\0", 5));
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  EXPECT_EQ(file_text(),
+            "YRL-W32-REGISTRY 1\n"
+            "K HKEY_CURRENT_USER\\SOFTWARE\n"
+            "K HKEY_CURRENT_USER\\SOFTWARE\\VEK\n"
+            "K HKEY_CURRENT_USER\\SOFTWARE\\VEK\\VEK.Setup\n"
+            "K HKEY_CURRENT_USER\\SOFTWARE\\VEK\\VEK.Setup\\cd1\n"
+            "V 1 3432343200 ProcessId\n");
+}
+
+TEST_F(SharedRegistryTest, HandWrittenFileIsReadAndOddNamesSurvive) {
+  std::ofstream(file_, std::ios::binary)
+      << "YRL-W32-REGISTRY 1\n"
+         "K HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\n"
+         "V 1 696136342046616d696c7900 Identifier\n"
+         "V 3 - \n";
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      RegOpenKeyA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", &key),
+      kSuccess);
+  EXPECT_EQ(get(key, "Identifier"), std::string("ia64 Family\0", 12));
+  DWORD type = 0;
+  EXPECT_EQ(get(key, nullptr, &type), "");
+  EXPECT_EQ(type, REG_BINARY);
+  // Names with '%', blanks and control characters, and bytes of every value.
+  HKEY odd = create(key, "K e%y\\\x01sub");
+  std::string all;
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+  EXPECT_EQ(set(odd, "n%a me\n", REG_BINARY, all), kSuccess);
+  EXPECT_EQ(set(odd, "", REG_SZ, "default"), kSuccess);
+  EXPECT_EQ(RegCloseKey(odd), kSuccess);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  registry_testing_reset();  // nothing kept in this process: all comes from the file
+  ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE,
+                        "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\\K E%Y\\\x01SUB", &odd),
+            kSuccess);
+  EXPECT_EQ(get(odd, "N%A ME\n"), all);
+  EXPECT_EQ(get(odd, nullptr), "default");
+  EXPECT_EQ(RegCloseKey(odd), kSuccess);
+}
+
+TEST_F(SharedRegistryTest, ProcessesWritingAtOnceLoseNoValue) {
+  constexpr int kWriters = 3;
+  constexpr int kValues = 40;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      bool ok = true;
+      for (int i = 0; i < kValues; ++i) {
+        HKEY key = nullptr;
+        ok = ok && RegCreateKeyA(HKEY_CURRENT_USER, "Race", &key) == 0;
+        std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
+        ok = ok && set(key, name.c_str(), REG_DWORD, std::string(4, static_cast<char>(i))) == 0;
+        ok = ok && RegCloseKey(key) == 0;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Race", &key), kSuccess);
+  for (int w = 0; w < kWriters; ++w)
+    for (int i = 0; i < kValues; ++i) {
+      std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
+      EXPECT_EQ(get(key, name.c_str()), std::string(4, static_cast<char>(i))) << name;
+    }
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+}
+
+TEST_F(SharedRegistryTest, BrokenFileAndVanishedKeysAreReported) {
+  HKEY key = create(HKEY_CURRENT_USER, "Gone");
+  // Another process replaces the store with one that lacks the key.
+  std::ofstream(file_, std::ios::binary) << "YRL-W32-REGISTRY 1\n";
+  EXPECT_EQ(set(key, "v", REG_SZ, "x"), static_cast<LONG>(ERROR_KEY_DELETED));
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+
+  const char* broken[] = {"not a store\n", "YRL-W32-REGISTRY 1\nV 1 00 x\n",
+                          "YRL-W32-REGISTRY 1\nK HKEY_NOWHERE\\a\n",
+                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a\nV 1 0g x\n",
+                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%zz\n"};
+  for (const char* text : broken) {
+    std::ofstream(file_, std::ios::binary) << text;
+    HKEY made = nullptr;
+    EXPECT_EQ(RegCreateKeyA(HKEY_USERS, "b", &made), static_cast<LONG>(ERROR_BADDB)) << text;
+    EXPECT_EQ(made, nullptr);
+    EXPECT_EQ(RegOpenKeyA(HKEY_USERS, "a", &made), static_cast<LONG>(ERROR_BADDB)) << text;
+    EXPECT_EQ(file_text(), text) << "left as it is";
   }
 }
 

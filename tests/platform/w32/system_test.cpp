@@ -1,6 +1,7 @@
 #include "platform/w32/system.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <climits>
@@ -62,6 +63,111 @@ TEST_F(SystemTest, ComputerNameIsTheHostNameWithWin32BufferRules) {
   EXPECT_FALSE(GetComputerNameA(nullptr, &size));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(size, 100u);
+}
+
+// Unsets the configuration variables for the test and puts them back after it.
+class SystemConfigTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    for (const char* name : {W32_PLATFORM_VARIABLE, W32_PROCESSOR_VARIABLE}) {
+      const char* value = getenv(name);
+      saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+      unsetenv(name);
+    }
+  }
+  void TearDown() override {
+    for (const Saved& s : saved_)
+      if (s.set)
+        setenv(s.name, s.value.c_str(), 1);
+      else
+        unsetenv(s.name);
+    SystemTest::TearDown();
+  }
+
+  static OSVERSIONINFOA version() {
+    OSVERSIONINFOA info;
+    std::memset(&info, 0xAB, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    EXPECT_TRUE(GetVersionExA(&info));
+    return info;
+  }
+  static WORD architecture() {
+    SYSTEM_INFO info;
+    std::memset(&info, 0xAB, sizeof info);
+    GetSystemInfo(&info);
+    EXPECT_EQ(info.dwOemId & 0xFFFF, info.wProcessorArchitecture);
+    EXPECT_EQ(info.wReserved, 0);
+    return info.wProcessorArchitecture;
+  }
+
+  struct Saved {
+    const char* name;
+    bool set;
+    std::string value;
+  };
+  std::vector<Saved> saved_;
+};
+
+TEST_F(SystemConfigTest, VersionIsNtUnlessConfigured) {
+  OSVERSIONINFOA nt = version();
+  EXPECT_EQ(nt.dwPlatformId, VER_PLATFORM_WIN32_NT);
+  EXPECT_EQ(nt.dwMajorVersion, 5u);
+  EXPECT_STREQ(nt.szCSDVersion, "");
+
+  struct Case {
+    const char* value;
+    DWORD platform;
+  };
+  for (Case c : {Case{"windows", VER_PLATFORM_WIN32_WINDOWS}, Case{"win32s", VER_PLATFORM_WIN32s},
+                 Case{"nt", VER_PLATFORM_WIN32_NT}, Case{"1", 1}, Case{"NT", VER_PLATFORM_WIN32_NT},
+                 Case{"-1", VER_PLATFORM_WIN32_NT}, Case{"", VER_PLATFORM_WIN32_NT}}) {
+    setenv(W32_PLATFORM_VARIABLE, c.value, 1);
+    EXPECT_EQ(version().dwPlatformId, c.platform) << c.value;
+  }
+  system_testing_set_platform(VER_PLATFORM_WIN32_WINDOWS);
+  EXPECT_EQ(version().dwPlatformId, VER_PLATFORM_WIN32_WINDOWS) << "the test's value first";
+  EXPECT_EQ(version().dwMajorVersion, 4u);
+
+  OSVERSIONINFOEXA ex;
+  std::memset(&ex, 0xAB, sizeof ex);
+  ex.dwOSVersionInfoSize = sizeof ex;
+  EXPECT_TRUE(GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&ex)));
+  EXPECT_EQ(ex.wServicePackMajor, 0);
+  OSVERSIONINFOA wrong;
+  wrong.dwOSVersionInfoSize = 68;
+  SetLastError(0);
+  EXPECT_FALSE(GetVersionExA(&wrong));
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_FALSE(GetVersionExA(nullptr));
+}
+
+TEST_F(SystemConfigTest, ProcessorIsIntelUnlessConfigured) {
+  EXPECT_EQ(architecture(), PROCESSOR_ARCHITECTURE_INTEL);
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  EXPECT_EQ(info.dwPageSize, static_cast<DWORD>(sysconf(_SC_PAGESIZE)));
+  EXPECT_GE(info.dwNumberOfProcessors, 1u);
+  EXPECT_EQ(info.dwActiveProcessorMask & 1, 1u);
+  EXPECT_EQ(info.dwProcessorType, PROCESSOR_INTEL_PENTIUM);
+
+  struct Case {
+    const char* value;
+    WORD architecture;
+  };
+  for (Case c :
+       {Case{"ia64", PROCESSOR_ARCHITECTURE_IA64}, Case{"amd64", PROCESSOR_ARCHITECTURE_AMD64},
+        Case{"x64", PROCESSOR_ARCHITECTURE_AMD64}, Case{"x86", PROCESSOR_ARCHITECTURE_INTEL},
+        Case{"5", 5}, Case{"70000", PROCESSOR_ARCHITECTURE_INTEL}}) {
+    setenv(W32_PROCESSOR_VARIABLE, c.value, 1);
+    EXPECT_EQ(architecture(), c.architecture) << c.value;
+  }
+  system_testing_set_processor(PROCESSOR_ARCHITECTURE_IA64);
+  unsetenv(W32_PROCESSOR_VARIABLE);
+  EXPECT_EQ(architecture(), PROCESSOR_ARCHITECTURE_IA64);
+  system_testing_reset();
+  EXPECT_EQ(architecture(), PROCESSOR_ARCHITECTURE_INTEL);
+  GetSystemInfo(nullptr);
 }
 
 }  // namespace

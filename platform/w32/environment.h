@@ -1,0 +1,28 @@
+// The process's environment variables and its current directory.
+#pragma once
+
+#include "platform/w32/types.h"
+
+namespace w32 {
+
+// The value of the variable name, found as Win32 finds it: the exact spelling first,
+// else one that differs only in ASCII letter case. When the value and its terminator
+// fit in size bytes: copied, and its length is returned; otherwise the size needed,
+// terminator included, and nothing is copied. 0 with ERROR_ENVVAR_NOT_FOUND when the
+// variable is not set; ERROR_INVALID_PARAMETER for a null name, or a null buffer with a
+// nonzero size.
+DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
+
+// Sets the variable name to value in the process's environment (setenv), which children
+// inherit; a spelling that differs only in case is the same variable. A null value
+// removes it. FALSE with ERROR_INVALID_PARAMETER for a null or empty name or one
+// holding '='; with ERROR_NOT_ENOUGH_MEMORY when the environment refuses.
+BOOL SetEnvironmentVariableA(const char* name, const char* value);
+
+// The layer's current directory (path.h) as a Windows name ("C:\dir\sub", "C:\" at a
+// drive's root). When it and its terminator fit in size bytes: copied, and its length
+// is returned; otherwise the size needed, terminator included, nothing copied. 0 with
+// the reason when it cannot be read.
+DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
+
+}  // namespace w32
