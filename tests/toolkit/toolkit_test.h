@@ -14,7 +14,9 @@
 #include "tests/support/runtime_test.h"
 #include "toolkit/binding/binding_testing.h"
 #include "toolkit/startup/startup.h"
+#include "toolkit/local/geomdata_testing.h"
 #include "toolkit/startup/startup_testing.h"
+#include "toolkit/testreport/testreport_testing.h"
 
 namespace yrltest {
 
@@ -49,6 +51,8 @@ class ToolkitTest : public RuntimeTest {
     binding_testing_reset();
     startup_testing_reset();
     app_testing_reset();
+    testreport_testing_reset();
+    geomdata_testing_reset();
     yrlhost::host_testing_reset();
   }
 
