@@ -2,15 +2,27 @@
 
 #include <cstring>
 
+#include "app/menus/app_menus.h"
 #include "app/menus/app_testing.h"
+#include "app/prefs/prefs.h"
+#include "app/storage/storage.h"
+#include "app/util/apputil.h"
 #include "toolkit/local/local_param.h"
 
 VynWchar YrlMsgFile[VYN_PATH_SIZE];
 const VynWchar yrl_menubar_msg_file[] = u"yrl_menubar_msg.txt";
 
+// Each step runs whatever the one before returned: a host that refuses one of them still
+// gets the rest of the application.
 int user_initialize(int, char**, const char*, const char*, VynWchar*) {
   VynStringToWstring(YrlMsgFile, "yrlform_msg.txt");
-  // Next: preferences, menus, model-retrieve notification, no active part, data classes.
+  YrlPreferencesRead(nullptr);
+  YrlMenuBarCreate();
+  YrlNotificationsSet();
+  // No part is active yet; the name kept in the drawing stays, since an empty name is
+  // never written.
+  YrlActiveModelSet(nullptr);
+  YrlAllClassRegister();
   return 0;
 }
 

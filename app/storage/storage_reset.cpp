@@ -1,4 +1,12 @@
-// The reset of this module's state for tests (placeholder until the module keeps state).
-#include "app/menus/app_testing.h"
+// The reset of this module's state for tests: no class registered, records empty.
+#include <cstring>
 
-void storage_testing_reset() {}
+#include "app/menus/app_testing.h"
+#include "app/storage/storage.h"
+
+void storage_testing_reset() {
+  std::memset(&view_class, 0, sizeof view_class);
+  std::memset(&part_class, 0, sizeof part_class);
+  std::memset(&active_class, 0, sizeof active_class);
+  YrlAllClassRegisterSet(0);
+}

@@ -1,0 +1,93 @@
+// The stored record of a named view: 256 bytes, little-endian, kept in a stream slot of
+// class "Y_V" named by the view, with its explicit serialiser; the readers of the record
+// that the named-view code needs, the current group of view selections, and the count of
+// declared views.
+#pragma once
+
+#include <cstddef>
+
+#include "toolkit/api/app_api.h"
+#include "toolkit/tkbase.h"
+
+// Size of the stored record in bytes.
+inline constexpr int YRL_VIEW_DATA_SIZE = 256;
+// The size of a view name or drawing-view name field, with its terminator.
+inline constexpr int YRL_VIEW_NAME_SIZE = 32;
+
+// A view record in memory. Bytes in the drawing are written and read only through
+// YrlViewDataToBytes and YrlViewDataFromBytes, which pin each field's offset.
+struct YrlViewData {
+  int view_type;  // 1 orthographic, 2 section, 3 auxiliary, 4 detail
+  int group_id;
+  char view_name[YRL_VIEW_NAME_SIZE];      // equals the slot name
+  char dwg_view_name[YRL_VIEW_NAME_SIZE];  // the host drawing view made for it, or ""
+  double bounds[6];                        // min x, y, z, max x, y, z (drawing coordinates)
+  double scale;
+  int member_count;  // member slots "<name>_<i>", i < member_count
+  double ref_point[3];
+  int cut_plane_id;  // 0 = none
+  int vpr_id;        // view-reference entity; 0 = none
+  double vpr_point[3];
+  int position_id;  // 0 = none
+  double position_point[3];
+  int position1_id;  // 0 = none
+  double position1_point[3];
+};
+
+// The byte layout: offset and width of each field in the stored record.
+struct YrlViewDataField {
+  const char* name;
+  int offset;
+  int width;
+};
+inline constexpr YrlViewDataField yrl_view_data_layout[] = {
+    {"view_type", 0, 4},       {"group_id", 4, 4},       {"view_name", 8, 32},
+    {"dwg_view_name", 40, 32}, {"bounds", 72, 48},       {"scale", 120, 8},
+    {"member_count", 128, 4},  {"reserved_132", 132, 4}, {"ref_point", 136, 24},
+    {"cut_plane_id", 160, 4},  {"vpr_id", 164, 4},       {"vpr_point", 168, 24},
+    {"position_id", 192, 4},   {"reserved_196", 196, 4}, {"position_point", 200, 24},
+    {"position1_id", 224, 4},  {"reserved_228", 228, 4}, {"position1_point", 232, 24},
+};
+
+// Writes record into exactly YRL_VIEW_DATA_SIZE bytes (names cut to 31 characters and
+// zero-filled; the reserved words zero).
+void YrlViewDataToBytes(const YrlViewData& record, unsigned char* bytes);
+// Reads a record from YRL_VIEW_DATA_SIZE bytes; names are terminated within their field.
+void YrlViewDataFromBytes(const unsigned char* bytes, YrlViewData& record);
+
+// Item type of a draft entity, as the host numbers it.
+inline constexpr int YRL_DRAFT_ENTITY_TYPE = 77;
+
+// Reads the named view's record: -4 when the slot is missing, not a stream or not a whole
+// record (the host's copy is released either way).
+int YrlViewDataRead(const char* view_name, YrlViewData* record);
+// Stores the record under its view name.
+int YrlViewDataWrite(const char* view_name, const YrlViewData& record);
+
+// Calls visit for every stored view record of class "Y_V", in the host's listing order
+// (slots that are no whole record are skipped), until visit returns nonzero. The status
+// of the listing of the slot names.
+typedef int (*YrlViewRecordVisit)(const char* view_name, const YrlViewData& record, void* app_data);
+int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data);
+
+// The current group: a host array of VynSelection (NULL while none was made).
+extern VynArray view_sel;
+// Frees the current group when it holds at least one selection.
+int YrlClearCurSel();
+
+// Scale (preset 1.0), reference point and bounds of the named view; with load_flag the
+// current group is rebuilt from the view's members. A record with no members gives a
+// zero point and zero bounds and leaves the scale 1.0. -4 when the record cannot be read.
+int YrlViewDataGet(const char* view_name, double* scale, double* ref_point, double* bounds, int load_flag);
+// View-reference point, position point, and (types 2 and 3) second position point, given
+// only when the record has members; -4 when it cannot be read.
+int YrlSectionViewDataGet(const char* view_name, double* vpr_point, double* position_point,
+                          double* position1_point);
+// The whole record of the view with that group id; out untouched when none.
+int YrlGroupDataGet(int group_id, YrlViewData* record);
+// Position entity id of the named view; -4 when the record cannot be read.
+int YrlViewPositionIdGet(const char* view_name, int* id);
+
+// Counts the records of type 1 or 2 (views), of type 1 (orthographic) and of type 2
+// (section); each out-pointer may be null.
+int YrlViewSetupFindNoOfViews(int* views, int* orthographic, int* section);

@@ -1,0 +1,211 @@
+// Start-up of the application in the stand-in host: its menus and commands, when the
+// commands are offered, and the model-retrieve notification.
+#include "app/menus/app_menus.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/menus/app_init.h"
+#include "app/prefs/prefs.h"
+#include "app/storage/storage.h"
+#include "app/util/apputil.h"
+#include "host/call_log.h"
+#include "host/menus.h"
+#include "host/models.h"
+#include "host/script.h"
+#include "tests/app/app_test.h"
+
+namespace {
+
+using yrlhost::MenuEntry;
+
+struct Expected {
+  bool cascade;
+  const char* name;
+  const char* label;
+  const char* command;
+};
+
+const Expected kProductMenu[] = {
+    {false, "YrlPreferences", "Preferences", "YrlActionPreferences"},
+    {false, "YrlCleanUp", "Clean Up", "YrlActionCleanUp"},
+    {false, "YrlViewSetup", "View Setup", "YrlActionViewSetup"},
+    {false, "YrlPartSetup", "Part Setup", "YrlActionPartSetup"},
+    {true, "YrlFeatMenuBar", "Feature", ""},
+    {false, "YrlHelp", "Help", "YrlActionHelp"},
+    {false, "YrlAbout", "About", "YrlActionAbout"},
+    {false, "YrlEndPoints", "End Points", "YrlActionEndPoints"},
+};
+
+const Expected kFeatureMenu[] = {
+    {false, "YrlFProtrusion", "Protrusion", "YrlActionFProtrusion"},
+    {false, "YrlFRevolve", "Revolve", "YrlActionFRevolve"},
+    {false, "YrlFSHole", "Sketched Hole", "YrlActionFSHole"},
+    {false, "YrlFDPlane", "Datum Plane", "YrlActionFDPlane"},
+    {false, "YrlFDCurve", "Datum Curve", "YrlActionFDCurve"},
+    {false, "YrlFDPoint", "Datum Point", "YrlActionFDPoint"},
+};
+
+template <std::size_t N>
+void expect_menu(const std::string& menu, const Expected (&expected)[N]) {
+  std::vector<MenuEntry> entries = yrlhost::menu_entries(menu);
+  ASSERT_EQ(entries.size(), N) << yrlhost::menu_tree_text();
+  for (std::size_t i = 0; i < N; ++i) {
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(entries[i].cascade, expected[i].cascade);
+    EXPECT_EQ(entries[i].name, expected[i].name);
+    EXPECT_EQ(entries[i].label, expected[i].label);
+    EXPECT_EQ(entries[i].command, expected[i].command);
+  }
+}
+
+std::vector<std::string> all_commands() {
+  std::vector<std::string> names;
+  for (const YrlMenuPushButton& row : push_buts) names.push_back(row.command);
+  for (const YrlMenuPushButton& row : feat_push_buts) names.push_back(row.command);
+  return names;
+}
+
+class Menus : public yrltest::AppTest {};
+
+TEST_F(Menus, StartUpBuildsBothMenusInOrder) {
+  ASSERT_EQ(start_app(), 0);
+  // The product menu stands in "Utilities" right after the hole table button.
+  std::vector<MenuEntry> utilities = yrlhost::menu_entries("Utilities");
+  ASSERT_EQ(utilities.size(), 3u);
+  EXPECT_EQ(utilities[0].name, "psh_util_holetable");
+  EXPECT_TRUE(utilities[1].cascade);
+  EXPECT_EQ(utilities[1].name, "YrlMenuBar");
+  EXPECT_EQ(utilities[1].label, "Yrlform");
+  EXPECT_EQ(utilities[2].name, "psh_util_auxapps");
+  expect_menu("YrlMenuBar", kProductMenu);
+  EXPECT_EQ(yrlhost::menu_parent("YrlFeatMenuBar"), "YrlMenuBar");
+  expect_menu("YrlFeatMenuBar", kFeatureMenu);
+}
+
+TEST_F(Menus, EveryCommandHasItsIconAndDesignation) {
+  ASSERT_EQ(start_app(), 0);
+  std::vector<yrlhost::CommandInfo> commands = yrlhost::commands();
+  std::vector<const YrlMenuPushButton*> rows;
+  for (const YrlMenuPushButton& row : push_buts) rows.push_back(&row);
+  for (const YrlMenuPushButton& row : feat_push_buts) rows.push_back(&row);
+  ASSERT_EQ(commands.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i]->command);
+    EXPECT_EQ(commands[i].name, rows[i]->command);
+    EXPECT_EQ(commands[i].priority, 2);
+    EXPECT_EQ(commands[i].icon, rows[i]->icon);
+    EXPECT_TRUE(commands[i].designated);
+    EXPECT_EQ(std::string(rows[i]->help), std::string(rows[i]->label) + " Help");
+    EXPECT_STREQ(rows[i]->help, rows[i]->help2);
+  }
+}
+
+TEST_F(Menus, CommandsAreOfferedOnDrawingsOnly) {
+  ASSERT_EQ(start_app(), 0);
+  for (const std::string& command : all_commands())
+    EXPECT_FALSE(yrlhost::command_offered(command)) << "no model: " << command;
+
+  std::string error;
+  ASSERT_NE(yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error), nullptr);
+  for (const std::string& command : all_commands())
+    EXPECT_FALSE(yrlhost::command_offered(command)) << "part: " << command;
+
+  new_drawing();
+  for (const std::string& command : all_commands())
+    EXPECT_EQ(yrlhost::command_offered(command), command != "YrlActionEndPoints")
+        << "drawing: " << command;
+}
+
+TEST_F(Menus, TheDebugCommandNeedsYesInConfig) {
+  yrltest::write_file("config.yrl", "yrl_add_debug_commands yes\n");
+  ASSERT_EQ(start_app(), 0);
+  EXPECT_FALSE(yrlhost::command_offered("YrlActionEndPoints"));  // no model
+  new_drawing();
+  EXPECT_TRUE(yrlhost::command_offered("YrlActionEndPoints"));
+  std::string error;
+  ASSERT_NE(yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error), nullptr);
+  EXPECT_FALSE(yrlhost::command_offered("YrlActionEndPoints"));
+}
+
+TEST_F(Menus, WithNoModelTheOrdinaryAccessForgetsTheClassesAndTheDebugOneDoesNot) {
+  ASSERT_EQ(start_app(), 0);
+  preferences.add_debug_commands = 1;
+  YrlAllClassRegisterSet(1);
+  EXPECT_EQ(YrlMenuBarDebugAccessFunction(), 0);
+  EXPECT_EQ(ViewClassRegistered, 1);
+  EXPECT_EQ(PartClassRegistered, 1);
+  EXPECT_EQ(ActiveClassRegistered, 1);
+  EXPECT_EQ(YrlMenuBarAccessFunction(), 0);
+  EXPECT_EQ(ViewClassRegistered, 0);
+  EXPECT_EQ(PartClassRegistered, 0);
+  EXPECT_EQ(ActiveClassRegistered, 0);
+}
+
+TEST_F(Menus, ARowWhoseCommandFailsGetsNoButton) {
+  yrlhost::call_log_fail_on_call("VynCmdActionAdd_v", 2);  // "YrlActionCleanUp"
+  ASSERT_EQ(start_app(), 0);
+  std::vector<MenuEntry> entries = yrlhost::menu_entries("YrlMenuBar");
+  std::vector<std::string> names;
+  for (const MenuEntry& e : entries) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"YrlPreferences", "YrlViewSetup", "YrlPartSetup",
+                                             "YrlFeatMenuBar", "YrlHelp", "YrlAbout",
+                                             "YrlEndPoints"}));
+  EXPECT_EQ(yrlhost::menu_entries("YrlFeatMenuBar").size(), 6u);
+}
+
+TEST_F(Menus, TheFeatureMenuNeedsTheLastRowToSucceed) {
+  yrlhost::call_log_fail_on_call("VynCmdDesignate_v", 7);  // the last product row's last call
+  ASSERT_EQ(start_app(), 0);
+  EXPECT_EQ(yrlhost::menu_entries("YrlMenuBar").size(), 7u);
+  EXPECT_FALSE(yrlhost::menu_exists("YrlFeatMenuBar"));
+}
+
+TEST_F(Menus, StartUpSucceedsWhateverTheHostRefuses) {
+  yrlhost::call_log_set_result("VynMenubarmenuMenuAdd_v", -1);
+  yrlhost::call_log_set_result("VynCmdActionAdd_v", -1);
+  yrlhost::call_log_set_result("VynNotificationSet_v", -1);
+  EXPECT_EQ(start_app(), 0);
+  char name[] = "yrlform_msg.txt";
+  char back[sizeof name] = {};
+  for (std::size_t i = 0; i < sizeof name; ++i) back[i] = static_cast<char>(YrlMsgFile[i]);
+  EXPECT_STREQ(back, name);
+  EXPECT_EQ(preferences.loaded, 1);
+}
+
+TEST_F(Menus, CommandsRegisterTheClassesTheyNeed) {
+  ASSERT_EQ(start_app(), 0);
+  new_drawing();
+  YrlAllClassRegisterSet(0);
+  user("menu YrlFeatMenuBar YrlFRevolve");
+  yrlhost::script_run();
+  EXPECT_EQ(ViewClassRegistered, 1);
+  EXPECT_EQ(ActiveClassRegistered, 0);
+  user("menu YrlMenuBar YrlPartSetup");
+  yrlhost::script_run();
+  EXPECT_EQ(ActiveClassRegistered, 1);
+}
+
+TEST_F(Menus, RetrievingADrawingRestoresItsActivePart) {
+  ASSERT_EQ(start_app(), 0);
+  std::string error;
+  VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error);
+  ASSERT_NE(part, nullptr) << error;
+  VynMdl drawing = new_drawing("DRW0001");
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(part), 0);
+  const std::string path = work_dir.path() + "/drw0001.drw";
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, path, error)) << error;
+
+  // Forget the drawing and the active part, then bring the drawing back.
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  active_mdl = nullptr;
+  ASSERT_NE(yrlhost::host_model_open(path, error), nullptr) << error;
+  VynMdl active = nullptr;
+  EXPECT_EQ(YrlActiveModelGet(&active), 0);
+  EXPECT_EQ(active, part);
+}
+
+}  // namespace
