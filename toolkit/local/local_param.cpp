@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/text/wide.h"
+#include "runtime/text/wstring.h"
 #include "toolkit/api/app_api.h"
 
 VynWchar* VynStringToWstring(VynWchar* target, const char* source) {
@@ -52,21 +53,21 @@ int wide_length_within(const VynWchar* text, int limit) {
 void param_value_copy(int type, void* target, const void* source) {
   switch (type) {
     case VYN_PARAM_DOUBLE:
-      std::memcpy(target, source, sizeof(double));
+      std::memmove(target, source, sizeof(double));
       break;
     case VYN_PARAM_STRING: {
       int length = wide_length_within(static_cast<const VynWchar*>(source), VYN_PARAM_STRING_SIZE);
       if (length == VYN_PARAM_STRING_SIZE) length = VYN_PARAM_STRING_SIZE - 1;
-      std::memcpy(target, source, static_cast<std::size_t>(length) * sizeof(VynWchar));
+      std::memmove(target, source, static_cast<std::size_t>(length) * sizeof(VynWchar));
       static_cast<VynWchar*>(target)[length] = 0;
       break;
     }
     case VYN_PARAM_INTEGER:
     case VYN_PARAM_ID:
-      std::memcpy(target, source, sizeof(int));
+      std::memmove(target, source, sizeof(int));
       break;
     case VYN_PARAM_BOOLEAN:
-      std::memcpy(target, source, sizeof(short));
+      std::memmove(target, source, sizeof(short));
       break;
     default:  // VYN_PARAM_VOID: no value
       break;
@@ -144,19 +145,21 @@ constexpr int name_units = static_cast<int>(sizeof(VynName) / sizeof(VynWchar));
 // At most 31 characters of source into target, the rest of target cleared, so that
 // target is always terminated.
 void name_copy(VynWchar* target, const VynWchar* source) {
-  int length = wide_length_within(source, name_units - 1);
-  // memmove: a caller may pass the record's own name.
-  std::memmove(target, source, static_cast<std::size_t>(length) * sizeof(VynWchar));
-  for (int i = length; i < name_units; ++i) target[i] = 0;
+  // Unit by unit, so source may be target itself.
+  vek::wsncpy(target, source, name_units - 1);
+  target[name_units - 1] = 0;
 }
 
 }  // namespace
 
 VynError VynSimprepActionInit(int type, const void* data, VynSimprepAction* action) {
   if (!action) return VYN_TK_BAD_INPUTS;
-  std::memset(action, 0, sizeof *action);
-  action->type = type;
-  if (data) std::memcpy(action->data, data, sizeof action->data);
+  // Built aside: data may be the action's own.
+  VynSimprepAction built;
+  std::memset(&built, 0, sizeof built);
+  built.type = type;
+  if (data) std::memcpy(built.data, data, sizeof built.data);
+  std::memcpy(action, &built, sizeof built);
   return VYN_TK_NO_ERROR;
 }
 
@@ -204,16 +207,19 @@ VynError VynSimprepdataitemInit(const int* path_ids, int path_size, int feature_
   bool path = path_size >= 0 && path_size <= VYN_SIMPREP_PATH_MAX;
   if (!(no_path || path) || !action) return VYN_TK_BAD_INPUTS;
   if (!item) return VYN_TK_NO_ERROR;
-  std::memset(item->path_ids, 0, sizeof item->path_ids);
+  // Built aside: the ids and the action may be the item's own.
+  VynSimprepdataitem built;
+  std::memset(&built, 0, sizeof built);
   if (!path_ids) {
-    item->path_size = no_path ? -1 : 0;
+    built.path_size = no_path ? -1 : 0;
   } else {
-    item->path_size = path_size;
+    built.path_size = path_size;
     if (path_size > 0)
-      std::memcpy(item->path_ids, path_ids, static_cast<std::size_t>(path_size) * sizeof(int));
+      std::memcpy(built.path_ids, path_ids, static_cast<std::size_t>(path_size) * sizeof(int));
   }
-  item->feature_id = feature_id;
-  std::memcpy(&item->action, action, sizeof item->action);
+  built.feature_id = feature_id;
+  std::memcpy(&built.action, action, sizeof built.action);
+  std::memcpy(item, &built, sizeof built);
   return VYN_TK_NO_ERROR;
 }
 

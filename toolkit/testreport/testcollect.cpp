@@ -7,6 +7,7 @@
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
 #include "toolkit/testreport/testreport.h"
+#include "toolkit/util/strutil_report.h"
 
 namespace {
 
@@ -127,14 +128,9 @@ VynWchar test_msg_file[16];
 // The tests' output stream while the menu runs.
 std::FILE* collect_stream;
 
-VynError reported(const char* function, const char* caller, VynError status) {
-  VynTestCallReport(function, caller, status, status != 0);
-  return status;
-}
-
 // VynMenuDelete as a button action.
 int delete_action(void*, int) {
-  reported("VynMenuDelete()", "VynTestCollection()", VynMenuDelete());
+  util_call_report("VynMenuDelete()", "VynTestCollection()", VynMenuDelete());
   return 0;
 }
 
@@ -174,7 +170,7 @@ const char* VynUtilValueToString(VynValue value) {
   ValueData data;
   std::memset(&data, 0, sizeof data);
   VynError status = VynValueDataGet(value, reinterpret_cast<VynValuedata*>(&data));
-  VynTestCallReport("VynValueDataGet)", "VynUtilValueToString()", status, status != 0);
+  util_call_report("VynValueDataGet)", "VynUtilValueToString()", status);
   if (status != VYN_TK_NO_ERROR) {
     std::snprintf(value_text, sizeof value_text, "unknown");
     return value_text;
@@ -213,11 +209,11 @@ int VynUtilSelectedSurfaceGet(VynSelection selection, VynSurface* surface) {
   if (!surface) return -1;
   VynModelitem item;
   std::memset(&item, 0, sizeof item);
-  if (reported("VynSelectionModelitemGet()", "VynUtilSelectedSurfaceGet()",
+  if (util_call_report("VynSelectionModelitemGet()", "VynUtilSelectedSurfaceGet()",
                VynSelectionModelitemGet(selection, &item)) != VYN_TK_NO_ERROR)
     return -1;
   if (item.type != 5) return -1;
-  if (reported("VynGeomitemToSurface()", "VynUtilSelectedSurfaceGeton()",
+  if (util_call_report("VynGeomitemToSurface()", "VynUtilSelectedSurfaceGeton()",
                VynGeomitemToSurface(&item, surface)) != VYN_TK_NO_ERROR)
     return -1;
   return 0;
@@ -227,11 +223,11 @@ int VynUtilSelectedCurveGet(VynSelection selection, VynCurve* curve) {
   if (!curve) return -1;
   VynModelitem item;
   std::memset(&item, 0, sizeof item);
-  if (reported("VynSelectionModelitemGet()", "VynUtilSelectedCurveGet()",
+  if (util_call_report("VynSelectionModelitemGet()", "VynUtilSelectedCurveGet()",
                VynSelectionModelitemGet(selection, &item)) != VYN_TK_NO_ERROR)
     return -1;
   if (item.type != 62) return -1;
-  if (reported("VynGeomitemToCurve()", "VynUtilSelectedCurveGet()",
+  if (util_call_report("VynGeomitemToCurve()", "VynUtilSelectedCurveGet()",
                VynGeomitemToCurve(&item, curve)) != VYN_TK_NO_ERROR)
     return -1;
   return 0;
@@ -240,7 +236,7 @@ int VynUtilSelectedCurveGet(VynSelection selection, VynCurve* curve) {
 int VynTestFeatureArrayPrint(VynArray features, std::FILE* stream) {
   if (!stream) stream = stderr;
   int size = 0;
-  if (reported("VynArraySizeGet()", "VynTestFeatureArrayPrint()",
+  if (util_call_report("VynArraySizeGet()", "VynTestFeatureArrayPrint()",
                VynArraySizeGet(features, &size)) != VYN_TK_NO_ERROR)
     size = 0;
   std::fprintf(stream, "Number of features:\t%d\n", size);
@@ -248,9 +244,9 @@ int VynTestFeatureArrayPrint(VynArray features, std::FILE* stream) {
   for (int i = 0; i < size; ++i) {
     int type = 0;
     int status = 0;
-    reported("VynFeatureTypeGet()", "VynTestFeatureArrayPrint()",
+    util_call_report("VynFeatureTypeGet()", "VynTestFeatureArrayPrint()",
              VynFeatureTypeGet(&items[i], &type));
-    reported("VynFeatureStatusGet()", "VynTestFeatureArrayPrint()",
+    util_call_report("VynFeatureStatusGet()", "VynTestFeatureArrayPrint()",
              VynFeatureStatusGet(&items[i], &status));
     std::fprintf(stream, "Id %d,\ttype %d,\tstatus: %s\n", items[i].id, type,
                  VynUtilFeatureStatusToString(status));
@@ -270,7 +266,7 @@ int VynTestCollection(VynMdl* model) {
   if (!own_stream) collect_stream = stderr;
   // The menu file's words: the menu's name, the file name (wide) and the menu's id out.
   int menu_id = 0;
-  VynError status = reported(
+  VynError status = util_call_report(
       "VynMenuFileRegister()", "VynTestCollection()",
       VynMenuFileRegister(reinterpret_cast<VynWord>(kMenu),
                           reinterpret_cast<VynWord>(u"collection.mnu"),
@@ -283,14 +279,14 @@ int VynTestCollection(VynMdl* model) {
   }
   for (const CollectionButton& row : collection_buttons) {
     if (!row.action) continue;
-    reported("VynMenubuttonActionSet()", "VynTestCollection()",
+    util_call_report("VynMenubuttonActionSet()", "VynTestCollection()",
              VynMenubuttonActionSet(kMenu, row.button, row.action, model, 0));
   }
-  reported("VynMenuCreate()", "VynTestCollection()",
+  util_call_report("VynMenuCreate()", "VynTestCollection()",
            VynMenuCreate(0, reinterpret_cast<VynWord>(kMenu),
                          reinterpret_cast<VynWord>(&menu_id)));
   int value = 0;
-  reported("VynMenuProcess()", "VynTestCollection()", VynMenuProcess(kMenu, &value));
+  util_call_report("VynMenuProcess()", "VynTestCollection()", VynMenuProcess(kMenu, &value));
   if (own_stream) std::fclose(collect_stream);
   collect_stream = nullptr;
   return 0;

@@ -13,6 +13,7 @@
 #include "toolkit/testreport/testreport_testing.h"
 #include "toolkit/util/strinput.h"
 #include "toolkit/util/strutil.h"
+#include "toolkit/util/strutil_report.h"
 
 namespace {
 
@@ -298,8 +299,7 @@ char* VynTestQcrName(VynMdl model, const char* suffix, char* out, int out_size) 
   const char* text = "nomodel";
   if (!model) {
     VynMdl current = nullptr;
-    VynError status = VynMdlCurrentGet(&current);
-    VynTestCallReport("VynMdlCurrentGet()", "VynTestQcrName()", status, status != 0);
+    util_call_report("VynMdlCurrentGet()", "VynTestQcrName()", VynMdlCurrentGet(&current));
   } else if (VynUtilModelnameGet(&model, name, nullptr)) {
     text = name;
   }

@@ -14,17 +14,12 @@ namespace {
 // The end mark of every menu-strings array.
 const VynWchar empty_string[1] = {0};
 
-VynError reported(const char* function, const char* caller, VynError status) {
-  util_call_report(function, caller, status);
-  return status;
-}
-
 // The host rows below are known by their word counts only; these are the words the
 // utilities pass: the registration gets {menu, no alternate file, the strings, no help
 // strings, no title, the menu id out}, the creation {kind, menu, the menu id out} and
 // the button removal {menu, button, the menu's id}.
 VynError menu_register(const char* menu, VynArray strings, int* menu_id, const char* caller) {
-  return reported("VynMenuFromStringsRegister()", caller,
+  return util_call_report("VynMenuFromStringsRegister()", caller,
                   VynMenuFromStringsRegister(reinterpret_cast<VynWord>(menu), 0,
                                              reinterpret_cast<VynWord>(strings), 0, 0,
                                              reinterpret_cast<VynWord>(menu_id)));
@@ -32,30 +27,30 @@ VynError menu_register(const char* menu, VynArray strings, int* menu_id, const c
 
 VynError menu_create(int kind, const char* menu, const char* caller) {
   int menu_id = 0;
-  return reported("VynMenuCreate()", caller,
+  return util_call_report("VynMenuCreate()", caller,
                   VynMenuCreate(kind, reinterpret_cast<VynWord>(menu),
                                 reinterpret_cast<VynWord>(&menu_id)));
 }
 
 VynError button_remove(const char* menu, const char* button, int menu_id, const char* caller) {
-  return reported("VynMenubuttonDelete()", caller,
+  return util_call_report("VynMenubuttonDelete()", caller,
                   VynMenubuttonDelete(reinterpret_cast<VynWord>(menu),
                                       reinterpret_cast<VynWord>(button), menu_id));
 }
 
 VynError action_set(const char* menu, const char* button, VynMenubuttonAction action,
                     void* app_data, int app_int, const char* caller) {
-  return reported("VynMenubuttonActionSet()", caller,
+  return util_call_report("VynMenubuttonActionSet()", caller,
                   VynMenubuttonActionSet(menu, button, action, app_data, app_int));
 }
 
 // VynMenuDelete and VynMenuHold as button actions; the data word is the text that names
 // the utility that set the action, for the report.
 int delete_action(void* caller, int) {
-  return reported("VynMenuDelete()", static_cast<const char*>(caller), VynMenuDelete());
+  return util_call_report("VynMenuDelete()", static_cast<const char*>(caller), VynMenuDelete());
 }
 int hold_action(void* caller, int) {
-  return reported("VynMenuHold()", static_cast<const char*>(caller), VynMenuHold());
+  return util_call_report("VynMenuHold()", static_cast<const char*>(caller), VynMenuHold());
 }
 void* caller_word(const char* caller) { return const_cast<char*>(caller); }
 
@@ -75,11 +70,15 @@ int row_count(const VynUtilMenuRow* rows) {
   return count;
 }
 
-// Names of a menu-strings array before its end mark.
-int name_count(VynArray names) {
+// Names of a menu-strings array before its end mark, looking no further than the
+// array's size (an array may lack the mark); -1 when the size cannot be read.
+int name_count(VynArray names, const char* caller) {
+  int size = 0;
+  if (util_call_report("VynArraySizeGet()", caller, VynArraySizeGet(names, &size)) != VYN_TK_NO_ERROR)
+    return -1;
   VynWchar** texts = static_cast<VynWchar**>(names);
   int count = 0;
-  while (texts[count] && texts[count][0]) ++count;
+  while (count < size && texts[count] && texts[count][0]) ++count;
   return count;
 }
 
@@ -95,34 +94,34 @@ VynError strings_release(VynArray* strings, VynError status) {
 
 int VynUtilAssign(void* int_pointer, int value) {
   if (int_pointer) *static_cast<int*>(int_pointer) = value;
-  reported("VynMenuDelete()", "VynUtilAssign()", VynMenuDelete());
+  util_call_report("VynMenuDelete()", "VynUtilAssign()", VynMenuDelete());
   return 0;
 }
 
 int VynUtilMenuKill(void*, int count) {
-  for (int i = 0; i < count; ++i) reported("VynMenuDelete()", "VynUtilMenuKill()", VynMenuDelete());
+  for (int i = 0; i < count; ++i) util_call_report("VynMenuDelete()", "VynUtilMenuKill()", VynMenuDelete());
   return 0;
 }
 
 int VynUtilMenubuttonDeleteWithStatus(void*, int value) {
-  reported("VynMenuDeleteWithStatus()", "VynUtilMenubuttonDeleteWithStatus()",
+  util_call_report("VynMenuDeleteWithStatus()", "VynUtilMenubuttonDeleteWithStatus()",
            VynMenuDeleteWithStatus(value));
   return 0;
 }
 
 VynError VynUtilMenubuttonActivate(const char* menu, const char* button, int flag) {
   if (flag)
-    return reported("VynMenubuttonActivate()", "VynUtilMenubuttonActivate()",
+    return util_call_report("VynMenubuttonActivate()", "VynUtilMenubuttonActivate()",
                     VynMenubuttonActivate(menu, button));
-  return reported("VynMenubuttonDeactivate()", "VynUtilMenubuttonActivate()",
+  return util_call_report("VynMenubuttonDeactivate()", "VynUtilMenubuttonActivate()",
                   VynMenubuttonDeactivate(menu, button));
 }
 
 VynError VynUtilMenubuttonHighlight(const char* menu, const char* button, int flag) {
   if (flag)
-    return reported("VynMenubuttonHighlight()", "VynUtilMenubuttonHighlight()",
+    return util_call_report("VynMenubuttonHighlight()", "VynUtilMenubuttonHighlight()",
                     VynMenubuttonHighlight(menu, button));
-  return reported("VynMenubuttonUnhighlight()", "VynUtilMenubuttonHighlight()",
+  return util_call_report("VynMenubuttonUnhighlight()", "VynUtilMenubuttonHighlight()",
                   VynMenubuttonUnhighlight(menu, button));
 }
 
@@ -172,12 +171,13 @@ VynError VynUtilMenuIntValueSelect(const VynUtilMenuRow* rows, int* value) {
     if (flags & VYN_UTIL_MENU_HIGHLIGHT) VynUtilMenubuttonHighlight(menu.text, button.text, 1);
     if (flags & VYN_UTIL_MENU_UNHIGHLIGHT) VynUtilMenubuttonHighlight(menu.text, button.text, 0);
   }
-  return reported("VynMenuProcess()", caller, VynMenuProcess(menu.text, value));
+  return util_call_report("VynMenuProcess()", caller, VynMenuProcess(menu.text, value));
 }
 
 VynError VynUtilMenuStringsIntValueSelect(const char* menu, VynArray names, int* value) {
   if (!menu || !names) return VYN_TK_BAD_INPUTS;
-  int count = name_count(names);
+  int count = name_count(names, "VynUtilMenuStringsIntValueSelect()");
+  if (count < 0) return VYN_TK_BAD_INPUTS;
   VynWchar** texts = static_cast<VynWchar**>(names);
   // Menu row, one row per name, end row.
   auto* rows = static_cast<VynUtilMenuRow*>(
@@ -203,12 +203,12 @@ VynError VynUtilMenuStringsIntValueSelect(const char* menu, VynArray names, int*
 VynError VynUtilMenuStringsAlloc(VynArray* array) {
   static const char caller[] = "VynUtilMenuStringsAlloc()";
   if (!array) return VYN_TK_BAD_INPUTS;
-  VynError status = reported("VynArrayAlloc()", caller,
+  VynError status = util_call_report("VynArrayAlloc()", caller,
                              VynArrayAlloc(0, static_cast<int>(sizeof(VynWchar*)), 10, array));
   if (status != VYN_TK_NO_ERROR) return status;
   const VynWchar* end_mark = empty_string;
-  status = reported("VynArrayObjectAdd()", caller, VynArrayObjectAdd(array, -1, 1, &end_mark));
-  if (status != VYN_TK_NO_ERROR) reported("VynArrayFree()", caller, VynArrayFree(array));
+  status = util_call_report("VynArrayObjectAdd()", caller, VynArrayObjectAdd(array, -1, 1, &end_mark));
+  if (status != VYN_TK_NO_ERROR) util_call_report("VynArrayFree()", caller, VynArrayFree(array));
   return status;
 }
 
@@ -217,10 +217,10 @@ namespace {
 // Inserts text, a calloc'ed copy, before the end mark; frees it when that fails.
 VynError strings_insert(VynArray* array, VynWchar* text, const char* caller) {
   int size = 0;
-  VynError status = reported("VynArraySizeGet()", caller, VynArraySizeGet(*array, &size));
+  VynError status = util_call_report("VynArraySizeGet()", caller, VynArraySizeGet(*array, &size));
   if (status == VYN_TK_NO_ERROR && size < 1) status = VYN_TK_BAD_INPUTS;
   if (status == VYN_TK_NO_ERROR)
-    status = reported("VynArrayObjectAdd()", caller, VynArrayObjectAdd(array, size - 1, 1, &text));
+    status = util_call_report("VynArrayObjectAdd()", caller, VynArrayObjectAdd(array, size - 1, 1, &text));
   if (status != VYN_TK_NO_ERROR) std::free(text);
   return status;
 }
@@ -249,11 +249,11 @@ VynError VynUtilMenuStringsFree(VynArray* array) {
   static const char caller[] = "VynUtilMenuStringsFree()";
   if (!array || !*array) return VYN_TK_BAD_INPUTS;
   int size = 0;
-  VynError status = reported("VynArraySizeGet()", caller, VynArraySizeGet(*array, &size));
+  VynError status = util_call_report("VynArraySizeGet()", caller, VynArraySizeGet(*array, &size));
   if (status != VYN_TK_NO_ERROR) return status;
   VynWchar** texts = static_cast<VynWchar**>(*array);
   for (int i = 0; i < size - 1; ++i) std::free(texts[i]);
-  return reported("VynArrayFree()", caller, VynArrayFree(array));
+  return util_call_report("VynArrayFree()", caller, VynArrayFree(array));
 }
 
 // ---- Selecting several names
@@ -291,7 +291,7 @@ int VynUtilMenuToggleDone(void* state, int action) {
     }
   } else if (action == 2 || action == 3) {
     for (int menu = 0; menu < 2; ++menu)
-      reported("VynMenuDeleteWithStatus()", "VynUtilMenuToggleDone()",
+      util_call_report("VynMenuDeleteWithStatus()", "VynUtilMenuToggleDone()",
                VynMenuDeleteWithStatus(action));
   }
   return 0;
@@ -304,10 +304,11 @@ VynError VynUtilMenuStringManySelect(const char* menu, VynArray names, VynArray*
   VynUtilMenuSelectState state;
   state.menu = menu;
   state.names = static_cast<VynWchar**>(names);
-  state.count = name_count(names);
+  state.count = name_count(names, caller);
+  if (state.count < 0) return VYN_TK_BAD_INPUTS;
 
   VynArray flags = nullptr;
-  VynError status = reported("VynArrayAlloc()", caller,
+  VynError status = util_call_report("VynArrayAlloc()", caller,
                              VynArrayAlloc(state.count, static_cast<int>(sizeof(int)), 1, &flags));
   if (status != VYN_TK_NO_ERROR) return VYN_TK_USER_ABORT;
   state.flags = static_cast<int*>(flags);
@@ -321,8 +322,8 @@ VynError VynUtilMenuStringManySelect(const char* menu, VynArray names, VynArray*
     for (int i = 0; i < state.count; ++i)
       action_set(menu, ButtonName(state, i).text, VynUtilMenuToggleOne, &state, i, caller);
     action_set(menu, menu, delete_action, caller_word(caller), 0, caller);
-    reported("VynMenuModeSet()", caller, VynMenuModeSet(menu, 1));
-    reported("VynMenuDatamodeSet()", caller, VynMenuDatamodeSet(menu, 1));
+    util_call_report("VynMenuModeSet()", caller, VynMenuModeSet(menu, 1));
+    util_call_report("VynMenuDatamodeSet()", caller, VynMenuDatamodeSet(menu, 1));
     status = menu_create(0, menu, caller);
   }
 
@@ -344,19 +345,19 @@ VynError VynUtilMenuStringManySelect(const char* menu, VynArray names, VynArray*
     action_set(select_menu, select_menu, VynUtilMenuToggleDone, &state, 3, caller);
     status = menu_create(1, select_menu, caller);
     if (status == VYN_TK_NO_ERROR)
-      status = reported("VynMenuProcess()", caller, VynMenuProcess(select_menu, &value));
+      status = util_call_report("VynMenuProcess()", caller, VynMenuProcess(select_menu, &value));
   }
 
   VynError result = VYN_TK_USER_ABORT;
   if (status == VYN_TK_NO_ERROR && value == 2) {
     VynArray chosen = nullptr;
-    if (reported("VynArrayAlloc()", caller,
+    if (util_call_report("VynArrayAlloc()", caller,
                  VynArrayAlloc(0, static_cast<int>(sizeof(int)), 1, &chosen)) == VYN_TK_NO_ERROR) {
       int found = 0;
       bool added = true;
       for (int i = 0; i < state.count && added; ++i) {
         if (!state.flags[i]) continue;
-        added = reported("VynArrayObjectAdd()", caller, VynArrayObjectAdd(&chosen, -1, 1, &i)) ==
+        added = util_call_report("VynArrayObjectAdd()", caller, VynArrayObjectAdd(&chosen, -1, 1, &i)) ==
                 VYN_TK_NO_ERROR;
         if (added) ++found;
       }
@@ -365,10 +366,10 @@ VynError VynUtilMenuStringManySelect(const char* menu, VynArray names, VynArray*
         *count = found;
         result = VYN_TK_NO_ERROR;
       } else {
-        reported("VynArrayFree()", caller, VynArrayFree(&chosen));
+        util_call_report("VynArrayFree()", caller, VynArrayFree(&chosen));
       }
     }
   }
-  reported("VynArrayFree()", caller, VynArrayFree(&flags));
+  util_call_report("VynArrayFree()", caller, VynArrayFree(&flags));
   return result;
 }

@@ -46,8 +46,9 @@ static_assert(sizeof(VynUtilMenuRow) == 40);
 // closed it. The status of the run (0 at once, with value untouched, for a table
 // without buttons); -2 for a null argument.
 VynError VynUtilMenuIntValueSelect(const VynUtilMenuRow* rows, int* value);
-// The same for a menu whose buttons are the names of a menu-strings array; value (when
-// given) gets the chosen name's index.
+// The same for a menu whose buttons are the names of a menu-strings array (those before
+// its empty end string, within the array's size); value (when given) gets the chosen
+// name's index. -2 for a null argument or an array whose size cannot be read.
 VynError VynUtilMenuStringsIntValueSelect(const char* menu, VynArray names, int* value);
 
 // ---- Menu-strings arrays: host arrays of wide-string pointers that end with an empty
@@ -71,7 +72,7 @@ struct VynUtilMenuSelectState {
 // Shows the names of a menu-strings array as a toggle menu beside the menu
 // "TkMenuUtilSelect" (select all, unselect all, done, quit). After done with one or
 // more names selected: a new host int array of their indices in indices, their count in
-// count, 0. Otherwise -3 (-2 for a null argument).
+// count, 0. Otherwise -3 (-2 for a null argument or an array whose size cannot be read).
 VynError VynUtilMenuStringManySelect(const char* menu, VynArray names, VynArray* indices,
                                      int* count);
 // Flips the selection of name index; 0.

@@ -8,7 +8,7 @@
 #include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/api/catalogue_udfvardim_xsec_api.h"
 #include "toolkit/local/geomdata.h"
-#include "toolkit/testreport/testreport.h"
+#include "toolkit/util/strutil_report.h"
 
 const double vyn_util_identity_matrix[4][4] = {
     {1.0, 0.0, 0.0, 0.0},
@@ -179,7 +179,7 @@ double* VynUtilPointTrans(const double m[4][4], const double* p, double* out) {
   if (!m) return VynUtilVectorCopy(p, out);
   double temp[3];
   VynError status = VynPntTrfEval(p, m, temp);
-  VynTestCallReport("VynPntTrfEval()", "VynUtilPointTrans()", status, status != 0);
+  util_call_report("VynPntTrfEval()", "VynUtilPointTrans()", status);
   // A failed host call leaves temp unset: keep the caller's out as it was.
   if (status == VYN_TK_NO_ERROR) VynUtilVectorCopy(temp, out);
   return out;
@@ -188,7 +188,7 @@ double* VynUtilPointTrans(const double m[4][4], const double* p, double* out) {
 double* VynUtilVectorTrans(const double m[4][4], const double* v, double* out) {
   if (!m) return VynUtilVectorCopy(v, out);
   VynError status = VynVectorTrfEval(v, m, out);
-  VynTestCallReport("VynVectorTrfEval()", "VynUtilVectorTrans()", status, status != 0);
+  util_call_report("VynVectorTrfEval()", "VynUtilVectorTrans()", status);
   return out;
 }
 

@@ -121,6 +121,20 @@ TEST_F(LocalParamTest, ParamvalueKeepsEachTypesValue) {
   EXPECT_EQ(std::u16string(text), u"Thick\u4e2d");
 }
 
+// A caller may hand the record's own value field back in, as the source or the target.
+TEST_F(LocalParamTest, ParamvalueOwnValueFieldAsSourceOrTarget) {
+  VynParamvalue record = filled<VynParamvalue>();
+  double d = 4.5;
+  ASSERT_EQ(VynParamvalueSet(&record, &d, VYN_PARAM_DOUBLE), 0);
+  EXPECT_EQ(VynParamvalueSet(&record, &record.value, VYN_PARAM_DOUBLE), 0);
+  EXPECT_EQ(VynParamvalueValueGet(&record, VYN_PARAM_DOUBLE, &record.value), 0);
+  EXPECT_EQ(record.value.as_double, 4.5);
+  ASSERT_EQ(VynParamvalueSet(&record, u"Depth", VYN_PARAM_STRING), 0);
+  EXPECT_EQ(VynParamvalueSet(&record, record.value.as_string, VYN_PARAM_STRING), 0);
+  EXPECT_EQ(VynParamvalueValueGet(&record, VYN_PARAM_STRING, record.value.as_string), 0);
+  EXPECT_EQ(std::u16string(record.value.as_string), u"Depth");
+}
+
 TEST_F(LocalParamTest, ParamvalueVoidStoresOnlyTheType) {
   VynParamvalue record = filled<VynParamvalue>();
   VynParamvalue before = record;
@@ -307,6 +321,28 @@ TEST_F(LocalParamTest, SimprepFlagsAreKeptAndTheOutputsPresetOnFailure) {
   EXPECT_EQ(VynSimprepdataDefltSet(nullptr, 1), -2);
   EXPECT_EQ(VynSimprepdataTmpvalGet(&data, nullptr), -2);
   EXPECT_EQ(VynSimprepdataDefltGet(&data, nullptr), -2);
+}
+
+// Re-initialising from the record's own fields keeps them.
+TEST_F(LocalParamTest, SimprepInitsFromTheirOwnFieldsKeepThem) {
+  VynSimprepAction action;
+  unsigned char data[120];
+  for (int i = 0; i < 120; ++i) data[i] = static_cast<unsigned char>(200 - i);
+  ASSERT_EQ(VynSimprepActionInit(3, data, &action), 0);
+  EXPECT_EQ(VynSimprepActionInit(4, action.data, &action), 0);
+  EXPECT_EQ(action.type, 4);
+  EXPECT_EQ(std::memcmp(action.data, data, sizeof data), 0);
+
+  VynSimprepdataitem item;
+  const int ids[] = {41, 42};
+  ASSERT_EQ(VynSimprepdataitemInit(ids, 2, 7, &action, &item), 0);
+  EXPECT_EQ(VynSimprepdataitemInit(item.path_ids, item.path_size, 9, &item.action, &item), 0);
+  EXPECT_EQ(item.path_size, 2);
+  EXPECT_EQ(item.path_ids[0], 41);
+  EXPECT_EQ(item.path_ids[1], 42);
+  EXPECT_EQ(item.feature_id, 9);
+  EXPECT_EQ(item.action.type, 4);
+  EXPECT_EQ(std::memcmp(item.action.data, data, sizeof data), 0);
 }
 
 TEST_F(LocalParamTest, SimprepdataitemInitChecksThePathAndCopiesOnlyItsIds) {

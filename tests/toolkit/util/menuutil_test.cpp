@@ -302,6 +302,33 @@ TEST_F(NamesTest, StringsValueMenuGivesTheNamesIndex) {
   EXPECT_EQ(VynUtilMenuStringsIntValueSelect(nullptr, names, &value), -2);
 }
 
+// A host array of names that lacks the empty end string: only its elements are read.
+TEST_F(MenuUtilTest, NamesArrayWithoutItsEndMarkIsReadNoFurtherThanItsSize) {
+  static const VynWchar top[] = u"TOP";
+  static const VynWchar front[] = u"FRONT";
+  VynArray names = nullptr;
+  ASSERT_EQ(VynArrayAlloc(0, static_cast<int>(sizeof(VynWchar*)), 1, &names), 0);
+  for (const VynWchar* name : {top, front}) ASSERT_EQ(VynArrayObjectAdd(&names, -1, 1, &name), 0);
+  host().user = [] { press("Views", "FRONT"); };
+  int value = -1;
+  EXPECT_EQ(VynUtilMenuStringsIntValueSelect("Views", names, &value), 0);
+  EXPECT_EQ(value, 1);
+  EXPECT_EQ(host().events[0], "register Views [TOP,FRONT,]");
+
+  host().actions.clear();
+  host().user = [] {
+    press("Views", "FRONT");
+    press("TkMenuUtilSelect", "Done Sel");
+  };
+  VynArray indices = nullptr;
+  int count = 0;
+  ASSERT_EQ(VynUtilMenuStringManySelect("Views", names, &indices, &count), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(static_cast<int*>(indices)[0], 1);
+  VynArrayFree(&indices);
+  VynArrayFree(&names);
+}
+
 TEST_F(NamesTest, ManySelectGivesTheIndicesOfTheSelectedNames) {
   host().user = [] {
     press("Views", "TOP");
