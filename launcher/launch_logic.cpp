@@ -102,23 +102,26 @@ bool is_utility_name(const char16_t* name) {
   }
 }
 
-void complete_start_directory(char* dir, const char* current_directory) {
+bool complete_start_directory(char* dir, const char* current_directory) {
   std::size_t length = std::strlen(dir);
+  bool whole = true;
   if (length == 2 && is_letter(dir[0]) && dir[1] == ':') {
     char drive[TEXT_SIZE];
     std::memcpy(drive, dir, 3);
-    format_text(dir, TEXT_SIZE, "%s\\", drive);
-    return;
+    whole = format_text(dir, TEXT_SIZE, "%s\\", drive);
+  } else if ((length >= 2 && is_network(dir)) || (length >= 3 && is_absolute(dir)) ||
+             current_directory == nullptr) {
+    return true;
+  } else {
+    char relative[TEXT_SIZE];
+    std::memcpy(relative, dir, length + 1);
+    if (std::strcmp(relative, ".") == 0)
+      whole = format_text(dir, TEXT_SIZE, "%s", current_directory);
+    else
+      whole = format_text(dir, TEXT_SIZE, "%s\\%s", current_directory, relative);
   }
-  if (length >= 2 && is_network(dir)) return;
-  if (length >= 3 && is_absolute(dir)) return;
-  if (current_directory == nullptr) return;
-  char relative[TEXT_SIZE];
-  std::memcpy(relative, dir, length + 1);
-  if (std::strcmp(relative, ".") == 0)
-    format_text(dir, TEXT_SIZE, "%s", current_directory);
-  else
-    format_text(dir, TEXT_SIZE, "%s\\%s", current_directory, relative);
+  if (!whole) dir[0] = '\0';
+  return whole;
 }
 
 bool is_usable_start_directory(const char* dir) {
@@ -168,10 +171,13 @@ void parse_options(int argc, const char16_t* const* argv, LaunchOptions* options
   for (int i = 1; i < argc; ++i) {
     if (equal_wide_folded(argv[i], u"-lang")) {
       ++i;
-      if (i < argc) {
-        char value[TEXT_SIZE];
-        narrow_text(argv[i], value, sizeof value);
-        format_text(options->lang, sizeof options->lang, "LANG=%s", value);
+      // A value that does not fit whole is not taken: a cut LANG names some other
+      // language. An earlier value then stays, as it stays set.
+      char value[TEXT_SIZE];
+      char assignment[TEXT_SIZE];
+      if (i < argc && narrow_text(argv[i], value, sizeof value) &&
+          format_text(assignment, sizeof assignment, "LANG=%s", value)) {
+        std::memcpy(options->lang, assignment, sizeof assignment);
         options->lang_given = true;
       }
     } else if (equal_wide_folded(argv[i], u"-vekutil")) {
@@ -180,7 +186,7 @@ void parse_options(int argc, const char16_t* const* argv, LaunchOptions* options
       append_text(options->passed, sizeof options->passed, " -vekutil");
     } else {
       char argument[TEXT_SIZE];
-      narrow_text(argv[i], argument, sizeof argument);
+      if (!narrow_text(argv[i], argument, sizeof argument)) continue;  // dropped whole, not cut
       std::size_t before = std::strlen(options->passed);
       if (!append_text(options->passed, sizeof options->passed, " ") ||
           !append_argument(options->passed, sizeof options->passed, argument))

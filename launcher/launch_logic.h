@@ -37,8 +37,9 @@ bool is_utility_name(const char16_t* name);
 
 // Makes the narrow start directory dir (a buffer of TEXT_SIZE) usable: a bare drive gets
 // its backslash, a network or absolute path stays, and a relative one is put below
-// current_directory (null: it could not be read, and dir stays as it is).
-void complete_start_directory(char* dir, const char* current_directory);
+// current_directory (null: it could not be read, and dir stays as it is). False when the
+// completed directory does not fit: dir is then empty, as a cut one names another.
+bool complete_start_directory(char* dir, const char* current_directory);
 
 // Whether a start directory is absolute ("X:\\..." or "X:/...") or a network path
 // ("\\\\..." with either delimiter), as the setup program needs.

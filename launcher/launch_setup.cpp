@@ -89,6 +89,12 @@ int find_by_enumeration(w32::HMODULE psapi, const char* id) {
   static w32::DWORD ids[kMaxProcessIds];  // worker thread only
   w32::DWORD bytes = 0;
   if (!enumerate(ids, sizeof ids, &bytes)) return 0;
+  // An id that starts with no number names no process; read as 0, it would match the
+  // idle process and keep the setup from ever starting.
+  const char* digits = id;
+  while (*digits == ' ' || (*digits >= '\t' && *digits <= '\r')) ++digits;
+  if (*digits == '+' || *digits == '-') ++digits;
+  if (*digits < '0' || *digits > '9') return 0;
   w32::DWORD wanted = static_cast<w32::DWORD>(std::atoi(id));
   std::size_t count = bytes / sizeof ids[0];
   if (count > kMaxProcessIds) count = kMaxProcessIds;
@@ -119,11 +125,16 @@ void find_start_directory(const char16_t* argv0, char* dir, bool* utility) {
     return;
   }
   if (is_utility_name(name)) *utility = true;
+  // A directory that does not fit whole stays empty, which is refused: a cut one would
+  // name another.
+  if (dir_length >= TEXT_SIZE) return;
   char16_t wide[TEXT_SIZE];
-  if (dir_length >= TEXT_SIZE) dir_length = TEXT_SIZE - 1;
   std::memcpy(wide, argv0, dir_length * sizeof(char16_t));
   wide[dir_length] = u'\0';
-  narrow_text(wide, dir, TEXT_SIZE);
+  if (!narrow_text(wide, dir, TEXT_SIZE)) {
+    dir[0] = '\0';
+    return;
+  }
   complete_start_directory(dir, have_current ? current : nullptr);
 }
 
@@ -168,8 +179,10 @@ int ReadSetupProcessId(const char* file_name, char* id) {
   int c;
   // In text mode a Ctrl-Z ends the file.
   while ((c = std::fgetc(file)) != EOF && c != 0x1A) key_path_add(&path, c);
+  // A file that cannot be read (a directory, say) names no key, as one that does not open.
+  bool unreadable = std::ferror(file) != 0;
   std::fclose(file);
-  if (path.overflow) return 0;  // a cut path would name some other key
+  if (unreadable || path.overflow) return 0;  // a cut path would name some other key
   w32::HKEY key = open_key(w32::HKEY_CURRENT_USER, path.text);
   if (key == nullptr) return 0;
   char value[REG_VALUE_LIMIT + 1];
@@ -200,8 +213,9 @@ int IsProcessRunning(const char* id) {
 
 void MakeTempSetupName(char* name, char* directory) {
   char temp_path[kTempPathLimit];
-  if (!get_environment("TEMP", directory, TEXT_SIZE, nullptr) &&
-      !get_environment("TMP", directory, TEXT_SIZE, nullptr)) {
+  // An empty variable names no directory (Windows keeps no empty variables).
+  if ((!get_environment("TEMP", directory, TEXT_SIZE, nullptr) || directory[0] == '\0') &&
+      (!get_environment("TMP", directory, TEXT_SIZE, nullptr) || directory[0] == '\0')) {
     w32::DWORD length = w32::GetTempPathA(static_cast<w32::DWORD>(sizeof temp_path), temp_path);
     if (length == 0 || length >= sizeof temp_path) temp_path[0] = '\0';
     format_text(directory, TEXT_SIZE, "%s", temp_path);

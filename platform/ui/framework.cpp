@@ -139,7 +139,7 @@ void record(const char* format, ...) {
     int fd = open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd >= 0) {
       std::size_t length = std::strlen(line);
-      line[length] = '\n';  // vsnprintf left room: the line is cut one short of capacity
+      line[length] = '\n';  // over the terminator: write takes the length, not the text
       ssize_t written = write(fd, line, length + 1);
       (void)written;
       close(fd);
@@ -480,10 +480,13 @@ std::size_t ui_testing_record_count() {
 }
 
 const char* ui_testing_record(std::size_t index) {
+  // A copy, as the records move when any thread records more.
+  static thread_local char line[kLineCapacity];
   pthread_mutex_lock(&g_lock);
-  const char* line = index < g_record_count ? g_records[index] : nullptr;
+  bool found = index < g_record_count;
+  if (found) std::memcpy(line, g_records[index], kLineCapacity);
   pthread_mutex_unlock(&g_lock);
-  return line;
+  return found ? line : nullptr;
 }
 
 void ui_testing_reset() {

@@ -8,7 +8,8 @@
 namespace ui {
 
 // The recorded lines so far, oldest first ("dialog 102 shown", "key esc", ...); index
-// past the end gives null. A line stays valid until the next record or reset.
+// past the end gives null. The line is a copy that stays valid until this thread asks
+// for another; other threads may record meanwhile.
 std::size_t ui_testing_record_count();
 const char* ui_testing_record(std::size_t index);
 

@@ -255,7 +255,8 @@ HLOCAL LocalFree(HLOCAL memory) {
 
 BOOL w32_append_quoted_argument(WCHAR* line, int* length, int capacity, const WCHAR* argument,
                                 BOOL first) {
-  if (line == nullptr || length == nullptr || argument == nullptr || *length < 0) {
+  if (line == nullptr || length == nullptr || argument == nullptr || *length < 0 ||
+      capacity < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

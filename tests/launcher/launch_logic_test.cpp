@@ -52,18 +52,29 @@ TEST(StartDirectory, CompletesEachKindOfDirectory) {
   for (const Case& c : cases) {
     char dir[TEXT_SIZE];
     std::strcpy(dir, c.dir);
-    trovask::complete_start_directory(dir, c.current);
+    EXPECT_TRUE(trovask::complete_start_directory(dir, c.current)) << c.dir;
     EXPECT_STREQ(dir, c.expected) << c.dir;
   }
 }
 
-TEST(StartDirectory, LongRelativeDirectoryIsCutAtItsBuffer) {
+TEST(StartDirectory, DirectoryThatDoesNotFitIsLeftEmptyNotCut) {
+  // A cut directory would name another one; an empty one is refused as unusable.
   std::string current = "C:\\" + std::string(1000, 'c');
   char dir[TEXT_SIZE];
   std::strcpy(dir, std::string(100, 'm').c_str());
-  trovask::complete_start_directory(dir, current.c_str());
-  EXPECT_EQ(std::strlen(dir), TEXT_SIZE - 1);
-  EXPECT_EQ(std::string(dir).substr(0, current.size()), current);
+  EXPECT_FALSE(trovask::complete_start_directory(dir, current.c_str()));
+  EXPECT_STREQ(dir, "");
+  EXPECT_FALSE(trovask::is_usable_start_directory(dir));
+  std::string longest(TEXT_SIZE - 1, 'c');
+  longest[0] = 'C';
+  longest[1] = ':';
+  longest[2] = '\\';
+  std::strcpy(dir, ".");
+  EXPECT_TRUE(trovask::complete_start_directory(dir, longest.c_str()));
+  EXPECT_EQ(std::string(dir), longest);
+  std::strcpy(dir, "m");
+  EXPECT_FALSE(trovask::complete_start_directory(dir, std::string(TEXT_SIZE - 2, 'c').c_str()));
+  EXPECT_STREQ(dir, "");
 }
 
 TEST(StartDirectory, OnlyAbsoluteAndNetworkDirectoriesAreUsable) {
@@ -128,6 +139,11 @@ TEST(Options, LangInAnyCaseSetsLangAndIsNotPassedOn) {
   EXPECT_EQ(last.passed, " one");
   Parsed twice = parse({"-lang", "fr", "-lang", "ja"});
   EXPECT_EQ(twice.lang, "LANG=ja");
+  // A value too long for its assignment is not taken cut; an earlier one stays.
+  std::string long_value(TEXT_SIZE - 3, 'l');
+  EXPECT_EQ(parse({"-lang", long_value}).lang, "");
+  EXPECT_EQ(parse({"-lang", "fr", "-lang", long_value, "two"}).lang, "LANG=fr");
+  EXPECT_EQ(parse({"-lang", "fr", "-lang", long_value, "two"}).passed, " two");
   EXPECT_EQ(parse({"-langx", "fr"}).passed, " -langx fr");
 }
 

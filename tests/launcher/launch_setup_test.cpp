@@ -102,6 +102,13 @@ TEST_F(LaunchSteps, ProcessIdComesFromTheKeyTheFileNames) {
   set_value(w32::HKEY_CURRENT_USER, "SOFTWARE\\VEK\\VEK.Setup\\Disk1\\Part", "ProcessId", "4321");
   EXPECT_EQ(trovask::ReadSetupProcessId(windows_name(file).c_str(), id), 1);
   EXPECT_STREQ(id, "4321");
+
+  // A directory by that name is no file to read, though the key its empty text would
+  // name exists.
+  fs::create_directory(dir_ / "dir_1.txt");
+  set_value(w32::HKEY_CURRENT_USER, "SOFTWARE\\VEK\\VEK.Setup", "ProcessId", "1");
+  EXPECT_EQ(trovask::ReadSetupProcessId(windows_name(dir_ / "dir_1.txt").c_str(), id), 0);
+  EXPECT_STREQ(id, "");
   EXPECT_EQ(w32::registry_testing_open_handles(), 0);
 }
 
@@ -134,6 +141,8 @@ TEST_F(LaunchSteps, ProcessCheckFindsLiveIdsOnlyByEitherMethod) {
     EXPECT_EQ(trovask::IsProcessRunning("0"), 1);
     // The snapshot compares the text, the enumeration the number.
     EXPECT_EQ(trovask::IsProcessRunning((own + "x").c_str()), toolhelp ? 0 : 1);
+    // A recorded id that starts with no number is no running setup, by either method.
+    for (const char* garbage : {"abc", " ", "-", "x0"}) EXPECT_EQ(trovask::IsProcessRunning(garbage), 0) << garbage;
     EXPECT_EQ(w32::builtin_module_testing_loaded_count(), 0);
   }
   w32::builtin_module_testing_reset();
@@ -179,6 +188,12 @@ TEST_F(LaunchSteps, TemporaryNameIsFreshAndPublished) {
   EXPECT_TRUE(fs::is_empty(dir_));  // the unique file was given back
   ASSERT_NE(std::getenv("VEK_SETUP_REDIRECT"), nullptr);
   EXPECT_EQ(std::string(std::getenv("VEK_SETUP_REDIRECT")), text);
+
+  // An empty variable names no directory: the next one is taken.
+  setenv("TEMP", "", 1);
+  setenv("TMP", windows_name(dir_).c_str(), 1);
+  trovask::MakeTempSetupName(name, directory);
+  EXPECT_EQ(std::string(directory), windows_name(dir_));
 
   unsetenv("TEMP");
   setenv("TMP", "C:\\no\\such\\dir", 1);  // no unique name there: the fallback

@@ -345,8 +345,9 @@ TEST_F(Medium, RunningSetupIsNotStartedTwice) {
 TEST_F(Medium, EndedOrEmptyRecordedIdIsNoRunningSetup) {
   install_setup();
   write_file(medium_ / "cd_1.txt", "Disk1\n");
-  // A process id that no process has (above the kernel's limit), and an empty one.
-  for (const char* id : {"2147483646", ""}) {
+  // A process id that no process has (above the kernel's limit), an empty one and one
+  // that is no number.
+  for (const char* id : {"2147483646", "", "junk"}) {
     start_running_setup("SOFTWARE\\VEK\\VEK.Setup\\Disk1", id);
     for (const char* toolhelp : {"", "absent"}) {
       std::map<std::string, std::string> extra;

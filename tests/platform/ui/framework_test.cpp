@@ -150,6 +150,20 @@ TEST_F(UiFramework, ScriptRejectsUnknownCommandsWhole) {
   EXPECT_EQ(ui::dialog_do_modal(&dialog), ui::IDCANCEL);
 }
 
+TEST_F(UiFramework, RecordReadStaysValidWhileMoreIsRecorded) {
+  ui::Enable3dControlsStatic();
+  const char* line = ui::ui_testing_record(0);
+  ASSERT_NE(line, nullptr);
+  // Enough records that the store must grow and move.
+  std::thread other([] {
+    for (int i = 0; i < 1000; ++i) ui::Enable3dControlsStatic();
+  });
+  other.join();
+  EXPECT_STREQ(line, "3d controls on");
+  EXPECT_EQ(ui::ui_testing_record(1000), std::string("3d controls on"));
+  EXPECT_EQ(ui::ui_testing_record(1001), nullptr);
+}
+
 TEST_F(UiFramework, ActionsPostedFromAnotherThreadReachTheLoop) {
   ui::Dialog dialog;
   ui::dialog_construct(&dialog, &kPlainClass, 7, nullptr);

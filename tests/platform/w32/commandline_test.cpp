@@ -119,6 +119,11 @@ TEST_F(CommandLineTest, QuotedArgumentsSplitBackToThemselves) {
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(std::u16string(line), u"abcd");
   EXPECT_EQ(length, 4);
+  // A negative capacity or a length past it holds nothing more.
+  for (int capacity : {-1, -100, 3}) {
+    EXPECT_FALSE(w32_append_quoted_argument(line, &length, capacity, u"z", FALSE)) << capacity;
+    EXPECT_EQ(std::u16string(line), u"abcd") << capacity;
+  }
 }
 
 // Without the variable the line is made from this process's own arguments, and

@@ -72,7 +72,7 @@ TEST_F(ProcessTest, ChildRunsWaitsAndGivesItsExitCode) {
 
   // Running: STILL_ACTIVE, and a short wait times out; a signal gives 128 + its number.
   DWORD pid = 0;
-  process = start("sh -c \"sleep 5\"", 0, nullptr, nullptr, &pid);
+  process = start("sh -c \"exec sleep 5\"", 0, nullptr, nullptr, &pid);
   ASSERT_NE(process, nullptr);
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeProcess(process, &code));
@@ -181,7 +181,7 @@ TEST_F(ProcessTest, WaitForInputIdleSeesTheReadySignal) {
   // Tells, then stays: ready at once, and at once again later.
   DWORD pid = 0;
   HANDLE ready =
-      start("sh -c \"printf r >&$YRL_W32_READY_FD; sleep 5\"", 0, nullptr, nullptr, &pid);
+      start("sh -c \"printf r >&$YRL_W32_READY_FD; exec sleep 5\"", 0, nullptr, nullptr, &pid);
   ASSERT_NE(ready, nullptr);
   auto began = std::chrono::steady_clock::now();
   EXPECT_EQ(WaitForInputIdle(ready, 10000), 0u);
@@ -191,7 +191,7 @@ TEST_F(ProcessTest, WaitForInputIdleSeesTheReadySignal) {
   finish(ready);
 
   // Never tells: the wait times out.
-  HANDLE silent = start("sh -c \"sleep 5\"", 0, nullptr, nullptr, &pid);
+  HANDLE silent = start("sh -c \"exec sleep 5\"", 0, nullptr, nullptr, &pid);
   ASSERT_NE(silent, nullptr);
   EXPECT_EQ(WaitForInputIdle(silent, 100), WAIT_TIMEOUT);
   kill(static_cast<pid_t>(pid), SIGKILL);
