@@ -10,7 +10,9 @@
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
 #include "platform/w32/path.h"
+#include "runtime/text/lang.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/wide.h"
 #include "toolkit/local/local_param.h"
 
 YrlPreferencesData preferences;
@@ -107,11 +109,12 @@ double double_field(const YrlPreferencesData* record, std::size_t offset) {
   return *reinterpret_cast<const double*>(reinterpret_cast<const char*>(record) + offset);
 }
 
-// Copies text into a text option, cut after YRL_PREF_TEXT_SIZE - 1 characters.
+// Copies text into a text option; a longer text is cut after its last whole character
+// within YRL_PREF_TEXT_SIZE - 1 bytes, so that no character is split.
 void text_copy(char* to, const char* from) {
-  std::size_t n = std::strlen(from);
-  if (n > YRL_PREF_TEXT_SIZE - 1) n = YRL_PREF_TEXT_SIZE - 1;
-  std::memcpy(to, from, n);
+  auto n = static_cast<std::size_t>(
+      vek::whole_characters_within(from, YRL_PREF_TEXT_SIZE - 1, vek::get_language()));
+  std::memmove(to, from, n);
   to[n] = '\0';
 }
 
@@ -227,13 +230,16 @@ int record_write(const YrlPreferencesData* record) {
   return VYN_TK_NO_ERROR;
 }
 
-// A one-element host array of narrow names holding name.
-int name_array_make(const char* name, VynArray* array) {
-  *array = nullptr;
-  int status = VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 1, array);
+// Selects the single name in a radio group or option menu through set, handing it a
+// one-element host array of narrow names that is freed afterwards.
+int selected_name_set(VynError (*set)(const char*, const char*, int, VynArray), const char* dialog,
+                      const char* component, const char* name) {
+  VynArray names = nullptr;
+  int status = VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 1, &names);
   if (status != VYN_TK_NO_ERROR) return status;
-  status = VynArrayObjectAdd(array, -1, 1, &name);
-  if (status != VYN_TK_NO_ERROR) VynArrayFree(array);
+  status = VynArrayObjectAdd(&names, -1, 1, &name);
+  if (status == VYN_TK_NO_ERROR) status = set(dialog, component, 1, names);
+  VynArrayFree(&names);
   return status;
 }
 
@@ -335,10 +341,14 @@ int YrlPreferencesRead(YrlPreferencesData* record) {
   record->loaded = 1;
   if (!file) return status;
   char line[kLineSize];
-  while (std::fgets(line, sizeof line, file)) {
+  // The last byte stays nonzero unless fgets filled the whole buffer, which tells a cut
+  // line apart from one that holds a NUL byte before its newline.
+  for (;;) {
+    line[kLineSize - 1] = 'x';
+    if (!std::fgets(line, sizeof line, file)) break;
     // A line longer than the buffer is taken by its first 80 characters; the rest of it
     // is dropped, so that its tail is never read as a line of its own.
-    if (!std::strchr(line, '\n')) {
+    if (line[kLineSize - 1] == '\0' && line[kLineSize - 2] != '\n') {
       int c;
       while ((c = std::fgetc(file)) != EOF && c != '\n') {
       }
@@ -466,12 +476,7 @@ int YrlPreferencesCheckbuttonSet(const char* dialog, const char* component, int 
 
 int YrlPreferencesDrwProjectionSet(const char* dialog, const char* component, const char* name) {
   if (!name) return VYN_TK_BAD_INPUTS;
-  VynArray names = nullptr;
-  int status = name_array_make(name, &names);
-  if (status != VYN_TK_NO_ERROR) return status;
-  status = VynUIRadiogroupSelectednamesSet(dialog, component, 1, names);
-  VynArrayFree(&names);
-  return status;
+  return selected_name_set(VynUIRadiogroupSelectednamesSet, dialog, component, name);
 }
 
 int YrlOptionMenuValueGet(const char* dialog, const char* component, char* buffer) {
@@ -489,10 +494,5 @@ int YrlOptionMenuValueGet(const char* dialog, const char* component, char* buffe
 }
 
 int YrlPreferencesOptionSet(const char* component, int flag) {
-  VynArray names = nullptr;
-  int status = name_array_make(flag ? "Yes" : "No", &names);
-  if (status != VYN_TK_NO_ERROR) return status;
-  status = VynUIOptionmenuSelectednamesSet(kDialog, component, 1, names);
-  VynArrayFree(&names);
-  return status;
+  return selected_name_set(VynUIOptionmenuSelectednamesSet, kDialog, component, flag ? "Yes" : "No");
 }

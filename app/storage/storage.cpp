@@ -13,6 +13,7 @@
 
 #include "app/menus/app_init.h"
 #include "app/menus/app_testing.h"
+#include "runtime/text/wide.h"
 #include "toolkit/local/local_param.h"
 #include "toolkit/util/strutil.h"
 
@@ -24,10 +25,6 @@ int PartClassRegistered;
 int ActiveClassRegistered;
 
 namespace {
-
-// Room for a narrow text converted from n wide characters (four bytes each) and the
-// terminator, as VynWstringToString asks.
-constexpr std::size_t narrow_room(std::size_t wide_length) { return wide_length * 4 + 1; }
 
 // The wide form of a narrow slot or class name; false (nothing shown) for a null, empty
 // or too long name.
@@ -91,6 +88,7 @@ std::size_t wide_read_length(const void* data, int size) {
 // ---- Class registration -----------------------------------------------------------------
 
 int YrlClassExists(VynMdl model, const char* class_name, VynExtdataClass* class_record) {
+  if (!class_name) return 0;
   int count = 0;
   VynArray names = nullptr;
   if (VynExtdataClassNamesList(model, &count, &names) != VYN_TK_NO_ERROR) return 0;
@@ -268,21 +266,16 @@ int YrlStringRetrieve(VynExtdataClass* ext_class, const char* slot_name, char* v
   int size = 0;
   void* data = nullptr;
   if (int status = slot_read_typed(ext_class, slot_name, YRL_SLOT_WSTRING, &size, &data)) return status;
-  // A terminated copy of the host's text, so that the conversion never reads past it.
+  // A terminated copy of the host's text, so that the conversion never reads past it;
+  // the narrow text is cut after its last whole character that fits.
   std::size_t length = wide_read_length(data, size);
   auto* wide = static_cast<VynWchar*>(std::calloc(length + 1, sizeof(VynWchar)));
-  char* narrow = static_cast<char*>(std::malloc(narrow_room(length)));
   int status = VYN_TK_GENERAL_ERROR;
-  if (wide && narrow) {
+  if (wide) {
     std::memcpy(wide, data, length * sizeof(VynWchar));
-    VynWstringToString(narrow, wide);
-    std::size_t keep = std::strlen(narrow);
-    if (keep > static_cast<std::size_t>(value_size - 1)) keep = static_cast<std::size_t>(value_size - 1);
-    std::memcpy(value, narrow, keep);
-    value[keep] = '\0';
+    vek::wstostr_bounded(value, static_cast<std::size_t>(value_size), wide);
     status = VYN_TK_NO_ERROR;
   }
-  std::free(narrow);
   std::free(wide);
   VynExtdataFree(&data);
   return status;
@@ -316,18 +309,29 @@ int YrlPartWstringRetrieve(const char* slot_name, VynWchar* value, int value_siz
   return YrlWstringRetrieve(&part_class, slot_name, value, value_size);
 }
 
-int YrlIntegerRetrieve(VynExtdataClass* ext_class, const char* slot_name, int* value) {
+namespace {
+
+// Reads a slot of want_type holding one value of bytes bytes into value; a shorter slot
+// is of the wrong type. The host's copy is released either way.
+int scalar_read(VynExtdataClass* ext_class, const char* slot_name, int want_type, void* value,
+                std::size_t bytes) {
   if (!value) return VYN_TK_BAD_INPUTS;
   int size = 0;
   void* data = nullptr;
-  if (int status = slot_read_typed(ext_class, slot_name, YRL_SLOT_INTEGER, &size, &data)) return status;
+  if (int status = slot_read_typed(ext_class, slot_name, want_type, &size, &data)) return status;
   int status = YRL_SLOT_WRONG_TYPE;
-  if (size >= static_cast<int>(sizeof(int))) {
-    std::memcpy(value, data, sizeof(int));
+  if (size >= 0 && static_cast<std::size_t>(size) >= bytes) {
+    std::memcpy(value, data, bytes);
     status = VYN_TK_NO_ERROR;
   }
   VynExtdataFree(&data);
   return status;
+}
+
+}  // namespace
+
+int YrlIntegerRetrieve(VynExtdataClass* ext_class, const char* slot_name, int* value) {
+  return scalar_read(ext_class, slot_name, YRL_SLOT_INTEGER, value, sizeof *value);
 }
 int YrlViewIntegerRetrieve(const char* slot_name, int* value) {
   return YrlIntegerRetrieve(&view_class, slot_name, value);
@@ -337,17 +341,7 @@ int YrlPartIntegerRetrieve(const char* slot_name, int* value) {
 }
 
 int YrlDoubleRetrieve(VynExtdataClass* ext_class, const char* slot_name, double* value) {
-  if (!value) return VYN_TK_BAD_INPUTS;
-  int size = 0;
-  void* data = nullptr;
-  if (int status = slot_read_typed(ext_class, slot_name, YRL_SLOT_DOUBLE, &size, &data)) return status;
-  int status = YRL_SLOT_WRONG_TYPE;
-  if (size >= static_cast<int>(sizeof(double))) {
-    std::memcpy(value, data, sizeof(double));
-    status = VYN_TK_NO_ERROR;
-  }
-  VynExtdataFree(&data);
-  return status;
+  return scalar_read(ext_class, slot_name, YRL_SLOT_DOUBLE, value, sizeof *value);
 }
 int YrlViewDoubleRetrieve(const char* slot_name, double* value) {
   return YrlDoubleRetrieve(&view_class, slot_name, value);

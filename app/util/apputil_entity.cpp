@@ -124,16 +124,23 @@ int YrlGetEndPointsFromEntityNoTrf(VynDtlentity* entity, double* first, double* 
   return YrlGetAllPointsFromEntityWithTrans(entity, first, second, nullptr, 0);
 }
 
-int YrlGetEndPointsFromSelection(VynSelection selection, double* first, double* second) {
+namespace {
+
+// The end points of the selection's entity; -1 when the selection gives no entity.
+int selection_end_points(VynSelection selection, double* first, double* second, int transform) {
   VynModelitem item = {};
   if (VynSelectionModelitemGet(selection, &item) != VYN_TK_NO_ERROR) return VYN_TK_GENERAL_ERROR;
-  return YrlGetEndPointsFromEntity(&item, first, second);
+  return YrlGetAllPointsFromEntityWithTrans(&item, first, second, nullptr, transform);
+}
+
+}  // namespace
+
+int YrlGetEndPointsFromSelection(VynSelection selection, double* first, double* second) {
+  return selection_end_points(selection, first, second, 1);
 }
 
 int YrlGetEndPointsFromSelectionNoTrf(VynSelection selection, double* first, double* second) {
-  VynModelitem item = {};
-  if (VynSelectionModelitemGet(selection, &item) != VYN_TK_NO_ERROR) return VYN_TK_GENERAL_ERROR;
-  return YrlGetEndPointsFromEntityNoTrf(&item, first, second);
+  return selection_end_points(selection, first, second, 0);
 }
 
 int YrlEntSelNearestEndGet(VynSelection selection, double* end) {

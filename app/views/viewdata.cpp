@@ -160,10 +160,28 @@ int YrlViewDataWrite(const char* view_name, const YrlViewData& record) {
   return YrlViewStreamSave(view_name, YRL_VIEW_DATA_SIZE, bytes);
 }
 
+namespace {
+
+// Frees the current group with the selections it holds; the group owns them.
+int current_group_release() {
+  int count = 0;
+  if (VynArraySizeGet(view_sel, &count) == VYN_TK_NO_ERROR) {
+    auto* selections = static_cast<VynSelection*>(view_sel);
+    for (int i = 0; i < count; ++i) {
+      if (selections[i]) VynSelectionFree(&selections[i]);
+    }
+  }
+  int status = VynArrayFree(&view_sel);
+  view_sel = nullptr;
+  return status;
+}
+
+}  // namespace
+
 int YrlClearCurSel() {
   int count = 0;
   if (view_sel && VynArraySizeGet(view_sel, &count) == VYN_TK_NO_ERROR && count >= 1)
-    return VynArrayFree(&view_sel);
+    return current_group_release();
   return VYN_TK_NO_ERROR;
 }
 
@@ -185,6 +203,9 @@ int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data) {
     if (std::strlen(narrow) >= static_cast<std::size_t>(YRL_VIEW_NAME_SIZE)) continue;  // no view's name
     YrlViewData record;
     if (YrlViewDataRead(narrow, &record) != VYN_TK_NO_ERROR) continue;  // member, counter, scale slots
+    // Each member has a slot of its own: a damaged count beyond the class's slots would
+    // only make the member scans run on over slots that cannot exist.
+    if (record.member_count > count) record.member_count = count;
     if (visit(narrow, record, app_data)) break;
   }
   if (names) VynArrayFree(&names);
@@ -200,8 +221,7 @@ int YrlViewDataGet(const char* view_name, double* scale, double* ref_point, doub
   int status = VYN_TK_NO_ERROR;
   if (load_flag) {
     // Released whatever it holds, so that an empty group is not lost either.
-    if (view_sel) VynArrayFree(&view_sel);
-    view_sel = nullptr;
+    if (view_sel) current_group_release();
     status = VynArrayAlloc(0, static_cast<int>(sizeof(VynSelection)), 1, &view_sel);
     VynMdl drawing = nullptr;
     if (status == VYN_TK_NO_ERROR) status = VynMdlCurrentGet(&drawing);
@@ -214,7 +234,10 @@ int YrlViewDataGet(const char* view_name, double* scale, double* ref_point, doub
       if (status == VYN_TK_NO_ERROR) status = YrlViewIntegerRetrieve(slot_name, &id);
       if (status == VYN_TK_NO_ERROR) status = VynModelitemInit(drawing, id, YRL_DRAFT_ENTITY_TYPE, &item);
       if (status == VYN_TK_NO_ERROR) status = VynSelectionAlloc(nullptr, &item, &selection);
-      if (status == VYN_TK_NO_ERROR) status = VynArrayObjectAdd(&view_sel, -1, 1, &selection);
+      if (status == VYN_TK_NO_ERROR) {
+        status = VynArrayObjectAdd(&view_sel, -1, 1, &selection);
+        if (status != VYN_TK_NO_ERROR) VynSelectionFree(&selection);
+      }
     }
   }
   if (record.member_count != 0) {

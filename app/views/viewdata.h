@@ -65,14 +65,17 @@ int YrlViewDataRead(const char* view_name, YrlViewData* record);
 int YrlViewDataWrite(const char* view_name, const YrlViewData& record);
 
 // Calls visit for every stored view record of class "Y_V", in the host's listing order
-// (slots that are no whole record are skipped), until visit returns nonzero. The status
+// (slots that are no whole record are skipped; a member count above the number of slots
+// is cut to it), until visit returns nonzero. The status
 // of the listing of the slot names.
 typedef int (*YrlViewRecordVisit)(const char* view_name, const YrlViewData& record, void* app_data);
 int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data);
 
-// The current group: a host array of VynSelection (NULL while none was made).
+// The current group: a host array of VynSelection (NULL while none was made). The group
+// owns its selections: whoever appends one hands it over (append a copy of a selection
+// that is freed elsewhere).
 extern VynArray view_sel;
-// Frees the current group when it holds at least one selection.
+// Frees the current group and its selections when it holds at least one selection.
 int YrlClearCurSel();
 
 // Scale (preset 1.0), reference point and bounds of the named view; with load_flag the

@@ -20,6 +20,7 @@
 #include "host/messages.h"
 #include "host/script.h"
 #include "host/ui.h"
+#include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
 
 namespace {
@@ -91,7 +92,7 @@ TEST_F(Preferences, AMissingFileGivesTheDefaults) {
 
 // Each line and what it changes in the defaults.
 struct LineCase {
-  const char* text;
+  std::string text;
   std::function<void(YrlPreferencesData&)> change;
 };
 
@@ -133,6 +134,12 @@ TEST_F(Preferences, LinesAreReadByTheirKeys) {
       // The conversion takes the number the text begins with, in the C locale.
       {"yrl_tolerance 2.5e-3mm\n", [](YrlPreferencesData& d) { d.tolerance = 2.5e-3; }},
       {"yrl_tolerance abc\n", [](YrlPreferencesData& d) { d.tolerance = 0.0; }},
+      // A stray NUL byte ends the text of its line only; the next line is still read.
+      {std::string("yrl_layer_prefix AB\0CD\nyrl_auto_view_map no\n", 44),
+       [](YrlPreferencesData& d) {
+         std::strcpy(d.layer_prefix, "AB");
+         d.auto_view_map = 0;
+       }},
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.text);
@@ -140,6 +147,15 @@ TEST_F(Preferences, LinesAreReadByTheirKeys) {
     c.change(expected);
     expect_same(read_text(c.text), expected);
   }
+}
+
+TEST_F(Preferences, ALongTextIsCutAfterItsLastWholeCharacter) {
+  vek::set_language(vek::LANG_JAPANESE);
+  // 30 letters, then a two-byte character that would end one byte past the field.
+  std::string prefix(30, 'A');
+  YrlPreferencesData record = read_text("yrl_layer_prefix " + prefix + "\xa4\xa2\n");
+  vek::reset_language();
+  EXPECT_EQ(std::string(record.layer_prefix), prefix);
 }
 
 TEST_F(Preferences, TheHostDirectoryIsTheSecondPlace) {

@@ -15,7 +15,9 @@
 #include "host/live_objects.h"
 #include "host/messages.h"
 #include "host/models.h"
+#include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
+#include "toolkit/local/local_param.h"
 
 namespace {
 
@@ -107,6 +109,11 @@ TEST_F(Storage, AClassThatExistsIsFoundNotRegisteredAgain) {
   EXPECT_EQ(view_class.model, drawing);
   EXPECT_EQ(std::u16string(view_class.name), u"Y_V");
   EXPECT_EQ(yrlhost::live_object_count(LiveKind::array), arrays);  // the class listing was freed
+  // A missing name is no class, and the record is left alone.
+  VynExtdataClass record{};
+  EXPECT_EQ(YrlClassExists(drawing, nullptr, &record), 0);
+  EXPECT_EQ(record.model, nullptr);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::array), arrays);
 }
 
 TEST_F(Storage, ASecondDrawingGetsItsOwnRegistration) {
@@ -326,6 +333,23 @@ TEST_F(Storage, StringReadsAreCutToTheCallersBuffer) {
   VynWchar wide[4];
   EXPECT_EQ(YrlPartWstringRetrieve("LONG", wide, 4), 0);
   EXPECT_EQ(std::u16string(wide), u"Axx");
+
+  // A character whose narrow form does not fit whole is left out, never split.
+  struct MultibyteLanguage {
+    MultibyteLanguage() { vek::set_language(vek::LANG_JAPANESE); }
+    ~MultibyteLanguage() { vek::reset_language(); }
+  } language;
+  VynWchar two_byte[] = u"abc\u3042d";
+  char narrow[16];
+  VynWstringToString(narrow, two_byte);
+  ASSERT_EQ(std::strlen(narrow), 6u);  // two bytes for the wide letter
+  ASSERT_EQ(YrlPartStringSave("WIDE", narrow), 0);
+  char five[5];
+  EXPECT_EQ(YrlPartStringRetrieve("WIDE", five, sizeof five), 0);
+  EXPECT_STREQ(five, "abc");
+  char six[6];
+  EXPECT_EQ(YrlPartStringRetrieve("WIDE", six, sizeof six), 0);
+  EXPECT_STREQ(six, "abc\xa4\xa2");
   EXPECT_EQ(yrlhost::live_object_count(LiveKind::extdata), 0u);
 }
 

@@ -360,6 +360,19 @@ TEST_F(Views, AnEntityListedTwiceBelongsToTheFirstViewListed) {
   EXPECT_STREQ(name, "TOP");
 }
 
+TEST_F(Views, AStoredMemberCountBeyondTheSlotsIsNoEndlessScan) {
+  // A damaged record claims far more members than the class has slots.
+  YrlViewData r = record_of({"FRONT", 1, 2, {7}});
+  r.member_count = 1000000;
+  add_view(r, {7});
+  add_view(record_of({"TOP", 1, 1, {9}}), {9});
+  yrlhost::call_log_clear();
+  char name[32] = "";
+  EXPECT_EQ(YrlViewSetupViewnameGet(9, name, nullptr, nullptr), 0);
+  EXPECT_STREQ(name, "TOP");
+  EXPECT_LT(yrlhost::call_log_of("VynExtdataSlotRead_v").size(), 100u);
+}
+
 // ---- Counting and group ids -------------------------------------------------------------
 
 TEST_F(Views, CountsOfDeclaredViews) {
@@ -555,16 +568,39 @@ TEST_F(Views, LoadingAViewMakesItsMembersTheCurrentGroup) {
   EXPECT_EQ(item.type, YRL_DRAFT_ENTITY_TYPE);
   EXPECT_EQ(item.owner, drawing);
 
-  // Loading again replaces the group; an empty view leaves an empty group.
+  // Loading again replaces the group and frees the selections it held; an empty view
+  // leaves an empty group.
   std::size_t arrays = yrlhost::live_object_count(LiveKind::array);
+  std::size_t selections = yrlhost::live_object_count(LiveKind::selection);
   add_view(record_of({"FRONT", 1, 2, {}}), {});
   ASSERT_EQ(YrlViewDataGet("FRONT", nullptr, point, bounds, 1), 0);
   ASSERT_EQ(VynArraySizeGet(view_sel, &n), 0);
   EXPECT_EQ(n, 0);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::selection), selections - 3);
   ASSERT_EQ(YrlViewDataGet("FRONT", nullptr, point, bounds, 1), 0);
   EXPECT_EQ(yrlhost::live_object_count(LiveKind::array), arrays);
   EXPECT_EQ(YrlClearCurSel(), 0);  // an empty group stays
   EXPECT_NE(view_sel, nullptr);
+}
+
+TEST_F(Views, ASelectionTheGroupCannotTakeIsFreed) {
+  add_view(record_of({"TOP", 1, 1, {101, 102}}), {101, 102});
+  std::size_t selections = yrlhost::live_object_count(LiveKind::selection);
+  yrlhost::call_log_fail_on_call("VynArrayObjectAdd_v", 2);
+  EXPECT_NE(YrlViewDataGet("TOP", nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::selection), selections + 1);
+  EXPECT_EQ(YrlClearCurSel(), 0);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::selection), selections);
+}
+
+TEST_F(Views, ClearingTheCurrentGroupFreesItsSelections) {
+  add_view(record_of({"TOP", 1, 1, {101, 102}}), {101, 102});
+  std::size_t selections = yrlhost::live_object_count(LiveKind::selection);
+  ASSERT_EQ(YrlViewDataGet("TOP", nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::selection), selections + 2);
+  EXPECT_EQ(YrlClearCurSel(), 0);
+  EXPECT_EQ(view_sel, nullptr);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::selection), selections);
 }
 
 }  // namespace
