@@ -4,20 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 
 namespace trovask {
 
 namespace {
 
-char16_t fold_wide(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
 // _wcsicmp in the C locale: ASCII letters compare without case.
 bool equal_wide_folded(const char16_t* a, const char16_t* b) {
   for (;; ++a, ++b) {
-    if (fold_wide(*a) != fold_wide(*b)) return false;
+    if (w32::ascii_lower(*a) != w32::ascii_lower(*b)) return false;
     if (*a == u'\0') return true;
   }
 }
@@ -26,16 +23,12 @@ bool is_letter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool is_delimiter(char c) {
-  return c == '\\' || c == '/';
-}
-
 bool is_absolute(const char* dir) {
-  return is_letter(dir[0]) && dir[1] == ':' && is_delimiter(dir[2]);
+  return is_letter(dir[0]) && dir[1] == ':' && w32::is_path_delimiter(dir[2]);
 }
 
 bool is_network(const char* dir) {
-  return is_delimiter(dir[0]) && is_delimiter(dir[1]);
+  return w32::is_path_delimiter(dir[0]) && w32::is_path_delimiter(dir[1]);
 }
 
 // Appends one character; false when there is no room for it and the terminator.

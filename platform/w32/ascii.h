@@ -1,5 +1,5 @@
 // ASCII case folding: the only folding the stand-in applies to names (paths, registry
-// keys and values). Other characters compare as they stand.
+// keys and values). Other characters compare as they stand. And the path delimiters.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,13 @@ namespace w32 {
 inline char ascii_lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+inline char16_t ascii_lower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+// Windows names take either slash between their parts.
+inline bool is_path_delimiter(char c) { return c == '\\' || c == '/'; }
 
 // Whether the first length bytes of a and b agree with ASCII letters folded. Stops at
 // the first difference, so a shorter terminated b is never read past its end.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/error.h"
 #include "platform/w32/path.h"
@@ -27,7 +28,6 @@ struct Search {
 
 void destroy_search(W32HandleObject* object) { delete reinterpret_cast<Search*>(object); }
 
-WCHAR fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
 
 // '*' and '?' over UTF-16 text, letters folded; '*' keeps the last place to go back to.
 bool match(const WCHAR* pattern, std::size_t pattern_length, const WCHAR* name) {
@@ -39,7 +39,7 @@ bool match(const WCHAR* pattern, std::size_t pattern_length, const WCHAR* name) 
     if (p < pattern_length && pattern[p] == u'*') {
       star = p++;
       star_name = n;
-    } else if (p < pattern_length && (pattern[p] == u'?' || fold(pattern[p]) == fold(name[n]))) {
+    } else if (p < pattern_length && (pattern[p] == u'?' || ascii_lower(pattern[p]) == ascii_lower(name[n]))) {
       ++p;
       ++n;
     } else if (star != static_cast<std::size_t>(-1)) {
@@ -53,7 +53,6 @@ bool match(const WCHAR* pattern, std::size_t pattern_length, const WCHAR* name) 
   return p == pattern_length;
 }
 
-bool is_delimiter(char c) { return c == '\\' || c == '/'; }
 
 FILETIME file_time(const timespec& time) {
   // 100-ns steps from 1601-01-01 to the POSIX epoch; times before 1601 are its start.
@@ -94,15 +93,15 @@ bool fill_next(Search* search, WIN32_FIND_DATAA* data) {
 // The root of the drive or share that pattern is on, as a name ("X:\", "\", or
 // "\\host\share\").
 std::string root_of(const char* pattern) {
-  if (is_delimiter(pattern[0]) && is_delimiter(pattern[1])) {
+  if (is_path_delimiter(pattern[0]) && is_path_delimiter(pattern[1])) {
     int delimiters = 0;
     const char* at = pattern;
     while (*at != '\0' && delimiters < 4) {
-      if (is_delimiter(*at)) ++delimiters;
+      if (is_path_delimiter(*at)) ++delimiters;
       ++at;
     }
     std::string root(pattern, static_cast<std::size_t>(at - pattern));
-    if (root.empty() || !is_delimiter(root.back())) root.push_back('\\');
+    if (root.empty() || !is_path_delimiter(root.back())) root.push_back('\\');
     return root;
   }
   if (pattern[0] != '\0' && pattern[1] == ':') return std::string(pattern, 2) + "\\";
@@ -130,7 +129,7 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
   // The directory part (with its delimiter) and the last component.
   std::size_t length = std::strlen(pattern);
   std::size_t cut = length;
-  while (cut > 0 && !is_delimiter(pattern[cut - 1])) --cut;
+  while (cut > 0 && !is_path_delimiter(pattern[cut - 1])) --cut;
   std::string directory(pattern, cut);
   std::string last(pattern + cut);
   if (cut == 0 && length >= 2 && pattern[1] == ':') {

@@ -68,7 +68,6 @@ BOOL fail(DWORD code) {
   return FALSE;
 }
 
-bool is_delimiter(char c) { return c == '\\' || c == '/'; }
 
 int drive_index(char letter) {
   if (letter >= 'a' && letter <= 'z') return letter - 'a';
@@ -112,9 +111,9 @@ DWORD add_component(Logical* path, const char* component, std::size_t length) {
 // Adds every component of name (delimited by '\' or '/', empty ones skipped) to path.
 DWORD add_components(Logical* path, const char* name) {
   while (*name != '\0') {
-    while (is_delimiter(*name)) ++name;
+    while (is_path_delimiter(*name)) ++name;
     const char* end = name;
-    while (*end != '\0' && !is_delimiter(*end)) ++end;
+    while (*end != '\0' && !is_path_delimiter(*end)) ++end;
     if (end > name) {
       DWORD code = add_component(path, name, static_cast<std::size_t>(end - name));
       if (code != ERROR_SUCCESS) return code;
@@ -129,7 +128,7 @@ DWORD add_components(Logical* path, const char* name) {
 DWORD add_unc_prefix(Logical* path, const char* name, const char** rest) {
   for (int part = 0; part < 2; ++part) {
     const char* end = name;
-    while (*end != '\0' && !is_delimiter(*end)) ++end;
+    while (*end != '\0' && !is_path_delimiter(*end)) ++end;
     std::size_t length = static_cast<std::size_t>(end - name);
     // "." or ".." as host or share would let the name leave the UNC root.
     bool dots = length <= 2 && std::strncmp(name, "..", length) == 0;
@@ -166,7 +165,7 @@ DWORD parse(const char* name, char* root, Logical* path) {
   pthread_mutex_lock(&g_lock);
   DWORD code = ERROR_SUCCESS;
   const char* rest = name;
-  if (is_delimiter(name[0]) && is_delimiter(name[1])) {
+  if (is_path_delimiter(name[0]) && is_path_delimiter(name[1])) {
     std::strcpy(root, g_unc_root[0] != '\0' ? g_unc_root : kDefaultUncRoot);
     code = add_unc_prefix(path, name + 2, &rest);
   } else {
@@ -179,7 +178,7 @@ DWORD parse(const char* name, char* root, Logical* path) {
       code = ERROR_PATH_NOT_FOUND;
     } else {
       std::strcpy(root, drive_root(drive));
-      if (!is_delimiter(rest[0])) code = start_at_current_directory(drive, path);
+      if (!is_path_delimiter(rest[0])) code = start_at_current_directory(drive, path);
     }
   }
   pthread_mutex_unlock(&g_lock);
@@ -248,7 +247,7 @@ BOOL resolve_utf8(const char* name, char* posix, std::size_t capacity) {
   DWORD code = parse(name, root, &path);
   if (code == ERROR_SUCCESS) {
     std::size_t length = std::strlen(name);
-    code = match(root, path, is_delimiter(name[length - 1]), posix, capacity);
+    code = match(root, path, is_path_delimiter(name[length - 1]), posix, capacity);
   }
   if (code == ERROR_SUCCESS) return TRUE;
   posix[0] = '\0';
@@ -330,7 +329,7 @@ BOOL w32_set_unc_root(const char* directory) {
 
 BOOL path_testing_set_directory(char letter, const char* directory) {
   int drive = drive_index(letter);
-  if (drive < 0 || directory == nullptr || !is_delimiter(directory[0]))
+  if (drive < 0 || directory == nullptr || !is_path_delimiter(directory[0]))
     return fail(ERROR_INVALID_PARAMETER);
   Logical path = {};
   DWORD code = add_components(&path, directory);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/w32/ascii.h"
 #include "platform/w32/error.h"
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
@@ -24,7 +25,6 @@ UINT fail(DWORD code) {
   return 0;
 }
 
-bool is_delimiter(char c) { return c == '\\' || c == '/'; }
 
 // The name for one number; false when it would not fit MAX_PATH.
 bool form_name(const std::string& directory, const char* prefix, UINT number, char* name) {
@@ -58,7 +58,7 @@ DWORD GetTempPathA(DWORD size, char* buffer) {
     if (!w32_windows_path_from_posix(posix, name, sizeof name)) return 0;
     directory = name;
   }
-  if (!is_delimiter(directory.back())) directory.push_back('\\');
+  if (!is_path_delimiter(directory.back())) directory.push_back('\\');
   if (directory.size() + 1 > size) return static_cast<DWORD>(directory.size() + 1);
   std::memcpy(buffer, directory.c_str(), directory.size() + 1);
   return static_cast<DWORD>(directory.size());
@@ -68,7 +68,7 @@ UINT GetTempFileNameA(const char* path, const char* prefix, UINT unique, char* n
   if (path == nullptr || name == nullptr) return fail(ERROR_INVALID_PARAMETER);
   if (prefix == nullptr) prefix = "";
   std::string directory = path;
-  if (directory.empty() || !is_delimiter(directory.back())) directory.push_back('\\');
+  if (directory.empty() || !is_path_delimiter(directory.back())) directory.push_back('\\');
   if (unique != 0) {
     if (!form_name(directory, prefix, unique, name)) return fail(ERROR_BUFFER_OVERFLOW);
     return unique;

@@ -30,6 +30,13 @@ struct StartArgs {
   int language = 0;
 };
 
+// A row of the host's table for a test's own host function: the plug-in calls it through
+// its row's type, which function must have.
+template <typename F>
+win_export_entry host_row(F* function, const char* key) {
+  return win_export_entry{reinterpret_cast<VynHostFunction>(function), key};
+}
+
 // The report line of a forwarding function whose host function is missing.
 inline std::string missing_function_report(const std::string& report_name) {
   return report_name + ":  couldn't find pointer to Mavrel-side function";

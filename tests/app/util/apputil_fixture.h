@@ -72,10 +72,10 @@ class UtilTest : public AppTest {
     AppTest::SetUp();
     draft_state() = DraftState();
     table_options.extra = {
-        {reinterpret_cast<VynHostFunction>(&served_dtlentity_data_get), "VynDtlentityDataGet_v"},
-        {reinterpret_cast<VynHostFunction>(&served_curve_get), "VynDtlentitydataCurveGet_v"},
-        {reinterpret_cast<VynHostFunction>(&served_current_sheet_get), "VynDrawingCurrentSheetGet_v"},
-        {reinterpret_cast<VynHostFunction>(&served_sheet_trf_get), "VynDrawingSheetTrfGet_v"},
+        yrltest::host_row(&served_dtlentity_data_get, "VynDtlentityDataGet_v"),
+        yrltest::host_row(&served_curve_get, "VynDtlentitydataCurveGet_v"),
+        yrltest::host_row(&served_current_sheet_get, "VynDrawingCurrentSheetGet_v"),
+        yrltest::host_row(&served_sheet_trf_get, "VynDrawingSheetTrfGet_v"),
     };
     ASSERT_EQ(start_app(), 0) << error();
     drawing = new_drawing();

@@ -87,10 +87,6 @@ VynError feature_status_get(int, VynFeature* feature, int* status) {
   return 0;
 }
 
-template <typename F>
-win_export_entry host_row(F* function, const char* key) {
-  return win_export_entry{reinterpret_cast<VynHostFunction>(function), key};
-}
 
 class TestCollectTest : public yrltest::ToolkitTest {
  protected:
@@ -101,10 +97,10 @@ class TestCollectTest : public yrltest::ToolkitTest {
     value_status = 0;
     picked = VynModelitem{};
     pick_status = 0;
-    table_options.extra = {host_row(&value_data_get, "VynValueDataGet_v"),
-                           host_row(&selection_item_get, "VynSelectionModelitemGet_v"),
-                           host_row(&feature_type_get, "VynFeatureTypeGet_v"),
-                           host_row(&feature_status_get, "VynFeatureStatusGet_v")};
+    table_options.extra = {yrltest::host_row(&value_data_get, "VynValueDataGet_v"),
+                           yrltest::host_row(&selection_item_get, "VynSelectionModelitemGet_v"),
+                           yrltest::host_row(&feature_type_get, "VynFeatureTypeGet_v"),
+                           yrltest::host_row(&feature_status_get, "VynFeatureStatusGet_v")};
     bind_table();
     // The silent mode, decided here so that its banner stays out of the output.
     env.set("R_VYNDEV_REGRESS", nullptr);

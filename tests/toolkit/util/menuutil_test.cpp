@@ -145,7 +145,6 @@ void press(const std::string& menu, const std::string& button) {
   ADD_FAILURE() << "no action for " << menu << "/" << button;
 }
 
-using utiltest::row;
 
 class MenuUtilTest : public yrltest::ToolkitTest {
  protected:
@@ -153,20 +152,20 @@ class MenuUtilTest : public yrltest::ToolkitTest {
     ToolkitTest::SetUp();
     host() = MenuHost();
     table_options.extra = {
-        row(&from_strings_register, "VynMenuFromStringsRegister_v"),
-        row(&action_set, "VynMenubuttonActionSet_v"),
-        row(&menu_delete, "VynMenuDelete_v"),
-        row(&menu_hold, "VynMenuHold_v"),
-        row(&delete_with_status, "VynMenuDeleteWithStatus_v"),
-        row(&button_delete, "VynMenubuttonDelete_v"),
-        row(&menu_create, "VynMenuCreate_v"),
-        row(&button_event<activate>, "VynMenubuttonActivate_v"),
-        row(&button_event<deactivate>, "VynMenubuttonDeactivate_v"),
-        row(&button_event<highlight>, "VynMenubuttonHighlight_v"),
-        row(&button_event<unhighlight>, "VynMenubuttonUnhighlight_v"),
-        row(&mode_event<mode>, "VynMenuModeSet_v"),
-        row(&mode_event<datamode>, "VynMenuDatamodeSet_v"),
-        row(&menu_process, "VynMenuProcess_v"),
+        yrltest::host_row(&from_strings_register, "VynMenuFromStringsRegister_v"),
+        yrltest::host_row(&action_set, "VynMenubuttonActionSet_v"),
+        yrltest::host_row(&menu_delete, "VynMenuDelete_v"),
+        yrltest::host_row(&menu_hold, "VynMenuHold_v"),
+        yrltest::host_row(&delete_with_status, "VynMenuDeleteWithStatus_v"),
+        yrltest::host_row(&button_delete, "VynMenubuttonDelete_v"),
+        yrltest::host_row(&menu_create, "VynMenuCreate_v"),
+        yrltest::host_row(&button_event<activate>, "VynMenubuttonActivate_v"),
+        yrltest::host_row(&button_event<deactivate>, "VynMenubuttonDeactivate_v"),
+        yrltest::host_row(&button_event<highlight>, "VynMenubuttonHighlight_v"),
+        yrltest::host_row(&button_event<unhighlight>, "VynMenubuttonUnhighlight_v"),
+        yrltest::host_row(&mode_event<mode>, "VynMenuModeSet_v"),
+        yrltest::host_row(&mode_event<datamode>, "VynMenuDatamodeSet_v"),
+        yrltest::host_row(&menu_process, "VynMenuProcess_v"),
     };
     bind_table();
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/host_table.h"
+#include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/local/mdldata.h"
 
@@ -92,20 +93,16 @@ inline VynError data_get(int, VynMdl model, VynMdldata* data) {
   return 0;
 }
 
-template <typename F>
-win_export_entry row(F* function, const char* key) {
-  return win_export_entry{reinterpret_cast<VynHostFunction>(function), key};
-}
 
 // The rows above, to add to a table's extra rows; also clears the script.
 inline std::vector<win_export_entry> input_rows() {
   script() = Script();
-  return {row(&string_read, "VynMessageStringRead_v"),
-          row(&int_read, "VynMessageIntegerRead_v"),
-          row(&double_read, "VynMessageDoubleRead_v"),
-          row(&message_display, "VynMessageDisplay_v"),
-          row(&current_get, "VynMdlCurrentGet_v"),
-          row(&data_get, "VynMdlDataGet_v")};
+  return {yrltest::host_row(&string_read, "VynMessageStringRead_v"),
+          yrltest::host_row(&int_read, "VynMessageIntegerRead_v"),
+          yrltest::host_row(&double_read, "VynMessageDoubleRead_v"),
+          yrltest::host_row(&message_display, "VynMessageDisplay_v"),
+          yrltest::host_row(&current_get, "VynMdlCurrentGet_v"),
+          yrltest::host_row(&data_get, "VynMdlDataGet_v")};
 }
 
 }  // namespace utiltest

@@ -442,10 +442,6 @@ VynError path_trf(int, VynAsmcomppath*, int, double (*m)[4]) {
   return 0;
 }
 
-template <typename F>
-win_export_entry host_row(F* function, const char* key) {
-  return win_export_entry{reinterpret_cast<VynHostFunction>(function), key};
-}
 
 class VecmathHostTest : public yrltest::ToolkitTest {
  protected:
@@ -465,10 +461,10 @@ class VecmathHostTest : public yrltest::ToolkitTest {
   }
   void bind(bool with_rows) {
     if (with_rows) {
-      table_options.extra = {host_row(&point_trf, "VynPntTrfEval_v"),
-                             host_row(&vector_trf, "VynVectorTrfEval_v"),
-                             host_row(&path_get, "VynSelectionAsmcomppathGet_v"),
-                             host_row(&path_trf, "VynAsmcomppathTrfGet_v")};
+      table_options.extra = {yrltest::host_row(&point_trf, "VynPntTrfEval_v"),
+                             yrltest::host_row(&vector_trf, "VynVectorTrfEval_v"),
+                             yrltest::host_row(&path_get, "VynSelectionAsmcomppathGet_v"),
+                             yrltest::host_row(&path_trf, "VynAsmcomppathTrfGet_v")};
     }
     bind_table();
   }
