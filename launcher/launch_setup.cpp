@@ -255,6 +255,18 @@ int CopyFileToTemp(const char* source, const char* destination) {
   return 1;
 }
 
+// Copies one file the setup program needs from the medium (source null: its name did not
+// fit). A setup program that is not there whole must not run: on failure the temporary
+// program, whose name is ours alone, is removed and the process ends with 1, without
+// static destructors, as the dialog thread still lives.
+static void copy_to_temp_or_end(const char* source, const char* destination,
+                                const char* temp_program) {
+  if (source != nullptr && CopyFileToTemp(source, destination)) return;
+  if (source == nullptr) std::fprintf(stderr, "Error: Could not copy executable to temp directory\n");
+  w32::DeleteFileA(temp_program);
+  w32::ExitProcess(1);
+}
+
 void LaunchSetup() {
   char machine_type[TEXT_SIZE];
   GetMachineType(machine_type, sizeof machine_type);
@@ -316,17 +328,15 @@ void LaunchSetup() {
     static char temp_dir[TEXT_SIZE];
     MakeTempSetupName(temp_name, temp_dir);
     char source[TEXT_SIZE];
-    bool named = setup_program_name(start_dir, machine_type, source, sizeof source);
-    if (!named) std::fprintf(stderr, "Error: Could not copy executable to temp directory\n");
-    // A setup program that is not there whole must not run. The process ends here,
-    // without static destructors, as the dialog thread still lives.
-    if (!named || !CopyFileToTemp(source, temp_name)) w32::ExitProcess(1);
+    copy_to_temp_or_end(
+        setup_program_name(start_dir, machine_type, source, sizeof source) ? source : nullptr,
+        temp_name, temp_name);
     fits = append_program(command, sizeof command, temp_name);
     char library[TEXT_SIZE];
     char library_copy[TEXT_SIZE];
-    if (setup_library_name(start_dir, machine_type, library, sizeof library) &&
-        format_text(library_copy, sizeof library_copy, "%s\\mfc42.dll", temp_dir))
-      w32::CopyFileA(library, library_copy, w32::FALSE);
+    bool library_named = setup_library_name(start_dir, machine_type, library, sizeof library) &&
+                         format_text(library_copy, sizeof library_copy, "%s\\mfc42.dll", temp_dir);
+    copy_to_temp_or_end(library_named ? library : nullptr, library_copy, temp_name);
     Assignments medium;
     medium_assignments(start_dir, &medium);
     put_all(&medium);

@@ -328,6 +328,26 @@ TEST_F(Medium, MultiCdWithoutTheSetupProgramStartsNothingAndEndsWithOne) {
   EXPECT_TRUE(fs::is_empty(temp_));  // the temporary name was given back
 }
 
+TEST_F(Medium, MultiCdWithoutACopyableLibraryStartsNothingAndEndsWithOne) {
+  install_setup();
+  write_file(medium_ / "cd_1.txt", "Disk1\n");
+  // First the library is missing on the medium; then its copy in the temporary
+  // directory cannot be written, as a directory of that name stands there.
+  for (bool on_medium : {false, true}) {
+    if (on_medium) {
+      write_file(medium_ / "dsrc" / "i486_nt" / "obj" / "mfc42.dll", "library");
+      fs::create_directories(temp_ / "mfc42.dll");
+    }
+    Outcome r = run(launcher_name());
+    EXPECT_EQ(r.exit_code, 1) << on_medium;
+    EXPECT_EQ(r.err, "Error: Could not copy executable to temp directory\n") << on_medium;
+    EXPECT_TRUE(r.record.empty()) << on_medium;
+    // The temporary copy of the setup program is removed again.
+    for (const auto& entry : fs::directory_iterator(temp_))
+      EXPECT_EQ(entry.path().filename(), "mfc42.dll") << on_medium;
+  }
+}
+
 TEST_F(Medium, RunningSetupIsNotStartedTwice) {
   install_setup();
   write_file(medium_ / "cd_1.txt", "Disk1\r\nSub\n");
@@ -344,6 +364,7 @@ TEST_F(Medium, RunningSetupIsNotStartedTwice) {
 
 TEST_F(Medium, EndedOrEmptyRecordedIdIsNoRunningSetup) {
   install_setup();
+  write_file(medium_ / "dsrc" / "i486_nt" / "obj" / "mfc42.dll", "library");
   write_file(medium_ / "cd_1.txt", "Disk1\n");
   // A process id that no process has (above the kernel's limit), an empty one and one
   // that is no number.
