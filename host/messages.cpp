@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "host/host_behaviours.h"
@@ -183,11 +182,9 @@ MessageFileContent message_file_parse(const std::string& content) {
 }
 
 std::optional<MessageFileContent> message_file_read(const std::string& posix_path) {
-  std::ifstream in(posix_path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return message_file_parse(content.str());
+  std::string content;
+  if (!file_text_read(posix_path, content)) return std::nullopt;
+  return message_file_parse(content);
 }
 
 VynError message_text_find(const char* dir, const std::string& file_name,

@@ -35,6 +35,8 @@ bool scenario_parse(const std::string& text, const std::string& base_dir, Scenar
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A NUL byte would cut a word short without a trace.
+    if (line.find('\0') != std::string::npos) return fail("a NUL byte in the line");
     std::vector<std::string> words;
     std::string why;
     if (inline_drawing) {

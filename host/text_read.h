@@ -1,5 +1,5 @@
-// Readers of the host's plain text: numbers (typed answers, input panels, script words,
-// file fields, options) and the free text that ends a line of a file.
+// Readers of the host's plain text: whole files, numbers (typed answers, input panels,
+// script words, file fields, options) and the free text that ends a line of a file.
 #pragma once
 
 #include <charconv>
@@ -7,6 +7,10 @@
 #include <system_error>
 
 namespace yrlhost {
+
+// The whole content of the file at a POSIX path (a device or pipe too), into text; false
+// when it is a directory or cannot be read. An empty file is read as the empty text.
+bool file_text_read(const std::string& posix_path, std::string& text);
 
 // The number the whole text gives, blanks around it aside and a leading '+' allowed;
 // false (and value unchanged) for anything else, an out-of-range number included.

@@ -1,6 +1,5 @@
 // Dialog layouts: the files <layout>.dlg below the resource directory, read once each.
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -151,12 +150,10 @@ VynError layout_load(const char* layout, const char* dir, UiLayout* out) {
     *out = cached->second;
     return VYN_TK_NO_ERROR;
   }
-  std::ifstream file(posix, std::ios::binary);
-  if (!file) return VYN_TK_E_NOT_FOUND;
-  std::ostringstream text;
-  text << file.rdbuf();
+  std::string text;
+  if (!file_text_read(posix, text)) return VYN_TK_E_NOT_FOUND;
   std::string error;
-  std::optional<UiLayout> parsed = ui_layout_parse(layout, text.str(), &error);
+  std::optional<UiLayout> parsed = ui_layout_parse(layout, text, &error);
   if (!parsed) {
     last_error() = error;
     return VYN_TK_GENERAL_ERROR;

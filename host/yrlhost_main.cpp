@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "host/text_read.h"
@@ -41,14 +39,13 @@ int bad_option(const char* message, const char* option) {
 // The scenario of path, or the default one for an empty path; false with the reason.
 bool load_scenario(const std::string& path, yrlhost::Scenario& scenario, std::string& error) {
   if (path.empty()) return yrlhost::scenario_parse(yrlhost::scenario_default_text(), "", scenario, error);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (!in || !(text << in.rdbuf())) {
+  std::string text;
+  if (!yrlhost::file_text_read(path, text)) {
     error = "cannot read the scenario " + path;
     return false;
   }
   std::string base = std::filesystem::path(path).parent_path().string();
-  if (!yrlhost::scenario_parse(text.str(), base, scenario, error)) {
+  if (!yrlhost::scenario_parse(text, base, scenario, error)) {
     error = path + ": " + error;
     return false;
   }

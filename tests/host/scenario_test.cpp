@@ -48,7 +48,7 @@ TEST_F(ScenarioFile, StepsAndActionsInOrder) {
 
 TEST_F(ScenarioFile, ErrorsNameTheLine) {
   struct Case {
-    const char* text;
+    std::string text;
     const char* error;
   } cases[] = {
       {"drawing\n", "line 1: usage: drawing NAME"},
@@ -57,12 +57,14 @@ TEST_F(ScenarioFile, ErrorsNameTheLine) {
       {"drawing D\nbegin drawing\nx\n", "line 3: \"begin drawing\" without \"end drawing\""},
       {"wave hello\n", "line 1: unknown action \"wave\""},
       {"press \"dlg\n", "line 1: unterminated quote"},
+      {std::string("drawing D\nmenu A B\0C\n", 21), "line 2: a NUL byte in the line"},
+      {std::string("begin drawing\nx\0\nend drawing\n", 29), "line 2: a NUL byte in the line"},
   };
   for (const Case& c : cases) {
     Scenario scenario;
     scenario.save_paths.push_back("kept");
     std::string error;
-    EXPECT_FALSE(yrlhost::scenario_parse(c.text, "", scenario, error)) << c.text;
+    EXPECT_FALSE(yrlhost::scenario_parse(c.text, "", scenario, error)) << c.text.c_str();
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(scenario.save_paths.size(), 1u) << "a failed parse leaves the scenario alone";
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,41 @@ TEST(YrlhostProgram, BadOptionsAndAMissingPluginExitWithTwoAndSayWhy) {
     EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("status:"), std::string::npos) << run.out;
   }
+}
+
+// An empty scenario, whether an empty file or a device that gives no bytes, runs and
+// does nothing; what cannot be read or parsed exits with 2 and names the file and line.
+TEST(YrlhostProgram, ScenarioFilesEmptyUnreadableAndWithNulBytes) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-scenarios";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path empty = dir / "empty.txt";
+  const std::filesystem::path nul = dir / "nul.txt";
+  {
+    std::ofstream(empty, std::ios::binary).flush();
+    std::ofstream out(nul, std::ios::binary);
+    out << "# first\nmenu YrlMenuBar Yrl" << '\0' << "About\n";
+  }
+  struct Case {
+    std::string path;
+    int exit_code;
+    std::string says;
+  };
+  const Case cases[] = {
+      {empty.string(), 0, "script failures: 0\n"},
+      {"/dev/null", 0, "script failures: 0\n"},
+      {dir.string(), 2, "yrlhost: cannot read the scenario " + dir.string() + "\n"},
+      {(dir / "missing.txt").string(), 2, "yrlhost: cannot read the scenario "},
+      {nul.string(), 2, "yrlhost: " + nul.string() + ": line 2: a NUL byte in the line\n"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = run_yrlhost({"--scenario", c.path});
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.path << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << c.path << "\n" << run.out;
+    if (c.exit_code == 0) {
+      EXPECT_EQ(run.out.find("user:"), std::string::npos) << run.out;
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(YrlhostProgram, HelpListsTheOptions) {
