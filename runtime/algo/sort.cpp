@@ -1,6 +1,7 @@
 // The quick sort engine, the sorts built on it and the in-place object permutation.
 #include "runtime/algo/sort.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -467,16 +468,25 @@ void sort_pointers_with_index(int count, VekCompare compare, void** items, void*
   const int total = xar_count(&items);
   if (count > total) count = total;
   // An existing index array of another element size passes the guard with its report.
-  // Ints fit in each of its elements only when they are at least as large; otherwise it
-  // is left unfilled, and the items are sorted all the same.
+  // Each position is then written at the array's own stride, as an integer as wide as
+  // its element (the int zero-extended: positions are never negative); elements too
+  // small for an int are left unfilled, and the items are sorted all the same.
   xar_alloc_or_resize(p_index, total, static_cast<int>(sizeof(int)), 3);
   int element_size = 0;
   xar_params(p_index, &element_size, nullptr, nullptr, nullptr);
-  int* index = element_size >= static_cast<int>(sizeof(int))
-                   ? *static_cast<int**>(p_index)
-                   : nullptr;
+  unsigned char* index = element_size >= static_cast<int>(sizeof(int))
+                             ? *static_cast<unsigned char**>(p_index)
+                             : nullptr;
+  const std::size_t stride = static_cast<std::size_t>(element_size);
+  static_assert(std::endian::native == std::endian::little,
+                "an int copied to the front of a wider element is the same integer");
+  auto put_index = [index, stride](int position, int value) {
+    unsigned char* element = index + static_cast<std::size_t>(position) * stride;
+    std::memset(element, 0, stride);
+    std::memcpy(element, &value, sizeof value);
+  };
   if (index != nullptr)
-    for (int i = 0; i < total; i++) index[i] = i;
+    for (int i = 0; i < total; i++) put_index(i, i);
   if (count < 2) return;
 
   // One block: the record addresses that are sorted, then the records.
@@ -495,7 +505,7 @@ void sort_pointers_with_index(int count, VekCompare compare, void** items, void*
   for (int i = 0; i < count; i++) {
     const IndexRecord* record = static_cast<const IndexRecord*>(order[i]);
     items[i] = record->item;
-    if (index != nullptr) index[i] = record->index;
+    if (index != nullptr) put_index(i, record->index);
   }
   rlsmem(order);
 }

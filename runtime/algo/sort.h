@@ -40,7 +40,9 @@ void sort_objects(int count, VekCompare compare, void* objects, int size);
 void sort_objects_same_order(int count, VekCompare compare, void* objects, int size);
 void sort_pointers_same_order(int count, VekCompare compare, void** items);
 // Sorts the items of an xarray of pointers; with p_index (the address of an xarray handle
-// of ints) also fills it so that index[k] is the position sorted item k had before.
+// of ints) also fills it so that index[k] is the position sorted item k had before. An
+// existing index array of larger elements gets each position as an integer of its
+// element's width; one of smaller elements is reported and left unfilled.
 void sort_pointers_with_index(int count, VekCompare compare, void** items, void* p_index);
 
 // Moves the objects so that position i holds the object that pointers[i] pointed to;
@@ -98,7 +100,8 @@ int merge_sorted_xarrays(const void* a, const void* b, VekCompareData compare, v
 // Merges two sorted xarrays into a new one (element addresses compared).
 int make_merged_xarray(const void* a, const void* b, VekCompareData compare, void* data,
                        void* p_new, void* p_result);
-// Segmented forms: the output and results are segmented arrays.
+// Segmented forms: the output and results are segmented arrays, made when null; an
+// existing one of another element size is reported and nothing is merged (0).
 int merge_sorted_harrays(const void* a, const void* b, VekCompareData compare, void* data,
                          void* p_out, void* p_result);
 int make_merged_harray(const void* a, const void* b, VekCompareData compare, void* data,

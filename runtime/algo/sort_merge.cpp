@@ -150,6 +150,15 @@ void har_shape(const void* har, int* size, int* step) {
   xar_params(&segment[segments - 1], nullptr, step, nullptr, nullptr);
 }
 
+// 1 when the segmented array at p_har is null or holds elements of size bytes (those of
+// its segment 0); otherwise reports the mismatch under name (xar_size_matches) and gives
+// 0, since filling it with size-byte elements would read past the source.
+int har_size_matches(const void* p_har, int size, const char* name) {
+  void* const* segments = *static_cast<void* const* const*>(p_har);
+  if (segments == nullptr) return 1;
+  return xar_size_matches(&segments[0], size, name);
+}
+
 // Makes the segmented array at p_har when it is null, then makes it hold exactly the n
 // elements of source.
 void har_set(void* p_har, int size, int step, int n, const void* source) {
@@ -221,6 +230,12 @@ int merge_sorted_harrays(const void* a, const void* b, VekCompareData compare, v
   if (a != nullptr && b != nullptr && size_a != size_b) {
     err_crash("merge_sorted_harrays", "unequal size");
   }
+  // The output holds addresses and the result ints: an existing one of another element
+  // size is reported and nothing is merged.
+  if (!har_size_matches(p_out, static_cast<int>(sizeof(void*)), "merge_sorted_harrays") ||
+      (p_result != nullptr &&
+       !har_size_matches(p_result, static_cast<int>(sizeof(int)), "merge_sorted_harrays")))
+    return 0;
   const int size = a != nullptr ? size_a : size_b;
   MergeSide side_a = merge_har_side(a, size);
   MergeSide side_b = merge_har_side(b, size);

@@ -44,6 +44,16 @@ int decide_show_dialog(int run_mode) {
   return std::getenv("DBG_ERR_SHOW_DIALOG") ? 1 : 0;
 }
 
+// The end of every stop, the plain one and the one whose signal handler returned: the
+// exit functions (once), then the exit hook; when the hook returns, the process still
+// ends.
+[[noreturn]] void exit_after_stop() {
+  vek_exit_run(2);
+  crash_running = CRASH_FINAL;
+  vek_exit(2);
+  std::exit(2);
+}
+
 void put_in_trail(const char* text) {
   VynWchar wide[STR_LEN];
   strtows(wide, text);
@@ -190,16 +200,12 @@ int crash() {
     if (vyn_debug_switch != 0) {
       crash_running = CRASH_FINAL;
       ctsu_raise_signal(11);
-      vek_exit_run(2);
-      std::exit(2);
+      // The handler returned: the stop ends as the plain one does.
+      exit_after_stop();
     }
   }
   ivek_printf("Serious internal error; cannot continue.\n");
-  vek_exit_run(2);
-  crash_running = CRASH_FINAL;
-  vek_exit(2);
-  // The exit hook returned: the stop still ends the process.
-  std::exit(2);
+  exit_after_stop();
 }
 
 int error_break(const char* message) {

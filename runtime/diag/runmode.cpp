@@ -16,7 +16,7 @@ namespace {
 int run_mode;
 int* added_run_modes;        // int list, null until the first mode is added
 VekExitFunc* exit_funcs;     // newest first, null until the first registration
-VekExitFunc vek_exit_func;
+VekExitHook vek_exit_func;
 int exit_called;
 int show_picks = -1;
 
@@ -126,7 +126,7 @@ void vek_exit_run(int code) {
   if (funcs != local) std::free(funcs);
 }
 
-VekExitFunc set_vek_exit_func(VekExitFunc func) {
+VekExitHook set_vek_exit_func(VekExitHook func) {
   if (vek_exit_func && run_mode != 0) {
     dbg_info_msg("set_vek_exit_func", "vek_exit_func already set!");
   }
@@ -136,8 +136,7 @@ VekExitFunc set_vek_exit_func(VekExitFunc func) {
 
 int vek_exit(int code) {
   if (!vek_exit_func) std::exit(code);
-  vek_exit_func(code);
-  return 0;
+  return vek_exit_func(code);
 }
 
 void lock_vek_exit_functions() {}

@@ -3,7 +3,10 @@
 
 namespace vek {
 
+// A function run by the stop with the exit code.
 typedef void (*VekExitFunc)(int code);
+// The function that replaces the process exit; vek_exit hands on its result.
+typedef int (*VekExitHook)(int code);
 
 int get_run_mode();
 int set_run_mode(int mode);
@@ -19,8 +22,9 @@ int is_runmode_trl_show_picks();
 int vek_exit_register(VekExitFunc func);
 int vek_exit_unregister(VekExitFunc func);
 void vek_exit_run(int code);
-VekExitFunc set_vek_exit_func(VekExitFunc func);
-// Calls the function set by set_vek_exit_func, or ends the process with exit(code).
+VekExitHook set_vek_exit_func(VekExitHook func);
+// Calls the function set by set_vek_exit_func and returns its result, or ends the
+// process with exit(code).
 int vek_exit(int code);
 void lock_vek_exit_functions();
 void unlock_vek_exit_functions();

@@ -386,10 +386,32 @@ int checkmem_block(const void* user, int print) {
   return code;
 }
 
+namespace {
+
+// The block whose previous link is block, found by walking the previous links back from
+// the end of the chain, which reads no block's size. The walk follows only links of
+// headers whose guard is intact and takes at most as many steps as there are blocks;
+// null when block is the last one or the walk meets a damaged header first.
+unsigned char* next_by_prev_links(const unsigned char* block) {
+  unsigned char* later = last_area;
+  for (int steps = 0; later && later != block && steps <= stat_num_blocks; ++steps) {
+    if (getmem_guard(later) != GETMEM_GUARD) return nullptr;
+    unsigned char* before = getmem_prev(later);
+    if (before == block) return later;
+    later = before;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 int checkmem_chain() {
   int blocks = 0;
   long application = 0;
   long overhead = 0;
+  // The block before the one being checked; it checked good, which includes that the
+  // current block's previous link points back to it.
+  unsigned char* prev = nullptr;
   for (unsigned char* block = frst_area; block;) {
     void* user = getmem_user_of(block);
     void* next_user = nullptr;
@@ -400,12 +422,12 @@ int checkmem_chain() {
                            &xar_flag)) {
       dbg_print_info("checkmem_chain", " Invalid block found\n");
       const int code = checkmem_block(user, 1);
-      if (code != GETMEM_BAD_GUARD) {
-        unsigned char* prev = getmem_prev(block);
-        unsigned char* next = getmem_next(block);
-        if (prev) checkmem_block(getmem_user_of(prev), 1);
-        if (next) checkmem_block(getmem_user_of(next), 1);
-      }
+      // With an overwritten header the size, and so the tail with the next link, cannot
+      // be trusted: the next block is found from the end of the chain instead.
+      unsigned char* next =
+          code == GETMEM_BAD_GUARD ? next_by_prev_links(block) : getmem_next(block);
+      if (prev) checkmem_block(getmem_user_of(prev), 1);
+      if (next) checkmem_block(getmem_user_of(next), 1);
       crash();
     }
     if (xar_flag && !debug_xar_memusage(user, nullptr, nullptr, nullptr)) {
@@ -417,6 +439,7 @@ int checkmem_chain() {
     ++blocks;
     application += static_cast<long>(size);
     overhead += static_cast<long>(block_overhead);
+    prev = block;
     block = next_user ? getmem_block_of(next_user) : nullptr;
   }
   // Clumps are blocks of the chain; the pools count their unused room as overhead.

@@ -54,8 +54,10 @@ void xar_inject(void* p_dst, const void* source, int index);
 // stride would reach past the elements. A null p_xar is an invalid array (the process
 // ends, as in xar_params).
 int xar_size_matches(const void* p_xar, int size, const char* name);
-// Each makes the array when the handle is null; an existing array of another element
-// size is reported and used all the same.
+// Each makes the array when the handle is null. An existing array of another element
+// size is reported; resize and extend use it all the same (their new elements are
+// zero), append leaves it alone and returns null, since copying the source with the
+// array's own stride would read past it.
 void* xar_alloc_or_resize(void* p_xar, int count, int size, int step);
 void* xar_alloc_or_extend(void* p_xar, int n, int size, int step);
 void* xar_alloc_or_append(void* p_xar, int n, int size, int step, const void* source);

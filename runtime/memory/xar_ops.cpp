@@ -271,10 +271,13 @@ void* xar_alloc_or_extend(void* p_xar, int n, int size, int step) {
 }
 
 void* xar_alloc_or_append(void* p_xar, int n, int size, int step, const void* source) {
-  if (p_xar && !xar_handle(p_xar))
+  if (p_xar && !xar_handle(p_xar)) {
     xar_set_handle(p_xar, xar_alloc(0, size, step));
-  else
-    xar_size_matches(p_xar, size, "xar_alloc_or_append");
+  } else if (!xar_size_matches(p_xar, size, "xar_alloc_or_append")) {
+    // The source holds n elements of size bytes; the array's own stride would read
+    // past them or split them.
+    return nullptr;
+  }
   return xar_append(p_xar, n, source);
 }
 

@@ -171,9 +171,10 @@ int next_line(VynFile* file, char* line) {
   return 1;
 }
 
-// Appends the language and locale of one {WINDOWS} line: "<language> <locale>".
+// Appends the language and locale of one {WINDOWS} line: "<language> <locale>". The
+// line ends at its line feed, or at the carriage return of a file with CRLF line ends.
 void load_locale_line(char* line, const char* path) {
-  line[std::strcspn(line, "\n")] = '\0';
+  line[std::strcspn(line, "\r\n")] = '\0';
   char* save = nullptr;
   const char* language_name = strtok_r(line, " \t", &save);
   const char* locale_name = language_name ? strtok_r(nullptr, " \t", &save) : nullptr;

@@ -57,8 +57,10 @@ Char* cat_release(Char** p_string, const Char* s) {
   return joined;
 }
 
+// Nothing is written, and null returned, without a cursor or a text.
 template <typename Char>
 Char* cat_quick(Char** p_cursor, const Char* s) {
+  if (!p_cursor || !*p_cursor || !s) return nullptr;
   Char* old = *p_cursor;
   int length = text_length(s);
   std::memcpy(old, s, static_cast<std::size_t>(length) * sizeof(Char));

@@ -58,7 +58,8 @@ int wstrcat_limit(VynWchar* dst, const VynWchar* src, int size);
 // wsncpy, then dst[n - 1] is a terminator; returns dst.
 VynWchar* wstrncpy_set_null(VynWchar* dst, const VynWchar* src, int n);
 // Copy the characters of s (no terminator) to *p_cursor and move it past them; the old
-// cursor is returned. The caller terminates.
+// cursor is returned. The caller terminates. A null cursor, cursor variable or s
+// writes nothing and gives null.
 char* quick_strcat(char** p_cursor, const char* s);
 VynWchar* quick_wstrcat(VynWchar** p_cursor, const VynWchar* w);
 

@@ -4,12 +4,12 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
-#include <cwctype>
 
 #include "runtime/diag/console.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/strutil_testing.h"
 #include "runtime/text/textbase.h"
+#include "runtime/text/wclass.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
 
@@ -24,7 +24,8 @@ int gen_delims_ok = 0;
 int freeze_symbol_chars_stat = 0;
 
 bool std_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-bool std_space(VynWchar c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
+// Wide white space is Unicode's (U+3000, U+2003 ...), whatever the process's locale.
+bool std_space(VynWchar c) { return wclass_space(c) != 0; }
 
 bool std_alnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
 

@@ -2,9 +2,9 @@
 // configurable wildcard set, ASCII case, white space, quotes and tokens, escaping of one
 // character, searches in strings and string arrays, and star templates.
 //
-// Character classes called standard below are the C library's (isspace, isalnum, ...)
-// in the library's current locale. Functions marked narrow take bytes; the others take
-// wide strings.
+// Character classes called standard below are the C library's (isspace, isalnum, ...):
+// for bytes in the library's current locale, for wide characters Unicode's (wclass.h).
+// Functions marked narrow take bytes; the others take wide strings.
 #pragma once
 
 #include "runtime/vekbase.h"

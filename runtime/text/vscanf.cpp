@@ -67,6 +67,12 @@ bool out_put(char** out, int* room, const char* bytes, int n) {
   return true;
 }
 
+// 1 when the letters at p are a count conversion with size letters before its 'n'.
+bool is_count_keyword(const char* p) {
+  while (*p && std::strchr("hlLqjzt", *p)) ++p;
+  return *p == 'n';
+}
+
 }  // namespace
 
 int parse_format_spec(const char** position, char* out, int out_size, int* type) {
@@ -75,13 +81,19 @@ int parse_format_spec(const char** position, char* out, int out_size, int* type)
   char* o = out;
   int room = out_size;
   *o = '\0';
-  const char* p = *position + 1;
-  bool suppressed = *p == '*';
-  if (suppressed) ++p;
-  const char* width = p;
-  while (is_ascii_digit(*p)) ++p;
-  int width_length = static_cast<int>(p - width);
-  if (!out_put(&o, &room, "%*", suppressed ? 2 : 1)) return -1;
+  // Flags, width and precision run from the '%' to the keyword's first letter or a scan
+  // set's '['; they pass to the C scanner as written, which decides what they mean.
+  const char* prefix = *position + 1;
+  const char* p = prefix;
+  while (*p && *p != '%' && *p != '[' && !is_ascii_letter(*p) &&
+         static_cast<unsigned char>(*p) < 0x80)
+    ++p;
+  const int prefix_length = static_cast<int>(p - prefix);
+  // A positional target ("%2$d") would not be the one its place in the format names.
+  if (std::memchr(prefix, '$', static_cast<std::size_t>(prefix_length))) return -1;
+  const bool suppressed =
+      std::memchr(prefix, '*', static_cast<std::size_t>(prefix_length)) != nullptr;
+  if (!out_put(&o, &room, "%", 1)) return -1;
 
   if (*p == '[') {
     // A scan set runs to the first ']' that is not its first member.
@@ -91,7 +103,7 @@ int parse_format_spec(const char** position, char* out, int out_size, int* type)
     while (*end && *end != ']') ++end;
     if (!*end) return -1;
     ++end;
-    if (!out_put(&o, &room, width, width_length)) return -1;
+    if (!out_put(&o, &room, prefix, prefix_length)) return -1;
     if (!out_put(&o, &room, p, static_cast<int>(end - p))) return -1;
     *position = end;
     *type = suppressed ? SCAN_SUPPRESSED : SCAN_STRING;
@@ -101,22 +113,28 @@ int parse_format_spec(const char** position, char* out, int out_size, int* type)
 
   int row = find_conv_keyword(p, scan_conv_spec_def, spec_number);
   if (row < 0) {
-    // The letters follow as plain text, so the scanner sees them as they stand.
-    if (!out_put(&o, &room, width, width_length)) return -1;
+    // The letters follow as plain text, so the scanner sees them as they stand. A
+    // count with a size of its own ("%hn", "%lln") assigns without being counted.
+    if (!out_put(&o, &room, prefix, prefix_length)) return -1;
     *position = p;
-    *type = suppressed ? SCAN_SUPPRESSED : SCAN_UNKNOWN;
+    *type = suppressed ? SCAN_SUPPRESSED : is_count_keyword(p) ? SCAN_COUNT : SCAN_UNKNOWN;
     return static_cast<int>(o - out);
   }
   const ConvSpecDef& def = scan_conv_spec_def[row];
   int keyword_length = static_cast<int>(std::strlen(def.keyword));
   if (def.type == SCAN_WSTRING) {
-    // The narrow item lands in a buffer of VSCANF_WS_SIZE bytes.
+    // The narrow item lands in a buffer of VSCANF_WS_SIZE bytes: the width, which
+    // follows the flags, is bounded by it.
+    const char* width = prefix;
+    while (*width == '*' || *width == '\'') ++width;
+    if (!out_put(&o, &room, prefix, static_cast<int>(width - prefix))) return -1;
     long limit = read_bounded_number(&width, VSCANF_WS_MAX);
     if (limit < 1 || limit > VSCANF_WS_MAX) limit = VSCANF_WS_MAX;
     char digits[16];
     int n = std::snprintf(digits, sizeof digits, "%ld", limit);
     if (!out_put(&o, &room, digits, n)) return -1;
-  } else if (!out_put(&o, &room, width, width_length)) {
+    if (!out_put(&o, &room, width, static_cast<int>(p - width))) return -1;
+  } else if (!out_put(&o, &room, prefix, prefix_length)) {
     return -1;
   }
   // The scanner gets the keyword in lower case: "%S" is narrow text, "%LF" a double.

@@ -6,9 +6,11 @@
 // the target). "%ld" and its kin write a long, 8 bytes on a 64-bit build, as the
 // printing side reads "%ld" from a long: their targets must be longs, not ints. A
 // keyword's case never changes what is written. A keyword the table does not know
-// passes into the scanner's format as it stands and takes one target; a scan set "%[...]" takes a narrow text target. "%*..."
-// assigns nothing and takes no target. Between '%' and the keyword only '*' and a width
-// may stand.
+// passes into the scanner's format as it stands and takes one target ("%hn", "%ln" and
+// the other sized counts are counts, as "%n" is); a scan set "%[...]" takes a narrow
+// text target. Flags, width and precision between '%' and the keyword ("%'d", "%5.2f")
+// pass to the scanner as written; a '*' among them assigns nothing and takes no target.
+// A positional target ("%1$d") is refused as a malformed format.
 //
 // A "%ws" item holds at most its width, and never more than VSCANF_WS_MAX, characters:
 // its target needs room for that many wide characters and the terminator.

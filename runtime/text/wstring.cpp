@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <cwctype>
 
 #include "platform/w32/codepage.h"
 #include "runtime/diag/msgtool.h"
@@ -14,6 +13,7 @@
 #include "runtime/text/lang.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/textbase.h"
+#include "runtime/text/wclass.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring_testing.h"
 
@@ -144,16 +144,15 @@ void convert_words(const VynWchar* src, VynWchar* dst, int alnum) {
   Case8 t = CASE8_UNREAD;
   capitalise_words(
       src, dst,
-      [alnum](VynWchar c) {
-        auto wc = static_cast<std::wint_t>(c);
-        return (alnum ? std::iswalnum(wc) : std::iswalpha(wc)) != 0;
-      },
+      [alnum](VynWchar c) { return (alnum ? wclass_alnum(c) : wclass_alpha(c)) != 0; },
       [&t](VynWchar c) { return case_upper(&t, c); },
       [&t](VynWchar c) { return case_lower(&t, c); });
 }
 
-// wu_strcmp (limit < 0) or wu_strncmp over limit characters.
+// wu_strcmp (limit < 0) or wu_strncmp over limit characters. A null string sorts
+// before any other, as in wu_strcmp_null.
 int wu_compare(const VynWchar* a, const VynWchar* b, int limit) {
+  if (!a || !b) return (a != nullptr) - (b != nullptr);
   Case8 t = CASE8_UNREAD;
   for (int i = 0; limit < 0 || i < limit; ++i) {
     int d = case_upper(&t, a[i]) - case_upper(&t, b[i]);
@@ -166,8 +165,10 @@ int printable_ascii(int c) { return c >= 32 && c <= 126; }
 
 // wu_strcmp_s (limit < 0) or wu_strncmp_s over limit characters. Printable ASCII is
 // compared in place; from the first other character on, the narrow rest is widened.
+// A null string on either side reads as empty.
 int wu_compare_s(const VynWchar* w, const char* narrow, int limit) {
   if (!narrow) narrow = "";
+  if (!w) w = u"";
   Case8 t = CASE8_UNREAD;
   for (int i = 0; limit < 0 || i < limit; ++i) {
     int wc = w[i];
@@ -223,7 +224,7 @@ int span_close(const VynWchar* text, int i, int end) {
   return -1;
 }
 
-int is_digit(VynWchar c) { return std::iswdigit(static_cast<std::wint_t>(c)) != 0; }
+int is_digit(VynWchar c) { return wclass_digit(c); }
 
 Direction strong_direction(VynWchar c) {
   if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')) return LEFT_TO_RIGHT;
@@ -504,6 +505,7 @@ int vyn_wclen(VynWchar c) {
 // ---- Narrow arguments
 
 VynWchar* wstrcat_s(VynWchar* dst, const char* narrow) {
+  if (!dst) return nullptr;
   Scratch scratch;
   wscat(dst, widen(&scratch, narrow));
   scratch_release(&scratch);
@@ -511,6 +513,7 @@ VynWchar* wstrcat_s(VynWchar* dst, const char* narrow) {
 }
 
 VynWchar* wstrncat_s(VynWchar* dst, const char* narrow, int n) {
+  if (!dst) return nullptr;
   Scratch scratch;
   wsncat(dst, widen(&scratch, narrow), n);
   scratch_release(&scratch);
@@ -520,6 +523,7 @@ VynWchar* wstrncat_s(VynWchar* dst, const char* narrow, int n) {
 int wstrcmp_s(const VynWchar* w, const char* narrow) { return wstrncmp_s(w, narrow, -1); }
 
 int wstrncmp_s(const VynWchar* w, const char* narrow, int n) {
+  if (!w) w = u"";
   Scratch scratch;
   int result = wsncmp(w, widen(&scratch, narrow), n);
   scratch_release(&scratch);
@@ -626,11 +630,7 @@ int wu_strncmp(const VynWchar* a, const VynWchar* b, int n) {
   return n > 0 ? wu_compare(a, b, n) : 0;
 }
 
-int wu_strcmp_null(const VynWchar* a, const VynWchar* b) {
-  if (!a) return b ? -1 : 0;
-  if (!b) return 1;
-  return wu_strcmp(a, b);
-}
+int wu_strcmp_null(const VynWchar* a, const VynWchar* b) { return wu_strcmp(a, b); }
 
 int wu_strcmp_s(const VynWchar* w, const char* narrow) { return wu_compare_s(w, narrow, -1); }
 
@@ -682,33 +682,39 @@ int is_8bit_lang() {
   }
 }
 
+// A null source or destination writes nothing; the conversions then answer 0.
 int wcnvrt_to_upper(const VynWchar* src, VynWchar* dst) {
+  if (!src || !dst) return 0;
   convert_case(src, dst, -1, 1);
   return 1;
 }
 
 int wcnvrt_to_lower(const VynWchar* src, VynWchar* dst) {
+  if (!src || !dst) return 0;
   convert_case(src, dst, -1, 0);
   return 1;
 }
 
 int wncnvrt_to_upper(const VynWchar* src, VynWchar* dst, int n) {
+  if (!src || !dst) return 0;
   if (n > 0) convert_case(src, dst, n - 1, 1);
   return 1;
 }
 
 int wncnvrt_to_lower(const VynWchar* src, VynWchar* dst, int n) {
+  if (!src || !dst) return 0;
   if (n > 0) convert_case(src, dst, n - 1, 0);
   return 1;
 }
 
 int wcnvrt_to_capital(const VynWchar* src, VynWchar* dst) {
+  if (!src || !dst) return 0;
   convert_words(src, dst, 0);
   return 1;
 }
 
 int wcnvrt_to_title(const VynWchar* src, VynWchar* dst) {
-  convert_words(src, dst, 1);
+  if (src && dst) convert_words(src, dst, 1);
   return 0;
 }
 

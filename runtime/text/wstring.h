@@ -40,7 +40,7 @@ double vyn_wstrtod(const VynWchar* s, VynWchar** end);
 int vyn_wclen(VynWchar c);
 
 // The narrow argument converted to wide (a null one is empty), then wscat, wsncat,
-// wscmp, wsncmp.
+// wscmp, wsncmp. A null w compares as empty; a null dst appends nothing and gives null.
 VynWchar* wstrcat_s(VynWchar* dst, const char* narrow);
 VynWchar* wstrncat_s(VynWchar* dst, const char* narrow, int n);
 int wstrcmp_s(const VynWchar* w, const char* narrow);
@@ -66,12 +66,14 @@ VynWchar* wstrtok_replace(VynWchar* out, const VynWchar* in, const VynWchar* tok
 VynWchar* wstrtok_replace_all(VynWchar* out, const VynWchar* in, const VynWchar* token,
                               const VynWchar* repl);
 
-// wscmp / wsncmp on wuppercase of both characters.
+// wscmp / wsncmp on wuppercase of both characters; a null string sorts first (as in
+// wu_strcmp_null).
 int wu_strcmp(const VynWchar* a, const VynWchar* b);
 int wu_strncmp(const VynWchar* a, const VynWchar* b, int n);
 // Both null: 0; a null: -1; b null: 1; else wu_strcmp.
 int wu_strcmp_null(const VynWchar* a, const VynWchar* b);
-// A wide string against a narrow one, without regard to case.
+// A wide string against a narrow one, without regard to case; null on either side reads
+// as empty.
 int wu_strcmp_s(const VynWchar* w, const char* narrow);
 int wu_strncmp_s(const VynWchar* w, const char* narrow, int n);
 
@@ -80,14 +82,17 @@ int wu_strncmp_s(const VynWchar* w, const char* narrow, int n);
 VynWchar wuppercase(VynWchar c);
 VynWchar wlowercase(VynWchar c);
 int is_8bit_lang();
-// src and dst may be the same string. All return 1.
+// src and dst may be the same string. All return 1; a null src or dst writes nothing
+// and gives 0.
 int wcnvrt_to_upper(const VynWchar* src, VynWchar* dst);
 int wcnvrt_to_lower(const VynWchar* src, VynWchar* dst);
 // At most n-1 characters, then the terminator; n <= 0 writes nothing.
 int wncnvrt_to_upper(const VynWchar* src, VynWchar* dst, int n);
 int wncnvrt_to_lower(const VynWchar* src, VynWchar* dst, int n);
 // First letter of each word upper case, the rest lower case. Words are made of letters
-// (capital; returns 1) or of letters and digits (title; returns 0).
+// (capital; returns 1, 0 for a null src or dst) or of letters and digits (title;
+// returns 0), by Unicode's classes (wclass.h) whatever the language, which decides
+// only the case rules.
 int wcnvrt_to_capital(const VynWchar* src, VynWchar* dst);
 int wcnvrt_to_title(const VynWchar* src, VynWchar* dst);
 // In place: the first character and every one after a blank or '/' upper case.

@@ -27,6 +27,7 @@
 #include "runtime/text/strutil_testing.h"
 #include "runtime/text/vscanf_testing.h"
 #include "runtime/text/vsprintf_testing.h"
+#include "runtime/text/wclass_testing.h"
 #include "runtime/text/wide_testing.h"
 #include "runtime/text/wstring_testing.h"
 
@@ -49,6 +50,7 @@ void reset_runtime_state() {
   vek::appinfo_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
+  vek::wclass_testing_reset();
   vek::strutil_testing_reset();
   vek::vsprintf_testing_reset();
   vek::vscanf_testing_reset();

@@ -315,6 +315,46 @@ TEST_F(SortMergeTest, OutputsOfAnotherElementSizeAreLeftAlone) {
     vek::xar_free(&x);
 }
 
+// A segmented array holding the values.
+template <typename T>
+void* har_of(const std::vector<T>& values) {
+  void* har = vek::har_alloc(sizeof(T), 2);
+  vek::har_append(&har, static_cast<int>(values.size()), values.data());
+  return har;
+}
+
+template <typename T>
+std::vector<T> har_values(void* har) {
+  std::vector<T> values;
+  for (int k = 0; k < vek::har_total(&har); k++)
+    values.push_back(*static_cast<const T*>(vek::har_access(&har, k, nullptr, nullptr)));
+  return values;
+}
+
+// The segmented forms guard their outputs the same way: filling a result array of
+// 8-byte elements from the merge's ints would read past them.
+TEST_F(SortMergeTest, SegmentedOutputsOfAnotherElementSizeAreLeftAlone) {
+  void* a = har_of<int>({1, 3});
+  void* b = har_of<int>({2});
+  void* out = har_of<short>({7, 8, 9});
+  void* none = nullptr;
+  void* result = har_of<double>({0.5, 1.5});
+  void* merged = nullptr;
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::merge_sorted_harrays(a, b, cmp_int_data, nullptr, &out, nullptr), 0);
+  EXPECT_EQ(vek::merge_sorted_harrays(a, b, cmp_int_data, nullptr, &none, &result), 0);
+  EXPECT_EQ(vek::make_merged_harray(a, b, cmp_int_data, nullptr, &merged, &result), 0);
+  EXPECT_EQ(reports.lines(),
+            (std::vector<std::string>{mismatch("merge_sorted_harrays", 2, sizeof(void*)),
+                                      mismatch("merge_sorted_harrays", 8, sizeof(int)),
+                                      mismatch("merge_sorted_harrays", 8, sizeof(int))}));
+  EXPECT_EQ(har_values<short>(out), (std::vector<short>{7, 8, 9}));
+  EXPECT_EQ(har_values<double>(result), (std::vector<double>{0.5, 1.5}));
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(vek::har_total(&merged), 0);
+  for (void* h : {a, b, out, result, merged}) vek::har_free(&h);
+}
+
 using SortMergeDeathTest = yrltest::RuntimeDeathTest;
 
 TEST_F(SortMergeDeathTest, UnequalElementSizesEndTheProcess) {

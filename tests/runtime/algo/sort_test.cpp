@@ -699,16 +699,18 @@ TEST_F(SortTest, SortPointersWithIndexAgainstStdSort) {
 }
 
 // An existing index array of another element size passes the resize guard with its
-// report; the items are sorted all the same, and the index is filled only where an int
-// fits each element.
+// report; the items are sorted all the same. Larger elements get each position as an
+// integer of their own width, at their own stride; elements too small for an int are
+// left unfilled.
 TEST_F(SortTest, SortPointersWithIndexSortsWhateverTheIndexArray) {
   static char letters[] = "cab";
-  for (int size : {8, 2}) {
+  for (int size : {8, 16, 2}) {
     SCOPED_TRACE(size);
     void* items = vek::xar_alloc(3, sizeof(void*), 1);
     void** item = static_cast<void**>(items);
     for (int i = 0; i < 3; i++) item[i] = &letters[i];
     void* index = vek::xar_alloc(1, size, 1);
+    std::memset(index, 0x5A, static_cast<size_t>(size));  // stale bytes in element 0
     yrltest::SeriousReports reports;
     vek::sort_pointers_with_index(3, cmp_char, item, &index);
     EXPECT_EQ(std::string({*static_cast<char*>(item[0]), *static_cast<char*>(item[1]),
@@ -722,13 +724,23 @@ TEST_F(SortTest, SortPointersWithIndexSortsWhateverTheIndexArray) {
     int count = 0;
     vek::xar_params(&index, &element_size, nullptr, &count, nullptr);
     EXPECT_EQ(element_size, size);
-    EXPECT_EQ(count, 3);
-    const int* idx = static_cast<int*>(index);
-    if (size == 8)
-      EXPECT_EQ(std::vector<int>(idx, idx + 3), (std::vector<int>{1, 2, 0}));
-    else
-      EXPECT_EQ(std::vector<short>(static_cast<short*>(index), static_cast<short*>(index) + 3),
-                (std::vector<short>{0, 0, 0}));
+    ASSERT_EQ(count, 3);
+    const unsigned char* bytes = static_cast<unsigned char*>(index);
+    std::vector<std::int64_t> positions;
+    std::vector<unsigned char> high_bytes;
+    for (int k = 0; k < 3; k++) {
+      const unsigned char* element = bytes + k * size;
+      std::int64_t value = 0;
+      std::memcpy(&value, element, std::min<size_t>(sizeof value, static_cast<size_t>(size)));
+      positions.push_back(value);
+      for (int b = 8; b < size; b++) high_bytes.push_back(element[b]);
+    }
+    if (size == 2) {
+      EXPECT_EQ(positions, (std::vector<std::int64_t>{0x5A5A, 0, 0}));
+    } else {
+      EXPECT_EQ(positions, (std::vector<std::int64_t>{1, 2, 0}));
+      EXPECT_EQ(high_bytes, std::vector<unsigned char>(static_cast<size_t>(3 * (size - 8)), 0));
+    }
     vek::xar_free(&index);
     vek::xar_free(&items);
   }

@@ -70,6 +70,10 @@ int print_trail(VynWord a1, VynWord, VynWord, VynWord, VynWord, VynWord, VynWord
 }
 
 void exit_marker(int code) { std::fprintf(stderr, "EXIT %d\n", code); }
+int hook_marker(int code) {
+  std::fprintf(stderr, "HOOK %d\n", code);
+  return 0;
+}
 
 struct CallbackLog {
   int calls = 0;
@@ -353,7 +357,7 @@ TEST_F(DiagDeathTest, ExitHookThatReturnsStillEndsTheProcess) {
       {
         yrltest::route_console_to_stderr();
         vek::vek_exit_register(exit_marker);
-        vek::set_vek_exit_func([](int code) { std::fprintf(stderr, "HOOK %d\n", code); });
+        vek::set_vek_exit_func(hook_marker);
         vek::crash();
       },
       ExitedWithCode(2), "^" + std::string(kSerious) + "EXIT 2\nHOOK 2\n$");
@@ -367,7 +371,7 @@ TEST_F(DiagDeathTest, ExitFunctionThatCrashesGoesOnToTheExitHook) {
         yrltest::route_console_to_stderr();
         vek::vek_exit_register(exit_marker);
         vek::vek_exit_register([](int) { vek::crash(); });
-        vek::set_vek_exit_func([](int code) { std::fprintf(stderr, "HOOK %d\n", code); });
+        vek::set_vek_exit_func(hook_marker);
         vek::crash();
       },
       ExitedWithCode(2), "^" + std::string(kSerious) + kSerious + "HOOK 2\n$");
@@ -387,8 +391,8 @@ TEST_F(DiagDeathTest, ExitHookThatCrashesEndsTheStopAtOnce) {
         yrltest::route_console_to_stderr();
         vek::vek_exit_register(exit_marker);
         vek::set_vek_exit_func([](int code) {
-          std::fprintf(stderr, "HOOK %d\n", code);
-          vek::crash();
+          hook_marker(code);
+          return vek::crash();
         });
         vek::crash();
       },
@@ -406,8 +410,9 @@ void crashing_segv_handler(int signal) {
   vek::crash();
 }
 
-// With the debug switch the stop raises signal 11. When the handler returns, the exit
-// functions run and the process ends; a crash from the handler ends it at once.
+// With the debug switch the stop raises signal 11. When the handler returns, the stop
+// ends as the plain one does: the exit functions, then the exit hook, then the end of
+// the process; a crash from the handler ends it at once.
 TEST_F(DiagDeathTest, DebugSwitchRaisesSignalEleven) {
   struct Case {
     void (*handler)(int);
@@ -415,7 +420,7 @@ TEST_F(DiagDeathTest, DebugSwitchRaisesSignalEleven) {
   };
   for (Case c : {Case{returning_segv_handler,
                       "^RAISING SIGNAL : Signal number : 11\nHANDLER\nRaised Signal number : "
-                      "11\nEXIT 2\n$"},
+                      "11\nEXIT 2\nHOOK 2\n$"},
                  Case{crashing_segv_handler, "^RAISING SIGNAL : Signal number : 11\nHANDLER\n$"}})
     EXPECT_EXIT(
         {
@@ -424,6 +429,7 @@ TEST_F(DiagDeathTest, DebugSwitchRaisesSignalEleven) {
           action.sa_handler = c.handler;
           sigaction(SIGSEGV, &action, nullptr);
           vek::vek_exit_register(exit_marker);
+          vek::set_vek_exit_func(hook_marker);
           vek::set_vyn_debug_switch(1);
           vek::crash();
         },

@@ -138,10 +138,17 @@ int hook_code;
 
 TEST_F(RunMode, ExitHookReplacesTheProcessExit) {
   hook_code = 0;
-  auto first = [](int code) { hook_code = code; };
-  auto second = [](int code) { hook_code = -code; };
-  EXPECT_EQ(vek::set_vek_exit_func(first), static_cast<vek::VekExitFunc>(first));
-  EXPECT_EQ(vek::vek_exit(6), 0);
+  auto first = [](int code) {
+    hook_code = code;
+    return code * 10;
+  };
+  auto second = [](int code) {
+    hook_code = -code;
+    return 0;
+  };
+  EXPECT_EQ(vek::set_vek_exit_func(first), static_cast<vek::VekExitHook>(first));
+  // The hook's result comes back.
+  EXPECT_EQ(vek::vek_exit(6), 60);
   EXPECT_EQ(hook_code, 6);
 
   vek::dbg_set_allow_print(1);

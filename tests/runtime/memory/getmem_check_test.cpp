@@ -139,6 +139,43 @@ TEST_F(GetmemCheckDeathTest, ChainCheckStopsAtABrokenBlockAfterReportingItAndIts
       "Serious internal error; cannot continue\\.\n$");
 }
 
+// A block whose header guard was overwritten is reported without its untrusted size's
+// tail, and its neighbours are reported after it where they exist: the previous one
+// from the walk, the next one found through the previous links from the end of the
+// chain. The next block's own check looks bad, since its previous block's guard is
+// broken.
+TEST_F(GetmemCheckDeathTest, ChainCheckReportsBothNeighboursOfABlockWithABrokenGuard) {
+  // A report's head line and the number of field lines after it.
+  auto report = [](const char* verdict, int fields) {
+    return " Memory block : User pointer - [0-9]+           " + std::string(verdict) +
+           " \n(.*\n){" + std::to_string(fields) + "}";
+  };
+  const std::string found = "^checkmem_chain:   Invalid block found\n \\(INFO MESSAGE\\)\n";
+  const std::string broken = report("LOOKS BAD", 4);
+  const std::string good = report("looks good", 7);
+  const std::string bad = report("LOOKS BAD", 7);
+  const std::string stop = "Serious internal error; cannot continue\\.\n$";
+  struct Case {
+    int broken;  // which of three blocks
+    std::string expected;
+  };
+  for (const Case& c : {Case{1, found + broken + good + bad + stop},
+                        Case{0, found + broken + bad + stop},
+                        Case{2, found + broken + good + stop}}) {
+    EXPECT_EXIT(
+        {
+          yrltest::route_console_to_stderr();
+          set_run_mode(1);
+          void* blocks[3];
+          for (int i = 0; i < 3; ++i) blocks[i] = getmem(static_cast<std::size_t>(10 * (i + 1)));
+          getmem_store32(getmem_block_of(blocks[c.broken]) + GETMEM_GUARD_OFFSET, 0);
+          checkmem_chain();
+        },
+        ::testing::ExitedWithCode(2), c.expected)
+        << c.broken;
+  }
+}
+
 TEST_F(GetmemCheckDeathTest, ChainCheckStopsAtAnXarrayBlockWithoutValidArray) {
   EXPECT_EXIT(
       {

@@ -476,6 +476,18 @@ TEST_F(LangResource, LongNamesAreCutToTheTablesNameField) {
   EXPECT_EQ(vek::lang_id_by_name("fra"), 2) << "a last line without its newline";
 }
 
+// A file written with CRLF line ends gives the same names: the carriage return is no
+// part of the last word.
+TEST_F(LangResource, CrlfLineEndsAreCutFromTheLocaleNames) {
+  std::string path = write(
+      "[LOCALE]\r\n{WINDOWS}\r\nFRENCH fra\r\nGERMAN\tdeu \r\nKOREAN\r\n}\r\n");
+  EXPECT_EQ(vek::langLoadExtTbl(path.c_str(), 0), 0);
+  EXPECT_EQ(vek::lang_id_by_name("fra"), 2);
+  EXPECT_EQ(vek::lang_id_by_name("deu"), 3);
+  EXPECT_STREQ(vek::lang_name_by_id(2), "fra");
+  EXPECT_STREQ(vek::lang_name_by_id(8), "") << "a line of one word is skipped";
+}
+
 TEST_F(LangResource, MissingFilesAndPathsAreRefusedWithTheTableUntouched) {
   yrltest::ConsoleCapture console;
   std::string missing = dir_.file("none.res");

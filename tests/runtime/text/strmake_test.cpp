@@ -325,6 +325,20 @@ TEST_F(StrmakeTest, QuickStrcatAdvancesTheCursor) {
   vek::quick_wstrcat(&wcursor, u"yz");
   *wcursor = 0;
   EXPECT_EQ(wide(wbuffer), u"xyz");
+
+  // Without a cursor or a text nothing is written and the cursor stays.
+  EXPECT_EQ(vek::quick_strcat(&cursor, nullptr), nullptr);
+  EXPECT_EQ(cursor, buffer + 5);
+  EXPECT_EQ(vek::quick_strcat(nullptr, "a"), nullptr);
+  char* no_cursor = nullptr;
+  EXPECT_EQ(vek::quick_strcat(&no_cursor, "a"), nullptr);
+  EXPECT_EQ(no_cursor, nullptr);
+  EXPECT_STREQ(buffer, "abcde");
+  EXPECT_EQ(vek::quick_wstrcat(&wcursor, nullptr), nullptr);
+  EXPECT_EQ(wcursor, wbuffer + 3);
+  EXPECT_EQ(vek::quick_wstrcat(nullptr, u"a"), nullptr);
+  VynWchar* no_wcursor = nullptr;
+  EXPECT_EQ(vek::quick_wstrcat(&no_wcursor, u"a"), nullptr);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -236,6 +236,16 @@ TEST_F(StrutilTest, TrimmingWhiteSpace) {
 
   EXPECT_EQ(vek::extract_string(nullptr), nullptr);
   EXPECT_EQ(vek::remove_lead_trail_whitespace(nullptr), nullptr);
+
+  // Wide white space is Unicode's whatever the process's locale: the ideographic space,
+  // the em space and the line separator are trimmed; the no-break space is no white
+  // space and stays.
+  u16string g = u"\u3000\u2003ab\u3000c\u3000\u2028";
+  first = vek::extract_string(g.data());
+  EXPECT_EQ(u16string(first), u"ab\u3000c");
+  EXPECT_EQ(first, g.data() + 2);
+  u16string h = u"\u00A0x\u00A0";
+  EXPECT_EQ(u16string(vek::extract_string(h.data())), u"\u00A0x\u00A0");
 }
 
 TEST_F(StrutilTest, ControlCharactersAreDropped) {

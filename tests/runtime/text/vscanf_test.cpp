@@ -35,12 +35,25 @@ int scan_low(const char* text, int* count, const char* format, ...) {
   return result;
 }
 
+struct ScanCase {
+  const char* text;
+  const char* format;
+};
+
+// Scans the case with up to three targets of room for any type, starting from the same
+// bytes, and expects what the C library's sscanf gives.
+void expect_as_c_library(const ScanCase& c) {
+  long long mine[3] = {kUnset, kUnset, kUnset};
+  long long theirs[3] = {kUnset, kUnset, kUnset};
+  EXPECT_EQ(vek::vyn_sscanf(c.text, c.format, &mine[0], &mine[1], &mine[2]),
+            std::sscanf(c.text, c.format, &theirs[0], &theirs[1], &theirs[2]))
+      << c.text << " / " << c.format;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(mine[i], theirs[i]) << c.text << " / " << c.format << " target " << i;
+}
+
 TEST_F(Vscanf, IntegersMatchTheCLibrary) {
-  struct Case {
-    const char* text;
-    const char* format;
-  };
-  const Case cases[] = {
+  const ScanCase cases[] = {
       {"12 34 56", "%d %d %d"}, {"  -7", "%d"},          {"0x1f 017 9", "%i %i %i"},
       {"ff FF", "%x %x"},       {"777", "%o"},           {"-1", "%u"},
       {"abc", "%d"},            {"", "%d"},              {"   ", "%d"},
@@ -48,14 +61,7 @@ TEST_F(Vscanf, IntegersMatchTheCLibrary) {
       {"5 6", "%*d %d"},        {"%5", "%%%d"},          {"42abc", "%d%n"},
       {"1 2", "%d%n %d"},       {"9", "%d %d"},          {"+8 -0", "%i%d"},
   };
-  for (const Case& c : cases) {
-    int mine[3] = {kUnset, kUnset, kUnset};
-    int theirs[3] = {kUnset, kUnset, kUnset};
-    int mine_result = vek::vyn_sscanf(c.text, c.format, &mine[0], &mine[1], &mine[2]);
-    int their_result = std::sscanf(c.text, c.format, &theirs[0], &theirs[1], &theirs[2]);
-    EXPECT_EQ(mine_result, their_result) << c.text << " / " << c.format;
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(mine[i], theirs[i]) << c.text << " / " << c.format;
-  }
+  for (const ScanCase& c : cases) expect_as_c_library(c);
 }
 
 TEST_F(Vscanf, TextsAndFloatsMatchTheCLibrary) {
@@ -96,14 +102,23 @@ TEST_F(Vscanf, WideTargetsReceiveWideText) {
   EXPECT_EQ(number, 12);
   EXPECT_EQ(std::u16string(wide), u"ab");
 
-  // A count between two wide items: both are converted, the count is no item.
-  VynWchar first[8] = {};
-  VynWchar second[8] = {};
-  int consumed = kUnset;
-  EXPECT_EQ(vek::vyn_sscanf("xy zw", "%ws%n %ws", first, &consumed, second), 2);
-  EXPECT_EQ(std::u16string(first), u"xy");
-  EXPECT_EQ(consumed, 2);
-  EXPECT_EQ(std::u16string(second), u"zw");
+  // A count before or between wide items, with or without a size of its own: the
+  // scanner does not count it as an item, and every wide item is converted.
+  for (const char* count : {"%n", "%hn", "%hhn", "%ln", "%lln", "%jn", "%zn"}) {
+    VynWchar first[8] = {u'u', 0};
+    VynWchar second[8] = {u'u', 0};
+    long long consumed = 0;  // room for every size; the count is small and positive
+    const std::string between = std::string("%ws") + count + " %ws";
+    EXPECT_EQ(vek::vyn_sscanf("xy zw", between.c_str(), first, &consumed, second), 2) << count;
+    EXPECT_EQ(std::u16string(first), u"xy") << count;
+    EXPECT_EQ(consumed, 2) << count;
+    EXPECT_EQ(std::u16string(second), u"zw") << count;
+    VynWchar only[8] = {u'u', 0};
+    consumed = kUnset;
+    const std::string before = std::string(count) + "%ws";
+    EXPECT_EQ(vek::vyn_sscanf("xy", before.c_str(), &consumed, only), 1) << count;
+    EXPECT_EQ(std::u16string(only), u"xy") << count;
+  }
 
   // Items after a failed match are left alone.
   VynWchar untouched[8] = {u'u', 0};
@@ -219,7 +234,8 @@ TEST_F(Vscanf, CountPointerGetsTheBytesConsumed) {
 TEST_F(Vscanf, BadFormatsScanNothing) {
   ConsoleCapture capture;
   int value = kUnset;
-  for (const char* format : {"%1$d", "%.2d", "%-d", "%", "%[abc", "% d"}) {
+  // A positional target, a format that ends inside a conversion, an open scan set.
+  for (const char* format : {"%1$d", "%2$d", "%", "%5", "%[abc"}) {
     EXPECT_EQ(vek::vyn_sscanf("12", format, &value), 0) << format;
     EXPECT_EQ(value, kUnset) << format;
   }
@@ -232,6 +248,25 @@ TEST_F(Vscanf, BadFormatsScanNothing) {
   EXPECT_EQ(value, 12);
   EXPECT_EQ(vek::vyn_sscanf("12", (longest + " ").c_str(), &value), 0);
   EXPECT_EQ(capture.out(), "vyn_scanf   format too long \n");
+}
+
+// Flags, widths and precisions between '%' and the keyword are the C scanner's to read:
+// what it assigns, and where it gives up, is what the C library does with the same
+// format.
+TEST_F(Vscanf, FlagsWidthsAndPrecisionsMatchTheCLibrary) {
+  const ScanCase cases[] = {
+      {"12 3.25", "%d %5.2f"}, {"1,234", "%'d"},       {"1234 5", "%'d %d"},
+      {"12 34", "%'*d %d"},    {"12 34", "%*'d %d"},   {"123456", "%'3d%d"},
+      {"12", "%.2d"},          {"12", "%-d"},          {"12", "% d"},
+      {"12 34", "%5*d %d"},    {"7 2.5", "%d %3.1lf"}, {"abc de", "%'s %s"},
+  };
+  for (const ScanCase& c : cases) expect_as_c_library(c);
+  // The width of a wide item follows its flags and is bounded all the same.
+  VynWchar wide[8] = {};
+  int value = kUnset;
+  EXPECT_EQ(vek::vyn_sscanf("abcdef 5", "%'3ws%*s %d", wide, &value), 2);
+  EXPECT_EQ(std::u16string(wide), u"abc");
+  EXPECT_EQ(value, 5);
 }
 
 TEST_F(Vscanf, UnknownKeywordsPassToTheScanner) {
@@ -261,6 +296,12 @@ TEST_F(Vscanf, ParseFormatRebuildsAndClassifies) {
   EXPECT_EQ(count, 9);
   const int expected[] = {-1, 0, 1, -1, -1, -1, -1, 1, -1, -1};
   for (int i = 0; i < 10; ++i) EXPECT_EQ(kinds[i], expected[i]) << i;
+
+  EXPECT_EQ(vek::parse_format("%hn %'5.2f %ln %*'d %'3ws", out, sizeof out, kinds, &count), 1);
+  EXPECT_STREQ(out, "%hn %'5.2f %ln %*'d %'3s");
+  EXPECT_EQ(count, 4);
+  const int sized[] = {0, -1, 0, 1, -1};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(kinds[i], sized[i]) << i;
 
   EXPECT_EQ(vek::parse_format("%d", out, sizeof out, kinds, &count), 0);
   EXPECT_EQ(vek::parse_format("%ws", out, 5, kinds, &count), -1);  // "%511s" does not fit

@@ -190,6 +190,40 @@ TEST_F(WString, NarrowArgumentsAreWidenedFirst) {
   EXPECT_EQ(u16string(big.data()), long_wide);
 }
 
+// Null strings never crash: a comparison sorts a null wide string first, or reads it as
+// empty where the narrow side already does; the conversions and appends write nothing.
+TEST_F(WString, NullArgumentsGetThePlainStatusOfTheirFamily) {
+  EXPECT_EQ(vek::wu_strcmp(nullptr, nullptr), 0);
+  EXPECT_EQ(vek::wu_strcmp(nullptr, u"a"), -1);
+  EXPECT_EQ(vek::wu_strcmp(u"a", nullptr), 1);
+  EXPECT_EQ(vek::wu_strncmp(nullptr, u"a", 3), -1);
+  EXPECT_EQ(vek::wu_strcmp_s(nullptr, nullptr), 0);
+  EXPECT_EQ(vek::wu_strcmp_s(nullptr, ""), 0);
+  EXPECT_LT(vek::wu_strcmp_s(nullptr, "a"), 0);
+  EXPECT_LT(vek::wu_strncmp_s(nullptr, "a", 2), 0);
+  EXPECT_EQ(vek::wstrcmp_s(nullptr, nullptr), 0);
+  EXPECT_LT(vek::wstrcmp_s(nullptr, "a"), 0);
+  EXPECT_GT(vek::wstrcmp_s(u"a", nullptr), 0);
+  EXPECT_EQ(vek::wstrncmp_s(nullptr, "", 4), 0);
+  EXPECT_EQ(vek::wstrcat_s(nullptr, "a"), nullptr);
+  EXPECT_EQ(vek::wstrncat_s(nullptr, "a", 1), nullptr);
+
+  char16_t out[8] = u"keep";
+  EXPECT_EQ(vek::wcnvrt_to_upper(nullptr, out), 0);
+  EXPECT_EQ(vek::wcnvrt_to_lower(nullptr, out), 0);
+  EXPECT_EQ(vek::wncnvrt_to_upper(nullptr, out, 4), 0);
+  EXPECT_EQ(vek::wncnvrt_to_lower(nullptr, out, 4), 0);
+  EXPECT_EQ(vek::wcnvrt_to_capital(nullptr, out), 0);
+  EXPECT_EQ(vek::wcnvrt_to_title(nullptr, out), 0);
+  EXPECT_EQ(u16string(out), u"keep");
+  EXPECT_EQ(vek::wcnvrt_to_upper(u"x", nullptr), 0);
+  EXPECT_EQ(vek::wcnvrt_to_lower(u"x", nullptr), 0);
+  EXPECT_EQ(vek::wncnvrt_to_upper(u"x", nullptr, 4), 0);
+  EXPECT_EQ(vek::wncnvrt_to_lower(u"x", nullptr, 4), 0);
+  EXPECT_EQ(vek::wcnvrt_to_capital(u"x", nullptr), 0);
+  EXPECT_EQ(vek::wcnvrt_to_title(u"x", nullptr), 0);
+}
+
 // ---- Return buffers
 
 TEST_F(WString, StrRetUsesOneBufferThatTheNextCallOverwrites) {
@@ -471,6 +505,36 @@ TEST_F(WString, WordCapitals) {
   char16_t lead[] = u"/x y";
   vek::wuppercase_words(lead);
   EXPECT_EQ(u16string(lead), u"/X Y");
+}
+
+// Words are made of Unicode letters in every language; the language decides only the
+// case rules, so an accented letter that it cannot change still belongs to its word.
+TEST_F(WString, WordsAreMadeOfUnicodeLetters) {
+  struct Case {
+    int language;
+    bool title;
+    const char16_t* text;
+    const char16_t* expected;
+  } cases[] = {
+      {vek::LANG_FRENCH, false, u"\u00E9lan", u"\u00C9lan"},
+      {vek::LANG_FRENCH, true, u"caf\u00E9 cr\u00E8me", u"Caf\u00E9 Cr\u00E8me"},
+      {vek::LANG_FRENCH, false, u"\u00C9T\u00C9 \u00C0 l'\u00EEle",
+       u"\u00C9t\u00E9 \u00C0 L'\u00CEle"},
+      {vek::LANG_GERMAN, true, u"STRA\u00DFE 2b", u"Stra\u00DFe 2b"},
+      {vek::LANG_ENGLISH, false, u"\u00E9lan", u"\u00E9lan"},
+      {vek::LANG_JAPANESE, false, u"\u6771\u4EACtokyo", u"\u6771\u4EACtokyo"},
+      {vek::LANG_RUSSIAN, false, u"\u043C\u0438\u0440world", u"\u043C\u0438\u0440world"},
+      {vek::LANG_ENGLISH, true, u"a\u3000b", u"A\u3000B"},
+  };
+  for (const Case& c : cases) {
+    vek::set_language(c.language);
+    char16_t out[64];
+    if (c.title)
+      vek::wcnvrt_to_title(c.text, out);
+    else
+      vek::wcnvrt_to_capital(c.text, out);
+    EXPECT_EQ(u16string(out), u16string(c.expected)) << c.language;
+  }
 }
 
 // ---- Character tests
