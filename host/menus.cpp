@@ -21,6 +21,7 @@ struct Command {
   VynCmdAccessFunction access = nullptr;  // null: always available
   int priority = 0, flag1 = 0, flag2 = 0;
   std::string icon, label, help, description;
+  std::string label_key, help_key, description_key;
   bool designated = false;
 };
 
@@ -28,6 +29,7 @@ struct Entry {
   bool cascade = false;
   std::string name, label, help;
   const Command* command = nullptr;  // push buttons of the plug-in
+  std::string label_key, help_key;
 };
 
 struct Menu {
@@ -43,9 +45,11 @@ struct MenuState {
 MenuState start_state() {
   MenuState state;
   Menu utilities{"Utilities", "", "Utilities", {}};
-  utilities.entries.push_back({false, "psh_util_holetable", "Hole Table", "Make a hole table", nullptr});
+  // The host's own buttons have their texts without message keys.
+  utilities.entries.push_back(
+      {false, "psh_util_holetable", "Hole Table", "Make a hole table", nullptr, "", ""});
   utilities.entries.push_back({false, "psh_util_auxapps", "Auxiliary Applications",
-                               "Start or stop auxiliary applications", nullptr});
+                               "Start or stop auxiliary applications", nullptr, "", ""});
   state.menus.push_back(std::move(utilities));
   return state;
 }
@@ -165,7 +169,8 @@ std::vector<MenuEntry> menu_entries(const std::string& menu_name) {
   std::vector<MenuEntry> entries;
   if (const Menu* menu = menu_find(menu_name)) {
     for (const Entry& entry : menu->entries) {
-      MenuEntry shown{entry.cascade, entry.name, entry.label, entry.help, ""};
+      MenuEntry shown{entry.cascade, entry.name, entry.label, entry.help, "",
+                      entry.label_key, entry.help_key};
       if (entry.cascade) {
         if (const Menu* cascade = menu_find(entry.name)) shown.label = cascade->label;
       }
@@ -193,7 +198,8 @@ std::vector<CommandInfo> commands() {
   std::vector<CommandInfo> infos;
   for (const auto& command : state().commands)
     infos.push_back({command->name, command->priority, command->icon, command->label,
-                     command->help, command->description, command->designated});
+                     command->help, command->description, command->label_key,
+                     command->help_key, command->description_key, command->designated});
   return infos;
 }
 
@@ -221,7 +227,7 @@ VynError Behaviour<HostApi::VynMenubarmenuMenuAdd>::run(int, const char* parent,
   VynError status = texts_find(dir, msg_file, {{label, &label_text}});
   if (status != VYN_TK_NO_ERROR) return status;
   parent_menu->entries.insert(parent_menu->entries.begin() + position,
-                              Entry{true, menu, label_text, "", nullptr});
+                              Entry{true, menu, label_text, "", nullptr, label, ""});
   state().menus.push_back(Menu{menu, parent, label_text, {}});
   return VYN_TK_NO_ERROR;
 }
@@ -240,7 +246,7 @@ VynError Behaviour<HostApi::VynMenubarmenuPushbuttonAdd>::run(
   VynError status = texts_find(dir, msg_file, {{label, &label_text}, {help, &help_text}});
   if (status != VYN_TK_NO_ERROR) return status;
   target->entries.insert(target->entries.begin() + position,
-                         Entry{false, button, label_text, help_text, found});
+                         Entry{false, button, label_text, help_text, found, label, help});
   return VYN_TK_NO_ERROR;
 }
 
@@ -293,6 +299,9 @@ VynError Behaviour<HostApi::VynCmdDesignate>::run(int, VynCmd handle, const char
   command->label = label_text;
   command->help = help_text;
   command->description = description_text;
+  command->label_key = label;
+  command->help_key = help;
+  command->description_key = description;
   command->designated = true;
   return VYN_TK_NO_ERROR;
 }

@@ -30,6 +30,7 @@ struct MenuEntry {
   std::string label;     // the label's text
   std::string help;      // a push button's help text
   std::string command;   // a push button's command name; "" for the host's own buttons
+  std::string label_key, help_key;  // the message keys the texts were found by
 };
 
 bool menu_exists(const std::string& menu);
@@ -48,6 +49,7 @@ struct CommandInfo {
   int priority = 0;
   std::string icon;         // as VynCmdIconSet named it; "" for none
   std::string label, help, description;  // texts from VynCmdDesignate; "" before it
+  std::string label_key, help_key, description_key;  // the keys VynCmdDesignate was given
   bool designated = false;
 };
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-// The host's model type code of a drawing.
-constexpr int kModelTypeDrawing = 4;
 // The host's model-retrieve notification.
 constexpr int kNotificationModelRetrieve = 18;
 // Command priority and the two flags every command is added with.
@@ -20,14 +18,6 @@ constexpr int kCommandPriority = 2;
 
 constexpr char kMenuBar[] = "YrlMenuBar";
 constexpr char kFeatMenuBar[] = "YrlFeatMenuBar";
-
-// Whether the current model is a drawing.
-bool current_is_drawing() {
-  VynMdl model = nullptr;
-  if (VynMdlCurrentGet(&model) != VYN_TK_NO_ERROR) return false;
-  int type = 0;
-  return VynMdlTypeGet(model, &type) == VYN_TK_NO_ERROR && type == kModelTypeDrawing;
-}
 
 // Adds a command and its push button to menu for each row, in row order; a row whose
 // command cannot be added is left out. Each button is placed after the last button that
@@ -126,11 +116,11 @@ int YrlMenuBarAccessFunction() {
   }
   int type = 0;
   if (VynMdlTypeGet(model, &type) != VYN_TK_NO_ERROR) return YRL_ACCESS_UNAVAILABLE;
-  return type == kModelTypeDrawing ? YRL_ACCESS_AVAILABLE : YRL_ACCESS_UNAVAILABLE;
+  return type == YRL_MDL_TYPE_DRAWING ? YRL_ACCESS_AVAILABLE : YRL_ACCESS_UNAVAILABLE;
 }
 
 int YrlMenuBarDebugAccessFunction() {
-  return current_is_drawing() && YrlPreferencesAddDebugCommandsGet() ? YRL_ACCESS_AVAILABLE
+  return YrlCurrentModelIsDrawing() && YrlPreferencesAddDebugCommandsGet() ? YRL_ACCESS_AVAILABLE
                                                                      : YRL_ACCESS_UNAVAILABLE;
 }
 

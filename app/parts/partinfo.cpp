@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kPartType = 2;
-
 // Tells the user that the sheet's transform could not be got (or its scale read) with
 // the status.
 void transform_failed(const YrlDrawInfo& info, int status) {
@@ -73,7 +71,7 @@ int YrlPartInfoFill(YrlPartInfo* info) {
   if (!info) return VYN_TK_BAD_INPUTS;
   int status = YrlActiveModelGet(&info->part);
   if (status == VYN_TK_NO_ERROR) status = VynMdlNameGet(info->part, info->name);
-  info->model_type = kPartType;
+  info->model_type = YRL_MDL_TYPE_PART;
 
   info->datums_found = 0;
   if (status == VYN_TK_NO_ERROR) {

@@ -9,7 +9,11 @@
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
+#include "platform/w32/file.h"
+#include "platform/w32/fileio.h"
+#include "platform/w32/handle.h"
 #include "platform/w32/path.h"
+#include "platform/w32/tempfile.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/strutil.h"
 #include "runtime/text/wide.h"
@@ -22,11 +26,17 @@ namespace {
 
 constexpr char kConfigName[] = "config.yrl";
 constexpr char kDialog[] = "yrlpreferences";
+constexpr char kPrefixPanel[] = "i_yrl_layer_prefix";
+constexpr char kTolerancePanel[] = "i_yrl_tolerance";
 constexpr char kProjectionGroup[] = "r_yrl_drawing_proj_system";
+// The buttons of the projection radio group, the first the default.
+constexpr char kThirdAngle[] = "third_angle";
+constexpr char kFirstAngle[] = "first_angle";
 // A line is read with at most 80 characters (and its terminator).
 constexpr int kLineSize = 81;
 
-enum class Kind { text, flag, number };
+// A projection is a text that must name a button of the projection radio group.
+enum class Kind { text, projection, flag, number };
 
 // One option of the file: its key, the characters of the key a line is compared on, the
 // kind of its value and where the value lives in the record.
@@ -47,7 +57,7 @@ constexpr OptionKey kReadKeys[] = {
     {"yrl_set_new_part_active", 22, Kind::flag, YRL_PREF_FIELD(set_new_part_active)},
     {"yrl_use_drawing_name", 19, Kind::flag, YRL_PREF_FIELD(use_drawing_name)},
     {"yrl_use_drawing_units", 21, Kind::flag, YRL_PREF_FIELD(use_drawing_units)},
-    {"yrl_drawing_proj_system", 22, Kind::text, YRL_PREF_FIELD(drawing_proj_system)},
+    {"yrl_drawing_proj_system", 22, Kind::projection, YRL_PREF_FIELD(drawing_proj_system)},
     {"yrl_tolerance", 12, Kind::number, YRL_PREF_FIELD(tolerance)},
     {"yrl_automatic_forward", 21, Kind::flag, YRL_PREF_FIELD(automatic_forward)},
     {"yrl_crdt_ent_sec_vyn_fix", 23, Kind::flag, YRL_PREF_FIELD(crdt_ent_sec_vyn_fix)},
@@ -64,7 +74,7 @@ constexpr OptionKey kWriteKeys[] = {
     {"yrl_set_new_part_active", 0, Kind::flag, YRL_PREF_FIELD(set_new_part_active)},
     {"yrl_use_drawing_name", 0, Kind::flag, YRL_PREF_FIELD(use_drawing_name)},
     {"yrl_use_drawing_units", 0, Kind::flag, YRL_PREF_FIELD(use_drawing_units)},
-    {"yrl_drawing_proj_system", 0, Kind::text, YRL_PREF_FIELD(drawing_proj_system)},
+    {"yrl_drawing_proj_system", 0, Kind::projection, YRL_PREF_FIELD(drawing_proj_system)},
     {"yrl_auto_drawing_view_create", 0, Kind::flag, YRL_PREF_FIELD(auto_drawing_view_create)},
     {"yrl_tolerance", 0, Kind::number, YRL_PREF_FIELD(tolerance)},
     {"yrl_automatic_forward", 0, Kind::flag, YRL_PREF_FIELD(automatic_forward)},
@@ -118,6 +128,13 @@ void text_copy(char* to, const char* from) {
   to[n] = '\0';
 }
 
+// The button of the projection radio group that value names, compared without regard
+// to case; the default button for any other value, so that the dialog always has a
+// button to show and a hand-written value never means what the user cannot see.
+const char* projection_button(const char* value) {
+  return value && vek::u_strcmp_func(value, kFirstAngle) == 0 ? kFirstAngle : kThirdAngle;
+}
+
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // Removes trailing blanks, tabs and line ends (a '\r' of a file written with CR LF line
@@ -157,6 +174,9 @@ void option_line_take(char* line, YrlPreferencesData* record) {
       case Kind::text:
         text_copy(text_field(record, key.offset), value);
         break;
+      case Kind::projection:
+        text_copy(text_field(record, key.offset), projection_button(value));
+        break;
       case Kind::number:
         double_field(record, key.offset) = c_locale_atof(value);
         break;
@@ -171,59 +191,131 @@ void option_line_take(char* line, YrlPreferencesData* record) {
   }
 }
 
-// Opens config.yrl in the process's current directory, else in the host's current
-// directory (a Windows path, given as wide text) when it is known.
-std::FILE* config_open(const char* mode, const VynWchar* host_directory, bool host_known) {
-  std::FILE* file = std::fopen(kConfigName, mode);
-  if (file || !host_known || host_directory[0] == 0) return file;
-  char narrow[4 * VYN_PATH_SIZE];
-  VynWstringToString(narrow, host_directory);
-  char name[4 * VYN_PATH_SIZE + sizeof kConfigName + 1];
-  int made = std::snprintf(name, sizeof name, "%s\\%s", narrow, kConfigName);
-  if (made < 0 || static_cast<std::size_t>(made) >= sizeof name) return nullptr;
-  char posix[w32::W32_PATH_CAPACITY];
-  if (!w32::w32_resolve_path_a(name, posix, sizeof posix)) return nullptr;
-  return std::fopen(posix, mode);
+// Room for the narrow form of a directory the host names.
+constexpr std::size_t kDirectorySize = vek::wstostr_room(VYN_PATH_SIZE);
+
+// The narrow form of the host's current directory (given as wide text); false when it
+// is not known.
+bool host_directory_name(const VynWchar* host_directory, bool host_known,
+                         char (&name)[kDirectorySize]) {
+  if (!host_known || host_directory[0] == 0) return false;
+  VynWstringToString(name, host_directory);
+  return true;
 }
 
-// Writes record as config.yrl. 0 when the whole file was written; with no file to open,
-// YRL_CONFIG_OPEN_FAILED is shown and the result is the directory query's failure, or -1
-// when the query succeeded, so that the caller never takes the options for saved.
+// The Windows name of config.yrl in directory; false when it does not fit.
+bool config_name(const char* directory, char (&name)[kDirectorySize + sizeof kConfigName + 1]) {
+  int made = std::snprintf(name, sizeof name, "%s\\%s", directory, kConfigName);
+  return made >= 0 && static_cast<std::size_t>(made) < sizeof name;
+}
+
+// Opens config.yrl for reading in the process's current directory, else in the host's
+// current directory.
+std::FILE* config_open_read(const VynWchar* host_directory, bool host_known) {
+  std::FILE* file = std::fopen(kConfigName, "r");
+  if (file) return file;
+  char directory[kDirectorySize];
+  char name[kDirectorySize + sizeof kConfigName + 1];
+  char posix[w32::W32_PATH_CAPACITY];
+  if (!host_directory_name(host_directory, host_known, directory) ||
+      !config_name(directory, name) || !w32::w32_resolve_path_a(name, posix, sizeof posix))
+    return nullptr;
+  return std::fopen(posix, "r");
+}
+
+// Where config.yrl is written: the file and the temporary file beside it that takes
+// the new text first.
+struct ConfigPlace {
+  char name[kDirectorySize + sizeof kConfigName + 1];
+  char temporary[w32::MAX_PATH];
+  w32::HANDLE file;  // the temporary file, open for writing
+};
+
+// Prepares writing config.yrl in directory (a Windows name; "." is the process's current
+// directory): the place can take the file when its temporary file can be made there and
+// the file itself is not one that cannot be replaced (a directory or a read-only file).
+bool place_open(const char* directory, ConfigPlace* place) {
+  if (!config_name(directory, place->name)) return false;
+  w32::DWORD attributes = w32::GetFileAttributesA(place->name);
+  if (attributes != w32::INVALID_FILE_ATTRIBUTES &&
+      (attributes & (w32::FILE_ATTRIBUTE_DIRECTORY | w32::FILE_ATTRIBUTE_READONLY)) != 0)
+    return false;
+  if (w32::GetTempFileNameA(directory, "yrl", 0, place->temporary) == 0) return false;
+  place->file = w32::CreateFileA(place->temporary, w32::GENERIC_WRITE, 0, nullptr,
+                                 w32::CREATE_ALWAYS, w32::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (place->file != w32::INVALID_HANDLE_VALUE) return true;
+  w32::DeleteFileA(place->temporary);
+  return false;
+}
+
+// Formats one line of config.yrl for key into line (size bytes); its length, or -1 when
+// it does not fit.
+int option_line_format(const OptionKey& key, const YrlPreferencesData* record, char* line,
+                       std::size_t size) {
+  int made = -1;
+  switch (key.kind) {
+    case Kind::text:
+    case Kind::projection:
+      made = std::snprintf(line, size, "%s\t%s\n", key.key, text_field(record, key.offset));
+      break;
+    case Kind::flag:
+      made = std::snprintf(line, size, "%s\t%s\n", key.key,
+                           int_field(record, key.offset) ? "Yes" : "No");
+      break;
+    case Kind::number: {
+      // "%2.6f" in the C locale: fixed notation with six decimals (always wider than 2).
+      char number[400];
+      std::to_chars_result r = std::to_chars(number, number + sizeof number - 1,
+                                             double_field(record, key.offset),
+                                             std::chars_format::fixed, 6);
+      *r.ptr = '\0';
+      made = std::snprintf(line, size, "%s\t%s\n", key.key, number);
+      break;
+    }
+  }
+  return made >= 0 && static_cast<std::size_t>(made) < size ? made : -1;
+}
+
+// Writes the lines of record into the open temporary file and makes them durable.
+bool lines_write(w32::HANDLE file, const YrlPreferencesData* record) {
+  for (const OptionKey& key : kWriteKeys) {
+    char line[512];
+    int length = option_line_format(key, record, line, sizeof line);
+    w32::DWORD written = 0;
+    if (length < 0 ||
+        !w32::WriteFile(file, line, static_cast<w32::DWORD>(length), &written, nullptr))
+      return false;
+  }
+  return w32::FlushFileBuffers(file) != 0;
+}
+
+// Writes record as config.yrl. The new text goes to a temporary file beside the old
+// file, which it replaces in one step only once all of it is written and flushed: a
+// write that fails part-way (a full disk, a size limit) leaves the old file whole and
+// removes the temporary one. 0 when the file was replaced. With no place to write in,
+// YRL_CONFIG_OPEN_FAILED is shown and the result is the directory query's failure, or
+// -1 when the query succeeded, so that the caller never takes the options for saved.
 int record_write(const YrlPreferencesData* record) {
   VynWchar directory[VYN_PATH_SIZE] = {};
   int status = VynDirectoryCurrentGet(directory);
-  std::FILE* file = config_open("w", directory, status == VYN_TK_NO_ERROR);
-  if (!file) {
+  ConfigPlace place;
+  char host[kDirectorySize];
+  bool placed = place_open(".", &place) ||
+                (host_directory_name(directory, status == VYN_TK_NO_ERROR, host) &&
+                 place_open(host, &place));
+  if (!placed) {
     VynMessageDisplay(YrlMsgFile, "YRL_CONFIG_OPEN_FAILED");
     return status != VYN_TK_NO_ERROR ? status : VYN_TK_GENERAL_ERROR;
   }
-  bool written = true;
-  for (const OptionKey& key : kWriteKeys) {
-    int made = 0;
-    switch (key.kind) {
-      case Kind::text:
-        made = std::fprintf(file, "%s\t%s\n", key.key, text_field(record, key.offset));
-        break;
-      case Kind::flag:
-        made = std::fprintf(file, "%s\t%s\n", key.key,
-                            int_field(record, key.offset) ? "Yes" : "No");
-        break;
-      case Kind::number: {
-        // "%2.6f" in the C locale: fixed notation with six decimals (always wider than 2).
-        char number[400];
-        std::to_chars_result r = std::to_chars(number, number + sizeof number - 1,
-                                               double_field(record, key.offset),
-                                               std::chars_format::fixed, 6);
-        *r.ptr = '\0';
-        made = std::fprintf(file, "%s\t%s\n", key.key, number);
-        break;
-      }
-    }
-    if (made < 0) written = false;
-  }
-  if (std::fclose(file) != 0) written = false;
+  bool written = lines_write(place.file, record);
+  w32::CloseHandle(place.file);
+  if (written)
+    written = w32::MoveFileExA(place.temporary, place.name,
+                               w32::MOVEFILE_REPLACE_EXISTING | w32::MOVEFILE_WRITE_THROUGH) != 0;
   if (!written) {
-    VynMessageDisplay(YrlMsgFile, "YRL_CONFIG_OPEN_FAILED");
+    w32::DeleteFileA(place.temporary);
+    VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s",
+                      "config.yrl could not be written; it was left as it was.");
     return VYN_TK_GENERAL_ERROR;
   }
   VynMessageDisplay(YrlMsgFile, "YRL_SAVED_CONFIG");
@@ -249,30 +341,33 @@ int selected_name_set(VynError (*set)(const char*, const char*, int, VynArray), 
 int dialog_fill(const char* dialog, YrlPreferencesData* record, bool refill) {
   if (!dialog || !record) return VYN_TK_BAD_INPUTS;
   YrlAllClassRegister();
-  int status = VynUIInputpanelInputtypeSet(dialog, "i_yrl_layer_prefix", 0);
-  if (status == VYN_TK_NO_ERROR) status = VynUIInputpanelInputtypeSet(dialog, "i_yrl_tolerance", 3);
+  int status = VynUIInputpanelInputtypeSet(dialog, kPrefixPanel, 0);
+  if (status == VYN_TK_NO_ERROR) status = VynUIInputpanelInputtypeSet(dialog, kTolerancePanel, 3);
   if (refill && record->loaded == 0) YrlPreferencesRead(record);
   if (status == VYN_TK_NO_ERROR)
-    status = YrlPreferencesPrefixSet(dialog, "i_yrl_layer_prefix", record->layer_prefix);
+    status = YrlPreferencesPrefixSet(dialog, kPrefixPanel, record->layer_prefix);
   for (const CheckButton& button : kCheckButtons) {
     if (status != VYN_TK_NO_ERROR) break;
     status = YrlPreferencesCheckbuttonSet(dialog, button.component,
                                           int_field(record, button.offset));
   }
   if (status == VYN_TK_NO_ERROR)
-    status = YrlPreferencesDrwProjectionSet(dialog, kProjectionGroup, record->drawing_proj_system);
+    status = YrlPreferencesDrwProjectionSet(dialog, kProjectionGroup,
+                                            projection_button(record->drawing_proj_system));
   if (status == VYN_TK_NO_ERROR)
-    status = YrlPreferencesToleranceSet(dialog, "i_yrl_tolerance", record->tolerance);
+    status = YrlPreferencesToleranceSet(dialog, kTolerancePanel, record->tolerance);
   return status;
 }
 
 // Reads every component into out, which starts as a copy of the global record (the
 // options the dialog does not show, such as debug commands, stay). The first failing
-// read's status; out is then incomplete and must not be used.
-int dialog_read(const char* dialog, YrlPreferencesData* out) {
+// read's status, with its component in *failed; out is then incomplete and must not be
+// used.
+int dialog_read(const char* dialog, YrlPreferencesData* out, const char** failed) {
   *out = preferences;
+  *failed = kPrefixPanel;
   char* text = nullptr;
-  int status = VynUIInputpanelStringGet(dialog, "i_yrl_layer_prefix", &text);
+  int status = VynUIInputpanelStringGet(dialog, *failed, &text);
   if (status != VYN_TK_NO_ERROR) return status;
   if (text) {
     text_copy(out->layer_prefix, text);
@@ -280,20 +375,24 @@ int dialog_read(const char* dialog, YrlPreferencesData* out) {
   }
   for (const CheckButton& button : kCheckButtons) {
     int state = 0;
+    *failed = button.component;
     status = VynUICheckbuttonGetState(dialog, button.component, &state);
     if (status != VYN_TK_NO_ERROR) return status;
     int_field(out, button.offset) = state ? 1 : 0;
   }
   int count = 0;
   char** names = nullptr;
+  *failed = kProjectionGroup;
   status = VynUIRadiogroupSelectednamesGet(dialog, kProjectionGroup, &count, &names);
   if (status != VYN_TK_NO_ERROR) return status;
   if (count == 1 && names && names[0]) text_copy(out->drawing_proj_system, names[0]);
   if (names) VynStringarrayFree(names, count);
   double tolerance = 0.0;
-  status = VynUIInputpanelDoubleGet(dialog, "i_yrl_tolerance", &tolerance);
+  *failed = kTolerancePanel;
+  status = VynUIInputpanelDoubleGet(dialog, *failed, &tolerance);
   if (status != VYN_TK_NO_ERROR) return status;
   out->tolerance = tolerance;
+  *failed = nullptr;
   return VYN_TK_NO_ERROR;
 }
 
@@ -322,7 +421,7 @@ int YrlPreferencesDefaultGet(YrlPreferencesData* record) {
   record->use_drawing_units = 1;
   record->automatic_forward = 0;
   record->crdt_ent_sec_vyn_fix = 0;
-  text_copy(record->drawing_proj_system, "third_angle");
+  text_copy(record->drawing_proj_system, kThirdAngle);
   record->auto_drawing_view_create = 1;
   record->add_debug_commands = 0;
   record->use_embed_browser = 0;
@@ -336,7 +435,7 @@ int YrlPreferencesRead(YrlPreferencesData* record) {
   if (!record) record = &preferences;
   VynWchar directory[VYN_PATH_SIZE] = {};
   int directory_status = VynDirectoryCurrentGet(directory);
-  std::FILE* file = config_open("r", directory, directory_status == VYN_TK_NO_ERROR);
+  std::FILE* file = config_open_read(directory, directory_status == VYN_TK_NO_ERROR);
   int status = YrlPreferencesDefaultGet(record);
   record->loaded = 1;
   if (!file) return status;
@@ -427,18 +526,27 @@ int YrlPreferencesInit(const char* dialog, YrlPreferencesData* record) {
 int YrlPreferencesUpdate(const char* dialog) {
   if (!dialog) return VYN_TK_BAD_INPUTS;
   YrlPreferencesData read;
-  int status = dialog_read(dialog, &read);
+  const char* failed = nullptr;
+  int status = dialog_read(dialog, &read, &failed);
   if (status == VYN_TK_NO_ERROR) options_commit(read);
   return status;
 }
 
 // OK: every field is read into a copy, the copy is written, and only a saved copy
 // becomes the options in memory; any failure keeps the dialog open with memory and file
-// as they were (the failing step has shown its message).
+// as they were, and says so: the writer shows its own message, a component that cannot
+// be read is named here.
 void YrlPreferencesOKAction(char* dialog, char*, void*) {
   if (!dialog) return;
   YrlPreferencesData read;
-  if (dialog_read(dialog, &read) != VYN_TK_NO_ERROR) return;
+  const char* failed = nullptr;
+  if (dialog_read(dialog, &read, &failed) != VYN_TK_NO_ERROR) {
+    char text[160] = "The tolerance is not a number; nothing was saved.";
+    if (std::strcmp(failed, kTolerancePanel) != 0)
+      std::snprintf(text, sizeof text, "Could not read %s; nothing was saved.", failed);
+    VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s", text);
+    return;
+  }
   if (record_write(&read) != VYN_TK_NO_ERROR) return;
   options_commit(read);
   VynUIDialogExit(dialog, 0);

@@ -26,20 +26,43 @@ int ActiveClassRegistered;
 
 namespace {
 
-// The wide form of a narrow slot or class name; false (nothing shown) for a null, empty
-// or too long name.
+// The wide form of a narrow slot or class name; false (nothing shown) for a null or
+// empty name and for one whose wide form has more than YRL_SLOT_NAME_MAX characters,
+// which is refused rather than cut into another slot's name.
 bool wide_name(const char* name, VynName out) {
-  if (!name || name[0] == '\0' || std::strlen(name) > static_cast<std::size_t>(YRL_SLOT_NAME_MAX))
-    return false;
   std::memset(out, 0, sizeof(VynName));
-  VynStringToWstring(out, name);
-  return true;
+  if (!name || name[0] == '\0') return false;
+  return vek::strtows_bounded(out, sizeof(VynName) / sizeof(VynWchar), name) == 0 && out[0] != 0;
 }
 
-// The slot record of a named slot of ext_class; -2 for a bad class or name.
+// The registered flag of one of the application's three class records; null for any
+// other record.
+const int* registered_flag(const VynExtdataClass* ext_class) {
+  if (ext_class == &view_class) return &ViewClassRegistered;
+  if (ext_class == &part_class) return &PartClassRegistered;
+  if (ext_class == &active_class) return &ActiveClassRegistered;
+  return nullptr;
+}
+
+// 0 when ext_class may be used now: it names the current model and, for the three
+// records of the application, its flag says it is registered there. A record left from
+// a drawing that was current before would reach that drawing.
+int class_usable(const VynExtdataClass* ext_class) {
+  if (!ext_class) return VYN_TK_BAD_INPUTS;
+  const int* flag = registered_flag(ext_class);
+  if (flag && *flag == 0) return YRL_CLASS_NOT_REGISTERED;
+  VynMdl current = nullptr;
+  if (VynMdlCurrentGet(&current) != VYN_TK_NO_ERROR || !current || current != ext_class->model)
+    return YRL_CLASS_NOT_REGISTERED;
+  return VYN_TK_NO_ERROR;
+}
+
+// The slot record of a named slot of ext_class; -2 for a bad class or name, -11 for a
+// class that is not registered for the current model.
 int slot_make(VynExtdataClass* ext_class, const char* slot_name, VynExtdataSlot* slot) {
   std::memset(slot, 0, sizeof *slot);
   if (!ext_class || !wide_name(slot_name, slot->slot_name)) return VYN_TK_BAD_INPUTS;
+  if (int status = class_usable(ext_class)) return status;
   slot->p_class = ext_class;
   return VYN_TK_NO_ERROR;
 }
@@ -106,20 +129,11 @@ int YrlClassExists(VynMdl model, const char* class_name, VynExtdataClass* class_
   return found;
 }
 
-// The flag means "registered in the model the record names": when another model has
-// become current, the class is registered there first, so that nothing is written into
-// the drawing that was current before.
-int YrlClassRegister(int* flag, const char* class_name, VynExtdataClass* class_record) {
-  if (!flag || !class_record) return VYN_TK_BAD_INPUTS;
-  VynMdl model = nullptr;
-  if (VynMdlCurrentGet(&model) != VYN_TK_NO_ERROR || !model) {
-    *flag = 0;
-    return YRL_CLASS_NOT_REGISTERED;
-  }
-  if (*flag && class_record->model == model) return VYN_TK_NO_ERROR;
-  *flag = 0;
-  if (VynExtdataInit(model) != VYN_TK_NO_ERROR) return YRL_CLASS_NOT_REGISTERED;
+namespace {
 
+// Registers class_name in model; the status, with the record filled on success.
+int class_register_in(VynMdl model, const char* class_name, VynExtdataClass* class_record) {
+  if (VynExtdataInit(model) != VYN_TK_NO_ERROR) return YRL_CLASS_NOT_REGISTERED;
   VynName wide;
   if (!wide_name(class_name, wide)) return VYN_TK_BAD_INPUTS;
   int status = VYN_TK_NO_ERROR;
@@ -129,7 +143,26 @@ int YrlClassRegister(int* flag, const char* class_name, VynExtdataClass* class_r
     if (status == VYN_TK_E_FOUND) status = VYN_TK_NO_ERROR;
   }
   if (status == VYN_TK_NO_ERROR) status = VynExtdataLoadAll(model);
-  if (status == VYN_TK_NO_ERROR) *flag = 1;
+  return status;
+}
+
+}  // namespace
+
+// The flag means "registered in the model the record names": when another model has
+// become current, the class is registered there first, so that nothing is written into
+// the drawing that was current before.
+int YrlClassRegister(int* flag, const char* class_name, VynExtdataClass* class_record) {
+  if (!flag || !class_record) return VYN_TK_BAD_INPUTS;
+  VynMdl model = nullptr;
+  int status = YRL_CLASS_NOT_REGISTERED;
+  if (VynMdlCurrentGet(&model) == VYN_TK_NO_ERROR && model) {
+    if (*flag && class_record->model == model) return VYN_TK_NO_ERROR;
+    status = class_register_in(model, class_name, class_record);
+  }
+  *flag = status == VYN_TK_NO_ERROR ? 1 : 0;
+  // A record that is not registered names no model, so that nothing reaches the model
+  // it was registered for before.
+  if (*flag == 0) std::memset(class_record, 0, sizeof *class_record);
   return status;
 }
 
@@ -156,25 +189,30 @@ void YrlAllClassRegisterSet(int value) {
 
 namespace {
 
-// Formats into name; -2 (name "") for a name longer than the host keeps, whose first
-// characters go to shown when it is given.
-int slot_name_vformat(char* name, char* shown, std::size_t shown_size, const char* format, va_list args) {
-  if (!name || !format) return VYN_TK_BAD_INPUTS;
-  char full[YRL_SLOT_NAME_MAX + 2];
+// Formats into name; -2 (name "") for a name longer than the host keeps, counted in the
+// wide characters the host counts, whose first characters go to shown when it is given.
+int slot_name_vformat(YrlSlotName& name, char* shown, std::size_t shown_size, const char* format,
+                      va_list args) {
+  name[0] = '\0';
+  if (!format) return VYN_TK_BAD_INPUTS;
+  // One byte more than a name of the longest characters has, to tell a longer one.
+  char full[YRL_SLOT_NAME_SIZE + 1];
   va_list copy;
   va_copy(copy, args);
   int length = std::vsnprintf(full, sizeof full, format, args);
-  if (length > YRL_SLOT_NAME_MAX && shown) std::vsnprintf(shown, shown_size, format, copy);
+  VynName wide;
+  bool fits = length >= 0 && static_cast<std::size_t>(length) < YRL_SLOT_NAME_SIZE &&
+              (length == 0 || wide_name(full, wide));
+  if (!fits && length > 0 && shown) std::vsnprintf(shown, shown_size, format, copy);
   va_end(copy);
-  name[0] = '\0';
-  if (length < 0 || length > YRL_SLOT_NAME_MAX) return VYN_TK_BAD_INPUTS;
+  if (!fits) return VYN_TK_BAD_INPUTS;
   std::memcpy(name, full, static_cast<std::size_t>(length) + 1);
   return VYN_TK_NO_ERROR;
 }
 
 }  // namespace
 
-int YrlSlotNameFormat(char name[YRL_SLOT_NAME_MAX + 1], const char* format, ...) {
+int YrlSlotNameFormat(YrlSlotName& name, const char* format, ...) {
   char shown[256] = "";
   va_list args;
   va_start(args, format);
@@ -185,7 +223,7 @@ int YrlSlotNameFormat(char name[YRL_SLOT_NAME_MAX + 1], const char* format, ...)
   return status;
 }
 
-int YrlSlotNameBuild(char name[YRL_SLOT_NAME_MAX + 1], const char* format, ...) {
+int YrlSlotNameBuild(YrlSlotName& name, const char* format, ...) {
   va_list args;
   va_start(args, format);
   int status = slot_name_vformat(name, nullptr, 0, format, args);
@@ -373,11 +411,20 @@ int YrlStreamDelete(VynExtdataClass* ext_class, const char* slot_name) {
 int YrlViewStreamDelete(const char* slot_name) { return YrlStreamDelete(&view_class, slot_name); }
 int YrlPartStreamDelete(const char* slot_name) { return YrlStreamDelete(&part_class, slot_name); }
 
+namespace {
+
+int slot_names_get(VynExtdataClass* ext_class, VynArray* names, int* count) {
+  if (int status = class_usable(ext_class)) return status;
+  return VynExtdataSlotNamesList(ext_class, count, names);
+}
+
+}  // namespace
+
 int YrlViewSlotNamesGet(VynArray* names, int* count) {
-  return VynExtdataSlotNamesList(&view_class, count, names);
+  return slot_names_get(&view_class, names, count);
 }
 int YrlPartSlotNamesGet(VynArray* names, int* count) {
-  return VynExtdataSlotNamesList(&part_class, count, names);
+  return slot_names_get(&part_class, names, count);
 }
 
 // ---- String arrays in "Y_P" -------------------------------------------------------------
@@ -386,12 +433,12 @@ int YrlPartStringArraySave(const char* key, VynArray strings) {
   // The count slot's name is the longest of the key's names: when it does not fit,
   // nothing is written.
   if (!key) return VYN_TK_BAD_INPUTS;
-  char count_name[YRL_SLOT_NAME_MAX + 1];
+  YrlSlotName count_name;
   if (int status = YrlSlotNameFormat(count_name, "V_%s_CNT", key)) return status;
   int n = 0;
   int status = VynArraySizeGet(strings, &n);
   const auto* entries = static_cast<char* const*>(strings);
-  char slot_name[YRL_SLOT_NAME_MAX + 1];
+  YrlSlotName slot_name;
   for (int i = 0; status == VYN_TK_NO_ERROR && i < n; ++i) {
     status = YrlSlotNameFormat(slot_name, "V_%s_%d", key, i);
     if (status == VYN_TK_NO_ERROR) status = YrlPartStringSave(slot_name, entries[i]);
@@ -411,7 +458,7 @@ static void string_array_release(VynArray* array, int n) {
 
 int YrlPartStringArrayRetrieve(const char* key, VynArray* strings) {
   if (!key) return VYN_TK_BAD_INPUTS;
-  char slot_name[YRL_SLOT_NAME_MAX + 1];
+  YrlSlotName slot_name;
   int status = YrlSlotNameBuild(slot_name, "V_%s_CNT", key);
   int count = 0;
   if (status == VYN_TK_NO_ERROR) status = YrlPartIntegerRetrieve(slot_name, &count);

@@ -5,13 +5,26 @@
 //
 // Every function returns a status (0 success, host statuses passed up unchanged) unless
 // said otherwise. Slot names are narrow text of at most YRL_SLOT_NAME_MAX characters.
+//
+// A class record is used only while it is registered for the current model: a slot
+// access through a record that names another model (a drawing that was current before),
+// or through one of the three records while its flag is 0, is refused with
+// YRL_CLASS_NOT_REGISTERED and reaches no model.
 #pragma once
 
+#include <cstddef>
+
+#include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/tkbase.h"
 
-// The longest slot or class name the host keeps, in characters.
+// The longest slot or class name the host keeps, in characters: wide (UTF-16) units of
+// the name's wide form, whatever its narrow form's bytes.
 inline constexpr int YRL_SLOT_NAME_MAX = 31;
+// Bytes of a narrow slot name of YRL_SLOT_NAME_MAX characters, terminator included.
+inline constexpr std::size_t YRL_SLOT_NAME_SIZE = vek::wstostr_room(YRL_SLOT_NAME_MAX);
+// A buffer for a formatted slot name.
+using YrlSlotName = char[YRL_SLOT_NAME_SIZE];
 // Buffer size of a string value passing through the stored records: 80 characters and
 // the terminator.
 inline constexpr int YRL_STORE_STRING_SIZE = 81;
@@ -25,7 +38,8 @@ inline constexpr int YRL_SLOT_KEY_BY_NAME = 4098;
 
 // Status of a slot read whose stored type is not the one asked for.
 inline constexpr int YRL_SLOT_WRONG_TYPE = -6;  // VYN_TK_LINE_TOO_LONG
-// Status of a registration that found no current model with usable external data.
+// Status of a registration that found no current model with usable external data, and
+// of a slot access through a record that is not registered for the current model.
 inline constexpr int YRL_CLASS_NOT_REGISTERED = -11;  // VYN_TK_COMM_ERROR
 
 // The three class records and their registered flags (0 not registered, 1 registered).
@@ -41,8 +55,9 @@ extern int ActiveClassRegistered;
 // Registers class_name in the current model into class_record. With *flag already 1 and
 // the record bound to the current model, 0 without further host calls; a record bound to
 // another model than the current one is registered again in the current model. The flag
-// becomes 1 only when registration and loading succeeded. -11 when no current model
-// with usable external data exists.
+// becomes 1 only when registration and loading succeeded; otherwise the record is
+// cleared, so that it names no model. -11 when no current model with usable external
+// data exists.
 int YrlClassRegister(int* flag, const char* class_name, VynExtdataClass* class_record);
 int YrlViewClassRegister();
 int YrlPartClassRegister();
@@ -60,13 +75,13 @@ void YrlAllClassRegisterSet(int value);
 
 // ---- Slot names -------------------------------------------------------------------------
 
-// Formats a slot name into name (YRL_SLOT_NAME_MAX + 1 chars). A name that would be
-// longer than YRL_SLOT_NAME_MAX characters is refused: "YRL_SLOT_NAME_TOO_LONG" is
-// shown with the untruncated name and -2 returned, name left "".
-int YrlSlotNameFormat(char name[YRL_SLOT_NAME_MAX + 1], const char* format, ...)
+// Formats a slot name into name. A name that would be longer than YRL_SLOT_NAME_MAX
+// characters is refused: "YRL_SLOT_NAME_TOO_LONG" is shown with the untruncated name
+// and -2 returned, name left "".
+int YrlSlotNameFormat(YrlSlotName& name, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 // The same without the message, for reads: a slot whose name is too long cannot exist.
-int YrlSlotNameBuild(char name[YRL_SLOT_NAME_MAX + 1], const char* format, ...)
+int YrlSlotNameBuild(YrlSlotName& name, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
 // ---- Writing ----------------------------------------------------------------------------

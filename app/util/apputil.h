@@ -4,8 +4,13 @@
 // and the hidden end-points command.
 #pragma once
 
+#include "runtime/text/wide.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
+
+// The host's model type codes of a part and a drawing.
+inline constexpr int YRL_MDL_TYPE_PART = 2;
+inline constexpr int YRL_MDL_TYPE_DRAWING = 4;
 
 // ---- Application-wide state (reset for tests in apputil_testing.h) ---------------------
 
@@ -41,21 +46,28 @@ int YrlActiveModelSet(VynMdl model);
 // 0 when a part is active, else VYN_TK_E_NOT_FOUND; writes the active part (possibly
 // null) when model is not null.
 int YrlActiveModelGet(VynMdl* model);
-// Bytes of the narrow model names the active-part functions hand out, terminator included.
-inline constexpr int YRL_MODEL_NAME_SIZE = 32;
+// Bytes of the narrow model names the active-part functions hand out, terminator
+// included: room for the narrow form of any model name the host keeps (a VynName),
+// however many bytes each of its characters takes in the session's encoding.
+inline constexpr int YRL_MODEL_NAME_SIZE =
+    static_cast<int>(vek::wstostr_room(sizeof(VynName) / sizeof(VynWchar) - 1));
 
-// The active part's name (name holds YRL_MODEL_NAME_SIZE chars; a longer narrow form is
-// cut after its last whole character), "" when none is active or its name cannot be
-// read; nothing for a null name.
+// The active part's name (name holds YRL_MODEL_NAME_SIZE chars), "" when none is active
+// or its name cannot be read; nothing for a null name.
 void YrlActiveModelNameGet(char* name);
 // Makes the first part model in session of that name (exact) active, or none when no
 // part has it; stops at the first host failure and returns it.
 int YrlActiveModelNameSet(const char* name);
 // Applies the active part name stored in the current drawing again; the read's status.
+// Only a drawing keeps the name: with another current model (a part that was retrieved
+// and made current) nothing is registered or read, and -4 (VYN_TK_E_NOT_FOUND) is
+// returned.
 int YrlActiveModelNameRetrieve(VynMdl model);
 // The model-retrieve notification (set by YrlNotificationsSet, app/menus/app_menus.h):
 // YrlActiveModelNameRetrieve (model).
 int YrlModelRetrievePostActions(VynMdl model);
+// Whether the current model is a drawing (host model type 4).
+bool YrlCurrentModelIsDrawing();
 // 1 when the part has a feature of host type 0 or 917, else 0.
 int YrlPartHasFirstFeat(VynSolid part);
 VynError YrlPartHasFirstFeatAction(VynFeature* feature, VynError filter_status, void* app_data);

@@ -12,7 +12,6 @@ VynMdl active_mdl;
 
 namespace {
 
-constexpr int kPartType = 2;
 constexpr char kActivePartSlot[] = "ACTIVE_PART";
 
 // Wide characters of the converted names that are compared with model names: more than
@@ -49,7 +48,7 @@ int YrlActiveModelNameSet(const char* name) {
 
   VynArray models = nullptr;
   int count = 0;
-  VynError status = VynSessionMdlList(kPartType, &models, &count);
+  VynError status = VynSessionMdlList(YRL_MDL_TYPE_PART, &models, &count);
   if (status != VYN_TK_NO_ERROR) return status;
 
   VynMdl match = nullptr;
@@ -68,10 +67,20 @@ int YrlActiveModelNameSet(const char* name) {
   return YrlActiveModelSet(match);
 }
 
+bool YrlCurrentModelIsDrawing() {
+  VynMdl model = nullptr;
+  if (VynMdlCurrentGet(&model) != VYN_TK_NO_ERROR) return false;
+  int type = 0;
+  return VynMdlTypeGet(model, &type) == VYN_TK_NO_ERROR && type == YRL_MDL_TYPE_DRAWING;
+}
+
+// The host calls this after it retrieves any model, parts included; registering the
+// class in a part would save an empty class with every part.
 int YrlActiveModelNameRetrieve(VynMdl) {
+  if (!YrlCurrentModelIsDrawing()) return VYN_TK_E_NOT_FOUND;
   YrlActiveClassRegister();
-  char name[YRL_STORE_STRING_SIZE] = "";
-  int status = YrlActiveStringRetrieve(kActivePartSlot, name, YRL_STORE_STRING_SIZE);
+  char name[YRL_MODEL_NAME_SIZE] = "";
+  int status = YrlActiveStringRetrieve(kActivePartSlot, name, YRL_MODEL_NAME_SIZE);
   if (status == VYN_TK_NO_ERROR && name[0] != '\0') YrlActiveModelNameSet(name);
   return status;
 }
@@ -101,7 +110,7 @@ int YrlCheckModelinMemory(const VynWchar* name, int* flag) {
 
   VynArray models = nullptr;
   int count = 0;
-  if (VynSessionMdlList(kPartType, &models, &count) != VYN_TK_NO_ERROR) return VYN_TK_GENERAL_ERROR;
+  if (VynSessionMdlList(YRL_MDL_TYPE_PART, &models, &count) != VYN_TK_NO_ERROR) return VYN_TK_GENERAL_ERROR;
   int found = 0;
   const VynMdl* list = static_cast<const VynMdl*>(models);
   for (int i = 0; list && i < count && !found; ++i) {

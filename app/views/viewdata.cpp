@@ -226,7 +226,7 @@ int YrlViewDataGet(const char* view_name, double* scale, double* ref_point, doub
     VynMdl drawing = nullptr;
     if (status == VYN_TK_NO_ERROR) status = VynMdlCurrentGet(&drawing);
     for (int i = 0; status == VYN_TK_NO_ERROR && i < record.member_count; ++i) {
-      char slot_name[YRL_SLOT_NAME_MAX + 1];
+      YrlSlotName slot_name;
       int id = 0;
       VynModelitem item;
       VynSelection selection = nullptr;

@@ -73,7 +73,7 @@ int scan_member(int entity_id, Hit& hit) {
       [](const char* view_name, const YrlViewData& record, void* data) {
         auto* h = static_cast<Hit*>(data);
         for (int i = 0; i < record.member_count; ++i) {
-          char slot_name[YRL_SLOT_NAME_MAX + 1];
+          YrlSlotName slot_name;
           int id = 0;
           // A member slot whose name cannot exist, or that cannot be read, holds no one.
           if (YrlSlotNameBuild(slot_name, "%s_%d", view_name, i) != VYN_TK_NO_ERROR) break;

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "platform/w32/error_testing.h"
+#include "platform/w32/types.h"
 
 namespace w32 {
 
@@ -29,7 +30,17 @@ DWORD w32_error_from_errno(int error) {
     case EACCES:
     case EPERM:
     case EROFS:
+    case EISDIR:
       return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    case EXDEV:
+      return ERROR_NOT_SAME_DEVICE;
+    case ENOSPC:
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EFBIG:
+      return ERROR_FILE_TOO_LARGE;
     case EBADF:
       return ERROR_INVALID_HANDLE;
     case ENOMEM:

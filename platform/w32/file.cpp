@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/path.h"
 
@@ -86,13 +87,23 @@ BOOL fill_copy(int source_fd, const struct stat& source, int target_fd, const ch
 
 DWORD w32_attributes_of_posix(const char* posix) { return attributes_of(posix); }
 
-BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
+namespace {
+
+// The POSIX paths of the two names of a copy or a move; FALSE with the reason when
+// either is null or does not resolve.
+BOOL resolve_both(const char* existing, const char* new_name, char (&from)[W32_PATH_CAPACITY],
+                  char (&to)[W32_PATH_CAPACITY]) {
   if (existing == nullptr || new_name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return w32_resolve_path_a(existing, from, sizeof from) &&
+         w32_resolve_path_a(new_name, to, sizeof to);
+}
+
+}  // namespace
+
+BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
   char source[W32_PATH_CAPACITY];
   char target[W32_PATH_CAPACITY];
-  if (!w32_resolve_path_a(existing, source, sizeof source) ||
-      !w32_resolve_path_a(new_name, target, sizeof target))
-    return FALSE;
+  if (!resolve_both(existing, new_name, source, target)) return FALSE;
   int source_fd = ::open(source, O_RDONLY | O_CLOEXEC);
   if (source_fd < 0) return fail_errno();
   struct stat from;
@@ -145,6 +156,56 @@ BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) 
   }
   ::close(source_fd);
   return result;
+}
+
+namespace {
+
+// Flushes the directory that holds posix, so that a name made in it is durable.
+void flush_directory_of(const char* posix) {
+  const char* slash = std::strrchr(posix, '/');
+  char directory[W32_PATH_CAPACITY];
+  std::size_t length = slash == nullptr ? 0 : static_cast<std::size_t>(slash - posix);
+  if (length == 0) {
+    std::strcpy(directory, slash == nullptr ? "." : "/");
+  } else {
+    std::memcpy(directory, posix, length);
+    directory[length] = '\0';
+  }
+  int fd = ::open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
+  if (w32_fault_hit("MoveFileExA")) return FALSE;
+  char from[W32_PATH_CAPACITY];
+  char to[W32_PATH_CAPACITY];
+  if (!resolve_both(existing, new_name, from, to)) return FALSE;
+  struct stat source;
+  if (lstat(from, &source) != 0) return fail_errno();
+  // A new name that resolves to the file itself (another spelling of its name) is no
+  // other file to keep or replace.
+  struct stat target;
+  bool exists = lstat(to, &target) == 0;
+  bool itself = exists && target.st_dev == source.st_dev && target.st_ino == source.st_ino;
+  if (exists && !itself) {
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return fail(ERROR_ALREADY_EXISTS);
+    if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode) ||
+        (S_ISREG(target.st_mode) && (target.st_mode & S_IWUSR) == 0))
+      return fail(ERROR_ACCESS_DENIED);
+  }
+  if (std::rename(from, to) != 0) {
+    if (errno != EXDEV) return fail_errno();
+    if ((flags & MOVEFILE_COPY_ALLOWED) == 0 || S_ISDIR(source.st_mode))
+      return fail(ERROR_NOT_SAME_DEVICE);
+    if (!CopyFileA(existing, new_name, FALSE)) return FALSE;
+    if (::unlink(from) != 0) return fail_errno();
+  }
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0) flush_directory_of(to);
+  return TRUE;
 }
 
 BOOL DeleteFileA(const char* name) {

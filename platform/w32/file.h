@@ -1,4 +1,4 @@
-// Files by name: attributes, copying, deletion, and the process's error mode.
+// Files by name: attributes, copying, moving, deletion, and the process's error mode.
 #pragma once
 
 #include "platform/w32/types.h"
@@ -12,6 +12,10 @@ constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
 constexpr UINT SEM_FAILCRITICALERRORS = 0x1;
 constexpr UINT SEM_NOGPFAULTERRORBOX = 0x2;
@@ -38,6 +42,18 @@ DWORD w32_attributes_of_posix(const char* posix);
 // fails part-way, the partial new file is removed. ERROR_INVALID_PARAMETER for null
 // names; a missing or directory source: ERROR_FILE_NOT_FOUND or ERROR_ACCESS_DENIED.
 BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists);
+
+// Moves the file or directory existing to new_name (both through the path model). An
+// existing new_name is kept and the call fails with ERROR_ALREADY_EXISTS, unless flags
+// hold MOVEFILE_REPLACE_EXISTING: a file is then replaced in one step, so that new_name
+// names either the old or the new file at every moment; a directory or a read-only file
+// is never replaced (ERROR_ACCESS_DENIED). A file moves to another file system only with
+// MOVEFILE_COPY_ALLOWED (copied, then deleted), else ERROR_NOT_SAME_DEVICE. With
+// MOVEFILE_WRITE_THROUGH the new name is made durable before the call returns (a
+// failure to flush the directory is not reported: the file has moved). A missing
+// existing: ERROR_FILE_NOT_FOUND; null names: ERROR_INVALID_PARAMETER. Consults the
+// fault facility (fault.h).
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
 
 // Deletes the file name. FALSE with ERROR_ACCESS_DENIED for a directory or a read-only
 // file, ERROR_FILE_NOT_FOUND when it does not exist, and the path model's reasons.

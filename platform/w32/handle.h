@@ -1,5 +1,6 @@
 // Kernel handles: one table for every object the stand-in hands out as a HANDLE
-// (processes and their main threads, process snapshots, file searches), and CloseHandle.
+// (processes and their main threads, process snapshots, file searches, open files), and
+// CloseHandle.
 //
 // A handle names a slot of the table and the serial number of the opening, so a handle
 // that was closed stays refused even when its slot is reused. Objects are counted: a
@@ -16,6 +17,7 @@ constexpr unsigned W32_HANDLE_PROCESS = 0x1;
 constexpr unsigned W32_HANDLE_THREAD = 0x2;
 constexpr unsigned W32_HANDLE_SNAPSHOT = 0x4;
 constexpr unsigned W32_HANDLE_FIND = 0x8;
+constexpr unsigned W32_HANDLE_FILE = 0x10;
 
 // The common head of every object behind a handle. destroy frees the object when the
 // last handle is closed and the last holder has let go; refs is kept by the table.
@@ -41,7 +43,7 @@ void w32_handle_release(W32HandleObject* object);
 // ERROR_INVALID_HANDLE otherwise.
 BOOL w32_handle_close(HANDLE handle, unsigned kinds);
 
-// Closes a process, thread or snapshot handle. A search handle is closed by FindClose
+// Closes a process, thread, snapshot or file handle. A search handle is closed by FindClose
 // only, as on Win32; null, INVALID_HANDLE_VALUE, closed and unknown handles are refused
 // with ERROR_INVALID_HANDLE.
 BOOL CloseHandle(HANDLE handle);

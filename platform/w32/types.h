@@ -40,15 +40,19 @@ struct FILETIME {
 };
 static_assert(sizeof(FILETIME) == 8);
 
-// Result codes of the process, search, copy and registry functions, beside those in
+// Result codes of the process, search, file and registry functions, beside those in
 // error.h.
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_BAD_LENGTH = 24;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_BADDB = 1009;
 constexpr DWORD ERROR_KEY_DELETED = 1018;

@@ -5,6 +5,7 @@
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/codepage_testing.h"
 #include "platform/w32/error_testing.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/library_testing.h"
 #include "platform/w32/path_testing.h"
@@ -58,6 +59,7 @@ void reset_runtime_state() {
   w32::codepage_testing_reset();
   w32::error_testing_reset();
   w32::file_testing_reset();
+  w32::fault_testing_reset();
   w32::library_testing_reset();
   w32::path_testing_reset();
   w32::registry_testing_reset();

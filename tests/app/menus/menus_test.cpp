@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -85,21 +86,70 @@ TEST_F(Menus, StartUpBuildsBothMenusInOrder) {
   expect_menu("YrlFeatMenuBar", kFeatureMenu);
 }
 
+// The command rows as the product defines them, in registration order: menu, command,
+// button, label key, help key (also the second help key) and icon.
+struct CommandRow {
+  const char* menu;
+  const char* command;
+  const char* button;
+  const char* label_key;
+  const char* help_key;
+  const char* icon;
+};
+
+const CommandRow kCommandRows[] = {
+    {"YrlMenuBar", "YrlActionPreferences", "YrlPreferences", "Button Preferences",
+     "Button Preferences Help", "preferences"},
+    {"YrlMenuBar", "YrlActionCleanUp", "YrlCleanUp", "Button Clean Up", "Button Clean Up Help",
+     "yrl_cleanup"},
+    {"YrlMenuBar", "YrlActionViewSetup", "YrlViewSetup", "Button View Setup",
+     "Button View Setup Help", "yrl_view_setup"},
+    {"YrlMenuBar", "YrlActionPartSetup", "YrlPartSetup", "Button Part Setup",
+     "Button Part Setup Help", "yrl_part_setup"},
+    {"YrlMenuBar", "YrlActionHelp", "YrlHelp", "Button Help", "Button Help Help",
+     "help_user_guide"},
+    {"YrlMenuBar", "YrlActionAbout", "YrlAbout", "Button About", "Button About Help", ""},
+    {"YrlMenuBar", "YrlActionEndPoints", "YrlEndPoints", "Button EndPoints",
+     "Button EndPoints Help", ""},
+    {"YrlFeatMenuBar", "YrlActionFProtrusion", "YrlFProtrusion", "Button Protrusion",
+     "Button Protrusion Help", "feat_extrude"},
+    {"YrlFeatMenuBar", "YrlActionFRevolve", "YrlFRevolve", "Button Revolve",
+     "Button Revolve Help", "feat_revolve"},
+    {"YrlFeatMenuBar", "YrlActionFSHole", "YrlFSHole", "Button SHole", "Button SHole Help",
+     "str_skt_hole"},
+    {"YrlFeatMenuBar", "YrlActionFDPlane", "YrlFDPlane", "Button DPlane", "Button DPlane Help",
+     "new_plane_red"},
+    {"YrlFeatMenuBar", "YrlActionFDCurve", "YrlFDCurve", "Button DCurve", "Button DCurve Help",
+     "sketdtmcrv"},
+    {"YrlFeatMenuBar", "YrlActionFDPoint", "YrlFDPoint", "Button DPoint", "Button DPoint Help",
+     "sketdtmpnt"},
+};
+
 TEST_F(Menus, EveryCommandHasItsIconAndDesignation) {
   ASSERT_EQ(start_app(), 0);
   std::vector<yrlhost::CommandInfo> commands = yrlhost::commands();
-  std::vector<const YrlMenuPushButton*> rows;
-  for (const YrlMenuPushButton& row : push_buts) rows.push_back(&row);
-  for (const YrlMenuPushButton& row : feat_push_buts) rows.push_back(&row);
-  ASSERT_EQ(commands.size(), rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    SCOPED_TRACE(rows[i]->command);
-    EXPECT_EQ(commands[i].name, rows[i]->command);
+  ASSERT_EQ(commands.size(), std::size(kCommandRows));
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const CommandRow& row = kCommandRows[i];
+    SCOPED_TRACE(row.command);
+    EXPECT_EQ(commands[i].name, row.command);
     EXPECT_EQ(commands[i].priority, 2);
-    EXPECT_EQ(commands[i].icon, rows[i]->icon);
+    EXPECT_EQ(commands[i].icon, row.icon);
     EXPECT_TRUE(commands[i].designated);
-    EXPECT_EQ(std::string(rows[i]->help), std::string(rows[i]->label) + " Help");
-    EXPECT_STREQ(rows[i]->help, rows[i]->help2);
+    EXPECT_EQ(commands[i].label_key, row.label_key);
+    EXPECT_EQ(commands[i].help_key, row.help_key);
+    EXPECT_EQ(commands[i].description_key, row.help_key);
+
+    // The button stands in its menu with the same keys.
+    bool found = false;
+    for (const MenuEntry& entry : yrlhost::menu_entries(row.menu)) {
+      if (entry.name != row.button) continue;
+      found = true;
+      EXPECT_EQ(entry.command, row.command);
+      EXPECT_EQ(entry.label_key, row.label_key);
+      EXPECT_EQ(entry.help_key, row.help_key);
+    }
+    EXPECT_TRUE(found) << row.button << " in " << row.menu;
   }
 }
 

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -20,8 +22,11 @@
 #include "host/messages.h"
 #include "host/script.h"
 #include "host/ui.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -79,6 +84,31 @@ class Preferences : public yrltest::AppTest {
       if (m.key == key) return true;
     return false;
   }
+
+  // The first values of the messages shown with key, from the from-th record of the log on.
+  static std::vector<std::string> shown_values(const std::string& key, std::size_t from = 0) {
+    std::vector<std::string> values;
+    const std::vector<yrlhost::MessageRecord>& log = yrlhost::message_log();
+    for (std::size_t i = from; i < log.size(); ++i)
+      if (log[i].key == key) values.push_back(log[i].values.empty() ? "" : log[i].values[0]);
+    return values;
+  }
+
+  static bool displayed_since(const std::string& key, std::size_t from) {
+    const std::vector<yrlhost::MessageRecord>& log = yrlhost::message_log();
+    for (std::size_t i = from; i < log.size(); ++i)
+      if (log[i].key == key) return true;
+    return false;
+  }
+
+  // The names in the process's current directory.
+  static std::vector<std::string> directory_names() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 };
 
 TEST_F(Preferences, AMissingFileGivesTheDefaults) {
@@ -110,6 +140,14 @@ TEST_F(Preferences, LinesAreReadByTheirKeys) {
       {"yrl_layer_prefix ABC_\n", [](YrlPreferencesData& d) { std::strcpy(d.layer_prefix, "ABC_"); }},
       {"yrl_drawing_proj_system first_angle\n",
        [](YrlPreferencesData& d) { std::strcpy(d.drawing_proj_system, "first_angle"); }},
+      // A projection names a button of the dialog's group, whatever its case; any other
+      // value is the default.
+      {"yrl_drawing_proj_system FIRST_ANGLE\n",
+       [](YrlPreferencesData& d) { std::strcpy(d.drawing_proj_system, "first_angle"); }},
+      {"yrl_drawing_proj_system first_angle\nyrl_drawing_proj_system Third_Angle\n",
+       [](YrlPreferencesData&) {}},
+      {"yrl_drawing_proj_system first_angle\nyrl_drawing_proj_system isometric\n",
+       [](YrlPreferencesData&) {}},
       {"yrl_set_new_part_active no\nyrl_crdt_ent_sec_vyn_fix yes\nyrl_use_embed_browser YES\n"
        "yrl_auto_drawing_view_create no\n",
        [](YrlPreferencesData& d) {
@@ -234,6 +272,51 @@ TEST_F(Preferences, WriteWithNowhereToWriteFailsWithItsMessage) {
   EXPECT_NE(YrlPreferencesWrite(), 0);
   EXPECT_TRUE(displayed("YRL_CONFIG_OPEN_FAILED"));
   EXPECT_FALSE(displayed("YRL_SAVED_CONFIG"));
+}
+
+// A save that fails part-way leaves the old file as it was and no temporary file: the
+// new text is written beside it and replaces it only once all of it is on disk.
+TEST_F(Preferences, AFailedSaveLeavesTheOldFileWhole) {
+  const std::string old_text = "yrl_layer_prefix OLD_\nyrl_auto_view_map no\nyrl_tolerance 0.005\n";
+  struct Case {
+    const char* what;
+    const char* function;  // the call made to fail; null: a real size limit of 100 bytes
+    int n;
+    w32::DWORD code;
+  };
+  const Case cases[] = {
+      {"disk full on the first line", "WriteFile", 1, w32::ERROR_DISK_FULL},
+      {"disk full on the fifth line", "WriteFile", 5, w32::ERROR_DISK_FULL},
+      {"the file system's size limit", nullptr, 0, 0},
+      {"the flush fails", "FlushFileBuffers", 1, w32::ERROR_DISK_FULL},
+      {"the old file cannot be replaced", "MoveFileExA", 1, w32::ERROR_ACCESS_DENIED},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::size_t from = yrlhost::message_log().size();
+    write_file("config.yrl", old_text);
+    YrlPreferencesRead(nullptr);
+    std::strcpy(preferences.layer_prefix, "NEW_");
+    int status = 0;
+    if (c.function) {
+      ASSERT_TRUE(w32::fault_testing_fail_on_call(c.function, c.n, c.code));
+      status = YrlPreferencesWrite();
+    } else {
+      yrltest::FileSizeLimit limit(100);
+      status = YrlPreferencesWrite();
+    }
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(w32::fault_testing_armed(), 0);
+    EXPECT_EQ(read_file("config.yrl"), old_text);
+    EXPECT_EQ(directory_names(), std::vector<std::string>{"config.yrl"});
+    EXPECT_EQ(shown_values("YRLFORM ERROR %0s", from),
+              std::vector<std::string>{"config.yrl could not be written; it was left as it was."});
+    EXPECT_FALSE(displayed_since("YRL_SAVED_CONFIG", from));
+  }
+  // Without a fault the same save replaces the file.
+  EXPECT_EQ(YrlPreferencesWrite(), 0);
+  EXPECT_NE(read_file("config.yrl").find("yrl_layer_prefix\tNEW_\n"), std::string::npos);
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"config.yrl"});
 }
 
 TEST_F(Preferences, GettersReadTheGlobalRecord) {
@@ -396,11 +479,49 @@ TEST_F(PreferencesDialog, AnUnreadableToleranceKeepsTheDialogOpenAndChangesNothi
   check([&] {
     EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlpreferences"));
     expect_same(preferences, defaults());
+    // OK never does nothing without saying why.
+    EXPECT_EQ(shown_values("YRLFORM ERROR %0s"),
+              std::vector<std::string>{"The tolerance is not a number; nothing was saved."});
   });
   user("press yrlpreferences Cancel");
   yrlhost::script_run();
   expect_same(preferences, defaults());
   EXPECT_FALSE(std::ifstream("config.yrl").good());
+}
+
+// A projection the group has no button for, or written in another case, shows the
+// button it stands for, and the dialog is filled to its end: OK saves.
+TEST_F(PreferencesDialog, AnyProjectionValueFillsTheDialogAndOkSaves) {
+  std::strcpy(preferences.drawing_proj_system, "FIRST_ANGLE");
+  preferences.tolerance = 0.25;
+  check([&] {
+    EXPECT_EQ(component("r_yrl_drawing_proj_system").selected,
+              std::vector<std::string>{"first_angle"});
+    EXPECT_EQ(component("i_yrl_tolerance").value, "0.25");
+  });
+  user("press yrlpreferences OK");
+  user("menu YrlMenuBar YrlPreferences");
+  check([&] {
+    EXPECT_EQ(component("r_yrl_drawing_proj_system").selected,
+              std::vector<std::string>{"first_angle"});
+  });
+  user("press yrlpreferences Cancel");
+  yrlhost::script_run();
+  EXPECT_STREQ(preferences.drawing_proj_system, "first_angle");
+  EXPECT_NE(read_file("config.yrl").find("yrl_drawing_proj_system\tfirst_angle\n"),
+            std::string::npos);
+  EXPECT_NE(read_file("config.yrl").find("yrl_tolerance\t0.250000\n"), std::string::npos);
+
+  std::strcpy(preferences.drawing_proj_system, "isometric");
+  user("menu YrlMenuBar YrlPreferences");
+  check([&] {
+    EXPECT_EQ(component("r_yrl_drawing_proj_system").selected,
+              std::vector<std::string>{"third_angle"});
+  });
+  user("press yrlpreferences OK");
+  yrlhost::script_run();
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlpreferences"));
+  EXPECT_STREQ(preferences.drawing_proj_system, "third_angle");
 }
 
 TEST_F(PreferencesDialog, ChangingTheProjectionWithOrthographicViewsWarns) {

@@ -137,6 +137,58 @@ TEST_F(Storage, ASecondDrawingGetsItsOwnRegistration) {
   EXPECT_EQ(value, 14);  // the first drawing's value was never overwritten
 }
 
+// A record registered in one drawing never reaches it once another drawing is current,
+// whether its registration there failed or was not tried.
+TEST_F(Storage, ARecordOfAnotherDrawingReachesNoModel) {
+  ASSERT_EQ(YrlAllClassRegister(), 0);
+  ASSERT_EQ(YrlViewIntegerSave("YRL_V_GROUPID", 14), 0);
+  ASSERT_EQ(YrlPartStringSave("V_P_0", "FRONT,FRONT,5"), 0);
+  const std::vector<std::string> first_slots = slot_lines(drawing);
+
+  VynMdl second = new_drawing("DRW0002");
+  struct Case {
+    const char* what;
+    const char* failing;  // host function made to fail on the registration's call; null: none tried
+  };
+  const Case cases[] = {
+      {"registration not tried", nullptr},
+      {"data cannot be initialised", "VynExtdataInit_v"},
+      {"class cannot be registered", "VynExtdataClassRegister_v"},
+      {"data cannot be loaded", "VynExtdataLoadAll_v"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.failing) {
+      yrlhost::call_log_fail_on_call(c.failing, 1);
+      EXPECT_NE(YrlViewClassRegister(), 0);
+      EXPECT_EQ(ViewClassRegistered, 0);
+      EXPECT_EQ(view_class.model, nullptr);
+    }
+    std::size_t shown_before = shown("YRL_INT_STORAGE_ERROR").size();
+    EXPECT_EQ(YrlViewIntegerSave("YRL_V_GROUPID", 99), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(shown("YRL_INT_STORAGE_ERROR").size(), shown_before + 1);
+    EXPECT_EQ(YrlPartStringSave("V_P_0", "TOP,TOP,1"), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 2.0), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(YrlViewStreamSave("FRONT", 2, "ab"), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(YrlViewStreamDelete("YRL_V_GROUPID"), YRL_CLASS_NOT_REGISTERED);
+    int value = -1;
+    EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &value), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(value, -1);  // the first drawing's value is not handed out as this one's
+    VynArray names = nullptr;
+    int count = 0;
+    EXPECT_EQ(YrlViewSlotNamesGet(&names, &count), YRL_CLASS_NOT_REGISTERED);
+    EXPECT_EQ(names, nullptr);
+    EXPECT_EQ(slot_lines(drawing), first_slots);
+    EXPECT_TRUE(slot_lines(second).empty());
+  }
+
+  // Registered in the second drawing, the writers reach it, and only it.
+  ASSERT_EQ(YrlAllClassRegister(), 0);
+  EXPECT_EQ(YrlViewIntegerSave("YRL_V_GROUPID", 99), 0);
+  EXPECT_TRUE(has_slot(second, "YRL_V_GROUPID"));
+  EXPECT_EQ(slot_lines(drawing), first_slots);
+}
+
 TEST_F(Storage, TheFlagIsSetOnlyWhenRegistrationSucceeded) {
   struct Case {
     const char* failing;  // host function made to fail on its next call
@@ -414,7 +466,7 @@ TEST_F(Storage, AMemberSlotNameThatWouldCollideIsRefused) {
   // A 29-character view: member 1 is "<name>_1" (31 characters); member 10 would need 32,
   // and cut to 31 it would be member 1's name.
   const std::string view(29, 'V');
-  char name[YRL_SLOT_NAME_MAX + 1];
+  YrlSlotName name;
   ASSERT_EQ(YrlSlotNameFormat(name, "%s_%d", view.c_str(), 1), 0);
   ASSERT_EQ(YrlViewIntegerSave(name, 501), 0);
   EXPECT_EQ(YrlSlotNameFormat(name, "%s_%d", view.c_str(), 10), VYN_TK_BAD_INPUTS);
@@ -433,7 +485,7 @@ TEST_F(Storage, AMemberSlotNameThatWouldCollideIsRefused) {
 }
 
 TEST_F(Storage, SlotNameFormatting) {
-  char name[YRL_SLOT_NAME_MAX + 1];
+  YrlSlotName name;
   EXPECT_EQ(YrlSlotNameFormat(name, "%s_%d", "FRONT", 12), 0);
   EXPECT_STREQ(name, "FRONT_12");
   std::string exact(31, 'n');
@@ -442,6 +494,62 @@ TEST_F(Storage, SlotNameFormatting) {
   EXPECT_EQ(YrlSlotNameBuild(name, "%s_%d", exact.c_str(), 0), VYN_TK_BAD_INPUTS);
   EXPECT_STREQ(name, "");
   EXPECT_TRUE(shown("YRL_SLOT_NAME_TOO_LONG").empty());  // the quiet form for reads
+}
+
+// The host keeps 31 wide characters of a name, however many bytes their narrow form
+// takes: a two-byte name of 31 characters is kept whole, one of 32 refused.
+TEST_F(Storage, SlotNamesAreCountedInWideCharacters) {
+  struct MultibyteLanguage {
+    MultibyteLanguage() { vek::set_language(vek::LANG_JAPANESE); }
+    ~MultibyteLanguage() { vek::reset_language(); }
+  } language;
+  auto narrow = [](const std::u16string& wide) {
+    char text[256];
+    VynWstringToString(text, wide.c_str());
+    return std::string(text);
+  };
+  const std::string view29 = narrow(std::u16string(29, u'\u3042'));  // 58 bytes
+  ASSERT_EQ(view29.size(), 58u);
+  ASSERT_EQ(YrlViewClassRegister(), 0);
+
+  YrlSlotName name;
+  ASSERT_EQ(YrlSlotNameFormat(name, "%s_%d", view29.c_str(), 1), 0);  // 31 characters
+  EXPECT_EQ(std::string(name), view29 + "_1");
+  ASSERT_EQ(YrlViewIntegerSave(name, 501), 0);
+  int value = 0;
+  EXPECT_EQ(YrlViewIntegerRetrieve((view29 + "_1").c_str(), &value), 0);
+  EXPECT_EQ(value, 501);
+  std::vector<std::string> names = slot_lines(drawing);
+  ASSERT_EQ(names.size(), 1u);
+
+  EXPECT_EQ(YrlSlotNameFormat(name, "%s_%d", view29.c_str(), 10), VYN_TK_BAD_INPUTS);
+  EXPECT_STREQ(name, "");
+  auto messages = shown("YRL_SLOT_NAME_TOO_LONG");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(YrlSlotNameBuild(name, "%s_%d", view29.c_str(), 10), VYN_TK_BAD_INPUTS);
+
+  // Names given whole: 31 two-byte characters fit, 32 do not.
+  const std::string view31 = narrow(std::u16string(31, u'\u3044'));
+  const std::string view32 = narrow(std::u16string(32, u'\u3044'));
+  EXPECT_EQ(YrlViewStreamSave(view31.c_str(), 3, "abc"), 0);
+  void* data = nullptr;
+  int size = 0;
+  ASSERT_EQ(YrlViewStreamRetrieve(view31.c_str(), &data, &size), 0);
+  EXPECT_EQ(size, 3);
+  EXPECT_EQ(VynExtdataFree(&data), 0);
+  EXPECT_EQ(YrlViewStreamSave(view32.c_str(), 3, "abc"), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(slot_lines(drawing).size(), 2u);
+
+  // A part name of 25 two-byte characters makes the count slot "V_<name>_CNT" of 31.
+  ASSERT_EQ(YrlPartClassRegister(), 0);
+  const std::string part25 = narrow(std::u16string(25, u'\u90e8'));
+  VynArray entries = string_array({"A,B,1"});
+  EXPECT_EQ(YrlPartStringArraySave(part25.c_str(), entries), 0);
+  free_host_strings(entries);
+  VynArray back = nullptr;
+  ASSERT_EQ(YrlPartStringArrayRetrieve(part25.c_str(), &back), 0);
+  EXPECT_EQ(read_array(back), (std::vector<std::string>{"A,B,1"}));
+  free_array(back);
 }
 
 // ---- String arrays ----------------------------------------------------------------------

@@ -10,7 +10,10 @@
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
+#include "runtime/text/lang.h"
+#include "toolkit/local/local_param.h"
 #include "host/call_log.h"
+#include "host/extdata.h"
 #include "host/host_arrays.h"
 #include "host/models.h"
 #include "tests/app/util/apputil_fixture.h"
@@ -106,6 +109,61 @@ TEST_F(ActivePart, ReopenedDrawingRestoresTheActivePart) {
   // A drawing without the slot leaves the active part alone and reports the read.
   new_drawing("DRW0002");
   EXPECT_NE(YrlModelRetrievePostActions(nullptr), 0);
+  EXPECT_EQ(YrlActiveModelGet(&got), 0);
+  EXPECT_EQ(got, part);
+}
+
+// The retrieve notification runs for every model the host retrieves; a part that is
+// retrieved and made current gets no class of the drawing's.
+TEST_F(ActivePart, RetrievingAPartRegistersNothingInIt) {
+  VynMdl part = template_part("PRT0001");  // retrieved as the current model
+  EXPECT_TRUE(yrlhost::extdata_save_lines(part).empty());
+
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(part, "prt0001.prt", error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  VynMdl reopened = yrlhost::host_model_open("prt0001.prt", error);
+  ASSERT_NE(reopened, nullptr) << error;
+  EXPECT_EQ(yrlhost::host_current_model(), reopened);
+  EXPECT_EQ(YrlModelRetrievePostActions(reopened), VYN_TK_E_NOT_FOUND);
+  EXPECT_TRUE(yrlhost::extdata_save_lines(reopened).empty());
+  EXPECT_EQ(yrltest::read_file("prt0001.prt").find("Y_A"), std::string::npos);
+}
+
+// A part name of multibyte characters is stored whole, so that reopening the drawing
+// makes the same part active again.
+TEST_F(ActivePart, AMultibytePartNameIsStoredWhole) {
+  struct MultibyteLanguage {
+    MultibyteLanguage() { vek::set_language(vek::LANG_JAPANESE); }
+    ~MultibyteLanguage() { vek::reset_language(); }
+  } language;
+  // 31 characters, the most a model name has, each two bytes in the session's encoding.
+  std::string utf8;
+  std::u16string wide;
+  for (int i = 0; i < 31; ++i) {
+    utf8 += i % 2 ? "\xe5\x93\x81" : "\xe9\x83\xa8";  // U+54C1, U+90E8
+    wide += i % 2 ? u'\u54c1' : u'\u90e8';
+  }
+  VynMdl part = template_part(utf8);
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(part), 0);
+
+  char narrow[256];
+  VynWstringToString(narrow, wide.c_str());
+  ASSERT_EQ(std::strlen(narrow), 62u);
+  char name[256] = "";
+  YrlActiveModelNameGet(name);
+  EXPECT_STREQ(name, narrow);
+  VynWchar stored[YRL_STORE_STRING_SIZE] = {};
+  ASSERT_EQ(YrlWstringRetrieve(&active_class, "ACTIVE_PART", stored), 0);
+  EXPECT_EQ(std::u16string(stored), wide);
+
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, "drw0001.drw", error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  active_mdl = nullptr;
+  ASSERT_NE(yrlhost::host_model_open("drw0001.drw", error), nullptr) << error;
+  VynMdl got = nullptr;
   EXPECT_EQ(YrlActiveModelGet(&got), 0);
   EXPECT_EQ(got, part);
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <regex>
@@ -163,6 +165,75 @@ TEST_F(TempFileTest, DeleteRemovesFilesOnly) {
     EXPECT_FALSE(DeleteFileA((base + c.name).c_str())) << c.name;
     EXPECT_EQ(GetLastError(), c.error) << c.name;
   }
+}
+
+TEST_F(TempFileTest, MoveReplacesOnlyWhenAskedAndNeverADirectoryOrReadOnlyFile) {
+  std::string base = windows(dir_.path()) + "\\";
+  dir_.make_file("new.tmp", "new");
+  dir_.make_file("config", "old");
+  SetLastError(0);
+  EXPECT_FALSE(MoveFileExA((base + "new.tmp").c_str(), (base + "config").c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(read_all(dir_.at("config")), "old");
+  EXPECT_TRUE(MoveFileExA((base + "NEW.TMP").c_str(), (base + "Config").c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(read_all(dir_.at("config")), "new");
+  EXPECT_EQ(GetFileAttributesA((base + "new.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // To a free name, and to another spelling of its own name.
+  EXPECT_TRUE(MoveFileExA((base + "config").c_str(), (base + "renamed").c_str(), 0));
+  EXPECT_EQ(read_all(dir_.at("renamed")), "new");
+  EXPECT_TRUE(MoveFileExA((base + "renamed").c_str(), (base + "RENAMED").c_str(),
+                          MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(read_all(dir_.at("renamed")), "new");
+  dir_.make_dir("folder");
+  EXPECT_TRUE(MoveFileExA((base + "folder").c_str(), (base + "moved").c_str(), 0));
+  EXPECT_EQ(GetFileAttributesA((base + "moved").c_str()), FILE_ATTRIBUTE_DIRECTORY);
+
+  dir_.make_file("locked", "keep");
+  chmod(dir_.at("locked").c_str(), 0444);
+  dir_.make_dir("dir");
+  struct Case {
+    const char* from;
+    const char* to;
+    DWORD error;
+  };
+  for (const Case& c : {Case{"renamed", "locked", ERROR_ACCESS_DENIED},
+                        Case{"renamed", "dir", ERROR_ACCESS_DENIED},
+                        Case{"moved", "locked", ERROR_ACCESS_DENIED},
+                        Case{"missing", "other", ERROR_FILE_NOT_FOUND},
+                        Case{"renamed", "no\\dir\\x", ERROR_PATH_NOT_FOUND}}) {
+    SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+    SetLastError(0);
+    EXPECT_FALSE(MoveFileExA((base + c.from).c_str(), (base + c.to).c_str(),
+                             MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  EXPECT_EQ(read_all(dir_.at("locked")), "keep");
+  EXPECT_EQ(read_all(dir_.at("renamed")), "new");
+  EXPECT_FALSE(MoveFileExA(nullptr, (base + "x").c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(MoveFileExA((base + "renamed").c_str(), nullptr, 0));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// Across file systems a file moves only as a copy, when the caller allows it.
+TEST_F(TempFileTest, MoveToAnotherFileSystemNeedsCopyAllowed) {
+  struct stat here, shm;
+  if (stat(dir_.path().c_str(), &here) != 0 || stat("/dev/shm", &shm) != 0 ||
+      here.st_dev == shm.st_dev)
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  std::string target = "/dev/shm/yrl-move-" + std::to_string(getpid());
+  dir_.make_file("far", "bytes");
+  std::string from = windows(dir_.at("far"));
+  SetLastError(0);
+  EXPECT_FALSE(MoveFileExA(from.c_str(), windows(target).c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+  EXPECT_EQ(read_all(dir_.at("far")), "bytes");
+  EXPECT_TRUE(MoveFileExA(from.c_str(), windows(target).c_str(), MOVEFILE_COPY_ALLOWED));
+  EXPECT_EQ(read_all(target), "bytes");
+  EXPECT_EQ(GetFileAttributesA(from.c_str()), INVALID_FILE_ATTRIBUTES);
+  std::remove(target.c_str());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "platform/w32/codepage_testing.h"
 #include "platform/w32/error_testing.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/library_testing.h"
 #include "platform/w32/path_testing.h"
@@ -28,6 +29,7 @@ inline void reset_w32_state() {
   w32::codepage_testing_reset();
   w32::path_testing_reset();
   w32::file_testing_reset();
+  w32::fault_testing_reset();
   w32::system_testing_reset();
   w32::library_testing_reset();
   w32::registry_testing_reset();
