@@ -14,6 +14,7 @@
 #include "host/call_log.h"
 #include "host/host_behaviours.h"
 #include "host/host_table.h"
+#include "host/models.h"
 #include "host/utf16.h"
 #include "tests/host/host_test.h"
 
@@ -81,6 +82,56 @@ TEST_F(Graphics, WindowsHaveIdsAndTheMainWindowStays) {
   EXPECT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, nullptr), -2);
 }
 
+// A part previewed in an accessory window: making the drawing's window current again
+// makes the drawing the current model again, and each window keeps the model it shows.
+TEST_F(Graphics, MakingAWindowCurrentMakesTheModelItShowsCurrent) {
+  std::string error;
+  VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error);
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW0001", error);
+  ASSERT_TRUE(part && drawing) << error;
+  auto current_model = [] {
+    VynMdl model = nullptr;
+    EXPECT_EQ(Behaviour<HostApi::VynMdlCurrentGet>::run(1, &model), 0);
+    return model;
+  };
+  int drawing_window = 0;
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, &drawing_window), 0);
+
+  int preview = create_window();
+  int current = 0;
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, &current), 0);
+  EXPECT_EQ(current, preview);             // a new accessory window is current
+  EXPECT_EQ(current_model(), drawing);     // and shows nothing yet
+  ASSERT_EQ(Behaviour<HostApi::VynMdlDisplay>::run(1, part), 0);
+  EXPECT_EQ(current_model(), part);
+
+  struct Step {
+    int window;
+    VynMdl model;  // the current model afterwards
+  } steps[] = {{drawing_window, drawing}, {preview, part}, {preview, part}, {drawing_window, drawing}};
+  for (const Step& step : steps) {
+    ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, step.window), 0);
+    EXPECT_EQ(current_model(), step.model) << "window " << step.window;
+  }
+  EXPECT_EQ(yrlhost::window_model(preview), part);
+  EXPECT_EQ(yrlhost::window_model(drawing_window), drawing);
+
+  // Deleting the current preview window brings the drawing's window and the drawing back.
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, preview), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowDelete>::run(1, preview), 0);
+  EXPECT_EQ(current_model(), drawing);
+
+  // A window whose model left the session shows none: the current model stays.
+  int second = create_window();
+  ASSERT_EQ(Behaviour<HostApi::VynMdlDisplay>::run(1, part), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, drawing_window), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynMdlErase>::run(1, part), 0);
+  EXPECT_EQ(yrlhost::window_model(second), nullptr);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, second), 0);
+  EXPECT_EQ(current_model(), drawing);
+  EXPECT_EQ(yrlhost::window_model(99), nullptr);
+}
+
 TEST_F(Graphics, MatricesStartAsIdentityAndBelongToTheirWindow) {
   double matrix[4][4];
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
@@ -88,10 +139,11 @@ TEST_F(Graphics, MatricesStartAsIdentityAndBelongToTheirWindow) {
     for (int j = 0; j < 4; ++j) EXPECT_EQ(matrix[i][j], i == j ? 1.0 : 0.0);
 
   int other = create_window();
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, main_window_id), 0);
   const double zoom[4][4] = {{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {5, 6, 0, 1}};
   ASSERT_EQ(Behaviour<HostApi::VynWindowPanZoomMatrixSet>::run(1, other, zoom), 0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
-  EXPECT_EQ(matrix[3][0], 0);  // the current window is still the main one
+  EXPECT_EQ(matrix[3][0], 0);  // the main window's
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, other), 0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
   EXPECT_EQ(matrix[0][0], 2);
@@ -181,6 +233,7 @@ TEST_F(Graphics, DrawingCallsBuildTheCurrentWindowsDisplayList) {
 
 TEST_F(Graphics, ARepaintClearsTheDisplayListAndARefreshKeepsIt) {
   int other = create_window();
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, main_window_id), 0);
   const double centre[3] = {1, 1, 0};
   Behaviour<HostApi::VynGraphicsCircleDraw>::run(1, centre, 5.0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, other), 0);
