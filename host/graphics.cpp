@@ -350,10 +350,11 @@ VynError Behaviour<HostApi::VynLinestyleSet>::run(int, int new_style, int* old_s
   return VYN_TK_NO_ERROR;
 }
 
-// The attribute record's layout is not shared with the plug-in: the host accepts the
-// call and writes nothing (the attributes are set through the text setters).
 VynError Behaviour<HostApi::VynTextAttributesCurrentGet>::run(int, VynTextAttribute* attributes) {
-  return attributes ? VYN_TK_NO_ERROR : VYN_TK_BAD_INPUTS;
+  if (!attributes) return VYN_TK_BAD_INPUTS;
+  attributes->height = state().text_height;
+  attributes->width_factor = state().text_width_factor;
+  return VYN_TK_NO_ERROR;
 }
 
 VynError Behaviour<HostApi::VynTextHeightCurrentSet>::run(int, double height) {

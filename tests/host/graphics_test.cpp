@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/call_log.h"
@@ -229,6 +230,34 @@ TEST_F(Graphics, DrawingCallsBuildTheCurrentWindowsDisplayList) {
   EXPECT_EQ(list[4].colour.method, 2);  // no text colour yet: the graphics colour
   EXPECT_EQ(list[5].colour.method, 1);
   EXPECT_EQ(list[5].colour.value.type, 3);
+}
+
+// The text attributes read back what the setters set, so that a caller can draw with
+// its own and put the previous ones back.
+TEST_F(Graphics, TextAttributesAnswerTheCurrentHeightAndWidthFactor) {
+  auto attributes = [] {
+    VynTextAttribute now{-1, -1};
+    EXPECT_EQ(Behaviour<HostApi::VynTextAttributesCurrentGet>::run(1, &now), 0);
+    return std::pair(now.height, now.width_factor);
+  };
+  EXPECT_EQ(attributes(), std::pair(yrlhost::text_default_height, yrlhost::text_default_width_factor));
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, 15.0), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.75), 0);
+  std::pair saved = attributes();
+  EXPECT_EQ(saved, std::pair(15.0, 0.75));
+
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, 2 * saved.first), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.5), 0);
+  EXPECT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.0), -2);  // kept
+  EXPECT_EQ(attributes(), std::pair(30.0, 0.5));
+  const double at[3] = {0, 0, 0};
+  ASSERT_EQ(Behaviour<HostApi::VynGraphicsTextDisplay>::run(1, at, u"FRONT"), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, saved.first), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, saved.second), 0);
+  EXPECT_EQ(attributes(), saved);
+  ASSERT_EQ(display_list().size(), 1u);
+  EXPECT_EQ(display_list()[0].text_height, 30.0);
+  EXPECT_EQ(display_list()[0].text_width_factor, 0.5);
 }
 
 TEST_F(Graphics, ARepaintClearsTheDisplayListAndARefreshKeepsIt) {
