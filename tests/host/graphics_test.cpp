@@ -86,24 +86,33 @@ TEST_F(Graphics, WindowsHaveIdsAndTheMainWindowStays) {
 // A part previewed in an accessory window: making the drawing's window current again
 // makes the drawing the current model again, and each window keeps the model it shows.
 TEST_F(Graphics, MakingAWindowCurrentMakesTheModelItShowsCurrent) {
+  // Through the table, as the plug-in calls them.
+  const std::vector<win_export_entry> table = yrlhost::host_table_build();
+  auto window_create = yrlhost::host_function<HostApi::VynAccessorywindowCreate>(table);
+  auto window_get = yrlhost::host_function<HostApi::VynWindowCurrentGet>(table);
+  auto window_set = yrlhost::host_function<HostApi::VynWindowCurrentSet>(table);
+  auto window_delete = yrlhost::host_function<HostApi::VynWindowDelete>(table);
+  auto display = yrlhost::host_function<HostApi::VynMdlDisplay>(table);
+  auto model_get = yrlhost::host_function<HostApi::VynMdlCurrentGet>(table);
   std::string error;
   VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error);
   VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW0001", error);
   ASSERT_TRUE(part && drawing) << error;
-  auto current_model = [] {
+  auto current_model = [&] {
     VynMdl model = nullptr;
-    EXPECT_EQ(Behaviour<HostApi::VynMdlCurrentGet>::run(1, &model), 0);
+    EXPECT_EQ(model_get(1, &model), 0);
     return model;
   };
   int drawing_window = 0;
-  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, &drawing_window), 0);
+  ASSERT_EQ(window_get(1, &drawing_window), 0);
 
-  int preview = create_window();
+  int preview = 0;
+  ASSERT_EQ(window_create(1, u"PRT0001", 2, &preview), 0);
   int current = 0;
-  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, &current), 0);
+  ASSERT_EQ(window_get(1, &current), 0);
   EXPECT_EQ(current, preview);             // a new accessory window is current
   EXPECT_EQ(current_model(), drawing);     // and shows nothing yet
-  ASSERT_EQ(Behaviour<HostApi::VynMdlDisplay>::run(1, part), 0);
+  ASSERT_EQ(display(1, part), 0);
   EXPECT_EQ(current_model(), part);
 
   struct Step {
@@ -111,24 +120,25 @@ TEST_F(Graphics, MakingAWindowCurrentMakesTheModelItShowsCurrent) {
     VynMdl model;  // the current model afterwards
   } steps[] = {{drawing_window, drawing}, {preview, part}, {preview, part}, {drawing_window, drawing}};
   for (const Step& step : steps) {
-    ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, step.window), 0);
+    ASSERT_EQ(window_set(1, step.window), 0);
     EXPECT_EQ(current_model(), step.model) << "window " << step.window;
   }
   EXPECT_EQ(yrlhost::window_model(preview), part);
   EXPECT_EQ(yrlhost::window_model(drawing_window), drawing);
 
   // Deleting the current preview window brings the drawing's window and the drawing back.
-  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, preview), 0);
-  ASSERT_EQ(Behaviour<HostApi::VynWindowDelete>::run(1, preview), 0);
+  ASSERT_EQ(window_set(1, preview), 0);
+  ASSERT_EQ(window_delete(1, preview), 0);
   EXPECT_EQ(current_model(), drawing);
 
   // A window whose model left the session shows none: the current model stays.
-  int second = create_window();
-  ASSERT_EQ(Behaviour<HostApi::VynMdlDisplay>::run(1, part), 0);
-  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, drawing_window), 0);
+  int second = 0;
+  ASSERT_EQ(window_create(1, u"PRT0001", 2, &second), 0);
+  ASSERT_EQ(display(1, part), 0);
+  ASSERT_EQ(window_set(1, drawing_window), 0);
   ASSERT_EQ(Behaviour<HostApi::VynMdlErase>::run(1, part), 0);
   EXPECT_EQ(yrlhost::window_model(second), nullptr);
-  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, second), 0);
+  ASSERT_EQ(window_set(1, second), 0);
   EXPECT_EQ(current_model(), drawing);
   EXPECT_EQ(yrlhost::window_model(99), nullptr);
 }
