@@ -1,6 +1,7 @@
 // The call log and the answers set per key.
 #include "host/call_log.h"
 
+#include <algorithm>
 #include <map>
 #include <ostream>
 
@@ -56,6 +57,7 @@ std::ostream& operator<<(std::ostream& out, const CallRecord& record) {
   if (record.dir) out << separator << "dir \"" << *record.dir << "\"";
   out << ")";
   if (record.result) out << " -> " << *record.result;
+  if (record.not_available) out << " [not available]";
   return out;
 }
 
@@ -79,12 +81,32 @@ std::size_t call_log_begin(const char* key, std::optional<int> context,
   return cleared_records() + records().size() - 1;
 }
 
-void call_log_end(std::size_t position, VynWord result) {
-  // A clear between begin and end (a callback that clears the log) leaves nothing to
-  // fill in.
-  if (position < cleared_records()) return;
+namespace {
+
+// The record begun at position; null when a clear since then took it (a callback that
+// clears the log while the call is under way).
+CallRecord* record_at(std::size_t position) {
+  if (position < cleared_records()) return nullptr;
   std::size_t index = position - cleared_records();
-  if (index < records().size()) records()[index].result = result;
+  return index < records().size() ? &records()[index] : nullptr;
+}
+
+}  // namespace
+
+void call_log_end(std::size_t position, VynWord result) {
+  if (CallRecord* record = record_at(position)) record->result = result;
+}
+
+void call_log_mark_not_available(std::size_t position) {
+  if (CallRecord* record = record_at(position)) record->not_available = true;
+}
+
+std::vector<std::string> call_log_not_available() {
+  std::vector<std::string> keys;
+  for (const CallRecord& record : records())
+    if (record.not_available && std::find(keys.begin(), keys.end(), record.key) == keys.end())
+      keys.push_back(record.key);
+  return keys;
 }
 
 void call_log_set_result_word(const std::string& key, VynWord result) {

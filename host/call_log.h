@@ -28,11 +28,13 @@ struct CallRecord {
   std::optional<std::string> dir;  // the text directory passed last, for the rows that
                                    // take one (nullopt also when it was null)
   std::optional<VynWord> result;   // the answer as a word; none for functions without one
+  bool not_available = false;      // the function has no behaviour in the host: it
+                                   // answered "not available" (host/host_api.h)
 
   bool operator==(const CallRecord&) const = default;
 };
 
-// key(context; words; dir) -> result, for test failures and traces.
+// key(context; words; dir) -> result [not available], for test failures and traces.
 std::ostream& operator<<(std::ostream& out, const CallRecord& record);
 
 // Every call since the last clear, in call order.
@@ -47,6 +49,11 @@ std::vector<CallRecord> call_log_of(const std::string& key);
 std::size_t call_log_begin(const char* key, std::optional<int> context,
                            std::vector<VynWord> words, std::optional<std::string> dir);
 void call_log_end(std::size_t position, VynWord result);
+// Marks the call begun at position as one the host has no behaviour for.
+void call_log_mark_not_available(std::size_t position);
+// The keys of the calls marked not available since the last clear, each once, in the
+// order of their first call.
+std::vector<std::string> call_log_not_available();
 
 // Fixes the answer of a key until it is cleared; the key then does nothing but answer.
 void call_log_set_result_word(const std::string& key, VynWord result);

@@ -11,6 +11,7 @@
 
 #include "host/host_behaviours.h"
 #include "host/host_testing.h"
+#include "host/models.h"
 #include "host/selection.h"
 #include "host/utf16.h"
 #include "platform/w32/codepage.h"
@@ -58,6 +59,17 @@ WindowState* window_named(int id) {
   if (id == -1) id = windows().current;
   auto found = windows().by_id.find(id);
   return found == windows().by_id.end() ? nullptr : &found->second;
+}
+
+// Makes a known window current: the window left keeps the current model as the model it
+// shows, and the model the new one shows becomes current again while it is in session.
+void window_make_current(int id) {
+  Windows& all = windows();
+  if (id == all.current) return;
+  if (WindowState* left = window_named(all.current)) left->model = host_current_model();
+  all.current = id;
+  VynMdl shown = all.by_id.at(id).model;
+  if (host_model_is(shown)) host_model_make_current(shown);
 }
 
 // Text takes the text colour when one is set, else the graphics colour.
@@ -131,6 +143,12 @@ std::vector<int> window_ids() {
   return ids;
 }
 
+VynMdl window_model(int id) {
+  if (id == windows().current) return host_current_model();
+  const WindowState* window = window_find(id);
+  return window && host_model_is(window->model) ? window->model : nullptr;
+}
+
 bool window_size_set(int id, double width, double height) {
   auto found = windows().by_id.find(id);
   if (found == windows().by_id.end()) return false;
@@ -171,6 +189,7 @@ VynError Behaviour<HostApi::VynAccessorywindowCreate>::run(int, const VynWchar* 
   window.id = id;
   window.name = utf8_from_utf16(name, 32);
   window.type = type;
+  window_make_current(id);
   *window_id = id;
   return VYN_TK_NO_ERROR;
 }
@@ -184,7 +203,7 @@ VynError Behaviour<HostApi::VynWindowCurrentGet>::run(int, int* window_id) {
 VynError Behaviour<HostApi::VynWindowCurrentSet>::run(int, int window_id) {
   WindowState* window = window_named(window_id);
   if (!window) return VYN_TK_BAD_INPUTS;
-  windows().current = window->id;
+  window_make_current(window->id);
   return VYN_TK_NO_ERROR;
 }
 
@@ -194,8 +213,8 @@ VynError Behaviour<HostApi::VynWindowDelete>::run(int, int window_id) {
   if (!window || window->id == main_window_id) return VYN_TK_BAD_INPUTS;
   int id = window->id;
   highlights_clear(id);
+  if (windows().current == id) window_make_current(main_window_id);
   windows().by_id.erase(id);
-  if (windows().current == id) windows().current = main_window_id;
   return VYN_TK_NO_ERROR;
 }
 
@@ -331,10 +350,11 @@ VynError Behaviour<HostApi::VynLinestyleSet>::run(int, int new_style, int* old_s
   return VYN_TK_NO_ERROR;
 }
 
-// The attribute record's layout is not shared with the plug-in: the host accepts the
-// call and writes nothing (the attributes are set through the text setters).
 VynError Behaviour<HostApi::VynTextAttributesCurrentGet>::run(int, VynTextAttribute* attributes) {
-  return attributes ? VYN_TK_NO_ERROR : VYN_TK_BAD_INPUTS;
+  if (!attributes) return VYN_TK_BAD_INPUTS;
+  attributes->height = state().text_height;
+  attributes->width_factor = state().text_width_factor;
+  return VYN_TK_NO_ERROR;
 }
 
 VynError Behaviour<HostApi::VynTextHeightCurrentSet>::run(int, double height) {

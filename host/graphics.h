@@ -2,8 +2,16 @@
 // information window, the browser), as tests and the scenario runner see them.
 //
 // Windows: the main window (main_window_id) exists from the start and is current; an
-// accessory window gets the next free id. Each window keeps a view matrix (identity at
-// first), its size, counts of repaints and refreshes, and a display list.
+// accessory window gets the next free id and becomes the current window. Each window
+// keeps a view matrix (identity at first), its size, counts of repaints and refreshes, a
+// display list, and the model it shows.
+//
+// Windows bound to models: the current window shows the current model. When another
+// window becomes current (VynWindowCurrentSet, a new accessory window, the deletion of
+// the current window), the window left keeps the model that was current as the model it
+// shows, and the model the new current window shows, when it is still in session,
+// becomes the current model again. So after a part is displayed in an accessory window,
+// making the drawing's window current makes the drawing the current model again.
 //
 // Graphics: every drawing call appends one entry to the current window's display list,
 // with the colour, line style and text attributes in effect. The pen and those
@@ -54,6 +62,7 @@ struct WindowState {
   int repaints = 0;
   int refreshes = 0;
   std::vector<DrawEntry> display_list;
+  VynMdl model = nullptr;  // the model the window showed when it was last left current
 };
 
 // The current window's id.
@@ -62,6 +71,10 @@ int window_current();
 const WindowState* window_find(int id);
 // The ids of the windows, ascending.
 std::vector<int> window_ids();
+// The model a window shows: the current model for the current window, else the model
+// that was current when the window was last left current, if it is still in session;
+// null for an unknown window or one that shows none.
+VynMdl window_model(int id);
 // Sets the size a window reports; false for an unknown id.
 bool window_size_set(int id, double width, double height);
 

@@ -3,9 +3,10 @@
 // Every key of every row of the toolkit's API tables and of its hand-written entries
 // (host/host_api_rows.h) is registered with a stub of the row's own signature: it logs
 // the call (host/call_log.h) and answers the key's set result, or runs the key's
-// behaviour (host/host_behaviours.h), or answers by its kind (status 0, null, 0.0,
-// nothing); a table built with unique_results makes every row answer a value of its own
-// instead (unique_result). A test can leave keys out and add keys of its own with
+// behaviour (host/host_behaviours.h), or, for a key without behaviour, answers "not
+// available" (VYN_TK_NOT_IMPLEMENTED for a status; null, 0.0 or nothing for the other
+// kinds) and marks the call so in the log; a table built with unique_results makes every
+// row answer a value of its own instead (unique_result). A test can leave keys out and add keys of its own with
 // recorders of the signatures it chooses, also for every row of a table of its own
 // (YRL_HOST_EXTRA_ROW at the end of this file).
 #pragma once
@@ -123,15 +124,32 @@ R answer(const char* key, std::size_t position, Run run) {
   }
 }
 
+// What a row without behaviour answers: VYN_TK_NOT_IMPLEMENTED for a status (never a
+// success that did nothing), the value-initialised result for the other kinds.
+template <typename R>
+R not_available_result(HostApi id) {
+  if constexpr (std::is_void_v<R>) {
+    (void)id;
+    return;
+  } else {
+    RowKind kind = host_api_kinds[static_cast<int>(id)];
+    if constexpr (std::is_integral_v<R>)
+      if (kind == RowKind::status || kind == RowKind::comm) return VYN_TK_NOT_IMPLEMENTED;
+    return R();
+  }
+}
+
 // The body of every row stub without a behaviour, one per form and signature rather
 // than per row (the rows outnumber their signatures many times over): id is the row.
+// The call is logged as not available unless a test fixed its answer.
 template <RowForm form, typename R, typename... A>
 R serve(HostApi id, A... a) {
   const char* key = host_api_key(id);
   std::size_t position = log_call<form, A...>(key, a...);
-  return answer<R>(key, position, [id]() -> R {
+  return answer<R>(key, position, [id, position]() -> R {
     if (unique_results) return unique_result<R>(id);
-    return R();
+    call_log_mark_not_available(position);
+    return not_available_result<R>(id);
   });
 }
 

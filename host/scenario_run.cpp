@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "host/call_log.h"
 #include "host/events.h"
 #include "host/menus.h"
 #include "host/models.h"
@@ -62,6 +63,13 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
   std::fprintf(out, "events:\n");
   for (const std::string& event : host_events()) std::fprintf(out, "  %s\n", event.c_str());
   std::fprintf(out, "menus:\n%s", menu_tree_text().c_str());
+  // Calls of functions the host has no behaviour for: their "not available" status is
+  // no success.
+  std::vector<std::string> not_available = call_log_not_available();
+  if (!not_available.empty()) {
+    std::fprintf(out, "not available:\n");
+    for (const std::string& key : not_available) std::fprintf(out, "  %s\n", key.c_str());
+  }
   std::fprintf(out, "script failures: %zu\n", script_failures().size());
   return failed || !script_failures().empty() ? 1 : 0;
 }

@@ -40,13 +40,15 @@ enum class ScriptActionKind {
 // What happens after text is typed into an input panel.
 enum class InputEvent { none, activate, focus_out };
 
-// One item the user picks: the item, the window, the point of the pick and the item's
-// curve or surface parameters there.
+// One item the user picks: the item, the window (0: the current one), the point of the
+// pick and the item's curve or surface parameters there, as far as the script gives them.
 struct ScriptPick {
   VynModelitem item{};
   int window = 0;
   double point[3] = {0, 0, 0};
   double uv[2] = {0, 0};
+  bool has_point = false;
+  bool has_uv = false;
 };
 
 struct ScriptAction {

@@ -40,9 +40,11 @@ bool parse_pick(const std::vector<std::string>& words, ScriptPick& pick, std::st
   pick.item.type = values[0];
   pick.item.id = values[1];
   pick.window = values[2];
-  return words.size() < 6 ||
+  pick.has_point = words.size() >= 6;
+  pick.has_uv = words.size() == 8;
+  return !pick.has_point ||
          (parse_point(words, 3, pick.point, 3, error) &&
-          (words.size() < 8 || parse_point(words, 6, pick.uv, 2, error)));
+          (!pick.has_uv || parse_point(words, 6, pick.uv, 2, error)));
 }
 
 struct ActionForm {

@@ -12,9 +12,12 @@
 //   list DIALOG COMPONENT NAME...       select names of a list (none: clear)
 //   table DIALOG COMPONENT ROW...       select rows of a table
 //   close DIALOG                        press the window's close box
-//   pick TYPE ID [WINDOW [X Y Z [U V]]] pick one item at a point (and at parameters U V
-//                                       of its curve or surface); several picks of one
-//                                       selection are joined with "+": pick 4 12 + 4 13
+//   pick TYPE ID [WINDOW [X Y Z [U V]]] pick one item of the model shown in WINDOW (0,
+//                                       the default: the current window) at a point (and
+//                                       at parameters U V of its curve or surface; without
+//                                       them the host takes them from the point); several
+//                                       picks of one selection are joined with "+":
+//                                       pick 4 12 + 4 13
 //   abort [STATUS]                      give up a selection (default -3, user abort)
 //   mouse BUTTON X Y Z                  click a mouse button at a point
 //   box X1 Y1 Z1 X2 Y2 Z2               drag a box between two points

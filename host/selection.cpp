@@ -2,6 +2,7 @@
 // mouse input.
 #include "host/selection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -11,8 +12,10 @@
 #include "host/graphics.h"
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
+#include "host/curve_points.h"
 #include "host/live_objects.h"
 #include "host/models.h"
+#include "host/pick_items.h"
 #include "host/script.h"
 
 namespace yrlhost {
@@ -204,6 +207,7 @@ void selection_testing_reset() {
   envs_made().clear();
   refused().clear();
   highlights().clear();
+  pick_items_testing_reset();
   select_rounds() = 0;
 }
 
@@ -283,10 +287,65 @@ VynError Behaviour<HostApi::VynSelectionEnvFree>::run(int, VynWord env) {
 
 // ---- The selection function ------------------------------------------------------------
 
-// The filter record's layout is not shared with the plug-in, so the host does not read
-// it; the picks are filtered by the filter text alone.
+namespace {
+
+// A pick made ready for the selection: its window and the model that window shows, the
+// item's owner. False, with a script failure, for a pick the user cannot make: in an
+// unknown window, in a window that shows no model, or of an item that model does not
+// have or hides.
+bool pick_resolve(ScriptPick& pick, const ScriptAction& action) {
+  std::string what = "\"" + script_action_text(action) + "\": ";
+  int window = pick.window != 0 ? pick.window : window_current();
+  if (!window_find(window)) {
+    script_fail(what + "there is no window " + std::to_string(window));
+    return false;
+  }
+  pick.window = window;
+  pick.item.owner = window_model(window);
+  if (!pick.item.owner) {
+    script_fail(what + "window " + std::to_string(window) + " shows no model");
+    return false;
+  }
+  std::string item = "item " + std::to_string(pick.item.type) + " " + std::to_string(pick.item.id);
+  switch (drawing_item_state(pick.item.owner, pick.item.type, pick.item.id)) {
+    case ItemShown::shown:
+      return true;
+    case ItemShown::hidden:
+      script_fail(what + item + " of " + host_model_name(pick.item.owner) + " is hidden");
+      return false;
+    case ItemShown::absent:
+      break;
+  }
+  script_fail(what + host_model_name(pick.item.owner) + " has no " + item);
+  return false;
+}
+
+// The pick's parameters along the item's curve when the script gives none: from the
+// pick point, or, without one, the curve's middle, which then becomes the pick point.
+void pick_parameters_complete(ScriptPick& pick) {
+  VynCurvedata curve{};
+  if (pick.has_uv || !drawing_item_curve(pick.item.owner, pick.item.type, pick.item.id, &curve))
+    return;
+  if (!pick.has_point) {
+    if (!curve_point_at(curve, 0.5, pick.point)) return;
+    pick.uv[0] = 0.5;
+    return;
+  }
+  curve_parameter_at(curve, pick.point, &pick.uv[0]);
+}
+
+// A new selection of the pick, held by the host for the answer of round.
+VynSelection pick_selection(const ScriptPick& pick, std::uint64_t round) {
+  VynSelection selection = selection_make(pick.item, pick.window, pick.point);
+  selection_uv_set(selection, pick.uv);
+  selection->select_round = round;
+  return selection;
+}
+
+}  // namespace
+
 VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_count,
-                                            VynSelection*, VynSelectionFilter*,
+                                            VynSelection*, VynSelectionFilter* filter_record,
                                             VynSelectionEnv env, VynWord, VynArray* selections,
                                             int* count) {
   std::vector<int> types;
@@ -296,8 +355,11 @@ VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_cou
   release_last_answer();
   *count = 0;
   const std::string waiter = std::string("the selection of \"") + filter + "\"";
-  // The user picks until a pick holds an item the filter allows.
-  std::vector<ScriptPick> taken;
+  const std::uint64_t round = ++select_rounds();
+  VynSelectionFilter record = filter_record ? *filter_record : VynSelectionFilter{};
+  // The user picks until a pick holds an item the filter text and the filter record take.
+  std::vector<VynSelection> taken;
+  auto full = [&] { return max_count > 0 && static_cast<int>(taken.size()) >= max_count; };
   while (taken.empty()) {
     const ScriptAction* action = script_next_for(waiter);
     if (!action) return VYN_TK_USER_ABORT;
@@ -305,30 +367,40 @@ VynError Behaviour<HostApi::VynSelect>::run(int, const char* filter, int max_cou
     // The user leaves the selection by choosing another menu button, which then runs.
     if (action->kind == ScriptActionKind::menu_press) return selection_left_by_menu;
     if (action->kind != ScriptActionKind::pick) return wrong_action(waiter, *action);
-    for (ScriptPick pick : script_pop().picks) {
-      if (!pick.item.owner) pick.item.owner = host_current_model();
+    ScriptAction picked = script_pop();
+    for (ScriptPick& pick : picked.picks)
+      if (!pick_resolve(pick, picked)) return VYN_TK_USER_ABORT;
+    for (ScriptPick& pick : picked.picks) {
+      if (full()) break;
       if (!contains(types, pick.item.type)) {
         refused().push_back(pick.item);
         continue;
       }
-      if (max_count <= 0 || static_cast<int>(taken.size()) < max_count) taken.push_back(pick);
+      pick_parameters_complete(pick);
+      VynSelection selection = pick_selection(pick, round);
+      VynError verdict = record.post_filter ? record.post_filter(selection, record.app_data) : 0;
+      // A filter that freed the selection it was handed refuses the pick.
+      if (verdict == VYN_TK_NO_ERROR && selection_is(selection)) {
+        taken.push_back(selection);
+      } else {
+        refused().push_back(pick.item);
+        selection_release(selection);
+      }
     }
   }
   const int n = static_cast<int>(taken.size());
   VynArray array = host_array_make(n, sizeof(VynSelection));
-  if (!array) return VYN_TK_GENERAL_ERROR;
+  if (!array) {
+    for (VynSelection selection : taken) selection_release(selection);
+    return VYN_TK_GENERAL_ERROR;
+  }
+  release_last_answer();  // one that a selection inside a filter call may have left
   SelectAnswer& answer = last_answer();
-  answer.round = ++select_rounds();
+  answer.round = round;
   answer.array = array;
   answer.array_serial = host_array_serial(array);
-  auto* elements = static_cast<VynSelection*>(array);
-  for (int i = 0; i < n; ++i) {
-    VynSelection selection = selection_make(taken[i].item, taken[i].window, taken[i].point);
-    selection_uv_set(selection, taken[i].uv);
-    selection->select_round = answer.round;
-    answer.selections.push_back(selection);
-    elements[i] = selection;
-  }
+  answer.selections = taken;
+  std::copy(taken.begin(), taken.end(), static_cast<VynSelection*>(array));
   *selections = array;
   *count = n;
   return VYN_TK_NO_ERROR;

@@ -8,12 +8,18 @@
 // selections it keeps.
 //
 // The selection function takes the scripted user's next action (checks ahead of it run
-// first): a pick answers the picked items the filter text allows, the first max_count
-// of them (max_count > 0); a pick with none allowed is refused and the user picks again.
-// An abort answers its status, a menu press answers selection_left_by_menu and stays
-// queued for the top level; both pick nothing. Any other action, or none, is a script
-// failure answered as the user's abort (-3), the action staying queued. The filter
-// record is not read: its layout is not shared with the plug-in.
+// first). A pick names items of the model shown in the pick's window (the current window
+// when the pick names none): each must exist there and not be hidden (host/pick_items.h),
+// else the pick is a script failure and the selection answers the user's abort (-3) with
+// nothing picked. Of the picked items, those the filter text allows are offered, in
+// order, to the filter record's post_filter (VynSelectionFilter), until max_count are
+// taken (max_count > 0); the filter refuses an item with a nonzero status. A pick with
+// no item taken leaves the user picking again: the next action is taken. Without U V in
+// the script, a picked item with a curve gets the parameter of the pick point along it
+// (or, without a point, the curve's middle as point and parameter 0.5). An abort answers
+// its status, a menu press answers selection_left_by_menu and stays queued for the top
+// level; both pick nothing. Any other action, or none, is a script failure answered as
+// the user's abort (-3), the action staying queued.
 #pragma once
 
 #include <cstdint>
@@ -65,8 +71,8 @@ void highlights_clear(int window);
 // empty text or an unknown word.
 bool selection_filter_types(const std::string& filter, std::vector<int>& types);
 
-// The items the selection function refused because the filter did not allow their type,
-// in the order of the picks, since the last reset.
+// The items the selection function refused, because the filter text did not allow their
+// type or the filter record refused them, in the order of the picks, since the last reset.
 const std::vector<VynModelitem>& selection_refused();
 
 // Frees what the selection module holds and forgets the highlights.

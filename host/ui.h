@@ -54,6 +54,14 @@ enum class UiKind {
 const char* ui_kind_name(UiKind kind);
 std::optional<UiKind> ui_kind_from_name(const std::string& name);
 
+// A list's selection policies: single and browse let the user select one name at a time,
+// multiple and extended any number. A list starts single unless its layout says otherwise.
+inline constexpr int ui_list_policy_single = 0;
+inline constexpr int ui_list_policy_browse = 1;
+inline constexpr int ui_list_policy_multiple = 2;
+inline constexpr int ui_list_policy_extended = 3;
+inline bool ui_list_policy_takes_many(int policy) { return policy >= ui_list_policy_multiple; }
+
 // The events a component's action can be set for.
 enum class UiEvent { activate, select, focus_out, focus_in, input, update };
 inline constexpr int ui_event_count = 6;
@@ -88,7 +96,7 @@ struct UiComponent {
   std::vector<std::string> labels;    // the items' labels (parallel to names)
   std::vector<std::string> selected;  // the selected items; table: row, column pairs
   int visible_rows = 0;
-  int selection_policy = 0;
+  int selection_policy = 0;      // list: ui_list_policy_*; table: as set
   std::vector<std::string> rows;                                // table rows, in order
   std::map<std::pair<std::string, std::string>, UiCell> cells;  // table cells (row, column)
   std::string focus_row, focus_column;                          // table focus cell

@@ -51,7 +51,13 @@ VynError number_run(UiKind kind, int UiComponent::*field, const char* dialog, co
   if (found.status != VYN_TK_NO_ERROR) return found.status;
   // Counts, types and policies are never negative; a plain integer value may be.
   if (value < 0 && field != &UiComponent::integer) return VYN_TK_BAD_INPUTS;
-  found.component->*field = value;
+  UiComponent& c = *found.component;
+  if (kind == UiKind::list && field == &UiComponent::selection_policy) {
+    if (value > ui_list_policy_extended) return VYN_TK_BAD_INPUTS;
+    // A list that now takes one name at a time keeps the first of its selected names.
+    if (!ui_list_policy_takes_many(value) && c.selected.size() > 1) c.selected.resize(1);
+  }
+  c.*field = value;
   return VYN_TK_NO_ERROR;
 }
 
@@ -101,6 +107,8 @@ VynError items_run(UiKind kind, Items what, const char* dialog, const char* comp
       break;
     case Items::selected:
       if (!std::all_of(texts.begin(), texts.end(), known)) return VYN_TK_E_NOT_FOUND;
+      if (kind == UiKind::list && texts.size() > 1 && !ui_list_policy_takes_many(c.selection_policy))
+        return VYN_TK_BAD_INPUTS;
       c.selected = std::move(texts);
       break;
   }

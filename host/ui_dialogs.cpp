@@ -59,7 +59,8 @@ void close_action_call(const std::string& dialog, const UiAction& close) {
 }
 
 // The component an action names, when the user can reach it: known, of the kind, enabled
-// and shown, inside containers that are shown. Otherwise a script failure and null.
+// and shown, inside containers that are shown, on the selected page of every tab it sits
+// in. Otherwise a script failure and null.
 UiComponent* reachable(UiDialog& dialog, const ScriptAction& action, UiKind kind) {
   std::string what = "\"" + script_action_text(action) + "\": ";
   UiComponent* component = ui::component_find(dialog, action.component);
@@ -86,6 +87,12 @@ UiComponent* reachable(UiDialog& dialog, const ScriptAction& action, UiKind kind
     }
     if (!c->enabled && (c->kind == UiKind::layout || c->kind == UiKind::table)) {
       script_fail(what + "\"" + c->name + "\" is disabled");
+      return nullptr;
+    }
+    const UiComponent* tab = c->parent.empty() ? nullptr : ui::component_find(dialog, c->parent);
+    if (tab && tab->kind == UiKind::tab &&
+        std::find(tab->selected.begin(), tab->selected.end(), c->name) == tab->selected.end()) {
+      script_fail(what + "page \"" + c->name + "\" of tab \"" + tab->name + "\" is not the selected page");
       return nullptr;
     }
   }
@@ -197,6 +204,11 @@ void take_action(OpenDialog& open, const ScriptAction& action) {
     }
     case ScriptActionKind::list_select:
       if (!known_items(action, *component, action.names)) return;
+      if (action.names.size() > 1 && !ui_list_policy_takes_many(component->selection_policy)) {
+        script_fail(what + ": list \"" + component->name + "\" takes one name at a time (policy " +
+                    std::to_string(component->selection_policy) + ")");
+        return;
+      }
       component->selected = action.names;
       break;
     case ScriptActionKind::table_select: {

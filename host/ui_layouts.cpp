@@ -1,4 +1,5 @@
 // Dialog layouts: the files <layout>.dlg below the resource directory, read once each.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -116,9 +117,19 @@ std::optional<UiLayout> ui_layout_parse(const std::string& name, const std::stri
         c.parent = word.substr(4);
         if (!seen.count(c.parent) || c.parent == component)
           return fail("\"" + component + "\" in unknown component \"" + c.parent + "\"");
+      } else if (word.rfind("@policy=", 0) == 0) {
+        if (*kind != UiKind::list || !number_from_text(word.substr(8), c.selection_policy) ||
+            c.selection_policy < ui_list_policy_single || c.selection_policy > ui_list_policy_extended)
+          return fail("\"" + word + "\": a list's policy is 0 to 3");
       } else {
         return fail("unknown flag \"" + word + "\"");
       }
+    }
+    // What sits in a tab is one of its pages: a layout named as one of the tab's items.
+    for (const UiComponent& tab : layout.components) {
+      if (tab.name != c.parent || tab.kind != UiKind::tab) continue;
+      if (c.kind != UiKind::layout || std::find(tab.names.begin(), tab.names.end(), c.name) == tab.names.end())
+        return fail("\"" + component + "\" in tab \"" + tab.name + "\" is not a layout named as one of its pages");
     }
     c.labels = c.names;  // a table's items are its columns
     if (selects_first_item(c.kind) && !c.names.empty()) {

@@ -9,11 +9,13 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/call_log.h"
 #include "host/host_behaviours.h"
 #include "host/host_table.h"
+#include "host/models.h"
 #include "host/utf16.h"
 #include "tests/host/host_test.h"
 
@@ -81,6 +83,66 @@ TEST_F(Graphics, WindowsHaveIdsAndTheMainWindowStays) {
   EXPECT_EQ(Behaviour<HostApi::VynWindowCurrentGet>::run(1, nullptr), -2);
 }
 
+// A part previewed in an accessory window: making the drawing's window current again
+// makes the drawing the current model again, and each window keeps the model it shows.
+TEST_F(Graphics, MakingAWindowCurrentMakesTheModelItShowsCurrent) {
+  // Through the table, as the plug-in calls them.
+  const std::vector<win_export_entry> table = yrlhost::host_table_build();
+  auto window_create = yrlhost::host_function<HostApi::VynAccessorywindowCreate>(table);
+  auto window_get = yrlhost::host_function<HostApi::VynWindowCurrentGet>(table);
+  auto window_set = yrlhost::host_function<HostApi::VynWindowCurrentSet>(table);
+  auto window_delete = yrlhost::host_function<HostApi::VynWindowDelete>(table);
+  auto display = yrlhost::host_function<HostApi::VynMdlDisplay>(table);
+  auto model_get = yrlhost::host_function<HostApi::VynMdlCurrentGet>(table);
+  std::string error;
+  VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error);
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW0001", error);
+  ASSERT_TRUE(part && drawing) << error;
+  auto current_model = [&] {
+    VynMdl model = nullptr;
+    EXPECT_EQ(model_get(1, &model), 0);
+    return model;
+  };
+  int drawing_window = 0;
+  ASSERT_EQ(window_get(1, &drawing_window), 0);
+
+  int preview = 0;
+  ASSERT_EQ(window_create(1, u"PRT0001", 2, &preview), 0);
+  int current = 0;
+  ASSERT_EQ(window_get(1, &current), 0);
+  EXPECT_EQ(current, preview);             // a new accessory window is current
+  EXPECT_EQ(current_model(), drawing);     // and shows nothing yet
+  ASSERT_EQ(display(1, part), 0);
+  EXPECT_EQ(current_model(), part);
+
+  struct Step {
+    int window;
+    VynMdl model;  // the current model afterwards
+  } steps[] = {{drawing_window, drawing}, {preview, part}, {preview, part}, {drawing_window, drawing}};
+  for (const Step& step : steps) {
+    ASSERT_EQ(window_set(1, step.window), 0);
+    EXPECT_EQ(current_model(), step.model) << "window " << step.window;
+  }
+  EXPECT_EQ(yrlhost::window_model(preview), part);
+  EXPECT_EQ(yrlhost::window_model(drawing_window), drawing);
+
+  // Deleting the current preview window brings the drawing's window and the drawing back.
+  ASSERT_EQ(window_set(1, preview), 0);
+  ASSERT_EQ(window_delete(1, preview), 0);
+  EXPECT_EQ(current_model(), drawing);
+
+  // A window whose model left the session shows none: the current model stays.
+  int second = 0;
+  ASSERT_EQ(window_create(1, u"PRT0001", 2, &second), 0);
+  ASSERT_EQ(display(1, part), 0);
+  ASSERT_EQ(window_set(1, drawing_window), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynMdlErase>::run(1, part), 0);
+  EXPECT_EQ(yrlhost::window_model(second), nullptr);
+  ASSERT_EQ(window_set(1, second), 0);
+  EXPECT_EQ(current_model(), drawing);
+  EXPECT_EQ(yrlhost::window_model(99), nullptr);
+}
+
 TEST_F(Graphics, MatricesStartAsIdentityAndBelongToTheirWindow) {
   double matrix[4][4];
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
@@ -88,10 +150,11 @@ TEST_F(Graphics, MatricesStartAsIdentityAndBelongToTheirWindow) {
     for (int j = 0; j < 4; ++j) EXPECT_EQ(matrix[i][j], i == j ? 1.0 : 0.0);
 
   int other = create_window();
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, main_window_id), 0);
   const double zoom[4][4] = {{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {5, 6, 0, 1}};
   ASSERT_EQ(Behaviour<HostApi::VynWindowPanZoomMatrixSet>::run(1, other, zoom), 0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
-  EXPECT_EQ(matrix[3][0], 0);  // the current window is still the main one
+  EXPECT_EQ(matrix[3][0], 0);  // the main window's
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, other), 0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(1, matrix), 0);
   EXPECT_EQ(matrix[0][0], 2);
@@ -179,8 +242,37 @@ TEST_F(Graphics, DrawingCallsBuildTheCurrentWindowsDisplayList) {
   EXPECT_EQ(list[5].colour.value.type, 3);
 }
 
+// The text attributes read back what the setters set, so that a caller can draw with
+// its own and put the previous ones back.
+TEST_F(Graphics, TextAttributesAnswerTheCurrentHeightAndWidthFactor) {
+  auto attributes = [] {
+    VynTextAttribute now{-1, -1};
+    EXPECT_EQ(Behaviour<HostApi::VynTextAttributesCurrentGet>::run(1, &now), 0);
+    return std::pair(now.height, now.width_factor);
+  };
+  EXPECT_EQ(attributes(), std::pair(yrlhost::text_default_height, yrlhost::text_default_width_factor));
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, 15.0), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.75), 0);
+  std::pair saved = attributes();
+  EXPECT_EQ(saved, std::pair(15.0, 0.75));
+
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, 2 * saved.first), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.5), 0);
+  EXPECT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, 0.0), -2);  // kept
+  EXPECT_EQ(attributes(), std::pair(30.0, 0.5));
+  const double at[3] = {0, 0, 0};
+  ASSERT_EQ(Behaviour<HostApi::VynGraphicsTextDisplay>::run(1, at, u"FRONT"), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextHeightCurrentSet>::run(1, saved.first), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(1, saved.second), 0);
+  EXPECT_EQ(attributes(), saved);
+  ASSERT_EQ(display_list().size(), 1u);
+  EXPECT_EQ(display_list()[0].text_height, 30.0);
+  EXPECT_EQ(display_list()[0].text_width_factor, 0.5);
+}
+
 TEST_F(Graphics, ARepaintClearsTheDisplayListAndARefreshKeepsIt) {
   int other = create_window();
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, main_window_id), 0);
   const double centre[3] = {1, 1, 0};
   Behaviour<HostApi::VynGraphicsCircleDraw>::run(1, centre, 5.0);
   ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, other), 0);

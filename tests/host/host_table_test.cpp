@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,27 +99,54 @@ TEST_F(HostTable, ExtraRecordersJoinTheOrderAndReplaceARowOfTheirKey) {
   EXPECT_EQ(call_log_of("MavrelRunmode_v")[0].context, 4);
 }
 
-TEST_F(HostTable, RowStubsLogContextWordsAndTheirDefaultResult) {
+TEST_F(HostTable, RowStubsWithoutBehaviourLogTheirCallAndAnswerNotAvailable) {
   std::vector<win_export_entry> table = host_table_build();
   auto runmode = function_of<VynError (*)(int, VynWord)>(table, "MavrelRunmode_v");
   auto abort_ = function_of<VynError (*)(int)>(table, "MavrelAbort_v");
 
-  EXPECT_EQ(runmode(7, -42), 0);
-  EXPECT_EQ(abort_(8), 0);
+  EXPECT_EQ(runmode(7, -42), VYN_TK_NOT_IMPLEMENTED);
+  EXPECT_EQ(abort_(8), VYN_TK_NOT_IMPLEMENTED);
   ASSERT_EQ(call_log().size(), 2u);
   const CallRecord& first = call_log()[0];
   EXPECT_EQ(first.key, "MavrelRunmode_v");
   EXPECT_EQ(first.context, 7);
   EXPECT_EQ(first.words, std::vector<VynWord>{-42});
   EXPECT_EQ(first.dir, std::nullopt);
-  EXPECT_EQ(first.result, 0);
+  EXPECT_EQ(first.result, VYN_TK_NOT_IMPLEMENTED);
+  EXPECT_TRUE(first.not_available);
   const CallRecord& second = call_log()[1];
   EXPECT_EQ(second.key, "MavrelAbort_v");
   EXPECT_EQ(second.context, 8);
   EXPECT_TRUE(second.words.empty());
+  EXPECT_EQ(yrlhost::call_log_not_available(),
+            (std::vector<std::string>{"MavrelRunmode_v", "MavrelAbort_v"}));
 
   yrlhost::call_log_clear();
   EXPECT_TRUE(call_log().empty());
+  EXPECT_TRUE(yrlhost::call_log_not_available().empty());
+}
+
+// Only a status can say "not available"; the other kinds answer their empty value, and
+// every one of them is marked in the log. A row with behaviour is not marked.
+TEST_F(HostTable, EveryKindOfRowWithoutBehaviourIsMarkedNotAvailable) {
+  std::vector<win_export_entry> table = host_table_build();
+  function_of<void (*)(int, VynWord)>(table, "vyngr_move_3d_v")(1, 0);
+  EXPECT_EQ(function_of<void* (*)(int)>(table, "vyn_get_current_object_v")(1), nullptr);
+  EXPECT_EQ(function_of<int (*)(int)>(table, "VynIsVKModeler_v")(1), 0);
+  EXPECT_EQ(function_of<double (*)(int, VynWord)>(table, "vyn_face_area_v")(1, 0), 0.0);
+  EXPECT_EQ(function_of<VynError (*)(int, int)>(table, "vyndev_pass_version_info_v")(1, 252003100), 1);
+  ASSERT_EQ(call_log().size(), 5u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(call_log()[i].not_available) << call_log()[i];
+  EXPECT_FALSE(call_log()[4].not_available);
+  EXPECT_EQ(call_log()[0].result, std::nullopt);
+  std::ostringstream text;
+  text << call_log()[1];
+  EXPECT_EQ(text.str(), "vyn_get_current_object_v(context 1) -> 0 [not available]");
+
+  // An answer the test sets is the host's answer: not marked.
+  call_log_set_result("MavrelAbort_v", 0);
+  EXPECT_EQ(function_of<VynError (*)(int)>(table, "MavrelAbort_v")(1), 0);
+  EXPECT_FALSE(call_log().back().not_available);
 }
 
 TEST_F(HostTable, ASetResultIsTheAnswerUntilCleared) {
@@ -128,8 +156,8 @@ TEST_F(HostTable, ASetResultIsTheAnswerUntilCleared) {
   EXPECT_EQ(abort_(1), -3);
   EXPECT_EQ(call_log().back().result, -3);
   yrlhost::call_log_clear_result("MavrelAbort_v");
-  EXPECT_EQ(abort_(1), 0);
-  EXPECT_EQ(call_log().back().result, 0);
+  EXPECT_EQ(abort_(1), VYN_TK_NOT_IMPLEMENTED);
+  EXPECT_EQ(call_log().back().result, VYN_TK_NOT_IMPLEMENTED);
 }
 
 // A callback may clear the log while the call that ran it is under way: that call's

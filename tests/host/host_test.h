@@ -1,11 +1,24 @@
-// Base fixture of the host's tests: every test starts from the host's start state.
+// Base fixture of the host's tests (every test starts from the host's start state) and
+// small helpers they share.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "host/host_testing.h"
+#include "toolkit/local/geomdata.h"
 
 namespace yrltest {
+
+// A line curve record in the drawing plane from (x1, y1) to (x2, y2).
+inline VynCurvedata line_curve(double x1, double y1, double x2, double y2) {
+  VynCurvedata curve{};
+  curve.line.type = VYN_CURVE_LINE;
+  curve.line.end1[0] = x1;
+  curve.line.end1[1] = y1;
+  curve.line.end2[0] = x2;
+  curve.line.end2[1] = y2;
+  return curve;
+}
 
 class HostTest : public ::testing::Test {
  protected:

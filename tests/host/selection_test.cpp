@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "host/host_testing.h"
 #include "host/live_objects.h"
 #include "host/models.h"
+#include "host/pick_items.h"
 #include "host/script.h"
 #include "host/script_text.h"
 #include "tests/host/host_test.h"
@@ -29,8 +32,50 @@ using yrlhost::live_object_count;
 
 using Item = std::pair<int, int>;  // type, id
 
+// A kept item of the test's drawing: shown or hidden, and its curve if it has one.
+struct KeptItem {
+  yrlhost::ItemShown shown = yrlhost::ItemShown::shown;
+  std::optional<VynCurvedata> curve;
+};
+
+std::map<Item, KeptItem>& kept_items() {
+  static std::map<Item, KeptItem> items;
+  return items;
+}
+
 class Selection : public yrltest::HostTest {
  protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    open_drawing();
+  }
+
+  // A current drawing whose draft entities 1 to 9 are lines, with notes 5 and 6 and
+  // dimension 4. The host keeps no drawing content yet: the test serves the items.
+  void open_drawing() {
+    std::string error;
+    drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW0001", error);
+    ASSERT_NE(drawing, nullptr) << error;
+    kept_items().clear();
+    for (int id = 1; id <= 9; ++id) kept_items()[{77, id}].curve = yrltest::line_curve(0, id, 10, id);
+    kept_items()[{68, 5}];
+    kept_items()[{68, 6}];
+    kept_items()[{8, 4}];
+    yrlhost::pick_item_source_set({
+        [this](VynMdl model, int type, int id) -> std::optional<yrlhost::ItemShown> {
+          if (model != drawing) return std::nullopt;
+          auto found = kept_items().find({type, id});
+          if (found == kept_items().end()) return yrlhost::ItemShown::absent;
+          return found->second.shown;
+        },
+        [this](VynMdl model, int type, int id, VynCurvedata* curve) {
+          auto found = kept_items().find({type, id});
+          if (model != drawing || found == kept_items().end() || !found->second.curve) return false;
+          *curve = *found->second.curve;
+          return true;
+        }});
+  }
+
   static void push(const std::string& line) {
     std::string error;
     ASSERT_TRUE(yrlhost::script_push_text(line, error)) << line << ": " << error;
@@ -65,6 +110,8 @@ class Selection : public yrltest::HostTest {
   static void free_selection(VynSelection selection) {
     EXPECT_EQ(Behaviour<HostApi::VynSelectionFree>::run(1, &selection), 0);
   }
+
+  VynMdl drawing = nullptr;
 };
 
 TEST_F(Selection, FilterWordsMapToItemTypes) {
@@ -106,6 +153,7 @@ TEST_F(Selection, SelectTakesThePicksTheFilterAllowsUpToTheMaximum) {
   };
   for (const Case& c : cases) {
     yrlhost::host_testing_reset();
+    open_drawing();
     for (const std::string& line : c.script) push(line);
     VynArray array = nullptr;
     int count = -1;
@@ -208,6 +256,192 @@ TEST_F(Selection, AScriptThatDoesNotPickFailsAndAnswersTheUsersAbort) {
   EXPECT_NE(failures[0].find("press yrlselobj Close"), std::string::npos) << failures[0];
   EXPECT_EQ(yrlhost::script_size(), 1u);  // left for whoever waits for it
   EXPECT_EQ(array, nullptr);
+}
+
+// A pick names an item the model in the pick's window has and shows; any other pick is a
+// script failure, answered as the user's abort with nothing picked and the pick used up.
+TEST_F(Selection, APickOfAnItemTheModelDoesNotShowFailsTheScript) {
+  kept_items()[{77, 6}].shown = yrlhost::ItemShown::hidden;
+  struct Case {
+    const char* pick;
+    const char* failure;  // a part of the failure text
+  } cases[] = {
+      {"pick 77 12345", "DRW0001 has no item 77 12345"},
+      {"pick 77 6", "item 77 6 of DRW0001 is hidden"},
+      {"pick 77 1 + 77 6", "is hidden"},  // one bad item spoils the pick
+      {"pick 68 7", "has no item 68 7"},
+      {"pick 77 1 9", "there is no window 9"},
+      {"pick 3 1", "has no item 3 1"},  // a drawing has no features
+  };
+  for (const Case& c : cases) {
+    push(c.pick);
+    push("pick 77 2");
+    VynArray array = nullptr;
+    int count = -1;
+    EXPECT_EQ(select("draft_ent,any_note,feature", -1, &array, &count), -3) << c.pick;
+    EXPECT_EQ(count, 0) << c.pick;
+    std::vector<std::string> failures = yrlhost::script_take_failures();
+    ASSERT_EQ(failures.size(), 1u) << c.pick;
+    EXPECT_NE(failures[0].find(c.failure), std::string::npos) << failures[0];
+    EXPECT_NE(failures[0].find(c.pick), std::string::npos) << failures[0];
+    EXPECT_EQ(yrlhost::script_size(), 1u) << c.pick;  // the next pick stays
+    yrlhost::script_clear();
+  }
+  EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
+
+  // With no drawing content at all (no source of items), a draft entity is never there.
+  yrlhost::pick_item_source_set({});
+  push("pick 77 12345");
+  VynArray array = nullptr;
+  int count = -1;
+  EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+
+  // No model at all: the window shows none.
+  yrlhost::host_models_erase_all();
+  push("pick 77 1");
+  EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);
+  std::vector<std::string> failures = yrlhost::script_take_failures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("window 1 shows no model"), std::string::npos) << failures[0];
+}
+
+// The models module's own items are picked in the model their window shows: the features
+// of a part previewed in an accessory window, shown while visible.
+TEST_F(Selection, FeaturesArePickedInThePartTheirWindowShows) {
+  std::string error;
+  VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "PRT0001", error);
+  ASSERT_NE(part, nullptr) << error;
+  int shown = yrlhost::host_feature_add(part, yrlhost::feature_type_datum_plane, "TOP", {});
+  int blanked = yrlhost::host_feature_add(part, yrlhost::feature_type_datum_plane, "FRONT", {});
+  ASSERT_TRUE(yrlhost::host_feature_state_set(part, blanked, yrlhost::feature_status_active, false));
+  ASSERT_TRUE(yrlhost::host_model_make_current(drawing));
+  int preview = 0;
+  ASSERT_EQ(Behaviour<HostApi::VynAccessorywindowCreate>::run(1, u"PRT0001", 2, &preview), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynMdlDisplay>::run(1, part), 0);
+  ASSERT_EQ(Behaviour<HostApi::VynWindowCurrentSet>::run(1, yrlhost::main_window_id), 0);
+
+  push("pick 3 " + std::to_string(shown) + " " + std::to_string(preview));
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select("feature", 1, &array, &count), 0);
+  ASSERT_EQ(count, 1);
+  VynModelitem item{};
+  ASSERT_EQ(Behaviour<HostApi::VynSelectionModelitemGet>::run(1, static_cast<VynSelection*>(array)[0], &item), 0);
+  EXPECT_EQ(item.owner, part);
+  EXPECT_EQ(item.id, shown);
+
+  push("pick 3 " + std::to_string(blanked) + " " + std::to_string(preview));
+  EXPECT_EQ(select("feature", 1, &array, &count), -3);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+  push("pick 3 " + std::to_string(shown));  // the main window shows the drawing
+  EXPECT_EQ(select("feature", 1, &array, &count), -3);
+  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+}
+
+// What the filter record's function saw of each pick offered to it.
+struct FilterSeen {
+  std::vector<Item> items;
+  std::vector<double> parameters;
+  std::vector<int> refused_ids;
+  bool free_it = false;  // frees the selection it is handed
+};
+
+VynError refusing_filter(VynSelection selection, void* app_data) {
+  auto* seen = static_cast<FilterSeen*>(app_data);
+  VynModelitem item{};
+  double uv[2] = {-1, -1};
+  if (Behaviour<HostApi::VynSelectionModelitemGet>::run(1, selection, &item) != 0 ||
+      Behaviour<HostApi::VynSelectionUvParamGet>::run(1, selection, uv) != 0)
+    return VYN_TK_GENERAL_ERROR;
+  seen->items.push_back({item.type, item.id});
+  seen->parameters.push_back(uv[0]);
+  if (seen->free_it) Behaviour<HostApi::VynSelectionFree>::run(1, &selection);
+  for (int id : seen->refused_ids)
+    if (item.id == id) return VYN_TK_GENERAL_ERROR;
+  return VYN_TK_NO_ERROR;
+}
+
+// The host calls the filter record's function on each pick the filter text allows, up to
+// the maximum, and asks the user again while it refuses them all.
+TEST_F(Selection, AFilterThatRefusesMakesTheUserPickAgain) {
+  struct Case {
+    std::vector<int> refused_ids;
+    bool free_it;
+    int max_count;
+    std::vector<std::string> script;
+    std::vector<Item> offered;
+    std::vector<Item> taken;
+  } cases[] = {
+      {{2}, false, 1, {"pick 77 2", "pick 77 3"}, {{77, 2}, {77, 3}}, {{77, 3}}},
+      {{2}, false, 1, {"pick 77 2 + 77 3 + 77 4"}, {{77, 2}, {77, 3}}, {{77, 3}}},
+      {{2}, false, -1, {"pick 77 2 + 68 5 + 77 4"}, {{77, 2}, {77, 4}}, {{77, 4}}},
+      {{2, 3}, false, -1, {"pick 77 2 + 77 3", "pick 77 3", "pick 77 1"},
+       {{77, 2}, {77, 3}, {77, 3}, {77, 1}}, {{77, 1}}},
+      {{}, true, 1, {"pick 77 2", "abort"}, {{77, 2}}, {}},  // freed: refused
+  };
+  // Through the table, as the plug-in calls it.
+  const std::vector<win_export_entry> table = yrlhost::host_table_build();
+  auto select_function = yrlhost::host_function<HostApi::VynSelect>(table);
+  for (const Case& c : cases) {
+    yrlhost::host_testing_reset();
+    open_drawing();
+    for (const std::string& line : c.script) push(line);
+    FilterSeen seen;
+    seen.refused_ids = c.refused_ids;
+    seen.free_it = c.free_it;
+    VynSelectionFilter record{refusing_filter, &seen};
+    VynArray array = nullptr;
+    int count = -1;
+    VynError status =
+        select_function(1, "draft_ent", c.max_count, nullptr, &record, nullptr, 0, &array, &count);
+    EXPECT_EQ(status, c.taken.empty() ? -3 : 0) << c.script[0];
+    EXPECT_EQ(seen.items, c.offered) << c.script[0];
+    EXPECT_EQ(c.taken.empty() ? std::vector<Item>{} : items_of(array, count), c.taken) << c.script[0];
+    EXPECT_TRUE(yrlhost::script_empty()) << c.script[0];
+    EXPECT_TRUE(yrlhost::script_failures().empty()) << c.script[0];
+    // Refused picks leave no selection behind; the taken ones are the answer's.
+    EXPECT_EQ(live_object_count(LiveKind::selection), c.taken.size()) << c.script[0];
+  }
+
+  // A record without a function takes every pick.
+  VynSelectionFilter none{nullptr, nullptr};
+  push("pick 77 2 + 77 3");
+  VynArray array = nullptr;
+  int count = 0;
+  ASSERT_EQ(select_function(1, "draft_ent", -1, nullptr, &none, nullptr, 0, &array, &count), 0);
+  EXPECT_EQ(count, 2);
+}
+
+// Without U V in the script the parameter along the picked curve comes from the pick
+// point; without a point either, the user picked the curve's middle.
+TEST_F(Selection, AParameterAlongThePickedCurveComesFromThePickPoint) {
+  kept_items()[{77, 7}].curve = yrltest::line_curve(0, 0, 10, 0);
+  struct Case {
+    const char* pick;
+    double u;
+    double point[3];
+  } cases[] = {
+      {"pick 77 7 1 2.5 3 0", 0.25, {2.5, 3, 0}},
+      {"pick 77 7 1 12 0 0", 1.0, {12, 0, 0}},
+      {"pick 77 7 1 2.5 3 0 0.75 0.5", 0.75, {2.5, 3, 0}},  // the script's own
+      {"pick 77 7", 0.5, {5, 0, 0}},
+      {"pick 68 5 1 4 4 0", 0.0, {4, 4, 0}},  // a note has no curve
+  };
+  for (const Case& c : cases) {
+    push(c.pick);
+    VynArray array = nullptr;
+    int count = 0;
+    ASSERT_EQ(select("draft_ent,any_note", 1, &array, &count), 0) << c.pick;
+    ASSERT_EQ(count, 1);
+    VynSelection picked = static_cast<VynSelection*>(array)[0];
+    double uv[2] = {-1, -1};
+    ASSERT_EQ(Behaviour<HostApi::VynSelectionUvParamGet>::run(1, picked, uv), 0);
+    EXPECT_EQ(uv[0], c.u) << c.pick;
+    EXPECT_EQ(std::vector<double>(picked->point, picked->point + 3),
+              std::vector<double>(c.point, c.point + 3))
+        << c.pick;
+  }
 }
 
 TEST_F(Selection, ChecksAheadOfThePickRunFirst) {

@@ -183,6 +183,11 @@ TEST_F(Ui, LayoutTextsThatAreRefused) {
       "text Nobody hello",             // text for an unknown component
       "label A @in=Later\nlayout Later",  // a container must come first
       "layout A @in=A",                    // nor hold itself
+      "tab T P Q\npushbutton P @in=T",    // a tab holds layouts, its pages
+      "tab T P Q\nlayout R @in=T",        // named as its items
+      "list S @policy=4",                 // a list's policy is 0 to 3
+      "list S @policy=x",
+      "table T A @policy=2",              // and only a list has one here
   };
   for (const char* text : bad) {
     std::string error;
@@ -521,6 +526,52 @@ TEST_F(Ui, EditableOptionMenusTakeTextAndDisabledLayoutsBlockWhatTheyHold) {
   EXPECT_EQ(yrlhost::script_take_failures().size(), 2u);
 }
 
+// A tab's pages are the layouts that sit in it; what a page holds can be reached only
+// while that page is the tab's selected one, also in a layout inside the page.
+TEST_F(Ui, ComponentsOnATabPageThatIsNotSelectedCannotBeReached) {
+  layout_write("views", "tab MainTab Ort Sec\nlayout Ort @in=MainTab\nlayout Sec @in=MainTab\n"
+                        "pushbutton OrtViewPickBtn @in=Ort\nlayout SecNames @in=Sec\n"
+                        "inputpanel SecVNameInput @in=SecNames\npushbutton Close\n");
+  ASSERT_EQ(create_own("views", "views"), 0);
+  const char* d = "views";
+  Hook pick, named, close;
+  ASSERT_EQ(UI(VynUIPushbuttonActivateActionSet)(1, d, "OrtViewPickBtn", hook_call, &pick), 0);
+  ASSERT_EQ(UI(VynUIInputpanelActivateActionSet)(1, d, "SecVNameInput", hook_call, &named), 0);
+  exit_on_press(d, "Close", close, -1);
+  ScriptAction to_ort = act(ScriptActionKind::check, "");
+  to_ort.run = [&] {  // the plug-in selects the page itself
+    VynArray page = yrlhost::host_string_vynarray_make({"Ort"});
+    EXPECT_EQ(UI(VynUITabSelectednamesSet)(1, d, "MainTab", 1, page), 0);
+    table_row<VynError (*)(int, VynArray)>(HostApi::VynStringvynarrayFree)(1, page);
+  };
+  struct Step {
+    ScriptAction action;
+    bool reached;
+  } steps[] = {
+      {press(d, "OrtViewPickBtn"), true},  // Ort starts selected
+      {typing(d, "SecVNameInput", "a-a", InputEvent::activate), false},
+      {act(ScriptActionKind::tab_choose, d, "MainTab", "Sec"), true},
+      {typing(d, "SecVNameInput", "a-a", InputEvent::activate), true},
+      {press(d, "OrtViewPickBtn"), false},
+      {to_ort, true},
+      {press(d, "OrtViewPickBtn"), true},
+  };
+  int failures_expected = 0;
+  for (const Step& step : steps) {
+    yrlhost::script_push(step.action);
+    if (!step.reached) ++failures_expected;
+  }
+  yrlhost::script_push(press(d, "Close"));
+  EXPECT_EQ(activate(d), -1);
+  EXPECT_EQ(pick.calls, 2);
+  EXPECT_EQ(named.calls, 1);
+  std::vector<std::string> failures = yrlhost::script_take_failures();
+  ASSERT_EQ(failures.size(), static_cast<std::size_t>(failures_expected));
+  EXPECT_NE(failures[0].find("page \"Sec\" of tab \"MainTab\" is not the selected page"), std::string::npos)
+      << failures[0];
+  EXPECT_NE(failures[1].find("page \"Ort\""), std::string::npos) << failures[1];
+}
+
 // ---- Functions that take or give host arrays and strings ------------------------------
 
 class UiArrays : public Ui {
@@ -599,6 +650,7 @@ TEST_F(UiArrays, ListAndTableSelectionReachTheirActions) {
     string_free(column);
   };
   ASSERT_EQ(UI(VynUIListSelectActionSet)(1, d, "SelList", hook_call, &list_hook), 0);
+  ASSERT_EQ(UI(VynUIListSelectionpolicySet)(1, d, "SelList", yrlhost::ui_list_policy_extended), 0);
   ASSERT_EQ(UI(VynUITableSelectActionSet)(1, d, "VwTable", hook_call, &table_hook), 0);
   exit_on_press(d, "Close", close, -1);
 
@@ -620,6 +672,52 @@ TEST_F(UiArrays, ListAndTableSelectionReachTheirActions) {
   arrays_free();
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::string), 0u);
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::string_array), 0u);
+}
+
+// A list that takes one name at a time (single, browse) refuses a user's or the
+// plug-in's selection of several; multiple and extended take any number.
+TEST_F(UiArrays, AListsSelectionPolicyIsEnforced) {
+  layout_write("lists", "list SelList A B C\nlist List1 A B C @policy=2\npushbutton Close\n");
+  ASSERT_EQ(create_own("lists", "lists"), 0);
+  const char* d = "lists";
+  EXPECT_EQ(yrlhost::ui_component(d, "SelList")->selection_policy, yrlhost::ui_list_policy_single);
+  EXPECT_EQ(yrlhost::ui_component(d, "List1")->selection_policy, yrlhost::ui_list_policy_multiple);
+  Hook close;
+  exit_on_press(d, "Close", close, -1);
+  auto word = [](auto value) { return reinterpret_cast<VynWord>(value); };
+  auto select_names = [&](int count, VynArray array) {  // a catalogue row, taking words
+    return UI(VynUIListSelectednamesSet)(1, word(d), word("SelList"), count, word(array));
+  };
+  struct Case {
+    int policy;
+    std::vector<std::string> names;
+    bool taken;
+  } cases[] = {
+      {0, {"A"}, true}, {0, {"A", "B"}, false}, {1, {"B", "C"}, false}, {1, {}, true},
+      {2, {"A", "C"}, true}, {3, {"C", "B", "A"}, true}, {3, {"B"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.policy);
+    ASSERT_EQ(UI(VynUIListSelectionpolicySet)(1, d, "SelList", c.policy), 0);
+    ASSERT_EQ(select_names(0, nullptr), 0);
+    ScriptAction choose = act(ScriptActionKind::list_select, d, "SelList");
+    choose.names = c.names;
+    yrlhost::script_push(choose);
+    yrlhost::script_push(press(d, "Close"));
+    EXPECT_EQ(activate(d), -1);
+    EXPECT_EQ(yrlhost::script_take_failures().size(), c.taken ? 0u : 1u);
+    EXPECT_EQ(yrlhost::ui_component(d, "SelList")->selected,
+              c.taken ? c.names : std::vector<std::string>{});
+    EXPECT_EQ(select_names(2, names({"A", "B"})),
+              yrlhost::ui_list_policy_takes_many(c.policy) ? 0 : VYN_TK_BAD_INPUTS);
+  }
+  // Down to one at a time: the first selected name stays.
+  ASSERT_EQ(select_names(2, names({"C", "A"})), 0);
+  ASSERT_EQ(UI(VynUIListSelectionpolicySet)(1, d, "SelList", yrlhost::ui_list_policy_browse), 0);
+  EXPECT_EQ(yrlhost::ui_component(d, "SelList")->selected, std::vector<std::string>{"C"});
+  EXPECT_EQ(UI(VynUIListSelectionpolicySet)(1, d, "SelList", 4), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(UI(VynUIListSelectionpolicySet)(1, d, "SelList", -1), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(yrlhost::ui_component(d, "SelList")->selection_policy, yrlhost::ui_list_policy_browse);
 }
 
 TEST_F(UiArrays, SelectedNamesMustBeItemsAndComeBackAsFreeableStrings) {

@@ -85,6 +85,14 @@ struct VynColor {
 };
 static_assert(sizeof(VynColor) == 32 && offsetof(VynColor, value) == 8);
 
+// The current text attributes of the graphics, as VynTextAttributesCurrentGet reports
+// them: the text height and the width factor (width of a character over its height).
+struct VynTextAttribute {
+  double height;
+  double width_factor;
+};
+static_assert(sizeof(VynTextAttribute) == 16 && offsetof(VynTextAttribute, width_factor) == 8);
+
 // One option of a selection environment: the option's code and its value.
 struct VynSelectionEnvOption {
   int option;
@@ -101,9 +109,7 @@ struct VynParameter;          // a parameter of a model item
 struct VynMdldata;            // a model's data record, beginning with its wide name
 struct VynValuedata;          // the typed data of an element value
 struct VynElempathItem;       // one step of an element path
-struct VynTextAttribute;      // the current text attributes of the graphics
 struct VynAsmcomppath;        // an assembly component path
-struct VynSelectionFilter;    // the selection filter record of VynSelect
 struct Vyn2dEntity;           // a 2-D entity of a section
 struct VynErrors;             // the error list of a feature build or redefinition
 
@@ -133,6 +139,18 @@ typedef VynModelitemVisitAction VynDtlnoteVisitAction;
 typedef VynModelitemFilterAction VynDtlnoteFilterAction;
 typedef VynModelitemVisitAction VynDimensionVisitAction;
 typedef VynModelitemFilterAction VynDimensionFilterAction;
+
+// The filter record of VynSelect. The host calls post_filter for each item the user
+// picks that the filter text allows, with a selection of the pick (item, window, point
+// and parameters; the host's, valid during the call) and app_data. 0 takes the pick; any
+// other status refuses it, and the user picks again. A null post_filter takes every pick.
+typedef VynError (*VynSelectionFilterAction)(VynSelection selection, void* app_data);
+struct VynSelectionFilter {
+  VynSelectionFilterAction post_filter;
+  void* app_data;
+};
+static_assert(sizeof(VynSelectionFilter) == 2 * sizeof(void*) &&
+              offsetof(VynSelectionFilter, app_data) == sizeof(void*));
 
 // A dialog component's action: the dialog's name, the component's name and the
 // application data given when the action was set.

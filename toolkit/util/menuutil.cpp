@@ -1,5 +1,6 @@
 #include "toolkit/util/menuutil.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -188,7 +189,8 @@ VynError VynUtilMenuStringsIntValueSelect(const char* menu, VynArray names, int*
   for (int k = 1; k <= count; ++k) {
     char narrow[VYN_UTIL_NARROW_SIZE];
     vek::wstostr_bounded(narrow, sizeof narrow, texts[k - 1]);
-    std::strncpy(rows[k].name, narrow, sizeof rows[k].name - 1);
+    // The rows are zeroed: the first 31 bytes keep a terminator after them.
+    std::memcpy(rows[k].name, narrow, std::min(std::strlen(narrow), sizeof rows[k].name - 1));
     rows[k].value = k - 1;
   }
   int chosen = 0;

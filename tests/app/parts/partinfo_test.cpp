@@ -25,7 +25,7 @@ class DrawInfo : public yrltest::UtilTest {
     double m[4][4] = {{4, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 8, 0}, {10, 20, 30, 1}};
     std::memcpy(yrltest::draft_state().sheet_trf, m, sizeof m);
     yrltest::draft_state().sheet = 2;
-    yrltest::draft_state().sheet_size = u"B";
+    yrltest::draft_state().sheet_size = std::u16string(u"B");
     ASSERT_EQ(YrlViewClassRegister(), 0);
   }
 

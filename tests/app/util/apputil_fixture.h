@@ -1,7 +1,7 @@
 // Fixture of the application-utility and part-information tests: the application started
 // in the stand-in host with a current drawing, parts read from the host's template, and
 // draft entities whose curves the test sets (the host keeps no draft geometry, so the
-// entity and sheet functions are served here).
+// entity and sheet functions are served here, and the user picks the entities served).
 #pragma once
 
 #include <fstream>
@@ -14,6 +14,7 @@
 
 #include "app/util/apputil.h"
 #include "host/models.h"
+#include "host/pick_items.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"
@@ -79,6 +80,19 @@ class UtilTest : public AppTest {
     };
     ASSERT_EQ(start_app(), 0) << error();
     drawing = new_drawing();
+    // The user can pick the draft entities served here, on their curves.
+    yrlhost::pick_item_source_set({
+        [](VynMdl, int type, int id) -> std::optional<yrlhost::ItemShown> {
+          if (type != 77) return std::nullopt;
+          bool kept = draft_state().curves.count(id) != 0;
+          return kept ? yrlhost::ItemShown::shown : yrlhost::ItemShown::absent;
+        },
+        [](VynMdl, int type, int id, VynCurvedata* curve) {
+          auto it = draft_state().curves.find(id);
+          if (type != 77 || it == draft_state().curves.end()) return false;
+          *curve = it->second;
+          return true;
+        }});
   }
 
   // A part read from the host's inch template under a new name (datum planes RIGHT, TOP

@@ -456,10 +456,20 @@ TEST_F(Views, AnEntityWithoutAnOutlineChangesNothing) {
   ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &selection), 0);
   double ref[3] = {9999999.0, 9999999.0, 0};
   double bounds[6] = {1, 2, 0, 3, 4, 0};
-  for (const char* failing :
-       {"VynSelectionModelitemGet_v", "VynDtlentityDataGet_v", "VynDtlentitydataCurveGet_v"}) {
-    yrlhost::call_log_fail_on_call(failing, 1, -1);
-    EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), -1) << failing;
+  // Each step fails in turn; the host has no entity data yet, so the steps before the
+  // failing one are answered here.
+  struct Case {
+    const char* failing;
+    std::vector<const char*> answered;
+  } cases[] = {
+      {"VynSelectionModelitemGet_v", {}},
+      {"VynDtlentityDataGet_v", {}},
+      {"VynDtlentitydataCurveGet_v", {"VynDtlentityDataGet_v", "VynDtlentitydataFree_v"}},
+  };
+  for (const Case& c : cases) {
+    for (const char* key : c.answered) yrlhost::call_log_set_result(key, 0);
+    yrlhost::call_log_fail_on_call(c.failing, 1, -1);
+    EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), -1) << c.failing;
     EXPECT_EQ(ref[0], 9999999.0);
     EXPECT_EQ(bounds[3], 3);
   }

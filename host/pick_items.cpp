@@ -1,0 +1,62 @@
+// The items a pick may name.
+#include "host/pick_items.h"
+
+#include <utility>
+
+#include "host/model_store.h"
+
+namespace yrlhost {
+namespace {
+
+PickItemSource& source() {
+  static PickItemSource items;
+  return items;
+}
+
+ItemShown shown_if(bool shown) { return shown ? ItemShown::shown : ItemShown::hidden; }
+
+bool feature_shown(const StoredFeature& feature) {
+  return feature.visible && feature.status == feature_status_active;
+}
+
+// The answer of the models module's own items; nothing for the other types.
+std::optional<ItemShown> stored_item_state(StoredModel& model, int type, int id) {
+  if (type == model.type) return id == model.id ? ItemShown::shown : ItemShown::absent;
+  if (type == item_type_feature) {
+    const StoredFeature* feature = stored_feature(model, id);
+    return feature ? shown_if(feature_shown(*feature)) : ItemShown::absent;
+  }
+  if (type == item_type_surface) {
+    for (const StoredFeature& feature : model.features)
+      for (const StoredSurface& surface : feature.surfaces)
+        if (surface.id == id) return shown_if(feature_shown(feature));
+    return ItemShown::absent;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ItemShown drawing_item_state(VynMdl model, int type, int id) {
+  StoredModel* stored = stored_model(model);
+  if (!stored) return ItemShown::absent;
+  if (std::optional<ItemShown> own = stored_item_state(*stored, type, id)) return *own;
+  if (source().state)
+    if (std::optional<ItemShown> kept = source().state(model, type, id)) return *kept;
+  return ItemShown::absent;
+}
+
+bool drawing_item_pickable(VynMdl model, int type, int id) {
+  return drawing_item_state(model, type, id) == ItemShown::shown;
+}
+
+bool drawing_item_curve(VynMdl model, int type, int id, VynCurvedata* curve) {
+  if (!curve || !stored_model(model) || !source().curve) return false;
+  return source().curve(model, type, id, curve);
+}
+
+void pick_item_source_set(PickItemSource items) { source() = std::move(items); }
+
+void pick_items_testing_reset() { source() = PickItemSource{}; }
+
+}  // namespace yrlhost

@@ -1,0 +1,139 @@
+// Which rows of the host's table have behaviour, and the rows of the application's
+// table (toolkit/api/app.def) that have none yet, each with the reason. A row without
+// behaviour answers "not available" (host/host_api.h); the host's tests fail for every
+// row of the application's table that has no behaviour and is not listed here, and for
+// every listed row that has gained one (delete it from the list then).
+#pragma once
+
+#include "host/host_behaviours.h"
+
+namespace yrlhost {
+
+template <HostApi id>
+inline constexpr bool row_has_behaviour = requires { &Behaviour<id>::run; };
+
+// Per row of the host's table, in the order of HostApi.
+inline constexpr bool host_api_has_behaviour[] = {
+#define YRL_HOST_ROW(form, kind, result, name, key, params, args) row_has_behaviour<HostApi::name>,
+#include "host/host_api_rows.h"
+#undef YRL_HOST_ROW
+};
+
+struct RowNotReached {
+  HostApi row;
+  const char* reason;
+};
+
+inline constexpr const char* not_reached_drawing_content = "drawing content: being built";
+inline constexpr const char* not_reached_layers = "layers: being built";
+inline constexpr const char* not_reached_part_modelling =
+    "part modelling (features, element trees, sections, geometry): not built yet";
+
+// ==== Rows of the application's table not reached yet ====================================
+// When a row gains behaviour, delete its line here.
+inline constexpr RowNotReached app_rows_not_reached[] = {
+    // ---- Drawing content: sheets, drawing views and scales, draft entities, notes,
+    //      symbols, dimensions
+    {HostApi::VynCurvedataAlloc, not_reached_drawing_content},
+    {HostApi::VynDimensionTextGet, not_reached_drawing_content},
+    {HostApi::VynDimensionTypeGet, not_reached_drawing_content},
+    {HostApi::VynDimensionValueGet, not_reached_drawing_content},
+    {HostApi::VynDrawingBackgroundViewGet, not_reached_drawing_content},
+    {HostApi::VynDrawingCurrentSheetGet, not_reached_drawing_content},
+    {HostApi::VynDrawingCurrentSheetSet, not_reached_drawing_content},
+    {HostApi::VynDrawingDimAttachsGet, not_reached_drawing_content},
+    {HostApi::VynDrawingDimensionPosGet, not_reached_drawing_content},
+    {HostApi::VynDrawingDimensionVisit, not_reached_drawing_content},
+    {HostApi::VynDrawingDtlentityVisit, not_reached_drawing_content},
+    {HostApi::VynDrawingDtlnoteVisit, not_reached_drawing_content},
+    {HostApi::VynDrawingDtlnotesCollect, not_reached_drawing_content},
+    {HostApi::VynDrawingDtlsyminstsCollect, not_reached_drawing_content},
+    {HostApi::VynDrawingGeneralviewCreate, not_reached_drawing_content},
+    {HostApi::VynDrawingOverlayviewGet, not_reached_drawing_content},
+    {HostApi::VynDrawingScaleGet, not_reached_drawing_content},
+    {HostApi::VynDrawingScaleSet, not_reached_drawing_content},
+    {HostApi::VynDrawingSheetCreate, not_reached_drawing_content},
+    {HostApi::VynDrawingSheetTrfGet, not_reached_drawing_content},
+    {HostApi::VynDrawingSolidAdd, not_reached_drawing_content},
+    {HostApi::VynDrawingSolidsCollect, not_reached_drawing_content},
+    {HostApi::VynDrawingViewDelete, not_reached_drawing_content},
+    {HostApi::VynDrawingViewNameGet, not_reached_drawing_content},
+    {HostApi::VynDrawingViewsCollect, not_reached_drawing_content},
+    {HostApi::VynDtlattachGet, not_reached_drawing_content},
+    {HostApi::VynDtlentityCreate, not_reached_drawing_content},
+    {HostApi::VynDtlentityDataGet, not_reached_drawing_content},
+    {HostApi::VynDtlentityDelete, not_reached_drawing_content},
+    {HostApi::VynDtlentityDraw, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataAlloc, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataColorGet, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataColorSet, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataCurveGet, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataCurveSet, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataFree, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataIdGet, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataIsHidden, not_reached_drawing_content},
+    {HostApi::VynDtlentitydataViewSet, not_reached_drawing_content},
+    {HostApi::VynDtlnoteDataGet, not_reached_drawing_content},
+    {HostApi::VynDtlnotedataAttachmentGet, not_reached_drawing_content},
+    {HostApi::VynDtlnotedataColorGet, not_reached_drawing_content},
+    {HostApi::VynDtlnotedataIdGet, not_reached_drawing_content},
+    {HostApi::VynDtlsyminstDataGet, not_reached_drawing_content},
+    {HostApi::VynDtlsyminstdataColorGet, not_reached_drawing_content},
+    {HostApi::VynDtlsyminstdataIdGet, not_reached_drawing_content},
+    {HostApi::VynDwgSheetRegenerate, not_reached_drawing_content},
+    // ---- Layers
+    {HostApi::VynLayerCreate, not_reached_layers},
+    {HostApi::VynLayerDelete, not_reached_layers},
+    {HostApi::VynLayerDisplaystatusGet, not_reached_layers},
+    {HostApi::VynLayerDisplaystatusSave, not_reached_layers},
+    {HostApi::VynLayerDisplaystatusSet, not_reached_layers},
+    {HostApi::VynLayerItemAdd, not_reached_layers},
+    {HostApi::VynLayerItemInit, not_reached_layers},
+    {HostApi::VynLayerItemRemove, not_reached_layers},
+    {HostApi::VynLayerItemsGet, not_reached_layers},
+    {HostApi::VynMdlLayerGet, not_reached_layers},
+    {HostApi::VynMdlLayerVisit, not_reached_layers},
+    // ---- Part modelling
+    {HostApi::VynEdgeNeighborsGet, not_reached_part_modelling},
+    {HostApi::VynElementAlloc, not_reached_part_modelling},
+    {HostApi::VynElementValueGet, not_reached_part_modelling},
+    {HostApi::VynElementValueSet, not_reached_part_modelling},
+    {HostApi::VynElempathAlloc, not_reached_part_modelling},
+    {HostApi::VynElempathDataSet, not_reached_part_modelling},
+    {HostApi::VynElempathFree, not_reached_part_modelling},
+    {HostApi::VynElemtreeElementAdd, not_reached_part_modelling},
+    {HostApi::VynElemtreeElementGet, not_reached_part_modelling},
+    {HostApi::VynFeatureCreate, not_reached_part_modelling},
+    {HostApi::VynFeatureDelete, not_reached_part_modelling},
+    {HostApi::VynFeatureElemValueGet, not_reached_part_modelling},
+    {HostApi::VynFeatureElemtreeCreate, not_reached_part_modelling},
+    {HostApi::VynFeatureNumSectionsGet, not_reached_part_modelling},
+    {HostApi::VynFeatureRedefine, not_reached_part_modelling},
+    {HostApi::VynFeatureSketchAdd, not_reached_part_modelling},
+    {HostApi::VynFeatureSketchValidate, not_reached_part_modelling},
+    {HostApi::VynGeometryAtPointFind, not_reached_part_modelling},
+    {HostApi::VynGeomitemToEdge, not_reached_part_modelling},
+    {HostApi::VynSecerrorAlloc, not_reached_part_modelling},
+    {HostApi::VynSecerrorCount, not_reached_part_modelling},
+    {HostApi::VynSecerrorFree, not_reached_part_modelling},
+    {HostApi::VynSecerrorItemGet, not_reached_part_modelling},
+    {HostApi::VynSecerrorMsgGet, not_reached_part_modelling},
+    {HostApi::VynSectionAutodim, not_reached_part_modelling},
+    {HostApi::VynSectionConstraintDeny, not_reached_part_modelling},
+    {HostApi::VynSectionConstraintsIdsGet, not_reached_part_modelling},
+    {HostApi::VynSectionEntityAdd, not_reached_part_modelling},
+    {HostApi::VynSectionEntityDelete, not_reached_part_modelling},
+    {HostApi::VynSectionEntityFromProjection, not_reached_part_modelling},
+    {HostApi::VynSectionEntityGet, not_reached_part_modelling},
+    {HostApi::VynSectionEntityIdsGet, not_reached_part_modelling},
+    {HostApi::VynSectionEpsilonGet, not_reached_part_modelling},
+    {HostApi::VynSectionEpsilonSet, not_reached_part_modelling},
+    {HostApi::VynSectionFree, not_reached_part_modelling},
+    {HostApi::VynSectionLocationGet, not_reached_part_modelling},
+    {HostApi::VynValueAlloc, not_reached_part_modelling},
+    {HostApi::VynValueDataGet, not_reached_part_modelling},
+    {HostApi::VynValueDataSet, not_reached_part_modelling},
+};
+// ==== End of the rows not reached yet ===================================================
+
+}  // namespace yrlhost

@@ -1,0 +1,77 @@
+// No silent success: every row of the application's table has behaviour in the host or
+// is listed, with its reason, among the rows not reached yet; a listed row answers "not
+// available" and is marked so in the call log.
+#include "host/rows_not_reached.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/call_log.h"
+#include "host/host_table.h"
+#include "tests/host/host_test.h"
+
+namespace {
+
+using yrlhost::HostApi;
+
+// The rows of the application's table, read from the table itself.
+std::vector<HostApi> app_rows() {
+  return {
+#define YRL_HOST_API_LIST "toolkit/api/app.def"
+#define YRL_HOST_ROW(form, kind, result, name, key, params, args) HostApi::name,
+#include "host/host_api_rows.h"
+#undef YRL_HOST_ROW
+  };
+}
+
+bool has_behaviour(HostApi row) { return yrlhost::host_api_has_behaviour[static_cast<int>(row)]; }
+
+const char* key_of(HostApi row) { return yrlhost::host_api_key(row); }
+
+class RowsNotReached : public yrltest::HostTest {};
+
+TEST_F(RowsNotReached, EveryApplicationRowHasBehaviourOrIsListedWithAReason) {
+  std::set<HostApi> listed;
+  for (const yrlhost::RowNotReached& row : yrlhost::app_rows_not_reached) {
+    EXPECT_TRUE(listed.insert(row.row).second) << key_of(row.row) << " is listed twice";
+    EXPECT_NE(std::string(row.reason), "") << key_of(row.row);
+  }
+  std::vector<HostApi> rows = app_rows();
+  ASSERT_EQ(rows.size(), 271u);
+  for (HostApi row : rows) {
+    if (listed.count(row))
+      EXPECT_FALSE(has_behaviour(row)) << key_of(row) << " has behaviour now: delete it from "
+                                       << "app_rows_not_reached";
+    else
+      EXPECT_TRUE(has_behaviour(row)) << key_of(row) << " has no behaviour and is not listed "
+                                      << "among the rows not reached";
+  }
+  for (HostApi row : listed)
+    EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end())
+        << key_of(row) << " is not a row of the application's table";
+}
+
+// Each listed row, called through the table as the plug-in calls it, answers "not
+// available" (or nothing, for a function without a result) and is marked in the log.
+TEST_F(RowsNotReached, AListedRowAnswersNotAvailableAndIsMarkedInTheLog) {
+  std::vector<win_export_entry> table = yrlhost::host_table_build();
+  auto sheet_get = reinterpret_cast<VynError (*)(int, VynMdl, int*)>(
+      yrlhost::host_table_find(table, "VynDrawingCurrentSheetGet_v"));
+  int sheet = 77;
+  EXPECT_EQ(sheet_get(1, reinterpret_cast<VynMdl>(0x10), &sheet), VYN_TK_NOT_IMPLEMENTED);
+  EXPECT_EQ(sheet, 77);
+  auto value_alloc = reinterpret_cast<VynError (*)(int, VynValue*)>(
+      yrlhost::host_table_find(table, "VynValueAlloc_v"));
+  VynValue value = nullptr;
+  EXPECT_EQ(value_alloc(1, &value), VYN_TK_NOT_IMPLEMENTED);
+  ASSERT_EQ(yrlhost::call_log().size(), 2u);
+  EXPECT_TRUE(yrlhost::call_log()[0].not_available);
+  EXPECT_EQ(yrlhost::call_log_not_available(),
+            (std::vector<std::string>{"VynDrawingCurrentSheetGet_v", "VynValueAlloc_v"}));
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// What yrlhost reports after a scenario.
+#include "host/scenario_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/host_table.h"
+#include "tests/host/host_test.h"
+
+namespace {
+
+class ScenarioRun : public yrltest::HostTest {
+ protected:
+  // Runs a scenario whose user does nothing but the check; the report's text.
+  static std::string run(std::function<void()> check) {
+    yrlhost::Scenario scenario;
+    yrlhost::ScriptAction action;
+    action.run = std::move(check);
+    scenario.actions.push_back(action);
+    std::FILE* out = std::tmpfile();
+    EXPECT_NE(out, nullptr);
+    EXPECT_EQ(yrlhost::scenario_run(scenario, out), 0);
+    std::string text;
+    std::rewind(out);
+    for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) text += static_cast<char>(c);
+    std::fclose(out);
+    return text;
+  }
+};
+
+// Calls of functions without behaviour are listed after the run, each key once; a run
+// without any lists none.
+TEST_F(ScenarioRun, TheReportListsTheFunctionsThatAnsweredNotAvailable) {
+  const std::vector<win_export_entry> table = yrlhost::host_table_build();
+  auto layer_create = reinterpret_cast<VynError (*)(int, VynMdl, const VynWchar*, VynLayer*)>(
+      yrlhost::host_table_find(table, "VynLayerCreate_v"));
+  auto sheet_get = reinterpret_cast<VynError (*)(int, VynMdl, int*)>(
+      yrlhost::host_table_find(table, "VynDrawingCurrentSheetGet_v"));
+  std::string report = run([&] {
+    VynLayer layer{};
+    int sheet = 0;
+    EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
+    EXPECT_EQ(sheet_get(1, nullptr, &sheet), VYN_TK_NOT_IMPLEMENTED);
+    EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
+  });
+  const std::string tail =
+      "not available:\n  VynLayerCreate_v\n  VynDrawingCurrentSheetGet_v\nscript failures: 0\n";
+  ASSERT_GE(report.size(), tail.size()) << report;
+  EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
+
+  yrlhost::host_testing_reset();
+  report = run([] {});
+  EXPECT_EQ(report.find("not available"), std::string::npos) << report;
+}
+
+}  // namespace
