@@ -1,0 +1,62 @@
+// A drawing's content: sheets, drawing models, views and scales, draft entities with
+// their data and curves, notes, symbol instances and dimensions. The host functions with
+// behaviour (see host/host_behaviours.h); the rules they keep are in host/drawings.h and
+// host/resources/README.md.
+//
+// The drawing a function names must be a live drawing, its sheet one of the drawing's,
+// its view a view of the drawing and its outputs not null: anything else answers -2 and
+// changes nothing. An item (entity, note, symbol instance, dimension) of the right type
+// whose id names no live item of the drawing answers -4.
+#pragma once
+
+#include "host/host_api.h"
+
+namespace yrlhost {
+
+// One specialisation per key; run has the row's signature (context id first).
+#define YRL_DRAWING_BEHAVIOUR(name, ...)   \
+  template <>                              \
+  struct Behaviour<HostApi::name> {        \
+    static VynError run(int, __VA_ARGS__); \
+  };
+
+// ---- Sheets, drawing models, views and scales (drawing_sheets.cpp) -------------------
+YRL_DRAWING_BEHAVIOUR(VynDrawingCurrentSheetGet, VynMdl drawing, int* sheet)
+YRL_DRAWING_BEHAVIOUR(VynDrawingCurrentSheetSet, VynMdl drawing, int sheet)
+// A new sheet numbered after the last, with the current sheet's size, scale and
+// transform; it does not become current.
+YRL_DRAWING_BEHAVIOUR(VynDrawingSheetCreate, VynMdl drawing, int* sheet)
+// The sheet's size name (a VynName; size may be null) and its transform, as held.
+YRL_DRAWING_BEHAVIOUR(VynDrawingSheetTrfGet, VynMdl drawing, int sheet, VynWchar* size,
+                      double transform[4][4])
+YRL_DRAWING_BEHAVIOUR(VynDrawingBackgroundViewGet, VynMdl drawing, int sheet, VynView* view)
+YRL_DRAWING_BEHAVIOUR(VynDrawingOverlayviewGet, VynMdl drawing, int sheet, VynView* view)
+// Counts the regeneration; the drawing's content stays as it is.
+YRL_DRAWING_BEHAVIOUR(VynDwgSheetRegenerate, VynMdl drawing, int sheet)
+// Adds a live part to the drawing's models; -5 when it is one already.
+YRL_DRAWING_BEHAVIOUR(VynDrawingSolidAdd, VynMdl drawing, VynSolid solid)
+// The drawing's models that are in session, as a new VynArray of VynMdl (maybe empty).
+YRL_DRAWING_BEHAVIOUR(VynDrawingSolidsCollect, VynMdl drawing, VynArray* solids)
+// The scale of a drawing model on a sheet: as set, else the sheet's scale. -4 for a
+// part that is not a model of the drawing; a scale must be positive.
+YRL_DRAWING_BEHAVIOUR(VynDrawingScaleSet, VynMdl drawing, VynSolid solid, int sheet, double scale)
+YRL_DRAWING_BEHAVIOUR(VynDrawingScaleGet, VynMdl drawing, VynSolid solid, int sheet,
+                      double* scale)
+// A general view of a drawing model (-4 for a part that is not one) on a sheet at a
+// position, with a scale (0.0: the model's scale on the sheet) and an orientation; it is
+// named "VIEW_<id>". Making it changes no scale.
+YRL_DRAWING_BEHAVIOUR(VynDrawingGeneralviewCreate, VynMdl drawing, VynSolid solid, int sheet,
+                      int exploded, const double* position, double scale,
+                      const double orientation[4][4], VynView* view)
+// The drawing's general views in creation order, as a new VynArray of VynView.
+YRL_DRAWING_BEHAVIOUR(VynDrawingViewsCollect, VynMdl drawing, VynArray* views)
+// A view's name (a VynName): a general view's, or "SHEET<n>_BACKGROUND" and
+// "SHEET<n>_OVERLAY" for a sheet's own views.
+YRL_DRAWING_BEHAVIOUR(VynDrawingViewNameGet, VynMdl drawing, VynView view, VynWchar* name)
+// Deletes a general view with its items; with delete_children 0 a view that other views
+// hang from is kept and -8 answered, else they go too. A sheet's own views answer -2.
+YRL_DRAWING_BEHAVIOUR(VynDrawingViewDelete, VynMdl drawing, VynView view, int delete_children)
+
+#undef YRL_DRAWING_BEHAVIOUR
+
+}  // namespace yrlhost
