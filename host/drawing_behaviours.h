@@ -57,6 +57,44 @@ YRL_DRAWING_BEHAVIOUR(VynDrawingViewNameGet, VynMdl drawing, VynView view, VynWc
 // hang from is kept and -8 answered, else they go too. A sheet's own views answer -2.
 YRL_DRAWING_BEHAVIOUR(VynDrawingViewDelete, VynMdl drawing, VynView view, int delete_children)
 
+// ---- Draft entities, their data and curves (drawing_entities.cpp) --------------------
+// Entity data is a host record the plug-in frees with VynDtlentitydataFree: a snapshot of
+// an entity (VynDtlentityDataGet) or the makings of a new one (VynDtlentitydataAlloc).
+YRL_DRAWING_BEHAVIOUR(VynDtlentityDataGet, VynDtlentity* entity, VynDtlsymdef* symbol,
+                      VynDtlentitydata* data)
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataFree, VynDtlentitydata data)
+// -4 for data that names no entity (yet).
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataIdGet, VynDtlentitydata data, int* id)
+// The data's curve record, owned by the data (valid until it is freed); -4 for none.
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataCurveGet, VynDtlentitydata data, VynCurvedata** curve)
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataColorGet, VynDtlentitydata data, VynColor* color)
+// 1 for an entity hidden from drawing and picking when its data was got, else 0.
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataIsHidden, VynDtlentitydata data, int* hidden)
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataAlloc, VynMdl drawing, VynDtlentitydata* data)
+// A zeroed curve record of the host's; see VynDtlentitydataCurveSet for who frees it.
+YRL_DRAWING_BEHAVIOUR(VynCurvedataAlloc, VynCurvedata** curve)
+// The data's curve: a record from VynCurvedataAlloc that no data holds passes to this
+// data (freed with it); any other record is copied. The curve is checked at creation.
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataCurveSet, VynDtlentitydata data, VynCurvedata* curve)
+// A view of the data's drawing: the new entity's sheet and view.
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataViewSet, VynDtlentitydata data, VynView view)
+YRL_DRAWING_BEHAVIOUR(VynDtlentitydataColorSet, VynDtlentitydata data, const VynColor* color)
+// A new entity of the data's curve, view (without one: the current sheet's background
+// view) and colour in the data's drawing; the data then names it. -2 for a curve the
+// host does not keep (host/drawings.h) and for a symbol definition.
+YRL_DRAWING_BEHAVIOUR(VynDtlentityCreate, VynMdl drawing, VynDtlsymdef* symbol,
+                      VynDtlentitydata data, VynDtlentity* entity)
+// Adds the entity's drawing to the current window's display list; a hidden entity is
+// not drawn (0).
+YRL_DRAWING_BEHAVIOUR(VynDtlentityDraw, VynDtlentity* entity)
+// Deletes the entity; its drawings leave every window (the window id is not read).
+YRL_DRAWING_BEHAVIOUR(VynDtlentityDelete, VynDtlentity* entity, int window_id)
+// Visits the entities of a sheet (-1: every sheet) in id order; see visit_items in
+// host/model_store.h. Entities of symbol definitions are not kept (-2).
+YRL_DRAWING_BEHAVIOUR(VynDrawingDtlentityVisit, VynMdl drawing, VynDtlsymdef* symbol, int sheet,
+                      VynDtlentityVisitAction action, VynDtlentityFilterAction filter,
+                      void* app_data)
+
 #undef YRL_DRAWING_BEHAVIOUR
 
 }  // namespace yrlhost

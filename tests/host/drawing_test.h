@@ -24,6 +24,12 @@ class DrawingTest : public HostTest {
     ASSERT_NE(drawing, nullptr) << error;
   }
 
+  const yrlhost::DrawingContent& content() const { return *yrlhost::host_drawing(drawing); }
+
+  VynMdl drawing = nullptr;
+  VynMdl part = nullptr;
+
+ public:
   // Calls a host function through its stub in the table, with context id 1.
   template <yrlhost::HostApi id, typename... A>
   VynError call(A... args) {
@@ -41,11 +47,6 @@ class DrawingTest : public HostTest {
     EXPECT_GT(id, 0) << error;
     return id;
   }
-
-  const yrlhost::DrawingContent& content() const { return *yrlhost::host_drawing(drawing); }
-
-  VynMdl drawing = nullptr;
-  VynMdl part = nullptr;
 
  private:
   std::vector<win_export_entry> table_;
