@@ -95,6 +95,49 @@ YRL_DRAWING_BEHAVIOUR(VynDrawingDtlentityVisit, VynMdl drawing, VynDtlsymdef* sy
                       VynDtlentityVisitAction action, VynDtlentityFilterAction filter,
                       void* app_data)
 
+// ---- Notes, symbol instances and dimensions (drawing_annotations.cpp) ----------------
+// Note and symbol data are the host's: one record per item, made at its first DataGet,
+// brought up to date at each one after, freed when the drawing leaves the session. The
+// mode is not read. Symbol definitions are not kept: a symbol given answers -2.
+YRL_DRAWING_BEHAVIOUR(VynDrawingDtlnoteVisit, VynMdl drawing, VynDtlsymdef* symbol, int sheet,
+                      VynDtlnoteVisitAction action, VynDtlnoteFilterAction filter, void* app_data)
+// The notes of a sheet (-1: every sheet) as a new VynArray of VynDtlnote (maybe empty).
+YRL_DRAWING_BEHAVIOUR(VynDrawingDtlnotesCollect, VynMdl drawing, VynDtlsymdef* symbol, int sheet,
+                      VynArray* notes)
+YRL_DRAWING_BEHAVIOUR(VynDtlnoteDataGet, VynDtlnote* note, VynDtlsymdef* symbol, int mode,
+                      VynDtlnotedata* data)
+YRL_DRAWING_BEHAVIOUR(VynDtlnotedataIdGet, VynDtlnotedata data, int* id)
+YRL_DRAWING_BEHAVIOUR(VynDtlnotedataColorGet, VynDtlnotedata data, VynColor* color)
+// The note's attachment, which lives as long as its data.
+YRL_DRAWING_BEHAVIOUR(VynDtlnotedataAttachmentGet, VynDtlnotedata data, VynDtlattach* attachment)
+// The attachment's kind (0 free, 2 on an entity), the note's view, its location (sheet
+// coordinates; on an entity, the point at the parameter) and, on an entity, a new
+// selection of the entity whose parameters are (parameter, 0) (the plug-in's to free;
+// null for a free note). Each output is written when it is not null.
+YRL_DRAWING_BEHAVIOUR(VynDtlattachGet, VynDtlattach attachment, int* type, VynView* view,
+                      double* location, VynSelection* selection)
+// The symbol instances of a sheet (-1: every sheet) as a new VynArray of VynDtlsyminst.
+YRL_DRAWING_BEHAVIOUR(VynDrawingDtlsyminstsCollect, VynMdl drawing, int sheet, VynArray* syminsts)
+YRL_DRAWING_BEHAVIOUR(VynDtlsyminstDataGet, VynDtlsyminst* syminst, int mode, VynDtlsyminstdata* data)
+YRL_DRAWING_BEHAVIOUR(VynDtlsyminstdataIdGet, VynDtlsyminstdata data, int* id)
+YRL_DRAWING_BEHAVIOUR(VynDtlsyminstdataColorGet, VynDtlsyminstdata data, VynColor* color)
+// Visits the drawing's dimensions (type 8, the only type the host keeps) on every sheet.
+YRL_DRAWING_BEHAVIOUR(VynDrawingDimensionVisit, VynMdl drawing, int type,
+                      VynDimensionVisitAction action, VynDimensionFilterAction filter,
+                      void* app_data)
+YRL_DRAWING_BEHAVIOUR(VynDrawingDimensionPosGet, VynMdl drawing, VynDimension* dimension,
+                      double* position)
+// The entities the dimension measures, as a new VynArray of VynModelitem (draft
+// entities), and which of each (a new VynArray of int: 0 the entity, 1 its first end, 2
+// its second end); -4, with nothing written, for a dimension attached to none.
+YRL_DRAWING_BEHAVIOUR(VynDrawingDimAttachsGet, VynMdl drawing, VynDimension* dimension,
+                      VynArray* attachments, VynArray* sides)
+// 9 linear, 3 radius, 4 diameter, 21 angle.
+YRL_DRAWING_BEHAVIOUR(VynDimensionTypeGet, VynDimension* dimension, int* type)
+YRL_DRAWING_BEHAVIOUR(VynDimensionValueGet, VynDimension* dimension, double* value)
+// The text lines as a new VynArray of wide strings, freed with VynWstringArrayFree.
+YRL_DRAWING_BEHAVIOUR(VynDimensionTextGet, VynDimension* dimension, VynArray* lines)
+
 #undef YRL_DRAWING_BEHAVIOUR
 
 }  // namespace yrlhost
