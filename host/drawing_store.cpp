@@ -20,6 +20,20 @@ bool finite3(const double* v) {
 
 double dot3(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
+bool finite_matrix(const double m[4][4]) {
+  for (int r = 0; r < 4; ++r)
+    if (!finite3(m[r]) || !std::isfinite(m[r][3])) return false;
+  return true;
+}
+
+// Text lines hold no line break and no NUL, so that a file keeps each on a line.
+bool text_lines_fit(const std::vector<std::u16string>& lines) {
+  return std::none_of(lines.begin(), lines.end(), [](const std::u16string& line) {
+    return line.find(u'\n') != std::u16string::npos || line.find(u'\r') != std::u16string::npos ||
+           line.find(u'\0') != std::u16string::npos;
+  });
+}
+
 VynCurvedata zero_record(int type) {
   VynCurvedata record;
   std::memset(&record, 0, sizeof record);
@@ -150,13 +164,101 @@ std::string drawing_colour_problem(const VynColor& colour) {
                                      "red, green and blue in 0..1 (2)";
 }
 
-std::string drawing_place_problem(const StoredModel& model, int sheet, int view) {
-  bool sheet_known = std::any_of(model.drawing.sheets.begin(), model.drawing.sheets.end(),
+std::string drawing_place_problem(const DrawingContent& content, int sheet, int view) {
+  bool sheet_known = std::any_of(content.sheets.begin(), content.sheets.end(),
                                  [sheet](const DrawingSheet& s) { return s.number == sheet; });
   if (!sheet_known) return "sheet " + std::to_string(sheet) + " does not exist";
-  if (!drawing_view_handle(model, sheet, view))
-    return "view " + std::to_string(view) + " is not a view of sheet " + std::to_string(sheet);
+  if (view == view_background || view == view_overlay) return "";
+  for (const DrawingView& stored : content.views)
+    if (stored.id == view && stored.sheet == sheet) return "";
+  return "view " + std::to_string(view) + " is not a view of sheet " + std::to_string(sheet);
+}
+
+std::string drawing_sheet_problem(const DrawingSheet& sheet) {
+  bool one_word = !sheet.size.empty() && sheet.size.size() <= host_name_max &&
+                  std::none_of(sheet.size.begin(), sheet.size.end(),
+                               [](char16_t c) { return c <= u' ' || c == 0x7f; });
+  if (!one_word) return "a sheet size is one word of 1 to 31 characters";
+  if (!(sheet.scale > 0) || !std::isfinite(sheet.scale)) return "a sheet's scale is not positive";
+  if (!finite_matrix(sheet.transform)) return "a sheet's transform is not finite";
   return "";
+}
+
+std::string drawing_view_problem(const DrawingContent& content, const DrawingView& view) {
+  if (!std::any_of(content.sheets.begin(), content.sheets.end(),
+                   [&view](const DrawingSheet& s) { return s.number == view.sheet; }))
+    return "sheet " + std::to_string(view.sheet) + " does not exist";
+  if (std::find(content.models.begin(), content.models.end(), view.model) == content.models.end())
+    return "the view's part is not a model of the drawing";
+  if (view.name.empty() || view.name.size() > host_name_max) return "a view name is 1 to 31 characters";
+  for (const DrawingView& other : content.views)
+    if (other.name == view.name) return "the drawing has a view of that name already";
+  if (view.parent != 0 &&
+      std::none_of(content.views.begin(), content.views.end(),
+                   [&view](const DrawingView& other) { return other.id == view.parent; }))
+    return "parent view " + std::to_string(view.parent) + " does not exist";
+  if (!finite3(view.position) || !finite_matrix(view.orientation) || !(view.scale > 0) ||
+      !std::isfinite(view.scale))
+    return "a view's position, scale or orientation is not finite, or its scale not positive";
+  return "";
+}
+
+std::string drawing_entity_problem(const DrawingContent& content, const DraftEntity& entity) {
+  std::string problem = drawing_curve_problem(entity.curve);
+  if (problem.empty()) problem = drawing_place_problem(content, entity.sheet, entity.view);
+  if (problem.empty()) problem = drawing_colour_problem(entity.colour);
+  return problem;
+}
+
+std::string drawing_note_problem(const DrawingContent& content, const DraftNote& note) {
+  const NoteAttachment& attachment = note.attachment;
+  if (attachment.kind == attach_free) {
+    if (!finite3(attachment.location)) return "a note's location is not finite";
+  } else if (attachment.kind == attach_on_item) {
+    if (!content.entities.count(attachment.entity))
+      return "a note hangs on entity " + std::to_string(attachment.entity) + ", which does not exist";
+    if (!(attachment.parameter >= 0 && attachment.parameter <= 1))
+      return "a note's parameter is not in [0, 1]";
+  } else {
+    return "attachment kind " + std::to_string(attachment.kind) + " is neither free (0) nor on an item (2)";
+  }
+  if (!text_lines_fit(note.lines)) return "a text line holds a line break or NUL";
+  std::string problem = drawing_place_problem(content, note.sheet, note.view);
+  return problem.empty() ? drawing_colour_problem(note.colour) : problem;
+}
+
+void drawing_note_locate(const DrawingContent& content, DraftNote& note) {
+  NoteAttachment& attachment = note.attachment;
+  if (attachment.kind == attach_on_item)
+    draft_curve_point(content.entities.at(attachment.entity).curve, attachment.parameter,
+                      attachment.location);
+}
+
+std::string drawing_symbol_problem(const DrawingContent& content, const SymbolInstance& symbol) {
+  if (symbol.name.empty() || symbol.name.size() > host_name_max)
+    return "a symbol's definition name is 1 to 31 characters";
+  if (!finite3(symbol.position)) return "a symbol's position is not finite";
+  std::string problem = drawing_place_problem(content, symbol.sheet, symbol.view);
+  return problem.empty() ? drawing_colour_problem(symbol.colour) : problem;
+}
+
+std::string drawing_dimension_problem(const DrawingContent& content, const DrawingDimension& dimension) {
+  const int type = dimension.type;
+  if (type != dimension_linear && type != dimension_radius && type != dimension_diameter &&
+      type != dimension_angle)
+    return "dimension type " + std::to_string(type) +
+           " is not linear (9), radius (3), diameter (4) or angle (21)";
+  if (!std::isfinite(dimension.value) || !finite3(dimension.position))
+    return "a dimension's value or position is not finite";
+  if (!text_lines_fit(dimension.lines)) return "a text line holds a line break or NUL";
+  for (const DimensionAttachment& attachment : dimension.attachments) {
+    if (!content.entities.count(attachment.entity))
+      return "a dimension is attached to entity " + std::to_string(attachment.entity) +
+             ", which does not exist";
+    if (attachment.side < 0 || attachment.side > 2)
+      return "an attachment's side is not 0 (the entity), 1 or 2 (an end)";
+  }
+  return drawing_place_problem(content, dimension.sheet, dimension.view);
 }
 
 bool drawing_curve_from_record(const VynCurvedata& record, DraftCurve& curve,
@@ -406,19 +508,17 @@ StoredModel* drawing_for_change(VynMdl drawing, std::string& error) {
   return model;
 }
 
-// Checks an item's place and colour and takes its id; -1 with the reason.
+// Adds an item that passed its check to its map under a new id; -1 with the reason.
 template <typename Item>
-int item_admit(StoredModel& model, Item& item, std::string& error) {
-  error = drawing_place_problem(model, item.sheet, item.view);
-  if (error.empty()) error = drawing_colour_problem(item.colour);
+int item_add(StoredModel& model, std::map<int, Item>& items, Item item, const std::string& problem,
+             std::string& error) {
+  error = problem;
   if (!error.empty()) return -1;
-  return drawing_item_id_take(model, item.id, error);
-}
-
-bool finite_text_lines(const std::vector<std::u16string>& lines) {
-  return std::none_of(lines.begin(), lines.end(), [](const std::u16string& line) {
-    return line.find(u'\n') != std::u16string::npos || line.find(u'\0') != std::u16string::npos;
-  });
+  int id = drawing_item_id_take(model, item.id, error);
+  if (id < 0) return -1;
+  item.id = id;
+  items[id] = std::move(item);
+  return id;
 }
 
 }  // namespace
@@ -440,26 +540,8 @@ bool host_sheet_set(VynMdl drawing, const DrawingSheet& sheet, std::string& erro
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return false;
   DrawingSheet* stored = drawing_sheet(*model, sheet.number);
-  if (!stored) {
-    error = "sheet " + std::to_string(sheet.number) + " does not exist";
-    return false;
-  }
-  bool one_word = !sheet.size.empty() && sheet.size.size() <= host_name_max &&
-                  std::none_of(sheet.size.begin(), sheet.size.end(),
-                               [](char16_t c) { return c <= u' ' || c == 0x7f; });
-  if (!one_word) {
-    error = "a sheet size is one word of 1 to 31 characters";
-    return false;
-  }
-  if (!(sheet.scale > 0) || !std::isfinite(sheet.scale)) {
-    error = "a sheet's scale is not positive";
-    return false;
-  }
-  for (const auto& row : sheet.transform)
-    if (!finite3(row) || !std::isfinite(row[3])) {
-      error = "a sheet's transform is not finite";
-      return false;
-    }
+  error = stored ? drawing_sheet_problem(sheet) : "sheet " + std::to_string(sheet.number) + " does not exist";
+  if (!error.empty()) return false;
   stored->size = sheet.size;
   stored->scale = sheet.scale;
   std::memcpy(stored->transform, sheet.transform, sizeof stored->transform);
@@ -496,22 +578,7 @@ bool host_drawing_model_add(VynMdl drawing, const std::u16string& part, std::str
 int host_view_add(VynMdl drawing, const DrawingView& view, std::string& error) {
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return -1;
-  const DrawingContent& content = model->drawing;
-  bool finite = finite3(view.position) && std::isfinite(view.scale);
-  for (const auto& row : view.orientation) finite = finite && finite3(row) && std::isfinite(row[3]);
-  if (!drawing_sheet(*model, view.sheet))
-    error = "sheet " + std::to_string(view.sheet) + " does not exist";
-  else if (std::find(content.models.begin(), content.models.end(), view.model) == content.models.end())
-    error = "the view's part is not a model of the drawing";
-  else if (view.name.empty() || view.name.size() > host_name_max)
-    error = "a view name is 1 to 31 characters";
-  else if (std::any_of(content.views.begin(), content.views.end(),
-                       [&view](const DrawingView& other) { return other.name == view.name; }))
-    error = "the drawing has a view of that name already";
-  else if (view.parent != 0 && !drawing_view_by_id(*model, view.parent))
-    error = "parent view " + std::to_string(view.parent) + " does not exist";
-  else if (!finite || !(view.scale > 0))
-    error = "a view's position, scale or orientation is not finite, or its scale not positive";
+  error = drawing_view_problem(model->drawing, view);
   if (!error.empty()) return -1;
   DrawingView stored = view;
   stored.id = drawing_item_id_take(*model, view.id, error);
@@ -524,14 +591,8 @@ int host_view_add(VynMdl drawing, const DrawingView& view, std::string& error) {
 int host_entity_add(VynMdl drawing, const DraftEntity& entity, std::string& error) {
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return -1;
-  error = drawing_curve_problem(entity.curve);
-  if (!error.empty()) return -1;
-  DraftEntity stored = entity;
-  int id = item_admit(*model, stored, error);
-  if (id < 0) return -1;
-  stored.id = id;
-  model->drawing.entities[id] = std::move(stored);
-  return id;
+  return item_add(*model, model->drawing.entities, entity,
+                  drawing_entity_problem(model->drawing, entity), error);
 }
 
 bool host_entity_curve_set(VynMdl drawing, int id, const DraftCurve& curve, std::string& error) {
@@ -558,76 +619,24 @@ bool host_entity_delete(VynMdl drawing, int id) {
 int host_note_add(VynMdl drawing, const DraftNote& note, std::string& error) {
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return -1;
-  const NoteAttachment& attachment = note.attachment;
-  if (attachment.kind == attach_free) {
-    if (!finite3(attachment.location)) error = "a note's location is not finite";
-  } else if (attachment.kind == attach_on_item) {
-    if (!model->drawing.entities.count(attachment.entity))
-      error = "a note hangs on entity " + std::to_string(attachment.entity) + ", which does not exist";
-    else if (!(attachment.parameter >= 0 && attachment.parameter <= 1))
-      error = "a note's parameter is not in [0, 1]";
-  } else {
-    error = "attachment kind " + std::to_string(attachment.kind) + " is neither free (0) nor on an item (2)";
-  }
-  if (error.empty() && !finite_text_lines(note.lines)) error = "a text line holds a line break or NUL";
-  if (!error.empty()) return -1;
-  DraftNote stored = note;
-  int id = item_admit(*model, stored, error);
-  if (id < 0) return -1;
-  stored.id = id;
-  if (stored.attachment.kind == attach_on_item) {
-    draft_curve_point(model->drawing.entities.at(stored.attachment.entity).curve,
-                      stored.attachment.parameter, stored.attachment.location);
-  }
-  model->drawing.notes[id] = std::move(stored);
-  return id;
+  std::string problem = drawing_note_problem(model->drawing, note);
+  DraftNote located = note;
+  if (problem.empty()) drawing_note_locate(model->drawing, located);
+  return item_add(*model, model->drawing.notes, located, problem, error);
 }
 
 int host_symbol_add(VynMdl drawing, const SymbolInstance& symbol, std::string& error) {
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return -1;
-  if (symbol.name.empty() || symbol.name.size() > host_name_max)
-    error = "a symbol's definition name is 1 to 31 characters";
-  else if (!finite3(symbol.position))
-    error = "a symbol's position is not finite";
-  if (!error.empty()) return -1;
-  SymbolInstance stored = symbol;
-  int id = item_admit(*model, stored, error);
-  if (id < 0) return -1;
-  stored.id = id;
-  model->drawing.symbols[id] = std::move(stored);
-  return id;
+  return item_add(*model, model->drawing.symbols, symbol,
+                  drawing_symbol_problem(model->drawing, symbol), error);
 }
 
 int host_dimension_add(VynMdl drawing, const DrawingDimension& dimension, std::string& error) {
   StoredModel* model = drawing_for_change(drawing, error);
   if (!model) return -1;
-  const int type = dimension.type;
-  if (type != dimension_linear && type != dimension_radius && type != dimension_diameter &&
-      type != dimension_angle)
-    error = "dimension type " + std::to_string(type) +
-            " is not linear (9), radius (3), diameter (4) or angle (21)";
-  else if (!std::isfinite(dimension.value) || !finite3(dimension.position))
-    error = "a dimension's value or position is not finite";
-  else if (!finite_text_lines(dimension.lines))
-    error = "a text line holds a line break or NUL";
-  for (const DimensionAttachment& attachment : dimension.attachments) {
-    if (!error.empty()) break;
-    if (!model->drawing.entities.count(attachment.entity))
-      error = "a dimension is attached to entity " + std::to_string(attachment.entity) +
-              ", which does not exist";
-    else if (attachment.side < 0 || attachment.side > 2)
-      error = "an attachment's side is not 0 (the entity), 1 or 2 (an end)";
-  }
-  if (!error.empty()) return -1;
-  DrawingDimension stored = dimension;
-  error = drawing_place_problem(*model, stored.sheet, stored.view);
-  if (!error.empty()) return -1;
-  int id = drawing_item_id_take(*model, stored.id, error);
-  if (id < 0) return -1;
-  stored.id = id;
-  model->drawing.dimensions[id] = std::move(stored);
-  return id;
+  return item_add(*model, model->drawing.dimensions, dimension,
+                  drawing_dimension_problem(model->drawing, dimension), error);
 }
 
 }  // namespace yrlhost

@@ -108,11 +108,21 @@ std::optional<ViewPlace> drawing_view_place(const StoredModel& model, VynView vi
 // The handle of a sheet's view; null when there is none.
 VynView drawing_view_handle(const StoredModel& model, int sheet, int view);
 
-// Why a curve, a colour or a place (sheet and view) cannot be a drawing's; "" when it
-// can.
+// Why a curve, a colour, a place (sheet and view), a sheet or an item cannot be the
+// drawing's; "" when it can. The checks of the host-side functions and of the files.
 std::string drawing_curve_problem(const DraftCurve& curve);
 std::string drawing_colour_problem(const VynColor& colour);
-std::string drawing_place_problem(const StoredModel& model, int sheet, int view);
+std::string drawing_place_problem(const DrawingContent& content, int sheet, int view);
+std::string drawing_sheet_problem(const DrawingSheet& sheet);
+std::string drawing_view_problem(const DrawingContent& content, const DrawingView& view);
+std::string drawing_entity_problem(const DrawingContent& content, const DraftEntity& entity);
+std::string drawing_note_problem(const DrawingContent& content, const DraftNote& note);
+std::string drawing_symbol_problem(const DrawingContent& content, const SymbolInstance& symbol);
+std::string drawing_dimension_problem(const DrawingContent& content,
+                                      const DrawingDimension& dimension);
+// Sets the location of a note on an entity (one that passed its check) to the entity's
+// point at the parameter.
+void drawing_note_locate(const DrawingContent& content, DraftNote& note);
 // A curve of the plug-in's record, with the fields of its type only; the spline's knots
 // are read from the record's arrays. False with the reason for a record that is not a
 // point, line, arc or spline the host keeps.
