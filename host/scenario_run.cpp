@@ -5,6 +5,7 @@
 
 #include "host/events.h"
 #include "host/menus.h"
+#include "host/model_report.h"
 #include "host/models.h"
 #include "host/script.h"
 
@@ -62,6 +63,8 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
   std::fprintf(out, "events:\n");
   for (const std::string& event : host_events()) std::fprintf(out, "  %s\n", event.c_str());
   std::fprintf(out, "menus:\n%s", menu_tree_text().c_str());
+  std::fprintf(out, "models:\n");
+  for (const std::string& line : host_models_report()) std::fprintf(out, "%s\n", line.c_str());
   std::fprintf(out, "script failures: %zu\n", script_failures().size());
   return failed || !script_failures().empty() ? 1 : 0;
 }
