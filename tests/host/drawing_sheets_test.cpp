@@ -309,3 +309,30 @@ TEST_F(DrawingSheets, DeletingAViewTakesItsItemsAndWithChildrenTheViewsBelowIt) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DrawingSheets, ACopiedDrawingHasTheSameContentUnderViewHandlesOfItsOwn) {
+  ASSERT_EQ(call<HostApi::VynDrawingSolidAdd>(drawing, part), 0);
+  const double position[3] = {1, 2, 0};
+  const double front[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  VynView view = nullptr;
+  ASSERT_EQ(call<HostApi::VynDrawingGeneralviewCreate>(drawing, part, 1, 0, position, 0.0, front, &view), 0);
+  const double a[3] = {0, 0, 0}, b[3] = {1, 0, 0};
+  int entity = line(a, b);
+  VynMdl copy = nullptr;
+  ASSERT_EQ(call<HostApi::VynMdlCopy>(drawing, u"PLATE COPY", &copy), 0);
+  const yrlhost::DrawingContent& copied = *yrlhost::host_drawing(copy);
+  ASSERT_EQ(copied.views.size(), 1u);
+  EXPECT_EQ(copied.views[0].id, content().views[0].id);
+  EXPECT_NE(copied.views[0].handle, view);
+  EXPECT_NE(copied.sheets[0].background, content().sheets[0].background);
+  EXPECT_TRUE(yrlhost::stored_item_exists(copy, yrlhost::item_type_draft_entity, entity));
+  // The copy's view handle is the copy's; the original's is not.
+  VynName name = {};
+  EXPECT_EQ(call<HostApi::VynDrawingViewNameGet>(copy, copied.views[0].handle, name), 0);
+  EXPECT_EQ(call<HostApi::VynDrawingViewNameGet>(copy, view, name), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(yrlhost::host_model_lines(copy).size(), yrlhost::host_model_lines(drawing).size());
+}
+
+}  // namespace
