@@ -197,6 +197,16 @@ VynError host_array_append(VynArray* array, const void* objects, int n_objs) {
   return array_insert(array, -1, n_objs, objects);
 }
 
+VynError host_array_hand_out(const void* elements, std::size_t count, int element_size,
+                             VynArray* array) {
+  if (!array || count > static_cast<std::size_t>(INT_MAX)) return VYN_TK_BAD_INPUTS;
+  VynArray made = array_new(static_cast<int>(count), element_size, 1);
+  if (!made) return VYN_TK_GENERAL_ERROR;
+  if (count > 0) std::memcpy(element(made, 0), elements, count * static_cast<std::size_t>(element_size));
+  *array = made;
+  return VYN_TK_NO_ERROR;
+}
+
 bool host_array_is(VynArray array) { return array_live(array); }
 
 int host_array_size(VynArray array) { return array_live(array) ? header_of(array)->count : -1; }
@@ -241,6 +251,17 @@ VynArray host_string_vynarray_make(const std::vector<std::string>& texts) {
   if (!array) return nullptr;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     char* text = host_string_make(texts[i]);
+    std::memcpy(element(array, static_cast<int>(i)), &text, sizeof text);
+  }
+  return array;
+}
+
+VynArray host_wstring_vynarray_make(const std::vector<std::u16string>& texts) {
+  if (texts.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
+  VynArray array = array_new(static_cast<int>(texts.size()), sizeof(VynWchar*), 1);
+  if (!array) return nullptr;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    VynWchar* text = wide_copy(texts[i].c_str());
     std::memcpy(element(array, static_cast<int>(i)), &text, sizeof text);
   }
   return array;

@@ -82,22 +82,10 @@ void draw(DrawEntry entry) {
 
 std::vector<double> point_of(const double* point) { return {point[0], point[1], point[2]}; }
 
-bool colour_valid(const VynColor& colour) {
-  switch (colour.method) {
-    case 0: return true;
-    case 1: return colour.value.type >= 0;
-    case 2:
-      for (double part : colour.value.rgb)
-        if (!(part >= 0 && part <= 1)) return false;
-      return true;
-    default: return false;
-  }
-}
-
 // Replaces a colour of the graphics state, handing back the one it replaces; a null new
 // colour only reads it.
 VynError colour_modify(VynColor& current, const VynColor* new_color, VynColor* old_color) {
-  if (new_color && !colour_valid(*new_color)) return VYN_TK_BAD_INPUTS;
+  if (new_color && !host_colour_valid(*new_color)) return VYN_TK_BAD_INPUTS;
   if (old_color) *old_color = current;
   if (new_color) current = *new_color;
   return VYN_TK_NO_ERROR;
@@ -158,6 +146,30 @@ bool window_size_set(int id, double width, double height) {
 }
 
 const GraphicsState& graphics_state() { return state(); }
+
+void display_list_add(const std::vector<DrawEntry>& entries) {
+  std::vector<DrawEntry>& list = windows().by_id.at(windows().current).display_list;
+  list.insert(list.end(), entries.begin(), entries.end());
+}
+
+void display_list_item_erase(const VynModelitem& item) {
+  for (auto& [id, window] : windows().by_id)
+    std::erase_if(window.display_list, [&item](const DrawEntry& entry) {
+      return entry.item.type == item.type && entry.item.id == item.id && entry.item.owner == item.owner;
+    });
+}
+
+bool host_colour_valid(const VynColor& colour) {
+  switch (colour.method) {
+    case 0: return true;
+    case 1: return colour.value.type >= 0;
+    case 2:
+      for (double part : colour.value.rgb)
+        if (!(part >= 0 && part <= 1)) return false;
+      return true;
+    default: return false;
+  }
+}
 
 std::string host_directory() {
   return records().directory ? *records().directory : working_directory_windows_form();

@@ -36,11 +36,12 @@ inline constexpr double window_default_height = 768;
 inline constexpr double text_default_height = 1.0;
 inline constexpr double text_default_width_factor = 1.0;
 
-enum class DrawKind { line, circle, arc, text };
+enum class DrawKind { line, circle, arc, text, point };
 
 struct DrawEntry {
   DrawKind kind = DrawKind::line;
-  // line: from, to; circle: centre; arc: centre, first and second vector; text: place.
+  // line: from, to; circle: centre; arc: centre, first and second vector; text and
+  // point: place.
   std::vector<std::vector<double>> points;
   double radius = 0;      // circle, arc
   std::string text;       // text, as UTF-8
@@ -48,6 +49,7 @@ struct DrawEntry {
   int line_style = 0;
   double text_height = 0;        // text
   double text_width_factor = 0;  // text
+  VynModelitem item{};           // the drawing's item the entry draws; type 0 for none
 };
 
 struct WindowState {
@@ -77,6 +79,16 @@ std::vector<int> window_ids();
 VynMdl window_model(int id);
 // Sets the size a window reports; false for an unknown id.
 bool window_size_set(int id, double width, double height);
+
+// Appends entries, as they stand (colours and item included), to the current window's
+// display list: how a drawing's item is drawn.
+void display_list_add(const std::vector<DrawEntry>& entries);
+// Takes the entries that draw an item off every window's display list.
+void display_list_item_erase(const VynModelitem& item);
+
+// Whether a colour is the default (method 0), a colour type (1, type >= 0) or red, green
+// and blue each in 0..1 (2).
+bool host_colour_valid(const VynColor& colour);
 
 // The graphics state: colours, line style, text attributes and the pen.
 struct GraphicsState {

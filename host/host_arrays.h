@@ -19,6 +19,15 @@ VynArray host_array_make(int n_objs, int obj_size, int reallocation_size = 1);
 // Appends n_objs elements copied from objects; the array may move. -2 for a bad array,
 // count or source.
 VynError host_array_append(VynArray* array, const void* objects, int n_objs);
+// Hands out a new live array of count elements of element_size bytes copied from
+// elements (an empty one for count 0) through array; -2 for a null array, -1 when it
+// cannot be made.
+VynError host_array_hand_out(const void* elements, std::size_t count, int element_size,
+                             VynArray* array);
+template <typename T>
+VynError host_array_hand_out(const std::vector<T>& elements, VynArray* array) {
+  return host_array_hand_out(elements.data(), elements.size(), static_cast<int>(sizeof(T)), array);
+}
 // Whether array is a live array of the host.
 bool host_array_is(VynArray array);
 // The element count and size of a live array; -1 for anything else.
@@ -38,6 +47,9 @@ char** host_string_array_make(const std::vector<std::string>& texts);
 // A VynArray of narrow strings (char* elements) the plug-in frees with
 // VynStringvynarrayFree.
 VynArray host_string_vynarray_make(const std::vector<std::string>& texts);
+// A VynArray of wide strings (VynWchar* elements) the plug-in frees with
+// VynWstringArrayFree.
+VynArray host_wstring_vynarray_make(const std::vector<std::u16string>& texts);
 // The texts of a VynArray of narrow strings (char* elements) or of wide strings
 // (VynWchar* elements, as UTF-8); empty for anything else.
 std::vector<std::string> host_string_vynarray_read(VynArray array);

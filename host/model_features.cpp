@@ -77,22 +77,6 @@ const char16_t* feature_type_name(int type) {
 
 double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// Runs a visit over items taken before the first callback, so that callbacks may change
-// the model: an item they remove is still offered, and answers -2 where it is used.
-VynError visit_items(std::vector<VynModelitem> items, VynModelitemVisitAction action,
-                     VynModelitemFilterAction filter, void* app_data) {
-  for (VynModelitem& item : items) {
-    VynError filter_status = VYN_TK_NO_ERROR;
-    if (filter) {
-      filter_status = filter(&item, app_data);
-      if (filter_status == VYN_TK_CONTINUE) continue;
-    }
-    VynError status = action(&item, filter_status, app_data);
-    if (status != VYN_TK_NO_ERROR) return status;
-  }
-  return VYN_TK_NO_ERROR;
-}
-
 VynGeomitemdata* surface_data_make(const StoredSurface& surface) {
   auto block = std::make_unique<SurfaceDataBlock>();
   block->head.obj_type = VYN_GEOMITEMDATA_SURFACE;

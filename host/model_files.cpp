@@ -1,14 +1,14 @@
 // The host's model files (drawings and template parts) in plain text: writing, reading
 // with line-exact error texts, and retrieving them into session (VynMdlLoad and the
 // host-side open). The format is described in host/resources/README.md.
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "host/extdata.h"
 #include "host/host_behaviours.h"
+#include "host/model_file_text.h"
 #include "host/model_store.h"
 #include "host/text_read.h"
 #include "host/utf16.h"
@@ -20,88 +20,16 @@ namespace {
 
 constexpr const char* file_header = "yrlhost-model 1";
 
-// Ids stay far enough below INT_MAX that the model can go on numbering new items.
-constexpr int max_item_id = 1 << 30;
-
-// A model as read from a file, before it comes into session.
-struct ModelFile {
-  int type = 0;
-  std::u16string name;
-  std::string units = "INCH";
-  std::vector<StoredFeature> features;
-  std::vector<StoredParameter> parameters;  // the model's own: owner_id 0 until loaded
-  std::vector<std::string> extdata;
-  int extdata_line = 0;
-  int max_id = 0;
-};
-
-struct ReadError {
-  std::string text;
-};
-
-std::string number_text(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
-std::vector<std::string> split_words(const std::string& text) {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
-// Text as the file keeps it: '%', control characters and DEL as %XX, and blanks as %20
-// where reading would lose them (at either end, or anywhere in a one-word field).
-std::string escape_text(const std::string& text, bool one_word) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    bool edge = i == 0 || i + 1 == text.size();
-    if (c == '%' || c < 0x20 || c == 0x7f || (c == ' ' && (one_word || edge))) {
-      out += '%';
-      out += digits[c >> 4];
-      out += digits[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-// The text escape_text wrote; false for a '%' without two hex digits.
-bool unescape_text(const std::string& text, std::string& out) {
-  out.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    unsigned value = 0;
-    if (i + 2 >= text.size()) return false;
-    auto result = std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16);
-    if (result.ec != std::errc() || result.ptr != text.data() + i + 3) return false;
-    out += static_cast<char>(value);
-    i += 2;
-  }
-  return true;
-}
-
 const char* type_word(int type) { return type == model_type_drawing ? "drawing" : "part"; }
 
-class Reader {
+class Reader : public LineReader {
  public:
-  Reader(const std::vector<std::string>& lines, const std::string& where)
-      : lines_(lines), where_(where) {}
+  using LineReader::LineReader;
 
   ModelFile read() {
-    std::size_t index = 0;
     bool header = false, ended = false;
-    for (; index < lines_.size(); ++index) {
-      line_number_ = static_cast<int>(index) + 1;
-      std::string line = lines_[index];
+    for (index_ = 0; index_ < lines_.size(); ++index_) {
+      std::string line = lines_[index_];
       if (!line.empty() && line.back() == '\r') line.pop_back();
       std::vector<std::string> words = split_words(line);
       if (words.empty() || words[0][0] == '#') continue;
@@ -118,64 +46,21 @@ class Reader {
       else if (keyword == "feature") read_feature(words, line);
       else if (keyword == "plane") read_plane(words);
       else if (keyword == "parameter") read_parameter(words, line);
-      else if (keyword == "extdata") index = read_extdata(words, index);
+      else if (keyword == "extdata") read_extdata(words);
       else if (keyword == "end") ended = true;
-      else fail("unknown keyword \"" + keyword + "\"");
+      else if (file_.type != model_type_drawing || !drawing_line_read(*this, file_, words))
+        fail("unknown keyword \"" + keyword + "\"");
     }
-    line_number_ = std::max(1, static_cast<int>(lines_.size()));
+    index_ = lines_.empty() ? 0 : lines_.size() - 1;
     if (!header) fail(std::string("empty file, expected \"") + file_header + "\"");
     if (!ended) fail("missing \"end\"");
     if (file_.type == 0) fail("missing \"type\"");
     if (file_.name.empty()) fail("missing \"name\"");
+    if (file_.type == model_type_drawing) drawing_file_finish(*this, file_);
     return std::move(file_);
   }
 
  private:
-  [[noreturn]] void fail(const std::string& what) {
-    throw ReadError{where_ + ":" + std::to_string(line_number_) + ": " + what};
-  }
-
-  int read_int(const std::string& word, const char* what) {
-    int value = 0;
-    if (!number_from_text(word, value)) fail(std::string(what) + " \"" + word + "\" is not an integer");
-    return value;
-  }
-
-  double read_double(const std::string& word, const char* what) {
-    double value = 0;
-    if (!number_from_text(word, value) || !std::isfinite(value))
-      fail(std::string(what) + " \"" + word + "\" is not a number");
-    return value;
-  }
-
-  // A new item id of the model: positive and not used before.
-  int read_id(const std::string& word) {
-    int id = read_int(word, "id");
-    if (id < 1) fail("id " + word + " is not positive");
-    if (id > max_item_id) fail("id " + word + " is above " + std::to_string(max_item_id));
-    for (const StoredFeature& feature : file_.features) {
-      bool taken = feature.id == id;
-      for (const StoredSurface& surface : feature.surfaces) taken = taken || surface.id == id;
-      if (taken) fail("id " + word + " is used twice");
-    }
-    file_.max_id = std::max(file_.max_id, id);
-    return id;
-  }
-
-  std::u16string read_wide_name(const std::string& escaped, bool may_be_empty) {
-    std::string text;
-    std::u16string wide;
-    if (!unescape_text(escaped, text)) fail("bad %XX escape in \"" + escaped + "\"");
-    if (!utf16_from_text(text, wide)) fail("name is not UTF-8");
-    if (wide.size() > host_name_max) fail("name \"" + text + "\" is longer than 31 characters");
-    if (wide.empty() && !may_be_empty) fail("empty name");
-    return wide;
-  }
-
-  void expect_words(const std::vector<std::string>& words, std::size_t count, const char* form) {
-    if (words.size() != count) fail(std::string("expected \"") + form + "\"");
-  }
-
   void read_type(const std::vector<std::string>& words) {
     expect_words(words, 2, "type part|drawing");
     if (file_.type != 0) fail("\"type\" given twice");
@@ -198,7 +83,7 @@ class Reader {
     if (file_.type != model_type_part) fail("a feature outside a part (give \"type part\" first)");
     if (words.size() < 5) fail("expected \"feature <id> <type> <status> <visible> [<name>]\"");
     StoredFeature feature;
-    feature.id = read_id(words[1]);
+    feature.id = read_item_id(file_, words[1]);
     feature.type = read_int(words[2], "feature type");
     feature.status = read_int(words[3], "feature status");
     int visible = read_int(words[4], "visibility");
@@ -217,7 +102,7 @@ class Reader {
     if (file_.features.empty()) fail("a plane before any feature");
     expect_words(words, 14, "plane <id> <origin x y z> <e1 x y z> <e2 x y z> <e3 x y z>");
     StoredSurface surface;
-    surface.id = read_id(words[1]);
+    surface.id = read_item_id(file_, words[1]);
     double* targets[4] = {surface.plane.origin, surface.plane.e1, surface.plane.e2,
                           surface.plane.e3};
     for (int v = 0; v < 4; ++v)
@@ -292,25 +177,17 @@ class Reader {
   }
 
   // extdata <count>, then that many lines taken as they stand.
-  std::size_t read_extdata(const std::vector<std::string>& words, std::size_t index) {
+  void read_extdata(const std::vector<std::string>& words) {
     expect_words(words, 2, "extdata <line count>");
     if (file_.extdata_line != 0) fail("\"extdata\" given twice");
     int count = read_int(words[1], "line count");
     if (count < 0) fail("negative line count");
-    if (lines_.size() - index - 1 < static_cast<std::size_t>(count))
+    if (lines_.size() - index_ - 1 < static_cast<std::size_t>(count))
       fail("the file ends inside the " + words[1] + " lines of external data");
-    file_.extdata_line = line_number_;
-    for (int i = 1; i <= count; ++i) {
-      std::string line = lines_[index + static_cast<std::size_t>(i)];
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      file_.extdata.push_back(line);
-    }
-    return index + static_cast<std::size_t>(count);
+    file_.extdata_line = static_cast<int>(index_) + 1;
+    for (int i = 0; i < count; ++i) file_.extdata.push_back(take_line("external data"));
   }
 
-  const std::vector<std::string>& lines_;
-  const std::string& where_;
-  int line_number_ = 0;
   ModelFile file_;
 };
 
@@ -323,10 +200,62 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
   return !in.bad();
 }
 
-// Brings a model read from a file into session. Null, with the reason in error, when
-// its external data does not load (nothing stays in session then).
+// The file of lines read as a model file; false with the reason in error.
+bool parse(const std::vector<std::string>& lines, const std::string& where, ModelFile& file,
+           std::string& error) {
+  try {
+    file = Reader(lines, where).read();
+  } catch (const ReadError& failure) {
+    error = failure.text;
+    return false;
+  }
+  return true;
+}
+
 StoredModel* model_from_file(ModelFile file, const std::u16string& path, const std::string& where,
-                             std::string& error) {
+                             const std::string& folder, std::string& error);
+
+// Brings a drawing's models into session: each is the part of its name in session, else
+// the part's file beside the drawing (in folder; none when folder is empty). False with
+// the reason in error.
+bool drawing_models_load(const ModelFile& file, const std::string& where, const std::string& folder,
+                         std::string& error) {
+  for (std::size_t i = 0; i < file.drawing.models.size(); ++i) {
+    const std::u16string& name = file.drawing.models[i];
+    if (stored_model_find(model_type_part, name)) continue;
+    const std::string at = where + ":" + std::to_string(file.model_lines[i]) + ": part \"" +
+                           utf8_from_utf16(name) + "\" is ";
+    if (folder.empty()) {
+      error = at + "not in session";
+      return false;
+    }
+    const std::string path = (std::filesystem::path(folder) / drawing_part_file_name(name)).string();
+    std::vector<std::string> lines;
+    ModelFile part;
+    if (!read_lines(path, lines)) {
+      error = at + "neither in session nor in " + path;
+      return false;
+    }
+    if (!parse(lines, path, part, error)) return false;
+    if (part.type != model_type_part || part.name != name) {
+      error = path + ": holds no part named \"" + utf8_from_utf16(name) + "\"";
+      return false;
+    }
+    std::u16string wide_path;
+    utf16_from_text(path, wide_path);
+    StoredModel* loaded = model_from_file(std::move(part), wide_path, path, "", error);
+    if (!loaded) return false;
+    notify_model_retrieved(loaded->handle);
+  }
+  return true;
+}
+
+// Brings a model read from a file into session, a drawing's models first. Null, with the
+// reason in error, when a model or its external data does not load (the model does not
+// stay in session then; models loaded for it do).
+StoredModel* model_from_file(ModelFile file, const std::u16string& path, const std::string& where,
+                             const std::string& folder, std::string& error) {
+  if (file.type == model_type_drawing && !drawing_models_load(file, where, folder, error)) return nullptr;
   StoredModel& model = stored_model_add(file.type, std::move(file.name), std::move(file.units));
   model.path = path;
   model.features = std::move(file.features);
@@ -339,7 +268,8 @@ StoredModel* model_from_file(ModelFile file, const std::u16string& path, const s
     }
     model.parameters.push_back(std::move(parameter));
   }
-  model.next_item_id = file.max_id + 1;
+  if (model.type == model_type_drawing) model.drawing = drawing_content_copy(file.drawing);
+  model.next_item_id = std::max(file.max_id + 1, file.next_id);
   if (file.extdata_line != 0) {
     std::string reason;
     if (!extdata_load_lines(model.handle, file.extdata, reason)) {
@@ -349,6 +279,32 @@ StoredModel* model_from_file(ModelFile file, const std::u16string& path, const s
     }
   }
   return &model;
+}
+
+// Reads a model file's lines into a new current model (host_model_read), its drawing
+// models from folder.
+VynMdl model_read(const std::vector<std::string>& lines, const std::string& where,
+                  const std::string& folder, std::string& error) {
+  ModelFile file;
+  if (!parse(lines, where, file, error)) return nullptr;
+  if (stored_model_find(file.type, file.name)) {
+    error = where + ": a " + type_word(file.type) + " named \"" + utf8_from_utf16(file.name) +
+            "\" is already in session";
+    return nullptr;
+  }
+  std::u16string path;
+  utf16_from_text(where, path);
+  StoredModel* model = model_from_file(std::move(file), path, where, folder, error);
+  if (!model) return nullptr;
+  VynMdl handle = model->handle;
+  host_model_make_current(handle);
+  notify_model_retrieved(handle);
+  return handle;
+}
+
+std::string folder_of(const std::string& path) {
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
 }
 
 std::string& last_load_error() {
@@ -363,6 +319,7 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
   if (!model) return {};
   std::vector<std::string> lines = {file_header, std::string("type ") + type_word(model->type),
                                     "name " + escape_text(utf8_from_utf16(model->name), false), "units " + model->units};
+  if (model->type == model_type_drawing) drawing_lines_write(*model, lines);
   for (const StoredFeature& feature : model->features) {
     std::string line = "feature " + std::to_string(feature.id) + " " + std::to_string(feature.type) +
                        " " + std::to_string(feature.status) + " " + (feature.visible ? "1" : "0");
@@ -409,6 +366,12 @@ bool host_model_save(VynMdl handle, const std::string& path, std::string& error)
     error = "not a model in session";
     return false;
   }
+  // A drawing's models in session are saved beside it, under the names it reads them by.
+  for (const std::u16string& name : model->drawing.models) {
+    StoredModel* part = stored_model_find(model_type_part, name);
+    const std::string part_path = (std::filesystem::path(folder_of(path)) / drawing_part_file_name(name)).string();
+    if (part && !host_model_save(part->handle, part_path, error)) return false;
+  }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   for (const std::string& line : host_model_lines(handle)) out << line << '\n';
   out.close();
@@ -422,26 +385,7 @@ bool host_model_save(VynMdl handle, const std::string& path, std::string& error)
 
 VynMdl host_model_read(const std::vector<std::string>& lines, const std::string& where,
                        std::string& error) {
-  ModelFile file;
-  try {
-    file = Reader(lines, where).read();
-  } catch (const ReadError& failure) {
-    error = failure.text;
-    return nullptr;
-  }
-  if (stored_model_find(file.type, file.name)) {
-    error = where + ": a " + type_word(file.type) + " named \"" + utf8_from_utf16(file.name) +
-            "\" is already in session";
-    return nullptr;
-  }
-  std::u16string path;
-  utf16_from_text(where, path);
-  StoredModel* model = model_from_file(std::move(file), path, where, error);
-  if (!model) return nullptr;
-  VynMdl handle = model->handle;
-  host_model_make_current(handle);
-  notify_model_retrieved(handle);
-  return handle;
+  return model_read(lines, where, "", error);
 }
 
 VynMdl host_model_open(const std::string& path, std::string& error) {
@@ -450,7 +394,13 @@ VynMdl host_model_open(const std::string& path, std::string& error) {
     error = path + ": cannot be read";
     return nullptr;
   }
-  return host_model_read(lines, path, error);
+  return model_read(lines, path, folder_of(path), error);
+}
+
+bool host_model_parse(const std::vector<std::string>& lines, const std::string& where,
+                      std::string& error) {
+  ModelFile file;
+  return parse(lines, where, file, error);
 }
 
 std::string host_model_load_error() { return last_load_error(); }
@@ -481,12 +431,7 @@ VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type
     return VYN_TK_E_NOT_FOUND;
   }
   ModelFile file;
-  try {
-    file = Reader(lines, where).read();
-  } catch (const ReadError& failure) {
-    error = failure.text;
-    return VYN_TK_GENERAL_ERROR;
-  }
+  if (!parse(lines, where, file, error)) return VYN_TK_GENERAL_ERROR;
   if (type != -1 && file.type != type) {
     error = where + ": holds a " + type_word(file.type);
     return VYN_TK_BAD_INPUTS;
@@ -496,7 +441,7 @@ VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type
     *model = existing->handle;
     return VYN_TK_NO_ERROR;
   }
-  StoredModel* loaded = model_from_file(std::move(file), wide_path, where, error);
+  StoredModel* loaded = model_from_file(std::move(file), wide_path, where, folder_of(posix), error);
   if (!loaded) return VYN_TK_GENERAL_ERROR;
   *model = loaded->handle;
   notify_model_retrieved(loaded->handle);

@@ -1,12 +1,14 @@
 // The models module's own store, shared by its source files: the session's models with
-// their features, surfaces and parameters.
+// their features, surfaces and parameters, and a drawing's content (host/drawings.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/drawings.h"
 #include "host/models.h"
 #include "host/utf16.h"
 #include "toolkit/local/paramdata.h"
@@ -46,7 +48,8 @@ struct StoredModel {
   std::u16string path;  // the file it came from or went to; empty for none
   std::vector<StoredFeature> features;
   std::vector<StoredParameter> parameters;
-  int next_item_id = 1;  // feature and surface ids share one sequence per model
+  DrawingContent drawing;  // drawings only
+  int next_item_id = 1;    // every item id of a model comes from this one sequence
 };
 
 // The live model a handle names; null for a stale, foreign or null handle (never
@@ -61,8 +64,9 @@ std::vector<StoredModel*> stored_models();
 // The model of that name and type; null when there is none.
 StoredModel* stored_model_find(int type, const std::u16string& name);
 
-// A new surface handle, never given out before.
+// A new surface or view handle, never given out before.
 VynSurface stored_surface_handle_new();
+VynView stored_view_handle_new();
 // The feature of a model by id; null when there is none.
 StoredFeature* stored_feature(StoredModel& model, int feature_id);
 
@@ -71,5 +75,88 @@ void model_features_testing_reset();
 
 // The model-retrieve notification for a model that came into session.
 VynError notify_model_retrieved(VynMdl model);
+
+// Runs a visit over items taken before the first callback, so that callbacks may change
+// the model (and start visits of their own): no item is offered twice, and an item made
+// during the visit is not offered. With still_live given, an item it says is gone by the
+// time its turn comes is skipped; without it, it is still offered (and answers -2 where
+// it is used). The filter (when given) returns -7 to skip an item, anything else visits
+// it and is handed to the action as its filter status; an action's nonzero status stops
+// the visit and is returned; a complete visit returns 0.
+VynError visit_items(std::vector<VynModelitem> items, VynModelitemVisitAction action,
+                     VynModelitemFilterAction filter, void* app_data,
+                     bool (*still_live)(const VynModelitem&) = nullptr);
+
+// ---- Drawing content (drawing_store.cpp) ---------------------------------------------
+
+// The live drawing a handle names; null for anything else.
+StoredModel* stored_drawing(VynMdl drawing);
+// What a new drawing holds: sheet 1 (size "A", scale 1, identity transform), current.
+DrawingContent drawing_content_new();
+// A copy of a drawing's content whose views have handles of their own.
+DrawingContent drawing_content_copy(const DrawingContent& content);
+DrawingSheet* drawing_sheet(StoredModel& model, int number);
+DrawingView* drawing_view_by_id(StoredModel& model, int id);
+
+// Where a view handle of the drawing stands: its sheet and its view (view_background,
+// view_overlay or a drawing view's id); nothing for a handle of no view of the drawing.
+struct ViewPlace {
+  int sheet = 0;
+  int view = view_background;
+};
+std::optional<ViewPlace> drawing_view_place(const StoredModel& model, VynView view);
+// The handle of a sheet's view; null when there is none.
+VynView drawing_view_handle(const StoredModel& model, int sheet, int view);
+
+// Why a curve, a colour, a place (sheet and view), a sheet or an item cannot be the
+// drawing's; "" when it can. The checks of the host-side functions and of the files.
+std::string drawing_curve_problem(const DraftCurve& curve);
+std::string drawing_colour_problem(const VynColor& colour);
+std::string drawing_place_problem(const DrawingContent& content, int sheet, int view);
+std::string drawing_sheet_problem(const DrawingSheet& sheet);
+std::string drawing_view_problem(const DrawingContent& content, const DrawingView& view);
+std::string drawing_entity_problem(const DrawingContent& content, const DraftEntity& entity);
+std::string drawing_note_problem(const DrawingContent& content, const DraftNote& note);
+std::string drawing_symbol_problem(const DrawingContent& content, const SymbolInstance& symbol);
+std::string drawing_dimension_problem(const DrawingContent& content,
+                                      const DrawingDimension& dimension);
+// Sets the location of a note on an entity (one that passed its check) to the entity's
+// point at the parameter.
+void drawing_note_locate(const DrawingContent& content, DraftNote& note);
+// A curve of the plug-in's record, with the fields of its type only; the spline's knots
+// are read from the record's arrays. False with the reason for a record that is not a
+// point, line, arc or spline the host keeps.
+bool drawing_curve_from_record(const VynCurvedata& record, DraftCurve& curve,
+                               std::string& error);
+
+// Takes an item id: wanted when it is above every id used (0: the next one). -1, with
+// the reason in error, for an id used before.
+int drawing_item_id_take(StoredModel& model, int wanted, std::string& error);
+
+// The ids of a drawing's items of one type (entity, note, symbol, dimension) on a sheet
+// (-1: every sheet), in id order.
+std::vector<int> drawing_item_ids(const StoredModel& model, int type, int sheet);
+bool drawing_item_live(const StoredModel& model, int type, int id);
+// The items of one type on a sheet (-1: every sheet) as model items of the drawing.
+std::vector<VynModelitem> drawing_items(const StoredModel& model, int type, int sheet);
+
+// Visits a drawing's items of one type on a sheet (-1: every sheet) as visit_items does;
+// an item deleted by an earlier callback is skipped.
+VynError drawing_visit(const StoredModel& model, int type, int sheet,
+                       VynModelitemVisitAction action, VynModelitemFilterAction filter,
+                       void* app_data);
+
+// Deletes an entity: its attachments go (a note on it stays free where it hung), its
+// drawings leave the windows, and its id stays dead.
+void drawing_entity_erase(StoredModel& model, int id);
+// Deletes a drawing view with its items and (all of them, deeply) the views that hang
+// from it.
+void drawing_view_erase(StoredModel& model, int id);
+
+// Frees the note and symbol data the host keeps for a model that leaves the session.
+void drawing_annotations_model_erased(VynMdl model);
+// Free everything the drawing functions handed out (parts of models_testing_reset).
+void drawing_entities_testing_reset();
+void drawing_annotations_testing_reset();
 
 }  // namespace yrlhost

@@ -33,12 +33,14 @@ struct ParameterBinding {
 // for data the plug-in could mix them up with.
 constexpr std::uintptr_t model_handle_base = 0x6d000000;
 constexpr std::uintptr_t surface_handle_base = 0x73000000;
+constexpr std::uintptr_t view_handle_base = 0x76000000;
 
 struct ModelState {
   std::vector<std::unique_ptr<StoredModel>> models;
   VynMdl current = nullptr;
   std::uintptr_t next_model_serial = 1;
   std::uintptr_t next_surface_serial = 1;
+  std::uintptr_t next_view_serial = 1;
   std::map<int, VynNotificationFunction> notifications;
   std::map<const void*, ParameterBinding> parameters;
 };
@@ -112,6 +114,7 @@ StoredModel& stored_model_add(int type, std::u16string name, std::string units) 
   model->type = type;
   model->name = std::move(name);
   model->units = std::move(units);
+  if (type == model_type_drawing) model->drawing = drawing_content_new();
   s.models.push_back(std::move(model));
   return *s.models.back();
 }
@@ -125,6 +128,7 @@ void stored_model_erase(VynMdl model) {
   if (s.current == model) s.current = nullptr;
   std::erase_if(s.parameters, [model](const auto& entry) { return entry.second.model == model; });
   extdata_model_erased(model);
+  drawing_annotations_model_erased(model);
 }
 
 std::vector<StoredModel*> stored_models() {
@@ -143,10 +147,30 @@ VynSurface stored_surface_handle_new() {
   return reinterpret_cast<VynSurface>(surface_handle_base + 16 * state().next_surface_serial++);
 }
 
+VynView stored_view_handle_new() {
+  return reinterpret_cast<VynView>(view_handle_base + 16 * state().next_view_serial++);
+}
+
 StoredFeature* stored_feature(StoredModel& model, int feature_id) {
   for (StoredFeature& feature : model.features)
     if (feature.id == feature_id) return &feature;
   return nullptr;
+}
+
+VynError visit_items(std::vector<VynModelitem> items, VynModelitemVisitAction action,
+                     VynModelitemFilterAction filter, void* app_data,
+                     bool (*still_live)(const VynModelitem&)) {
+  for (VynModelitem& item : items) {
+    if (still_live && !still_live(item)) continue;
+    VynError filter_status = VYN_TK_NO_ERROR;
+    if (filter) {
+      filter_status = filter(&item, app_data);
+      if (filter_status == VYN_TK_CONTINUE) continue;
+    }
+    VynError status = action(&item, filter_status, app_data);
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
+  return VYN_TK_NO_ERROR;
 }
 
 VynError notify_model_retrieved(VynMdl model) {
@@ -263,23 +287,17 @@ void models_testing_reset() {
   host_models_erase_all();
   s = ModelState{};
   model_features_testing_reset();
+  drawing_entities_testing_reset();
+  drawing_annotations_testing_reset();
 }
 
 // ---- Host functions ------------------------------------------------------------------
 
 VynError Behaviour<HostApi::VynSessionMdlList>::run(int, int type, VynArray* models, int* count) {
-  if (!models) return VYN_TK_BAD_INPUTS;
   std::vector<VynMdl> list = host_models(type);
-  VynArray array = host_array_make(0, static_cast<int>(sizeof(VynMdl)));
-  if (!array) return VYN_TK_GENERAL_ERROR;
-  if (!list.empty() &&
-      host_array_append(&array, list.data(), static_cast<int>(list.size())) != VYN_TK_NO_ERROR) {
-    host_array_release(&array);
-    return VYN_TK_GENERAL_ERROR;
-  }
-  *models = array;
-  if (count) *count = static_cast<int>(list.size());
-  return VYN_TK_NO_ERROR;
+  VynError status = host_array_hand_out(list, models);
+  if (status == VYN_TK_NO_ERROR && count) *count = static_cast<int>(list.size());
+  return status;
 }
 
 VynError Behaviour<HostApi::VynMdlCopy>::run(int, VynMdl model, const VynWchar* new_name,
@@ -294,6 +312,7 @@ VynError Behaviour<HostApi::VynMdlCopy>::run(int, VynMdl model, const VynWchar* 
   for (StoredFeature& feature : target.features)
     for (StoredSurface& surface : feature.surfaces) surface.handle = stored_surface_handle_new();
   target.parameters = source->parameters;
+  if (target.type == model_type_drawing) target.drawing = drawing_content_copy(source->drawing);
   for (StoredParameter& parameter : target.parameters)
     if (parameter.owner_type == source->type && parameter.owner_id == source->id)
       parameter.owner_id = target.id;

@@ -112,19 +112,25 @@ VynError host_notify_model_retrieved(VynMdl model);
 
 // The lines that save would write for a live model; empty for anything else.
 std::vector<std::string> host_model_lines(VynMdl model);
-// Writes a live model to path; the model then keeps path as its file. false with the
-// reason in error.
+// Writes a live model to path; a drawing's models in session are written beside it
+// first (host/resources/README.md). The model then keeps path as its file. false with
+// the reason in error.
 bool host_model_save(VynMdl model, const std::string& path, std::string& error);
 // Reads a model file into a new model, which becomes current, and fires the
-// model-retrieve notification. Null with the reason ("<where>:<line>: <what>") in error,
-// and nothing loaded, for a missing or malformed file or a model of that name and type
-// already in session.
+// model-retrieve notification; a drawing's models not in session are read from beside
+// it first. Null with the reason ("<where>:<line>: <what>") in error, and the model not
+// loaded, for a missing or malformed file, a model of that name and type already in
+// session or a drawing model that cannot be had.
 VynMdl host_model_open(const std::string& path, std::string& error);
 // Why the last VynMdlLoad failed ("" after one that succeeded): "<path>:<line>: <what>".
 std::string host_model_load_error();
 // The same as host_model_open from lines; where names their source in error texts and
-// becomes the model's path.
+// becomes the model's path. A drawing's models must be in session.
 VynMdl host_model_read(const std::vector<std::string>& lines, const std::string& where,
                        std::string& error);
+// Whether lines read as a model file, without loading anything (the readers' checks
+// only: no drawing model is looked for); false with the reason in error.
+bool host_model_parse(const std::vector<std::string>& lines, const std::string& where,
+                      std::string& error);
 
 }  // namespace yrlhost

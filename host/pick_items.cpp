@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "host/drawings.h"
 #include "host/model_store.h"
 
 namespace yrlhost {
@@ -32,6 +33,11 @@ std::optional<ItemShown> stored_item_state(StoredModel& model, int type, int id)
         if (surface.id == id) return shown_if(feature_shown(feature));
     return ItemShown::absent;
   }
+  if (type == item_type_draft_entity || type == item_type_note || type == item_type_symbol ||
+      type == item_type_dimension) {
+    if (!stored_item_exists(model.handle, type, id)) return ItemShown::absent;
+    return shown_if(!stored_item_hidden(model.handle, type, id));
+  }
   return std::nullopt;
 }
 
@@ -51,8 +57,16 @@ bool drawing_item_pickable(VynMdl model, int type, int id) {
 }
 
 bool drawing_item_curve(VynMdl model, int type, int id, VynCurvedata* curve) {
-  if (!curve || !stored_model(model) || !source().curve) return false;
-  return source().curve(model, type, id, curve);
+  if (!curve || !stored_model(model)) return false;
+  if (type == item_type_draft_entity) {
+    const DrawingContent* drawing = host_drawing(model);
+    if (!drawing) return false;
+    auto entity = drawing->entities.find(id);
+    if (entity == drawing->entities.end()) return false;
+    *curve = entity->second.curve.record;
+    return true;
+  }
+  return source().curve && source().curve(model, type, id, curve);
 }
 
 void pick_item_source_set(PickItemSource items) { source() = std::move(items); }

@@ -24,7 +24,6 @@ struct RowNotReached {
   const char* reason;
 };
 
-inline constexpr const char* not_reached_drawing_content = "drawing content: being built";
 inline constexpr const char* not_reached_layers = "layers: being built";
 inline constexpr const char* not_reached_part_modelling =
     "part modelling (features, element trees, sections, geometry): not built yet";
@@ -32,55 +31,6 @@ inline constexpr const char* not_reached_part_modelling =
 // ==== Rows of the application's table not reached yet ====================================
 // When a row gains behaviour, delete its line here.
 inline constexpr RowNotReached app_rows_not_reached[] = {
-    // ---- Drawing content: sheets, drawing views and scales, draft entities, notes,
-    //      symbols, dimensions
-    {HostApi::VynCurvedataAlloc, not_reached_drawing_content},
-    {HostApi::VynDimensionTextGet, not_reached_drawing_content},
-    {HostApi::VynDimensionTypeGet, not_reached_drawing_content},
-    {HostApi::VynDimensionValueGet, not_reached_drawing_content},
-    {HostApi::VynDrawingBackgroundViewGet, not_reached_drawing_content},
-    {HostApi::VynDrawingCurrentSheetGet, not_reached_drawing_content},
-    {HostApi::VynDrawingCurrentSheetSet, not_reached_drawing_content},
-    {HostApi::VynDrawingDimAttachsGet, not_reached_drawing_content},
-    {HostApi::VynDrawingDimensionPosGet, not_reached_drawing_content},
-    {HostApi::VynDrawingDimensionVisit, not_reached_drawing_content},
-    {HostApi::VynDrawingDtlentityVisit, not_reached_drawing_content},
-    {HostApi::VynDrawingDtlnoteVisit, not_reached_drawing_content},
-    {HostApi::VynDrawingDtlnotesCollect, not_reached_drawing_content},
-    {HostApi::VynDrawingDtlsyminstsCollect, not_reached_drawing_content},
-    {HostApi::VynDrawingGeneralviewCreate, not_reached_drawing_content},
-    {HostApi::VynDrawingOverlayviewGet, not_reached_drawing_content},
-    {HostApi::VynDrawingScaleGet, not_reached_drawing_content},
-    {HostApi::VynDrawingScaleSet, not_reached_drawing_content},
-    {HostApi::VynDrawingSheetCreate, not_reached_drawing_content},
-    {HostApi::VynDrawingSheetTrfGet, not_reached_drawing_content},
-    {HostApi::VynDrawingSolidAdd, not_reached_drawing_content},
-    {HostApi::VynDrawingSolidsCollect, not_reached_drawing_content},
-    {HostApi::VynDrawingViewDelete, not_reached_drawing_content},
-    {HostApi::VynDrawingViewNameGet, not_reached_drawing_content},
-    {HostApi::VynDrawingViewsCollect, not_reached_drawing_content},
-    {HostApi::VynDtlattachGet, not_reached_drawing_content},
-    {HostApi::VynDtlentityCreate, not_reached_drawing_content},
-    {HostApi::VynDtlentityDataGet, not_reached_drawing_content},
-    {HostApi::VynDtlentityDelete, not_reached_drawing_content},
-    {HostApi::VynDtlentityDraw, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataAlloc, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataColorGet, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataColorSet, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataCurveGet, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataCurveSet, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataFree, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataIdGet, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataIsHidden, not_reached_drawing_content},
-    {HostApi::VynDtlentitydataViewSet, not_reached_drawing_content},
-    {HostApi::VynDtlnoteDataGet, not_reached_drawing_content},
-    {HostApi::VynDtlnotedataAttachmentGet, not_reached_drawing_content},
-    {HostApi::VynDtlnotedataColorGet, not_reached_drawing_content},
-    {HostApi::VynDtlnotedataIdGet, not_reached_drawing_content},
-    {HostApi::VynDtlsyminstDataGet, not_reached_drawing_content},
-    {HostApi::VynDtlsyminstdataColorGet, not_reached_drawing_content},
-    {HostApi::VynDtlsyminstdataIdGet, not_reached_drawing_content},
-    {HostApi::VynDwgSheetRegenerate, not_reached_drawing_content},
     // ---- Layers
     {HostApi::VynLayerCreate, not_reached_layers},
     {HostApi::VynLayerDelete, not_reached_layers},

@@ -6,6 +6,7 @@
 #include "host/call_log.h"
 #include "host/events.h"
 #include "host/menus.h"
+#include "host/model_report.h"
 #include "host/models.h"
 #include "host/script.h"
 
@@ -63,6 +64,8 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
   std::fprintf(out, "events:\n");
   for (const std::string& event : host_events()) std::fprintf(out, "  %s\n", event.c_str());
   std::fprintf(out, "menus:\n%s", menu_tree_text().c_str());
+  std::fprintf(out, "models:\n");
+  for (const std::string& line : host_models_report()) std::fprintf(out, "%s\n", line.c_str());
   // Calls of functions the host has no behaviour for: their "not available" status is
   // no success.
   std::vector<std::string> not_available = call_log_not_available();

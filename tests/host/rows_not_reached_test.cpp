@@ -59,11 +59,11 @@ TEST_F(RowsNotReached, EveryApplicationRowHasBehaviourOrIsListedWithAReason) {
 // available" (or nothing, for a function without a result) and is marked in the log.
 TEST_F(RowsNotReached, AListedRowAnswersNotAvailableAndIsMarkedInTheLog) {
   std::vector<win_export_entry> table = yrlhost::host_table_build();
-  auto sheet_get = reinterpret_cast<VynError (*)(int, VynMdl, int*)>(
-      yrlhost::host_table_find(table, "VynDrawingCurrentSheetGet_v"));
-  int sheet = 77;
-  EXPECT_EQ(sheet_get(1, reinterpret_cast<VynMdl>(0x10), &sheet), VYN_TK_NOT_IMPLEMENTED);
-  EXPECT_EQ(sheet, 77);
+  auto element_alloc = reinterpret_cast<VynError (*)(int, int, VynElement*)>(
+      yrlhost::host_table_find(table, "VynElementAlloc_v"));
+  VynElement element = reinterpret_cast<VynElement>(0x10);
+  EXPECT_EQ(element_alloc(1, 917, &element), VYN_TK_NOT_IMPLEMENTED);
+  EXPECT_EQ(element, reinterpret_cast<VynElement>(0x10));
   auto value_alloc = reinterpret_cast<VynError (*)(int, VynValue*)>(
       yrlhost::host_table_find(table, "VynValueAlloc_v"));
   VynValue value = nullptr;
@@ -71,7 +71,7 @@ TEST_F(RowsNotReached, AListedRowAnswersNotAvailableAndIsMarkedInTheLog) {
   ASSERT_EQ(yrlhost::call_log().size(), 2u);
   EXPECT_TRUE(yrlhost::call_log()[0].not_available);
   EXPECT_EQ(yrlhost::call_log_not_available(),
-            (std::vector<std::string>{"VynDrawingCurrentSheetGet_v", "VynValueAlloc_v"}));
+            (std::vector<std::string>{"VynElementAlloc_v", "VynValueAlloc_v"}));
 }
 
 }  // namespace

@@ -39,17 +39,17 @@ TEST_F(ScenarioRun, TheReportListsTheFunctionsThatAnsweredNotAvailable) {
   const std::vector<win_export_entry> table = yrlhost::host_table_build();
   auto layer_create = reinterpret_cast<VynError (*)(int, VynMdl, const VynWchar*, VynLayer*)>(
       yrlhost::host_table_find(table, "VynLayerCreate_v"));
-  auto sheet_get = reinterpret_cast<VynError (*)(int, VynMdl, int*)>(
-      yrlhost::host_table_find(table, "VynDrawingCurrentSheetGet_v"));
+  auto element_alloc = reinterpret_cast<VynError (*)(int, int, VynElement*)>(
+      yrlhost::host_table_find(table, "VynElementAlloc_v"));
   std::string report = run([&] {
     VynLayer layer{};
-    int sheet = 0;
+    VynElement element = nullptr;
     EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
-    EXPECT_EQ(sheet_get(1, nullptr, &sheet), VYN_TK_NOT_IMPLEMENTED);
+    EXPECT_EQ(element_alloc(1, 917, &element), VYN_TK_NOT_IMPLEMENTED);
     EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
   });
   const std::string tail =
-      "not available:\n  VynLayerCreate_v\n  VynDrawingCurrentSheetGet_v\nscript failures: 0\n";
+      "not available:\n  VynLayerCreate_v\n  VynElementAlloc_v\nscript failures: 0\n";
   ASSERT_GE(report.size(), tail.size()) << report;
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
 

@@ -18,7 +18,7 @@
 #include "host/host_testing.h"
 #include "host/live_objects.h"
 #include "host/models.h"
-#include "host/pick_items.h"
+#include "host/drawings.h"
 #include "host/script.h"
 #include "host/script_text.h"
 #include "tests/host/host_test.h"
@@ -32,17 +32,6 @@ using yrlhost::live_object_count;
 
 using Item = std::pair<int, int>;  // type, id
 
-// A kept item of the test's drawing: shown or hidden, and its curve if it has one.
-struct KeptItem {
-  yrlhost::ItemShown shown = yrlhost::ItemShown::shown;
-  std::optional<VynCurvedata> curve;
-};
-
-std::map<Item, KeptItem>& kept_items() {
-  static std::map<Item, KeptItem> items;
-  return items;
-}
-
 class Selection : public yrltest::HostTest {
  protected:
   void SetUp() override {
@@ -50,30 +39,29 @@ class Selection : public yrltest::HostTest {
     open_drawing();
   }
 
-  // A current drawing whose draft entities 1 to 9 are lines, with notes 5 and 6 and
-  // dimension 4. The host keeps no drawing content yet: the test serves the items.
+  // A current drawing whose draft entities 1 to 9 are lines from (0, id) to (10, id),
+  // entity 6 hidden, with dimension 14 and notes 15 and 16.
   void open_drawing() {
     std::string error;
     drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW0001", error);
     ASSERT_NE(drawing, nullptr) << error;
-    kept_items().clear();
-    for (int id = 1; id <= 9; ++id) kept_items()[{77, id}].curve = yrltest::line_curve(0, id, 10, id);
-    kept_items()[{68, 5}];
-    kept_items()[{68, 6}];
-    kept_items()[{8, 4}];
-    yrlhost::pick_item_source_set({
-        [this](VynMdl model, int type, int id) -> std::optional<yrlhost::ItemShown> {
-          if (model != drawing) return std::nullopt;
-          auto found = kept_items().find({type, id});
-          if (found == kept_items().end()) return yrlhost::ItemShown::absent;
-          return found->second.shown;
-        },
-        [this](VynMdl model, int type, int id, VynCurvedata* curve) {
-          auto found = kept_items().find({type, id});
-          if (model != drawing || found == kept_items().end() || !found->second.curve) return false;
-          *curve = *found->second.curve;
-          return true;
-        }});
+    for (int id = 1; id <= 9; ++id) {
+      yrlhost::DraftEntity entity;
+      entity.id = id;
+      entity.hidden = id == 6;
+      const double end1[3] = {0, double(id), 0}, end2[3] = {10, double(id), 0};
+      entity.curve = yrlhost::draft_line(end1, end2);
+      ASSERT_EQ(yrlhost::host_entity_add(drawing, entity, error), id) << error;
+    }
+    yrlhost::DrawingDimension dimension;
+    dimension.id = 14;
+    ASSERT_EQ(yrlhost::host_dimension_add(drawing, dimension, error), 14) << error;
+    for (int id : {15, 16}) {
+      yrlhost::DraftNote note;
+      note.id = id;
+      note.lines = {u"NOTE"};
+      ASSERT_EQ(yrlhost::host_note_add(drawing, note, error), id) << error;
+    }
   }
 
   static void push(const std::string& line) {
@@ -147,9 +135,9 @@ TEST_F(Selection, SelectTakesThePicksTheFilterAllowsUpToTheMaximum) {
       {"draft_ent", -1, {"pick 77 1 + 77 2"}, {{77, 1}, {77, 2}}, {}},
       {"draft_ent", 1, {"pick 77 1 + 77 2 + 77 3"}, {{77, 1}}, {}},
       {"draft_ent", 0, {"pick 77 1 + 77 2"}, {{77, 1}, {77, 2}}, {}},
-      {"dimension,any_note", -1, {"pick 77 1 + 8 4 + 68 5"}, {{8, 4}, {68, 5}}, {{77, 1}}},
+      {"dimension,any_note", -1, {"pick 77 1 + 8 14 + 68 15"}, {{8, 14}, {68, 15}}, {{77, 1}}},
       // A pick the filter refuses whole leaves the user picking again.
-      {"draft_ent", 1, {"pick 68 5 + 8 4", "pick 77 9"}, {{77, 9}}, {{68, 5}, {8, 4}}},
+      {"draft_ent", 1, {"pick 68 15 + 8 14", "pick 77 9"}, {{77, 9}}, {{68, 15}, {8, 14}}},
   };
   for (const Case& c : cases) {
     yrlhost::host_testing_reset();
@@ -261,7 +249,6 @@ TEST_F(Selection, AScriptThatDoesNotPickFailsAndAnswersTheUsersAbort) {
 // A pick names an item the model in the pick's window has and shows; any other pick is a
 // script failure, answered as the user's abort with nothing picked and the pick used up.
 TEST_F(Selection, APickOfAnItemTheModelDoesNotShowFailsTheScript) {
-  kept_items()[{77, 6}].shown = yrlhost::ItemShown::hidden;
   struct Case {
     const char* pick;
     const char* failure;  // a part of the failure text
@@ -289,13 +276,13 @@ TEST_F(Selection, APickOfAnItemTheModelDoesNotShowFailsTheScript) {
   }
   EXPECT_EQ(live_object_count(LiveKind::selection), 0u);
 
-  // With no drawing content at all (no source of items), a draft entity is never there.
-  yrlhost::pick_item_source_set({});
-  push("pick 77 12345");
+  // A deleted entity is no longer there.
+  ASSERT_TRUE(yrlhost::host_entity_delete(drawing, 3));
+  push("pick 77 3");
   VynArray array = nullptr;
   int count = -1;
   EXPECT_EQ(select("draft_ent", 1, &array, &count), -3);
-  EXPECT_EQ(yrlhost::script_take_failures().size(), 1u);
+  ASSERT_EQ(yrlhost::script_take_failures().size(), 1u);
 
   // No model at all: the window shows none.
   yrlhost::host_models_erase_all();
@@ -375,7 +362,7 @@ TEST_F(Selection, AFilterThatRefusesMakesTheUserPickAgain) {
   } cases[] = {
       {{2}, false, 1, {"pick 77 2", "pick 77 3"}, {{77, 2}, {77, 3}}, {{77, 3}}},
       {{2}, false, 1, {"pick 77 2 + 77 3 + 77 4"}, {{77, 2}, {77, 3}}, {{77, 3}}},
-      {{2}, false, -1, {"pick 77 2 + 68 5 + 77 4"}, {{77, 2}, {77, 4}}, {{77, 4}}},
+      {{2}, false, -1, {"pick 77 2 + 68 15 + 77 4"}, {{77, 2}, {77, 4}}, {{77, 4}}},
       {{2, 3}, false, -1, {"pick 77 2 + 77 3", "pick 77 3", "pick 77 1"},
        {{77, 2}, {77, 3}, {77, 3}, {77, 1}}, {{77, 1}}},
       {{}, true, 1, {"pick 77 2", "abort"}, {{77, 2}}, {}},  // freed: refused
@@ -416,7 +403,9 @@ TEST_F(Selection, AFilterThatRefusesMakesTheUserPickAgain) {
 // Without U V in the script the parameter along the picked curve comes from the pick
 // point; without a point either, the user picked the curve's middle.
 TEST_F(Selection, AParameterAlongThePickedCurveComesFromThePickPoint) {
-  kept_items()[{77, 7}].curve = yrltest::line_curve(0, 0, 10, 0);
+  std::string error;
+  const double end1[3] = {0, 0, 0}, end2[3] = {10, 0, 0};
+  ASSERT_TRUE(yrlhost::host_entity_curve_set(drawing, 7, yrlhost::draft_line(end1, end2), error)) << error;
   struct Case {
     const char* pick;
     double u;
@@ -426,7 +415,7 @@ TEST_F(Selection, AParameterAlongThePickedCurveComesFromThePickPoint) {
       {"pick 77 7 1 12 0 0", 1.0, {12, 0, 0}},
       {"pick 77 7 1 2.5 3 0 0.75 0.5", 0.75, {2.5, 3, 0}},  // the script's own
       {"pick 77 7", 0.5, {5, 0, 0}},
-      {"pick 68 5 1 4 4 0", 0.0, {4, 4, 0}},  // a note has no curve
+      {"pick 68 15 1 4 4 0", 0.0, {4, 4, 0}},  // a note has no curve
   };
   for (const Case& c : cases) {
     push(c.pick);

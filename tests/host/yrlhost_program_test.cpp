@@ -160,3 +160,36 @@ TEST(YrlhostProgram, HelpListsTheOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// After the scenario, each model is reported with its content.
+TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-report";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path scenario = dir / "scenario.txt";
+  std::ofstream(scenario) << "begin drawing\n"
+                             "yrlhost-model 1\ntype drawing\nname PLATE\nunits MM\n"
+                             "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
+                             "entity 2 1 background 0 default arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n"
+                             "end\n"
+                             "end drawing\n";
+  ProgramRun run = run_yrlhost({"--scenario", scenario.string()});
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  const std::string report =
+      "models:\n"
+      "  drawing PLATE (MM), current sheet 1\n"
+      "    sheets:\n"
+      "      sheet size scale transform\n"
+      "      1     A    1     1 0 0 0 / 0 1 0 0 / 0 0 1 0 / 0 0 0 1\n"
+      "    models and scales: none\n"
+      "    views: none\n"
+      "    entities:\n"
+      "      id sheet view       colour    hidden curve\n"
+      "      1  1     background rgb 1 0 0 no     line (0, 0, 0) (10, 0, 0)\n"
+      "      2  1     background default   no     circle (5, 5, 0) radius 2\n";
+  EXPECT_NE(run.out.find(report), std::string::npos) << run.out;
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

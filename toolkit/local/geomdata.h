@@ -90,6 +90,18 @@ struct VynBsplineCurve {
   VynArray params;
 };
 
+// A spline through its points: the parameter of each point (a VynArray of doubles), the
+// points and the tangents there (VynArrays of three doubles each) and the point count.
+// The arrays belong to whoever filled the record.
+struct VynSplineCurve {
+  int type;
+  int unused;
+  VynArray params;
+  VynArray points;
+  VynArray tangents;
+  int num_points;
+};
+
 struct VynCurvedata {
   union {
     VynPointCurve point;
@@ -100,7 +112,8 @@ struct VynCurvedata {
     VynArrowCurve arrow;
     VynTextCurve text;
     VynBsplineCurve bspline;
-    unsigned char bytes[VYN_CURVEDATA_SIZE];  // the spline and composite layouts are the host's
+    VynSplineCurve spline;
+    unsigned char bytes[VYN_CURVEDATA_SIZE];  // the composite layout is the host's
   };
 };
 
@@ -124,6 +137,8 @@ static_assert(offsetof(VynTextCurve, text) == 4 && offsetof(VynTextCurve, point)
               offsetof(VynTextCurve, font) == 564 && offsetof(VynTextCurve, values) == 632 &&
               sizeof(VynTextCurve) == VYN_CURVEDATA_SIZE);
 static_assert(offsetof(VynBsplineCurve, degree) == 4 && offsetof(VynBsplineCurve, params) == 8);
+static_assert(offsetof(VynSplineCurve, params) == 8 && offsetof(VynSplineCurve, points) == 16 &&
+              offsetof(VynSplineCurve, tangents) == 24 && offsetof(VynSplineCurve, num_points) == 32);
 
 // A curve record followed by its direction.
 struct VynComponentCurvedata {

@@ -22,10 +22,8 @@ class DrawInfo : public yrltest::UtilTest {
  protected:
   void SetUp() override {
     UtilTest::SetUp();
-    double m[4][4] = {{4, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 8, 0}, {10, 20, 30, 1}};
-    std::memcpy(yrltest::draft_state().sheet_trf, m, sizeof m);
-    yrltest::draft_state().sheet = 2;
-    yrltest::draft_state().sheet_size = std::u16string(u"B");
+    const double m[4][4] = {{4, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 8, 0}, {10, 20, 30, 1}};
+    sheet_set(m, 2, u"B");
     ASSERT_EQ(YrlViewClassRegister(), 0);
   }
 
@@ -117,7 +115,7 @@ TEST_F(DrawInfo, TheFirstFailureStopsTheFill) {
   ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 2.0), 0);
 
   // The sheet's transform cannot be got: reported, and no window or views are asked for.
-  yrltest::draft_state().sheet_trf_status = -3;
+  yrlhost::call_log_fail_on_call("VynDrawingSheetTrfGet_v", 1, -3);
   YrlDrawInfo info = {};
   yrlhost::call_log_clear();
   EXPECT_EQ(YrlDrawInfoFill(&info), -3);
@@ -126,7 +124,6 @@ TEST_F(DrawInfo, TheFirstFailureStopsTheFill) {
   EXPECT_TRUE(yrlhost::call_log_of("VynWindowCurrentGet_v").empty());
   EXPECT_FALSE(yrlhost::ui_dialog_snapshot("error"));
 
-  yrltest::draft_state().sheet_trf_status = 0;
   yrlhost::call_log_fail_on_call("VynWindowCurrentGet_v", 1, -4);
   EXPECT_EQ(YrlDrawInfoFill(&info), -4);
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
+#include "host/call_log.h"
 #include "host/messages.h"
 #include "host/selection.h"
 #include "toolkit/api/app_api.h"
@@ -19,9 +20,9 @@ constexpr double kPi = 3.141592653589793;
 class Entities : public yrltest::UtilTest {
  protected:
   // A sheet that doubles and moves by (10, 20): p' = 2p + (10, 20, 0).
-  static void doubling_sheet() {
-    double m[4][4] = {{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {10, 20, 0, 1}};
-    std::memcpy(yrltest::draft_state().sheet_trf, m, sizeof m);
+  void doubling_sheet() {
+    const double m[4][4] = {{2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {10, 20, 0, 1}};
+    sheet_set(m);
   }
 };
 
@@ -118,9 +119,7 @@ TEST_F(Entities, FullCircleOtherCurvesAndFailures) {
   EXPECT_EQ(YrlGetAllPointsFromEntity(&arc, a, b, centre), 0);
   expect_point(centre, 16, 28, 0);
 
-  VynCurvedata point = {};
-  point.point.type = VYN_CURVE_POINT;
-  yrltest::draft_state().curves[15] = point;
+  point_entity(15, {0, 0, 0});
   VynDtlentity dot = entity(15);
   a[0] = -1;
   EXPECT_EQ(YrlGetAllPointsFromEntity(&dot, a, b, centre), 0);
@@ -137,8 +136,8 @@ TEST_F(Entities, FullCircleOtherCurvesAndFailures) {
 }
 
 TEST_F(Entities, RadiusInDrawingUnits) {
-  arc_entity(14, {1, 0, 0}, {3, 4, 0}, 0, 1, 2.5);
-  VynDtlentity arc = entity(14);
+  arc_entity(12, {1, 0, 0}, {3, 4, 0}, 0, 1, 2.5);
+  VynDtlentity arc = entity(12);
   double radius = 0;
   // No sheet transform read: the entity's own units.
   EXPECT_EQ(YrlGetRadiusFromEntity(&arc, &radius), 0);
@@ -152,8 +151,8 @@ TEST_F(Entities, RadiusInDrawingUnits) {
   VynDtlentity circle = entity(13);
   EXPECT_EQ(YrlGetRadiusFromEntity(&circle, &radius), 0);
   EXPECT_EQ(radius, 2.0);
-  line_entity(12, {1, 2, 0}, {5, 6, 0});
-  VynDtlentity line = entity(12);
+  line_entity(14, {1, 2, 0}, {5, 6, 0});
+  VynDtlentity line = entity(14);
   EXPECT_EQ(YrlGetRadiusFromEntity(&line, &radius), 0);
   EXPECT_EQ(radius, 2.0);
 }
@@ -169,7 +168,8 @@ TEST_F(Entities, ScreenToDrawingTransformIsReadOnce) {
   EXPECT_EQ(m[3][1], 20);
 
   // Kept until cleared: a changed sheet is read only after the clear.
-  yrltest::draft_state().sheet_trf[0][0] = 3;
+  const double tripling[4][4] = {{3, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {10, 20, 0, 1}};
+  sheet_set(tripling);
   EXPECT_EQ(YrlInitScrToDrwMatrix(), 0);
   YrlGetScrToDrwMatrix(m);
   EXPECT_EQ(m[0][0], 2);
@@ -180,7 +180,7 @@ TEST_F(Entities, ScreenToDrawingTransformIsReadOnce) {
   EXPECT_EQ(m[0][0], 3);
 
   YrlClearScrToDrwMatrix();
-  yrltest::draft_state().sheet_trf_status = -1;
+  yrlhost::call_log_fail_on_call("VynDrawingSheetTrfGet_v", 1, -1);
   EXPECT_EQ(YrlInitScrToDrwMatrix(), -1);
   EXPECT_EQ(ScrToDrwMatix_Set, 0);
   EXPECT_EQ(YrlGetScrToDrwMatrix(nullptr), VYN_TK_E_NOT_FOUND);
@@ -203,9 +203,7 @@ TEST_F(Entities, EndPointsCommandPrintsLinesAndArcsUntilThePickEnds) {
   line_entity(12, {1, 2, 0}, {5, 6, 0});
   arc_entity(13, {1, 0, 0}, {0, 0, 0}, 0, 6.283185307179586, 1);  // full circle
   arc_entity(14, {1, 0, 0}, {0, 0, 0}, 0, kPi, 1);
-  VynCurvedata point = {};
-  point.point.type = VYN_CURVE_POINT;
-  yrltest::draft_state().curves[15] = point;
+  point_entity(15, {0, 0, 0});
   for (const char* pick : {"pick 77 12", "pick 77 13", "pick 77 15", "pick 77 14", "abort"}) user(pick);
 
   EXPECT_EQ(YrlCmdEndPoints(), 0);

@@ -1,11 +1,10 @@
 // Fixture of the application-utility and part-information tests: the application started
 // in the stand-in host with a current drawing, parts read from the host's template, and
-// draft entities whose curves the test sets (the host keeps no draft geometry, so the
-// entity and sheet functions are served here, and the user picks the entities served).
+// draft entities and sheets of the host's drawing that the test sets.
 #pragma once
 
+#include <cmath>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,86 +12,34 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
+#include "host/drawings.h"
 #include "host/models.h"
-#include "host/pick_items.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"
 
 namespace yrltest {
 
-// What the served draft functions answer: entity id -> curve, the current sheet and the
-// sheet's transform and size name.
-struct DraftState {
-  std::map<int, VynCurvedata> curves;
-  int sheet = 1;
-  double sheet_trf[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-  std::u16string sheet_size = u"A";
-  VynError sheet_trf_status = 0;
-};
-
-inline DraftState& draft_state() {
-  static DraftState state;
-  return state;
-}
-
-inline VynError served_dtlentity_data_get(int, VynDtlentity* entity, VynDtlsymdef*,
-                                          VynDtlentitydata* data) {
-  if (!entity || !data) return VYN_TK_BAD_INPUTS;
-  auto it = draft_state().curves.find(entity->id);
-  if (it == draft_state().curves.end()) return VYN_TK_E_NOT_FOUND;
-  *data = reinterpret_cast<VynDtlentitydata>(&it->second);
-  return VYN_TK_NO_ERROR;
-}
-
-inline VynError served_curve_get(int, VynDtlentitydata data, VynCurvedata** curve) {
-  if (!data || !curve) return VYN_TK_BAD_INPUTS;
-  *curve = reinterpret_cast<VynCurvedata*>(data);
-  return VYN_TK_NO_ERROR;
-}
-
-inline VynError served_current_sheet_get(int, VynMdl, int* sheet) {
-  if (!sheet) return VYN_TK_BAD_INPUTS;
-  *sheet = draft_state().sheet;
-  return VYN_TK_NO_ERROR;
-}
-
-inline VynError served_sheet_trf_get(int, VynMdl, int, VynWchar* size, double transform[4][4]) {
-  if (draft_state().sheet_trf_status) return draft_state().sheet_trf_status;
-  std::copy(draft_state().sheet_size.begin(), draft_state().sheet_size.end(), size);
-  size[draft_state().sheet_size.size()] = 0;
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) transform[r][c] = draft_state().sheet_trf[r][c];
-  }
-  return VYN_TK_NO_ERROR;
-}
-
 class UtilTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    draft_state() = DraftState();
-    table_options.extra = {
-        yrltest::host_row(&served_dtlentity_data_get, "VynDtlentityDataGet_v"),
-        yrltest::host_row(&served_curve_get, "VynDtlentitydataCurveGet_v"),
-        yrltest::host_row(&served_current_sheet_get, "VynDrawingCurrentSheetGet_v"),
-        yrltest::host_row(&served_sheet_trf_get, "VynDrawingSheetTrfGet_v"),
-    };
     ASSERT_EQ(start_app(), 0) << error();
     drawing = new_drawing();
-    // The user can pick the draft entities served here, on their curves.
-    yrlhost::pick_item_source_set({
-        [](VynMdl, int type, int id) -> std::optional<yrlhost::ItemShown> {
-          if (type != 77) return std::nullopt;
-          bool kept = draft_state().curves.count(id) != 0;
-          return kept ? yrlhost::ItemShown::shown : yrlhost::ItemShown::absent;
-        },
-        [](VynMdl, int type, int id, VynCurvedata* curve) {
-          auto it = draft_state().curves.find(id);
-          if (type != 77 || it == draft_state().curves.end()) return false;
-          *curve = it->second;
-          return true;
-        }});
+  }
+
+  // Makes sheet number of the drawing (made first, with the sheets before it, when it is
+  // missing) the current sheet, of that size and transform.
+  void sheet_set(const double transform[4][4], int number = 1, const std::u16string& size = u"A") {
+    std::string error;
+    while (static_cast<int>(yrlhost::host_drawing(drawing)->sheets.size()) < number)
+      ASSERT_GT(yrlhost::host_sheet_add(drawing, error), 0) << error;
+    yrlhost::DrawingSheet sheet;
+    sheet.number = number;
+    sheet.size = size;
+    std::copy(&transform[0][0], &transform[0][0] + 16, &sheet.transform[0][0]);
+    ASSERT_TRUE(yrlhost::host_sheet_set(drawing, sheet, error)) << error;
+    ASSERT_TRUE(yrlhost::host_current_sheet_set(drawing, number, error)) << error;
   }
 
   // A part read from the host's inch template under a new name (datum planes RIGHT, TOP
@@ -121,29 +68,40 @@ class UtilTest : public AppTest {
     return VynModelitem{};
   }
 
-  static void line_entity(int id, std::initializer_list<double> a, std::initializer_list<double> b) {
-    VynCurvedata curve = {};
-    curve.line.type = VYN_CURVE_LINE;
-    std::copy(a.begin(), a.end(), curve.line.end1);
-    std::copy(b.begin(), b.end(), curve.line.end2);
-    draft_state().curves[id] = curve;
+  // Gives the drawing's entity id the curve: a new entity when the id is above every id
+  // the drawing has used, else the entity of that id takes the curve.
+  void entity_curve(int id, const yrlhost::DraftCurve& curve) {
+    std::string error;
+    if (yrlhost::stored_item_exists(drawing, yrlhost::item_type_draft_entity, id)) {
+      ASSERT_TRUE(yrlhost::host_entity_curve_set(drawing, id, curve, error)) << error;
+      return;
+    }
+    yrlhost::DraftEntity entity;
+    entity.id = id;
+    entity.curve = curve;
+    ASSERT_EQ(yrlhost::host_entity_add(drawing, entity, error), id) << error;
   }
 
-  static void arc_entity(int id, std::initializer_list<double> vec1, std::initializer_list<double> centre,
-                         double start, double sweep, double radius) {
-    VynCurvedata curve = {};
-    curve.arc.type = VYN_CURVE_ARC;
-    std::copy(vec1.begin(), vec1.end(), curve.arc.vec1);
-    std::copy(centre.begin(), centre.end(), curve.arc.origin);
-    curve.arc.start_angle = start;
-    curve.arc.end_angle = sweep;
-    curve.arc.radius = radius;
-    draft_state().curves[id] = curve;
+  void line_entity(int id, std::initializer_list<double> a, std::initializer_list<double> b) {
+    entity_curve(id, yrlhost::draft_line(std::vector<double>(a).data(), std::vector<double>(b).data()));
   }
 
-  static VynDtlentity entity(int id) {
-    return VynDtlentity{77, id, yrlhost::host_current_model()};
+  void point_entity(int id, std::initializer_list<double> p) {
+    entity_curve(id, yrlhost::draft_point(std::vector<double>(p).data()));
   }
+
+  // An arc around centre whose first axis points along vec1 (taken as a direction in the
+  // sheet), from start through sweep, as the host keeps arcs.
+  void arc_entity(int id, std::initializer_list<double> vec1, std::initializer_list<double> centre,
+                  double start, double sweep, double radius) {
+    std::vector<double> axis(vec1);
+    yrlhost::DraftCurve curve = yrlhost::draft_arc(std::vector<double>(centre).data(), radius,
+                                                   std::atan2(axis[1], axis[0]), sweep);
+    curve.record.arc.start_angle = start;
+    entity_curve(id, curve);
+  }
+
+  VynDtlentity entity(int id) const { return VynDtlentity{yrlhost::item_type_draft_entity, id, drawing}; }
 
   VynMdl drawing = nullptr;
 };

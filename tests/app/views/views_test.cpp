@@ -13,6 +13,7 @@
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
 #include "host/call_log.h"
+#include "host/drawings.h"
 #include "host/extdata.h"
 #include "host/host_arrays.h"
 #include "host/live_objects.h"
@@ -451,28 +452,33 @@ TEST(ReferencePointFold, ASingleEntityGivesItsMinCorner) {
 }
 
 TEST_F(Views, AnEntityWithoutAnOutlineChangesNothing) {
-  VynModelitem item{YRL_DRAFT_ENTITY_TYPE, 5, drawing};
+  // A line of the host's drawing from (4, 1) to (6, 3).
+  yrlhost::DraftEntity line;
+  const double a[3] = {4, 1, 0}, b[3] = {6, 3, 0};
+  line.curve = yrlhost::draft_line(a, b);
+  std::string error;
+  const int id = yrlhost::host_entity_add(drawing, line, error);
+  ASSERT_GT(id, 0) << error;
+  VynModelitem item{YRL_DRAFT_ENTITY_TYPE, id, drawing};
   VynSelection selection = nullptr;
   ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &selection), 0);
   double ref[3] = {9999999.0, 9999999.0, 0};
   double bounds[6] = {1, 2, 0, 3, 4, 0};
-  // Each step fails in turn; the host has no entity data yet, so the steps before the
-  // failing one are answered here.
-  struct Case {
-    const char* failing;
-    std::vector<const char*> answered;
-  } cases[] = {
-      {"VynSelectionModelitemGet_v", {}},
-      {"VynDtlentityDataGet_v", {}},
-      {"VynDtlentitydataCurveGet_v", {"VynDtlentityDataGet_v", "VynDtlentitydataFree_v"}},
-  };
-  for (const Case& c : cases) {
-    for (const char* key : c.answered) yrlhost::call_log_set_result(key, 0);
-    yrlhost::call_log_fail_on_call(c.failing, 1, -1);
-    EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), -1) << c.failing;
+  for (const char* failing :
+       {"VynSelectionModelitemGet_v", "VynDtlentityDataGet_v", "VynDtlentitydataCurveGet_v"}) {
+    yrlhost::call_log_fail_on_call(failing, 1, -1);
+    EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), -1) << failing;
     EXPECT_EQ(ref[0], 9999999.0);
     EXPECT_EQ(bounds[3], 3);
   }
+  // Read, the line's outline grows the bounds, and its data is freed again.
+  EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), 0);
+  EXPECT_EQ(bounds[3], 6);
+  EXPECT_EQ(bounds[4], 4);
+  EXPECT_EQ(yrlhost::live_object_count(LiveKind::data_record), 0u);
+  // An entity deleted since it was picked has no outline either.
+  ASSERT_TRUE(yrlhost::host_entity_delete(drawing, id));
+  EXPECT_EQ(YrlReferencePointGet(0, "FRONT", selection, ref, bounds), VYN_TK_E_NOT_FOUND);
   EXPECT_EQ(VynSelectionFree(&selection), 0);
 }
 
