@@ -26,7 +26,7 @@ struct DraftState {
   std::map<int, VynCurvedata> curves;
   int sheet = 1;
   double sheet_trf[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-  std::u16string sheet_size = u"A";
+  const char16_t* sheet_size = u"A";
   VynError sheet_trf_status = 0;
 };
 
@@ -58,8 +58,10 @@ inline VynError served_current_sheet_get(int, VynMdl, int* sheet) {
 
 inline VynError served_sheet_trf_get(int, VynMdl, int, VynWchar* size, double transform[4][4]) {
   if (draft_state().sheet_trf_status) return draft_state().sheet_trf_status;
-  std::copy(draft_state().sheet_size.begin(), draft_state().sheet_size.end(), size);
-  size[draft_state().sheet_size.size()] = 0;
+  const char16_t* name = draft_state().sheet_size;
+  std::size_t n = 0;
+  for (; name[n]; ++n) size[n] = name[n];
+  size[n] = 0;
   for (int r = 0; r < 4; ++r) {
     for (int c = 0; c < 4; ++c) transform[r][c] = draft_state().sheet_trf[r][c];
   }
