@@ -5,6 +5,9 @@
 # memory blocks and handle variables of any pointer type, so aliasing-based
 # optimisation is switched off for all product code.
 set(YRL_WARNINGS -Wall -Wextra)
+if(YRL_WERROR)
+  list(APPEND YRL_WARNINGS -Werror)
+endif()
 set(YRL_PRODUCT_FLAGS -fno-exceptions -fno-rtti -ffp-contract=off -fno-strict-aliasing
     -fvisibility=hidden -fvisibility-inlines-hidden)
 
