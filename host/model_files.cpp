@@ -167,6 +167,8 @@ class Reader {
     std::u16string wide;
     if (!unescape_text(escaped, text)) fail("bad %XX escape in \"" + escaped + "\"");
     if (!utf16_from_text(text, wide)) fail("name is not UTF-8");
+    // Wherever the host hands a name on, it ends at its first NUL.
+    if (wide.find(u'\0') != std::u16string::npos) fail("name \"" + escaped + "\" holds a NUL");
     if (wide.size() > host_name_max) fail("name \"" + text + "\" is longer than 31 characters");
     if (wide.empty() && !may_be_empty) fail("empty name");
     return wide;
@@ -266,6 +268,7 @@ class Reader {
         if (!unescape_text(text_after_words(line, 4), text)) fail("bad %XX escape in the value");
         if (!utf16_from_text(text, wide)) fail("value is not UTF-8");
         if (wide.size() >= VYN_PARAM_STRING_SIZE) fail("string value is too long");
+        if (wide.find(u'\0') != std::u16string::npos) fail("string value holds a NUL");
         std::copy(wide.begin(), wide.end(), value.value.as_string);
         break;
       }
