@@ -80,6 +80,8 @@ std::u16string LineReader::read_wide_text(const std::string& escaped) const {
   std::u16string wide;
   if (!unescape_text(escaped, text)) fail("bad %XX escape in \"" + escaped + "\"");
   if (!utf16_from_text(text, wide)) fail("text is not UTF-8");
+  // Wherever the host hands a text on, it ends at its first NUL.
+  if (wide.find(u'\0') != std::u16string::npos) fail("text \"" + escaped + "\" holds a NUL");
   return wide;
 }
 
@@ -88,6 +90,8 @@ std::u16string LineReader::read_wide_name(const std::string& escaped, bool may_b
   std::u16string wide;
   if (!unescape_text(escaped, text)) fail("bad %XX escape in \"" + escaped + "\"");
   if (!utf16_from_text(text, wide)) fail("name is not UTF-8");
+  // Wherever the host hands a name on, it ends at its first NUL.
+  if (wide.find(u'\0') != std::u16string::npos) fail("name \"" + escaped + "\" holds a NUL");
   if (wide.size() > host_name_max) fail("name \"" + text + "\" is longer than 31 characters");
   if (wide.empty() && !may_be_empty) fail("empty name");
   return wide;

@@ -151,6 +151,7 @@ class Reader : public LineReader {
         if (!unescape_text(text_after_words(line, 4), text)) fail("bad %XX escape in the value");
         if (!utf16_from_text(text, wide)) fail("value is not UTF-8");
         if (wide.size() >= VYN_PARAM_STRING_SIZE) fail("string value is too long");
+        if (wide.find(u'\0') != std::u16string::npos) fail("string value holds a NUL");
         std::copy(wide.begin(), wide.end(), value.value.as_string);
         break;
       }

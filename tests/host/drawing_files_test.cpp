@@ -267,6 +267,7 @@ TEST_F(DrawingFiles, MalformedDrawingLinesAreRefusedWithTheLine) {
       {{"entity 1 1 background 0 red point 0 0 0"},
        "f:5: colour \"red\" is not default, type <n> or rgb <r> <g> <b>"},
       {{"entity 1 1 7 0 default point 0 0 0"}, "f:5: view 7 is not a view of sheet 1"},
+      {{"note 1 1 background default free 0 0 0 1", "text a%00b"}, "f:6: text \"a%00b\" holds a NUL"},
       {{"entity 1 2 background 0 default point 0 0 0"}, "f:5: sheet 2 does not exist"},
       {{"entity 1 1 background 0 default point 0 0 0", "entity 1 1 background 0 default point 0 0 0"},
        "f:6: id 1 is used twice"},

@@ -42,6 +42,26 @@ inline std::string missing_function_report(const std::string& report_name) {
   return report_name + ":  couldn't find pointer to Mavrel-side function";
 }
 
+// The toolkit's and the application's state as at load, and the stand-in host's start
+// state: also its log, its set answers and the keys of its extra recorders.
+inline void reset_toolkit_state() {
+  binding_testing_reset();
+  startup_testing_reset();
+  app_testing_reset();
+  testreport_testing_reset();
+  geomdata_testing_reset();
+  yrlhost::host_testing_reset();
+}
+
+// user_initialize_plus as the host calls it with table, which must outlive the plug-in's
+// use of it; error_text holds 64 units.
+inline int start_plugin(const StartArgs& args, std::vector<win_export_entry>& table,
+                        VynWchar* error_text) {
+  return user_initialize_plus(0, nullptr, args.version, args.build, nullptr, error_text,
+                              args.text_dir, u"Yrlform", args.exec_path, args.context, 0,
+                              table.data(), static_cast<int>(table.size()), args.language);
+}
+
 class ToolkitTest : public RuntimeTest {
  protected:
   void SetUp() override {
@@ -53,15 +73,7 @@ class ToolkitTest : public RuntimeTest {
     RuntimeTest::TearDown();
   }
 
-  // Also forgets the host's log, its set answers and the keys of its extra recorders.
-  static void reset_toolkit() {
-    binding_testing_reset();
-    startup_testing_reset();
-    app_testing_reset();
-    testreport_testing_reset();
-    geomdata_testing_reset();
-    yrlhost::host_testing_reset();
-  }
+  static void reset_toolkit() { reset_toolkit_state(); }
 
   // The host's table as table_options make it, kept alive in table.
   win_export_entry* build_table() {
@@ -72,9 +84,7 @@ class ToolkitTest : public RuntimeTest {
   // user_initialize_plus as the host calls it, with a fresh table.
   int start(const StartArgs& args = StartArgs()) {
     build_table();
-    return user_initialize_plus(0, nullptr, args.version, args.build, nullptr, error_text,
-                                args.text_dir, u"Yrlform", args.exec_path, args.context, 0,
-                                table.data(), static_cast<int>(table.size()), args.language);
+    return start_plugin(args, table, error_text);
   }
 
   // Hands a fresh table to the plug-in as start-up does, without starting.

@@ -1,9 +1,9 @@
 #include "toolkit/util/menuutil.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
@@ -184,13 +184,12 @@ VynError VynUtilMenuStringsIntValueSelect(const char* menu, VynArray names, int*
   auto* rows = static_cast<VynUtilMenuRow*>(
       std::calloc(static_cast<std::size_t>(count) + 2, sizeof(VynUtilMenuRow)));
   if (!rows) return VYN_TK_GENERAL_ERROR;
-  std::strncpy(rows[0].name, menu, sizeof rows[0].name - 1);
+  vek::copy_cut(rows[0].name, menu, sizeof rows[0].name);
   rows[0].flags = VYN_UTIL_MENU_DELETE;
   for (int k = 1; k <= count; ++k) {
     char narrow[VYN_UTIL_NARROW_SIZE];
     vek::wstostr_bounded(narrow, sizeof narrow, texts[k - 1]);
-    // The rows are zeroed: the first 31 bytes keep a terminator after them.
-    std::memcpy(rows[k].name, narrow, std::min(std::strlen(narrow), sizeof rows[k].name - 1));
+    vek::copy_cut(rows[k].name, narrow, sizeof rows[k].name);
     rows[k].value = k - 1;
   }
   int chosen = 0;

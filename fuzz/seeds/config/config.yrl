@@ -1,0 +1,12 @@
+yrl_layer_prefix	YRL_
+yrl_auto_view_map	Yes
+yrl_set_new_part_active	Yes
+yrl_use_drawing_name	Yes
+yrl_use_drawing_units	Yes
+yrl_drawing_proj_system	third_angle
+yrl_auto_drawing_view_create	Yes
+yrl_tolerance	0.010000
+yrl_automatic_forward	No
+yrl_crdt_ent_sec_vyn_fix	No
+yrl_use_embed_browser	No
+yrl_add_debug_commands	No
