@@ -128,13 +128,15 @@ VynError entity_status(const EntityRef& ref) {
 
 std::vector<double> point_of(const double* p) { return {p[0], p[1], p[2]}; }
 
+}  // namespace
+
 // What an entity looks like drawn: one entry for a point, line, arc or full circle, and
 // a chain of short lines along a spline.
-std::vector<DrawEntry> entity_drawing(const StoredModel& model, const DraftEntity& entity) {
+std::vector<DrawEntry> draft_entity_drawing(VynMdl drawing, const DraftEntity& entity) {
   std::vector<DrawEntry> entries;
   DrawEntry entry;
   entry.colour = entity.colour;
-  entry.item = VynModelitem{item_type_draft_entity, entity.id, model.handle};
+  entry.item = VynModelitem{item_type_draft_entity, entity.id, drawing};
   const VynCurvedata& r = entity.curve.record;
   switch (r.point.type) {
     case VYN_CURVE_POINT:
@@ -186,8 +188,6 @@ std::vector<DrawEntry> entity_drawing(const StoredModel& model, const DraftEntit
   }
   return entries;
 }
-
-}  // namespace
 
 void drawing_entities_testing_reset() {
   EntityRecords& held = records();
@@ -334,7 +334,7 @@ VynError Behaviour<HostApi::VynDtlentityDraw>::run(int, VynDtlentity* entity) {
   if (VynError status = entity_status(ref)) return status;
   if (stored_item_hidden(ref.model->handle, item_type_draft_entity, ref.entity->id))
     return VYN_TK_NO_ERROR;
-  display_list_add(entity_drawing(*ref.model, *ref.entity));
+  display_list_add(draft_entity_drawing(ref.model->handle, *ref.entity));
   return VYN_TK_NO_ERROR;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "host/graphics.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/local/geomdata.h"
 
@@ -178,6 +179,11 @@ bool stored_item_exists(VynMdl model, int type, int id);
 // Whether a live item of a drawing is hidden from drawing and picking: a draft entity
 // whose own hidden flag is set. False for anything else.
 bool stored_item_hidden(VynMdl model, int type, int id);
+
+// The display-list entries that draw an entity of the drawing, as VynDtlentityDraw adds
+// them: a point, a line, an arc, a circle (an arc of sweep full_circle_sweep), or short
+// lines along a spline, in the entity's colour and naming it as their item.
+std::vector<DrawEntry> draft_entity_drawing(VynMdl drawing, const DraftEntity& entity);
 
 // ---- Changes (tests, importers, the scenario runner) ---------------------------------
 //

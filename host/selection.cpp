@@ -170,6 +170,12 @@ std::optional<int> highlight_colour(const VynModelitem& item) {
   return found->second.colour;
 }
 
+std::optional<int> highlight_colour_in(const VynModelitem& item, int window) {
+  auto found = highlights().find(item_key(item));
+  if (found == highlights().end() || found->second.window != window) return std::nullopt;
+  return found->second.colour;
+}
+
 std::size_t highlight_count() { return highlights().size(); }
 
 void highlights_clear(int window) {

@@ -61,6 +61,9 @@ bool selection_uv_set(VynSelection selection, const double uv[2]);
 
 // The colour an item is highlighted in; none when it is not highlighted.
 std::optional<int> highlight_colour(const VynModelitem& item);
+// The colour an item is highlighted in within a window; none when it is not highlighted
+// there.
+std::optional<int> highlight_colour_in(const VynModelitem& item, int window);
 // How many items are highlighted.
 std::size_t highlight_count();
 // Forgets the highlights of window (a repaint draws the model afresh).

@@ -1,8 +1,10 @@
 // yrlhost: loads the plug-in, starts it as the host would, reports the outcome, runs a
 // scenario (the file given, or the embedded default one) and stops the plug-in again.
+// With --svg, the windows' pictures are written after the scenario.
 // Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
-// refused to start or the scenario failed, 2 for bad options, a scenario file that
-// cannot be read or parsed, or a plug-in that cannot be loaded.
+// refused to start or the scenario failed, 2 for bad options (an --svg directory that
+// cannot be made included), a scenario file that cannot be read or parsed, a plug-in
+// that cannot be loaded, or a picture that cannot be written.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "host/plugin_session.h"
 #include "host/scenario.h"
 #include "host/scenario_run.h"
+#include "host/svg_picture.h"
 
 namespace {
 
@@ -25,6 +28,8 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                "  --context N      context id given to the plug-in (%d)\n"
                "  --text-dir D     the application's text directory (%s)\n"
                "  --scenario FILE  the scenario to run (the embedded default scenario)\n"
+               "  --svg DIR        write each window's picture to DIR/window<id>.svg after the\n"
+               "                   scenario, making DIR when it is missing (no pictures)\n"
                "  --help           this text\n",
                defaults.plugin_path.c_str(), defaults.version.c_str(), defaults.build.c_str(),
                defaults.language, defaults.context, defaults.text_dir.c_str());
@@ -59,6 +64,8 @@ int main(int argc, char** argv) {
   const yrlhost::SessionOptions defaults = options;
   options.args.assign(argv, argv + argc);
   std::string scenario_path;
+  std::string svg_dir;
+  bool pictures = false;
 
   for (int i = 1; i < argc; ++i) {
     const char* option = argv[i];
@@ -73,6 +80,10 @@ int main(int argc, char** argv) {
     else if (std::strcmp(option, "--build") == 0) text = &options.build;
     else if (std::strcmp(option, "--text-dir") == 0) text = &options.text_dir;
     else if (std::strcmp(option, "--scenario") == 0) text = &scenario_path;
+    else if (std::strcmp(option, "--svg") == 0) {
+      text = &svg_dir;
+      pictures = true;
+    }
     else if (std::strcmp(option, "--lang") == 0) number = &options.language;
     else if (std::strcmp(option, "--context") == 0) number = &options.context;
     else return bad_option("unknown option", option);
@@ -82,6 +93,10 @@ int main(int argc, char** argv) {
     if (text) *text = value;
     else if (!yrlhost::number_from_text(value, *number)) return bad_option("not a whole number", value);
   }
+
+  std::string svg_error;
+  if (pictures && !yrlhost::picture_directory_prepare(svg_dir, svg_error))
+    return bad_option("--svg", svg_error.c_str());
 
   yrlhost::Scenario scenario;
   std::string scenario_error;
@@ -103,6 +118,11 @@ int main(int argc, char** argv) {
     std::printf("error: %s\n", yrlhost::plugin_session_error_text(session).c_str());
   else
     outcome = yrlhost::scenario_run(scenario, stdout);
+  if (status == 0 && pictures &&
+      !yrlhost::window_pictures_write(svg_dir, stdout, svg_error)) {
+    std::fprintf(stderr, "yrlhost: %s\n", svg_error.c_str());
+    outcome = 2;
+  }
   std::fflush(stdout);
   yrlhost::plugin_session_stop(session);
   return outcome;

@@ -26,6 +26,8 @@ using yrlhost::DrawEntry;
 using yrlhost::DrawKind;
 using yrlhost::HostApi;
 using yrlhost::main_window_id;
+using yrltest::colour_type;
+using yrltest::rgb;
 
 class Graphics : public yrltest::HostTest {
  protected:
@@ -37,22 +39,6 @@ class Graphics : public yrltest::HostTest {
 
   static const std::vector<DrawEntry>& display_list(int window = main_window_id) {
     return yrlhost::window_find(window)->display_list;
-  }
-
-  static VynColor rgb(double r, double g, double b) {
-    VynColor colour{};
-    colour.method = 2;
-    colour.value.rgb[0] = r;
-    colour.value.rgb[1] = g;
-    colour.value.rgb[2] = b;
-    return colour;
-  }
-
-  static VynColor colour_type(int type) {
-    VynColor colour{};
-    colour.method = 1;
-    colour.value.type = type;
-    return colour;
   }
 };
 

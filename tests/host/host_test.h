@@ -20,6 +20,23 @@ inline VynCurvedata line_curve(double x1, double y1, double x2, double y2) {
   return curve;
 }
 
+// A colour of a colour type, and one of red, green and blue.
+inline VynColor colour_type(int type) {
+  VynColor colour{};
+  colour.method = 1;
+  colour.value.type = type;
+  return colour;
+}
+
+inline VynColor rgb(double r, double g, double b) {
+  VynColor colour{};
+  colour.method = 2;
+  colour.value.rgb[0] = r;
+  colour.value.rgb[1] = g;
+  colour.value.rgb[2] = b;
+  return colour;
+}
+
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override { yrlhost::host_testing_reset(); }

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "host/text_read.h"
+#include "tests/host/svg_check.h"
+
 extern char** environ;
 
 namespace {
@@ -107,6 +110,9 @@ TEST(YrlhostProgram, BadOptionsAndAMissingPluginExitWithTwoAndSayWhy) {
       {{"--lang", "99999999999"}, "yrlhost: not a whole number: 99999999999"},
       {{"--plugin", "/nonexistent/libyrlform.so"},
        "yrlhost: cannot load the plug-in /nonexistent/libyrlform.so"},
+      {{"--svg"}, "yrlhost: missing value after: --svg"},
+      {{"--svg", ""}, "yrlhost: --svg: an empty directory name"},
+      {{"--svg", "/dev/null"}, "yrlhost: --svg: /dev/null: not a directory"},
   };
   for (const Case& c : cases) {
     ProgramRun run = run_yrlhost(c.args);
@@ -155,7 +161,8 @@ TEST(YrlhostProgram, HelpListsTheOptions) {
   ProgramRun run = run_yrlhost({"--help"});
   EXPECT_EQ(run.exit_code, 0);
   for (const char* option :
-       {"--plugin PATH", "--version V", "--build B", "--lang N", "--context N", "--text-dir D"})
+       {"--plugin PATH", "--version V", "--build B", "--lang N", "--context N", "--text-dir D",
+        "--scenario FILE", "--svg DIR"})
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -163,17 +170,23 @@ TEST(YrlhostProgram, HelpListsTheOptions) {
 
 namespace {
 
-// After the scenario, each model is reported with its content.
-TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-report";
+// A scenario in dir that opens the drawing PLATE (in millimetres) with the entity lines
+// given; its path.
+std::filesystem::path plate_scenario(const std::filesystem::path& dir, const std::string& entities) {
   std::filesystem::create_directories(dir);
   const std::filesystem::path scenario = dir / "scenario.txt";
   std::ofstream(scenario) << "begin drawing\n"
                              "yrlhost-model 1\ntype drawing\nname PLATE\nunits MM\n"
-                             "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
-                             "entity 2 1 background 0 default arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n"
-                             "end\n"
-                             "end drawing\n";
+                          << entities << "end\nend drawing\n";
+  return scenario;
+}
+
+// After the scenario, each model is reported with its content.
+TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-report";
+  const std::filesystem::path scenario = plate_scenario(
+      dir, "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
+           "entity 2 1 background 0 default arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n");
   ProgramRun run = run_yrlhost({"--scenario", scenario.string()});
   EXPECT_EQ(run.exit_code, 0) << run.out;
   const std::string report =
@@ -189,6 +202,49 @@ TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
       "      1  1     background rgb 1 0 0 no     line (0, 0, 0) (10, 0, 0)\n"
       "      2  1     background default   no     circle (5, 5, 0) radius 2\n";
   EXPECT_NE(run.out.find(report), std::string::npos) << run.out;
+  std::filesystem::remove_all(dir);
+}
+
+// With --svg, each window's picture is written after the scenario and listed; the
+// directory is made when missing. A plug-in that refuses to start runs no scenario and
+// gets no pictures; a picture that cannot be written exits with 2.
+TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-svg";
+  std::filesystem::remove_all(dir);
+  const std::filesystem::path scenario = plate_scenario(
+      dir, "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
+           "entity 2 1 background 0 type 3 arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n"
+           "entity 3 1 background 1 default point 20 20 0\n");
+  const std::filesystem::path pictures = dir / "pictures" / "new";
+  const std::string picture = (pictures / "window1.svg").string();
+
+  ProgramRun run = run_yrlhost({"--scenario", scenario.string(), "--svg", pictures.string()});
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  EXPECT_NE(run.out.find("script failures: 0\npictures:\n  " + picture +
+                         ": 2 drawn, 0 highlighted, 0 left out\n"),
+            std::string::npos)
+      << run.out;
+  std::string svg;
+  ASSERT_TRUE(yrlhost::file_text_read(picture, svg));
+  EXPECT_EQ(yrltest::svg_problems(svg), "");
+  EXPECT_NE(svg.find("<title>window 1: PLATE</title>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("viewBox=\"-0.5 -7.5 11 8\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\" stroke=\"#ff0000\"/>\n"
+                     "<circle cx=\"5\" cy=\"-5\" r=\"2\" stroke=\"#0000e0\"/>\n</g>"),
+            std::string::npos)
+      << svg;
+
+  std::filesystem::remove(picture);
+  run = run_yrlhost({"--scenario", scenario.string(), "--svg", pictures.string(), "--version", "24"});
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_EQ(run.out.find("pictures:"), std::string::npos) << run.out;
+  EXPECT_FALSE(std::filesystem::exists(picture));
+
+  std::filesystem::create_directories(picture);
+  run = run_yrlhost({"--scenario", scenario.string(), "--svg", pictures.string()});
+  EXPECT_EQ(run.exit_code, 2) << run.out;
+  EXPECT_NE(run.out.find("yrlhost: " + picture + ": cannot be written\n"), std::string::npos)
+      << run.out;
   std::filesystem::remove_all(dir);
 }
 

@@ -1,0 +1,677 @@
+// The windows' pictures: the SVG text of small display lists, escaping, colours, line
+// styles, numbers that cannot be drawn, highlights, a window's model under its display
+// list, and the files. Every picture is read back with libxml2.
+#include "host/svg_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/drawings.h"
+#include "host/graphics.h"
+#include "host/models.h"
+#include "host/text_read.h"
+#include "tests/host/drawing_test.h"
+#include "tests/host/svg_check.h"
+
+namespace {
+
+using yrlhost::DrawEntry;
+using yrlhost::DrawKind;
+using yrlhost::svg_picture;
+using yrltest::colour_type;
+using yrltest::rgb;
+using yrltest::svg_problems;
+using yrltest::texts_read;
+
+// The check of a picture finds what it looks for.
+TEST(SvgPicture, TheCheckOfAPictureFindsFaults) {
+  const std::string head = "<svg xmlns=\"http://www.w3.org/2000/svg\">";
+  struct Case {
+    std::string svg;
+    bool fine;
+  };
+  const Case cases[] = {
+      {head + "<line x1=\"1e+15\" y1=\"-0.5\"/><path d=\"M 1 2 A 3 3 0 1 0 4 5\"/></svg>", true},
+      {head + "<text transform=\"translate(1 -2) scale(0.5 1)\">a</text></svg>", true},
+      {head + "<line x1=\"nan\"/></svg>", false},
+      {head + "<circle r=\"-inf\"/></svg>", false},
+      {head + "<path d=\"M 1 NaN\"/></svg>", false},
+      {head + "<line x1=\"1e999\"/></svg>", false},
+      {head + "<line x1=\"1,5\"/></svg>", true},
+      {head + "<text>a & b</text></svg>", false},
+      {head + "<text>a</txt></svg>", false},
+      {"<svg><line/></svg>", false},
+      {head + "<script/></svg>", false},
+      {head + "<text>\x01</text></svg>", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(svg_problems(c.svg).empty(), c.fine) << c.svg;
+}
+
+// ---- Display-list entries ---------------------------------------------------------------
+
+DrawEntry line(double x1, double y1, double x2, double y2) {
+  DrawEntry entry;
+  entry.kind = DrawKind::line;
+  entry.points = {{x1, y1, 0}, {x2, y2, 0}};
+  return entry;
+}
+
+DrawEntry circle(double x, double y, double radius) {
+  DrawEntry entry;
+  entry.kind = DrawKind::circle;
+  entry.points = {{x, y, 0}};
+  entry.radius = radius;
+  return entry;
+}
+
+DrawEntry arc(double x, double y, double radius, double v1x, double v1y, double v2x, double v2y) {
+  DrawEntry entry;
+  entry.kind = DrawKind::arc;
+  entry.points = {{x, y, 0}, {v1x, v1y, 0}, {v2x, v2y, 0}};
+  entry.radius = radius;
+  return entry;
+}
+
+DrawEntry point(double x, double y) {
+  DrawEntry entry;
+  entry.kind = DrawKind::point;
+  entry.points = {{x, y, 0}};
+  return entry;
+}
+
+DrawEntry text(double x, double y, const std::string& characters, double height = 1,
+               double width_factor = 1) {
+  DrawEntry entry;
+  entry.kind = DrawKind::text;
+  entry.points = {{x, y, 0}};
+  entry.text = characters;
+  entry.text_height = height;
+  entry.text_width_factor = width_factor;
+  return entry;
+}
+
+template <typename T>
+T with_colour(T entry, const VynColor& colour) {
+  entry.colour = colour;
+  return entry;
+}
+
+// The lines of a picture between its background and its end: the drawing groups.
+std::string drawn_part(const std::string& svg) {
+  std::size_t from = svg.find("fill=\"#ffffff\"/>\n");
+  std::size_t to = svg.rfind("</svg>");
+  if (from == std::string::npos || to == std::string::npos) return svg;
+  from += std::string("fill=\"#ffffff\"/>\n").size();
+  return svg.substr(from, to - from);
+}
+
+std::string view_box(const std::string& svg) {
+  std::size_t from = svg.find("viewBox=\"");
+  if (from == std::string::npos) return "";
+  from += 9;
+  return svg.substr(from, svg.find('"', from) - from);
+}
+
+// ---- The writer -------------------------------------------------------------------------
+
+// One entry of every kind, a colour of every method, a dashed line style and a highlight:
+// the whole file. The view box is the bounds (x 0..10, y -2..2) with a margin of 5% of
+// the larger side; y is flipped; a pixel is 11 / 1000 of the view box.
+TEST(SvgPicture, TheTextOfASmallDisplayList) {
+  DrawEntry dashed = with_colour(circle(5, 0, 2), colour_type(1));
+  dashed.line_style = 2;
+  DrawEntry picked = line(0, 0, 10, 0);
+  picked.item = VynModelitem{77, 4, nullptr};
+  const std::vector<DrawEntry> entries = {
+      picked,
+      dashed,
+      arc(0, 0, 2, 1, 0, 0, 1),
+      point(10, 2),
+      with_colour(text(0, -2, "A&B"), rgb(0, 0.5, 1)),
+  };
+  const yrlhost::SvgPicture picture =
+      svg_picture("window 1", entries, [](const DrawEntry& entry) -> std::optional<int> {
+        if (entry.item.id == 4) return 19;
+        return std::nullopt;
+      });
+  EXPECT_EQ(picture.text,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"1000\" "
+            "height=\"455\" viewBox=\"-0.5 -2.5 11 5\" xml:space=\"preserve\">\n"
+            "<title>window 1</title>\n"
+            "<rect x=\"-0.5\" y=\"-2.5\" width=\"11\" height=\"5\" fill=\"#ffffff\"/>\n"
+            "<g fill=\"none\" stroke-width=\"0.011\" stroke-linecap=\"round\" "
+            "stroke-linejoin=\"round\">\n"
+            "<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\" stroke=\"#000000\"/>\n"
+            "<circle cx=\"5\" cy=\"0\" r=\"2\" stroke=\"#e00000\" "
+            "stroke-dasharray=\"0.088 0.044\"/>\n"
+            "<path d=\"M 2 0 A 2 2 0 0 0 0 -2\" stroke=\"#000000\"/>\n"
+            "<circle cx=\"10\" cy=\"-2\" r=\"0.022\" fill=\"#000000\"/>\n"
+            "<text x=\"0\" y=\"2\" font-size=\"1\" fill=\"#0080ff\">A&amp;B</text>\n"
+            "</g>\n"
+            "<g fill=\"none\" stroke-width=\"0.033\" stroke-linecap=\"round\" "
+            "stroke-linejoin=\"round\">\n"
+            "<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"0\" stroke=\"#ff3000\"/>\n"
+            "</g>\n"
+            "</svg>\n");
+  EXPECT_EQ(picture.drawn, 5);
+  EXPECT_EQ(picture.highlighted, 1);
+  EXPECT_EQ(picture.left_out, 0);
+  EXPECT_EQ(svg_problems(picture.text), "");
+}
+
+TEST(SvgPicture, AnEmptyDisplayListGivesASmallEmptyPicture) {
+  const std::string empty =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"100\" height=\"100\" "
+      "viewBox=\"0 0 100 100\" xml:space=\"preserve\">\n"
+      "<title>window 3</title>\n"
+      "<rect x=\"0\" y=\"0\" width=\"100\" height=\"100\" fill=\"#ffffff\"/>\n"
+      "</svg>\n";
+  yrlhost::SvgPicture picture = svg_picture("window 3", {}, nullptr);
+  EXPECT_EQ(picture.text, empty);
+  EXPECT_EQ(svg_problems(picture.text), "");
+  // Nothing drawable is nothing drawn.
+  picture = svg_picture("window 3", {line(0, 0, NAN, 1)}, nullptr);
+  EXPECT_EQ(picture.text, empty);
+  EXPECT_EQ(picture.left_out, 1);
+}
+
+// Each kind of entry as its element; the picture's pixel is 0.99 here (a view box of
+// 990 for 1000 pixels): a dot's radius is 2 pixels, dashes are in pixels.
+TEST(SvgPicture, EveryKindOfEntry) {
+  struct Case {
+    const char* what;
+    DrawEntry entry;
+    const char* element;
+  };
+  DrawEntry dotted = line(1, 2, 3, 4);
+  dotted.line_style = 1;
+  DrawEntry dash_dot = circle(1, 2, 3);
+  dash_dot.line_style = 3;
+  DrawEntry dash_dot_dot = arc(0, 0, 5, 0, 1, 1, 0);
+  dash_dot_dot.line_style = 4;
+  DrawEntry style_beyond = line(1, 2, 3, 4);
+  style_beyond.line_style = 5;
+  DrawEntry text_style = text(1, 2, "T");
+  text_style.line_style = 2;
+  const Case cases[] = {
+      {"line", line(1, 2, 3, 4),
+       "<line x1=\"1\" y1=\"-2\" x2=\"3\" y2=\"-4\" stroke=\"#000000\"/>"},
+      {"dotted", dotted,
+       "<line x1=\"1\" y1=\"-2\" x2=\"3\" y2=\"-4\" stroke=\"#000000\" "
+       "stroke-dasharray=\"1.98 3.96\"/>"},
+      {"style past the table", style_beyond,
+       "<line x1=\"1\" y1=\"-2\" x2=\"3\" y2=\"-4\" stroke=\"#000000\"/>"},
+      {"circle, dash-dot", dash_dot,
+       "<circle cx=\"1\" cy=\"-2\" r=\"3\" stroke=\"#000000\" "
+       "stroke-dasharray=\"11.88 3.96 1.98 3.96\"/>"},
+      {"circle of radius 0", circle(1, 2, 0),
+       "<circle cx=\"1\" cy=\"-2\" r=\"0\" stroke=\"#000000\"/>"},
+      {"quarter arc", arc(0, 0, 5, 1, 0, 0, 1),
+       "<path d=\"M 5 0 A 5 5 0 0 0 0 -5\" stroke=\"#000000\"/>"},
+      // Counter-clockwise from +y to +x is three quarters: the large arc.
+      {"three quarters, dash-dot-dot", dash_dot_dot,
+       "<path d=\"M 0 -5 A 5 5 0 1 0 5 0\" stroke=\"#000000\" "
+       "stroke-dasharray=\"11.88 3.96 1.98 3.96 1.98 3.96\"/>"},
+      // Directions of any length.
+      {"directions not unit", arc(1, 1, 2, 0, -7, 3, 0),
+       "<path d=\"M 1 1 A 2 2 0 0 0 3 -1\" stroke=\"#000000\"/>"},
+      {"arc whose ends meet", arc(1, 1, 2, 0, 1, 0, 3),
+       "<circle cx=\"1\" cy=\"-1\" r=\"2\" stroke=\"#000000\"/>"},
+      {"point", point(-1, -2), "<circle cx=\"-1\" cy=\"2\" r=\"1.98\" fill=\"#000000\"/>"},
+      {"text", text(1, 2, "Hi", 2.5),
+       "<text x=\"1\" y=\"-2\" font-size=\"2.5\" fill=\"#000000\">Hi</text>"},
+      {"narrow text", text(1, 2, "Hi", 2, 0.5),
+       "<text transform=\"translate(1 -2) scale(0.5 1)\" font-size=\"2\" "
+       "fill=\"#000000\">Hi</text>"},
+      {"text takes no dashes", text_style,
+       "<text x=\"1\" y=\"-2\" font-size=\"1\" fill=\"#000000\">T</text>"},
+  };
+  for (const Case& c : cases) {
+    // A frame the entries lie in.
+    const std::vector<DrawEntry> entries = {point(-400, -400), point(500, 500), c.entry};
+    yrlhost::SvgPicture picture = svg_picture("kinds", entries, nullptr);
+    EXPECT_EQ(view_box(picture.text), "-445 -545 990 990") << c.what;
+    std::string drawn = drawn_part(picture.text);
+    EXPECT_NE(drawn.find(std::string(c.element) + "\n</g>"), std::string::npos) << c.what << "\n"
+                                                                                << drawn;
+    EXPECT_EQ(picture.drawn, 3) << c.what;
+    EXPECT_EQ(svg_problems(picture.text), "") << c.what;
+  }
+}
+
+// The view box holds what is drawn: an arc by the part of its circle it runs through, a
+// text by its characters, a single point with a margin of 1.
+TEST(SvgPicture, TheViewBoxHoldsWhatIsDrawn) {
+  struct Case {
+    const char* what;
+    std::vector<DrawEntry> entries;
+    const char* view_box;
+  };
+  const Case cases[] = {
+      {"one point", {point(3, 4)}, "2 -5 2 2"},
+      {"a horizontal line", {line(0, 1, 20, 1)}, "-1 -2 22 2"},
+      {"a circle", {circle(0, 0, 10)}, "-11 -11 22 22"},
+      {"a quarter arc", {arc(0, 0, 10, 1, 0, 0, 1)}, "-0.5 -10.5 11 11"},
+      {"three quarters", {arc(0, 0, 10, 0, 1, 1, 0)}, "-11 -11 22 22"},
+      {"a half circle through -y", {arc(0, 0, 10, -1, 0, 1, 0)}, "-11 -1 22 12"},
+      {"an arc that passes no axis, away from its centre",
+       {arc(0, 0, 5, 4, 3, 3, 4)},
+       "2.95 -4.05 1.1 1.1"},
+      {"a text of 4 characters, 2 high, width factor 0.5",
+       {text(0, 0, "abcd", 2, 0.5)},
+       "-0.2 -2.2 4.4 2.4"},
+      {"a text of 2 characters of 2 bytes each",
+       {text(0, 0, "\xc3\xa9\xc3\xa9")},
+       "-0.1 -1.1 2.2 1.2"},
+  };
+  for (const Case& c : cases) {
+    yrlhost::SvgPicture picture = svg_picture("box", c.entries, nullptr);
+    EXPECT_EQ(view_box(picture.text), c.view_box) << c.what;
+    EXPECT_EQ(svg_problems(picture.text), "") << c.what;
+  }
+}
+
+TEST(SvgPicture, Colours) {
+  struct Case {
+    VynColor colour;
+    const char* svg;
+  };
+  VynColor bad_method{};
+  bad_method.method = 3;
+  const Case cases[] = {
+      {VynColor{}, "#000000"},
+      {colour_type(0), "#000000"},
+      {colour_type(1), "#e00000"},
+      {colour_type(19), "#ff3000"},
+      {colour_type(23), "#b0b0b0"},
+      {colour_type(24), "#808080"},  // past the table
+      {colour_type(-1), "#000000"},  // no colour type
+      {rgb(0, 0, 0), "#000000"},
+      {rgb(1, 1, 1), "#ffffff"},
+      {rgb(0.5, 0.2, 0.8), "#8033cc"},  // 127.5 rounds up, 51, 204
+      {rgb(0.001, 0.999, 0.002), "#00ff01"},
+      {rgb(1.5, 0, 0), "#000000"},  // refused by the host: the default colour
+      {rgb(NAN, 0, 0), "#000000"},
+      {bad_method, "#000000"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(yrlhost::svg_colour(c.colour), c.svg)
+        << c.colour.method << " " << c.colour.value.type;
+    // In a picture, the colour is the stroke of a line and the fill of a text and a dot.
+    std::vector<DrawEntry> entries = {with_colour(line(0, 0, 1, 1), c.colour),
+                                      with_colour(text(0, 0, "x"), c.colour),
+                                      with_colour(point(0, 0), c.colour)};
+    std::string drawn = drawn_part(svg_picture("colours", entries, nullptr).text);
+    EXPECT_NE(drawn.find(std::string("stroke=\"") + c.svg + "\"/>\n<text"), std::string::npos)
+        << drawn;
+    EXPECT_NE(drawn.find(std::string("fill=\"") + c.svg + "\">x</text>"), std::string::npos)
+        << drawn;
+    EXPECT_NE(drawn.find(std::string("fill=\"") + c.svg + "\"/>\n</g>"), std::string::npos)
+        << drawn;
+  }
+}
+
+// Text and the title reach an XML reader as they were, or with U+FFFD where XML cannot
+// hold a character or the bytes are no UTF-8.
+TEST(SvgPicture, TextIsEscapedForXml) {
+  const std::string replacement = "\xef\xbf\xbd";
+  struct Case {
+    std::string text;
+    std::string escaped;
+    std::string read;
+  };
+  const Case cases[] = {
+      {"plain", "plain", "plain"},
+      {"a & b < c > d", "a &amp; b &lt; c &gt; d", "a & b < c > d"},
+      {"\"q\" 'a'", "&quot;q&quot; &apos;a&apos;", "\"q\" 'a'"},
+      {"]]>", "]]&gt;", "]]>"},
+      {"&amp;", "&amp;amp;", "&amp;"},
+      {"tab\tline\ncr\r", "tab&#9;line&#10;cr&#13;", "tab\tline\ncr\r"},
+      {"\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
+       "\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
+       "\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {std::string("nul\0in", 6), "nul" + replacement + "in", "nul" + replacement + "in"},
+      {"bell\x07 esc\x1b del\x7f", "bell" + replacement + " esc" + replacement + " del\x7f",
+       "bell" + replacement + " esc" + replacement + " del\x7f"},
+      {"\xef\xbf\xbe\xef\xbf\xbf", replacement + replacement, replacement + replacement},
+      {"bad \xff byte", "bad " + replacement + " byte", "bad " + replacement + " byte"},
+      {"cut \xe2\x82", "cut " + replacement, "cut " + replacement},
+      {"surrogate \xed\xa0\x80", "surrogate " + replacement + replacement + replacement,
+       "surrogate " + replacement + replacement + replacement},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(yrlhost::xml_text(c.text), c.escaped) << c.text;
+    const std::string svg = svg_picture(c.text, {text(0, 0, c.text)}, nullptr).text;
+    EXPECT_EQ(svg_problems(svg), "") << c.text;
+    EXPECT_EQ(texts_read(svg), (std::vector<std::string>{c.read, c.read})) << c.text;
+  }
+}
+
+// Entries that hold a number the picture cannot draw are left out and counted; the
+// picture is that of the others.
+TEST(SvgPicture, EntriesWithNumbersThatCannotBeDrawnAreLeftOut) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  DrawEntry z_nan = line(0, 0, 1, 1);
+  z_nan.points[1][2] = nan;
+  DrawEntry short_point = line(0, 0, 1, 1);
+  short_point.points[1] = {1};
+  DrawEntry three_points = line(0, 0, 1, 1);
+  three_points.points.push_back({2, 2, 0});
+  DrawEntry no_points = point(0, 0);
+  no_points.points.clear();
+  const std::vector<DrawEntry> bad = {
+      line(nan, 0, 1, 1),
+      line(0, 0, inf, 1),
+      line(0, 0, 1, -inf),
+      line(0, 0, 1, 1.0000000000000002e15),
+      z_nan,
+      short_point,
+      three_points,
+      no_points,
+      circle(0, 0, nan),
+      circle(0, 0, -1),
+      circle(0, 0, 2e15),
+      arc(0, 0, 1, 0, 0, 1, 0),  // a direction of length 0
+      arc(0, 0, 1, 1, 0, nan, 1),
+      arc(0, 0, inf, 1, 0, 0, 1),
+      point(nan, nan),
+      text(0, 0, "x", 0),
+      text(0, 0, "x", -1),
+      text(0, 0, "x", nan),
+      text(0, 0, "x", 1, 0),
+      text(0, 0, "x", 1, inf),
+  };
+  const std::vector<DrawEntry> good = {line(0, 0, 1e15, -1e15), circle(3, 4, 5),
+                                       arc(0, 0, 1, 1, 0, -1, 0), point(-1e15, 1),
+                                       text(2, 2, "ok", 1e15, 1e15)};
+  std::vector<DrawEntry> mixed;
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    mixed.push_back(bad[i]);
+    if (i < good.size()) mixed.push_back(good[i]);
+  }
+  const yrlhost::SvgPicture alone = svg_picture("mixed", good, nullptr);
+  const yrlhost::SvgPicture picture =
+      svg_picture("mixed", mixed, [](const DrawEntry&) { return std::optional<int>(19); });
+  EXPECT_EQ(picture.left_out, static_cast<int>(bad.size()));
+  EXPECT_EQ(picture.drawn, static_cast<int>(good.size()));
+  EXPECT_EQ(picture.highlighted, static_cast<int>(good.size()));
+  EXPECT_EQ(drawn_part(picture.text).substr(0, drawn_part(alone.text).size()),
+            drawn_part(alone.text));
+  EXPECT_EQ(svg_problems(picture.text), "");
+  EXPECT_EQ(svg_problems(alone.text), "");
+}
+
+// A highlighted entry is drawn over, solid and wider, in its highlight colour; a
+// negative colour draws nothing over.
+TEST(SvgPicture, HighlightsAreDrawnOverTheEntries) {
+  DrawEntry dashed = line(0, 0, 1000, 0);
+  dashed.line_style = 2;
+  dashed.item = VynModelitem{77, 1, nullptr};
+  DrawEntry dot = point(0, 10);
+  dot.item = VynModelitem{77, 2, nullptr};
+  DrawEntry label = text(0, 20, "L");
+  label.item = VynModelitem{68, 3, nullptr};
+  DrawEntry unhighlighted = circle(500, 0, 10);
+  unhighlighted.item = VynModelitem{77, 5, nullptr};
+  DrawEntry negative = circle(600, 0, 10);
+  negative.item = VynModelitem{77, 6, nullptr};
+  const yrlhost::SvgPicture picture =
+      svg_picture("over", {dashed, dot, label, unhighlighted, negative},
+                  [](const DrawEntry& entry) -> std::optional<int> {
+                    switch (entry.item.id) {
+                      case 1:
+                        return 5;
+                      case 2:
+                        return 19;
+                      case 3:
+                        return 30;
+                      case 6:
+                        return -1;
+                      default:
+                        return std::nullopt;
+                    }
+                  });
+  EXPECT_EQ(picture.highlighted, 3);
+  // The view box is 1100 wide for 1000 pixels.
+  const std::string over =
+      drawn_part(picture.text).substr(drawn_part(picture.text).find("</g>\n") + 5);
+  EXPECT_EQ(over,
+            "<g fill=\"none\" stroke-width=\"3.3\" stroke-linecap=\"round\" "
+            "stroke-linejoin=\"round\">\n"
+            "<line x1=\"0\" y1=\"0\" x2=\"1000\" y2=\"0\" stroke=\"#c000c0\"/>\n"
+            "<circle cx=\"0\" cy=\"-10\" r=\"4.4\" fill=\"#ff3000\"/>\n"
+            "<text x=\"0\" y=\"-20\" font-size=\"1\" fill=\"#808080\">L</text>\n"
+            "</g>\n");
+  EXPECT_EQ(svg_problems(picture.text), "");
+}
+
+// Display lists of random entries, with numbers and bytes of every sort, always give a
+// picture an XML reader takes, with every entry either drawn or left out.
+TEST(SvgPicture, RandomDisplayListsGiveWellFormedPictures) {
+  std::mt19937 random(15);
+  const double numbers[] = {0.0,
+                            -0.0,
+                            1.0,
+                            -2.5,
+                            1e-300,
+                            4.9e-324,
+                            1e15,
+                            -1e15,
+                            1e16,
+                            1e308,
+                            std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::infinity(),
+                            0.1,
+                            3.0};
+  auto any_number = [&] { return numbers[random() % std::size(numbers)]; };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<DrawEntry> entries;
+    const int count = static_cast<int>(random() % 8);
+    for (int i = 0; i < count; ++i) {
+      DrawEntry entry;
+      entry.kind = static_cast<DrawKind>(random() % 5);
+      const int points = static_cast<int>(random() % 4);
+      for (int p = 0; p < points; ++p)
+        entry.points.push_back({any_number(), any_number(), any_number()});
+      entry.radius = any_number();
+      entry.text_height = any_number();
+      entry.text_width_factor = any_number();
+      for (int c = static_cast<int>(random() % 6); c > 0; --c)
+        entry.text += static_cast<char>(random() % 256);
+      entry.colour = random() % 2 ? colour_type(static_cast<int>(random() % 40) - 5)
+                                  : rgb(any_number(), any_number(), any_number());
+      entry.line_style = static_cast<int>(random() % 7) - 1;
+      entry.item.id = static_cast<int>(random() % 3);
+      entries.push_back(entry);
+    }
+    const yrlhost::SvgPicture picture =
+        svg_picture("round " + std::to_string(round), entries,
+                    [&](const DrawEntry& entry) -> std::optional<int> {
+                      if (entry.item.id == 0) return std::nullopt;
+                      return entry.item.id * 10 - 15;
+                    });
+    EXPECT_EQ(picture.drawn + picture.left_out, count);
+    ASSERT_EQ(svg_problems(picture.text), "") << picture.text;
+  }
+}
+
+// ---- Windows ----------------------------------------------------------------------------
+
+class WindowPictures : public yrltest::DrawingTest {
+ protected:
+  const double a[3] = {0, 0, 0};
+  const double b[3] = {10, 0, 0};
+  const double c[3] = {0, 10, 0};
+};
+
+// A window shows its drawing's visible entities of the current sheet, then its display
+// list; an entity the display list draws itself is drawn once.
+TEST_F(WindowPictures, AWindowShowsItsDrawingAndItsDisplayList) {
+  const int shown = line(a, b);
+  const int drawn_too = line(a, c);
+  yrlhost::DraftEntity hidden;
+  hidden.hidden = true;
+  hidden.curve = yrlhost::draft_line(b, c);
+  std::string error;
+  ASSERT_GT(yrlhost::host_entity_add(drawing, hidden, error), 0) << error;
+  ASSERT_EQ(yrlhost::host_sheet_add(drawing, error), 2) << error;
+  line(b, c, 2);  // on sheet 2, not current
+
+  VynDtlentity entity{yrlhost::item_type_draft_entity, drawn_too, drawing};
+  ASSERT_EQ(call<yrlhost::HostApi::VynDtlentityDraw>(&entity), 0);
+  const double pen[3] = {-5, -5, 0};
+  const double to[3] = {-5, 5, 0};
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsPenPosition>::run(1, pen);
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsLineDraw>::run(1, to);
+
+  const std::vector<DrawEntry> entries = yrlhost::window_entries(yrlhost::main_window_id);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].item.id, shown);
+  EXPECT_EQ(entries[0].points, (std::vector<std::vector<double>>{{0, 0, 0}, {10, 0, 0}}));
+  EXPECT_EQ(entries[1].item.id, drawn_too);
+  EXPECT_EQ(entries[2].item.type, 0);
+  const yrlhost::SvgPicture picture = yrlhost::window_picture(yrlhost::main_window_id);
+  EXPECT_EQ(picture.drawn, 3);
+  EXPECT_EQ(texts_read(picture.text), std::vector<std::string>{"window 1: PLATE"});
+  EXPECT_EQ(svg_problems(picture.text), "");
+
+  // The other sheet made current shows its own entity; the display list stays.
+  ASSERT_TRUE(yrlhost::host_current_sheet_set(drawing, 2, error)) << error;
+  EXPECT_EQ(yrlhost::window_entries(yrlhost::main_window_id).size(), 3u);
+  EXPECT_EQ(yrlhost::window_entries(yrlhost::main_window_id)[0].points,
+            (std::vector<std::vector<double>>{{10, 0, 0}, {0, 10, 0}}));
+}
+
+// A highlight is drawn in the window it was made in only; a window that shows a part
+// shows its display list alone.
+TEST_F(WindowPictures, HighlightsBelongToTheirWindow) {
+  const int id = line(a, b);
+  VynModelitem item{yrlhost::item_type_draft_entity, id, drawing};
+  VynSelection selection = nullptr;
+  ASSERT_EQ(call<yrlhost::HostApi::VynSelectionAlloc>(nullptr, &item, &selection), 0);
+  ASSERT_EQ(call<yrlhost::HostApi::VynSelectionHighlight>(selection, 19), 0);
+
+  int accessory = 0;
+  ASSERT_EQ(call<yrlhost::HostApi::VynAccessorywindowCreate>(u"PREVIEW", 2, &accessory), 0);
+  yrlhost::SvgPicture in_main = yrlhost::window_picture(yrlhost::main_window_id);
+  yrlhost::SvgPicture in_accessory = yrlhost::window_picture(accessory);
+  EXPECT_EQ(in_main.highlighted, 1);
+  EXPECT_NE(in_main.text.find("stroke=\"#ff3000\""), std::string::npos);
+  // The accessory window shows the current model, the drawing, unhighlighted.
+  EXPECT_EQ(in_accessory.drawn, 1);
+  EXPECT_EQ(in_accessory.highlighted, 0);
+  EXPECT_EQ(texts_read(in_accessory.text), std::vector<std::string>{"window 2 PREVIEW: PLATE"});
+
+  ASSERT_EQ(call<yrlhost::HostApi::VynMdlDisplay>(part), 0);
+  EXPECT_EQ(yrlhost::window_picture(accessory).drawn, 0);
+  EXPECT_EQ(texts_read(yrlhost::window_picture(accessory).text),
+            std::vector<std::string>{"window 2 PREVIEW: BLOCK"});
+  // A repaint forgets the window's highlights.
+  ASSERT_EQ(call<yrlhost::HostApi::VynWindowRepaint>(yrlhost::main_window_id), 0);
+  EXPECT_EQ(yrlhost::window_picture(yrlhost::main_window_id).highlighted, 0);
+  ASSERT_EQ(call<yrlhost::HostApi::VynSelectionFree>(&selection), 0);
+}
+
+// ---- Files ------------------------------------------------------------------------------
+
+class PictureFiles : public yrltest::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    dir = std::filesystem::path(testing::TempDir()) / "svg-pictures";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    HostTest::TearDown();
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(PictureFiles, TheDirectoryIsMadeWhenMissingAndRefusedWhenNoDirectory) {
+  std::ofstream(dir / "file") << "x";
+  struct Case {
+    std::string path;
+    bool ready;
+    std::string error;
+  };
+  const Case cases[] = {
+      {dir.string(), true, ""},
+      {(dir / "new" / "deeper").string(), true, ""},
+      {(dir / "slash").string() + "/", true, ""},
+      {"", false, "an empty directory name"},
+      {(dir / "file").string(), false, (dir / "file").string() + ": not a directory"},
+      {(dir / "file" / "below").string(), false,
+       (dir / "file" / "below").string() + ": cannot be made"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(yrlhost::picture_directory_prepare(c.path, error), c.ready) << c.path;
+    EXPECT_EQ(error.substr(0, c.error.size()), c.error) << c.path;
+    if (c.ready) {
+      EXPECT_TRUE(std::filesystem::is_directory(c.path)) << c.path;
+    }
+  }
+}
+
+// One file per window, by id, listed with its counts; other files stay; a file that
+// cannot be written stops the writing with its path.
+TEST_F(PictureFiles, EveryWindowIsWrittenAndListed) {
+  int accessory = 0;
+  ASSERT_EQ(
+      yrlhost::Behaviour<yrlhost::HostApi::VynAccessorywindowCreate>::run(1, u"P", 2, &accessory),
+      0);
+  const double from[3] = {0, 0, 0};
+  const double to[3] = {NAN, 1, 0};
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsPenPosition>::run(1, from);
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsLineDraw>::run(1, to);
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsCircleDraw>::run(1, from, 1.0);
+  std::ofstream(dir / "window9.svg") << "kept";
+
+  std::FILE* out = std::tmpfile();
+  std::string error;
+  ASSERT_TRUE(yrlhost::window_pictures_write(dir.string(), out, error)) << error;
+  std::rewind(out);
+  std::string listed;
+  for (int ch = std::fgetc(out); ch != EOF; ch = std::fgetc(out)) listed += static_cast<char>(ch);
+  std::fclose(out);
+  EXPECT_EQ(listed, "pictures:\n  " + (dir / "window1.svg").string() +
+                        ": 0 drawn, 0 highlighted, 0 left out\n  " +
+                        (dir / "window2.svg").string() + ": 1 drawn, 0 highlighted, 1 left out\n");
+  for (int id : {1, 2}) {
+    std::string text;
+    ASSERT_TRUE(
+        yrlhost::file_text_read((dir / ("window" + std::to_string(id) + ".svg")).string(), text));
+    EXPECT_EQ(text, yrlhost::window_picture(id).text);
+    EXPECT_EQ(svg_problems(text), "");
+  }
+  std::string kept;
+  ASSERT_TRUE(yrlhost::file_text_read((dir / "window9.svg").string(), kept));
+  EXPECT_EQ(kept, "kept");
+
+  std::filesystem::remove(dir / "window2.svg");
+  std::filesystem::create_directory(dir / "window2.svg");
+  out = std::tmpfile();
+  EXPECT_FALSE(yrlhost::window_pictures_write(dir.string(), out, error));
+  std::fclose(out);
+  EXPECT_EQ(error, (dir / "window2.svg").string() + ": cannot be written");
+}
+
+}  // namespace
