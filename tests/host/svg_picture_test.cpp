@@ -594,7 +594,10 @@ class PictureFiles : public yrltest::HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    dir = std::filesystem::path(testing::TempDir()) / "svg-pictures";
+    // A folder per test: ctest runs the tests of this fixture side by side.
+    dir = std::filesystem::path(testing::TempDir()) /
+          (std::string("svg-pictures-") +
+           testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
   }
