@@ -485,6 +485,16 @@ bool stored_item_hidden(VynMdl handle, int type, int id) {
   });
 }
 
+const char* drawing_item_word(int type) {
+  switch (type) {
+    case item_type_draft_entity: return "entity";
+    case item_type_note: return "note";
+    case item_type_symbol: return "symbol";
+    case item_type_dimension: return "dimension";
+    default: return "";
+  }
+}
+
 // ---- Curves --------------------------------------------------------------------------
 
 DraftCurve draft_point(const double point[3]) {

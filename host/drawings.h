@@ -203,6 +203,10 @@ bool stored_item_exists(VynMdl model, int type, int id);
 // layer of blank display status holds. False for anything else.
 bool stored_item_hidden(VynMdl model, int type, int id);
 
+// The word of an item type that layers hold, as files and the report write it: "entity",
+// "note", "symbol" or "dimension"; "" for any other type.
+const char* drawing_item_word(int type);
+
 // ---- Changes (tests, importers, the scenario runner) ---------------------------------
 //
 // Each answers false (or -1) with the reason in error, and changes nothing, for a model

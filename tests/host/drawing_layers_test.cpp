@@ -473,6 +473,34 @@ TEST_F(DrawingLayers, DeletedItemsLeaveTheirLayers) {
   EXPECT_EQ(add(layer, yrlhost::item_type_draft_entity, first), VYN_TK_E_NOT_FOUND);
 }
 
+// The status a drawing's file keeps is the saved one; a status set and not saved lasts
+// for the session.
+TEST_F(DrawingLayers, TheSavedDisplayStatusIsTheOneTheFileKeeps) {
+  VynLayer layer = create(u"YRL_DIM");
+  ASSERT_EQ(add(layer, yrlhost::item_type_dimension, dimension_id), 0);
+  auto reopened_status = [this] {
+    std::string error;
+    std::vector<std::string> lines = yrlhost::host_model_lines(drawing);
+    for (std::string& line : lines)
+      if (line.rfind("name ", 0) == 0) line = "name COPY";  // beside the drawing in session
+    VynMdl copy = yrlhost::host_model_read(lines, "f", error);
+    EXPECT_NE(copy, nullptr) << error;
+    const yrlhost::DrawingLayer read = yrlhost::host_drawing(copy)->layers.begin()->second;
+    EXPECT_EQ(read.status, read.saved_status);
+    EXPECT_EQ(yrlhost::stored_item_hidden(copy, yrlhost::item_type_dimension, dimension_id),
+              read.status == blank);
+    yrlhost::host_model_erase(copy);
+    return read.status;
+  };
+  ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSet>(&layer, blank), 0);
+  EXPECT_EQ(reopened_status(), shown);
+  ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSave>(drawing), 0);
+  EXPECT_EQ(reopened_status(), blank);
+  ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSet>(&layer, shown), 0);
+  EXPECT_EQ(reopened_status(), blank);
+  EXPECT_EQ(status_of(layer), shown);
+}
+
 TEST_F(DrawingLayers, ACopiedDrawingHasLayersOfItsOwn) {
   VynLayer layer = create(u"L");
   ASSERT_EQ(add(layer, yrlhost::item_type_draft_entity, first), 0);
