@@ -1,12 +1,12 @@
 // A drawing's content: sheets, drawing models, views and scales, draft entities with
-// their data and curves, notes, symbol instances and dimensions. The host functions with
-// behaviour (see host/host_behaviours.h); the rules they keep are in host/drawings.h and
-// host/resources/README.md.
+// their data and curves, notes, symbol instances, dimensions and layers. The host
+// functions with behaviour (see host/host_behaviours.h); the rules they keep are in
+// host/drawings.h and host/resources/README.md.
 //
 // The drawing a function names must be a live drawing, its sheet one of the drawing's,
 // its view a view of the drawing and its outputs not null: anything else answers -2 and
-// changes nothing. An item (entity, note, symbol instance, dimension) of the right type
-// whose id names no live item of the drawing answers -4.
+// changes nothing. An item (entity, note, symbol instance, dimension, layer) of the right
+// type whose id names no live item of the drawing answers -4.
 #pragma once
 
 #include "host/host_api.h"
@@ -137,6 +137,43 @@ YRL_DRAWING_BEHAVIOUR(VynDimensionTypeGet, VynDimension* dimension, int* type)
 YRL_DRAWING_BEHAVIOUR(VynDimensionValueGet, VynDimension* dimension, double* value)
 // The text lines as a new VynArray of wide strings, freed with VynWstringArrayFree.
 YRL_DRAWING_BEHAVIOUR(VynDimensionTextGet, VynDimension* dimension, VynArray* lines)
+
+// ---- Layers (drawing_layers.cpp) -----------------------------------------------------
+// A layer is named by a VynLayer record (type 117, its id, its drawing): -2 for a record
+// of another type or of no live drawing, -4 for an id that names no live layer. Names
+// are VynNames of 1 to 31 characters (-2 otherwise), compared exactly.
+//
+// A new layer of the drawing, shown (status 1); creating a layer of a name the drawing
+// has answers 0 and hands out that layer as it is, so that the plug-in may create its
+// layers each time it fills them.
+YRL_DRAWING_BEHAVIOUR(VynLayerCreate, VynMdl model, const VynWchar* name, VynLayer* layer)
+// -4, nothing written, when the drawing has no layer of that name.
+YRL_DRAWING_BEHAVIOUR(VynMdlLayerGet, VynMdl model, const VynWchar* name, VynLayer* layer)
+// Visits the layers in id (creation) order; see visit_items in host/model_store.h.
+YRL_DRAWING_BEHAVIOUR(VynMdlLayerVisit, VynMdl model, VynLayerVisitAction action,
+                      VynLayerFilterAction filter, void* app_data)
+// Deletes the layer; its items stay in the drawing, shown again unless another blank
+// layer holds them. Its id stays dead.
+YRL_DRAWING_BEHAVIOUR(VynLayerDelete, VynLayer* layer)
+// 1 shown, 3 blank: the layer's items are hidden from drawing and picking and leave the
+// windows. Any other status answers -2.
+YRL_DRAWING_BEHAVIOUR(VynLayerDisplaystatusGet, VynLayer* layer, int* status)
+YRL_DRAWING_BEHAVIOUR(VynLayerDisplaystatusSet, VynLayer* layer, int status)
+// Saves the display status of each of the drawing's layers: the one its file keeps.
+YRL_DRAWING_BEHAVIOUR(VynLayerDisplaystatusSave, VynMdl model)
+// A layer item record {type, id, owner}: -2 for an owner that is no live drawing or a
+// type a layer cannot hold (77 entity, 68 note, 76 symbol instance, 8 dimension); the
+// id is checked when the item is added.
+YRL_DRAWING_BEHAVIOUR(VynLayerItemInit, int type, int id, VynMdl owner, VynLayerItem* item)
+// Puts a live item of the layer's drawing (-2 for another owner or type, -4 for an id
+// that names none) on the layer; an item the layer holds already stays where it is and
+// the answer is 0, so that filling a layer again adds just the new items.
+YRL_DRAWING_BEHAVIOUR(VynLayerItemAdd, VynLayer* layer, VynLayerItem* item)
+// -4 for an item the layer does not hold.
+YRL_DRAWING_BEHAVIOUR(VynLayerItemRemove, VynLayer* layer, VynLayerItem* item)
+// The layer's items in the order added, as a new VynArray of VynLayerItem (maybe empty),
+// and their count.
+YRL_DRAWING_BEHAVIOUR(VynLayerItemsGet, VynLayer* layer, VynArray* items, int* count)
 
 #undef YRL_DRAWING_BEHAVIOUR
 

@@ -1,8 +1,10 @@
 // A drawing's content in the host's model files: the lines that hold sheets, drawing
-// models and scales, views, entities, notes, symbol instances and dimensions, written
-// and read back with the checks of the store (host/resources/README.md).
+// models and scales, views, entities, notes, symbol instances, dimensions and layers,
+// written and read back with the checks of the store (host/resources/README.md).
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "host/model_file_text.h"
 #include "host/text_read.h"
@@ -62,6 +64,13 @@ template <typename Item>
 std::string item_head(const char* keyword, const Item& item) {
   return std::string(keyword) + " " + std::to_string(item.id) + " " + std::to_string(item.sheet) + " " +
          view_word(item.view);
+}
+
+// The type of a layer item's word in a file; 0 for a word that names none.
+int layer_item_type(const std::string& word) {
+  for (int type : {item_type_draft_entity, item_type_note, item_type_symbol, item_type_dimension})
+    if (word == drawing_item_word(type)) return type;
+  return 0;
 }
 
 void text_lines_write(const std::vector<std::u16string>& texts, std::vector<std::string>& lines) {
@@ -304,6 +313,33 @@ void read_dimension(LineReader& reader, ModelFile& file, const std::vector<std::
   file.drawing.dimensions[dimension.id] = std::move(dimension);
 }
 
+// The layer's line, then its n lines "item <kind> <id>". The status is the saved one,
+// and becomes the layer's status too.
+void read_layer(LineReader& reader, ModelFile& file, const std::vector<std::string>& words) {
+  WordCursor cursor(reader, words, "layer <id> <status> <items> <name>");
+  DrawingLayer layer;
+  int id = reader.read_item_id(file, cursor.next());
+  layer.status = layer.saved_status = cursor.next_int("display status");
+  int count = cursor.next_int("item count");
+  if (count < 0) reader.fail("negative item count");
+  layer.name = reader.read_wide_name(cursor.next(), false);
+  cursor.end();
+  layer.id = id;
+  check(reader, drawing_layer_problem(file.drawing, layer));
+  std::set<std::pair<int, int>> held;
+  for (int i = 0; i < count; ++i) {
+    std::vector<std::string> item = split_words(reader.take_line("the items of layer " + std::to_string(id)));
+    if (item.size() != 3 || item[0] != "item") reader.fail("expected \"item <kind> <id>\"");
+    LayerMember member{layer_item_type(item[1]), reader.read_int(item[2], "item id")};
+    if (member.type == 0)
+      reader.fail("item kind \"" + item[1] + "\" is not entity, note, symbol or dimension");
+    check(reader, drawing_layer_member_problem(file.drawing, member));
+    if (!held.insert({member.type, member.id}).second) reader.fail("the item is on the layer twice");
+    layer.items.push_back(member);
+  }
+  file.drawing.layers[id] = std::move(layer);
+}
+
 }  // namespace
 
 bool drawing_line_read(LineReader& reader, ModelFile& file, const std::vector<std::string>& words) {
@@ -313,10 +349,10 @@ bool drawing_line_read(LineReader& reader, ModelFile& file, const std::vector<st
     return true;
   }
   static const char* const others[] = {"next-id", "current-sheet", "model", "scale", "view",
-                                       "entity", "note", "symbol", "dimension"};
+                                       "entity", "note", "symbol", "dimension", "layer"};
   if (std::find_if(std::begin(others), std::end(others),
                    [&keyword](const char* known) { return keyword == known; }) == std::end(others))
-    return false;  // layers read their lines here, before this answer
+    return false;
   if (keyword == "next-id") {
     reader.expect_words(words, 2, "next-id <id>");
     if (file.next_id != 0) reader.fail("\"next-id\" given twice");
@@ -349,6 +385,8 @@ bool drawing_line_read(LineReader& reader, ModelFile& file, const std::vector<st
     read_note(reader, file, words);
   } else if (keyword == "symbol") {
     read_symbol(reader, file, words);
+  } else if (keyword == "layer") {
+    read_layer(reader, file, words);
   } else {
     read_dimension(reader, file, words);
   }
@@ -403,7 +441,12 @@ void drawing_lines_write(const StoredModel& model, std::vector<std::string>& lin
     lines.push_back(line + " " + std::to_string(dimension.lines.size()));
     text_lines_write(dimension.lines, lines);
   }
-  // Layers write their lines here.
+  for (const auto& [id, layer] : content.layers) {
+    lines.push_back("layer " + std::to_string(id) + " " + std::to_string(layer.saved_status) + " " +
+                    std::to_string(layer.items.size()) + " " + name_word(layer.name));
+    for (const LayerMember& item : layer.items)
+      lines.push_back(std::string("item ") + drawing_item_word(item.type) + " " + std::to_string(item.id));
+  }
 }
 
 std::string drawing_part_file_name(const std::u16string& part) {

@@ -49,6 +49,17 @@ std::vector<int> ids_on_sheet(const Map& items, int sheet) {
   return ids;
 }
 
+bool content_item_live(const DrawingContent& content, int type, int id) {
+  switch (type) {
+    case item_type_draft_entity: return content.entities.count(id) == 1;
+    case item_type_note: return content.notes.count(id) == 1;
+    case item_type_symbol: return content.symbols.count(id) == 1;
+    case item_type_dimension: return content.dimensions.count(id) == 1;
+    case item_type_layer: return content.layers.count(id) == 1;
+    default: return false;
+  }
+}
+
 // An item of a drawing as its owner sees it.
 bool item_still_live(const VynModelitem& item) {
   StoredModel* model = stored_drawing(item.owner);
@@ -261,6 +272,27 @@ std::string drawing_dimension_problem(const DrawingContent& content, const Drawi
   return drawing_place_problem(content, dimension.sheet, dimension.view);
 }
 
+std::string drawing_layer_member_problem(const DrawingContent& content, const LayerMember& item) {
+  const int type = item.type;
+  if (type != item_type_draft_entity && type != item_type_note && type != item_type_symbol &&
+      type != item_type_dimension)
+    return "item type " + std::to_string(type) +
+           " is not an entity (77), note (68), symbol instance (76) or dimension (8)";
+  return content_item_live(content, type, item.id)
+             ? ""
+             : "the drawing has no item " + std::to_string(type) + " " + std::to_string(item.id);
+}
+
+std::string drawing_layer_problem(const DrawingContent& content, const DrawingLayer& layer) {
+  if (layer.name.empty() || layer.name.size() > host_name_max) return "a layer name is 1 to 31 characters";
+  for (const auto& [id, other] : content.layers)
+    if (id != layer.id && other.name == layer.name) return "the drawing has a layer of that name already";
+  for (int status : {layer.status, layer.saved_status})
+    if (status != layer_status_shown && status != layer_status_blank)
+      return "display status " + std::to_string(status) + " is neither shown (1) nor blank (3)";
+  return "";
+}
+
 bool drawing_curve_from_record(const VynCurvedata& record, DraftCurve& curve,
                                std::string& error) {
   DraftCurve read;
@@ -330,20 +362,16 @@ std::vector<int> drawing_item_ids(const StoredModel& model, int type, int sheet)
     case item_type_note: return ids_on_sheet(content.notes, sheet);
     case item_type_symbol: return ids_on_sheet(content.symbols, sheet);
     case item_type_dimension: return ids_on_sheet(content.dimensions, sheet);
+    case item_type_layer: {
+      std::vector<int> ids;
+      for (const auto& [id, layer] : content.layers) ids.push_back(id);
+      return ids;
+    }
     default: return {};
   }
 }
 
-bool drawing_item_live(const StoredModel& model, int type, int id) {
-  const DrawingContent& content = model.drawing;
-  switch (type) {
-    case item_type_draft_entity: return content.entities.count(id) == 1;
-    case item_type_note: return content.notes.count(id) == 1;
-    case item_type_symbol: return content.symbols.count(id) == 1;
-    case item_type_dimension: return content.dimensions.count(id) == 1;
-    default: return false;
-  }
-}
+bool drawing_item_live(const StoredModel& model, int type, int id) { return content_item_live(model.drawing, type, id); }
 
 std::vector<VynModelitem> drawing_items(const StoredModel& model, int type, int sheet) {
   std::vector<VynModelitem> items;
@@ -356,9 +384,32 @@ VynError drawing_visit(const StoredModel& model, int type, int sheet, VynModelit
   return visit_items(drawing_items(model, type, sheet), action, filter, app_data, item_still_live);
 }
 
-// The place where the layers take an item that leaves the drawing off their lists.
+// An item that leaves the drawing leaves its layers and the windows.
 void drawing_item_erased(StoredModel& model, int type, int id) {
+  for (auto& [layer_id, layer] : model.drawing.layers) std::erase(layer.items, LayerMember{type, id});
   display_list_item_erase(VynModelitem{type, id, model.handle});
+}
+
+// ---- Layers --------------------------------------------------------------------------
+
+DrawingLayer* drawing_layer_named(StoredModel& model, const std::u16string& name) {
+  for (auto& [id, layer] : model.drawing.layers)
+    if (layer.name == name) return &layer;
+  return nullptr;
+}
+
+void drawing_layer_item_put(StoredModel& model, DrawingLayer& layer, const LayerMember& item) {
+  if (std::find(layer.items.begin(), layer.items.end(), item) != layer.items.end()) return;
+  layer.items.push_back(item);
+  if (layer.status == layer_status_blank)
+    display_list_item_erase(VynModelitem{item.type, item.id, model.handle});
+}
+
+void drawing_layer_status_set(StoredModel& model, DrawingLayer& layer, int status) {
+  layer.status = status;
+  if (status != layer_status_blank) return;
+  for (const LayerMember& item : layer.items)
+    display_list_item_erase(VynModelitem{item.type, item.id, model.handle});
 }
 
 void drawing_entity_erase(StoredModel& model, int id) {
@@ -424,9 +475,24 @@ bool stored_item_exists(VynMdl handle, int type, int id) {
 
 bool stored_item_hidden(VynMdl handle, int type, int id) {
   StoredModel* model = stored_drawing(handle);
-  if (!model || !drawing_item_live(*model, type, id)) return false;
+  if (!model || type == item_type_layer || !drawing_item_live(*model, type, id)) return false;
   if (type == item_type_draft_entity && model->drawing.entities.at(id).hidden) return true;
-  return false;
+  const LayerMember item{type, id};
+  return std::any_of(model->drawing.layers.begin(), model->drawing.layers.end(), [&item](const auto& entry) {
+    const DrawingLayer& layer = entry.second;
+    return layer.status == layer_status_blank &&
+           std::find(layer.items.begin(), layer.items.end(), item) != layer.items.end();
+  });
+}
+
+const char* drawing_item_word(int type) {
+  switch (type) {
+    case item_type_draft_entity: return "entity";
+    case item_type_note: return "note";
+    case item_type_symbol: return "symbol";
+    case item_type_dimension: return "dimension";
+    default: return "";
+  }
 }
 
 // ---- Curves --------------------------------------------------------------------------
@@ -637,6 +703,27 @@ int host_dimension_add(VynMdl drawing, const DrawingDimension& dimension, std::s
   if (!model) return -1;
   return item_add(*model, model->drawing.dimensions, dimension,
                   drawing_dimension_problem(model->drawing, dimension), error);
+}
+
+int host_layer_add(VynMdl drawing, const DrawingLayer& layer, std::string& error) {
+  StoredModel* model = drawing_for_change(drawing, error);
+  if (!model) return -1;
+  DrawingLayer made;
+  made.id = layer.id;
+  made.name = layer.name;
+  made.status = made.saved_status = layer.status;
+  return item_add(*model, model->drawing.layers, made, drawing_layer_problem(model->drawing, made), error);
+}
+
+bool host_layer_item_add(VynMdl drawing, int layer, const LayerMember& item, std::string& error) {
+  StoredModel* model = drawing_for_change(drawing, error);
+  if (!model) return false;
+  auto found = model->drawing.layers.find(layer);
+  error = found == model->drawing.layers.end() ? "no layer " + std::to_string(layer)
+                                               : drawing_layer_member_problem(model->drawing, item);
+  if (!error.empty()) return false;
+  drawing_layer_item_put(*model, found->second, item);
+  return true;
 }
 
 }  // namespace yrlhost

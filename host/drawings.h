@@ -1,11 +1,12 @@
 // The content of the session's drawings as the host's other modules, tests, the scenario
 // runner and importers see it: sheets, drawing models and their scales, drawing views,
-// draft entities, notes, symbol instances and dimensions.
+// draft entities, notes, symbol instances, dimensions and layers.
 //
-// Every item of a drawing (entity, note, symbol instance, dimension, drawing view) takes
-// its id from one sequence per drawing (the one its features would use in a part), so
-// no two items of a drawing share an id, whatever their types, and an id is never handed
-// out again, not even after its item is deleted or the drawing is saved and reopened.
+// Every item of a drawing (entity, note, symbol instance, dimension, drawing view, layer)
+// takes its id from one sequence per drawing (the one its features would use in a part),
+// so no two items of a drawing share an id, whatever their types, and an id is never
+// handed out again, not even after its item is deleted or the drawing is saved and
+// reopened.
 //
 // Coordinates of entities, notes, symbols and dimensions are sheet coordinates, the
 // space the graphics functions draw in; a sheet's transform maps them to drawing units.
@@ -27,6 +28,7 @@ inline constexpr int item_type_dimension = 8;
 inline constexpr int item_type_note = 68;
 inline constexpr int item_type_symbol = 76;
 inline constexpr int item_type_draft_entity = 77;
+inline constexpr int item_type_layer = 117;
 
 // The view an item of a sheet belongs to: the sheet's background view, its overlay view
 // or (a positive number) the id of a drawing view on that sheet.
@@ -153,6 +155,26 @@ struct DrawingDimension {
   std::vector<DimensionAttachment> attachments;
 };
 
+// A layer: a named list of items of its drawing (entities, notes, symbol instances,
+// dimensions), each at most once, in the order added; an item may be on several layers.
+// While the display status is blank, every item on the layer is hidden from drawing and
+// picking. The status the drawing's file keeps is the one last saved
+// (VynLayerDisplaystatusSave); a status set and not saved lasts for the session.
+inline constexpr int layer_status_shown = 1;
+inline constexpr int layer_status_blank = 3;
+struct LayerMember {
+  int type = item_type_draft_entity;
+  int id = 0;
+  bool operator==(const LayerMember&) const = default;
+};
+struct DrawingLayer {
+  int id = 0;
+  std::u16string name;  // 1 to 31 characters, unique in the drawing (compared exactly)
+  int status = layer_status_shown;
+  int saved_status = layer_status_shown;
+  std::vector<LayerMember> items;
+};
+
 // All a drawing holds besides its name, units and external data. Items are kept by id,
 // which is their creation order.
 struct DrawingContent {
@@ -165,6 +187,7 @@ struct DrawingContent {
   std::map<int, DraftNote> notes;
   std::map<int, SymbolInstance> symbols;
   std::map<int, DrawingDimension> dimensions;
+  std::map<int, DrawingLayer> layers;
 };
 
 // ---- Queries -------------------------------------------------------------------------
@@ -177,13 +200,18 @@ const DrawingContent* host_drawing(VynMdl drawing);
 // item stays dead.
 bool stored_item_exists(VynMdl model, int type, int id);
 // Whether a live item of a drawing is hidden from drawing and picking: a draft entity
-// whose own hidden flag is set. False for anything else.
+// whose own hidden flag is set, or an entity, note, symbol instance or dimension that a
+// layer of blank display status holds. False for anything else.
 bool stored_item_hidden(VynMdl model, int type, int id);
 
 // The display-list entries that draw an entity of the drawing, as VynDtlentityDraw adds
 // them: a point, a line, an arc, a circle (an arc of sweep full_circle_sweep), or short
 // lines along a spline, in the entity's colour and naming it as their item.
 std::vector<DrawEntry> draft_entity_drawing(VynMdl drawing, const DraftEntity& entity);
+
+// The word of an item type that layers hold, as files and the report write it: "entity",
+// "note", "symbol" or "dimension"; "" for any other type.
+const char* drawing_item_word(int type);
 
 // ---- Changes (tests, importers, the scenario runner) ---------------------------------
 //
@@ -214,6 +242,14 @@ bool host_entity_delete(VynMdl drawing, int id);
 int host_note_add(VynMdl drawing, const DraftNote& note, std::string& error);
 int host_symbol_add(VynMdl drawing, const SymbolInstance& symbol, std::string& error);
 int host_dimension_add(VynMdl drawing, const DrawingDimension& dimension, std::string& error);
+// Adds an empty layer named layer.name (1 to 31 characters, a name the drawing does not
+// have) whose display status, set and saved, is layer.status (shown or blank); its id is
+// layer.id when that is above every id the drawing has used (0: the next id). The
+// layer's items are not read: add them with host_layer_item_add. The new id, or -1.
+int host_layer_add(VynMdl drawing, const DrawingLayer& layer, std::string& error);
+// Puts a live entity, note, symbol instance or dimension (type and id) on a layer, as
+// VynLayerItemAdd does: an item already on it stays where it is.
+bool host_layer_item_add(VynMdl drawing, int layer, const LayerMember& item, std::string& error);
 
 // A curve record of each kind, every other byte zero.
 DraftCurve draft_point(const double point[3]);

@@ -22,4 +22,4 @@ struct Behaviour<HostApi::vyndev_pass_version_info> {
 #include "host/messages_behaviours.h"  // messages, menus, commands
 #include "host/ui_behaviours.h"        // UI dialogs and their components
 #include "host/graphics_behaviours.h"  // selections, mouse, windows, graphics
-#include "host/drawing_behaviours.h"   // sheets, drawing views, entities, notes, dimensions
+#include "host/drawing_behaviours.h"   // sheets, drawing views, entities, notes, dimensions, layers

@@ -55,6 +55,8 @@ std::string curve_text(const DraftCurve& curve) {
   }
 }
 
+std::string status_text(int status) { return status == layer_status_blank ? "blank" : "shown"; }
+
 std::string lines_text(const std::vector<std::u16string>& lines) {
   std::string joined;
   for (const std::u16string& line : lines) joined += (joined.empty() ? "\"" : " | \"") + text(line) + "\"";
@@ -150,7 +152,16 @@ void drawing_report(const StoredModel& model, std::vector<std::string>& out) {
                     attached.empty() ? "-" : attached, lines_text(dimension.lines)});
   }
   table(out, "dimensions", rows);
-  // Layers report their table here.
+
+  rows = {{"id", "name", "status", "saved", "items"}};
+  for (const auto& [id, layer] : c.layers) {
+    std::string items;
+    for (const LayerMember& item : layer.items)
+      items += (items.empty() ? "" : ", ") + std::string(drawing_item_word(item.type)) + " " + std::to_string(item.id);
+    rows.push_back({std::to_string(id), text(layer.name), status_text(layer.status), status_text(layer.saved_status),
+                    items.empty() ? "-" : items});
+  }
+  table(out, "layers", rows);
 }
 
 }  // namespace

@@ -120,6 +120,11 @@ std::string drawing_note_problem(const DrawingContent& content, const DraftNote&
 std::string drawing_symbol_problem(const DrawingContent& content, const SymbolInstance& symbol);
 std::string drawing_dimension_problem(const DrawingContent& content,
                                       const DrawingDimension& dimension);
+// A layer's name and statuses (its items are checked one by one, below).
+std::string drawing_layer_problem(const DrawingContent& content, const DrawingLayer& layer);
+// Why an item cannot be on a layer of the drawing: it is no live entity, note, symbol
+// instance or dimension of it; "" when it can.
+std::string drawing_layer_member_problem(const DrawingContent& content, const LayerMember& item);
 // Sets the location of a note on an entity (one that passed its check) to the entity's
 // point at the parameter.
 void drawing_note_locate(const DrawingContent& content, DraftNote& note);
@@ -134,7 +139,7 @@ bool drawing_curve_from_record(const VynCurvedata& record, DraftCurve& curve,
 int drawing_item_id_take(StoredModel& model, int wanted, std::string& error);
 
 // The ids of a drawing's items of one type (entity, note, symbol, dimension) on a sheet
-// (-1: every sheet), in id order.
+// (-1: every sheet), in id order; for layers, which have no sheet, every layer's.
 std::vector<int> drawing_item_ids(const StoredModel& model, int type, int sheet);
 bool drawing_item_live(const StoredModel& model, int type, int id);
 // The items of one type on a sheet (-1: every sheet) as model items of the drawing.
@@ -145,6 +150,17 @@ std::vector<VynModelitem> drawing_items(const StoredModel& model, int type, int 
 VynError drawing_visit(const StoredModel& model, int type, int sheet,
                        VynModelitemVisitAction action, VynModelitemFilterAction filter,
                        void* app_data);
+
+// ---- Layers (drawing_store.cpp) -------------------------------------------------------
+
+// The layer of that name; null when there is none.
+DrawingLayer* drawing_layer_named(StoredModel& model, const std::u16string& name);
+// Puts an item (one that passed drawing_layer_member_problem) on a layer, at the end,
+// unless the layer holds it already; an item put on a blank layer leaves the windows.
+void drawing_layer_item_put(StoredModel& model, DrawingLayer& layer, const LayerMember& item);
+// Sets a layer's display status (shown or blank); the items of a layer that becomes
+// blank leave the windows.
+void drawing_layer_status_set(StoredModel& model, DrawingLayer& layer, int status);
 
 // Deletes an entity: its attachments go (a note on it stays free where it hung), its
 // drawings leave the windows, and its id stays dead.

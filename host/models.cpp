@@ -393,6 +393,12 @@ VynError Behaviour<HostApi::VynModelitemNameGet>::run(int, VynModelitem* item, V
     wide_name_write(model->name, name);
     return VYN_TK_NO_ERROR;
   }
+  if (item->type == item_type_layer) {
+    auto layer = model->drawing.layers.find(item->id);
+    if (layer == model->drawing.layers.end()) return VYN_TK_E_NOT_FOUND;
+    wide_name_write(layer->second.name, name);
+    return VYN_TK_NO_ERROR;
+  }
   if (item->type != item_type_feature) return VYN_TK_E_NOT_FOUND;
   StoredFeature* feature = stored_feature(*model, item->id);
   if (!feature || feature->name.empty()) return VYN_TK_E_NOT_FOUND;

@@ -43,7 +43,7 @@ YRL_MODELS_BEHAVIOUR(VynMdlTypeGet, VynMdl model, int* type)
 YRL_MODELS_BEHAVIOUR(VynModelitemDefaultnameGet, VynModelitem* item, VynWchar* name)
 // Fills an item of a live owner (any type and id).
 YRL_MODELS_BEHAVIOUR(VynModelitemInit, VynMdl owner, int id, int type, VynModelitem* item)
-// The name of a model or feature item; -4 for an unnamed feature.
+// The name of a model, feature or layer item; -4 for an unnamed feature.
 YRL_MODELS_BEHAVIOUR(VynModelitemNameGet, VynModelitem* item, VynWchar* name)
 // Renames a feature; -5 when another feature of the model has that name.
 YRL_MODELS_BEHAVIOUR(VynModelitemNameSet, VynModelitem* item, const VynWchar* name)

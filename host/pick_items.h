@@ -4,10 +4,10 @@
 //
 // The models module's own items answer here: a model as an item (its type and its item
 // id), a part's features (type 3; shown while active and visible) and their surfaces
-// (type 5; shown with their feature). Every other item type is asked of the item source,
-// when one is set, and is absent otherwise. The drawing content (draft entities, notes,
-// symbols, dimensions, layers) answers through drawing_item_state and drawing_item_curve
-// once the store keeps it; until then a test serves its own items through a source.
+// (type 5; shown with their feature), and a drawing's draft entities, notes, symbol
+// instances and dimensions (hidden by an entity's own flag or by a blank layer, see
+// stored_item_hidden). Every other item type is asked of the item source, when one is
+// set, and is absent otherwise.
 #pragma once
 
 #include <functional>

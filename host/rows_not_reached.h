@@ -24,25 +24,12 @@ struct RowNotReached {
   const char* reason;
 };
 
-inline constexpr const char* not_reached_layers = "layers: being built";
 inline constexpr const char* not_reached_part_modelling =
     "part modelling (features, element trees, sections, geometry): not built yet";
 
 // ==== Rows of the application's table not reached yet ====================================
 // When a row gains behaviour, delete its line here.
 inline constexpr RowNotReached app_rows_not_reached[] = {
-    // ---- Layers
-    {HostApi::VynLayerCreate, not_reached_layers},
-    {HostApi::VynLayerDelete, not_reached_layers},
-    {HostApi::VynLayerDisplaystatusGet, not_reached_layers},
-    {HostApi::VynLayerDisplaystatusSave, not_reached_layers},
-    {HostApi::VynLayerDisplaystatusSet, not_reached_layers},
-    {HostApi::VynLayerItemAdd, not_reached_layers},
-    {HostApi::VynLayerItemInit, not_reached_layers},
-    {HostApi::VynLayerItemRemove, not_reached_layers},
-    {HostApi::VynLayerItemsGet, not_reached_layers},
-    {HostApi::VynMdlLayerGet, not_reached_layers},
-    {HostApi::VynMdlLayerVisit, not_reached_layers},
     // ---- Part modelling
     {HostApi::VynEdgeNeighborsGet, not_reached_part_modelling},
     {HostApi::VynElementAlloc, not_reached_part_modelling},

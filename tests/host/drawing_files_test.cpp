@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -131,14 +132,34 @@ class DrawingFiles : public yrltest::DrawingTest {
     dimension.lines = {};
     ASSERT_GT(yrlhost::host_dimension_add(drawing, dimension, error), 0) << error;
 
-    // The last id is a deleted entity's.
+    // Layers: one blank and saved so, with an item of each kind; one with a blank in its
+    // name, blank but not saved (the file keeps its saved status, shown); one empty.
+    VynLayer dim{}, odd_layer{}, empty{};
+    ASSERT_EQ(call<HostApi::VynLayerCreate>(drawing, u"YRL_DIM", &dim), 0);
+    ASSERT_EQ(call<HostApi::VynLayerCreate>(drawing, u"odd layer 50%", &odd_layer), 0);
+    ASSERT_EQ(call<HostApi::VynLayerCreate>(drawing, u"EMPTY", &empty), 0);
+    const yrlhost::DrawingContent& held = content();
+    for (const yrlhost::LayerMember& member :
+         {yrlhost::LayerMember{yrlhost::item_type_dimension, held.dimensions.rbegin()->first},
+          yrlhost::LayerMember{yrlhost::item_type_draft_entity, circle_},
+          yrlhost::LayerMember{yrlhost::item_type_note, held.notes.begin()->first},
+          yrlhost::LayerMember{yrlhost::item_type_symbol, held.symbols.begin()->first}})
+      ASSERT_TRUE(yrlhost::host_layer_item_add(drawing, dim.id, member, error)) << error;
+    ASSERT_TRUE(yrlhost::host_layer_item_add(drawing, odd_layer.id, {yrlhost::item_type_draft_entity, line_}, error));
+    ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSet>(&dim, 3), 0);
+    ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSave>(drawing), 0);
+    ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSet>(&odd_layer, 3), 0);
+    dim_layer_ = dim.id;
+
+    // The last id is a deleted entity's, which was on a layer.
     entity.curve = yrlhost::draft_line(c, a);
     deleted_ = yrlhost::host_entity_add(drawing, entity, error);
+    ASSERT_TRUE(yrlhost::host_layer_item_add(drawing, odd_layer.id, {yrlhost::item_type_draft_entity, deleted_}, error));
     ASSERT_TRUE(yrlhost::host_entity_delete(drawing, deleted_));
   }
 
   fs::path dir_;
-  int first_ = 0, line_ = 0, circle_ = 0, deleted_ = 0;
+  int first_ = 0, line_ = 0, circle_ = 0, deleted_ = 0, dim_layer_ = 0;
 };
 
 TEST_F(DrawingFiles, ADrawingWithEveryKindOfContentSavesAndReopensToTheSameFile) {
@@ -169,6 +190,17 @@ TEST_F(DrawingFiles, ADrawingWithEveryKindOfContentSavesAndReopensToTheSameFile)
   EXPECT_EQ(reopened.current_sheet, 2);
   EXPECT_EQ(reopened.views[1].parent, reopened.views[0].id);
   EXPECT_EQ(reopened.notes.rbegin()->second.attachment.location[0], 0.1 + 0.25 * (1e-17 - 0.1));
+  // Layers come back with their saved status and their items; the deleted entity left its.
+  ASSERT_EQ(reopened.layers.size(), 3u);
+  const yrlhost::DrawingLayer& dim = reopened.layers.at(dim_layer_);
+  EXPECT_EQ(dim.status, 3);
+  EXPECT_EQ(dim.items.size(), 4u);
+  EXPECT_TRUE(yrlhost::stored_item_hidden(opened, yrlhost::item_type_draft_entity, circle_));
+  const yrlhost::DrawingLayer& odd = std::next(reopened.layers.begin())->second;
+  EXPECT_EQ(odd.name, u"odd layer 50%");
+  EXPECT_EQ(odd.status, 1);
+  EXPECT_EQ(odd.items, (std::vector<yrlhost::LayerMember>{{yrlhost::item_type_draft_entity, line_}}));
+  EXPECT_FALSE(yrlhost::stored_item_hidden(opened, yrlhost::item_type_draft_entity, line_));
   // The last id, that of a deleted entity, stays dead across the reopen.
   EXPECT_EQ(reopened.entities.count(deleted_), 0u);
   EXPECT_GT(deleted_, reopened.dimensions.rbegin()->first);
@@ -286,7 +318,25 @@ TEST_F(DrawingFiles, MalformedDrawingLinesAreRefusedWithTheLine) {
       {{"dimension 1 1 background 9 1 0 0 0 1 4 0 0"},
        "f:5: a dimension is attached to entity 4, which does not exist"},
       {{"dimension 1 1 background 9 1 0 0 0 -1 0"}, "f:5: negative attachment count"},
-      {{"layer L 3"}, "f:5: unknown keyword \"layer\""},
+      {{"layer 1 3 0"}, "f:5: expected \"layer <id> <status> <items> <name>\""},
+      {{"layer L 3 0 L"}, "f:5: id \"L\" is not an integer"},
+      {{"layer 1 2 0 L"}, "f:5: display status 2 is neither shown (1) nor blank (3)"},
+      {{"layer 1 1 0 L", "layer 2 3 0 L"}, "f:6: the drawing has a layer of that name already"},
+      {{"layer 1 1 0 " + std::string(32, 'N')}, "f:5: name \"" + std::string(32, 'N') + "\" is longer than 31 characters"},
+      {{"layer 1 1 -1 L"}, "f:5: negative item count"},
+      {{"entity 1 1 background 0 default point 0 0 0", "layer 1 1 0 L"}, "f:6: id 1 is used twice"},
+      {{"layer 1 1 1 L", "item entity 2", "entity 2 1 background 0 default point 0 0 0"},
+       "f:6: the drawing has no item 77 2"},
+      {{"entity 1 1 background 0 default point 0 0 0", "layer 2 1 2 L", "item entity 1", "item entity 1"},
+       "f:8: the item is on the layer twice"},
+      {{"entity 1 1 background 0 default point 0 0 0", "layer 2 1 1 L", "item note 1"},
+       "f:7: the drawing has no item 68 1"},
+      {{"layer 1 1 1 L", "item view 1"}, "f:6: item kind \"view\" is not entity, note, symbol or dimension"},
+      {{"layer 1 1 1 L", "item entity"}, "f:6: expected \"item <kind> <id>\""},
+      {{"layer 1 1 1 L", "items entity 1"}, "f:6: expected \"item <kind> <id>\""},
+      {{"layer 1 1 1 L", "item entity x"}, "f:6: item id \"x\" is not an integer"},
+      {{"entity 1 1 background 0 default point 0 0 0", "layer 2 1 2 L", "item entity 1"},
+       "f:7: the file ends inside the items of layer 2", false},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = {"yrlhost-model 1", "type drawing", "name D", "units MM"};

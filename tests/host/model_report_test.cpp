@@ -11,7 +11,7 @@ using yrlhost::HostApi;
 
 class ModelReport : public yrltest::DrawingTest {};
 
-TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsAndItems) {
+TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsItemsAndLayers) {
   std::string error;
   ASSERT_EQ(call<HostApi::VynDrawingSolidAdd>(drawing, part), 0);
   ASSERT_EQ(call<HostApi::VynDrawingScaleSet>(drawing, part, 1, 0.5), 0);
@@ -35,6 +35,13 @@ TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsAndItems) {
   dimension.value = 20;
   dimension.attachments = {{2, 0}, {3, 1}};
   ASSERT_GT(yrlhost::host_dimension_add(drawing, dimension, error), 0) << error;
+  VynLayer layer{}, empty{};
+  ASSERT_EQ(call<HostApi::VynLayerCreate>(drawing, u"YRL_DIM", &layer), 0);
+  for (VynLayerItem item : {VynLayerItem{yrlhost::item_type_draft_entity, 2, drawing},
+                            VynLayerItem{yrlhost::item_type_dimension, 5, drawing}})
+    ASSERT_EQ(call<HostApi::VynLayerItemAdd>(&layer, &item), 0);
+  ASSERT_EQ(call<HostApi::VynLayerDisplaystatusSet>(&layer, 3), 0);  // not saved
+  ASSERT_EQ(call<HostApi::VynLayerCreate>(drawing, u"EMPTY LAYER", &empty), 0);
 
   const std::vector<std::string> expected = {
       "  part BLOCK (INCH), 0 features",
@@ -50,7 +57,7 @@ TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsAndItems) {
       "      1  VIEW_1 1     -      BLOCK 0.5   (100, 50, 0)",
       "    entities:",
       "      id sheet view       colour    hidden curve",
-      "      2  1     background default   no     line (0, 0, 0) (10, 0, 0)",
+      "      2  1     background default   yes    line (0, 0, 0) (10, 0, 0)",
       "      3  1     background rgb 1 0 0 yes    arc (5, 5, 0) radius 2 from (7, 5, 0) to (3, 5, 0)",
       "    notes:",
       "      id sheet view       colour  attachment        text",
@@ -59,6 +66,10 @@ TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsAndItems) {
       "    dimensions:",
       "      id sheet view       type value position  attached text",
       "      5  1     background 9    20    (0, 0, 0) 2,3/1",
+      "    layers:",
+      "      id name        status saved items",
+      "      6  YRL_DIM     blank  shown entity 2, dimension 5",
+      "      7  EMPTY LAYER shown  shown -",
   };
   EXPECT_EQ(yrlhost::host_models_report(), expected);
 }

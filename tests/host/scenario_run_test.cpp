@@ -37,19 +37,19 @@ class ScenarioRun : public yrltest::HostTest {
 // without any lists none.
 TEST_F(ScenarioRun, TheReportListsTheFunctionsThatAnsweredNotAvailable) {
   const std::vector<win_export_entry> table = yrlhost::host_table_build();
-  auto layer_create = reinterpret_cast<VynError (*)(int, VynMdl, const VynWchar*, VynLayer*)>(
-      yrlhost::host_table_find(table, "VynLayerCreate_v"));
+  auto value_alloc = reinterpret_cast<VynError (*)(int, VynValue*)>(
+      yrlhost::host_table_find(table, "VynValueAlloc_v"));
   auto element_alloc = reinterpret_cast<VynError (*)(int, int, VynElement*)>(
       yrlhost::host_table_find(table, "VynElementAlloc_v"));
   std::string report = run([&] {
-    VynLayer layer{};
+    VynValue value = nullptr;
     VynElement element = nullptr;
-    EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
+    EXPECT_EQ(value_alloc(1, &value), VYN_TK_NOT_IMPLEMENTED);
     EXPECT_EQ(element_alloc(1, 917, &element), VYN_TK_NOT_IMPLEMENTED);
-    EXPECT_EQ(layer_create(1, nullptr, u"L", &layer), VYN_TK_NOT_IMPLEMENTED);
+    EXPECT_EQ(value_alloc(1, &value), VYN_TK_NOT_IMPLEMENTED);
   });
   const std::string tail =
-      "not available:\n  VynLayerCreate_v\n  VynElementAlloc_v\nscript failures: 0\n";
+      "not available:\n  VynValueAlloc_v\n  VynElementAlloc_v\nscript failures: 0\n";
   ASSERT_GE(report.size(), tail.size()) << report;
   EXPECT_EQ(report.substr(report.size() - tail.size()), tail) << report;
 
