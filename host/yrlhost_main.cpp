@@ -4,12 +4,12 @@
 // refused to start or the scenario failed, 2 for bad options, a scenario file that
 // cannot be read or parsed, or a plug-in that cannot be loaded.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "host/text_read.h"
+#include "host/command_line.h"
 #include "host/plugin_session.h"
+#include "host/text_read.h"
 #include "host/scenario.h"
 #include "host/scenario_run.h"
 
@@ -28,12 +28,6 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                "  --help           this text\n",
                defaults.plugin_path.c_str(), defaults.version.c_str(), defaults.build.c_str(),
                defaults.language, defaults.context, defaults.text_dir.c_str());
-}
-
-int bad_option(const char* message, const char* option) {
-  std::fprintf(stderr, "yrlhost: %s: %s\n", message, option);
-  std::fprintf(stderr, "Try 'yrlhost --help'.\n");
-  return 2;
 }
 
 // The scenario of path, or the default one for an empty path; false with the reason.
@@ -55,33 +49,19 @@ bool load_scenario(const std::string& path, yrlhost::Scenario& scenario, std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-  yrlhost::SessionOptions options = yrlhost::session_defaults();
-  const yrlhost::SessionOptions defaults = options;
-  options.args.assign(argv, argv + argc);
-  std::string scenario_path;
-
-  for (int i = 1; i < argc; ++i) {
-    const char* option = argv[i];
-    if (std::strcmp(option, "--help") == 0) {
-      print_usage(stdout, defaults);
-      return 0;
-    }
-    std::string* text = nullptr;
-    int* number = nullptr;
-    if (std::strcmp(option, "--plugin") == 0) text = &options.plugin_path;
-    else if (std::strcmp(option, "--version") == 0) text = &options.version;
-    else if (std::strcmp(option, "--build") == 0) text = &options.build;
-    else if (std::strcmp(option, "--text-dir") == 0) text = &options.text_dir;
-    else if (std::strcmp(option, "--scenario") == 0) text = &scenario_path;
-    else if (std::strcmp(option, "--lang") == 0) number = &options.language;
-    else if (std::strcmp(option, "--context") == 0) number = &options.context;
-    else return bad_option("unknown option", option);
-
-    if (i + 1 >= argc) return bad_option("missing value after", option);
-    const char* value = argv[++i];
-    if (text) *text = value;
-    else if (!yrlhost::number_from_text(value, *number)) return bad_option("not a whole number", value);
+  yrlhost::HostCommandLine line;
+  std::string error;
+  if (!yrlhost::host_command_line_parse(argc, argv, line, error)) {
+    std::fprintf(stderr, "yrlhost: %s\n", error.c_str());
+    std::fprintf(stderr, "Try 'yrlhost --help'.\n");
+    return 2;
   }
+  if (line.help) {
+    print_usage(stdout, yrlhost::session_defaults());
+    return 0;
+  }
+  const yrlhost::SessionOptions& options = line.options;
+  const std::string& scenario_path = line.scenario_path;
 
   yrlhost::Scenario scenario;
   std::string scenario_error;
