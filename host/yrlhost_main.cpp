@@ -6,12 +6,12 @@
 // cannot be made included), a scenario file that cannot be read or parsed, a plug-in
 // that cannot be loaded, or a picture that cannot be written.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "host/text_read.h"
+#include "host/command_line.h"
 #include "host/plugin_session.h"
+#include "host/text_read.h"
 #include "host/scenario.h"
 #include "host/scenario_run.h"
 #include "host/svg_picture.h"
@@ -35,8 +35,9 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                defaults.language, defaults.context, defaults.text_dir.c_str());
 }
 
-int bad_option(const char* message, const char* option) {
-  std::fprintf(stderr, "yrlhost: %s: %s\n", message, option);
+// Options that cannot be used: the reason and a hint; exit code 2.
+int bad_options(const std::string& reason) {
+  std::fprintf(stderr, "yrlhost: %s\n", reason.c_str());
   std::fprintf(stderr, "Try 'yrlhost --help'.\n");
   return 2;
 }
@@ -60,43 +61,19 @@ bool load_scenario(const std::string& path, yrlhost::Scenario& scenario, std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-  yrlhost::SessionOptions options = yrlhost::session_defaults();
-  const yrlhost::SessionOptions defaults = options;
-  options.args.assign(argv, argv + argc);
-  std::string scenario_path;
-  std::string svg_dir;
-  bool pictures = false;
-
-  for (int i = 1; i < argc; ++i) {
-    const char* option = argv[i];
-    if (std::strcmp(option, "--help") == 0) {
-      print_usage(stdout, defaults);
-      return 0;
-    }
-    std::string* text = nullptr;
-    int* number = nullptr;
-    if (std::strcmp(option, "--plugin") == 0) text = &options.plugin_path;
-    else if (std::strcmp(option, "--version") == 0) text = &options.version;
-    else if (std::strcmp(option, "--build") == 0) text = &options.build;
-    else if (std::strcmp(option, "--text-dir") == 0) text = &options.text_dir;
-    else if (std::strcmp(option, "--scenario") == 0) text = &scenario_path;
-    else if (std::strcmp(option, "--svg") == 0) {
-      text = &svg_dir;
-      pictures = true;
-    }
-    else if (std::strcmp(option, "--lang") == 0) number = &options.language;
-    else if (std::strcmp(option, "--context") == 0) number = &options.context;
-    else return bad_option("unknown option", option);
-
-    if (i + 1 >= argc) return bad_option("missing value after", option);
-    const char* value = argv[++i];
-    if (text) *text = value;
-    else if (!yrlhost::number_from_text(value, *number)) return bad_option("not a whole number", value);
+  yrlhost::HostCommandLine line;
+  std::string error;
+  if (!yrlhost::host_command_line_parse(argc, argv, line, error)) return bad_options(error);
+  if (line.help) {
+    print_usage(stdout, yrlhost::session_defaults());
+    return 0;
   }
+  const yrlhost::SessionOptions& options = line.options;
+  const std::string& scenario_path = line.scenario_path;
 
   std::string svg_error;
-  if (pictures && !yrlhost::picture_directory_prepare(svg_dir, svg_error))
-    return bad_option("--svg", svg_error.c_str());
+  if (line.pictures && !yrlhost::picture_directory_prepare(line.svg_dir, svg_error))
+    return bad_options("--svg: " + svg_error);
 
   yrlhost::Scenario scenario;
   std::string scenario_error;
@@ -118,8 +95,8 @@ int main(int argc, char** argv) {
     std::printf("error: %s\n", yrlhost::plugin_session_error_text(session).c_str());
   else
     outcome = yrlhost::scenario_run(scenario, stdout);
-  if (status == 0 && pictures &&
-      !yrlhost::window_pictures_write(svg_dir, stdout, svg_error)) {
+  if (status == 0 && line.pictures &&
+      !yrlhost::window_pictures_write(line.svg_dir, stdout, svg_error)) {
     std::fprintf(stderr, "yrlhost: %s\n", svg_error.c_str());
     outcome = 2;
   }

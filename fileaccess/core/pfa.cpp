@@ -60,8 +60,8 @@ int read_line(std::FILE* stream, int n, int* count, char* buffer, int language) 
   long length = static_cast<long>(std::strlen(buffer));
   // Only the limit cuts a character: a line that ended at its newline or at the end of
   // the file holds all there is, and an incomplete last character there is data too
-  // (given back, it could never be read).
-  if (start >= 0 && length == n - 1 && buffer[length - 1] != '\n') {
+  // (given back, it could never be read). A limit of 1 reads nothing at all.
+  if (start >= 0 && length > 0 && length == n - 1 && buffer[length - 1] != '\n') {
     long end = 0;
     while (end < length) {
       long size = mb_lead_len(static_cast<unsigned char>(buffer[end]), language);

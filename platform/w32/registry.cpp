@@ -288,7 +288,10 @@ Key* parse_key_line(Key* roots, const char* text, std::size_t length) {
     const char* stop =
         static_cast<const char*>(std::memchr(start, '\\', static_cast<std::size_t>(end - start)));
     if (stop == nullptr) stop = end;
-    if (stop == start || !unescape(start, static_cast<std::size_t>(stop - start), &name))
+    // A '\' that comes out of an escape would be a delimiter the next time the store
+    // is written and read: no path can name such a key.
+    if (stop == start || !unescape(start, static_cast<std::size_t>(stop - start), &name) ||
+        name.find('\\') != std::string::npos)
       return nullptr;
     Key* next = find_child(key, name.data(), name.size());
     if (next == nullptr) {

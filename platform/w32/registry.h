@@ -25,7 +25,8 @@
 // <root> is HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or HKEY_USERS;
 // <type> is decimal; <data> is the value's bytes in hexadecimal, or "-" when it has
 // none; <name> runs to the end of the line and is empty for the default value. In key
-// and value names, '%' and the bytes below 0x20 and 0x7F are written as %XX.
+// and value names, '%' and the bytes below 0x20 and 0x7F are written as %XX. A key name
+// holding a '\' (as %5C) is no key name: the file is no store.
 #pragma once
 
 #include "platform/w32/types.h"

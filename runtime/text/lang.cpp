@@ -527,4 +527,11 @@ void lang_testing_reset() {
   std::setlocale(LC_ALL, "C");
 }
 
+int lang_testing_locale_count() { return locale_table ? xar_count(&locale_table) : 0; }
+
+const char* lang_testing_locale_row(int i, int* id) {
+  *id = locale_table[i].id;
+  return locale_table[i].name;
+}
+
 }  // namespace vek

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "fileaccess/core/pfa.h"
 #include "platform/w32/codepage.h"
@@ -126,6 +127,23 @@ TEST_F(PfaFgets, MultibyteSessionsNeverCutACharacter) {
   // back for good.
   EXPECT_EQ(read_all("ab\xA4", 80), "0:3:ab\xA4|5:0:|");
   EXPECT_EQ(read_all("ab\xA4", 3), "0:2:ab|0:1:\xA4|5:0:|");
+}
+
+// A limit of 1 leaves room for the terminator alone: every session reads nothing and
+// looks at no byte outside the buffer (the sanitizer build shows a read in front of it).
+TEST_F(PfaFgets, ALimitOfOneReadsNothingInEverySession) {
+  for (int language : {vek::LANG_ENGLISH, vek::LANG_JAPANESE, vek::LANG_GENERIC_MULTIBYTE,
+                       vek::LANG_GENERIC_SINGLE_BYTE}) {
+    vek::set_language(language);
+    vek::VynFile* file = open_text("\xA4\xA2text\n");
+    std::vector<char> buffer(1, 'j');  // exactly the limit: nothing in front of it
+    int count = -1;
+    EXPECT_EQ(vek::pfa_fgets(file, 1, &count, buffer.data()), vek::PFA_E_NO_ERROR) << language;
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(read_lines(file, 80), "0:7:\xA4\xA2text\n|5:0:|") << "nothing was taken";
+    vek::pfa_dispose(&file);
+  }
 }
 
 TEST_F(PfaFgets, GenericLanguagesWithASingleByteCodePageReadEveryByte) {

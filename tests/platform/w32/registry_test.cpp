@@ -431,7 +431,9 @@ TEST_F(SharedRegistryTest, BrokenFileAndVanishedKeysAreReported) {
   const char* broken[] = {"not a store\n", "YRL-W32-REGISTRY 1\nV 1 00 x\n",
                           "YRL-W32-REGISTRY 1\nK HKEY_NOWHERE\\a\n",
                           "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a\nV 1 0g x\n",
-                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%zz\n"};
+                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%zz\n",
+                          // A key name with a '\' would come back as two keys.
+                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%5Cb\n"};
   for (const char* text : broken) {
     std::ofstream(file_, std::ios::binary) << text;
     HKEY made = nullptr;
