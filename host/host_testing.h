@@ -20,6 +20,7 @@ void messages_testing_reset();
 void menus_testing_reset();
 void ui_testing_reset();
 void graphics_testing_reset();
+void elemtrees_testing_reset();
 void live_objects_testing_reset();
 
 }  // namespace yrlhost

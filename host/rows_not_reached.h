@@ -25,21 +25,13 @@ struct RowNotReached {
 };
 
 inline constexpr const char* not_reached_part_modelling =
-    "part modelling (features, element trees, sections, geometry): not built yet";
+    "part modelling (features, sections, geometry): not built yet";
 
 // ==== Rows of the application's table not reached yet ====================================
 // When a row gains behaviour, delete its line here.
 inline constexpr RowNotReached app_rows_not_reached[] = {
     // ---- Part modelling
     {HostApi::VynEdgeNeighborsGet, not_reached_part_modelling},
-    {HostApi::VynElementAlloc, not_reached_part_modelling},
-    {HostApi::VynElementValueGet, not_reached_part_modelling},
-    {HostApi::VynElementValueSet, not_reached_part_modelling},
-    {HostApi::VynElempathAlloc, not_reached_part_modelling},
-    {HostApi::VynElempathDataSet, not_reached_part_modelling},
-    {HostApi::VynElempathFree, not_reached_part_modelling},
-    {HostApi::VynElemtreeElementAdd, not_reached_part_modelling},
-    {HostApi::VynElemtreeElementGet, not_reached_part_modelling},
     {HostApi::VynFeatureCreate, not_reached_part_modelling},
     {HostApi::VynFeatureDelete, not_reached_part_modelling},
     {HostApi::VynFeatureElemValueGet, not_reached_part_modelling},
@@ -67,9 +59,6 @@ inline constexpr RowNotReached app_rows_not_reached[] = {
     {HostApi::VynSectionEpsilonSet, not_reached_part_modelling},
     {HostApi::VynSectionFree, not_reached_part_modelling},
     {HostApi::VynSectionLocationGet, not_reached_part_modelling},
-    {HostApi::VynValueAlloc, not_reached_part_modelling},
-    {HostApi::VynValueDataGet, not_reached_part_modelling},
-    {HostApi::VynValueDataSet, not_reached_part_modelling},
 };
 // ==== End of the rows not reached yet ===================================================
 

@@ -150,6 +150,13 @@ bool selection_is(VynSelection selection) {
   return live_object_is(LiveKind::selection, selection);
 }
 
+VynSelection selection_copy(VynSelection from) {
+  if (!selection_is(from)) return nullptr;
+  VynSelection copy = selection_make(from->item, from->window, from->point);
+  selection_uv_set(copy, from->uv);
+  return copy;
+}
+
 bool selection_release(VynSelection selection) {
   if (!live_object_remove(LiveKind::selection, selection)) return false;
   selections_made().erase(selection);
@@ -226,14 +233,14 @@ VynError Behaviour<HostApi::VynSelectionAlloc>::run(int, VynAsmcomppath*, VynMod
 
 VynError Behaviour<HostApi::VynSelectionCopy>::run(int, VynSelection from, VynSelection* to) {
   if (!selection_is(from) || !to) return VYN_TK_BAD_INPUTS;
-  VynSelection copy = selection_make(from->item, from->window, from->point);
-  selection_uv_set(copy, from->uv);
-  *to = copy;
+  *to = selection_copy(from);
   return VYN_TK_NO_ERROR;
 }
 
+// A selection an element value holds goes with the value.
 VynError Behaviour<HostApi::VynSelectionFree>::run(int, VynSelection* selection) {
-  if (!selection || !selection_release(*selection)) return VYN_TK_BAD_INPUTS;
+  if (!selection || (selection_is(*selection) && (*selection)->held)) return VYN_TK_BAD_INPUTS;
+  if (!selection_release(*selection)) return VYN_TK_BAD_INPUTS;
   *selection = nullptr;
   return VYN_TK_NO_ERROR;
 }

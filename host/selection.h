@@ -36,6 +36,8 @@ struct VynSelectionRecord {
   double point[3] = {0, 0, 0};     // where it was picked
   double uv[2] = {0, 0};           // its parameters at the pick
   std::uint64_t select_round = 0;  // the selection answer that holds it; 0 for none
+  bool held = false;               // an element value's own copy: it is freed with the
+                                   // value, and VynSelectionFree refuses it
 };
 
 // The options of a selection environment.
@@ -53,6 +55,9 @@ inline constexpr VynError selection_left_by_menu = -14;
 // origin).
 VynSelection selection_make(const VynModelitem& item, int window, const double* point);
 bool selection_is(VynSelection selection);
+// A new live selection with everything of a live one (item, window, point, parameters);
+// null for anything else.
+VynSelection selection_copy(VynSelection from);
 // Frees a live selection; false (and nothing freed) for anything else.
 bool selection_release(VynSelection selection);
 // Sets the parameters a selection reports (for the modules that make selections of

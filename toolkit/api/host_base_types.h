@@ -107,11 +107,64 @@ struct VynGeomitemdata;       // geometry data of a geometry item, freed by the 
 struct VynParamvalue;         // a parameter's typed value
 struct VynParameter;          // a parameter of a model item
 struct VynMdldata;            // a model's data record, beginning with its wide name
-struct VynValuedata;          // the typed data of an element value
-struct VynElempathItem;       // one step of an element path
 struct VynAsmcomppath;        // an assembly component path
 struct Vyn2dEntity;           // a 2-D entity of a section
-struct VynErrors;             // the error list of a feature build or redefinition
+
+// The typed data of an element value (VynValueDataSet, VynValueDataGet): the value type,
+// a word the host does not read, and the value in eight bytes. Strings, selections and
+// transforms are pointers; the host keeps copies of what they point to, and the
+// pointers it hands out point into the value (valid while the value lives unchanged).
+enum VynValueType {
+  VYN_VALUE_TYPE_INT = 1,
+  VYN_VALUE_TYPE_DOUBLE = 2,
+  VYN_VALUE_TYPE_POINTER = 3,    // kept as given, never read
+  VYN_VALUE_TYPE_STRING = 4,     // narrow, in the session's code page
+  VYN_VALUE_TYPE_WSTRING = 5,
+  VYN_VALUE_TYPE_SELECTION = 6,
+  VYN_VALUE_TYPE_TRANSFORM = 7,  // a 4x4 matrix of doubles, row by row
+  VYN_VALUE_TYPE_BOOL = 8,       // 0 or 1
+};
+struct VynValuedata {
+  int type;      // a VynValueType
+  int reserved;  // not read
+  union {
+    int i;
+    double d;
+    void* p;
+    const char* s;
+    const VynWchar* w;
+    VynSelection r;
+    const double (*t)[4];
+    int b;
+  } value;
+};
+static_assert(sizeof(VynValuedata) == 16 && offsetof(VynValuedata, value) == 8);
+
+// One step of an element path, from an element to one of its children: kind 1 takes
+// the first child whose element id is value, kind 2 the child at index value (from 0).
+enum VynElempathKind {
+  VYN_ELEMPATH_ID = 1,
+  VYN_ELEMPATH_INDEX = 2,
+};
+struct VynElempathItem {
+  int kind;  // a VynElempathKind
+  int value;
+};
+static_assert(sizeof(VynElempathItem) == 8 && offsetof(VynElempathItem, value) == 4);
+
+// The errors of a feature build or redefinition: rows of {error id, type, error} that
+// the host fills, and their count.
+struct VynErrorItem {
+  int id;
+  int type;
+  int error;
+};
+static_assert(sizeof(VynErrorItem) == 12 && offsetof(VynErrorItem, error) == 8);
+struct VynErrors {
+  VynErrorItem* rows;
+  int count;
+};
+static_assert(sizeof(VynErrors) == 16 && offsetof(VynErrors, count) == 8);
 
 // ---- Callbacks -----------------------------------------------------------------------
 

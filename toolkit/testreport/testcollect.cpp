@@ -102,21 +102,6 @@ const char* type_name(const TypeName* table, int value) {
 
 // ---- Element values
 
-// The host's value-data record as this code reads it: the value type, then the value
-// in the next pointer-sized word (an int, a double, or a pointer to the data).
-struct ValueData {
-  int type;
-  union {
-    int i;
-    double d;
-    void* p;
-    const char* s;
-    const VynWchar* w;
-    VynSelection selection;
-  } value;
-};
-static_assert(offsetof(ValueData, value) == 8 && sizeof(ValueData) == 16);
-
 char value_text[VYN_UTIL_VALUE_TEXT_SIZE];
 
 // ---- The test menu
@@ -167,9 +152,9 @@ const char* VynUtilEdgeTypeToString(int type) { return type_name(edge_types, typ
 // ---- Helpers of the tests
 
 const char* VynUtilValueToString(VynValue value) {
-  ValueData data;
+  VynValuedata data;
   std::memset(&data, 0, sizeof data);
-  VynError status = VynValueDataGet(value, reinterpret_cast<VynValuedata*>(&data));
+  VynError status = VynValueDataGet(value, &data);
   util_call_report("VynValueDataGet)", "VynUtilValueToString()", status);
   if (status != VYN_TK_NO_ERROR) {
     std::snprintf(value_text, sizeof value_text, "unknown");

@@ -1,7 +1,8 @@
 // The toolkit's forwarding functions against the stand-in host's behaviour: a menu
 // button registered through the API runs its command when the scripted user presses it,
 // the command's dialog takes the user's next actions, and data stored in a drawing
-// through the API comes back after the drawing is saved and reopened.
+// through the API comes back after the drawing is saved and reopened, and an element tree
+// built through the API is the host's tree.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/elemtrees.h"
 #include "host/events.h"
 #include "host/live_objects.h"
 #include "host/menus.h"
@@ -21,6 +23,8 @@
 #include "host/ui.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_drawing_featref_api.h"
+#include "toolkit/api/catalogue_udfvardim_xsec_api.h"
 
 namespace {
 
@@ -139,6 +143,99 @@ TEST_F(HostRoads, DataStoredInADrawingSurvivesSaveAndReopen) {
   EXPECT_EQ(VynExtdataFree(&value), 0);
   EXPECT_EQ(value, nullptr);
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::extdata), 0u);
+}
+
+// The application's building block: an element with a value under a parent.
+VynElement element_added(VynElement parent, int id, VynValuedata data) {
+  VynElement element = nullptr;
+  EXPECT_EQ(VynElementAlloc(id, &element), 0);
+  VynValue value = nullptr;
+  EXPECT_EQ(VynValueAlloc(&value), 0);
+  EXPECT_EQ(VynValueDataSet(value, &data), 0);
+  EXPECT_EQ(VynElementValueSet(element, value), 0);
+  EXPECT_EQ(VynElemtreeElementAdd(parent, nullptr, element), 0);
+  return element;
+}
+
+// The value of the element at a path of (kind, value) steps, read as the utilities read it.
+VynValuedata value_at(VynElement tree, const std::vector<VynElempathItem>& steps) {
+  VynElempath path = nullptr;
+  EXPECT_EQ(VynElempathAlloc(&path), 0);
+  EXPECT_EQ(VynElempathDataSet(path, steps.data(), static_cast<int>(steps.size())), 0);
+  VynElement element = nullptr;
+  VynValue value = nullptr;
+  VynValuedata data{};
+  EXPECT_EQ(VynElemtreeElementGet(tree, path, &element), 0);
+  EXPECT_EQ(VynElementValueGet(element, &value), 0);
+  EXPECT_EQ(VynValueDataGet(value, &data), 0);
+  EXPECT_EQ(VynElempathFree(&path), 0);
+  return data;
+}
+
+VynError count_element(VynElement, VynElempath, void* count) {
+  ++*static_cast<int*>(count);
+  return 0;
+}
+
+TEST_F(HostRoads, AnElementTreeBuiltThroughTheApiIsTheHostsTree) {
+  // A datum plane's tree: 410 is an array of constraints {412 type, 413 reference, 414
+  // offset}, built as the application builds it.
+  VynElement root = nullptr;
+  ASSERT_EQ(VynElementAlloc(386, &root), 0);
+  element_added(root, 387, {VYN_VALUE_TYPE_INT, 0, {.i = 923}});
+  VynElement constraints = nullptr, constraint = nullptr;
+  ASSERT_EQ(VynElementAlloc(410, &constraints), 0);
+  ASSERT_EQ(VynElemtreeElementAdd(root, nullptr, constraints), 0);
+  ASSERT_EQ(VynElementAlloc(411, &constraint), 0);
+  ASSERT_EQ(VynElemtreeElementAdd(constraints, nullptr, constraint), 0);
+  element_added(constraint, 412, {VYN_VALUE_TYPE_INT, 0, {.i = 3}});
+  element_added(constraint, 414, {VYN_VALUE_TYPE_DOUBLE, 0, {.d = 10.0}});
+  EXPECT_EQ(yrlhost::tree_value_read(root, {410, 411, 414}, VYN_VALUE_TYPE_DOUBLE).data.value.d,
+            10.0);
+
+  // The utilities' path: element id, array index, element id.
+  EXPECT_EQ(value_at(root, {{1, 410}, {2, 0}, {1, 412}}).value.i, 3);
+  // Their replacement of a value: the old one freed, a new one set.
+  VynElement offset = nullptr;
+  VynElempath path = nullptr;
+  const VynElempathItem to_offset[] = {{1, 410}, {2, 0}, {1, 414}};
+  ASSERT_EQ(VynElempathAlloc(&path), 0);
+  ASSERT_EQ(VynElempathDataSet(path, to_offset, 3), 0);
+  ASSERT_EQ(VynElemtreeElementGet(root, path, &offset), 0);
+  VynValue old_value = nullptr, new_value = nullptr;
+  ASSERT_EQ(VynElementValueGet(offset, &old_value), 0);
+  EXPECT_EQ(VynValueFree(old_value), 0);
+  VynValuedata flipped{VYN_VALUE_TYPE_DOUBLE, 0, {.d = -10.0}};
+  ASSERT_EQ(VynValueAlloc(&new_value), 0);
+  ASSERT_EQ(VynValueDataSet(new_value, &flipped), 0);
+  ASSERT_EQ(VynElementValueSet(offset, new_value), 0);
+  EXPECT_EQ(value_at(root, {{1, 410}, {2, 0}, {1, 414}}).value.d, -10.0);
+
+  // The catalogue's queries and list of values.
+  int flag = -1, count = 0;
+  EXPECT_EQ(VynElementIsArray(root, nullptr, &flag), 0);
+  EXPECT_EQ(flag, 0);
+  const VynElempathItem to_constraints[] = {{1, 410}};
+  ASSERT_EQ(VynElempathDataSet(path, to_constraints, 1), 0);
+  EXPECT_EQ(VynElementIsArray(root, path, &flag), 0);
+  EXPECT_EQ(flag, 1);
+  EXPECT_EQ(VynElementArrayCount(root, path, &count), 0);
+  EXPECT_EQ(count, 1);
+  VynValue* values = nullptr;
+  ASSERT_EQ(VynElementValuesGet(offset, &values), 0);
+  EXPECT_EQ(VynElementValuesSet(offset, nullptr, values), 0);
+  EXPECT_EQ(VynElementIsMultival(offset, nullptr, &flag), 0);
+  EXPECT_EQ(flag, 1);
+  VynArray values_array = values;
+  EXPECT_EQ(VynArrayFree(&values_array), 0);
+  count = 0;
+  EXPECT_EQ(VynElemtreeElementVisit(root, nullptr, nullptr, count_element, &count), 0);
+  EXPECT_EQ(count, 6);
+  EXPECT_EQ(VynElempathFree(&path), 0);
+  EXPECT_EQ(VynElementFree(reinterpret_cast<VynWord>(root)), 0);
+  EXPECT_EQ(yrlhost::tree_counts().elements, 0u);
+  EXPECT_EQ(yrlhost::tree_counts().values, 0u);
+  EXPECT_EQ(yrlhost::tree_counts().paths, 0u);
 }
 
 }  // namespace

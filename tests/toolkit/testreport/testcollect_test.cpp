@@ -52,16 +52,7 @@ TEST(TestCollectNames, TypeCodesGiveTheirNames) {
 
 // ---- Host rows of the tests' own
 
-// The value-data record as the host writes it: the type, then the value's word.
-struct ValueRecord {
-  int type;
-  union {
-    int i;
-    double d;
-    const void* p;
-  } value;
-};
-ValueRecord next_value;
+VynValuedata next_value;
 VynError value_status;
 
 VynError value_data_get(int, VynValue, VynValuedata* data) {
@@ -93,7 +84,7 @@ class TestCollectTest : public yrltest::ToolkitTest {
   void SetUp() override {
     ToolkitTest::SetUp();
     testreport_testing_reset();
-    next_value = ValueRecord{};
+    next_value = VynValuedata{};
     value_status = 0;
     picked = VynModelitem{};
     pick_status = 0;
@@ -118,18 +109,19 @@ class TestCollectTest : public yrltest::ToolkitTest {
 TEST_F(TestCollectTest, ValueTextByType) {
   const char narrow[] = "depth";
   const VynWchar wide[] = u"Wide name";
+  int marker = 0;
   struct Case {
-    ValueRecord record;
+    VynValuedata record;
     const char* text;
   } cases[] = {
-      {{1, {.i = -42}}, "-42"},
-      {{2, {.d = 2.5}}, "2.500000"},
-      {{3, {.p = &narrow}}, "pointer"},
-      {{4, {.p = narrow}}, "depth"},
-      {{4, {.p = nullptr}}, ""},
-      {{5, {.p = wide}}, "Wide name"},
-      {{6, {.p = &narrow}}, "Selection"},
-      {{7, {.i = 1}}, "unknown"},
+      {{1, 0, {.i = -42}}, "-42"},
+      {{2, 0, {.d = 2.5}}, "2.500000"},
+      {{3, 0, {.p = &marker}}, "pointer"},
+      {{4, 0, {.s = narrow}}, "depth"},
+      {{4, 0, {.s = nullptr}}, ""},
+      {{5, 0, {.w = wide}}, "Wide name"},
+      {{6, 0, {.p = &marker}}, "Selection"},
+      {{7, 0, {.i = 1}}, "unknown"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -138,7 +130,7 @@ TEST_F(TestCollectTest, ValueTextByType) {
   }
   // A long text is cut to the buffer.
   std::string long_text(2 * VYN_UTIL_VALUE_TEXT_SIZE, 'x');
-  next_value = ValueRecord{4, {.p = long_text.c_str()}};
+  next_value = VynValuedata{4, 0, {.s = long_text.c_str()}};
   EXPECT_EQ(std::string(VynUtilValueToString(nullptr)),
             std::string(VYN_UTIL_VALUE_TEXT_SIZE - 1, 'x'));
   // Data that cannot be read is not taken from the last call.
