@@ -2,7 +2,8 @@
 // scenario (the file given, or the embedded default one) and stops the plug-in again.
 // Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
 // refused to start or the scenario failed, 2 for bad options, a scenario file that
-// cannot be read or parsed, or a plug-in that cannot be loaded.
+// cannot be read or parsed, a DXF drawing the scenario opens that cannot be read, or a
+// plug-in that cannot be loaded.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
