@@ -2,7 +2,8 @@
 // one step per line:
 //
 //   drawing NAME          a new, empty drawing named NAME becomes the current model
-//   open PATH             a saved drawing is opened (retrieved) and becomes current
+//   open PATH             a saved drawing is opened (retrieved) and becomes current; a
+//                         file named *.dxf is read as a DXF drawing (host/dxf.h)
 //   begin drawing         the lines up to "end drawing" are a drawing in the host's
 //   ...                   drawing file format, opened as "open" opens a file
 //   end drawing

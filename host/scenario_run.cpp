@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/call_log.h"
+#include "host/dxf.h"
 #include "host/events.h"
 #include "host/menus.h"
 #include "host/model_report.h"
@@ -21,7 +22,15 @@ bool open_model(const ScenarioModelStep& step, std::string& error) {
       model = host_model_create(model_type_drawing, step.name_or_path, error);
       break;
     case ScenarioModelStep::Kind::open_file:
-      model = host_model_open(step.name_or_path, error);
+      if (dxf_path_is(step.name_or_path)) {
+        DxfImport import;
+        model = host_dxf_open(step.name_or_path, import, error);
+        // What the drawing cannot hold is told, never dropped without a word.
+        if (model && !import.skipped.empty())
+          host_event(step.name_or_path + ": entities not imported: " + dxf_skipped_text(import));
+      } else {
+        model = host_model_open(step.name_or_path, error);
+      }
       break;
     case ScenarioModelStep::Kind::open_lines:
       model = host_model_read(step.lines, "scenario line " + std::to_string(step.line_number),
@@ -37,12 +46,15 @@ bool open_model(const ScenarioModelStep& step, std::string& error) {
 
 int scenario_run(const Scenario& scenario, std::FILE* out) {
   bool failed = false;
+  bool unreadable = false;  // a DXF file the scenario names cannot be read
   for (const ScenarioModelStep& step : scenario.models) {
     std::string error;
     if (!open_model(step, error)) {
       host_event("cannot open the drawing of line " + std::to_string(step.line_number) + ": " +
                  error);
       failed = true;
+      unreadable = unreadable || (step.kind == ScenarioModelStep::Kind::open_file &&
+                                  dxf_path_is(step.name_or_path));
     }
   }
   for (const ScriptAction& action : scenario.actions) script_push(action);
@@ -74,6 +86,7 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
     for (const std::string& key : not_available) std::fprintf(out, "  %s\n", key.c_str());
   }
   std::fprintf(out, "script failures: %zu\n", script_failures().size());
+  if (unreadable) return 2;
   return failed || !script_failures().empty() ? 1 : 0;
 }
 

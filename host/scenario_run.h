@@ -12,7 +12,8 @@ namespace yrlhost {
 // of the run, the menu bar as it stands at the end, the models with their content
 // (host/model_report.h), the keys of the host functions that answered "not available"
 // (when any did) and the script's failures. 0 when every step worked and the script ran
-// without failures; 1 otherwise.
+// without failures; 2 when a DXF file of an "open" step could not be read (an input of
+// the scenario, as the scenario file itself); 1 otherwise.
 int scenario_run(const Scenario& scenario, std::FILE* out);
 
 }  // namespace yrlhost

@@ -3,8 +3,9 @@
 // With --svg, the windows' pictures are written after the scenario.
 // Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
 // refused to start or the scenario failed, 2 for bad options (an --svg directory that
-// cannot be made included), a scenario file that cannot be read or parsed, a plug-in
-// that cannot be loaded, or a picture that cannot be written.
+// cannot be made included), a scenario file that cannot be read or parsed, a DXF drawing
+// the scenario opens that cannot be read, a plug-in that cannot be loaded, or a picture
+// that cannot be written.
 #include <cstdio>
 #include <filesystem>
 #include <string>

@@ -249,3 +249,54 @@ TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
 }
 
 }  // namespace
+
+namespace {
+
+// A scenario opens DXF drawings: what the import does not take is told among the
+// events; a file that cannot be read is an input that cannot be read (exit code 2),
+// with its line, and the run goes on to its report.
+TEST(YrlhostProgram, ScenariosOpenDxfDrawings) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-dxf";
+  std::filesystem::create_directories(dir);
+  const std::string fixtures = YRL_HOST_DXF_DIR;
+  {
+    std::ofstream garbage(dir / "garbage.dxf", std::ios::binary);
+    for (int i = 0; i < 256; ++i) garbage << static_cast<char>(i * 7);
+  }
+  struct Case {
+    std::string scenario;
+    int exit_code;
+    std::vector<std::string> says;
+  };
+  const Case cases[] = {
+      {"open " + fixtures + "/every_kind.dxf\n",
+       0,
+       {"events:\n  drawing every_kind is open\n",
+        "  drawing every_kind (MM), current sheet 1\n",
+        "      5  1     background rgb 0.2 0.4 0.6 no     circle (20, 30, 0) radius 5\n",
+        "      14 1     background rgb 1 1 0 free at (5, 5, 0)  \"Part \u230010\"\n",
+        "      16 1     background 9    100   (50, -10, 0) 1/1,2/1  \"100\"\n"}},
+      {"open " + fixtures + "/unsupported.dxf\n",
+       0,
+       {"  " + fixtures + "/unsupported.dxf: entities not imported: 1 ATTRIB, 1 CIRCLE (not in the sheet plane), "
+        "1 DIMENSION (ordinate), 1 ELLIPSE, 2 HATCH, 1 INSERT, 1 LINE (paper space), 1 SPLINE\n"
+        "  drawing unsupported is open\n",
+        "  drawing unsupported (INCH), current sheet 1\n"}},
+      {"drawing FIRST\nopen " + fixtures + "/truncated.dxf\n",
+       2,
+       {"  cannot open the drawing of line 2: " + fixtures +
+            "/truncated.dxf:39: group 40 has no value: the file is cut short\n",
+        "models:\n  drawing FIRST (INCH)", "script failures: 0\n"}},
+      {"open garbage.dxf\n", 2, {"  cannot open the drawing of line 1: " + (dir / "garbage.dxf").string() + ":1: \""}},
+  };
+  for (const Case& c : cases) {
+    const std::filesystem::path scenario = dir / "scenario.txt";
+    std::ofstream(scenario) << c.scenario;
+    ProgramRun run = run_yrlhost({"--scenario", scenario.string()});
+    EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
+    for (const std::string& says : c.says) EXPECT_NE(run.out.find(says), std::string::npos) << says << "\n" << run.out;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

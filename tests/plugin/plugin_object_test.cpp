@@ -130,3 +130,21 @@ TEST(PluginObject, HasNoInitialisersOrExitHandlersOfItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The libraries of the stand-in host (dxflib for DXF drawings) stay out of the plug-in.
+TEST(PluginObject, NeedsNoLibraryOfTheHost) {
+  std::istringstream lines(run("readelf -W -d '" + std::string(YRL_PLUGIN_PATH) + "'"));
+  std::regex row(R"(\(NEEDED\)\s+Shared library: \[(\S+)\])");
+  std::smatch m;
+  int needed = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (!std::regex_search(line, m, row)) continue;
+    ++needed;
+    EXPECT_EQ(std::string(m[1]).find("dxflib"), std::string::npos) << m[1];
+  }
+  EXPECT_GT(needed, 0) << "readelf listed no needed library";
+}
+
+}  // namespace
