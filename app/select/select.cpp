@@ -736,7 +736,6 @@ int selection_dialog(YrlSelectDialogData* data) {
   YrlSelectDialogBoxInit(data);
   list_state_update(kDialog);
   if (data->mode_word >= 0) {
-    // The radio group's name is set as the preferences set theirs.
     const char* name = nullptr;
     switch (data->mode_word) {
       case YRL_SEL_INSIDE: name = "inside"; break;
@@ -746,7 +745,7 @@ int selection_dialog(YrlSelectDialogData* data) {
       case YRL_SEL_SINGLE: name = "single"; break;
       default: break;
     }
-    if (name && (status = YrlPreferencesDrwProjectionSet(kDialog, "RadioSelType", name)) != VYN_TK_NO_ERROR)
+    if (name && (status = YrlSelectedNameSet(VynUIRadiogroupSelectednamesSet, kDialog, "RadioSelType", name)) != VYN_TK_NO_ERROR)
       return dialog_error(kDialog, "RadioSelType", status);
     VynMessageDisplay(YrlMsgFile, "YRL_ADD_REMOVE_PROMPT");
   }
@@ -766,7 +765,9 @@ int YrlSelect(const char* filter, int max_count, VynArray initial, VynSelectionF
   YrlInitScrToDrwMatrix();
   YrlSelectDialogData data{filter, max_count, initial, host_filter, env, extra, out_sels, out_count,
                            YRL_SEL_SINGLE, mode_word, 0};
-  selection_dialog(&data);
+  int status = selection_dialog(&data);
   if (out_sels) *out_sels = nullptr;
-  return YrlSelectCurrSelArrayGet(out_sels, out_count);
+  int handed = YrlSelectCurrSelArrayGet(out_sels, out_count);
+  // A dialog that could not be built picked nothing: its failure is the answer.
+  return status != VYN_TK_NO_ERROR ? status : handed;
 }

@@ -387,7 +387,7 @@ TEST_F(SelectionSetUp, FailuresNameTheComponentAndTakeTheDialogDown) {
   for (const Case& c : cases) {
     yrlhost::call_log_fail_on_call(c.key, c.call, -1);
     int count = -2;
-    EXPECT_EQ(YrlSelect("draft_ent", 1, nullptr, nullptr, nullptr, 0, nullptr, &count, 0), 0);
+    EXPECT_EQ(YrlSelect("draft_ent", 1, nullptr, nullptr, nullptr, 0, nullptr, &count, 0), -1);
     EXPECT_EQ(count, 0) << c.key;
     EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlselobj")) << c.key;
     ASSERT_FALSE(yrlhost::messages_displayed().empty());
