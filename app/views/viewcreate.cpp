@@ -32,14 +32,6 @@ int group_release_and_start() {
   return VynArrayAlloc(0, static_cast<int>(sizeof(VynSelection)), 16, &view_sel);
 }
 
-// Reads, changes and saves a record.
-template <typename Change>
-int record_change(const char* view_name, Change change) {
-  YrlViewData record;
-  if (YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
-  change(record);
-  return YrlViewDataWrite(view_name, record);
-}
 
 // An entity id of the record picked by field.
 int record_id(const char* view_name, int YrlViewData::*field, int* id) {
@@ -237,12 +229,12 @@ int YrlViewSetupAutoViewNameGet(const char* view_name, char* name) {
 
 int YrlViewDataDwgScaleSet(const char* view_name, double scale) {
   YrlViewClassRegister();
-  return record_change(view_name, [scale](YrlViewData& r) { r.scale = scale; });
+  return YrlViewDataChange(view_name, [scale](YrlViewData& r) { r.scale = scale; });
 }
 
 int YrlViewSetupAutoViewNameSet(const char* view_name, const char* dwg_view_name) {
   if (!dwg_view_name) return VYN_TK_BAD_INPUTS;
-  return record_change(view_name, [dwg_view_name](YrlViewData& r) { name_copy_checked(r.dwg_view_name, dwg_view_name); });
+  return YrlViewDataChange(view_name, [dwg_view_name](YrlViewData& r) { name_copy_checked(r.dwg_view_name, dwg_view_name); });
 }
 
 // ---- Highlights ----

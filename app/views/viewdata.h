@@ -127,6 +127,16 @@ int YrlViewSetupAutoViewNameGet(const char* view_name, char* name);
 
 // ---- Record writers ---------------------------------------------------------------------
 
+// Reads the named view's record, lets change change it and saves it; -4 when it cannot
+// be read.
+template <typename Change>
+int YrlViewDataChange(const char* view_name, Change change) {
+  YrlViewData record;
+  if (YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  change(record);
+  return YrlViewDataWrite(view_name, record);
+}
+
 int YrlViewDataDwgScaleSet(const char* view_name, double scale);
 int YrlViewSetupAutoViewNameSet(const char* view_name, const char* dwg_view_name);
 

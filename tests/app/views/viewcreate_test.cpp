@@ -27,14 +27,6 @@ class ViewCreate : public yrltest::UtilTest {
     line_entity(4, {130, 100, 0}, {130, 110, 0});
   }
 
-  // The user picks the entities inside the box (the dialog opens on "inside").
-  static void box_pick(double x0, double y0, double x1, double y1) {
-    user("press yrlselobj Add");
-    user("mouse 1 " + std::to_string(x0) + " " + std::to_string(y0) + " 0");
-    user("box 0 0 0 " + std::to_string(x1) + " " + std::to_string(y1) + " 0");
-    user("press yrlselobj Close");
-  }
-
   static YrlViewData record(const char* name) {
     YrlViewData r{};
     EXPECT_EQ(YrlViewDataRead(name, &r), 0) << name;
@@ -49,7 +41,7 @@ class ViewCreate : public yrltest::UtilTest {
 };
 
 TEST_F(ViewCreate, AnOrthographicViewFromABoxPick) {
-  box_pick(-1, -1, 41, 21);
+  box_select(-1, -1, 41, 21);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
   YrlViewData r = record("FRONT");
   EXPECT_EQ(r.view_type, 1);
@@ -74,13 +66,13 @@ TEST_F(ViewCreate, AnOrthographicViewFromABoxPick) {
   // A section view takes a new group id and leaves the drawing scale alone.
   ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 3.0), 0);
   YrlClearCurSel();
-  box_pick(99, 99, 131, 111);
+  box_select(99, 99, 131, 111);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), 0);
   EXPECT_EQ(record("SEC_A").group_id, 10);
   EXPECT_EQ(YrlViewDoubleRetrieve("YRL_DWGSCALE", &scale), 0);
   EXPECT_EQ(scale, 3.0);
   // Picked again: a new group id, the same name.
-  box_pick(99, 99, 131, 111);
+  box_select(99, 99, 131, 111);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), 0);
   EXPECT_EQ(record("SEC_A").group_id, 11);
   EXPECT_EQ(record("SEC_A").member_count, 2);
@@ -99,7 +91,7 @@ TEST_F(ViewCreate, AnOrthographicViewFromABoxPick) {
 }
 
 TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
-  box_pick(-1, -1, 41, 21);
+  box_select(-1, -1, 41, 21);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
   // The dialog cannot be built: the pick fails, FRONT stays as it was.
   yrlhost::call_log_fail_on_call("VynUIDialogCreate_v", 1, -1);
@@ -120,7 +112,7 @@ TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
 }
 
 TEST_F(ViewCreate, ClearingAView) {
-  box_pick(-1, -1, 41, 21);
+  box_select(-1, -1, 41, 21);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
   // A drawing-view name whose view does not exist: the record still goes.
   ASSERT_EQ(YrlViewSetupAutoViewNameSet("FRONT", "VIEW_99"), 0);
@@ -143,7 +135,7 @@ TEST_F(ViewCreate, ClearingAView) {
 }
 
 TEST_F(ViewCreate, RecordFieldsReadAndWritten) {
-  box_pick(99, 99, 131, 111);
+  box_select(99, 99, 131, 111);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "DET_A", 4), 0);
   char text[64] = "x";
   EXPECT_EQ(YrlViewVPRStringDisplayGet("DET_A", text), VYN_TK_E_NOT_FOUND);
