@@ -773,14 +773,9 @@ void Yrl1PosPickBtnAction(char*, char*, void*) {
 }
 
 void YrlDetCalcScalePickBtnAction(char*, char*, void*) {
-  char* text = nullptr;
+  // The detail being edited: chosen in the option menu or typed as a new name.
   char name[YRL_VIEW_NAME_SIZE] = "";
-  if (VynUIInputpanelStringGet(kDlg, "DetVNameInput", &text) == VYN_TK_NO_ERROR && text) {
-    char typed[YRL_VIEW_NAME_SIZE];
-    std::snprintf(typed, sizeof typed, "%s", text);
-    VynUtilStringUpper(typed, name);
-  }
-  if (text) VynStringFree(text);
+  section_name_get("Det", name);
   if (!name[0] || !section_exists(YRL_VIEW_DETAIL, name)) return;
   YrlViewData r;
   if (YrlViewDataRead(name, &r) != VYN_TK_NO_ERROR) return;

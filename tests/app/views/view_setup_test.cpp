@@ -238,3 +238,71 @@ TEST_F(ViewSetup, DetailScaleFromItsLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewSetup, TheLinesOfSectionAndDetailViewsPassTheirFilters) {
+  line_entity(30, {200, 0, 0}, {220, 0, 0});   // the detail's view-reference line
+  line_entity(31, {220, 0, 0}, {220, 10, 0});
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, -1, 41, 21);
+  user("radio yrlviewsetup RadioViewType TOP");
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, 39, 41, 61);
+  user("tab yrlviewsetup MainTab Sec");
+  user("type yrlviewsetup SecVNameInput SEC_A none");
+  user("press yrlviewsetup SecViewPickBtn");
+  box_select(99, -1, 121, 21);
+  user("press yrlviewsetup SecCPPickBtn");
+  user("pick 77 1");
+  user("press yrlviewsetup SecVPRPickBtn");
+  user("pick 77 1");   // FRONT's: refused
+  user("pick 77 13");
+  user("press yrlviewsetup SecPosPickBtn");
+  user("pick 77 5");   // TOP's: not the parent view
+  user("pick 77 3");   // parallel to the cutting plane
+  user("pick 77 2");
+  user("press yrlviewsetup Sec1PosPickBtn");
+  user("pick 77 4");
+  // A detail view whose position line lies in FRONT, parallel to its reference line.
+  user("tab yrlviewsetup MainTab Det");
+  user("type yrlviewsetup DetVNameInput det_b none");
+  user("press yrlviewsetup DetViewPickBtn");
+  box_select(199, -1, 221, 11);
+  user("press yrlviewsetup DetVPRPickBtn");
+  user("pick 77 30");
+  user("press yrlviewsetup DetPosPickBtn");
+  user("pick 77 2");   // not parallel
+  user("pick 77 1");
+  user("press yrlviewsetup DetCalcScalePickBtn");
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+
+  YrlViewData sec = record("SEC_A");
+  EXPECT_EQ(sec.cut_plane_id, 1);
+  EXPECT_EQ(sec.vpr_id, 13);
+  EXPECT_EQ(sec.vpr_point[0], 100);
+  EXPECT_EQ(sec.position_id, 2);
+  EXPECT_EQ(sec.position_point[0], 40);  // where it crosses the cutting plane
+  EXPECT_EQ(sec.position_point[1], 0);
+  EXPECT_EQ(sec.position1_id, 4);
+  YrlViewData det = record("DET_B");
+  EXPECT_EQ(det.vpr_id, 30);
+  EXPECT_EQ(det.position_id, 1);
+  EXPECT_EQ(det.scale, 0.5);
+  char parent[YRL_VIEW_NAME_SIZE] = "";
+  EXPECT_EQ(YrlViewParentViewNameGet("DET_B", parent), 0);
+  EXPECT_STREQ(parent, "FRONT");
+  for (const char* text : {"Selection item belongs to FRONT view", "Selection item does not belong to parent view",
+                           "Selection item is not perpendicular to the Reference Cutting Plane",
+                           "Selection item is not parallel to the View Reference Plane"}) {
+    bool shown = false;
+    for (const std::string& m : yrlhost::messages_displayed()) shown = shown || m.find(text) != std::string::npos;
+    EXPECT_TRUE(shown) << text;
+  }
+  auto cp = yrlhost::ui_component_snapshot("yrlviewsetup", "SecCPEntSelected");
+  ASSERT_TRUE(cp);
+  EXPECT_EQ(cp->value, "ID1(DRAFT ENTITY)");
+}
+
+}  // namespace
