@@ -707,7 +707,7 @@ int YrlEntSelectedAction(const char*, const char*, YrlSelectDialogData*) {
 
 namespace {
 
-int selection_dialog(YrlSelectDialogData* data) {
+int SelectionDialog(YrlSelectDialogData* data) {
   int status = VynUIDialogCreate(kDialog, kDialog);
   if (status != VYN_TK_NO_ERROR) {
     VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", kDialog);
@@ -765,7 +765,7 @@ int YrlSelect(const char* filter, int max_count, VynArray initial, VynSelectionF
   YrlInitScrToDrwMatrix();
   YrlSelectDialogData data{filter, max_count, initial, host_filter, env, extra, out_sels, out_count,
                            YRL_SEL_SINGLE, mode_word, 0};
-  int status = selection_dialog(&data);
+  int status = SelectionDialog(&data);
   if (out_sels) *out_sels = nullptr;
   int handed = YrlSelectCurrSelArrayGet(out_sels, out_count);
   // A dialog that could not be built picked nothing: its failure is the answer.

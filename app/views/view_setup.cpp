@@ -75,7 +75,7 @@ void mark(const double* point) {
 }
 
 // One view's bounds, name, letters and marks; -1 when its bounds are degenerate.
-int view_draw(const char* name, const YrlViewData& r, int colour) {
+int YrlViewBoundDrawByColor(const char* name, const YrlViewData& r, int colour) {
   const double* b = r.bounds;
   double dx = b[3] - b[0], dy = b[4] - b[1];
   if (std::sqrt(dx * dx + dy * dy) < 0.01) return -1;
@@ -117,7 +117,7 @@ struct DrawAll {
 int draw_visit(const char* name, const YrlViewData& record, void* app_data) {
   auto* all = static_cast<DrawAll*>(app_data);
   if (record.view_type == all->type)
-    view_draw(name, record, std::strcmp(name, all->current) == 0 ? kColourCurrent : kColourOther);
+    YrlViewBoundDrawByColor(name, record, std::strcmp(name, all->current) == 0 ? kColourCurrent : kColourOther);
   return 0;
 }
 
@@ -215,7 +215,7 @@ int group_count() {
 }
 
 // " %d selected" of the current group, and the page's clear button.
-void ent_selected_set(const char* prefix) {
+void YrlEntSelectedSet(const char* prefix) {
   int n = group_count();
   char text[32];
   std::snprintf(text, sizeof text, " %d selected", n);
@@ -223,7 +223,7 @@ void ent_selected_set(const char* prefix) {
   button_set("%sViewClearBtn", prefix, n >= 1);
 }
 
-void scale_input_set(const char* prefix, double scale) {
+void YrlScaleInputSet(const char* prefix, double scale) {
   char name[48];
   component_name(name, "%sVScaleInput", prefix);
   VynUIInputpanelDoubleSet(kDlg, name, scale);
@@ -240,7 +240,7 @@ void main_tab_enable(bool enabled) {
   else VynUITabDisable(kDlg, "MainTab");
 }
 
-int radio_view_name(char* name) {
+int YrlCurRadioViewTypeGet(char* name) {
   name[0] = '\0';
   int count = 0;
   char** names = nullptr;
@@ -251,7 +251,7 @@ int radio_view_name(char* name) {
   return name[0] ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
 }
 
-int projection_show() {
+int YrlViewProjectionShow() {
   return tab_select("ProjTab", third_angle() ? "LayoutProjSystem3" : "LayoutProjSystem1");
 }
 
@@ -264,12 +264,12 @@ void view_show(const char* name, const char* prefix) {
   int status = YrlViewDataGet(name, &scale, ref, bounds, 1);
   YrlViewCurrentViewShow(status == VYN_TK_NO_ERROR ? name : "NONE");
   if (page_type(prefix) == YRL_VIEW_ORTHO) scale = drawing_scale();
-  scale_input_set(prefix, scale);
-  ent_selected_set(prefix);
+  YrlScaleInputSet(prefix, scale);
+  YrlEntSelectedSet(prefix);
 }
 
-void ortho_init() {
-  projection_show();
+void YrlViewSetupInit() {
+  YrlViewProjectionShow();
   YrlViewCurrentViewShow("NONE");
   YrlSelectedNameSet(VynUIRadiogroupSelectednamesSet, kDlg, "RadioViewType", "FRONT");
   double scale = 1.0, ref[3], bounds[6];
@@ -282,12 +282,12 @@ void ortho_init() {
   int count = 0;
   YrlViewSetupMinNoOfViews(1, &count);
   main_tab_enable(count >= 1);
-  ent_selected_set("Ort");
-  scale_input_set("Ort", drawing_scale());
+  YrlEntSelectedSet("Ort");
+  YrlScaleInputSet("Ort", drawing_scale());
 }
 
 // The name of the view being edited on a section, auxiliary or detail page; -1 when empty.
-int section_name_get(const char* prefix, char* name) {
+int YrlSectionNameGet(const char* prefix, char* name) {
   name[0] = '\0';
   char menu[48];
   component_name(menu, "%sOptViewSel", prefix);
@@ -309,7 +309,7 @@ int section_name_get(const char* prefix, char* name) {
   return name[0] ? VYN_TK_NO_ERROR : -1;
 }
 
-int section_exists(int type, const char* name) {
+int YrlSectionExists(int type, const char* name) {
   struct Find {
     int type;
     const char* name;
@@ -326,7 +326,7 @@ int section_exists(int type, const char* name) {
 }
 
 // Fills the page's option menu; name (or null) becomes its selection.
-void opt_view_sel_set(const char* prefix, const char* name) {
+void YrlOptViewSelSet(const char* prefix, const char* name) {
   int type = page_type(prefix);
   VynArray narrow = nullptr, wide = nullptr;
   int count = 0;
@@ -359,15 +359,15 @@ void opt_view_sel_set(const char* prefix, const char* name) {
   if (wide) VynArrayFree(&wide);
 }
 
-void layout_reset(const char* prefix) {
+void YrlMainTabLayoutSet(const char* prefix) {
   VynWindowRepaint(-1);
   YrlClearCurSel();
   if (page_type(prefix) == YRL_VIEW_ORTHO) {
-    ortho_init();
+    YrlViewSetupInit();
     return;
   }
   panel_text("%sVNameInput", prefix, "");
-  scale_input_set(prefix, 1.0);
+  YrlScaleInputSet(prefix, 1.0);
   for (const char* format : {"%sCPEntSelected", "%sVPREntSelected", "%sPosEntSelected", "%s1PosEntSelected"})
     panel_text(format, prefix, "");
   char input[48];
@@ -376,8 +376,8 @@ void layout_reset(const char* prefix) {
   for (const char* format : {"%sVNameDelete", "%sCPPickBtn", "%sVPRPickBtn", "%sPosPickBtn", "%s1PosPickBtn"})
     button_set(format, prefix, false);
   VynUIPushbuttonDisable(kDlg, "DetCalcScalePickBtn");
-  opt_view_sel_set(prefix, nullptr);
-  ent_selected_set(prefix);
+  YrlOptViewSelSet(prefix, nullptr);
+  YrlEntSelectedSet(prefix);
 }
 
 void message(const char* key) { VynMessageDisplay(YrlMsgFile, key); }
@@ -385,7 +385,7 @@ void error_text(const char* text) { VynMessageDisplay(YrlMsgFile, kErrorKey, tex
 
 
 // One picked line through filter (null: any); false unless exactly one.
-bool line_pick(VynSelectionFilterAction filter, void* data, VynModelitem* item, double* nearer) {
+bool YrlSelectLineEnts(VynSelectionFilterAction filter, void* data, VynModelitem* item, double* nearer) {
   VynSelectionFilter record{filter, data};
   VynArray picks = nullptr;
   int count = 0;
@@ -500,12 +500,12 @@ void YrlViewSetupCloseAction(char*, char*, void*) {
 void YrlMainTabAction(char*, char*, void*) {
   char prefix[8];
   current_page(prefix);
-  layout_reset(prefix);
+  YrlMainTabLayoutSet(prefix);
 }
 
 void YrlRadioViewTypeAction(char*, char*, void*) {
   char name[YRL_VIEW_NAME_SIZE];
-  if (radio_view_name(name) != VYN_TK_NO_ERROR) return;
+  if (YrlCurRadioViewTypeGet(name) != VYN_TK_NO_ERROR) return;
   view_show(name, "Ort");
 }
 
@@ -515,8 +515,8 @@ void YrlVScaleInputAction(char*, char* component, void*) {
   char prefix[8];
   int type = current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE] = "";
-  if (type == YRL_VIEW_ORTHO) radio_view_name(name);
-  else section_name_get(prefix, name);
+  if (type == YRL_VIEW_ORTHO) YrlCurRadioViewTypeGet(name);
+  else YrlSectionNameGet(prefix, name);
   // A scale is divided by later: one that is not positive is refused and the stored one
   // shown again.
   if (!(scale > 0.0) || !std::isfinite(scale)) {
@@ -541,9 +541,9 @@ void YrlOrthoComputeScaleAction(char*, char*, void*) {
 
 void YrlOrthoPickBtnAction(char*, char*, void*) {
   char name[YRL_VIEW_NAME_SIZE];
-  if (radio_view_name(name) != VYN_TK_NO_ERROR) return;
+  if (YrlCurRadioViewTypeGet(name) != VYN_TK_NO_ERROR) return;
   YrlCreateView(kDlg, name, YRL_VIEW_ORTHO);
-  ent_selected_set("Ort");
+  YrlEntSelectedSet("Ort");
   int count = 0;
   YrlViewSetupMinNoOfViews(1, &count);
   main_tab_enable(count >= 1);
@@ -551,7 +551,7 @@ void YrlOrthoPickBtnAction(char*, char*, void*) {
 
 void YrlOrthoClearBtnAction(char*, char*, void*) {
   char name[YRL_VIEW_NAME_SIZE];
-  if (radio_view_name(name) != VYN_TK_NO_ERROR) return;
+  if (YrlCurRadioViewTypeGet(name) != VYN_TK_NO_ERROR) return;
   char text[96];
   std::snprintf(text, sizeof text, "Remove entities from %s view? ", name);
   int ok = 0;
@@ -560,7 +560,7 @@ void YrlOrthoClearBtnAction(char*, char*, void*) {
     VynWindowRepaint(-1);
     YrlClearView(name);
   }
-  ent_selected_set("Ort");
+  YrlEntSelectedSet("Ort");
   int ortho = 0;
   YrlViewSetupFindNoOfViews(nullptr, &ortho, nullptr);
   main_tab_enable(ortho >= 1);
@@ -576,8 +576,8 @@ void YrlViewSelAction(char*, char*, void*) {
   if (!chosen[0] || std::strcmp(chosen, kCreateNew) == 0) {
     VynWindowRepaint(-1);
     YrlClearCurSel();
-    layout_reset(prefix);
-    scale_input_set(prefix, 1.0);
+    YrlMainTabLayoutSet(prefix);
+    YrlScaleInputSet(prefix, 1.0);
     return;
   }
   char input[48];
@@ -621,20 +621,20 @@ void YrlViewPickBtnAction(char*, char*, void*) {
   char prefix[8];
   int type = current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE];
-  if (section_name_get(prefix, name) != VYN_TK_NO_ERROR) {
+  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) {
     message("YRL_SELECT_VIEWNAME");
     return;
   }
-  if (section_exists(type, name)) {
+  if (YrlSectionExists(type, name)) {
     panel_text("%sVNameInput", prefix, "");
-    opt_view_sel_set(prefix, name);
+    YrlOptViewSelSet(prefix, name);
   } else {
     button_set("%sVNameDelete", prefix, true);
   }
   if (YrlCreateView(kDlg, name, type) != VYN_TK_NO_ERROR) return;
-  ent_selected_set(prefix);
-  if (!section_exists(type, name)) return;
-  opt_view_sel_set(prefix, name);
+  YrlEntSelectedSet(prefix);
+  if (!YrlSectionExists(type, name)) return;
+  YrlOptViewSelSet(prefix, name);
   button_set(type == YRL_VIEW_DETAIL ? "%sVPRPickBtn" : "%sCPPickBtn", prefix, true);
 }
 
@@ -642,10 +642,10 @@ void YrlViewClearBtnAction(char*, char*, void*) {
   char prefix[8];
   current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE];
-  if (section_name_get(prefix, name) != VYN_TK_NO_ERROR) return;
+  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) return;
   VynWindowRepaint(-1);
   YrlClearView(name);
-  ent_selected_set(prefix);
+  YrlEntSelectedSet(prefix);
 }
 
 void YrlVNameDeleteAction(char*, char*, void*) {
@@ -663,9 +663,9 @@ void YrlVNameDeleteAction(char*, char*, void*) {
     VynWindowRepaint(-1);
     YrlClearView(chosen);
     YrlClearCurSel();
-    layout_reset(prefix);
+    YrlMainTabLayoutSet(prefix);
   }
-  ent_selected_set(prefix);
+  YrlEntSelectedSet(prefix);
 }
 
 void YrlCPPickBtnAction(char*, char*, void*) {
@@ -675,10 +675,10 @@ void YrlCPPickBtnAction(char*, char*, void*) {
   button_set("%sPosPickBtn", prefix, false);
   if (type == YRL_VIEW_AUXILIARY) button_set("%s1PosPickBtn", prefix, false);
   char name[YRL_VIEW_NAME_SIZE];
-  if (section_name_get(prefix, name) != VYN_TK_NO_ERROR) return;
+  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) return;
   message("YRL_SEL_CUT_PLANE_PROMPT");
   VynModelitem item{};
-  if (!line_pick(YrlSelectLineEntCutPlnPickPostFilter, nullptr, &item, nullptr)) return;
+  if (!YrlSelectLineEnts(YrlSelectLineEntCutPlnPickPostFilter, nullptr, &item, nullptr)) return;
   YrlViewDataChange(name, [&](YrlViewData& r) { r.cut_plane_id = item.id; });
   entity_text("%sCPEntSelected", prefix, item.id);
   draw_all(name);
@@ -689,11 +689,11 @@ void YrlVPRPickBtnAction(char*, char*, void*) {
   char prefix[8];
   FilterData f{};
   f.type = current_page(prefix);
-  if (section_name_get(prefix, f.name) != VYN_TK_NO_ERROR) return;
+  if (YrlSectionNameGet(prefix, f.name) != VYN_TK_NO_ERROR) return;
   message("YRL_SEL_VPR_PROMPT");
   VynModelitem item{};
   double nearer[3] = {};
-  if (!line_pick(YrlSelectLineEntVPRPickPostFilter, &f, &item, nearer)) return;
+  if (!YrlSelectLineEnts(YrlSelectLineEntVPRPickPostFilter, &f, &item, nearer)) return;
   int position = 0;
   YrlViewDataChange(f.name, [&](YrlViewData& r) {
     r.vpr_id = item.id;
@@ -711,7 +711,7 @@ void YrlPosPickBtnAction(char*, char*, void*) {
   FilterData f{};
   f.type = current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE];
-  if (section_name_get(prefix, name) != VYN_TK_NO_ERROR) return;
+  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) return;
   YrlViewData r;
   if (YrlViewDataRead(name, &r) != VYN_TK_NO_ERROR) return;
   VynSelectionFilterAction filter = nullptr;
@@ -740,7 +740,7 @@ void YrlPosPickBtnAction(char*, char*, void*) {
   }
   VynModelitem item{};
   double nearer[3] = {};
-  if (!line_pick(filter, &f, &item, nearer)) return;
+  if (!YrlSelectLineEnts(filter, &f, &item, nearer)) return;
   const double* point = f.type == YRL_VIEW_SECTION ? position_crossing : nearer;
   YrlViewDataChange(name, [&](YrlViewData& rec) {
     rec.position_id = item.id;
@@ -759,11 +759,11 @@ void Yrl1PosPickBtnAction(char*, char*, void*) {
   char prefix[8];
   current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE];
-  if (section_name_get(prefix, name) != VYN_TK_NO_ERROR) return;
+  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) return;
   message("YRL_SEL_REF_POS1_PROMPT");
   VynModelitem item{};
   double nearer[3] = {};
-  if (!line_pick(nullptr, nullptr, &item, nearer)) return;
+  if (!YrlSelectLineEnts(nullptr, nullptr, &item, nearer)) return;
   YrlViewDataChange(name, [&](YrlViewData& r) {
     r.position1_id = item.id;
     std::memcpy(r.position1_point, nearer, sizeof nearer);
@@ -775,8 +775,8 @@ void Yrl1PosPickBtnAction(char*, char*, void*) {
 void YrlDetCalcScalePickBtnAction(char*, char*, void*) {
   // The detail being edited: chosen in the option menu or typed as a new name.
   char name[YRL_VIEW_NAME_SIZE] = "";
-  section_name_get("Det", name);
-  if (!name[0] || !section_exists(YRL_VIEW_DETAIL, name)) return;
+  YrlSectionNameGet("Det", name);
+  if (!name[0] || !YrlSectionExists(YRL_VIEW_DETAIL, name)) return;
   YrlViewData r;
   if (YrlViewDataRead(name, &r) != VYN_TK_NO_ERROR) return;
   VynMdl drawing = nullptr;
@@ -866,7 +866,7 @@ int YrlViewSetup() {
   vek::strtows_bounded(title, 32, "View Setup");
   if ((status = VynUIDialogTitleSet(kDlg, title)) != VYN_TK_NO_ERROR) return setup_failed("Title Set", status, true);
   VynUIDialogCloseActionSet(kDlg, YrlViewSetupCloseAction, nullptr);
-  ortho_init();
+  YrlViewSetupInit();
   VynUIDialogDefaultbuttonSet(kDlg, "OrtViewPickBtn");
   int exit_status = 0;
   status = VynUIDialogActivate(kDlg, &exit_status);
