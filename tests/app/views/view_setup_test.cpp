@@ -306,3 +306,37 @@ TEST_F(ViewSetup, TheLinesOfSectionAndDetailViewsPassTheirFilters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewSetup, AnAuxiliaryViewWithItsLines) {
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, -1, 41, 21);
+  user("tab yrlviewsetup MainTab Aux");
+  user("type yrlviewsetup AuxVNameInput aux_a none");
+  user("press yrlviewsetup AuxViewPickBtn");
+  box_select(99, -1, 121, 21);
+  user("press yrlviewsetup AuxCPPickBtn");
+  user("pick 77 5");   // in no declared view: refused
+  user("pick 77 2");
+  user("press yrlviewsetup AuxVPRPickBtn");
+  user("pick 77 13 0 101 0 0");
+  user("press yrlviewsetup AuxPosPickBtn");
+  user("pick 77 1 0 39 0 0");
+  user("press yrlviewsetup Aux1PosPickBtn");
+  user("pick 77 3 0 39 20 0");
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+  YrlViewData aux = record("AUX_A");
+  EXPECT_EQ(aux.view_type, 3);
+  EXPECT_EQ(aux.group_id, 10);
+  EXPECT_EQ(aux.cut_plane_id, 2);
+  EXPECT_EQ(aux.vpr_point[0], 100);
+  EXPECT_EQ(aux.position_id, 1);
+  EXPECT_EQ(aux.position_point[0], 40);  // the end nearer the pick
+  EXPECT_EQ(aux.position1_id, 3);
+  EXPECT_EQ(aux.position1_point[0], 40);
+  EXPECT_EQ(IsYrlViewTypeNonOrtho(10), 1);
+}
+
+}  // namespace
