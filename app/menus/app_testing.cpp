@@ -6,6 +6,7 @@ void app_testing_reset() {
   storage_testing_reset();
   prefs_testing_reset();
   views_testing_reset();
+  select_testing_reset();
   apputil_testing_reset();
   partinfo_testing_reset();
 }

@@ -8,5 +8,6 @@ void app_init_testing_reset();     // menus/: start-up, commands, class flags
 void storage_testing_reset();      // storage/: records stored in the drawing
 void prefs_testing_reset();        // prefs/: preferences and config.yrl
 void views_testing_reset();        // views/: named views
+void select_testing_reset();       // select/: the current selection
 void apputil_testing_reset();      // util/: application utilities, active part
 void partinfo_testing_reset();     // parts/: drawing and part information

@@ -322,18 +322,6 @@ int record_write(const YrlPreferencesData* record) {
   return VYN_TK_NO_ERROR;
 }
 
-// Selects the single name in a radio group or option menu through set, handing it a
-// one-element host array of narrow names that is freed afterwards.
-int selected_name_set(VynError (*set)(const char*, const char*, int, VynArray), const char* dialog,
-                      const char* component, const char* name) {
-  VynArray names = nullptr;
-  int status = VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 1, &names);
-  if (status != VYN_TK_NO_ERROR) return status;
-  status = VynArrayObjectAdd(&names, -1, 1, &name);
-  if (status == VYN_TK_NO_ERROR) status = set(dialog, component, 1, names);
-  VynArrayFree(&names);
-  return status;
-}
 
 // Fills the dialog from record; with refill, a record the reader has not filled is read
 // from config.yrl first. The dialog's own copies are shown as they are, so that the
@@ -584,7 +572,7 @@ int YrlPreferencesCheckbuttonSet(const char* dialog, const char* component, int 
 
 int YrlPreferencesDrwProjectionSet(const char* dialog, const char* component, const char* name) {
   if (!name) return VYN_TK_BAD_INPUTS;
-  return selected_name_set(VynUIRadiogroupSelectednamesSet, dialog, component, name);
+  return YrlSelectedNameSet(VynUIRadiogroupSelectednamesSet, dialog, component, name);
 }
 
 int YrlOptionMenuValueGet(const char* dialog, const char* component, char* buffer) {
@@ -602,5 +590,18 @@ int YrlOptionMenuValueGet(const char* dialog, const char* component, char* buffe
 }
 
 int YrlPreferencesOptionSet(const char* component, int flag) {
-  return selected_name_set(VynUIOptionmenuSelectednamesSet, kDialog, component, flag ? "Yes" : "No");
+  return YrlSelectedNameSet(VynUIOptionmenuSelectednamesSet, kDialog, component, flag ? "Yes" : "No");
+}
+
+// Selects the single name in a radio group, option menu or tab through set, handing it a
+// one-element host array of narrow names that is freed afterwards.
+int YrlSelectedNameSet(VynError (*set)(const char*, const char*, int, VynArray), const char* dialog,
+                       const char* component, const char* name) {
+  VynArray names = nullptr;
+  int status = VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 1, &names);
+  if (status != VYN_TK_NO_ERROR) return status;
+  status = VynArrayObjectAdd(&names, -1, 1, &name);
+  if (status == VYN_TK_NO_ERROR) status = set(dialog, component, 1, names);
+  VynArrayFree(&names);
+  return status;
 }

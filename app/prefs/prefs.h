@@ -80,6 +80,10 @@ int YrlPreferencesPrefixSet(const char* dialog, const char* component, const cha
 int YrlPreferencesToleranceSet(const char* dialog, const char* component, double value);
 int YrlPreferencesCheckbuttonSet(const char* dialog, const char* component, int flag);
 int YrlPreferencesDrwProjectionSet(const char* dialog, const char* component, const char* name);
+// Selects the one name of a radio group, option menu or tab through set (handing it a
+// one-element host array of narrow names).
+int YrlSelectedNameSet(VynError (*set)(const char*, const char*, int, VynArray), const char* dialog,
+                       const char* component, const char* name);
 // The single selected name of an option menu into buffer (YRL_PREF_TEXT_SIZE chars);
 // -2 for bad arguments, -4 when not exactly one name is selected.
 int YrlOptionMenuValueGet(const char* dialog, const char* component, char* buffer);

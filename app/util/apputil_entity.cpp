@@ -5,6 +5,7 @@
 
 #include "app/menus/app_init.h"
 #include "app/util/apputil.h"
+#include "app/views/outline.h"
 #include "runtime/text/vsprintf.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
@@ -15,7 +16,6 @@ int ScrToDrwMatix_Set;
 
 namespace {
 
-constexpr double kFullCircle = 6.283185307179586;
 
 // The points an entity gives and what it gave of them.
 struct EntityPoints {
@@ -54,7 +54,7 @@ int entity_points_read(VynDtlentity* entity, EntityPoints& points) {
       VynUtilVectorCopy(arc.origin, points.middle);
       points.centre = true;
       points.radius = arc.radius;
-      if (arc.end_angle == kFullCircle) {
+      if (!IsEntArc(curve)) {
         status = VYN_TK_GENERAL_ERROR;
       } else {
         double a0 = std::atan2(arc.vec1[1], arc.vec1[0]) + arc.start_angle;

@@ -94,3 +94,68 @@ int YrlViewPositionIdGet(const char* view_name, int* id);
 // Counts the records of type 1 or 2 (views), of type 1 (orthographic) and of type 2
 // (section); each out-pointer may be null.
 int YrlViewSetupFindNoOfViews(int* views, int* orthographic, int* section);
+
+// ---- Creation and removal ---------------------------------------------------------------
+
+// Picks the view's members in the selection dialog (the current group preset) and writes
+// its record: type, name, group id, scale of the page's scale input, members, reference
+// point and bounds. -3 (nothing stored) when the user gave up, -14 when the pick was
+// aborted; a pick that fails otherwise leaves an existing view as it was.
+int YrlCreateView(const char* dialog, const char* view_name, int view_type);
+// Removes a view: its drawing view (with its mappings), its record; the current group
+// starts empty.
+int YrlClearView(const char* view_name);
+// Appends a member to the view's record.
+int YrlViewSetupEntityAdd(const char* view_name, int entity_id);
+
+// ---- Further readers (-4 when the record cannot be read) --------------------------------
+
+int YrlViewRefPlaneIdGet(const char* view_name, int* id);
+int YrlViewCutPlaneIdGet(const char* view_name, int* id);
+// The same, -4 also for an id below 1.
+int YrlViewCutPlaneIDGet(const char* view_name, int* id);
+// The cutting-plane entity id and its line's end points.
+int YrlViewCutPlaneOutlineGet(const char* view_name, int* id, double points[2][3]);
+// Display texts of the record's entities ("" first; -4 for an id below 1); text holds 64.
+int YrlViewCutPlaneStringDisplayGet(const char* view_name, char* text);
+int YrlViewVPRStringDisplayGet(const char* view_name, char* text);
+int YrlViewPositionStringDisplayGet(const char* view_name, char* text);
+int YrlViewPosition1StringDisplayGet(const char* view_name, char* text);
+int YrlViewNameEntCountGet(const char* view_name, int* count);
+// The drawing-view name (YRL_VIEW_NAME_SIZE chars); -4 when it is empty.
+int YrlViewSetupAutoViewNameGet(const char* view_name, char* name);
+
+// ---- Record writers ---------------------------------------------------------------------
+
+// Reads the named view's record, lets change change it and saves it; -4 when it cannot
+// be read.
+template <typename Change>
+int YrlViewDataChange(const char* view_name, Change change) {
+  YrlViewData record;
+  if (YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  change(record);
+  return YrlViewDataWrite(view_name, record);
+}
+
+int YrlViewDataDwgScaleSet(const char* view_name, double scale);
+int YrlViewSetupAutoViewNameSet(const char* view_name, const char* dwg_view_name);
+
+// ---- Highlights (colour 5) --------------------------------------------------------------
+
+int YrlEntHighlight(int entity_id);
+int YrlEntUnhighlight(int entity_id);
+int YrlViewVPREntHighlight(const char* view_name);
+int YrlViewCutPlaneEntHighlight(const char* view_name);
+int YrlViewPositionEntHighlight(const char* view_name);
+int YrlViewPosition1EntHighlight(const char* view_name);
+
+// ---- Drawing views and queries ----------------------------------------------------------
+
+// The host drawing view named by the record's drawing-view name; out untouched when none.
+int YrlViewNameToView(const char* view_name, VynView* view);
+// Counts records of type 1 or 2 until the count reaches minimum.
+int YrlViewSetupMinNoOfViews(int minimum, int* count);
+// Names of all views of a type: two host arrays of 32-character blocks (narrow, wide),
+// either may be null; the caller frees them.
+int YrlViewNamesGet(int type, int* count, VynArray* narrow, VynArray* wide);
+int YrlViewSetupOrthoViewNamesGet(int* count, VynArray* narrow, VynArray* wide);

@@ -9,6 +9,7 @@
 
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
+#include "app/views/outline.h"
 #include "app/views/viewdata.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/strutil.h"
@@ -283,31 +284,6 @@ void corner_fold(Corner corner, const double* point, double* ref_point) {
 double smaller(double a, double b) { return b < a ? b : a; }
 double larger(double a, double b) { return b > a ? b : a; }
 
-// The outline {min x, y, z, max x, y, z} of a point or line; other curve kinds have no
-// outline here yet (VYN_TK_INVALID_TYPE), until the outlines of arcs, circles and splines
-// are built.
-int entity_outline(const VynCurvedata* curve, double* outline) {
-  int type = 0;
-  if (int status = VynCurvedataTypeGet(curve, &type)) return status;
-  double a[3];
-  double b[3];
-  if (type == 1) {
-    if (int status = VynPointdataGet(curve, a)) return status;
-    std::memcpy(b, a, sizeof a);
-  } else if (type == 2) {
-    if (int status = VynLinedataGet(curve, a, b)) return status;
-  } else {
-    return VYN_TK_INVALID_TYPE;
-  }
-  for (int k = 0; k < 3; ++k) {
-    outline[k] = smaller(a[k], b[k]);
-    outline[3 + k] = larger(a[k], b[k]);
-  }
-  outline[2] = 0.0;
-  outline[5] = 0.0;
-  return VYN_TK_NO_ERROR;
-}
-
 }  // namespace
 
 void YrlFindReferencePointofView(int first, const char* view_name, const double* outline, double* ref_point,
@@ -344,11 +320,12 @@ int YrlReferencePointGet(int first, const char* view_name, VynSelection selectio
   VynDtlentitydata data = nullptr;
   if (int status = VynDtlentityDataGet(&item, nullptr, &data)) return status;
   VynCurvedata* curve = nullptr;
-  double outline[6];
+  ViewOutline box;
   int status = VynDtlentitydataCurveGet(data, &curve);
-  if (status == VYN_TK_NO_ERROR) status = entity_outline(curve, outline);
+  if (status == VYN_TK_NO_ERROR) status = GetEntityOutline(curve, &box);
   VynDtlentitydataFree(data);
   if (status != VYN_TK_NO_ERROR) return status;
+  const double outline[6] = {box.min[0], box.min[1], box.min[2], box.max[0], box.max[1], box.max[2]};
   YrlFindReferencePointofView(first, view_name, outline, ref_point, bounds);
   return VYN_TK_NO_ERROR;
 }

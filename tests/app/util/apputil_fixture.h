@@ -101,6 +101,15 @@ class UtilTest : public AppTest {
     entity_curve(id, curve);
   }
 
+  // The user adds the entities of a box to the selection dialog and closes it: the box
+  // runs from the mouse pick (x0, y0) to (x1, y1).
+  static void box_select(double x0, double y0, double x1, double y1) {
+    user("press yrlselobj Add");
+    user("mouse 1 " + std::to_string(x0) + " " + std::to_string(y0) + " 0");
+    user("box 0 0 0 " + std::to_string(x1) + " " + std::to_string(y1) + " 0");
+    user("press yrlselobj Close");
+  }
+
   VynDtlentity entity(int id) const { return VynDtlentity{yrlhost::item_type_draft_entity, id, drawing}; }
 
   VynMdl drawing = nullptr;
