@@ -1,6 +1,6 @@
-// The View Setup scenario run by the host from its menu: FRONT, TOP and RIGHT by box,
-// chain and single picks, a section view and the drawing scale from a dimension; the
-// saved drawing reopens with the views.
+// The View Setup scenario that ships with the host (host/scenarios/view_setup.txt), run
+// from the host's menu: FRONT, TOP and RIGHT by box, chain and single picks, a section
+// view and the drawing scale from a dimension; the saved drawing reopens with the views.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,66 +11,11 @@
 #include "host/models.h"
 #include "host/scenario.h"
 #include "host/scenario_run.h"
+#include "host/text_read.h"
 #include "tests/app/app_test.h"
 
 namespace {
 
-const char kScenario[] = R"(# Declares FRONT, TOP and RIGHT views by box, chain and single picks, a section view,
-# and the drawing scale from a dimension.
-begin drawing
-yrlhost-model 1
-type drawing
-name VIEWS
-next-id 30
-entity 1 1 background 0 default line 0 0 0 40 0 0
-entity 2 1 background 0 default line 40 0 0 40 20 0
-entity 3 1 background 0 default line 40 20 0 0 20 0
-entity 4 1 background 0 default line 0 20 0 0 0 0
-entity 5 1 background 0 default line 0 40 0 40 40 0
-entity 6 1 background 0 default line 40 40 0 40 60 0
-entity 7 1 background 0 default line 40 60 0 0 60 0
-entity 8 1 background 0 default line 0 60 0 0 40 0
-entity 9 1 background 0 default line 60 0 0 80 0 0
-entity 10 1 background 0 default line 80 0 0 80 20 0
-entity 11 1 background 0 default line 80 20 0 60 20 0
-entity 12 1 background 0 default line 60 20 0 60 0 0
-entity 13 1 background 0 default line 100 0 0 120 0 0
-entity 14 1 background 0 default line 120 0 0 120 20 0
-dimension 20 1 background 9 80 20 -10 0 2 2 0 4 0 0
-end
-end drawing
-menu YrlMenuBar YrlViewSetup
-press yrlviewsetup OrtViewPickBtn
-press yrlselobj Add
-mouse 1 -1 -1 0
-box 0 0 0 41 21 0
-press yrlselobj Close
-radio yrlviewsetup RadioViewType TOP
-press yrlviewsetup OrtViewPickBtn
-radio yrlselobj RadioSelType chain
-press yrlselobj Add
-pick 77 6
-press yrlselobj Close
-radio yrlviewsetup RadioViewType RIGHT
-press yrlviewsetup OrtViewPickBtn
-radio yrlselobj RadioSelType single
-press yrlselobj Add
-pick 77 9 + 77 10 + 77 11 + 77 12
-press yrlselobj Close
-press yrlviewsetup OrtComputeScale
-press yrlmeasure DistDimSelect
-pick 8 20
-press yrlmeasure Ok
-tab yrlviewsetup MainTab Sec
-type yrlviewsetup SecVNameInput sec_a none
-press yrlviewsetup SecViewPickBtn
-press yrlselobj Add
-mouse 1 99 -1 0
-box 0 0 0 121 21 0
-press yrlselobj Close
-press yrlviewsetup Close
-save views.drw
-)";
 
 class ViewScenario : public yrltest::AppTest {};
 
@@ -78,7 +23,12 @@ TEST_F(ViewScenario, DeclaredViewsReopenWithTheDrawing) {
   ASSERT_EQ(start_app(), 0);
   yrlhost::Scenario scenario;
   std::string error;
-  ASSERT_TRUE(yrlhost::scenario_parse(kScenario, ".", scenario, error)) << error;
+  std::string text;
+  ASSERT_TRUE(yrlhost::file_text_read(YRL_SCENARIO_DIR "/view_setup.txt", text));
+  ASSERT_TRUE(yrlhost::scenario_parse(text, YRL_SCENARIO_DIR, scenario, error)) << error;
+  // The drawing is saved where the test keeps its files, not beside the scenario.
+  const std::string saved = testing::TempDir() + "views.drw";
+  scenario.save_paths = {saved};
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
   EXPECT_EQ(yrlhost::scenario_run(scenario, out), 0);
@@ -91,7 +41,7 @@ TEST_F(ViewScenario, DeclaredViewsReopenWithTheDrawing) {
   VynMdl drawing = yrlhost::host_model_find(yrlhost::model_type_drawing, "VIEWS");
   ASSERT_NE(drawing, nullptr);
   ASSERT_TRUE(yrlhost::host_model_erase(drawing));
-  ASSERT_NE(yrlhost::host_model_open("views.drw", error), nullptr) << error;
+  ASSERT_NE(yrlhost::host_model_open(saved, error), nullptr) << error;
   ASSERT_EQ(YrlViewClassRegister(), 0);
   struct Expected {
     const char* name;
