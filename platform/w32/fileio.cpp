@@ -11,6 +11,7 @@
 #include "platform/w32/file.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/path.h"
+#include "platform/w32/pipe.h"
 
 namespace w32 {
 
@@ -20,6 +21,7 @@ struct OpenFile {
   W32HandleObject head;
   int fd;
   DWORD access;
+  bool pipe;
 };
 
 void destroy_file(W32HandleObject* object) {
@@ -105,7 +107,7 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD, void*, DWORD dispositi
     ::close(fd);
     return fail_open(ERROR_ACCESS_DENIED);
   }
-  auto* file = new OpenFile{{destroy_file, 0}, fd, access & (GENERIC_READ | GENERIC_WRITE)};
+  auto* file = new OpenFile{{destroy_file, 0}, fd, access & (GENERIC_READ | GENERIC_WRITE), false};
   HANDLE handle = w32_handle_open(&file->head, W32_HANDLE_FILE);
   if (handle == nullptr) {
     destroy_file(&file->head);
@@ -123,9 +125,21 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overl
     return fail(ERROR_INVALID_PARAMETER);
   OpenFile* file = acquire_file(handle, GENERIC_READ);
   if (file == nullptr) return FALSE;
-  // A file gives all that was asked unless its end comes first.
+  // A file gives all that was asked unless its end comes first; a pipe gives what is
+  // there, and its end is a failure.
   DWORD done = 0;
   int error = 0;
+  if (file->pipe && count > 0) {
+    ssize_t got = -1;
+    do {
+      got = ::read(file->fd, buffer, count);
+    } while (got < 0 && errno == EINTR);
+    w32_handle_release(&file->head);
+    if (got < 0) return fail(w32_error_from_errno(errno));
+    if (got == 0) return fail(ERROR_BROKEN_PIPE);
+    if (read != nullptr) *read = static_cast<DWORD>(got);
+    return TRUE;
+  }
   while (done < count) {
     ssize_t got = ::read(file->fd, static_cast<char*>(buffer) + done, count - done);
     if (got < 0 && errno == EINTR) continue;
@@ -147,6 +161,14 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
   if (file == nullptr) return FALSE;
   DWORD done = 0;
   int error = 0;
+  if (file->pipe) {
+    done = static_cast<DWORD>(w32_pipe_write(file->fd, buffer, count, &error));
+    w32_handle_release(&file->head);
+    if (written != nullptr) *written = done;
+    return error == EPIPE ? fail(ERROR_NO_DATA)
+           : error != 0   ? fail(w32_error_from_errno(error))
+                          : TRUE;
+  }
   while (done < count) {
     ssize_t put = ::write(file->fd, static_cast<const char*>(buffer) + done, count - done);
     if (put < 0 && errno == EINTR) continue;
@@ -165,10 +187,75 @@ BOOL FlushFileBuffers(HANDLE handle) {
   if (w32_fault_hit("FlushFileBuffers")) return FALSE;
   OpenFile* file = acquire_file(handle, GENERIC_WRITE);
   if (file == nullptr) return FALSE;
-  int result = ::fsync(file->fd);
+  int result = file->pipe ? 0 : ::fsync(file->fd);
   int error = errno;
   w32_handle_release(&file->head);
   return result == 0 ? TRUE : fail(w32_error_from_errno(error));
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distance_high, DWORD method) {
+  if (w32_fault_hit("SetFilePointer")) return INVALID_SET_FILE_POINTER;
+  if (method > FILE_END) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  auto* file = reinterpret_cast<OpenFile*>(w32_handle_acquire(handle, W32_HANDLE_FILE));
+  if (file == nullptr) return INVALID_SET_FILE_POINTER;
+  // Without the upper half the distance is a signed 32-bit value, as on Win32.
+  std::int64_t offset = distance_high == nullptr
+                            ? distance
+                            : static_cast<std::int64_t>(
+                                  (static_cast<std::uint64_t>(static_cast<DWORD>(*distance_high))
+                                   << 32) |
+                                  static_cast<DWORD>(distance));
+  DWORD code = ERROR_SUCCESS;
+  off_t at = -1;
+  if (file->pipe) {
+    code = ERROR_SEEK_ON_DEVICE;
+  } else {
+    int whence = method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+    off_t from = method == FILE_BEGIN ? 0 : lseek(file->fd, 0, whence);
+    if (from < 0) {
+      code = w32_error_from_errno(errno);
+    } else if (offset < 0 && -offset > from) {
+      code = ERROR_NEGATIVE_SEEK;
+    } else {
+      at = lseek(file->fd, from + offset, SEEK_SET);
+      if (at < 0) code = w32_error_from_errno(errno);
+    }
+  }
+  w32_handle_release(&file->head);
+  if (at < 0) {
+    SetLastError(code);
+    return INVALID_SET_FILE_POINTER;
+  }
+  auto position = static_cast<std::uint64_t>(at);
+  if (distance_high != nullptr) *distance_high = static_cast<LONG>(position >> 32);
+  // A low half that reads as the failure value is told apart by the last error.
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(position);
+}
+
+HANDLE w32_file_adopt(int fd, DWORD access, BOOL pipe) {
+  auto* file = new OpenFile{
+      {destroy_file, 0}, fd, access & (GENERIC_READ | GENERIC_WRITE), pipe != FALSE};
+  HANDLE handle = w32_handle_open(&file->head, W32_HANDLE_FILE);
+  if (handle == nullptr) destroy_file(&file->head);
+  return handle;
+}
+
+int w32_file_acquire_descriptor(HANDLE handle, DWORD access, BOOL pipe_only,
+                                W32HandleObject** held) {
+  *held = nullptr;
+  auto* file = reinterpret_cast<OpenFile*>(w32_handle_acquire(handle, W32_HANDLE_FILE));
+  if (file == nullptr) return -1;
+  if ((file->access & access) == 0 || (pipe_only && !file->pipe)) {
+    w32_handle_release(&file->head);
+    SetLastError(ERROR_INVALID_HANDLE);
+    return -1;
+  }
+  *held = &file->head;
+  return file->fd;
 }
 
 }  // namespace w32

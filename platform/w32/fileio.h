@@ -5,6 +5,7 @@
 // does anything, so that a test can make any one call fail.
 #pragma once
 
+#include "platform/w32/handle.h"
 #include "platform/w32/types.h"
 
 namespace w32 {
@@ -54,9 +55,35 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlap
 // counts in *written. Handle and parameter failures as ReadFile, with GENERIC_WRITE.
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD count, DWORD* written, void* overlapped);
 
+// Moves the position of a file: to distance (with *distance_high as the upper 32 bits when
+// given) from the start (FILE_BEGIN), the position (FILE_CURRENT) or the end (FILE_END).
+// The low 32 bits of the new position, the upper ones in *distance_high; on failure
+// INVALID_SET_FILE_POINTER with the reason: ERROR_INVALID_HANDLE for a handle that is
+// not an open file, ERROR_INVALID_PARAMETER for an unknown method, ERROR_NEGATIVE_SEEK
+// for a position before the start, ERROR_SEEK_ON_DEVICE for a pipe.
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD ERROR_SEEK_ON_DEVICE = 132;
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
+
 // Makes everything written through the handle durable. ERROR_INVALID_HANDLE for a
 // handle that is not an open file, ERROR_ACCESS_DENIED for one opened without
-// GENERIC_WRITE, and the reason of a failing flush.
+// GENERIC_WRITE, and the reason of a failing flush. A pipe holds nothing back here: TRUE.
 BOOL FlushFileBuffers(HANDLE file);
+
+// For the layer's other objects that are read and written as files (pipes): enters the
+// descriptor fd as a file handle with access (GENERIC_READ and/or GENERIC_WRITE); pipe
+// tells that fd is one end of a pipe. Null with the last error when the table cannot
+// grow; fd is then closed.
+HANDLE w32_file_adopt(int fd, DWORD access, BOOL pipe);
+
+// The descriptor of the open file behind handle, held in *held until
+// w32_handle_release; -1 with ERROR_INVALID_HANDLE when handle is not an open file (or,
+// when pipe_only, not a pipe) opened with one of the access bits.
+int w32_file_acquire_descriptor(HANDLE handle, DWORD access, BOOL pipe_only,
+                                W32HandleObject** held);
 
 }  // namespace w32

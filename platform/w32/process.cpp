@@ -22,6 +22,7 @@
 #include "platform/w32/commandline.h"
 #include "platform/w32/error.h"
 #include "platform/w32/path.h"
+#include "platform/w32/pipe.h"
 #include "platform/w32/proclist.h"
 #include "platform/w32/winpath.h"
 
@@ -550,24 +551,11 @@ BOOL w32_signal_input_idle() {
   unsetenv(W32_READY_FD_VARIABLE);
   struct stat st;
   if (!valid || fstat(static_cast<int>(fd), &st) != 0 || !S_ISFIFO(st.st_mode)) return FALSE;
-  // A parent that is gone must not end this process with SIGPIPE: the signal is held
-  // back for the write and taken away again when it came.
-  sigset_t pipe_signal;
-  sigset_t before;
-  sigemptyset(&pipe_signal);
-  sigaddset(&pipe_signal, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipe_signal, &before);
-  ssize_t put = -1;
-  do {
-    put = ::write(static_cast<int>(fd), "r", 1);
-  } while (put < 0 && errno == EINTR);
-  if (put < 0 && errno == EPIPE) {
-    timespec none = {0, 0};
-    sigtimedwait(&pipe_signal, nullptr, &none);
-  }
-  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  // A parent that is gone must not end this process with SIGPIPE.
+  int error = 0;
+  std::size_t put = w32_pipe_write(static_cast<int>(fd), "r", 1, &error);
   ::close(static_cast<int>(fd));
-  return put == 1 ? TRUE : FALSE;
+  return put == 1 && error == 0 ? TRUE : FALSE;
 }
 
 BOOL GetExitCodeProcess(HANDLE handle, DWORD* exit_code) {

@@ -266,4 +266,36 @@ TEST_F(FileIoTest, ArmingRefusesWhatCannotBeArmedAndResetDisarms) {
   EXPECT_FALSE(w32_fault_hit("SomeCall"));
 }
 
+TEST_F(FileIoTest, SetFilePointerMovesFromEachOriginAndRefusesBeforeTheStart) {
+  dir_.make_file("seek", "0123456789");
+  HANDLE file = open("seek", GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  struct Case {
+    LONG distance;
+    DWORD method;
+    DWORD position;  // INVALID_SET_FILE_POINTER: refused
+    DWORD error;
+  } cases[] = {
+      {3, FILE_BEGIN, 3, ERROR_SUCCESS},
+      {2, FILE_CURRENT, 5, ERROR_SUCCESS},
+      {-1, FILE_END, 9, ERROR_SUCCESS},
+      {-10, FILE_CURRENT, INVALID_SET_FILE_POINTER, ERROR_NEGATIVE_SEEK},
+      {0, 3, INVALID_SET_FILE_POINTER, ERROR_INVALID_PARAMETER},
+      {-4, FILE_END, 6, ERROR_SUCCESS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.distance);
+    EXPECT_EQ(SetFilePointer(file, c.distance, nullptr, c.method), c.position);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  // A refused move left the position where it was.
+  EXPECT_EQ(read_text(file, 2), "67");
+  LONG high = 1;  // 4 GiB + 1 lies past the end and is a valid position
+  EXPECT_EQ(SetFilePointer(file, 1, &high, FILE_BEGIN), 1u);
+  EXPECT_EQ(high, 1);
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
 }  // namespace
