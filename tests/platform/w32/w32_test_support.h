@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
 #include "platform/w32/error_testing.h"
 #include "platform/w32/fault_testing.h"
@@ -33,6 +34,7 @@ inline void reset_w32_state() {
   w32::system_testing_reset();
   w32::library_testing_reset();
   w32::registry_testing_reset();
+  w32::clock_testing_reset();
 }
 
 class W32Test : public ::testing::Test {

@@ -1,0 +1,277 @@
+#include "platform/w32/clock.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/w32/clock_testing.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault.h"
+#include "platform/w32/process.h"
+
+namespace w32 {
+
+namespace {
+
+constexpr std::int64_t kInfinite = -1;
+
+// All guarded by g_lock; g_wake is broadcast when the test's clock moves or a wait is
+// cancelled, and every wait looks at its own state again.
+pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t g_wake = PTHREAD_COND_INITIALIZER;
+bool g_testing = false;
+std::int64_t g_test_wall_ms = 0;
+std::int64_t g_test_monotonic_ms = 0;
+std::int64_t g_test_user_ms = 0;
+std::int64_t g_test_kernel_ms = 0;
+int g_waiting = 0;
+// Counts the switches between the clocks: a wait that sees it change ends, as its
+// deadline was on the other clock.
+unsigned g_epoch = 0;
+
+std::int64_t real_monotonic_ms() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+timespec from_ms(std::int64_t ms) {
+  return timespec{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
+}
+
+FILETIME filetime_from_100ns(std::uint64_t value) {
+  return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
+}
+
+FILETIME duration_ms(std::int64_t ms) {
+  return filetime_from_100ns(static_cast<std::uint64_t>(ms < 0 ? 0 : ms) * 10000u);
+}
+
+FILETIME duration(const timeval& time) {
+  return filetime_from_100ns(static_cast<std::uint64_t>(time.tv_sec) * 10000000u +
+                             static_cast<std::uint64_t>(time.tv_usec) * 10u);
+}
+
+// When the own process started, from its start in clock ticks after boot.
+timespec process_start() {
+  timespec failed = w32_clock_wall();
+  std::FILE* stat = std::fopen("/proc/self/stat", "r");
+  if (stat == nullptr) return failed;
+  char line[1024];
+  bool got = std::fgets(line, sizeof line, stat) != nullptr;
+  std::fclose(stat);
+  if (!got) return failed;
+  // The command name may hold blanks and parentheses: the fields follow its last ')'.
+  const char* field = nullptr;
+  for (const char* p = line; *p != '\0'; ++p)
+    if (*p == ')') field = p;
+  unsigned long long ticks = 0;
+  // starttime is field 22; after ')' come fields 3 to 21 first.
+  if (field == nullptr ||
+      std::sscanf(field + 1,
+                  " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d "
+                  "%*d %*d %*d %llu",
+                  &ticks) != 1)
+    return failed;
+  long hz = sysconf(_SC_CLK_TCK);
+  timespec boot;
+  clock_gettime(CLOCK_BOOTTIME, &boot);
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::int64_t since_boot_ms =
+      static_cast<std::int64_t>(boot.tv_sec) * 1000 + boot.tv_nsec / 1000000;
+  std::int64_t now_ms = static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  std::int64_t start_ms =
+      now_ms - since_boot_ms + static_cast<std::int64_t>(ticks) * 1000 / (hz > 0 ? hz : 100);
+  return from_ms(start_ms);
+}
+
+}  // namespace
+
+std::int64_t w32_clock_monotonic_ms() {
+  pthread_mutex_lock(&g_lock);
+  bool testing = g_testing;
+  std::int64_t value = g_test_monotonic_ms;
+  pthread_mutex_unlock(&g_lock);
+  return testing ? value : real_monotonic_ms();
+}
+
+timespec w32_clock_wall() {
+  pthread_mutex_lock(&g_lock);
+  bool testing = g_testing;
+  std::int64_t value = g_test_wall_ms + g_test_monotonic_ms;
+  pthread_mutex_unlock(&g_lock);
+  if (testing) return from_ms(value);
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return now;
+}
+
+FILETIME w32_filetime_from_timespec(const timespec& time) {
+  // 100-ns steps from 1601-01-01 to the POSIX epoch; times before 1601 are its start.
+  constexpr long long kEpochOffset = 116444736000000000LL;
+  constexpr long long kLatest = 900000000000LL;  // seconds, far inside the range
+  long long seconds = time.tv_sec;
+  if (seconds < -kEpochOffset / 10000000LL) return FILETIME{0, 0};
+  if (seconds > kLatest) seconds = kLatest;
+  return filetime_from_100ns(
+      static_cast<unsigned long long>(kEpochOffset + seconds * 10000000LL + time.tv_nsec / 100));
+}
+
+BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled) {
+  pthread_mutex_lock(&g_lock);
+  unsigned epoch = g_epoch;
+  bool testing = g_testing;
+  std::int64_t start = testing ? g_test_monotonic_ms : real_monotonic_ms();
+  std::int64_t deadline = milliseconds == INFINITE ? kInfinite : start + milliseconds;
+  timespec real_deadline = from_ms(deadline);
+  BOOL passed = FALSE;
+  ++g_waiting;
+  while (!*cancelled) {
+    if (epoch != g_epoch) {
+      passed = TRUE;
+      break;
+    }
+    if (deadline != kInfinite && testing && g_test_monotonic_ms >= deadline) {
+      passed = TRUE;
+      break;
+    }
+    if (deadline == kInfinite || testing) {
+      pthread_cond_wait(&g_wake, &g_lock);
+    } else if (pthread_cond_clockwait(&g_wake, &g_lock, CLOCK_MONOTONIC, &real_deadline) ==
+               ETIMEDOUT) {
+      passed = *cancelled ? FALSE : TRUE;
+      break;
+    }
+  }
+  --g_waiting;
+  pthread_mutex_unlock(&g_lock);
+  return passed;
+}
+
+void w32_clock_cancel_wait(bool* cancelled) {
+  pthread_mutex_lock(&g_lock);
+  *cancelled = true;
+  pthread_cond_broadcast(&g_wake);
+  pthread_mutex_unlock(&g_lock);
+}
+
+void Sleep(DWORD milliseconds) {
+  w32_fault_hit("Sleep");
+  pthread_mutex_lock(&g_lock);
+  bool testing = g_testing;
+  if (testing && milliseconds != INFINITE) {
+    g_test_monotonic_ms += milliseconds;
+    pthread_cond_broadcast(&g_wake);
+  }
+  pthread_mutex_unlock(&g_lock);
+  if (testing && milliseconds != INFINITE) return;
+  bool never = false;
+  w32_clock_wait(milliseconds, &never);
+}
+
+void GetSystemTime(SYSTEMTIME* time) {
+  if (w32_fault_hit("GetSystemTime") || time == nullptr) return;
+  timespec now = w32_clock_wall();
+  tm parts;
+  gmtime_r(&now.tv_sec, &parts);
+  time->wYear = static_cast<WORD>(parts.tm_year + 1900);
+  time->wMonth = static_cast<WORD>(parts.tm_mon + 1);
+  time->wDayOfWeek = static_cast<WORD>(parts.tm_wday);
+  time->wDay = static_cast<WORD>(parts.tm_mday);
+  time->wHour = static_cast<WORD>(parts.tm_hour);
+  time->wMinute = static_cast<WORD>(parts.tm_min);
+  time->wSecond = static_cast<WORD>(parts.tm_sec);
+  time->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+}
+
+void GetSystemTimeAsFileTime(FILETIME* time) {
+  if (w32_fault_hit("GetSystemTimeAsFileTime") || time == nullptr) return;
+  *time = w32_filetime_from_timespec(w32_clock_wall());
+}
+
+DWORD GetTickCount() {
+  w32_fault_hit("GetTickCount");
+  return static_cast<DWORD>(static_cast<std::uint64_t>(w32_clock_monotonic_ms()));
+}
+
+HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
+
+BOOL GetProcessTimes(HANDLE process, FILETIME* creation, FILETIME* exit, FILETIME* kernel,
+                     FILETIME* user) {
+  if (w32_fault_hit("GetProcessTimes")) return FALSE;
+  if (process != GetCurrentProcess()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (creation == nullptr || exit == nullptr || kernel == nullptr || user == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  pthread_mutex_lock(&g_lock);
+  bool testing = g_testing;
+  std::int64_t start_ms = g_test_wall_ms;
+  std::int64_t user_ms = g_test_user_ms;
+  std::int64_t kernel_ms = g_test_kernel_ms;
+  pthread_mutex_unlock(&g_lock);
+  *exit = FILETIME{0, 0};
+  if (testing) {
+    *creation = w32_filetime_from_timespec(from_ms(start_ms));
+    *user = duration_ms(user_ms);
+    *kernel = duration_ms(kernel_ms);
+    return TRUE;
+  }
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  *creation = w32_filetime_from_timespec(process_start());
+  *user = duration(usage.ru_utime);
+  *kernel = duration(usage.ru_stime);
+  return TRUE;
+}
+
+void clock_testing_start(std::int64_t wall_ms) {
+  pthread_mutex_lock(&g_lock);
+  g_testing = true;
+  g_test_wall_ms = wall_ms;
+  g_test_monotonic_ms = 0;
+  g_test_user_ms = 0;
+  g_test_kernel_ms = 0;
+  ++g_epoch;
+  pthread_cond_broadcast(&g_wake);
+  pthread_mutex_unlock(&g_lock);
+}
+
+void clock_testing_advance(std::int64_t milliseconds) {
+  pthread_mutex_lock(&g_lock);
+  if (g_testing && milliseconds > 0) g_test_monotonic_ms += milliseconds;
+  pthread_cond_broadcast(&g_wake);
+  pthread_mutex_unlock(&g_lock);
+}
+
+void clock_testing_set_process_times(std::int64_t user_ms, std::int64_t kernel_ms) {
+  pthread_mutex_lock(&g_lock);
+  g_test_user_ms = user_ms;
+  g_test_kernel_ms = kernel_ms;
+  pthread_mutex_unlock(&g_lock);
+}
+
+int clock_testing_waiting() {
+  pthread_mutex_lock(&g_lock);
+  int waiting = g_waiting;
+  pthread_mutex_unlock(&g_lock);
+  return waiting;
+}
+
+void clock_testing_reset() {
+  pthread_mutex_lock(&g_lock);
+  if (g_testing) ++g_epoch;
+  g_testing = false;
+  g_test_wall_ms = g_test_monotonic_ms = g_test_user_ms = g_test_kernel_ms = 0;
+  pthread_cond_broadcast(&g_wake);
+  pthread_mutex_unlock(&g_lock);
+}
+
+}  // namespace w32
