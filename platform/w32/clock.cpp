@@ -32,12 +32,6 @@ int g_waiting = 0;
 // deadline was on the other clock.
 unsigned g_epoch = 0;
 
-std::int64_t real_monotonic_ms() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
 timespec from_ms(std::int64_t ms) {
   return timespec{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
 }
@@ -91,12 +85,18 @@ timespec process_start() {
 
 }  // namespace
 
+std::int64_t w32_clock_real_monotonic_ms() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 std::int64_t w32_clock_monotonic_ms() {
   pthread_mutex_lock(&g_lock);
   bool testing = g_testing;
   std::int64_t value = g_test_monotonic_ms;
   pthread_mutex_unlock(&g_lock);
-  return testing ? value : real_monotonic_ms();
+  return testing ? value : w32_clock_real_monotonic_ms();
 }
 
 timespec w32_clock_wall() {
@@ -125,7 +125,7 @@ BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled) {
   pthread_mutex_lock(&g_lock);
   unsigned epoch = g_epoch;
   bool testing = g_testing;
-  std::int64_t start = testing ? g_test_monotonic_ms : real_monotonic_ms();
+  std::int64_t start = testing ? g_test_monotonic_ms : w32_clock_real_monotonic_ms();
   std::int64_t deadline = milliseconds == INFINITE ? kInfinite : start + milliseconds;
   timespec real_deadline = from_ms(deadline);
   BOOL passed = FALSE;

@@ -32,6 +32,10 @@ static_assert(sizeof(SYSTEMTIME) == 16);
 // Milliseconds on a clock that never goes back, from an arbitrary start.
 std::int64_t w32_clock_monotonic_ms();
 
+// The same on the real clock, whatever clock a test put in place: for the waits on
+// what lies outside the layer (other processes and threads).
+std::int64_t w32_clock_real_monotonic_ms();
+
 // The time of day as POSIX counts it (UTC).
 timespec w32_clock_wall();
 

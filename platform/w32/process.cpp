@@ -20,7 +20,9 @@
 #include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/commandline.h"
+#include "platform/w32/clock.h"
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/path.h"
 #include "platform/w32/pipe.h"
 #include "platform/w32/proclist.h"
@@ -144,11 +146,6 @@ Process* acquire_process(HANDLE handle, unsigned kinds) {
 
 void release(Process* process) { w32_handle_release(&process->head); }
 
-long long now_ms() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 // --- Finding the program ------------------------------------------------------------
 
@@ -469,30 +466,37 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
   return hand_out(pid, ready[0], process_information);
 }
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  Process* process = acquire_process(handle, W32_HANDLE_PROCESS | W32_HANDLE_THREAD);
-  if (process == nullptr) return WAIT_FAILED;
-  long long deadline = milliseconds == INFINITE ? 0 : now_ms() + milliseconds;
-  long pause_us = 500;
-  DWORD result = WAIT_TIMEOUT;
-  for (;;) {
-    pthread_mutex_lock(&g_lock);
-    update(process);
-    bool ended = process->ended;
-    pthread_mutex_unlock(&g_lock);
-    if (ended) {
-      result = WAIT_OBJECT_0;
-      break;
+bool w32_process_ended(W32HandleObject* object) {
+  Process* process = reinterpret_cast<Process*>(object);
+  pthread_mutex_lock(&g_lock);
+  update(process);
+  bool ended = process->ended;
+  pthread_mutex_unlock(&g_lock);
+  return ended;
+}
+
+BOOL TerminateProcess(HANDLE handle, UINT exit_code) {
+  if (w32_fault_hit("TerminateProcess")) return FALSE;
+  Process* process = acquire_process(handle, W32_HANDLE_PROCESS);
+  if (process == nullptr) return FALSE;
+  pthread_mutex_lock(&g_lock);
+  update(process);
+  int error = 0;
+  if (!process->ended) {
+    if (kill(process->pid, SIGKILL) != 0) {
+      error = errno;
+    } else if (process->child) {
+      // Reaped here at once, so that the code is the one asked for, not the signal's.
+      int status = 0;
+      while (waitpid(process->pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      process->ended = true;
+      process->exit_code = exit_code;
     }
-    long long left = milliseconds == INFINITE ? pause_us / 1000 + 1 : deadline - now_ms();
-    if (left <= 0) break;
-    long sleep_us = pause_us < left * 1000 ? pause_us : static_cast<long>(left * 1000);
-    timespec pause = {sleep_us / 1000000, (sleep_us % 1000000) * 1000};
-    nanosleep(&pause, nullptr);
-    if (pause_us < 20000) pause_us *= 2;
   }
+  pthread_mutex_unlock(&g_lock);
   release(process);
-  return result;
+  return error == 0 ? TRUE : fail(w32_error_from_errno(error));
 }
 
 DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
@@ -508,11 +512,12 @@ DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
   } else if (!process->child || fd < 0) {
     result = fail_wait(ERROR_NOT_SUPPORTED);
   } else {
-    long long deadline = milliseconds == INFINITE ? 0 : now_ms() + milliseconds;
+    long long deadline =
+        milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
     for (;;) {
       int timeout = -1;
       if (milliseconds != INFINITE) {
-        long long left = deadline - now_ms();
+        long long left = deadline - w32_clock_real_monotonic_ms();
         timeout = left <= 0 ? 0 : left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
       }
       pollfd wait = {fd, POLLIN, 0};

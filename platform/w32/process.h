@@ -52,6 +52,8 @@ constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_ABANDONED_0 = WAIT_ABANDONED;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr DWORD STILL_ACTIVE = 259;
@@ -116,10 +118,20 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
                     const char* current_directory, STARTUPINFOA* startup_info,
                     PROCESS_INFORMATION* process_information);
 
-// Waits until the process (or its main thread) behind handle has ended, for at most
-// milliseconds (INFINITE: without limit): WAIT_OBJECT_0, WAIT_TIMEOUT, or WAIT_FAILED
-// with ERROR_INVALID_HANDLE for a handle that is neither.
+// Waits until the object behind handle is signalled (a process or thread that has
+// ended, a mutex that is free), for at most milliseconds (INFINITE: without limit):
+// WAIT_OBJECT_0, WAIT_ABANDONED for a mutex whose owner ended holding it, WAIT_TIMEOUT,
+// or WAIT_FAILED with ERROR_INVALID_HANDLE for a handle of another kind. See wait.h.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
+// Ends the process behind handle (SIGKILL); its exit code becomes exit_code. TRUE when
+// the signal went or the process had ended already; FALSE with ERROR_INVALID_HANDLE for
+// another handle, or the reason the system gives. Consults the fault facility.
+BOOL TerminateProcess(HANDLE process, UINT exit_code);
+
+// For the waits (wait.h): whether the process or main thread behind a held process or
+// thread handle object has ended.
+bool w32_process_ended(W32HandleObject* object);
 
 // Waits until the child started by CreateProcessA is ready for input, which it tells
 // by calling w32_signal_input_idle, for at most milliseconds: 0 when it has told (at

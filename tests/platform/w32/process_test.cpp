@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/psapi.h"
 #include "tests/platform/w32/process_test_support.h"
 
@@ -81,6 +82,26 @@ TEST_F(ProcessTest, ChildRunsWaitsAndGivesItsExitCode) {
   EXPECT_EQ(WaitForSingleObject(process, 50), WAIT_TIMEOUT);
   kill(static_cast<pid_t>(pid), SIGKILL);
   EXPECT_EQ(finish(process), 128u + SIGKILL);
+}
+
+TEST_F(ProcessTest, TerminateProcessKillsAndRecordsTheCode) {
+  HANDLE process = start("sh -c \"exec sleep 30\"");
+  ASSERT_NE(process, nullptr);
+  EXPECT_TRUE(TerminateProcess(process, 42));
+  EXPECT_EQ(finish(process), 42u);  // the code asked for, not 128 + SIGKILL
+  process = start("sh -c \"exit 5\"");
+  ASSERT_NE(process, nullptr);
+  ASSERT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+  EXPECT_TRUE(TerminateProcess(process, 42));  // ended already: its code stays
+  EXPECT_EQ(finish(process), 5u);
+  EXPECT_FALSE(TerminateProcess(nullptr, 1));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  process = start("sh -c \"exit 0\"");
+  ASSERT_NE(process, nullptr);
+  ASSERT_TRUE(fault_testing_fail_on_call("TerminateProcess", 1, ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(TerminateProcess(process, 1));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(finish(process), 0u);
 }
 
 TEST_F(ProcessTest, ChildGetsArgumentsLineDirectoryAndEnvironment) {

@@ -19,6 +19,7 @@
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/library_testing.h"
+#include "platform/w32/mutex_testing.h"
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/system_testing.h"
@@ -35,6 +36,7 @@ inline void reset_w32_state() {
   w32::library_testing_reset();
   w32::registry_testing_reset();
   w32::clock_testing_reset();
+  w32::mutex_testing_set_folder(nullptr);
 }
 
 class W32Test : public ::testing::Test {

@@ -1,0 +1,92 @@
+#include "platform/w32/wait.h"
+
+#include <time.h>
+
+#include <vector>
+
+#include "platform/w32/clock.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault.h"
+#include "platform/w32/handle.h"
+#include "platform/w32/mutex.h"
+#include "platform/w32/thread.h"
+
+namespace w32 {
+
+namespace {
+
+constexpr unsigned kWaitable =
+    W32_HANDLE_PROCESS | W32_HANDLE_THREAD | W32_HANDLE_LOCAL_THREAD | W32_HANDLE_MUTEX;
+
+struct Held {
+  W32HandleObject* object;
+  unsigned kind;
+};
+
+DWORD fail_wait(DWORD code) {
+  SetLastError(code);
+  return WAIT_FAILED;
+}
+
+// WAIT_OBJECT_0 or WAIT_ABANDONED when the object is signalled (a mutex is then taken),
+// WAIT_TIMEOUT when not.
+DWORD poll(const Held& held) {
+  switch (held.kind) {
+    case W32_HANDLE_LOCAL_THREAD:
+      return w32_thread_ended(held.object) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    case W32_HANDLE_MUTEX:
+      return w32_mutex_try_take(held.object);
+    default:
+      return w32_process_ended(held.object) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  }
+}
+
+DWORD wait_for(DWORD count, const HANDLE* handles, DWORD milliseconds) {
+  std::vector<Held> held;
+  held.reserve(count);
+  for (DWORD i = 0; i < count; ++i) {
+    unsigned kind = 0;
+    W32HandleObject* object = w32_handle_acquire(handles[i], kWaitable, &kind);
+    if (object == nullptr) {
+      for (const Held& h : held) w32_handle_release(h.object);
+      return WAIT_FAILED;
+    }
+    held.push_back(Held{object, kind});
+  }
+  long long deadline = milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
+  long pause_us = 500;
+  DWORD result = WAIT_TIMEOUT;
+  for (;;) {
+    for (DWORD i = 0; i < count && result == WAIT_TIMEOUT; ++i) {
+      DWORD state = poll(held[i]);
+      if (state != WAIT_TIMEOUT) result = state + i;
+    }
+    if (result != WAIT_TIMEOUT) break;
+    long long left =
+        milliseconds == INFINITE ? pause_us / 1000 + 1 : deadline - w32_clock_real_monotonic_ms();
+    if (left <= 0) break;
+    long sleep_us = pause_us < left * 1000 ? pause_us : static_cast<long>(left * 1000);
+    timespec pause = {sleep_us / 1000000, (sleep_us % 1000000) * 1000};
+    nanosleep(&pause, nullptr);
+    if (pause_us < 20000) pause_us *= 2;
+  }
+  for (const Held& h : held) w32_handle_release(h.object);
+  return result;
+}
+
+}  // namespace
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  if (w32_fault_hit("WaitForSingleObject")) return WAIT_FAILED;
+  return wait_for(1, &handle, milliseconds);
+}
+
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
+                             DWORD milliseconds) {
+  if (w32_fault_hit("WaitForMultipleObjects")) return WAIT_FAILED;
+  if (count == 0 || handles == nullptr) return fail_wait(ERROR_INVALID_PARAMETER);
+  if (wait_all) return fail_wait(ERROR_NOT_SUPPORTED);
+  return wait_for(count, handles, milliseconds);
+}
+
+}  // namespace w32

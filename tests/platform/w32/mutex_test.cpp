@@ -1,0 +1,201 @@
+// Mutexes: named and unnamed, recursion in the owner thread, exclusion between threads
+// and between processes (a second process holds the mutex), abandonment by a process
+// that ends, and the fault facility.
+#include "platform/w32/mutex.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
+#include "platform/w32/mutex_testing.h"
+#include "platform/w32/wait.h"
+#include "tests/platform/w32/process_test_support.h"
+
+namespace {
+
+using namespace w32;
+
+// The holder program of the named-mutex tests, its standard input and output as pipes.
+class Holder {
+ public:
+  Holder(const std::string& folder, const std::string& name) {
+    int in[2];
+    int out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      close(in[1]);
+      close(out[0]);
+      execl(YRL_MUTEX_HOLDER_PATH, YRL_MUTEX_HOLDER_PATH, folder.c_str(), name.c_str(),
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = in[1];
+    from_ = out[0];
+  }
+  ~Holder() {
+    if (to_ >= 0) close(to_);
+    if (from_ >= 0) close(from_);
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The holder's first line: "owned", "abandoned" or "busy".
+  std::string state() {
+    std::string line;
+    char c = 0;
+    while (read(from_, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+  // Tells the holder to let go ("release") or to end holding it ("die"); its exit code.
+  int end(const char* how) {
+    std::string line = std::string(how) + "\n";
+    if (write(to_, line.data(), line.size()) < 0) return -1;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int to_ = -1;
+  int from_ = -1;
+};
+
+class MutexTest : public yrltest::W32ProcessTest {
+ protected:
+  void SetUp() override {
+    W32ProcessTest::SetUp();
+    ASSERT_TRUE(mutex_testing_set_folder(dir_.path().c_str()));
+  }
+  // Whether another thread of this process may take mutex now (it lets go again).
+  static bool other_thread_takes(HANDLE mutex) {
+    DWORD result = WAIT_FAILED;
+    std::thread other([&] {
+      result = WaitForSingleObject(mutex, 0);
+      if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(mutex);
+    });
+    other.join();
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  }
+  yrltest::ScratchDir dir_;
+};
+
+TEST_F(MutexTest, NameOpensOnlyWhileAHandleIsHeldAndCreatingItAgainOpensIt) {
+  EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "Yrl\\Lock"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  HANDLE made = CreateMutexA(nullptr, FALSE, "Yrl\\Lock");
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  HANDLE again = CreateMutexA(nullptr, TRUE, "Yrl\\Lock");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(ReleaseMutex(again));  // initial ownership is not granted on an open
+  HANDLE opened = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "Yrl\\Lock");
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "yrl\\lock"), nullptr);  // names keep case
+  CloseHandle(made);
+  CloseHandle(again);
+  CloseHandle(opened);
+  EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "Yrl\\Lock"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(MutexTest, OwnerTakesItRecursivelyAndOthersOnlyAfterTheLastRelease) {
+  for (const char* name : {static_cast<const char*>(nullptr), "recursive"}) {
+    SCOPED_TRACE(name == nullptr ? "unnamed" : name);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
+    ASSERT_NE(mutex, nullptr);
+    // A second handle to a named mutex is the same mutex.
+    HANDLE second = name != nullptr ? OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name) : mutex;
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(other_thread_takes(mutex));
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_FALSE(other_thread_takes(mutex));  // taken twice, released once
+    EXPECT_TRUE(ReleaseMutex(second));
+    EXPECT_TRUE(other_thread_takes(mutex));
+    EXPECT_FALSE(ReleaseMutex(mutex));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+    if (second != mutex) CloseHandle(second);
+    CloseHandle(mutex);
+  }
+}
+
+TEST_F(MutexTest, OwnershipIsExclusiveAcrossProcessesAndADeadOwnerAbandonsIt) {
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, "shared");
+  ASSERT_NE(mutex, nullptr);
+  {
+    Holder holder(dir_.path(), "shared");
+    EXPECT_EQ(holder.state(), "busy");
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_EQ(holder.end("release"), 0);
+  }
+  {
+    // Taken by the holder, which then lets go.
+    Holder holder(dir_.path(), "shared");
+    EXPECT_EQ(holder.state(), "owned");
+    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(holder.end("release"), 0);
+    EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(mutex));
+  }
+  {
+    // Ended holding it: abandoned, and its handle gone with it.
+    Holder holder(dir_.path(), "shared");
+    EXPECT_EQ(holder.state(), "owned");
+    EXPECT_EQ(holder.end("die"), 3);
+    EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_ABANDONED);
+    EXPECT_TRUE(ReleaseMutex(mutex));
+  }
+  CloseHandle(mutex);
+  {
+    // The holder's name: open while it lives, gone after.
+    Holder holder(dir_.path(), "theirs");
+    EXPECT_EQ(holder.state(), "owned");
+    HANDLE theirs = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "theirs");
+    EXPECT_NE(theirs, nullptr);
+    CloseHandle(theirs);
+    EXPECT_EQ(holder.end("release"), 0);
+    EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "theirs"), nullptr);
+  }
+}
+
+TEST_F(MutexTest, RefusalsAndFaults) {
+  EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  std::string long_name(MAX_PATH, 'n');
+  EXPECT_EQ(CreateMutexA(nullptr, FALSE, long_name.c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_FILENAME_EXCED_RANGE);
+  SECURITY_ATTRIBUTES wrong = {1, nullptr, FALSE};
+  EXPECT_EQ(CreateMutexA(&wrong, FALSE, "x"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(ReleaseMutex(nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  for (const char* function : {"CreateMutexA", "OpenMutexA", "ReleaseMutex"}) {
+    SCOPED_TRACE(function);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "faulty");
+    ASSERT_NE(mutex, nullptr);
+    ASSERT_TRUE(fault_testing_fail_on_call(function, 1, ERROR_ACCESS_DENIED));
+    std::string name = function;
+    bool failed = name == "CreateMutexA" ? CreateMutexA(nullptr, FALSE, "faulty") == nullptr
+                  : name == "OpenMutexA" ? OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "faulty") == nullptr
+                                         : !ReleaseMutex(mutex);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    CloseHandle(mutex);
+  }
+}
+
+}  // namespace
