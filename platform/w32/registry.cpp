@@ -37,7 +37,7 @@ constexpr HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACH
 constexpr const char* kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
                                       "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
 constexpr int kRootCount = static_cast<int>(sizeof kRoots / sizeof kRoots[0]);
-constexpr REGSAM kRootAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+constexpr REGSAM kRootAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS;
 constexpr char kFileVariable[] = "YRL_W32_REGISTRY";
 constexpr char kFileHeader[] = "YRL-W32-REGISTRY 1";
 
@@ -51,6 +51,7 @@ struct Key {
   std::string name;
   std::vector<std::unique_ptr<Key>> children;
   std::vector<Value> values;
+  bool is_volatile = false;
 };
 
 // An opened key, kept by its root and its path (the names as the store spells them,
@@ -166,10 +167,10 @@ DWORD usable_key(HKEY handle, REGSAM needed, Key** key, Opened* opened) {
 }
 
 // Follows the '\'-separated path from key; missing keys are made when create is set
-// (*created then tells whether the last one was). A '\' at the end is ignored; any
-// other empty name is refused. *spelled gets the names as the store spells them, each
-// followed by '\'.
-DWORD walk(Key* key, const char* path, bool create, Key** found, bool* created,
+// (*created then tells whether the last one was), volatile when make_volatile is. A '\' at the end
+// is ignored; any other empty name is refused. *spelled gets the names as the store spells them,
+// each followed by '\'.
+DWORD walk(Key* key, const char* path, bool create, bool make_volatile, Key** found, bool* created,
            std::string* spelled) {
   *created = false;
   while (*path != '\0') {
@@ -181,9 +182,11 @@ DWORD walk(Key* key, const char* path, bool create, Key** found, bool* created,
     *created = next == nullptr;
     if (next == nullptr) {
       if (!create) return ERROR_FILE_NOT_FOUND;
+      if (key->is_volatile && !make_volatile) return ERROR_CHILD_MUST_BE_VOLATILE;
       key->children.push_back(std::make_unique<Key>());
       next = key->children.back().get();
       next->name.assign(path, length);
+      next->is_volatile = make_volatile;
     }
     spelled->append(next->name).push_back('\\');
     key = next;
@@ -243,6 +246,7 @@ bool unescape(const char* text, std::size_t length, std::string* out) {
 void serialize_key(const Key& key, const std::string& path, bool is_root, std::string* out) {
   if (!is_root || !key.values.empty()) {
     out->append("K ").append(path).push_back('\n');
+    if (key.is_volatile) out->append("X\n");
     for (const Value& value : key.values) {
       out->append("V ").append(std::to_string(value.type)).push_back(' ');
       if (value.data.empty()) out->push_back('-');
@@ -361,6 +365,9 @@ bool parse(const std::string& text, Store* s) {
     } else if (length >= 2 && line[0] == 'K' && line[1] == ' ') {
       current = parse_key_line(roots, line + 2, length - 2);
       if (current == nullptr) return false;
+    } else if (length == 1 && line[0] == 'X') {
+      if (current == nullptr) return false;
+      current->is_volatile = true;
     } else if (length >= 2 && line[0] == 'V' && line[1] == ' ') {
       if (!parse_value_line(current, line + 2, length - 2)) return false;
     } else if (length != 0) {
@@ -430,8 +437,8 @@ DWORD end(Session* session, bool changed, DWORD code) {
 // --- The calls -------------------------------------------------------------------
 
 // Opens (creating when asked) subkey below key into *result.
-DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY* result,
-                     DWORD* disposition) {
+DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, DWORD options,
+                     HKEY* result, DWORD* disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   if (subkey == nullptr) {
@@ -449,7 +456,8 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY
     if (code == ERROR_SUCCESS) {
       Key* found = nullptr;
       std::string path = opened.path;
-      code = walk(base, subkey, create, &found, &created, &path);
+      code =
+          walk(base, subkey, create, (options & REG_OPTION_VOLATILE) != 0, &found, &created, &path);
       if (code == ERROR_SUCCESS) {
         *result = subkey[0] == '\0' && is_root(key) ? key : open_handle(opened.root, path, sam);
         if (disposition != nullptr)
@@ -466,15 +474,51 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, HKEY
   return code;
 }
 
-DWORD set_value(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
-  if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
+// Runs body(key, &changed) on the key behind handle, opened with the access needed, in
+// one session of the store; a change is written back when body says so and succeeds.
+template <typename Body>
+DWORD with_key(HKEY handle, REGSAM needed, bool change, Body body) {
   pthread_mutex_lock(&g_lock);
   Session session;
-  DWORD code = begin(&session, true);
+  DWORD code = begin(&session, change);
   Key* target = nullptr;
   Opened opened;
-  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_SET_VALUE, &target, &opened);
-  if (code == ERROR_SUCCESS) {
+  if (code == ERROR_SUCCESS) code = usable_key(handle, needed, &target, &opened);
+  bool changed = false;
+  if (code == ERROR_SUCCESS) code = body(target, &changed);
+  code = end(&session, changed, code);
+  pthread_mutex_unlock(&g_lock);
+  return code;
+}
+
+// Gives a value's type and bytes with the Win32 rules: with data null, *size (when
+// given) gets the byte count; otherwise *size holds the room at data and gets the bytes
+// copied, or the count needed with ERROR_MORE_DATA and nothing copied.
+DWORD copy_value(const Value& value, DWORD* type, BYTE* data, DWORD* size) {
+  DWORD needed = static_cast<DWORD>(value.data.size());
+  DWORD code = ERROR_SUCCESS;
+  if (type != nullptr) *type = value.type;
+  if (data != nullptr && *size < needed)
+    code = ERROR_MORE_DATA;
+  else if (data != nullptr && needed != 0)
+    std::memcpy(data, value.data.data(), needed);
+  if (size != nullptr) *size = needed;
+  return code;
+}
+
+// Copies name into out with the Win32 rules of the enumerations: *size holds the room
+// and gets the length; ERROR_MORE_DATA when name and its terminator do not fit.
+DWORD copy_name(const std::string& name, char* out, DWORD* size) {
+  if (out == nullptr || size == nullptr) return ERROR_INVALID_PARAMETER;
+  if (name.size() + 1 > *size) return ERROR_MORE_DATA;
+  std::memcpy(out, name.c_str(), name.size() + 1);
+  *size = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}
+
+DWORD set_value(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+  if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
+  return with_key(key, KEY_SET_VALUE, true, [&](Key* target, bool* changed) {
     Value* value = find_value(target, name);
     if (value == nullptr) {
       target->values.push_back(Value{name != nullptr ? name : "", type, {}});
@@ -482,57 +526,98 @@ DWORD set_value(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD 
     }
     value->type = type;
     value->data.assign(data, data + size);
-  }
-  code = end(&session, true, code);
-  pthread_mutex_unlock(&g_lock);
-  return code;
+    *changed = true;
+    return ERROR_SUCCESS;
+  });
 }
 
 DWORD delete_value(HKEY key, const char* name) {
-  pthread_mutex_lock(&g_lock);
-  Session session;
-  DWORD code = begin(&session, true);
-  Key* target = nullptr;
-  Opened opened;
-  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_SET_VALUE, &target, &opened);
-  bool changed = false;
-  if (code == ERROR_SUCCESS) {
+  return with_key(key, KEY_SET_VALUE, true, [&](Key* target, bool* changed) {
     Value* value = find_value(target, name);
-    if (value == nullptr) {
-      code = ERROR_FILE_NOT_FOUND;
-    } else {
-      target->values.erase(target->values.begin() + (value - target->values.data()));
-      changed = true;
-    }
-  }
-  code = end(&session, changed, code);
-  pthread_mutex_unlock(&g_lock);
-  return code;
+    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+    target->values.erase(target->values.begin() + (value - target->values.data()));
+    *changed = true;
+    return ERROR_SUCCESS;
+  });
 }
 
 DWORD query_value(HKEY key, const char* name, const DWORD* reserved, DWORD* type, BYTE* data,
                   DWORD* size) {
   if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
-  pthread_mutex_lock(&g_lock);
-  Session session;
-  DWORD code = begin(&session, false);
-  Key* target = nullptr;
-  Opened opened;
-  if (code == ERROR_SUCCESS) code = usable_key(key, KEY_QUERY_VALUE, &target, &opened);
-  const Value* value = code == ERROR_SUCCESS ? find_value(target, name) : nullptr;
-  if (code == ERROR_SUCCESS && value == nullptr) code = ERROR_FILE_NOT_FOUND;
-  if (value != nullptr) {
-    DWORD needed = static_cast<DWORD>(value->data.size());
-    if (type != nullptr) *type = value->type;
-    if (data != nullptr && *size < needed)
-      code = ERROR_MORE_DATA;
-    else if (data != nullptr && needed != 0)
-      std::memcpy(data, value->data.data(), needed);
-    if (size != nullptr) *size = needed;
+  return with_key(key, KEY_QUERY_VALUE, false, [&](Key* target, bool*) {
+    const Value* value = find_value(target, name);
+    return value == nullptr ? ERROR_FILE_NOT_FOUND : copy_value(*value, type, data, size);
+  });
+}
+
+DWORD delete_key(HKEY key, const char* subkey) {
+  if (subkey == nullptr || subkey[0] == '\0') return ERROR_INVALID_PARAMETER;
+  return with_key(key, 0, true, [&](Key* base, bool* changed) {
+    // The parent of the last name, then the key itself.
+    std::string path(subkey);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    std::size_t cut = path.rfind('\\');
+    std::string last = cut == std::string::npos ? path : path.substr(cut + 1);
+    if (last.empty()) return ERROR_INVALID_PARAMETER;
+    Key* parent = base;
+    bool created = false;
+    std::string spelled;
+    if (cut != std::string::npos) {
+      DWORD code =
+          walk(base, path.substr(0, cut).c_str(), false, false, &parent, &created, &spelled);
+      if (code != ERROR_SUCCESS) return code;
+    }
+    Key* target = find_child(parent, last.data(), last.size());
+    if (target == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (!target->children.empty()) return ERROR_ACCESS_DENIED;
+    for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
+      if (it->get() == target) {
+        parent->children.erase(it);
+        break;
+      }
+    }
+    *changed = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+DWORD enum_key(HKEY key, DWORD index, char* name, DWORD* name_size, char* class_name,
+               DWORD* class_size, FILETIME* last_write) {
+  return with_key(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Key* target, bool*) {
+    if (index >= target->children.size()) return ERROR_NO_MORE_ITEMS;
+    DWORD code = copy_name(target->children[index]->name, name, name_size);
+    if (code != ERROR_SUCCESS) return code;
+    if (class_name != nullptr && class_size != nullptr && *class_size > 0) {
+      class_name[0] = '\0';
+      *class_size = 0;
+    }
+    if (last_write != nullptr) *last_write = FILETIME{0, 0};
+    return ERROR_SUCCESS;
+  });
+}
+
+DWORD enum_value(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* type, BYTE* data,
+                 DWORD* data_size) {
+  if (data != nullptr && data_size == nullptr) return ERROR_INVALID_PARAMETER;
+  return with_key(key, KEY_QUERY_VALUE, false, [&](Key* target, bool*) {
+    if (index >= target->values.size()) return ERROR_NO_MORE_ITEMS;
+    const Value& value = target->values[index];
+    DWORD code = copy_name(value.name, name, name_size);
+    return code != ERROR_SUCCESS ? code : copy_value(value, type, data, data_size);
+  });
+}
+
+// Drops the volatile keys below key.
+void drop_volatile(Key* key) {
+  auto& children = key->children;
+  for (std::size_t i = 0; i < children.size();) {
+    if (children[i]->is_volatile) {
+      children.erase(children.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      drop_volatile(children[i].get());
+      ++i;
+    }
   }
-  code = end(&session, false, code);
-  pthread_mutex_unlock(&g_lock);
-  return code;
 }
 
 DWORD close_key(HKEY key) {
@@ -552,13 +637,13 @@ DWORD close_key(HKEY key) {
 // The calls answer with a LONG, the codes are DWORDs of the same values.
 
 LONG RegOpenKeyExA(HKEY key, const char* subkey, DWORD /*options*/, REGSAM sam, HKEY* result) {
-  return static_cast<LONG>(open_or_create(key, subkey, sam, false, result, nullptr));
+  return static_cast<LONG>(open_or_create(key, subkey, sam, false, 0, result, nullptr));
 }
 
 LONG RegCreateKeyExA(HKEY key, const char* subkey, DWORD /*reserved*/, char* /*class_name*/,
-                     DWORD /*options*/, REGSAM sam, void* /*security*/, HKEY* result,
+                     DWORD options, REGSAM sam, void* /*security*/, HKEY* result,
                      DWORD* disposition) {
-  return static_cast<LONG>(open_or_create(key, subkey, sam, true, result, disposition));
+  return static_cast<LONG>(open_or_create(key, subkey, sam, true, options, result, disposition));
 }
 
 LONG RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data,
@@ -572,16 +657,68 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
 }
 
 LONG RegOpenKeyA(HKEY key, const char* subkey, HKEY* result) {
-  return static_cast<LONG>(open_or_create(key, subkey, KEY_ALL_ACCESS, false, result, nullptr));
+  return static_cast<LONG>(open_or_create(key, subkey, KEY_ALL_ACCESS, false, 0, result, nullptr));
 }
 
 LONG RegCreateKeyA(HKEY key, const char* subkey, HKEY* result) {
-  return static_cast<LONG>(
-      open_or_create(key, subkey != nullptr ? subkey : "", KEY_ALL_ACCESS, true, result, nullptr));
+  return static_cast<LONG>(open_or_create(key, subkey != nullptr ? subkey : "", KEY_ALL_ACCESS,
+                                          true, 0, result, nullptr));
 }
 
 LONG RegDeleteValueA(HKEY key, const char* name) {
   return static_cast<LONG>(delete_value(key, name));
+}
+
+LONG RegDeleteKeyA(HKEY key, const char* subkey) {
+  return static_cast<LONG>(delete_key(key, subkey));
+}
+
+LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
+                   char* class_name, DWORD* class_size, FILETIME* last_write) {
+  if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  return static_cast<LONG>(
+      enum_key(key, index, name, name_size, class_name, class_size, last_write));
+}
+
+LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
+                   DWORD* type, BYTE* data, DWORD* data_size) {
+  if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  return static_cast<LONG>(enum_value(key, index, name, name_size, type, data, data_size));
+}
+
+BOOL InitializeSecurityDescriptor(SECURITY_DESCRIPTOR* descriptor, DWORD revision) {
+  if (descriptor == nullptr || revision != SECURITY_DESCRIPTOR_REVISION) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *descriptor = SECURITY_DESCRIPTOR{};
+  descriptor->Revision = static_cast<BYTE>(revision);
+  return TRUE;
+}
+
+BOOL SetSecurityDescriptorDacl(SECURITY_DESCRIPTOR* descriptor, BOOL present, void* dacl,
+                               BOOL /*defaulted*/) {
+  if (descriptor == nullptr || descriptor->Revision != SECURITY_DESCRIPTOR_REVISION) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (dacl != nullptr) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  descriptor->Control = static_cast<WORD>(present ? descriptor->Control | SE_DACL_PRESENT
+                                                  : descriptor->Control & ~SE_DACL_PRESENT);
+  descriptor->Dacl = nullptr;
+  return TRUE;
+}
+
+LONG RegSetKeySecurity(HKEY key, DWORD information, SECURITY_DESCRIPTOR* descriptor) {
+  if (descriptor == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  return static_cast<LONG>(with_key(key, 0, false, [&](Key*, bool*) {
+    bool grants_all = information == DACL_SECURITY_INFORMATION &&
+                      (descriptor->Control & SE_DACL_PRESENT) != 0 && descriptor->Dacl == nullptr;
+    return grants_all ? ERROR_SUCCESS : ERROR_NOT_SUPPORTED;
+  }));
 }
 
 LONG RegCloseKey(HKEY key) { return static_cast<LONG>(close_key(key)); }
@@ -593,6 +730,16 @@ int registry_testing_open_handles() {
     for (const Slot& slot : g_store->slots) open += slot.used ? 1 : 0;
   pthread_mutex_unlock(&g_lock);
   return open;
+}
+
+void registry_testing_restart() {
+  pthread_mutex_lock(&g_lock);
+  Session session;
+  DWORD code = begin(&session, true);
+  if (code == ERROR_SUCCESS)
+    for (Key& root : store().roots) drop_volatile(&root);
+  end(&session, true, code);
+  pthread_mutex_unlock(&g_lock);
 }
 
 void registry_testing_reset() {

@@ -21,6 +21,7 @@
 // The file is text, one record a line ("\n"):
 //   YRL-W32-REGISTRY 1                      the first line
 //   K <root>[\<key>\<key>...]               a key, made with the keys above it
+//   X                                       the key of the last K line is volatile
 //   V <type> <data> <name>                  a value of the key of the last K line
 // <root> is HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or HKEY_USERS;
 // <type> is decimal; <data> is the value's bytes in hexadecimal, or "-" when it has
@@ -52,6 +53,10 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_CHILD_MUST_BE_VOLATILE = 1021;
 
 constexpr REGSAM KEY_QUERY_VALUE = 0x1;
 constexpr REGSAM KEY_SET_VALUE = 0x2;
@@ -63,7 +68,8 @@ constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
-// The store knows no restart, so the two keep the same keys.
+// A volatile key lasts until the system restarts, which for the store is
+// registry_testing_restart; keys below a volatile key must be volatile as well.
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_OPTION_VOLATILE = 1;
 
@@ -77,9 +83,11 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 LONG RegOpenKeyExA(HKEY key, const char* subkey, DWORD options, REGSAM sam, HKEY* result);
 
 // Opens subkey below key, making the keys of the path that are missing; *disposition
-// (when given) tells REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY. The class, the
-// options and the security are accepted and not kept. A null subkey is
-// ERROR_INVALID_PARAMETER; an empty one opens key itself again.
+// (when given) tells REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY. The keys it makes
+// are volatile when options hold REG_OPTION_VOLATILE; a lasting key is not made below a
+// volatile one (ERROR_CHILD_MUST_BE_VOLATILE). The class and the security are accepted
+// and not kept. A null subkey is ERROR_INVALID_PARAMETER; an empty one opens key itself
+// again.
 LONG RegCreateKeyExA(HKEY key, const char* subkey, DWORD reserved, char* class_name, DWORD options,
                      REGSAM sam, void* security, HKEY* result, DWORD* disposition);
 
@@ -107,6 +115,55 @@ LONG RegCreateKeyA(HKEY key, const char* subkey, HKEY* result);
 // Removes the value name (null or empty: the default value) of key, which needs
 // KEY_SET_VALUE. ERROR_FILE_NOT_FOUND when there is no such value.
 LONG RegDeleteValueA(HKEY key, const char* name);
+
+// Removes the key subkey below key, which must have no keys below it (else
+// ERROR_ACCESS_DENIED, as on NT); handles to it then give ERROR_KEY_DELETED.
+// ERROR_FILE_NOT_FOUND when it does not exist, ERROR_INVALID_PARAMETER for a null or
+// empty subkey (a key never removes itself).
+LONG RegDeleteKeyA(HKEY key, const char* subkey);
+
+// The name of the index-th key below key (KEY_ENUMERATE_SUB_KEYS needed) into name:
+// *name_size holds the room and gets the length without the terminator;
+// ERROR_MORE_DATA when the room is too small, ERROR_NO_MORE_ITEMS past the last key.
+// The class and the time of last writing are not kept: an empty class, time 0.
+LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
+                   char* class_name, DWORD* class_size, FILETIME* last_write);
+
+// The index-th value of key (KEY_QUERY_VALUE needed): its name as RegEnumKeyExA gives a
+// key's; its type, and its data as RegQueryValueExA gives them (data and data_size
+// optional). ERROR_NO_MORE_ITEMS past the last value.
+LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
+                   DWORD* type, BYTE* data, DWORD* data_size);
+
+// Security descriptors, as far as the callers use them: a descriptor that grants every
+// access (a present and null access list).
+struct SECURITY_DESCRIPTOR {
+  BYTE Revision;
+  BYTE Sbz1;
+  WORD Control;
+  void* Owner;
+  void* Group;
+  void* Sacl;
+  void* Dacl;
+};
+constexpr DWORD SECURITY_DESCRIPTOR_REVISION = 1;
+constexpr DWORD DACL_SECURITY_INFORMATION = 0x4;
+constexpr WORD SE_DACL_PRESENT = 0x4;
+
+// Makes *descriptor empty at revision (which must be SECURITY_DESCRIPTOR_REVISION; else
+// FALSE with ERROR_INVALID_PARAMETER).
+BOOL InitializeSecurityDescriptor(SECURITY_DESCRIPTOR* descriptor, DWORD revision);
+
+// Sets the access list of descriptor; present with a null list grants every access,
+// the only list the stand-in serves (a non-null list: FALSE with ERROR_NOT_SUPPORTED).
+BOOL SetSecurityDescriptorDacl(SECURITY_DESCRIPTOR* descriptor, BOOL present, void* dacl,
+                               BOOL defaulted);
+
+// Sets the security of key: the store grants every access to every process, so a
+// descriptor whose access list is present and null is taken (and changes nothing); any
+// other information or list is ERROR_NOT_SUPPORTED; a null descriptor
+// ERROR_INVALID_PARAMETER; a bad handle ERROR_INVALID_HANDLE.
+LONG RegSetKeySecurity(HKEY key, DWORD information, SECURITY_DESCRIPTOR* descriptor);
 
 // Closes an opened key; closing a root does nothing and succeeds.
 LONG RegCloseKey(HKEY key);

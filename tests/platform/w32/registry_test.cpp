@@ -428,12 +428,11 @@ TEST_F(SharedRegistryTest, BrokenFileAndVanishedKeysAreReported) {
   EXPECT_EQ(set(key, "v", REG_SZ, "x"), static_cast<LONG>(ERROR_KEY_DELETED));
   EXPECT_EQ(RegCloseKey(key), kSuccess);
 
-  const char* broken[] = {"not a store\n", "YRL-W32-REGISTRY 1\nV 1 00 x\n",
-                          "YRL-W32-REGISTRY 1\nK HKEY_NOWHERE\\a\n",
-                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a\nV 1 0g x\n",
-                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%zz\n",
-                          // A key name with a '\' would come back as two keys.
-                          "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%5Cb\n"};
+  const char* broken[] = {
+      "not a store\n", "YRL-W32-REGISTRY 1\nV 1 00 x\n", "YRL-W32-REGISTRY 1\nK HKEY_NOWHERE\\a\n",
+      "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a\nV 1 0g x\n", "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%zz\n",
+      // A key name with a '\' would come back as two keys.
+      "YRL-W32-REGISTRY 1\nK HKEY_USERS\\a%5Cb\n"};
   for (const char* text : broken) {
     std::ofstream(file_, std::ios::binary) << text;
     HKEY made = nullptr;
@@ -442,6 +441,133 @@ TEST_F(SharedRegistryTest, BrokenFileAndVanishedKeysAreReported) {
     EXPECT_EQ(RegOpenKeyA(HKEY_USERS, "a", &made), static_cast<LONG>(ERROR_BADDB)) << text;
     EXPECT_EQ(file_text(), text) << "left as it is";
   }
+}
+
+TEST_F(RegistryTest, VolatileKeysLastUntilARestartAndHoldOnlyVolatileKeys) {
+  HKEY lasting = create(HKEY_LOCAL_MACHINE, "Software\\Lasting");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Volatile\\Inner", 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            kSuccess);
+  ASSERT_EQ(set(key, "v", REG_DWORD, std::string("\x01\x00\x00\x00", 4)), kSuccess);
+  HKEY below = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(key, "Lasting", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &below, nullptr),
+            static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE));
+  EXPECT_EQ(below, nullptr);
+  registry_testing_restart();
+  // The volatile keys are gone, with their values; "Software" was made lasting.
+  EXPECT_EQ(get(key, "v"), "error " + std::to_string(ERROR_KEY_DELETED));
+  HKEY probe = nullptr;
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, "Software\\Volatile", KEY_READ, &probe), kNotFound);
+  EXPECT_EQ(open(HKEY_LOCAL_MACHINE, "Software\\Lasting", KEY_READ, &probe), kSuccess);
+  EXPECT_EQ(RegCloseKey(probe), kSuccess);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  EXPECT_EQ(RegCloseKey(lasting), kSuccess);
+}
+
+TEST_F(RegistryTest, EnumerationGivesKeysAndValuesByIndexWithWin32SizeRules) {
+  HKEY key = create(HKEY_CURRENT_USER, "Enum");
+  HKEY a = create(key, "Alpha");
+  HKEY b = create(key, "Beta2");
+  const std::string multi("one\0two\0\0", 9);
+  ASSERT_EQ(set(key, "Path", REG_EXPAND_SZ, std::string("%ROOT%\\bin\0", 11)), kSuccess);
+  ASSERT_EQ(set(key, "List", REG_MULTI_SZ, multi), kSuccess);
+  ASSERT_EQ(set(key, "Count", REG_DWORD, std::string("\x2A\x00\x00\x00", 4)), kSuccess);
+  char name[8];
+  DWORD size = sizeof name;
+  FILETIME written = {1, 1};
+  ASSERT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, &written), kSuccess);
+  EXPECT_STREQ(name, "Beta2");
+  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(written.dwLowDateTime, 0u);
+  size = 5;  // no room for the terminator
+  EXPECT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), kMoreData);
+  size = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(key, 2, name, &size, nullptr, nullptr, nullptr, nullptr),
+            static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  struct Expected {
+    const char* name;
+    DWORD type;
+    std::string data;
+  } expected[] = {{"Path", REG_EXPAND_SZ, std::string("%ROOT%\\bin\0", 11)},
+                  {"List", REG_MULTI_SZ, multi},
+                  {"Count", REG_DWORD, std::string("\x2A\x00\x00\x00", 4)}};
+  for (DWORD i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    char data[16];
+    DWORD data_size = sizeof data;
+    DWORD type = 0;
+    size = sizeof name;
+    ASSERT_EQ(RegEnumValueA(key, i, name, &size, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                            &data_size),
+              kSuccess);
+    EXPECT_STREQ(name, expected[i].name);
+    EXPECT_EQ(type, expected[i].type);
+    EXPECT_EQ(std::string(data, data_size), expected[i].data);
+    data_size = 2;
+    size = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key, i, name, &size, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                            &data_size),
+              kMoreData);
+    EXPECT_EQ(data_size, expected[i].data.size());
+  }
+  size = sizeof name;
+  EXPECT_EQ(RegEnumValueA(key, 3, name, &size, nullptr, nullptr, nullptr, nullptr),
+            static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  // Enumerating keys needs the right to.
+  HKEY reader = nullptr;
+  ASSERT_EQ(open(HKEY_CURRENT_USER, "Enum", KEY_QUERY_VALUE, &reader), kSuccess);
+  size = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(reader, 0, name, &size, nullptr, nullptr, nullptr, nullptr), kDenied);
+  for (HKEY h : {reader, a, b, key}) EXPECT_EQ(RegCloseKey(h), kSuccess);
+}
+
+TEST_F(RegistryTest, DeleteKeyRemovesOnlyAKeyWithoutKeysBelow) {
+  HKEY key = create(HKEY_CURRENT_USER, "Del\\Inner\\Leaf");
+  struct Case {
+    const char* subkey;
+    LONG code;
+  } cases[] = {
+      {"del\\inner", kDenied},  // has a key below
+      {"Del\\Inner\\LEAF\\", kSuccess},  {"Del\\Inner\\Leaf", kNotFound},
+      {"Del\\Missing\\Leaf", kNotFound}, {"", kBadParameter},
+      {nullptr, kBadParameter},          {"Del\\Inner", kSuccess},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.subkey == nullptr ? "null" : c.subkey);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, c.subkey), c.code);
+  }
+  EXPECT_EQ(set(key, "x", REG_SZ, "y"), static_cast<LONG>(ERROR_KEY_DELETED));
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+}
+
+TEST_F(RegistryTest, KeySecurityTakesOnlyANullAccessList) {
+  HKEY key = create(HKEY_LOCAL_MACHINE, "Secure");
+  SECURITY_DESCRIPTOR descriptor;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor),
+            static_cast<LONG>(ERROR_NOT_SUPPORTED));  // no list present
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE));
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), kSuccess);
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr), kBadParameter);
+  int list = 0;
+  EXPECT_FALSE(SetSecurityDescriptorDacl(&descriptor, TRUE, &list, FALSE));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+  EXPECT_FALSE(InitializeSecurityDescriptor(&descriptor, 2));
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), kBadHandle);
+}
+
+TEST_F(SharedRegistryTest, VolatileMarkIsSharedAndARestartEmptiesItFromTheFile) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Run", 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            kSuccess);
+  EXPECT_EQ(RegCloseKey(key), kSuccess);
+  EXPECT_EQ(file_text(), "YRL-W32-REGISTRY 1\nK HKEY_LOCAL_MACHINE\\Run\nX\n");
+  registry_testing_restart();
+  EXPECT_EQ(file_text(), "YRL-W32-REGISTRY 1\n");
 }
 
 }  // namespace
