@@ -1,14 +1,17 @@
 #include "platform/w32/system.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/system_testing.h"
 
 namespace w32 {
@@ -22,6 +25,9 @@ WORD g_default_lang_id = kDefaultLangId;
 // Values set by a test; -1 when none is set.
 long g_platform = -1;
 long g_processor = -1;
+// The user name a test set; empty: the effective user's.
+constexpr std::size_t kUserNameSize = 257;
+char g_user_name[kUserNameSize] = "";
 
 // A decimal number that fits limit, or -1.
 long parse_number(const char* text, long limit) {
@@ -166,6 +172,41 @@ BOOL GetComputerNameA(char* buffer, DWORD* size) {
   return TRUE;
 }
 
+BOOL GetUserNameA(char* buffer, DWORD* size) {
+  if (w32_fault_hit("GetUserNameA")) return FALSE;
+  if (size == nullptr || (buffer == nullptr && *size != 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  char name[kUserNameSize];
+  if (g_user_name[0] != '\0') {
+    std::strcpy(name, g_user_name);
+  } else {
+    passwd entry;
+    passwd* found = nullptr;
+    char text[4096];
+    if (getpwuid_r(geteuid(), &entry, text, sizeof text, &found) == 0 && found != nullptr &&
+        std::strlen(found->pw_name) < sizeof name)
+      std::strcpy(name, found->pw_name);
+    else
+      std::snprintf(name, sizeof name, "%u", static_cast<unsigned>(geteuid()));
+  }
+  DWORD needed = static_cast<DWORD>(std::strlen(name)) + 1;
+  if (*size < needed) {
+    *size = needed;
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  std::memcpy(buffer, name, needed);
+  *size = needed;
+  return TRUE;
+}
+
+void system_testing_set_user_name(const char* name) {
+  if (name == nullptr || std::strlen(name) >= kUserNameSize) name = "";
+  std::strcpy(g_user_name, name);
+}
+
 void system_testing_set_default_lang_id(WORD lang_id) { g_default_lang_id = lang_id; }
 
 void system_testing_set_platform(DWORD platform_id) { g_platform = static_cast<long>(platform_id); }
@@ -176,6 +217,7 @@ void system_testing_reset() {
   g_default_lang_id = kDefaultLangId;
   g_platform = -1;
   g_processor = -1;
+  g_user_name[0] = '\0';
 }
 
 }  // namespace w32

@@ -103,4 +103,12 @@ WORD GetSystemDefaultLangID();
 // ERROR_INVALID_PARAMETER.
 BOOL GetComputerNameA(char* buffer, DWORD* size);
 
+// Writes the name of the user this process runs as (the effective POSIX user's login
+// name, or its number when the user database has no entry) and its terminator into
+// buffer, which holds *size bytes; TRUE with *size set to the bytes written, terminator
+// included. A buffer too small: FALSE, ERROR_INSUFFICIENT_BUFFER, *size set to the bytes
+// needed. A null size, or a null buffer with a nonzero size: ERROR_INVALID_PARAMETER.
+// Consults the fault facility (fault.h).
+BOOL GetUserNameA(char* buffer, DWORD* size);
+
 }  // namespace w32

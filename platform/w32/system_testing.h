@@ -13,7 +13,11 @@ void system_testing_set_default_lang_id(WORD lang_id);
 void system_testing_set_platform(DWORD platform_id);
 void system_testing_set_processor(WORD architecture);
 
-// Puts the default language back to 0x0409 and forgets the platform and processor set.
+// Makes GetUserNameA answer name (copied; at most 256 characters) instead of the
+// effective user's; null goes back to that.
+void system_testing_set_user_name(const char* name);
+
+// Puts the default language back to 0x0409 and forgets the platform, processor and user name set.
 void system_testing_reset();
 
 }  // namespace w32

@@ -1,6 +1,7 @@
 #include "platform/w32/system.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/system_testing.h"
 #include "tests/platform/w32/w32_test_support.h"
 
@@ -66,6 +68,37 @@ TEST_F(SystemTest, ComputerNameIsTheHostNameWithWin32BufferRules) {
 }
 
 // Unsets the configuration variables for the test and puts them back after it.
+TEST_F(SystemTest, UserNameIsTheEffectiveUsersWithWin32BufferRules) {
+  // Against the user database directly.
+  passwd* entry = getpwuid(geteuid());
+  std::string expected = entry != nullptr ? entry->pw_name : std::to_string(geteuid());
+  char name[300];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  EXPECT_EQ(std::string(name), expected);
+  EXPECT_EQ(size, expected.size() + 1);  // the terminator counts
+  size = static_cast<DWORD>(expected.size());
+  std::memset(name, 'x', sizeof name);
+  EXPECT_FALSE(GetUserNameA(name, &size));
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(size, expected.size() + 1);
+  EXPECT_EQ(name[0], 'x');  // nothing written
+  size = 0;
+  EXPECT_FALSE(GetUserNameA(nullptr, &size));
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  size = 4;
+  EXPECT_FALSE(GetUserNameA(nullptr, &size));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(GetUserNameA(name, nullptr));
+  system_testing_set_user_name("Tester");
+  size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  EXPECT_STREQ(name, "Tester");
+  ASSERT_TRUE(fault_testing_fail_on_call("GetUserNameA", 1, ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(GetUserNameA(name, &size));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
 class SystemConfigTest : public SystemTest {
  protected:
   void SetUp() override {
