@@ -22,6 +22,7 @@
 #include "platform/w32/mutex_testing.h"
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry_testing.h"
+#include "platform/w32/socket_testing.h"
 #include "platform/w32/system_testing.h"
 
 namespace yrltest {
@@ -37,6 +38,7 @@ inline void reset_w32_state() {
   w32::registry_testing_reset();
   w32::clock_testing_reset();
   w32::mutex_testing_set_folder(nullptr);
+  w32::socket_testing_reset();
 }
 
 class W32Test : public ::testing::Test {
