@@ -20,7 +20,8 @@ constexpr unsigned W32_HANDLE_FIND = 0x8;
 constexpr unsigned W32_HANDLE_FILE = 0x10;
 constexpr unsigned W32_HANDLE_LOCAL_THREAD = 0x20;  // a thread of this process (thread.h)
 constexpr unsigned W32_HANDLE_MUTEX = 0x40;
-constexpr unsigned W32_HANDLE_SERVICE = 0x80;  // closed by CloseServiceHandle only
+constexpr unsigned W32_HANDLE_SERVICE = 0x80;   // closed by CloseServiceHandle only
+constexpr unsigned W32_HANDLE_PRINTER = 0x100;  // closed by ClosePrinter only
 
 // The common head of every object behind a handle. destroy frees the object when the
 // last handle is closed and the last holder has let go; refs is kept by the table.

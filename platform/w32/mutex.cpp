@@ -16,6 +16,7 @@
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/mutex_testing.h"
+#include "platform/w32/standin_folder.h"
 
 namespace w32 {
 
@@ -47,29 +48,12 @@ HANDLE fail(DWORD code) {
 }
 
 std::string folder() {
-  if (g_folder[0] != '\0') return g_folder;
-  const char* chosen = std::getenv(W32_MUTEX_FOLDER_VARIABLE);
-  if (chosen != nullptr && chosen[0] != '\0') return chosen;
-  std::string made = "/tmp/yrl-w32-mutexes-" + std::to_string(getuid());
-  mkdir(made.c_str(), 0700);
-  return made;
+  return w32_standin_folder(g_folder, W32_MUTEX_FOLDER_VARIABLE, "yrl-w32-mutexes");
 }
 
-// The file of name with suffix in the folder: letters and digits as they are, every
-// other byte as %XX, so that each name has files of its own.
+// The file of name with suffix in the folder base.
 std::string file_of(const std::string& base, const char* name, const char* suffix) {
-  std::string path = base + "/m-";
-  for (const char* p = name; *p != '\0'; ++p) {
-    unsigned char c = static_cast<unsigned char>(*p);
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-      path += static_cast<char>(c);
-    } else {
-      char code[4];
-      std::snprintf(code, sizeof code, "%%%02X", c);
-      path += code;
-    }
-  }
-  return path + suffix;
+  return base + "/m-" + w32_standin_file_name(name) + suffix;
 }
 
 int open_file(const std::string& path) {

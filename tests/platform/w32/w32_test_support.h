@@ -21,6 +21,7 @@
 #include "platform/w32/library_testing.h"
 #include "platform/w32/mutex_testing.h"
 #include "platform/w32/path_testing.h"
+#include "platform/w32/printer_testing.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/socket_testing.h"
 #include "platform/w32/system_testing.h"
@@ -39,6 +40,7 @@ inline void reset_w32_state() {
   w32::clock_testing_reset();
   w32::mutex_testing_set_folder(nullptr);
   w32::socket_testing_reset();
+  w32::printer_testing_set_spool_folder(nullptr);
 }
 
 class W32Test : public ::testing::Test {
