@@ -12,9 +12,16 @@
 #include "runtime/diag/diag.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/appinfo_testing.h"
+#include "runtime/system/sysinfo.h"
 #include "runtime/text/textbase.h"
 
 namespace vek {
+
+// The release marker (sysinfo.h). Defined beside the build date code, which every build
+// of the plug-in carries, so that the marker is in the plug-in's data where
+// get_vyndevapp_version finds it.
+[[gnu::used]] extern const char vek_release_marker[] = "VEK/*RLSE19.1";
+
 
 namespace {
 
