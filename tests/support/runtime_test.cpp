@@ -3,13 +3,16 @@
 #include "fileaccess/backends/ntlangwrap_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
+#include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
 #include "platform/w32/error_testing.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/library_testing.h"
 #include "platform/w32/path_testing.h"
+#include "platform/w32/printer_testing.h"
 #include "platform/w32/registry_testing.h"
+#include "platform/w32/socket_testing.h"
 #include "platform/w32/system_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
@@ -24,6 +27,8 @@
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
 #include "runtime/system/appinfo_testing.h"
+#include "runtime/system/ntsys_testing.h"
+#include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
 #include "runtime/text/vscanf_testing.h"
@@ -49,6 +54,8 @@ void reset_runtime_state() {
   vek::pfa_testing_reset();
   vek::ntlangwrap_testing_reset();
   vek::appinfo_testing_reset();
+  vek::sysinfo_testing_reset();
+  vek::ntsys_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
   vek::wclass_testing_reset();
@@ -64,6 +71,9 @@ void reset_runtime_state() {
   w32::path_testing_reset();
   w32::registry_testing_reset();
   w32::system_testing_reset();
+  w32::clock_testing_reset();
+  w32::socket_testing_reset();
+  w32::printer_testing_set_spool_folder(nullptr);
   vek::getmem_testing_reset();
 }
 
