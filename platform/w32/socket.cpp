@@ -17,7 +17,7 @@ namespace w32 {
 
 namespace {
 
-constexpr std::size_t kNameSize = 64;
+constexpr std::size_t kNameSize = 256;
 
 struct TableHost {
   char name[kNameSize];  // empty: the row is free

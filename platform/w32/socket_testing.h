@@ -12,7 +12,7 @@ constexpr int SOCKET_TESTING_NAMES = 4;
 // Enters a host into the table that gethostbyname asks first: its official name, up to
 // SOCKET_TESTING_NAMES aliases (null-terminated list, may be null) and addresses (IPv4 in
 // network order, count of them). A name already in the table is replaced. false when
-// the table is full, a name has 64 characters or more, or a list is too long.
+// the table is full, a name has 256 characters or more, or a list is too long.
 bool socket_testing_add_host(const char* name, const char* const* aliases,
                              const std::uint32_t* addresses, int count);
 

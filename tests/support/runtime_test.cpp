@@ -27,6 +27,7 @@
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
 #include "runtime/system/appinfo_testing.h"
+#include "runtime/system/hostcache_testing.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/lang_testing.h"
@@ -56,6 +57,7 @@ void reset_runtime_state() {
   vek::appinfo_testing_reset();
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();
+  vek::hostcache_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
   vek::wclass_testing_reset();

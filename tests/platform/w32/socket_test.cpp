@@ -84,7 +84,7 @@ TEST_F(SocketTest, HostTableAnswersFirstInWin32Layout) {
   EXPECT_EQ(entry->h_addr_list[2], nullptr);
   EXPECT_EQ(w32::socket_testing_lookups(), 1);
   // Names compare exactly in the table; long names and full tables are refused.
-  std::string long_name(64, 'h');
+  std::string long_name(256, 'h');
   EXPECT_FALSE(w32::socket_testing_add_host(long_name.c_str(), nullptr, nullptr, 0));
   EXPECT_FALSE(w32::socket_testing_add_host("x", nullptr, addresses, 5));
   ASSERT_TRUE(w32::fault_testing_fail_on_call("gethostbyname", 1, w32::WSAHOST_NOT_FOUND));
