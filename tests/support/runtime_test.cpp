@@ -29,6 +29,7 @@
 #include "runtime/system/appinfo_testing.h"
 #include "runtime/system/hostcache_testing.h"
 #include "runtime/system/ntsys_testing.h"
+#include "runtime/system/ntwin_testing.h"
 #include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
@@ -58,6 +59,7 @@ void reset_runtime_state() {
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();
   vek::hostcache_testing_reset();
+  vek::ntwin_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
   vek::wclass_testing_reset();

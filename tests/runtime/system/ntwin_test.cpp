@@ -1,0 +1,150 @@
+// The immediate-expose flag, pipes, the program policies and the maker's registry area.
+#include "runtime/system/ntwin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "platform/w32/handle.h"
+#include "platform/w32/registry.h"
+#include "platform/w32/registry_testing.h"
+#include "platform/w32/system_testing.h"
+#include "runtime/diag/runmode.h"
+#include "runtime/system/regstring.h"
+#include "tests/support/console_capture.h"
+#include "tests/support/runtime_test.h"
+
+namespace {
+
+class NtWin : public yrltest::RuntimeTest {};
+
+TEST_F(NtWin, ImmediateExposeGivesTheValueBefore) {
+  EXPECT_EQ(vek::nt_GetImmediateExpose(), 0);
+  EXPECT_EQ(vek::nt_SetImmediateExpose(3), 0);
+  EXPECT_EQ(vek::nt_SetImmediateExpose(1), 3);
+  EXPECT_EQ(vek::nt_GetImmediateExpose(), 1);
+}
+
+TEST_F(NtWin, PipeRoundTripAndPeek) {
+  w32::HANDLE pair[2] = {};
+  ASSERT_EQ(vek::nt_pipe(pair), 0);
+  EXPECT_EQ(vek::nt_peek_pipe(pair[0]), 0);
+  const int items[3] = {1, 2, 3};
+  EXPECT_EQ(vek::nt_pipe_write(items, sizeof(int), 3, pair[1]), 3);
+  int bytes = -1;
+  EXPECT_EQ(vek::nt_pipe_write_1("ab", 1, 2, pair[1], &bytes), 2);
+  EXPECT_EQ(bytes, 2);
+  EXPECT_EQ(vek::nt_peek_pipe(pair[0]), 1);
+  int read_items[3] = {};
+  EXPECT_EQ(vek::nt_pipe_read(read_items, sizeof(int), 3, pair[0]), 3);
+  EXPECT_EQ(read_items[2], 3);
+  char text[8] = {};
+  EXPECT_EQ(vek::nt_pipe_read_1(text, 1, 8, pair[0], &bytes), 2);  // what is there
+  EXPECT_EQ(std::string(text, 2), "ab");
+  EXPECT_EQ(vek::nt_pipe_flush(pair[1]), 0);
+  EXPECT_EQ(vek::nt_pipe_seek(pair[0], 0, 1), 0);
+  EXPECT_EQ(vek::nt_pipe_tell(pair[0]), -1);  // a pipe has no position
+  // Requests without a handle or without bytes.
+  EXPECT_EQ(vek::nt_pipe_read(text, 1, 1, w32::INVALID_HANDLE_VALUE), -1);
+  EXPECT_EQ(vek::nt_pipe_read(text, 0, 1, pair[0]), 0);
+  EXPECT_EQ(vek::nt_pipe_write(nullptr, 1, 1, pair[1]), -1);
+  EXPECT_EQ(vek::nt_pipe_write_1(text, 0, 5, pair[1], &bytes), 0);
+  EXPECT_EQ(vek::nt_pipe_read(text, 0x10000, 0x10000, pair[0]), -1);  // too large a request
+  w32::CloseHandle(pair[1]);
+  yrltest::ConsoleCapture console;
+  EXPECT_EQ(vek::nt_pipe_read_1(text, 1, 1, pair[0], &bytes), -1);  // ended: broken pipe
+  EXPECT_EQ(console.err(), "Error in nt_pipe_read_1, returned 109");
+  w32::CloseHandle(pair[0]);
+}
+
+// Puts the values into a policy key below Explorer.
+void set_policy(const char* list, std::initializer_list<const char*> names) {
+  std::string key =
+      std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\") + list;
+  int n = 1;
+  for (const char* name : names)
+    ASSERT_EQ(vek::nt_set_registry_string_value(w32::HKEY_CURRENT_USER, key.c_str(),
+                                                std::to_string(n++).c_str(), name),
+              1);
+}
+
+TEST_F(NtWin, PoliciesDecideTheInterpreterWithoutCase) {
+  struct Case {
+    std::initializer_list<const char*> disallowed;
+    std::initializer_list<const char*> restricted;
+    int allowed;
+  } cases[] = {
+      {{}, {}, 1},
+      {{"CMD.EXE"}, {}, 0},
+      {{"notepad.exe"}, {}, 1},
+      {{"cmd.exe"}, {"Cmd.Exe"}, 1},  // RestrictRun decides last
+      {{}, {"notepad.exe"}, 0},
+      {{}, {"notepad.exe", "cmd.EXE"}, 1},
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(row++);
+    w32::registry_testing_reset();
+    set_policy("DisallowRun", c.disallowed);
+    set_policy("RestrictRun", c.restricted);
+    yrltest::ConsoleCapture console;  // the list's release is traced
+    EXPECT_EQ(vek::nt_policies_cmd_is_allowed(), c.allowed);
+  }
+  // A list holds the REG_SZ values; its release traces each and clears it.
+  w32::registry_testing_reset();
+  set_policy("DisallowRun", {"a.exe", "b.exe"});
+  char** list = nullptr;
+  EXPECT_EQ(vek::nt_policies_disallowed_apps_get(&list), 2);
+  EXPECT_STREQ(list[1], "b.exe");
+  yrltest::ConsoleCapture console;
+  vek::nt_policies_apps_free(&list);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(console.out(), "free (a.exe)\nfree (b.exe)\n");
+  EXPECT_EQ(vek::nt_policies_restricted_apps_get(&list), 0);
+  EXPECT_EQ(list, nullptr);
+}
+
+TEST_F(NtWin, MakersAreaUnderTheChosenRootAndNestedKeys) {
+  w32::system_testing_set_user_name("Tester");
+  EXPECT_EQ(vek::nt_get_vek_root_key(), w32::HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(vek::nt_get_vek_user_root_key(), w32::HKEY_CURRENT_USER);
+  ASSERT_EQ(vek::nt_set_vek_registry_string_value("Setup", "Dir", "%ROOT%\\bin"), 1);
+  char out[vek::NT_REGISTRY_VALUE_SIZE];
+  EXPECT_EQ(vek::nt_get_vek_registry_string_value("setup", "dir", out), 1);
+  EXPECT_STREQ(out, "%ROOT%\\bin");
+  // Written as REG_EXPAND_SZ under Software\VEK.
+  w32::HKEY key = nullptr;
+  ASSERT_EQ(w32::RegOpenKeyA(w32::HKEY_LOCAL_MACHINE, "Software\\VEK\\Setup", &key), 0);
+  w32::DWORD type = 0;
+  EXPECT_EQ(w32::RegQueryValueExA(key, "Dir", nullptr, &type, nullptr, nullptr), 0);
+  EXPECT_EQ(type, w32::REG_EXPAND_SZ);
+  w32::RegCloseKey(key);
+  // The volatile test key of the user was removed again.
+  EXPECT_NE(
+      w32::RegOpenKeyA(w32::HKEY_LOCAL_MACHINE, "Software\\VEK\\volatile_portmap\\Tester", &key),
+      0);
+  EXPECT_EQ(vek::nt_delete_vek_registry_value("Setup", "Dir"), 1);
+  EXPECT_EQ(vek::nt_delete_vek_registry_value("Setup", "Dir"), 0);
+  EXPECT_EQ(vek::nt_delete_vek_registry_string("Setup"), 1);
+  EXPECT_EQ(vek::nt_set_vek_user_registry_string_value("Mine", "v", "x"), 1);
+  EXPECT_EQ(vek::nt_get_vek_user_registry_string_value("Mine", "v", out), 1);
+  EXPECT_EQ(vek::nt_delete_vek_user_registry_value("Mine", "v"), 1);
+  EXPECT_EQ(vek::nt_delete_vek_user_registry_string("Mine"), 1);
+  // Three nested parts make three keys below the subkey.
+  ASSERT_EQ(vek::nt_set_vek_registry_subkey("VYN_COMM_MSG_EXE", "a\\b\\c", "FileName", "m.exe"), 1);
+  EXPECT_EQ(vek::nt_get_vek_registry_subkey("VYN_COMM_MSG_EXE", "a\\b\\c", "FileName", out), 1);
+  EXPECT_STREQ(out, "m.exe");
+  ASSERT_EQ(
+      w32::RegOpenKeyA(w32::HKEY_LOCAL_MACHINE, "Software\\VEK\\VYN_COMM_MSG_EXE\\a\\b", &key), 0);
+  w32::RegCloseKey(key);
+  EXPECT_EQ(vek::nt_set_vek_registry_subkey("", nullptr, "v", "x"), 0);
+  EXPECT_EQ(vek::nt_set_vek_registry_subkey("s", "\\\\", "v", "x"), 0);  // no parts
+  // Paths beyond 1,024 bytes are refused, never cut.
+  std::string long_subkey(1100, 'k');
+  EXPECT_EQ(vek::nt_set_vek_registry_string_value(long_subkey.c_str(), "v", "x"), 0);
+  EXPECT_EQ(vek::nt_get_vek_registry_subkey(long_subkey.c_str(), nullptr, "v", out), 0);
+}
+
+}  // namespace
