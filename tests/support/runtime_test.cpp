@@ -30,6 +30,7 @@
 #include "runtime/system/hostcache_testing.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/system/ntwin_testing.h"
+#include "runtime/system/portmap_testing.h"
 #include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
@@ -60,6 +61,7 @@ void reset_runtime_state() {
   vek::ntsys_testing_reset();
   vek::hostcache_testing_reset();
   vek::ntwin_testing_reset();
+  vek::portmap_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
   vek::wclass_testing_reset();

@@ -16,63 +16,11 @@
 #include "platform/w32/mutex_testing.h"
 #include "platform/w32/wait.h"
 #include "tests/platform/w32/process_test_support.h"
+#include "tests/support/piped_child.h"
 
 namespace {
 
 using namespace w32;
-
-// The holder program of the named-mutex tests, its standard input and output as pipes.
-class Holder {
- public:
-  Holder(const std::string& folder, const std::string& name) {
-    int in[2];
-    int out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      close(in[1]);
-      close(out[0]);
-      execl(YRL_MUTEX_HOLDER_PATH, YRL_MUTEX_HOLDER_PATH, folder.c_str(), name.c_str(),
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    to_ = in[1];
-    from_ = out[0];
-  }
-  ~Holder() {
-    if (to_ >= 0) close(to_);
-    if (from_ >= 0) close(from_);
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  // The holder's first line: "owned", "abandoned" or "busy".
-  std::string state() {
-    std::string line;
-    char c = 0;
-    while (read(from_, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-  // Tells the holder to let go ("release") or to end holding it ("die"); its exit code.
-  int end(const char* how) {
-    std::string line = std::string(how) + "\n";
-    if (write(to_, line.data(), line.size()) < 0) return -1;
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int to_ = -1;
-  int from_ = -1;
-};
 
 class MutexTest : public yrltest::W32ProcessTest {
  protected:
@@ -137,15 +85,15 @@ TEST_F(MutexTest, OwnershipIsExclusiveAcrossProcessesAndADeadOwnerAbandonsIt) {
   HANDLE mutex = CreateMutexA(nullptr, TRUE, "shared");
   ASSERT_NE(mutex, nullptr);
   {
-    Holder holder(dir_.path(), "shared");
-    EXPECT_EQ(holder.state(), "busy");
+    yrltest::PipedChild holder({YRL_MUTEX_HOLDER_PATH, dir_.path(), "shared"});
+    EXPECT_EQ(holder.line(), "busy");
     EXPECT_TRUE(ReleaseMutex(mutex));
     EXPECT_EQ(holder.end("release"), 0);
   }
   {
     // Taken by the holder, which then lets go.
-    Holder holder(dir_.path(), "shared");
-    EXPECT_EQ(holder.state(), "owned");
+    yrltest::PipedChild holder({YRL_MUTEX_HOLDER_PATH, dir_.path(), "shared"});
+    EXPECT_EQ(holder.line(), "owned");
     EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
     EXPECT_EQ(holder.end("release"), 0);
     EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_OBJECT_0);
@@ -153,8 +101,8 @@ TEST_F(MutexTest, OwnershipIsExclusiveAcrossProcessesAndADeadOwnerAbandonsIt) {
   }
   {
     // Ended holding it: abandoned, and its handle gone with it.
-    Holder holder(dir_.path(), "shared");
-    EXPECT_EQ(holder.state(), "owned");
+    yrltest::PipedChild holder({YRL_MUTEX_HOLDER_PATH, dir_.path(), "shared"});
+    EXPECT_EQ(holder.line(), "owned");
     EXPECT_EQ(holder.end("die"), 3);
     EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_ABANDONED);
     EXPECT_TRUE(ReleaseMutex(mutex));
@@ -162,8 +110,8 @@ TEST_F(MutexTest, OwnershipIsExclusiveAcrossProcessesAndADeadOwnerAbandonsIt) {
   CloseHandle(mutex);
   {
     // The holder's name: open while it lives, gone after.
-    Holder holder(dir_.path(), "theirs");
-    EXPECT_EQ(holder.state(), "owned");
+    yrltest::PipedChild holder({YRL_MUTEX_HOLDER_PATH, dir_.path(), "theirs"});
+    EXPECT_EQ(holder.line(), "owned");
     HANDLE theirs = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "theirs");
     EXPECT_NE(theirs, nullptr);
     CloseHandle(theirs);
