@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "fileaccess/backends/pfu.h"
 #include "platform/w32/fileio.h"
@@ -175,10 +176,12 @@ int vyn_is_nan(double) { return 0; }
 
 int vyn_putenv(const char* text) {
   if (text == nullptr) return -1;
-  // putenv keeps the pointer: the environment gets a copy that lives on.
-  char* copy = strdup(text);
-  if (copy == nullptr) return -1;
-  return putenv(copy);
+  // setenv copies name and value, so the caller's text may change or go; a text without
+  // '=' removes the variable, as glibc's putenv does.
+  const char* equals = std::strchr(text, '=');
+  if (equals == nullptr) return unsetenv(text);
+  std::string name(text, static_cast<std::size_t>(equals - text));
+  return setenv(name.c_str(), equals + 1, 1);
 }
 
 int stop_communications_for_system() { return 1; }

@@ -36,8 +36,9 @@ const VynWchar* get_localhostname();
 int gethostsex();
 int vyn_getuid();
 int vyn_is_nan(double value);
-// Puts "NAME=value" into the environment. The text is copied, so the caller's buffer may
-// change or go; the copy stays for the environment. -1 for a null text.
+// Puts "NAME=value" into the environment (a text without '=' removes NAME). Name and
+// value are copied, so the caller's buffer may change or go. 0, or -1 for a null text or
+// a refused name.
 int vyn_putenv(const char* text);
 // 1, nothing else: there is no communication to stop here.
 int stop_communications_for_system();

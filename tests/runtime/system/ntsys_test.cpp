@@ -154,6 +154,9 @@ TEST_F(NtAlarm, TerminatedOrReplacedAlarmDoesNotFire) {
   vek::NT_alarm(5);
   until_waiting();
   vek::NT_alarm(10);
+  // The replaced thread has ended and the new one waits, from the clock's time now.
+  while (vek::ntsys_testing_alarm_threads() != 1 || w32::clock_testing_waiting() != 1)
+    std::this_thread::yield();
   w32::clock_testing_advance(9999);
   EXPECT_EQ(g_fired.load(), 0);
   w32::clock_testing_advance(1);
