@@ -108,29 +108,54 @@ VynWord pqueue_pop(Pqueue* queue) {
 
 void pqueue_free(Pqueue** queue) { free_queue(queue); }
 
-void heapify(PqueueCompare compare, VynWord data, int direction, VynWord* items, int count,
-             int index) {
-  if (items == nullptr) return;
-  bool largest = direction == PQUEUE_LARGEST;
+namespace {
+
+// The heapify walk for one direction; Compare answers compare(data, a, b).
+template <bool largest, typename Compare>
+void heapify_down(Compare compare, VynWord* items, int count, int index) {
   auto wins = [&](VynWord best, VynWord child) {
-    int c = compare_items(compare, data, best, child);
+    int c = compare(best, child);
     return largest ? c < 0 : c >= 1;
   };
-  if (index < 0 || index >= count) return;
   // The item moves down as a hole; only children below the count are items.
   VynWord held = items[index];
   int i = index;
   for (;;) {
     int left = 2 * i + 1;
     if (left >= count) break;
-    int best = wins(held, items[left]) ? left : -1;
+    VynWord best_item = held;
+    int best = -1;
+    if (wins(best_item, items[left])) {
+      best = left;
+      best_item = items[left];
+    }
     int right = left + 1;
-    if (right < count && wins(best < 0 ? held : items[best], items[right])) best = right;
+    if (right < count && wins(best_item, items[right])) {
+      best = right;
+      best_item = items[right];
+    }
     if (best < 0) break;
-    items[i] = items[best];
+    items[i] = best_item;
     i = best;
   }
   items[i] = held;
+}
+
+}  // namespace
+
+void heapify(PqueueCompare compare, VynWord data, int direction, VynWord* items, int count,
+             int index) {
+  if (items == nullptr || index < 0 || index >= count) return;
+  const bool largest = direction == PQUEUE_LARGEST;
+  if (compare != nullptr) {
+    auto with = [compare, data](VynWord a, VynWord b) { return compare(data, a, b); };
+    largest ? heapify_down<true>(with, items, count, index)
+            : heapify_down<false>(with, items, count, index);
+  } else {
+    auto three_way = [](VynWord a, VynWord b) { return a < b ? -1 : (a > b ? 1 : 0); };
+    largest ? heapify_down<true>(three_way, items, count, index)
+            : heapify_down<false>(three_way, items, count, index);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
