@@ -25,8 +25,9 @@ namespace {
 // Longest line that pfa_fscanf reads at once.
 constexpr int FSCANF_LINE = 260;
 
-// The handle of "stdio://err", made on first request.
+// The handles of "stdio://err" and "stdio://out", made on first request.
 VynFile* stderr_handle;
+VynFile* stdout_handle;
 
 // Object types: none yet, a directory (which has no stream), a name of no known type.
 constexpr std::int16_t OBJECT_TYPE_NONE = -4;
@@ -206,8 +207,9 @@ int pfa_free_vyn_file(VynFile** file) {
     return PFA_E_NOT_ALLOWED;
   }
   if (tracing()) dbg_print_info(name, "Freeing pfa at: %lx\n", address_of(record));
-  // The standard error handle is made again when next asked for.
+  // A standard stream's handle is made again when next asked for.
   if (record == stderr_handle) stderr_handle = nullptr;
+  if (record == stdout_handle) stdout_handle = nullptr;
   free_record(file);
   return PFA_E_NO_ERROR;
 }
@@ -370,21 +372,31 @@ int pfa_fscanf(VynFile* file, const char* format, ...) {
   return converted < 1 ? PFA_E_ERROR : result;
 }
 
-VynFile* pfa_get_stderr() {
-  if (!stderr_handle) {
+namespace {
+
+// A handle of a standard stream ("stdio://" and its name), made once into slot.
+VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
+  if (!*slot) {
     VynFile* file = alloc_record();
     if (!file) return nullptr;
-    store_name(file, {"stdio://", 8}, {"err", 3}, {"", 0});
+    store_name(file, {"stdio://", 8}, {name, std::strlen(name)}, {"", 0});
     file->location_type = PFA_LOC_STDIO;
-    file->location_slot = stderr;
+    file->location_slot = stream;
     file->flags |= PFA_FLAG_OPEN;
-    stderr_handle = file;
+    *slot = file;
   }
-  return stderr_handle;
+  return *slot;
 }
+
+}  // namespace
+
+VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", stderr); }
+
+VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", stdout); }
 
 void pfa_testing_reset() {
   if (stderr_handle) free_record(&stderr_handle);
+  if (stdout_handle) free_record(&stdout_handle);
 }
 
 }  // namespace vek

@@ -127,5 +127,7 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
 int pfa_fscanf(VynFile* file, const char* format, ...);
 // The process's standard error stream as a handle ("stdio://err"), made once.
 VynFile* pfa_get_stderr();
+// The process's standard output stream as a handle ("stdio://out"), made once.
+VynFile* pfa_get_stdout();
 
 }  // namespace vek

@@ -21,6 +21,7 @@
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/memory/getmem_testing.h"
+#include "runtime/memory/notify_testing.h"
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
 #include "runtime/system/appinfo_testing.h"
@@ -44,6 +45,7 @@ void reset_runtime_state() {
   vek::arrays_testing_reset();
   vek::zone_testing_reset();
   vek::clump_testing_reset();
+  vek::notify_testing_reset();
   vek::sort_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
