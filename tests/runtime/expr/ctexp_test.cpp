@@ -21,13 +21,7 @@ using std::u16string;
 u16string w(const std::string& s) { return u16string(s.begin(), s.end()); }
 std::string narrow(const u16string& s) { return std::string(s.begin(), s.end()); }
 
-class CtexpTest : public yrltest::RuntimeTest {
- protected:
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    vek::ctexp_testing_reset();
-  }
-};
+class CtexpTest : public yrltest::RuntimeTest {};
 
 struct Parsed {
   int status;
