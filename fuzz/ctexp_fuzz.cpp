@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (status != 0 && status != 11 && status != 92) std::abort();
   if (status == 0 && result.type == vek::CTEXP_DOUBLE && !std::isfinite(result.v.d)) std::abort();
   for (std::size_t i = 0; i < text.size(); ++i) {
-    bool negation = (text[i] == u'-' || text[i] == u'!') && (buffer[i] == u'-' || buffer[i] == u'!');
+    bool negation =
+        (text[i] == u'-' || text[i] == u'!') && (buffer[i] == u'-' || buffer[i] == u'!');
     if (buffer[i] != text[i] && !negation) std::abort();
   }
   buffer = text;

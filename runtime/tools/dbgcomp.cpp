@@ -496,8 +496,8 @@ struct MassPropState {
 };
 
 // Compares the two tensors element by element; each row with a difference is a line.
-int compare_inertia(MassPropState* s, int first_line, double tolerance, const char* file1,
-                    const char* file2) {
+int dbg_comp_mass_prop_inertia(MassPropState* s, int first_line, double tolerance,
+                               const char* file1, const char* file2) {
   int diff = 0;
   for (int i = 0; i < 3; ++i) {
     bool differs = !s->row_ok[i];
@@ -540,8 +540,8 @@ double line_tolerance(MassPropState* s, int line_number, double tolerance, const
 }
 
 // Only the relative tolerance is used.
-int compare_mass_prop_line(const char* l1, const char* l2, int line_number, double,
-                           double tolerance, void* context) {
+int dbg_comp_two_lines_mass_prop(const char* l1, const char* l2, int line_number, double,
+                                 double tolerance, void* context) {
   auto* s = static_cast<MassPropState*>(context);
   const char* file1 = s->file1;
   const char* file2 = s->file2;
@@ -559,7 +559,7 @@ int compare_mass_prop_line(const char* l1, const char* l2, int line_number, doub
       s->tensor2[row][j] = j < n2 ? v2[j] : 0;
     }
     if (row < 2) return 0;
-    return compare_inertia(s, line_number - 2, tolerance, file1, file2);
+    return dbg_comp_mass_prop_inertia(s, line_number - 2, tolerance, file1, file2);
   }
   double t = line_tolerance(s, line_number, tolerance, v1, n1);
   bool differs = n1 != n2 || (n1 == 0 && std::strcmp(l1, l2) != 0);
@@ -576,7 +576,7 @@ int dbg_comp_two_files_mass_prop(const char* file1, const char* file2) {
   state.length = 1;
   state.file1 = file1;
   state.file2 = file2;
-  return compare_in_step(file1, file2, 0, 1e-6, 1e-5, compare_mass_prop_line, &state);
+  return compare_in_step(file1, file2, 0, 1e-6, 1e-5, dbg_comp_two_lines_mass_prop, &state);
 }
 
 }  // namespace vek

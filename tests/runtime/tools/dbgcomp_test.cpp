@@ -40,7 +40,8 @@ TEST_F(DbgCompTest, WordsAndKinds) {
       {"1.5-2.0", "1.5:2|-2.0:2|"},
       {"  x(1, 2)\n", "x:3|1:1|2:1|"},
       {"1.0e-5 1.0D-05 3d5 7E+2x", "1.0e-5:2|1.0e-05:2|3e+5:2|7e+2:2|x:3|"},
-      {"* abc-1 -12 +3 1.2.3 1.2.3.4 e5 12a", "*:4|abc-1:3|-12:1|+3:1|1.2.3:2|1.2.3.4:3|e5:3|12a:3|"},
+      {"* abc-1 -12 +3 1.2.3 1.2.3.4 e5 12a",
+       "*:4|abc-1:3|-12:1|+3:1|1.2.3:2|1.2.3.4:3|e5:3|12a:3|"},
       {"--1 1e 1-e", "--1:3|1e:3|1-e:3|"},
       {"", ""},
   };
@@ -224,8 +225,8 @@ TEST_F(DbgCompTest, MassProperties) {
             "     Total num of diff lines: 1\n");
   // A tensor row without its numbers is a difference, not a read of unset values.
   std::string missing = mass_prop_file(5.0);
-  missing.replace(missing.find("Ixy"), missing.find('\n', missing.find("Ixy")) - missing.find("Ixy"),
-                  "Ixy");
+  std::size_t row = missing.find("Ixy");
+  missing.replace(row, missing.find('\n', row) - row, "Ixy");
   write_file("two.txt", missing);
   EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), 1);
   // Lines 22 to 24 allow 2e-5 whatever the tolerance.
