@@ -15,6 +15,7 @@
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
 #include "runtime/diag/msgtool_testing.h"
+#include "runtime/expr/ctexp_testing.h"
 #include "runtime/diag/runmode_testing.h"
 #include "runtime/memory/arrays_testing.h"
 #include "runtime/memory/clump_testing.h"
@@ -32,6 +33,7 @@
 #include "runtime/text/wclass_testing.h"
 #include "runtime/text/wide_testing.h"
 #include "runtime/text/wstring_testing.h"
+#include "runtime/tools/dbgcomp_testing.h"
 
 namespace yrltest {
 
@@ -47,6 +49,9 @@ void reset_runtime_state() {
   vek::clump_testing_reset();
   vek::notify_testing_reset();
   vek::sort_testing_reset();
+  vek::ctexp_testing_reset();
+  // The comparison's report file is closed before the file-access layer forgets it.
+  vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
   vek::ntlangwrap_testing_reset();
