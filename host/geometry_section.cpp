@@ -60,7 +60,8 @@ bool on_segment(const SectionEntity& e, const Vec2& x, double tolerance) {
   return along >= -tolerance && along <= length + tolerance;
 }
 
-// Why an entity cannot take part in a profile; nothing when it can.
+// Whether an entity cannot bound a profile: no length or radius, a full turn or more, or a
+// number that is not finite.
 bool degenerate(const SectionEntity& e, double tolerance) {
   switch (e.kind) {
     case EntityKind::line:
