@@ -211,6 +211,17 @@ TEST_F(Cleanup, ManualPickMakesANewLayerAndRefusesAnExistingName) {
   EXPECT_EQ(layer(u"YRL_MINE")->saved_status, yrlhost::layer_status_blank);
 }
 
+TEST_F(Cleanup, PickByColourTakesEveryVisibleEntityOfThePickedColour) {
+  user("tab yrlcleanup MainTab LayoutManual");
+  user("type yrlcleanup LNameInput reds none");
+  user("toggle yrlcleanup LPFiltColorBtn");
+  user("press yrlcleanup LPPickBtn");
+  user("pick 77 1");
+  user("press yrlcleanup Close");
+  ASSERT_EQ(YrlCleanup(), 0);
+  EXPECT_EQ(ids(u"YRL_REDS"), "1 2");
+}
+
 TEST_F(Cleanup, PickIntoAnExistingLayerStartsFromItsItemsAndAFailedPickKeepsThem) {
   std::string error;
   yrlhost::DrawingLayer mine;

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "app/parts/autoview.h"
+#include "app/prefs/prefs.h"
 #include "app/storage/storage.h"
+#include "app/views/viewdata.h"
 #include "app/util/apputil.h"
 #include "host/drawings.h"
 #include "host/models.h"
@@ -121,6 +123,28 @@ TEST_F(PartSetup, TheMappedCountOfEachPart) {
   user("press yrlpartsetup Cancel");
   ASSERT_EQ(YrlPartSetup(), 0);
   EXPECT_EQ(cell("Row0", "ViewsMapped"), "   2");
+}
+
+TEST_F(PartSetup, AViewMapRunFromTheDialogUpdatesItsRowsCount) {
+  YrlViewData front{};
+  front.view_type = 1;
+  front.group_id = 2;
+  std::snprintf(front.view_name, sizeof front.view_name, "FRONT");
+  ASSERT_EQ(YrlViewDataWrite("FRONT", front), 0);
+  drawing_part("FIRST");
+  preferences.auto_drawing_view_create = 0;
+  user("table yrlpartsetup PSTable Row0");
+  user("press yrlpartsetup PBVwMap");
+  user("list yrlautoview List1 FRONT");
+  user("list yrlautoview List2 FRONT(Side1)");
+  user("press yrlautoview PBMap");
+  user("press yrlautoview OK");
+  user("press okcancel Cancel");  // automatic drawing views stay off
+  user("press yrlpartsetup Cancel");
+  ASSERT_EQ(YrlPartSetup(), 0);
+  EXPECT_EQ(cell("Row0", "ViewsMapped"), "   1");
+  int sheet = 0;
+  EXPECT_NE(YrlDrwPartSheetNumGet("FIRST", &sheet), 0);  // no sheet was made
 }
 
 TEST(MapEntries, SplitIsBoundedAndMalformedEntriesAreRefused) {
