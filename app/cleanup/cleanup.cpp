@@ -473,7 +473,7 @@ namespace {
 
 struct BlankLayers {
   const char* prefix;
-  char names[64][kNameSize];
+  VynArray names;  // kNameSize-char blocks
   int count;
 };
 
@@ -483,29 +483,27 @@ VynError blank_layer_action(VynModelitem* layer, VynError, void* app_data) {
   VynWchar name[kNameSize];
   if (VynLayerDisplaystatusGet(layer, &status) != VYN_TK_NO_ERROR || status != kLayerBlank) return VYN_TK_NO_ERROR;
   if (VynModelitemNameGet(layer, name) != VYN_TK_NO_ERROR || !IsYrlLayerWstr(found->prefix, name)) return VYN_TK_NO_ERROR;
-  if (found->count >= 64) return VYN_TK_NO_ERROR;
-  vek::wstostr_bounded(found->names[found->count++], kNameSize, name);
+  char narrow[kNameSize] = {};
+  vek::wstostr_bounded(narrow, kNameSize, name);
+  if (VynArrayObjectAdd(&found->names, -1, 1, narrow) == VYN_TK_NO_ERROR) ++found->count;
   return VYN_TK_NO_ERROR;
 }
 
 }  // namespace
 
 int YrlOptLayerSelSet(const char* dialog, YrlCleanupData* data, const char* select) {
-  BlankLayers found{data->prefix, {}, 0};
+  BlankLayers found{data->prefix, nullptr, 0};
+  VynArrayAlloc(0, kNameSize, 8, &found.names);
   VynMdlLayerVisit(current_model(), blank_layer_action, nullptr, &found);
-  VynArray names = nullptr, labels = nullptr;
+  VynArray names = nullptr, labels = nullptr, wide = nullptr;
   VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 8, &names);
   VynArrayAlloc(0, static_cast<int>(sizeof(VynWchar*)), 8, &labels);
-  VynWchar wide[65][kNameSize];
-  const char* create = kCreateNew;
-  vek::strtows_bounded(wide[0], kNameSize, kCreateNew);
-  const VynWchar* label = wide[0];
-  VynArrayObjectAdd(&names, -1, 1, &create);
-  VynArrayObjectAdd(&labels, -1, 1, &label);
-  for (int i = 0; i < found.count; ++i) {
-    const char* n = found.names[i];
-    vek::strtows_bounded(wide[i + 1], kNameSize, n);
-    label = wide[i + 1];
+  VynArrayAlloc(found.count + 1, kNameSize * static_cast<int>(sizeof(VynWchar)), 1, &wide);
+  auto* wide_names = static_cast<VynWchar(*)[kNameSize]>(wide);
+  for (int i = 0; i <= found.count; ++i) {
+    const char* n = i == 0 ? kCreateNew : static_cast<char*>(found.names) + kNameSize * (i - 1);
+    vek::strtows_bounded(wide_names[i], kNameSize, n);
+    const VynWchar* label = wide_names[i];
     VynArrayObjectAdd(&names, -1, 1, &n);
     VynArrayObjectAdd(&labels, -1, 1, &label);
   }
@@ -520,6 +518,8 @@ int YrlOptLayerSelSet(const char* dialog, YrlCleanupData* data, const char* sele
   }
   VynArrayFree(&names);
   VynArrayFree(&labels);
+  VynArrayFree(&wide);
+  VynArrayFree(&found.names);
   VynUIInputpanelStringSet(dialog, "LNameInput", "");
   return status;
 }

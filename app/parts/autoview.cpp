@@ -602,10 +602,13 @@ int YrlAutoView(VynMdl part, VynMdl drawing, int auto_map, int show_dialog) {
   YrlAutoViewData data{};
   int status = fill(&data, part, drawing);
   if (auto_map == 1 && status == VYN_TK_NO_ERROR) {
+    // The pairs made are stored whatever the mapping's answer; the dialog then shows them.
     status = YrlMapAllViewsDtms(nullptr, 1, &data);
-    if (status == VYN_TK_NO_ERROR) YrlAutoViewOKAction(nullptr, nullptr, &data);
-    YrlAutoViewFreeData(&data);
-    if (status == VYN_TK_NO_ERROR || !show_dialog) return status;
+    YrlAutoViewOKAction(nullptr, nullptr, &data);
+    if (status == VYN_TK_NO_ERROR || !show_dialog) {
+      YrlAutoViewFreeData(&data);
+      return status;
+    }
     if (status == VYN_TK_USER_ABORT) fill(&data, part, drawing);
   }
   if (VynUIDialogCreate(kDlg, kDlg) != VYN_TK_NO_ERROR) {

@@ -143,7 +143,7 @@ TEST_F(AutoView, OneMatchOfTwoOpensTheDialogAndMapThenRemoveMapKeepTheDatumId) {
   declare("FRONT", 2, 0, 0, 40, 20);
   declare("SIDE", 3, 60, 0, 80, 20);
   VynMdl part = drawing_part("BLOCK");
-  // The dialog shows FRONT's pair; the user takes it off and maps it again by hand.
+  // The dialog shows FRONT's stored pair; the user takes it off and maps it again.
   user("press yrlautoview PBRemMap");
   user("list yrlautoview List1 FRONT");
   user("list yrlautoview List2 FRONT(Side1)");
@@ -159,12 +159,14 @@ TEST_F(AutoView, OneMatchOfTwoOpensTheDialogAndMapThenRemoveMapKeepTheDatumId) {
   EXPECT_EQ(label->text, "BLOCK");
 }
 
-TEST_F(AutoView, WithoutTheDialogOneMatchOfTwoGivesUserAbort) {
+TEST_F(AutoView, WithoutTheDialogOneMatchOfTwoGivesUserAbortAndStoresThePair) {
   declare("FRONT", 2, 0, 0, 40, 20);
   declare("SIDE", 3, 60, 0, 80, 20);
   VynMdl part = drawing_part("BLOCK");
   EXPECT_EQ(YrlAutoView(part, drawing, 1, 0), VYN_TK_USER_ABORT);
-  EXPECT_EQ(stored("BLOCK"), "none");
+  // The one pair made is stored and drawn all the same.
+  EXPECT_EQ(stored("BLOCK"), "FRONT,FRONT(Side1)," + std::to_string(feature_id(part, "FRONT")));
+  EXPECT_EQ(views_on(2).size(), 1u);
 }
 
 TEST_F(AutoView, TwoNamesSelectedMapNothingAndCancelStoresNothing) {
