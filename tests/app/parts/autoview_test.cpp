@@ -230,6 +230,23 @@ TEST_F(AutoView, ViewSetupAddsAndClearsTheActivePartsViewsOnItsSheet) {
   EXPECT_EQ(stored("BLOCK"), front);
 }
 
+TEST_F(AutoView, MoreStoredPairsThanSixAllShowInTheDialog) {
+  VynMdl part = drawing_part("BLOCK");
+  VynArray list = nullptr;
+  ASSERT_EQ(VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 8, &list), 0);
+  const char* entries[] = {"FRONT,FRONT(Side1),5", "TOP,TOP(Side1),3",  "RIGHT,RIGHT(Side1),7", "A,B,C,D",
+                           "LEFT,RIGHT(Side2),7",  "REAR,FRONT(Side2),5", "BOTTOM,TOP(Side2),3", "X,Y,1",
+                           "Z,W,2"};
+  for (const char* e : entries) VynArrayObjectAdd(&list, -1, 1, &e);
+  ASSERT_EQ(YrlPartStringArraySave("BLOCK", list), 0);
+  VynArrayFree(&list);
+  user("press yrlautoview Cancel");
+  EXPECT_EQ(YrlAutoView(part, nullptr, 0, 0), 0);
+  auto table = yrlhost::ui_component_snapshot("yrlautoview", "VwTable");
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->rows.size(), 8u);  // the malformed entry is left out
+}
+
 TEST(ViewNames2d3d, FixedTable) {
   EXPECT_EQ(YrlViewName2d3dCompare("front", "FRONT(SIDE1)"), 1);
   EXPECT_EQ(YrlViewName2d3dCompare("BOTTOM", "TOP(Side2)"), 1);
