@@ -95,9 +95,11 @@ struct DimVisit {
   const LayerItems* held;
 };
 
+}  // namespace
+
 // Dimensions the layer holds already are skipped, so that a second run goes on to the
 // dimensions made since.
-VynError dim_to_layer(VynModelitem* dimension, VynError, void* app_data) {
+VynError YrlDimVisitAction(VynModelitem* dimension, VynError, void* app_data) {
   auto* visit = static_cast<DimVisit*>(app_data);
   if (visit->held->holds(dimension->type, dimension->id)) return VYN_TK_NO_ERROR;
   VynLayerItem item{};
@@ -106,13 +108,15 @@ VynError dim_to_layer(VynModelitem* dimension, VynError, void* app_data) {
   return VynLayerItemAdd(visit->layer, &item);
 }
 
+namespace {
+
 int dims_into(VynMdl drawing, const char* name) {
   VynLayer layer{};
   layer_open_blank(drawing, name, &layer);
   LayerItems held;
   layer_items(&layer, &held);
   DimVisit visit{drawing, &layer, &held};
-  int status = VynDrawingDimensionVisit(drawing, kTypeDimension, dim_to_layer, nullptr, &visit);
+  int status = VynDrawingDimensionVisit(drawing, kTypeDimension, YrlDimVisitAction, nullptr, &visit);
   held.release();
   return status;
 }
@@ -477,7 +481,9 @@ struct BlankLayers {
   int count;
 };
 
-VynError blank_layer_action(VynModelitem* layer, VynError, void* app_data) {
+}  // namespace
+
+VynError YrlCleanupBlankLayerWstrAction(VynModelitem* layer, VynError, void* app_data) {
   auto* found = static_cast<BlankLayers*>(app_data);
   int status = 0;
   VynWchar name[kNameSize];
@@ -489,12 +495,14 @@ VynError blank_layer_action(VynModelitem* layer, VynError, void* app_data) {
   return VYN_TK_NO_ERROR;
 }
 
+namespace {
+
 }  // namespace
 
 int YrlOptLayerSelSet(const char* dialog, YrlCleanupData* data, const char* select) {
   BlankLayers found{data->prefix, nullptr, 0};
   VynArrayAlloc(0, kNameSize, 8, &found.names);
-  VynMdlLayerVisit(current_model(), blank_layer_action, nullptr, &found);
+  VynMdlLayerVisit(current_model(), YrlCleanupBlankLayerWstrAction, nullptr, &found);
   VynArray names = nullptr, labels = nullptr, wide = nullptr;
   VynArrayAlloc(0, static_cast<int>(sizeof(char*)), 8, &names);
   VynArrayAlloc(0, static_cast<int>(sizeof(VynWchar*)), 8, &labels);

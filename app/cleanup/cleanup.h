@@ -58,6 +58,11 @@ int YrlCleanupEntSelectedSet(const char* dialog, int count);
 int YrlCleanupReset(const char* dialog, YrlCleanupData* data);
 int IsTabManual(const char* dialog, const char* tab);
 
+// The dimension visit's action: puts the dimension on the layer unless it holds it.
+VynError YrlDimVisitAction(VynModelitem* dimension, VynError filter_status, void* app_data);
+// Collects the names of blanked layers of the prefix into the option menu's list.
+VynError YrlCleanupBlankLayerWstrAction(VynModelitem* layer, VynError filter_status, void* app_data);
+
 void YrlCleanupCleanAction(char* dialog, char* component, void* app_data);
 void YrlCleanupPreviewAction(char* dialog, char* component, void* app_data);
 void YrlCleanupCloseAction(char* dialog, char* component, void* app_data);

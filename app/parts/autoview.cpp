@@ -113,9 +113,11 @@ int name_add(VynArray* names, VynArray* labels, const char* name) {
   return status;
 }
 
-int compare_names(const void* a, const void* b) { return std::strcmp(static_cast<const char*>(a), static_cast<const char*>(b)); }
-
 }  // namespace
+
+int YrlStringCompare(const void* a, const void* b) {
+  return std::strcmp(static_cast<const char*>(a), static_cast<const char*>(b));
+}
 
 int YrlViewName2d3dCompare(const char* view, const char* side) {
   if (!view || !side) return 0;
@@ -145,7 +147,7 @@ int YrlAutoViewInitData(YrlAutoViewData* data) {
     array_release(&narrow);
     return status;
   }
-  if (count > 1) std::qsort(narrow, static_cast<std::size_t>(count), YRL_VIEW_NAME_SIZE, compare_names);
+  if (count > 1) std::qsort(narrow, static_cast<std::size_t>(count), YRL_VIEW_NAME_SIZE, YrlStringCompare);
   if ((status = array_new(kField, &data->view_names)) != VYN_TK_NO_ERROR ||
       (status = array_new(kField * static_cast<int>(sizeof(VynWchar)), &data->view_labels)) != VYN_TK_NO_ERROR) {
     array_release(&narrow);
@@ -173,7 +175,7 @@ int YrlAutoViewInitData(YrlAutoViewData* data) {
   array_release(&names);
   array_release(&ids);
   if (!sorted) return VYN_TK_GENERAL_ERROR;
-  if (sides > 1) std::qsort(sorted, static_cast<std::size_t>(sides), sizeof(Side), compare_names);
+  if (sides > 1) std::qsort(sorted, static_cast<std::size_t>(sides), sizeof(Side), YrlStringCompare);
   status = array_new(kField, &data->side_names);
   if (status == VYN_TK_NO_ERROR) status = array_new(kField * static_cast<int>(sizeof(VynWchar)), &data->side_labels);
   if (status == VYN_TK_NO_ERROR) status = array_new(static_cast<int>(sizeof(int)), &data->side_ids);
@@ -188,9 +190,7 @@ int YrlAutoViewInitData(YrlAutoViewData* data) {
 
 // ---- Dialog lists ----
 
-namespace {
-
-int one_list_set(const char* dialog, const char* list, int count, VynArray names, VynArray labels) {
+int YrlOneListSet(const char* dialog, const char* list, int count, VynArray names, VynArray labels) {
   VynArray name_list = nullptr, label_list = nullptr;
   array_new(static_cast<int>(sizeof(char*)), &name_list);
   array_new(static_cast<int>(sizeof(VynWchar*)), &label_list);
@@ -207,9 +207,11 @@ int one_list_set(const char* dialog, const char* list, int count, VynArray names
   return status;
 }
 
+namespace {
+
 void lists_refresh(const char* dialog, YrlAutoViewData* data) {
-  one_list_set(dialog, "List1", data->view_count, data->view_names, data->view_labels);
-  one_list_set(dialog, "List2", data->side_count, data->side_names, data->side_labels);
+  YrlOneListSet(dialog, "List1", data->view_count, data->view_names, data->view_labels);
+  YrlOneListSet(dialog, "List2", data->side_count, data->side_names, data->side_labels);
 }
 
 int find_block(VynArray names, int count, const char* name) {

@@ -43,6 +43,10 @@ struct YrlAutoViewData {
 };
 
 int YrlAutoViewInitData(YrlAutoViewData* data);
+// strcmp of two names (the lists' sort order, for qsort).
+int YrlStringCompare(const void* a, const void* b);
+// Names then, when that succeeded, labels of a dialog list from count blocks.
+int YrlOneListSet(const char* dialog, const char* list, int count, VynArray names, VynArray labels);
 int YrlAutoViewFreeData(YrlAutoViewData* data);
 // 1 when the 2-D view name matches the datum side name by the fixed table (TOP-TOP(Side1),
 // BOTTOM-TOP(Side2), ...), without regard to case.
