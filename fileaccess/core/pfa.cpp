@@ -36,10 +36,9 @@ constexpr int FSCANF_LINE = 260;
 VynFile* stderr_handle;
 VynFile* stdout_handle;
 
-// Object types: none yet, a directory (which has no stream), a name of no known type.
-constexpr std::int16_t OBJECT_TYPE_NONE = -4;
-constexpr std::int16_t OBJECT_TYPE_DIRECTORY = -5;
-constexpr std::int16_t OBJECT_TYPE_UNKNOWN = -6;
+constexpr std::int16_t OBJECT_TYPE_NONE = PFA_TYPE_NONE;
+constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
+constexpr std::int16_t OBJECT_TYPE_UNKNOWN = PFA_TYPE_UNKNOWN;
 
 // The run mode that traces the file-access layer.
 constexpr int PFA_TRACE_RUN_MODE = 9998;

@@ -46,6 +46,12 @@ constexpr std::uint32_t PFA_FLAG_GENERIC_NAME = 0x2000;     // base name not che
 constexpr std::uint32_t PFA_FLAG_EXACT_CASE = 0x4000;       // full names keep their case
 constexpr std::uint32_t PFA_FLAG_MOUNTED_KNOWN = 0x8000;    // bit 0x0002 is known
 
+// Object types besides those of the table: none yet, a directory (which has no
+// stream), a name of no known type.
+constexpr std::int16_t PFA_TYPE_NONE = -4;
+constexpr std::int16_t PFA_TYPE_DIRECTORY = -5;
+constexpr std::int16_t PFA_TYPE_UNKNOWN = -6;
+
 // Location types.
 constexpr std::uint32_t PFA_LOC_STD_FILESYSTEM = 1;
 constexpr std::uint32_t PFA_LOC_STDIO = 8;

@@ -1,5 +1,7 @@
 #include "fileaccess/names/fnstring.h"
 
+#include <cstring>
+
 namespace vek {
 
 namespace {
@@ -25,6 +27,15 @@ int drop_trailing_delim(C* last, bool last_single, const C* before, bool before_
 }
 
 }  // namespace
+
+const char* find_path_separator(const char* text) {
+  if (!text) return nullptr;
+  const char* found = nullptr;
+  walk_name_chars(text, [&](const char* p, int n) {
+    if (!found && n == 1 && (is_dir_delim(*p) || *p == '.' || *p == ']')) found = p;
+  });
+  return found ? found : text + std::strlen(text);
+}
 
 int remove_dir_delim(char* path, int keep_root) {
   if (!path) return 0;

@@ -24,6 +24,10 @@ void walk_name_chars(Char* text, Visit visit) {
   }
 }
 
+// The first '/', '\\', '.' or ']' of text (a whole single-byte character), or its
+// terminator when it has none. Null for a null text.
+const char* find_path_separator(const char* text);
+
 // Removes one trailing '\\' or '/' from path, in place, and returns 1. Returns 0 and
 // leaves path as it was when it is null or empty or does not end with a delimiter, and,
 // with keep_root, when the delimiter is the whole path or follows '\\', '/' or ':', so

@@ -1,0 +1,104 @@
+#include "fileaccess/core/pfaname.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "fileaccess/core/pfaloc.h"
+#include "fileaccess/names/fnstring.h"
+
+namespace vek {
+
+int substitute_env_vars(const char* in, char* out, int limit) {
+  if (!out || limit < 1) return 0;
+  out[0] = '\0';
+  if (!in) return 0;
+  std::size_t room = static_cast<std::size_t>(limit);
+  std::size_t length = std::strlen(in);
+  if (length >= room) return 0;
+  std::memcpy(out, in, length + 1);
+  for (std::size_t at = 0; at < length;) {
+    if (out[at] != '$') {
+      ++at;
+      continue;
+    }
+    char* name = out + at + 1;
+    char* end = const_cast<char*>(find_path_separator(name));
+    if (end == name) {
+      ++at;
+      continue;
+    }
+    char saved = *end;
+    *end = '\0';
+    const char* value = std::getenv(name);
+    *end = saved;
+    if (!value) {
+      ++at;
+      continue;
+    }
+    std::size_t name_length = static_cast<std::size_t>(end - name);
+    std::size_t value_length = std::strlen(value);
+    std::size_t new_length = length - 1 - name_length + value_length;
+    if (new_length >= room) {
+      // Cut at the '$': what follows cannot be named whole.
+      out[at] = '\0';
+      return 0;
+    }
+    std::memmove(out + at + value_length, end, length - (at + 1 + name_length) + 1);
+    std::memcpy(out + at, value, value_length);
+    length = new_length;
+    at += value_length;
+  }
+  return 1;
+}
+
+int pfa_remove_redundant_updirs(char* path) {
+  if (!path) return 0;
+  int removed = 0;
+  for (bool again = true; again;) {
+    again = false;
+    std::size_t length = std::strlen(path);
+    for (std::size_t p = 2; p + 1 < length + 1 && !again; ++p) {
+      if (path[p] != '.' || path[p + 1] != '.' || path[p - 1] != '/') continue;
+      if (path[p + 2] != '/' && path[p + 2] != '\0') continue;
+      std::size_t start = p - 1;  // the element before ends at p - 2
+      while (start > 0 && path[start - 1] != '/') --start;
+      std::size_t element = p - 1 - start;
+      if (element == 0 || (element == 2 && path[start] == '.' && path[start + 1] == '.'))
+        continue;
+      std::size_t after = path[p + 2] == '/' ? p + 3 : p + 2;
+      std::memmove(path + start, path + after, length - after + 1);
+      removed = 1;
+      again = true;
+    }
+  }
+  return removed;
+}
+
+int pfa_put_version(VynFile* file, int version) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  // A wrapped value would name another file.
+  if (version < -32768 || version > 32767) return PFA_E_INVALID_INPUT;
+  file->version = static_cast<std::int16_t>(version);
+  file->flags &= ~PFA_FLAG_EXACT_CASE;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_put_encode(VynFile* file, int encode) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  if (file->object_type == PFA_TYPE_DIRECTORY) return PFA_E_INVALID_INPUT;
+  file->encode = static_cast<std::uint32_t>(encode);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_put_location_type(VynFile* file, int type) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  if (!pfa_location_type_registered(type)) return PFA_E_INVALID_INPUT;
+  file->location_type = static_cast<std::uint32_t>(type);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_is_location(const VynFile* file, int type) {
+  return pfa_is_valid(file) && static_cast<int>(file->location_type) == type ? 1 : 0;
+}
+
+}  // namespace vek
