@@ -357,12 +357,12 @@ VynFile* pfa_alloc_dir(const char* path) {
   if (!path) return nullptr;
   char text[sizeof(VynFile::text)];
   std::size_t length = std::strlen(path);
-  if (length + 2 > sizeof text) return nullptr;
+  if (length >= sizeof text) return nullptr;
   std::memcpy(text, path, length + 1);
-  if (length == 0 || (text[length - 1] != '\\' && text[length - 1] != '/')) {
-    text[length] = '\\';
-    text[length + 1] = '\0';
-  }
+  // Without its delimiter the path would name a file.
+  if (!add_dir_delim(text, static_cast<int>(sizeof text), '\\', 1) &&
+      !(length > 0 && (text[length - 1] == '\\' || text[length - 1] == '/')))
+    return nullptr;
   return pfa_alloc_file(text);
 }
 

@@ -150,7 +150,12 @@ TEST_F(PfaLife, AllocatingParsesAndDirectories) {
   // The text holds the components without their separators.
   EXPECT_EQ(std::string(wide->text), "C:\\Work\\partprt");
   EXPECT_EQ(vek::pfa_lowercase_name_ext(nullptr), vek::PFA_E_INVALID_INPUT);
+  // A path that leaves no room for its delimiter would name a file: refused.
   EXPECT_EQ(vek::pfa_alloc_dir(std::string(259, 'd').c_str()), nullptr);
+  VynFile* full = vek::pfa_alloc_dir((std::string(258, 'd') + "\\").c_str());
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(vek::pfa_is_dir(full), 1);
+  EXPECT_EQ(vek::pfa_free_vyn_file(&full), 0);
   for (VynFile** f : {&dir, &same, &wide}) EXPECT_EQ(vek::pfa_free_vyn_file(f), 0);
 }
 
