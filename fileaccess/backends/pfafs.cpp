@@ -13,11 +13,6 @@ int pfa_register_std_filesystem() {
   return pfa_stdio_register();
 }
 
-int pfa_stdio_register() {
-  if (!pfa_loc_register_setup(static_cast<int>(PFA_LOC_STDIO))) return 0;
-  return pfa_loc_register_setup(PFA_LOC_NONE);
-}
-
 int pfa_register_unc_filesystem() {
   if (!pfa_loc_register_setup(PFA_LOC_UNC)) return 0;
   return pfa_loc_register_setup(PFA_LOC_NONE);
