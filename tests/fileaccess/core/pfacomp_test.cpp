@@ -204,3 +204,25 @@ TEST_F(PfaComp, LegacyRecordRoundTripAndLongNamesInThePath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PfaComp, ComponentMappingFollowsTheLocationType) {
+  struct {
+    unsigned type;
+    int host, device, path;
+  } cases[] = {{1, 0, 1, 2}, {4, 0, 1, 2}, {8, -1, -1, -1}, {0, -1, -1, -1}};
+  for (const auto& c : cases) {
+    file_->location_type = c.type;
+    int host = 9, device = 9, path = 9;
+    EXPECT_EQ(vek::pfa_get_component_mapping(file_, &host, &device, &path), 0);
+    EXPECT_EQ(host, c.host) << c.type;
+    EXPECT_EQ(device, c.device) << c.type;
+    EXPECT_EQ(path, c.path) << c.type;
+  }
+  EXPECT_EQ(vek::pfa_get_component_mapping(file_, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::pfa_get_component_mapping(nullptr, nullptr, nullptr, nullptr),
+            vek::PFA_E_NOT_VALID);
+}
+
+}  // namespace
