@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fileaccess/core/pfacomp.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/names/fnstring.h"
 
@@ -72,6 +73,44 @@ int pfa_remove_redundant_updirs(char* path) {
     }
   }
   return removed;
+}
+
+namespace {
+
+// The component of the given index method into buffer (limit); 11 without one.
+int get_mapped_component(const VynFile* file, int method, char* buffer, int limit) {
+  if (!pfa_is_valid(file) || !buffer) return PFA_E_NOT_VALID;
+  buffer[0] = '\0';
+  int c = pfaloc_call_F(const_cast<VynFile*>(file), method);
+  if (c < 0 || c > 2) return PFA_E_NOT_VALID;
+  return pfa_get_component(file, c, buffer, limit);
+}
+
+}  // namespace
+
+int pfa_get_host(const VynFile* file, char* buffer) {
+  return get_mapped_component(file, PfaHostIdx, buffer, 32);
+}
+
+int pfa_get_device(const VynFile* file, char* buffer) {
+  return get_mapped_component(file, PfaDeviceIdx, buffer, 32);
+}
+
+int pfa_get_path(const VynFile* file, char* buffer) {
+  int result = get_mapped_component(file, PfaPathIdx, buffer, static_cast<int>(sizeof file->text));
+  if (result == PFA_E_NOT_VALID && pfa_is_valid(file) && buffer) return PFA_E_NO_ERROR;
+  if (result != PFA_E_NO_ERROR) return result;
+  char* last = std::strrchr(buffer, '/');
+  if (last) {
+    last[1] = '\0';
+  } else {
+    buffer[0] = '\0';
+  }
+  pfa_remove_redundant_updirs(buffer);
+  for (char* p = buffer; *p; ++p) {
+    if (*p == '/') *p = '\\';
+  }
+  return PFA_E_NO_ERROR;
 }
 
 int pfa_put_version(VynFile* file, int version) {

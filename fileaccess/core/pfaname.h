@@ -20,6 +20,16 @@ int substitute_env_vars(const char* in, char* out, int limit);
 // was removed.
 int pfa_remove_redundant_updirs(char* path);
 
+// The component that the location type names host or device, into a buffer of 32: 0;
+// 11 for an invalid handle or buffer or a location type without one (empty buffer); 1
+// when it does not fit (empty buffer).
+int pfa_get_host(const VynFile* file, char* buffer);
+int pfa_get_device(const VynFile* file, char* buffer);
+// The path component as native text, into a buffer of 260: up to its last '/', without
+// the elements that a ".." takes back, every '/' written as '\\'. Empty when the
+// location type has no path. 11 for an invalid handle or buffer.
+int pfa_get_path(const VynFile* file, char* buffer);
+
 // Field setters. 11 for an invalid handle.
 // The version, -32768 to 32767 (else 9); clears the exact-case flag.
 int pfa_put_version(VynFile* file, int version);

@@ -6,6 +6,7 @@
 
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/core/pfacomp.h"
 #include "fileaccess/core/pfaname.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/scoped_env.h"
@@ -122,6 +123,47 @@ TEST_F(PfaName, EncodeLocationTypeAndLocationQuestion) {
   EXPECT_EQ(vek::pfa_put_location_type(nullptr, 1), vek::PFA_E_NOT_VALID);
   EXPECT_EQ(vek::pfa_free_vyn_file(&file), 0);
   EXPECT_EQ(vek::pfa_free_vyn_file(&dir), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaName, HostDeviceAndNativePath) {
+  VynFile* file = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&file), 0);
+  const struct {
+    const char* path;
+    const char* native;
+  } cases[] = {
+      {"/a/b/", "\\a\\b\\"},
+      {"/a/../b/", "\\b\\"},
+      {"/a/b", "\\a\\"},  // cut after the last '/'
+      {"abc", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(vek::xdr_put_pfa_components(file, "srv", "C:", c.path, "n", "e"), 0);
+    char buffer[260] = "#";
+    EXPECT_EQ(vek::pfa_get_path(file, buffer), 0);
+    EXPECT_STREQ(buffer, c.native) << c.path;
+  }
+  char host[32], device[32];
+  EXPECT_EQ(vek::pfa_get_host(file, host), 0);
+  EXPECT_STREQ(host, "srv");
+  EXPECT_EQ(vek::pfa_get_device(file, device), 0);
+  EXPECT_STREQ(device, "C:");
+  ASSERT_EQ(vek::xdr_put_pfa_components(file, std::string(32, 'h').c_str(), "", "", "", ""), 0);
+  EXPECT_EQ(vek::pfa_get_host(file, host), 1);  // 32 characters do not fit 32 bytes
+  EXPECT_STREQ(host, "");
+  // The standard streams have no host, device or path.
+  file->location_type = 8;
+  EXPECT_EQ(vek::pfa_get_host(file, host), vek::PFA_E_NOT_VALID);
+  char path[260] = "#";
+  EXPECT_EQ(vek::pfa_get_path(file, path), 0);
+  EXPECT_STREQ(path, "");
+  EXPECT_EQ(vek::pfa_get_path(nullptr, path), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_free_vyn_file(&file), 0);
 }
 
 }  // namespace
