@@ -113,6 +113,59 @@ int pfa_get_path(const VynFile* file, char* buffer) {
   return PFA_E_NO_ERROR;
 }
 
+namespace {
+
+// The slot of the index method for a setter: -1 when the location type has none. A
+// handle of location type 0 becomes a local one first.
+int slot_for_put(VynFile* file, int method) {
+  if (file->location_type == PFA_LOC_NONE) file->location_type = PFA_LOC_STD_FILESYSTEM;
+  int c = pfaloc_call_F(file, method);
+  return c >= 0 && c <= 2 ? c : -1;
+}
+
+int put_short_component(VynFile* file, int method, const char* text) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  int c = slot_for_put(file, method);
+  if (c < 0) return PFA_E_NOT_VALID;
+  if (!text || std::strlen(text) >= 32) return PFA_E_INVALID_INPUT;
+  return pfa_put_component(file, c, text);
+}
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+}  // namespace
+
+int pfa_put_host(VynFile* file, const char* text) {
+  return put_short_component(file, PfaHostIdx, text);
+}
+
+int pfa_put_device(VynFile* file, const char* text) {
+  return put_short_component(file, PfaDeviceIdx, text);
+}
+
+int pfa_put_path(VynFile* file, const char* text) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  int c = slot_for_put(file, PfaPathIdx);
+  if (c < 0) return PFA_E_NOT_VALID;
+  constexpr std::size_t limit = sizeof(VynFile::text);
+  if (!text || std::strlen(text) >= limit) return PFA_E_INVALID_INPUT;
+  char path[limit + 1];
+  std::size_t n = 0;
+  for (std::size_t i = 0; text[i];) {
+    bool at_element = i == 0 || is_separator(text[i - 1]);
+    if (at_element && text[i] == '.' && is_separator(text[i + 1])) {
+      i += 2;
+      continue;
+    }
+    path[n++] = is_separator(text[i]) ? '/' : text[i];
+    ++i;
+  }
+  if (n > 0 && path[n - 1] != '/') path[n++] = '/';
+  if (n >= limit) return PFA_E_INVALID_INPUT;
+  path[n] = '\0';
+  return pfa_put_component(file, c, path);
+}
+
 int pfa_put_version(VynFile* file, int version) {
   if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
   // A wrapped value would name another file.

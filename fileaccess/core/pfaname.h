@@ -31,6 +31,14 @@ int pfa_get_device(const VynFile* file, char* buffer);
 int pfa_get_path(const VynFile* file, char* buffer);
 
 // Field setters. 11 for an invalid handle.
+// Host and device (11 when the location type has none, 9 for a null text or one of 32
+// characters or more) and path (11 without a path, 9 for a null text or one that would
+// reach 260 characters). The path is normalised: '\\' becomes '/', "./" at the start or
+// after a separator is dropped, and a nonempty path ends with '/'. A handle of location
+// type 0 becomes a local one first.
+int pfa_put_host(VynFile* file, const char* text);
+int pfa_put_device(VynFile* file, const char* text);
+int pfa_put_path(VynFile* file, const char* text);
 // The version, -32768 to 32767 (else 9); clears the exact-case flag.
 int pfa_put_version(VynFile* file, int version);
 // The stream's text converter; 9 for a directory.

@@ -167,3 +167,47 @@ TEST_F(PfaName, HostDeviceAndNativePath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PfaName, PutPathNormalisesSeparatorsAndDotElements) {
+  VynFile* file = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&file), 0);
+  const struct {
+    const char* in;
+    int result;
+    const char* stored;
+  } cases[] = {
+      {"\\a\\b", 0, "/a/b/"},
+      {"./a/./b/", 0, "a/b/"},
+      {".\\.\\x", 0, "x/"},
+      {"../a", 0, "../a/"},
+      {"a.b/c./", 0, "a.b/c./"},
+      {"", 0, ""},
+      {"/", 0, "/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vek::pfa_put_path(file, c.in), c.result) << c.in;
+    EXPECT_EQ(vek::pfa_component_strcmp(file, 2, c.stored, -1), 0) << c.in;
+  }
+  // 259 characters without a final '/' would become 260: refused, path kept.
+  EXPECT_EQ(vek::pfa_put_path(file, std::string(259, 'p').c_str()), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_put_path(file, std::string(260, 'p').c_str()), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_put_path(file, nullptr), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_component_strcmp(file, 2, "/", -1), 0);
+  EXPECT_EQ(vek::pfa_put_host(file, std::string(31, 'h').c_str()), 0);
+  EXPECT_EQ(vek::pfa_put_host(file, std::string(32, 'h').c_str()), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_put_device(file, "D:"), 0);
+  EXPECT_EQ(vek::pfa_component_strcmp(file, 1, "D:", -1), 0);
+  // Location type 0 becomes local; the standard streams have no device.
+  file->location_type = 0;
+  EXPECT_EQ(vek::pfa_put_device(file, "E:"), 0);
+  EXPECT_EQ(file->location_type, 1u);
+  file->location_type = 8;
+  EXPECT_EQ(vek::pfa_put_device(file, "F:"), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_put_path(file, "/x"), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_put_host(nullptr, "h"), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_free_vyn_file(&file), 0);
+}
+
+}  // namespace
