@@ -13,18 +13,7 @@ namespace {
 
 using vek::VynFile;
 
-class PfaStdio : public yrltest::FileaccessTest {
- protected:
-  void SetUp() override {
-    FileaccessTest::SetUp();
-    ASSERT_EQ(vek::pfa_alloc_vyn_file(&file_), 0);  // registers the locations
-  }
-  void TearDown() override {
-    vek::pfa_free_vyn_file(&file_);
-    FileaccessTest::TearDown();
-  }
-  VynFile* file_ = nullptr;
-};
+class PfaStdio : public yrltest::HandleTest {};
 
 TEST_F(PfaStdio, ClaimsTheThreeStreamNamesOnly) {
   const struct {

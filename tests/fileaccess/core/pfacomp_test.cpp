@@ -14,16 +14,8 @@ namespace {
 
 using vek::VynFile;
 
-class PfaComp : public yrltest::FileaccessTest {
+class PfaComp : public yrltest::HandleTest {
  protected:
-  void SetUp() override {
-    FileaccessTest::SetUp();
-    ASSERT_EQ(vek::pfa_alloc_vyn_file(&file_), 0);
-  }
-  void TearDown() override {
-    vek::pfa_free_vyn_file(&file_);
-    FileaccessTest::TearDown();
-  }
   // The six slots as "a|b|c|d|e|f".
   std::string slots() const {
     std::string out;
@@ -43,7 +35,6 @@ class PfaComp : public yrltest::FileaccessTest {
     return vek::xdr_get_pfa_components(file_, record->component0, record->component1,
                                        record->path, record->name, record->extension);
   }
-  VynFile* file_ = nullptr;
 };
 
 TEST(PfaMoveSubstring, ReplacesWithinTheLimitAndRefusesBadRanges) {
