@@ -295,6 +295,8 @@ int register_clump(const char* name, std::size_t size) {
   return register_clump_type(name, size, CLUMP_KIND_BY_SIZE);
 }
 
+int clump_pools_busy() { return pools_busy > 0 ? 1 : 0; }
+
 int find_non_id_clump(std::size_t size) {
   if (Clump_mode_off_low || pools_busy) return -1;
   if (!index_tab_ready) {

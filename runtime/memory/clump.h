@@ -108,6 +108,8 @@ int clump_stats();
 
 // The pool by size for a size, or -1.
 int find_non_id_clump(std::size_t size);
+// 1 while the pools allocate memory of their own (a new clump), else 0.
+int clump_pools_busy();
 // One zeroed object of a pool; 0 for an unknown id.
 void* getmem_pool_xar(int id, int xar_flag);
 // 1 when p was a pool object and is released; 0 when it is no pool object.

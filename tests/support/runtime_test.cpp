@@ -2,6 +2,7 @@
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
 #include "fileaccess/core/pfa_testing.h"
+#include "fileaccess/core/pfaloc_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/codepage_testing.h"
 #include "platform/w32/error_testing.h"
@@ -54,6 +55,7 @@ void reset_runtime_state() {
   vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
+  vek::pfaloc_testing_reset();
   vek::ntlangwrap_testing_reset();
   vek::appinfo_testing_reset();
   vek::lang_testing_reset();
