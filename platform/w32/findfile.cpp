@@ -13,6 +13,7 @@
 #include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/error.h"
+#include "platform/w32/filetime.h"
 #include "platform/w32/path.h"
 
 namespace w32 {
@@ -53,19 +54,6 @@ bool match(const WCHAR* pattern, std::size_t pattern_length, const WCHAR* name) 
   return p == pattern_length;
 }
 
-
-FILETIME file_time(const timespec& time) {
-  // 100-ns steps from 1601-01-01 to the POSIX epoch; times before 1601 are its start.
-  constexpr long long kEpochOffset = 116444736000000000LL;
-  constexpr long long kLatest = 900000000000LL;  // seconds, far inside the range
-  long long seconds = time.tv_sec;
-  if (seconds < -kEpochOffset / 10000000LL) return FILETIME{0, 0};
-  if (seconds > kLatest) seconds = kLatest;
-  unsigned long long value =
-      static_cast<unsigned long long>(kEpochOffset + seconds * 10000000LL + time.tv_nsec / 100);
-  return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
 // Fills data with the next match that still exists; false at the end.
 bool fill_next(Search* search, WIN32_FIND_DATAA* data) {
   while (search->next < search->names.size()) {
@@ -79,9 +67,9 @@ bool fill_next(Search* search, WIN32_FIND_DATAA* data) {
         WideCharToMultiByte(CP_ACP, 0, wide, -1, data->cFileName, MAX_PATH, nullptr, nullptr) == 0)
       continue;  // a name that Win32 could not hold
     data->dwFileAttributes = w32_attributes_of_posix(posix.c_str());
-    data->ftCreationTime = file_time(st.st_ctim);
-    data->ftLastAccessTime = file_time(st.st_atim);
-    data->ftLastWriteTime = file_time(st.st_mtim);
+    data->ftCreationTime = w32_filetime_from_timespec(st.st_ctim);
+    data->ftLastAccessTime = w32_filetime_from_timespec(st.st_atim);
+    data->ftLastWriteTime = w32_filetime_from_timespec(st.st_mtim);
     unsigned long long size = S_ISDIR(st.st_mode) ? 0 : static_cast<unsigned long long>(st.st_size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);

@@ -43,6 +43,14 @@ constexpr std::size_t W32_PATH_CAPACITY = 4096;
 BOOL w32_resolve_path_a(const char* name, char* posix, std::size_t capacity);
 BOOL w32_resolve_path_w(const WCHAR* name, char* posix, std::size_t capacity);
 
+// The same for code written once for both kinds of name.
+inline BOOL w32_resolve_path(const char* name, char* posix, std::size_t capacity) {
+  return w32_resolve_path_a(name, posix, capacity);
+}
+inline BOOL w32_resolve_path(const WCHAR* name, char* posix, std::size_t capacity) {
+  return w32_resolve_path_w(name, posix, capacity);
+}
+
 // Configuration, for the stand-in host and for tests. Letters may be given in either
 // case; directories are absolute POSIX paths, which need not exist yet. FALSE with
 // ERROR_INVALID_PARAMETER for a bad letter or directory.
