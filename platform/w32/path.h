@@ -51,6 +51,21 @@ inline BOOL w32_resolve_path(const WCHAR* name, char* posix, std::size_t capacit
   return w32_resolve_path_w(name, posix, capacity);
 }
 
+// Makes the directory name the current directory of its drive, and that drive the
+// current drive; the process's own working directory is never changed. The directory is
+// kept as the disk spells it. FALSE with the path model's reasons, ERROR_DIRECTORY for a
+// file, ERROR_NOT_SUPPORTED for a UNC name (a share has no current directory here),
+// ERROR_INVALID_PARAMETER for a null name.
+BOOL w32_set_current_directory(const WCHAR* name);
+
+// The full Windows name of name in full (capacity units, terminator included), formed
+// from the text alone as Win32 forms it: the drive's current directory before a relative
+// name, "." and ".." folded, '\' for every delimiter, a delimiter at the end kept. The
+// disk is not consulted, so the spelling is the caller's. FALSE with
+// ERROR_FILENAME_EXCED_RANGE when it does not fit, and the path model's reasons for a
+// name it cannot parse.
+BOOL w32_full_path_name(const WCHAR* name, WCHAR* full, std::size_t capacity);
+
 // Configuration, for the stand-in host and for tests. Letters may be given in either
 // case; directories are absolute POSIX paths, which need not exist yet. FALSE with
 // ERROR_INVALID_PARAMETER for a bad letter or directory.
