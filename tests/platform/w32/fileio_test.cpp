@@ -498,30 +498,6 @@ TEST_F(FileIoTest, TimesSetThroughAHandleReadBackAndAgreeWithStat) {
   EXPECT_TRUE(CloseHandle(reader));
 }
 
-TEST_F(FileIoTest, FileTimesConvertBothWays) {
-  struct Case {
-    timespec posix;
-    unsigned long long filetime;
-  } cases[] = {
-      {{0, 0}, 116444736000000000ULL},
-      {{1, 100}, 116444736010000001ULL},
-      {{-11644473600LL, 0}, 0ULL},  // 1601-01-01
-      {{-1, 999999900}, 116444735999999999ULL},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.filetime);
-    FILETIME made = w32_filetime_from_timespec(c.posix);
-    EXPECT_EQ((static_cast<unsigned long long>(made.dwHighDateTime) << 32) | made.dwLowDateTime,
-              c.filetime);
-    timespec back = w32_timespec_from_filetime(made);
-    EXPECT_EQ(back.tv_sec, c.posix.tv_sec);
-    EXPECT_EQ(back.tv_nsec, c.posix.tv_nsec);
-  }
-  // Before 1601 is its start.
-  FILETIME early = w32_filetime_from_timespec(timespec{-20000000000LL, 0});
-  EXPECT_EQ(early.dwLowDateTime | early.dwHighDateTime, 0u);
-}
-
 TEST_F(FileIoTest, WideNamesOpenTheSameFiles) {
   dir_.make_file("\xc3\xa9t\xc3\xa9.txt", "summer");
   std::u16string wide = u"";
