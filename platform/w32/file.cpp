@@ -279,6 +279,10 @@ BOOL copy_action(const char* from, const char* to, DWORD fail_if_exists) {
 
 }  // namespace
 
+BOOL w32_delete_file_posix(const char* posix) { return delete_file(posix); }
+BOOL w32_create_directory_posix(const char* posix) { return create_directory(posix); }
+BOOL w32_remove_directory_posix(const char* posix) { return remove_directory(posix); }
+
 BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
   return on_pair("CopyFileA", existing, new_name, fail_if_exists != 0, copy_action);
 }

@@ -96,6 +96,12 @@ BOOL CreateDirectoryExA(const char* template_directory, const char* name,
 BOOL RemoveDirectoryA(const char* name);
 BOOL RemoveDirectoryW(const WCHAR* name);
 
+// DeleteFileA, CreateDirectoryA and RemoveDirectoryA on a POSIX path, for the functions
+// of this layer that have already resolved a name (they consult no fault).
+BOOL w32_delete_file_posix(const char* posix);
+BOOL w32_create_directory_posix(const char* posix);
+BOOL w32_remove_directory_posix(const char* posix);
+
 // Sets the process's error mode and returns the one before. Nothing here shows a
 // dialog, so the mode is only kept.
 UINT SetErrorMode(UINT mode);
