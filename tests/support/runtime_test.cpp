@@ -1,6 +1,7 @@
 #include "tests/support/runtime_test.h"
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
+#include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -55,6 +56,7 @@ void reset_runtime_state() {
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
   vek::ntlangwrap_testing_reset();
+  vek::pfa_dir_cache_testing_reset();
   vek::appinfo_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
