@@ -14,6 +14,7 @@
 #include "platform/w32/fileio.h"
 #include "platform/w32/findfile.h"
 #include "platform/w32/system.h"
+#include "platform/w32/volume.h"
 #include "runtime/diag/diag.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/wide.h"
@@ -138,6 +139,12 @@ w32::BOOL ntlangwrap_SetFileAttributes(const char* name, w32::DWORD attributes) 
   if (!prepare("ntlangwrap_SetFileAttributes", name, &n)) return w32::FALSE;
   return n.action == NTLANGWRAP_WIDE ? w32::SetFileAttributesW(n.wide, attributes)
                                      : w32::SetFileAttributesA(n.narrow, attributes);
+}
+
+w32::UINT ntlangwrap_GetDriveType(const char* root) {
+  Name n;
+  if (!prepare("ntlangwrap_GetDriveType", root, &n)) return w32::DRIVE_UNKNOWN;
+  return n.action == NTLANGWRAP_WIDE ? w32::GetDriveTypeW(n.wide) : w32::GetDriveTypeA(n.narrow);
 }
 
 w32::HANDLE ntlangwrap_CreateFile(const char* name, w32::DWORD access, w32::DWORD share_mode,

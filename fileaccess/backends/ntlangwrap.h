@@ -42,6 +42,10 @@ w32::DWORD ntlangwrap_GetFileAttributes(const char* name);
 // SetFileAttributes of name: the call's result (FALSE on failure).
 w32::BOOL ntlangwrap_SetFileAttributes(const char* name, w32::DWORD attributes);
 
+// GetDriveType of root: the drive type (0, DRIVE_UNKNOWN, when the root cannot be
+// formed or the action is invalid).
+w32::UINT ntlangwrap_GetDriveType(const char* root);
+
 // CreateFile of name, without security attributes or template: the handle, or
 // INVALID_HANDLE_VALUE. Refreshes unless disposition is OPEN_EXISTING.
 w32::HANDLE ntlangwrap_CreateFile(const char* name, w32::DWORD access, w32::DWORD share_mode,

@@ -414,6 +414,17 @@ BOOL w32_set_unc_root(const char* directory) {
   return TRUE;
 }
 
+BOOL w32_unc_root(char* directory, std::size_t capacity) {
+  if (directory == nullptr || capacity == 0) return fail(ERROR_INVALID_PARAMETER);
+  pthread_mutex_lock(&g_lock);
+  const char* root = g_unc_root[0] != '\0' ? g_unc_root : kDefaultUncRoot;
+  std::size_t length = std::strlen(root);
+  bool fits = length < capacity;
+  if (fits) std::memcpy(directory, root, length + 1);
+  pthread_mutex_unlock(&g_lock);
+  return fits ? TRUE : fail(ERROR_FILENAME_EXCED_RANGE);
+}
+
 BOOL path_testing_set_directory(char letter, const char* directory) {
   int drive = drive_index(letter);
   if (drive < 0 || directory == nullptr || !is_path_delimiter(directory[0]))

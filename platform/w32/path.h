@@ -77,5 +77,8 @@ BOOL w32_set_drive(char letter, const char* directory);
 BOOL w32_set_current_drive(char letter);
 // Sets the directory under which "\\host\share" names are found.
 BOOL w32_set_unc_root(const char* directory);
+// Copies that directory into directory (capacity bytes); ERROR_FILENAME_EXCED_RANGE
+// when it does not fit.
+BOOL w32_unc_root(char* directory, std::size_t capacity);
 
 }  // namespace w32

@@ -12,6 +12,7 @@
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/system_testing.h"
+#include "platform/w32/volume_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
@@ -73,6 +74,7 @@ void reset_runtime_state() {
   w32::path_testing_reset();
   w32::registry_testing_reset();
   w32::system_testing_reset();
+  w32::volume_testing_reset();
   vek::getmem_testing_reset();
 }
 

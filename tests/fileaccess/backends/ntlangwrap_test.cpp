@@ -17,6 +17,7 @@
 #include "platform/w32/environment.h"
 #include "platform/w32/fileio.h"
 #include "platform/w32/handle.h"
+#include "platform/w32/volume.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
@@ -270,6 +271,8 @@ TEST_P(NtLangWrapSession, EveryWrapperReachesTheFileAndRefreshesWhatItChanges) {
   EXPECT_EQ(refreshed(), (Names{f, f2}));
   EXPECT_EQ(yrltest::read_file(disk("d@/f@2.txt")), "abc");
 
+  EXPECT_EQ(vek::ntlangwrap_GetDriveType((d + "/").c_str()), w32::DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(vek::ntlangwrap_GetDriveType("C:\\"), w32::DRIVE_FIXED);
   EXPECT_TRUE(vek::ntlangwrap_SetCurrentDirectory(d.c_str()));
   char current[vek::NTLANGWRAP_NAME_SIZE];
   w32::DWORD length = vek::ntlangwrap_GetCurrentDirectory(current);
@@ -332,6 +335,8 @@ TEST_F(NtLangWrap, EveryWrapperReportsAnInvalidActionWithItsFailureValue) {
     const char* wrapper;
     std::function<bool()> fails;
   } cases[] = {
+      {"ntlangwrap_GetDriveType",
+       [&] { return vek::ntlangwrap_GetDriveType("C:\\") == w32::DRIVE_UNKNOWN; }},
       {"ntlangwrap_SetFileAttributes",
        [&] { return vek::ntlangwrap_SetFileAttributes(name.c_str(), 0) == w32::FALSE; }},
       {"ntlangwrap_CreateFile",
