@@ -16,6 +16,7 @@
 #include "platform/w32/system.h"
 #include "platform/w32/volume.h"
 #include "runtime/diag/diag.h"
+#include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/wide.h"
 
@@ -145,6 +146,36 @@ w32::UINT ntlangwrap_GetDriveType(const char* root) {
   Name n;
   if (!prepare("ntlangwrap_GetDriveType", root, &n)) return w32::DRIVE_UNKNOWN;
   return n.action == NTLANGWRAP_WIDE ? w32::GetDriveTypeW(n.wide) : w32::GetDriveTypeA(n.narrow);
+}
+
+w32::BOOL ntlangwrap_GetFileSecurity(const char* name, w32::SECURITY_INFORMATION information,
+                                     w32::PSECURITY_DESCRIPTOR* descriptor) {
+  Name n;
+  if (!prepare("ntlangwrap_GetFileSecurity", name, &n)) return w32::FALSE;
+  if (descriptor == nullptr) {
+    w32::SetLastError(w32::ERROR_INVALID_PARAMETER);
+    return w32::FALSE;
+  }
+  *descriptor = nullptr;
+  auto get = [&](w32::PSECURITY_DESCRIPTOR buffer, w32::DWORD length, w32::DWORD* needed) {
+    return n.action == NTLANGWRAP_WIDE
+               ? w32::GetFileSecurityW(n.wide, information, buffer, length, needed)
+               : w32::GetFileSecurityA(n.narrow, information, buffer, length, needed);
+  };
+  w32::DWORD needed = 0;
+  if (get(nullptr, 0, &needed)) return w32::TRUE;
+  if (w32::GetLastError() != w32::ERROR_INSUFFICIENT_BUFFER) return w32::FALSE;
+  *descriptor = getmem(needed);
+  if (*descriptor == nullptr) return w32::FALSE;
+  return get(*descriptor, needed, &needed);
+}
+
+w32::BOOL ntlangwrap_SetFileSecurity(const char* name, w32::SECURITY_INFORMATION information,
+                                     w32::PSECURITY_DESCRIPTOR descriptor) {
+  Name n;
+  if (!prepare("ntlangwrap_SetFileSecurity", name, &n)) return w32::FALSE;
+  return n.action == NTLANGWRAP_WIDE ? w32::SetFileSecurityW(n.wide, information, descriptor)
+                                     : w32::SetFileSecurityA(n.narrow, information, descriptor);
 }
 
 w32::HANDLE ntlangwrap_CreateFile(const char* name, w32::DWORD access, w32::DWORD share_mode,

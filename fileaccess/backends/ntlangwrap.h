@@ -15,6 +15,7 @@
 
 #include "platform/w32/crt.h"
 #include "platform/w32/filetime.h"
+#include "platform/w32/security.h"
 #include "platform/w32/types.h"
 
 namespace vek {
@@ -45,6 +46,17 @@ w32::BOOL ntlangwrap_SetFileAttributes(const char* name, w32::DWORD attributes);
 // GetDriveType of root: the drive type (0, DRIVE_UNKNOWN, when the root cannot be
 // formed or the action is invalid).
 w32::UINT ntlangwrap_GetDriveType(const char* root);
+
+// GetFileSecurity of name for information: the first call passes no buffer; when it
+// asks for one, a getmem block of the size needed is stored in *descriptor (the caller
+// releases it: relmem of its address) and the call repeated. The second call's result (FALSE when
+// either fails; *descriptor is then null unless the block was made).
+w32::BOOL ntlangwrap_GetFileSecurity(const char* name, w32::SECURITY_INFORMATION information,
+                                     w32::PSECURITY_DESCRIPTOR* descriptor);
+
+// SetFileSecurity of name: the call's result.
+w32::BOOL ntlangwrap_SetFileSecurity(const char* name, w32::SECURITY_INFORMATION information,
+                                     w32::PSECURITY_DESCRIPTOR descriptor);
 
 // CreateFile of name, without security attributes or template: the handle, or
 // INVALID_HANDLE_VALUE. Refreshes unless disposition is OPEN_EXISTING.

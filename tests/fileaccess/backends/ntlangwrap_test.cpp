@@ -22,6 +22,7 @@
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
 #include "platform/w32/system_testing.h"
+#include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -273,6 +274,15 @@ TEST_P(NtLangWrapSession, EveryWrapperReachesTheFileAndRefreshesWhatItChanges) {
 
   EXPECT_EQ(vek::ntlangwrap_GetDriveType((d + "/").c_str()), w32::DRIVE_NO_ROOT_DIR);
   EXPECT_EQ(vek::ntlangwrap_GetDriveType("C:\\"), w32::DRIVE_FIXED);
+  w32::PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(vek::ntlangwrap_GetFileSecurity(f2.c_str(), 7, &descriptor));
+  ASSERT_NE(descriptor, nullptr);
+  w32::PSID owner = nullptr;
+  ASSERT_TRUE(w32::GetSecurityDescriptorOwner(descriptor, &owner, nullptr));
+  EXPECT_EQ(static_cast<const w32::DWORD*>(owner)[1], static_cast<w32::DWORD>(geteuid()));
+  EXPECT_TRUE(vek::ntlangwrap_SetFileSecurity(f2.c_str(), w32::OWNER_SECURITY_INFORMATION,
+                                              descriptor));
+  vek::relmem(&descriptor);
   EXPECT_TRUE(vek::ntlangwrap_SetCurrentDirectory(d.c_str()));
   char current[vek::NTLANGWRAP_NAME_SIZE];
   w32::DWORD length = vek::ntlangwrap_GetCurrentDirectory(current);
@@ -337,6 +347,13 @@ TEST_F(NtLangWrap, EveryWrapperReportsAnInvalidActionWithItsFailureValue) {
   } cases[] = {
       {"ntlangwrap_GetDriveType",
        [&] { return vek::ntlangwrap_GetDriveType("C:\\") == w32::DRIVE_UNKNOWN; }},
+      {"ntlangwrap_GetFileSecurity",
+       [&] {
+         w32::PSECURITY_DESCRIPTOR sd = nullptr;
+         return vek::ntlangwrap_GetFileSecurity(name.c_str(), 7, &sd) == w32::FALSE;
+       }},
+      {"ntlangwrap_SetFileSecurity",
+       [&] { return vek::ntlangwrap_SetFileSecurity(name.c_str(), 1, nullptr) == w32::FALSE; }},
       {"ntlangwrap_SetFileAttributes",
        [&] { return vek::ntlangwrap_SetFileAttributes(name.c_str(), 0) == w32::FALSE; }},
       {"ntlangwrap_CreateFile",
