@@ -9,6 +9,7 @@
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp.h"
 #include "platform/w32/error.h"
+#include "platform/w32/changenotify.h"
 #include "platform/w32/environment.h"
 #include "platform/w32/file.h"
 #include "platform/w32/fileio.h"
@@ -251,6 +252,16 @@ int ntlangwrap_stat(char* name, w32::_stat* record) {
     return -1;
   }
   return chosen == NTLANGWRAP_WIDE ? w32::_wstat(n.wide, record) : w32::stat(n.narrow, record);
+}
+
+w32::HANDLE ntlangwrap_FindFirstChangeNotification(const char* name, w32::BOOL watch_subtree,
+                                                   w32::DWORD filter) {
+  Name n;
+  if (!prepare("ntlangwrap_FindFirstChangeNotification", name, &n))
+    return w32::INVALID_HANDLE_VALUE;
+  return n.action == NTLANGWRAP_WIDE
+             ? w32::FindFirstChangeNotificationW(n.wide, watch_subtree, filter)
+             : w32::FindFirstChangeNotificationA(n.narrow, watch_subtree, filter);
 }
 
 std::FILE* ntlangwrap_fopen(const char* name, const char* mode) {

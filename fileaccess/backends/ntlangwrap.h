@@ -80,6 +80,10 @@ int ntlangwrap_move_file(const char* old_name, const char* new_name, w32::DWORD 
 // delimiter has been taken off name in place: 0, or -1 with errno.
 int ntlangwrap_stat(char* name, w32::_stat* record);
 
+// FindFirstChangeNotification of name: the handle, or INVALID_HANDLE_VALUE.
+w32::HANDLE ntlangwrap_FindFirstChangeNotification(const char* name, w32::BOOL watch_subtree,
+                                                   w32::DWORD filter);
+
 // A stream on name: the wide run-time fopen with the wide mode in the wide action,
 // dci_fopen otherwise. Null on failure. Refreshes unless mode begins with 'r' or 'R'.
 std::FILE* ntlangwrap_fopen(const char* name, const char* mode);

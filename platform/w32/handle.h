@@ -20,6 +20,7 @@ constexpr unsigned W32_HANDLE_FIND = 0x8;
 constexpr unsigned W32_HANDLE_FILE = 0x10;
 constexpr unsigned W32_HANDLE_NET_ENUM = 0x20;
 constexpr unsigned W32_HANDLE_TOKEN = 0x40;
+constexpr unsigned W32_HANDLE_CHANGE = 0x80;
 
 // The common head of every object behind a handle. destroy frees the object when the
 // last handle is closed and the last holder has let go; refs is kept by the table.

@@ -14,7 +14,9 @@
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
 #include "fileaccess/core/pfadircache_testing.h"
+#include "platform/w32/changenotify.h"
 #include "platform/w32/environment.h"
+#include "platform/w32/process.h"
 #include "platform/w32/fileio.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/volume.h"
@@ -283,6 +285,13 @@ TEST_P(NtLangWrapSession, EveryWrapperReachesTheFileAndRefreshesWhatItChanges) {
   EXPECT_TRUE(vek::ntlangwrap_SetFileSecurity(f2.c_str(), w32::OWNER_SECURITY_INFORMATION,
                                               descriptor));
   vek::relmem(&descriptor);
+  w32::HANDLE watch = vek::ntlangwrap_FindFirstChangeNotification(
+      d.c_str(), w32::FALSE, w32::FILE_NOTIFY_CHANGE_FILE_NAME);
+  ASSERT_NE(watch, w32::INVALID_HANDLE_VALUE);
+  yrltest::write_file(disk("d@/watched"), "w");
+  EXPECT_EQ(w32::WaitForSingleObject(watch, 2000), w32::WAIT_OBJECT_0);
+  EXPECT_TRUE(w32::FindCloseChangeNotification(watch));
+  std::filesystem::remove(disk("d@/watched"));
   EXPECT_TRUE(vek::ntlangwrap_SetCurrentDirectory(d.c_str()));
   char current[vek::NTLANGWRAP_NAME_SIZE];
   w32::DWORD length = vek::ntlangwrap_GetCurrentDirectory(current);
@@ -354,6 +363,11 @@ TEST_F(NtLangWrap, EveryWrapperReportsAnInvalidActionWithItsFailureValue) {
        }},
       {"ntlangwrap_SetFileSecurity",
        [&] { return vek::ntlangwrap_SetFileSecurity(name.c_str(), 1, nullptr) == w32::FALSE; }},
+      {"ntlangwrap_FindFirstChangeNotification",
+       [&] {
+         return vek::ntlangwrap_FindFirstChangeNotification(dir.path().c_str(), w32::FALSE, 1) ==
+                w32::INVALID_HANDLE_VALUE;
+       }},
       {"ntlangwrap_SetFileAttributes",
        [&] { return vek::ntlangwrap_SetFileAttributes(name.c_str(), 0) == w32::FALSE; }},
       {"ntlangwrap_CreateFile",
