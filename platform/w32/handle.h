@@ -18,6 +18,9 @@ constexpr unsigned W32_HANDLE_THREAD = 0x2;
 constexpr unsigned W32_HANDLE_SNAPSHOT = 0x4;
 constexpr unsigned W32_HANDLE_FIND = 0x8;
 constexpr unsigned W32_HANDLE_FILE = 0x10;
+constexpr unsigned W32_HANDLE_NET_ENUM = 0x20;
+constexpr unsigned W32_HANDLE_TOKEN = 0x40;
+constexpr unsigned W32_HANDLE_CHANGE = 0x80;
 
 // The common head of every object behind a handle. destroy frees the object when the
 // last handle is closed and the last holder has let go; refs is kept by the table.
@@ -43,7 +46,7 @@ void w32_handle_release(W32HandleObject* object);
 // ERROR_INVALID_HANDLE otherwise.
 BOOL w32_handle_close(HANDLE handle, unsigned kinds);
 
-// Closes a process, thread, snapshot or file handle. A search handle is closed by FindClose
+// Closes a process, thread, snapshot, file or access-token handle. A search handle is closed by FindClose
 // only, as on Win32; null, INVALID_HANDLE_VALUE, closed and unknown handles are refused
 // with ERROR_INVALID_HANDLE.
 BOOL CloseHandle(HANDLE handle);

@@ -20,6 +20,7 @@
 #include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/commandline.h"
+#include "platform/w32/changenotify.h"
 #include "platform/w32/error.h"
 #include "platform/w32/path.h"
 #include "platform/w32/proclist.h"
@@ -469,6 +470,7 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  if (w32_is_change_notification(handle)) return w32_wait_change_notification(handle, milliseconds);
   Process* process = acquire_process(handle, W32_HANDLE_PROCESS | W32_HANDLE_THREAD);
   if (process == nullptr) return WAIT_FAILED;
   long long deadline = milliseconds == INFINITE ? 0 : now_ms() + milliseconds;

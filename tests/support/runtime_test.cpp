@@ -1,6 +1,7 @@
 #include "tests/support/runtime_test.h"
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
+#include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
@@ -12,6 +13,7 @@
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/system_testing.h"
+#include "platform/w32/volume_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
@@ -57,6 +59,7 @@ void reset_runtime_state() {
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::ntlangwrap_testing_reset();
+  vek::pfa_dir_cache_testing_reset();
   vek::appinfo_testing_reset();
   vek::lang_testing_reset();
   vek::wstring_testing_reset();
@@ -73,6 +76,7 @@ void reset_runtime_state() {
   w32::path_testing_reset();
   w32::registry_testing_reset();
   w32::system_testing_reset();
+  w32::volume_testing_reset();
   vek::getmem_testing_reset();
 }
 

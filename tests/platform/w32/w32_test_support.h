@@ -21,6 +21,7 @@
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/system_testing.h"
+#include "platform/w32/volume_testing.h"
 
 namespace yrltest {
 
@@ -33,6 +34,7 @@ inline void reset_w32_state() {
   w32::system_testing_reset();
   w32::library_testing_reset();
   w32::registry_testing_reset();
+  w32::volume_testing_reset();
 }
 
 class W32Test : public ::testing::Test {
