@@ -15,6 +15,7 @@
 
 #include "app/menus/app_testing.h"
 #include "app/parts/partinfo.h"
+#include "app/parts/autoview.h"
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
@@ -253,6 +254,21 @@ void read_storage() {
     }
     VynArrayFree(&strings);
   }
+  // The same entries read as the view-to-datum pairs of a part: fields cut or refused,
+  // never written past their size.
+  VynArray views = nullptr, sides = nullptr, ids = nullptr;
+  int pairs = -1;
+  if (YrlMappedViewsGet("K", &views, &sides, &ids, &pairs) == 0) {
+    int listed = 0;
+    if (views) VynArraySizeGet(views, &listed);
+    require(pairs >= 0 && listed == pairs);
+    for (int i = 0; i < pairs; ++i) {
+      require_name(static_cast<char(*)[YRL_MAP_FIELD_SIZE]>(views)[i], YRL_MAP_FIELD_SIZE);
+      require_name(static_cast<char(*)[YRL_MAP_FIELD_SIZE]>(sides)[i], YRL_MAP_FIELD_SIZE);
+    }
+  }
+  for (VynArray* array : {&views, &sides, &ids})
+    if (*array) VynArrayFree(array);
   for (int i = 0; i < kViewNameCount; ++i) {
     char text[YRL_STORE_STRING_SIZE];
     if (YrlViewStringRetrieve(kViewNames[i], text) == 0) require_name(text, sizeof text);

@@ -53,14 +53,7 @@ UnitsChoice units_of(int insunits, int measurement) {
 
 // ---- Colours -------------------------------------------------------------------------
 
-VynColor rgb(double r, double g, double b) {
-  VynColor colour{};
-  colour.method = 2;
-  colour.value.rgb[0] = r;
-  colour.value.rgb[1] = g;
-  colour.value.rgb[2] = b;
-  return colour;
-}
+VynColor rgb(double r, double g, double b) { return host_rgb_colour(r, g, b); }
 
 // Index 10 to 249: 24 hues 15 degrees apart (10 red), each in ten shades: value 1, 0.65,
 // 0.5, 0.3, 0.15, each at saturation 1 and then 0.5.

@@ -89,6 +89,15 @@ void display_list_item_erase(const VynModelitem& item);
 // Whether a colour is the default (method 0), a colour type (1, type >= 0) or red, green
 // and blue each in 0..1 (2).
 bool host_colour_valid(const VynColor& colour);
+// A colour given by red, green and blue, each from 0 to 1 (method 2).
+inline VynColor host_rgb_colour(double r, double g, double b) {
+  VynColor colour{};
+  colour.method = 2;
+  colour.value.rgb[0] = r;
+  colour.value.rgb[1] = g;
+  colour.value.rgb[2] = b;
+  return colour;
+}
 
 // The graphics state: colours, line style, text attributes and the pen.
 struct GraphicsState {

@@ -21,6 +21,7 @@ void menus_testing_reset();
 void ui_testing_reset();
 void graphics_testing_reset();
 void elemtrees_testing_reset();
+void sections_testing_reset();
 void live_objects_testing_reset();
 
 }  // namespace yrlhost

@@ -353,6 +353,17 @@ VynError Behaviour<HostApi::VynMdlNameGet>::run(int, VynMdl model, VynWchar* nam
   return VYN_TK_NO_ERROR;
 }
 
+VynError Behaviour<HostApi::vyndb_get_model_units>::run(int, void* model, int unit_kind, int* unit_type,
+                                                       VynWchar* unit_name, double* factor) {
+  StoredModel* stored = stored_model(static_cast<VynMdl>(model));
+  if (!stored || !unit_name) return VYN_TK_BAD_INPUTS;
+  if (unit_kind != 21) return 0;
+  wide_name_write(utf16_from_text(stored->units), unit_name);
+  if (unit_type) *unit_type = 0;
+  if (factor) *factor = 1.0;
+  return 1;
+}
+
 VynError Behaviour<HostApi::VynMdlToModelitem>::run(int, VynMdl model, VynModelitem* item) {
   StoredModel* stored = stored_model(model);
   if (!stored || !item) return VYN_TK_BAD_INPUTS;

@@ -34,6 +34,11 @@ YRL_MODELS_BEHAVIOUR(VynMdlErase, VynMdl model)
 // for a missing file, -1 for a malformed one; a retrieved model fires notification 18.
 YRL_MODELS_BEHAVIOUR(VynMdlLoad, const VynWchar* path, int type, int flags, VynMdl* model)
 YRL_MODELS_BEHAVIOUR(VynMdlNameGet, VynMdl model, VynWchar* name)
+// The older-style units query: for a live model and units kind 21 (length) it answers
+// 1, the model's units name (wide, at most 31 characters), units type 0 and factor 1;
+// 0, nothing written, for another kind; -2 for a model that is not live or a null name.
+YRL_MODELS_BEHAVIOUR(vyndb_get_model_units, void* model, int unit_kind, int* unit_type,
+                     VynWchar* unit_name, double* factor)
 // The model as an item: its type, its item id and itself.
 YRL_MODELS_BEHAVIOUR(VynMdlToModelitem, VynMdl model, VynModelitem* item)
 YRL_MODELS_BEHAVIOUR(VynMdlTypeGet, VynMdl model, int* type)

@@ -42,23 +42,6 @@ inline constexpr RowNotReached app_rows_not_reached[] = {
     {HostApi::VynFeatureSketchValidate, not_reached_part_modelling},
     {HostApi::VynGeometryAtPointFind, not_reached_part_modelling},
     {HostApi::VynGeomitemToEdge, not_reached_part_modelling},
-    {HostApi::VynSecerrorAlloc, not_reached_part_modelling},
-    {HostApi::VynSecerrorCount, not_reached_part_modelling},
-    {HostApi::VynSecerrorFree, not_reached_part_modelling},
-    {HostApi::VynSecerrorItemGet, not_reached_part_modelling},
-    {HostApi::VynSecerrorMsgGet, not_reached_part_modelling},
-    {HostApi::VynSectionAutodim, not_reached_part_modelling},
-    {HostApi::VynSectionConstraintDeny, not_reached_part_modelling},
-    {HostApi::VynSectionConstraintsIdsGet, not_reached_part_modelling},
-    {HostApi::VynSectionEntityAdd, not_reached_part_modelling},
-    {HostApi::VynSectionEntityDelete, not_reached_part_modelling},
-    {HostApi::VynSectionEntityFromProjection, not_reached_part_modelling},
-    {HostApi::VynSectionEntityGet, not_reached_part_modelling},
-    {HostApi::VynSectionEntityIdsGet, not_reached_part_modelling},
-    {HostApi::VynSectionEpsilonGet, not_reached_part_modelling},
-    {HostApi::VynSectionEpsilonSet, not_reached_part_modelling},
-    {HostApi::VynSectionFree, not_reached_part_modelling},
-    {HostApi::VynSectionLocationGet, not_reached_part_modelling},
 };
 // ==== End of the rows not reached yet ===================================================
 

@@ -137,17 +137,6 @@ const char* projection_button(const char* value) {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// Removes trailing blanks, tabs and line ends (a '\r' of a file written with CR LF line
-// ends included), then moves the text left over its leading blanks and tabs.
-void remove_extra_spaces(char* line) {
-  std::size_t n = std::strlen(line);
-  while (n > 0 && (is_blank(line[n - 1]) || line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
-  line[n] = '\0';
-  std::size_t lead = 0;
-  while (lead < n && is_blank(line[lead])) ++lead;
-  if (lead > 0) std::memmove(line, line + lead, n - lead + 1);
-}
-
 // The decimal text-to-double conversion of the C locale, whatever locale the host set:
 // an optional sign, then the longest number the text begins with; 0 when there is none.
 double c_locale_atof(const char* text) {
@@ -168,7 +157,7 @@ void option_line_take(char* line, YrlPreferencesData* record) {
     // The value starts at the line's first blank or tab; a line without one has none.
     char* value = line;
     while (*value && !is_blank(*value)) ++value;
-    remove_extra_spaces(value);
+    RemoveExtraSpaces(value);
     if (*value == '\0') return;
     switch (key.kind) {
       case Kind::text:
@@ -440,7 +429,7 @@ int YrlPreferencesRead(YrlPreferencesData* record) {
       while ((c = std::fgetc(file)) != EOF && c != '\n') {
       }
     }
-    remove_extra_spaces(line);
+    RemoveExtraSpaces(line);
     option_line_take(line, record);
   }
   std::fclose(file);
@@ -604,4 +593,14 @@ int YrlSelectedNameSet(VynError (*set)(const char*, const char*, int, VynArray),
   if (status == VYN_TK_NO_ERROR) status = set(dialog, component, 1, names);
   VynArrayFree(&names);
   return status;
+}
+
+void RemoveExtraSpaces(char* line) {
+  if (!line) return;
+  std::size_t n = std::strlen(line);
+  while (n > 0 && (is_blank(line[n - 1]) || line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
+  line[n] = '\0';
+  std::size_t lead = 0;
+  while (lead < n && is_blank(line[lead])) ++lead;
+  if (lead > 0) std::memmove(line, line + lead, n - lead + 1);
 }

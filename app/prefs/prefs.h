@@ -45,6 +45,9 @@ void YrlPreferencesCopy(YrlPreferencesData* record);
 // Getters of the global record; the two text getters copy into buffer (at least
 // YRL_PREF_TEXT_SIZE chars) and do nothing when it is null.
 void YrlPreferencesLayerPrefixGet(char* buffer);
+// Trims a text in place: trailing blanks, tabs and line ends (a '\r' of a CR LF line
+// end included), then leading blanks and tabs; a null text is left alone.
+void RemoveExtraSpaces(char* line);
 int YrlPreferencesAutoViewMapGet();
 int YrlPreferencesSetNewPartActiveGet();
 int YrlPreferencesUseDrawingNameGet();

@@ -114,6 +114,9 @@ int OkCancelDialog(const char* title, const char* text, int* ok);
 // The modal yes/no dialog "yrlconfirmdlg" with the text of a key of the application's
 // message file; 1 when the user said yes, else 0.
 int YrlConfirmDlg(const char* key);
+// A failed set-up step of one of the application's dialogs: shows "YRL_DIALOG_ERROR"
+// naming component, destroys the dialog when it was created and hands status back.
+int YrlDialogSetupFailed(const char* dialog, const char* component, int status, bool created);
 // Push button and close actions that end the dialog with 0, 1, 0 and -1.
 void YrlErrorOKAction(char* dialog, char* component, void* app_data);
 void YrlConfirmOKAction(char* dialog, char* component, void* app_data);

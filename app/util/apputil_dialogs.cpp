@@ -71,6 +71,12 @@ int run_message_dialog(const char* dialog, const char* title, const char* text,
 
 }  // namespace
 
+int YrlDialogSetupFailed(const char* dialog, const char* component, int status, bool created) {
+  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", component);
+  if (created) VynUIDialogDestroy(dialog);
+  return status;
+}
+
 void YrlErrorOKAction(char* dialog, char*, void*) { VynUIDialogExit(dialog, 0); }
 void YrlConfirmOKAction(char* dialog, char*, void*) { VynUIDialogExit(dialog, 1); }
 void YrlConfirmCancelAction(char* dialog, char*, void*) { VynUIDialogExit(dialog, 0); }

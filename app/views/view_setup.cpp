@@ -796,20 +796,10 @@ void YrlDetCalcScalePickBtnAction(char*, char*, void*) {
   YrlVScaleInputAction(const_cast<char*>(kDlg), const_cast<char*>("DetVScaleInput"), nullptr);
 }
 
-namespace {
-
-int setup_failed(const char* component, int status, bool created) {
-  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", component);
-  if (created) VynUIDialogDestroy(kDlg);
-  return status;
-}
-
-}  // namespace
-
 int YrlViewSetup() {
   YrlInitScrToDrwMatrix();
   int status = VynUIDialogCreate(kDlg, kDlg);
-  if (status != VYN_TK_NO_ERROR) return setup_failed(kDlg, status, false);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDlg, kDlg, status, false);
   struct Button {
     const char* name;
     VynUIAction action;
@@ -825,7 +815,7 @@ int YrlViewSetup() {
   };
   for (const Button& b : buttons)
     if ((status = VynUIPushbuttonActivateActionSet(kDlg, b.name, b.action, nullptr)) != VYN_TK_NO_ERROR)
-      return setup_failed(b.name, status, true);
+      return YrlDialogSetupFailed(kDlg, b.name, status, true);
   struct PageButton {
     const char* format;
     VynUIAction action;
@@ -842,29 +832,29 @@ int YrlViewSetup() {
       char name[48];
       component_name(name, b.format, prefix);
       if ((status = VynUIPushbuttonActivateActionSet(kDlg, name, b.action, nullptr)) != VYN_TK_NO_ERROR)
-        return setup_failed(name, status, true);
+        return YrlDialogSetupFailed(kDlg, name, status, true);
     }
     char menu[48];
     component_name(menu, "%sOptViewSel", prefix);
     if ((status = VynUIOptionmenuSelectActionSet(kDlg, menu, YrlViewSelAction, nullptr)) != VYN_TK_NO_ERROR)
-      return setup_failed(menu, status, true);
+      return YrlDialogSetupFailed(kDlg, menu, status, true);
   }
   if ((status = VynUITabSelectActionSet(kDlg, "MainTab", YrlMainTabAction, nullptr)) != VYN_TK_NO_ERROR)
-    return setup_failed("MainTab", status, true);
+    return YrlDialogSetupFailed(kDlg, "MainTab", status, true);
   if ((status = VynUIRadiogroupSelectActionSet(kDlg, "RadioViewType", YrlRadioViewTypeAction, nullptr)) !=
       VYN_TK_NO_ERROR)
-    return setup_failed("RadioViewType", status, true);
+    return YrlDialogSetupFailed(kDlg, "RadioViewType", status, true);
   for (const char* prefix : {"Ort", "Sec", "Aux", "Det"}) {
     char name[48];
     component_name(name, "%sVScaleInput", prefix);
     if ((status = VynUIInputpanelFocusoutActionSet(kDlg, name, YrlVScaleInputAction, nullptr)) != VYN_TK_NO_ERROR)
-      return setup_failed(name, status, true);
+      return YrlDialogSetupFailed(kDlg, name, status, true);
     VynUIInputpanelInputtypeSet(kDlg, name, 3);
     VynUIInputpanelDigitsSet(kDlg, name, 8);
   }
   VynWchar title[32];
   vek::strtows_bounded(title, 32, "View Setup");
-  if ((status = VynUIDialogTitleSet(kDlg, title)) != VYN_TK_NO_ERROR) return setup_failed("Title Set", status, true);
+  if ((status = VynUIDialogTitleSet(kDlg, title)) != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDlg, "Title Set", status, true);
   VynUIDialogCloseActionSet(kDlg, YrlViewSetupCloseAction, nullptr);
   YrlViewSetupInit();
   VynUIDialogDefaultbuttonSet(kDlg, "OrtViewPickBtn");

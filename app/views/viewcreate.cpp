@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/menus/app_init.h"
+#include "app/parts/autoview.h"
 #include "app/prefs/prefs.h"
 #include "app/select/select.h"
 #include "app/storage/storage.h"
@@ -74,6 +75,41 @@ int record_highlight(const char* view_name, int YrlViewData::*field) {
 
 }  // namespace
 
+namespace {
+
+// The active part's automatic drawing view of a newly declared view, on the part's own
+// sheet once it has one, and the view's pair in the part's mapping.
+void active_part_view_add(const char* view_name) {
+  VynMdl part = nullptr;
+  char part_name[YRL_MODEL_NAME_SIZE] = "";
+  if (YrlActiveModelGet(&part) != VYN_TK_NO_ERROR || !part) return;
+  YrlActiveModelNameGet(part_name);
+  int sheet = 0;
+  if (!part_name[0] || YrlDrwPartSheetNumGet(part_name, &sheet) != VYN_TK_NO_ERROR || sheet <= 1) return;
+  VynMdl drawing = nullptr;
+  VynMdlCurrentGet(&drawing);
+  if (YrlDrwPartSheetViewCreate(view_name, drawing, part, sheet) == VYN_TK_NO_ERROR && YrlPreferencesAutoViewMapGet())
+    YrlMappedViewAdd(part_name, part, view_name);
+}
+
+// Takes the view out of the mapping of every part of the drawing.
+void parts_mapping_remove(VynMdl drawing, const char* view_name) {
+  VynArray solids = nullptr;
+  if (VynDrawingSolidsCollect(drawing, &solids) != VYN_TK_NO_ERROR || !solids) return;
+  int count = 0;
+  VynArraySizeGet(solids, &count);
+  for (int i = 0; i < count; ++i) {
+    VynName wide{};
+    char name[YRL_MODEL_NAME_SIZE];
+    if (VynMdlNameGet(static_cast<VynMdl*>(solids)[i], wide) != VYN_TK_NO_ERROR) continue;
+    vek::wstostr_bounded(name, sizeof name, wide);
+    YrlMappedViewRemove(name, view_name);
+  }
+  VynArrayFree(&solids);
+}
+
+}  // namespace
+
 // ---- Creation ----
 
 int YrlCreateView(const char*, const char* view_name, int view_type) {
@@ -102,6 +138,11 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
     if (count < 0) count = 0;
   }
 
+  // A view picked again (its members were the current group) gets no automatic drawing
+  // view; a new one does when the preference says so.
+  int held = 0;
+  if (view_sel) VynArraySizeGet(view_sel, &held);
+  const int auto_view = held >= 1 ? 0 : YrlPreferencesAutoDrawingViewCreateGet();
   group_release_and_start();
 
   record.view_type = view_type;
@@ -150,6 +191,7 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
     YrlViewBoundDrawAllViews(wide);
     YrlViewCurrentViewShow(view_name);
   }
+  if (auto_view) active_part_view_add(view_name);
   return status;
 }
 
@@ -159,7 +201,8 @@ int YrlClearView(const char* view_name) {
   VynView view = nullptr;
   if (YrlViewNameToView(view_name, &view) == VYN_TK_NO_ERROR && view) {
     VynMdl drawing = nullptr;
-    if (VynMdlCurrentGet(&drawing) == VYN_TK_NO_ERROR) VynDrawingViewDelete(drawing, view, 1);
+    if (VynMdlCurrentGet(&drawing) == VYN_TK_NO_ERROR && VynDrawingViewDelete(drawing, view, 1) == VYN_TK_NO_ERROR)
+      parts_mapping_remove(drawing, view_name);
   }
   int status = YrlViewStreamDelete(view_name);
   VynWchar wide[YRL_VIEW_NAME_SIZE];

@@ -12,6 +12,13 @@
 #include "platform/w32/path.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
+#include "runtime/memory/clump.h"
+#include "runtime/memory/getmem.h"
+#include "runtime/system/appinfo.h"
+#include "runtime/text/vsprintf.h"
+#include "runtime/text/wstring.h"
+#include "fileaccess/backends/pfafs.h"
+#include "fileaccess/core/pfaloc.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vscanf.h"
@@ -25,13 +32,13 @@ namespace {
 // Longest line that pfa_fscanf reads at once.
 constexpr int FSCANF_LINE = 260;
 
-// The handle of "stdio://err", made on first request.
+// The handles of "stdio://err" and "stdio://out", made on first request.
 VynFile* stderr_handle;
+VynFile* stdout_handle;
 
-// Object types: none yet, a directory (which has no stream), a name of no known type.
-constexpr std::int16_t OBJECT_TYPE_NONE = -4;
-constexpr std::int16_t OBJECT_TYPE_DIRECTORY = -5;
-constexpr std::int16_t OBJECT_TYPE_UNKNOWN = -6;
+constexpr std::int16_t OBJECT_TYPE_NONE = PFA_TYPE_NONE;
+constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
+constexpr std::int16_t OBJECT_TYPE_UNKNOWN = PFA_TYPE_UNKNOWN;
 
 // The run mode that traces the file-access layer.
 constexpr int PFA_TRACE_RUN_MODE = 9998;
@@ -82,14 +89,33 @@ int read_line(std::FILE* stream, int n, int* count, char* buffer, int language) 
   return PFA_E_NO_ERROR;
 }
 
-// A new record in its start state, or null. Records come from the C heap, so that the
-// memory chain never depends on the file layer.
-VynFile* alloc_record() {
-  auto* file = static_cast<VynFile*>(std::calloc(1, sizeof(VynFile)));
-  if (!file) return nullptr;
+// The pool of the records, made on the first allocation; -1 while there is none.
+int PfaPoolID = -1;
+
+// Puts a record into its start state.
+void init_record(VynFile* file) {
+  std::memset(file, 0, sizeof *file);
   file->magic = VYN_FILE_MAGIC;
   file->object_type = OBJECT_TYPE_NONE;
   file->location_type = PFA_LOC_STD_FILESYSTEM;
+}
+
+// A new record in its start state, or null: from the pool "VynFile", or a plain memory
+// block when debug memory is configured.
+VynFile* alloc_record() {
+  void* memory;
+  if (get_dbg_memory_config()) {
+    memory = getmem_null(sizeof(VynFile));
+  } else {
+    // The pool is made again when the pools were reset under the layer.
+    const ClumpEntry* pool = clump_entry(PfaPoolID);
+    if (!pool || pool->size != sizeof(VynFile) || std::strcmp(pool->name, "VynFile") != 0)
+      PfaPoolID = create_mem_pool("VynFile", sizeof(VynFile));
+    memory = PfaPoolID >= 0 ? getmem_pool(PfaPoolID) : nullptr;
+  }
+  if (!memory) return nullptr;
+  auto* file = static_cast<VynFile*>(memory);
+  init_record(file);
   return file;
 }
 
@@ -118,7 +144,7 @@ void store_name(VynFile* file, Piece location, Piece base, Piece extension) {
 
 void free_record(VynFile** file) {
   (*file)->magic = 0;
-  std::free(*file);
+  relmem(file);
   *file = nullptr;
 }
 
@@ -179,13 +205,45 @@ bool tracing() { return is_run_mode(PFA_TRACE_RUN_MODE) != 0; }
 
 }  // namespace
 
+namespace {
+// Set once the location types are registered (by the first allocation).
+bool locations_registered;
+}  // namespace
+
 int pfa_alloc_vyn_file(VynFile** file) {
+  if (!locations_registered) {
+    locations_registered = true;
+    pfa_register_std_filesystem();
+    pfa_register_unc_filesystem();
+  }
   if (!file) return PFA_E_NOT_VALID;
   VynFile* record = alloc_record();
   if (!record) return PFA_E_NO_SPACE;
-  if (tracing())
+  if (tracing()) {
     dbg_print_info("pfa_alloc_vyn_file", "Created new pfa at: %lx\n", address_of(record));
+    pfa_mem_debug(record, 1);
+  }
   *file = record;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_recycle_vyn_file(VynFile** file) {
+  if (!file) return PFA_E_NOT_VALID;
+  if (!*file) return pfa_alloc_vyn_file(file);
+  VynFile* record = *file;
+  // Recycling an open handle would drop its stream unclosed.
+  if (is_valid(record) && (record->flags & PFA_FLAG_OPEN)) return PFA_E_NOT_ALLOWED;
+  if (tracing()) dbg_print_info("pfa_recycle_vyn_file", "initializing pfa at %lx", address_of(record));
+  if (is_valid(record)) pfa_cleanup(record);
+  init_record(record);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_cleanup(VynFile* file) {
+  if (!is_valid(file)) return PFA_E_NOT_VALID;
+  pfaloc_call_F(file, PfaFree);
+  appinfo_free_all_info(&file->appinfo);
+  file->magic = 0;
   return PFA_E_NO_ERROR;
 }
 
@@ -205,12 +263,145 @@ int pfa_free_vyn_file(VynFile** file) {
     dbg_err_crash(name, "Attempting to free open file");
     return PFA_E_NOT_ALLOWED;
   }
-  if (tracing()) dbg_print_info(name, "Freeing pfa at: %lx\n", address_of(record));
-  // The standard error handle is made again when next asked for.
+  if (tracing()) {
+    dbg_print_info(name, "Freeing pfa at: %lx\n", address_of(record));
+    pfa_mem_debug(record, 0);
+  }
+  // A standard stream's handle is made again when next asked for.
   if (record == stderr_handle) stderr_handle = nullptr;
+  if (record == stdout_handle) stdout_handle = nullptr;
+  pfa_cleanup(record);
   free_record(file);
   return PFA_E_NO_ERROR;
 }
+
+int pfa_copy_vyn_file(const VynFile* from, VynFile* to) {
+  if (!is_valid(from) || !is_valid(to)) return PFA_E_NOT_VALID;
+  if (from == to) return PFA_E_INVALID_INPUT;
+  // Copying over an open handle would lose its stream.
+  if (to->flags & PFA_FLAG_OPEN) return PFA_E_NOT_ALLOWED;
+  appinfo_free_all_info(&to->appinfo);
+  std::memcpy(to, from, sizeof *to);
+  // The stream and what describes it stay with the donor: the copy is not open, does
+  // not read a borrowed directory stream, is no cache copy and is not counted among
+  // the open remote files.
+  to->flags &= ~(PFA_FLAG_OPEN | PFA_FLAG_DIR_BORROWED | PFA_FLAG_CACHE_COPY |
+                 PFA_FLAG_REMOTE_COUNTED);
+  to->location_slot = nullptr;
+  to->appinfo = nullptr;
+  appinfo_copy_array(&from->appinfo, &to->appinfo, nullptr);
+  return PFA_E_NO_ERROR;
+}
+
+VynFile* pfa_make_copy(const VynFile* file) {
+  if (!is_valid(file)) return nullptr;
+  VynFile* copy = nullptr;
+  if (pfa_alloc_vyn_file(&copy) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_copy_vyn_file(file, copy) != PFA_E_NO_ERROR) pfa_free_vyn_file(&copy);
+  return copy;
+}
+
+int pfa_is_valid(const VynFile* file) { return is_valid(file); }
+
+int pfa_file_is_open(const VynFile* file) {
+  return is_valid(file) && (file->flags & PFA_FLAG_OPEN) ? 1 : 0;
+}
+
+int pfa_is_dir(const VynFile* file) {
+  return is_valid(file) && file->object_type == OBJECT_TYPE_DIRECTORY ? 1 : 0;
+}
+
+int pfa_get_obj_type(const VynFile* file) {
+  if (!is_valid(file)) return -1;
+  if (tracing()) dbg_print_info("pfa_get_obj_type", "Getting the object type");
+  return file->object_type;
+}
+
+int pfa_get_version(const VynFile* file) {
+  if (!is_valid(file)) return -1;
+  if (tracing()) dbg_print_info("pfa_get_version", "Getting the object version");
+  return file->version;
+}
+
+int pfa_get_encode(const VynFile* file) {
+  if (!is_valid(file)) return 0;
+  if (tracing()) dbg_print_info("pfa_get_encode", "Getting the encode from a structure");
+  return static_cast<int>(file->encode);
+}
+
+const char* pfa_error_to_string(int code) {
+  static const char* const names[] = {
+      "PFA_E_NO_ERROR",      "PFA_E_ERROR",         "PFA_E_NOT_FOUND",  "PFA_E_CANT_OPEN",
+      "PFA_E_INVALID_NAME",  "PFA_E_QUIT",          "PFA_E_NO_SPACE",   "PFA_E_NO_ACCESS",
+      "PFA_E_NOT_ALLOWED",   "PFA_E_INVALID_INPUT", "PFA_E_INACTIVE",   "PFA_E_NOT_VALID",
+      "PFA_E_EXIST",         "PFA_E_CANT_WRITE",    "PFA_E_ROOT_DIR",   "PFA_E_NET_TROUBLE",
+      "PFA_E_OUT_OF_MEMORY", "PFA_E_ABORTED",       "PFA_E_TOO_MANY_OPEN",
+      "PFA_E_NOT_CACHABLE",
+  };
+  constexpr int count = static_cast<int>(sizeof names / sizeof names[0]);
+  return code >= 0 && code < count ? names[code] : "PFA_UNKNOWN_ERROR";
+}
+
+VynFile* pfa_alloc_file(const char* name) {
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_parse_to_vyn_file(file, name) != PFA_E_NO_ERROR) pfa_free_vyn_file(&file);
+  return file;
+}
+
+VynFile* pfa_alloc_wfile(const VynWchar* name) {
+  return name ? pfa_alloc_file(str_ret(name)) : nullptr;
+}
+
+VynFile* pfa_alloc_dir(const char* path) {
+  if (!path) return nullptr;
+  char text[sizeof(VynFile::text)];
+  std::size_t length = std::strlen(path);
+  if (length >= sizeof text) return nullptr;
+  std::memcpy(text, path, length + 1);
+  // Without its delimiter the path would name a file.
+  if (!add_dir_delim(text, static_cast<int>(sizeof text), '\\', 1) &&
+      !(length > 0 && (text[length - 1] == '\\' || text[length - 1] == '/')))
+    return nullptr;
+  return pfa_alloc_file(text);
+}
+
+VynFile* pfa_alloc_wdir(const VynWchar* path) {
+  return path ? pfa_alloc_dir(str_ret(path)) : nullptr;
+}
+
+int pfa_lowercase_name_ext(VynFile* file) {
+  if (!is_valid(file)) return PFA_E_INVALID_INPUT;
+  for (int at = file->component[3][0]; at < file->component[4][1]; ++at) {
+    char& c = file->text[at];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return PFA_E_NO_ERROR;
+}
+
+int dump_vyn_file(VynFile* file, const VynFile* cur_dir) {
+  if (!is_valid(file)) return PFA_E_NOT_VALID;
+  static const char* const labels[] = {"loc1", "loc2", "loc3", "name", " ext"};
+  if (file == cur_dir) vyn_printf("This file represents the Current Directory\n");
+  vyn_printf("The used fields of this file are:\n");
+  if (file->text[0]) {
+    char part[sizeof file->text];
+    for (int i = 0; i < 5; ++i) {
+      int start = file->component[i][0], end = file->component[i][1];
+      if (end <= start) continue;
+      std::memcpy(part, file->text + start, static_cast<std::size_t>(end - start));
+      part[end - start] = '\0';
+      vyn_printf("      %s: %s\n", labels[i], part);
+    }
+  }
+  if (file->version != 0) vyn_printf("   version:  %d\n", file->version);
+  vyn_printf("      type: %d\n", file->object_type);
+  pfaloc_call_FL(file, PfaDbgShowStream);
+  vyn_printf("End of this file.\n\n");
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_mem_debug(const VynFile*, int) { return 0; }
 
 int pfa_parse_to_vyn_file(VynFile* file, const char* name) {
   if (!is_valid(file)) return PFA_E_NOT_VALID;
@@ -370,21 +561,34 @@ int pfa_fscanf(VynFile* file, const char* format, ...) {
   return converted < 1 ? PFA_E_ERROR : result;
 }
 
-VynFile* pfa_get_stderr() {
-  if (!stderr_handle) {
+namespace {
+
+// A handle of a standard stream ("stdio://" and its name), made once into slot.
+VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
+  if (!*slot) {
     VynFile* file = alloc_record();
     if (!file) return nullptr;
-    store_name(file, {"stdio://", 8}, {"err", 3}, {"", 0});
+    store_name(file, {"stdio://", 8}, {name, std::strlen(name)}, {"", 0});
     file->location_type = PFA_LOC_STDIO;
-    file->location_slot = stderr;
+    file->location_slot = stream;
     file->flags |= PFA_FLAG_OPEN;
-    stderr_handle = file;
+    *slot = file;
   }
-  return stderr_handle;
+  return *slot;
 }
 
+}  // namespace
+
+VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", stderr); }
+
+VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", stdout); }
+
 void pfa_testing_reset() {
-  if (stderr_handle) free_record(&stderr_handle);
+  // The records belong to the memory pools, which the memory reset releases.
+  stderr_handle = nullptr;
+  stdout_handle = nullptr;
+  PfaPoolID = -1;
+  locations_registered = false;
 }
 
 }  // namespace vek

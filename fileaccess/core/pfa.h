@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/vekbase.h"
+
 namespace vek {
 
 constexpr std::uint16_t VYN_FILE_MAGIC = 34922;
@@ -34,7 +36,21 @@ enum {
 };
 
 // Flag bits of VynFile::flags.
-constexpr std::uint32_t PFA_FLAG_OPEN = 0x0100;
+constexpr std::uint32_t PFA_FLAG_MOUNTED = 0x0002;          // on a mounted remote location
+constexpr std::uint32_t PFA_FLAG_OPEN = 0x0100;             // a stream or directory is open
+constexpr std::uint32_t PFA_FLAG_DIR_BORROWED = 0x0200;     // reads a cached directory stream
+constexpr std::uint32_t PFA_FLAG_CACHE_COPY = 0x0400;       // the cache's copy, stream lent out
+constexpr std::uint32_t PFA_FLAG_REMOTE_COUNTED = 0x0800;   // counted among open remote files
+constexpr std::uint32_t PFA_FLAG_UI_HIDDEN = 0x1000;        // hidden from the user interface
+constexpr std::uint32_t PFA_FLAG_GENERIC_NAME = 0x2000;     // base name not checked
+constexpr std::uint32_t PFA_FLAG_EXACT_CASE = 0x4000;       // full names keep their case
+constexpr std::uint32_t PFA_FLAG_MOUNTED_KNOWN = 0x8000;    // bit 0x0002 is known
+
+// Object types besides those of the table: none yet, a directory (which has no
+// stream), a name of no known type.
+constexpr std::int16_t PFA_TYPE_NONE = -4;
+constexpr std::int16_t PFA_TYPE_DIRECTORY = -5;
+constexpr std::int16_t PFA_TYPE_UNKNOWN = -6;
 
 // Location types.
 constexpr std::uint32_t PFA_LOC_STD_FILESYSTEM = 1;
@@ -63,6 +79,8 @@ static_assert(offsetof(VynFile, flags) == 292);
 static_assert(offsetof(VynFile, encode) == 296);
 static_assert(offsetof(VynFile, location_type) == 300);
 static_assert(offsetof(VynFile, location_slot) == 304);
+static_assert(offsetof(VynFile, appinfo) == 312);
+static_assert(sizeof(VynFile) == 320);
 
 // Version rules of the opens: 0 the version that the handle names, 1 the highest
 // existing, 2 the next to write, 4 chosen from the name and the mode.
@@ -72,8 +90,45 @@ constexpr int PFA_RULE_NEXT = 2;
 constexpr int PFA_RULE_CHOOSE = 4;
 
 // A new record in its start state (no name, object type -4, version 0, location type 1)
-// into *file. 11 for a null address, 6 when no record can be had.
+// into *file, from the pool "VynFile". The first call registers the location types. 11
+// for a null address, 6 when no record can be had.
 int pfa_alloc_vyn_file(VynFile** file);
+// Puts a used record back into the start state (a null variable gets a new record). 11
+// for a null address; 8 for an open handle, which is left as it was.
+int pfa_recycle_vyn_file(VynFile** file);
+// Lets the location free its state, frees the appinfo list and invalidates the record
+// (its magic becomes 0). 11 for an invalid handle.
+int pfa_cleanup(VynFile* file);
+// Copies from into to; the copy is not open and shares no stream, has an empty location
+// slot and its own appinfo list. 11 unless both are valid, 9 for the same record, 8 when
+// to is open (it is left as it was).
+int pfa_copy_vyn_file(const VynFile* from, VynFile* to);
+// A new copy of the handle, null for an invalid handle or when none can be had.
+VynFile* pfa_make_copy(const VynFile* file);
+
+// Readers: truth values (0 for an invalid handle), fields (-1; the encode 0).
+int pfa_is_valid(const VynFile* file);
+int pfa_file_is_open(const VynFile* file);
+int pfa_is_dir(const VynFile* file);
+int pfa_get_obj_type(const VynFile* file);
+int pfa_get_version(const VynFile* file);
+int pfa_get_encode(const VynFile* file);
+// The name of a result code ("PFA_E_NOT_FOUND"), "PFA_UNKNOWN_ERROR" for others.
+const char* pfa_error_to_string(int code);
+
+// A new handle named by parsing name (a wide name is converted first), null when the
+// name does not parse or no record can be had.
+VynFile* pfa_alloc_file(const char* name);
+VynFile* pfa_alloc_wfile(const VynWchar* name);
+// A directory handle: a delimiter is added to the path when it has none.
+VynFile* pfa_alloc_dir(const char* path);
+VynFile* pfa_alloc_wdir(const VynWchar* path);
+// Lower-cases the base name and the extension. 9 for an invalid handle.
+int pfa_lowercase_name_ext(VynFile* file);
+// Prints the handle's fields; cur_dir is the current-directory record.
+int dump_vyn_file(VynFile* file, const VynFile* cur_dir);
+// The allocation-tracking table: switched off, every call gives 0.
+int pfa_mem_debug(const VynFile* file, int allocating);
 // Frees a closed record and clears *file. 11 for a null address, a null or invalid
 // handle (the variable is left alone); 8 for an open handle, which stays open.
 int pfa_free_vyn_file(VynFile** file);
@@ -127,5 +182,7 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
 int pfa_fscanf(VynFile* file, const char* format, ...);
 // The process's standard error stream as a handle ("stdio://err"), made once.
 VynFile* pfa_get_stderr();
+// The process's standard output stream as a handle ("stdio://out"), made once.
+VynFile* pfa_get_stdout();
 
 }  // namespace vek

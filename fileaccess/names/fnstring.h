@@ -24,6 +24,19 @@ void walk_name_chars(Char* text, Visit visit) {
   }
 }
 
+// The first '/', '\\', '.' or ']' of text (a whole single-byte character), or its
+// terminator when it has none. Null for a null text.
+const char* find_path_separator(const char* text);
+
+// Appends delimiter to path and returns 1. Returns 0 and leaves path as it was when it
+// is null, empty (unless allow_empty), already ends with '\\' or '/', or its length
+// has reached maximum - 1 (reported through dbg_print_info; -1: no limit). In a
+// multibyte session the last byte of a double-byte character is never taken for a
+// delimiter.
+int add_dir_delim(char* path, int maximum, char delimiter, int allow_empty);
+// The same on wide text.
+int add_dir_w_delim(VynWchar* path, int maximum, VynWchar delimiter, int allow_empty);
+
 // Removes one trailing '\\' or '/' from path, in place, and returns 1. Returns 0 and
 // leaves path as it was when it is null or empty or does not end with a delimiter, and,
 // with keep_root, when the delimiter is the whole path or follows '\\', '/' or ':', so

@@ -8,6 +8,7 @@
 #include "fileaccess/backends/ntlangwrap.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp_testing.h"
+#include "platform/w32/crt.h"
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
 
@@ -56,7 +57,7 @@ int set_input_mode(int mode) {
 
 std::FILE* dci_fopen(const char* name, const char* mode) {
   if (!name || !mode) return nullptr;
-  return std::fopen(name, mode);
+  return w32::fopen(name, mode);
 }
 
 int join_working_dir(const char* name, char* out, int size) {

@@ -70,6 +70,20 @@ HMODULE w32_builtin_module_load(const char* name) {
 
 bool w32_is_builtin_module(HMODULE module) { return module_of(module) >= 0; }
 
+HMODULE GetModuleHandleA(const char* name) {
+  if (name != nullptr && std::strpbrk(name, "\\/:") == nullptr) {
+    for (int i = 0; i < kModuleCount; ++i) {
+      if (!names(name, kModuleNames[i])) continue;
+      pthread_mutex_lock(&g_lock);
+      bool loaded = g_loads[i] > 0;
+      pthread_mutex_unlock(&g_lock);
+      if (loaded) return handle_of(i);
+    }
+  }
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
 FARPROC w32_builtin_module_proc(HMODULE module, const char* name) {
   int which = module_of(module);
   pthread_mutex_lock(&g_lock);

@@ -28,6 +28,10 @@ bool w32_is_builtin_module(HMODULE module);
 // none by that name, ERROR_INVALID_HANDLE when the library is not loaded.
 FARPROC w32_builtin_module_proc(HMODULE module, const char* name);
 
+// The handle of a built-in library that is loaded now (not counted as a load); null with
+// ERROR_MOD_NOT_FOUND for any other name, a library not loaded, or null.
+HMODULE GetModuleHandleA(const char* name);
+
 // Releases one load; FALSE with ERROR_INVALID_HANDLE when none is out.
 BOOL w32_builtin_module_free(HMODULE module);
 

@@ -110,17 +110,6 @@ timespec w32_clock_wall() {
   return now;
 }
 
-FILETIME w32_filetime_from_timespec(const timespec& time) {
-  // 100-ns steps from 1601-01-01 to the POSIX epoch; times before 1601 are its start.
-  constexpr long long kEpochOffset = 116444736000000000LL;
-  constexpr long long kLatest = 900000000000LL;  // seconds, far inside the range
-  long long seconds = time.tv_sec;
-  if (seconds < -kEpochOffset / 10000000LL) return FILETIME{0, 0};
-  if (seconds > kLatest) seconds = kLatest;
-  return filetime_from_100ns(
-      static_cast<unsigned long long>(kEpochOffset + seconds * 10000000LL + time.tv_nsec / 100));
-}
-
 BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled) {
   pthread_mutex_lock(&g_lock);
   unsigned epoch = g_epoch;
@@ -175,22 +164,8 @@ void Sleep(DWORD milliseconds) {
 
 void GetSystemTime(SYSTEMTIME* time) {
   if (w32_fault_hit("GetSystemTime") || time == nullptr) return;
-  timespec now = w32_clock_wall();
-  tm parts;
-  gmtime_r(&now.tv_sec, &parts);
-  time->wYear = static_cast<WORD>(parts.tm_year + 1900);
-  time->wMonth = static_cast<WORD>(parts.tm_mon + 1);
-  time->wDayOfWeek = static_cast<WORD>(parts.tm_wday);
-  time->wDay = static_cast<WORD>(parts.tm_mday);
-  time->wHour = static_cast<WORD>(parts.tm_hour);
-  time->wMinute = static_cast<WORD>(parts.tm_min);
-  time->wSecond = static_cast<WORD>(parts.tm_sec);
-  time->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
-}
-
-void GetSystemTimeAsFileTime(FILETIME* time) {
-  if (w32_fault_hit("GetSystemTimeAsFileTime") || time == nullptr) return;
-  *time = w32_filetime_from_timespec(w32_clock_wall());
+  FILETIME now = w32_filetime_from_timespec(w32_clock_wall());
+  FileTimeToSystemTime(&now, time);
 }
 
 DWORD GetTickCount() {

@@ -13,21 +13,10 @@
 
 #include <cstdint>
 
+#include "platform/w32/filetime.h"
 #include "platform/w32/types.h"
 
 namespace w32 {
-
-struct SYSTEMTIME {
-  WORD wYear;
-  WORD wMonth;
-  WORD wDayOfWeek;
-  WORD wDay;
-  WORD wHour;
-  WORD wMinute;
-  WORD wSecond;
-  WORD wMilliseconds;
-};
-static_assert(sizeof(SYSTEMTIME) == 16);
 
 // Milliseconds on a clock that never goes back, from an arbitrary start.
 std::int64_t w32_clock_monotonic_ms();
@@ -38,9 +27,6 @@ std::int64_t w32_clock_real_monotonic_ms();
 
 // The time of day as POSIX counts it (UTC).
 timespec w32_clock_wall();
-
-// A POSIX time as a FILETIME; times before 1601 give its start.
-FILETIME w32_filetime_from_timespec(const timespec& time);
 
 // Waits for milliseconds on the layer's clock (INFINITE: without limit) unless
 // *cancelled becomes true meanwhile through w32_clock_cancel_wait: TRUE when the time
@@ -56,8 +42,8 @@ void w32_clock_cancel_wait(bool* cancelled);
 void Sleep(DWORD milliseconds);
 
 // The time of day in UTC, to the millisecond. A null result is ignored.
+// GetSystemTimeAsFileTime (filetime.h) reads the same clock.
 void GetSystemTime(SYSTEMTIME* time);
-void GetSystemTimeAsFileTime(FILETIME* time);
 
 // Milliseconds since the clock's start, wrapping after 49.7 days as on Win32.
 DWORD GetTickCount();

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "platform/w32/ascii.h"
+#include "platform/w32/codepage.h"
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
 
@@ -38,10 +40,17 @@ std::string set_spelling(const char* name) {
 
 // Copies text (length bytes) and its terminator into buffer when they fit: the length;
 // else the size needed.
-DWORD copy_out(const char* text, std::size_t length, char* buffer, DWORD size) {
+template <typename Char>
+DWORD copy_out(const Char* text, std::size_t length, Char* buffer, DWORD size) {
   if (length + 1 > size) return static_cast<DWORD>(length + 1);
-  std::memcpy(buffer, text, length + 1);
+  std::memcpy(buffer, text, (length + 1) * sizeof(Char));
   return static_cast<DWORD>(length);
+}
+
+std::size_t text_length(const WCHAR* text) {
+  std::size_t length = 0;
+  while (text[length] != 0) ++length;
+  return length;
 }
 
 }  // namespace
@@ -79,18 +88,77 @@ BOOL SetEnvironmentVariableA(const char* name, const char* value) {
   return TRUE;
 }
 
-DWORD GetCurrentDirectoryA(DWORD size, char* buffer) {
+namespace {
+
+BOOL windows_path_from_posix(const char* posix, char* name, std::size_t capacity) {
+  return w32_windows_path_from_posix(posix, name, capacity);
+}
+BOOL windows_path_from_posix(const char* posix, WCHAR* name, std::size_t capacity) {
+  return w32_windows_path_from_posix_w(posix, name, capacity);
+}
+std::size_t text_length(const char* text) { return std::strlen(text); }
+
+template <typename Char>
+DWORD current_directory(DWORD size, Char* buffer) {
   if (buffer == nullptr && size != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   char posix[W32_PATH_CAPACITY];
-  char name[W32_PATH_CAPACITY];
+  Char name[W32_PATH_CAPACITY];
   if (!w32_resolve_path_a(".", posix, sizeof posix)) return 0;
   std::size_t length = std::strlen(posix);
   if (length > 1 && posix[length - 1] == '/') posix[length - 1] = '\0';
-  if (!w32_windows_path_from_posix(posix, name, sizeof name)) return 0;
-  return copy_out(name, std::strlen(name), buffer, size);
+  if (!windows_path_from_posix(posix, name, W32_PATH_CAPACITY)) return 0;
+  return copy_out(name, text_length(name), buffer, size);
+}
+
+}  // namespace
+
+DWORD GetCurrentDirectoryA(DWORD size, char* buffer) { return current_directory(size, buffer); }
+
+DWORD GetCurrentDirectoryW(DWORD size, WCHAR* buffer) { return current_directory(size, buffer); }
+
+BOOL SetCurrentDirectoryA(const char* name) {
+  if (w32_fault_hit("SetCurrentDirectoryA", name)) return FALSE;
+  if (name == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  WCHAR wide[W32_PATH_CAPACITY];
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide,
+                          static_cast<int>(W32_PATH_CAPACITY)) == 0)
+    return FALSE;
+  return w32_set_current_directory(wide);
+}
+
+BOOL SetCurrentDirectoryW(const WCHAR* name) {
+  if (w32_fault_hit("SetCurrentDirectoryW", name)) return FALSE;
+  return w32_set_current_directory(name);
+}
+
+DWORD GetFullPathNameA(const char* name, DWORD size, char* buffer, char** file_part) {
+  if (file_part != nullptr) *file_part = nullptr;
+  if (name == nullptr || (buffer == nullptr && size != 0)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  WCHAR wide[W32_PATH_CAPACITY];
+  WCHAR full[W32_PATH_CAPACITY];
+  char narrow[W32_PATH_CAPACITY];
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide,
+                          static_cast<int>(W32_PATH_CAPACITY)) == 0 ||
+      !w32_full_path_name(wide, full, W32_PATH_CAPACITY) ||
+      WideCharToMultiByte(CP_ACP, 0, full, -1, narrow, static_cast<int>(sizeof narrow), nullptr,
+                          nullptr) == 0)
+    return 0;
+  std::size_t length = std::strlen(narrow);
+  DWORD result = copy_out(narrow, length, buffer, size);
+  if (result == length && file_part != nullptr && length > 0 && narrow[length - 1] != '\\') {
+    char* last = std::strrchr(buffer, '\\');
+    *file_part = last != nullptr ? last + 1 : buffer;
+  }
+  return result;
 }
 
 }  // namespace w32

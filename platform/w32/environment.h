@@ -24,5 +24,18 @@ BOOL SetEnvironmentVariableA(const char* name, const char* value);
 // is returned; otherwise the size needed, terminator included, nothing copied. 0 with
 // the reason when it cannot be read.
 DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
+DWORD GetCurrentDirectoryW(DWORD size, WCHAR* buffer);
+
+// Makes name the layer's current directory (w32_set_current_directory in path.h).
+// Consults the fault facility (fault.h) with the name.
+BOOL SetCurrentDirectoryA(const char* name);
+BOOL SetCurrentDirectoryW(const WCHAR* name);
+
+// The full name of name (w32_full_path_name in path.h) in the system code page. When it
+// and its terminator fit in size bytes: copied, its length returned, and *file_part (when
+// given) set to its last component in buffer (null when the name ends with a delimiter);
+// otherwise the size needed, nothing copied. 0 with the reason when the name cannot be
+// parsed.
+DWORD GetFullPathNameA(const char* name, DWORD size, char* buffer, char** file_part);
 
 }  // namespace w32

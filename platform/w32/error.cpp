@@ -34,6 +34,10 @@ DWORD w32_error_from_errno(int error) {
       return ERROR_ACCESS_DENIED;
     case EEXIST:
       return ERROR_FILE_EXISTS;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    case EPIPE:
+      return ERROR_BROKEN_PIPE;
     case EXDEV:
       return ERROR_NOT_SAME_DEVICE;
     case ENOSPC:

@@ -5,8 +5,9 @@
 
 namespace w32 {
 
-// How many faults may be armed at once.
+// How many faults may be armed at once, and how many functions are counted.
 constexpr int W32_FAULT_MAX = 16;
+constexpr int W32_FAULT_COUNTED_MAX = 128;
 
 // Arms the n-th call of function from now (1: the next one) to fail with code. Several
 // calls, of one function or of several, may be armed at once. FALSE for a null or
@@ -14,10 +15,29 @@ constexpr int W32_FAULT_MAX = 16;
 // faults are armed already.
 BOOL fault_testing_fail_on_call(const char* function, int n, DWORD code);
 
-// How many armed faults have not been hit yet.
+// Arms the n-th to the m-th call of function from now to fail with code. With a filter,
+// only calls on a name that contains it count (a W name is matched in UTF-8). Refusals as
+// fault_testing_fail_on_call, also for m below n or a filter of 64 characters or more.
+BOOL fault_testing_fail_calls(const char* function, int n, int m, DWORD code,
+                              const char* filter = nullptr);
+
+// Arms the n-th call of function (a writing call: WriteFile, the run-time's stream flush)
+// to transfer at most bytes bytes and then fail with ERROR_DISK_FULL, as a disk that fills
+// part-way.
+BOOL fault_testing_short_write(const char* function, int n, DWORD bytes);
+
+// Runs hook(data) before the n-th call of function from now does anything, outside the
+// facility's lock, so that the hook may call the stand-in itself.
+BOOL fault_testing_hook_call(const char* function, int n, void (*hook)(void* data), void* data);
+
+// How many calls of function were made since the last reset (counted whether armed or
+// not); the first W32_FAULT_COUNTED_MAX names called are counted.
+long fault_testing_calls(const char* function);
+
+// How many armed faults have not been spent yet.
 int fault_testing_armed();
 
-// Disarms every fault.
+// Disarms every fault and sets every count back to 0.
 void fault_testing_reset();
 
 }  // namespace w32

@@ -12,6 +12,7 @@
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/file_testing.h"
+#include "platform/w32/fileio.h"
 #include "platform/w32/path.h"
 
 namespace w32 {
@@ -24,11 +25,18 @@ UINT g_error_mode = 0;
 // the path model has already made sure that its directory exists.
 DWORD attributes_of(const char* posix) {
   struct stat st;
-  if (stat(posix, &st) != 0) {
+  if (lstat(posix, &st) != 0) {
     SetLastError(w32_error_from_errno(errno));
     return INVALID_FILE_ATTRIBUTES;
   }
   DWORD attributes = 0;
+  // A symbolic link is a reparse point, a directory too when it leads to one, so that a
+  // walk through a tree can refuse to follow it. Its other bits are those of its target.
+  if (S_ISLNK(st.st_mode)) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    struct stat target;
+    if (stat(posix, &target) == 0) st = target;
+  }
   if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
   if (S_ISREG(st.st_mode)) attributes |= FILE_ATTRIBUTE_ARCHIVE;
   if ((st.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
@@ -89,21 +97,7 @@ DWORD w32_attributes_of_posix(const char* posix) { return attributes_of(posix); 
 
 namespace {
 
-// The POSIX paths of the two names of a copy or a move; FALSE with the reason when
-// either is null or does not resolve.
-BOOL resolve_both(const char* existing, const char* new_name, char (&from)[W32_PATH_CAPACITY],
-                  char (&to)[W32_PATH_CAPACITY]) {
-  if (existing == nullptr || new_name == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  return w32_resolve_path_a(existing, from, sizeof from) &&
-         w32_resolve_path_a(new_name, to, sizeof to);
-}
-
-}  // namespace
-
-BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
-  char source[W32_PATH_CAPACITY];
-  char target[W32_PATH_CAPACITY];
-  if (!resolve_both(existing, new_name, source, target)) return FALSE;
+BOOL copy_file(const char* source, const char* target, BOOL fail_if_exists) {
   int source_fd = ::open(source, O_RDONLY | O_CLOEXEC);
   if (source_fd < 0) return fail_errno();
   struct stat from;
@@ -158,8 +152,6 @@ BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) 
   return result;
 }
 
-namespace {
-
 // Flushes the directory that holds posix, so that a name made in it is durable.
 void flush_directory_of(const char* posix) {
   const char* slash = std::strrchr(posix, '/');
@@ -177,13 +169,7 @@ void flush_directory_of(const char* posix) {
   ::close(fd);
 }
 
-}  // namespace
-
-BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
-  if (w32_fault_hit("MoveFileExA")) return FALSE;
-  char from[W32_PATH_CAPACITY];
-  char to[W32_PATH_CAPACITY];
-  if (!resolve_both(existing, new_name, from, to)) return FALSE;
+BOOL move_file(const char* from, const char* to, DWORD flags) {
   struct stat source;
   if (lstat(from, &source) != 0) return fail_errno();
   // A new name that resolves to the file itself (another spelling of its name) is no
@@ -197,27 +183,168 @@ BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
         (S_ISREG(target.st_mode) && (target.st_mode & S_IWUSR) == 0))
       return fail(ERROR_ACCESS_DENIED);
   }
+  // A file held open without FILE_SHARE_DELETE is neither renamed nor replaced.
+  if (w32_share_blocks_delete(from) || (exists && !itself && w32_share_blocks_delete(to)))
+    return fail(ERROR_SHARING_VIOLATION);
   if (std::rename(from, to) != 0) {
     if (errno != EXDEV) return fail_errno();
     if ((flags & MOVEFILE_COPY_ALLOWED) == 0 || S_ISDIR(source.st_mode))
       return fail(ERROR_NOT_SAME_DEVICE);
-    if (!CopyFileA(existing, new_name, FALSE)) return FALSE;
+    if (!copy_file(from, to, FALSE)) return FALSE;
     if (::unlink(from) != 0) return fail_errno();
   }
   if ((flags & MOVEFILE_WRITE_THROUGH) != 0) flush_directory_of(to);
   return TRUE;
 }
 
-BOOL DeleteFileA(const char* name) {
-  if (name == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  char posix[W32_PATH_CAPACITY];
-  if (!w32_resolve_path_a(name, posix, sizeof posix)) return FALSE;
+BOOL delete_file(const char* posix) {
   struct stat st;
   if (lstat(posix, &st) != 0) return fail_errno();
   if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0))
     return fail(ERROR_ACCESS_DENIED);
+  if (w32_share_blocks_delete(posix)) return fail(ERROR_SHARING_VIOLATION);
   if (::unlink(posix) != 0) return fail_errno();
   return TRUE;
+}
+
+BOOL create_directory(const char* posix) {
+  if (::mkdir(posix, 0777) != 0) return errno == EEXIST ? fail(ERROR_ALREADY_EXISTS) : fail_errno();
+  return TRUE;
+}
+
+BOOL remove_directory(const char* posix) {
+  struct stat st;
+  if (lstat(posix, &st) != 0) return fail_errno();
+  if (!S_ISDIR(st.st_mode)) return fail(ERROR_DIRECTORY);
+  if (w32_share_blocks_delete(posix)) return fail(ERROR_SHARING_VIOLATION);
+  if (::rmdir(posix) != 0) return errno == EEXIST ? fail(ERROR_DIR_NOT_EMPTY) : fail_errno();
+  return TRUE;
+}
+
+// READONLY is the owner's write bit and nothing else, so that setting it and taking it
+// away again gives back the exact mode; HIDDEN follows the name and cannot be set; the
+// other attributes are taken and ignored.
+BOOL set_attributes(const char* posix, DWORD attributes) {
+  struct stat st;
+  if (stat(posix, &st) != 0) return fail_errno();
+  mode_t mode = st.st_mode & 07777;
+  mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? mode & ~mode_t{S_IWUSR} : mode | S_IWUSR;
+  if (mode != (st.st_mode & 07777) && ::chmod(posix, mode) != 0) return fail_errno();
+  return TRUE;
+}
+
+// The POSIX path of a narrow or a wide name; FALSE with the reason otherwise.
+template <typename Char>
+BOOL resolve(const Char* name, char (&posix)[W32_PATH_CAPACITY]) {
+  if (name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return w32_resolve_path(name, posix, sizeof posix);
+}
+
+template <typename Char>
+BOOL resolve_pair(const Char* existing, const Char* new_name, char (&from)[W32_PATH_CAPACITY],
+                  char (&to)[W32_PATH_CAPACITY]) {
+  if (existing == nullptr || new_name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return resolve(existing, from) && resolve(new_name, to);
+}
+
+// The narrow and wide forms of a function of one name: counted apart by the fault
+// facility, resolved through the path model, then done on the POSIX path.
+template <typename Char>
+BOOL on_name(const char* function, const Char* name, BOOL (*action)(const char*)) {
+  if (w32_fault_hit(function, name)) return FALSE;
+  char posix[W32_PATH_CAPACITY];
+  return resolve(name, posix) && action(posix);
+}
+
+template <typename Char>
+BOOL on_name_with(const char* function, const Char* name, DWORD value,
+                  BOOL (*action)(const char*, DWORD)) {
+  if (w32_fault_hit(function, name)) return FALSE;
+  char posix[W32_PATH_CAPACITY];
+  return resolve(name, posix) && action(posix, value);
+}
+
+template <typename Char>
+BOOL on_pair(const char* function, const Char* existing, const Char* new_name, DWORD value,
+             BOOL (*action)(const char*, const char*, DWORD)) {
+  if (w32_fault_hit(function, existing)) return FALSE;
+  char from[W32_PATH_CAPACITY];
+  char to[W32_PATH_CAPACITY];
+  return resolve_pair(existing, new_name, from, to) && action(from, to, value);
+}
+
+BOOL copy_action(const char* from, const char* to, DWORD fail_if_exists) {
+  return copy_file(from, to, fail_if_exists != 0 ? TRUE : FALSE);
+}
+
+}  // namespace
+
+BOOL w32_delete_file_posix(const char* posix) { return delete_file(posix); }
+BOOL w32_create_directory_posix(const char* posix) { return create_directory(posix); }
+BOOL w32_remove_directory_posix(const char* posix) { return remove_directory(posix); }
+
+BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
+  return on_pair("CopyFileA", existing, new_name, fail_if_exists != 0, copy_action);
+}
+
+BOOL CopyFileW(const WCHAR* existing, const WCHAR* new_name, BOOL fail_if_exists) {
+  return on_pair("CopyFileW", existing, new_name, fail_if_exists != 0, copy_action);
+}
+
+BOOL MoveFileA(const char* existing, const char* new_name) {
+  return on_pair("MoveFileA", existing, new_name, 0, move_file);
+}
+
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
+  return on_pair("MoveFileExA", existing, new_name, flags, move_file);
+}
+
+BOOL MoveFileExW(const WCHAR* existing, const WCHAR* new_name, DWORD flags) {
+  return on_pair("MoveFileExW", existing, new_name, flags, move_file);
+}
+
+BOOL DeleteFileA(const char* name) { return on_name("DeleteFileA", name, delete_file); }
+
+BOOL DeleteFileW(const WCHAR* name) { return on_name("DeleteFileW", name, delete_file); }
+
+BOOL CreateDirectoryA(const char* name, SECURITY_ATTRIBUTES*) {
+  return on_name("CreateDirectoryA", name, create_directory);
+}
+
+BOOL CreateDirectoryW(const WCHAR* name, SECURITY_ATTRIBUTES*) {
+  return on_name("CreateDirectoryW", name, create_directory);
+}
+
+BOOL CreateDirectoryExA(const char* template_directory, const char* name, SECURITY_ATTRIBUTES*) {
+  if (w32_fault_hit("CreateDirectoryExA", name)) return FALSE;
+  char model[W32_PATH_CAPACITY];
+  char posix[W32_PATH_CAPACITY];
+  if (!resolve_pair(template_directory, name, model, posix)) return FALSE;
+  struct stat st;
+  if (stat(model, &st) != 0) return fail_errno();
+  if (!S_ISDIR(st.st_mode)) return fail(ERROR_DIRECTORY);
+  if (!create_directory(posix)) return FALSE;
+  // The new directory takes the template's permission bits.
+  if (::chmod(posix, st.st_mode & 07777) != 0) {
+    int error = errno;
+    ::rmdir(posix);
+    return fail(w32_error_from_errno(error));
+  }
+  return TRUE;
+}
+
+BOOL RemoveDirectoryA(const char* name) { return on_name("RemoveDirectoryA", name, remove_directory); }
+
+BOOL RemoveDirectoryW(const WCHAR* name) {
+  return on_name("RemoveDirectoryW", name, remove_directory);
+}
+
+BOOL SetFileAttributesA(const char* name, DWORD attributes) {
+  return on_name_with("SetFileAttributesA", name, attributes, set_attributes);
+}
+
+BOOL SetFileAttributesW(const WCHAR* name, DWORD attributes) {
+  return on_name_with("SetFileAttributesW", name, attributes, set_attributes);
 }
 
 DWORD GetFileAttributesA(const char* name) {

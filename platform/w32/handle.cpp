@@ -115,7 +115,8 @@ BOOL w32_handle_close(HANDLE handle, unsigned kinds) {
 
 BOOL CloseHandle(HANDLE handle) {
   return w32_handle_close(handle, W32_HANDLE_PROCESS | W32_HANDLE_THREAD | W32_HANDLE_SNAPSHOT |
-                                      W32_HANDLE_FILE | W32_HANDLE_LOCAL_THREAD | W32_HANDLE_MUTEX);
+                                      W32_HANDLE_FILE | W32_HANDLE_TOKEN | W32_HANDLE_LOCAL_THREAD |
+                                      W32_HANDLE_MUTEX);
 }
 
 int handle_testing_open_count() {

@@ -18,10 +18,13 @@ constexpr unsigned W32_HANDLE_THREAD = 0x2;
 constexpr unsigned W32_HANDLE_SNAPSHOT = 0x4;
 constexpr unsigned W32_HANDLE_FIND = 0x8;
 constexpr unsigned W32_HANDLE_FILE = 0x10;
-constexpr unsigned W32_HANDLE_LOCAL_THREAD = 0x20;  // a thread of this process (thread.h)
-constexpr unsigned W32_HANDLE_MUTEX = 0x40;
-constexpr unsigned W32_HANDLE_SERVICE = 0x80;   // closed by CloseServiceHandle only
-constexpr unsigned W32_HANDLE_PRINTER = 0x100;  // closed by ClosePrinter only
+constexpr unsigned W32_HANDLE_NET_ENUM = 0x20;
+constexpr unsigned W32_HANDLE_TOKEN = 0x40;
+constexpr unsigned W32_HANDLE_CHANGE = 0x80;
+constexpr unsigned W32_HANDLE_LOCAL_THREAD = 0x100;  // a thread of this process (thread.h)
+constexpr unsigned W32_HANDLE_MUTEX = 0x200;
+constexpr unsigned W32_HANDLE_SERVICE = 0x400;   // closed by CloseServiceHandle only
+constexpr unsigned W32_HANDLE_PRINTER = 0x800;  // closed by ClosePrinter only
 
 // The common head of every object behind a handle. destroy frees the object when the
 // last handle is closed and the last holder has let go; refs is kept by the table.
@@ -47,9 +50,9 @@ void w32_handle_release(W32HandleObject* object);
 // ERROR_INVALID_HANDLE otherwise.
 BOOL w32_handle_close(HANDLE handle, unsigned kinds);
 
-// Closes a process, thread, snapshot, file or mutex handle. A search handle is closed by FindClose
-// only, as on Win32; null, INVALID_HANDLE_VALUE, closed and unknown handles are refused
-// with ERROR_INVALID_HANDLE.
+// Closes a process, thread, snapshot, file, access-token or mutex handle. A search handle
+// is closed by FindClose only, as on Win32; null, INVALID_HANDLE_VALUE, closed and unknown
+// handles are refused with ERROR_INVALID_HANDLE.
 BOOL CloseHandle(HANDLE handle);
 
 }  // namespace w32

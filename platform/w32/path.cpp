@@ -155,8 +155,9 @@ DWORD start_at_current_directory(int drive, Logical* path) {
   return ERROR_SUCCESS;
 }
 
-// Splits a name into the POSIX root it lies under and its folded components.
-DWORD parse(const char* name, char* root, Logical* path) {
+// Splits a name into the POSIX root it lies under and its folded components; *drive
+// (when given) gets the drive's index, -1 for a UNC name.
+DWORD parse(const char* name, char* root, Logical* path, int* drive_out = nullptr) {
   path->text[0] = '\0';
   path->length = 0;
   path->floor = 0;
@@ -166,6 +167,7 @@ DWORD parse(const char* name, char* root, Logical* path) {
   DWORD code = ERROR_SUCCESS;
   const char* rest = name;
   if (is_path_delimiter(name[0]) && is_path_delimiter(name[1])) {
+    if (drive_out != nullptr) *drive_out = -1;
     std::strcpy(root, g_unc_root[0] != '\0' ? g_unc_root : kDefaultUncRoot);
     code = add_unc_prefix(path, name + 2, &rest);
   } else {
@@ -174,6 +176,7 @@ DWORD parse(const char* name, char* root, Logical* path) {
       drive = drive_index(name[0]);
       rest = name + 2;
     }
+    if (drive_out != nullptr) *drive_out = drive;
     if (drive_root(drive) == nullptr) {
       code = ERROR_PATH_NOT_FOUND;
     } else {
@@ -272,18 +275,102 @@ bool valid_directory(const char* directory) {
   return directory != nullptr && directory[0] == '/' && std::strlen(directory) < W32_PATH_CAPACITY;
 }
 
+// The UTF-8 form of a wide name; FALSE with the reason.
+BOOL to_utf8(const WCHAR* name, char (&utf8)[W32_PATH_CAPACITY]) {
+  // An unpaired surrogate has no UTF-8 form: such a name names no file.
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, utf8,
+                          static_cast<int>(sizeof utf8), nullptr, nullptr) != 0)
+    return TRUE;
+  return fail(conversion_error());
+}
+
+// A wide name parsed as parse does it.
+struct Parsed {
+  char utf8[W32_PATH_CAPACITY];
+  char root[W32_PATH_CAPACITY];
+  Logical path;
+  int drive;
+};
+
+// TRUE with *parsed filled; FALSE with the reason.
+BOOL parse_wide(const WCHAR* name, Parsed* parsed) {
+  if (name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (!to_utf8(name, parsed->utf8)) return FALSE;
+  DWORD code = parse(parsed->utf8, parsed->root, &parsed->path, &parsed->drive);
+  return code == ERROR_SUCCESS ? TRUE : fail(code);
+}
+
 }  // namespace
 
 BOOL w32_resolve_path_w(const WCHAR* name, char* posix, std::size_t capacity) {
   if (bad_output(posix, capacity)) return fail(ERROR_INVALID_PARAMETER);
   if (name == nullptr) return refuse(posix, ERROR_INVALID_PARAMETER);
-  // An unpaired surrogate has no UTF-8 form: such a name names no file.
   char utf8[W32_PATH_CAPACITY];
-  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, utf8,
-                          static_cast<int>(sizeof utf8), nullptr, nullptr) == 0)
-    return refuse(posix, conversion_error());
+  if (!to_utf8(name, utf8)) return refuse(posix, GetLastError());
   return resolve_utf8(utf8, posix, capacity);
 }
+
+BOOL w32_set_current_directory(const WCHAR* name) {
+  Parsed parsed;
+  if (!parse_wide(name, &parsed)) return FALSE;
+  const char* root = parsed.root;
+  int drive = parsed.drive;
+  // Current directories are kept per drive; a share has none.
+  if (drive < 0) return fail(ERROR_NOT_SUPPORTED);
+  char posix[W32_PATH_CAPACITY];
+  DWORD code = match(root, parsed.path, false, posix, sizeof posix);
+  if (code != ERROR_SUCCESS) return fail(code);
+  struct stat st;
+  if (stat(posix, &st) != 0) return fail(w32_error_from_errno(errno));
+  if (!S_ISDIR(st.st_mode)) return fail(ERROR_DIRECTORY);
+  // Kept as the disk spells it: the part of the POSIX name below the drive's root.
+  std::size_t root_length = std::strlen(root);
+  while (root_length > 0 && root[root_length - 1] == '/') --root_length;
+  std::size_t length = std::strlen(posix);
+  while (length > root_length && posix[length - 1] == '/') --length;
+  pthread_mutex_lock(&g_lock);
+  // The drive may have been unmapped or remapped meanwhile: then nothing changes.
+  const char* now = drive_root(drive);
+  bool same = now != nullptr && std::strncmp(now, root, root_length) == 0;
+  if (same) {
+    Drive& entry = g_drives[drive];
+    std::memcpy(entry.directory, posix + root_length, length - root_length);
+    entry.directory[length - root_length] = '\0';
+    entry.has_directory = true;
+    g_current_drive = drive;
+  }
+  pthread_mutex_unlock(&g_lock);
+  return same ? TRUE : fail(ERROR_PATH_NOT_FOUND);
+}
+
+BOOL w32_full_path_name(const WCHAR* name, WCHAR* full, std::size_t capacity) {
+  if (full == nullptr || capacity == 0) return fail(ERROR_INVALID_PARAMETER);
+  Parsed parsed;
+  if (!parse_wide(name, &parsed)) return FALSE;
+  const Logical& path = parsed.path;
+  const char* utf8 = parsed.utf8;
+  int drive = parsed.drive;
+  char text[W32_PATH_CAPACITY + 4];
+  std::size_t used = 0;
+  if (drive >= 0) {
+    text[used++] = static_cast<char>('A' + drive);
+    text[used++] = ':';
+  } else {
+    text[used++] = '\\';  // the second comes with the host's '/'
+  }
+  std::memcpy(text + used, path.text, path.length + 1);
+  if (path.length == 0)
+    std::strcpy(text + used, "/");
+  else if (is_path_delimiter(utf8[std::strlen(utf8) - 1]))
+    std::strcat(text + used, "/");
+  for (char* at = text; *at != '\0'; ++at)
+    if (*at == '/') *at = '\\';
+  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, full, static_cast<int>(capacity)) == 0)
+    return fail(conversion_error());
+  return TRUE;
+}
+
+
 
 BOOL w32_resolve_path_a(const char* name, char* posix, std::size_t capacity) {
   if (bad_output(posix, capacity)) return fail(ERROR_INVALID_PARAMETER);
@@ -325,6 +412,17 @@ BOOL w32_set_unc_root(const char* directory) {
   std::strcpy(g_unc_root, directory);
   pthread_mutex_unlock(&g_lock);
   return TRUE;
+}
+
+BOOL w32_unc_root(char* directory, std::size_t capacity) {
+  if (directory == nullptr || capacity == 0) return fail(ERROR_INVALID_PARAMETER);
+  pthread_mutex_lock(&g_lock);
+  const char* root = g_unc_root[0] != '\0' ? g_unc_root : kDefaultUncRoot;
+  std::size_t length = std::strlen(root);
+  bool fits = length < capacity;
+  if (fits) std::memcpy(directory, root, length + 1);
+  pthread_mutex_unlock(&g_lock);
+  return fits ? TRUE : fail(ERROR_FILENAME_EXCED_RANGE);
 }
 
 BOOL path_testing_set_directory(char letter, const char* directory) {

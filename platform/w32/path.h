@@ -43,6 +43,29 @@ constexpr std::size_t W32_PATH_CAPACITY = 4096;
 BOOL w32_resolve_path_a(const char* name, char* posix, std::size_t capacity);
 BOOL w32_resolve_path_w(const WCHAR* name, char* posix, std::size_t capacity);
 
+// The same for code written once for both kinds of name.
+inline BOOL w32_resolve_path(const char* name, char* posix, std::size_t capacity) {
+  return w32_resolve_path_a(name, posix, capacity);
+}
+inline BOOL w32_resolve_path(const WCHAR* name, char* posix, std::size_t capacity) {
+  return w32_resolve_path_w(name, posix, capacity);
+}
+
+// Makes the directory name the current directory of its drive, and that drive the
+// current drive; the process's own working directory is never changed. The directory is
+// kept as the disk spells it. FALSE with the path model's reasons, ERROR_DIRECTORY for a
+// file, ERROR_NOT_SUPPORTED for a UNC name (a share has no current directory here),
+// ERROR_INVALID_PARAMETER for a null name.
+BOOL w32_set_current_directory(const WCHAR* name);
+
+// The full Windows name of name in full (capacity units, terminator included), formed
+// from the text alone as Win32 forms it: the drive's current directory before a relative
+// name, "." and ".." folded, '\' for every delimiter, a delimiter at the end kept. The
+// disk is not consulted, so the spelling is the caller's. FALSE with
+// ERROR_FILENAME_EXCED_RANGE when it does not fit, and the path model's reasons for a
+// name it cannot parse.
+BOOL w32_full_path_name(const WCHAR* name, WCHAR* full, std::size_t capacity);
+
 // Configuration, for the stand-in host and for tests. Letters may be given in either
 // case; directories are absolute POSIX paths, which need not exist yet. FALSE with
 // ERROR_INVALID_PARAMETER for a bad letter or directory.
@@ -54,5 +77,8 @@ BOOL w32_set_drive(char letter, const char* directory);
 BOOL w32_set_current_drive(char letter);
 // Sets the directory under which "\\host\share" names are found.
 BOOL w32_set_unc_root(const char* directory);
+// Copies that directory into directory (capacity bytes); ERROR_FILENAME_EXCED_RANGE
+// when it does not fit.
+BOOL w32_unc_root(char* directory, std::size_t capacity);
 
 }  // namespace w32

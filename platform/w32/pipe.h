@@ -10,12 +10,12 @@
 
 #include <cstddef>
 
+#include "platform/w32/error.h"
 #include "platform/w32/process.h"
 #include "platform/w32/types.h"
 
 namespace w32 {
 
-constexpr DWORD ERROR_BROKEN_PIPE = 109;
 constexpr DWORD ERROR_NO_DATA = 232;
 
 // Makes a pipe: *read_end and *write_end get its two handles. The handles are inheritable

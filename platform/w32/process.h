@@ -68,11 +68,7 @@ constexpr DWORD SYNCHRONIZE = 0x100000;
 constexpr char W32_COMMAND_LINE_VARIABLE[] = "YRL_W32_COMMAND_LINE";
 constexpr char W32_READY_FD_VARIABLE[] = "YRL_W32_READY_FD";
 
-struct SECURITY_ATTRIBUTES {
-  DWORD nLength;
-  void* lpSecurityDescriptor;
-  BOOL bInheritHandle;
-};
+// SECURITY_ATTRIBUTES: types.h.
 
 struct STARTUPINFOA {
   DWORD cb;

@@ -30,6 +30,8 @@
 // holding a '\' (as %5C) is no key name: the file is no store.
 #pragma once
 
+#include "platform/w32/error.h"
+#include "platform/w32/security.h"
 #include "platform/w32/types.h"
 
 namespace w32 {
@@ -55,7 +57,6 @@ constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
-constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_CHILD_MUST_BE_VOLATILE = 1021;
 
 constexpr REGSAM KEY_QUERY_VALUE = 0x1;
@@ -147,7 +148,6 @@ struct SECURITY_DESCRIPTOR {
   void* Dacl;
 };
 constexpr DWORD SECURITY_DESCRIPTOR_REVISION = 1;
-constexpr DWORD DACL_SECURITY_INFORMATION = 0x4;
 constexpr WORD SE_DACL_PRESENT = 0x4;
 
 // Makes *descriptor empty at revision (which must be SECURITY_DESCRIPTOR_REVISION; else

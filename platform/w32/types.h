@@ -40,6 +40,15 @@ struct FILETIME {
 };
 static_assert(sizeof(FILETIME) == 8);
 
+// What the calls that make an object take of its security: kept to be passed on, never
+// read. The size is that of Win32's 64-bit record, as callers pass sizeof.
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  void* lpSecurityDescriptor;
+  BOOL bInheritHandle;
+};
+static_assert(sizeof(SECURITY_ATTRIBUTES) == 24);
+
 // Result codes of the process, search, file and registry functions, beside those in
 // error.h.
 constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/w32/changenotify.h"
 #include "platform/w32/clock.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
@@ -78,6 +79,8 @@ DWORD wait_for(DWORD count, const HANDLE* handles, DWORD milliseconds) {
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (w32_fault_hit("WaitForSingleObject")) return WAIT_FAILED;
+  // A change notification has a wait of its own, on the watch behind it.
+  if (w32_is_change_notification(handle)) return w32_wait_change_notification(handle, milliseconds);
   return wait_for(1, &handle, milliseconds);
 }
 

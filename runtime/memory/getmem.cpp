@@ -244,7 +244,9 @@ void* manage_memory(std::size_t size, void* old_user, int null_allowed, int xar_
     }
   }
 
-  if (memory_file_level > 0) memdebug_alloc(user);
+  // A pool's own clump is no allocation of the traced work: it takes no trace number,
+  // so that the numbers of two runs agree whenever a pool grows.
+  if (memory_file_level > 0 && !clump_pools_busy()) memdebug_alloc(user);
   if (dbggetmem.active) debug_memory_loop_alloc(&dbggetmem, user);
   return user;
 }

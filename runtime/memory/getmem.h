@@ -97,6 +97,8 @@ struct MemusageSnapshot {
 int memusage_count(MemusageSnapshot* record);
 int memusage_snapshot(MemusageSnapshot* record);
 void sort_histogram(MemusageHistogram* histogram);
+// Counts into the slot of the key, or into "other" when every slot is taken.
+void histogram_add(MemusageHistogram* histogram, long key, long count, long bytes);
 void memusage_diff(const MemusageSnapshot* a, const MemusageSnapshot* b, MemusageSnapshot* out);
 // with_other: slot 0 is given as a - b.
 void memusage_array_diff(const MemusageHistogram* a, const MemusageHistogram* b,

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "runtime/diag/diag.h"
+#include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 
 namespace vek {
@@ -38,6 +40,34 @@ SegmentShape shape_of(void** segments) {
   SegmentShape shape;
   xar_params(&segments[0], &shape.size, &shape.step, nullptr, &shape.limit);
   return shape;
+}
+
+// Element address from its segment and offset.
+char* element_at(void** segments, int segment, int offset, int size) {
+  return static_cast<char*>(segments[segment]) + static_cast<std::size_t>(offset) * size;
+}
+
+// Copies count elements from index from down to index to (to < from), run by run so
+// that no copy crosses the end of a segment.
+void move_down(void* p_har, int to, int from, int count) {
+  void** segments = segments_of(p_har);
+  const SegmentShape shape = shape_of(segments);
+  while (count > 0) {
+    const int from_segment = from / shape.limit;
+    const int from_offset = from % shape.limit;
+    const int to_segment = to / shape.limit;
+    const int to_offset = to % shape.limit;
+    int run = xar_count(&segments[from_segment]) - from_offset;
+    if (xar_count(&segments[to_segment]) - to_offset < run)
+      run = xar_count(&segments[to_segment]) - to_offset;
+    if (count < run) run = count;
+    std::memmove(element_at(segments, to_segment, to_offset, shape.size),
+                 element_at(segments, from_segment, from_offset, shape.size),
+                 static_cast<std::size_t>(run) * shape.size);
+    to += run;
+    from += run;
+    count -= run;
+  }
 }
 
 }  // namespace
@@ -150,6 +180,133 @@ void har_free(void* p_har) {
   void** segments = segments_of(p_har);
   for (int i = 0; i < n_segments; ++i) xar_free(&segments[i]);
   xar_free(p_har);
+}
+
+void har_remove(void* p_har, int index, int n) {
+  const int total = har_total(p_har);
+  // The range is checked before any segment is touched.
+  if (index < 0 || n < 0 || static_cast<long long>(index) + n > total) {
+    dbg_err_crash("har_remove", "Wrong index(%d) or count(%d)", index, n);
+    return;
+  }
+  if (n == 0) return;
+  if (segment_count(p_har) == 1) {
+    xar_remove(&segments_of(p_har)[0], index, n);
+    return;
+  }
+  move_down(p_har, index, index + n, total - index - n);
+  har_shrink(p_har, n);
+}
+
+void har_insert(void* p_har, int index, const void* element) {
+  const int total = har_total(p_har);
+  if (index < 0 || index > total) {
+    dbg_err_crash("har_insert", "Wrong index(%d)\n", index);
+    return;
+  }
+  const int size = shape_of(segments_of(p_har)).size;
+  // The element may lie inside the array, which moves below it.
+  void* copy = getmem(static_cast<std::size_t>(size));
+  std::memcpy(copy, element, static_cast<std::size_t>(size));
+  har_append(p_har, 1, copy);
+  if (index < total) {
+    void** segments = segments_of(p_har);
+    const SegmentShape shape = shape_of(segments);
+    const int first = index / shape.limit;
+    for (int s = segment_count(p_har) - 1; s >= first; --s) {
+      const int start = s == first ? index % shape.limit : 0;
+      const int count = xar_count(&segments[s]);
+      if (count - 1 > start)
+        std::memmove(element_at(segments, s, start + 1, shape.size),
+                     element_at(segments, s, start, shape.size),
+                     static_cast<std::size_t>(count - 1 - start) * shape.size);
+      if (s > first)
+        std::memcpy(element_at(segments, s, 0, shape.size),
+                    element_at(segments, s - 1, shape.limit - 1, shape.size),
+                    static_cast<std::size_t>(shape.size));
+    }
+    std::memcpy(har_access(p_har, index, nullptr, nullptr), copy,
+                static_cast<std::size_t>(size));
+  }
+  rlsmem(copy);
+}
+
+void har_ptr_free(void* p_har, XarReleaseFunc release) {
+  const int n_segments = xar_count(p_har);
+  void** segments = segments_of(p_har);
+  for (int i = 0; i < n_segments; ++i) xar_ptr_free(&segments[i], release);
+  xar_free(p_har);
+}
+
+void har_pblock_free(void* p_har) { har_ptr_free(p_har, relmem); }
+
+namespace {
+
+// A new outer array (step 1) whose segments are copy_segment's copies.
+template <typename CopySegment>
+void* copy_outer(void** source, CopySegment copy_segment) {
+  const int n_segments = xar_count(&source);
+  void** outer = static_cast<void**>(xar_alloc(n_segments, static_cast<int>(sizeof(void*)), 1));
+  for (int i = 0; i < n_segments; ++i) outer[i] = copy_segment(source[i]);
+  return outer;
+}
+
+}  // namespace
+
+void* har_copy(const void* p_source, void* p_destination) {
+  void** source = p_source != nullptr ? segments_of(p_source) : nullptr;
+  void* copy = nullptr;
+  if (source != nullptr)
+    copy = copy_outer(source, [](void* segment) { return xar_cpy(&segment, nullptr); });
+  if (p_destination != nullptr) std::memcpy(p_destination, &copy, sizeof copy);
+  return copy;
+}
+
+void* har_ptr_copy(const void* source, XarCopyFunc copy) {
+  if (source == nullptr) return nullptr;
+  return copy_outer(static_cast<void**>(const_cast<void*>(source)),
+                    [copy](void* segment) { return xar_ptr_copy(segment, copy); });
+}
+
+void* har_append_har(void* p_destination, const void* p_source) {
+  if (p_source == nullptr || segments_of(p_source) == nullptr) return nullptr;
+  if (segments_of(p_destination) == nullptr) return har_copy(p_source, p_destination);
+  // Appending an array to itself reads from a copy, since its last segment moves.
+  void* own_copy = nullptr;
+  if (segments_of(p_destination) == segments_of(p_source))
+    p_source = (own_copy = har_copy(p_source, nullptr), &own_copy);
+  const int n_segments = segment_count(p_source);
+  for (int i = 0; i < n_segments; ++i) {
+    void* segment = segments_of(p_source)[i];
+    har_append(p_destination, xar_count(&segment), segment);
+  }
+  if (own_copy != nullptr) har_free(&own_copy);
+  return segments_of(p_destination);
+}
+
+void* har_seg_to_xar(const void* p_har, int index, int n, int step) {
+  if ((n == 0 && step == 0) || p_har == nullptr || segments_of(p_har) == nullptr || n < 0)
+    return nullptr;
+  void** segments = segments_of(p_har);
+  const SegmentShape shape = shape_of(segments);
+  const int total = har_total(p_har);
+  // The whole range must lie inside the array, not only its start.
+  if (n > shape.limit || index < 0 || index >= total ||
+      static_cast<long long>(index) + n > total)
+    return nullptr;
+  char* out = static_cast<char*>(xar_alloc(n, shape.size, step != 0 ? step : n));
+  int done = 0;
+  while (done < n) {
+    int segment = 0;
+    int offset = 0;
+    const char* from = static_cast<const char*>(har_access(p_har, index + done, &segment, &offset));
+    int run = xar_count(&segments[segment]) - offset;
+    if (n - done < run) run = n - done;
+    std::memcpy(out + static_cast<std::size_t>(done) * shape.size, from,
+                static_cast<std::size_t>(run) * shape.size);
+    done += run;
+  }
+  return out;
 }
 
 }  // namespace vek

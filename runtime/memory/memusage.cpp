@@ -22,24 +22,6 @@ MemusageSnapshot loop_difference;
 MemusageSnapshot fresh_record;
 int stat_last_idx = -1;
 
-// Counts into the slot of the key, or into "other" when every slot is taken.
-void histogram_add(MemusageHistogram* histogram, long key, long count, long bytes) {
-  MemusageSlot* slot = histogram->slot;
-  for (int i = 1; i <= histogram->used; ++i) {
-    if (slot[i].key == key) {
-      slot[i].count += count;
-      slot[i].bytes += bytes;
-      return;
-    }
-  }
-  if (histogram->used < MEMUSAGE_SLOTS - 1) {
-    slot[++histogram->used] = {key, count, bytes};
-  } else {
-    slot[0].count += count;
-    slot[0].bytes += bytes;
-  }
-}
-
 int corrupt_walk() {
   ivek_printf(" Memory corruption detected.\n");
   return 1;
@@ -78,6 +60,23 @@ void print_under(VynFile* file, const char* title, const MemusageSnapshot* recor
 constexpr const char* STATISTICS_TITLE = " *** MEMORY USAGE STATISTICS REPORT *** \n";
 
 }  // namespace
+
+void histogram_add(MemusageHistogram* histogram, long key, long count, long bytes) {
+  MemusageSlot* slot = histogram->slot;
+  for (int i = 1; i <= histogram->used; ++i) {
+    if (slot[i].key == key) {
+      slot[i].count += count;
+      slot[i].bytes += bytes;
+      return;
+    }
+  }
+  if (histogram->used < MEMUSAGE_SLOTS - 1) {
+    slot[++histogram->used] = {key, count, bytes};
+  } else {
+    slot[0].count += count;
+    slot[0].bytes += bytes;
+  }
+}
 
 int memusage_count(MemusageSnapshot* record) {
   std::memset(record, 0, sizeof *record);

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "runtime/diag/console.h"
 #include "runtime/diag/diag.h"
+#include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "runtime/memory/zone_testing.h"
@@ -156,9 +158,165 @@ int check_zone(int zone) {
   return zone >= 0 && zone < num_in_zone_arr && zone_arr[zone].in_use ? 1 : 0;
 }
 
+// ---------------------------------------------------------------------------------------
+// Typed-size zones
+
+TszZone* tsz_create_zone(int chunk_size) {
+  TszZone* zone = static_cast<TszZone*>(getmem(sizeof(TszZone)));
+  zone->chunk_size = chunk_size > 0 ? static_cast<std::uint32_t>(chunk_size) : 0;
+  zone->chunks = static_cast<TszChunk*>(xar_alloc(0, static_cast<int>(sizeof(TszChunk)), 5));
+  zone->last = -1;
+  zone->large = static_cast<void**>(xar_alloc(0, static_cast<int>(sizeof(void*)), 5));
+  return zone;
+}
+
+void* tsz_zone_getmem(TszZone* zone, int size) {
+  if (zone == nullptr || size < 0) return nullptr;
+  if (static_cast<std::uint32_t>(size) > zone->chunk_size) {
+    void* block = getmem(static_cast<std::size_t>(size));
+    xar_append(&zone->large, 1, &block);
+    return block;
+  }
+  const std::uint32_t piece = static_cast<std::uint32_t>(vek_round8(static_cast<std::size_t>(size)));
+  TszChunk* chunk = nullptr;
+  for (int i = zone->last; i >= 0; --i) {
+    if (zone->chunks[i].used + piece <= zone->chunk_size) {
+      chunk = &zone->chunks[i];
+      break;
+    }
+  }
+  if (chunk == nullptr) {
+    TszChunk fresh{0, static_cast<char*>(getmem(zone->chunk_size))};
+    chunk = static_cast<TszChunk*>(xar_append(&zone->chunks, 1, &fresh));
+    zone->last = xar_count(&zone->chunks) - 1;
+  }
+  void* result = chunk->address + chunk->used;
+  chunk->used += piece;
+  return result;
+}
+
+void tsz_clear_zone(TszZone* zone) {
+  if (zone == nullptr) return;
+  int large = xar_count(&zone->large);
+  for (int i = 0; i < large; ++i) rlsmem(zone->large[i]);
+  xar_resize(&zone->large, 0);
+  int chunks = xar_count(&zone->chunks);
+  for (int i = 0; i < chunks; ++i) {
+    std::memset(zone->chunks[i].address, 0, zone->chunks[i].used);
+    zone->chunks[i].used = 0;
+  }
+}
+
+int tsz_destroy_zone(TszZone* zone) {
+  if (zone == nullptr) return 0;
+  int large = xar_count(&zone->large);
+  for (int i = 0; i < large; ++i) rlsmem(zone->large[i]);
+  int chunks = xar_count(&zone->chunks);
+  for (int i = 0; i < chunks; ++i) rlsmem(zone->chunks[i].address);
+  xar_free(&zone->large);
+  xar_free(&zone->chunks);
+  rlsmem(zone);
+  return 0;
+}
+
+namespace {
+
+TszZone* static_tsz_id = nullptr;
+
+}  // namespace
+
+TszZone* start_w_getmem() {
+  static_tsz_id = tsz_create_zone(W_GETMEM_CHUNK);
+  return static_tsz_id;
+}
+
+void* w_getmem(int size) {
+  if (size < 1) {
+    tsz_clear_zone(static_tsz_id);
+    return nullptr;
+  }
+  if (static_tsz_id == nullptr) start_w_getmem();
+  return tsz_zone_getmem(static_tsz_id, size);
+}
+
+void end_w_getmem() {
+  tsz_destroy_zone(static_tsz_id);
+  static_tsz_id = nullptr;
+}
+
+void destroy_w_getmem() { static_tsz_id = nullptr; }
+
+// ---------------------------------------------------------------------------------------
+// Block lists
+
+namespace {
+
+// The overflow of a block list: nothing more in run mode 0, the end of the process in
+// the others.
+void block_overflow(const char* message) {
+  ivek_printf("%s", message);
+  if (get_run_mode() != 0) crash();
+}
+
+}  // namespace
+
+void* block_getmem(BlockListEntry** list, int size, int block_size, int extra) {
+  if (list == nullptr || size < 0 || extra < 0) return nullptr;
+  if (block_size <= 0) block_size = BLOCK_GETMEM_DEFAULT;
+  if (static_cast<long long>(size) + extra > block_size) {
+    block_overflow("block_getmem: requested size larger than block!\n");
+    return nullptr;
+  }
+  if (*list == nullptr)
+    *list = static_cast<BlockListEntry*>(xar_alloc(0, static_cast<int>(sizeof(BlockListEntry)), 10));
+  BlockListEntry* last = static_cast<BlockListEntry*>(xar_last(list));
+  if (last == nullptr ||
+      static_cast<long long>(last->used) + size + extra > block_size) {
+    BlockListEntry fresh{static_cast<char*>(getmem(static_cast<std::size_t>(block_size))), 0};
+    last = static_cast<BlockListEntry*>(xar_append(list, 1, &fresh));
+  }
+  void* result = last->block + last->used;
+  last->used += static_cast<std::uint32_t>(size);
+  return result;
+}
+
+void block_rlsmem(BlockListEntry** list) {
+  if (list == nullptr || *list == nullptr) return;
+  int count = xar_count(list);
+  for (int i = 0; i < count; ++i) {
+    relmem(&(*list)[i].block);
+    if (!marking_mem_to_preserve()) (*list)[i].used = 0;
+  }
+  xar_free(list);
+}
+
+void block_truncate(BlockListEntry** list, int n) {
+  BlockListEntry* last =
+      list != nullptr && *list != nullptr ? static_cast<BlockListEntry*>(xar_last(list)) : nullptr;
+  if (last == nullptr || n < 0 || last->used < static_cast<std::uint32_t>(n)) {
+    block_overflow("block_truncate: requested size larger than block!\n");
+    return;
+  }
+  last->used -= static_cast<std::uint32_t>(n);
+}
+
+int* alloc_id_tab(const int* ids, int count, int** out, int* out_count) {
+  int* tab = nullptr;
+  if (count > 0 && ids != nullptr) {
+    tab = static_cast<int*>(xar_alloc(count, static_cast<int>(sizeof(int)), 1));
+    std::memcpy(tab, ids, static_cast<std::size_t>(count) * sizeof(int));
+  } else {
+    count = 0;
+  }
+  if (out != nullptr) *out = tab;
+  if (out_count != nullptr) *out_count = count;
+  return tab;
+}
+
 void zone_testing_reset() {
   zone_arr = nullptr;
   num_in_zone_arr = 0;
+  static_tsz_id = nullptr;
 }
 
 }  // namespace vek

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/graphics.h"
 #include "host/host_testing.h"
 #include "toolkit/local/geomdata.h"
 
@@ -28,14 +29,7 @@ inline VynColor colour_type(int type) {
   return colour;
 }
 
-inline VynColor rgb(double r, double g, double b) {
-  VynColor colour{};
-  colour.method = 2;
-  colour.value.rgb[0] = r;
-  colour.value.rgb[1] = g;
-  colour.value.rgb[2] = b;
-  return colour;
-}
+inline VynColor rgb(double r, double g, double b) { return yrlhost::host_rgb_colour(r, g, b); }
 
 class HostTest : public ::testing::Test {
  protected:

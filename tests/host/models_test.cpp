@@ -338,6 +338,25 @@ TEST_F(ModelsTest, HostSideCreateRefusesBadNamesAndTakenNames) {
   EXPECT_EQ(yrlhost::host_model_create(2, "Y", error, ""), nullptr);
 }
 
+TEST_F(ModelsTest, OlderStyleUnitsQueryAnswersOneAndTheUnitsName) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(4, "D1", error, "MM");
+  ASSERT_NE(drawing, nullptr) << error;
+  VynName name{};
+  int type = -1;
+  double factor = 0;
+  EXPECT_EQ(Behaviour<HostApi::vyndb_get_model_units>::run(1, drawing, 21, &type, name, &factor), 1);
+  EXPECT_EQ(narrow(name), "MM");
+  EXPECT_EQ(type, 0);
+  EXPECT_EQ(factor, 1.0);
+  VynName other{};
+  EXPECT_EQ(Behaviour<HostApi::vyndb_get_model_units>::run(1, drawing, 22, nullptr, other, nullptr), 0);
+  EXPECT_EQ(narrow(other), "");
+  EXPECT_EQ(Behaviour<HostApi::vyndb_get_model_units>::run(1, drawing, 21, nullptr, nullptr, nullptr), -2);
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  EXPECT_EQ(Behaviour<HostApi::vyndb_get_model_units>::run(1, drawing, 21, nullptr, name, nullptr), -2);
+}
+
 TEST_F(ModelsTest, ModelNameTypeAndDataRecord) {
   std::string error;
   VynMdl drawing = yrlhost::host_model_create(4, "Plate 7", error);

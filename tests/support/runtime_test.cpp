@@ -1,7 +1,9 @@
 #include "tests/support/runtime_test.h"
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
+#include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
+#include "fileaccess/core/pfaloc_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -14,16 +16,19 @@
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/socket_testing.h"
 #include "platform/w32/system_testing.h"
+#include "platform/w32/volume_testing.h"
 #include "runtime/algo/sort_testing.h"
 #include "runtime/diag/console_testing.h"
 #include "runtime/diag/diag_testing.h"
 #include "runtime/diag/msgtool_testing.h"
+#include "runtime/expr/ctexp_testing.h"
 #include "runtime/diag/runmode_testing.h"
 #include "runtime/memory/arrays_testing.h"
 #include "runtime/memory/clump_testing.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/text/lang.h"
 #include "runtime/memory/getmem_testing.h"
+#include "runtime/memory/notify_testing.h"
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
 #include "runtime/system/appinfo_testing.h"
@@ -39,6 +44,7 @@
 #include "runtime/text/wclass_testing.h"
 #include "runtime/text/wide_testing.h"
 #include "runtime/text/wstring_testing.h"
+#include "runtime/tools/dbgcomp_testing.h"
 
 namespace yrltest {
 
@@ -52,10 +58,16 @@ void reset_runtime_state() {
   vek::arrays_testing_reset();
   vek::zone_testing_reset();
   vek::clump_testing_reset();
+  vek::notify_testing_reset();
   vek::sort_testing_reset();
+  vek::ctexp_testing_reset();
+  // The comparison's report file is closed before the file-access layer forgets it.
+  vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
+  vek::pfaloc_testing_reset();
   vek::ntlangwrap_testing_reset();
+  vek::pfa_dir_cache_testing_reset();
   vek::appinfo_testing_reset();
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();
@@ -80,6 +92,7 @@ void reset_runtime_state() {
   w32::clock_testing_reset();
   w32::socket_testing_reset();
   w32::printer_testing_set_spool_folder(nullptr);
+  w32::volume_testing_reset();
   vek::getmem_testing_reset();
 }
 

@@ -108,7 +108,6 @@ struct VynParamvalue;         // a parameter's typed value
 struct VynParameter;          // a parameter of a model item
 struct VynMdldata;            // a model's data record, beginning with its wide name
 struct VynAsmcomppath;        // an assembly component path
-struct Vyn2dEntity;           // a 2-D entity of a section
 
 // The typed data of an element value (VynValueDataSet, VynValueDataGet): the value type,
 // a word the host does not read, and the value in eight bytes. Strings, selections and
@@ -165,6 +164,30 @@ struct VynErrors {
   int count;
 };
 static_assert(sizeof(VynErrors) == 16 && offsetof(VynErrors, count) == 8);
+
+// A 2-D entity of a section, in the section's sketch coordinates (VynSectionEntityAdd,
+// VynSectionEntityGet). Only the fields of its type are read: a line or centerline runs
+// from start to end, a point is at start; an arc runs about center with radius from
+// start_angle to end_angle (radians, counter-clockwise when end_angle is the larger); a
+// circle is center and radius.
+enum Vyn2dEntityType {
+  VYN_2D_POINT = 1,
+  VYN_2D_LINE = 2,
+  VYN_2D_CENTERLINE = 3,
+  VYN_2D_ARC = 4,
+  VYN_2D_CIRCLE = 5,
+};
+struct Vyn2dEntity {
+  int type;      // a Vyn2dEntityType
+  int reserved;  // not read
+  double start[2];
+  double end[2];
+  double center[2];
+  double radius;
+  double start_angle;
+  double end_angle;
+};
+static_assert(sizeof(Vyn2dEntity) == 80 && offsetof(Vyn2dEntity, start) == 8);
 
 // ---- Callbacks -----------------------------------------------------------------------
 

@@ -3,16 +3,13 @@
 // view and the drawing scale from a dimension; the saved drawing reopens with the views.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/models.h"
-#include "host/scenario.h"
-#include "host/scenario_run.h"
-#include "host/text_read.h"
 #include "tests/app/app_test.h"
+#include "tests/app/scenario_run.h"
 
 namespace {
 
@@ -21,26 +18,15 @@ class ViewScenario : public yrltest::AppTest {};
 
 TEST_F(ViewScenario, DeclaredViewsReopenWithTheDrawing) {
   ASSERT_EQ(start_app(), 0);
-  yrlhost::Scenario scenario;
-  std::string error;
-  std::string text;
-  ASSERT_TRUE(yrlhost::file_text_read(YRL_SCENARIO_DIR "/view_setup.txt", text));
-  ASSERT_TRUE(yrlhost::scenario_parse(text, YRL_SCENARIO_DIR, scenario, error)) << error;
   // The drawing is saved where the test keeps its files, not beside the scenario.
   const std::string saved = testing::TempDir() + "views.drw";
-  scenario.save_paths = {saved};
-  std::FILE* out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  EXPECT_EQ(yrlhost::scenario_run(scenario, out), 0);
-  std::string report;
-  std::rewind(out);
-  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) report += static_cast<char>(c);
-  std::fclose(out);
+  std::string report = yrltest::run_shipped_scenario("view_setup.txt", saved);
   EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
 
   VynMdl drawing = yrlhost::host_model_find(yrlhost::model_type_drawing, "VIEWS");
   ASSERT_NE(drawing, nullptr);
   ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  std::string error;
   ASSERT_NE(yrlhost::host_model_open(saved, error), nullptr) << error;
   ASSERT_EQ(YrlViewClassRegister(), 0);
   struct Expected {

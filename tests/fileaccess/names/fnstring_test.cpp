@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/w32/codepage.h"
@@ -93,6 +94,45 @@ TEST_F(FnString, TrailBytesOfDoubleByteCharactersAreNoDelimiters) {
         << c.language << " " << c.path;
     EXPECT_STREQ(path.c_str(), c.after) << c.language << " " << c.path;
   }
+}
+
+TEST_F(FnString, AddsADelimiterWithinItsLimit) {
+  struct Case {
+    const char* path;
+    int maximum;
+    int allow_empty;
+    int result;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"dir", 260, 0, 1, "dir\\"},
+      {"dir/", 260, 0, 0, "dir/"},
+      {"dir\\", 260, 0, 0, "dir\\"},
+      {"", 260, 0, 0, ""},
+      {"", 260, 1, 1, "\\"},
+      {"abc", 5, 0, 1, "abc\\"},  // 3 + delimiter + terminator fill 5
+      {"abcd", 5, 0, 0, "abcd"},   // the length has reached maximum - 1
+      {"abcd", -1, 0, 1, "abcd\\"},
+  };
+  for (const Case& c : cases) {
+    char path[16] = {};
+    std::strcpy(path, c.path);
+    EXPECT_EQ(vek::add_dir_delim(path, c.maximum, '\\', c.allow_empty), c.result) << c.path;
+    EXPECT_STREQ(path, c.after) << c.path;
+    std::u16string wide = widen(c.path);
+    wide.resize(16);
+    EXPECT_EQ(vek::add_dir_w_delim(wide.data(), c.maximum, u'\\', c.allow_empty), c.result)
+        << c.path;
+    EXPECT_EQ(std::u16string(wide.c_str()), widen(c.after)) << c.path;
+  }
+  EXPECT_EQ(vek::add_dir_delim(nullptr, 260, '\\', 1), 0);
+  EXPECT_EQ(vek::add_dir_w_delim(nullptr, 260, u'\\', 1), 0);
+  // The trail byte 0x5C of a double-byte character is no delimiter.
+  ASSERT_TRUE(w32::set_system_code_page(932));
+  vek::set_language(vek::LANG_GENERIC_MULTIBYTE);
+  char sjis[8] = "\x95\x5C";
+  EXPECT_EQ(vek::add_dir_delim(sjis, 260, '\\', 0), 1);
+  EXPECT_STREQ(sjis, "\x95\x5C\\");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ class FileAttributesTest : public yrltest::W32Test {
     chmod(dir_.at("Sealed").c_str(), 0555);
     symlink("Dir/plain.txt", dir_.at("link").c_str());
     symlink("nowhere", dir_.at("dangling").c_str());
+    symlink("Dir", dir_.at("dirlink").c_str());
     ASSERT_TRUE(w32_set_drive('D', dir_.path().c_str()));
   }
 
@@ -51,10 +52,12 @@ TEST_F(FileAttributesTest, AttributesAndErrorsOfNames) {
       {"D:\\Dir\\.cache", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, 0},
       {"D:\\Dir\\.cache\\", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, 0},
       {"D:\\Sealed", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY, 0},
-      {"D:\\link", FILE_ATTRIBUTE_ARCHIVE, 0},
+      // Links are reparse points, so that a walk can refuse to follow them.
+      {"D:\\link", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 0},
+      {"D:\\dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0},
+      {"D:\\dangling", FILE_ATTRIBUTE_REPARSE_POINT, 0},
       {"C:\\dev\\null", FILE_ATTRIBUTE_NORMAL, 0},
       {"D:\\Dir\\missing.txt", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
-      {"D:\\dangling", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
       {"D:\\Missing\\plain.txt", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
       {"D:\\Dir\\plain.txt\\", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
       {"D:\\Dir\\plain.txt\\x", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/w32/builtin_module.h"
 #include "platform/w32/error.h"
 #include "platform/w32/library_testing.h"
 #include "platform/w32/path.h"
@@ -132,6 +133,21 @@ TEST_F(LibraryTest, ResetReleasesWhatTestsLeftLoaded) {
   library_testing_reset();
   EXPECT_EQ(library_testing_loaded_count(), 0);
   EXPECT_STREQ(w32_last_loader_error(), "");
+}
+
+TEST_F(LibraryTest, ModuleHandlesOnlyForLoadedBuiltInLibraries) {
+  for (const char* name : {"psapi.dll", "PSAPI", "kernel32.dll", "other.dll", "C:\\psapi.dll"}) {
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA(name), nullptr) << name;
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << name;
+  }
+  HMODULE loaded = LoadLibraryA("psapi.dll");
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(GetModuleHandleA("PSAPI"), loaded);
+  EXPECT_EQ(GetModuleHandleA("kernel32.dll"), nullptr);
+  EXPECT_TRUE(FreeLibrary(loaded));
+  EXPECT_EQ(GetModuleHandleA("psapi.dll"), nullptr);  // not counted as a load
+  EXPECT_EQ(GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace

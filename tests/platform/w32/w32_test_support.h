@@ -25,6 +25,7 @@
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/socket_testing.h"
 #include "platform/w32/system_testing.h"
+#include "platform/w32/volume_testing.h"
 
 namespace yrltest {
 
@@ -41,6 +42,7 @@ inline void reset_w32_state() {
   w32::mutex_testing_set_folder(nullptr);
   w32::socket_testing_reset();
   w32::printer_testing_set_spool_folder(nullptr);
+  w32::volume_testing_reset();
 }
 
 class W32Test : public ::testing::Test {

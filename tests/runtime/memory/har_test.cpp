@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/serious_reports.h"
 
 namespace {
 
@@ -190,6 +192,180 @@ TEST_F(HarTest, RandomOperationsAgreeWithAVector) {
   }
   EXPECT_EQ(checkmem_chain(), 0);
   har_free(&h);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+// Removal, insertion, copies and segment extracts against a vector, with elements of
+// 40,000 bytes (51 to a segment). Each element carries its value in its first and last
+// words, so a copy that drops or shifts bytes shows.
+class HarModel {
+ public:
+  static constexpr int SIZE = 40000;
+  std::vector<unsigned char> element(int value) const {
+    std::vector<unsigned char> e(SIZE);
+    std::memcpy(e.data(), &value, sizeof value);
+    std::memcpy(e.data() + SIZE - sizeof value, &value, sizeof value);
+    return e;
+  }
+  static void expect_equal(void* const* p_har, const std::vector<int>& reference) {
+    ASSERT_EQ(har_total(p_har), static_cast<int>(reference.size()));
+    for (int i = 0; i < static_cast<int>(reference.size()); ++i) {
+      const unsigned char* p = static_cast<const unsigned char*>(har_access(p_har, i, nullptr, nullptr));
+      ASSERT_NE(p, nullptr);
+      int first = 0;
+      int last = 0;
+      std::memcpy(&first, p, sizeof first);
+      std::memcpy(&last, p + SIZE - sizeof last, sizeof last);
+      ASSERT_EQ(first, reference[static_cast<std::size_t>(i)]) << "index " << i;
+      ASSERT_EQ(last, first) << "index " << i;
+    }
+  }
+};
+
+TEST_F(HarTest, RemoveInsertAndCopiesAgreeWithAVector) {
+  HarModel model;
+  const int limit = xar_max_count_get(HarModel::SIZE);
+  std::mt19937 random(120);
+  void* h = har_alloc(HarModel::SIZE, 5);
+  std::vector<int> reference;
+  int next = 1;
+  for (int step = 0; step < 300; ++step) {
+    const int total = static_cast<int>(reference.size());
+    const int op = static_cast<int>(random() % 6);
+    if (op == 0 || total < 10) {
+      const int at = static_cast<int>(random() % (total + 1));
+      auto e = model.element(next);
+      har_insert(&h, at, e.data());
+      reference.insert(reference.begin() + at, next++);
+    } else if (op == 1 && total < 200) {
+      // An element inside the array is copied before the array moves.
+      const int from = static_cast<int>(random() % total);
+      const int at = static_cast<int>(random() % (total + 1));
+      har_insert(&h, at, har_access(&h, from, nullptr, nullptr));
+      reference.insert(reference.begin() + at, reference[static_cast<std::size_t>(from)]);
+    } else if (op == 2) {
+      const int at = static_cast<int>(random() % total);
+      const int n = static_cast<int>(random() % (total - at + 1));
+      har_remove(&h, at, n);
+      reference.erase(reference.begin() + at, reference.begin() + at + n);
+    } else if (op == 3) {
+      const int at = static_cast<int>(random() % total);
+      const int n = std::min(total - at, 1 + static_cast<int>(random() % limit));
+      char* x = static_cast<char*>(har_seg_to_xar(&h, at, n, 0));
+      ASSERT_NE(x, nullptr);
+      ASSERT_EQ(xar_count(&x), n);
+      for (int i = 0; i < n; ++i) {
+        int value = 0;
+        std::memcpy(&value, x + static_cast<std::size_t>(i) * HarModel::SIZE, sizeof value);
+        ASSERT_EQ(value, reference[static_cast<std::size_t>(at + i)]);
+      }
+      xar_free(&x);
+    } else if (op == 4 && total < 120) {
+      void* copy = har_copy(&h, nullptr);
+      HarModel::expect_equal(&copy, reference);
+      har_append_har(&h, &copy);
+      har_free(&copy);
+      reference.insert(reference.end(), reference.begin(), reference.end());
+    } else if (total < 120) {
+      har_append_har(&h, &h);  // onto itself
+      reference.insert(reference.end(), reference.begin(), reference.end());
+    }
+    HarModel::expect_equal(&h, reference);
+    if (HasFatalFailure()) return;
+    const int now = static_cast<int>(reference.size());
+    ASSERT_EQ(segments(&h), now <= limit ? 1 : (now + limit - 1) / limit);
+  }
+  EXPECT_EQ(checkmem_chain(), 0);
+  har_free(&h);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+// Ranges that do not lie inside the array are refused before any segment is touched.
+TEST_F(HarTest, RangesOutsideTheArrayAreRefused) {
+  void* h = har_alloc(HarModel::SIZE, 5);
+  har_append(&h, 60, nullptr);  // two segments: 51 + 9
+  const struct {
+    int index;
+    int n;
+    int step;
+    bool made;
+  } extracts[] = {
+      {0, 0, 0, false},  {0, 0, 3, true},   {-1, 1, 0, false}, {60, 1, 0, false},
+      {55, 5, 0, true},  {55, 6, 0, false},  // reaches one past the last element
+      {50, 2, 0, true},  {0, 52, 0, false},  // more than one segment holds
+  };
+  for (const auto& row : extracts) {
+    void* x = har_seg_to_xar(&h, row.index, row.n, row.step);
+    EXPECT_EQ(x != nullptr, row.made) << row.index << "+" << row.n;
+    if (x != nullptr) {
+      EXPECT_EQ(xar_count(&x), row.n);
+    }
+    xar_free(&x);
+  }
+  EXPECT_EQ(har_seg_to_xar(nullptr, 0, 1, 0), nullptr);
+
+  yrltest::SeriousReports reports;
+  har_remove(&h, 55, 6);
+  har_remove(&h, -1, 1);
+  har_remove(&h, 0, -1);
+  har_insert(&h, 61, har_access(&h, 0, nullptr, nullptr));
+  EXPECT_EQ(har_total(&h), 60);
+  EXPECT_EQ(reports.lines(), (std::vector<std::string>{"har_remove:  Wrong index(55) or count(6)",
+                                                       "har_remove:  Wrong index(-1) or count(1)",
+                                                       "har_remove:  Wrong index(0) or count(-1)",
+                                                       "har_insert:  Wrong index(61)", ""}));
+  har_free(&h);
+}
+
+TEST_F(HarTest, InsertAtZeroMovesASegmentsLastElementOn) {
+  void* h = har_alloc(4, 10);
+  std::vector<int> values(INT_SEGMENT + 3);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int>(i);
+  har_append(&h, static_cast<int>(values.size()), values.data());
+  const int minus = -1;
+  har_insert(&h, 0, &minus);
+  int segment = -1;
+  int offset = -1;
+  har_access(&h, INT_SEGMENT, &segment, &offset);
+  EXPECT_EQ(segment, 1);
+  EXPECT_EQ(offset, 0);
+  EXPECT_EQ(int_at(&h, 0), -1);
+  EXPECT_EQ(int_at(&h, INT_SEGMENT), INT_SEGMENT - 1);
+  EXPECT_EQ(int_at(&h, INT_SEGMENT + 3), INT_SEGMENT + 2);
+  har_remove(&h, 0, 1);
+  for (int i : {0, 1, INT_SEGMENT - 1, INT_SEGMENT, INT_SEGMENT + 2}) EXPECT_EQ(int_at(&h, i), i);
+  har_free(&h);
+}
+
+int released = 0;
+int count_release(void* p) {
+  ++released;
+  return vek::relmem(p);
+}
+void* copy_block(const void* p) {
+  void* q = vek::getmem(8);
+  std::memcpy(q, p, 8);
+  return q;
+}
+
+TEST_F(HarTest, PointerArraysCopyAndReleaseTheirBlocks) {
+  void* h = har_alloc(static_cast<int>(sizeof(void*)), 4);
+  for (int i = 0; i < 5; ++i) {
+    void* block = vek::getmem(8);
+    std::memcpy(block, &i, sizeof i);
+    har_append(&h, 1, &block);
+  }
+  void* copy = har_ptr_copy(h, copy_block);
+  ASSERT_NE(copy, nullptr);
+  void* original_block = *static_cast<void**>(har_access(&h, 3, nullptr, nullptr));
+  void* copied_block = *static_cast<void**>(har_access(&copy, 3, nullptr, nullptr));
+  EXPECT_NE(original_block, copied_block);
+  EXPECT_EQ(std::memcmp(original_block, copied_block, 8), 0);
+  released = 0;
+  har_ptr_free(&h, count_release);
+  EXPECT_EQ(released, 5);
+  har_pblock_free(&copy);
+  EXPECT_EQ(har_ptr_copy(nullptr, copy_block), nullptr);
   EXPECT_EQ(live_blocks(), 0);
 }
 

@@ -1,0 +1,34 @@
+// New Part: copies a template part chosen by the drawing's units under a name the user
+// gives, sets its DESCRIPTION and MODELED_BY parameters, adds it to the drawing, maybe
+// makes it the active part and hands it to the view map.
+#pragma once
+
+#include "toolkit/api/host_types.h"
+#include "toolkit/tkbase.h"
+
+// Longest part name: the view map keeps a part's mapping under slot names built from it.
+inline constexpr int YRL_PART_NAME_MAX = 25;
+
+// The dialog's record, one per run.
+struct YrlNewPartData {
+  char name[32];
+  char units[32];
+  char template_path[261];
+  VynMdl part;
+  VynMdl drawing;
+  int set_active;
+};
+
+// Runs the dialog and, on OK, adds the part to the drawing; gives the part and the
+// set-active flag (each may be null). -1 when the dialog was cancelled or failed.
+int YrlNewPartWithReturn(VynMdl* part, int* set_active);
+int YrlNewPart();
+int YrlNewPartInit(const char* dialog, YrlNewPartData* data);
+// Stores the input's text as the part's string parameter named as the input; an empty
+// input makes none.
+int YrlNewPartParamSave(const char* dialog, VynMdl part, const char* input);
+
+void YrlNewPartOKAction(char* dialog, char* component, void* app_data);
+void YrlNewPartCancelAction(char* dialog, char* component, void* app_data);
+void YrlNewPartUseDefaultTChkBtnAction(char* dialog, char* component, void* app_data);
+void YrlNewPartRadioTemplateAction(char* dialog, char* component, void* app_data);

@@ -1,0 +1,26 @@
+// Registration of the location types of this system: local files and drive paths, the
+// standard streams and UNC paths.
+#pragma once
+
+#include "fileaccess/core/pfa.h"
+
+namespace vek {
+
+// Registers the local file system (type 1), then the standard streams (type 8).
+int pfa_register_std_filesystem();
+// Registers the standard streams (type 8); in pfastdio.cpp.
+int pfa_stdio_register();
+// Registers UNC paths (type 4).
+int pfa_register_unc_filesystem();
+
+// Splits text (length bytes, starting at offset start of the claimed name) into the path,
+// stored with pfa_put_path, and the base name: *name_offset (may be null: the whole text
+// is the path) gets where the base name begins. A base name "." is passed over, and so
+// is "..", which is added to the path as "../" when there was a delimiter. 9 when the
+// path cannot be stored.
+int claim_location(VynFile* file, const char* text, int length, int start, int* name_offset);
+// Claims a network name: two slashes or two backslashes (not three), the host, then
+// optionally the share and a path. 9 for any other text.
+int PfaUNC_claim_location(VynFile* file, void* text, void* colon, void* name_offset);
+
+}  // namespace vek

@@ -1,0 +1,43 @@
+// The sections (2-D sketches) of sketched features and the error lists of their solves:
+// the store behind VynSection and VynSecerror, and how the host's own modules make and
+// read sections (the feature builder makes a feature's section and reads its entities).
+//
+// Handles are numbers in ranges of their own, never addresses: a handle names its section
+// or error list until it is freed and never names another one after, so a stale, foreign
+// or twice-freed handle is told apart (and answers -2 at the API).
+//
+// A section lies on a sketch frame (host/geometry.h); its entities get ids 1, 2, ... in
+// the order they are added, and a deleted entity's id is never given again.
+#pragma once
+
+#include <vector>
+
+#include "host/geometry.h"
+#include "toolkit/api/host_types.h"
+
+namespace yrlhost {
+
+// The tolerance a new section has: ends closer than it meet.
+inline constexpr double section_epsilon_default = 1e-6;
+
+// A new empty section on a sketch frame; null for a frame that is not valid.
+VynSection section_new(const geom::Frame& frame);
+bool section_live(VynSection section);
+// The section's frame and its entities in id order; false for what is no live section.
+bool section_read(VynSection section, geom::Frame& frame,
+                  std::vector<geom::SectionEntity>& entities, double& epsilon);
+// Frees a live section; false for anything else.
+bool section_release(VynSection section);
+
+// The entity of a plug-in record, after its checks (known type, finite numbers, a
+// positive radius for arcs and circles); false for anything else.
+bool section_entity_from_record(const Vyn2dEntity& record, geom::SectionEntity& entity);
+
+// How many sections and error lists are live (for tests: what the plug-in leaves).
+struct SectionCounts {
+  std::size_t sections = 0;
+  std::size_t error_lists = 0;
+};
+SectionCounts section_counts();
+
+}  // namespace yrlhost
