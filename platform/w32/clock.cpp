@@ -36,16 +36,12 @@ timespec from_ms(std::int64_t ms) {
   return timespec{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
 }
 
-FILETIME filetime_from_100ns(std::uint64_t value) {
-  return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
 FILETIME duration_ms(std::int64_t ms) {
-  return filetime_from_100ns(static_cast<std::uint64_t>(ms < 0 ? 0 : ms) * 10000u);
+  return w32_filetime_of_steps(static_cast<std::uint64_t>(ms < 0 ? 0 : ms) * 10000u);
 }
 
 FILETIME duration(const timeval& time) {
-  return filetime_from_100ns(static_cast<std::uint64_t>(time.tv_sec) * 10000000u +
+  return w32_filetime_of_steps(static_cast<std::uint64_t>(time.tv_sec) * 10000000u +
                              static_cast<std::uint64_t>(time.tv_usec) * 10u);
 }
 

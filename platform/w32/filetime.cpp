@@ -16,10 +16,6 @@ unsigned long long value_of(const FILETIME& time) {
   return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FILETIME filetime_of(unsigned long long value) {
-  return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
 BOOL fail(DWORD code) {
   SetLastError(code);
   return FALSE;
@@ -32,7 +28,7 @@ FILETIME w32_filetime_from_timespec(const timespec& time) {
   long long seconds = time.tv_sec;
   if (seconds < -kEpochOffset / kStepsPerSecond) return FILETIME{0, 0};
   if (seconds > kLatest) seconds = kLatest;
-  return filetime_of(
+  return w32_filetime_of_steps(
       static_cast<unsigned long long>(kEpochOffset + seconds * kStepsPerSecond + time.tv_nsec / 100));
 }
 
@@ -74,7 +70,7 @@ BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
   if (shift < 0 && value < static_cast<unsigned long long>(-shift)) return fail(ERROR_INVALID_PARAMETER);
   unsigned long long shifted = value + static_cast<unsigned long long>(shift);
   if (shift > 0 && shifted < value) return fail(ERROR_INVALID_PARAMETER);
-  *local = filetime_of(shifted);
+  *local = w32_filetime_of_steps(shifted);
   return TRUE;
 }
 

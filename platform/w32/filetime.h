@@ -13,6 +13,11 @@ namespace w32 {
 // kept are clamped far inside the range.
 FILETIME w32_filetime_from_timespec(const timespec& time);
 
+// The FILETIME of a count of 100 ns steps (a time since 1601, or a duration).
+inline FILETIME w32_filetime_of_steps(unsigned long long steps) {
+  return FILETIME{static_cast<DWORD>(steps & 0xFFFFFFFFu), static_cast<DWORD>(steps >> 32)};
+}
+
 // The POSIX time of a FILETIME (to the 100 ns step).
 timespec w32_timespec_from_filetime(const FILETIME& time);
 
