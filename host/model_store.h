@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/drawings.h"
+#include "host/geometry.h"
 #include "host/models.h"
 #include "host/utf16.h"
 #include "toolkit/local/paramdata.h"
@@ -32,6 +33,21 @@ struct StoredFeature {
   std::vector<StoredSurface> surfaces;
 };
 
+// A datum item a datum feature makes: a plane, an axis, a point or a curve (its section's
+// entities carried into the model by the feature's frame).
+enum class DatumKind { plane, axis, point, curve };
+struct StoredDatum {
+  int id = 0;          // the item id, from the model's one sequence
+  int feature_id = 0;  // the datum feature that makes it
+  DatumKind kind = DatumKind::plane;
+  std::u16string name;
+  geom::Plane plane{};
+  geom::Axis axis{};
+  geom::Vec3 point{};
+  geom::Frame curve_frame{};
+  std::vector<geom::SectionEntity> curve;  // in the frame's (u, v)
+};
+
 struct StoredParameter {
   int owner_type = 0;
   int owner_id = 0;
@@ -49,6 +65,8 @@ struct StoredModel {
   std::vector<StoredFeature> features;
   std::vector<StoredParameter> parameters;
   DrawingContent drawing;  // drawings only
+  geom::Shape solid;                // parts: the solid of the last good regeneration
+  std::vector<StoredDatum> datums;  // parts: the datum items of its datum features
   int next_item_id = 1;    // every item id of a model comes from this one sequence
 };
 
