@@ -61,13 +61,19 @@ YRL_MODELS_BEHAVIOUR(VynParameterCreate, VynModelitem* owner, const VynWchar* na
 YRL_MODELS_BEHAVIOUR(VynParameterValueSet, VynParameter* parameter, const VynParamvalue* value)
 
 // ---- Features, geometry items and surfaces (model_features.cpp) ----------------------
+// Geometry items of a part (host/model_geometry.h): surfaces (type 5: faces of its solid,
+// datum planes, planes seeded by tests), edges (6), datum axes (21), points (66) and
+// curves (62). An item or handle of a face or edge the solid no longer has is stale.
+//
 // The visits: the filter (when given) returns -7 to skip an item, anything else visits
 // it and is handed to the action as its filter status; an action's nonzero status stops
 // the visit and is returned; a complete visit returns 0.
 YRL_MODELS_BEHAVIOUR(VynSolidFeatVisit, VynSolid solid, VynFeatureVisitAction action,
                      VynFeatureFilterAction filter, void* app_data)
 YRL_MODELS_BEHAVIOUR(VynSolidRegenerate, VynSolid solid, int flags)
-// Visits the feature's geometry items of one type (5: its surfaces).
+// Visits the feature's geometry items of one type: surfaces (its seeded planes, its datum
+// plane, then the faces it made), edges (those where the later of their two faces'
+// features is this one), axes, points, curves; none for any other type.
 YRL_MODELS_BEHAVIOUR(VynFeatureGeomitemVisit, VynFeature* feature, int type,
                      VynGeomitemVisitAction action, VynGeomitemFilterAction filter,
                      void* app_data)
@@ -75,21 +81,38 @@ YRL_MODELS_BEHAVIOUR(VynFeatureStatusGet, VynFeature* feature, int* status)
 YRL_MODELS_BEHAVIOUR(VynFeatureTypeGet, VynFeature* feature, int* type)
 YRL_MODELS_BEHAVIOUR(VynFeatureTypenameGet, VynFeature* feature, VynWchar* type_name)
 YRL_MODELS_BEHAVIOUR(VynFeatureVisibilityGet, VynFeature* feature, int* visible)
+// The faces (in face order), then the edges of the part's solid that pass within 0.01 of
+// the point, as a new VynArray of new selections (each at the point; a face's with the
+// point's parameters); count may be null. -4, the array null and the count 0, when none
+// does (a part without a solid included).
+YRL_MODELS_BEHAVIOUR(VynGeometryAtPointFind, VynSolid solid, const double* point,
+                     VynArray* selections, int* count)
+// The feature an item belongs to (see VynFeatureGeomitemVisit); -4 for a face of a solid
+// whose feature the part does not have (a solid read from a file).
 YRL_MODELS_BEHAVIOUR(VynGeomitemFeatureGet, VynGeomitem* item, VynFeature* feature)
+YRL_MODELS_BEHAVIOUR(VynGeomitemToEdge, VynGeomitem* item, VynEdge* edge)
 YRL_MODELS_BEHAVIOUR(VynGeomitemToSurface, VynGeomitem* item, VynSurface* surface)
-// The geometry data of a surface item, host-owned until VynGeomitemdataFree.
+// The two faces an edge bounds, and the edge that meets it on each (on the first face at
+// its end, on the second at its start; the edge itself when none does). Every output is
+// needed.
+YRL_MODELS_BEHAVIOUR(VynEdgeNeighborsGet, VynEdge edge, VynEdge* edge1, VynEdge* edge2,
+                     VynSurface* surface1, VynSurface* surface2)
+// The geometry data of a surface item (any kind), of an edge (a line or an arc) or of a
+// datum curve of one entity, host-owned until VynGeomitemdataFree; -4 for an edge or
+// curve of another kind and for axes and points.
 YRL_MODELS_BEHAVIOUR(VynGeomitemdataGet, VynGeomitem* item, VynGeomitemdata** data)
 // Frees geometry data the host handed out and nulls the variable; -2 for anything else.
 YRL_MODELS_BEHAVIOUR(VynGeomitemdataFree, VynGeomitemdata** data)
 YRL_MODELS_BEHAVIOUR(VynSurfaceDataGet, VynSurface surface, VynGeomitemdata** data)
-// The point's projection onto the plane in its e1/e2 axes (uv: 2 doubles).
+// The (u, v) of the point's projection onto the surface (uv: 2 doubles): on a plane along
+// its e1 and e2 from its origin. The surface must be the solid's.
 YRL_MODELS_BEHAVIOUR(VynSurfaceParamEval, VynSolid solid, VynSurface surface,
                      const double* point, double* uv)
 YRL_MODELS_BEHAVIOUR(VynSurfaceToGeomitem, VynSolid solid, VynSurface surface,
                      VynGeomitem* item)
 // The point at uv, the first derivatives (d/du then d/dv: 6 doubles), the second
-// derivatives (uu, uv, vv: 9 doubles, zero on a plane) and the unit normal; each output
-// only when not null.
+// derivatives (uu, uv, vv: 9 doubles, zero on a plane) and the outward unit normal; each
+// output only when not null.
 YRL_MODELS_BEHAVIOUR(VynSurfaceXyzdataEval, VynSurface surface, const double* uv,
                      double* point, double* derivative1, double* derivative2, double* normal)
 

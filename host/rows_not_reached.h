@@ -31,7 +31,6 @@ inline constexpr const char* not_reached_part_modelling =
 // When a row gains behaviour, delete its line here.
 inline constexpr RowNotReached app_rows_not_reached[] = {
     // ---- Part modelling
-    {HostApi::VynEdgeNeighborsGet, not_reached_part_modelling},
     {HostApi::VynFeatureCreate, not_reached_part_modelling},
     {HostApi::VynFeatureDelete, not_reached_part_modelling},
     {HostApi::VynFeatureElemValueGet, not_reached_part_modelling},
@@ -40,8 +39,6 @@ inline constexpr RowNotReached app_rows_not_reached[] = {
     {HostApi::VynFeatureRedefine, not_reached_part_modelling},
     {HostApi::VynFeatureSketchAdd, not_reached_part_modelling},
     {HostApi::VynFeatureSketchValidate, not_reached_part_modelling},
-    {HostApi::VynGeometryAtPointFind, not_reached_part_modelling},
-    {HostApi::VynGeomitemToEdge, not_reached_part_modelling},
 };
 // ==== End of the rows not reached yet ===================================================
 
