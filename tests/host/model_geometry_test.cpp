@@ -16,6 +16,7 @@
 #include "host/model_geometry.h"
 #include "host/model_store.h"
 #include "host/models.h"
+#include "host/sections.h"
 #include "host/selection.h"
 #include "host_test.h"
 #include "toolkit/local/geomdata.h"
@@ -678,6 +679,49 @@ TEST_F(ModelGeometryTest, DatumItemsAreItemsOfTheirDatumFeatures) {
   // Datum items are not the solid's: nothing is found on a datum plane away from the part.
   EXPECT_EQ(at({3, 4, 10}).status, -4);
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::geomitemdata), 0u);
+}
+
+// A planar face or a datum plane seen edge-on from a sketch projects into its section as
+// the line where the two planes meet; a cylinder does not project.
+TEST_F(ModelGeometryTest, PlanarFacesAndDatumPlanesProjectIntoASection) {
+  int datum = yrlhost::host_feature_add(part, 923, "DTM1", {});
+  yrlhost::StoredDatum plane;
+  plane.feature_id = datum;
+  plane.plane = {{6, 0, 0}, {1, 0, 0}};
+  int boss = yrlhost::host_feature_add(part, 917, "BOSS", {});
+  std::vector<int> ids;
+  set(extruded(geom::standard_frame(geom::StandardPlane::front, 7), {circle(1, {2, 2}, 1)}, 1,
+               boss, block()),
+      {plane}, &ids);
+  // A sketch on TOP: x = 10 (the block's right face) and x = 6 (the datum) are u = 10, 6.
+  VynSection section = yrlhost::section_new(geom::standard_frame(geom::StandardPlane::top, 0));
+  struct Case {
+    const char* what;
+    VynModelitem item;
+    VynError status;
+    double u;
+  };
+  const Case cases[] = {
+      {"right face", face_at({10, 2, 3}), 0, 10},
+      {"datum plane", {surface_type, ids[0], part}, 0, 6},
+      {"back face (y = 5), parallel", face_at({5, 5, 3}), -1, 0},
+      {"boss cylinder", face_at({3, 2, 7.5}), -2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    VynSelection pick = yrlhost::selection_make(c.item, 0, nullptr);
+    int id = 0;
+    ASSERT_EQ(Behaviour<HostApi::VynSectionEntityFromProjection>::run(1, section, pick, &id),
+              c.status);
+    if (c.status == 0) {
+      Vyn2dEntity* record = nullptr;
+      ASSERT_EQ(Behaviour<HostApi::VynSectionEntityGet>::run(1, section, id, &record), 0);
+      EXPECT_NEAR(record->start[0], c.u, 1e-9);
+      EXPECT_NEAR(record->end[0], c.u, 1e-9);
+    }
+    yrlhost::selection_release(pick);
+  }
+  yrlhost::section_release(section);
 }
 
 }  // namespace
