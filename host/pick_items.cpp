@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/drawings.h"
+#include "host/model_geometry.h"
 #include "host/model_store.h"
 
 namespace yrlhost {
@@ -27,11 +28,14 @@ std::optional<ItemShown> stored_item_state(StoredModel& model, int type, int id)
     const StoredFeature* feature = stored_feature(model, id);
     return feature ? shown_if(feature_shown(*feature)) : ItemShown::absent;
   }
-  if (type == item_type_surface) {
-    for (const StoredFeature& feature : model.features)
-      for (const StoredSurface& surface : feature.surfaces)
-        if (surface.id == id) return shown_if(feature_shown(feature));
-    return ItemShown::absent;
+  // Geometry items show with the feature they belong to (always, without one).
+  if (type == item_type_surface || type == item_type_edge || type == item_type_axis ||
+      type == item_type_point || type == item_type_curve) {
+    VynModelitem item{type, id, model.handle};
+    std::optional<GeomitemRef> ref = geomitem_find(&item);
+    if (!ref) return ItemShown::absent;
+    const StoredFeature* feature = stored_feature(model, geomitem_feature_id(*ref));
+    return shown_if(!feature || feature_shown(*feature));
   }
   if (type == item_type_draft_entity || type == item_type_note || type == item_type_symbol ||
       type == item_type_dimension) {

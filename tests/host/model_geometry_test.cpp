@@ -15,6 +15,7 @@
 #include "host/live_objects.h"
 #include "host/model_geometry.h"
 #include "host/model_store.h"
+#include "host/pick_items.h"
 #include "host/models.h"
 #include "host/sections.h"
 #include "host/selection.h"
@@ -582,6 +583,14 @@ TEST_F(ModelGeometryTest, ItemsBelongToTheFeatureThatMadeThem) {
   ASSERT_EQ(meet.items.size(), 3u);
   EXPECT_EQ(feature_of(meet.items[2]), boss);
   EXPECT_EQ(feature_of(meet.items[0]) + feature_of(meet.items[1]), extrude + boss);
+  // The user may pick them while their feature shows.
+  EXPECT_TRUE(yrlhost::drawing_item_pickable(part, edge_type, meet.items[2].id));
+  EXPECT_TRUE(yrlhost::drawing_item_pickable(part, surface_type, meet.items[0].id));
+  ASSERT_TRUE(yrlhost::host_feature_state_set(part, boss, 0, false));
+  EXPECT_EQ(yrlhost::drawing_item_state(part, edge_type, meet.items[2].id),
+            yrlhost::ItemShown::hidden);
+  ASSERT_TRUE(yrlhost::host_feature_state_set(part, boss, 0, true));
+  EXPECT_EQ(yrlhost::drawing_item_state(part, edge_type, 9999), yrlhost::ItemShown::absent);
   // Types without items here visit nothing.
   for (int type : {yrlhost::item_type_axis, yrlhost::item_type_point, yrlhost::item_type_curve, 999})
     EXPECT_TRUE(visit(boss, type).empty()) << type;
