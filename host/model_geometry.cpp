@@ -531,6 +531,14 @@ bool edge_neighbours(const GeomitemRef& ref, EdgeNeighbours& out) {
   return true;
 }
 
+void model_geometry_copy(StoredModel& from, StoredModel& to) {
+  if (from.type != model_type_part) return;
+  PartItems items = part_items(from);
+  items.surface_handles.clear();
+  items.edge_handles.clear();
+  state().parts[to.handle] = std::move(items);
+}
+
 void model_geometry_testing_reset() {
   GeometryState& s = state();
   s.parts.clear();

@@ -98,6 +98,11 @@ struct EdgeNeighbours {
 };
 bool edge_neighbours(const GeomitemRef& ref, EdgeNeighbours& out);
 
+// Gives a copy of a part (with the part's solid and datums) the part's item ids: the
+// copy's faces and edges are numbered as the part's are, and keep their ids by origin from
+// there. The copy's handles are its own.
+void model_geometry_copy(StoredModel& from, StoredModel& to);
+
 // Forgets the item tables and handles (part of models_testing_reset).
 void model_geometry_testing_reset();
 

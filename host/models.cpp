@@ -11,6 +11,7 @@
 #include "host/host_behaviours.h"
 #include "host/host_testing.h"
 #include "host/live_objects.h"
+#include "host/model_geometry.h"
 #include "host/model_store.h"
 #include "host/utf16.h"
 #include "platform/w32/codepage.h"
@@ -316,6 +317,9 @@ VynError Behaviour<HostApi::VynMdlCopy>::run(int, VynMdl model, const VynWchar* 
   for (StoredParameter& parameter : target.parameters)
     if (parameter.owner_type == source->type && parameter.owner_id == source->id)
       parameter.owner_id = target.id;
+  target.solid = source->solid;
+  target.datums = source->datums;
+  model_geometry_copy(*source, target);  // may take ids of the source first
   target.next_item_id = source->next_item_id;
   *copy = target.handle;
   return VYN_TK_NO_ERROR;

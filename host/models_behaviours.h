@@ -18,8 +18,9 @@ namespace yrlhost {
 // ---- Session and models (models.cpp) -------------------------------------------------
 // Lists the models of one type into a new VynArray of VynMdl; count may be null.
 YRL_MODELS_BEHAVIOUR(VynSessionMdlList, int type, VynArray* models, int* count)
-// Copies a model with its features and parameters under a new name; -5 when a model of
-// that name and type is in session. The copy is not made current.
+// Copies a model with its features, parameters, solid and datum items under a new name
+// (its geometry items keep their ids); -5 when a model of that name and type is in
+// session. The copy is not made current.
 YRL_MODELS_BEHAVIOUR(VynMdlCopy, VynMdl model, const VynWchar* new_name, VynMdl* copy)
 // The current model; -4 with a null model when there is none.
 YRL_MODELS_BEHAVIOUR(VynMdlCurrentGet, VynMdl* model)

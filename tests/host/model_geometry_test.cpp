@@ -567,6 +567,38 @@ TEST_F(ModelGeometryTest, ItemIdsStayWithTheirFaceOriginsAcrossRegenerations) {
   EXPECT_TRUE(visit(extrude, surface_type).empty());
 }
 
+// A copy of the part has its solid and datum items under the same ids, with handles of
+// its own; the part's items stay the part's.
+TEST_F(ModelGeometryTest, ACopyOfThePartKeepsItsGeometryItems) {
+  int datum = yrlhost::host_feature_add(part, 923, "DTM1", {});
+  yrlhost::StoredDatum plane;
+  plane.feature_id = datum;
+  plane.plane = {{0, 0, 10}, {0, 0, 1}};
+  std::vector<int> ids;
+  set(block(), {plane}, &ids);
+  // Copied before anything asked for the part's faces.
+  VynMdl copy = nullptr;
+  ASSERT_EQ(Behaviour<HostApi::VynMdlCopy>::run(1, part, u"BLOCK_COPY", &copy), 0);
+  VynGeomitem top = face_at({5, 2.5, 7});
+  VynMdl original = part;
+  part = copy;
+  VynGeomitem copied_top = face_at({5, 2.5, 7});
+  // Ids the copy takes next are none of its items'.
+  std::set<int> taken;
+  for (int type : {surface_type, edge_type})
+    for (const VynModelitem& item : visit(extrude, type)) taken.insert(item.id);
+  EXPECT_EQ(taken.count(yrlhost::host_feature_add(copy, 917, "NEXT", {})), 0u);
+  EXPECT_EQ(copied_top.id, top.id);
+  EXPECT_EQ(copied_top.owner, copy);
+  EXPECT_NE(surface_of(copied_top), surface_of(VynGeomitem{surface_type, top.id, original}));
+  ASSERT_EQ(visit(datum, surface_type).size(), 1u);
+  EXPECT_EQ(visit(datum, surface_type)[0].id, ids[0]);
+  // The copy's handle is not the original's surface.
+  VynGeomitem back{};
+  EXPECT_EQ(Behaviour<HostApi::VynSurfaceToGeomitem>::run(1, original, surface_of(copied_top), &back),
+            -2);
+}
+
 // ---- Features, visits and datum items ------------------------------------------------
 
 TEST_F(ModelGeometryTest, ItemsBelongToTheFeatureThatMadeThem) {
