@@ -225,7 +225,10 @@ int edge_feature(StoredModel& model, int edge) {
     if (face < 1) continue;
     int feature = face_feature(model, face);
     int position = feature_position(model, feature);
-    if (position > best_position) best = feature, best_position = position;
+    if (position > best_position) {
+      best = feature;
+      best_position = position;
+    }
   }
   return best;
 }
