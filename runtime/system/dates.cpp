@@ -418,19 +418,21 @@ bool fields_in_range(const struct tm& tm) {
                                    [tm.tm_mon + 1];
 }
 
-// The zone's offset from GMT at a local time of the date, as mktime reads it.
-bool zone_offset_at(const struct tm& date, int hour, int minute, int second, long* offset) {
-  struct tm probe = {};
-  probe.tm_year = date.tm_year;
-  probe.tm_mon = date.tm_mon;
-  probe.tm_mday = date.tm_mday;
-  probe.tm_hour = hour;
-  probe.tm_min = minute;
-  probe.tm_sec = second;
-  probe.tm_isdst = -1;
-  errno = 0;
-  if (mktime(&probe) == -1 && errno != 0) return false;
-  *offset = probe.tm_gmtoff;
+// Whether the zone keeps one offset from GMT over the whole local day of date: the
+// same offset 14 hours before its midnight as GMT and 14 hours after the next one (no
+// zone is further from GMT) stands for the day, as no zone moves its clocks there and
+// back within two days.
+bool one_offset_all_day(const struct tm& date, long* offset) {
+  time_t midnight = static_cast<time_t>(
+      gmt_seconds(static_cast<std::int64_t>(date.tm_year) + 1900, date.tm_mon, date.tm_mday,
+                  0, 0, 0));
+  time_t first = midnight - 14 * kSecondsPerHour;
+  time_t last = midnight + kSecondsPerDay + 14 * kSecondsPerHour;
+  struct tm before, after;
+  if (localtime_r(&first, &before) == nullptr || localtime_r(&last, &after) == nullptr)
+    return false;
+  if (before.tm_gmtoff != after.tm_gmtoff || before.tm_isdst != after.tm_isdst) return false;
+  *offset = before.tm_gmtoff;
   return true;
 }
 
@@ -455,10 +457,10 @@ time_t vyns_mktime(struct tm* tm) {
   if (value == -1 && errno != 0) return -1;
   tm->tm_isdst = copy.tm_isdst;
   // Kept only where one offset holds the whole day and the input's flag agrees with it.
-  long start = 0, end = 0;
+  long offset = 0;
   if (fields_in_range(*tm) && (wanted < 0 || wanted == copy.tm_isdst) &&
-      std::strlen(zone) < kZoneNameRoom && zone_offset_at(*tm, 0, 0, 0, &start) &&
-      zone_offset_at(*tm, 23, 59, 59, &end) && start == end && start == copy.tm_gmtoff) {
+      std::strlen(zone) < kZoneNameRoom && one_offset_all_day(*tm, &offset) &&
+      offset == copy.tm_gmtoff) {
     cache.valid = true;
     std::snprintf(cache.zone, sizeof cache.zone, "%s", zone);
     cache.mday = tm->tm_mday;

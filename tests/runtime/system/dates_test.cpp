@@ -448,6 +448,24 @@ TEST_F(Dates, LocalArithmeticAgreesWithMktimeOnChangeDays) {
   }
 }
 
+// A zone that moves its clocks at midnight: the days around each change, every hour, each
+// day's last hour first.
+TEST_F(Dates, LocalArithmeticAgreesWithMktimeWhenClocksMoveAtMidnight) {
+  ZoneScope scope("AAA3BBB,M3.5.0/0,M10.5.0/0");
+  for (int day : {28, 29, 30}) {
+    for (int month : {3, 10}) {
+      int mday = month == 3 ? day : day - 4;  // 25 October 2026 is the last Sunday
+      ChangeDay date{2026, month, mday};
+      for (int isdst = -1; isdst <= 1; ++isdst) {
+        ASSERT_TRUE(matches_mktime(local_fields(date, 23, 0, isdst)));
+        for (int hour = 0; hour < 24; ++hour)
+          for (int minute : {0, 30})
+            EXPECT_TRUE(matches_mktime(local_fields(date, hour, minute, isdst)));
+      }
+    }
+  }
+}
+
 TEST_F(Dates, LocalArithmeticFollowsAChangeOfZone) {
   struct tm fields = local_fields({2026, 7, 1}, 12, 0, -1);
   time_t first, second;
