@@ -32,6 +32,7 @@
 #include "runtime/memory/xar_testing.h"
 #include "runtime/memory/zone_testing.h"
 #include "runtime/system/appinfo_testing.h"
+#include "runtime/system/dates_testing.h"
 #include "runtime/system/hostcache_testing.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/system/ntwin_testing.h"
@@ -71,6 +72,8 @@ void reset_runtime_state() {
   vek::appinfo_testing_reset();
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();
+  vek::dates_testing_reset();
+  vek::clocks_testing_reset();
   vek::hostcache_testing_reset();
   vek::ntwin_testing_reset();
   vek::portmap_testing_reset();
