@@ -14,6 +14,7 @@
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/system/ntsys.h"
+#include "runtime/system/signals.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
@@ -309,14 +310,14 @@ int pfu_fprintf(PF_File_Ptr file, const char* format, ...) {
 int vyn_get_hostname(char* buffer, int size) { return NT_gethostname(buffer, size); }
 
 int ctsu_raise_signal(int signal) {
-  if (signal == -1) return 0;
+  if (signal == SIG_UNSUPPORTED) return 0;
   ivek_fprintf(stderr, "RAISING SIGNAL : Signal number : %d\n", signal);
-  if (std::raise(signal) != 0) {
-    ivek_fprintf(stderr, "APPLICATION ERROR\n");
-    return 0;
+  int status = ansi_raise_signal(signal);
+  if (status == ANSI_SIG_OK) {
+    ivek_fprintf(stderr, "Raised Signal number : %d\n", signal);
+    return 1;
   }
-  ivek_fprintf(stderr, "Raised Signal number : %d\n", signal);
-  return 1;
+  return su_trace_status(status);
 }
 
 }  // namespace vek

@@ -117,8 +117,9 @@ int pfu_fprintf(PF_File_Ptr file, const char* format, ...);
 // buffer or a size below 1.
 int vyn_get_hostname(char* buffer, int size);
 
-// Raises a signal with a trace on the standard error stream. -1 gives 0 at once;
-// otherwise 1 when the signal was raised, 0 when it could not be.
+// Raises a signal through the signal layer with a trace on the standard error stream.
+// -1 gives 0 at once; otherwise 1 when the signal was raised, 0 when it could not be
+// (the alarm, 14, is the emulation's and is never raised).
 int ctsu_raise_signal(int signal);
 
 }  // namespace vek

@@ -244,6 +244,13 @@ NtSignalHandler NT_signal(int signal, NtSignalHandler handler) {
   return before;
 }
 
+NtSignalHandler NT_alarm_handler() {
+  pthread_mutex_lock(&g_alarm_lock);
+  NtSignalHandler kept = g_alarm_handler;
+  pthread_mutex_unlock(&g_alarm_lock);
+  return kept;
+}
+
 int NT_alarm(int seconds) {
   Alarm* alarm = new (std::nothrow) Alarm{seconds > 0 ? seconds : 0, false};
   pthread_mutex_lock(&g_alarm_lock);

@@ -45,6 +45,8 @@ constexpr int NT_SIGALRM = 14;
 // For signal 14 keeps handler for the alarm and returns the one kept before; for any
 // other signal, what the C runtime's signal returns.
 NtSignalHandler NT_signal(int signal, NtSignalHandler handler);
+// The handler kept for the alarm, read without replacing it.
+NtSignalHandler NT_alarm_handler();
 // After seconds calls the kept alarm handler with 10 on a timer thread, unless the alarm
 // is ended first or no handler (or SIG_IGN) is kept then. An alarm that is still
 // pending is ended first, as a new POSIX alarm replaces the old one. 0; 0 too, with

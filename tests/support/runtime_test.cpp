@@ -1,5 +1,7 @@
 #include "tests/support/runtime_test.h"
 
+#include <csignal>
+
 #include "fileaccess/backends/ntlangwrap_testing.h"
 #include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
@@ -37,6 +39,7 @@
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/system/ntwin_testing.h"
 #include "runtime/system/portmap_testing.h"
+#include "runtime/system/signals_testing.h"
 #include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
@@ -49,7 +52,28 @@
 
 namespace yrltest {
 
+namespace {
+
+// The C runtime's signal dispositions as the first reset found them (with whatever the
+// test framework and the sanitizers installed), put back by every later reset.
+struct sigaction g_start_actions[NSIG];
+bool g_start_known[NSIG];
+bool g_start_taken = false;
+
+void restore_start_signal_actions() {
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (!g_start_taken)
+      g_start_known[signal] = sigaction(signal, nullptr, &g_start_actions[signal]) == 0;
+    else if (g_start_known[signal])
+      sigaction(signal, &g_start_actions[signal], nullptr);
+  }
+  g_start_taken = true;
+}
+
+}  // namespace
+
 void reset_runtime_state() {
+  restore_start_signal_actions();
   // Modules first forget what they hold; the memory chain is released last, whole.
   vek::console_testing_reset();
   vek::diag_testing_reset();
@@ -74,6 +98,7 @@ void reset_runtime_state() {
   vek::ntsys_testing_reset();
   vek::dates_testing_reset();
   vek::clocks_testing_reset();
+  vek::signals_testing_reset();
   vek::hostcache_testing_reset();
   vek::ntwin_testing_reset();
   vek::portmap_testing_reset();

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "platform/w32/codepage.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/system/ntsys.h"
 #include "runtime/text/lang.h"
+#include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -265,6 +268,39 @@ TEST_F(PfuTest, PathToOsTurnsDelimitersOfWholeCharactersOnly) {
   EXPECT_EQ(vek::pfu_path_to_os(path, 2), vek::PFU_INVALID_ARG);
   EXPECT_STREQ(path, "a/b");
   EXPECT_EQ(vek::pfu_path_to_os(nullptr, vek::PFU_OS_UNIX), vek::PFU_INVALID_PTR);
+}
+
+volatile std::sig_atomic_t g_raised = 0;
+void count_raise(int) { g_raised = g_raised + 1; }
+
+// Raising goes through the signal layer: the trace names the outcome, and the alarm,
+// which is the emulation's, is never delivered for real.
+TEST_F(PfuTest, RaisingASignalTracesTheOutcome) {
+  struct sigaction action = {};
+  action.sa_handler = count_raise;
+  ASSERT_EQ(sigaction(SIGUSR1, &action, nullptr), 0);
+  ASSERT_EQ(sigaction(SIGALRM, &action, nullptr), 0);
+  vek::NT_signal(vek::NT_SIGALRM, count_raise);
+  struct Case {
+    int signal;
+    int result;
+    const char* trace;
+    int raised;
+  };
+  const Case cases[] = {
+      {SIGUSR1, 1, "RAISING SIGNAL : Signal number : 10\nRaised Signal number : 10\n", 1},
+      {14, 0, "RAISING SIGNAL : Signal number : 14\nAPPLICATION ERROR\n", 0},
+      {999, 0, "RAISING SIGNAL : Signal number : 999\nAPPLICATION ERROR\n", 0},
+      {-1, 0, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal);
+    yrltest::ConsoleCapture console;
+    g_raised = 0;
+    EXPECT_EQ(vek::ctsu_raise_signal(c.signal), c.result);
+    EXPECT_EQ(console.err(), c.trace);
+    EXPECT_EQ(g_raised, c.raised);
+  }
 }
 
 }  // namespace
