@@ -102,15 +102,29 @@ int PfaUNC_claim_location(VynFile* file, void* text, void*, void* name_offset) {
 
 namespace {
 
-// Stores [text, text + n) as component c: 0, or 9 when it does not fit.
+// Stores [text, text + n) as the host (0) or device (1): 0, or 9 when it does not fit or
+// holds a delimiter, '|' or ':' (its full name would read back as another location).
 int put_part(VynFile* file, int c, const char* text, int n) {
-  return pfa_put_component_len(file, c, text, n, 0) ? PFA_E_INVALID_INPUT : PFA_E_NO_ERROR;
+  char part[sizeof(VynFile::text)];
+  if (n < 0 || n >= static_cast<int>(sizeof part)) return PFA_E_INVALID_INPUT;
+  std::memcpy(part, text, static_cast<std::size_t>(n));
+  part[n] = '\0';
+  bool plain = true;
+  walk_name_chars(part, [&](const char* p, int length) {
+    if (length == 1 && std::strchr("\\/|:", *p)) plain = false;
+  });
+  if (!plain) return PFA_E_INVALID_INPUT;
+  return pfa_put_component_len(file, c, part, n, 0) ? PFA_E_INVALID_INPUT : PFA_E_NO_ERROR;
 }
 
-// The length of the text up to the next '|' or '/'.
+// The length of the text up to the next '|' or '/'; -1 when a ':' comes first (a host
+// or device with one would be read back as another host or drive).
 int span_to_bar_or_slash(const char* text) {
   int n = 0;
-  while (text[n] && text[n] != '|' && text[n] != '/') ++n;
+  while (text[n] && text[n] != '|' && text[n] != '/') {
+    if (text[n] == ':') return -1;
+    ++n;
+  }
   return n;
 }
 
@@ -120,12 +134,12 @@ int claim_neutral(VynFile* file, const char* text, int* name_offset) {
   if (std::strncmp(p, "/////", 5) == 0) {
     p += 5;
     int n = span_to_bar_or_slash(p);
-    if (n > 31 || put_part(file, 0, p, n)) return PFA_E_INVALID_INPUT;
+    if (n < 0 || n > 31 || put_part(file, 0, p, n)) return PFA_E_INVALID_INPUT;
     p += n;
     if (std::strncmp(p, "///", 3) == 0 && p[3] && p[3] != '/') {
       p += 3;
       n = span_to_bar_or_slash(p);
-      if (n > 31 || put_part(file, 1, p, n)) return PFA_E_INVALID_INPUT;
+      if (n < 0 || n > 31 || put_part(file, 1, p, n)) return PFA_E_INVALID_INPUT;
       p += n;
     }
   } else if (std::strncmp(p, "////", 4) == 0) {
@@ -134,7 +148,7 @@ int claim_neutral(VynFile* file, const char* text, int* name_offset) {
   } else {
     p += 3;
     int n = span_to_bar_or_slash(p);
-    if (n > 31 || put_part(file, 1, p, n)) return PFA_E_INVALID_INPUT;
+    if (n < 0 || n > 31 || put_part(file, 1, p, n)) return PFA_E_INVALID_INPUT;
     p += n;
   }
   if (*p == '|') ++p;
@@ -152,7 +166,7 @@ int pfafs_claim_location(VynFile* file, void* text_word, void* colon_word, void*
   int length = static_cast<int>(std::strlen(text));
   if (length >= static_cast<int>(sizeof(VynFile::text))) return PFA_E_INVALID_INPUT;
   if (colon == text + 5 && std::strcmp(text, "pfafs:drives") == 0) {
-    if (put_part(file, 1, "/", 1)) return PFA_E_INVALID_INPUT;
+    if (pfa_put_component_len(file, 1, "/", 1, 0)) return PFA_E_INVALID_INPUT;
     if (name_offset) *name_offset = length;
     return PFA_E_NO_ERROR;
   }
@@ -245,7 +259,8 @@ int pfafs_full_loc_string(VynFile* file, char* buffer, int* length, int limit) {
   char head[80];
   if (std::strcmp(device, "/") == 0) return append_text("pfafs:drives", buffer, length, limit);
   if (host[0] && !device[0]) {
-    std::snprintf(head, sizeof head, "%s:", host);
+    // "h:" would read back as drive h: a host of one character takes the second colon.
+    std::snprintf(head, sizeof head, "%s:%s", host, host[1] ? "" : ":");
   } else if (host[0]) {
     std::snprintf(head, sizeof head, "\\\\%s\\%s$", host, device);
   } else if (device[0]) {

@@ -40,7 +40,6 @@ VynFile* stdout_handle;
 
 constexpr std::int16_t OBJECT_TYPE_NONE = PFA_TYPE_NONE;
 constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
-constexpr std::int16_t OBJECT_TYPE_UNKNOWN = PFA_TYPE_UNKNOWN;
 
 // The run mode that traces the file-access layer.
 constexpr int PFA_TRACE_RUN_MODE = 9998;

@@ -11,7 +11,9 @@
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/pfavers.h"
+#include "platform/w32/codepage.h"
 #include "platform/w32/path_testing.h"
+#include "runtime/text/lang.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
@@ -67,12 +69,16 @@ TEST_F(PfaParse, NamesSplitByTheGrammarAndTheLocationTypes) {
       {"//srv/data", "//srv|/data|/||DIR|0|-5|4", "\\\\srv\\data\\"},
       {"\\\\srv", "//srv||||DIR|0|-5|4", "\\\\srv"},
       {"stdio://in", "|stdio://||in||0|-6|8", "stdio://in"},
-      {"stdio://nope", "stdio||//|nope||0|-6|1", "stdio:/\\nope"},  // a host
+      {"stdio://nope", "stdio||/|nope||0|-6|1", "stdio:/nope"},  // a host
+      // A run of delimiters is one: in front, two would make a network name.
+      {"C:\\a\\\\b//x.txt", "|C|/a/b/|x|txt|0|146|1", "C:\\a\\b\\x.txt"},
+      {"://///x", "||/|x||0|-6|1", "\\x"},
       {"pfafs:drives", "|/|||DIR|0|-5|1", "pfafs:drives"},
       {"///C/dir/a.txt", "|C|/dir/|a|txt|0|146|1", "C:\\dir\\a.txt"},
       {"/////host///C/a.txt", "host|C|/|a|txt|0|146|1", "\\\\host\\C$\\a.txt"},
       {"host::C:\\a.txt", "host|C|/|a|txt|0|146|1", "\\\\host\\C$\\a.txt"},
       {"host:/dir/a.txt", "host||/dir/|a|txt|0|146|1", "host:/dir\\a.txt"},
+      {"h::/dir/a.txt", "h||/dir/|a|txt|0|146|1", "h::/dir\\a.txt"},  // not drive h
       {"dir/../a.txt", "||dir/../|a|txt|0|146|1", "a.txt"},
       {"dir/..", "||dir/../||DIR|0|-5|1", ".\\"},
       {"x/./", "||x/||DIR|0|-5|1", "x\\"},
@@ -82,6 +88,15 @@ TEST_F(PfaParse, NamesSplitByTheGrammarAndTheLocationTypes) {
     EXPECT_EQ(parts(), c.parts) << c.name;
     EXPECT_EQ(full(file_), c.full) << c.name;
   }
+}
+
+TEST_F(PfaParse, ADoubleByteCharacterEndingInABackslashStaysInThePath) {
+  ASSERT_TRUE(w32::set_system_code_page(932));
+  vek::set_language(vek::LANG_GENERIC_MULTIBYTE);
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\\x95\x5C\\x.txt"), 0);
+  EXPECT_EQ(parts(), "|C|/\x95\x5C/|x|txt|0|146|1");
+  EXPECT_EQ(full(file_), "C:\\\x95\x5C\\x.txt");
+  vek::set_language(vek::LANG_ENGLISH);
 }
 
 TEST_F(PfaParse, RefusedNamesLeaveAResetHandle) {
@@ -96,6 +111,9 @@ TEST_F(PfaParse, RefusedNamesLeaveAResetHandle) {
       {"~someone/x.txt", 9},
       {"\\\\\\x", 9},  // three backslashes: no host, and no administrative share
       {device_too_long.c_str(), 9},
+      // A device or host with a delimiter or ':' would be read back as another location.
+      {"$a\\b/x.txt", 9},
+      {"///a:b/x.txt", 9},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\keep\\me.txt"), 0);
