@@ -125,14 +125,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A full name of a claimed location that holds no text substitution would change
   // parses to itself. A name parsed without a location may hold delimiters in its base
   // name, and a component with a ':' (no file system allows one in a name) may be read
-  // back as a host or drive: no full name can say either. Nor can it say a base name
-  // that ends with '.' before an empty extension (a file system drops trailing dots).
+  // back as a host or drive: no full name can say either. Nor can it say the empty
+  // extension after a trailing '.' (a file system drops trailing dots), which leaves a
+  // base name with a '.' that a reparse reads as the extension or version mark.
   const std::string first = full.text();
   const std::string stored(file->text, file->text + file->component[5][1]);
   const std::string base(file->text + file->component[3][0], file->text + file->component[3][1]);
   const bool colon = file->location_type != vek::PFA_LOC_STDIO &&
                      stored.find(':') != std::string::npos;
-  const bool dotted = !base.empty() && base.back() == '.';
+  const bool empty_extension = file->component[4][0] == file->component[4][1];
+  const bool dotted = empty_extension && base.size() > 1 && base[0] != '.' &&
+                      base.find('.') != std::string::npos;
   if (how < 0 && full_answer == 0 && !first.empty() && first.find('$') == std::string::npos &&
       first[0] != '~' && !colon && !dotted) {
     vek::VynFile* again = nullptr;

@@ -10,6 +10,7 @@
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/oshelp.h"
 #include "fileaccess/names/pfavers.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/path_testing.h"
@@ -365,6 +366,176 @@ TEST_F(PfaParse, DriveHelpers) {
   ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "D:\\x"), 0);
   EXPECT_EQ(vek::pfafs_loc_is_NT_drive_relative(file_), 0);
   EXPECT_EQ(vek::pfa_path_is_absolute(file_), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaParse, SettersDeriveTheType) {
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\dir\\a.txt"), 0);
+  EXPECT_EQ(vek::pfa_put_extension(file_, "PRT"), 0);
+  EXPECT_EQ(file_->object_type, 2);
+  EXPECT_EQ(vek::pfa_put_extension(file_, "dir"), 0);  // the directory type's extension
+  EXPECT_EQ(file_->object_type, -6);
+  EXPECT_EQ(vek::pfa_put_extension(file_, nullptr), 0);
+  EXPECT_EQ(file_->object_type, -6);
+  // A table type sets the table's extension, lower-cased unless asked otherwise.
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, 4), 0);
+  EXPECT_EQ(slot(4), "drw");
+  EXPECT_EQ(vek::pfa_put_obj_type_lower(file_, 1, 0), 0);
+  EXPECT_EQ(slot(4), "ASM");
+  EXPECT_EQ(vek::pfa_put_obj_type_pdm(file_, -1), 0);
+  EXPECT_EQ(file_->object_type, -6);
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, 813), 9);  // a type without an extension
+  // A part's base name of 32 characters or more no longer suits it.
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, 2), 0);
+  EXPECT_EQ(vek::pfa_put_name(file_, std::string(32, 'n').c_str()), 0);
+  EXPECT_EQ(file_->object_type, -6);
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, 2), 0);
+  EXPECT_EQ(vek::pfa_put_name(file_, "bad name"), 0);
+  EXPECT_EQ(file_->object_type, -6);
+  // Making a file handle a directory makes its name a subdirectory of the location.
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\dir\\sub.d"), 0);
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, -5), 0);
+  EXPECT_EQ(full(file_), "C:\\dir\\sub.d\\");
+  EXPECT_STREQ(vek::pfa_extract_path_tail(file_), "sub.d");
+  // And back: the last element of its path becomes the base name.
+  EXPECT_EQ(vek::pfa_put_obj_type(file_, 146), 0);
+  EXPECT_EQ(full(file_), "C:\\dir\\sub.d.txt");
+  EXPECT_EQ(vek::pfa_extract_path_tail(file_), nullptr);
+}
+
+TEST_F(PfaParse, ComponentsObjectInfoAndCopies) {
+  char16_t location[260], base[260], extension[32];
+  int type = 0, version = 0;
+  EXPECT_EQ(vek::pfa_parse_to_components(u"\\\\srv\\data\\a\\b.txt.5", location, &type, base,
+                                         extension, &version),
+            0);
+  EXPECT_EQ(std::u16string(location), u"\\\\srv\\data\\a\\");
+  EXPECT_EQ(type, 4);
+  EXPECT_EQ(std::u16string(base), u"b");
+  EXPECT_EQ(std::u16string(extension), u"txt");
+  EXPECT_EQ(version, 5);
+  EXPECT_EQ(vek::pfa_parse_to_components(u"~nobody", nullptr, nullptr, nullptr, nullptr, nullptr),
+            9);
+
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\dir\\a.prt.3"), 0);
+  vek::VynObjInfo info;
+  ASSERT_EQ(vek::pfa_to_vyn_obj_info(file_, &info), 0);
+  EXPECT_EQ(std::u16string(info.device), u"C");
+  EXPECT_EQ(std::u16string(info.path), u"\\dir\\");
+  EXPECT_EQ(std::u16string(info.name), u"a");
+  EXPECT_EQ(std::u16string(info.extension), u"prt");
+  EXPECT_EQ(info.version, 3);
+  VynFile* back = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&back), 0);
+  ASSERT_EQ(vek::vyn_obj_info_to_pfa(&info, back), 0);
+  EXPECT_EQ(full(back), "C:\\dir\\a.prt.3");
+  // A network name goes whole into the path field.
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "\\\\srv\\data\\b.txt"), 0);
+  ASSERT_EQ(vek::pfa_to_vyn_obj_info(file_, &info), 0);
+  EXPECT_EQ(std::u16string(info.path), u"\\\\srv\\data\\");
+  ASSERT_EQ(vek::vyn_obj_info_to_pfa(&info, back), 0);
+  EXPECT_EQ(full(back), "\\\\srv\\data\\b.txt");
+
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(back, "D:\\other\\z.asm"), 0);
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\dir\\a.prt.3"), 0);
+  EXPECT_EQ(vek::pfa_copy_name_ext_vers(file_, back, 0), 0);
+  EXPECT_EQ(full(back), "D:\\other\\a.prt.3");
+  EXPECT_EQ(vek::pfa_copy_name_ext_vers(file_, back, 7), 9);
+  char16_t wide[260];
+  EXPECT_EQ(vek::pfa_get_full_wname(back, wide), 0);
+  EXPECT_EQ(std::u16string(wide), u"D:\\other\\a.prt.3");
+  EXPECT_EQ(vek::pfa_get_full_wname(nullptr, wide), 11);
+  EXPECT_EQ(wide[0], 0);
+  EXPECT_EQ(vek::pfa_get_full_wname(back, nullptr), 9);
+  vek::pfa_free_vyn_file(&back);
+}
+
+TEST_F(PfaParse, WideSubstitutionAndAllocationInADirectory) {
+  yrltest::ScopedEnv env("YRL_T_DIR", "C:\\vars");
+  env.set("HOME", "C:\\home");
+  char16_t out[64];
+  EXPECT_EQ(vek::w_substitute_vars(u"$YRL_T_DIR\\x", out, 64), 1);
+  EXPECT_EQ(std::u16string(out), u"C:\\vars\\x");
+  EXPECT_EQ(vek::w_substitute_vars(u"~/y", out, 64), 1);
+  EXPECT_EQ(std::u16string(out), u"C:\\home\\y");
+  // Beyond the limit: a plain copy and 0.
+  EXPECT_EQ(vek::w_substitute_vars(u"$YRL_T_DIR\\x", out, 8), 0);
+  EXPECT_EQ(std::u16string(out), u"$YRL_T_");
+  EXPECT_EQ(vek::w_substitute_vars(u"~user", out, 64), 0);
+  EXPECT_EQ(std::u16string(out), u"~user");
+
+  VynFile* dir = vek::pfa_alloc_dir("C:\\top");
+  ASSERT_NE(dir, nullptr);
+  VynFile* in = vek::pfa_alloc_wfile_in_dir(dir, u"a.txt");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(full(in), "C:\\top\\a.txt");
+  EXPECT_EQ(vek::pfa_alloc_file_in_dir(dir, "~nobody"), nullptr);
+  for (VynFile** f : {&in, &dir}) vek::pfa_free_vyn_file(f);
+}
+
+int hook_answer = 2;
+int hook_parent(VynFile*, VynFile*) { return hook_answer; }
+int hook_hints = 0;
+int count_hints(VynFile*, int count, void*) {
+  hook_hints = count;
+  return 5;
+}
+
+TEST_F(PfaParse, UserManagedParentsAndTagHints) {
+  VynFile* out = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&out), 0);
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "C:\\a\\b\\"), 0);
+  EXPECT_EQ(vek::pfaum_make_parent(file_, out), 2);
+  EXPECT_EQ(vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, hook_parent), 1);
+  show_serious_reports();
+  EXPECT_EQ(vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, hook_parent), 0);
+  hook_answer = vek::PFA_E_ROOT_DIR;  // final for a directory
+  EXPECT_EQ(vek::pfa_make_parent(file_, out), vek::PFA_E_ROOT_DIR);
+  hook_answer = 2;  // not the hook's: the generic rule
+  EXPECT_EQ(vek::pfa_make_parent(file_, out), 0);
+  EXPECT_EQ(full(out), "C:\\a\\");
+  EXPECT_EQ(vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(vek::pfaum_top_level_folders(nullptr, nullptr), 0);
+  vek::pfa_free_vyn_file(&out);
+
+  const char16_t* tags[] = {u"one", u"two"};
+  EXPECT_EQ(vek::pfaloc_supports_ugc_tag_hints(file_), 0);
+  EXPECT_EQ(vek::pfaloc_put_ugc_tag_hints(file_, 2, tags), 0);
+  EXPECT_EQ(vek::pfaloc_put_ugc_tag_hints(file_, -1, tags), 9);
+  EXPECT_EQ(vek::pfaloc_put_ugc_tag_hints(nullptr, 2, tags), 11);
+  ASSERT_TRUE(vek::pfa_loc_register_setup(vek::PFA_LOC_LIST));
+  vek::pfa_loc_method_register(vek::PFA_LOC_LIST, vek::PfaLocUgcTagHint, vek::PLM_CALL_FIP,
+                               reinterpret_cast<vek::PfaLocMethod>(&count_hints));
+  vek::pfa_loc_register_setup(vek::PFA_LOC_NONE);
+  file_->location_type = vek::PFA_LOC_LIST;
+  EXPECT_NE(vek::pfaloc_supports_ugc_tag_hints(file_), 0);
+  EXPECT_EQ(vek::pfaloc_put_ugc_tag_hints(file_, 2, tags), 0);  // whatever the method answers
+  EXPECT_EQ(hook_hints, 2);
+}
+
+TEST_F(PfaParse, TheCommandProcessorsUncCheckAndDirGet) {
+  EXPECT_EQ(vek::nt_can_have_unc_cwd(), 0);
+  ASSERT_EQ(vek::nt_set_registry_value(w32::HKEY_CURRENT_USER,
+                                       "Software\\Microsoft\\Command Processor",
+                                       "DisableUNCCheck", 1),
+            1);
+  EXPECT_EQ(vek::nt_can_have_unc_cwd(), 1);
+  ASSERT_TRUE(w32::path_testing_set_directory('C', "\\"));
+  char16_t out[64];
+  EXPECT_EQ(vek::dir_get(out, 64), 1);
+  EXPECT_EQ(std::u16string(out), u"C:\\");
+  // The size bounds it: a cut directory would name another.
+  EXPECT_EQ(vek::dir_get(out, 3), 0);
+  EXPECT_EQ(out[0], 0);
+  // An absolute handle loads the record as a copy.
+  VynFile* dir = vek::pfa_alloc_dir("D:\\elsewhere");
+  ASSERT_NE(dir, nullptr);
+  EXPECT_EQ(vek::load_pfa_cur_dir(dir), 0);
+  EXPECT_EQ(full(vek::get_Cur_Dir()), "D:\\elsewhere\\");
+  vek::pfa_free_vyn_file(&dir);
 }
 
 }  // namespace
