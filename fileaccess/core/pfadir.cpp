@@ -66,7 +66,10 @@ int load_pfa_cur_dir(const VynFile* from) {
 
 VynFile* pfa_get_cur_dir() {
   if (VynFile* supplied = ask_dir_hooks(PFA_NOTIFY_CUR_DIR, Cur_Dir)) return supplied;
-  if (!Cur_Dir && load_pfa_cur_dir(nullptr) != PFA_E_NO_ERROR) return Cur_Dir;
+  // A record whose loading failed holds no name: it is loaded again until it has one.
+  if (!Cur_Dir || !pfa_has_location(Cur_Dir, nullptr)) {
+    if (load_pfa_cur_dir(nullptr) != PFA_E_NO_ERROR) return nullptr;
+  }
   return Cur_Dir;
 }
 
