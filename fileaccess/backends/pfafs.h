@@ -22,5 +22,18 @@ int claim_location(VynFile* file, const char* text, int length, int start, int* 
 // Claims a network name: two slashes or two backslashes (not three), the host, then
 // optionally the share and a path. 9 for any other text.
 int PfaUNC_claim_location(VynFile* file, void* text, void* colon, void* name_offset);
+// Claims a local name (colon: the text's first ':', may be null): "pfafs:drives" (device
+// "/"), the neutral form "/////host///device/path", "host:path", "host::device:path",
+// "device:path", "$device/path", "\\host\C$\path" and plain paths. 9 when a host or
+// device is longer than 31 characters or a name of two backslashes is no
+// administrative share.
+int pfafs_claim_location(VynFile* file, void* text, void* colon, void* name_offset);
+// 1 for a local handle with a drive but no root ("D:x").
+int pfafs_loc_is_NT_drive_relative(const VynFile* file);
+// 'A' to 'Z' and 'a' to 'z' give 1 to 26, anything else -1.
+int pfafs_NT_drive_letter_to_int(int letter);
+// 1 when a network listing of the name ("\\host", "\\" for the whole network) can be
+// opened.
+int nt_is_valid_host(const char* name);
 
 }  // namespace vek

@@ -19,6 +19,8 @@
 #include "runtime/text/wstring.h"
 #include "fileaccess/backends/pfafs.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaname.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vscanf.h"
@@ -38,7 +40,6 @@ VynFile* stdout_handle;
 
 constexpr std::int16_t OBJECT_TYPE_NONE = PFA_TYPE_NONE;
 constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
-constexpr std::int16_t OBJECT_TYPE_UNKNOWN = PFA_TYPE_UNKNOWN;
 
 // The run mode that traces the file-access layer.
 constexpr int PFA_TRACE_RUN_MODE = 9998;
@@ -119,81 +120,10 @@ VynFile* alloc_record() {
   return file;
 }
 
-// A text and its length, not terminated.
-struct Piece {
-  const char* text;
-  std::size_t length;
-};
-
-// Stores the name as a location (component 1), a base name (component 3) and an
-// extension (component 4); components 0, 2 and 5 are empty. The pieces fit the text.
-void store_name(VynFile* file, Piece location, Piece base, Piece extension) {
-  std::uint16_t at = 0;
-  std::uint16_t(*component)[2] = file->component;
-  for (int i = 0; i < 6; ++i) {
-    const Piece* piece = i == 1 ? &location : i == 3 ? &base : i == 4 ? &extension : nullptr;
-    component[i][0] = at;
-    if (piece) {
-      std::memcpy(file->text + at, piece->text, piece->length);
-      at = static_cast<std::uint16_t>(at + piece->length);
-    }
-    component[i][1] = at;
-  }
-  file->text[at] = '\0';
-}
-
 void free_record(VynFile** file) {
   (*file)->magic = 0;
   relmem(file);
   *file = nullptr;
-}
-
-Piece component_of(const VynFile* file, int i) {
-  return {file->text + file->component[i][0],
-          static_cast<std::size_t>(file->component[i][1] - file->component[i][0])};
-}
-
-// The version that ends a file part of length bytes: the decimal digits after its last
-// '.', optionally after a '-', without a leading zero and within a 16-bit int. *dot gets
-// the offset of that '.'. 0 when the file part has no version.
-int version_of(const char* part, std::size_t length, std::size_t* dot) {
-  std::size_t digits = length;
-  while (digits > 0 && is_ascii_digit(part[digits - 1])) --digits;
-  // The '.' may not begin the file part: ".5" is a base name.
-  if (digits == length || digits < 2 || part[digits] == '0') return 0;
-  bool negative = part[digits - 1] == '-';
-  std::size_t at = negative ? digits - 2 : digits - 1;
-  if (at == 0 || part[at] != '.') return 0;
-  long value = 0;
-  for (std::size_t i = digits; i < length; ++i) {
-    value = value * 10 + (part[i] - '0');
-    if (value > 32768) return 0;
-  }
-  if (negative) value = -value;
-  if (value > INT16_MAX || value < INT16_MIN) return 0;
-  *dot = at;
-  return static_cast<int>(value);
-}
-
-// The handle's full name into buffer of size bytes: location, base name, '.' and the
-// extension when there is one, '.' and the version when it is not 0. 0, or 1 when it
-// does not fit.
-int full_name(const VynFile* file, char* buffer, std::size_t size) {
-  Piece location = component_of(file, 1);
-  Piece base = component_of(file, 3);
-  Piece extension = component_of(file, 4);
-  char version[8] = "";
-  if (file->version != 0) std::snprintf(version, sizeof version, ".%d", file->version);
-  std::size_t length = location.length + base.length + std::strlen(version) +
-                       (extension.length ? extension.length + 1 : 0);
-  if (length >= size) return 1;
-  // An empty extension writes no '.': on the Windows file systems modelled here a
-  // trailing dot is no part of a name, so "foo." is the file "foo".
-  std::snprintf(buffer, size, "%.*s%.*s%s%.*s%s", static_cast<int>(location.length),
-                location.text, static_cast<int>(base.length), base.text,
-                extension.length ? "." : "", static_cast<int>(extension.length),
-                extension.text, version);
-  return 0;
 }
 
 // The address of a record as printed in traces.
@@ -208,14 +138,18 @@ bool tracing() { return is_run_mode(PFA_TRACE_RUN_MODE) != 0; }
 namespace {
 // Set once the location types are registered (by the first allocation).
 bool locations_registered;
+
+void register_locations_once() {
+  if (locations_registered) return;
+  locations_registered = true;
+  pfa_register_std_filesystem();
+  pfa_register_unc_filesystem();
+}
+
 }  // namespace
 
 int pfa_alloc_vyn_file(VynFile** file) {
-  if (!locations_registered) {
-    locations_registered = true;
-    pfa_register_std_filesystem();
-    pfa_register_unc_filesystem();
-  }
+  register_locations_once();
   if (!file) return PFA_E_NOT_VALID;
   VynFile* record = alloc_record();
   if (!record) return PFA_E_NO_SPACE;
@@ -262,6 +196,10 @@ int pfa_free_vyn_file(VynFile** file) {
   if (record->flags & PFA_FLAG_OPEN) {
     dbg_err_crash(name, "Attempting to free open file");
     return PFA_E_NOT_ALLOWED;
+  }
+  if (record == get_Cur_Dir()) {
+    dbg_err_crash(name, "Attempting to free Cur_Dir structure");
+    return PFA_E_INVALID_INPUT;
   }
   if (tracing()) {
     dbg_print_info(name, "Freeing pfa at: %lx\n", address_of(record));
@@ -353,6 +291,44 @@ VynFile* pfa_alloc_wfile(const VynWchar* name) {
   return name ? pfa_alloc_file(str_ret(name)) : nullptr;
 }
 
+VynFile* pfa_alloc_file_in_dir(const VynFile* dir, const char* name) {
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_parse_to_vyn_file_in_dir(file, dir, name) != PFA_E_NO_ERROR) pfa_free_vyn_file(&file);
+  return file;
+}
+
+VynFile* pfa_alloc_wfile_in_dir(const VynFile* dir, const VynWchar* name) {
+  return name ? pfa_alloc_file_in_dir(dir, str_ret(name)) : nullptr;
+}
+
+int pfa_get_full_wname(const VynFile* file, VynWchar* buffer) {
+  if (!buffer) return PFA_E_INVALID_INPUT;
+  char name[PFA_NAME_SIZE];
+  int answer = pfa_get_full_name(file, name);
+  if (answer == PFA_E_NO_ERROR && strtows_bounded(buffer, PFA_NAME_SIZE, name))
+    answer = PFA_E_INVALID_NAME;
+  if (answer != PFA_E_NO_ERROR) buffer[0] = 0;
+  return answer;
+}
+
+int pfa_filename_to_absolute(const VynWchar* in, VynWchar* out) {
+  if (!out) return PFA_E_INVALID_INPUT;
+  if (!in || !in[0]) return dir_get(out, PFA_NAME_SIZE) ? PFA_E_NO_ERROR : PFA_E_ERROR;
+  char name[PFA_NAME_SIZE];
+  VynFile* file = nullptr;
+  int answer = PFA_E_INVALID_INPUT;
+  if (!wstostr_bounded(name, sizeof name, in) && pfa_alloc_vyn_file(&file) == PFA_E_NO_ERROR &&
+      pfa_parse_to_vyn_file(file, name) == PFA_E_NO_ERROR) {
+    answer = pfa_make_absolute_path(file);
+    if (answer == PFA_E_NO_ERROR) answer = pfa_get_full_wname(file, out);
+  } else if (out != in) {
+    out[0] = 0;
+  }
+  pfa_free_vyn_file(&file);
+  return answer;
+}
+
 VynFile* pfa_alloc_dir(const char* path) {
   if (!path) return nullptr;
   char text[sizeof(VynFile::text)];
@@ -403,56 +379,19 @@ int dump_vyn_file(VynFile* file, const VynFile* cur_dir) {
 
 int pfa_mem_debug(const VynFile*, int) { return 0; }
 
-int pfa_parse_to_vyn_file(VynFile* file, const char* name) {
-  if (!is_valid(file)) return PFA_E_NOT_VALID;
-  if (!name || std::strlen(name) >= sizeof(VynFile::text)) return PFA_E_INVALID_INPUT;
-  // The stream of an open handle belongs to the name it was opened by.
-  if (file->flags & PFA_FLAG_OPEN) return PFA_E_NOT_ALLOWED;
-  std::size_t rest = 0;
-  walk_name_chars(name, [&](const char* p, int n) {
-    if (n == 1 && (*p == '\\' || *p == '/' || *p == ':'))
-      rest = static_cast<std::size_t>(p - name) + 1;
-  });
-  Piece location = {name, rest};
-  const char* part = name + rest;
-  std::size_t length = std::strlen(part);
-  Piece base = {part, length};
-  Piece extension = {part, 0};
-  int version = 0;
-  std::int16_t type = OBJECT_TYPE_UNKNOWN;
-  if (length == 0) {
-    type = OBJECT_TYPE_DIRECTORY;
-  } else if (part[0] != '.') {
-    std::size_t dot = length;
-    version = version_of(part, length, &dot);
-    base.length = dot;
-    std::size_t at = dot;
-    while (at > 0 && part[at - 1] != '.') --at;
-    // at is one past the last '.', 0 without one; a '.' that begins the part is no
-    // extension's.
-    if (at > 1) {
-      base.length = at - 1;
-      extension = {part + at, dot - at};
-    }
-  }
-  store_name(file, location, base, extension);
-  file->object_type = type;
-  file->version = static_cast<std::int16_t>(version);
-  return PFA_E_NO_ERROR;
-}
-
 int pfa_fopen(VynFile* file, int rule, const char* mode) {
   if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
   if (!mode) return PFA_E_INVALID_INPUT;
   if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
-  if (file->location_type != PFA_LOC_STD_FILESYSTEM || (file->flags & PFA_FLAG_OPEN))
+  if ((file->location_type != PFA_LOC_STD_FILESYSTEM && file->location_type != PFA_LOC_UNC) ||
+      (file->flags & PFA_FLAG_OPEN))
     return PFA_E_CANT_OPEN;
   if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
   // The highest and the next version need the directory's listing.
   if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
   char name[sizeof(VynFile::text)];
   char posix[w32::W32_PATH_CAPACITY];
-  if (full_name(file, name, sizeof name)) return PFA_E_INVALID_NAME;
+  if (pfa_get_full_name(file, name)) return PFA_E_INVALID_NAME;
   if (!w32::w32_resolve_path_a(name, posix, sizeof posix)) return PFA_E_ERROR;
   std::FILE* stream = std::fopen(posix, mode);
   if (!stream) {
@@ -566,10 +505,15 @@ namespace {
 // A handle of a standard stream ("stdio://" and its name), made once into slot.
 VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
   if (!*slot) {
+    register_locations_once();
     VynFile* file = alloc_record();
     if (!file) return nullptr;
-    store_name(file, {"stdio://", 8}, {name, std::strlen(name)}, {"", 0});
-    file->location_type = PFA_LOC_STDIO;
+    char text[16];
+    std::snprintf(text, sizeof text, "stdio://%s", name);
+    if (parse_to_pfa(file, static_cast<int>(PFA_LOC_STDIO), text) != PFA_E_NO_ERROR) {
+      free_record(&file);
+      return nullptr;
+    }
     file->location_slot = stream;
     file->flags |= PFA_FLAG_OPEN;
     *slot = file;

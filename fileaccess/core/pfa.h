@@ -120,6 +120,15 @@ const char* pfa_error_to_string(int code);
 // name does not parse or no record can be had.
 VynFile* pfa_alloc_file(const char* name);
 VynFile* pfa_alloc_wfile(const VynWchar* name);
+// The same with a relative name taken in dir.
+VynFile* pfa_alloc_file_in_dir(const VynFile* dir, const char* name);
+VynFile* pfa_alloc_wfile_in_dir(const VynFile* dir, const VynWchar* name);
+// The full name as wide text into a buffer of 260: 0, else the code with the buffer
+// empty; 9 for a null buffer.
+int pfa_get_full_wname(const VynFile* file, VynWchar* buffer);
+// The absolute full name of in (the current directory for an empty or null name) into
+// out (260): 0; 9 with out empty (unless it is in) for a name that does not parse.
+int pfa_filename_to_absolute(const VynWchar* in, VynWchar* out);
 // A directory handle: a delimiter is added to the path when it has none.
 VynFile* pfa_alloc_dir(const char* path);
 VynFile* pfa_alloc_wdir(const VynWchar* path);
@@ -132,15 +141,9 @@ int pfa_mem_debug(const VynFile* file, int allocating);
 // Frees a closed record and clears *file. 11 for a null address, a null or invalid
 // handle (the variable is left alone); 8 for an open handle, which stays open.
 int pfa_free_vyn_file(VynFile** file);
-// Names the handle: the location is everything through the last '\', '/' or ':' (as
-// written: "C:\dir\", "/dir/", "\\host\share\"), the rest is base name, extension
-// and version. A version is the decimal number after the last '.' ("a.prt.3"; a leading
-// zero or a value beyond a 16-bit int makes it part of the extension) and may be
-// negative ("a.-2"); the extension follows the last '.' of what remains unless that '.'
-// begins the base name (".profile" is a base name alone). A name ending with a
-// delimiter is a directory (object type -5); any other gets object type -6 until the
-// object-type table is there. 11 for an invalid handle; 9 for a null name or one of 260
-// characters or more; 8 for an open handle. A refused name leaves the handle as it was.
+// Names the handle by parsing name (see pfaname.h): 11 for an invalid handle; 9 for a
+// null name, one of 260 characters or more, or the current-directory record; 8 for an
+// open handle (left as it was). Any other refusal leaves the handle reset.
 int pfa_parse_to_vyn_file(VynFile* file, const char* name);
 // Opens the named file as a stream with an fopen mode. Only rule 0 (the name as it
 // stands, with its version) is served so far; rules 1 and 2 give 9. 11 for an invalid or

@@ -1,5 +1,11 @@
 #include "fileaccess/core/pfacomp.h"
 
+#include "fileaccess/backends/pfu.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/pfavers.h"
+#include "runtime/text/strutil.h"
+
 #include <cstring>
 
 #include "fileaccess/core/pfaloc.h"
@@ -324,6 +330,116 @@ int xdr_put_pfa_components(VynFile* file, const char* component0, const char* co
   if (int r = pfa_put_component(file, 2, path)) return r;
   if (int r = pfa_put_component(file, PFA_COMP_BASE_NAME, name)) return r;
   return pfa_put_component(file, PFA_COMP_EXTENSION, extension);
+}
+
+int pfa_make_subdir(const VynFile* dir, const char* name, VynFile* out) {
+  if (!pfa_is_dir(dir) || !pfa_is_valid(out)) return PFA_E_NOT_VALID;
+  if (dir != out) {
+    int answer = pfa_copy_vyn_file(dir, out);
+    if (answer != PFA_E_NO_ERROR) return answer;
+  }
+  return pfa_location_append(out, out, name);
+}
+
+int pfa_make_parent(const VynFile* file, VynFile* out) {
+  if (!pfa_is_valid(file) || !pfa_is_valid(out)) return PFA_E_NOT_VALID;
+  bool directory = file->object_type == PFA_TYPE_DIRECTORY;
+  if (directory) {
+    int answer = pfaum_make_parent(const_cast<VynFile*>(file), out);
+    if (answer == PFA_E_NO_ERROR || answer == PFA_E_ROOT_DIR) return answer;
+    if (!pfa_has_location(file, nullptr)) {
+      if (file->location_type != PFA_LOC_STD_FILESYSTEM) return PFA_E_ROOT_DIR;
+      const VynFile* cur_dir = pfa_get_cur_dir();
+      if (!cur_dir || cur_dir == file || !pfa_has_location(cur_dir, nullptr)) return PFA_E_ROOT_DIR;
+      return pfa_make_parent(cur_dir, out);
+    }
+    int path = -1;
+    pfa_get_component_mapping(file, nullptr, nullptr, &path);
+    char first = 0;
+    int length = path >= 0 ? pfa_component_length(file, path) : 0;
+    if (path >= 0 && length > 0) pfa_component_first_char(file, path, &first);
+    if (path < 0 || length == 0 || (length == 1 && first == '/')) {
+      return pfaloc_call_FF(const_cast<VynFile*>(file), PfaMakeParent, out) == PFA_E_NO_ERROR
+                 ? PFA_E_NO_ERROR
+                 : PFA_E_ROOT_DIR;
+    }
+  }
+  if (file != out) {
+    int answer = pfa_copy_vyn_file(file, out);
+    if (answer != PFA_E_NO_ERROR) return answer;
+  }
+  int answer = pfa_make_absolute_path(out);
+  if (answer != PFA_E_NO_ERROR) return answer;
+  if (!directory) {
+    if (pfa_put_component_len(out, PFA_COMP_BASE_NAME, "", 0, 1) ||
+        pfa_put_component_len(out, PFA_COMP_EXTENSION, "", 0, 1))
+      return PFA_E_ERROR;
+    out->object_type = PFA_TYPE_DIRECTORY;
+    out->version = 0;
+    return PFA_E_NO_ERROR;
+  }
+  int path = -1;
+  pfa_get_component_mapping(out, nullptr, nullptr, &path);
+  int start = 0, end = 0;
+  if (path < 0 || !pfa_comp_last_delim_range(out, path, '/', &start, &end)) return PFA_E_NOT_FOUND;
+  int path_start = out->component[path][0];
+  char prefix[sizeof(VynFile::text)];
+  std::memcpy(prefix, out->text + path_start, static_cast<std::size_t>(start - path_start));
+  if (pfa_put_component_len(out, path, prefix, start - path_start, 1)) return PFA_E_ERROR;
+  for (int c = path + 1; c < PFA_COMP_COUNT; ++c) pfa_put_component_len(out, c, "", 0, 1);
+  return PFA_E_NO_ERROR;
+}
+
+namespace {
+
+// Two optional parts reconcile when equal (without case), or when only one is present
+// and it equals fallback.
+bool reconcile(const char* a, const char* b, const char* fallback) {
+  if (u_strcmp_func(a, b) == 0) return true;
+  if (a[0] && b[0]) return false;
+  const char* present = a[0] ? a : b;
+  return fallback && u_strcmp_func(present, fallback) == 0;
+}
+
+}  // namespace
+
+int pfa_get_relative_path(const VynFile* base, const VynFile* target, VynFile* out) {
+  if (!pfa_is_dir(base) || !pfa_is_dir(target) || !pfa_is_valid(out) ||
+      base->location_type != target->location_type)
+    return PFA_E_NOT_VALID;
+  if (out->flags & PFA_FLAG_OPEN) return PFA_E_NOT_ALLOWED;
+  std::memset(out->text, 0, sizeof out->text);
+  std::memset(out->component, 0, sizeof out->component);
+  out->object_type = PFA_TYPE_NONE;
+  out->version = 0;
+  char a[sizeof(VynFile::text) + 1], b[sizeof(VynFile::text)];
+  char local[64];
+  if (pfa_get_host(base, a) == PFA_E_NO_ERROR && pfa_get_host(target, b) == PFA_E_NO_ERROR) {
+    if (!vyn_get_hostname(local, static_cast<int>(sizeof local))) local[0] = '\0';
+    if (!reconcile(a, b, local[0] ? local : nullptr)) return PFA_E_ERROR;
+  }
+  if (pfa_get_device(base, a) == PFA_E_NO_ERROR && pfa_get_device(target, b) == PFA_E_NO_ERROR) {
+    char device[32] = "";
+    const VynFile* cur_dir = pfa_get_cur_dir();
+    if (cur_dir) pfa_get_device(cur_dir, device);
+    if (!reconcile(a, b, device[0] ? device : nullptr)) return PFA_E_ERROR;
+  }
+  int path = -1;
+  pfa_get_component_mapping(base, nullptr, nullptr, &path);
+  if (path < 0) return PFA_E_ERROR;
+  pfa_get_component(base, path, a, sizeof(VynFile::text));
+  pfa_get_component(target, path, b, sizeof(VynFile::text));
+  std::size_t n = std::strlen(a);
+  if (n == 0 || a[n - 1] != '/') {
+    a[n++] = '/';
+    a[n] = '\0';
+  }
+  if (std::strncmp(a, b, n) != 0) return PFA_E_ERROR;
+  out->location_type = base->location_type;
+  if (pfa_put_component_len(out, path, b + n, static_cast<int>(std::strlen(b + n)), 1))
+    return PFA_E_ERROR;
+  out->object_type = PFA_TYPE_DIRECTORY;
+  return PFA_E_NO_ERROR;
 }
 
 }  // namespace vek

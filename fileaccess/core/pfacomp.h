@@ -71,6 +71,17 @@ int pfa_comp_last_delim_range(const VynFile* file, int c, char delimiter, int* s
 // Copies that last element into buffer (limit 260): 0, 11 for a bad handle, 2 none.
 int pfa_last_delimited_substring(const VynFile* file, int c, char delimiter, char* buffer);
 
+// Derived handles.
+// out becomes dir with name appended to its location: 11 unless dir is a valid directory
+// and out valid, else the join's code.
+int pfa_make_subdir(const VynFile* dir, const char* name, VynFile* out);
+// The directory that holds the file, or the parent of a directory: 0; 14 at a root; 2
+// for a directory path without an element to cut; 11 for invalid handles.
+int pfa_make_parent(const VynFile* file, VynFile* out);
+// out becomes the path of target relative to base (both directories of one location
+// type, else 11): 0; 1 when hosts or devices differ or base is no prefix of target.
+int pfa_get_relative_path(const VynFile* base, const VynFile* target, VynFile* out);
+
 // The legacy component record.
 struct PfaLegacyComponents {
   char component0[32];

@@ -151,15 +151,29 @@ int pfa_put_path(VynFile* file, const char* text) {
   if (!text || std::strlen(text) >= limit) return PFA_E_INVALID_INPUT;
   char path[limit + 1];
   std::size_t n = 0;
-  for (std::size_t i = 0; text[i];) {
-    bool at_element = i == 0 || is_separator(text[i - 1]);
-    if (at_element && text[i] == '.' && is_separator(text[i + 1])) {
-      i += 2;
-      continue;
+  // Whole characters: the trail byte of a double-byte character may equal '\\'. A run
+  // of delimiters is one ("\\\\" at the front of a native name would make it a network
+  // name), and a "." element goes.
+  bool dot_pending = false;
+  walk_name_chars(text, [&](const char* p, int length) {
+    bool delimiter = length == 1 && is_separator(*p);
+    if (dot_pending) {
+      dot_pending = false;
+      if (delimiter) return;
+      path[n++] = '.';
     }
-    path[n++] = is_separator(text[i]) ? '/' : text[i];
-    ++i;
-  }
+    if (delimiter) {
+      if (n == 0 || path[n - 1] != '/') path[n++] = '/';
+      return;
+    }
+    if ((n == 0 || path[n - 1] == '/') && length == 1 && *p == '.') {
+      dot_pending = true;
+      return;
+    }
+    std::memcpy(path + n, p, static_cast<std::size_t>(length));
+    n += static_cast<std::size_t>(length);
+  });
+  if (dot_pending) path[n++] = '.';
   if (n > 0 && path[n - 1] != '/') path[n++] = '/';
   if (n >= limit) return PFA_E_INVALID_INPUT;
   path[n] = '\0';

@@ -1,5 +1,9 @@
 #include "fileaccess/names/oshelp.h"
 
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaname.h"
+#include "runtime/text/wide.h"
+
 #include <unistd.h>
 
 #include <climits>
@@ -141,5 +145,19 @@ int nt_set_registry_string(w32::HKEY root, const char* key, const char* value_na
 }
 
 void oshelp_testing_reset() { input_mode = 0; }
+
+int dir_get(VynWchar* out, int size) {
+  if (!out || size < 1) return 0;
+  out[0] = 0;
+  VynFile* cur_dir = pfa_get_cur_dir();
+  char name[PFA_NAME_SIZE];
+  if (!cur_dir || pfa_get_full_name(cur_dir, name) != PFA_E_NO_ERROR) return 0;
+  // The size bounds the copy: a cut directory would name another one.
+  if (strtows_bounded(out, static_cast<std::size_t>(size), name)) {
+    out[0] = 0;
+    return 0;
+  }
+  return 1;
+}
 
 }  // namespace vek

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/w32/registry.h"
+#include "runtime/vekbase.h"
 
 namespace vek {
 
@@ -24,6 +25,10 @@ int join_working_dir(const char* name, char* out, int size);
 // lone delimiter stays whole); critical-error boxes are off during the test and the
 // error mode is restored after it.
 int vyn_is_dir(char* path);
+
+// The full name of the layer's current directory as wide text into out (size
+// characters): 1; 0 with out empty when there is none or it does not fit.
+int dir_get(VynWchar* out, int size);
 
 // The registry primitives: key is a path of names below root. Each opens the key, does
 // its one read or write and closes the key again.

@@ -6,6 +6,10 @@
 #include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
+#include "fileaccess/core/objtype_testing.h"
+#include "fileaccess/core/pfadir_testing.h"
+#include "fileaccess/core/pfaops_testing.h"
+#include "fileaccess/names/pfavers_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -91,6 +95,10 @@ void reset_runtime_state() {
   vek::oshelp_testing_reset();
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
+  vek::objtype_testing_reset();
+  vek::pfadir_testing_reset();
+  vek::pfaops_testing_reset();
+  vek::pfavers_testing_reset();
   vek::ntlangwrap_testing_reset();
   vek::pfa_dir_cache_testing_reset();
   vek::appinfo_testing_reset();

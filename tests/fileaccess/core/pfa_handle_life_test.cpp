@@ -148,7 +148,7 @@ TEST_F(PfaLife, AllocatingParsesAndDirectories) {
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(vek::pfa_lowercase_name_ext(wide), vek::PFA_E_NO_ERROR);
   // The text holds the components without their separators.
-  EXPECT_EQ(std::string(wide->text), "C:\\Work\\partprt");
+  EXPECT_EQ(std::string(wide->text), "C/Work/partprt");
   EXPECT_EQ(vek::pfa_lowercase_name_ext(nullptr), vek::PFA_E_INVALID_INPUT);
   // A path that leaves no room for its delimiter would name a file: refused.
   EXPECT_EQ(vek::pfa_alloc_dir(std::string(259, 'd').c_str()), nullptr);
@@ -167,11 +167,12 @@ TEST_F(PfaLife, DumpListsTheUsedFields) {
   EXPECT_EQ(capture.out(),
             "This file represents the Current Directory\n"
             "The used fields of this file are:\n"
-            "      loc2: C:\\dir\\\n"
+            "      loc2: C\n"
+            "      loc3: /dir/\n"
             "      name: part\n"
             "       ext: prt\n"
             "   version:  3\n"
-            "      type: -6\n"
+            "      type: 2\n"
             "End of this file.\n\n");
   EXPECT_EQ(vek::pfa_mem_debug(file, 1), 0);
   EXPECT_EQ(vek::pfa_free_vyn_file(&file), 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfaname.h"
 #include "platform/w32/codepage.h"
 #include "runtime/text/lang.h"
 #include "tests/fileaccess/fileaccess_test.h"
@@ -222,7 +223,9 @@ std::string parts(const vek::VynFile* file) {
   auto component = [file](int i) {
     return std::string(file->text + file->component[i][0], file->text + file->component[i][1]);
   };
-  return component(1) + "|" + component(3) + "|" + component(4) + "|" +
+  char location[vek::PFA_NAME_SIZE] = "";
+  vek::pfa_get_location(file, location, nullptr);
+  return location + ("|" + component(3)) + "|" + component(4) + "|" +
          std::to_string(file->version) + "|" + std::to_string(file->object_type);
 }
 
@@ -350,10 +353,10 @@ TEST_F(PfaHandle, NamesSplitIntoLocationBaseExtensionAndVersion) {
     const char* parts;
   };
   const Case cases[] = {
-      {"C:\\dir\\a.prt.3", "C:\\dir\\|a|prt|3|-6"},
-      {"/dir/a.prt.40000", "/dir/|a.prt|40000|0|-6"},  // beyond a 16-bit version
-      {"a.prt.32767", "|a|prt|32767|-6"},
-      {"a.prt.-32768", "|a|prt|-32768|-6"},
+      {"C:\\dir\\a.prt.3", "C:\\dir\\|a|prt|3|2"},
+      {"/dir/a.prt.40000", "\\dir\\|a.prt|40000|0|-6"},  // beyond a 16-bit version
+      {"a.prt.32767", "|a|prt|32767|2"},
+      {"a.prt.-32768", "|a|prt|-32768|2"},
       {"a.prt.03", "|a.prt|03|0|-6"},
       {"a.prt.0", "|a.prt|0|0|-6"},
       {"a.-2", "|a||-2|-6"},
@@ -364,12 +367,12 @@ TEST_F(PfaHandle, NamesSplitIntoLocationBaseExtensionAndVersion) {
       {"x.tar.gz", "|x.tar|gz|0|-6"},
       {".profile", "|.profile||0|-6"},
       {".profile.2", "|.profile.2||0|-6"},
-      {"dir.d/.5", "dir.d/|.5||0|-6"},
-      {"C:name.txt", "C:|name|txt|0|-6"},
-      {"\\\\host\\share\\f.txt", "\\\\host\\share\\|f|txt|0|-6"},
-      {"dir\\sub/", "dir\\sub/|||0|-5"},
-      {"C:", "C:|||0|-5"},
-      {"", "|||0|-5"},
+      {"dir.d/.5", "dir.d\\|.5||0|-6"},
+      {"C:name.txt", "C:|name|txt|0|146"},
+      {"\\\\host\\share\\f.txt", "\\\\host\\share\\|f|txt|0|146"},
+      {"dir\\sub/", "dir\\sub\\||DIR|0|-5"},
+      {"C:", "C:||DIR|0|-5"},
+      {"", "||DIR|0|-5"},
   };
   for (const Case& c : cases) {
     name(c.name);
@@ -379,16 +382,16 @@ TEST_F(PfaHandle, NamesSplitIntoLocationBaseExtensionAndVersion) {
   ASSERT_TRUE(w32::set_system_code_page(932));
   vek::set_language(vek::LANG_GENERIC_MULTIBYTE);
   name("d\\\x95\x5C.txt");
-  EXPECT_EQ(parts(file), "d\\|\x95\x5C|txt|0|-6");
+  EXPECT_EQ(parts(file), "d\\|\x95\x5C|txt|0|146");
   vek::set_language(vek::LANG_ENGLISH);
   name("d\\\x95\x5C.txt");
   EXPECT_EQ(parts(file), "d\\\x95\\|.txt||0|-6");
 
-  // Refused names leave the handle as it was.
+  // A refused name leaves the handle without a name.
   EXPECT_EQ(vek::pfa_parse_to_vyn_file(file, nullptr), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(vek::pfa_parse_to_vyn_file(file, std::string(260, 'n').c_str()),
             vek::PFA_E_INVALID_INPUT);
-  EXPECT_EQ(parts(file), "d\\\x95\\|.txt||0|-6");
+  EXPECT_EQ(parts(file), "|||0|-4");
   name(std::string(259, 'n'));
   EXPECT_EQ(parts(file), "|" + std::string(259, 'n') + "||0|-6");
 }

@@ -1,0 +1,44 @@
+// Directory handles of the process: the current directory and the home directory,
+// absolute paths, and the layer's notification hooks that may supply them.
+#pragma once
+
+#include "fileaccess/core/pfa.h"
+#include "runtime/vekbase.h"
+
+namespace vek {
+
+// The current-directory record, null before its first use. It may not be freed or
+// parsed into.
+VynFile* get_Cur_Dir();
+// Loads the record (made when missing): a copy of an absolute handle, else the
+// process's current directory. 0; 1 when it cannot be made or read.
+int load_pfa_cur_dir(const VynFile* from);
+// The handle that a hook of kind 1 supplies, else the current-directory record (loaded
+// on first use; null when it cannot be made).
+VynFile* pfa_get_cur_dir();
+// A copy of the home directory (HOME, else HOMESHARE or HOMEDRIVE followed by HOMEPATH)
+// into out: 0, 1 when there is none, 11 for an invalid out.
+int pfa_get_home_dir(VynFile* out);
+// A new directory handle for the directory that holds the file (a copy of a directory
+// handle); null on failure.
+VynFile* extract_pfa_dir(const VynFile* file);
+// Makes a relative or drive-relative name absolute: 0, 1 when a drive's directory
+// cannot be had, 11 for an invalid handle, else the join's code.
+int pfa_make_absolute_path(VynFile* file);
+// 1 when the command processor's "DisableUNCCheck" is set.
+int nt_can_have_unc_cwd();
+
+// The layer's notification application ("ctpfa") and its hooks. Kind 1 hooks supply the
+// current directory: called as hook(data, current-directory record, &out), the first
+// that answers nonzero gives out.
+constexpr int PFA_NOTIFY_CUR_DIR = 1;
+constexpr int PFA_NOTIFY_CHDIR = 2;
+typedef int (*PfaDirHook)(VynWord data, VynFile* cur_dir, VynFile** out);
+int pfa_notification_app_id();
+// extra: called with the address of data when the hook is removed (may be null). The
+// hook's id.
+int PfaNotificationAdd(int kind, PfaDirHook function, VynWord data, void (*extra)(VynWord*));
+void PfaNotificationRemove(int kind, PfaDirHook function);
+void PfaNotificationIdRemove(int kind, int id);
+
+}  // namespace vek
