@@ -173,7 +173,8 @@ int spg_mode_to_type(int group) {
 }
 
 int type_label_to_type(const char* label) {
-  if (!label) return -1;
+  // Rows whose label is unknown to us have none; an empty label names no row.
+  if (!label || !*label) return -1;
   for (const VynObjectType& row : object) {
     if (u_strcmp_func(row.label, label) == 0) return row.type;
   }
