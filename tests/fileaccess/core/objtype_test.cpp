@@ -47,7 +47,7 @@ TEST_F(ObjType, TheRowsStandInTheirOrder) {
   const Row rows[] = {
       {0, 2, "PRT", "Part"},           {1, 10030, "PRT", "Concept Part"},
       {2, 1, "ASM", "Assembly"},       {3, 4, "DRW", "Drawing"},
-      {241, 561, "", ""},             {252, 20317, "", ""},
+      {241, 561, "K61", ""},          {252, 20317, "K17", ""},
       {253, -1, "", "All File"},
   };
   for (const Row& r : rows) {
@@ -71,12 +71,13 @@ TEST_F(ObjType, TheRowsStandInTheirOrder) {
   EXPECT_EQ(directory->name_length, 260);
   EXPECT_STREQ(directory->icon, "UI dir closed image");
   EXPECT_EQ(directory->type_class, 2);
-  // Type ids are unique; the rows of other products have no extension, so no extension
-  // finds them.
+  // Type ids are unique; the rows of other products use extensions of their own.
   std::set<int> ids;
   for (int i = 0; i < vek::OBJ_TYPE_ROW_COUNT; ++i) ids.insert(obj_type_row(i)->type);
   EXPECT_EQ(ids.size(), static_cast<std::size_t>(vek::OBJ_TYPE_ROW_COUNT));
-  for (int i = 241; i < 253; ++i) EXPECT_STREQ(obj_type_row(i)->extension, "") << i;
+  for (int i = 241; i < 253; ++i) {
+    EXPECT_EQ(first_with_extension(obj_type_row(i)->extension), obj_type_row(i)) << i;
+  }
 }
 
 TEST_F(ObjType, BothIndexesAgreeWithALinearSearch) {
