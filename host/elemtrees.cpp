@@ -311,6 +311,12 @@ bool tree_element_multival(VynElement element) {
   return record && record->multival;
 }
 
+VynValue tree_element_value(VynElement element) {
+  ElementRecord* record = element_record(element);
+  if (!record || record->multival || record->values.empty()) return nullptr;
+  return record->values.front()->handle;
+}
+
 std::vector<VynValuedata> tree_element_values(VynElement element) {
   std::vector<VynValuedata> values;
   if (ElementRecord* record = element_record(element))

@@ -51,6 +51,9 @@ VynElement tree_element_find(VynElement tree, const std::vector<VynElempathItem>
 // The same for a path of element ids (kind 1 steps).
 VynElement tree_element_find(VynElement tree, std::initializer_list<int> ids);
 bool tree_element_multival(VynElement element);
+// The handle of the element's single value; null for a multi-valued element, one without
+// a value or what is not a live element.
+VynValue tree_element_value(VynElement element);
 // The data of the element's values in order (for a single-valued element none or one).
 // Pointers in the records point into the values: valid while the values live unchanged.
 std::vector<VynValuedata> tree_element_values(VynElement element);

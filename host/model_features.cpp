@@ -189,10 +189,6 @@ VynError Behaviour<HostApi::VynSolidFeatVisit>::run(int, VynSolid solid,
   return visit_items(std::move(items), action, filter, app_data);
 }
 
-VynError Behaviour<HostApi::VynSolidRegenerate>::run(int, VynSolid solid, int) {
-  return host_model_is(solid) ? VYN_TK_NO_ERROR : VYN_TK_BAD_INPUTS;
-}
-
 VynError Behaviour<HostApi::VynFeatureGeomitemVisit>::run(int, VynFeature* feature, int type,
                                                           VynGeomitemVisitAction action,
                                                           VynGeomitemFilterAction filter,

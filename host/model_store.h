@@ -31,6 +31,14 @@ struct StoredFeature {
   bool visible = true;
   std::u16string name;  // empty: unnamed
   std::vector<StoredSurface> surfaces;
+  // A feature made from an element tree (host/feature_build.h): the host's read-only copy
+  // of its tree (null for a feature of a template's lines), a sketched feature's section
+  // and that section's entities at its last good build, and the item ids of the datum
+  // items it makes, kept across rebuilds.
+  VynElement tree = nullptr;
+  VynSection section = nullptr;
+  std::vector<geom::SectionEntity> sketch;
+  std::vector<int> datum_ids;
 };
 
 // A datum item a datum feature makes: a plane, an axis, a point or a curve (its section's

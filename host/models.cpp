@@ -7,6 +7,7 @@
 #include <map>
 
 #include "host/extdata.h"
+#include "host/feature_build.h"
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
 #include "host/host_testing.h"
@@ -124,6 +125,7 @@ void stored_model_erase(VynMdl model) {
   auto it = std::find_if(s.models.begin(), s.models.end(),
                          [model](const auto& stored) { return stored->handle == model; });
   if (it == s.models.end()) return;
+  for (StoredFeature& feature : (*it)->features) feature_release(feature);
   s.models.erase(it);
   if (s.current == model) s.current = nullptr;
   std::erase_if(s.parameters, [model](const auto& entry) { return entry.second.model == model; });
@@ -308,9 +310,12 @@ VynError Behaviour<HostApi::VynMdlCopy>::run(int, VynMdl model, const VynWchar* 
     return VYN_TK_BAD_INPUTS;
   if (stored_model_find(source->type, name)) return VYN_TK_E_FOUND;
   StoredModel& target = stored_model_add(source->type, std::move(name), source->units);
-  target.features = source->features;
+  for (const StoredFeature& feature : source->features)
+    target.features.push_back(feature_copy(feature, source->handle, target.handle));
   for (StoredFeature& feature : target.features)
     for (StoredSurface& surface : feature.surfaces) surface.handle = stored_surface_handle_new();
+  target.solid = source->solid;
+  target.datums = source->datums;
   target.parameters = source->parameters;
   if (target.type == model_type_drawing) target.drawing = drawing_content_copy(source->drawing);
   for (StoredParameter& parameter : target.parameters)

@@ -32,14 +32,6 @@ inline constexpr const char* not_reached_part_modelling =
 inline constexpr RowNotReached app_rows_not_reached[] = {
     // ---- Part modelling
     {HostApi::VynEdgeNeighborsGet, not_reached_part_modelling},
-    {HostApi::VynFeatureCreate, not_reached_part_modelling},
-    {HostApi::VynFeatureDelete, not_reached_part_modelling},
-    {HostApi::VynFeatureElemValueGet, not_reached_part_modelling},
-    {HostApi::VynFeatureElemtreeCreate, not_reached_part_modelling},
-    {HostApi::VynFeatureNumSectionsGet, not_reached_part_modelling},
-    {HostApi::VynFeatureRedefine, not_reached_part_modelling},
-    {HostApi::VynFeatureSketchAdd, not_reached_part_modelling},
-    {HostApi::VynFeatureSketchValidate, not_reached_part_modelling},
     {HostApi::VynGeometryAtPointFind, not_reached_part_modelling},
     {HostApi::VynGeomitemToEdge, not_reached_part_modelling},
 };
