@@ -388,6 +388,22 @@ bool tree_element_value_set(VynElement element, const VynValuedata& data) {
   return true;
 }
 
+bool tree_element_values_set(VynElement element, const std::vector<VynValuedata>& list) {
+  ElementRecord* record = element_record(element);
+  if (!record || !record->children.empty() || element_id_is_array(record->id)) return false;
+  std::vector<ValueRecord*> values;
+  for (const VynValuedata& data : list) {
+    ValueRecord& value = value_record_new();
+    values.push_back(&value);
+    if (value_record_assign(value, data) != VYN_TK_NO_ERROR) {
+      for (ValueRecord* made : values) value_record_free(*made);
+      return false;
+    }
+  }
+  element_values_replace(*record, values, true);
+  return true;
+}
+
 VynElement tree_copy(VynElement element, bool read_only) {
   ElementRecord* top = element_record(element);
   if (!top) return nullptr;

@@ -95,6 +95,9 @@ bool tree_element_append(VynElement parent, VynElement child);
 // Gives element (which has no children and is no array) one value of this data; false,
 // and nothing changes, for data the host cannot keep (see VynValueDataSet).
 bool tree_element_value_set(VynElement element, const VynValuedata& data);
+// Gives element (as tree_element_value_set) a list of values of this data: it becomes
+// multi-valued; false, and nothing changes, when the host cannot keep one of them.
+bool tree_element_values_set(VynElement element, const std::vector<VynValuedata>& list);
 // A copy of the tree below and with element, as a new root with handles of its own and
 // copies of every value; read_only makes the host the only one to change or free it.
 // Null for what is not a live element.
