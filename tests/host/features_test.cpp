@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/elemtrees.h"
+#include "host/model_report.h"
 #include "host/sections.h"
 #include "tests/host/feature_test.h"
 
@@ -406,6 +407,27 @@ TEST_F(Features, TreeValuesSectionsAndValidation) {
   EXPECT_EQ(fill_and_redefine(feature, {}, errors), VYN_TK_GENERAL_ERROR);
   yrlhost::section_release(other);
   yrlhost::selection_release(selection);
+}
+
+// The scenario report lists a part's features and its solid.
+TEST_F(Features, ReportShowsFeaturesAndSolid) {
+  VynFeature feature = block();
+  VynFeature incomplete{};
+  VynErrors errors{};
+  ASSERT_EQ(create(extrude(TOP, blind(1)), incomplete, errors), ok);
+  ASSERT_EQ(name_set(1, &feature, u"BASE"), ok);
+  const std::vector<std::string> expected = {
+      "  part BLOCK (INCH), 5 features",
+      "    features:",
+      "      id type name  status",
+      "      1  923  RIGHT active",
+      "      3  923  TOP   active",
+      "      5  923  FRONT active",
+      "      7  917  BASE  active",
+      "      8  917  -     incomplete",
+      "    solid: volume 1000, faces 6, box (0, 0, 0) - (10, 10, 10)",
+  };
+  EXPECT_EQ(yrlhost::host_models_report(), expected);
 }
 
 }  // namespace
