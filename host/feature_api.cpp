@@ -95,12 +95,19 @@ struct PartSnapshot {
   }
 };
 
-// Regenerates after a change to feature `id`; false (with the faults) when that feature,
+// The index of a feature in its part.
+std::size_t feature_index(const StoredModel& part, int id) {
+  std::size_t index = 0;
+  while (index < part.features.size() && part.features[index].id != id) ++index;
+  return index;
+}
+
+// Regenerates from a changed feature `id` on; false (with the faults) when that feature,
 // or one that built before, now fails, or when the feature is left incomplete against the
 // options.
 bool change_builds(StoredModel& part, int id, const std::set<int>& failed_before, bool incomplete_ok,
                    std::vector<FeatureError>& found) {
-  part_regenerate(part, &found);
+  part_regenerate(part, &found, feature_index(part, id));
   bool ok = true;
   for (const StoredFeature& feature : part.features) {
     if (feature.status == feature_status_failed && (feature.id == id || !failed_before.count(feature.id)))
@@ -218,10 +225,14 @@ VynError Behaviour<HostApi::VynFeatureDelete>::run(int, VynSolid solid, int* fea
       if (!dependants_too && !named.count(dependant)) return VYN_TK_GENERAL_ERROR;
       doomed.insert(dependant);
     }
-  for (StoredFeature& stored : part->features)
-    if (doomed.count(stored.id)) feature_release(stored);
+  std::size_t first = part->features.size();
+  for (std::size_t i = 0; i < part->features.size(); ++i)
+    if (doomed.count(part->features[i].id)) {
+      first = std::min(first, i);
+      feature_release(part->features[i]);
+    }
   std::erase_if(part->features, [&doomed](const StoredFeature& f) { return doomed.count(f.id) > 0; });
-  part_regenerate(*part, nullptr);
+  part_regenerate(*part, nullptr, first);
   return VYN_TK_NO_ERROR;
 }
 

@@ -423,10 +423,22 @@ bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_p
   return geom::plane_frame(plane, hint, out) == geom::Status::ok;
 }
 
-bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, int* first_failed) {
+bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std::size_t from) {
+  from = std::min(from, model.features.size());
+  for (std::size_t i = 0; i < from; ++i)
+    if (!model.features[i].regenerated) from = i;
   BuildState state{model, {}, {}};
   bool all = true;
-  for (StoredFeature& feature : model.features) {
+  if (from > 0) {
+    const StoredFeature& before = model.features[from - 1];
+    state.solid = before.solid_after;
+    std::size_t kept = std::min(before.datums_after, model.datums.size());
+    state.datums.assign(model.datums.begin(), model.datums.begin() + static_cast<std::ptrdiff_t>(kept));
+    for (std::size_t i = 0; i < from; ++i) all = all && model.features[i].status != feature_status_failed;
+  }
+  for (std::size_t index = from; index < model.features.size(); ++index) {
+    StoredFeature& feature = model.features[index];
+    feature.regenerated = true;
     if (!feature.tree) {
       // A feature of a template's lines: its planes are datum planes when it is one.
       if (feature.type == feature_type_datum_plane)
@@ -438,6 +450,8 @@ bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, int*
           datum.plane = {host_vec(surface.plane.origin), unit(host_vec(surface.plane.e3))};
           state.datums.push_back(datum);
         }
+      feature.solid_after = state.solid;
+      feature.datums_after = state.datums.size();
       continue;
     }
     std::vector<FeatureError> found;
@@ -447,10 +461,11 @@ bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, int*
     feature.status = status;
     if (status != feature_status_active || spec.kind != FeatureKind::datum_plane) feature.surfaces.clear();
     if (status == feature_status_failed) {
-      if (all && first_failed) *first_failed = feature.id;
       all = false;
       if (errors) errors->insert(errors->end(), found.begin(), found.end());
     }
+    feature.solid_after = state.solid;
+    feature.datums_after = state.datums.size();
   }
   model.solid = state.solid;
   model.datums = std::move(state.datums);

@@ -135,9 +135,10 @@ bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_p
 // Rebuilds a part from its features in order: model.solid, model.datums and each
 // feature's status and datum surfaces. A feature that cannot be built is marked failed
 // and adds nothing; its errors are appended to errors (when given). The result is
-// whether every feature built (incomplete ones count as built).
-bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors,
-                     int* first_failed = nullptr);
+// whether every feature built (incomplete ones count as built). With from, the features
+// before that index are taken as they stood after the last regeneration that reached
+// them (none of them changed since): the rebuild starts there.
+bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std::size_t from = 0);
 
 // The sketch frame of a sketched feature's spec as the part stands (its last
 // regeneration); false when its sketch plane names no plane of the part.

@@ -39,6 +39,12 @@ struct StoredFeature {
   VynSection section = nullptr;
   std::vector<geom::SectionEntity> sketch;
   std::vector<int> datum_ids;
+  // The part as it stood after this feature at the last regeneration that reached it (the
+  // solid and how many datum items there were), so that a change further on rebuilds from
+  // there.
+  bool regenerated = false;
+  geom::Shape solid_after;
+  std::size_t datums_after = 0;
 };
 
 // A datum item a datum feature makes: a plane, an axis, a point or a curve (its section's

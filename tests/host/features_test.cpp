@@ -281,6 +281,31 @@ TEST_F(Features, RegenerationFollowsARedefinedDatumPlane) {
   expect_solid(100, 6, {{0, 6, -5}, {10, 8, 0}}, "on the plane at 6");
 }
 
+// Creations, redefinitions and deletions rebuild from the changed feature on; a full
+// regeneration afterwards finds the same part.
+TEST_F(Features, PartialRebuildsMatchAFullOne) {
+  block();
+  VynFeature plane = made(datum_plane(TOP, 10));
+  made_sketched(extrude(plane, blind(2)), rect2d(2, -4, 4, -2));
+  VynFeature cut = made_sketched(extrude(FRONT, through_all(), true), rect2d(6, 6, 8, 8));
+  VynElement tree = build(datum_plane(TOP, 8));
+  VynErrors errors{};
+  ASSERT_EQ(feature_redefine(1, nullptr, &plane, tree, nullptr, 0, &errors), ok);
+  EXPECT_EQ(release(tree), ok);
+  int ids[] = {cut.id};
+  ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+  // The boss now stands inside the block, on the plane at 8: it adds nothing.
+  expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, "partial");
+  const std::vector<yrlhost::StoredDatum> datums = stored().datums;
+  ASSERT_EQ(regenerate(1, part, 0), ok);
+  expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, "full");
+  ASSERT_EQ(stored().datums.size(), datums.size());
+  for (std::size_t i = 0; i < datums.size(); ++i) {
+    EXPECT_EQ(stored().datums[i].id, datums[i].id);
+    EXPECT_EQ(stored().datums[i].plane.origin, datums[i].plane.origin);
+  }
+}
+
 // Edge case: a cancelled feature takes its incomplete feature and its datum plane away,
 // and the part is as before; deleting a datum plane with option 1 takes what is built on
 // it, without it nothing is deleted.
