@@ -106,6 +106,9 @@ TEST_F(Features, CutsAndHoles) {
   // Holes placed on the datum 10 above TOP at x 5, z 5, running down into the block.
   cases.push_back({"hole blind 4", hole(top10, 2, hole_blind(4), 5, 5), {}, pi * 4, 8});
   cases.push_back({"hole through all", hole(top10, 2, hole_through(), 5, 5), {}, pi * 10, 7});
+  VynFeature top6 = made(datum_plane(TOP, 6));
+  cases.push_back({"hole up to a plane", hole(top10, 2, N(1684, {N(1685, {I(1687, 6)}), N(1686, {I(1688, 5), S(435, top6)})}), 5, 5),
+                   {}, pi * 4, 8});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     VynFeature feature = c.section.empty() ? made(c.tree) : made_sketched(c.tree, c.section);
@@ -130,22 +133,27 @@ TEST_F(Features, HoleCentreFromItsReferences) {
 TEST_F(Features, RevolveAngles) {
   struct Case {
     std::string name;
-    double degrees;
+    Node angles;
     double volume;
     int faces;
     Box box;
   };
   const Case cases[] = {
-      {"360 is a full revolution", 360, 20 * pi, 4, {{-3, 0, -3}, {3, 4, 3}}},
-      {"361 and more: a full revolution", 400, 20 * pi, 4, {{-3, 0, -3}, {3, 4, 3}}},
+      {"360 is a full revolution", angle(360), 20 * pi, 4, {{-3, 0, -3}, {3, 4, 3}}},
+      {"361 and more: a full revolution", angle(400), 20 * pi, 4, {{-3, 0, -3}, {3, 4, 3}}},
       // Right-hand about +y turns +x towards -z.
-      {"90", 90, 5 * pi, 6, {{0, 0, -3}, {3, 4, 0}}},
+      {"90", angle(90), 5 * pi, 6, {{0, 0, -3}, {3, 4, 0}}},
+      // RIGHT (x = 0) holds the axis: a quarter turn either way reaches it.
+      {"side 2 up to RIGHT", N(6, {N(437, {I(439, 262144)}), N(438, {I(440, 134217728), S(444, RIGHT)})}),
+       5 * pi, 6, {{0, 0, -3}, {3, 4, 0}}},
+      {"side 1 up to RIGHT", N(6, {N(437, {I(439, 131072), S(443, RIGHT)}), N(438, {I(440, 268435456)})}),
+       5 * pi, 6, {{0, 0, 0}, {3, 4, 3}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<Vyn2dEntity> section = rect2d(2, 0, 3, 4);
     section.push_back(line2d(0, 0, 0, 1, VYN_2D_CENTERLINE));
-    VynFeature feature = made_sketched(extrude(FRONT, angle(c.degrees), false, 2), section);
+    VynFeature feature = made_sketched(extrude(FRONT, c.angles, false, 2), section);
     expect_solid(c.volume, c.faces, c.box, c.name);
     int ids[] = {feature.id};
     ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
