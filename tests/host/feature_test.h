@@ -72,6 +72,7 @@ inline std::vector<Vyn2dEntity> rect2d(double u0, double v0, double u1, double v
   X(section_location, VynSectionLocationGet)    \
   X(regenerate, VynSolidRegenerate)             \
   X(name_set, VynModelitemNameSet)              \
+  X(model_copy, VynMdlCopy)                     \
   X(selection_free, VynSelectionFree)
 
 class FeatureTest : public HostTest {

@@ -25,7 +25,7 @@ class Features : public FeatureTest {};
 TEST_F(Features, ExtrusionsOnTheDefaultPlanes) {
   struct Case {
     std::string name;
-    bool on_top;  // else FRONT
+    VynModelitem plane;
     Node depth;
     int direction;  // 436 after the build: -1 the application's default, 1 flipped
     double volume;
@@ -33,15 +33,17 @@ TEST_F(Features, ExtrusionsOnTheDefaultPlanes) {
   };
   const Case cases[] = {
       // TOP maps (u, v) to (u, d, -v): x 0..10, z -5..0, extruded up y.
-      {"top blind 7", true, blind(7), -1, 350, {{0, 0, -5}, {10, 7, 0}}},
-      {"top blind 7 flipped", true, blind(7), 1, 350, {{0, -7, -5}, {10, 0, 0}}},
-      {"top both sides 10", true, both_sides(10), -1, 500, {{0, -5, -5}, {10, 5, 0}}},
-      {"front blind 3", false, blind(3), -1, 150, {{0, 0, 0}, {10, 5, 3}}},
-      {"front both sides 4", false, both_sides(4), -1, 200, {{0, 0, -2}, {10, 5, 2}}},
+      {"top blind 7", TOP, blind(7), -1, 350, {{0, 0, -5}, {10, 7, 0}}},
+      {"top blind 7 flipped", TOP, blind(7), 1, 350, {{0, -7, -5}, {10, 0, 0}}},
+      {"top both sides 10", TOP, both_sides(10), -1, 500, {{0, -5, -5}, {10, 5, 0}}},
+      {"front blind 3", FRONT, blind(3), -1, 150, {{0, 0, 0}, {10, 5, 3}}},
+      {"front both sides 4", FRONT, both_sides(4), -1, 200, {{0, 0, -2}, {10, 5, 2}}},
+      // RIGHT maps (u, v) to (d, v, -u): z -10..0, y 0..5, extruded along x.
+      {"right blind 7", RIGHT, blind(7), -1, 350, {{0, 0, -10}, {7, 5, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Node tree = extrude(c.on_top ? TOP : FRONT, c.depth);
+    Node tree = extrude(c.plane, c.depth);
     tree.children.push_back(I(436, c.direction));
     VynFeature feature = made_sketched(tree, rect2d(0, 0, 10, 5));
     expect_solid(c.volume, 6, c.box, c.name);
@@ -312,6 +314,31 @@ TEST_F(Features, PartialRebuildsMatchAFullOne) {
     EXPECT_EQ(stored().datums[i].id, datums[i].id);
     EXPECT_EQ(stored().datums[i].plane.origin, datums[i].plane.origin);
   }
+}
+
+// A copied part has features of its own: trees naming its own items, its own sections.
+TEST_F(Features, CopiedPartRebuildsOnItsOwn) {
+  block();
+  VynFeature plane = made(datum_plane(TOP, 10));
+  made_sketched(extrude(plane, blind(2)), rect2d(2, -4, 4, -2));
+  VynMdl copy = nullptr;
+  ASSERT_EQ(model_copy(1, part, u"COPY", &copy), ok);
+  const int options[] = {1};
+  int ids[] = {plane.id};
+  ASSERT_EQ(feature_delete(1, part, ids, 1, options, 1), ok);
+  expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, "the original without its boss");
+  ASSERT_EQ(regenerate(1, copy, 0), ok);
+  yrlhost::StoredModel& copied = *yrlhost::stored_model(copy);
+  EXPECT_NEAR(yrlhost::geom::solid_summary(copied.solid).volume, 1008, 1e-6);
+  ASSERT_EQ(copied.features.size(), 6u);
+  VynFeature boss{yrlhost::item_type_feature, copied.features[5].id, copy};
+  VynElement tree = nullptr;
+  ASSERT_EQ(feature_tree(1, &boss, &tree), ok);
+  EXPECT_NE(section_of(tree), nullptr);
+  VynValue value = nullptr;
+  VynValuedata data = feature_value_at(boss, {{1, 447}, {1, 450}, {1, 451}}, value);
+  EXPECT_EQ(data.value.r->item.owner, copy);
+  EXPECT_EQ(release(tree), ok);
 }
 
 // Edge case: a cancelled feature takes its incomplete feature and its datum plane away,
