@@ -37,7 +37,9 @@ void errors_fill(VynErrors* errors, const std::vector<FeatureError>& found) {
   blocks.push_back(std::move(block));
 }
 
-VynError failure(VynErrors* errors, const std::vector<FeatureError>& found) {
+// A refusal always names at least one fault.
+VynError failure(VynErrors* errors, std::vector<FeatureError> found) {
+  if (found.empty()) found.push_back({element_root, feature_error_geometry, 0});
   errors_fill(errors, found);
   return VYN_TK_GENERAL_ERROR;
 }

@@ -160,7 +160,9 @@ class FeatureBuilder {
     if (!plane_of(spec.sketch_plane, plane)) return false;
     geom::Plane orientation{};
     bool oriented = spec.orientation_ref.element != 0 && state_plane(state_, spec.orientation_ref.item, orientation);
-    return sketch_frame_for(plane, oriented ? &orientation : nullptr, spec.orientation, frame);
+    if (sketch_frame_for(plane, oriented ? &orientation : nullptr, spec.orientation, frame)) return true;
+    errors_.push_back({spec.sketch_plane.element, feature_error_reference, VYN_TK_BAD_INPUTS});
+    return false;
   }
 
   static bool profile_entity(const geom::SectionEntity& e) {
