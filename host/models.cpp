@@ -432,6 +432,9 @@ VynError Behaviour<HostApi::VynModelitemNameSet>::run(int, VynModelitem* item,
   if (!feature) return VYN_TK_E_NOT_FOUND;
   for (const StoredFeature& other : model->features)
     if (other.id != feature->id && other.name == wide) return VYN_TK_E_FOUND;
+  // The datum items a feature makes carry its name.
+  for (StoredDatum& datum : model->datums)
+    if (datum.feature_id == feature->id) datum.name = wide;
   feature->name = std::move(wide);
   return VYN_TK_NO_ERROR;
 }

@@ -164,6 +164,7 @@ TEST_F(Features, RevolveAngles) {
 
 TEST_F(Features, DatumPlanesAxesPointsAndCurves) {
   struct PlaneCase {
+    const char16_t* name;
     VynModelitem ref;
     double offset;
     int flip;
@@ -171,18 +172,20 @@ TEST_F(Features, DatumPlanesAxesPointsAndCurves) {
     double position;
   };
   const PlaneCase planes[] = {
-      {FRONT, 10, 0, {0, 0, 1}, 10},  // edge case: offset 10 from FRONT lies at z = 10
-      {FRONT, 10, 1, {0, 0, 1}, -10},  // and at z = -10 flipped
-      {RIGHT, 2.5, 0, {1, 0, 0}, 2.5},
+      {u"AT_10", FRONT, 10, 0, {0, 0, 1}, 10},  // edge case: offset 10 from FRONT lies at z = 10
+      {u"AT_MINUS_10", FRONT, 10, 1, {0, 0, 1}, -10},  // and at z = -10 flipped
+      {u"RIGHT_2_5", RIGHT, 2.5, 0, {1, 0, 0}, 2.5},
   };
   for (const PlaneCase& c : planes) {
     VynFeature feature = made(datum_plane(c.ref, c.offset, c.flip));
+    ASSERT_EQ(name_set(1, &feature, c.name), ok);
     int type = 0;
     EXPECT_EQ(feature_type(1, &feature, &type), ok);
     EXPECT_EQ(type, 923);
     const yrlhost::StoredDatum* datum = datum_of(feature);
     ASSERT_NE(datum, nullptr);
     EXPECT_EQ(datum->kind, yrlhost::DatumKind::plane);
+    EXPECT_EQ(datum->name, yrlhost::stored_feature(stored(), feature.id)->name);
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(datum->plane.normal[i], c.normal[i], 1e-12);
     EXPECT_NEAR(yrlhost::geom::plane_distance({{0, 0, 0}, c.normal}, datum->plane.origin), c.position, 1e-12);
   }
