@@ -431,6 +431,44 @@ TEST_F(Features, BadTreesAreRefused) {
   }
 }
 
+// Handles that name nothing live, null outputs and features of a template's lines answer
+// -2 and change nothing.
+TEST_F(Features, BadArgumentsAnswerMinusTwo) {
+  constexpr VynError bad = VYN_TK_BAD_INPUTS;
+  VynFeature plane = made(datum_plane(TOP, 4));
+  VynElement tree = build(datum_plane(TOP, 5));
+  VynSelection model = yrlhost::selection_make({yrlhost::model_type_part, stored().id, part}, 0, nullptr);
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "D", error);
+  VynSelection of_drawing = yrlhost::selection_make({yrlhost::model_type_drawing, 1, drawing}, 0, nullptr);
+  VynFeature feature{};
+  VynErrors errors{};
+  const int options[] = {2};
+  EXPECT_EQ(feature_create(1, model, tree, options, 1, nullptr, &errors), bad);
+  EXPECT_EQ(feature_create(1, of_drawing, tree, options, 1, &feature, &errors), bad);
+  EXPECT_EQ(feature_create(1, model, tree, nullptr, 1, &feature, &errors), bad);
+  EXPECT_EQ(feature_create(1, model, nullptr, options, 1, &feature, &errors), bad);
+  EXPECT_EQ(feature_redefine(1, nullptr, &TOP, tree, options, 1, &errors), bad);  // a template's
+  VynFeature gone{yrlhost::item_type_feature, 999, part};
+  EXPECT_EQ(feature_redefine(1, nullptr, &gone, tree, options, 1, &errors), bad);
+  int sections = 0;
+  EXPECT_EQ(feature_sections(1, &gone, &sections), bad);
+  VynElement copy = nullptr;
+  EXPECT_EQ(feature_tree(1, &TOP, &copy), bad);
+  VynValue value = nullptr;
+  EXPECT_EQ(feature_value(1, &plane, nullptr, &value), bad);
+  int ids[] = {plane.id, 999};
+  EXPECT_EQ(feature_delete(1, part, ids, 2, nullptr, 0), bad);
+  EXPECT_EQ(feature_delete(1, part, ids, 0, nullptr, 0), bad);
+  EXPECT_EQ(feature_delete(1, drawing, ids, 1, nullptr, 0), bad);
+  EXPECT_NE(datum_of(plane), nullptr);
+  EXPECT_EQ(stored().features.size(), 4u);
+  EXPECT_EQ(release(tree), ok);
+  EXPECT_EQ(feature_create(1, model, tree, options, 1, &feature, &errors), bad);  // freed
+  yrlhost::selection_release(model);
+  yrlhost::selection_release(of_drawing);
+}
+
 TEST_F(Features, TreeValuesSectionsAndValidation) {
   VynFeature plane = made(datum_plane(FRONT, 3));
   // The constraint type at {410, #0, 412}, read as the utilities read it.
