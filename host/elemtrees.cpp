@@ -311,6 +311,12 @@ bool tree_element_multival(VynElement element) {
   return record && record->multival;
 }
 
+VynValue tree_element_value(VynElement element) {
+  ElementRecord* record = element_record(element);
+  if (!record || record->multival || record->values.empty()) return nullptr;
+  return record->values.front()->handle;
+}
+
 std::vector<VynValuedata> tree_element_values(VynElement element) {
   std::vector<VynValuedata> values;
   if (ElementRecord* record = element_record(element))
@@ -379,6 +385,22 @@ bool tree_element_value_set(VynElement element, const VynValuedata& data) {
     return false;
   }
   element_values_replace(*record, {&value}, false);
+  return true;
+}
+
+bool tree_element_values_set(VynElement element, const std::vector<VynValuedata>& list) {
+  ElementRecord* record = element_record(element);
+  if (!record || !record->children.empty() || element_id_is_array(record->id)) return false;
+  std::vector<ValueRecord*> values;
+  for (const VynValuedata& data : list) {
+    ValueRecord& value = value_record_new();
+    values.push_back(&value);
+    if (value_record_assign(value, data) != VYN_TK_NO_ERROR) {
+      for (ValueRecord* made : values) value_record_free(*made);
+      return false;
+    }
+  }
+  element_values_replace(*record, values, true);
   return true;
 }
 

@@ -51,6 +51,9 @@ VynElement tree_element_find(VynElement tree, const std::vector<VynElempathItem>
 // The same for a path of element ids (kind 1 steps).
 VynElement tree_element_find(VynElement tree, std::initializer_list<int> ids);
 bool tree_element_multival(VynElement element);
+// The handle of the element's single value; null for a multi-valued element, one without
+// a value or what is not a live element.
+VynValue tree_element_value(VynElement element);
 // The data of the element's values in order (for a single-valued element none or one).
 // Pointers in the records point into the values: valid while the values live unchanged.
 std::vector<VynValuedata> tree_element_values(VynElement element);
@@ -92,6 +95,9 @@ bool tree_element_append(VynElement parent, VynElement child);
 // Gives element (which has no children and is no array) one value of this data; false,
 // and nothing changes, for data the host cannot keep (see VynValueDataSet).
 bool tree_element_value_set(VynElement element, const VynValuedata& data);
+// Gives element (as tree_element_value_set) a list of values of this data: it becomes
+// multi-valued; false, and nothing changes, when the host cannot keep one of them.
+bool tree_element_values_set(VynElement element, const std::vector<VynValuedata>& list);
 // A copy of the tree below and with element, as a new root with handles of its own and
 // copies of every value; read_only makes the host the only one to change or free it.
 // Null for what is not a live element.

@@ -12,6 +12,7 @@ void host_testing_reset() {
   // The modules free what they handed out before the registry of live objects forgets it.
   elemtrees_testing_reset();  // before the selections its values hold
   sections_testing_reset();
+  features_testing_reset();
   ui_testing_reset();
   graphics_testing_reset();
   menus_testing_reset();

@@ -31,6 +31,7 @@ void ui_testing_reset();
 void graphics_testing_reset();
 void elemtrees_testing_reset();
 void sections_testing_reset();
+void features_testing_reset();  // the error rows handed out
 void live_objects_testing_reset();
 
 // Gives a live part a solid and datum items as a regeneration of its features would (made

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/host_arrays.h"
+#include "host/feature_build.h"
 #include "host/host_behaviours.h"
 #include "host/live_objects.h"
 #include "host/model_geometry.h"
@@ -59,6 +60,7 @@ const char16_t* feature_type_name(int type) {
     case 916: return u"CUT";
     case 917: return u"PROTRUSION";
     case feature_type_datum_plane: return u"DATUM PLANE";
+    case 926: return u"DATUM AXIS";
     case 926: return u"DATUM AXIS";
     case 931: return u"DATUM POINT";
     case 949: return u"CURVE";
@@ -158,8 +160,11 @@ int host_feature_add(VynMdl part, int type, const std::string& name,
 bool host_feature_remove(VynMdl part, int feature_id) {
   StoredModel* model = stored_model(part);
   if (!model) return false;
-  return std::erase_if(model->features,
-                       [feature_id](const StoredFeature& f) { return f.id == feature_id; }) > 0;
+  StoredFeature* feature = stored_feature(*model, feature_id);
+  if (!feature) return false;
+  feature_release(*feature);
+  std::erase_if(model->features, [feature_id](const StoredFeature& f) { return f.id == feature_id; });
+  return true;
 }
 
 std::vector<int> host_feature_ids(VynMdl part) {
@@ -228,10 +233,6 @@ VynError Behaviour<HostApi::VynSolidFeatVisit>::run(int, VynSolid solid,
   for (const StoredFeature& feature : model->features)
     items.push_back(VynModelitem{item_type_feature, feature.id, solid});
   return visit_items(std::move(items), action, filter, app_data);
-}
-
-VynError Behaviour<HostApi::VynSolidRegenerate>::run(int, VynSolid solid, int) {
-  return host_model_is(solid) ? VYN_TK_NO_ERROR : VYN_TK_BAD_INPUTS;
 }
 
 VynError Behaviour<HostApi::VynFeatureGeomitemVisit>::run(int, VynFeature* feature, int type,

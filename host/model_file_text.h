@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +30,24 @@ struct ReadError {
   std::string text;
 };
 
+// One value of an element of a feature's tree as a file keeps it: its data, and what the
+// data points to once it is loaded (a selection names an item of the part itself).
+struct FileValue {
+  VynValuedata data{};
+  bool null_text = false;  // a string or wide string value that is a null pointer
+  std::string text;
+  std::u16string wide;
+  VynModelitem item{};
+  double transform[4][4] = {};
+};
+// One element of a feature's tree: its depth (0 the root), id, and single value or list.
+struct FileTreeLine {
+  int level = 0;
+  int id = 0;
+  bool list = false;
+  std::vector<FileValue> values;
+};
+
 // A model file as read, before it comes into session.
 struct ModelFile {
   int type = 0;
@@ -44,6 +63,7 @@ struct ModelFile {
   DrawingContent drawing;
   bool drawing_started = false;     // a drawing line other than a sheet was read
   std::vector<int> model_lines;     // the line of each drawing model, in order
+  std::map<int, std::vector<FileTreeLine>> feature_trees;  // parts: the trees, by feature id
 };
 
 // Reads the lines of one file in order. Every failure throws ReadError naming the file
@@ -95,6 +115,17 @@ class WordCursor {
   std::string form_;
   std::size_t at_ = 1;  // the keyword is read
 };
+
+// ---- A part's features made from trees (feature_files.cpp) ----------------------------
+
+// Reads the lines a feature made from a tree adds after its "feature" line ("tree",
+// "sketch", "datums" and the lines they announce); false for another keyword.
+bool feature_line_read(LineReader& reader, ModelFile& file, const std::vector<std::string>& words);
+// The lines of a feature made from a tree, after its "feature" line.
+void feature_lines_write(const StoredFeature& feature, std::vector<std::string>& lines);
+// Gives a part read from a file the trees of its features and their sections, and
+// regenerates it.
+void feature_trees_load(StoredModel& model, const ModelFile& file);
 
 // ---- A drawing's content (drawing_files.cpp) ------------------------------------------
 

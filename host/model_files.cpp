@@ -48,6 +48,7 @@ class Reader : public LineReader {
       else if (keyword == "parameter") read_parameter(words, line);
       else if (keyword == "extdata") read_extdata(words);
       else if (keyword == "end") ended = true;
+      else if (feature_line_read(*this, file_, words)) continue;
       else if (file_.type != model_type_drawing || !drawing_line_read(*this, file_, words))
         fail("unknown keyword \"" + keyword + "\"");
     }
@@ -100,6 +101,7 @@ class Reader : public LineReader {
 
   void read_plane(const std::vector<std::string>& words) {
     if (file_.features.empty()) fail("a plane before any feature");
+    if (file_.feature_trees.count(file_.features.back().id)) fail("a plane of a feature made from a tree");
     expect_words(words, 14, "plane <id> <origin x y z> <e1 x y z> <e2 x y z> <e3 x y z>");
     StoredSurface surface;
     surface.id = read_item_id(file_, words[1]);
@@ -262,6 +264,8 @@ StoredModel* model_from_file(ModelFile file, const std::u16string& path, const s
   model.features = std::move(file.features);
   for (StoredFeature& feature : model.features)
     for (StoredSurface& surface : feature.surfaces) surface.handle = stored_surface_handle_new();
+  model.next_item_id = std::max(file.max_id + 1, file.next_id);
+  if (model.type == model_type_part) feature_trees_load(model, file);
   for (StoredParameter& parameter : file.parameters) {
     if (parameter.owner_type == 0) {
       parameter.owner_type = model.type;
@@ -270,7 +274,6 @@ StoredModel* model_from_file(ModelFile file, const std::u16string& path, const s
     model.parameters.push_back(std::move(parameter));
   }
   if (model.type == model_type_drawing) model.drawing = drawing_content_copy(file.drawing);
-  model.next_item_id = std::max(file.max_id + 1, file.next_id);
   if (file.extdata_line != 0) {
     std::string reason;
     if (!extdata_load_lines(model.handle, file.extdata, reason)) {
@@ -326,6 +329,9 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
                        " " + std::to_string(feature.status) + " " + (feature.visible ? "1" : "0");
     if (!feature.name.empty()) line += " " + escape_text(utf8_from_utf16(feature.name), false);
     lines.push_back(line);
+    // A feature made from a tree gets its planes from its regeneration.
+    feature_lines_write(feature, lines);
+    if (feature.tree) continue;
     for (const StoredSurface& surface : feature.surfaces) {
       line = "plane " + std::to_string(surface.id);
       for (const double* v : {surface.plane.origin, surface.plane.e1, surface.plane.e2, surface.plane.e3})
@@ -380,6 +386,17 @@ bool host_model_save(VynMdl handle, const std::string& path, std::string& error)
     error = path + ": cannot be written";
     return false;
   }
+  // A part's solid goes beside it for viewers; a part without one leaves no stale file.
+  if (model->type == model_type_part) {
+    const std::string brep = part_brep_path(path);
+    if (model->solid.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove(brep, ignored);
+    } else if (geom::brep_write(model->solid, brep) != geom::Status::ok) {
+      error = brep + ": cannot be written";
+      return false;
+    }
+  }
   utf16_from_text(path, model->path);
   return true;
 }
@@ -405,6 +422,10 @@ bool host_model_parse(const std::vector<std::string>& lines, const std::string& 
 }
 
 std::string host_model_load_error() { return last_load_error(); }
+
+std::string part_brep_path(const std::string& path) {
+  return std::filesystem::path(path).replace_extension(".brep").string();
+}
 
 VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type, int,
                                              VynMdl* model) {

@@ -386,8 +386,13 @@ std::vector<VynModelitem> feature_geomitems(StoredModel& model, int feature_id, 
   if (type == item_type_surface)
     if (StoredFeature* feature = stored_feature(model, feature_id))
       for (const StoredSurface& surface : feature->surfaces) add(surface.id);
+  // A datum plane may be kept both as its feature's surface and as a datum item, under
+  // one id: it is one item.
   for (const StoredDatum& datum : model.datums)
-    if (datum.feature_id == feature_id && datum_item_type(datum.kind) == type) add(datum.id);
+    if (datum.feature_id == feature_id && datum_item_type(datum.kind) == type &&
+        std::none_of(items.begin(), items.end(),
+                     [&](const VynModelitem& item) { return item.id == datum.id; }))
+      add(datum.id);
   PartItems& table = part_items(model);
   if (type == item_type_surface) {
     for (std::size_t i = 0; i < table.face_items.size(); ++i)

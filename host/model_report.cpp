@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/feature_build.h"
 #include "host/model_store.h"
 
 namespace yrlhost {
@@ -164,6 +165,32 @@ void drawing_report(const StoredModel& model, std::vector<std::string>& out) {
   table(out, "layers", rows);
 }
 
+std::string feature_status_text(int status) {
+  switch (status) {
+    case feature_status_active: return "active";
+    case feature_status_incomplete: return "incomplete";
+    case feature_status_failed: return "failed";
+    default: return std::to_string(status);
+  }
+}
+
+void part_report(const StoredModel& model, std::vector<std::string>& out) {
+  out.push_back("  part " + text(model.name) + " (" + model.units + "), " + std::to_string(model.features.size()) +
+                " features");
+  std::vector<std::vector<std::string>> rows = {{"id", "type", "name", "status"}};
+  for (const StoredFeature& feature : model.features)
+    rows.push_back({std::to_string(feature.id), std::to_string(feature.type),
+                    feature.name.empty() ? "-" : text(feature.name), feature_status_text(feature.status)});
+  table(out, "features", rows);
+  if (model.solid.empty()) {
+    out.push_back("    solid: none");
+    return;
+  }
+  const geom::SolidSummary s = geom::solid_summary(model.solid);
+  out.push_back("    solid: volume " + number(s.volume) + ", faces " + std::to_string(s.faces) + ", box " +
+                point(s.box.min.data()) + " - " + point(s.box.max.data()));
+}
+
 }  // namespace
 
 std::vector<std::string> host_models_report() {
@@ -172,8 +199,7 @@ std::vector<std::string> host_models_report() {
     if (model->type == model_type_drawing) {
       drawing_report(*model, out);
     } else {
-      out.push_back("  part " + text(model->name) + " (" + model->units + "), " +
-                    std::to_string(model->features.size()) + " features");
+      part_report(*model, out);
     }
   }
   return out;

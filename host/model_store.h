@@ -31,6 +31,20 @@ struct StoredFeature {
   bool visible = true;
   std::u16string name;  // empty: unnamed
   std::vector<StoredSurface> surfaces;
+  // A feature made from an element tree (host/feature_build.h): the host's read-only copy
+  // of its tree (null for a feature of a template's lines), a sketched feature's section
+  // and that section's entities at its last good build, and the item ids of the datum
+  // items it makes, kept across rebuilds.
+  VynElement tree = nullptr;
+  VynSection section = nullptr;
+  std::vector<geom::SectionEntity> sketch;
+  std::vector<int> datum_ids;
+  // The part as it stood after this feature at the last regeneration that reached it (the
+  // solid and how many datum items there were), so that a change further on rebuilds from
+  // there.
+  bool regenerated = false;
+  geom::Shape solid_after;
+  std::size_t datums_after = 0;
 };
 
 // A datum item a datum feature makes: a plane, an axis, a point or a curve (its section's

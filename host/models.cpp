@@ -7,6 +7,7 @@
 #include <map>
 
 #include "host/extdata.h"
+#include "host/feature_build.h"
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
 #include "host/host_testing.h"
@@ -125,6 +126,7 @@ void stored_model_erase(VynMdl model) {
   auto it = std::find_if(s.models.begin(), s.models.end(),
                          [model](const auto& stored) { return stored->handle == model; });
   if (it == s.models.end()) return;
+  for (StoredFeature& feature : (*it)->features) feature_release(feature);
   s.models.erase(it);
   if (s.current == model) s.current = nullptr;
   std::erase_if(s.parameters, [model](const auto& entry) { return entry.second.model == model; });
@@ -309,7 +311,8 @@ VynError Behaviour<HostApi::VynMdlCopy>::run(int, VynMdl model, const VynWchar* 
     return VYN_TK_BAD_INPUTS;
   if (stored_model_find(source->type, name)) return VYN_TK_E_FOUND;
   StoredModel& target = stored_model_add(source->type, std::move(name), source->units);
-  target.features = source->features;
+  for (const StoredFeature& feature : source->features)
+    target.features.push_back(feature_copy(feature, source->handle, target.handle));
   for (StoredFeature& feature : target.features)
     for (StoredSurface& surface : feature.surfaces) surface.handle = stored_surface_handle_new();
   target.parameters = source->parameters;
@@ -431,6 +434,9 @@ VynError Behaviour<HostApi::VynModelitemNameSet>::run(int, VynModelitem* item,
   if (!feature) return VYN_TK_E_NOT_FOUND;
   for (const StoredFeature& other : model->features)
     if (other.id != feature->id && other.name == wide) return VYN_TK_E_FOUND;
+  // The datum items a feature makes carry its name.
+  for (StoredDatum& datum : model->datums)
+    if (datum.feature_id == feature->id) datum.name = wide;
   feature->name = std::move(wide);
   return VYN_TK_NO_ERROR;
 }

@@ -122,6 +122,8 @@ bool host_model_save(VynMdl model, const std::string& path, std::string& error);
 // loaded, for a missing or malformed file, a model of that name and type already in
 // session or a drawing model that cannot be had.
 VynMdl host_model_open(const std::string& path, std::string& error);
+// Where a part saved at path keeps its solid: the path with the extension ".brep".
+std::string part_brep_path(const std::string& path);
 // Why the last VynMdlLoad failed ("" after one that succeeded): "<path>:<line>: <what>".
 std::string host_model_load_error();
 // The same as host_model_open from lines; where names their source in error texts and

@@ -71,6 +71,8 @@ YRL_MODELS_BEHAVIOUR(VynParameterValueSet, VynParameter* parameter, const VynPar
 // the visit and is returned; a complete visit returns 0.
 YRL_MODELS_BEHAVIOUR(VynSolidFeatVisit, VynSolid solid, VynFeatureVisitAction action,
                      VynFeatureFilterAction filter, void* app_data)
+// Rebuilds a part from its features in order (feature_api.cpp); -1 when one could not be
+// built (it is marked failed and adds nothing).
 YRL_MODELS_BEHAVIOUR(VynSolidRegenerate, VynSolid solid, int flags)
 // Visits the feature's geometry items of one type: surfaces (its seeded planes, its datum
 // plane, then the faces it made), edges (those where the later of their two faces'

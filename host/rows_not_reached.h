@@ -5,6 +5,8 @@
 // every listed row that has gained one (delete it from the list then).
 #pragma once
 
+#include <array>
+
 #include "host/host_behaviours.h"
 
 namespace yrlhost {
@@ -24,22 +26,10 @@ struct RowNotReached {
   const char* reason;
 };
 
-inline constexpr const char* not_reached_part_modelling =
-    "part modelling (features, sections, geometry): not built yet";
-
 // ==== Rows of the application's table not reached yet ====================================
-// When a row gains behaviour, delete its line here.
-inline constexpr RowNotReached app_rows_not_reached[] = {
-    // ---- Part modelling
-    {HostApi::VynFeatureCreate, not_reached_part_modelling},
-    {HostApi::VynFeatureDelete, not_reached_part_modelling},
-    {HostApi::VynFeatureElemValueGet, not_reached_part_modelling},
-    {HostApi::VynFeatureElemtreeCreate, not_reached_part_modelling},
-    {HostApi::VynFeatureNumSectionsGet, not_reached_part_modelling},
-    {HostApi::VynFeatureRedefine, not_reached_part_modelling},
-    {HostApi::VynFeatureSketchAdd, not_reached_part_modelling},
-    {HostApi::VynFeatureSketchValidate, not_reached_part_modelling},
-};
+// Every row has behaviour now. A row added to the application's table before its
+// behaviour goes here, with its reason (and the array's size with it).
+inline constexpr std::array<RowNotReached, 0> app_rows_not_reached{};
 // ==== End of the rows not reached yet ===================================================
 
 }  // namespace yrlhost

@@ -136,6 +136,50 @@ bool section_read(VynSection section, geom::Frame& frame,
   return true;
 }
 
+bool section_frame_set(VynSection section, const geom::Frame& frame) {
+  SectionData* data = find_section(section);
+  if (!data || !geom::frame_valid(frame)) return false;
+  data->frame = frame;
+  return true;
+}
+
+Vyn2dEntity section_record(const geom::SectionEntity& entity) {
+  Vyn2dEntity record{};
+  switch (entity.kind) {
+    case geom::EntityKind::point: return record_from_line(VYN_2D_POINT, entity.start, {0, 0});
+    case geom::EntityKind::line: return record_from_line(VYN_2D_LINE, entity.start, entity.end);
+    case geom::EntityKind::centerline: return record_from_line(VYN_2D_CENTERLINE, entity.start, entity.end);
+    case geom::EntityKind::arc:
+    case geom::EntityKind::circle:
+      record.type = entity.kind == geom::EntityKind::arc ? VYN_2D_ARC : VYN_2D_CIRCLE;
+      record.center[0] = entity.center[0];
+      record.center[1] = entity.center[1];
+      record.radius = entity.radius;
+      if (entity.kind == geom::EntityKind::arc) {
+        record.start_angle = entity.start_angle;
+        record.end_angle = entity.end_angle;
+      }
+      break;
+  }
+  return record;
+}
+
+bool section_entities_set(VynSection section, const std::vector<geom::SectionEntity>& entities) {
+  SectionData* data = find_section(section);
+  if (!data) return false;
+  std::map<int, std::unique_ptr<Vyn2dEntity>> records;
+  for (const geom::SectionEntity& entity : entities) {
+    Vyn2dEntity record = section_record(entity);
+    geom::SectionEntity checked;
+    if (entity.id < 1 || records.count(entity.id) || !section_entity_from_record(record, checked))
+      return false;
+    records.emplace(entity.id, std::make_unique<Vyn2dEntity>(record));
+  }
+  data->next_id = std::max(data->next_id, records.empty() ? 1 : records.rbegin()->first + 1);
+  data->entities = std::move(records);
+  return true;
+}
+
 bool section_release(VynSection section) {
   return store().sections.erase(reinterpret_cast<std::uintptr_t>(section)) == 1;
 }

@@ -26,6 +26,15 @@ bool section_live(VynSection section);
 // The section's frame and its entities in id order; false for what is no live section.
 bool section_read(VynSection section, geom::Frame& frame,
                   std::vector<geom::SectionEntity>& entities, double& epsilon);
+// The plug-in's record of an entity (the fields of its kind only).
+Vyn2dEntity section_record(const geom::SectionEntity& entity);
+// Moves a live section onto another frame (its entities keep their sketch coordinates);
+// false for what is no live section or a frame that is not valid.
+bool section_frame_set(VynSection section, const geom::Frame& frame);
+// Makes the entities (with their ids, each 1 or more and unique) a live section's only
+// ones; later entities get ids above them. False, and nothing changes, for what is no live
+// section or entities that break those rules.
+bool section_entities_set(VynSection section, const std::vector<geom::SectionEntity>& entities);
 // Frees a live section; false for anything else.
 bool section_release(VynSection section);
 

@@ -19,10 +19,7 @@ class ModelFilesTest : public yrltest::HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("yrl_model_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
+    dir_ = yrltest::test_temp_dir("yrl_model_files_");
   }
   void TearDown() override {
     std::filesystem::remove_all(dir_);

@@ -45,6 +45,8 @@ TEST_F(ModelReport, EachModelWithItsSheetsModelsViewsItemsAndLayers) {
 
   const std::vector<std::string> expected = {
       "  part BLOCK (INCH), 0 features",
+      "    features: none",
+      "    solid: none",
       "  drawing PLATE (INCH), current sheet 1",
       "    sheets:",
       "      sheet size scale transform",

@@ -28,13 +28,7 @@ constexpr VynError bad = VYN_TK_BAD_INPUTS;
 constexpr VynError not_found = VYN_TK_E_NOT_FOUND;
 
 Vyn2dEntity line(double x0, double y0, double x1, double y1, int type = VYN_2D_LINE) {
-  Vyn2dEntity entity{};
-  entity.type = type;
-  entity.start[0] = x0;
-  entity.start[1] = y0;
-  entity.end[0] = x1;
-  entity.end[1] = y1;
-  return entity;
+  return yrltest::line2d(x0, y0, x1, y1, type);
 }
 Vyn2dEntity circle(double x, double y, double r) {
   Vyn2dEntity entity{};

@@ -1,0 +1,137 @@
+// A part's features made from element trees in its file: saved and reopened they rebuild
+// the same solid (and the .brep written beside it holds it), keep their names, datum
+// items and sections; the reader refuses damaged tree, sketch and datum lines with the
+// line that is wrong.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/sections.h"
+#include "tests/host/feature_test.h"
+
+namespace yrltest {
+namespace {
+
+class FeatureFiles : public FeatureTest {
+ protected:
+  void SetUp() override {
+    FeatureTest::SetUp();
+    dir_ = test_temp_dir("yrl_feature_files_");
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    FeatureTest::TearDown();
+  }
+  std::string file(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::filesystem::path dir_;
+};
+
+// Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.
+TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
+  block();
+  made_sketched(extrude(FRONT, through_all(), true), rect2d(2, 2, 4, 4));
+  VynFeature plane = made(datum_plane(FRONT, 10));
+  ASSERT_EQ(name_set(1, &plane, u"OFFSET_DTM_PLN1"), ok);
+  VynFeature flipped = made(datum_plane(FRONT, 10, 1));
+  VynFeature top10 = made(datum_plane(TOP, 10));
+  made(hole(top10, 2, hole_blind(4), 7, 7));
+  const yrlhost::geom::SolidSummary before = summary();
+  ASSERT_GT(before.volume, 0);
+  const std::vector<std::string> lines = yrlhost::host_model_lines(part);
+  std::string error;
+  const std::string path = file("block.prt");
+  ASSERT_TRUE(yrlhost::host_model_save(part, path, error)) << error;
+
+  // The solid beside the part holds what the part had.
+  yrlhost::geom::Shape beside;
+  ASSERT_EQ(yrlhost::geom::brep_read(yrlhost::part_brep_path(path), beside), yrlhost::geom::Status::ok);
+  EXPECT_NEAR(yrlhost::geom::solid_summary(beside).volume, before.volume, 1e-9);
+  EXPECT_EQ(yrlhost::geom::solid_summary(beside).faces, before.faces);
+
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  part = yrlhost::host_model_open(path, error);
+  ASSERT_NE(part, nullptr) << error;
+  EXPECT_NEAR(summary().volume, before.volume, 1e-9);
+  EXPECT_EQ(summary().faces, before.faces);
+  EXPECT_EQ(yrlhost::host_model_lines(part), lines);
+  // Edge case: the datum plane is found by its name and lies at z = 10, its flipped twin
+  // at z = -10.
+  int id = yrlhost::host_feature_find(part, "OFFSET_DTM_PLN1");
+  ASSERT_EQ(id, plane.id);
+  const yrlhost::StoredDatum* datum = datum_of(feature_item(id));
+  ASSERT_NE(datum, nullptr);
+  EXPECT_EQ(datum->plane.origin[2], 10);
+  datum = datum_of(feature_item(flipped.id));
+  ASSERT_NE(datum, nullptr);
+  EXPECT_EQ(datum->plane.origin[2], -10);
+
+  // The reopened sketched features have their sections back, so they can be redefined.
+  VynFeature cut = feature_item(stored().features[4].id);
+  VynElement tree = nullptr;
+  ASSERT_EQ(feature_tree(1, &cut, &tree), ok);
+  VynSection section = section_of(tree);
+  yrlhost::geom::Frame frame{};
+  std::vector<yrlhost::geom::SectionEntity> entities;
+  double epsilon = 0;
+  ASSERT_TRUE(yrlhost::section_read(section, frame, entities, epsilon));
+  EXPECT_EQ(entities.size(), 4u);
+  VynErrors errors{};
+  const int options[] = {2};
+  EXPECT_EQ(feature_redefine(1, nullptr, &cut, tree, options, 1, &errors), ok);
+  EXPECT_EQ(release(tree), ok);
+  EXPECT_NEAR(summary().volume, before.volume, 1e-9);
+}
+
+TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
+  struct Case {
+    std::vector<std::string> lines;  // after the header, type and name
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"tree 1", "0 386"}, ":4: \"tree\" before any feature of a part"},
+      {{"feature 1 917 0 1", "tree 0"}, ":5: a tree has at least its root"},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "2 387 int 5"}, ":7: level 2 does not follow the line above"},
+      {{"feature 1 917 0 1", "tree 2", "1 386", "1 387"}, ":6: a tree begins with its root, at level 0"},
+      {{"feature 1 917 0 1", "tree 3", "0 386", "1 387 int 5", "2 1"}, ":8: an element with values holds no elements"},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 float 5"}, ":7: unknown value kind \"float\""},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 bool 2"}, ":7: a bool is 0 or 1"},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 int 5 int 6"}, ":7: several values without \"list\""},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "1 410 int 5"}, ":7: array element 410 holds no values"},
+      {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 string abc"}, ":7: a text is written null or =<text>"},
+      {{"feature 1 917 0 1", "tree 3", "0 386"}, ":7: expected \"<level> <element id> [list] [<value>...]\""},
+      {{"feature 1 917 0 1", "sketch 0"}, ":5: \"sketch\" before the feature's \"tree\""},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 spline 0 0"}, ":8: unknown entity kind \"spline\""},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 circle 0 0 0"}, ":8: radius is not above 0"},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 line 0 0 1"}, ":8: expected \"<id> point|line|centerline|arc|circle <numbers>\""},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 2", "1 point 0 0", "1 point 1 1"}, ":9: entity id 1 is used twice"},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "datums 1"}, ":7: id 1 is used twice"},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "plane 2 0 0 0 1 0 0 0 1 0 0 0 1"}, ":7: a plane of a feature made from a tree"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = {"yrlhost-model 1", "type part", "name P"};
+    lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+    lines.push_back("end");
+    std::string error;
+    EXPECT_FALSE(yrlhost::host_model_parse(lines, "p.prt", error)) << c.error;
+    EXPECT_EQ(error, "p.prt" + c.error);
+  }
+}
+
+// A tree whose feature cannot be built reads; the feature is failed, the part loads.
+TEST_F(FeatureFiles, AFeatureThatCannotBeBuiltStillLoads) {
+  const std::vector<std::string> lines = {"yrlhost-model 1", "type part", "name P", "feature 1 917 0 1",
+                                          "tree 2", "0 386", "1 387 wstring =caf%C3%A9", "sketch 0", "datums",
+                                          "end"};
+  std::string error;
+  VynMdl loaded = yrlhost::host_model_read(lines, "p.prt", error);
+  ASSERT_NE(loaded, nullptr) << error;
+  EXPECT_EQ(yrlhost::stored_model(loaded)->features[0].status, yrlhost::feature_status_failed);
+  // Written back as UTF-8, as names are.
+  EXPECT_EQ(yrlhost::host_model_lines(loaded)[7], "1 387 wstring =caf\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace yrltest
