@@ -61,7 +61,6 @@ const char16_t* feature_type_name(int type) {
     case 917: return u"PROTRUSION";
     case feature_type_datum_plane: return u"DATUM PLANE";
     case 926: return u"DATUM AXIS";
-    case 926: return u"DATUM AXIS";
     case 931: return u"DATUM POINT";
     case 949: return u"CURVE";
     default: return u"FEATURE";
