@@ -318,13 +318,14 @@ int pfu_popen(const char* command, int, int to_size, int from_size, PF_File_Ptr*
   *process = nullptr;
   char* line = make_scopy(command);
   s_strip(line);
-  w32::SECURITY_ATTRIBUTES inherit = {sizeof(w32::SECURITY_ATTRIBUTES), nullptr, w32::TRUE};
   // [0] the child's end, [1] the parent's, of the pipe to and the pipe from the child.
+  // The pipes are not inheritable: the start-up record hands the child its ends, and an
+  // inherited parent's end would keep the child's input open for ever.
   w32::HANDLE to[2] = {nullptr, nullptr};
   w32::HANDLE from[2] = {nullptr, nullptr};
   int status = PFU_SUCCESS;
-  if (to_child && !w32::CreatePipe(&to[0], &to[1], &inherit, 0)) status = last_error_status();
-  if (status == PFU_SUCCESS && from_child && !w32::CreatePipe(&from[1], &from[0], &inherit, 0))
+  if (to_child && !w32::CreatePipe(&to[0], &to[1], nullptr, 0)) status = last_error_status();
+  if (status == PFU_SUCCESS && from_child && !w32::CreatePipe(&from[1], &from[0], nullptr, 0))
     status = last_error_status();
   w32::PROCESS_INFORMATION information = {nullptr, nullptr, 0, 0};
   if (status == PFU_SUCCESS) {

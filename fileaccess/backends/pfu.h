@@ -114,8 +114,8 @@ int pfu_fread(PF_File_Ptr file, int size, int* count, char* buffer);
 // detached, with a pipe to its standard input when to_child is given and one from its
 // standard output and error when from_child is given; missing streams are the process's
 // own. The parent's ends become text-mode pipe records (access 2 towards the child, 1
-// from it) and the child a process record (runtime/system/process.h). flag has no
-// effect. 1; 16 for a null command or process; the status of the failed step, with
+// from it) and the child a process record (runtime/system/process.h). The pipes are not
+// inheritable, so that the child holds no parent's end. flag has no effect. 1; 16 for a null command or process; the status of the failed step, with
 // everything made closed again.
 int pfu_popen(const char* command, int flag, int to_size, int from_size, PF_File_Ptr* to_child,
               PF_File_Ptr* from_child, VynProc** process);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -156,17 +157,20 @@ DWORD batch_script(const std::string& name, Variables* variables, int depth,
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = trim(line);
-    if (!line.empty() && line[0] == '@') line = trim(line.substr(1));
-    if (line.empty() || line.rfind("::", 0) == 0 || equal_folded(line, "rem") ||
-        (line.size() > 3 && equal_ascii_folded(line.c_str(), "rem", 3) && is_blank(line[3])) ||
-        equal_folded(line, "echo off"))
+    // Leading blanks go; trailing ones belong to a set line's value.
+    line = line.substr(std::min(line.size(), line.find_first_not_of(" \t")));
+    if (!line.empty() && line[0] == '@') line = line.substr(1);
+    std::string bare = trim(line);
+    if (bare.empty() || bare.rfind("::", 0) == 0 || equal_folded(bare, "rem") ||
+        (bare.size() > 3 && equal_ascii_folded(bare.c_str(), "rem", 3) && is_blank(bare[3])) ||
+        equal_folded(bare, "echo off"))
       continue;
     line = expand(line, variables);
     std::size_t rest = 0;
     std::string word = first_token(line, &rest);
     if (equal_folded(word, "set") && line[0] != '"') {
-      std::string assignment = trim(line.substr(rest));
+      std::string assignment = line.substr(rest);
+      assignment = assignment.substr(std::min(assignment.size(), assignment.find_first_not_of(" \t")));
       if (!assignment.empty() && assignment[0] == '"') {
         std::size_t close = assignment.rfind('"');
         assignment = close > 0 ? assignment.substr(1, close - 1) : assignment.substr(1);
