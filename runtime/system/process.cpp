@@ -57,18 +57,19 @@ bool read_variable(const char* name, char* value, w32::DWORD size) {
   return length > 0 && length < size;
 }
 
-// Formats into a buffer of size bytes for the entry point routine: null after the
+// Formats into a buffer of size bytes for the entry point routine: false after the
 // report "bad format %s" or "resulting command string too long" (the length is measured
-// before anything is copied).
-bool format_command(const char* routine, char* buffer, int size, const char* format,
-                    std::va_list args) {
+// before anything is copied). reserved bytes at the buffer's end stay free: the system
+// calls keep one, so that their commands have at most size - 2 characters.
+bool format_command(const char* routine, char* buffer, int size, int reserved,
+                    const char* format, std::va_list args) {
   const char* text = vyn_vsprintf(nullptr, format, args);
   if (!text) {
     dbg_crash_msg(routine, "bad format %s", format ? format : "");
     return false;
   }
   std::size_t length = std::strlen(text);
-  if (length >= static_cast<std::size_t>(size) - 1) {
+  if (length + 1 + static_cast<std::size_t>(reserved) > static_cast<std::size_t>(size)) {
     dbg_crash_msg(routine, "resulting command string too long");
     return false;
   }
@@ -461,7 +462,7 @@ int vyn_exec_command(int mode, const char* format, ...) {
   char command[VYN_EXEC_COMMAND_SIZE];
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_exec_command", command, sizeof command, format, args);
+  bool made = format_command("vyn_exec_command", command, sizeof command, 0, format, args);
   va_end(args);
   return made ? vyn_exec_command_line(command, mode, nullptr) : -1;
 }
@@ -470,7 +471,7 @@ namespace {
 
 int system_call(int* status, int mode, const char* format, std::va_list args) {
   char command[VYN_SYSTEM_CALL_SIZE];
-  if (!format_command("vyn_system_call", command, sizeof command, format, args)) {
+  if (!format_command("vyn_system_call", command, sizeof command, 1, format, args)) {
     if (status) *status = -1;
     return 100;
   }
@@ -489,7 +490,7 @@ int system_call_of(int* status, int mode, const char* format, ...) {
 bool format_finished(char* buffer, int size, const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_system_call", buffer, size, format, args);
+  bool made = format_command("vyn_system_call", buffer, size, 1, format, args);
   va_end(args);
   return made;
 }
@@ -523,7 +524,7 @@ int vyn_exec_background_shell(const char* format, ...) {
   char command[VYN_EXEC_COMMAND_SIZE];
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_exec_background_shell", command, sizeof command, format, args);
+  bool made = format_command("vyn_exec_background_shell", command, sizeof command, 0, format, args);
   va_end(args);
   return made ? start_background_proc(command, 1, 0) : 0;
 }
@@ -532,7 +533,7 @@ w32::HANDLE vyn_exec_background_shell_ex(const char* format, ...) {
   char command[VYN_EXEC_COMMAND_SIZE];
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_exec_background_shell", command, sizeof command, format, args);
+  bool made = format_command("vyn_exec_background_shell", command, sizeof command, 0, format, args);
   va_end(args);
   return made ? start_background_proc_ex(command, 1, 0) : nullptr;
 }
@@ -542,7 +543,7 @@ int vyn_start_background_process(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
   bool made =
-      format_command("vyn_start_background_process", command, sizeof command, format, args);
+      format_command("vyn_start_background_process", command, sizeof command, 0, format, args);
   va_end(args);
   return made ? start_background_proc(command, 0, 1) : 0;
 }
@@ -567,7 +568,7 @@ int vyn_exec_command_new(int wait, const char* format, ...) {
   char command[VYN_EXEC_COMMAND_SIZE];
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_exec_command_new", command, sizeof command, format, args);
+  bool made = format_command("vyn_exec_command_new", command, sizeof command, 0, format, args);
   va_end(args);
   return made ? vyn_start_proc_new(command, wait, 1, 0, nullptr) : -1;
 }
@@ -594,7 +595,7 @@ int vyn_exec_cmd(int wait, int use_interpreter, int keep_console, int use_tmp, i
   char command[VYN_EXEC_COMMAND_SIZE];
   std::va_list args;
   va_start(args, format);
-  bool made = format_command("vyn_exec_command_new", command, sizeof command, format, args);
+  bool made = format_command("vyn_exec_command_new", command, sizeof command, 0, format, args);
   va_end(args);
   if (!made) return -1;
   return vyn_start_process(command, wait, wait ? 0 : use_interpreter, keep_console, use_tmp,
