@@ -316,8 +316,8 @@ int pfu_popen(const char* command, int, int to_size, int from_size, PF_File_Ptr*
   if (from_child) *from_child = nullptr;
   if (!command || !process) return PFU_INVALID_ARG;
   *process = nullptr;
-  char* line = make_scopy(command);
-  s_strip(line);
+  char* copy = make_scopy(command);
+  char* line = s_strip(copy);
   // [0] the child's end, [1] the parent's, of the pipe to and the pipe from the child.
   // The pipes are not inheritable: the start-up record hands the child its ends, and an
   // inherited parent's end would keep the child's input open for ever.
@@ -340,7 +340,7 @@ int pfu_popen(const char* command, int, int to_size, int from_size, PF_File_Ptr*
                              nullptr, nullptr, &startup, &information))
       status = last_error_status();
   }
-  rlsmem(line);
+  rlsmem(copy);
   // The child's ends are the child's alone now.
   if (to[0]) w32::CloseHandle(to[0]);
   if (from[0]) w32::CloseHandle(from[0]);
