@@ -2,19 +2,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fileaccess/names/oshelp.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
-#include "runtime/system/process.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"

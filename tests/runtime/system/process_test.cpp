@@ -17,6 +17,9 @@
 
 #include "platform/w32/console_testing.h"
 #include "platform/w32/environment_testing.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
+#include "platform/w32/system_testing.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/handle_testing.h"
 #include "platform/w32/pipe.h"
@@ -24,6 +27,7 @@
 #include "platform/w32/winpath.h"
 #include "runtime/diag/diag.h"
 #include "runtime/system/sysinfo.h"
+#include "runtime/system/sysinfo_testing.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/scoped_env.h"
@@ -379,6 +383,23 @@ TEST_F(Process, CommandHooksBracketEveryRun) {
   vek::set_dcl_com_end_func(nullptr);
 }
 
+TEST_F(Process, Windows95FamilyRunsSpawnWithoutTheInterpreter) {
+  w32::system_testing_set_platform(1);
+  vek::sysinfo_testing_reset();
+  ASSERT_EQ(vek::vyn_is_win95_running(), 1);
+  int status = 0;
+  // Split at blanks and spawned with path search: no shell reads the line.
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(vek::vyn_exec_command_line("echo a;false  b", 1, &status), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "a;false b\n");
+  EXPECT_EQ(vek::vyn_exec_command_line("false", 1, &status), 1);
+  EXPECT_EQ(status, 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(vek::vyn_system_call_new(&status, 1, "sh -c true"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "going to call run_win95 with sh -c true\n");
+  EXPECT_EQ(status, 1);
+}
+
 // --- Batch runner -------------------------------------------------------------------
 
 TEST_F(Process, BatchRunnerPassesEveryValueIntactAndRunsNothingElse) {
@@ -502,6 +523,13 @@ TEST_F(Process, ProcessOutputReadsWhatFitsAndDrainsTheRest) {
             1);
   EXPECT_EQ(std::string(buffer, 10), "0123456789");
   EXPECT_EQ(size, 10);
+
+  // The read's status when the wait worked; 4 when it failed.
+  size = sizeof buffer;
+  ASSERT_TRUE(w32::fault_testing_fail_on_call("WaitForMultipleObjects", 1,
+                                              w32::ERROR_INVALID_HANDLE));
+  EXPECT_EQ(vek::vek_process_output("echo waited", buffer, &size), 4);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(size)), "waited\n");
 
   size = sizeof buffer;
   EXPECT_EQ(vek::vek_process_output("no-such-program-anywhere", buffer, &size), 5);
