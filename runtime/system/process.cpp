@@ -406,7 +406,7 @@ int handle_nt_env_vars(const char* text, char* out, int capacity) {
 }
 
 int make_arg_list(const char* command, char* words, int words_size, char** args, int args_size) {
-  if (!command || !words || !args || words_size < 1 || args_size < 1) return -1;
+  if (!command || !words || !args || words_size < 0 || args_size < 1) return -1;
   int count = 0;
   int used = 0;
   const char* at = command;

@@ -212,6 +212,8 @@ TEST_F(Process, ArgumentListTakesWordsUpToItsEntries) {
   EXPECT_STREQ(args[1], "cd");
   EXPECT_EQ(args[2], nullptr);
   EXPECT_EQ(vek::make_arg_list("a\tb cd", buffer, 6, args, 4), -1);
+  ASSERT_EQ(vek::make_arg_list("", buffer, 0, args, 1), 0);
+  EXPECT_EQ(args[0], nullptr);
   ASSERT_EQ(vek::make_arg_list("   ", buffer, 1, args, 1), 0);
   EXPECT_EQ(args[0], nullptr);
 }
