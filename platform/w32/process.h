@@ -33,8 +33,9 @@
 //   and error are its three handles: a pipe end or file of this layer, a standard
 //   handle (console.h), or null for none (/dev/null); any other handle is refused with
 //   ERROR_INVALID_HANDLE. The record's size must be at least sizeof(STARTUPINFOA) (else
-//   ERROR_INVALID_PARAMETER); its other fields, the security attributes and
-//   inherit_handles are accepted and not used: no other handle reaches the child.
+//   ERROR_INVALID_PARAMETER); its other fields and the security attributes are
+//   accepted and not used. inherit_handles is not consulted: the descriptors of
+//   inheritable pipe ends (pipe.h) reach every child, and no other handle does.
 // - The thread handle stands for the child's main thread and becomes signalled with
 //   the process; the thread id is the process id, as Linux numbers a main thread.
 #pragma once

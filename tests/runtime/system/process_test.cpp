@@ -234,6 +234,12 @@ TEST_F(Process, ExecCommandLineRunsThroughTheInterpreterWithItsExitCode) {
   EXPECT_EQ(vek::vyn_exec_command_line(twice.c_str(), 1, &status), 4);
   EXPECT_EQ(yrltest::read_file(out), "one\ntwo\n");
   EXPECT_EQ(status, 4);
+  // A batch file that cannot be written runs nothing: -1.
+  {
+    ScopedEnv nowhere("TMP", (windows(dir.path()) + "\\no\\such\\dir").c_str());
+    EXPECT_EQ(vek::vyn_exec_command_line("true\ntrue", 1, &status), -1);
+    EXPECT_EQ(status, -1);
+  }
 
   // Without an interpreter nothing runs: -1.
   w32::environment_testing_remove_comspec(true);
