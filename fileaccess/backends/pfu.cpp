@@ -13,8 +13,14 @@
 #include "runtime/diag/console.h"
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
+#include "platform/w32/crt.h"
+#include "platform/w32/console.h"
+#include "platform/w32/fileio.h"
+#include "platform/w32/pipe.h"
+#include "platform/w32/process.h"
 #include "runtime/system/ntsys.h"
 #include "runtime/system/signals.h"
+#include "runtime/system/process.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
@@ -242,6 +248,122 @@ int pfu_fclose(PF_File_Ptr* file) {
   if (record->buffer) rlsmem(record->buffer);
   rlsmem(record);
   *file = nullptr;
+  return status;
+}
+
+int pfu_fread(PF_File_Ptr file, int size, int* count, char* buffer) {
+  if (count) *count = 0;
+  int status = usable(file, "pfu_fread", FOR_READ);
+  if (status != PFU_SUCCESS) return status;
+  if (!buffer || !count || size < 0) {
+    dbg_crash_msg("pfu_fread", "bad parameter");
+    return PFU_INVALID_ARG;
+  }
+  std::FILE* stream = stream_of(file);
+  file->last_op = PFU_OP_READ;
+  int delivered = 0;
+  while (delivered < size) {
+    std::size_t got = std::fread(buffer + delivered, 1, static_cast<std::size_t>(size - delivered),
+                                 stream);
+    if (file->mode == PFU_TEXT) {
+      // Carriage returns are dropped; the request is filled up from what follows.
+      char* kept = buffer + delivered;
+      for (std::size_t i = 0; i < got; ++i)
+        if (buffer[delivered + static_cast<int>(i)] != '\r') *kept++ = buffer[delivered + static_cast<int>(i)];
+      got = static_cast<std::size_t>(kept - (buffer + delivered));
+    }
+    delivered += static_cast<int>(got);
+    if (delivered < size && (std::feof(stream) || std::ferror(stream))) break;
+  }
+  *count = delivered;
+  if (delivered == size) return PFU_SUCCESS;
+  // A pipe whose writers are gone reads as its end.
+  if (std::ferror(stream) && errno != EPIPE) return stream_error();
+  return PFU_END_OF_FILE;
+}
+
+namespace {
+
+// Makes a pipe record of the parent's end of a pipe and closes that handle: the record's
+// stream reads or writes a copy of its descriptor.
+int wrap_pipe_end(w32::HANDLE end, int access, int buffer_size, PF_File_Ptr* file) {
+  w32::W32HandleObject* held = nullptr;
+  int fd = w32::w32_file_acquire_descriptor(end, access == PFU_ACCESS_READ ? w32::GENERIC_READ
+                                                                          : w32::GENERIC_WRITE,
+                                            w32::TRUE, &held);
+  int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 3) : -1;
+  int error = errno;
+  if (held) w32::w32_handle_release(held);
+  w32::CloseHandle(end);
+  if (copy < 0) return fd < 0 ? PFU_TRAP : pfu_map_error(error);
+  std::FILE* stream = ::fdopen(copy, access == PFU_ACCESS_READ ? "r" : "w");
+  if (!stream) {
+    error = errno;
+    ::close(copy);
+    return pfu_map_error(error);
+  }
+  return pfu_fdopen(stream, PF_NULL_Descriptor, nullptr, access, PFU_Pipe, PFU_TEXT,
+                    buffer_size, file);
+}
+
+// The status of the last Win32 failure, through the C library's meaning of it.
+int last_error_status() { return pfu_map_error(w32::w32_errno_from_error(w32::GetLastError())); }
+
+}  // namespace
+
+int pfu_popen(const char* command, int, int to_size, int from_size, PF_File_Ptr* to_child,
+              PF_File_Ptr* from_child, VynProc** process) {
+  if (to_child) *to_child = nullptr;
+  if (from_child) *from_child = nullptr;
+  if (!command || !process) return PFU_INVALID_ARG;
+  *process = nullptr;
+  char* copy = make_scopy(command);
+  char* line = s_strip(copy);
+  // [0] the child's end, [1] the parent's, of the pipe to and the pipe from the child.
+  // The pipes are not inheritable: the start-up record hands the child its ends, and an
+  // inherited parent's end would keep the child's input open for ever.
+  w32::HANDLE to[2] = {nullptr, nullptr};
+  w32::HANDLE from[2] = {nullptr, nullptr};
+  int status = PFU_SUCCESS;
+  if (to_child && !w32::CreatePipe(&to[0], &to[1], nullptr, 0)) status = last_error_status();
+  if (status == PFU_SUCCESS && from_child && !w32::CreatePipe(&from[1], &from[0], nullptr, 0))
+    status = last_error_status();
+  w32::PROCESS_INFORMATION information = {nullptr, nullptr, 0, 0};
+  if (status == PFU_SUCCESS) {
+    w32::STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = w32::STARTF_USESTDHANDLES;
+    startup.hStdInput = to[0] ? to[0] : w32::GetStdHandle(w32::STD_INPUT_HANDLE);
+    startup.hStdOutput = from[0] ? from[0] : w32::GetStdHandle(w32::STD_OUTPUT_HANDLE);
+    startup.hStdError = from[0] ? from[0] : w32::GetStdHandle(w32::STD_ERROR_HANDLE);
+    if (!w32::CreateProcessA(nullptr, line, nullptr, nullptr, w32::TRUE, w32::DETACHED_PROCESS,
+                             nullptr, nullptr, &startup, &information))
+      status = last_error_status();
+  }
+  rlsmem(copy);
+  // The child's ends are the child's alone now.
+  if (to[0]) w32::CloseHandle(to[0]);
+  if (from[0]) w32::CloseHandle(from[0]);
+  if (status != PFU_SUCCESS) {
+    if (to[1]) w32::CloseHandle(to[1]);
+    if (from[1]) w32::CloseHandle(from[1]);
+    return status;
+  }
+  w32::CloseHandle(information.hThread);
+  *process = _WINDOWS_alloc_proc(VYN_PROC_PROCESS, information.dwProcessId, information.hProcess);
+  if (to[1]) status = wrap_pipe_end(to[1], PFU_ACCESS_WRITE, to_size, to_child);
+  if (from[1]) {
+    int from_status = wrap_pipe_end(from[1], PFU_ACCESS_READ, from_size, from_child);
+    if (status == PFU_SUCCESS) status = from_status;
+  }
+  if (status != PFU_SUCCESS) {
+    pfu_fclose(to_child);
+    pfu_fclose(from_child);
+    // The child is not wanted without its pipes.
+    w32::TerminateProcess((*process)->handle, 1);
+    vyn_free_proc_handle(process);
+  }
   return status;
 }
 

@@ -8,6 +8,8 @@
 
 namespace vek {
 
+struct VynProc;  // runtime/system/process.h
+
 // Status codes of the pfu_ family (pfu_status_to_msg gives their texts).
 enum : int {
   PFU_INTERNAL_ERROR = 0,
@@ -100,6 +102,23 @@ int pfu_fdopen(void* handle, int descriptor, const char* name, int access, int k
                int buffer_size, PF_File_Ptr* file);
 // Flushes, closes and releases the record; *file is cleared. Null record: 2.
 int pfu_fclose(PF_File_Ptr* file);
+
+// Reads up to size bytes into buffer; *count gets how many came. A text file drops
+// carriage returns. 1 when the whole request came, 3 at the end of the file or pipe (a
+// pipe whose writers are gone) with what came counted, or the status of a failed read.
+// 4 for a record that is not open for reading or was last written; 16 for a null buffer
+// or count or a negative size.
+int pfu_fread(PF_File_Ptr file, int size, int* count, char* buffer);
+
+// Starts command (its leading and trailing blanks stripped, cut at its first line feed)
+// detached, with a pipe to its standard input when to_child is given and one from its
+// standard output and error when from_child is given; missing streams are the process's
+// own. The parent's ends become text-mode pipe records (access 2 towards the child, 1
+// from it) and the child a process record (runtime/system/process.h). The pipes are not
+// inheritable, so that the child holds no parent's end. flag has no effect. 1; 16 for a null command or process; the status of the failed step, with
+// everything made closed again.
+int pfu_popen(const char* command, int flag, int to_size, int from_size, PF_File_Ptr* to_child,
+              PF_File_Ptr* from_child, VynProc** process);
 
 // Reads one line of at most size - 1 bytes, line feed included, and terminates it: 1
 // after a line feed, 3 at the end of the file (what was read is terminated in buffer),

@@ -1,10 +1,15 @@
 #include "fileaccess/core/pfa.h"
 
+#include <sys/stat.h>
+#include <strings.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/names/fnstring.h"
@@ -533,6 +538,35 @@ void pfa_testing_reset() {
   stdout_handle = nullptr;
   PfaPoolID = -1;
   locations_registered = false;
+}
+
+int pfa_access(const VynFile* file, int mode) {
+  if (mode != 0 && mode != 1 && mode != 2 && mode != 4) {
+    dbg_print_info("Win32_pfa_access_work", "bad mode %d", mode);
+    return 0;
+  }
+  char name[sizeof(VynFile::text)];
+  char posix[w32::W32_PATH_CAPACITY];
+  if (pfa_get_full_name(file, name) != PFA_E_NO_ERROR ||
+      !w32::w32_resolve_path_a(name, posix, sizeof posix))
+    return 0;
+  struct stat st;
+  if (::stat(posix, &st) != 0) return 0;
+  switch (mode) {
+    case 0:
+      return 1;
+    case 1: {
+      if (S_ISDIR(st.st_mode)) return 0;
+      const char* dot = std::strrchr(name, '.');
+      for (const char* extension : {".bat", ".com", ".exe", ".dll"})
+        if (dot && !strcasecmp(dot, extension)) return 1;
+      return ::access(posix, X_OK) == 0 ? 1 : 0;
+    }
+    case 2:
+      return ::access(posix, W_OK) == 0 ? 1 : 0;
+    default:
+      return ::access(posix, R_OK) == 0 ? 1 : 0;
+  }
 }
 
 }  // namespace vek

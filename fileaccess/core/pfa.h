@@ -183,6 +183,11 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
 // Reads one line (at most 260 bytes) and scans it: 1 when nothing was converted, else
 // 0, or 5 for a last line at the end of the file; a failed read gives its code.
 int pfa_fscanf(VynFile* file, const char* format, ...);
+// Whether the handle's file or directory allows mode: 0 exists, 1 may be run (a file,
+// not a directory, whose extension is BAT, COM, EXE or DLL, or which POSIX lets this
+// process run), 2 may be written, 4 may be read. 1 or 0; 0 also for an invalid handle
+// and for another mode (with the trace "bad mode %d").
+int pfa_access(const VynFile* file, int mode);
 // The process's standard error stream as a handle ("stdio://err"), made once.
 VynFile* pfa_get_stderr();
 // The process's standard output stream as a handle ("stdio://out"), made once.

@@ -23,6 +23,11 @@ namespace {
 // Keeps the calls of this layer from changing the environment under one another.
 pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
 
+// Windows always defines the interpreter's name; a test may take it away.
+constexpr char COMSPEC_NAME[] = "COMSPEC";
+constexpr char COMSPEC_DEFAULT[] = "C:\\Windows\\system32\\cmd.exe";
+bool g_comspec_removed = false;
+
 bool valid_name(const char* name) {
   return name != nullptr && name[0] != '\0' && std::strchr(name, '=') == nullptr;
 }
@@ -63,6 +68,10 @@ DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
   pthread_mutex_lock(&g_lock);
   std::string spelling = valid_name(name) ? set_spelling(name) : std::string();
   const char* value = spelling.empty() ? nullptr : std::getenv(spelling.c_str());
+  if (value == nullptr && !g_comspec_removed && valid_name(name) &&
+      std::strlen(name) == sizeof COMSPEC_NAME - 1 &&
+      equal_ascii_folded(name, COMSPEC_NAME, sizeof COMSPEC_NAME - 1))
+    value = COMSPEC_DEFAULT;
   DWORD result = 0;
   if (value != nullptr) result = copy_out(value, std::strlen(value), buffer, size);
   pthread_mutex_unlock(&g_lock);
@@ -159,6 +168,56 @@ DWORD GetFullPathNameA(const char* name, DWORD size, char* buffer, char** file_p
     *file_part = last != nullptr ? last + 1 : buffer;
   }
   return result;
+}
+
+char* GetEnvironmentStrings() {
+  if (w32_fault_hit("GetEnvironmentStrings")) return nullptr;
+  std::string block;
+  // The current directory of the current drive, as Win32 keeps it in "=C:" entries.
+  char directory[W32_PATH_CAPACITY];
+  DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+  if (length > 1 && length < sizeof directory && directory[1] == ':') {
+    block.append("=").append(directory, 2).append("=").append(directory, length);
+    block.push_back('\0');
+  }
+  pthread_mutex_lock(&g_lock);
+  bool comspec = g_comspec_removed;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    if (std::strchr(*entry, '=') == nullptr) continue;
+    if (equal_ascii_folded(*entry, COMSPEC_NAME, sizeof COMSPEC_NAME - 1) &&
+        (*entry)[sizeof COMSPEC_NAME - 1] == '=')
+      comspec = true;
+    block.append(*entry);
+    block.push_back('\0');
+  }
+  pthread_mutex_unlock(&g_lock);
+  if (!comspec) {
+    block.append(COMSPEC_NAME).append("=").append(COMSPEC_DEFAULT);
+    block.push_back('\0');
+  }
+  block.push_back('\0');
+  char* copy = static_cast<char*>(std::malloc(block.size()));
+  if (copy == nullptr) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  std::memcpy(copy, block.data(), block.size());
+  return copy;
+}
+
+BOOL FreeEnvironmentStrings(char* block) {
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::free(block);
+  return TRUE;
+}
+
+void environment_testing_remove_comspec(bool removed) {
+  pthread_mutex_lock(&g_lock);
+  g_comspec_removed = removed;
+  pthread_mutex_unlock(&g_lock);
 }
 
 }  // namespace w32

@@ -1,4 +1,8 @@
 // The process's environment variables and its current directory.
+//
+// COMSPEC, which Windows always defines, answers C:\Windows\system32\cmd.exe when the
+// process's environment does not set it (environment_testing.h takes it away); that
+// program is the command interpreter of the process stand-in (interpreter.h).
 #pragma once
 
 #include "platform/w32/types.h"
@@ -12,6 +16,14 @@ namespace w32 {
 // variable is not set; ERROR_INVALID_PARAMETER for a null name, or a null buffer with a
 // nonzero size.
 DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size);
+
+// The environment block: first "=C:=C:\dir" for the current drive's directory as Win32
+// keeps it, then every "NAME=value" of the process (with COMSPEC as above), each text
+// terminated, and an empty text at the end. A malloc'd copy that FreeEnvironmentStrings
+// releases; null with ERROR_NOT_ENOUGH_MEMORY. Consults the fault facility (fault.h).
+char* GetEnvironmentStrings();
+// Releases a block of GetEnvironmentStrings. FALSE with ERROR_INVALID_PARAMETER for null.
+BOOL FreeEnvironmentStrings(char* block);
 
 // Sets the variable name to value in the process's environment (setenv), which children
 // inherit; a spelling that differs only in case is the same variable. A null value

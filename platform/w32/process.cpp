@@ -20,6 +20,9 @@
 #include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/commandline.h"
+#include "platform/w32/console.h"
+#include "platform/w32/fileio.h"
+#include "platform/w32/interpreter.h"
 #include "platform/w32/clock.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
@@ -309,9 +312,47 @@ std::vector<std::string> child_environment(const void* block, bool unicode,
   return kept;
 }
 
+// What a child's standard stream becomes: a descriptor, the process's own stream
+// (KEEP_STREAM; /dev/null for a detached child) or /dev/null (NULL_STREAM).
+constexpr int KEEP_STREAM = -1;
+constexpr int NULL_STREAM = -2;
+
+// The standard handles of a start-up record, held until the start is done.
+struct StdStreams {
+  int fds[3] = {KEEP_STREAM, KEEP_STREAM, KEEP_STREAM};
+  W32HandleObject* held[3] = {nullptr, nullptr, nullptr};
+
+  // Takes the three handles: a null handle gives the child no stream. FALSE with
+  // ERROR_INVALID_HANDLE when one is neither a standard handle nor an open file or pipe
+  // that may be read (input) or written (outputs).
+  bool take(HANDLE input, HANDLE output, HANDLE error) {
+    HANDLE handles[3] = {input, output, error};
+    for (int i = 0; i < 3; ++i) {
+      if (handles[i] == nullptr) {
+        fds[i] = NULL_STREAM;
+        continue;
+      }
+      int own = w32_std_handle_descriptor(handles[i]);
+      if (own >= 0) {
+        fds[i] = own;
+        continue;
+      }
+      fds[i] = w32_file_acquire_descriptor(handles[i], i == 0 ? GENERIC_READ : GENERIC_WRITE,
+                                           FALSE, &held[i]);
+      if (fds[i] < 0) return false;
+    }
+    return true;
+  }
+
+  ~StdStreams() {
+    for (W32HandleObject* object : held)
+      if (object != nullptr) w32_handle_release(object);
+  }
+};
+
 // posix_spawn with the file actions and attributes the flags ask for.
 int spawn(pid_t* pid, const std::string& program, const std::string& directory, DWORD flags,
-          int ready_fd, char* const* argv, char* const* envp) {
+          int ready_fd, const int std_fds[3], char* const* argv, char* const* envp) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
   if (posix_spawn_file_actions_init(&actions) != 0) return ENOMEM;
@@ -323,13 +364,14 @@ int spawn(pid_t* pid, const std::string& program, const std::string& directory, 
   // Dup'ed onto itself, the ready descriptor loses its close-on-exec flag in the child
   // alone.
   error = error != 0 ? error : posix_spawn_file_actions_adddup2(&actions, ready_fd, ready_fd);
-  if ((flags & DETACHED_PROCESS) != 0) {
-    error = error != 0 ? error
-                       : posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    error = error != 0 ? error
-                       : posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    error = error != 0 ? error
-                       : posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  for (int fd = 0; fd < 3; ++fd) {
+    if (std_fds[fd] >= 0) {
+      error = error != 0 ? error : posix_spawn_file_actions_adddup2(&actions, std_fds[fd], fd);
+    } else if ((flags & DETACHED_PROCESS) != 0 || std_fds[fd] == NULL_STREAM) {
+      error = error != 0 ? error
+                         : posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
+                                                            fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    }
   }
   error = error != 0 ? error : posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
   short spawn_flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
@@ -418,9 +460,11 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
       return fail(ERROR_FILENAME_EXCED_RANGE);
     line = wide_to(CP_ACP, quoted);
   }
-  std::string program;
-  DWORD code = application_name != nullptr ? find_program(application_name, &program)
-                                           : program_of_line(line, &program);
+  bool interpreter = w32_is_interpreter(application_name, line);
+  std::string program = "/bin/sh";
+  DWORD code = interpreter                  ? ERROR_SUCCESS
+               : application_name != nullptr ? find_program(application_name, &program)
+                                             : program_of_line(line, &program);
   if (code != ERROR_SUCCESS) return fail(code);
 
   char directory[W32_PATH_CAPACITY];
@@ -441,11 +485,26 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
   for (int i = 1; i < count; ++i) arguments.push_back(wide_to(CP_UTF8, split[i]));
   LocalFree(split);
 
+  StdStreams streams;
+  if ((startup_info->dwFlags & STARTF_USESTDHANDLES) != 0 &&
+      !streams.take(startup_info->hStdInput, startup_info->hStdOutput, startup_info->hStdError))
+    return FALSE;
+
   int ready[2];
   if (pipe2(ready, O_CLOEXEC) != 0) return fail(w32_error_from_errno(errno));
   std::vector<std::string> entries =
       child_environment(environment, (creation_flags & CREATE_UNICODE_ENVIRONMENT) != 0,
                         wide_to(CP_UTF8, wide_line.c_str()), ready[1]);
+  if (interpreter) {
+    std::string script;
+    code = w32_interpreter_script(line, entries, &script);
+    if (code != ERROR_SUCCESS) {
+      ::close(ready[0]);
+      ::close(ready[1]);
+      return fail(code);
+    }
+    arguments = {program, "-c", script};
+  }
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
@@ -457,7 +516,8 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
   reap_orphans();
   pthread_mutex_unlock(&g_lock);
   pid_t pid = 0;
-  int error = spawn(&pid, program, directory, creation_flags, ready[1], argv.data(), envp.data());
+  int error = spawn(&pid, program, directory, creation_flags, ready[1], streams.fds, argv.data(),
+                    envp.data());
   ::close(ready[1]);
   if (error != 0) {
     ::close(ready[0]);

@@ -12,6 +12,8 @@
 //   does, runs the latter, so that a POSIX program can stand for a Windows one. The
 //   program must be a regular file that may be executed (else ERROR_ACCESS_DENIED); a
 //   missing one gives ERROR_FILE_NOT_FOUND, a missing directory ERROR_PATH_NOT_FOUND.
+// - A program named cmd.exe (any directory, any letter case) is the command
+//   interpreter (interpreter.h): the child is /bin/sh running what its line asks.
 // - The child's POSIX argv is the program's POSIX path and the arguments that
 //   CommandLineToArgvW finds after the first (commandline.h), in UTF-8.
 // - The environment is environment (a block of "NAME=value" texts, each terminated, with
@@ -26,10 +28,14 @@
 //   console, its standard streams read and write /dev/null. CREATE_NEW_PROCESS_GROUP
 //   alone: a process group of its own. CREATE_SUSPENDED is refused with
 //   ERROR_NOT_SUPPORTED; other flags (console, window, priority) are accepted and have
-//   no effect here. The security attributes, inherit_handles and the start-up record
-//   (beyond its size, which must be at least sizeof(STARTUPINFOA): else
-//   ERROR_INVALID_PARAMETER) are accepted and not used; the stand-in's handles are no
-//   POSIX descriptors, so there is nothing to inherit.
+//   no effect here.
+// - With STARTF_USESTDHANDLES in the start-up record the child's standard input, output
+//   and error are its three handles: a pipe end or file of this layer, a standard
+//   handle (console.h), or null for none (/dev/null); any other handle is refused with
+//   ERROR_INVALID_HANDLE. The record's size must be at least sizeof(STARTUPINFOA) (else
+//   ERROR_INVALID_PARAMETER); its other fields and the security attributes are
+//   accepted and not used. inherit_handles is not consulted: the descriptors of
+//   inheritable pipe ends (pipe.h) reach every child, and no other handle does.
 // - The thread handle stands for the child's main thread and becomes signalled with
 //   the process; the thread id is the process id, as Linux numbers a main thread.
 #pragma once
@@ -49,6 +55,9 @@ constexpr DWORD NORMAL_PRIORITY_CLASS = 0x20;
 constexpr DWORD CREATE_NEW_PROCESS_GROUP = 0x200;
 constexpr DWORD CREATE_UNICODE_ENVIRONMENT = 0x400;
 constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
+
+constexpr DWORD STARTF_USESHOWWINDOW = 0x1;
+constexpr DWORD STARTF_USESTDHANDLES = 0x100;
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;

@@ -12,6 +12,7 @@
 #include "platform/w32/handle.h"
 #include "platform/w32/registry.h"
 #include "platform/w32/system.h"
+#include "runtime/system/process.h"
 #include "runtime/system/sysinfo_testing.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
@@ -19,6 +20,9 @@
 namespace vek {
 
 namespace {
+
+// The pipe buffer of vek_process_output and the chunk it drops the rest of the output in.
+constexpr int PROCESS_OUTPUT_BUFFER = 4096;
 
 constexpr int kUserNameSize = 257;
 constexpr int kHostNameSize = 65;
@@ -185,6 +189,27 @@ int vyn_putenv(const char* text) {
 }
 
 int stop_communications_for_system() { return 1; }
+
+int vek_process_output(const char* command, char* buffer, int* size) {
+  if (!buffer || !size || *size < 0 || !command) return -1;
+  PF_File_Ptr output = nullptr;
+  VynProc* child = nullptr;
+  int status = pfu_popen(command, 0, 0, PROCESS_OUTPUT_BUFFER, nullptr, &output, &child);
+  if (status != PFU_SUCCESS) return status;
+  int count = 0;
+  int read = pfu_fread(output, *size, &count, buffer);
+  for (;;) {
+    char rest[PROCESS_OUTPUT_BUFFER];
+    int dropped = 0;
+    if (pfu_fread(output, sizeof rest, &dropped, rest) != PFU_SUCCESS) break;
+  }
+  int exit_code = 0;
+  int waited = vyn_wait_for_subproc(1, &child, &exit_code);
+  pfu_fclose(&output);
+  vyn_free_proc_handle(&child);
+  *size = count;
+  return waited >= 0 ? read : PFU_TRAP;
+}
 
 const VynWchar* vyn_get_user_name() {
   if (g_user_name[0] != 0) return g_user_name;

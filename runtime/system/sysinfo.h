@@ -43,6 +43,14 @@ int vyn_putenv(const char* text);
 // 1, nothing else: there is no communication to stop here.
 int stop_communications_for_system();
 
+// Runs command with its standard output and error piped back and reads up to *size bytes
+// of that into buffer; *size becomes the bytes read. The rest of the output is read and
+// dropped, so that a talkative child cannot block, before the child is waited for. The
+// read's status (1 when *size bytes came, 3 when the output ended first) when the wait
+// worked, 4 when it failed; the status of a start that failed; -1 for a null buffer,
+// size or command, or a negative size.
+int vek_process_output(const char* command, char* buffer, int* size);
+
 // The user's name, found once: the Win32 user name (at most 31 characters), else the
 // variables USER, user and USERNAME in this order, else "nobody".
 const VynWchar* vyn_get_user_name();

@@ -13,6 +13,8 @@
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
+#include "platform/w32/console_testing.h"
+#include "platform/w32/environment_testing.h"
 #include "platform/w32/error_testing.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
@@ -129,6 +131,8 @@ void reset_runtime_state() {
   w32::socket_testing_reset();
   w32::printer_testing_set_spool_folder(nullptr);
   w32::volume_testing_reset();
+  w32::console_testing_reset();
+  w32::environment_testing_remove_comspec(false);
   vek::getmem_testing_reset();
 }
 

@@ -13,6 +13,7 @@
 #include "platform/w32/codepage.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/system/ntsys.h"
+#include "runtime/system/process.h"
 #include "runtime/text/lang.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
@@ -301,6 +302,74 @@ TEST_F(PfuTest, RaisingASignalTracesTheOutcome) {
     EXPECT_EQ(console.err(), c.trace);
     EXPECT_EQ(g_raised, c.raised);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfuTest, FreadDeliversTheRequestThenTheEndWithItsCount) {
+  yrltest::write_file(path, "ab\r\ncd\r\n");
+  vek::PF_File* file = open(vek::PFU_ACCESS_READ);
+  char buffer[16];
+  int count = -1;
+  // Text mode: carriage returns are dropped and the request filled from what follows.
+  EXPECT_EQ(vek::pfu_fread(file, 4, &count, buffer), vek::PFU_SUCCESS);
+  EXPECT_EQ(std::string(buffer, 4), "ab\nc");
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(vek::pfu_fread(file, 10, &count, buffer), vek::PFU_END_OF_FILE);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(count)), "d\n");
+  EXPECT_EQ(vek::pfu_fread(file, 10, &count, buffer), vek::PFU_END_OF_FILE);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(vek::pfu_fread(file, 0, &count, buffer), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fread(file, -1, &count, buffer), vek::PFU_INVALID_ARG);
+  EXPECT_EQ(vek::pfu_fread(file, 1, nullptr, buffer), vek::PFU_INVALID_ARG);
+  close(&file);
+
+  vek::PF_File* binary = open(vek::PFU_ACCESS_READ, vek::PFU_BINARY);
+  EXPECT_EQ(vek::pfu_fread(binary, 8, &count, buffer), vek::PFU_SUCCESS);
+  EXPECT_EQ(std::string(buffer, 8), "ab\r\ncd\r\n");
+  close(&binary);
+
+  vek::PF_File* writer = open(vek::PFU_ACCESS_WRITE);
+  EXPECT_EQ(vek::pfu_fread(writer, 1, &count, buffer), vek::PFU_TRAP);
+  close(&writer);
+  EXPECT_EQ(vek::pfu_fread(nullptr, 1, &count, buffer), vek::PFU_TRAP);
+}
+
+TEST_F(PfuTest, PopenPipesBothWaysAndRecordsTheChild) {
+  vek::PF_File* to = nullptr;
+  vek::PF_File* from = nullptr;
+  vek::VynProc* child = nullptr;
+  ASSERT_EQ(vek::pfu_popen("  sh -c \"tr a-z A-Z; echo err >&2\"  ", 0, 512, 512, &to, &from,
+                           &child),
+            vek::PFU_SUCCESS);
+  ASSERT_NE(to, nullptr);
+  ASSERT_NE(from, nullptr);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(to->kind, vek::PFU_Pipe);
+  EXPECT_EQ(to->access, vek::PFU_ACCESS_WRITE);
+  EXPECT_EQ(from->access, vek::PFU_ACCESS_READ);
+  EXPECT_EQ(child->kind, vek::VYN_PROC_PROCESS);
+  EXPECT_EQ(vek::pfu_fputs(to, "piped\n"), vek::PFU_SUCCESS);
+  // Closing our end is the child's end of input: no other end is held open.
+  close(&to);
+  char buffer[64];
+  int count = 0;
+  EXPECT_EQ(vek::pfu_fread(from, sizeof buffer, &count, buffer), vek::PFU_END_OF_FILE);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(count)), "PIPED\nerr\n");
+  close(&from);
+  int code = -1;
+  EXPECT_EQ(vek::vyn_wait_for_subproc(1, &child, &code), 0);
+  EXPECT_EQ(code, 0);
+  vek::vyn_free_proc_handle(&child);
+
+  EXPECT_EQ(vek::pfu_popen("no-such-program-anywhere", 0, 0, 0, nullptr, &from, &child),
+            vek::PFU_NOT_EXIST);
+  EXPECT_EQ(from, nullptr);
+  EXPECT_EQ(child, nullptr);
+  EXPECT_EQ(vek::pfu_popen(nullptr, 0, 0, 0, nullptr, &from, &child), vek::PFU_INVALID_ARG);
+  EXPECT_EQ(vek::pfu_popen("true", 0, 0, 0, nullptr, &from, nullptr), vek::PFU_INVALID_ARG);
 }
 
 }  // namespace

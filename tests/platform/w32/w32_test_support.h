@@ -15,6 +15,8 @@
 
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
+#include "platform/w32/console_testing.h"
+#include "platform/w32/environment_testing.h"
 #include "platform/w32/error_testing.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/file_testing.h"
@@ -43,6 +45,8 @@ inline void reset_w32_state() {
   w32::socket_testing_reset();
   w32::printer_testing_set_spool_folder(nullptr);
   w32::volume_testing_reset();
+  w32::console_testing_reset();
+  w32::environment_testing_remove_comspec(false);
 }
 
 class W32Test : public ::testing::Test {

@@ -2,19 +2,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fileaccess/names/oshelp.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
-#include "runtime/system/process.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
@@ -469,25 +466,6 @@ TEST_F(Diag, DclComRunsTheCommandBetweenItsHooks) {
   EXPECT_EQ(vek::dcl_com("exit 1"), 1);
   vek::dcl_com_start_func();
   vek::dummy_action();
-}
-
-TEST_F(Diag, ExecCommandRefusesBadOrOverlongCommands) {
-  std::string long_format(501, 'x');
-  EXPECT_EQ(vek::vyn_exec_command(1, long_format.c_str()), -1);
-  std::string long_command(600, 'x');
-  EXPECT_EQ(vek::vyn_exec_command(1, "%s", long_command.c_str()), -1);
-}
-
-TEST_F(Diag, ExecCommandModeTwoLeavesTheCommandRunning) {
-  yrltest::TempDir dir;
-  std::string marker = dir.file("done");
-  EXPECT_EQ(vek::vyn_exec_command(2, "sleep 0.2; echo ok > %s", marker.c_str()), 1);
-  // The call came back before the command finished.
-  EXPECT_EQ(yrltest::read_file(marker), "");
-  for (int i = 0; i < 100 && yrltest::read_file(marker) != "ok\n"; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  EXPECT_EQ(yrltest::read_file(marker), "ok\n");
 }
 
 }  // namespace
