@@ -9,6 +9,7 @@
 #include "runtime/diag/diag.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
+#include "runtime/system/process.h"
 #include "runtime/system/signals_testing.h"
 
 namespace vek {
@@ -97,6 +98,12 @@ int ansi_raise_signal(int signal) {
   // The alarm is the emulation's; the C runtime of the target has none to raise.
   if (signal == NT_SIGALRM) return ANSI_SIG_APPLICATION_ERROR;
   return std::raise(signal) != 0 ? ANSI_SIG_APPLICATION_ERROR : ANSI_SIG_OK;
+}
+
+int ansi_send_signal(VynProc* process, int signal) {
+  if (process == nullptr) return ANSI_SIG_BAD_ARGS;
+  if (signal != SIGTERM && signal != SIG_UNSUPPORTED) return ANSI_SIG_NOT_SUPPORTED;
+  return vyn_kill_subprocess(process) != 0 ? ANSI_SIG_OK : ANSI_SIG_SYSTEM_ERROR;
 }
 
 int ansi_set_signal_mask(const SigSet* set) {
@@ -219,6 +226,17 @@ int ctsu_restore_signal_handlers(SigHandlerSet* set) {
     set->installed[i] = nullptr;
   }
   return all;
+}
+
+int ctsu_send_signal(VynProc* process, int signal) {
+  ivek_fprintf(stderr, "SENDING SIGNAL : Signal number : %d\n", signal);
+  if (signal == SIG_UNSUPPORTED) return 1;
+  int status = ansi_send_signal(process, signal);
+  if (status == ANSI_SIG_OK) {
+    ivek_fprintf(stderr, "SENT SIGNAL\n");
+    return 1;
+  }
+  return su_trace_status(status);
 }
 
 int ctsu_set_signal_mask(const SigSet* set, SigSet* old) {

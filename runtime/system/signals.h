@@ -15,6 +15,8 @@
 
 namespace vek {
 
+struct VynProc;  // a process record of the process runners (process.h)
+
 // A signal set: signal s is bit s mod 32.
 typedef std::uint32_t SigSet;
 
@@ -59,6 +61,9 @@ int ansi_get_signal_handler(int signal, SigItem* out);
 // Raises the signal: 0, 3 when the C runtime's raise fails, 4 for -1. The alarm (14)
 // belongs to the emulation and is never raised for real: 3.
 int ansi_raise_signal(int signal);
+// 15 and -1 end the process or thread of the record (vyn_kill_subprocess): 0, or 2 when
+// it cannot be ended; any other signal 4.
+int ansi_send_signal(VynProc* process, int signal);
 // Masks do not exist here: 4.
 int ansi_set_signal_mask(const SigSet* set);
 int ansi_set_signal_mask_top(const SigSet* set);
@@ -104,6 +109,11 @@ int ctsu_set_signal_handlers(SigHandlerSet* set);
 // signal named twice ends with its first handler: 1 when every restore succeeded. A
 // set not in use is refused with "Can't restore handlers twice." (0).
 int ctsu_restore_signal_handlers(SigHandlerSet* set);
+
+// Sends with a trace on standard error: "SENDING SIGNAL : Signal number : %d\n", then
+// (but for -1, which gives 1 at once) "SENT SIGNAL\n" or the line of the status. 1 for
+// sent or unsupported, else 0.
+int ctsu_send_signal(VynProc* process, int signal);
 
 // Masks do not exist here and count as success: the old set (when given) comes back
 // empty. 0 when both are null.

@@ -3,12 +3,16 @@
 #include "runtime/system/signals.h"
 
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
 #include <string>
 
 #include "runtime/system/ntsys.h"
+#include "runtime/system/process.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/serious_reports.h"
@@ -544,6 +548,75 @@ TEST_F(Signals, TheStackRefusesSignalsOutsideItsTable) {
   EXPECT_EQ(vek::su_pop_sigitem(0, nullptr), 1);
   EXPECT_TRUE(console.err().empty());
   EXPECT_EQ(live_blocks(), blocks + 2);
+}
+
+// ---- Sending to a child
+
+// A child that sleeps until it is ended, with its record.
+struct SleepingChild {
+  SleepingChild() {
+    char program[] = "/bin/sleep";
+    char seconds[] = "30";
+    char* argv[] = {program, seconds, nullptr};
+    EXPECT_EQ(posix_spawn(&pid, program, nullptr, nullptr, argv, nullptr), 0);
+    record = vek::vyn_open_process(static_cast<std::uint32_t>(pid));
+    EXPECT_NE(record, nullptr);
+  }
+  ~SleepingChild() {
+    vek::vyn_free_proc_handle(&record);
+    if (!reaped) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  // Whether the child has ended, reaping it when it has.
+  bool ended() {
+    int status = 0;
+    reaped = waitpid(pid, &status, WNOHANG) == pid;
+    return reaped;
+  }
+  pid_t pid = 0;
+  vek::VynProc* record = nullptr;
+  bool reaped = false;
+};
+
+TEST_F(Signals, SendingEndsTheChildOnlyForTermination) {
+  SleepingChild child;
+  ASSERT_NE(child.record, nullptr);
+  struct Case {
+    vek::VynProc* process;
+    int signal;
+    int result;
+    const char* trace;
+  };
+  const Case cases[] = {
+      {child.record, SIGKILL, 1, "SENDING SIGNAL : Signal number : 9\nOPERATION NOT SUPPORTED\n"},
+      {child.record, SIGINT, 1, "SENDING SIGNAL : Signal number : 2\nOPERATION NOT SUPPORTED\n"},
+      {child.record, -1, 1, "SENDING SIGNAL : Signal number : -1\n"},
+      {nullptr, SIGTERM, 0, "SENDING SIGNAL : Signal number : 15\nBAD ARGS\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal);
+    yrltest::ConsoleCapture console;
+    EXPECT_EQ(vek::ctsu_send_signal(c.process, c.signal), c.result);
+    EXPECT_EQ(console.err(), c.trace);
+  }
+  EXPECT_FALSE(child.ended());
+  EXPECT_EQ(vek::ansi_send_signal(child.record, SIGHUP), vek::ANSI_SIG_NOT_SUPPORTED);
+  EXPECT_EQ(vek::ansi_send_signal(nullptr, SIGTERM), vek::ANSI_SIG_BAD_ARGS);
+
+  yrltest::ConsoleCapture console;
+  EXPECT_EQ(vek::ctsu_send_signal(child.record, SIGTERM), 1);
+  EXPECT_EQ(console.err(), "SENDING SIGNAL : Signal number : 15\nSENT SIGNAL\n");
+  for (int i = 0; i < 500 && !child.ended(); ++i) usleep(10000);
+  EXPECT_TRUE(child.reaped);
+
+  // The unsupported signal ends the process too.
+  SleepingChild second;
+  ASSERT_NE(second.record, nullptr);
+  EXPECT_EQ(vek::ansi_send_signal(second.record, vek::SIG_UNSUPPORTED), vek::ANSI_SIG_OK);
+  for (int i = 0; i < 500 && !second.ended(); ++i) usleep(10000);
+  EXPECT_TRUE(second.reaped);
 }
 
 // ---- Older entries
