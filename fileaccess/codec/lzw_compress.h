@@ -69,10 +69,10 @@ int compress_buffer_hash(unsigned char** out, const unsigned char* in, compress_
                          int len);
 
 // Compresses the open source into the open destination (mode 2, in pieces of 0x20000
-// bytes). 5 when the source was read to its end and the stream finished (an empty
-// source writes nothing at all); 11 for an invalid or directory handle, 2 for a missing
-// source, 7 when the source cannot be read or the destination written; else the code of
-// the read or write that failed.
+// bytes). Once the source is read to its end the stream is finished and the result is
+// that last write's status (an empty source writes nothing at all and gives 5); 11 for
+// an invalid or directory handle, 2 for a missing source, 7 when the source cannot be
+// read or the destination written; else the code of the read or write that failed.
 int pfa_compress_and_copy(VynFile* source, VynFile* destination);
 // 1 when the open file holds a compressed stream at its start or right after a line
 // beginning "#Vyn/" or "#VK/" (*offset then gets the stream's position), else 0; 11 for
