@@ -90,7 +90,7 @@ struct DirectTable {
       return *slot;
     }
     key = ent * 256 + c;
-    unsigned i = (key * 2) & (PROBE_SLOTS - 1);
+    unsigned i = (key * 2654435761u >> 15) & (PROBE_SLOTS - 1);
     while (s->probe_codes[i] && s->probe_keys[i] != key) i = (i + 1) & (PROBE_SLOTS - 1);
     index = i;
     slot = &s->probe_codes[i];

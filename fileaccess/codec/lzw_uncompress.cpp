@@ -31,7 +31,16 @@ struct Call {
   void* data;
   unsigned char** table;
   unsigned char** store;
+  long capacity;    // of *out, asked once a call and after each reallocation
+  long store_size;  // of *store
 };
+
+Call make_call(unsigned char** out, UncompressSizeFunc size_func,
+               UncompressReallocFunc realloc_func, void* data, unsigned char** table,
+               unsigned char** store) {
+  return Call{out, 0, size_func, realloc_func, data, table, store,
+              *out ? size_func(*out, data) : 0, getmem_area_size(*store)};
+}
 
 void start_width(uncompress_state* s) {
   s->n_bits = 9;
@@ -65,7 +74,7 @@ int start_stream(uncompress_state* s, unsigned char** table, unsigned char* stor
 // bits. A CLEAR below the largest width breaks the stream: the codes before it stay and
 // the batch ends there. 0 to go on, 1 when the batch must end.
 int take_group(uncompress_state* s, const unsigned char* group) {
-  std::uint16_t codes[8];
+  std::uint16_t* codes = s->code_buf + s->code_count;
   lzw::unpack_group(s->n_bits, group, codes);
   int useful = 8;
   bool grow = false;
@@ -76,18 +85,20 @@ int take_group(uncompress_state* s, const unsigned char* group) {
       grow = true;
     }
   }
-  for (int k = 0; k < useful; ++k) {
-    if (s->block_mode && codes[k] == CLEAR_CODE) {
+  if (s->block_mode) {
+    for (int k = 0; k < useful; ++k) {
+      if (codes[k] != CLEAR_CODE) continue;
       if (!s->at_width16) {
+        s->code_count += k;
         s->bad_after_codes = 1;
         return 1;
       }
-      s->code_buf[s->code_count++] = codes[k];
+      s->code_count += k + 1;
       start_width(s);
       return 0;
     }
-    s->code_buf[s->code_count++] = codes[k];
   }
+  s->code_count += useful;
   if (grow) {
     s->width_count = s->maxcode + 1;
     ++s->n_bits;
@@ -99,20 +110,21 @@ int take_group(uncompress_state* s, const unsigned char* group) {
 
 // Room for n more output bytes.
 void output_room(Call& c, long n) {
-  long capacity = *c.out ? c.size_func(*c.out, c.data) : 0;
+  long capacity = c.capacity;
   if (c.pos + n < capacity - 1) return;
   double grown = (static_cast<double>(capacity) + 4) * 1.25;
   double wanted = 10.0 * static_cast<double>(n);
   long size = static_cast<long>((grown > wanted ? grown : wanted) + 1);
   if (size < c.pos + n + 1) size = c.pos + n + 1;
   *c.out = static_cast<unsigned char*>(c.realloc_func(*c.out, size, c.data));
+  c.capacity = c.size_func(*c.out, c.data);
 }
 
 // Room in the store for a string of n bytes and its last byte at trans_pos, growing
 // the store up to the cap. 0 when it does not fit.
 int store_room(uncompress_state* s, Call& c, long n) {
   unsigned char* store = *c.store;
-  long size = getmem_area_size(store);
+  long size = c.store_size;
   long need = s->trans_pos + n + 1;
   if (need + STORE_MARGIN > size && size < UNCOMPRESS_STORE_CAP) {
     long over = need + STORE_MARGIN - size;
@@ -127,9 +139,18 @@ int store_room(uncompress_state* s, Call& c, long n) {
       }
     }
     *c.store = moved;
-    size = grown;
+    size = c.store_size = grown;
   }
   return need <= size;
+}
+
+// Short strings, most of them, are copied byte by byte rather than through a call.
+inline void copy_bytes(unsigned char* dst, const unsigned char* src, long n) {
+  if (n <= 16) {
+    for (long i = 0; i < n; ++i) dst[i] = src[i];
+  } else {
+    std::memcpy(dst, src, static_cast<std::size_t>(n));
+  }
 }
 
 // Writes the string of code at dst (len bytes): from the store when it is there, else
@@ -141,7 +162,7 @@ void put_string(uncompress_state* s, unsigned char** table, unsigned code, unsig
     *--p = s->suffix[code];
     code = s->prefix[code];
   }
-  std::memcpy(dst, table[code], static_cast<std::size_t>(p - dst));
+  copy_bytes(dst, table[code], p - dst);
 }
 
 void clear_table(uncompress_state* s, unsigned char** table) {
@@ -182,7 +203,7 @@ int decode_code(uncompress_state* s, Call& c, unsigned code) {
     // string begins, and the next code writes it.
     if (store_room(s, c, len)) {
       unsigned char* at = *c.store + s->trans_pos;
-      std::memcpy(at, dst, static_cast<std::size_t>(len));
+      copy_bytes(at, dst, len);
       at[len] = first;
       table[entry] = at;
       s->trans_pos += len;
@@ -366,7 +387,7 @@ int uncompress_buffer(const unsigned char* in, int len, unsigned char** out,
     if (s->header_count == 3 && !start_stream(s, *str_ptr, *trans_buf)) return report_broken(s);
   }
   if (s->header_count < 3) return 0;
-  Call c{out, 0, size_func, realloc_func, data, *str_ptr, trans_buf};
+  Call c = make_call(out, size_func, realloc_func, data, *str_ptr, trans_buf);
   if (run(s, c, in, len, UNCOMPRESS_CALL_OUTPUT) < 0) {
     // The bytes before the fault are handed out; the next call reports the fault.
     s->healthy = 0;
@@ -387,7 +408,7 @@ int uncompress_buffer_finish(unsigned char** out, uncompress_state** state,
       !*str_ptr || !trans_buf || !*trans_buf) {
     result = report_broken(s);
   } else {
-    Call c{out, 0, size_func, realloc_func, data, *str_ptr, trans_buf};
+    Call c = make_call(out, size_func, realloc_func, data, *str_ptr, trans_buf);
     s->flushing = 1;
     int r = run(s, c, nullptr, 0, NO_LIMIT);
     if (r == 0) {

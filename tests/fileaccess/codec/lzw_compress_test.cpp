@@ -239,7 +239,7 @@ TEST_F(LzwCompress, BytesAreRankedByTheFixedOrderOrByFrequency) {
   EXPECT_EQ(state_->rank_map[100], 0);
   for (int value = 1; value < 32; ++value) EXPECT_EQ(state_->rank_map[value + 100], value);
   EXPECT_EQ(state_->rank_map[132], 0);
-  EXPECT_EQ(state_->rank_map['0'], 0);
+  EXPECT_EQ(state_->rank_map[static_cast<unsigned char>('0')], 0);
   EXPECT_EQ(state_->block_mode, 1);
   EXPECT_EQ(state_->free_ent, 257);
   const unsigned char* order =
