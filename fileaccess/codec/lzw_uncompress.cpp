@@ -371,6 +371,10 @@ int uncompress_buffer(const unsigned char* in, int len, unsigned char** out,
     if (len == 0) return 0;
     s = static_cast<uncompress_state*>(getmem(sizeof(uncompress_state)));
     if (!*trans_buf) uncompress_trans_buf_alloc(trans_buf);
+    // A caller's store smaller than a new one is grown to that size first.
+    if (getmem_area_size(*trans_buf) < UNCOMPRESS_TRANS_BUF_SIZE)
+      *trans_buf = static_cast<unsigned char*>(
+          relocmem(*trans_buf, static_cast<std::size_t>(UNCOMPRESS_TRANS_BUF_SIZE)));
     s->code_buf = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * CODE_BUF_COUNT));
     s->str_len = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * TABLE_SIZE));
     s->prefix = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * TABLE_SIZE));

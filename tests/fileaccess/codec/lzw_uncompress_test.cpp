@@ -208,6 +208,18 @@ TEST_F(LzwUncompress, StoresAreHandedBackAndReused) {
   EXPECT_EQ(vek::getmem_area_size(store), vek::UNCOMPRESS_TRANS_BUF_SIZE);
 }
 
+// A store the caller brings may be small: it is grown before the first string goes in.
+TEST_F(LzwUncompress, ASmallStoreOfTheCallerIsGrownFirst) {
+  const std::string data = text_bytes(300000, 29);
+  const std::string stream = lzw_compress(data, 2);
+  LzwDecoder d;
+  d.store = static_cast<unsigned char*>(vek::getmem(16));
+  ASSERT_EQ(d.feed(reinterpret_cast<const unsigned char*>(stream.data()), stream.size()), 0);
+  EXPECT_GE(vek::getmem_area_size(d.store), vek::UNCOMPRESS_TRANS_BUF_SIZE);
+  ASSERT_EQ(d.finish(), 0);
+  EXPECT_TRUE(d.bytes == data);
+}
+
 TEST_F(LzwUncompress, MissingTablesAreInvalidArguments) {
   show_serious_reports();
   yrltest::ConsoleCapture console;
