@@ -19,6 +19,10 @@ constexpr int TABLE_SIZE = 65536;
 constexpr long STORE_MARGIN = 65536;
 constexpr long NO_LIMIT = -1;
 
+// Bytes of slack kept past the output and read past a stored string, so that a short
+// string (most are) is copied as one fixed block of this size.
+constexpr long COPY_SLACK = 16;
+
 // The spare string stores, reused last in, first out; never released.
 unsigned char** static_uncomp_trans_bufs = nullptr;
 
@@ -111,11 +115,11 @@ int take_group(uncompress_state* s, const unsigned char* group) {
 // Room for n more output bytes.
 void output_room(Call& c, long n) {
   long capacity = c.capacity;
-  if (c.pos + n < capacity - 1) return;
+  if (c.pos + n + COPY_SLACK < capacity - 1) return;
   double grown = (static_cast<double>(capacity) + 4) * 1.25;
   double wanted = 10.0 * static_cast<double>(n);
   long size = static_cast<long>((grown > wanted ? grown : wanted) + 1);
-  if (size < c.pos + n + 1) size = c.pos + n + 1;
+  if (size < c.pos + n + COPY_SLACK + 1) size = c.pos + n + COPY_SLACK + 1;
   *c.out = static_cast<unsigned char*>(c.realloc_func(*c.out, size, c.data));
   c.capacity = c.size_func(*c.out, c.data);
 }
@@ -144,25 +148,32 @@ int store_room(uncompress_state* s, Call& c, long n) {
   return need <= size;
 }
 
-// Short strings, most of them, are copied byte by byte rather than through a call.
-inline void copy_bytes(unsigned char* dst, const unsigned char* src, long n) {
-  if (n <= 16) {
-    for (long i = 0; i < n; ++i) dst[i] = src[i];
-  } else {
+// Copies n bytes; when n fits the slack and the source has it, a whole fixed block
+// (the bytes past n at dst are not yet in use).
+inline void copy_string(unsigned char* dst, const unsigned char* src, long n,
+                        const unsigned char* src_end) {
+  if (n <= COPY_SLACK && src + COPY_SLACK <= src_end)
+    std::memcpy(dst, src, COPY_SLACK);
+  else
     std::memcpy(dst, src, static_cast<std::size_t>(n));
-  }
 }
 
-// Writes the string of code at dst (len bytes): from the store when it is there, else
-// walked back through the prefix codes to a stored string.
-void put_string(uncompress_state* s, unsigned char** table, unsigned code, unsigned char* dst,
-                long len) {
+// Writes the string of code at dst (len bytes, with the output's slack after them):
+// from the store when it is there, else walked back through the prefix codes to a
+// stored string.
+void put_string(uncompress_state* s, const Call& c, unsigned code, unsigned char* dst, long len) {
+  unsigned char** table = c.table;
+  const unsigned char* store_end = *c.store + c.store_size;
+  if (table[code]) {
+    copy_string(dst, table[code], len, store_end);
+    return;
+  }
   unsigned char* p = dst + len;
   while (!table[code]) {
     *--p = s->suffix[code];
     code = s->prefix[code];
   }
-  copy_bytes(dst, table[code], p - dst);
+  std::memcpy(dst, table[code], static_cast<std::size_t>(p - dst));
 }
 
 void clear_table(uncompress_state* s, unsigned char** table) {
@@ -191,7 +202,7 @@ int decode_code(uncompress_state* s, Call& c, unsigned code) {
   }
   output_room(c, len);
   unsigned char* dst = *c.out + c.pos;
-  put_string(s, table, code, dst, len);
+  put_string(s, c, code, dst, len);
   if (s->free_ent < (1 << s->max_bits)) {
     unsigned entry = static_cast<unsigned>(s->free_ent++);
     s->prefix[entry] = static_cast<std::uint16_t>(code);
@@ -203,7 +214,10 @@ int decode_code(uncompress_state* s, Call& c, unsigned code) {
     // string begins, and the next code writes it.
     if (store_room(s, c, len)) {
       unsigned char* at = *c.store + s->trans_pos;
-      copy_bytes(at, dst, len);
+      if (s->trans_pos + COPY_SLACK <= c.store_size)
+        copy_string(at, dst, len, dst + COPY_SLACK);
+      else
+        std::memcpy(at, dst, static_cast<std::size_t>(len));
       at[len] = first;
       table[entry] = at;
       s->trans_pos += len;
