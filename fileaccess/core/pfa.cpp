@@ -422,6 +422,36 @@ int pfa_read_file(VynFile* file, int n, int* count, void* buffer) {
   return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
 }
 
+int pfa_write_file(VynFile* file, int n, const void* buffer) {
+  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (n == 0) return PFA_E_NO_ERROR;
+  if (int checked = check_stream(file)) return checked;
+  if (n < 0 || !buffer) return PFA_E_INVALID_INPUT;
+  std::size_t put = std::fwrite(buffer, 1, static_cast<std::size_t>(n), stream_of(file));
+  return put == static_cast<std::size_t>(n) ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
+int pfa_fgetc(VynFile* file) {
+  if (check_stream(file)) return -1;
+  int c = std::fgetc(stream_of(file));
+  return c == EOF ? -1 : c;
+}
+
+int pfa_get_file_position(VynFile* file, long* position) {
+  if (!position) return PFA_E_INVALID_INPUT;
+  if (int checked = check_stream(file)) return checked;
+  long at = std::ftell(stream_of(file));
+  if (at < 0) return PFA_E_ERROR;
+  *position = at;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_set_file_position(VynFile* file, long position) {
+  if (position < 0) return PFA_E_INVALID_INPUT;
+  if (int checked = check_stream(file)) return checked;
+  return std::fseek(stream_of(file), position, SEEK_SET) == 0 ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
 int pfa_close(VynFile* file) {
   if (!is_valid(file)) return PFA_E_NOT_VALID;
   if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;

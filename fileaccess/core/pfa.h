@@ -156,6 +156,19 @@ int pfa_fopen(VynFile* file, int rule, const char* mode);
 // 0 on a closed handle too; 11 for an invalid or directory handle, 10 for a closed one,
 // 9 for a negative n or a null buffer.
 int pfa_read_file(VynFile* file, int n, int* count, void* buffer);
+// Writes n bytes of buffer. 0; 1 when the write fails (a failure held in the stream's
+// buffer shows at the close). n = 0 gives 0 on a closed handle too; 11 for an invalid or
+// directory handle, 10 for a closed one, 9 for a negative n or a null buffer.
+int pfa_write_file(VynFile* file, int n, const void* buffer);
+// The next byte of the stream (0 to 255), -1 at its end or for a handle without an open
+// stream.
+int pfa_fgetc(VynFile* file);
+// The stream's offset into *position: 0; 9 for a null position, 11 for an invalid or
+// directory handle, 10 for a closed one, 1 when the offset cannot be read.
+int pfa_get_file_position(VynFile* file, long* position);
+// Moves the stream to offset position from its start: 0; 9 for a negative position,
+// 11 and 10 as above, 1 when the move fails.
+int pfa_set_file_position(VynFile* file, long position);
 // Closes the handle's stream (a standard stream stays open for the process). The handle
 // is closed afterwards even when the close failed (1). 11 for an invalid handle, 10 for
 // one that is not open.

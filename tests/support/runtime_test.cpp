@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
+#include "fileaccess/codec/lzw_testing.h"
 #include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
@@ -95,6 +96,8 @@ void reset_runtime_state() {
   // The comparison's report file is closed before the file-access layer forgets it.
   vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
+  vek::lzw_compress_testing_reset();
+  vek::lzw_uncompress_testing_reset();
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::objtype_testing_reset();
