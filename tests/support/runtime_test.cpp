@@ -4,6 +4,7 @@
 #include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
+#include "fileaccess/names/fnstring_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -64,6 +65,7 @@ void reset_runtime_state() {
   // The comparison's report file is closed before the file-access layer forgets it.
   vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
+  vek::fnstring_testing_reset();
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::ntlangwrap_testing_reset();
