@@ -5,6 +5,7 @@
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
 #include "fileaccess/names/fnstring_testing.h"
+#include "fileaccess/names/fnversion_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -66,6 +67,7 @@ void reset_runtime_state() {
   vek::dbgcomp_testing_reset();
   vek::oshelp_testing_reset();
   vek::fnstring_testing_reset();
+  vek::fnversion_testing_reset();
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::ntlangwrap_testing_reset();

@@ -6,18 +6,14 @@
 
 #include "fileaccess/names/fnstring.h"
 #include "tests/fileaccess/fileaccess_test.h"
+#include "tests/fileaccess/names/names_test.h"
 
 namespace {
 
 class FnName : public yrltest::FileaccessTest {};
 
-std::u16string widen(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
-std::string narrow(const char16_t* w) {
-  std::string s;
-  if (w)
-    for (; *w; ++w) s += static_cast<char>(*w);
-  return s;
-}
+using yrltest::narrow;
+using yrltest::widen;
 // A wide output of the parsers: "(null)" for no part.
 std::string part(const char16_t* w) { return w ? narrow(w) : "(null)"; }
 
