@@ -370,21 +370,7 @@ int parse_os_filename(const VynWchar* name, VynWchar** directory, VynWchar** bas
   if (split.has_version &&
       !is_version_text(part + split.version_begin, part_n - split.version_begin))
     split = FilePartSplit{part_n, part_n, part_n, part_n, false, false};
-  struct Range {
-    const VynWchar* start;
-    std::size_t n;
-  };
-  Range ranges[4] = {
-      {name, file},
-      {part, split.base_end},
-      {part + split.extension_begin, split.extension_end - split.extension_begin},
-      {part + split.version_begin, part_n - split.version_begin},
-  };
-  for (int i = 0; i < 4; ++i) {
-    std::memcpy(parts[i], ranges[i].start, ranges[i].n * sizeof(VynWchar));
-    parts[i][ranges[i].n] = 0;
-    if (outs[i] && ranges[i].n > 0) *outs[i] = parts[i];
-  }
+  put_name_parts(name, n, file, split, parts, outs);
   return 0;
 }
 
@@ -515,6 +501,14 @@ int vyn_cat_full_path_name(const VynWchar* host, const VynWchar* device, const V
     return vyn_cat_location_name(path, -1, name ? name : u"", version, out);
   if (!out) return 0;
   dbg_err_syserr("vyn_cat_full_path_name", "called with non-NULL device or host");
+  return cat_full_path_parts(host, device, path, name, version, u"$", out);
+}
+
+int cat_full_path_parts(const VynWchar* host, const VynWchar* device, const VynWchar* path,
+                        const VynWchar* name, int version, const VynWchar* share_mark,
+                        VynWchar* out) {
+  auto empty = [](const VynWchar* t) { return !t || !t[0]; };
+  if (!out) return 0;
   out[0] = 0;
   if (!name) name = u"";
   NameBuilder<VynWchar> full;
@@ -564,7 +558,7 @@ int vyn_cat_full_path_name(const VynWchar* host, const VynWchar* device, const V
       full.add(host);
       full.add(u'\\');
       full.add(drive);
-      full.add(u'$');
+      full.add(share_mark);
     } else {
       full.add(drive);
       full.add(u':');

@@ -11,6 +11,9 @@
 
 namespace vek {
 
+// Built names stay below this many characters; a name of this length or more is refused.
+constexpr int VYN_NAME_MAX = 260;
+
 // Calls visit(start, length) for every whole character of the narrow text (char or
 // const char), in order, in the encoding of the session language (read once, at the
 // start of the walk). The trail byte of a double-byte character may equal '\\', '/' or
@@ -47,9 +50,6 @@ int add_dir_w_delim(VynWchar* path, int maximum, VynWchar delimiter, int allow_e
 int remove_dir_delim(char* path, int keep_root);
 // The same on wide text.
 int remove_dir_w_delim(VynWchar* path, int keep_root);
-
-// Built names stay below this many characters; a name of this length or more is refused.
-constexpr int VYN_NAME_MAX = 260;
 
 // The split of a file part (the text after the last delimiter) of n units by the
 // file-name grammar: the base ends at the first '.', or the second when the part begins
@@ -93,6 +93,22 @@ int is_version_text(const C* text, std::size_t n) {
   for (; i < n; ++i)
     if (text[i] < '0' || text[i] > '9') return 0;
   return 1;
+}
+// Copies the four parts of a name of n units whose file part begins at file and splits
+// as split (directory, base name, extension, version) into parts, and points each
+// output (may be null) at its part when that is not empty.
+template <typename C>
+void put_name_parts(const C* name, std::size_t n, std::size_t file, const FilePartSplit& split,
+                    C (*parts)[VYN_NAME_MAX + 1], C** outs[4]) {
+  const C* part = name + file;
+  const C* starts[4] = {name, part, part + split.extension_begin, part + split.version_begin};
+  std::size_t lengths[4] = {file, split.base_end, split.extension_end - split.extension_begin,
+                            n - file - split.version_begin};
+  for (int i = 0; i < 4; ++i) {
+    for (std::size_t k = 0; k < lengths[i]; ++k) parts[i][k] = starts[i][k];
+    parts[i][lengths[i]] = 0;
+    if (outs[i] && lengths[i] > 0) *outs[i] = parts[i];
+  }
 }
 // Offset of the file part: after the last '\\' or '/' of the wide name.
 std::size_t file_part_offset(const VynWchar* name);
@@ -175,6 +191,12 @@ int vyn_cat_location_name(const VynWchar* location, int location_type, const Vyn
 // empty for a null out or a result of VYN_NAME_MAX characters or more.
 int vyn_cat_full_path_name(const VynWchar* host, const VynWchar* device, const VynWchar* path,
                            const VynWchar* name, int version, VynWchar* out);
+// The same with host and device optional: the rules above past the choice of
+// vyn_cat_location_name (all of host, device and path empty gives the name alone), with
+// no report; share_mark follows the drive after a host ("$" here).
+int cat_full_path_parts(const VynWchar* host, const VynWchar* device, const VynWchar* path,
+                        const VynWchar* name, int version, const VynWchar* share_mark,
+                        VynWchar* out);
 int vyn_cat_full_path_name_ext(const VynWchar* host, const VynWchar* device,
                                const VynWchar* path, const VynWchar* name,
                                const VynWchar* extension, int version, VynWchar* out);
