@@ -295,28 +295,16 @@ int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
   if (!versions) return 0;
   *versions = nullptr;
   if (is_run_mode(9998)) vyn_printf("vyn_get_all_versions(%ws)\n", name);
-  int found[64];
-  int* list = found;
-  int count = 0;
-  int room = 64;
-  int* grown = nullptr;
-  for_each_version(name, [&](int v) {
-    if (count == room) {
-      room *= 2;
-      int* bigger = static_cast<int*>(xar_alloc(room, sizeof(int), 0));
-      std::memcpy(bigger, list, static_cast<std::size_t>(count) * sizeof(int));
-      xar_free(&grown);
-      grown = list = bigger;
-    }
-    list[count++] = v;
-  });
+  int* list = nullptr;
+  for_each_version(name, [&](int v) { xar_alloc_or_append(&list, 1, sizeof(int), 16, &v); });
+  int count = xar_count(&list);
   if (count > 0) {
     sort_ints(list, count);
     *versions = static_cast<std::int16_t*>(xar_alloc(count, sizeof(std::int16_t), 2));
     for (int i = 0; i < count; ++i)
       (*versions)[i] = static_cast<std::int16_t>(list[i] == 0 ? 1 : list[i]);
   }
-  xar_free(&grown);
+  xar_free(&list);
   return count;
 }
 

@@ -300,7 +300,9 @@ TEST_F(ModelFiles, NamesOpensAndDates) {
   // Formed names that would reach 260 characters are refused, not cut.
   std::string name = dir_.file(std::string(250 - dir_.path().size(), 'n')) + ".prt.12";
   ASSERT_GE(name.size(), 256u);
-  EXPECT_NE(vek::spg_fopen(widen(name.substr(0, 259)).c_str(), "w"), nullptr);
+  f = vek::spg_fopen(widen(name.substr(0, 259)).c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
   std::u16string too_long = widen(name.substr(0, 253)) + u".prt.123";
   EXPECT_EQ(vek::spg_fopen(too_long.c_str(), "w"), nullptr);
   EXPECT_EQ(vek::spg_open(too_long.c_str(), w32::_O_CREAT | w32::_O_WRONLY, 0), -1);

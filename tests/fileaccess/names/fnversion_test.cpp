@@ -158,6 +158,13 @@ TEST_F(FnVersionFiles, HighestAndAllVersions) {
   EXPECT_EQ(vek::vyn_get_all_versions(wide("none.prt").c_str(), &versions), 0);
   EXPECT_EQ(versions, nullptr);
   EXPECT_EQ(vek::vyn_file_highest_version(dir_.file("a.prt").c_str()), 3);
+
+  // Many versions, listed out of order on disk.
+  for (int v = 150; v >= 1; v -= 2) put("many.prt." + std::to_string(v), "");
+  ASSERT_EQ(vek::vyn_get_all_versions(wide("many.prt").c_str(), &versions), 75);
+  for (int i = 0; i < 75; ++i) EXPECT_EQ(versions[i], 2 * i + 2);
+  vek::xar_free(&versions);
+  EXPECT_EQ(vek::vyn_get_highest_version(wide("many.prt").c_str()), 150);
 }
 
 TEST_F(FnVersionFiles, OpenChoosesTheVersion) {
