@@ -522,35 +522,35 @@ int cat_full_path_parts(const VynWchar* host, const VynWchar* device, const VynW
     VynWchar drive[VYN_NAME_MAX] = {};
     VynWchar where[VYN_NAME_MAX + 1] = {};
     VynWchar current[VYN_NAME_MAX + 1] = {};
+    auto current_directory = [&]() {
+      w32::DWORD n = w32::GetCurrentDirectoryW(VYN_NAME_MAX, current);
+      return n > 0 && n < static_cast<w32::DWORD>(VYN_NAME_MAX) && current[1] == ':';
+    };
     if (!empty(device)) {
       NameBuilder<VynWchar> d;
       d.add(device);
       if (!d.put(drive)) return 0;
+    } else {
+      // No device: the current drive, in lower case.
+      if (!current_directory()) return 0;
+      drive[0] = wlowercase(current[0]);
+      drive[1] = 0;
     }
-    // The place: a path beginning with '\\' as given, any other made full (an empty one
-    // is the current directory), its drive taken from the full name.
+    // The place: a path beginning with '\\' as given; an empty one is the current
+    // directory; any other is made full, and its drive becomes the drive.
     if (!empty(path) && path[0] == '\\') {
       NameBuilder<VynWchar> p;
       p.add(path);
       if (!p.put(where)) return 0;
-    } else {
-      bool got = empty(path)
-                     ? w32::GetCurrentDirectoryW(VYN_NAME_MAX, current) - 1 <
-                           static_cast<w32::DWORD>(VYN_NAME_MAX) - 1
-                     : w32::w32_full_path_name(path, current, VYN_NAME_MAX) != 0;
-      if (!got || current[0] == 0 || current[1] != ':') return 0;
-      if (!empty(path) || drive[0] == 0) {
-        drive[0] = current[0];
-        drive[1] = 0;
-      }
+    } else if (empty(path)) {
+      if (!current_directory()) return 0;
       wscpy(where, current + 2);
-    }
-    if (drive[0] == 0) {
-      w32::GetCurrentDirectoryW(VYN_NAME_MAX, current);
+    } else {
+      if (!w32::w32_full_path_name(path, current, VYN_NAME_MAX) || current[1] != ':') return 0;
       drive[0] = current[0];
       drive[1] = 0;
+      wscpy(where, current + 2);
     }
-    if (drive[1] == 0) drive[0] = wlowercase(drive[0]);
     std::size_t where_n = text_length(where);
     bool ends = where_n > 0 && where[where_n - 1] == '\\';
     if (!empty(host)) {

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "fileaccess/names/fnstring.h"
+#include "platform/w32/environment.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -265,9 +267,21 @@ TEST_F(FnName, FullPathNames) {
     EXPECT_EQ(vek::vyn_cat_full_path_name(c.host, c.device, c.path, c.name, c.version, out), 1);
     EXPECT_EQ(narrow(out), c.out);
   }
-  // No device: the current drive, in lower case.
+  // No device: the current drive, in lower case; a device given keeps its case.
   EXPECT_EQ(vek::vyn_cat_full_path_name(u"h", u"", u"\\d", u"a", 0, out), 1);
   EXPECT_EQ(narrow(out), "\\\\h\\c$\\d\\a");
+  EXPECT_EQ(vek::vyn_cat_full_path_name(nullptr, u"E", u"\\d", u"a", 0, out), 1);
+  EXPECT_EQ(narrow(out), "E:\\d\\a");
+  // An empty path is the current directory; a relative one is made full, its drive
+  // taking the device's place.
+  yrltest::TempDir dir;
+  ASSERT_TRUE(w32::SetCurrentDirectoryA(dir.path().c_str()));
+  std::string current = dir.path();
+  for (char& c : current) c = c == '/' ? '\\' : c;
+  EXPECT_EQ(vek::vyn_cat_full_path_name(nullptr, u"e", u"", u"a", 0, out), 1);
+  EXPECT_EQ(narrow(out), "e:" + current + "\\a");
+  EXPECT_EQ(vek::vyn_cat_full_path_name(nullptr, u"e", u"sub", u"a", 0, out), 1);
+  EXPECT_EQ(narrow(out), "C:" + current + "\\sub\\a");
   EXPECT_EQ(vek::vyn_cat_full_path_name_ext(nullptr, u"e", u"\\d", u"a", u"prt", 4, out), 1);
   EXPECT_EQ(narrow(out), "e:\\d\\a.prt.4");
   EXPECT_EQ(vek::vyn_cat_full_path_name_ext(nullptr, nullptr, u"\\d\\", u"a", u"prt", 0, out), 1);
