@@ -5,9 +5,13 @@
 #include <string>
 
 #include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/fnversion.h"
+#include "fileaccess/names/oshelp.h"
+#include "platform/w32/codepage.h"
 #include "platform/w32/environment.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
+#include "runtime/text/lang.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -290,6 +294,45 @@ TEST_F(FnName, FullPathNames) {
   std::memcpy(out, u"same", 10);
   EXPECT_EQ(vek::vyn_cat_location_name(u"\\d\\", -1, out, 1, out), 1);
   EXPECT_EQ(narrow(out), "\\d\\same.1");
+}
+
+}  // namespace
+
+namespace {
+
+// In a double-byte session the trail byte 0x5C of 0x95 0x5C (one character of code page
+// 932) is no delimiter; in English it is.
+TEST_F(FnName, NarrowNamesAreReadByWholeCharacters) {
+  ASSERT_TRUE(w32::set_system_code_page(932));
+  struct Case {
+    int language;
+    std::string directory, base, extension, tail, no_extension;
+    int version;
+    int invalid;
+  };
+  const Case cases[] = {
+      {vek::LANG_GENERIC_MULTIBYTE, "d\\", "\x95\x5C", "prt", "\x95\x5C.prt.3", "d\\\x95\x5C", 3,
+       0},
+      // The file part is ".prt.3": a leading dot begins the base name.
+      {vek::LANG_ENGLISH, "d\\\x95\\", ".prt", "3", ".prt.3", "d\\\x95\\.prt", 3, 1},
+  };
+  const char* name = "d\\\x95\x5C.prt.3";
+  for (const Case& c : cases) {
+    vek::set_language(c.language);
+    char *d = nullptr, *b = nullptr, *e = nullptr;
+    ASSERT_EQ(vek::proj_parse_filename(name, &d, &b, &e, nullptr), 0);
+    EXPECT_EQ(std::string(d ? d : "(null)"), c.directory) << c.language;
+    EXPECT_EQ(std::string(b ? b : "(null)"), c.base) << c.language;
+    EXPECT_EQ(std::string(e ? e : "(null)"), c.extension) << c.language;
+    char out[64];
+    std::strcpy(out, name);
+    vek::extract_tail_from_dir(out, out);
+    EXPECT_EQ(std::string(out), c.tail) << c.language;
+    vek::strip_ext_from_ascii_fname(name, out);
+    EXPECT_EQ(std::string(out), c.no_extension) << c.language;
+    EXPECT_EQ(vek::get_version_from_ascii_fname(name, out), c.version) << c.language;
+    EXPECT_EQ(vek::has_invalid_filename_chars("\x95\x5C"), c.invalid) << c.language;
+  }
 }
 
 }  // namespace
