@@ -1,20 +1,26 @@
 #include "fileaccess/names/oshelp.h"
 
-#include "fileaccess/core/pfadir.h"
-#include "fileaccess/core/pfaname.h"
-#include "runtime/text/wide.h"
-
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/fnversion.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
+#include "platform/w32/environment.h"
 #include "platform/w32/file.h"
+#include "platform/w32/findfile.h"
+#include "platform/w32/path.h"
+#include "runtime/text/wide.h"
+#include "runtime/text/wstring.h"
 
 namespace vek {
 
@@ -142,6 +148,378 @@ int nt_set_registry_string(w32::HKEY root, const char* key, const char* value_na
   if (static_cast<std::size_t>(size) < stored) stored = static_cast<std::size_t>(size);
   return set_value(root, key, value_name, w32::REG_SZ, reinterpret_cast<const w32::BYTE*>(text),
                    static_cast<w32::DWORD>(stored));
+}
+
+// ---- Names and files
+
+namespace {
+
+constexpr std::size_t NARROW_ROOM = wstostr_room(VYN_NAME_MAX);
+
+bool narrow_of(const VynWchar* name, char* out) {
+  return name && wstostr_bounded(out, NARROW_ROOM, name) == 0;
+}
+
+bool wide_of(const char* name, VynWchar* out, std::size_t room) {
+  if (!name) {
+    out[0] = 0;
+    return true;
+  }
+  return strtows_bounded(out, room, name) == 0;
+}
+
+int access_wide(const VynWchar* name, int mode) {
+  char narrow[NARROW_ROOM];
+  return narrow_of(name, narrow) ? w32::_access(narrow, mode) : -1;
+}
+
+bool is_blank_w(VynWchar c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The version of a name by the file-name grammar: its numeric version text, or 0.
+int version_of(const VynWchar* name) {
+  VynWchar version[VYN_NAME_MAX + 1];
+  get_path_name_ext_ver(name, nullptr, nullptr, nullptr, version);
+  if (!version[0]) return 0;
+  return watoi(version);
+}
+
+// The rule shared by the three deletes: lower-case file part or not, and exact (the
+// file as named) or the highest existing version of an unversioned name.
+int delete_by_name(const VynWchar* name, bool lower_case, bool exact) {
+  if (!name || wslen(name) >= VYN_NAME_MAX) return PFA_E_INVALID_INPUT;
+  VynWchar target[VYN_NAME_MAX];
+  if (lower_case) {
+    cnvrt_filenm_only_to_lower(name, target);
+  } else {
+    wscpy(target, name);
+  }
+  if (!exact && !fname_has_version(target)) {
+    int highest = vyn_get_highest_version(target);
+    if (highest == 0) return PFA_E_NOT_FOUND;
+    VynWchar versioned[VYN_NAME_MAX];
+    if (vyn_cat_location_name(nullptr, -1, target, highest, versioned) &&
+        access_wide(versioned, 0) == 0)
+      wscpy(target, versioned);
+  }
+  char narrow[NARROW_ROOM];
+  if (!narrow_of(target, narrow)) return PFA_E_INVALID_NAME;
+  if (w32::DeleteFileA(narrow)) return PFA_E_NO_ERROR;
+  return w32::GetLastError() == w32::ERROR_FILE_NOT_FOUND ? PFA_E_NOT_FOUND : PFA_E_NO_ACCESS;
+}
+
+}  // namespace
+
+int spg_copy_file(const VynWchar* source, const VynWchar* target) {
+  if (!source || !target || wslen(source) >= VYN_NAME_MAX) return 0;
+  VynWchar from[VYN_NAME_MAX];
+  wscpy(from, source);
+  if (version_of(from) == 1 && access_wide(from, 0) != 0) strip_version_from_fname(from, from);
+  char a[NARROW_ROOM];
+  char b[NARROW_ROOM];
+  if (!narrow_of(from, a) || !narrow_of(target, b)) return 0;
+  return w32::CopyFileA(a, b, 0) ? 1 : 0;
+}
+
+int delete_file(const VynWchar* name) {
+  delete_by_name(name, true, true);
+  return 0;
+}
+
+int delete_file_this_case(const VynWchar* name) {
+  delete_by_name(name, false, true);
+  return 0;
+}
+
+int dms_delete_file(const VynWchar* name) { return delete_by_name(name, true, false); }
+
+int delete_latest_file(const VynWchar* name) { return delete_file(name); }
+
+int file_exists(const char* name) {
+  if (!name) return 0;
+  std::size_t n = std::strlen(name);
+  char pattern[NARROW_ROOM + 2];
+  if (n + 3 > sizeof pattern) return 0;
+  std::memcpy(pattern, name, n + 1);
+  const char* file = nullptr;
+  get_last_dir_delim(pattern, &file, 0, 1);
+  bool dotted = false;
+  walk_name_chars(file, [&](const char* p, int k) { dotted = dotted || (k == 1 && *p == '.'); });
+  if (!dotted) std::memcpy(pattern + n, ".*", 3);
+  w32::WIN32_FIND_DATAA data;
+  w32::HANDLE search = w32::FindFirstFileA(pattern, &data);
+  if (search == w32::INVALID_HANDLE_VALUE) return 0;
+  w32::FindClose(search);
+  return (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+}
+
+char* getwd(char* buffer) { return buffer ? w32::_getcwd(buffer, VYN_NAME_MAX) : nullptr; }
+
+int dir_change(const VynWchar* directory) {
+  return directory && w32::SetCurrentDirectoryW(directory) ? 1 : 0;
+}
+
+int dir_valid(const VynWchar* name) { return name && access_wide(name, 0) == 0 ? 1 : 0; }
+
+int os_convert_path(const VynWchar* in, VynWchar* out) {
+  if (!in || !out || wslen(in) >= VYN_NAME_MAX) return 0;
+  wscpy(out, in);
+  if (!in[0] || dir_valid(out)) return 1;
+  if (!w32::w32_full_path_name(in, out, VYN_NAME_MAX)) {
+    out[0] = 0;
+    return 0;
+  }
+  return dir_valid(out);
+}
+
+int is_path_absolute(const VynWchar* path) {
+  if (!path) return 0;
+  if (const VynWchar* colon = wschr(path, u':')) return colon[1] == '\\' ? 1 : 0;
+  while (is_blank_w(*path)) ++path;
+  return *path == '\\' ? 1 : 0;
+}
+
+int vyn_is_directory(const VynWchar* name) { return get_file_stat(name) == 1 ? 1 : 0; }
+
+int get_file_stat(const VynWchar* name) {
+  if (!name) return -1;
+  w32::DWORD attributes = w32::GetFileAttributesW(name);
+  if (attributes == w32::INVALID_FILE_ATTRIBUTES) return -1;
+  return (attributes & w32::FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
+}
+
+int vyn_is_local_directory(const VynWchar* path, const VynWchar* name) {
+  VynWchar full[VYN_NAME_MAX];
+  if (!vyn_cat_full_path_name(nullptr, nullptr, path, name, 0, full)) return 0;
+  return vyn_is_directory(full);
+}
+
+int dir_has_write_access(const VynWchar* directory) {
+  if (!directory || !directory[0]) return w32::_access(".", 2) == 0 ? 1 : 0;
+  return access_wide(directory, 2) == 0 ? 1 : 0;
+}
+
+int vyn_check_access(const char* name, int mode) {
+  if (!name) return PFA_E_INVALID_INPUT;
+  if (w32::_access(name, mode) == 0) return PFA_E_NO_ERROR;
+  return w32::_access(name, 0) == 0 ? PFA_E_NO_ACCESS : PFA_E_NOT_FOUND;
+}
+
+int make_dir(const VynWchar* directory, int keep_parent_writable) {
+  if (!directory || wslen(directory) >= VYN_NAME_MAX - 1) return 0;
+  VynWchar name[VYN_NAME_MAX];
+  wscpy(name, directory);
+  add_dir_w_delim(name, VYN_NAME_MAX, u'\\', 0);
+  char path[w32::W32_PATH_CAPACITY];
+  if (!w32::w32_resolve_path_w(name, path, sizeof path)) return 0;
+  std::size_t n = std::strlen(path);
+  while (n > 1 && path[n - 1] == '/') path[--n] = '\0';
+  // The parent: what lies before the last '/'; the root has none.
+  char parent[w32::W32_PATH_CAPACITY];
+  std::memcpy(parent, path, n + 1);
+  char* slash = std::strrchr(parent, '/');
+  bool has_parent = slash && n > 1;
+  struct stat parent_stat {};
+  mode_t parent_mode = 0;
+  bool made_writable = false;
+  if (has_parent) {
+    if (slash == parent) slash[1] = '\0';
+    else *slash = '\0';
+    if (::stat(parent, &parent_stat) != 0) return 0;
+    parent_mode = parent_stat.st_mode & 0777;
+    if (!(parent_mode & 0200) && keep_parent_writable) {
+      made_writable = ::chmod(parent, parent_mode | 0200) == 0;
+    }
+  }
+  int result = ::mkdir(path, 0777) == 0 ? 1 : 0;
+  if (result && has_parent) {
+    if (::chown(path, parent_stat.st_uid, parent_stat.st_gid) != 0) result = -1;
+    ::chmod(path, parent_mode);
+  }
+  // The parent gets its own mode back whether or not the directory was made.
+  if (made_writable) ::chmod(parent, parent_mode);
+  return result;
+}
+
+// ---- The older name splitting and joining
+
+int proj_parse_filename(const char* name, char** directory, char** base, char** extension,
+                        char** version) {
+  static char parts[4][VYN_NAME_MAX + 1];
+  char** outs[4] = {directory, base, extension, version};
+  for (char** o : outs)
+    if (o) *o = nullptr;
+  if (!name) return 11;
+  std::size_t n = std::strlen(name);
+  if (n > static_cast<std::size_t>(VYN_NAME_MAX)) return 11;
+  bool single[VYN_NAME_MAX + 1] = {};
+  std::size_t file = 0;
+  walk_name_chars(name, [&](const char* p, int k) {
+    std::size_t at = static_cast<std::size_t>(p - name);
+    single[at] = k == 1;
+    if (k == 1 && *p == '\\') file = at + 1;
+  });
+  const bool* part_single = single + file;
+  FilePartSplit split = split_file_part(name + file, n - file,
+                                        [part_single](std::size_t i) { return part_single[i]; });
+  put_name_parts(name, n, file, split, parts, outs);
+  return 0;
+}
+
+int proj_make_full_filename(const char* host, const char* device, const char* path,
+                            const char* name, const char* extension, int version, char* out) {
+  if (!out) return 3;
+  out[0] = '\0';
+  VynWchar wide[4][VYN_NAME_MAX];
+  const char* texts[4] = {host, device, path, name};
+  for (int i = 0; i < 4; ++i)
+    if (!wide_of(texts[i], wide[i], VYN_NAME_MAX)) return 11;
+  VynWchar file[VYN_NAME_MAX];
+  if (extension && extension[0]) {
+    VynWchar ext[VYN_NAME_MAX];
+    if (!wide_of(extension, ext, VYN_NAME_MAX) ||
+        !vyn_cat_location_name_ext(nullptr, -1, wide[3], ext, 0, file))
+      return 11;
+  } else {
+    wscpy(file, wide[3]);
+  }
+  VynWchar full[VYN_NAME_MAX];
+  if (!cat_full_path_parts(wide[0], wide[1], wide[2], file, version >= 1 ? version : 0, u"",
+                           full))
+    return 11;
+  if (wstostr_bounded(out, VYN_NAME_MAX, full) != 0) {
+    out[0] = '\0';
+    return 11;
+  }
+  return 0;
+}
+
+int proj_make_family_name(const char* generic, const char* instance, char* out) {
+  VynWchar g[VYN_NAME_MAX];
+  VynWchar i[VYN_NAME_MAX];
+  VynWchar family[VYN_NAME_MAX];
+  if (!wide_of(generic, g, VYN_NAME_MAX) || !wide_of(instance, i, VYN_NAME_MAX)) {
+    if (out) out[0] = '\0';
+    return 0;
+  }
+  make_family_name(i, g, family);
+  if (out && wstostr_bounded(out, VYN_NAME_MAX, family) != 0) out[0] = '\0';
+  return 0;
+}
+
+int get_version_num(const VynWchar* name, int* version, VynWchar* base_out) {
+  int found = 0;
+  if (name) {
+    std::size_t file = file_part_offset(name);
+    const VynWchar* part = name + file;
+    const VynWchar* separator = wsrchr(part, u';');
+    if (!separator) separator = wsrchr(part, u'.');
+    if (separator && separator != part &&
+        ((separator[1] >= '0' && separator[1] <= '9') || separator[1] == '-')) {
+      long value = 0;
+      bool negative = separator[1] == '-';
+      for (const VynWchar* p = separator + (negative ? 2 : 1); *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT_MAX) {
+          value = 0;
+          break;
+        }
+      }
+      found = static_cast<int>(negative ? -value : value);
+    }
+    if (base_out) {
+      std::size_t keep = found ? static_cast<std::size_t>(separator - name)
+                               : static_cast<std::size_t>(wslen(name));
+      std::memmove(base_out, name, keep * sizeof(VynWchar));
+      base_out[keep] = 0;
+    }
+  } else if (base_out) {
+    base_out[0] = 0;
+  }
+  if (version) *version = found;
+  return 1;
+}
+
+int get_host_path_name(const VynWchar* full_name, VynWchar* host, VynWchar* device,
+                       VynWchar* path, VynWchar* name, VynWchar* extension, int* version) {
+  VynWchar* outs[5] = {host, device, path, name, extension};
+  for (VynWchar* o : outs)
+    if (o) o[0] = 0;
+  if (version) *version = 0;
+  if (!full_name) return 0;
+  auto copy = [](VynWchar* out, const VynWchar* from, std::size_t n) {
+    if (!out) return;
+    std::memmove(out, from, n * sizeof(VynWchar));
+    out[n] = 0;
+  };
+  const VynWchar* work = full_name;
+  if (host && work[0] == '\\' && work[1] == '\\') {
+    const VynWchar* start = work + 2;
+    const VynWchar* end = wschr(start, u'\\');
+    if (!end) end = start + wslen(start);
+    copy(host, start, static_cast<std::size_t>(end - start));
+    // The share ends at the next '\\'; the work text begins there.
+    const VynWchar* share_end = *end ? wschr(end + 1, u'\\') : nullptr;
+    work = share_end ? share_end : end + wslen(end);
+  }
+  if (device) {
+    if (const VynWchar* colon = wschr(work, u':')) {
+      copy(device, work, static_cast<std::size_t>(colon - work));
+      work = colon + 1;
+    }
+  }
+  std::size_t file = file_part_offset(work);
+  copy(path, work, file);
+  VynWchar rest[VYN_NAME_MAX + 1];
+  const VynWchar* part = work + file;
+  if (wslen(part) > VYN_NAME_MAX) return 0;
+  int found = 0;
+  get_version_num(part, &found, rest);
+  if (version) *version = found;
+  VynWchar* dot = wsrchr(rest, u'.');
+  if (dot && dot != rest) {
+    copy(extension, dot + 1, static_cast<std::size_t>(wslen(dot + 1)));
+    *dot = 0;
+  }
+  copy(name, rest, static_cast<std::size_t>(wslen(rest)));
+  return 1;
+}
+
+// ---- Image formats
+
+namespace {
+
+// Object types by extension: IMF 587, TX1 588, TX3 589, TX4 590, TIF 563, TGA 591, PIC
+// 592, RGB 593, JPG 566, RLA 594, GIF 567, BMP 583, PNG 564, SHD 580.
+const int kImageTypes[] = {587, 588, 589, 590, 563, 591, 592, 593, 566, 594, 567, 583, 564, 580};
+const int kTextureTypes[] = {587, 589, 590, 563, 591, 592, 593, 566, 594, 567, 583, 564};
+
+struct ImageClass {
+  const int* types;
+  int count;
+};
+const ImageClass kImageClasses[] = {
+    {kImageTypes, 14},
+    {kImageTypes, 13},
+    {kTextureTypes, 12},
+    {kTextureTypes, 12},
+};
+
+}  // namespace
+
+int image_formats_from_class(int image_class, const int** list, int* count) {
+  bool known = image_class >= 0 && image_class < 4;
+  if (list) *list = known ? kImageClasses[image_class].types : nullptr;
+  if (count) *count = known ? kImageClasses[image_class].count : 0;
+  return known ? 0 : 100;
+}
+
+int valid_image_type(int image_class, int object_type) {
+  const int* list = nullptr;
+  int count = 0;
+  if (image_formats_from_class(image_class, &list, &count) != 0) return 0;
+  for (int i = 0; i < count; ++i)
+    if (list[i] == object_type) return 1;
+  return 0;
 }
 
 void oshelp_testing_reset() { input_mode = 0; }

@@ -11,6 +11,8 @@
 #include "fileaccess/core/pfadir_testing.h"
 #include "fileaccess/core/pfaops_testing.h"
 #include "fileaccess/names/pfavers_testing.h"
+#include "fileaccess/names/fnstring_testing.h"
+#include "fileaccess/names/fnversion_testing.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/codepage_testing.h"
@@ -98,6 +100,8 @@ void reset_runtime_state() {
   vek::oshelp_testing_reset();
   vek::lzw_compress_testing_reset();
   vek::lzw_uncompress_testing_reset();
+  vek::fnstring_testing_reset();
+  vek::fnversion_testing_reset();
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::objtype_testing_reset();

@@ -1,0 +1,66 @@
+// Model-file access: opening model files by wide names, their dates, and the detection
+// and repair of model files whose lines end with DOS line ends (a carriage return
+// before each line feed), copied into the next version with plain line feeds.
+//
+// A model file is a versioned text file whose first line begins "#UGC" and which has a
+// further line beginning "#Mavrel".
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "runtime/vekbase.h"
+
+namespace vek {
+
+// Descriptor open through the run-time's _open, binary added to flags. Flags other than 0
+// open the name with base name and extension lower-cased; flags 0 (reading) open the
+// name as it exists on disk. -1 when nothing opens, nothing exists to read, or the name
+// would reach 260 characters.
+int spg_open(const VynWchar* name, int flags, int permission);
+// The same for streams: a mode other than "r" opens the lower-cased name; "r" the name
+// on disk (null when there is none).
+std::FILE* spg_fopen(const VynWchar* name, const char* mode);
+// 0 when the name exists (mode 0) or allows mode, else -1.
+int spg_access(const VynWchar* name, int mode);
+// The name as it exists on disk into out (260 units): 1 when found (a name of version 1
+// that does not exist is found as the unversioned file); 0 with the name as given
+// otherwise, and 0 for a null argument or a name of 260 characters or more.
+int get_real_name(const VynWchar* name, VynWchar* out);
+// Path as given, then base name and extension lower-cased, into out (as large as
+// name); 1.
+int file_name_cnvrt_to_lower(const VynWchar* name, VynWchar* out);
+// Modification and change times (seconds since 1970): 1, or 0 when the name cannot be
+// read; time may be null.
+int vyn_get_mdate(const VynWchar* name, std::int64_t* time);
+int vyn_get_cdate(const VynWchar* name, std::int64_t* time);
+// Copies name cut at the second '.' of its last element (a '.' that begins the element
+// does not count) into out (as large as name); 1.
+int strip_version_from_char_name(const char* name, char* out);
+
+// 1 when the open stream holds a model file with DOS line ends: its head line ends with
+// CR LF, or its "#Mavrel" line does. *status (may be null) gets 0, 5 when the file
+// ends before its first line, or 1 when a read failed; release (5 bytes, may be null) the ninth field of the head
+// line. The stream is back at its start afterwards, unless the first read did not come.
+int is_dossed_ugc_file(std::FILE* stream, int* status, char* release);
+// Copies the DOS model file source into the next version of target (target's name
+// without its version) with every CR that directly precedes an LF dropped: 1 when
+// converted. *status: 0 after a complete copy and for a file that needs no repair (0),
+// 3 when the source or target cannot be opened, 1 for a failed read, 13 for a failed
+// write or close of the target; every failure removes the partial target and leaves the
+// source alone. written (260 bytes, may be null) gets the name written.
+int vyn_fix_dossed_file(const char* source, const char* target, int* status, char* release,
+                        char* written = nullptr);
+// Checks (check_only) or repairs one model file, or every model file of a directory
+// (its subdirectories too with descend), reporting on the standard error stream. A
+// repaired file's version is deleted only after a complete copy. 1; 0 when the name is
+// neither a file nor a directory that can be listed.
+int vyn_fix_dossed_pfa_dirs(const char* name, int check_only, int descend);
+// 1 when the directory of the file may be written and has room for the file's size;
+// *size (may be null) gets 0, or the size when the room is short.
+int have_space_and_perms(const char* name, std::int64_t* size);
+// "%d bytes", "%d Kbytes", "%d Mbytes" or "%d Gbytes", in a static buffer that the next
+// call overwrites.
+const char* formatted_size(std::int64_t bytes);
+
+}  // namespace vek

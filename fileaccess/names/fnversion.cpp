@@ -1,0 +1,577 @@
+#include "fileaccess/names/fnversion.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/fnversion_testing.h"
+#include "fileaccess/names/oshelp.h"
+#include "platform/w32/crt.h"
+#include "platform/w32/error.h"
+#include "platform/w32/file.h"
+#include "platform/w32/findfile.h"
+#include "runtime/diag/diag.h"
+#include "runtime/diag/runmode.h"
+#include "runtime/memory/arrays.h"
+#include "runtime/memory/xar.h"
+#include "runtime/system/ntwin.h"
+#include "runtime/system/regstring.h"
+#include "runtime/system/sysinfo.h"
+#include "runtime/text/vsprintf.h"
+#include "runtime/text/wide.h"
+#include "runtime/text/wstring.h"
+
+namespace vek {
+
+namespace {
+
+// Room for the narrow form of a name of VYN_NAME_MAX characters.
+constexpr std::size_t NARROW_NAME_ROOM = wstostr_room(VYN_NAME_MAX);
+// Longest narrow name the narrow splitters look into.
+constexpr std::size_t NARROW_SCAN_MAX = NARROW_NAME_ROOM;
+
+// name narrow into out (NARROW_NAME_ROOM bytes): false when it does not fit whole.
+bool to_narrow(const VynWchar* name, char* out) {
+  return wstostr_bounded(out, NARROW_NAME_ROOM, name) == 0;
+}
+
+std::FILE* open_wide(const VynWchar* name, const char* mode) {
+  char narrow[NARROW_NAME_ROOM];
+  if (!to_narrow(name, narrow)) return nullptr;
+  return dci_fopen(narrow, mode);
+}
+
+bool exists_wide(const VynWchar* name) {
+  char narrow[NARROW_NAME_ROOM];
+  return to_narrow(name, narrow) && w32::_access(narrow, 0) == 0;
+}
+
+// The split of a wide name: file part offset and the grammar's split of the file part.
+struct WideSplit {
+  std::size_t file;
+  std::size_t length;
+  FilePartSplit split;
+};
+WideSplit split_wide(const VynWchar* name) {
+  WideSplit s;
+  s.file = file_part_offset(name);
+  s.length = static_cast<std::size_t>(wslen(name));
+  s.split = split_file_part(name + s.file, s.length - s.file, [](std::size_t) { return true; });
+  return s;
+}
+
+// The same for a narrow name, whole characters only: false for a name too long to look
+// into (the callers then copy it unchanged).
+struct NarrowSplit {
+  std::size_t file;
+  std::size_t length;
+  FilePartSplit split;
+  bool single[NARROW_SCAN_MAX];
+};
+bool split_narrow(const char* name, NarrowSplit* s) {
+  s->length = std::strlen(name);
+  if (s->length >= NARROW_SCAN_MAX) return false;
+  std::memset(s->single, 0, s->length);
+  s->file = 0;
+  walk_name_chars(name, [&](const char* p, int n) {
+    std::size_t at = static_cast<std::size_t>(p - name);
+    s->single[at] = n == 1;
+    if (n == 1 && (*p == '\\' || *p == '/')) s->file = at + 1;
+  });
+  const bool* single = s->single + s->file;
+  s->split = split_file_part(name + s->file, s->length - s->file,
+                             [single](std::size_t i) { return single[i]; });
+  return true;
+}
+
+bool is_digit(VynWchar c) { return c >= '0' && c <= '9'; }
+
+// The version that a directory entry of the file part `part` (n units) stands for: 0
+// for the file itself, the number after "part." (no leading zero, at most 32767), or
+// -1 when the entry is another file.
+int entry_version(const VynWchar* entry, std::size_t n) {
+  if (entry[n] == 0) return 0;
+  if (entry[n] != '.' || !is_digit(entry[n + 1]) || entry[n + 1] == '0') return -1;
+  long value = 0;
+  for (const VynWchar* p = entry + n + 1; *p; ++p) {
+    if (!is_digit(*p)) return -1;
+    value = value * 10 + (*p - '0');
+    if (value > 32767) return -1;
+  }
+  return static_cast<int>(value);
+}
+
+// Calls found(version) for each existing version of the unversioned name, 0 standing
+// for the unversioned file; the name's directory is listed for "name.*".
+template <typename Found>
+void for_each_version(const VynWchar* name, Found found) {
+  if (!name || !name[0]) return;
+  std::size_t length = static_cast<std::size_t>(wslen(name));
+  std::size_t file = file_part_offset(name);
+  std::size_t part = length - file;
+  if (part == 0 || length + 2 >= static_cast<std::size_t>(VYN_NAME_MAX)) return;
+  for (std::size_t i = file; i < length; ++i)
+    if (name[i] == '*' || name[i] == '?') return;
+  VynWchar pattern[VYN_NAME_MAX];
+  wscpy(pattern, name);
+  wscat(pattern, u".*");
+  w32::WIN32_FIND_DATAW data;
+  w32::HANDLE search = w32::FindFirstFileW(pattern, &data);
+  if (search == w32::INVALID_HANDLE_VALUE) return;
+  do {
+    if (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (static_cast<std::size_t>(wslen(data.cFileName)) < part) continue;
+    int version = entry_version(data.cFileName, part);
+    if (version >= 0) found(version);
+  } while (w32::FindNextFileW(search, &data));
+  w32::FindClose(search);
+}
+
+// name without its version part and with ".n" appended into out: false when that
+// reaches the name limit.
+bool with_version(const VynWchar* name, int version, VynWchar* out) {
+  return vyn_cat_location_name(nullptr, -1, name, version, out) == 1;
+}
+
+// The result code of a failed move.
+int move_code(const char* from, const char* to, w32::DWORD flags) {
+  if (w32::MoveFileExA(from, to, flags)) return PFA_E_NO_ERROR;
+  switch (w32::GetLastError()) {
+    case w32::ERROR_FILE_NOT_FOUND:
+    case w32::ERROR_PATH_NOT_FOUND:
+      return PFA_E_NOT_FOUND;
+    case w32::ERROR_ACCESS_DENIED:
+      return PFA_E_NO_ACCESS;
+    default:
+      return PFA_E_ERROR;
+  }
+}
+
+// Deletes what lies in the directory path (a delimiter at its end or not); with
+// itself, the directory too. Symbolic links are removed, never followed. true when all
+// of it went.
+bool delete_tree(const char* path, bool itself) {
+  char dir[NARROW_NAME_ROOM];
+  if (std::snprintf(dir, sizeof dir, "%s", path) >= static_cast<int>(sizeof dir)) return false;
+  remove_dir_delim(dir, 1);
+  w32::DWORD attributes = w32::GetFileAttributesA(dir);
+  if (attributes == w32::INVALID_FILE_ATTRIBUTES ||
+      !(attributes & w32::FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  char pattern[NARROW_NAME_ROOM + 2];
+  std::snprintf(pattern, sizeof pattern, "%s\\*", dir);
+  bool all = true;
+  w32::WIN32_FIND_DATAA data;
+  w32::HANDLE search = w32::FindFirstFileA(pattern, &data);
+  if (search != w32::INVALID_HANDLE_VALUE) {
+    do {
+      if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
+        continue;
+      char entry[NARROW_NAME_ROOM + w32::MAX_PATH + 2];
+      std::snprintf(entry, sizeof entry, "%s\\%s", dir, data.cFileName);
+      bool directory = (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) &&
+                       !(data.dwFileAttributes & w32::FILE_ATTRIBUTE_REPARSE_POINT);
+      if (!(directory ? delete_tree(entry, true) : w32::DeleteFileA(entry) != 0)) all = false;
+    } while (w32::FindNextFileA(search, &data));
+    w32::FindClose(search);
+  }
+  if (itself && all) all = w32::RemoveDirectoryA(dir) != 0;
+  return all;
+}
+
+bool regression_name_made;
+char regression_name[300];
+
+}  // namespace
+
+// ---- Opening by version
+
+int fname_has_version(const VynWchar* name) {
+  if (!name) return 0;
+  VynWchar version[VYN_NAME_MAX + 1];
+  get_path_name_ext_ver(name, nullptr, nullptr, nullptr, version);
+  return version[0] ? 1 : 0;
+}
+
+int cnvrt_filenm_only_to_lower(const VynWchar* in, VynWchar* out) {
+  if (!in || !out) return 0;
+  std::size_t file = file_part_offset(in);
+  std::size_t i = 0;
+  for (; in[i]; ++i) out[i] = i >= file ? wlowercase(in[i]) : in[i];
+  out[i] = 0;
+  return 1;
+}
+
+std::FILE* try_rol_fopen(const VynWchar* name, VynWchar* out_name) {
+  if (!name) return nullptr;
+  std::FILE* f = open_wide(name, "r");
+  if (f && out_name) wscpy(out_name, name);
+  return f;
+}
+
+std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
+  if (!name || !mode || wslen(name) >= VYN_NAME_MAX) return nullptr;
+  if (version >= 0 && fname_has_version(name)) {
+    dbg_print_info("vyn_spg_fopen", "wrong in_version, file not open\n");
+    return nullptr;
+  }
+  VynWchar given[VYN_NAME_MAX];
+  cnvrt_filenm_only_to_lower(name, given);
+  if (version == 0) {
+    int highest = vyn_get_highest_version(given);
+    if (mode[0] == 'w') {
+      version = highest + 1;
+    } else if (mode[0] == 'r') {
+      if (highest == 0) return nullptr;
+      version = highest;
+    } else {
+      version = highest ? highest : 1;
+    }
+  }
+  VynWchar full[VYN_NAME_MAX];
+  if (version >= 0) {
+    if (!with_version(given, version, full)) return nullptr;
+  } else {
+    wscpy(full, given);
+  }
+  std::FILE* f = open_wide(full, mode);
+  if (!f && version < 0) {
+    VynWchar bare[VYN_NAME_MAX];
+    strip_version_from_fname(given, bare);
+    version = vyn_get_highest_version(bare);
+  }
+  VynWchar other[VYN_NAME_MAX];
+  if (!f && version == 1) {
+    strip_version_from_fname(full, other);
+    f = open_wide(other, mode);
+  }
+  if (!f) {
+    VynWchar lower[VYN_NAME_MAX];
+    wcnvrt_to_lower(full, lower);
+    f = open_wide(lower, mode);
+    if (!f && version == 1) {
+      strip_version_from_fname(lower, other);
+      f = open_wide(other, mode);
+    }
+  }
+  return f;
+}
+
+std::FILE* vyn_fopen(const char* name, int version, const char* mode) {
+  if (!name || std::strlen(name) >= static_cast<std::size_t>(VYN_NAME_MAX)) return nullptr;
+  VynWchar wide[VYN_NAME_MAX];
+  strtows_bounded(wide, VYN_NAME_MAX, name);
+  return vyn_spg_fopen(wide, version, mode);
+}
+
+std::FILE* vyn_spg_try_rol_fopen(const VynWchar* name, VynWchar* out_name, int* version) {
+  if (!name || wslen(name) >= VYN_NAME_MAX) return nullptr;
+  if (fname_has_version(name)) {
+    dbg_print_info("vyn_spg_try_rol_fopen", "file has version, file not open\n");
+    return nullptr;
+  }
+  VynWchar lower_part[VYN_NAME_MAX];
+  cnvrt_filenm_only_to_lower(name, lower_part);
+  int highest = vyn_get_highest_version(lower_part);
+  if (highest == 0) return nullptr;
+  VynWchar tries[4][VYN_NAME_MAX];
+  int count = 0;
+  if (with_version(name, highest, tries[count])) ++count;
+  if (highest == 1) wscpy(tries[count++], name);
+  if (with_version(lower_part, highest, tries[count])) ++count;
+  if (highest == 1) wscpy(tries[count++], lower_part);
+  for (int i = 0; i < count; ++i)
+    if (std::FILE* f = try_rol_fopen(tries[i], out_name)) {
+      if (version) *version = highest;
+      return f;
+    }
+  return nullptr;
+}
+
+// ---- Version lists and the highest version
+
+int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
+  if (!versions) return 0;
+  *versions = nullptr;
+  if (is_run_mode(9998)) vyn_printf("vyn_get_all_versions(%ws)\n", name);
+  int* list = nullptr;
+  for_each_version(name, [&](int v) { xar_alloc_or_append(&list, 1, sizeof(int), 16, &v); });
+  int count = xar_count(&list);
+  if (count > 0) {
+    sort_ints(list, count);
+    *versions = static_cast<std::int16_t*>(xar_alloc(count, sizeof(std::int16_t), 2));
+    for (int i = 0; i < count; ++i)
+      (*versions)[i] = static_cast<std::int16_t>(list[i] == 0 ? 1 : list[i]);
+  }
+  xar_free(&list);
+  return count;
+}
+
+int vyn_get_highest_version_low(const VynWchar* name, VynFile* file, int directory_hint) {
+  (void)file;
+  (void)directory_hint;
+  if (is_run_mode(9998)) vyn_printf("vyn_get_highest_version_low(%ws)\n", name);
+  int highest = -1;
+  for_each_version(name, [&](int v) {
+    if (v > highest) highest = v;
+  });
+  if (highest < 0) return 0;
+  return highest == 0 ? 1 : highest;
+}
+
+int vyn_get_highest_version(const VynWchar* name) {
+  return vyn_get_highest_version_low(name, nullptr, -2);
+}
+
+int vyn_file_highest_version(const char* name) {
+  if (!name || std::strlen(name) >= static_cast<std::size_t>(VYN_NAME_MAX)) return 0;
+  VynWchar wide[VYN_NAME_MAX];
+  strtows_bounded(wide, VYN_NAME_MAX, name);
+  return vyn_get_highest_version(wide);
+}
+
+const VynWchar* spg_file_version_ptr(const VynWchar* name) {
+  if (!name) return nullptr;
+  WideSplit s = split_wide(name);
+  if (!s.split.has_version) return nullptr;
+  const VynWchar* separator = name + s.file + s.split.version_begin - 1;
+  return *separator == '.' ? separator : nullptr;
+}
+
+// ---- Version and extension texts
+
+int strip_version_from_fname(const VynWchar* in, VynWchar* out) {
+  if (!in || !out) return 0;
+  WideSplit s = split_wide(in);
+  std::size_t keep = s.length;
+  if (s.split.has_version && in[s.file + s.split.version_begin - 1] == '.')
+    keep = s.file + s.split.version_begin - 1;
+  std::memmove(out, in, keep * sizeof(VynWchar));
+  out[keep] = 0;
+  return 1;
+}
+
+int strip_ext_from_ascii_fname(const char* in, char* out) {
+  if (!in || !out) return 0;
+  NarrowSplit s;
+  std::size_t keep = std::strlen(in);
+  if (split_narrow(in, &s)) keep = s.file + s.split.base_end;
+  std::memmove(out, in, keep);
+  out[keep] = '\0';
+  return 1;
+}
+
+int strip_extension_from_fname(const VynWchar* in, VynWchar* out) {
+  if (!in || !out) return 0;
+  WideSplit s = split_wide(in);
+  std::size_t keep = s.file + s.split.base_end;
+  std::memmove(out, in, keep * sizeof(VynWchar));
+  out[keep] = 0;
+  return 1;
+}
+
+int get_version_from_ascii_fname(const char* in, char* out) {
+  if (!in || !out) return 0;
+  std::size_t n = std::strlen(in);
+  std::memmove(out, in, n + 1);
+  NarrowSplit s;
+  if (n == 0 || !split_narrow(in, &s)) return 0;
+  if (s.file == n) return 0;  // ends with a delimiter
+  std::size_t dot = n;
+  for (std::size_t i = s.file + 1; i < n; ++i)
+    if (s.single[i] && in[i] == '.') dot = i;
+  if (dot == n) return 0;
+  long value = 0;
+  for (std::size_t i = dot + 1; i < n; ++i) {
+    if (in[i] < '0' || in[i] > '9') return 0;
+    value = value * 10 + (in[i] - '0');
+    if (value > INT_MAX) return 0;
+  }
+  out[dot] = '\0';
+  return static_cast<int>(value);
+}
+
+int get_path_name_ext_ver(const VynWchar* name, VynWchar* path, VynWchar* base,
+                          VynWchar* extension, VynWchar* version) {
+  VynWchar* parts[4] = {};
+  int result = parse_os_filename(name, &parts[0], &parts[1], &parts[2], &parts[3]);
+  VynWchar* outs[4] = {path, base, extension, version};
+  for (int i = 0; i < 4; ++i) {
+    if (!outs[i]) continue;
+    outs[i][0] = 0;
+    if (result == 0 && parts[i]) wscpy(outs[i], parts[i]);
+  }
+  return 1;
+}
+
+int get_path_name_ext(const VynWchar* full, VynWchar* path, VynWchar* name,
+                      VynWchar* extension) {
+  VynWchar* outs[3] = {path, name, extension};
+  for (VynWchar* o : outs)
+    if (o) o[0] = 0;
+  if (!full) return 0;
+  WideSplit s = split_wide(full);
+  std::size_t base_end = s.file + s.split.base_end;
+  std::size_t bounds[4] = {0, s.file, base_end, s.length};
+  for (int i = 0; i < 3; ++i) {
+    if (!outs[i]) continue;
+    std::size_t n = bounds[i + 1] - bounds[i];
+    std::memmove(outs[i], full + bounds[i], n * sizeof(VynWchar));
+    outs[i][n] = 0;
+  }
+  return 0;
+}
+
+// ---- Renaming and deleting
+
+int rename_even_if_exists(const char* from, const char* to) {
+  if (!from || !to) return PFA_E_INVALID_INPUT;
+  return move_code(from, to, w32::MOVEFILE_REPLACE_EXISTING);
+}
+
+int rename_dir_even_if_exists(const char* from, const char* to) {
+  if (!from || !to) return PFA_E_INVALID_INPUT;
+  char target[NARROW_NAME_ROOM];
+  if (std::snprintf(target, sizeof target, "%s", to) >= static_cast<int>(sizeof target))
+    return PFA_E_INVALID_NAME;
+  remove_dir_delim(target, 1);
+  if (w32::GetFileAttributesA(target) == w32::INVALID_FILE_ATTRIBUTES)
+    return move_code(from, to, 0);
+  // The old target stays, under a free name beside it, until the move has succeeded.
+  char aside[NARROW_NAME_ROOM + 16];
+  for (int i = 0;; ++i) {
+    std::snprintf(aside, sizeof aside, "%s.~%d", target, i);
+    if (w32::GetFileAttributesA(aside) == w32::INVALID_FILE_ATTRIBUTES) break;
+    if (i == 9999) return PFA_E_EXIST;
+  }
+  int code = move_code(target, aside, 0);
+  if (code != PFA_E_NO_ERROR) return code;
+  code = move_code(from, target, 0);
+  if (code != PFA_E_NO_ERROR) {
+    move_code(aside, target, 0);
+    return code;
+  }
+  delete_tree(aside, true);
+  return PFA_E_NO_ERROR;
+}
+
+int delete_directory(const char* name, int flag) {
+  (void)flag;
+  return name && delete_tree(name, true) ? 1 : 0;
+}
+
+int delete_directory_contents(const char* name, int flag) {
+  (void)flag;
+  return name && delete_tree(name, false) ? 1 : 0;
+}
+
+int delete_directory_ws(const VynWchar* name, int flag) {
+  char narrow[NARROW_NAME_ROOM];
+  return name && to_narrow(name, narrow) ? delete_directory(narrow, flag) : 0;
+}
+
+int delete_directory_contents_ws(const VynWchar* name, int flag) {
+  char narrow[NARROW_NAME_ROOM];
+  return name && to_narrow(name, narrow) ? delete_directory_contents(narrow, flag) : 0;
+}
+
+int file_rename(const VynWchar* from, const VynWchar* to) {
+  if (!from || !to) return 0;
+  if (wslen(from) >= 257 || wslen(to) >= 257) {
+    vyn_printf("File_rename: invalid filenames :\n %ws \n %ws\n", from, to);
+    return 0;
+  }
+  std::size_t n = static_cast<std::size_t>(wslen(from));
+  bool all = n >= 2 && from[n - 1] == '*' && from[n - 2] == '.';
+  char narrow_from[NARROW_NAME_ROOM];
+  char narrow_to[NARROW_NAME_ROOM];
+  if (!all) {
+    if (!to_narrow(from, narrow_from) || !to_narrow(to, narrow_to)) return 0;
+    return rename_even_if_exists(narrow_from, narrow_to) == PFA_E_NO_ERROR ? 1 : 0;
+  }
+  VynWchar base[VYN_NAME_MAX];
+  std::memcpy(base, from, (n - 2) * sizeof(VynWchar));
+  base[n - 2] = 0;
+  // The target without its version part (a ".*" counts as one).
+  VynWchar target[VYN_NAME_MAX];
+  std::size_t m = static_cast<std::size_t>(wslen(to));
+  if (m >= 2 && to[m - 1] == '*' && to[m - 2] == '.') m -= 2;
+  std::memcpy(target, to, m * sizeof(VynWchar));
+  target[m] = 0;
+  strip_version_from_fname(target, target);
+  int highest = vyn_get_highest_version(base);
+  if (highest == 0) return 0;
+  for (int version = 1; version <= highest; ++version) {
+    VynWchar source[VYN_NAME_MAX];
+    VynWchar renamed[VYN_NAME_MAX];
+    if (!with_version(base, version, source) || !with_version(target, version, renamed))
+      return 0;
+    if (!exists_wide(source)) {
+      if (version != 1 || !exists_wide(base)) continue;
+      wscpy(source, base);
+    }
+    if (!to_narrow(source, narrow_from) || !to_narrow(renamed, narrow_to)) return 0;
+    if (rename_even_if_exists(narrow_from, narrow_to) != PFA_E_NO_ERROR) return 0;
+  }
+  return 1;
+}
+
+// ---- Per-user registry store
+
+const char* vekreg_adjust_prodname(const char* product) {
+  if (!regression_run_mode()) return product;
+  if (!regression_name_made) {
+    char current[w32::MAX_PATH + 1] = "";
+    w32::_getcwd(current, sizeof current);
+    std::size_t n = std::strlen(current);
+    const char* tail = n > 32 ? current + n - 32 : current;
+    std::snprintf(regression_name, sizeof regression_name, "regtest\\%s", tail);
+    for (char* p = regression_name + 8; *p; ++p)
+      if (*p == '\\') *p = ' ';
+    regression_name_made = true;
+  }
+  return regression_name;
+}
+
+int vekreg_store_string(const char* product, const char* value_name, const char* text) {
+  return nt_set_vek_user_registry_string_value(vekreg_adjust_prodname(product), value_name,
+                                               text)
+             ? 1
+             : 0;
+}
+
+int vekreg_get_string(const char* product, const char* value_name, char* out, int size) {
+  if (!out || size < 1) return 0;
+  char value[NT_REGISTRY_VALUE_SIZE] = "";
+  if (!nt_get_vek_user_registry_string_value(vekreg_adjust_prodname(product), value_name,
+                                             value))
+    return 0;
+  std::size_t n = std::strlen(value);
+  if (n >= static_cast<std::size_t>(size)) return 0;
+  std::memcpy(out, value, n + 1);
+  return 1;
+}
+
+int vekreg_delete_val(const char* product, const char* value_name) {
+  return nt_delete_vek_user_registry_value(vekreg_adjust_prodname(product), value_name) ? 1 : 0;
+}
+
+// ---- File header text
+
+int vyn_gen_filehdr_sys_info(VynWchar* out) {
+  if (!out) return 92;
+  const SystemInfo* info = vyn_get_system_info();
+  char text[4 * 16 + 4];
+  std::snprintf(text, sizeof text, "%.15s_%.15s_%.15s_%.15s", info->unused, info->os_name,
+                info->version, info->build);
+  strtows(out, text);
+  return wslen(out) + 1;
+}
+
+void fnversion_testing_reset() {
+  regression_name_made = false;
+  regression_name[0] = '\0';
+}
+
+}  // namespace vek

@@ -1,0 +1,311 @@
+// Model files: opening by wide names, DOS line-end detection and repair, sizes.
+#include "fileaccess/backends/pfamodel.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/names/fnstring.h"
+#include "platform/w32/crt.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
+#include "platform/w32/volume.h"
+#include "tests/fileaccess/fileaccess_test.h"
+#include "tests/fileaccess/names/names_test.h"
+#include "tests/support/console_capture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using yrltest::narrow;
+using yrltest::widen;
+
+// What the repair must make of a text: every CR directly before an LF goes.
+std::string without_dos(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
+const char kHead[] = "#UGC prt 1 2 3 4 5 6 R20 rest";
+
+class ModelFiles : public yrltest::FileaccessTest {
+ protected:
+  void put(const std::string& name, const std::string& text) {
+    yrltest::write_file(dir_.file(name), text);
+  }
+  std::string get(const std::string& name) const { return yrltest::read_file(dir_.file(name)); }
+  bool exists(const std::string& name) const { return std::filesystem::exists(dir_.file(name)); }
+  yrltest::TempDir dir_;
+};
+
+TEST_F(ModelFiles, DosDetection) {
+  struct Case {
+    std::string text;
+    int dos;
+    std::string release;
+    int status;
+  };
+  const std::string head = kHead;
+  const Case cases[] = {
+      {head + "\r\n#Mavrel x\n", 1, "R20", 0},
+      {head + "\n#Mavrel x\r\n", 1, "R20", 0},
+      {head + "\n#Mavrel x\n", 0, "R20", 0},
+      {head + "\nother\r\n", 0, "R20", 0},  // no "#Mavrel" line
+      {"#UGC prt 1 2 3 4 5 6 LONGWORD\r\n", 1, "LONG", 0},
+      {"#UGC short\r\n", 1, "", 0},
+      {"plain text\r\n#Mavrel\r\n", 0, "", 0},  // not a model file
+      {"", 0, "", vek::PFA_E_QUIT},
+  };
+  for (const Case& c : cases) {
+    put("m", c.text);
+    std::FILE* f = std::fopen(dir_.file("m").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    char release[8] = "junk";
+    int status = -1;
+    EXPECT_EQ(vek::is_dossed_ugc_file(f, &status, release), c.dos) << c.text;
+    EXPECT_EQ(std::string(release), c.release) << c.text;
+    EXPECT_EQ(status, c.status) << c.text;
+    EXPECT_EQ(std::ftell(f), 0L) << c.text;  // back at its start
+    std::fclose(f);
+  }
+}
+
+TEST_F(ModelFiles, RepairWritesTheNextVersionWithPlainLineFeeds) {
+  std::string text = std::string(kHead) + "\r\n#Mavrel x\r\nbody\rkept\r\r\nend\r";
+  put("m.prt.3", text);
+  yrltest::ConsoleCapture console;
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.file("m.prt.3").c_str(), 0, 0), 1);
+  EXPECT_EQ(get("m.prt.4"), without_dos(text));
+  EXPECT_EQ(get("m.prt.4"), std::string(kHead) + "\n#Mavrel x\nbody\rkept\r\nend\r");
+  EXPECT_FALSE(exists("m.prt.3"));
+  EXPECT_EQ(console.err(),
+            "m.prt.3: Mavrel Release R20 file.\n"
+            "  Invalid file format detected. File is being converted.....\n"
+            "  ...File has been converted to m.prt.4\n");
+
+  // Checking only, over a directory: nothing changes.
+  put("d.prt", text);
+  put("ok.prt", std::string(kHead) + "\n#Mavrel\n");
+  put("other.txt", "x\r\n");
+  console.clear();
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.path().c_str(), 1, 0), 1);
+  EXPECT_EQ(get("d.prt"), text);
+  const std::string err = console.err();
+  EXPECT_NE(err.find("d.prt: Mavrel Release R20 file. Invalid file format detected.\n"
+                     "  File needs to be corrected to allow retrieval into Mavrel.\n"
+                     "  Temporary additional disk space may be needed to correct file.\n"),
+            std::string::npos);
+  EXPECT_NE(err.find("ok.prt: Mavrel Release R20 file.\n"
+                     "  File format is correct and does not need to be corrected.\n"),
+            std::string::npos);
+  EXPECT_NE(err.find("other.txt: Not a recognized Mavrel file\n"), std::string::npos);
+  console.clear();
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.file("missing").c_str(), 1, 0), 0);
+  EXPECT_EQ(console.err(), "Could not open directory.\n");
+}
+
+// A CR at the end of a 32,768-byte block waits for the next block's first byte.
+TEST_F(ModelFiles, CarriageReturnsAtBlockEnds) {
+  const std::size_t block = 32768;
+  std::string head = std::string(kHead) + "\r\n";
+  struct Case {
+    const char* what;
+    std::string tail;
+  };
+  auto at_block_end = [&](const std::string& after) {
+    std::string text = head + std::string(block - head.size() - 1, 'a') + "\r" + after;
+    return text;
+  };
+  const Case cases[] = {
+      {"CR LF across the boundary", "\nrest"},
+      {"CR then text", "xrest"},
+      {"CR CR LF", "\r\nrest"},
+      {"CR ends the file", ""},
+  };
+  for (const Case& c : cases) {
+    std::string text = at_block_end(c.tail);
+    put("b.prt", text);
+    int status = -1;
+    ASSERT_EQ(vek::vyn_fix_dossed_file(dir_.file("b.prt").c_str(), dir_.file("b.prt").c_str(),
+                                       &status, nullptr),
+              1)
+        << c.what;
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(get("b.prt.2"), without_dos(text)) << c.what;
+    std::filesystem::remove(dir_.file("b.prt.2"));
+  }
+  // Random text of CRs, LFs and letters over several blocks.
+  std::mt19937 random(7);
+  std::string text = head;
+  while (text.size() < 5 * block) text += "\r\na"[random() % 3];
+  put("r.prt", text);
+  char written[300];
+  ASSERT_EQ(vek::vyn_fix_dossed_file(dir_.file("r.prt").c_str(), dir_.file("r.prt").c_str(),
+                                     nullptr, nullptr, written),
+            1);
+  EXPECT_EQ(std::string(written), dir_.file("r.prt") + ".2");
+  EXPECT_EQ(get("r.prt.2"), without_dos(text));
+}
+
+TEST_F(ModelFiles, FailedRepairLeavesNoTargetAndTheSourceWhole) {
+  std::string text = std::string(kHead) + "\r\n";
+  while (text.size() < 100000) text += "line of the model\r\n";
+  put("m.prt.3", text);
+  const std::string source = dir_.file("m.prt.3");
+  int status = -1;
+  ASSERT_EQ(vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr), 1);
+  long writes = w32::fault_testing_calls("WriteFile");
+  long reads = w32::fault_testing_calls("ReadFile");
+  ASSERT_GT(writes, 1);
+  ASSERT_GT(reads, 1);
+  std::filesystem::remove(dir_.file("m.prt.4"));
+  struct Sweep {
+    const char* function;
+    long calls;
+  };
+  for (const Sweep& sweep : {Sweep{"WriteFile", writes}, Sweep{"ReadFile", reads}}) {
+    for (long n = 1; n <= sweep.calls; ++n) {
+      w32::fault_testing_reset();
+      if (std::string(sweep.function) == "WriteFile") {
+        ASSERT_TRUE(w32::fault_testing_short_write("WriteFile", static_cast<int>(n), 0));
+      } else {
+        ASSERT_TRUE(w32::fault_testing_fail_on_call("ReadFile", static_cast<int>(n),
+                                                    w32::ERROR_FILE_NOT_FOUND));
+      }
+      EXPECT_EQ(vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr), 0)
+          << sweep.function << " " << n;
+      EXPECT_NE(status, 0);
+      EXPECT_FALSE(exists("m.prt.4")) << sweep.function << " " << n;
+      EXPECT_EQ(get("m.prt.3"), text);
+    }
+  }
+  // A source that vanished before it was opened.
+  w32::fault_testing_reset();
+  ASSERT_TRUE(w32::fault_testing_fail_on_call("fopen", 1, w32::ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr), 0);
+  EXPECT_EQ(status, vek::PFA_E_CANT_OPEN);
+  EXPECT_FALSE(exists("m.prt.4"));
+
+  // Through the directory repair: the source version stays when the copy failed.
+  w32::fault_testing_reset();
+  ASSERT_TRUE(w32::fault_testing_short_write("WriteFile", 2, 0));
+  yrltest::ConsoleCapture console;
+  vek::vyn_fix_dossed_pfa_dirs(source.c_str(), 0, 0);
+  EXPECT_EQ(get("m.prt.3"), text);
+  EXPECT_FALSE(exists("m.prt.4"));
+  EXPECT_NE(console.err().find("...conversion failed\n"), std::string::npos);
+}
+
+TEST_F(ModelFiles, FormattedSizes) {
+  struct Case {
+    std::int64_t bytes;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "0 bytes"},
+      {1023, "1023 bytes"},
+      {1024, "1 Kbytes"},
+      {1048575, "1023 Kbytes"},
+      {1048576, "1 Mbytes"},
+      {3221225472LL, "3 Gbytes"},
+      {1099511627776LL, "1024 Gbytes"},
+  };
+  for (const Case& c : cases) EXPECT_STREQ(vek::formatted_size(c.bytes), c.text) << c.bytes;
+}
+
+TEST_F(ModelFiles, SpaceAndPermissionsCompareWholeSizes) {
+  put("small", "x");
+  std::int64_t size = -1;
+  EXPECT_EQ(vek::have_space_and_perms(dir_.file("small").c_str(), &size), 1);
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(vek::have_space_and_perms(dir_.file("missing").c_str(), &size), 0);
+  EXPECT_EQ(size, 0);
+
+  // A sparse file larger than the free space by 4 GiB: its size must not be cut to 32 bits.
+  w32::DWORD sectors = 0, bytes = 0, free_clusters = 0, total = 0;
+  ASSERT_TRUE(w32::GetDiskFreeSpaceA("C:\\", &sectors, &bytes, &free_clusters, &total));
+  std::int64_t room = static_cast<std::int64_t>(sectors) * bytes * free_clusters;
+  std::int64_t big = room + (std::int64_t{1} << 32) + 7;
+  int fd = ::open(dir_.file("big").c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  if (::ftruncate(fd, big) != 0) {
+    ::close(fd);
+    GTEST_SKIP() << "the file system takes no sparse file of that size";
+  }
+  ::close(fd);
+  EXPECT_EQ(vek::have_space_and_perms(dir_.file("big").c_str(), &size), 0);
+  EXPECT_EQ(size, big);
+}
+
+TEST_F(ModelFiles, NamesOpensAndDates) {
+  struct Strip {
+    const char* name;
+    std::string out;
+  };
+  const Strip strips[] = {
+      {"a.prt.7", "a.prt"},   {"a.prt", "a.prt"},       {".cfg.3", ".cfg.3"},
+      {"d.x\\a.prt.7", "d.x\\a.prt"}, {"a.b.c.d", "a.b"}, {"", ""},
+  };
+  for (const Strip& c : strips) {
+    char out[64];
+    EXPECT_EQ(vek::strip_version_from_char_name(c.name, out), 1);
+    EXPECT_EQ(std::string(out), c.out) << c.name;
+  }
+  char16_t lower[64];
+  vek::file_name_cnvrt_to_lower(u"C:\\DIR\\A.PRT.3", lower);
+  EXPECT_EQ(narrow(lower), "C:\\DIR\\a.prt.3");
+
+  // Writing opens form the lower-cased name; reading opens the name on disk.
+  std::FILE* f = vek::spg_fopen(widen(dir_.path() + "/M.PRT.2").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("two", f);
+  std::fclose(f);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("m.prt.2")));
+  f = vek::spg_fopen(widen(dir_.file("m.prt.2")).c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(vek::spg_fopen(widen(dir_.file("none.prt")).c_str(), "r"), nullptr);
+  int fd = vek::spg_open(widen(dir_.file("m.prt.2")).c_str(), 0, 0);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  fd = vek::spg_open(widen(dir_.path() + "/N.PRT").c_str(), w32::_O_CREAT | w32::_O_WRONLY,
+                     w32::_S_IREAD | w32::_S_IWRITE);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("n.prt")));
+
+  put("x.prt", "plain");
+  char16_t real[vek::VYN_NAME_MAX];
+  EXPECT_EQ(vek::get_real_name(widen(dir_.file("x.prt.1")).c_str(), real), 1);
+  EXPECT_EQ(narrow(real), dir_.file("x.prt"));
+  EXPECT_EQ(vek::get_real_name(widen(dir_.file("x.prt.2")).c_str(), real), 0);
+  EXPECT_EQ(vek::spg_access(widen(dir_.file("x.prt.1")).c_str(), 4), 0);
+  EXPECT_EQ(vek::spg_access(widen(dir_.file("x.prt")).c_str(), 0), 0);
+  EXPECT_EQ(vek::spg_access(widen(dir_.file("none")).c_str(), 0), -1);
+
+  std::int64_t when = 0;
+  EXPECT_EQ(vek::vyn_get_mdate(widen(dir_.file("x.prt")).c_str(), &when), 1);
+  EXPECT_GT(when, 1000000000);
+  EXPECT_EQ(vek::vyn_get_cdate(widen(dir_.file("x.prt")).c_str(), nullptr), 1);
+  EXPECT_EQ(vek::vyn_get_mdate(widen(dir_.file("none")).c_str(), &when), 0);
+
+  // Formed names that would reach 260 characters are refused, not cut.
+  std::string name = dir_.file(std::string(250 - dir_.path().size(), 'n')) + ".prt.12";
+  ASSERT_GE(name.size(), 256u);
+  f = vek::spg_fopen(widen(name.substr(0, 259)).c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  std::u16string too_long = widen(name.substr(0, 253)) + u".prt.123";
+  EXPECT_EQ(vek::spg_fopen(too_long.c_str(), "w"), nullptr);
+  EXPECT_EQ(vek::spg_open(too_long.c_str(), w32::_O_CREAT | w32::_O_WRONLY, 0), -1);
+}
+
+}  // namespace
