@@ -25,3 +25,4 @@ struct Behaviour<HostApi::vyndev_pass_version_info> {
 #include "host/drawing_behaviours.h"   // sheets, drawing views, entities, notes, dimensions, layers
 #include "host/elemtree_behaviours.h"  // element trees, element values, element paths
 #include "host/section_behaviours.h"   // sections and section error lists
+#include "host/assembly_behaviours.h"  // assemblies and component paths

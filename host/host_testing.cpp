@@ -1,6 +1,8 @@
 // The whole host's reset for tests.
 #include "host/host_testing.h"
 
+#include "host/assemblies.h"
+
 namespace yrlhost {
 
 void host_testing_reset() {
@@ -18,6 +20,7 @@ void host_testing_reset() {
   messages_testing_reset();
   extdata_testing_reset();
   models_testing_reset();
+  assemblies_testing_reset();  // after the models, whose handles are its records
   arrays_testing_reset();
   live_objects_testing_reset();
 }

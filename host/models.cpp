@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 
+#include "host/assemblies.h"
 #include "host/extdata.h"
 #include "host/host_arrays.h"
 #include "host/host_behaviours.h"
@@ -51,8 +52,11 @@ ModelState& state() {
 }
 
 const std::u16string& type_text(int type) {
-  static const std::u16string part = u"PRT", drawing = u"DRW", other = u"";
-  return type == model_type_part ? part : type == model_type_drawing ? drawing : other;
+  static const std::u16string part = u"PRT", drawing = u"DRW", assembly = u"ASM", other = u"";
+  return type == model_type_part        ? part
+         : type == model_type_drawing   ? drawing
+         : type == model_type_assembly  ? assembly
+                                        : other;
 }
 
 // The prefix of a feature's default name by its type.
@@ -109,8 +113,11 @@ StoredModel& stored_model_add(int type, std::u16string name, std::string units) 
   ModelState& s = state();
   auto model = std::make_unique<StoredModel>();
   std::uintptr_t serial = s.next_model_serial++;
-  model->handle = reinterpret_cast<VynMdl>(model_handle_base + 16 * serial);
   model->id = static_cast<int>(serial);
+  // An assembly's handle is the address of its record (host/assemblies.h).
+  model->handle = type == model_type_assembly
+                      ? assembly_handle_new(model->id)
+                      : reinterpret_cast<VynMdl>(model_handle_base + 16 * serial);
   model->type = type;
   model->name = std::move(name);
   model->units = std::move(units);
