@@ -1,5 +1,5 @@
-// Assemblies and component paths: the host functions with behaviour (see
-// host/host_behaviours.h). A stale or unknown model answers -2 and nothing is touched.
+// Assemblies, component paths and the coordinate systems of solids: the host functions
+// with behaviour (see host/host_behaviours.h). A stale or unknown model answers -2 and nothing is touched.
 #pragma once
 
 #include "host/host_api.h"
@@ -23,6 +23,11 @@ YRL_ASSEMBLY_BEHAVIOUR(VynAsmcomppathInit, VynSolid assembly, int* component_ids
 // The model a path leads to (its owner for an empty path); -2 for a path that leads
 // nowhere.
 YRL_ASSEMBLY_BEHAVIOUR(VynAsmcomppathMdlGet, VynAsmcomppath* path, VynMdl* model)
+
+// The coordinate systems of a live part or assembly: the host models none, so the visit
+// visits nothing and answers -4 (VYN_TK_E_NOT_FOUND).
+YRL_ASSEMBLY_BEHAVIOUR(VynSolidCsysVisit, VynSolid solid, VynItemVisitAction action,
+                       VynItemFilterAction filter, void* app_data)
 
 #undef YRL_ASSEMBLY_BEHAVIOUR
 

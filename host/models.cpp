@@ -478,4 +478,27 @@ VynError Behaviour<HostApi::VynParameterValueSet>::run(int, VynParameter* parame
   return VYN_TK_NO_ERROR;
 }
 
+VynError Behaviour<HostApi::VynParameterVisit>::run(int, VynModelitem* owner,
+                                                    VynItemFilterAction filter,
+                                                    VynItemVisitAction action, void* app_data) {
+  StoredModel* model = owner ? stored_model(owner->owner) : nullptr;
+  if (!model || !action || !owner_item_exists(*model, *owner)) return VYN_TK_BAD_INPUTS;
+  // The records are made before the first callback, so that callbacks may add parameters.
+  std::vector<HostParameterRecord> records;
+  for (const StoredParameter& parameter : model->parameters) {
+    if (parameter.owner_type != owner->type || parameter.owner_id != owner->id) continue;
+    HostParameterRecord record{};
+    record.owner = *owner;
+    wide_name_write(parameter.name, record.name);
+    records.push_back(record);
+  }
+  for (HostParameterRecord& record : records) {
+    VynError filter_status = filter ? filter(&record, app_data) : VYN_TK_NO_ERROR;
+    if (filter_status == VYN_TK_CONTINUE) continue;
+    VynError status = action(&record, filter_status, app_data);
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
+  return VYN_TK_NO_ERROR;
+}
+
 }  // namespace yrlhost

@@ -17,6 +17,7 @@
 #include "toolkit/local/geomdata_testing.h"
 #include "toolkit/startup/startup_testing.h"
 #include "toolkit/testreport/testreport_testing.h"
+#include "toolkit/util/collect_testing.h"
 #include "toolkit/util/elemtree_util_testing.h"
 
 namespace yrltest {
@@ -52,6 +53,7 @@ inline void reset_toolkit_state() {
   testreport_testing_reset();
   geomdata_testing_reset();
   elemtree_util_testing_reset();
+  collect_testing_reset();
   yrlhost::host_testing_reset();
 }
 
