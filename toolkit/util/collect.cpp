@@ -69,6 +69,17 @@ VynError collect(VynArray* array, int element_size, const char* action, const ch
   return status;
 }
 
+// The collectors of a solid's handles (csys, axes, quilts, surfaces): one visit shape.
+typedef VynError (*SolidHandleVisit)(VynSolid, VynItemVisitAction, VynItemFilterAction, void*);
+VynError handle_action3(void* handle, VynError status, void* data);
+VynError collect_solid_handles(VynSolid solid, VynArray* array, SolidHandleVisit visit,
+                               const char* action, const char* filter, const char* visit_name,
+                               const char* caller) {
+  return collect(array, kHandleSize, action, filter, visit_name, caller, [&](void* data) {
+    return visit(solid, handle_action3, VynUtilDefaultFilter, data);
+  });
+}
+
 // Typed forms of the public actions and of the default filter, one per callback type.
 VynError item_action3(VynModelitem* item, VynError status, void* data) {
   return VynUtilCollect3ParamDBVisitAction(item, status, data);
@@ -469,31 +480,23 @@ VynError VynUtilCollectContourEdges(VynSurface surface, VynContour contour, VynA
 }
 
 VynError VynUtilCollectSolidCsys(VynSolid solid, VynArray* array) {
-  return collect(array, kHandleSize, "VynCsysVisitAction", "VynCsysFilterAction",
-                 "VynSolidCsysVisit()", "VynUtilCollectSolidCsys()", [&](void* data) {
-                   return VynSolidCsysVisit(solid, handle_action3, VynUtilDefaultFilter, data);
-                 });
+  return collect_solid_handles(solid, array, VynSolidCsysVisit, "VynCsysVisitAction", "VynCsysFilterAction", "VynSolidCsysVisit()",
+                               "VynUtilCollectSolidCsys()");
 }
 
 VynError VynUtilCollectSolidAxis(VynSolid solid, VynArray* array) {
-  return collect(array, kHandleSize, "VynAxisVisitAction", "VynAxisFilterAction",
-                 "VynSolidAxisVisit()", "VynUtilCollectSolidAxis()", [&](void* data) {
-                   return VynSolidAxisVisit(solid, handle_action3, VynUtilDefaultFilter, data);
-                 });
+  return collect_solid_handles(solid, array, VynSolidAxisVisit, "VynAxisVisitAction", "VynAxisFilterAction", "VynSolidAxisVisit()",
+                               "VynUtilCollectSolidAxis()");
 }
 
 VynError VynUtilCollectSolidQuilts(VynSolid solid, VynArray* array) {
-  return collect(array, kHandleSize, "VynQuiltVisitAction", "VynQuiltFilterAction",
-                 "VynSolidQuiltVisit()", "VynUtilCollectSolidQuilts()", [&](void* data) {
-                   return VynSolidQuiltVisit(solid, handle_action3, VynUtilDefaultFilter, data);
-                 });
+  return collect_solid_handles(solid, array, VynSolidQuiltVisit, "VynQuiltVisitAction", "VynQuiltFilterAction", "VynSolidQuiltVisit()",
+                               "VynUtilCollectSolidQuilts()");
 }
 
 VynError VynUtilCollectSolidSurfaces(VynSolid solid, VynArray* array) {
-  return collect(array, kHandleSize, "VynSurfaceVisitAction", "VynSurfaceFilterAction",
-                 "VynSolidSurfaceVisit()", "VynUtilCollectSolidSurfaces()", [&](void* data) {
-                   return VynSolidSurfaceVisit(solid, handle_action3, VynUtilDefaultFilter, data);
-                 });
+  return collect_solid_handles(solid, array, VynSolidSurfaceVisit, "VynSurfaceVisitAction", "VynSurfaceFilterAction", "VynSolidSurfaceVisit()",
+                               "VynUtilCollectSolidSurfaces()");
 }
 
 VynError VynUtilCollectQuiltSurfaces(VynQuilt quilt, VynArray* array) {
