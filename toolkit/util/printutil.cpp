@@ -7,6 +7,7 @@
 #include "platform/w32/crt.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/strinput.h"
@@ -364,6 +365,97 @@ VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
     default:
       std::fprintf(stream, "%sType Unsupported (%d)\n", indent, type);
       break;
+  }
+  return status;
+}
+
+namespace {
+
+// A count of the interference data's items of one kind; 0 when it cannot be read.
+int intf_count(VynError (*count)(VynWord, VynWord), const VynIntfData* data, VynError* status,
+               const char* name) {
+  int n = 0;
+  *status = util_call_report(name, "VynUtilIntfDataPrint()",
+                             count(reinterpret_cast<VynWord>(data), reinterpret_cast<VynWord>(&n)));
+  return *status == VYN_TK_NO_ERROR && n > 0 ? n : 0;
+}
+
+template <typename T>
+VynError intf_get(VynError (*get)(VynWord, VynWord, VynWord), const VynIntfData* data, int index,
+                  T* out, const char* name) {
+  return util_call_report(name, "VynUtilIntfDataPrint()",
+                          get(reinterpret_cast<VynWord>(data), index, reinterpret_cast<VynWord>(out)));
+}
+
+}  // namespace
+
+VynError VynUtilIntfDataPrint(std::FILE* stream, const VynIntfData* data) {
+  if (!stream || !data) return VYN_TK_BAD_INPUTS;
+  int accuracy_type = 0;
+  double accuracy = 0.0;
+  double outline[2][3] = {};
+  VynIntfDataAccuracyGet(data, &accuracy);
+  VynIntfDataAccuracytypeGet(data, &accuracy_type);
+  VynError status = VynIntfDataOutlineGet(data, outline);
+  std::fprintf(stream, "Accuracy %.5f\n", accuracy);
+  std::fprintf(stream, "Accuracy type %d\n", accuracy_type);
+  std::fprintf(stream, "Outline ( %.5f, %.5f, %.5f) - ( %.5f, %.5f, %.5f)\n", outline[0][0],
+               outline[0][1], outline[0][2], outline[1][0], outline[1][1], outline[1][2]);
+
+  int n = intf_count(VynIntfDataSurfaceCount, data, &status, "VynIntfDataSurfaceCount()");
+  std::fprintf(stream, "Surfaces [%d]\n", n);
+  for (int i = 0; i < n; ++i) {
+    VynSurfacedata* surface = nullptr;
+    std::fprintf(stream, "Surface  %d\n", i);
+    status = intf_get(VynIntfDataSurfaceGet, data, i, &surface, "VynIntfDataSurfaceGet()");
+    if (status == VYN_TK_NO_ERROR && surface) status = VynUtilSurfacedataPrint(stream, "    ", surface);
+  }
+
+  n = intf_count(VynIntfDataEdgeCount, data, &status, "VynIntfDataEdgeCount()");
+  std::fprintf(stream, "Edges [%d]\n", n);
+  for (int i = 0; i < n; ++i) {
+    std::fprintf(stream, "Edge %d\n", i);
+    void* edge = nullptr;
+    status = intf_get(VynIntfDataEdgeGet, data, i, &edge, "VynIntfDataEdgeGet()");
+    if (status != VYN_TK_NO_ERROR || !edge) continue;
+    int id = 0, surfaces[2] = {}, directions[2] = {};
+    VynArray uv_points = nullptr;
+    VynCurvedata* uv_curves[2] = {};
+    VynCurvedata* curve = nullptr;
+    status = util_call_report(
+        "VynEdgedataGet()", "VynUtilIntfDataPrint()",
+        VynEdgedataGet(reinterpret_cast<VynWord>(edge), reinterpret_cast<VynWord>(&id),
+                       reinterpret_cast<VynWord>(surfaces), reinterpret_cast<VynWord>(directions),
+                       reinterpret_cast<VynWord>(&uv_points), reinterpret_cast<VynWord>(uv_curves),
+                       reinterpret_cast<VynWord>(&curve)));
+    if (status != VYN_TK_NO_ERROR) continue;
+    std::fprintf(stream, "    Id %d\n", id);
+    std::fprintf(stream, "    Surfaces Ids %d %d\n", surfaces[0], surfaces[1]);
+    std::fprintf(stream, "    Edge dirs %d %d\n", directions[0], directions[1]);
+    std::fprintf(stream, "    Edge curve\n");
+    if (curve) VynUtilCurvedataPrint(stream, "        ", curve);
+    for (int k = 0; k < 2; ++k) {
+      std::fprintf(stream, "    Edge uv curve[%d]\n", k);
+      if (uv_curves[k]) VynUtilCurvedataPrint(stream, "        ", uv_curves[k]);
+    }
+    std::fprintf(stream, "    Edge uv point array\n");
+    if (uv_points) array_print(stream, "        ", uv_points, 2);
+  }
+
+  n = intf_count(VynIntfDataQuiltCount, data, &status, "VynIntfDataQuiltCount()");
+  std::fprintf(stream, "Quits [%d]\n", n);
+  for (int i = 0; i < n; ++i) {
+    std::fprintf(stream, "Quit %d\n", i);
+    VynArray quilt = nullptr;
+    status = intf_get(VynIntfDataQuiltGet, data, i, &quilt, "VynIntfDataQuiltGet()");
+    int surfaces = 0;
+    if (status == VYN_TK_NO_ERROR && quilt) VynArraySizeGet(quilt, &surfaces);
+    std::fprintf(stream, "    Quit surfaces %d\n", surfaces);
+    for (int k = 0; k < surfaces; ++k) {
+      std::fprintf(stream, "    Quit surface  %d\n", k);
+      VynSurfacedata* surface = static_cast<VynSurfacedata**>(quilt)[k];
+      if (surface) status = VynUtilSurfacedataPrint(stream, "        ", surface);
+    }
   }
   return status;
 }

@@ -10,6 +10,7 @@
 
 struct VynCurvedata;
 struct VynSurfacedata;
+struct VynIntfData;
 
 // Writes the name of status ("NOT_FOUND") or, for a status without one, its number into
 // text (room for VYN_UTIL_ERR_TEXT_SIZE bytes). 0.
@@ -59,3 +60,11 @@ VynError VynUtilCurvedataPrint(std::FILE* stream, const char* indent, const VynC
 VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
                                  const VynSurfacedata* data);
 constexpr int VYN_UTIL_INDENT_SIZE = 128;
+
+// Dumps interference data: its accuracy and outline, then its surfaces, edges and quilts
+// through the host's accessors: VynIntfData<Kind>Count(data, &n) and
+// VynIntfData<Kind>Get(data, index, &record), where a surface is a VynSurfacedata*, a
+// quilt a host array of VynSurfacedata*, and an edge a record that VynEdgedataGet(edge,
+// &id, surface ids[2], directions[2], &uv point array, uv curves[2], &curve) reads. The
+// status of the last accessor.
+VynError VynUtilIntfDataPrint(std::FILE* stream, const VynIntfData* data);

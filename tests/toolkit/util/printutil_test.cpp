@@ -241,3 +241,85 @@ TEST_F(PrintutilFileTest, RegressionLogGoesThroughThePathModel) {
 }
 
 }  // namespace
+
+namespace {
+
+// Interference data of one plane surface and one edge, served by the test's rows.
+VynSurfacedata intf_surface;
+VynCurvedata intf_edge_curve;
+int intf_edge_record;
+
+VynError intf_count_one(int, VynWord, VynWord n) {
+  *reinterpret_cast<int*>(n) = 1;
+  return 0;
+}
+VynError intf_count_none(int, VynWord, VynWord n) {
+  *reinterpret_cast<int*>(n) = 0;
+  return 0;
+}
+VynError intf_surface_get(int, VynWord, VynWord index, VynWord out) {
+  if (index != 0) return -2;
+  *reinterpret_cast<VynSurfacedata**>(out) = &intf_surface;
+  return 0;
+}
+VynError intf_edge_get(int, VynWord, VynWord index, VynWord out) {
+  if (index != 0) return -2;
+  *reinterpret_cast<void**>(out) = &intf_edge_record;
+  return 0;
+}
+VynError edgedata_get(int, VynWord edge, VynWord id, VynWord surfaces, VynWord directions,
+                      VynWord, VynWord, VynWord curve) {
+  if (edge != reinterpret_cast<VynWord>(&intf_edge_record)) return -2;
+  *reinterpret_cast<int*>(id) = 4;
+  reinterpret_cast<int*>(surfaces)[0] = 1;
+  reinterpret_cast<int*>(surfaces)[1] = 2;
+  reinterpret_cast<int*>(directions)[0] = 1;
+  reinterpret_cast<int*>(directions)[1] = -1;
+  *reinterpret_cast<VynCurvedata**>(curve) = &intf_edge_curve;
+  return 0;
+}
+
+class PrintutilIntfTest : public yrltest::ToolkitTest {
+ protected:
+  void SetUp() override {
+    ToolkitTest::SetUp();
+    table_options.extra = {yrltest::host_row(&intf_count_one, "VynIntfDataSurfaceCount_v"),
+                           yrltest::host_row(&intf_surface_get, "VynIntfDataSurfaceGet_v"),
+                           yrltest::host_row(&intf_count_one, "VynIntfDataEdgeCount_v"),
+                           yrltest::host_row(&intf_edge_get, "VynIntfDataEdgeGet_v"),
+                           yrltest::host_row(&edgedata_get, "VynEdgedataGet_v"),
+                           yrltest::host_row(&intf_count_none, "VynIntfDataQuiltCount_v")};
+    bind_table();
+  }
+};
+
+TEST_F(PrintutilIntfTest, InterferenceDataDump) {
+  VynSurfaceShape shape;
+  const double e1[3] = {1, 0, 0}, e2[3] = {0, 1, 0}, e3[3] = {0, 0, 1}, o[3] = {0, 0, 0};
+  ASSERT_EQ(VynPlanedataInit(e1, e2, e3, o, &shape), 0);
+  const double uv[2] = {0, 0};
+  ASSERT_EQ(VynSurfacedataInit(34, uv, uv, 0, &shape, 3, &intf_surface), 0);
+  const double a[3] = {0, 0, 0}, b[3] = {1, 0, 0};
+  ASSERT_EQ(VynLinedataInit(a, b, &intf_edge_curve), 0);
+  VynIntfData data{};
+  ASSERT_EQ(VynIntfDataAccuracySet(&data, 0.5), 0);
+  ASSERT_EQ(VynIntfDataAccuracytypeSet(&data, 2), 0);
+  std::string text = written([&](std::FILE* f) { VynUtilIntfDataPrint(f, &data); });
+  EXPECT_EQ(text,
+            "Accuracy 0.50000\nAccuracy type 2\n"
+            "Outline ( 0.00000, 0.00000, 0.00000) - ( 0.00000, 0.00000, 0.00000)\n"
+            "Surfaces [1]\nSurface  0\n"
+            "    Id  3\n    Uv min ( 0.00000, 0.00000)\n    Uv max ( 0.00000, 0.00000)\n"
+            "    Orient 0\n    Type Plane\n"
+            "        e1 ( 1.00000, 0.00000, 0.00000)\n        e2 ( 0.00000, 1.00000, 0.00000)\n"
+            "        e3 ( 0.00000, 0.00000, 1.00000)\n        origin ( 0.00000, 0.00000, 0.00000)\n"
+            "Edges [1]\nEdge 0\n    Id 4\n    Surfaces Ids 1 2\n    Edge dirs 1 -1\n"
+            "    Edge curve\n        Type Line \n"
+            "            end1 ( 0.00000, 0.00000, 0.00000)\n"
+            "            end2 ( 1.00000, 0.00000, 0.00000)\n"
+            "    Edge uv curve[0]\n    Edge uv curve[1]\n    Edge uv point array\n"
+            "Quits [0]\n");
+  EXPECT_EQ(VynUtilIntfDataPrint(nullptr, &data), -2);
+}
+
+}  // namespace
