@@ -2,6 +2,7 @@
 #include "host/host_testing.h"
 
 #include "host/assemblies.h"
+#include "host/older_menu_behaviours.h"
 
 namespace yrlhost {
 
@@ -17,6 +18,7 @@ void host_testing_reset() {
   ui_testing_reset();
   graphics_testing_reset();
   menus_testing_reset();
+  older_menus_testing_reset();
   messages_testing_reset();
   extdata_testing_reset();
   models_testing_reset();

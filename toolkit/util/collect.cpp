@@ -26,7 +26,6 @@ constexpr int kTypeSurface = 5;
 constexpr int kTypeAxis = 21;
 constexpr int kTypeCsys = 25;
 constexpr int kTypePoint = 66;
-constexpr int kTypeFeature = 3;
 constexpr int kModelAssembly = 1;
 constexpr int kSurfacePlane = 34;
 constexpr int kHandleSize = static_cast<int>(sizeof(void*));

@@ -148,3 +148,55 @@ TEST_F(CollectionRunTest, FindByName) {
 }
 
 }  // namespace
+
+#include "host/plugin_session.h"
+#include "host/script.h"
+#include "toolkit/startup/startup.h"
+
+namespace {
+
+// The same menu on the stand-in host's own older menus: the user presses the buttons.
+class CollectionMenuTest : public yrltest::ToolkitTest {
+ protected:
+  void SetUp() override {
+    ToolkitTest::SetUp();
+    bind_table();
+    // The menu directory is drive R:, the current drive C: the test's own directory.
+    std::string dir = yrlhost::session_defaults().text_dir + "/text/usascii/menus";
+    ASSERT_TRUE(w32::w32_set_drive('R', dir.c_str()));
+    std::snprintf(menu_path, sizeof menu_path, "R:");
+    ASSERT_TRUE(w32::w32_set_drive('C', files.path().c_str()));
+    ASSERT_TRUE(w32::w32_set_current_drive('C'));
+  }
+  void TearDown() override {
+    menu_path[0] = '\0';
+    ToolkitTest::TearDown();
+  }
+  static void press(const std::string& button) {
+    yrlhost::ScriptAction action;
+    action.kind = yrlhost::ScriptActionKind::menu_press;
+    action.component = "COLLECTION";
+    action.name = button;
+    yrlhost::script_push(action);
+  }
+  yrltest::TempDir files;
+};
+
+TEST_F(CollectionMenuTest, ButtonsRunTheirTestsInTheHost) {
+  std::string error;
+  VynMdl part = yrlhost::host_model_create(yrlhost::model_type_part, "BLOCK", error);
+  int boss = yrlhost::host_feature_add(part, 917, "BOSS", {});
+  press("Solid Csys");
+  press("Solid Features");
+  press("COLLECTION");  // the menu's own exit
+  EXPECT_EQ(VynTestCollection(&part), 0);
+  std::string line = "Id " + std::to_string(boss) + ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n";
+  EXPECT_EQ(yrltest::read_file(files.file("visitcollect.dat")),
+            "\n# Solid CSYS\nNumber of solid csys:\t0\n"
+            "\n# Solid features\nNumber of features:\t1\n" + line +
+            "Number of features:\t1\n" + line);
+  EXPECT_TRUE(yrlhost::script_failures().empty());
+  EXPECT_TRUE(yrlhost::script_empty());
+}
+
+}  // namespace
