@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -235,8 +237,11 @@ TEST_F(CollectTest, ParametersOfAModelItem) {
   VynArraySizeGet(params, &n);
   ASSERT_EQ(n, 2);
   const auto* bytes = static_cast<const unsigned char*>(params);
-  const auto* second = reinterpret_cast<const yrlhost::HostParameterRecord*>(bytes + VYN_UTIL_PARAMETER_SIZE);
-  EXPECT_EQ(std::u16string(second->name), u"WIDTH");
+  // The records are packed at 84 bytes each: the second one's name is copied out.
+  VynName name = {};
+  std::memcpy(name, bytes + VYN_UTIL_PARAMETER_SIZE + offsetof(yrlhost::HostParameterRecord, name),
+              sizeof name);
+  EXPECT_EQ(std::u16string(name), u"WIDTH");
   VynArrayFree(&params);
 }
 
