@@ -40,6 +40,9 @@ YRL_OLDER_MENU_BEHAVIOUR(VynMenuDelete, (int context))
 
 #undef YRL_OLDER_MENU_BEHAVIOUR
 
+// The button names of a menu file's text: one a line, blanks and tabs around it not part
+// of it; blank lines and lines whose first character past any blanks is '#' are skipped.
+std::vector<std::string> older_menu_file_parse(const std::string& text);
 // The buttons of a registered older menu in file order; empty for an unknown one.
 std::vector<std::string> older_menu_buttons(const std::string& menu);
 void older_menus_testing_reset();

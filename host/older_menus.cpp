@@ -52,9 +52,9 @@ bool has_button(const OlderMenu& menu, const std::string& button) {
   return false;
 }
 
-// The buttons of a menu file: one name a line; blank lines and lines starting with '#'
-// are skipped, and blanks around a name are not part of it.
-std::vector<std::string> buttons_parse(const std::string& text) {
+}  // namespace
+
+std::vector<std::string> older_menu_file_parse(const std::string& text) {
   std::vector<std::string> buttons;
   std::istringstream lines(text);
   std::string line;
@@ -66,8 +66,6 @@ std::vector<std::string> buttons_parse(const std::string& text) {
   }
   return buttons;
 }
-
-}  // namespace
 
 std::vector<std::string> older_menu_buttons(const std::string& menu) {
   const OlderMenu* found = menu_find(menu.c_str());
@@ -89,7 +87,7 @@ VynError Behaviour<HostApi::VynMenuFileRegister>::run(int, VynWord menu_word, Vy
     return VYN_TK_E_NOT_FOUND;
   OlderMenu& registered = state().menus[menu];
   if (registered.id == 0) registered.id = state().next_id++;
-  registered.buttons = buttons_parse(text);
+  registered.buttons = older_menu_file_parse(text);
   registered.buttons.push_back(menu);
   if (int* id = reinterpret_cast<int*>(id_word)) *id = registered.id;
   return VYN_TK_NO_ERROR;

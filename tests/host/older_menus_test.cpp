@@ -72,6 +72,18 @@ TEST_F(OlderMenus, TheFileGivesTheButtonsAndTheMenuItsExit) {
   EXPECT_EQ(Behaviour<HostApi::VynMenuCreate>::run(1, 0, word("OTHER"), word(&id)), -4);
 }
 
+TEST(OlderMenuFile, OneButtonALine) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"A\nB C\n", {"A", "B C"}},
+      {"# comment\n\n  Solid Csys \t\r\nX", {"Solid Csys", "X"}},
+      {"\r\n \t\n#only\n", {}},
+      {"  # indented comment\n", {}},
+      {"a#b\n", {"a#b"}},
+  };
+  for (const auto& [text, buttons] : cases)
+    EXPECT_EQ(yrlhost::older_menu_file_parse(text), buttons) << text;
+}
+
 TEST_F(OlderMenus, PressesRunTheirActionsUntilTheMenuIsDeleted) {
   static const char tag[] = "solid";
   ASSERT_EQ(Behaviour<HostApi::VynMenubuttonActionSet>::run(1, "COLLECTION", "Solid Csys", record,
