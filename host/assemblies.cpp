@@ -139,8 +139,7 @@ VynError Behaviour<HostApi::VynAsmcomppathMdlGet>::run(int, VynAsmcomppath* path
 VynError Behaviour<HostApi::VynSolidCsysVisit>::run(int, VynSolid solid, VynItemVisitAction action,
                                                     VynItemFilterAction, void*) {
   StoredModel* model = stored_model(solid);
-  if (!model || !action ||
-      (model->type != model_type_part && model->type != model_type_assembly))
+  if (!model || !action || (model->type != model_type_part && model->type != model_type_assembly))
     return VYN_TK_BAD_INPUTS;
   return VYN_TK_E_NOT_FOUND;
 }

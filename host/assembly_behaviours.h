@@ -1,5 +1,6 @@
 // Assemblies, component paths and the coordinate systems of solids: the host functions
-// with behaviour (see host/host_behaviours.h). A stale or unknown model answers -2 and nothing is touched.
+// with behaviour (see host/host_behaviours.h). A stale or unknown model answers -2 and nothing is
+// touched.
 #pragma once
 
 #include "host/host_api.h"

@@ -94,8 +94,8 @@ VynError Behaviour<HostApi::VynMenuFileRegister>::run(int, VynWord menu_word, Vy
 }
 
 VynError Behaviour<HostApi::VynMenubuttonActionSet>::run(int, const char* menu, const char* button,
-                                                         VynMenubuttonAction action,
-                                                         void* app_data, int app_int) {
+                                                         VynMenubuttonAction action, void* app_data,
+                                                         int app_int) {
   OlderMenu* registered = menu_find(menu);
   if (!registered || !button || !has_button(*registered, button)) return VYN_TK_E_NOT_FOUND;
   registered->actions[button] = ButtonAction{action, app_data, app_int};

@@ -1,9 +1,10 @@
 // Assemblies: components, the models they place, component paths, and the record behind
 // an assembly's handle.
+#include "host/assemblies.h"
+
 #include <string>
 #include <vector>
 
-#include "host/assemblies.h"
 #include "host/host_behaviours.h"
 #include "host/models.h"
 #include "host_test.h"

@@ -63,7 +63,8 @@ TEST_F(ItemVisits, PartsHoldNoNotesAndNoCsys) {
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(Behaviour<HostApi::VynMdlNoteVisit>::run(1, nullptr, count_item, nullptr, &calls), -2);
   EXPECT_EQ(Behaviour<HostApi::VynSolidCsysVisit>::run(1, part, count_handle, nullptr, &calls), -4);
-  EXPECT_EQ(Behaviour<HostApi::VynSolidCsysVisit>::run(1, drawing, count_handle, nullptr, &calls), -2);
+  EXPECT_EQ(Behaviour<HostApi::VynSolidCsysVisit>::run(1, drawing, count_handle, nullptr, &calls),
+            -2);
   EXPECT_EQ(calls, 0);
 }
 
@@ -78,15 +79,24 @@ TEST_F(ItemVisits, ParametersOfOneOwnerInCreationOrder) {
   value.type = VYN_PARAM_DOUBLE;
   unsigned char room[512];
   auto* parameter = reinterpret_cast<VynParameter*>(room);
-  ASSERT_EQ(Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"DEPTH", &value, parameter), 0);
-  ASSERT_EQ(Behaviour<HostApi::VynParameterCreate>::run(1, &model_item, u"MASS", &value, parameter), 0);
-  ASSERT_EQ(Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"WIDTH", &value, parameter), 0);
-  ASSERT_EQ(Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"ANGLE", &value, parameter), 0);
+  ASSERT_EQ(
+      Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"DEPTH", &value, parameter),
+      0);
+  ASSERT_EQ(Behaviour<HostApi::VynParameterCreate>::run(1, &model_item, u"MASS", &value, parameter),
+            0);
+  ASSERT_EQ(
+      Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"WIDTH", &value, parameter),
+      0);
+  ASSERT_EQ(
+      Behaviour<HostApi::VynParameterCreate>::run(1, &feature_item, u"ANGLE", &value, parameter),
+      0);
   std::vector<std::u16string> names;
-  EXPECT_EQ(Behaviour<HostApi::VynParameterVisit>::run(1, &feature_item, skip_width, name_of, &names), 0);
+  EXPECT_EQ(
+      Behaviour<HostApi::VynParameterVisit>::run(1, &feature_item, skip_width, name_of, &names), 0);
   EXPECT_EQ(names, (std::vector<std::u16string>{u"DEPTH", u"ANGLE"}));
   names.clear();
-  EXPECT_EQ(Behaviour<HostApi::VynParameterVisit>::run(1, &model_item, nullptr, name_of, &names), 0);
+  EXPECT_EQ(Behaviour<HostApi::VynParameterVisit>::run(1, &model_item, nullptr, name_of, &names),
+            0);
   EXPECT_EQ(names, (std::vector<std::u16string>{u"MASS"}));
   VynModelitem missing{yrlhost::item_type_feature, 999, part};
   EXPECT_EQ(Behaviour<HostApi::VynParameterVisit>::run(1, &missing, nullptr, name_of, &names), -2);

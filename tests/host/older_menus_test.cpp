@@ -63,21 +63,19 @@ TEST_F(OlderMenus, TheFileGivesTheButtonsAndTheMenuItsExit) {
   EXPECT_EQ(Behaviour<HostApi::VynMenuFileRegister>::run(1, 0, word(u"collection.mnu"), word(&id),
                                                          menus_dir().c_str()),
             -2);
-  EXPECT_EQ(Behaviour<HostApi::VynMenubuttonActionSet>::run(1, "COLLECTION", "Nope", record,
-                                                            nullptr, 0),
-            -4);
-  EXPECT_EQ(Behaviour<HostApi::VynMenubuttonActionSet>::run(1, "OTHER", "Animation", record,
-                                                            nullptr, 0),
-            -4);
+  EXPECT_EQ(
+      Behaviour<HostApi::VynMenubuttonActionSet>::run(1, "COLLECTION", "Nope", record, nullptr, 0),
+      -4);
+  EXPECT_EQ(
+      Behaviour<HostApi::VynMenubuttonActionSet>::run(1, "OTHER", "Animation", record, nullptr, 0),
+      -4);
   EXPECT_EQ(Behaviour<HostApi::VynMenuCreate>::run(1, 0, word("OTHER"), word(&id)), -4);
 }
 
 TEST(OlderMenuFile, OneButtonALine) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {"A\nB C\n", {"A", "B C"}},
-      {"# comment\n\n  Solid Csys \t\r\nX", {"Solid Csys", "X"}},
-      {"\r\n \t\n#only\n", {}},
-      {"  # indented comment\n", {}},
+      {"A\nB C\n", {"A", "B C"}}, {"# comment\n\n  Solid Csys \t\r\nX", {"Solid Csys", "X"}},
+      {"\r\n \t\n#only\n", {}},   {"  # indented comment\n", {}},
       {"a#b\n", {"a#b"}},
   };
   for (const auto& [text, buttons] : cases)

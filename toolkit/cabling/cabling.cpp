@@ -81,14 +81,14 @@ void array_drop(VynArray* array) {
 
 // Cable records of the n names (the host's entries) of one assembly: the first failing
 // id query drops the array and gives -1.
-VynError cables_from_names(VynMdl assembly, const AssemblyWords& words, const VynName* names,
-                           int n, const char* caller, VynArray* cables, int* count) {
+VynError cables_from_names(VynMdl assembly, const AssemblyWords& words, const VynName* names, int n,
+                           const char* caller, VynArray* cables, int* count) {
   VynError status = array_new(static_cast<int>(sizeof(VynCblCable)), cables);
   if (status != VYN_TK_NO_ERROR) return status;
   for (int i = 0; i < n; ++i) {
     int id = -1;
-    if (report("vyncbl_get_cable_id()", caller,
-               vyncbl_get_cable_id(words.first, names[i], &id)) < 0) {
+    if (report("vyncbl_get_cable_id()", caller, vyncbl_get_cable_id(words.first, names[i], &id)) <
+        0) {
       array_drop(cables);
       return VYN_TK_GENERAL_ERROR;
     }
@@ -101,8 +101,8 @@ VynError cables_from_names(VynMdl assembly, const AssemblyWords& words, const Vy
 }
 
 // Harness records of the n harness models of the host's list.
-VynError harnesses_from_models(VynMdl assembly, const VynMdl* models, int n,
-                               VynArray* harnesses, int* count) {
+VynError harnesses_from_models(VynMdl assembly, const VynMdl* models, int n, VynArray* harnesses,
+                               int* count) {
   VynError status = array_new(static_cast<int>(sizeof(VynCblHarness)), harnesses);
   if (status != VYN_TK_NO_ERROR) return status;
   for (int i = 0; i < n && models; ++i) {
@@ -210,14 +210,13 @@ VynError VynCblCableTypeGet(const VynCblCable* cable, int* type) {
 VynError VynCblCableCreate(VynMdl assembly, const VynCblSpool* spool, const VynWchar* name,
                            VynCblCable* cable) {
   AssemblyWords words;
-  if (!spool || !name || !cable || assembly_words(assembly, &words) != 0)
-    return VYN_TK_BAD_INPUTS;
+  if (!spool || !name || !cable || assembly_words(assembly, &words) != 0) return VYN_TK_BAD_INPUTS;
   VynName spool_name = {};
   VynCblSpoolNameGet(spool, spool_name);
   int id = -1;
-  VynError result = report("vyncbl_create_cable()", "VynCblCableCreate()",
-                           vyncbl_create_cable(words.first, words.seventeenth, word(spool_name),
-                                               word(name), word(&id)));
+  VynError result = report(
+      "vyncbl_create_cable()", "VynCblCableCreate()",
+      vyncbl_create_cable(words.first, words.seventeenth, word(spool_name), word(name), word(&id)));
   if (result < 0) return translate(result, Kind::create);
   return VynCblCableInit(id, name, assembly, cable);
 }
@@ -235,17 +234,16 @@ VynError VynCblBundleCreate(VynMdl assembly, const VynCblSpool* spool, const Vyn
   VynName spool_name = {};
   VynCblSpoolNameGet(spool, spool_name);
   int id = -1;
-  VynError result = report(
-      "vyncbl_create_bundle()", "VynCblBundleCreate()",
-      vyncbl_create_bundle(words.first, words.seventeenth, word(spool_name), word(name),
-                           word(cable_count), word(names), word(flag), word(&id)));
+  VynError result =
+      report("vyncbl_create_bundle()", "VynCblBundleCreate()",
+             vyncbl_create_bundle(words.first, words.seventeenth, word(spool_name), word(name),
+                                  word(cable_count), word(names), word(flag), word(&id)));
   array_drop(&names);
   if (result < 0) return translate(result, Kind::create);
   return VynCblCableInit(id, nullptr, assembly, bundle);
 }
 
-VynError VynCblBundleCablesGet(const VynCblCable* bundle, int level, VynArray* cables,
-                               int* count) {
+VynError VynCblBundleCablesGet(const VynCblCable* bundle, int level, VynArray* cables, int* count) {
   AssemblyWords words;
   if (!bundle || !cables || assembly_words(bundle->owner, &words) != 0) return VYN_TK_BAD_INPUTS;
   const VynName* names = nullptr;
@@ -253,8 +251,8 @@ VynError VynCblBundleCablesGet(const VynCblCable* bundle, int level, VynArray* c
                       vyncbl_get_bundle_cables(words.first, words.seventeenth, word(bundle->id),
                                                word(level), word(&names)));
   if (n < 0) return translate(n, Kind::plain);
-  return cables_from_names(bundle->owner, words, names, names ? n : 0,
-                           "VynCblBundleCablesGet()", cables, count);
+  return cables_from_names(bundle->owner, words, names, names ? n : 0, "VynCblBundleCablesGet()",
+                           cables, count);
 }
 
 VynError VynCblCableParameterGet(const VynCblCable* cable, const VynWchar* name, void* param) {
@@ -271,8 +269,8 @@ VynError VynCblCableParameterDelete(const VynCblCable* cable, const VynWchar* na
   AssemblyWords words;
   if (!cable || !name || assembly_words(cable->owner, &words) != 0) return VYN_TK_BAD_INPUTS;
   return translate(report("vyncbl_delete_cable_param()", "VynCblCableParameterDelete()",
-                          vyncbl_delete_cable_param(words.first, words.seventeenth,
-                                                    word(cable->id), word(name))),
+                          vyncbl_delete_cable_param(words.first, words.seventeenth, word(cable->id),
+                                                    word(name))),
                    Kind::query);
 }
 
@@ -280,8 +278,8 @@ VynError VynCblCableParametersGet(const VynCblCable* cable, VynArray* params) {
   AssemblyWords words;
   if (!cable || !params || assembly_words(cable->owner, &words) != 0) return VYN_TK_BAD_INPUTS;
   return translate(report("vyncbl_get_cable_params()", "VynCblCableParametersGet()",
-                          vyncbl_get_cable_params(words.first, words.seventeenth,
-                                                  word(cable->id), word(params))),
+                          vyncbl_get_cable_params(words.first, words.seventeenth, word(cable->id),
+                                                  word(params))),
                    Kind::query);
 }
 
@@ -292,8 +290,8 @@ VynError VynCblCableParametersSet(const VynCblCable* cable, VynArray params) {
       VynArraySizeGet(params, &n) != 0)
     return VYN_TK_BAD_INPUTS;
   return translate(report("vyncbl_set_cable_params()", "VynCblCableParametersSet()",
-                          vyncbl_set_cable_params(words.first, words.seventeenth,
-                                                  word(cable->id), word(params), word(n))),
+                          vyncbl_set_cable_params(words.first, words.seventeenth, word(cable->id),
+                                                  word(params), word(n))),
                    Kind::plain);
 }
 
@@ -337,9 +335,9 @@ VynError VynCblLocationCablesGet(VynMdl assembly, int location, VynArray* cables
   AssemblyWords words;
   if (!cables || assembly_words(assembly, &words) != 0) return VYN_TK_BAD_INPUTS;
   const VynName* names = nullptr;
-  VynError n = report("vyncbl_get_location_cables()", "VynCblLocationCablesGet()",
-                      vyncbl_get_location_cables(words.first, words.seventeenth, word(location),
-                                                 word(&names)));
+  VynError n = report(
+      "vyncbl_get_location_cables()", "VynCblLocationCablesGet()",
+      vyncbl_get_location_cables(words.first, words.seventeenth, word(location), word(&names)));
   if (n < 0) return translate(n, Kind::plain);
   return cables_from_names(assembly, words, names, names ? n : 0, "VynCblLocationCablesGet()",
                            cables, count);
@@ -357,10 +355,10 @@ VynError VynCblCableClearance(const VynCblCable* cable, VynSelection item, doubl
   AssemblyWords words;
   if (!cable || !item || !distance || assembly_words(cable->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_cable_clearance()", "VynCblCableClearance()",
-                          vyncbl_cable_clearance(words.first, word(cable->id), word(item),
-                                                 word(distance))),
-                   Kind::plain);
+  return translate(
+      report("vyncbl_cable_clearance()", "VynCblCableClearance()",
+             vyncbl_cable_clearance(words.first, word(cable->id), word(item), word(distance))),
+      Kind::plain);
 }
 
 // ---- Connectors -----------------------------------------------------------------------
@@ -385,33 +383,33 @@ VynError VynCblConnectorParameterGet(const VynCblConnector* connector, const Vyn
   AssemblyWords words;
   if (!connector || !name || !param || assembly_words(connector->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_get_connector_param()", "VynCblConnectorParameterGet()",
-                          vyncbl_get_connector_param(words.first, words.seventeenth,
-                                                     word(connector->comp_id_table), word(name),
-                                                     word(param))),
-                   Kind::query);
+  return translate(
+      report("vyncbl_get_connector_param()", "VynCblConnectorParameterGet()",
+             vyncbl_get_connector_param(words.first, words.seventeenth,
+                                        word(connector->comp_id_table), word(name), word(param))),
+      Kind::query);
 }
 
 VynError VynCblConnectorParameterDelete(const VynCblConnector* connector, const VynWchar* name) {
   AssemblyWords words;
   if (!connector || !name || assembly_words(connector->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_delete_connector_param()", "VynCblConnectorParameterDelete()",
-                          vyncbl_delete_connector_param(words.first, words.seventeenth,
-                                                        word(connector->comp_id_table),
-                                                        word(name))),
-                   Kind::query);
+  return translate(
+      report("vyncbl_delete_connector_param()", "VynCblConnectorParameterDelete()",
+             vyncbl_delete_connector_param(words.first, words.seventeenth,
+                                           word(connector->comp_id_table), word(name))),
+      Kind::query);
 }
 
 VynError VynCblConnectorParametersGet(const VynCblConnector* connector, VynArray* params) {
   AssemblyWords words;
   if (!connector || !params || assembly_words(connector->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_get_connector_params()", "VynCblConnectorParametersGet()",
-                          vyncbl_get_connector_params(words.first, words.seventeenth,
-                                                      word(connector->comp_id_table),
-                                                      word(params))),
-                   Kind::query);
+  return translate(
+      report("vyncbl_get_connector_params()", "VynCblConnectorParametersGet()",
+             vyncbl_get_connector_params(words.first, words.seventeenth,
+                                         word(connector->comp_id_table), word(params))),
+      Kind::query);
 }
 
 VynError VynCblConnectorParametersSet(const VynCblConnector* connector, VynArray params) {
@@ -420,11 +418,11 @@ VynError VynCblConnectorParametersSet(const VynCblConnector* connector, VynArray
   if (!connector || !params || assembly_words(connector->owner, &words) != 0 ||
       VynArraySizeGet(params, &n) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_set_connector_params()", "VynCblConnectorParametersSet()",
-                          vyncbl_set_connector_params(words.first, words.seventeenth,
-                                                      word(connector->comp_id_table),
-                                                      word(params), word(n))),
-                   Kind::plain);
+  return translate(
+      report("vyncbl_set_connector_params()", "VynCblConnectorParametersSet()",
+             vyncbl_set_connector_params(words.first, words.seventeenth,
+                                         word(connector->comp_id_table), word(params), word(n))),
+      Kind::plain);
 }
 
 VynError VynCblConnectorFromLogical(VynMdl assembly, VynArray* names) {
@@ -491,10 +489,9 @@ VynError VynCblConnectorEntryPortsGet(const VynCblConnector* connector, VynArray
   if (!connector || !ports || assembly_words(connector->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
   return translate(report("vyncbl_get_connector_entry_ports()", "VynCblConnectorEntryPortsGet()",
-                          vyncbl_get_connector_entry_ports(words.first, words.seventeenth,
-                                                           word(connector->comp_id_table),
-                                                           word(connector->table_num),
-                                                           word(ports))),
+                          vyncbl_get_connector_entry_ports(
+                              words.first, words.seventeenth, word(connector->comp_id_table),
+                              word(connector->table_num), word(ports))),
                    Kind::plain);
 }
 
@@ -561,8 +558,7 @@ VynError VynCblHarnessLocationTypeGet(const VynCblHarness* harness, int location
                    Kind::plain);
 }
 
-VynError VynCblHarnessLocationPntGet(const VynCblHarness* harness, int location,
-                                     double* point) {
+VynError VynCblHarnessLocationPntGet(const VynCblHarness* harness, int location, double* point) {
   if (!harness || !point) return VYN_TK_BAD_INPUTS;
   return translate(report("vyncbl_get_location_pnt()", "VynCblHarnessLocationPntGet()",
                           vyncbl_get_location_pnt(harness->handle, word(location), word(point))),
@@ -608,9 +604,9 @@ VynError VynCblSpoolNameGet(const VynCblSpool* spool, VynWchar* name) {
 VynError VynCblSpoolCreate(VynMdl assembly, const VynWchar* name, int type, VynCblSpool* spool) {
   AssemblyWords words;
   if (!name || !spool || assembly_words(assembly, &words) != 0) return VYN_TK_BAD_INPUTS;
-  VynError result = report("vyncbl_create_spool()", "VynCblSpoolCreate()",
-                           vyncbl_create_spool(words.first, words.seventeenth, word(name),
-                                               word(type)));
+  VynError result =
+      report("vyncbl_create_spool()", "VynCblSpoolCreate()",
+             vyncbl_create_spool(words.first, words.seventeenth, word(name), word(type)));
   if (result < 0) return translate(result, Kind::create);
   return VynCblSpoolInit(assembly, name, spool);
 }
@@ -627,10 +623,10 @@ VynError VynCblSpoolParameterGet(const VynCblSpool* spool, const VynWchar* name,
   AssemblyWords words;
   if (!spool || !name || !param || assembly_words(spool->owner, &words) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_get_spool_param()", "VynCblSpoolParameterGet()",
-                          vyncbl_get_spool_param(words.first, word(spool->name), word(name),
-                                                 word(param))),
-                   Kind::query);
+  return translate(
+      report("vyncbl_get_spool_param()", "VynCblSpoolParameterGet()",
+             vyncbl_get_spool_param(words.first, word(spool->name), word(name), word(param))),
+      Kind::query);
 }
 
 VynError VynCblSpoolParametersSet(const VynCblSpool* spool, VynArray params) {
@@ -639,10 +635,10 @@ VynError VynCblSpoolParametersSet(const VynCblSpool* spool, VynArray params) {
   if (!spool || !params || assembly_words(spool->owner, &words) != 0 ||
       VynArraySizeGet(params, &n) != 0)
     return VYN_TK_BAD_INPUTS;
-  return translate(report("vyncbl_set_spool_params()", "VynCblSpoolParametersSet()",
-                          vyncbl_set_spool_params(words.first, word(spool->name), word(params),
-                                                  word(n))),
-                   Kind::plain);
+  return translate(
+      report("vyncbl_set_spool_params()", "VynCblSpoolParametersSet()",
+             vyncbl_set_spool_params(words.first, word(spool->name), word(params), word(n))),
+      Kind::plain);
 }
 
 VynError VynCblSpoolParameterDelete(const VynCblSpool* spool, const VynWchar* name) {
@@ -664,12 +660,11 @@ VynError VynCblSpoolFromLogicalGet(VynMdl assembly, VynArray* names) {
 VynError VynCblSpoolFromLogicalCreate(VynMdl assembly, VynArray names, VynArray* spools) {
   AssemblyWords words;
   int n = 0;
-  if (!names || !spools || assembly_words(assembly, &words) != 0 ||
-      VynArraySizeGet(names, &n) != 0)
+  if (!names || !spools || assembly_words(assembly, &words) != 0 || VynArraySizeGet(names, &n) != 0)
     return VYN_TK_BAD_INPUTS;
-  VynError result = report("vyncbl_create_spools_from_logical()", "VynCblSpoolFromLogicalCreate()",
-                           vyncbl_create_spools_from_logical(words.first, words.seventeenth,
-                                                             word(names)));
+  VynError result =
+      report("vyncbl_create_spools_from_logical()", "VynCblSpoolFromLogicalCreate()",
+             vyncbl_create_spools_from_logical(words.first, words.seventeenth, word(names)));
   if (result < 0) return translate(result, Kind::create);
   VynError status = array_new(static_cast<int>(sizeof(VynCblSpool)), spools);
   const VynName* entries = static_cast<const VynName*>(names);
@@ -693,9 +688,9 @@ VynError VynCblRoutingStart(VynArray cables, VynWord* routing) {
   VynArray names = nullptr;
   VynError status = names_of(list, n, &names);
   if (status != VYN_TK_NO_ERROR) return status;
-  VynError result = report("vyncbl_routing_start()", "VynCblRoutingStart()",
-                           vyncbl_routing_start(words.first, words.seventeenth, word(names),
-                                                word(n), word(routing)));
+  VynError result = report(
+      "vyncbl_routing_start()", "VynCblRoutingStart()",
+      vyncbl_routing_start(words.first, words.seventeenth, word(names), word(n), word(routing)));
   array_drop(&names);
   return translate(result, Kind::plain);
 }
@@ -707,7 +702,7 @@ VynError VynCblRouteThruLocation(VynWord routing, int location, VynWord word1, V
 }
 
 VynError VynCblRoutingEnd(VynWord routing) {
-  VynError result = report("vyncbl_routing_end()", "VynCblRoutingEnd()",
-                           vyncbl_routing_end(routing));
+  VynError result =
+      report("vyncbl_routing_end()", "VynCblRoutingEnd()", vyncbl_routing_end(routing));
   return result != 0 ? VYN_TK_GENERAL_ERROR : VYN_TK_NO_ERROR;
 }

@@ -71,8 +71,7 @@ VynError VynCblBundleCreate(VynMdl assembly, const VynCblSpool* spool, const Vyn
                             VynCblCable* bundle);
 // vyncbl_get_bundle_cables(word 0, word 17, bundle id, level, &names): names, the host's,
 // holds the count (the result) of name entries; each becomes a cable record by its id.
-VynError VynCblBundleCablesGet(const VynCblCable* bundle, int level, VynArray* cables,
-                               int* count);
+VynError VynCblBundleCablesGet(const VynCblCable* bundle, int level, VynArray* cables, int* count);
 // Parameters (records of the host's): (word 0, word 17, cable id, ...).
 VynError VynCblCableParameterGet(const VynCblCable* cable, const VynWchar* name, void* param);
 VynError VynCblCableParameterDelete(const VynCblCable* cable, const VynWchar* name);
@@ -132,8 +131,7 @@ VynError VynCblHarnessLocationsGet(const VynCblHarness* harness, VynArray* ids, 
 // vyncbl_get_location_type(harness, location, &type); vyncbl_get_location_pnt(harness,
 // location, point).
 VynError VynCblHarnessLocationTypeGet(const VynCblHarness* harness, int location, int* type);
-VynError VynCblHarnessLocationPntGet(const VynCblHarness* harness, int location,
-                                     double* point);
+VynError VynCblHarnessLocationPntGet(const VynCblHarness* harness, int location, double* point);
 
 // ---- Spools ---------------------------------------------------------------------------
 

@@ -425,8 +425,7 @@ VynError VynUtilCollectRelset(VynSolid solid, VynArray* array) {
 
 VynError VynUtilCollectFeatureGeomitems(VynFeature* feature, int type, VynArray* array) {
   return collect(array, kItemSize, "VynGeomitemAction", "VynGeomitemFilter",
-                 "VynFeatureGeomitemVisit()", "VynUtilCollectFeatureGeomitems()",
-                 [&](void* data) {
+                 "VynFeatureGeomitemVisit()", "VynUtilCollectFeatureGeomitems()", [&](void* data) {
                    return VynFeatureGeomitemVisit(feature, type, item_action3, item_filter, data);
                  });
 }
@@ -434,8 +433,8 @@ VynError VynUtilCollectFeatureGeomitems(VynFeature* feature, int type, VynArray*
 VynError VynUtilCollectExtobjReferences(VynWord extobj, VynArray* array) {
   VynUtilExtobjRefVisitAction action = VynUtilCollectExtobjReferencesVisitAction;
   VynError (*filter)(void*, void*) = VynUtilDefaultFilter;
-  return collect(array, static_cast<int>(sizeof(VynUtilExtobjRefRecord)),
-                 "VynExtobjRefVisitAction", "VynExtobjRefFilterAction", "VynExtobjRefVisit()",
+  return collect(array, static_cast<int>(sizeof(VynUtilExtobjRefRecord)), "VynExtobjRefVisitAction",
+                 "VynExtobjRefFilterAction", "VynExtobjRefVisit()",
                  "VynUtilCollectExtobjReferences()", [&](void* data) {
                    return VynExtobjRefVisit(extobj, reinterpret_cast<VynWord>(action),
                                             reinterpret_cast<VynWord>(filter),
@@ -451,13 +450,13 @@ VynError VynUtilCollectExtobj(VynMdl model, VynExtobjClass* ext_class, VynArray*
 }
 
 VynError VynUtilCollectElemtreeElements(VynElement tree, VynElempath path, VynArray* array) {
-  VynError status = collect(
-      array, static_cast<int>(sizeof(VynUtilElemRecord)), "VynElemtreeVisitAction",
-      "VynElemtreeVisitFilter", "VynElemtreeElementVisit()", "VynUtilCollectElemtreeElements()",
-      [&](void* data) {
-        return VynElemtreeElementVisit(tree, path, element_filter,
-                                       VynUtilCollectElemtreeElementVisitAction, data);
-      });
+  VynError status =
+      collect(array, static_cast<int>(sizeof(VynUtilElemRecord)), "VynElemtreeVisitAction",
+              "VynElemtreeVisitFilter", "VynElemtreeElementVisit()",
+              "VynUtilCollectElemtreeElements()", [&](void* data) {
+                return VynElemtreeElementVisit(tree, path, element_filter,
+                                               VynUtilCollectElemtreeElementVisitAction, data);
+              });
   return status;
 }
 
@@ -479,29 +478,32 @@ VynError VynUtilCollectContourEdges(VynSurface surface, VynContour contour, VynA
 }
 
 VynError VynUtilCollectSolidCsys(VynSolid solid, VynArray* array) {
-  return collect_solid_handles(solid, array, VynSolidCsysVisit, "VynCsysVisitAction", "VynCsysFilterAction", "VynSolidCsysVisit()",
+  return collect_solid_handles(solid, array, VynSolidCsysVisit, "VynCsysVisitAction",
+                               "VynCsysFilterAction", "VynSolidCsysVisit()",
                                "VynUtilCollectSolidCsys()");
 }
 
 VynError VynUtilCollectSolidAxis(VynSolid solid, VynArray* array) {
-  return collect_solid_handles(solid, array, VynSolidAxisVisit, "VynAxisVisitAction", "VynAxisFilterAction", "VynSolidAxisVisit()",
+  return collect_solid_handles(solid, array, VynSolidAxisVisit, "VynAxisVisitAction",
+                               "VynAxisFilterAction", "VynSolidAxisVisit()",
                                "VynUtilCollectSolidAxis()");
 }
 
 VynError VynUtilCollectSolidQuilts(VynSolid solid, VynArray* array) {
-  return collect_solid_handles(solid, array, VynSolidQuiltVisit, "VynQuiltVisitAction", "VynQuiltFilterAction", "VynSolidQuiltVisit()",
+  return collect_solid_handles(solid, array, VynSolidQuiltVisit, "VynQuiltVisitAction",
+                               "VynQuiltFilterAction", "VynSolidQuiltVisit()",
                                "VynUtilCollectSolidQuilts()");
 }
 
 VynError VynUtilCollectSolidSurfaces(VynSolid solid, VynArray* array) {
-  return collect_solid_handles(solid, array, VynSolidSurfaceVisit, "VynSurfaceVisitAction", "VynSurfaceFilterAction", "VynSolidSurfaceVisit()",
+  return collect_solid_handles(solid, array, VynSolidSurfaceVisit, "VynSurfaceVisitAction",
+                               "VynSurfaceFilterAction", "VynSolidSurfaceVisit()",
                                "VynUtilCollectSolidSurfaces()");
 }
 
 VynError VynUtilCollectQuiltSurfaces(VynQuilt quilt, VynArray* array) {
-  return collect(array, kHandleSize, "VynQuiltSurfaceVisitAction",
-                 "VynQuiltSurfaceFilterAction", "VynQuiltSurfaceVisit()",
-                 "VynUtilCollectQuiltSurfaces()", [&](void* data) {
+  return collect(array, kHandleSize, "VynQuiltSurfaceVisitAction", "VynQuiltSurfaceFilterAction",
+                 "VynQuiltSurfaceVisit()", "VynUtilCollectQuiltSurfaces()", [&](void* data) {
                    return VynQuiltSurfaceVisit(quilt, handle_action3, VynUtilDefaultFilter, data);
                  });
 }
@@ -530,12 +532,11 @@ VynError VynUtilCollectSolidFeaturesWithFilter(VynSolid solid, VynFeatureFilterA
 }
 
 VynError VynUtilCollectSurfaceContours(VynSurface surface, VynArray* array) {
-  return collect(array, kHandleSize, "VynSurfaceContourVisitAction",
-                 "VynSurfaceContourFilterAction", "VynSurfaceContourVisit()",
-                 "VynUtilCollectSurfaceContours()", [&](void* data) {
-                   return VynSurfaceContourVisit(surface, handle_action3, VynUtilDefaultFilter,
-                                                 data);
-                 });
+  return collect(
+      array, kHandleSize, "VynSurfaceContourVisitAction", "VynSurfaceContourFilterAction",
+      "VynSurfaceContourVisit()", "VynUtilCollectSurfaceContours()", [&](void* data) {
+        return VynSurfaceContourVisit(surface, handle_action3, VynUtilDefaultFilter, data);
+      });
 }
 
 VynError VynUtilCollectMdlLayers(VynMdl model, VynArray* array) {
@@ -547,8 +548,8 @@ VynError VynUtilCollectMdlLayers(VynMdl model, VynArray* array) {
 }
 
 VynError VynUtilCollectProcstep(VynSolid solid, VynArray* array) {
-  return collect(array, kItemSize, "VynGeomitemAction", "VynGeomitemFilter",
-                 "VynProcstepVisit()", "VynUtilCollectProcstep()", [&](void* data) {
+  return collect(array, kItemSize, "VynGeomitemAction", "VynGeomitemFilter", "VynProcstepVisit()",
+                 "VynUtilCollectProcstep()", [&](void* data) {
                    return VynProcstepVisit(solid, item_action3, item_filter, data);
                  });
 }
@@ -581,8 +582,7 @@ VynError VynUtilCollectSolidXsec(VynSolid solid, VynArray* array) {
 VynError VynUtilCollectSolidAnalysis(VynSolid solid, VynArray* array) {
   return collect(array, kHandleSize, "VynAnalysisVisitAction", "VynAnalysisFilterAction",
                  "VynSolidAnalysisVisit()", "VynUtilCollectSolidAnalysis()", [&](void* data) {
-                   return VynSolidAnalysisVisit(solid, handle_action3, VynUtilDefaultFilter,
-                                                data);
+                   return VynSolidAnalysisVisit(solid, handle_action3, VynUtilDefaultFilter, data);
                  });
 }
 
@@ -799,9 +799,9 @@ VynError VynUtilElemtreeElementArrayFree(VynArray* array) {
 VynError VynUtilFindFeatureByName(VynSolid solid, const VynWchar* name, VynFeature* feature) {
   if (!name || !feature) return VYN_TK_BAD_INPUTS;
   VynUtilFindData data{feature, name};
-  return find_result("VynSolidFeatVisit()", "VynUtilFindFeatureByName()",
-                     VynSolidFeatVisit(solid, VynUtilFindModelitemVisitAction,
-                                       VynUtilByNameFilterAction, &data));
+  return find_result(
+      "VynSolidFeatVisit()", "VynUtilFindFeatureByName()",
+      VynSolidFeatVisit(solid, VynUtilFindModelitemVisitAction, VynUtilByNameFilterAction, &data));
 }
 
 VynError VynUtilFindFeatvisByName(VynSolid solid, const VynWchar* name, VynFeature* feature) {

@@ -65,8 +65,7 @@ VynError VynUtilCollect2ParamIdVisitAction(int id, void* data);
 VynError VynUtilCollectExtobjReferencesVisitAction(const VynWord* reference, VynWord second,
                                                    void* data, VynWord fourth);
 // Appends the element with a new copy of its path.
-VynError VynUtilCollectElemtreeElementVisitAction(VynElement element, VynElempath path,
-                                                  void* data);
+VynError VynUtilCollectElemtreeElementVisitAction(VynElement element, VynElempath path, void* data);
 VynError VynUtilCollectCurveComponentVisitAction(VynCurve curve, VynCurve component, int index,
                                                  int flip, void* data);
 // Every item passes (0).
@@ -84,7 +83,7 @@ VynError VynUtilFindModelitemVisitAction(VynModelitem* item, VynError filter_sta
 VynError VynUtilFindGeomitemVisitAction(void* handle, VynError filter_status, void* data);
 
 // Filters: 0 visits, -7 skips.
-VynError VynUtilAsmcompFilterAction(VynFeature* feature, void* data);       // type 1000
+VynError VynUtilAsmcompFilterAction(VynFeature* feature, void* data);        // type 1000
 VynError VynUtilCollectDtmCurveFeatFilter(VynFeature* feature, void* data);  // type 949
 VynError VynUtilCollectDtmPointFeatFilter(VynFeature* feature, void* data);  // type 931
 VynError VynUtilCollectNCSeqFeatFilter(VynFeature* feature, void* data);

@@ -94,9 +94,8 @@ VynError feature_value_read(VynFeature* feature, int first, int index, int last,
   VynError status = util_call_report("VynElempathAlloc()", "VynUtilOriginalGeomSelection()",
                                      VynElempathAlloc(&path));
   if (status != 0) return status;
-  const VynElempathItem items[3] = {{VYN_ELEMPATH_ID, first},
-                                    {VYN_ELEMPATH_INDEX, index},
-                                    {VYN_ELEMPATH_ID, last}};
+  const VynElempathItem items[3] = {
+      {VYN_ELEMPATH_ID, first}, {VYN_ELEMPATH_INDEX, index}, {VYN_ELEMPATH_ID, last}};
   status = util_call_report("VynElempathDataSet()", "VynUtilOriginalGeomSelection()",
                             VynElempathDataSet(path, items, 3));
   VynValue value = nullptr;
@@ -239,8 +238,8 @@ VynError VynUtilElemtreeElemPrint(VynElement element, VynElempath path, void* da
 
 VynError VynUtilElemIdPrint(VynElement element, char* line, int size) {
   int id = 0;
-  VynError status = util_call_report("VynElementIdGet()", "VynUtilElemIdPrint()",
-                                     VynElementIdGet(element, &id));
+  VynError status =
+      util_call_report("VynElementIdGet()", "VynUtilElemIdPrint()", VynElementIdGet(element, &id));
   if (status != 0) return status;
   char name[VYN_UTIL_ELEM_NAME_SIZE];
   VynUtilIdToStr(id, name);
@@ -262,7 +261,8 @@ VynError VynUtilElemValuePrint(VynUtilTreePrintState* state, VynElement element,
       std::snprintf(text, sizeof text, "%sNON-STANDARD ELEMENT", line);
       emit(state, text);
     } else {
-      for (int i = 0; i < count; ++i) VynUtilValuePrint(state, values[i], i == 0 ? line : kContinuation);
+      for (int i = 0; i < count; ++i)
+        VynUtilValuePrint(state, values[i], i == 0 ? line : kContinuation);
     }
     if (values) {
       VynArray array = values;
@@ -285,8 +285,8 @@ VynError VynUtilElemValuePrint(VynUtilTreePrintState* state, VynElement element,
 VynError VynUtilValuePrint(VynUtilTreePrintState* state, VynValue value, const char* line) {
   VynValuedata data;
   std::memset(&data, 0, sizeof data);
-  VynError status = util_call_report("VynValueDataGet()", "VynUtilValuePrint()",
-                                     VynValueDataGet(value, &data));
+  VynError status =
+      util_call_report("VynValueDataGet()", "VynUtilValuePrint()", VynValueDataGet(value, &data));
   char text[kLineSize];
   std::snprintf(text, sizeof text, "%s", line);
   if (status != 0) {
@@ -332,8 +332,8 @@ VynError VynUtilValuePrint(VynUtilTreePrintState* state, VynValue value, const c
         line_append(text, kLineSize, "VALUE (SELECTION)   id = %d", item.id);
         break;
       }
-      line_append(text, kLineSize, "VALUE (SELECTION) Id = %d Type = %d Owner = %" PRIxMAX,
-                  item.id, item.type, address(item.owner));
+      line_append(text, kLineSize, "VALUE (SELECTION) Id = %d Type = %d Owner = %" PRIxMAX, item.id,
+                  item.type, address(item.owner));
       line_append(text, kLineSize, " Path = ");
       VynAsmcomppath path;
       std::memset(&path, 0, sizeof path);
@@ -378,10 +378,9 @@ VynError VynUtilElemtreeInGrWindow(VynElement tree, VynElempath path, VynWord ig
   static const VynWchar kPartName[] = u"feature_tree";
   constexpr int kPartType = 2;
   VynMdl part = nullptr;
-  VynError status = util_call_report(
-      "VynSolidCreate()", "VynUtilElemtreeInGrWindow()",
-      VynSolidCreate(reinterpret_cast<VynWord>(kPartName), kPartType,
-                     reinterpret_cast<VynWord>(&part)));
+  VynError status = util_call_report("VynSolidCreate()", "VynUtilElemtreeInGrWindow()",
+                                     VynSolidCreate(reinterpret_cast<VynWord>(kPartName), kPartType,
+                                                    reinterpret_cast<VynWord>(&part)));
   if (status != 0)
     status = util_call_report("VynMdlInit()", "VynUtilElemtreeInGrWindow()",
                               VynMdlInit(reinterpret_cast<VynWord>(kPartName), kPartType,
@@ -393,8 +392,7 @@ VynError VynUtilElemtreeInGrWindow(VynElement tree, VynElempath path, VynWord ig
   if (status != 0) return status;
   int window_id = -1;
   status = util_call_report("VynObjectwindowCreate()", "VynUtilElemtreeInGrWindow()",
-                            VynObjectwindowCreate(reinterpret_cast<VynWord>(kPartName),
-                                                  kPartType,
+                            VynObjectwindowCreate(reinterpret_cast<VynWord>(kPartName), kPartType,
                                                   reinterpret_cast<VynWord>(&window_id)));
   if (status != 0) return status;
   util_call_report("VynWindowCurrentSet()", "VynUtilElemtreeInGrWindow()",
@@ -449,8 +447,8 @@ VynError VynUtilElemtreeCreate(const VynUtilElemtreeRow* rows, int count, VynEle
     if (status != 0) break;
     if (row.value.type != -1) {
       VynValue value = nullptr;
-      status = util_call_report("VynValueAlloc()", "VynUtilElemtreeCreate()",
-                                VynValueAlloc(&value));
+      status =
+          util_call_report("VynValueAlloc()", "VynUtilElemtreeCreate()", VynValueAlloc(&value));
       if (status == 0)
         status = util_call_report("VynValueDataSet()", "VynUtilElemtreeCreate()",
                                   VynValueDataSet(value, &row.value));
@@ -500,11 +498,11 @@ VynError VynUtilElemtreeElementGet(VynElement tree, const VynElempathItem* items
 VynError VynUtilElementValueSet(VynElement element, const VynValuedata* data) {
   VynValue old = nullptr;
   if (util_call_report("VynElementValueGet()", "VynUtilElementValueSet()",
-                       VynElementValueGet(element, &old)) == 0 && old)
+                       VynElementValueGet(element, &old)) == 0 &&
+      old)
     util_call_report("VynValueFree()", "VynUtilElementValueSet()", VynValueFree(old));
   VynValue value = nullptr;
-  if (util_call_report("VynValueAlloc()", "VynUtilElementValueSet()", VynValueAlloc(&value)) ==
-      0) {
+  if (util_call_report("VynValueAlloc()", "VynUtilElementValueSet()", VynValueAlloc(&value)) == 0) {
     VynError status = util_call_report("VynValueDataSet()", "VynUtilElementValueSet()",
                                        VynValueDataSet(value, data));
     if (status == 0)
@@ -557,8 +555,8 @@ VynError VynUtilValueReplaceSelection(VynValue* value, VynUtilSelectionReplaceFu
   VynError status = function(current.value.r, &replacement, data);
   if (status != 0) return status;
   VynValue fresh = nullptr;
-  status = util_call_report("VynValueAlloc()", "VynUtilValueReplaceSelection()",
-                            VynValueAlloc(&fresh));
+  status =
+      util_call_report("VynValueAlloc()", "VynUtilValueReplaceSelection()", VynValueAlloc(&fresh));
   if (status == 0) {
     VynValuedata next;
     std::memset(&next, 0, sizeof next);
@@ -578,8 +576,8 @@ VynError VynUtilValueReplaceSelection(VynValue* value, VynUtilSelectionReplaceFu
   return status;
 }
 
-VynError VynUtilElemtreeReplaceSelection(VynElement tree,
-                                         VynUtilSelectionReplaceFunction function, void* data) {
+VynError VynUtilElemtreeReplaceSelection(VynElement tree, VynUtilSelectionReplaceFunction function,
+                                         void* data) {
   if (!function) return VYN_TK_BAD_INPUTS;
   ReplaceData replace{function, data};
   return util_call_report("VynElemtreeElementVisit()", "VynUtilElemtreeReplaceSelection()",
@@ -672,8 +670,7 @@ int VynUtilFeatErrsPrint(const VynErrors* errors) {
 
 int VynUtilTypeStr(const VynUtilTypeRow* table, int value, char* text) {
   if (!text) return 0;
-  for (const VynUtilTypeRow* row = table; row && std::strcmp(row->name, "TABLE_END") != 0;
-       ++row) {
+  for (const VynUtilTypeRow* row = table; row && std::strcmp(row->name, "TABLE_END") != 0; ++row) {
     if (row->value == value) {
       std::snprintf(text, VYN_UTIL_TYPE_NAME_SIZE, "%s", row->name);
       return 0;
@@ -688,9 +685,7 @@ int VynUtilObjtypeStr(int v, char* t) { return VynUtilTypeStr(objtype_str_table,
 int VynUtilSrftypeStr(int v, char* t) { return VynUtilTypeStr(srftype_str_table, v, t); }
 int VynUtilEnttypeStr(int v, char* t) { return VynUtilTypeStr(enttype_str_table, v, t); }
 int VynUtilMfgtypeStr(int v, char* t) { return VynUtilTypeStr(mfgtype_str_table, v, t); }
-int VynUtilExtRefScopeStr(int v, char* t) {
-  return VynUtilTypeStr(ext_ref_scope_str_table, v, t);
-}
+int VynUtilExtRefScopeStr(int v, char* t) { return VynUtilTypeStr(ext_ref_scope_str_table, v, t); }
 int VynUtilGtolTypeStr(int v, char* t) { return VynUtilTypeStr(gtol_type_str_table, v, t); }
 int VynUtilGtolMaterialCondStr(int v, char* t) {
   return VynUtilTypeStr(gtol_material_cond_str_table, v, t);
@@ -705,6 +700,4 @@ int VynUtilGtolRefItemTypeStr(int v, char* t) {
 int VynUtilGtolReferenceTypeStr(int v, char* t) {
   return VynUtilTypeStr(gtol_reference_type_str_table, v, t);
 }
-int VynUtilGtolProjzoneStr(int v, char* t) {
-  return VynUtilTypeStr(gtol_projzone_str_table, v, t);
-}
+int VynUtilGtolProjzoneStr(int v, char* t) { return VynUtilTypeStr(gtol_projzone_str_table, v, t); }

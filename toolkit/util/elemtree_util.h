@@ -59,8 +59,7 @@ VynError VynUtilDisp(const char* text, int advance);
 
 // Opens a graphics window on the part "feature_tree" and draws the tree into it as a 2-D
 // display list; the window's id goes to window. The first failing call's status.
-VynError VynUtilElemtreeInGrWindow(VynElement tree, VynElempath path, VynWord ignored,
-                                   int* window);
+VynError VynUtilElemtreeInGrWindow(VynElement tree, VynElempath path, VynWord ignored, int* window);
 
 // A row of VynUtilElemtreeCreate: the element's level (0 the root), its id and its value
 // (value type -1: no value).
@@ -100,8 +99,8 @@ VynError VynUtilElemWithSelectionFilter(VynElement element, VynElempath path, vo
 VynError VynUtilValueReplaceSelection(VynValue* value, VynUtilSelectionReplaceFunction function,
                                       void* data);
 // Replaces each selection value of tree by function's replacement; the visit's status.
-VynError VynUtilElemtreeReplaceSelection(VynElement tree,
-                                         VynUtilSelectionReplaceFunction function, void* data);
+VynError VynUtilElemtreeReplaceSelection(VynElement tree, VynUtilSelectionReplaceFunction function,
+                                         void* data);
 // The selection re-expressed under the shortest prefix of target (longer than the
 // selection's own path) that leads to the model owning the selected item: 0, or -4.
 VynError VynUtilSelectionChangeAsmcomppath(VynSelection selection, VynSelection* replacement,

@@ -24,12 +24,11 @@ struct StatusName {
 };
 
 const StatusName status_names[] = {
-    {0, "NO_ERROR"},         {-1, "GENERAL_ERROR"},   {-2, "BAD_INPUTS"},
-    {-3, "USER_ABORT"},      {-4, "NOT_FOUND"},       {-5, "FOUND"},
-    {-8, "BAD_CONTEXT"},     {-9, "NOT_IMPLEMENTED"}, {-10, "OUT_OF_MEMORY"},
-    {-11, "COMM_ERROR"},     {-18, "INVALID_TYPE"},   {-19, "INVALID_PTR"},
-    {-20, "UNAV_SEC"},       {-22, "INVALID_NAME"},   {-23, "NOT_EXIST"},
-    {-26, "NOT_VALID"},      {-27, "INVALID_ITEM"},   {-33, "CANT_ACCESS"},
+    {0, "NO_ERROR"},        {-1, "GENERAL_ERROR"}, {-2, "BAD_INPUTS"},    {-3, "USER_ABORT"},
+    {-4, "NOT_FOUND"},      {-5, "FOUND"},         {-8, "BAD_CONTEXT"},   {-9, "NOT_IMPLEMENTED"},
+    {-10, "OUT_OF_MEMORY"}, {-11, "COMM_ERROR"},   {-18, "INVALID_TYPE"}, {-19, "INVALID_PTR"},
+    {-20, "UNAV_SEC"},      {-22, "INVALID_NAME"}, {-23, "NOT_EXIST"},    {-26, "NOT_VALID"},
+    {-27, "INVALID_ITEM"},  {-33, "CANT_ACCESS"},
 };
 
 struct ModelType {
@@ -39,7 +38,7 @@ struct ModelType {
 
 // The end row answers the codes and extensions that no row above holds.
 const ModelType model_types[] = {
-    {"sec", 11}, {"prt", 2},  {"asm", 1},   {"drw", 4},   {"mfg", 37},  {"lay", 19},
+    {"sec", 11}, {"prt", 2},   {"asm", 1},   {"drw", 4},   {"mfg", 37}, {"lay", 19},
     {"frm", 33}, {"rep", 105}, {"mrk", 116}, {"dgm", 121}, {"???", -2},
 };
 constexpr int kModelTypeRows = sizeof model_types / sizeof model_types[0] - 1;
@@ -316,9 +315,9 @@ VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
   double uv_min[2] = {}, uv_max[2] = {};
   VynSurfaceShape shape;
   std::memset(&shape, 0, sizeof shape);
-  VynError status = util_call_report(
-      "VynSurfacedataGet()", "VynUtilSurfacedataPrint()",
-      VynSurfacedataGet(data, &type, uv_min, uv_max, &orient, &shape, &id));
+  VynError status =
+      util_call_report("VynSurfacedataGet()", "VynUtilSurfacedataPrint()",
+                       VynSurfacedataGet(data, &type, uv_min, uv_max, &orient, &shape, &id));
   if (status != VYN_TK_NO_ERROR) return status;
   std::fprintf(stream, "%sId  %d\n", indent, id);
   std::fprintf(stream, "%sUv min ( %.5f, %.5f)\n", indent, uv_min[0], uv_min[1]);
@@ -383,8 +382,9 @@ int intf_count(VynError (*count)(VynWord, VynWord), const VynIntfData* data, Vyn
 template <typename T>
 VynError intf_get(VynError (*get)(VynWord, VynWord, VynWord), const VynIntfData* data, int index,
                   T* out, const char* name) {
-  return util_call_report(name, "VynUtilIntfDataPrint()",
-                          get(reinterpret_cast<VynWord>(data), index, reinterpret_cast<VynWord>(out)));
+  return util_call_report(
+      name, "VynUtilIntfDataPrint()",
+      get(reinterpret_cast<VynWord>(data), index, reinterpret_cast<VynWord>(out)));
 }
 
 }  // namespace
@@ -408,7 +408,8 @@ VynError VynUtilIntfDataPrint(std::FILE* stream, const VynIntfData* data) {
     VynSurfacedata* surface = nullptr;
     std::fprintf(stream, "Surface  %d\n", i);
     status = intf_get(VynIntfDataSurfaceGet, data, i, &surface, "VynIntfDataSurfaceGet()");
-    if (status == VYN_TK_NO_ERROR && surface) status = VynUtilSurfacedataPrint(stream, "    ", surface);
+    if (status == VYN_TK_NO_ERROR && surface)
+      status = VynUtilSurfacedataPrint(stream, "    ", surface);
   }
 
   n = intf_count(VynIntfDataEdgeCount, data, &status, "VynIntfDataEdgeCount()");

@@ -57,8 +57,7 @@ void VynUtilDoubleArrayPrint(std::FILE* stream, const char* indent, const double
 // Dumps a curve or surface data record, one item a line, each beginning with indent; the
 // status of the last accessor. Indents longer than VYN_UTIL_INDENT_SIZE - 1 are cut.
 VynError VynUtilCurvedataPrint(std::FILE* stream, const char* indent, const VynCurvedata* data);
-VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
-                                 const VynSurfacedata* data);
+VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent, const VynSurfacedata* data);
 constexpr int VYN_UTIL_INDENT_SIZE = 128;
 
 // Dumps interference data: its accuracy and outline, then its surfaces, edges and quilts

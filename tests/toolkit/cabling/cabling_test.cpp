@@ -1,5 +1,7 @@
 // The cabling functions over older cabling calls that the tests supply: result
 // translation, the two words of the assembly object, and the lists they build.
+#include "toolkit/cabling/cabling.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,7 +13,6 @@
 #include "host/models.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
-#include "toolkit/cabling/cabling.h"
 
 namespace {
 

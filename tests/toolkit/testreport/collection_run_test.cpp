@@ -50,8 +50,8 @@ VynError menu_process(int, const char*, int*) {
 }
 
 VynSelection pick_list[1];
-VynError select(int, const char*, int, VynSelection*, VynSelectionFilter*, VynSelectionEnv,
-                VynWord, VynArray* selections, int* count) {
+VynError select(int, const char*, int, VynSelection*, VynSelectionFilter*, VynSelectionEnv, VynWord,
+                VynArray* selections, int* count) {
   if (!user().pick) return -3;
   pick_list[0] = user().pick;
   *selections = pick_list;
@@ -108,12 +108,19 @@ class CollectionRunTest : public yrltest::ToolkitTest {
 };
 
 TEST_F(CollectionRunTest, SolidFeaturesListsAllThenTheVisibleOnes) {
-  std::string expected_all = "Number of features:\t2\n"
-                             "Id " + std::to_string(boss) + ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n"
-                             "Id " + std::to_string(hidden) + ",\ttype 916,\tstatus: VYN_FEAT_SUPPRESSED\n";
-  std::string expected_visible = "Number of features:\t1\n"
-                                 "Id " + std::to_string(boss) + ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n";
-  EXPECT_EQ(run(part, {"Solid Features"}), "\n# Solid features\n" + expected_all + expected_visible);
+  std::string expected_all =
+      "Number of features:\t2\n"
+      "Id " +
+      std::to_string(boss) +
+      ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n"
+      "Id " +
+      std::to_string(hidden) + ",\ttype 916,\tstatus: VYN_FEAT_SUPPRESSED\n";
+  std::string expected_visible =
+      "Number of features:\t1\n"
+      "Id " +
+      std::to_string(boss) + ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n";
+  EXPECT_EQ(run(part, {"Solid Features"}),
+            "\n# Solid features\n" + expected_all + expected_visible);
   EXPECT_EQ(user().answers, (std::vector<int>{0, 0}));
 }
 
@@ -193,8 +200,8 @@ TEST_F(CollectionMenuTest, ButtonsRunTheirTestsInTheHost) {
   std::string line = "Id " + std::to_string(boss) + ",\ttype 917,\tstatus: VYN_FEAT_ACTIVE\n";
   EXPECT_EQ(yrltest::read_file(files.file("visitcollect.dat")),
             "\n# Solid CSYS\nNumber of solid csys:\t0\n"
-            "\n# Solid features\nNumber of features:\t1\n" + line +
-            "Number of features:\t1\n" + line);
+            "\n# Solid features\nNumber of features:\t1\n" +
+                line + "Number of features:\t1\n" + line);
   EXPECT_TRUE(yrlhost::script_failures().empty());
   EXPECT_TRUE(yrlhost::script_empty());
 }

@@ -1,6 +1,8 @@
 // The collection, find and traversal utilities on the stand-in host's parts, assemblies,
 // element trees, parameters and windows, and on rows the tests supply for what the host
 // does not model.
+#include "toolkit/util/collect.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,7 +21,6 @@
 #include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/local/geomdata.h"
-#include "toolkit/util/collect.h"
 #include "toolkit/util/elemtree_util.h"
 
 namespace {
@@ -140,8 +141,8 @@ TEST_F(CollectTest, ComponentPathsListParentsBeforeChildren) {
   int count = 0;
   ASSERT_EQ(VynUtilCollectAsmcomppath(top, &paths, &count), 0);
   EXPECT_EQ(count, 4);
-  EXPECT_EQ(tables_of(paths), (std::vector<std::vector<int>>{
-                                  {sub1}, {sub1, in_sub}, {sub1, in_sub2}, {in_top}}));
+  EXPECT_EQ(tables_of(paths),
+            (std::vector<std::vector<int>>{{sub1}, {sub1, in_sub}, {sub1, in_sub2}, {in_top}}));
   EXPECT_EQ(static_cast<VynAsmcomppath*>(paths)[1].owner, top);
   VynArrayFree(&paths);
 
@@ -156,7 +157,8 @@ TEST_F(CollectTest, ComponentPathsListParentsBeforeChildren) {
                 },
                 &seen),
             0);
-  EXPECT_EQ(seen, (std::vector<std::vector<int>>{{sub1}, {sub1, in_sub}, {sub1, in_sub2}, {in_top}}));
+  EXPECT_EQ(seen,
+            (std::vector<std::vector<int>>{{sub1}, {sub1, in_sub}, {sub1, in_sub2}, {in_top}}));
 
   VynArray components = nullptr;
   ASSERT_EQ(VynUtilCollectAsmcomp(top, &components), 0);
@@ -196,15 +198,18 @@ TEST_F(CollectTest, AssembliesDeeperThanAPathAreRefusedNotOverrun) {
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::array), live);
 
   int visited = 0;
-  EXPECT_EQ(VynUtilAsmTraverse(
-                deep, [](VynAsmcomppath*, void* data) { return VynError{++*static_cast<int*>(data) * 0}; },
-                &visited),
-            0);
+  EXPECT_EQ(
+      VynUtilAsmTraverse(
+          deep,
+          [](VynAsmcomppath*, void* data) { return VynError{++*static_cast<int*>(data) * 0}; },
+          &visited),
+      0);
   EXPECT_EQ(visited, VYN_ASMCOMPPATH_MAX);
 }
 
 TEST_F(CollectTest, ElementsWithCopiesOfTheirPaths) {
-  VynUtilElemtreeRow rows[] = {{0, 386, {-1, 0, {0}}}, {1, 387, {1, 0, {0}}}, {1, 447, {-1, 0, {0}}}};
+  VynUtilElemtreeRow rows[] = {
+      {0, 386, {-1, 0, {0}}}, {1, 387, {1, 0, {0}}}, {1, 447, {-1, 0, {0}}}};
   VynElement tree = nullptr;
   ASSERT_EQ(VynUtilElemtreeCreate(rows, 3, nullptr, &tree), 0);
   VynArray elements = nullptr;
@@ -317,9 +322,15 @@ TEST_F(CollectRowsTest, AxisByVectorWithinAMillionthOfTheCosine) {
     int mode;
     VynError result;
   } cases[] = {
-      {0.0, 0, 0},   {0.08, 0, 0},  {180.0, 0, 0}, {1.0, 0, -7},
+      {0.0, 0, 0},
+      {0.08, 0, 0},
+      {180.0, 0, 0},
+      {1.0, 0, -7},
       // Perpendicular: the cosine itself must be below 1e-6 (about 0.00006 degrees).
-      {90.0, 1, 0},  {89.99995, 1, 0}, {89.95, 1, -7}, {0.0, 1, -7},
+      {90.0, 1, 0},
+      {89.99995, 1, 0},
+      {89.95, 1, -7},
+      {0.0, 1, -7},
       {0.0, 2, -7},  // no such mode
   };
   VynUtilAxisByVectorData data{nullptr, {1, 0, 0}, 0};

@@ -1,4 +1,6 @@
 // The element-tree utilities on the stand-in host's element trees.
+#include "toolkit/util/elemtree_util.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,7 +17,6 @@
 #include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
 #include "toolkit/api/catalogue_udfvardim_xsec_api.h"
-#include "toolkit/util/elemtree_util.h"
 
 namespace {
 
@@ -59,8 +60,8 @@ class ElemtreeUtilTest : public yrltest::ToolkitTest {
 };
 
 TEST_F(ElemtreeUtilTest, CreateHangsEachRowUnderTheLastOfTheLevelAbove) {
-  VynElement tree = build({row(0, 386), int_row(1, 387, 917), row(1, 447), row(2, 450),
-                           row(1, 515), int_row(2, 428, 3)});
+  VynElement tree = build({row(0, 386), int_row(1, 387, 917), row(1, 447), row(2, 450), row(1, 515),
+                           int_row(2, 428, 3)});
   EXPECT_EQ(yrlhost::tree_text(tree),
             "386\n  387 = int 917\n  447\n    450\n  515\n    428 = int 3\n");
 }
@@ -76,12 +77,12 @@ TEST_F(ElemtreeUtilTest, CreateUnderAGivenRoot) {
 
 TEST_F(ElemtreeUtilTest, CreateRefusesRowsWithoutAParentAndLeavesNothing) {
   const std::vector<std::vector<VynUtilElemtreeRow>> bad = {
-      {row(0, 386), row(2, 450)},                   // skips a level
+      {row(0, 386), row(2, 450)},                            // skips a level
       {row(0, 386), row(1, 447), row(0, 386), row(2, 450)},  // the new root has no 447
-      {row(1, 447)},                                // no root at all
-      {row(0, 386), row(VYN_UTIL_TREE_LEVELS, 450)},  // beyond the kept levels
+      {row(1, 447)},                                         // no root at all
+      {row(0, 386), row(VYN_UTIL_TREE_LEVELS, 450)},         // beyond the kept levels
       {row(-1, 386)},
-      {row(0, 386), row(1, 0)},                     // the host refuses id 0
+      {row(0, 386), row(1, 0)},  // the host refuses id 0
   };
   for (const auto& rows : bad) {
     VynElement tree = reinterpret_cast<VynElement>(std::uintptr_t{1});
@@ -97,8 +98,8 @@ TEST_F(ElemtreeUtilTest, PrintShowsNamesKindsAndValues) {
   dbl.value.value.d = 2.5;
   VynUtilElemtreeRow text{1, 1964, {VYN_VALUE_TYPE_WSTRING, 0, {0}}};
   text.value.value.w = u"Boss";
-  VynElement tree = build({row(0, 386), int_row(1, 387, 917), row(1, 410), row(2, 411),
-                           int_row(3, 412, 0), dbl, text});
+  VynElement tree = build(
+      {row(0, 386), int_row(1, 387, 917), row(1, 410), row(2, 411), int_row(3, 412, 0), dbl, text});
   EXPECT_EQ(printed(tree),
             "Element tree\n============\n\n"
             "FEATURE_TREE   Elem Id: 386    (COMPOUND) \n"
@@ -138,7 +139,8 @@ TEST_F(ElemtreeUtilTest, SelectionsAndTransformsPrintTheirDetails) {
                       "                   1.00000  0.00000  0.00000  0.00000\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("                   1.50000 -2.00000  3.00000  1.00000\n"), std::string::npos);
+  EXPECT_NE(text.find("                   1.50000 -2.00000  3.00000  1.00000\n"),
+            std::string::npos);
 }
 
 TEST_F(ElemtreeUtilTest, TreesDeeperThanTheKeptLevelsPrintWhole) {
@@ -256,7 +258,8 @@ TEST(ElemtreeUtilPrint, FeatureErrorsNumberFromOne) {
   VynErrors errors{rows, 2};
   yrltest::ConsoleCapture console;
   EXPECT_EQ(VynUtilFeatErrsPrint(&errors), 0);
-  EXPECT_EQ(console.out(), "Error 1: Error ID 3, Type 1, Error -2\nError 2: Error ID 7, Type 2, Error 0\n");
+  EXPECT_EQ(console.out(),
+            "Error 1: Error ID 3, Type 1, Error -2\nError 2: Error ID 7, Type 2, Error 0\n");
   EXPECT_EQ(VynUtilFeatErrsPrint(nullptr), 0);
 }
 
@@ -267,16 +270,25 @@ TEST(ElemtreeUtilNames, TypeTables) {
     const char* name;
   };
   const Case cases[] = {
-      {VynUtilFeattypeStr, 917, "PROTRUSION"},    {VynUtilFeattypeStr, 932, "IMPORT"},
-      {VynUtilFeattypeStr, 937, "SAW"},           {VynUtilFeattypeStr, 1059, "PATH_SEGM"},
-      {VynUtilFeattypeStr, 2000, "USER_FEAT"},    {VynUtilFeattypeStr, 5, "**UNKNOWN : 5 **"},
-      {VynUtilObjtypeStr, -1, "TYPE_UNUSED"},     {VynUtilObjtypeStr, 1001, "GROUP"},
-      {VynUtilSrftypeStr, 48, "Cylindrical Spline"}, {VynUtilEnttypeStr, 41, "Composite"},
-      {VynUtilMfgtypeStr, -10, "Mold"},           {VynUtilExtRefScopeStr, 3, "None"},
-      {VynUtilGtolTypeStr, 42, "Total run out"},  {VynUtilGtolMaterialCondStr, 0, "UUnKnown"},
-      {VynUtilLeaderTypeStr, 1, "Arrow heaad"},   {VynUtilLeaderTypeStr, 5, "**UNKNOWN : 5 **"},
+      {VynUtilFeattypeStr, 917, "PROTRUSION"},
+      {VynUtilFeattypeStr, 932, "IMPORT"},
+      {VynUtilFeattypeStr, 937, "SAW"},
+      {VynUtilFeattypeStr, 1059, "PATH_SEGM"},
+      {VynUtilFeattypeStr, 2000, "USER_FEAT"},
+      {VynUtilFeattypeStr, 5, "**UNKNOWN : 5 **"},
+      {VynUtilObjtypeStr, -1, "TYPE_UNUSED"},
+      {VynUtilObjtypeStr, 1001, "GROUP"},
+      {VynUtilSrftypeStr, 48, "Cylindrical Spline"},
+      {VynUtilEnttypeStr, 41, "Composite"},
+      {VynUtilMfgtypeStr, -10, "Mold"},
+      {VynUtilExtRefScopeStr, 3, "None"},
+      {VynUtilGtolTypeStr, 42, "Total run out"},
+      {VynUtilGtolMaterialCondStr, 0, "UUnKnown"},
+      {VynUtilLeaderTypeStr, 1, "Arrow heaad"},
+      {VynUtilLeaderTypeStr, 5, "**UNKNOWN : 5 **"},
       {VynUtilGtolPlacementTypeStr, 7, "Geometric tolerance"},
-      {VynUtilGtolRefItemTypeStr, -1, "None"},    {VynUtilGtolReferenceTypeStr, 3, "Tertiary"},
+      {VynUtilGtolRefItemTypeStr, -1, "None"},
+      {VynUtilGtolReferenceTypeStr, 3, "Tertiary"},
       {VynUtilGtolProjzoneStr, 2, "Inside"},
       {VynUtilGtolProjzoneStr, -2147483647 - 1, "**UNKNOWN : -2147483648 **"},
   };

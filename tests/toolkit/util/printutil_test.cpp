@@ -1,7 +1,8 @@
 // Status names, model types, the model's entity file, the file-name check, element ids,
 // number lists and the curve and surface dumps.
-#include <gtest/gtest.h>
+#include "toolkit/util/printutil.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -17,7 +18,6 @@
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/testreport/testreport.h"
-#include "toolkit/util/printutil.h"
 #include "toolkit/util/strinput.h"
 
 namespace {
@@ -40,9 +40,13 @@ std::string written(F&& write) {
 }
 
 TEST(PrintutilNames, StatusNamesAndNumbers) {
-  const std::pair<VynError, const char*> cases[] = {
-      {0, "NO_ERROR"}, {-4, "NOT_FOUND"}, {-6, "-6"}, {-33, "CANT_ACCESS"}, {-27, "INVALID_ITEM"},
-      {12, "12"},      {-2147483647 - 1, "-2147483648"}};
+  const std::pair<VynError, const char*> cases[] = {{0, "NO_ERROR"},
+                                                    {-4, "NOT_FOUND"},
+                                                    {-6, "-6"},
+                                                    {-33, "CANT_ACCESS"},
+                                                    {-27, "INVALID_ITEM"},
+                                                    {12, "12"},
+                                                    {-2147483647 - 1, "-2147483648"}};
   for (const auto& [status, name] : cases) {
     char text[VYN_UTIL_ERR_TEXT_SIZE] = "x";
     EXPECT_EQ(VynUtilErrPrint(status, text), 0);
@@ -51,11 +55,14 @@ TEST(PrintutilNames, StatusNamesAndNumbers) {
 }
 
 TEST(PrintutilNames, ModelTypesAndExtensions) {
-  const std::pair<const char*, int> types[] = {
-      {"PRT", 2}, {"prt", 2}, {"Asm", 1}, {"dgm", 121}, {"xyz", -2}, {"???", -2}, {"", -2}};
-  for (const auto& [extension, type] : types) EXPECT_EQ(VynUtilGetVynType(extension), type) << extension;
-  const std::pair<int, const char*> extensions[] = {{2, "prt"}, {11, "sec"}, {7, "???"}, {-2, "???"}};
-  for (const auto& [type, extension] : extensions) EXPECT_STREQ(VynUtilGetMdlTypeStr(type), extension);
+  const std::pair<const char*, int> types[] = {{"PRT", 2},  {"prt", 2},  {"Asm", 1}, {"dgm", 121},
+                                               {"xyz", -2}, {"???", -2}, {"", -2}};
+  for (const auto& [extension, type] : types)
+    EXPECT_EQ(VynUtilGetVynType(extension), type) << extension;
+  const std::pair<int, const char*> extensions[] = {
+      {2, "prt"}, {11, "sec"}, {7, "???"}, {-2, "???"}};
+  for (const auto& [type, extension] : extensions)
+    EXPECT_STREQ(VynUtilGetMdlTypeStr(type), extension);
 }
 
 TEST(PrintutilNames, FileNameCheck) {
@@ -92,9 +99,9 @@ TEST(PrintutilNames, FileNameCheck) {
 TEST(PrintutilNames, ElementIdsKnownHereMapBothWays) {
   // The ids known here: those the host's trees and the application's builders use.
   const std::pair<int, const char*> known[] = {
-      {386, "FEATURE_TREE"},     {387, "FEATURE_TYPE"},       {388, "FEATURE_FORM"},
-      {7, "ATTRIBUTES"},         {447, "STD_SECTION"},        {436, "STD_DIRECTION"},
-      {515, "STD_EXT_DEPTH"},    {410, "DTMPLN_CONSTRAINTS"}, {412, "DTMPLN_CONSTR_TYPE"},
+      {386, "FEATURE_TREE"},      {387, "FEATURE_TYPE"},          {388, "FEATURE_FORM"},
+      {7, "ATTRIBUTES"},          {447, "STD_SECTION"},           {436, "STD_DIRECTION"},
+      {515, "STD_EXT_DEPTH"},     {410, "DTMPLN_CONSTRAINTS"},    {412, "DTMPLN_CONSTR_TYPE"},
       {413, "DTMPLN_CONSTR_REF"}, {3198, "TRAJECTORY_CURVE_FEAT"}};
   for (const auto& [id, name] : known) {
     char text[VYN_UTIL_ELEM_NAME_SIZE];
@@ -267,8 +274,8 @@ VynError intf_edge_get(int, VynWord, VynWord index, VynWord out) {
   *reinterpret_cast<void**>(out) = &intf_edge_record;
   return 0;
 }
-VynError edgedata_get(int, VynWord edge, VynWord id, VynWord surfaces, VynWord directions,
-                      VynWord, VynWord, VynWord curve) {
+VynError edgedata_get(int, VynWord edge, VynWord id, VynWord surfaces, VynWord directions, VynWord,
+                      VynWord, VynWord curve) {
   if (edge != reinterpret_cast<VynWord>(&intf_edge_record)) return -2;
   *reinterpret_cast<int*>(id) = 4;
   reinterpret_cast<int*>(surfaces)[0] = 1;
