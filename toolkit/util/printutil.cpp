@@ -9,6 +9,7 @@
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
+#include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/strinput.h"
 #include "toolkit/util/strutil.h"
@@ -84,6 +85,34 @@ void axes_print(std::FILE* stream, const char* indent, const VynPlaneShape& axes
   vector_line(stream, indent, "e2", axes.e2);
   vector_line(stream, indent, "e3", axes.e3);
   vector_line(stream, indent, "origin", axes.origin);
+}
+
+// The contours of a surface record (a host array of VynContourdata), when the host gives
+// them.
+void contours_print(std::FILE* stream, const char* indent, const VynSurfacedata* data) {
+  VynArray contours = nullptr;
+  if (util_call_report("VynSurfacedataContourArrayGet()", "VynUtilSurfacedataPrint()",
+                       VynSurfacedataContourArrayGet(reinterpret_cast<VynWord>(data),
+                                                     reinterpret_cast<VynWord>(&contours))) !=
+          VYN_TK_NO_ERROR ||
+      !contours)
+    return;
+  int n = 0;
+  VynArraySizeGet(contours, &n);
+  std::fprintf(stream, "%sContours [%d]\n", indent, n);
+  for (int i = 0; i < n; ++i) {
+    const VynContourdata& contour = static_cast<const VynContourdata*>(contours)[i];
+    int traversal = 0;
+    VynContourdataGet(&contour, &traversal);
+    VynArray edges = nullptr;
+    int edge_count = 0;
+    if (VynContourdataEdgeIdArrayGet(&contour, &edges) == VYN_TK_NO_ERROR && edges)
+      VynArraySizeGet(edges, &edge_count);
+    std::fprintf(stream, "%sContour %d\n", indent, i);
+    std::fprintf(stream, "%sTraversal %s\n", indent,
+                 traversal == 0 ? "none" : traversal == -1 ? "internal" : "external");
+    std::fprintf(stream, "%sEdge Id Array [%d]\n", indent, edge_count);
+  }
 }
 
 }  // namespace
@@ -323,6 +352,7 @@ VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
   std::fprintf(stream, "%sUv min ( %.5f, %.5f)\n", indent, uv_min[0], uv_min[1]);
   std::fprintf(stream, "%sUv max ( %.5f, %.5f)\n", indent, uv_max[0], uv_max[1]);
   std::fprintf(stream, "%sOrient %d\n", indent, orient);
+  contours_print(stream, indent, data);
   switch (type) {
     case VYN_SRF_PLANE:
       std::fprintf(stream, "%sType Plane\n", indent);

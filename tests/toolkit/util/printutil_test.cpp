@@ -330,3 +330,48 @@ TEST_F(PrintutilIntfTest, InterferenceDataDump) {
 }
 
 }  // namespace
+
+namespace {
+
+VynArray contour_array;
+VynError contour_array_get(int, VynWord, VynWord out) {
+  *reinterpret_cast<VynArray*>(out) = contour_array;
+  return 0;
+}
+
+class PrintutilContourTest : public yrltest::ToolkitTest {
+ protected:
+  void SetUp() override {
+    ToolkitTest::SetUp();
+    table_options.extra = {
+        yrltest::host_row(&contour_array_get, "VynSurfacedataContourArrayGet_v")};
+    bind_table();
+  }
+};
+
+TEST_F(PrintutilContourTest, SurfaceContoursWithTheirTraversalAndEdgeCount) {
+  VynArray ids = nullptr;
+  ASSERT_EQ(VynArrayAlloc(0, sizeof(int), 1, &ids), 0);
+  const int edge_ids[] = {4, 5, 6};
+  ASSERT_EQ(VynArrayObjectAdd(&ids, -1, 3, edge_ids), 0);
+  ASSERT_EQ(VynArrayAlloc(0, sizeof(VynContourdata), 1, &contour_array), 0);
+  const VynContourdata contours[] = {{-1, ids}, {1, nullptr}, {0, nullptr}};
+  ASSERT_EQ(VynArrayObjectAdd(&contour_array, -1, 3, contours), 0);
+  VynSurfacedata surface;
+  VynSurfaceShape shape;
+  const double e[3] = {0, 0, 1};
+  ASSERT_EQ(VynPlanedataInit(e, e, e, e, &shape), 0);
+  ASSERT_EQ(VynSurfacedataInit(34, nullptr, nullptr, 1, &shape, 9, &surface), 0);
+  std::string text = written([&](std::FILE* f) { VynUtilSurfacedataPrint(f, "", &surface); });
+  EXPECT_NE(text.find("Orient 1\nContours [3]\n"
+                      "Contour 0\nTraversal internal\nEdge Id Array [3]\n"
+                      "Contour 1\nTraversal external\nEdge Id Array [0]\n"
+                      "Contour 2\nTraversal none\nEdge Id Array [0]\n"
+                      "Type Plane\n"),
+            std::string::npos)
+      << text;
+  VynArrayFree(&contour_array);
+  VynArrayFree(&ids);
+}
+
+}  // namespace
