@@ -250,6 +250,29 @@ TEST_F(CollectTest, ParametersOfAModelItem) {
   VynArrayFree(&params);
 }
 
+TEST_F(CollectTest, LayersOfADrawing) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "SHEETS", error);
+  ASSERT_TRUE(drawing) << error;
+  VynLayer layer{};
+  ASSERT_EQ(VynLayerCreate(drawing, u"NOTES", &layer), 0);
+  ASSERT_EQ(VynLayerCreate(drawing, u"DIMS", &layer), 0);
+  VynArray layers = nullptr;
+  ASSERT_EQ(VynUtilCollectMdlLayers(drawing, &layers), 0);
+  int n = 0;
+  VynArraySizeGet(layers, &n);
+  ASSERT_EQ(n, 2);
+  VynName name = {};
+  ASSERT_EQ(VynModelitemNameGet(&static_cast<VynLayer*>(layers)[1], name), 0);
+  EXPECT_EQ(std::u16string(name), u"DIMS");
+  VynArrayFree(&layers);
+  // A drawing's notes: none yet, a complete visit and an empty array.
+  VynArray notes = nullptr;
+  ASSERT_EQ(VynUtilCollectModelNotes(drawing, &notes), 0);
+  EXPECT_EQ(ids_of(notes), std::vector<int>{});
+  VynArrayFree(&notes);
+}
+
 TEST_F(CollectTest, WindowIds) {
   VynArray ids = nullptr;
   ASSERT_EQ(VynUtilCollectWindowIds(&ids), 0);
