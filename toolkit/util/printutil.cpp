@@ -110,7 +110,9 @@ void contours_print(std::FILE* stream, const char* indent, const VynSurfacedata*
       VynArraySizeGet(edges, &edge_count);
     std::fprintf(stream, "%sContour %d\n", indent, i);
     std::fprintf(stream, "%sTraversal %s\n", indent,
-                 traversal == 0 ? "none" : traversal == -1 ? "internal" : "external");
+                 traversal == 0    ? "none"
+                 : traversal == -1 ? "internal"
+                                   : "external");
     std::fprintf(stream, "%sEdge Id Array [%d]\n", indent, edge_count);
   }
 }

@@ -300,3 +300,123 @@ TEST(ElemtreeUtilNames, TypeTables) {
 }
 
 }  // namespace
+
+#include "host/assemblies.h"
+#include "host/host_behaviours.h"
+#include "host/models.h"
+
+namespace {
+
+// A datum plane's feature, answered by the test's rows: its visibility, its type and the
+// values of its element tree.
+struct DatumRows {
+  VynElement tree = nullptr;
+  int visible = 0;
+  int type = 923;
+};
+DatumRows& datum() {
+  static DatumRows d;
+  return d;
+}
+
+VynError feature_of_item(int, VynGeomitem* item, VynFeature* feature) {
+  *feature = VynFeature{3, 40, item->owner};
+  return 0;
+}
+VynError visibility_get(int, VynFeature*, int* visible) {
+  *visible = datum().visible;
+  return 0;
+}
+VynError type_get(int, VynFeature*, int* type) {
+  *type = datum().type;
+  return 0;
+}
+VynError elem_value_get(int, VynFeature*, VynElempath path, VynValue* value) {
+  std::vector<VynElempathItem> items;
+  if (!yrlhost::tree_path_items(path, items)) return -2;
+  VynElement element = yrlhost::tree_element_find(datum().tree, items);
+  if (!element) return -4;
+  return yrlhost::Behaviour<yrlhost::HostApi::VynElementValueGet>::run(1, element, value);
+}
+
+class OriginalGeomTest : public ElemtreeUtilTest {
+ protected:
+  void SetUp() override {
+    datum() = DatumRows();
+    table_options.extra = {yrltest::host_row(&feature_of_item, "VynGeomitemFeatureGet_v"),
+                           yrltest::host_row(&visibility_get, "VynFeatureVisibilityGet_v"),
+                           yrltest::host_row(&type_get, "VynFeatureTypeGet_v"),
+                           yrltest::host_row(&elem_value_get, "VynFeatureElemValueGet_v")};
+    ElemtreeUtilTest::SetUp();
+  }
+};
+
+TEST_F(OriginalGeomTest, TheFirstThroughConstraintOfAHiddenDatumPlane) {
+  VynSelection offset_ref = selection_of(5, 11);
+  VynSelection through_ref = selection_of(5, 12);
+  VynUtilElemtreeRow first_ref{3, 413, {VYN_VALUE_TYPE_SELECTION, 0, {0}}};
+  first_ref.value.value.r = offset_ref;
+  VynUtilElemtreeRow second_ref{3, 413, {VYN_VALUE_TYPE_SELECTION, 0, {0}}};
+  second_ref.value.value.r = through_ref;
+  // Constraint 0 is an offset (type 1), constraint 1 goes through its reference (type 0).
+  datum().tree =
+      build({row(0, 386), int_row(1, 387, 923), row(1, 410), row(2, 411), int_row(3, 412, 1),
+             first_ref, row(2, 411), int_row(3, 412, 0), second_ref});
+  VynSelectionFree(&offset_ref);
+  VynSelectionFree(&through_ref);
+
+  VynSelection surface = selection_of(5, 99);
+  VynSelection original = nullptr;
+  ASSERT_EQ(VynUtilOriginalGeomSelection(surface, &original), 0);
+  VynModelitem item{};
+  ASSERT_EQ(VynSelectionModelitemGet(original, &item), 0);
+  EXPECT_EQ(item.id, 12);
+  VynSelectionFree(&original);
+
+  // A visible datum, another feature type or an item that is no surface: -4.
+  datum().visible = 1;
+  EXPECT_EQ(VynUtilOriginalGeomSelection(surface, &original), -4);
+  datum().visible = 0;
+  datum().type = 917;
+  EXPECT_EQ(VynUtilOriginalGeomSelection(surface, &original), -4);
+  datum().type = 923;
+  VynSelection axis = selection_of(21, 99);
+  EXPECT_EQ(VynUtilOriginalGeomSelection(axis, &original), -4);
+  EXPECT_EQ(original, nullptr);
+  VynSelectionFree(&axis);
+  VynSelectionFree(&surface);
+}
+
+TEST_F(ElemtreeUtilTest, SelectionUnderALongerComponentPath) {
+  std::string error;
+  VynMdl top = yrlhost::host_assembly_create("TOP", error);
+  VynMdl sub = yrlhost::host_assembly_create("SUB", error);
+  VynMdl bolt = yrlhost::host_model_create(yrlhost::model_type_part, "BOLT", error);
+  int sub1 = yrlhost::host_component_add(top, sub, "SUB-1");
+  int bolt1 = yrlhost::host_component_add(sub, bolt, "BOLT-1");
+  VynAsmcomppath target{};
+  target.owner = top;
+  target.comp_id_table[0] = sub1;
+  target.comp_id_table[1] = bolt1;
+  target.comp_id_table[2] = -1;
+  target.table_num = 2;
+  VynModelitem surface{5, 7, bolt};
+  VynSelection picked = nullptr;
+  ASSERT_EQ(VynSelectionAlloc(nullptr, &surface, &picked), 0);
+  VynSelection moved = nullptr;
+  ASSERT_EQ(VynUtilSelectionChangeAsmcomppath(picked, &moved, &target), 0);
+  VynModelitem item{};
+  ASSERT_EQ(VynSelectionModelitemGet(moved, &item), 0);
+  EXPECT_EQ(item.id, 7);
+  VynSelectionFree(&moved);
+  // An item of a model that no prefix of the path leads to.
+  VynModelitem elsewhere{5, 7, top};
+  VynSelection other = nullptr;
+  ASSERT_EQ(VynSelectionAlloc(nullptr, &elsewhere, &other), 0);
+  EXPECT_EQ(VynUtilSelectionChangeAsmcomppath(other, &moved, &target), -4);
+  EXPECT_EQ(moved, nullptr);
+  VynSelectionFree(&other);
+  VynSelectionFree(&picked);
+}
+
+}  // namespace
