@@ -10,10 +10,13 @@
 #include "host/assemblies.h"
 #include "host/call_log.h"
 #include "host/models.h"
+#include "host/plugin_session.h"
+#include "host/script.h"
 #include "platform/w32/path.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/startup/startup.h"
 #include "toolkit/testreport/testcollect.h"
 
 namespace {
@@ -155,10 +158,6 @@ TEST_F(CollectionRunTest, FindByName) {
 }
 
 }  // namespace
-
-#include "host/plugin_session.h"
-#include "host/script.h"
-#include "toolkit/startup/startup.h"
 
 namespace {
 

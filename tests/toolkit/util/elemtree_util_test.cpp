@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "host/assemblies.h"
 #include "host/elemtrees.h"
+#include "host/host_behaviours.h"
+#include "host/models.h"
 #include "platform/w32/path.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"
@@ -300,10 +303,6 @@ TEST(ElemtreeUtilNames, TypeTables) {
 }
 
 }  // namespace
-
-#include "host/assemblies.h"
-#include "host/host_behaviours.h"
-#include "host/models.h"
 
 namespace {
 
