@@ -130,6 +130,16 @@ VynError Behaviour<HostApi::VynDrawingDtlnoteVisit>::run(int, VynMdl drawing, Vy
   return drawing_visit(*model, item_type_note, sheet, action, filter, app_data);
 }
 
+VynError Behaviour<HostApi::VynMdlNoteVisit>::run(int, VynMdl model_handle,
+                                                  VynModelitemVisitAction action,
+                                                  VynModelitemFilterAction filter,
+                                                  void* app_data) {
+  if (!host_model_is(model_handle) || !action) return VYN_TK_BAD_INPUTS;
+  StoredModel* drawing = stored_drawing(model_handle);
+  if (!drawing) return VYN_TK_NO_ERROR;
+  return drawing_visit(*drawing, item_type_note, -1, action, filter, app_data);
+}
+
 VynError Behaviour<HostApi::VynDrawingDtlnotesCollect>::run(int, VynMdl drawing, VynDtlsymdef* symbol,
                                                             int sheet, VynArray* notes) {
   if (symbol) return VYN_TK_BAD_INPUTS;

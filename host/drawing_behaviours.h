@@ -101,6 +101,10 @@ YRL_DRAWING_BEHAVIOUR(VynDrawingDtlentityVisit, VynMdl drawing, VynDtlsymdef* sy
 // mode is not read. Symbol definitions are not kept: a symbol given answers -2.
 YRL_DRAWING_BEHAVIOUR(VynDrawingDtlnoteVisit, VynMdl drawing, VynDtlsymdef* symbol, int sheet,
                       VynDtlnoteVisitAction action, VynDtlnoteFilterAction filter, void* app_data)
+// The notes of a model: a drawing's notes of every sheet, as the note visit of a drawing
+// offers them; a part or an assembly holds none (a complete, empty visit: 0).
+YRL_DRAWING_BEHAVIOUR(VynMdlNoteVisit, VynMdl model, VynModelitemVisitAction action,
+                      VynModelitemFilterAction filter, void* app_data)
 // The notes of a sheet (-1: every sheet) as a new VynArray of VynDtlnote (maybe empty).
 YRL_DRAWING_BEHAVIOUR(VynDrawingDtlnotesCollect, VynMdl drawing, VynDtlsymdef* symbol, int sheet,
                       VynArray* notes)

@@ -239,6 +239,17 @@ VynError Behaviour<HostApi::VynWindowRepaint>::run(int, int window_id) {
   return VYN_TK_NO_ERROR;
 }
 
+VynError Behaviour<HostApi::VynWindowsVisit>::run(int, VynWindowVisitAction action,
+                                                  void* app_data) {
+  if (!action) return VYN_TK_BAD_INPUTS;
+  for (int id : window_ids()) {
+    if (!window_find(id)) continue;
+    VynError status = action(id, app_data);
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
+  return VYN_TK_NO_ERROR;
+}
+
 VynError Behaviour<HostApi::VynWindowRefresh>::run(int, int window_id) {
   WindowState* window = window_named(window_id);
   if (!window) return VYN_TK_BAD_INPUTS;

@@ -50,6 +50,10 @@ YRL_GRAPHICS_BEHAVIOUR(VynWindowRepaint, VynError, int window_id)
 YRL_GRAPHICS_BEHAVIOUR(VynWindowSizeGet, VynError, int window_id, double* width,
                        double* height)
 YRL_GRAPHICS_BEHAVIOUR(VynWindowURLShow, VynError, int window_id, const VynWchar* url)
+// Visits the windows' ids in ascending order, taken before the first call: a window
+// deleted by an earlier call is skipped. An action's nonzero status ends the visit and is
+// its answer; a complete visit answers 0. A null action answers -2.
+YRL_GRAPHICS_BEHAVIOUR(VynWindowsVisit, VynError, VynWindowVisitAction action, void* app_data)
 
 // Graphics (graphics.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynGraphicsPenPosition, void, const double* point)

@@ -26,3 +26,5 @@ struct Behaviour<HostApi::vyndev_pass_version_info> {
 #include "host/elemtree_behaviours.h"  // element trees, element values, element paths
 #include "host/section_behaviours.h"   // sections and section error lists
 #include "host/feature_behaviours.h"   // features from element trees
+#include "host/assembly_behaviours.h"  // assemblies and component paths
+#include "host/older_menu_behaviours.h"  // the older menus

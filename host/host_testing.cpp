@@ -1,6 +1,9 @@
 // The whole host's reset for tests.
 #include "host/host_testing.h"
 
+#include "host/assemblies.h"
+#include "host/older_menu_behaviours.h"
+
 namespace yrlhost {
 
 void host_testing_reset() {
@@ -16,9 +19,11 @@ void host_testing_reset() {
   ui_testing_reset();
   graphics_testing_reset();
   menus_testing_reset();
+  older_menus_testing_reset();
   messages_testing_reset();
   extdata_testing_reset();
   models_testing_reset();
+  assemblies_testing_reset();  // after the models, whose handles are its records
   arrays_testing_reset();
   live_objects_testing_reset();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 
+#include "host/assemblies.h"
 #include "host/extdata.h"
 #include "host/feature_build.h"
 #include "host/host_arrays.h"
@@ -53,8 +54,11 @@ ModelState& state() {
 }
 
 const std::u16string& type_text(int type) {
-  static const std::u16string part = u"PRT", drawing = u"DRW", other = u"";
-  return type == model_type_part ? part : type == model_type_drawing ? drawing : other;
+  static const std::u16string part = u"PRT", drawing = u"DRW", assembly = u"ASM", other = u"";
+  return type == model_type_part        ? part
+         : type == model_type_drawing   ? drawing
+         : type == model_type_assembly  ? assembly
+                                        : other;
 }
 
 // The prefix of a feature's default name by its type.
@@ -111,8 +115,11 @@ StoredModel& stored_model_add(int type, std::u16string name, std::string units) 
   ModelState& s = state();
   auto model = std::make_unique<StoredModel>();
   std::uintptr_t serial = s.next_model_serial++;
-  model->handle = reinterpret_cast<VynMdl>(model_handle_base + 16 * serial);
   model->id = static_cast<int>(serial);
+  // An assembly's handle is the address of its record (host/assemblies.h).
+  model->handle = type == model_type_assembly
+                      ? assembly_handle_new(model->id)
+                      : reinterpret_cast<VynMdl>(model_handle_base + 16 * serial);
   model->type = type;
   model->name = std::move(name);
   model->units = std::move(units);
@@ -478,6 +485,29 @@ VynError Behaviour<HostApi::VynParameterValueSet>::run(int, VynParameter* parame
                                            binding->second.owner_id, binding->second.name);
   if (!stored) return VYN_TK_E_NOT_FOUND;
   stored->value = *value;
+  return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynParameterVisit>::run(int, VynModelitem* owner,
+                                                    VynItemFilterAction filter,
+                                                    VynItemVisitAction action, void* app_data) {
+  StoredModel* model = owner ? stored_model(owner->owner) : nullptr;
+  if (!model || !action || !owner_item_exists(*model, *owner)) return VYN_TK_BAD_INPUTS;
+  // The records are made before the first callback, so that callbacks may add parameters.
+  std::vector<HostParameterRecord> records;
+  for (const StoredParameter& parameter : model->parameters) {
+    if (parameter.owner_type != owner->type || parameter.owner_id != owner->id) continue;
+    HostParameterRecord record{};
+    record.owner = *owner;
+    wide_name_write(parameter.name, record.name);
+    records.push_back(record);
+  }
+  for (HostParameterRecord& record : records) {
+    VynError filter_status = filter ? filter(&record, app_data) : VYN_TK_NO_ERROR;
+    if (filter_status == VYN_TK_CONTINUE) continue;
+    VynError status = action(&record, filter_status, app_data);
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
   return VYN_TK_NO_ERROR;
 }
 

@@ -32,6 +32,16 @@ inline constexpr int feature_status_active = 0;
 // the model and returns a status.
 inline constexpr int notification_model_retrieve = 18;
 
+// What a parameter visit hands its callbacks: the parameter's owner item and name, and
+// room the host leaves zero (88 bytes, so that a reader of the host's 84-byte parameter
+// record reads within it).
+struct HostParameterRecord {
+  VynModelitem owner;
+  VynName name;
+  int reserved[2];
+};
+static_assert(sizeof(HostParameterRecord) >= 84);
+
 // Whether model is a live model of the session.
 bool host_model_is(VynMdl model);
 // The current model; null when there is none.

@@ -60,6 +60,12 @@ YRL_MODELS_BEHAVIOUR(VynNotificationSet, int type, VynNotificationFunction funct
 YRL_MODELS_BEHAVIOUR(VynParameterCreate, VynModelitem* owner, const VynWchar* name,
                      const VynParamvalue* value, VynParameter* parameter)
 YRL_MODELS_BEHAVIOUR(VynParameterValueSet, VynParameter* parameter, const VynParamvalue* value)
+// Visits the parameters of a model item (the model itself or one of its features) in
+// creation order; each is handed as the address of a HostParameterRecord (host/models.h),
+// valid during the callbacks. The filter's -7 skips one; an action's nonzero status ends
+// the visit and is its answer; a complete visit answers 0.
+YRL_MODELS_BEHAVIOUR(VynParameterVisit, VynModelitem* owner, VynItemFilterAction filter,
+                     VynItemVisitAction action, void* app_data)
 
 // ---- Features, geometry items and surfaces (model_features.cpp) ----------------------
 // Geometry items of a part (host/model_geometry.h): surfaces (type 5: faces of its solid,

@@ -1,5 +1,6 @@
 #include "app/menus/app_init.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/menus/app_menus.h"
@@ -14,7 +15,14 @@ const VynWchar yrl_menubar_msg_file[] = u"yrl_menubar_msg.txt";
 
 // Each step runs whatever the one before returned: a host that refuses one of them still
 // gets the rest of the application.
-int user_initialize(int, char**, const char*, const char*, VynWchar*) {
+namespace {
+// The release name the start-up handed over, kept for the tests to observe.
+char handed_release_name[64];
+}  // namespace
+
+int user_initialize(int, char**, const char* release_name, const char*, VynWchar*) {
+  std::snprintf(handed_release_name, sizeof handed_release_name, "%s",
+                release_name ? release_name : "");
   VynStringToWstring(YrlMsgFile, "yrlform_msg.txt");
   YrlPreferencesRead(nullptr);
   YrlMenuBarCreate();
@@ -28,4 +36,9 @@ int user_initialize(int, char**, const char*, const char*, VynWchar*) {
 
 int user_terminate() { return 0; }
 
-void app_init_testing_reset() { std::memset(YrlMsgFile, 0, sizeof YrlMsgFile); }
+void app_init_testing_reset() {
+  std::memset(YrlMsgFile, 0, sizeof YrlMsgFile);
+  handed_release_name[0] = '\0';
+}
+
+const char* app_init_testing_release_name() { return handed_release_name; }

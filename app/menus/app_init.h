@@ -9,7 +9,8 @@ extern VynWchar YrlMsgFile[VYN_PATH_SIZE];
 extern const VynWchar yrl_menubar_msg_file[];
 
 // Takes the start-up's five values (argc, argv, release name, build code, error text)
-// and uses none of them; 0: the application's start-up never fails.
+// and uses none of them (the release name is kept for the tests only); 0: the
+// application's start-up never fails.
 int user_initialize(int argc, char** argv, const char* release_name, const char* build,
                     VynWchar* error_text);
 // Does nothing; 0.

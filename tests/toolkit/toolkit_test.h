@@ -17,6 +17,8 @@
 #include "toolkit/local/geomdata_testing.h"
 #include "toolkit/startup/startup_testing.h"
 #include "toolkit/testreport/testreport_testing.h"
+#include "toolkit/util/collect_testing.h"
+#include "toolkit/util/elemtree_util_testing.h"
 
 namespace yrltest {
 
@@ -50,6 +52,8 @@ inline void reset_toolkit_state() {
   app_testing_reset();
   testreport_testing_reset();
   geomdata_testing_reset();
+  elemtree_util_testing_reset();
+  collect_testing_reset();
   yrlhost::host_testing_reset();
 }
 

@@ -21,6 +21,17 @@ typedef struct VynMfgRecord* VynMfg;  // a manufacturing model
 // An assembly component: the feature that places a model in an assembly.
 typedef VynModelitem VynAsmcomp;
 
+// An assembly component path: the top assembly, the component feature ids from it down
+// (entry k the id at level k, the entry after the last used one -1) and their count.
+constexpr int VYN_ASMCOMPPATH_MAX = 25;
+struct VynAsmcomppath {
+  VynSolid owner;
+  int comp_id_table[VYN_ASMCOMPPATH_MAX];
+  int table_num;
+};
+static_assert(offsetof(VynAsmcomppath, comp_id_table) == sizeof(void*) &&
+              offsetof(VynAsmcomppath, table_num) == sizeof(void*) + 100);
+
 // Records that only the host reads and writes.
 struct VynExtobjClass;  // a class of external objects of a model
 struct VynFamtable;     // a model's family table

@@ -662,13 +662,9 @@ int VynIntfTypeToIntfDataSourceType(int intf_type) { return intf_type == 1 ? 2 :
 VynError VynImportfeatRedefSourceInit(int source_type, const void* data,
                                       VynImportfeatRedefSource* record) {
   if (!data || !record) return VYN_TK_BAD_INPUTS;
-  std::size_t size = 0;
-  if (source_type == 0)
-    size = 4;
-  else if (source_type == 1)
-    size = 8;
-  else
-    return VYN_TK_BAD_INPUTS;
+  // Only the two known types say how many bytes of data there are; for another type the
+  // type alone is stored, so that nothing is read beyond what the caller may hold.
+  std::size_t size = source_type == 0 ? 4 : source_type == 1 ? 8 : 0;
   record->type = source_type;
   std::memmove(record->data, data, size);
   return VYN_TK_NO_ERROR;

@@ -546,8 +546,8 @@ VynError VynIntfDataOutlineSet(VynIntfData* record, const double outline[2][3]);
 // type 1, else 1.
 int VynIntfTypeToIntfDataSourceType(int intf_type);
 
-// Stores source_type and its data (4 bytes for type 0, 8 for type 1). -2 when data or
-// record is null or the type is neither 0 nor 1; nothing is written then.
+// Stores source_type and its data (4 bytes for type 0, 8 for type 1, none for another
+// type). -2 when data or record is null; nothing is written then.
 VynError VynImportfeatRedefSourceInit(int source_type, const void* data,
                                       VynImportfeatRedefSource* record);
 // 1 for source type 0, 2 for 1, else 0.

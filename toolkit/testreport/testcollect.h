@@ -14,6 +14,29 @@
 // it cannot be opened). 0; -1 when the menu cannot be registered.
 int VynTestCollection(VynMdl* model);
 
+// The collection tests, the menu's button actions: model_arg is the address of the model
+// handle they work on (the one given to VynTestCollection). Each writes its header, what
+// it collected and one line per item to the menu's stream (standard error outside the
+// menu) and answers 0; VynTestCollectDimensions answers -1 for a null model. The tests
+// that need a pick prompt with "TEST <prompt>" of "gen_msg.txt" and pick one item.
+int VynTestCollectAnimation(void* model_arg, int);
+int VynTestCollectSolidCsys(void* model_arg, int);
+int VynTestCollectSolidAxis(void* model_arg, int);
+int VynTestCollectSolidQuilts(void* model_arg, int);
+int VynTestCollectSolidSurfaces(void* model_arg, int);
+int VynTestCollectSolidSimpreps(void* model_arg, int);
+int VynTestCollectSolidFeatures(void* model_arg, int);
+int VynTestCollectModelNotes(void* model_arg, int);
+int VynTestCollectMfgTools(void* model_arg, int);
+int VynTestCollectFeatureGeomitems(void* model_arg, int);
+int VynTestCollectElemtreeElements(void* model_arg, int);
+int VynTestCollectCurveComponents(void* model_arg, int);
+int VynTestCollectContours(void* model_arg, int);
+int VynTestCollectExtobj(void* model_arg, int);
+int VynTestFindByName(void* model_arg, int);
+int VynTestCollectSolidAxisByPlane(void* model_arg, int);
+int VynTestCollectDimensions(void* model_arg, int);
+
 // The stream the collection tests write to while the menu runs (null otherwise).
 std::FILE* VynTestCollectionStream();
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/w32/crt.h"
 #include "runtime/algo/sort.h"
 #include "runtime/diag/console.h"
 #include "runtime/text/textbase.h"
@@ -193,7 +194,7 @@ int VynTestErrlogOpen(const char* name, const char* version, const char* build) 
     return 0;
   }
   std::strcpy(log_path, path);
-  log_stream = std::fopen(log_path, "a");
+  log_stream = w32::fopen(log_path, "a");
   if (log_stream) {
     // The local time as ctime gives it, newline included.
     std::time_t now = std::time(nullptr);
@@ -225,7 +226,7 @@ int VynTestErrlogWrite(const char* text) {
 }
 
 int VynTestErrlogReopen() {
-  if (log_path[0] && !log_stream) log_stream = std::fopen(log_path, "a");
+  if (log_path[0] && !log_stream) log_stream = w32::fopen(log_path, "a");
   return 0;
 }
 

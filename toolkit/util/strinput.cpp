@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/w32/crt.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/strutil.h"
 #include "runtime/text/wide.h"
@@ -134,7 +135,7 @@ VynError VynUtilWstringArrayToFile(VynArray strings, const VynWchar* file_name) 
   if (!file_name) return VYN_TK_GENERAL_ERROR;
   char path[VYN_UTIL_NARROW_SIZE];
   vek::wstostr_bounded(path, sizeof path, file_name);
-  std::FILE* file = std::fopen(path, "w");
+  std::FILE* file = w32::fopen(path, "w");
   if (!file) return VYN_TK_GENERAL_ERROR;
   VynWchar** texts = static_cast<VynWchar**>(strings);
   for (int i = 0; i < size; ++i) {
@@ -150,7 +151,7 @@ VynError VynUtilFileToWstringArray(const VynWchar* file_name, VynArray* strings)
   if (!file_name) return VYN_TK_GENERAL_ERROR;
   char path[VYN_UTIL_NARROW_SIZE];
   vek::wstostr_bounded(path, sizeof path, file_name);
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = w32::fopen(path, "r");
   if (!file) return VYN_TK_GENERAL_ERROR;
   VynError status = VYN_TK_NO_ERROR;
   char line[VYN_UTIL_FILE_LINE_SIZE + 1];

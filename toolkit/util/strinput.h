@@ -1,6 +1,7 @@
 // Message and input utilities of the toolkit (messages, yes/no answers, numbers and
 // strings read in the host's message window), the current model's name, and the transfer
-// of a wide-string array to and from a text file.
+// of a wide-string array to and from a text file (Windows file names, through the
+// platform's path model).
 #pragma once
 
 #include "toolkit/api/host_types.h"

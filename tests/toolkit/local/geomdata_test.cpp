@@ -925,8 +925,17 @@ TEST_F(GeomdataTest, ImportfeatSourceCopiesTheDataOfItsType) {
   EXPECT_EQ(VynImportfeatRedefSourceInit(0, four, &source), 0);
   delete[] four;
 
+  // Another source type is stored with no data: one byte of data is all it reads.
+  for (int type : {2, -1}) {
+    source = filled<VynImportfeatRedefSource>();
+    auto* one = new unsigned char[1]{7};
+    EXPECT_EQ(VynImportfeatRedefSourceInit(type, one, &source), 0) << type;
+    delete[] one;
+    EXPECT_EQ(int_at(&source, 0), type);
+    EXPECT_EQ(first_byte_not(&source, 4, sizeof source, kFill), sizeof source);
+  }
+
   VynImportfeatRedefSource untouched = filled<VynImportfeatRedefSource>();
-  EXPECT_EQ(VynImportfeatRedefSourceInit(2, data, &untouched), -2);
   EXPECT_EQ(VynImportfeatRedefSourceInit(0, nullptr, &untouched), -2);
   EXPECT_TRUE(same_bytes(untouched, filled<VynImportfeatRedefSource>()));
   EXPECT_EQ(VynImportfeatRedefSourceInit(1, data, nullptr), -2);

@@ -73,7 +73,7 @@ const StartCase start_cases[] = {
     {"accepted", "25", "2003100", YRL_PLUGIN_PATH, 0, std::nullopt, true, 0, "", true, true},
     {"any nonzero answer accepts", "25", "2003100", YRL_PLUGIN_PATH, 0, -5, true, 0, "", true, true},
     {"host below a marker of the module", "25", "2002200", YRL_TOOLKIT_MODULE_PATH, 0, 1, true,
-     -96, "Release 25|2002360", false, false},
+     -96, "Release 25|2002520", false, false},
     {"host below a marker of the plug-in", "25", "2002200", YRL_PLUGIN_PATH, 0, 1, true, -96,
      "Release 25|2002360", false, false},
     {"host past the newest marker", "25", "2002370", YRL_PLUGIN_PATH, 0, 1, true, 0, "", true,
@@ -220,6 +220,20 @@ TEST_F(StartupTest, ReleaseNameOfTheHostVersion) {
   // An unmatched version is handed on as the host's own string.
   const char* odd = "G-03";
   EXPECT_EQ(vynkit_release_name(odd), odd);
+}
+
+TEST_F(StartupTest, ApplicationReceivesTheReleaseName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"25", "Release 25"},
+      {"25.0", "25.0"},  // no row of its own: the host's text is handed on
+  };
+  for (const auto& [version, name] : cases) {
+    reset_toolkit();
+    yrltest::StartArgs args;
+    args.version = version;
+    ASSERT_EQ(start(args), 0) << version;
+    EXPECT_STREQ(app_init_testing_release_name(), name) << version;
+  }
 }
 
 TEST_F(StartupTest, ReleaseTableRows) {

@@ -42,8 +42,9 @@ TEST_F(VersionTest, InvalidDateCodeReadsAsZero) {
   EXPECT_EQ(tk_uinit_VersionSkewCheck("/nonexistent", u"Yrlform", error_text), 0);
 }
 
-// The walk over the test module's markers (digit 0: 252001290, 252002360 and 252002600
-// in a week that the walk skips; digit 5: 252002365, 252002955; above: 252003200).
+// The walk over the test module's markers (digit 0: 252001290, 252002360, 252002520 where
+// the jump from week 99 lands, and 252002600 in a week that the walk skips; digit 5:
+// 252002365, 252002955; above: 252003200).
 struct WalkCase {
   int plugin_level;
   const char* host_build;
@@ -52,15 +53,19 @@ struct WalkCase {
 };
 
 const WalkCase module_walk_cases[] = {
-    // From 252,002,990 the walk jumps to 252,002,520, past 252002600, and finds 2360.
-    {252003100, "2002200", -96, "Release 25|2002360"},
-    {252003100, "2002360", 0, ""},                       // ends at the host level
-    {252003100, "2002370", 0, ""},                       // 2600 skipped, 2365 never probed
-    {252003100, "2002359", -96, "Release 25|2002360"},
-    {252003100, "1000000", -96, "Release 25|2002360"},   // the newest marker counts
+    // From 252,002,990 the walk jumps by 470 to 252,002,520, past 252002600, and finds
+    // the marker there first.
+    {252003100, "2002200", -96, "Release 25|2002520"},
+    {252003100, "2002520", 0, ""},                       // ends at the host level
+    {252003100, "2002530", 0, ""},                       // lands below the host: no refusal
+    {252003100, "2002519", -96, "Release 25|2002520"},
+    {252003100, "1000000", -96, "Release 25|2002520"},   // the newest marker counts
+    // Below the jump the walk goes on a week at a time: 2520 is passed, 2365 never probed.
+    {252002510, "2002200", -96, "Release 25|2002360"},
+    {252002510, "2002360", 0, ""},
     {252002350, "2001280", -96, "Release 25|2001290"},
     {252002350, "2001290", 0, ""},
-    {252003100, "0", -96, "Release 25|2002360"},
+    {252003100, "0", -96, "Release 25|2002520"},
     // Only a level ending in 990 jumps: with digit 5 week 95 is probed.
     {252003105, "2002600", -96, "Release 25|2002955"},
     {252003105, "2002955", 0, ""},

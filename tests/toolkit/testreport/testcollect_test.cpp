@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/call_log.h"
+#include "platform/w32/path.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
@@ -184,7 +185,10 @@ TEST_F(TestCollectTest, FeatureArrayPrint) {
 }
 
 TEST_F(TestCollectTest, MenuRunsWithItsExitButtonsAndOutputFile) {
-  yrltest::InTempDir here;
+  // The output file is a Windows name: the current drive is the test's directory.
+  yrltest::TempDir here;
+  ASSERT_TRUE(w32::w32_set_drive('C', here.path().c_str()));
+  ASSERT_TRUE(w32::w32_set_current_drive('C'));
   VynMdl model = reinterpret_cast<VynMdl>(0x77);
   // The host has no menus of these older calls: the user's side is answered here.
   for (const char* key : {"VynMenuFileRegister_v", "VynMenubuttonActionSet_v", "VynMenuCreate_v",
@@ -203,7 +207,14 @@ TEST_F(TestCollectTest, MenuRunsWithItsExitButtonsAndOutputFile) {
     EXPECT_EQ(call.words[3], reinterpret_cast<VynWord>(&model));
     buttons.push_back(reinterpret_cast<const char*>(call.words[1]));
   }
-  EXPECT_EQ(buttons, (std::vector<std::string>{"Done Collect", "COLLECTION"}));
+  EXPECT_EQ(buttons,
+            (std::vector<std::string>{
+                "Animation", "Solid Csys", "Solid Axis", "Solid Quilts", "Solid Surfaces",
+                "Simp Reps", "Solid Features", "Model Notes", "Mfg Tools", "Feature Geomitems",
+                "Elements", "Curve Comps", "Contours", "Extobj", "Find By Name", "Axis By Plane",
+                "Dimensions", "Done Collect", "COLLECTION"}));
+  for (const yrlhost::CallRecord& call : yrlhost::call_log_of("VynMenubuttonActionSet_v"))
+    EXPECT_NE(call.words[2], 0) << reinterpret_cast<const char*>(call.words[1]);
   EXPECT_EQ(yrlhost::call_log_of("VynMenuCreate_v").size(), 1u);
   std::vector<yrlhost::CallRecord> processed = yrlhost::call_log_of("VynMenuProcess_v");
   ASSERT_EQ(processed.size(), 1u);
@@ -213,7 +224,10 @@ TEST_F(TestCollectTest, MenuRunsWithItsExitButtonsAndOutputFile) {
 }
 
 TEST_F(TestCollectTest, RefusedMenuFileGivesMinusOne) {
-  yrltest::InTempDir here;
+  // The output file is a Windows name: the current drive is the test's directory.
+  yrltest::TempDir here;
+  ASSERT_TRUE(w32::w32_set_drive('C', here.path().c_str()));
+  ASSERT_TRUE(w32::w32_set_current_drive('C'));
   yrlhost::call_log_set_result("VynMenuFileRegister_v", -1);
   EXPECT_EQ(VynTestCollection(nullptr), -1);
   EXPECT_TRUE(yrlhost::call_log_of("VynMenuCreate_v").empty());
