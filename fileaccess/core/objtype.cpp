@@ -4,10 +4,14 @@
 #include <cstring>
 
 #include "fileaccess/core/objtype_testing.h"
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/names/fnstring.h"
+#include "fileaccess/names/oshelp.h"
 #include "runtime/algo/sort.h"
 #include "runtime/diag/diag.h"
 #include "runtime/memory/xar.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/vsprintf.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
 
@@ -268,12 +272,119 @@ int obj_type_add_icon_names(ObjTypeIconFunc function, void* data) {
   return answered;
 }
 
+
+namespace {
+
+constexpr int kPathSize = 260;
+typedef VynWchar SpgPath[kPathSize];
+
+// Each group's growable array of paths (step 5), made on first use.
+SpgPath* spg_paths[SPG_GROUP_COUNT];
+
+// The error log.
+bool errors_logged;
+VynFile* error_log;
+bool error_log_failure_reported;
+
+// dir joined with name into out (kPathSize); false when the result would not fit.
+bool join_spg_path(const VynWchar* dir, const VynWchar* name, VynWchar* out) {
+  int d = wslen(dir);
+  int n = wslen(name);
+  if (d >= kPathSize) return false;
+  wscpy(out, dir);
+  if (d > 0 && add_dir_w_delim(out, kPathSize, u'\\', 0)) ++d;
+  if (d + n >= kPathSize) return false;
+  wscpy(out + d, name);
+  return true;
+}
+
+// True when a file that is not a directory has that name.
+bool spg_file_exists(const VynWchar* name) {
+  VynFile* file = pfa_alloc_wfile(name);
+  bool exists = file && !pfa_is_dir(file) && pfa_access(file, 0);
+  pfa_free_vyn_file(&file);
+  return exists;
+}
+
+std::FILE* open_for_reading(const VynWchar* name) {
+  char narrow[wstostr_room(kPathSize)];
+  if (wstostr_bounded(narrow, sizeof narrow, name)) return nullptr;
+  return dci_fopen(narrow, "r");
+}
+
+}  // namespace
+
+int add_spgpath_to_array(int group, const VynWchar* path) {
+  if (group < 1 || group > SPG_GROUP_COUNT || !path || wslen(path) >= kPathSize) return 0;
+  SpgPath entry = {};
+  wscpy(entry, path);
+  xar_alloc_or_append(&spg_paths[group - 1], 1, sizeof(SpgPath), 5, &entry);
+  return 1;
+}
+
+int search_for_spg_file(const VynWchar* name, int group, VynWchar* out) {
+  if (!name || group < 1 || group > SPG_GROUP_COUNT) return 0;
+  SpgPath* paths = spg_paths[group - 1];
+  int count = xar_count(&paths);
+  for (int i = 0; i < count; ++i) {
+    VynWchar joined[kPathSize];
+    if (!join_spg_path(paths[i], name, joined) || !spg_file_exists(joined)) continue;
+    if (out) wscpy(out, joined);
+    return 1;
+  }
+  return 0;
+}
+
+std::FILE* open_spg_file(const VynWchar* name, int group, int report) {
+  if (!name) return nullptr;
+  std::FILE* stream = open_for_reading(name);
+  VynWchar found[kPathSize];
+  if (!stream && search_for_spg_file(name, group, found)) stream = open_for_reading(found);
+  if (!stream && report) {
+    vyn_printf("Could not find file %ws\n", name);
+    const char* text = vyn_sprintf(nullptr, "\nFile Not Found:\nCould not find file %ws\n", name);
+    VynWchar wide[kPathSize + 64];
+    if (text && !strtows_bounded(wide, sizeof wide / sizeof wide[0], text)) msg_append_error(wide);
+    msg_close_error();
+  }
+  return stream;
+}
+
+int msg_append_error(const VynWchar* text) {
+  if (!text) return 0;
+  errors_logged = true;
+  if (!error_log) {
+    // The log has no version: it is opened exactly as named.
+    error_log = pfa_fopen_file_vers("msgerror.txt", "a", PFA_RULE_AS_NAMED);
+    if (!error_log) {
+      if (!error_log_failure_reported) {
+        error_log_failure_reported = true;
+        dbg_err_syserr("msg_append_error", "Cannot open file to log errors!");
+      }
+      return 0;
+    }
+  }
+  pfa_fprintf(error_log, "%ws", text);
+  return 1;
+}
+
+void msg_close_error() { pfa_dispose(&error_log); }
+void msg_reset_error() { errors_logged = false; }
+int errors_in_file() { return errors_logged ? 1 : 0; }
+
 void objtype_testing_reset() {
   std::memcpy(static_cast<void*>(object), kBuiltRows, sizeof object);
   by_extension_count = -1;
   by_type_made = false;
   last_found = nullptr;
   match_types_filled = false;
+  // The arrays and the log's record belong to the memory chain, which its own reset
+  // releases; the log's stream is closed here.
+  for (SpgPath*& paths : spg_paths) paths = nullptr;
+  if (error_log && pfa_is_valid(error_log)) pfa_close(error_log);
+  error_log = nullptr;
+  errors_logged = false;
+  error_log_failure_reported = false;
 }
 
 }  // namespace vek

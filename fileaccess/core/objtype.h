@@ -2,6 +2,8 @@
 // name rules and icons, with its two indexes.
 #pragma once
 
+#include <cstdio>
+
 #include "runtime/vekbase.h"
 
 namespace vek {
@@ -83,5 +85,31 @@ int obj_type_verify_ugc_types(ObjTypeVerifyFunc function);
 // calls that answered nonzero.
 typedef int (*ObjTypeIconFunc)(int type, const char* icon, const char* label, void* data);
 int obj_type_add_icon_names(ObjTypeIconFunc function, void* data);
+
+// Search paths: seven search groups (1 to 7), each a list of wide paths of at most 259
+// characters, empty at start.
+constexpr int SPG_GROUP_COUNT = 7;
+// Appends the path to the group's list: 1; 0 for a group that does not exist, a null
+// path or one of 260 characters or more.
+int add_spgpath_to_array(int group, const VynWchar* path);
+// The first of the group's paths, in order, in which the name (joined with '\\' unless
+// the path ends in a delimiter) names an existing file; it is copied into out (260, may
+// be null). 1 when found; 0 otherwise (out left alone), joined names of 260 characters
+// or more being skipped.
+int search_for_spg_file(const VynWchar* name, int group, VynWchar* out);
+// Opens the name for reading, else the file that the group's search finds. When
+// nothing opens and report is set, says so on the console and in the error log (which
+// is closed again). The stream or null.
+std::FILE* open_spg_file(const VynWchar* name, int group, int report);
+
+// The error log "msgerror.txt", opened for appending on first use. Sets the errors flag
+// and writes the text: 1; 0 when the log cannot be opened (reported the first time
+// only) or the text is null.
+int msg_append_error(const VynWchar* text);
+// Closes the log; the next message opens it again.
+void msg_close_error();
+void msg_reset_error();
+// 1 once an error was logged since the last reset.
+int errors_in_file();
 
 }  // namespace vek

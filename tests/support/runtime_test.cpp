@@ -8,6 +8,7 @@
 #include "fileaccess/core/pfa_testing.h"
 #include "fileaccess/core/pfaloc_testing.h"
 #include "fileaccess/core/objtype_testing.h"
+#include "fileaccess/core/pfainst_testing.h"
 #include "fileaccess/core/pfadir_testing.h"
 #include "fileaccess/core/pfaops_testing.h"
 #include "fileaccess/names/pfavers_testing.h"
@@ -105,6 +106,7 @@ void reset_runtime_state() {
   vek::pfa_testing_reset();
   vek::pfaloc_testing_reset();
   vek::objtype_testing_reset();
+  vek::pfainst_testing_reset();
   vek::pfadir_testing_reset();
   vek::pfaops_testing_reset();
   vek::pfavers_testing_reset();
