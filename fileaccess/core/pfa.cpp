@@ -20,6 +20,8 @@
 #include "fileaccess/backends/pfafs.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaops.h"
+#include "fileaccess/names/pfavers.h"
 #include "fileaccess/core/pfaname.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/textbase.h"
@@ -31,10 +33,8 @@ namespace vek {
 
 namespace {
 
-// Longest line that pfa_fscanf reads at once.
-constexpr int FSCANF_LINE = 260;
-
 // The handles of "stdio://err" and "stdio://out", made on first request.
+VynFile* stdin_handle;
 VynFile* stderr_handle;
 VynFile* stdout_handle;
 
@@ -45,50 +45,6 @@ constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
 constexpr int PFA_TRACE_RUN_MODE = 9998;
 
 int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
-
-// The common check of the stream operations: 11 for an invalid or directory handle,
-// 10 for one that is not open, else 0.
-int check_stream(const VynFile* file) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
-  return PFA_E_NO_ERROR;
-}
-
-std::FILE* stream_of(const VynFile* file) { return static_cast<std::FILE*>(file->location_slot); }
-
-// Reads one line of at most n - 1 bytes (n >= 1) with fgets. language >= 0: a
-// character of that language cut by the limit is given back to the stream. Results as
-// pfa_fgets.
-int read_line(std::FILE* stream, int n, int* count, char* buffer, int language) {
-  long start = language >= 0 ? std::ftell(stream) : -1;
-  if (!std::fgets(buffer, n, stream)) {
-    buffer[0] = '\0';
-    return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
-  }
-  long length = static_cast<long>(std::strlen(buffer));
-  // Only the limit cuts a character: a line that ended at its newline or at the end of
-  // the file holds all there is, and an incomplete last character there is data too
-  // (given back, it could never be read). A limit of 1 reads nothing at all.
-  if (start >= 0 && length > 0 && length == n - 1 && buffer[length - 1] != '\n') {
-    long end = 0;
-    while (end < length) {
-      long size = mb_lead_len(static_cast<unsigned char>(buffer[end]), language);
-      if (end + size > length) break;
-      end += size;
-    }
-    if (end < length) {
-      length = end;
-      buffer[length] = '\0';
-      if (std::fseek(stream, start + end, SEEK_SET) != 0) {
-        buffer[0] = '\0';
-        return PFA_E_ERROR;
-      }
-      if (length == 0) return PFA_E_NOT_VALID;
-    }
-  }
-  if (count) *count = static_cast<int>(length);
-  return PFA_E_NO_ERROR;
-}
 
 // The pool of the records, made on the first allocation; -1 while there is none.
 int PfaPoolID = -1;
@@ -206,6 +162,7 @@ int pfa_free_vyn_file(VynFile** file) {
     pfa_mem_debug(record, 0);
   }
   // A standard stream's handle is made again when next asked for.
+  if (record == stdin_handle) stdin_handle = nullptr;
   if (record == stderr_handle) stderr_handle = nullptr;
   if (record == stdout_handle) stdout_handle = nullptr;
   pfa_cleanup(record);
@@ -379,54 +336,51 @@ int dump_vyn_file(VynFile* file, const VynFile* cur_dir) {
 
 int pfa_mem_debug(const VynFile*, int) { return 0; }
 
-int pfa_fopen(VynFile* file, int rule, const char* mode) {
+int pfa_open(VynFile* file, int rule, int flags, int permission) {
   if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (!mode) return PFA_E_INVALID_INPUT;
   if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
-  if ((file->location_type != PFA_LOC_STD_FILESYSTEM && file->location_type != PFA_LOC_UNC) ||
-      (file->flags & PFA_FLAG_OPEN))
-    return PFA_E_CANT_OPEN;
-  if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
+  if (!pfa_is_local(file) || (file->flags & PFA_FLAG_OPEN)) return PFA_E_CANT_OPEN;
+  if (rule == PFA_RULE_NEXT && !(flags & PFA_OPEN_CREATE)) return PFA_E_CANT_OPEN;
   // The highest and the next version need the directory's listing.
   if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
+  int version = 1;
+  if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
   char name[sizeof(VynFile::text)];
-  char posix[w32::W32_PATH_CAPACITY];
-  if (pfa_get_full_name(file, name)) return PFA_E_INVALID_NAME;
-  if (!w32::w32_resolve_path_a(name, posix, sizeof posix)) return PFA_E_ERROR;
-  std::FILE* stream = std::fopen(posix, mode);
-  if (!stream) {
-    if (errno != EMFILE) return PFA_E_ERROR;
-    dbg_err_crash("pfafs_fopen_low", "try 'unlimit descriptors'; too many fds in use");
-    return PFA_E_TOO_MANY_OPEN;
-  }
-  file->location_slot = stream;
+  int result = pfaloc_call_FLPIII(file, PfaOpen, name, flags, permission, version);
+  if (result == -1) return PFA_E_CANT_OPEN;
+  if (result != PFA_E_NO_ERROR) return result;
   file->flags |= PFA_FLAG_OPEN;
   return PFA_E_NO_ERROR;
 }
 
-int pfa_read_file(VynFile* file, int n, int* count, void* buffer) {
-  if (count) *count = 0;
+int pfa_fopen(VynFile* file, int rule, const char* mode) {
   if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (n == 0) return PFA_E_NO_ERROR;
-  if (int checked = check_stream(file)) return checked;
-  if (n < 0 || !buffer) return PFA_E_INVALID_INPUT;
-  std::FILE* stream = stream_of(file);
-  std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(n), stream);
-  if (count) *count = static_cast<int>(got);
-  if (got > 0) return PFA_E_NO_ERROR;
-  return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
+  if (!mode) return PFA_E_INVALID_INPUT;
+  if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
+  if (!pfa_is_local(file) || (file->flags & PFA_FLAG_OPEN)) return PFA_E_CANT_OPEN;
+  if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
+  // The highest and the next version need the directory's listing.
+  if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
+  int version = 1;
+  if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
+  char name[sizeof(VynFile::text)];
+  int result = pfaloc_call_FLPPIPII(file, PfaFopen, name, const_cast<char*>(mode), version,
+                                    nullptr, 0, 0);
+  if (result == -1) return PFA_E_CANT_OPEN;
+  if (result != PFA_E_NO_ERROR) return result;
+  file->flags |= PFA_FLAG_OPEN;
+  return PFA_E_NO_ERROR;
 }
 
 int pfa_close(VynFile* file) {
   if (!is_valid(file)) return PFA_E_NOT_VALID;
   if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
-  std::FILE* stream = stream_of(file);
+  int result = pfaloc_call_FL(file, PfaCloseFile);
+  if (result == -1) result = PFA_E_NO_ERROR;
+  // The location released its record whether or not the close succeeded.
   file->flags &= ~PFA_FLAG_OPEN;
   file->location_slot = nullptr;
-  // A standard stream belongs to the process. A failed fclose has still released the
-  // stream, so the handle is closed either way.
-  if (file->location_type == PFA_LOC_STDIO || !stream) return PFA_E_NO_ERROR;
-  return std::fclose(stream) == 0 ? PFA_E_NO_ERROR : PFA_E_ERROR;
+  return result;
 }
 
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
@@ -453,69 +407,22 @@ int pfa_dispose(VynFile** file) {
   return pfa_free_vyn_file(file);
 }
 
-int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
-  if (!format) return PFA_E_NOT_VALID;
-  if (int checked = check_stream(file)) return checked;
-  const char* text = vyn_vsprintf(nullptr, format, args);
-  if (!text) return PFA_E_ERROR;
-  std::size_t n = std::strlen(text);
-  if (n == 0) return PFA_E_NO_ERROR;
-  return std::fwrite(text, 1, n, stream_of(file)) == n ? PFA_E_NO_ERROR : PFA_E_CANT_WRITE;
-}
-
-int pfa_fprintf(VynFile* file, const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  int result = pfa_vfprintf(file, format, args);
-  va_end(args);
-  return result;
-}
-
-int pfa_fgets(VynFile* file, int n, int* count, char* buffer) {
-  if (count) *count = 0;
-  if (int checked = check_stream(file)) return checked;
-  if (!buffer || n < 1) return PFA_E_INVALID_INPUT;
-  // Japanese and the generic languages are walked by characters of the language's
-  // encoding so that a line cut by the limit never ends inside one.
-  int language = get_language();
-  int walked = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE ||
-               language == LANG_GENERIC_SINGLE_BYTE;
-  return read_line(stream_of(file), n, count, buffer, walked ? language : -1);
-}
-
-int pfa_fscanf(VynFile* file, const char* format, ...) {
-  if (int checked = check_stream(file)) return checked;
-  if (!format) return PFA_E_INVALID_INPUT;
-  char line[FSCANF_LINE + 1];
-  // Read without the character walk: the language's first use builds its table on the
-  // memory chain, which the leak trace reads through this very function.
-  int result = read_line(stream_of(file), sizeof line, nullptr, line, -1);
-  if (result != PFA_E_NO_ERROR && result != PFA_E_QUIT) return result;
-  // A last line without its newline already counts as the end of the file.
-  if (std::feof(stream_of(file))) result = PFA_E_QUIT;
-  std::va_list args;
-  va_start(args, format);
-  int converted = vyn_vscanf(line, format, args);
-  va_end(args);
-  return converted < 1 ? PFA_E_ERROR : result;
-}
-
 namespace {
 
-// A handle of a standard stream ("stdio://" and its name), made once into slot.
-VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
+// A handle of a standard stream ("stdio://" and its name) opened with mode, made once
+// into slot.
+VynFile* standard_handle(VynFile** slot, const char* name, const char* mode) {
   if (!*slot) {
     register_locations_once();
     VynFile* file = alloc_record();
     if (!file) return nullptr;
     char text[16];
     std::snprintf(text, sizeof text, "stdio://%s", name);
-    if (parse_to_pfa(file, static_cast<int>(PFA_LOC_STDIO), text) != PFA_E_NO_ERROR) {
+    if (parse_to_pfa(file, static_cast<int>(PFA_LOC_STDIO), text) != PFA_E_NO_ERROR ||
+        pfa_fopen(file, PFA_RULE_AS_NAMED, mode) != PFA_E_NO_ERROR) {
       free_record(&file);
       return nullptr;
     }
-    file->location_slot = stream;
-    file->flags |= PFA_FLAG_OPEN;
     *slot = file;
   }
   return *slot;
@@ -523,12 +430,15 @@ VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
 
 }  // namespace
 
-VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", stderr); }
+VynFile* pfa_get_stdin() { return standard_handle(&stdin_handle, "in", "r"); }
 
-VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", stdout); }
+VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", "w"); }
+
+VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", "w"); }
 
 void pfa_testing_reset() {
   // The records belong to the memory pools, which the memory reset releases.
+  stdin_handle = nullptr;
   stderr_handle = nullptr;
   stdout_handle = nullptr;
   PfaPoolID = -1;

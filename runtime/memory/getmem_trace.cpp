@@ -82,7 +82,8 @@ void memdebug_print_marked_blocks() {
   for (void* user = debug_getmem_chain_start(); user;) {
     const unsigned char* block = getmem_block_of(user);
     const std::uint32_t index = getmem_flags(block) & GETMEM_LOOP_MASK;
-    if (index < GETMEM_LOOP_UNMARKED) {
+    // The open file's own record was made just now, by this listing: no leak of the work.
+    if (index < GETMEM_LOOP_UNMARKED && user != file->location_slot) {
       pfa_fprintf(file, "%d %u\n", static_cast<int>(index), getmem_size(block));
     }
     unsigned char* next = getmem_next(block);

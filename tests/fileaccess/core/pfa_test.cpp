@@ -335,8 +335,9 @@ TEST_F(PfaHandle, OpensThatCannotBeServed) {
   EXPECT_EQ(vek::pfa_fopen(file, 1, "r"), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(vek::pfa_fopen(file, 2, "w"), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(file->flags & vek::PFA_FLAG_OPEN, 0u);
+  // A standard-stream location opens only the names of the process's streams.
   file->location_type = vek::PFA_LOC_STDIO;
-  EXPECT_EQ(vek::pfa_fopen(file, 0, "w"), vek::PFA_E_CANT_OPEN);
+  EXPECT_EQ(vek::pfa_fopen(file, 0, "w"), vek::PFA_E_NOT_VALID);
   file->location_type = vek::PFA_LOC_STD_FILESYSTEM;
   name(dir.path() + "/");
   EXPECT_EQ(file->object_type, -5);
