@@ -343,11 +343,12 @@ int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void
     char name[NTLANGWRAP_NAME_SIZE];
     if (!narrow_back(n.action, wide.cFileName, narrow.cFileName, name)) continue;
     if (is_wide)
-      callback(names, attributes, sizes, times, name, wide.dwFileAttributes, wide.nFileSizeLow,
-               &wide.ftLastWriteTime);
+      callback(names, attributes, sizes, times, name, wide.dwFileAttributes,
+               (std::uint64_t{wide.nFileSizeHigh} << 32) | wide.nFileSizeLow, &wide.ftLastWriteTime);
     else
       callback(names, attributes, sizes, times, name, narrow.dwFileAttributes,
-               narrow.nFileSizeLow, &narrow.ftLastWriteTime);
+               (std::uint64_t{narrow.nFileSizeHigh} << 32) | narrow.nFileSizeLow,
+               &narrow.ftLastWriteTime);
   } while (is_wide ? w32::FindNextFileW(search, &wide) : w32::FindNextFileA(search, &narrow));
   w32::FindClose(search);
   return 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/backends/pfafs_dir.h"
 #include "fileaccess/backends/pfafs_stream.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp.h"
@@ -424,6 +425,7 @@ int pfa_register_std_filesystem() {
   pfa_loc_method_register(type, PfaGetNeutralLocation, PLM_CALL_FPPS,
                           as_method(&location_string_method<pfafs_neut_loc_string>));
   pfafs_register_stream_methods(type);
+  pfafs_register_dir_methods(type);
   pfa_loc_method_register(type, PfaMakeParent, PLM_CALL_FF, as_method(&pfafs_make_parent));
   pfa_loc_method_register(type, PfaIsFolder, PLM_CALL_F, as_method(&pfafs_is_folder));
   pfa_loc_method_register(type, PfaCaseSensitiveLoc, PLM_CALL_F, as_method(&pfafs_case_sensitive));
@@ -445,6 +447,7 @@ int pfa_register_unc_filesystem() {
                           as_method(&location_string_method<unc_neut_loc_string>));
   pfa_loc_method_register(PFA_LOC_UNC, PfaIsFolder, PLM_CALL_F, as_method(&unc_is_folder));
   pfafs_register_unc_stream_methods(PFA_LOC_UNC);
+  pfafs_register_unc_dir_methods(PFA_LOC_UNC);
   pfa_loc_method_register(PFA_LOC_UNC, PfaMakeParent, PLM_CALL_FF, as_method(&unc_make_parent));
   pfa_loc_method_register(PFA_LOC_UNC, PfaLocGuaranteesType, PLM_CALL_F,
                           as_method(&unc_guarantees_type));

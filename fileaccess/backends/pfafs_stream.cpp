@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/backends/pfafs_dir.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/oshelp.h"
@@ -390,38 +391,12 @@ int get_file_size(VynFile* file, void* out) {
   return PFA_E_NO_ERROR;
 }
 
-// A trailing backslash not preceded by ':' is no part of the name.
-void drop_trailing_backslash(char* name) {
-  std::size_t n = std::strlen(name);
-  if (n > 1 && name[n - 1] == '\\' && name[n - 2] != ':') name[n - 1] = '\0';
-}
-
-int has_exec_ext(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  if (!dot || std::strpbrk(dot, "\\/")) return 0;
-  static const char* const extensions[] = {"BAT", "COM", "EXE", "DLL"};
-  for (const char* extension : extensions) {
-    if (strcasecmp(dot + 1, extension) == 0) return 1;
-  }
-  return 0;
-}
-
 template <bool Full>
 int get_mode(VynFile* file, void* out) {
   char name[PFA_NAME_SIZE];
   if (!out) return PFA_E_INVALID_INPUT;
   if (name_of(file, Full, name) != PFA_E_NO_ERROR) return PFA_E_NOT_VALID;
-  drop_trailing_backslash(name);
-  w32::DWORD attributes = ntlangwrap_GetFileAttributes(name);
-  if (attributes == w32::INVALID_FILE_ATTRIBUTES) return PFA_E_NO_ACCESS;
-  int mode = 0444;
-  bool directory = (attributes & w32::FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (directory) mode |= 0x4000;
-  if (!(attributes & w32::FILE_ATTRIBUTE_READONLY)) mode |= 0222;
-  if (has_exec_ext(name)) mode |= 0111;
-  if (!directory && !(attributes & w32::FILE_ATTRIBUTE_SYSTEM)) mode |= 0x8000;
-  *static_cast<int*>(out) = mode;
-  return PFA_E_NO_ERROR;
+  return pfafs_get_mode_low(file, name, static_cast<int*>(out));
 }
 
 template <bool Full>

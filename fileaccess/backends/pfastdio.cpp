@@ -59,7 +59,7 @@ int stdio_dir_close(VynFile*, void** slot) {
   return PFA_E_NO_ERROR;
 }
 
-typedef int (*StdioFilter)(VynFile* entry, void* data, int is_directory);
+typedef int (*StdioFilter)(const char* entry, void* data, int is_directory);
 
 int stdio_dir_read_next(VynFile* dir, void** slot, void* out_word, void* filter_word, void* data, int) {
   if (!slot || !*slot) return PFA_E_QUIT;
@@ -70,7 +70,7 @@ int stdio_dir_read_next(VynFile* dir, void** slot, void* out_word, void* filter_
   if (!out) return PFA_E_QUIT;
   if (pfa_copy_vyn_file(dir, out) != PFA_E_NO_ERROR || pfa_put_name(out, entry) != PFA_E_NO_ERROR)
     return PFA_E_QUIT;
-  if (filter && filter(out, data, 0) != 0) return PFA_E_QUIT;
+  if (filter && filter(entry, data, 0) != 0) return PFA_E_QUIT;
   return PFA_E_NO_ERROR;
 }
 

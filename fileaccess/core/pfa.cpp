@@ -336,53 +336,6 @@ int dump_vyn_file(VynFile* file, const VynFile* cur_dir) {
 
 int pfa_mem_debug(const VynFile*, int) { return 0; }
 
-int pfa_open(VynFile* file, int rule, int flags, int permission) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
-  if (!pfa_is_local(file) || (file->flags & PFA_FLAG_OPEN)) return PFA_E_CANT_OPEN;
-  if (rule == PFA_RULE_NEXT && !(flags & PFA_OPEN_CREATE)) return PFA_E_CANT_OPEN;
-  // The highest and the next version need the directory's listing.
-  if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
-  int version = 1;
-  if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
-  char name[sizeof(VynFile::text)];
-  int result = pfaloc_call_FLPIII(file, PfaOpen, name, flags, permission, version);
-  if (result == -1) return PFA_E_CANT_OPEN;
-  if (result != PFA_E_NO_ERROR) return result;
-  file->flags |= PFA_FLAG_OPEN;
-  return PFA_E_NO_ERROR;
-}
-
-int pfa_fopen(VynFile* file, int rule, const char* mode) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (!mode) return PFA_E_INVALID_INPUT;
-  if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
-  if (!pfa_is_local(file) || (file->flags & PFA_FLAG_OPEN)) return PFA_E_CANT_OPEN;
-  if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
-  // The highest and the next version need the directory's listing.
-  if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
-  int version = 1;
-  if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
-  char name[sizeof(VynFile::text)];
-  int result = pfaloc_call_FLPPIPII(file, PfaFopen, name, const_cast<char*>(mode), version,
-                                    nullptr, 0, 0);
-  if (result == -1) return PFA_E_CANT_OPEN;
-  if (result != PFA_E_NO_ERROR) return result;
-  file->flags |= PFA_FLAG_OPEN;
-  return PFA_E_NO_ERROR;
-}
-
-int pfa_close(VynFile* file) {
-  if (!is_valid(file)) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
-  int result = pfaloc_call_FL(file, PfaCloseFile);
-  if (result == -1) result = PFA_E_NO_ERROR;
-  // The location released its record whether or not the close succeeded.
-  file->flags &= ~PFA_FLAG_OPEN;
-  file->location_slot = nullptr;
-  return result;
-}
-
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
   VynFile* file = nullptr;
   if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;

@@ -77,13 +77,17 @@ void memdebug_alloc(void* user) {
 }
 
 void memdebug_print_marked_blocks() {
+  // What the open makes (its record, the file layer's first-use tables) is the trace's
+  // own, not the work's: it is left unmarked.
+  const int level = memory_file_level;
+  memory_file_level = 0;
   VynFile* file = pfa_fopen_file_vers(trace_file_name(), "w", 0);
+  memory_file_level = level;
   if (!file) return;
   for (void* user = debug_getmem_chain_start(); user;) {
     const unsigned char* block = getmem_block_of(user);
     const std::uint32_t index = getmem_flags(block) & GETMEM_LOOP_MASK;
-    // The open file's own record was made just now, by this listing: no leak of the work.
-    if (index < GETMEM_LOOP_UNMARKED && user != file->location_slot) {
+    if (index < GETMEM_LOOP_UNMARKED) {
       pfa_fprintf(file, "%d %u\n", static_cast<int>(index), getmem_size(block));
     }
     unsigned char* next = getmem_next(block);

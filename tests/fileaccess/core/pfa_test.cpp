@@ -332,8 +332,8 @@ TEST_F(PfaHandle, OpensThatCannotBeServed) {
   EXPECT_EQ(vek::pfa_fopen(file, 0, "r"), vek::PFA_E_ERROR);
   EXPECT_EQ(vek::pfa_fopen(file, 0, nullptr), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(vek::pfa_fopen(file, 2, "r"), vek::PFA_E_CANT_OPEN);  // the next version is written
-  EXPECT_EQ(vek::pfa_fopen(file, 1, "r"), vek::PFA_E_INVALID_INPUT);
-  EXPECT_EQ(vek::pfa_fopen(file, 2, "w"), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_fopen(file, 1, "r"), vek::PFA_E_NOT_FOUND);     // no version exists
+  EXPECT_EQ(vek::pfa_fopen(file, 3, "r"), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(file->flags & vek::PFA_FLAG_OPEN, 0u);
   // A standard-stream location opens only the names of the process's streams.
   file->location_type = vek::PFA_LOC_STDIO;
@@ -437,12 +437,22 @@ TEST_F(PfaHandle, FopenFileVersChoosesTheRuleFromTheNameAndTheMode) {
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
   EXPECT_TRUE(std::filesystem::exists(here.path() + "/x.prt.3"));
-  // Without one the highest or the next version is wanted, which needs the listing.
-  EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt", "w", 4), nullptr);
-  EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt", "r", 4), nullptr);
+  // Without one, writing makes the next version and reading opens the highest.
+  opened = vek::pfa_fopen_file_vers("x.prt", "w", 4);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->version, 4);
+  EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/x.prt.4"));
+  opened = vek::pfa_fopen_file_vers("x.prt", "r", 4);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->version, 4);
+  EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
+  // The drive records of the cache stay for the process; failed opens leave nothing more.
+  const int kept = yrltest::live_blocks();
+  EXPECT_EQ(vek::pfa_fopen_file_vers("y.prt", "r", 4), nullptr);  // none exists
   EXPECT_FALSE(std::filesystem::exists(here.path() + "/x.prt"));
   EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt.3", nullptr, 0), nullptr);
-  EXPECT_EQ(yrltest::live_blocks(), 0);
+  EXPECT_EQ(yrltest::live_blocks(), kept);
 }
 
 TEST_F(PfaHandle, TraceModePrintsRecordAddressesInFull) {
