@@ -123,6 +123,15 @@ void server_of(const char* name, char* server, std::size_t size) {
 
 }  // namespace
 
+int nt_drive_letter_of(const char* name) {
+  if (!name || network_name(name)) return 0;
+  if (std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') return name[0];
+  // A rooted or relative name lies on the current drive.
+  char current[260];
+  if (ntlangwrap_GetCurrentDirectory(current) && current[1] == ':') return current[0];
+  return 0;
+}
+
 int set_nt_directory_caching(int mode) {
   int previous = caching_mode;
   caching_mode = mode;
@@ -192,13 +201,14 @@ int nt_host_time_adjustment(const char* server, std::int64_t* offset) {
 int nt_dir_mod_time_too_recent(const char* name, std::uint64_t time) {
   std::uint64_t limit = kLocalGrain;
   std::int64_t offset = 0;
-  bool remote = network_name(name) || nt_is_remote_drive(name[0]);
+  int letter = nt_drive_letter_of(name);
+  bool remote = network_name(name) || nt_is_remote_drive(letter);
   if (remote) {
     limit = kRemoteGrain;
     char server[260] = "";
     if (network_name(name)) {
       server_of(name, server, sizeof server);
-    } else if (const DriveRecord* record = drive_record(name[0])) {
+    } else if (const DriveRecord* record = drive_record(letter)) {
       std::strcpy(server, record->info.server);
     }
     if (!server[0] || !nt_host_time_adjustment(server, &offset)) {
@@ -217,7 +227,8 @@ int nt_directory_cache_init_fields(const char* name, std::uint32_t* cachable,
                                    w32::HANDLE* notification, std::uint64_t* time) {
   if (cachable) *cachable = 0;
   if (caching_mode == 0 || !name || !name[0]) return 0;
-  std::uint32_t can = network_name(name) ? 0 : static_cast<std::uint32_t>(is_drive_cachable(name[0]));
+  std::uint32_t can =
+      network_name(name) ? 0 : static_cast<std::uint32_t>(is_drive_cachable(nt_drive_letter_of(name)));
   if (cachable) *cachable = can;
   if (!can) return 0;
   if (caching_mode == 1) {

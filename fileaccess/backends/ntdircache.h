@@ -17,6 +17,9 @@ int get_nt_directory_caching();
 // 1 when the drive's file system lets the current mode cache ("NTFS"); 0 in mode 0, for
 // a letter without a drive record.
 int is_drive_cachable(int letter);
+// The drive letter of a name: its own, the current drive's for a name without one, 0
+// for a network name.
+int nt_drive_letter_of(const char* name);
 // 1 for a network drive.
 int nt_is_remote_drive(int letter);
 // 1 for a drive whose file system is "Samba" and which mode 1 cannot cache.

@@ -219,7 +219,7 @@ int pfafs_dir_read_next(VynFile* file, void** slot, void* out_word, void* filter
 int pfafs_dir_cache_eligible(VynFile*, void* name_word) {
   const char* name = static_cast<const char*>(name_word);
   if (!name || !name[0] || std::strcmp(name, "pfafs:drives") == 0) return 0;
-  return is_drive_cachable(name[0]);
+  return is_drive_cachable(nt_drive_letter_of(name));
 }
 
 int pfafs_dir_cache_invalid(VynFile*, void** slot, void* name_word) {
@@ -466,7 +466,7 @@ int Win32_pfa_access_work(VynFile* file, int mode, int name_form) {
       if (pfa_get_file_name(file, name_form ? 6 : 7, root) != PFA_E_NO_ERROR) return 0;
       w32::UINT type = ntlangwrap_GetDriveType(root);
       if (type != w32::DRIVE_FIXED) {
-        if (!nt_is_samba_drive(root[0])) {
+        if (!nt_is_samba_drive(nt_drive_letter_of(root))) {
           w32::HANDLE handle = ntlangwrap_CreateFile(name, w32::GENERIC_WRITE, w32::FILE_SHARE_READ,
                                                      w32::OPEN_EXISTING,
                                                      w32::FILE_FLAG_BACKUP_SEMANTICS);
