@@ -271,12 +271,13 @@ std::FILE* ntlangwrap_fopen(const char* name, const char* mode) {
     errno = EINVAL;
     return nullptr;
   }
+  // The cache is told the session's name, never the converted one it cannot parse.
   std::FILE* stream = nullptr;
   if (n.action == NTLANGWRAP_WIDE) {
     VynWchar wide_mode[NTLANGWRAP_NAME_SIZE];
     stream = w32::_wfopen(n.wide, strtows(wide_mode, mode));
   } else {
-    stream = dci_fopen(n.narrow, mode);
+    stream = w32::fopen(n.narrow, mode);
   }
   if (mode[0] != 'r' && mode[0] != 'R') pfa_file_name_update_dir_cache(name);
   return stream;

@@ -10,6 +10,7 @@
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/ntver.h"
 #include "fileaccess/names/pfascan_testing.h"
 #include "runtime/diag/console.h"
 #include "runtime/diag/diag.h"
@@ -19,6 +20,7 @@
 #include "runtime/memory/xar.h"
 #include "runtime/algo/sort.h"
 #include "runtime/system/appinfo.h"
+#include "runtime/system/sysinfo.h"
 #include "runtime/text/glob.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/strutil.h"
@@ -459,6 +461,8 @@ int pfa_get_file_vers_low(VynFile* dir, const char* name, int rule, int* version
   } else {
     *version = v;
   }
+  // The shell opens versioned files with the host once their extension is registered.
+  if (!vyn_is_win95_running()) ntver_insure_version_registered(*version);
   return PFA_E_NO_ERROR;
 }
 

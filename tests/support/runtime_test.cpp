@@ -50,6 +50,7 @@
 #include "runtime/text/vscanf_testing.h"
 #include "fileaccess/backends/ntdircache_testing.h"
 #include "fileaccess/backends/pfafs_dir_testing.h"
+#include "fileaccess/names/ntver_testing.h"
 #include "fileaccess/names/pfascan_testing.h"
 #include "runtime/text/vsprintf_testing.h"
 #include "runtime/text/wclass_testing.h"
@@ -107,6 +108,7 @@ void reset_runtime_state() {
   vek::ntdircache_testing_reset();
   vek::pfafs_dir_testing_reset();
   vek::pfascan_testing_reset();
+  vek::ntver_testing_reset();
   vek::appinfo_testing_reset();
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();

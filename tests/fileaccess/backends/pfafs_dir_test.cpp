@@ -536,3 +536,44 @@ TEST_F(PfaFsDirTest, AccessModes) {
 }
 
 }  // namespace
+
+namespace {
+
+// UNC names open, list, answer access and delete through their full names.
+TEST_F(PfaFsDirTest, UncNamesWorkThroughTheirFullNames) {
+  ASSERT_TRUE(w32::w32_set_unc_root(dir.path().c_str()));
+  fs::create_directories(dir.file("srv/data/sub"));
+  yrltest::write_file(dir.file("srv/data/sub/a.txt"), "unc");
+  vek::VynFile* f = vek::pfa_fopen_file_vers("\\\\srv\\data\\sub\\a.txt", "r", 0);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->location_type, static_cast<std::uint32_t>(vek::PFA_LOC_UNC));
+  char text[8] = {};
+  int count = 0;
+  EXPECT_EQ(vek::pfa_read_file(f, 7, &count, text), 0);
+  EXPECT_STREQ(text, "unc");
+  EXPECT_EQ(vek::pfaloc_call_FII(f, vek::PfaAccess, 4, 0), 1);
+  long long size = 0;
+  EXPECT_EQ(vek::pfaloc_call_FP(f, vek::PfaGetFileSize, &size), 0);
+  EXPECT_EQ(size, 3);
+  vek::pfa_dispose(&f);
+  vek::VynFile* d = vek::pfa_alloc_dir("\\\\srv\\data\\sub\\");
+  int n = 0;
+  vek::VynFile** list = nullptr;
+  ASSERT_EQ(vek::pfa_scandir(d, vek::PFA_SCAN_FILES, nullptr, &n, &list), 0);
+  ASSERT_EQ(n, 1);
+  char name[260];
+  vek::pfa_get_file_name(list[0], 24, name);
+  EXPECT_STREQ(name, "a.txt");
+  vek::pfa_free_vyn_file(&d);
+  vek::VynFile* host = vek::pfa_alloc_file("\\\\srv");
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(vek::pfaloc_call_FII(host, vek::PfaAccess, 0, 0), 1);
+  EXPECT_EQ(vek::pfaloc_call_FII(host, vek::PfaAccess, 2, 0), 0);
+  vek::pfa_free_vyn_file(&host);
+  f = vek::pfa_alloc_file("\\\\srv\\data\\sub\\a.txt");
+  EXPECT_EQ(vek::pfaloc_call_F(f, vek::PfaDeleteFile), 0);
+  EXPECT_FALSE(fs::exists(dir.file("srv/data/sub/a.txt")));
+  vek::pfa_free_vyn_file(&f);
+}
+
+}  // namespace
