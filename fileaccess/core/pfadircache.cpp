@@ -25,6 +25,7 @@
 #include "runtime/memory/xar.h"
 #include "runtime/system/appinfo.h"
 #include "runtime/text/strmake.h"
+#include "runtime/text/vscanf.h"
 
 namespace vek {
 
@@ -36,6 +37,8 @@ constexpr int kStateForced19 = 19;
 constexpr int kStateFree = 10;
 constexpr int kStateDrop = 11;
 constexpr int kStateBeforeAuto = 12;
+// The dependency hint's bit that asks for the name as it stands, without versions.
+constexpr int kDependencyNoVersions = 0x100;
 
 struct DirCacheEntry {
   char name[kNameSize];
@@ -387,13 +390,18 @@ int pfa_open(VynFile* file, int rule, int flags, int permission) {
 int pfa_fopen(VynFile* file, int rule, const char* mode) {
   if (int failed = check_open(file)) return failed;
   if (!mode) return PFA_E_INVALID_INPUT;
+  const VynWchar* hint_name = nullptr;
+  int hint_dependency = 0, hint_flags = 0;
+  pfa_get_content_hints(file, &hint_name, &hint_dependency, &hint_flags);
   if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
   int version = 1;
-  if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
-  if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
+  if (pfaloc_has_version_nums(file) && !(hint_dependency & kDependencyNoVersions)) {
+    if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
+    if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
+  }
   char name[kNameSize];
   int result = pfaloc_call_FLPPIPII(file, PfaFopen, name, const_cast<char*>(mode), version,
-                                    nullptr, 0, 0);
+                                    const_cast<VynWchar*>(hint_name), hint_dependency, hint_flags);
   if (result == -1) return PFA_E_CANT_OPEN;
   if (result != PFA_E_NO_ERROR) return result;
   opened(file, mode[0] != 'r' && mode[0] != 'R');
@@ -505,11 +513,15 @@ int pfa_force_cache_dir(const char* name) {
 
 int get_dir_cache_max() { return max_dir_cache_size; }
 
-int set_dir_cache_max(int max) {
+int set_dir_cache_max(VynWord, const VynWchar* text) {
   int previous = max_dir_cache_size;
-  if (max > 0) {
+  int max = 0;
+  if (text && vyn_wsscanf(text, "%d", &max) == 1 && max > 0) {
     max_dir_cache_size = max;
     dbg_print_info("set_dir_cache_max", "set max number of dirs to %d", max);
+  } else {
+    print_wide_info("set_dir_cache_max", "couldn't parse %ws, left max at %d", text ? text : u"",
+                    max_dir_cache_size);
   }
   return previous;
 }

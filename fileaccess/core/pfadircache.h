@@ -55,9 +55,10 @@ int pfa_set_dir_cache(int on);
 int pfa_force_cache_dir(const char* name);
 int is_name_forced_cache(const char* location);
 // The number of entries beyond which the least recently used is reused (256); the
-// setter ignores values below 1 and returns the previous maximum.
+// setter reads the new one from text ("%d"), keeps the old one when it cannot (or for
+// values below 1), and returns the previous maximum.
 int get_dir_cache_max();
-int set_dir_cache_max(int max);
+int set_dir_cache_max(VynWord ignored, const VynWchar* text);
 // Application data of the cache entry of the handle's location (null when not cached).
 VynWord* pfadc_find_appdata(VynFile* file, int id, int create);
 // Entries in use.

@@ -577,3 +577,26 @@ TEST_F(PfaFsDirTest, UncNamesWorkThroughTheirFullNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PfaFsDirTest, TheMaximumAndTheDebugSwitch) {
+  EXPECT_EQ(vek::set_dir_cache_max(0, u"12"), 256);
+  EXPECT_EQ(vek::get_dir_cache_max(), 12);
+  EXPECT_EQ(vek::set_dir_cache_max(0, u"many"), 12);
+  EXPECT_EQ(vek::get_dir_cache_max(), 12);
+  struct Row {
+    const char* value;
+    int on;
+  } rows[] = {{nullptr, 0}, {"false", 0}, {"F", 0}, {"1", 1}, {"true", 1}};
+  for (const Row& row : rows) {
+    if (row.value) setenv("___DIR_CACHE_DEBUG", row.value, 1);
+    else unsetenv("___DIR_CACHE_DEBUG");
+    vek::ntdircache_testing_reset();
+    EXPECT_EQ(vek::pfa_dir_cache_debug(), row.on) << (row.value ? row.value : "unset");
+  }
+  unsetenv("___DIR_CACHE_DEBUG");
+  vek::ntdircache_testing_reset();
+}
+
+}  // namespace
