@@ -316,6 +316,12 @@ int pfafs_case_sensitive(VynFile*) { return 0; }
 int pfafs_is_remote_mounted(VynFile* file) {
   char device[32], root[40];
   pfa_get_component(file, 1, device, 32);
+  // A name without a drive lies on the working directory's drive.
+  char current[PFA_NAME_SIZE];
+  if (!device[0] && ntlangwrap_GetCurrentDirectory(current) && current[1] == ':') {
+    device[0] = current[0];
+    device[1] = '\0';
+  }
   std::snprintf(root, sizeof root, "%s:\\", device);
   w32::UINT type = ntlangwrap_GetDriveType(root);
   return type == w32::DRIVE_FIXED || type == w32::DRIVE_RAMDISK ? 0 : 1;

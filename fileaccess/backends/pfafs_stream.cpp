@@ -10,6 +10,7 @@
 #include "fileaccess/backends/pfafs_dir.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/oshelp.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/file.h"
@@ -409,7 +410,7 @@ int chmod_file(VynFile* file, int mode) {
 }
 
 int pfafs_get_avail_blocks(VynFile* file, void* blocks_out, void* size_out) {
-  if (pfaloc_call_F(file, PfaIsRemoteMounted) == 1) return PFA_E_NOT_ALLOWED;
+  if (pfa_is_local(file) != 1) return PFA_E_NOT_ALLOWED;
   char device[32] = "";
   if (pfa_get_device(file, device) != PFA_E_NO_ERROR || !device[0]) {
     char current[PFA_NAME_SIZE];
@@ -428,7 +429,7 @@ int pfafs_get_avail_blocks(VynFile* file, void* blocks_out, void* size_out) {
 }
 
 int pfafs_make_hidden(VynFile* file) {
-  if (pfaloc_call_F(file, PfaIsRemoteMounted) == 1) return PFA_E_NOT_ALLOWED;
+  if (pfa_is_local(file) != 1) return PFA_E_NOT_ALLOWED;
   char name[PFA_NAME_SIZE];
   if (pfa_get_file_name(file, 62, name) != PFA_E_NO_ERROR) return PFA_E_INVALID_INPUT;
   w32::DWORD attributes = ntlangwrap_GetFileAttributes(name);

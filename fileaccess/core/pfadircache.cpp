@@ -22,6 +22,7 @@
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/memory/notify.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/appinfo.h"
 #include "runtime/text/strmake.h"
@@ -39,6 +40,8 @@ constexpr int kStateDrop = 11;
 constexpr int kStateBeforeAuto = 12;
 // The dependency hint's bit that asks for the name as it stands, without versions.
 constexpr int kDependencyNoVersions = 0x100;
+// The notification event of a change of automatic caching.
+constexpr int kEventDirCache = 3;
 
 struct DirCacheEntry {
   char name[kNameSize];
@@ -493,6 +496,16 @@ int pfa_set_dir_cache(int on) {
     }
   }
   pfa_autocache = on;
+  // The layer's listeners of event 3 hear the new and the old setting.
+  int app = pfa_notification_app_id();
+  Vyn_notify_pos position;
+  vyn_notifications_init_loop(app, kEventDirCache, &position);
+  VynNotifyFunc function = nullptr;
+  VynWord data = 0;
+  while (vyn_notifications_get_next(app, kEventDirCache, &position, &function, nullptr, &data)) {
+    auto listener = reinterpret_cast<PfaDirCacheListener>(reinterpret_cast<void (*)()>(function));
+    if (listener) listener(data, on, previous);
+  }
   return previous;
 }
 

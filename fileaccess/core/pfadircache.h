@@ -49,7 +49,10 @@ int pfa_dir_cache_update(VynFile* file);
 int pfa_dir_name_update_cache(const char* name);
 int pfa_full_dir_name_update_cache(const char* name);
 
-// Automatic caching on or off: the previous setting.
+// Automatic caching on or off: the previous setting. The listeners registered for the
+// layer's notification application under event 3 are called as listener(data, new
+// setting, old setting).
+typedef void (*PfaDirCacheListener)(VynWord data, int now_on, int was_on);
 int pfa_set_dir_cache(int on);
 // Always caches the directory of name. 1.
 int pfa_force_cache_dir(const char* name);

@@ -153,3 +153,39 @@ TEST_F(PfaAttr, FileCallsRefreshTheNamesTheyChange) {
 }
 
 }  // namespace
+
+#include "fileaccess/names/pfahandleops.h"
+
+namespace {
+
+TEST_F(PfaAttr, PerHandleOperationsReachTheirMethods) {
+  yrltest::TempDir dir;
+  yrltest::write_file(dir.file("w.txt"), "12345");
+  yrltest::write_file(dir.file(".dot"), "x");
+  VynFile* f = vek::pfa_alloc_file(dir.file("w.txt").c_str());
+  int mode = 0;
+  EXPECT_EQ(vek::pfa_get_mode(f, &mode), 0);
+  EXPECT_EQ(mode & 0222, 0222);
+  EXPECT_EQ(vek::pfa_change_write_access(f, 0), 0);
+  EXPECT_EQ(vek::pfa_access(f, 2), 0);  // read-only now
+  EXPECT_EQ(vek::pfa_access(f, 4), 1);
+  EXPECT_EQ(vek::pfa_change_write_access(f, 1), 0);
+  EXPECT_EQ(vek::pfa_access_quiet(f, 2), 1);
+  long long size = 0;
+  EXPECT_EQ(vek::pfa_get_file_size(f, &size), 0);
+  EXPECT_EQ(size, 5);
+  EXPECT_EQ(vek::pfa_get_mode(f, nullptr), 11);
+  EXPECT_EQ(vek::pfa_make_file_hidden(f), 1);  // no leading dot
+  double space = 0;
+  EXPECT_EQ(vek::pfa_get_avail_space(f, &space), 0);
+  EXPECT_GT(space, 0.0);
+  VynFile* dot = vek::pfa_alloc_file(dir.file(".dot").c_str());
+  EXPECT_EQ(vek::pfa_make_file_hidden(dot), 0);
+  EXPECT_EQ(vek::pfa_access(nullptr, 0), 0);
+  EXPECT_EQ(vek::pfa_get_avail_space(nullptr, &space), 11);
+  EXPECT_EQ(space, -1.0);
+  vek::pfa_free_vyn_file(&f);
+  vek::pfa_free_vyn_file(&dot);
+}
+
+}  // namespace
