@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <strings.h>
+
 #include <cstring>
 
 #include "fileaccess/core/objtype.h"
@@ -10,6 +12,7 @@
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/ntver.h"
 #include "fileaccess/names/pfascan_testing.h"
 #include "runtime/diag/console.h"
@@ -130,12 +133,48 @@ void free_previous_scan() {
   if (dir_contents) xar_resize(&dir_contents, 0);
 }
 
-// An entry as read: a directory's name becomes its last path element, a file takes its
-// type from its extension; full names keep the case read.
-void update_entry(VynFile* entry, const VynFile* dir, bool is_directory) {
+// A valid name part: converted to wide text and free of characters names may not hold.
+bool valid_part(const char* begin, const char* end) {
+  char part[64];
+  VynWchar wide[64];
+  std::size_t n = static_cast<std::size_t>(end - begin);
+  if (n == 0 || n >= sizeof part) return false;
+  std::memcpy(part, begin, n);
+  part[n] = '\0';
+  return strtows_bounded(wide, 64, part) == 0 && !invalid_string(wide);
+}
+
+// A family instance "generic<instance>.prt": '<' before position 32, '>' last, less than
+// 34 apart, both parts valid names, the extension PRT or ASM.
+bool is_instance_name(const VynFile* entry) {
+  char name[260], extension[8];
+  if (pfa_get_file_name(entry, 8, name) != PFA_E_NO_ERROR) return false;
+  const char* open = std::strchr(name, '<');
+  std::size_t n = std::strlen(name);
+  if (!open || n == 0 || name[n - 1] != '>') return false;
+  const char* close = name + n - 1;
+  if (open - name >= 32 || close - open >= 34) return false;
+  if (!valid_part(name, open) || !valid_part(open + 1, close)) return false;
+  if (pfa_component_length(entry, 4) != 3 || pfa_get_extension(entry, extension) != PFA_E_NO_ERROR)
+    return false;
+  return strcasecmp(extension, "PRT") == 0 || strcasecmp(extension, "ASM") == 0;
+}
+
+// An entry as read: an instance name is marked generic and typed from its extension; a
+// directory's name becomes its last path element, a file takes its type from its
+// extension; full names keep the case read.
+void update_entry(VynFile* entry, const VynFile* dir, bool is_directory, bool instances) {
+  if (instances && !is_directory && is_instance_name(entry)) {
+    pfa_set_generic_in_name(entry, 1);
+    char name[260];
+    pfa_get_file_name(entry, 8, name);
+    pfa_put_extension_to_type(entry, static_cast<int>(std::strlen(name)), 1);
+  }
   if (!pfa_path_is_absolute(entry)) pfa_copy_location(dir, entry);
-  entry->object_type = PFA_TYPE_NONE;
-  pfa_to_standard_form_private(entry, is_directory ? 1 : 0);
+  if (!pfa_is_generic_in_name(entry) || is_directory) {
+    entry->object_type = PFA_TYPE_NONE;
+    pfa_to_standard_form_private(entry, is_directory ? 1 : 0);
+  }
   entry->flags |= PFA_FLAG_EXACT_CASE;
 }
 
@@ -295,6 +334,9 @@ int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subs
   if (pfa_open_dir_subset(dir, nullptr, subset, (flags & PFA_SCAN_INSTANCES) ? 1 : 0) !=
       PFA_E_NO_ERROR)
     return PFA_E_CANT_OPEN;
+  // A location that indexes its instances names them itself.
+  bool instances = (flags & PFA_SCAN_INSTANCES) != 0 && pfaloc_uses_instance_index(dir) != 1;
+  if (!instances) flags &= ~PFA_SCAN_INSTANCES;
   free_previous_scan();
   if (!dir_contents) dir_contents = static_cast<VynFile**>(xar_alloc(0, sizeof(VynFile*), 16));
   ScanData data{filter, flags, 0};
@@ -309,7 +351,7 @@ int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subs
       rlsmem(entry);
       break;
     }
-    update_entry(entry, dir, data.is_directory != 0);
+    update_entry(entry, dir, data.is_directory != 0, instances);
     xar_append(&dir_contents, 1, &entry);
     ++total;
     if (is_run_mode(9998))
@@ -401,7 +443,7 @@ int pfa_scandir_to_array(const VynWchar* dir_name, const VynWchar* pattern, int 
         strtows_bounded(wide, 260, name))
       return 0;
     VynWchar* copy = make_wscopy(wide);
-    xar_append(names, 1, &copy);
+    xar_alloc_or_append(names, 1, sizeof copy, 8, &copy);
   }
   return count;
 }

@@ -22,6 +22,7 @@
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/drives.h"
 #include "fileaccess/names/oshelp.h"
 #include "fileaccess/names/pfascan.h"
@@ -33,6 +34,7 @@
 #include "platform/w32/registry.h"
 #include "platform/w32/volume.h"
 #include "platform/w32/volume_testing.h"
+#include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -597,6 +599,39 @@ TEST_F(PfaFsDirTest, TheMaximumAndTheDebugSwitch) {
   }
   unsetenv("___DIR_CACHE_DEBUG");
   vek::ntdircache_testing_reset();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaFsDirTest, InstanceScansMarkFamilyInstancesGeneric) {
+  yrltest::write_file(dir.file("bolt<m8>.prt"), "x");
+  yrltest::write_file(dir.file("plain.prt"), "x");
+  vek::VynFile* d = vek::pfa_alloc_dir(dir.path().c_str());
+  int count = 0;
+  vek::VynFile** list = nullptr;
+  ASSERT_EQ(vek::pfa_scandir(d, vek::PFA_SCAN_FILES | vek::PFA_SCAN_INSTANCES | vek::PFA_SCAN_SORTED,
+                             nullptr, &count, &list),
+            0);
+  ASSERT_EQ(count, 2);
+  char name[260];
+  vek::pfa_get_file_name(list[0], 8, name);
+  EXPECT_STREQ(name, "bolt<m8>");
+  EXPECT_EQ(vek::pfa_is_generic_in_name(list[0]), 1);
+  EXPECT_EQ(vek::pfa_is_generic_in_name(list[1]), 0);
+  // Without the flag the same entry is a plain name.
+  ASSERT_EQ(vek::pfa_scandir(d, vek::PFA_SCAN_FILES | vek::PFA_SCAN_SORTED, nullptr, &count, &list), 0);
+  EXPECT_EQ(vek::pfa_is_generic_in_name(list[0]), 0);
+  // The names of a scan as wide texts.
+  void* names = nullptr;
+  std::u16string wide_dir(dir.path().begin(), dir.path().end());
+  EXPECT_EQ(vek::pfa_scandir_to_array(wide_dir.c_str(), u"plain*", 24, &names), 1);
+  ASSERT_EQ(vek::xar_count(&names), 1);
+  EXPECT_EQ(std::u16string(static_cast<VynWchar**>(names)[0]), u"plain.prt");
+  vek::relmem(&static_cast<VynWchar**>(names)[0]);
+  vek::xar_free(&names);
+  vek::pfa_free_vyn_file(&d);
 }
 
 }  // namespace

@@ -253,7 +253,7 @@ TEST_F(PfaFsStreamTest, TruncationKeepsTheStream) {
   EXPECT_EQ(vek::pfa_write_file(file, 1, "!"), vek::PFA_E_NO_ERROR);  // still "r+"
 
   // Each failing step: 1, the handle open on its stream, the file and position kept.
-  for (const char* step : {"SetEndOfFile", "WriteFile"}) {
+  for (const char* step : {"SetEndOfFile", "SetFilePointer", "WriteFile"}) {
     SCOPED_TRACE(step);
     vek::pfa_set_file_position(file, 2);
     if (std::string(step) == "WriteFile") vek::pfa_write_file(file, 1, "2");  // pending
@@ -266,7 +266,7 @@ TEST_F(PfaFsStreamTest, TruncationKeepsTheStream) {
     EXPECT_NE(file->flags & vek::PFA_FLAG_OPEN, 0u);
     // A failed flush has dropped its pending byte; the cut alone keeps the position.
     EXPECT_EQ(vek::pfa_get_file_position(file, &position), vek::PFA_E_NO_ERROR);
-    if (std::string(step) == "SetEndOfFile") {
+    if (std::string(step) != "WriteFile") {
       EXPECT_EQ(position, 2);
     }
     w32::fault_testing_reset();
