@@ -29,6 +29,7 @@
 #include "fileaccess/names/pfavers.h"
 #include "platform/w32/clock_testing.h"
 #include "platform/w32/fault_testing.h"
+#include "platform/w32/library.h"
 #include "platform/w32/path.h"
 #include "platform/w32/path_testing.h"
 #include "platform/w32/registry.h"
@@ -632,6 +633,67 @@ TEST_F(PfaFsDirTest, InstanceScansMarkFamilyInstancesGeneric) {
   vek::relmem(&static_cast<VynWchar**>(names)[0]);
   vek::xar_free(&names);
   vek::pfa_free_vyn_file(&d);
+}
+
+}  // namespace
+
+#include "platform/w32/builtin_module_testing.h"
+#include "platform/w32/filetime.h"
+
+namespace {
+
+// The server's clock as the time service tells it: the local time plus this many seconds.
+int g_server_ahead = 0;
+int g_tod_calls = 0;
+
+w32::DWORD fake_remote_tod(const char16_t* server, unsigned char** buffer) {
+  ++g_tod_calls;
+  if (std::u16string(server) != u"\\\\srv") return 53;
+  static std::uint32_t reply[12];
+  reply[0] = static_cast<std::uint32_t>(time(nullptr) + g_server_ahead);
+  *buffer = reinterpret_cast<unsigned char*>(reply);
+  return 0;
+}
+
+w32::DWORD fake_buffer_free(void*) { return 0; }
+
+// On a network drive the grain is 30 s of the server's clock; without the time service
+// (or for an unknown server) every time counts as too recent.
+TEST_F(PfaFsDirTest, NetworkTimesAreCorrectedByTheServersClock) {
+  yrltest::TempDir share;
+  ASSERT_TRUE(w32::w32_set_drive('R', share.path().c_str()));
+  ASSERT_TRUE(w32::volume_testing_set_drive('R', w32::DRIVE_REMOTE, "NTFS", nullptr,
+                                            "\\\\srv\\data"));
+  w32::FILETIME now;
+  w32::GetSystemTimeAsFileTime(&now);
+  const std::uint64_t local_now = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+  const std::uint64_t written_25s_ago = local_now - 25ull * 10000000ull;
+  EXPECT_EQ(vek::nt_dir_mod_time_too_recent("R:\\x\\", written_25s_ago), 1);  // no service
+  EXPECT_EQ(vek::nt_dir_mod_time_too_recent("C:\\x\\", written_25s_ago), 0);  // local: 2 s
+
+  static const w32::BuiltinModuleProc procs[] = {
+      {"NetRemoteTOD", reinterpret_cast<w32::FARPROC>(&fake_remote_tod)},
+      {"NetApiBufferFree", reinterpret_cast<w32::FARPROC>(&fake_buffer_free)}};
+  ASSERT_TRUE(w32::builtin_module_testing_register("NETAPI32", procs, 2));
+  ASSERT_NE(w32::LoadLibraryA("NETAPI32"), nullptr);
+  struct Row {
+    int server_ahead;
+    int too_recent;
+  } rows[] = {{10, 0}, {-10, 1}};
+  for (const Row& row : rows) {
+    vek::ntdircache_testing_reset();  // the offset is asked once per server
+    g_server_ahead = row.server_ahead;
+    g_tod_calls = 0;
+    EXPECT_EQ(vek::nt_dir_mod_time_too_recent("R:\\x\\", written_25s_ago), row.too_recent)
+        << row.server_ahead;
+    EXPECT_EQ(vek::nt_dir_mod_time_too_recent("R:\\y\\", written_25s_ago), row.too_recent);
+    EXPECT_EQ(g_tod_calls, 1);
+    std::int64_t offset = 0;
+    EXPECT_EQ(vek::nt_host_time_adjustment("srv", &offset), 1);
+    EXPECT_NEAR(static_cast<double>(offset) / 1e7, row.server_ahead, 2.0);
+  }
+  EXPECT_EQ(vek::nt_host_time_adjustment("other", nullptr), 0);  // asked, unknown
+  EXPECT_EQ(vek::nt_dir_mod_time_too_recent("\\\\other\\share\\", written_25s_ago), 1);
 }
 
 }  // namespace
