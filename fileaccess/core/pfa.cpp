@@ -352,6 +352,50 @@ VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
   return nullptr;
 }
 
+VynFile* pfa_fopen_file(const char* name, const char* mode) {
+  return pfa_fopen_file_vers(name, mode, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_fopen_wfile_vers(const VynWchar* name, const char* mode, int rule) {
+  char narrow[PFA_NAME_SIZE];
+  if (!name || wstostr_bounded(narrow, sizeof narrow, name)) return nullptr;
+  return pfa_fopen_file_vers(narrow, mode, rule);
+}
+
+VynFile* pfa_fopen_wfile(const VynWchar* name, const char* mode) {
+  return pfa_fopen_wfile_vers(name, mode, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_open_file_vers(const char* name, int flags, int permission, int rule) {
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_parse_to_vyn_file(file, name) == PFA_E_NO_ERROR) {
+    if (rule == PFA_RULE_CHOOSE) {
+      rule = file->version >= 1               ? PFA_RULE_AS_NAMED
+             : (flags & PFA_OPEN_CREATE) != 0 ? PFA_RULE_NEXT
+                                              : PFA_RULE_HIGHEST;
+    }
+    if (pfa_open(file, rule, flags, permission) == PFA_E_NO_ERROR && (file->flags & PFA_FLAG_OPEN))
+      return file;
+  }
+  pfa_free_vyn_file(&file);
+  return nullptr;
+}
+
+VynFile* pfa_open_file(const char* name, int flags, int permission) {
+  return pfa_open_file_vers(name, flags, permission, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_open_wfile_vers(const VynWchar* name, int flags, int permission, int rule) {
+  char narrow[PFA_NAME_SIZE];
+  if (!name || wstostr_bounded(narrow, sizeof narrow, name)) return nullptr;
+  return pfa_open_file_vers(narrow, flags, permission, rule);
+}
+
+VynFile* pfa_open_wfile(const VynWchar* name, int flags, int permission) {
+  return pfa_open_wfile_vers(name, flags, permission, PFA_RULE_CHOOSE);
+}
+
 int pfa_dispose(VynFile** file) {
   if (!file || !is_valid(*file)) return 0;
   if ((*file)->flags & PFA_FLAG_OPEN) {

@@ -201,6 +201,16 @@ int pfa_close(VynFile* file);
 // POSIX one ("/dir/file"); a relative name is taken in the process's working directory.
 // The open handle, or null when any step failed.
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule);
+// Rule 4; and the wide-name forms.
+VynFile* pfa_fopen_file(const char* name, const char* mode);
+VynFile* pfa_fopen_wfile_vers(const VynWchar* name, const char* mode, int rule);
+VynFile* pfa_fopen_wfile(const VynWchar* name, const char* mode);
+// The same over the descriptor-style open with the run-time's flags and permission; rule
+// 4 becomes 0 for a name with a version, else 2 with the create flag, else 1.
+VynFile* pfa_open_file_vers(const char* name, int flags, int permission, int rule);
+VynFile* pfa_open_file(const char* name, int flags, int permission);
+VynFile* pfa_open_wfile_vers(const VynWchar* name, int flags, int permission, int rule);
+VynFile* pfa_open_wfile(const VynWchar* name, int flags, int permission);
 // Closes an open handle (a failed close is returned and the handle kept) and frees it;
 // file is the address of the caller's handle variable, which is cleared. 0 for a null
 // address, a null or invalid handle.

@@ -45,6 +45,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The entries of a listing in its order; every one must be a directory.
+std::vector<std::string> listed(const char* path) {
+  std::vector<std::string> names;
+  vek::NtListing* listing = vek::nt_opendir(path, nullptr, 0);
+  int is_dir = 0;
+  while (const char* name = vek::nt_readdir(listing, &is_dir)) {
+    names.push_back(name);
+    EXPECT_EQ(is_dir, 1) << name;
+  }
+  vek::nt_closedir(listing);
+  return names;
+}
+
 class PfaFsDirTest : public yrltest::FileaccessTest {
  protected:
   void TearDown() override {
@@ -87,17 +100,7 @@ TEST_F(PfaFsDirTest, TheDriveListHonoursTheNoDrivesPolicy) {
   yrltest::TempDir d, e;
   ASSERT_TRUE(w32::w32_set_drive('D', d.path().c_str()));
   ASSERT_TRUE(w32::w32_set_drive('E', e.path().c_str()));
-  auto list = [] {
-    std::vector<std::string> names;
-    vek::NtListing* listing = vek::nt_opendir("pfafs:drives", nullptr, 0);
-    int is_dir = 0;
-    while (const char* name = vek::nt_readdir(listing, &is_dir)) {
-      names.push_back(name);
-      EXPECT_EQ(is_dir, 1);
-    }
-    vek::nt_closedir(listing);
-    return names;
-  };
+  auto list = [] { return listed("pfafs:drives"); };
   EXPECT_EQ(list(), (std::vector<std::string>{"C:\\", "D:\\", "E:\\"}));
   ASSERT_TRUE(vek::nt_set_registry_value(
       w32::HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
@@ -694,6 +697,26 @@ TEST_F(PfaFsDirTest, NetworkTimesAreCorrectedByTheServersClock) {
   }
   EXPECT_EQ(vek::nt_host_time_adjustment("other", nullptr), 0);  // asked, unknown
   EXPECT_EQ(vek::nt_dir_mod_time_too_recent("\\\\other\\share\\", written_25s_ago), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaFsDirTest, TheNetworkListsItsHostsAndAHostItsShares) {
+  ASSERT_TRUE(w32::w32_set_unc_root(dir.path().c_str()));
+  fs::create_directories(dir.file("alpha/docs"));
+  fs::create_directories(dir.file("alpha/tools"));
+  fs::create_directories(dir.file("beta/pub"));
+  auto list = [](const char* path) {
+    std::vector<std::string> names = listed(path);
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(list("\\\\"), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(list("\\\\alpha"), (std::vector<std::string>{"docs", "tools"}));
+  EXPECT_EQ(list("\\\\alpha\\"), (std::vector<std::string>{"docs", "tools"}));
+  EXPECT_EQ(vek::nt_opendir("\\\\nohost", nullptr, 0), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -494,6 +495,49 @@ TEST_F(Pfa, TheStandardErrorHandleIsMadeAgainAfterItWasDisposed) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(vek::pfa_fprintf(again, "still %s\n", "there"), vek::PFA_E_NO_ERROR);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "still there\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaHandle, NamedOpensChooseTheirRuleForStreamsAndDescriptors) {
+  yrltest::InTempDir here;
+  struct Row {
+    const char* name;
+    bool descriptor;
+    const char* mode;
+    int flags;
+    int version;  // -1: no handle
+  };
+  const Row rows[] = {
+      {"p.prt", false, "r", 0, -1},          // nothing to read yet
+      {"p.prt", true, nullptr, 0, -1},
+      {"p.prt", true, nullptr, 0x100 | 1, 1},  // the next version is created
+      {"p.prt", false, "w", 0, 2},
+      {"p.prt", false, "r", 0, 2},
+      {"p.prt", true, nullptr, 0, 2},
+      {"p.prt.1", true, nullptr, 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + (row.descriptor ? " descriptor" : " stream"));
+    std::u16string wide(row.name, row.name + std::strlen(row.name));
+    vek::VynFile* opened = row.descriptor ? vek::pfa_open_wfile(wide.c_str(), row.flags, 0x180)
+                                          : vek::pfa_fopen_wfile(wide.c_str(), row.mode);
+    if (row.version < 0) {
+      EXPECT_EQ(opened, nullptr);
+      continue;
+    }
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->version, row.version);
+    EXPECT_EQ(vek::pfa_dispose(&opened), 0);
+  }
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/p.prt.1"));
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/p.prt.2"));
+  vek::VynFile* opened = vek::pfa_open_file("p.prt.2", 0, 0);
+  ASSERT_NE(opened, nullptr);
+  vek::pfa_dispose(&opened);
+  EXPECT_EQ(vek::pfa_fopen_file("q.prt", "r"), nullptr);
 }
 
 }  // namespace
