@@ -720,3 +720,37 @@ TEST_F(PfaFsDirTest, TheNetworkListsItsHostsAndAHostItsShares) {
 }
 
 }  // namespace
+
+#include "platform/w32/system.h"
+#include "platform/w32/system_testing.h"
+#include "runtime/system/sysinfo_testing.h"
+
+namespace {
+
+// On the older system family reading and writing on a fixed drive ask no security: a
+// file unreadable by its mode is still readable there, and no version is registered.
+TEST_F(PfaFsDirTest, TheOlderSystemFamilySkipsSecurityAndRegistration) {
+  yrltest::write_file(dir.file("locked.txt"), "x");
+  yrltest::write_file(dir.file("v.prt.4"), "x");
+  fs::permissions(dir.file("locked.txt"), fs::perms::none);
+  vek::VynFile* f = vek::pfa_alloc_file(dir.file("locked.txt").c_str());
+  if (geteuid() != 0) {
+    EXPECT_EQ(vek::pfaloc_call_FII(f, vek::PfaAccess, 4, 0), 0);  // asked of the system
+  }
+  w32::system_testing_set_platform(w32::VER_PLATFORM_WIN32_WINDOWS);
+  vek::sysinfo_testing_reset();
+  EXPECT_EQ(vek::pfaloc_call_FII(f, vek::PfaAccess, 4, 0), 1);
+  vek::pfa_free_vyn_file(&f);
+  vek::nt_set_registry_string(w32::HKEY_CURRENT_USER, "Software\\VEK", "mavrelmsg", 260, "open");
+  vek::nt_set_registry_string(w32::HKEY_CURRENT_USER, "Software\\VEK", "vekicon", 260, "icon");
+  vek::VynFile* v = vek::pfa_alloc_file(dir.file("v.prt").c_str());
+  int version = 0;
+  EXPECT_EQ(vek::pfa_get_file_vers(v, 1, &version), 0);
+  EXPECT_EQ(version, 4);
+  char value[64];
+  EXPECT_EQ(vek::nt_get_registry_string(w32::HKEY_CLASSES_ROOT, ".4", nullptr, 64, value), 0);
+  vek::pfa_free_vyn_file(&v);
+  fs::permissions(dir.file("locked.txt"), fs::perms::owner_all);
+}
+
+}  // namespace
