@@ -271,12 +271,13 @@ std::FILE* ntlangwrap_fopen(const char* name, const char* mode) {
     errno = EINVAL;
     return nullptr;
   }
+  // The cache is told the session's name, never the converted one it cannot parse.
   std::FILE* stream = nullptr;
   if (n.action == NTLANGWRAP_WIDE) {
     VynWchar wide_mode[NTLANGWRAP_NAME_SIZE];
     stream = w32::_wfopen(n.wide, strtows(wide_mode, mode));
   } else {
-    stream = dci_fopen(n.narrow, mode);
+    stream = w32::fopen(n.narrow, mode);
   }
   if (mode[0] != 'r' && mode[0] != 'R') pfa_file_name_update_dir_cache(name);
   return stream;
@@ -343,11 +344,12 @@ int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void
     char name[NTLANGWRAP_NAME_SIZE];
     if (!narrow_back(n.action, wide.cFileName, narrow.cFileName, name)) continue;
     if (is_wide)
-      callback(names, attributes, sizes, times, name, wide.dwFileAttributes, wide.nFileSizeLow,
-               &wide.ftLastWriteTime);
+      callback(names, attributes, sizes, times, name, wide.dwFileAttributes,
+               (std::uint64_t{wide.nFileSizeHigh} << 32) | wide.nFileSizeLow, &wide.ftLastWriteTime);
     else
       callback(names, attributes, sizes, times, name, narrow.dwFileAttributes,
-               narrow.nFileSizeLow, &narrow.ftLastWriteTime);
+               (std::uint64_t{narrow.nFileSizeHigh} << 32) | narrow.nFileSizeLow,
+               &narrow.ftLastWriteTime);
   } while (is_wide ? w32::FindNextFileW(search, &wide) : w32::FindNextFileA(search, &narrow));
   w32::FindClose(search);
   return 0;

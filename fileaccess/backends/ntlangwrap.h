@@ -11,6 +11,7 @@
 // action") under the wrapper's name and gives its failure value.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/w32/crt.h"
@@ -101,11 +102,11 @@ w32::BOOL ntlangwrap_SetCurrentDirectory(const char* name);
 w32::DWORD ntlangwrap_GetCurrentDirectory(char* buffer);
 
 // What ntlangwrap_read_dir hands over for each entry: the four listing arrays it was
-// given, the entry's narrow name, attributes, the low half of its size and its
+// given, the entry's narrow name, attributes, its whole size (both halves) and its
 // last-write time.
 typedef void (*NtLangWrapDirEntry)(void* names, void* attributes, void* sizes, void* times,
                                    const char* name, w32::DWORD entry_attributes,
-                                   w32::DWORD size_low, const w32::FILETIME* write_time);
+                                   std::uint64_t size, const w32::FILETIME* write_time);
 
 // Calls callback for every entry that pattern finds (none when it finds nothing): 0; 1
 // for a refused pattern or an invalid action. An entry whose narrow name would not fit

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/backends/pfafs_dir.h"
+#include "fileaccess/backends/pfafs_stream.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp.h"
 #include "platform/w32/volume.h"
@@ -314,6 +316,12 @@ int pfafs_case_sensitive(VynFile*) { return 0; }
 int pfafs_is_remote_mounted(VynFile* file) {
   char device[32], root[40];
   pfa_get_component(file, 1, device, 32);
+  // A name without a drive lies on the working directory's drive.
+  char current[PFA_NAME_SIZE];
+  if (!device[0] && ntlangwrap_GetCurrentDirectory(current) && current[1] == ':') {
+    device[0] = current[0];
+    device[1] = '\0';
+  }
   std::snprintf(root, sizeof root, "%s:\\", device);
   w32::UINT type = ntlangwrap_GetDriveType(root);
   return type == w32::DRIVE_FIXED || type == w32::DRIVE_RAMDISK ? 0 : 1;
@@ -422,6 +430,8 @@ int pfa_register_std_filesystem() {
                           as_method(&location_string_method<pfafs_full_loc_string>));
   pfa_loc_method_register(type, PfaGetNeutralLocation, PLM_CALL_FPPS,
                           as_method(&location_string_method<pfafs_neut_loc_string>));
+  pfafs_register_stream_methods(type);
+  pfafs_register_dir_methods(type);
   pfa_loc_method_register(type, PfaMakeParent, PLM_CALL_FF, as_method(&pfafs_make_parent));
   pfa_loc_method_register(type, PfaIsFolder, PLM_CALL_F, as_method(&pfafs_is_folder));
   pfa_loc_method_register(type, PfaCaseSensitiveLoc, PLM_CALL_F, as_method(&pfafs_case_sensitive));
@@ -442,6 +452,8 @@ int pfa_register_unc_filesystem() {
   pfa_loc_method_register(PFA_LOC_UNC, PfaGetNeutralLocation, PLM_CALL_FPPS,
                           as_method(&location_string_method<unc_neut_loc_string>));
   pfa_loc_method_register(PFA_LOC_UNC, PfaIsFolder, PLM_CALL_F, as_method(&unc_is_folder));
+  pfafs_register_unc_stream_methods(PFA_LOC_UNC);
+  pfafs_register_unc_dir_methods(PFA_LOC_UNC);
   pfa_loc_method_register(PFA_LOC_UNC, PfaMakeParent, PLM_CALL_FF, as_method(&unc_make_parent));
   pfa_loc_method_register(PFA_LOC_UNC, PfaLocGuaranteesType, PLM_CALL_F,
                           as_method(&unc_guarantees_type));

@@ -5,6 +5,7 @@
 #include "fileaccess/codec/lzw_compress.h"
 #include "fileaccess/codec/lzw_uncompress.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"

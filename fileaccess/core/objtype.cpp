@@ -5,6 +5,7 @@
 
 #include "fileaccess/core/objtype_testing.h"
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp.h"
 #include "runtime/algo/sort.h"

@@ -25,6 +25,8 @@
 #include "fileaccess/backends/pfafs.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaops.h"
+#include "fileaccess/names/pfavers.h"
 #include "fileaccess/core/pfaname.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/textbase.h"
@@ -36,10 +38,8 @@ namespace vek {
 
 namespace {
 
-// Longest line that pfa_fscanf reads at once.
-constexpr int FSCANF_LINE = 260;
-
 // The handles of "stdio://err" and "stdio://out", made on first request.
+VynFile* stdin_handle;
 VynFile* stderr_handle;
 VynFile* stdout_handle;
 
@@ -50,50 +50,6 @@ constexpr std::int16_t OBJECT_TYPE_DIRECTORY = PFA_TYPE_DIRECTORY;
 constexpr int PFA_TRACE_RUN_MODE = 9998;
 
 int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
-
-// The common check of the stream operations: 11 for an invalid or directory handle,
-// 10 for one that is not open, else 0.
-int check_stream(const VynFile* file) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
-  return PFA_E_NO_ERROR;
-}
-
-std::FILE* stream_of(const VynFile* file) { return static_cast<std::FILE*>(file->location_slot); }
-
-// Reads one line of at most n - 1 bytes (n >= 1) with fgets. language >= 0: a
-// character of that language cut by the limit is given back to the stream. Results as
-// pfa_fgets.
-int read_line(std::FILE* stream, int n, int* count, char* buffer, int language) {
-  long start = language >= 0 ? std::ftell(stream) : -1;
-  if (!std::fgets(buffer, n, stream)) {
-    buffer[0] = '\0';
-    return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
-  }
-  long length = static_cast<long>(std::strlen(buffer));
-  // Only the limit cuts a character: a line that ended at its newline or at the end of
-  // the file holds all there is, and an incomplete last character there is data too
-  // (given back, it could never be read). A limit of 1 reads nothing at all.
-  if (start >= 0 && length > 0 && length == n - 1 && buffer[length - 1] != '\n') {
-    long end = 0;
-    while (end < length) {
-      long size = mb_lead_len(static_cast<unsigned char>(buffer[end]), language);
-      if (end + size > length) break;
-      end += size;
-    }
-    if (end < length) {
-      length = end;
-      buffer[length] = '\0';
-      if (std::fseek(stream, start + end, SEEK_SET) != 0) {
-        buffer[0] = '\0';
-        return PFA_E_ERROR;
-      }
-      if (length == 0) return PFA_E_NOT_VALID;
-    }
-  }
-  if (count) *count = static_cast<int>(length);
-  return PFA_E_NO_ERROR;
-}
 
 // The pool of the records, made on the first allocation; -1 while there is none.
 int PfaPoolID = -1;
@@ -211,6 +167,7 @@ int pfa_free_vyn_file(VynFile** file) {
     pfa_mem_debug(record, 0);
   }
   // A standard stream's handle is made again when next asked for.
+  if (record == stdin_handle) stdin_handle = nullptr;
   if (record == stderr_handle) stderr_handle = nullptr;
   if (record == stdout_handle) stdout_handle = nullptr;
   pfa_cleanup(record);
@@ -384,86 +341,6 @@ int dump_vyn_file(VynFile* file, const VynFile* cur_dir) {
 
 int pfa_mem_debug(const VynFile*, int) { return 0; }
 
-int pfa_fopen(VynFile* file, int rule, const char* mode) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (!mode) return PFA_E_INVALID_INPUT;
-  if (file->location_type == 0) file->location_type = PFA_LOC_STD_FILESYSTEM;
-  if ((file->location_type != PFA_LOC_STD_FILESYSTEM && file->location_type != PFA_LOC_UNC) ||
-      (file->flags & PFA_FLAG_OPEN))
-    return PFA_E_CANT_OPEN;
-  if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
-  // The highest and the next version need the directory's listing.
-  if (rule != PFA_RULE_AS_NAMED) return PFA_E_INVALID_INPUT;
-  char name[sizeof(VynFile::text)];
-  char posix[w32::W32_PATH_CAPACITY];
-  if (pfa_get_full_name(file, name)) return PFA_E_INVALID_NAME;
-  if (!w32::w32_resolve_path_a(name, posix, sizeof posix)) return PFA_E_ERROR;
-  std::FILE* stream = std::fopen(posix, mode);
-  if (!stream) {
-    if (errno != EMFILE) return PFA_E_ERROR;
-    dbg_err_crash("pfafs_fopen_low", "try 'unlimit descriptors'; too many fds in use");
-    return PFA_E_TOO_MANY_OPEN;
-  }
-  file->location_slot = stream;
-  file->flags |= PFA_FLAG_OPEN;
-  return PFA_E_NO_ERROR;
-}
-
-int pfa_read_file(VynFile* file, int n, int* count, void* buffer) {
-  if (count) *count = 0;
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (n == 0) return PFA_E_NO_ERROR;
-  if (int checked = check_stream(file)) return checked;
-  if (n < 0 || !buffer) return PFA_E_INVALID_INPUT;
-  std::FILE* stream = stream_of(file);
-  std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(n), stream);
-  if (count) *count = static_cast<int>(got);
-  if (got > 0) return PFA_E_NO_ERROR;
-  return std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
-}
-
-int pfa_write_file(VynFile* file, int n, const void* buffer) {
-  if (!is_valid(file) || file->object_type == OBJECT_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
-  if (n == 0) return PFA_E_NO_ERROR;
-  if (int checked = check_stream(file)) return checked;
-  if (n < 0 || !buffer) return PFA_E_INVALID_INPUT;
-  std::size_t put = std::fwrite(buffer, 1, static_cast<std::size_t>(n), stream_of(file));
-  return put == static_cast<std::size_t>(n) ? PFA_E_NO_ERROR : PFA_E_ERROR;
-}
-
-int pfa_fgetc(VynFile* file) {
-  if (check_stream(file)) return -1;
-  int c = std::fgetc(stream_of(file));
-  return c == EOF ? -1 : c;
-}
-
-int pfa_get_file_position(VynFile* file, long* position) {
-  if (!position) return PFA_E_INVALID_INPUT;
-  if (int checked = check_stream(file)) return checked;
-  long at = std::ftell(stream_of(file));
-  if (at < 0) return PFA_E_ERROR;
-  *position = at;
-  return PFA_E_NO_ERROR;
-}
-
-int pfa_set_file_position(VynFile* file, long position) {
-  if (position < 0) return PFA_E_INVALID_INPUT;
-  if (int checked = check_stream(file)) return checked;
-  return std::fseek(stream_of(file), position, SEEK_SET) == 0 ? PFA_E_NO_ERROR : PFA_E_ERROR;
-}
-
-int pfa_close(VynFile* file) {
-  if (!is_valid(file)) return PFA_E_NOT_VALID;
-  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
-  std::FILE* stream = stream_of(file);
-  file->flags &= ~PFA_FLAG_OPEN;
-  file->location_slot = nullptr;
-  // A standard stream belongs to the process. A failed fclose has still released the
-  // stream, so the handle is closed either way.
-  if (file->location_type == PFA_LOC_STDIO || !stream) return PFA_E_NO_ERROR;
-  return std::fclose(stream) == 0 ? PFA_E_NO_ERROR : PFA_E_ERROR;
-}
-
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
   VynFile* file = nullptr;
   if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
@@ -480,6 +357,50 @@ VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule) {
   return nullptr;
 }
 
+VynFile* pfa_fopen_file(const char* name, const char* mode) {
+  return pfa_fopen_file_vers(name, mode, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_fopen_wfile_vers(const VynWchar* name, const char* mode, int rule) {
+  char narrow[PFA_NAME_SIZE];
+  if (!name || wstostr_bounded(narrow, sizeof narrow, name)) return nullptr;
+  return pfa_fopen_file_vers(narrow, mode, rule);
+}
+
+VynFile* pfa_fopen_wfile(const VynWchar* name, const char* mode) {
+  return pfa_fopen_wfile_vers(name, mode, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_open_file_vers(const char* name, int flags, int permission, int rule) {
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return nullptr;
+  if (pfa_parse_to_vyn_file(file, name) == PFA_E_NO_ERROR) {
+    if (rule == PFA_RULE_CHOOSE) {
+      rule = file->version >= 1               ? PFA_RULE_AS_NAMED
+             : (flags & PFA_OPEN_CREATE) != 0 ? PFA_RULE_NEXT
+                                              : PFA_RULE_HIGHEST;
+    }
+    if (pfa_open(file, rule, flags, permission) == PFA_E_NO_ERROR && (file->flags & PFA_FLAG_OPEN))
+      return file;
+  }
+  pfa_free_vyn_file(&file);
+  return nullptr;
+}
+
+VynFile* pfa_open_file(const char* name, int flags, int permission) {
+  return pfa_open_file_vers(name, flags, permission, PFA_RULE_CHOOSE);
+}
+
+VynFile* pfa_open_wfile_vers(const VynWchar* name, int flags, int permission, int rule) {
+  char narrow[PFA_NAME_SIZE];
+  if (!name || wstostr_bounded(narrow, sizeof narrow, name)) return nullptr;
+  return pfa_open_file_vers(narrow, flags, permission, rule);
+}
+
+VynFile* pfa_open_wfile(const VynWchar* name, int flags, int permission) {
+  return pfa_open_wfile_vers(name, flags, permission, PFA_RULE_CHOOSE);
+}
+
 int pfa_dispose(VynFile** file) {
   if (!file || !is_valid(*file)) return 0;
   if ((*file)->flags & PFA_FLAG_OPEN) {
@@ -488,69 +409,22 @@ int pfa_dispose(VynFile** file) {
   return pfa_free_vyn_file(file);
 }
 
-int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
-  if (!format) return PFA_E_NOT_VALID;
-  if (int checked = check_stream(file)) return checked;
-  const char* text = vyn_vsprintf(nullptr, format, args);
-  if (!text) return PFA_E_ERROR;
-  std::size_t n = std::strlen(text);
-  if (n == 0) return PFA_E_NO_ERROR;
-  return std::fwrite(text, 1, n, stream_of(file)) == n ? PFA_E_NO_ERROR : PFA_E_CANT_WRITE;
-}
-
-int pfa_fprintf(VynFile* file, const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  int result = pfa_vfprintf(file, format, args);
-  va_end(args);
-  return result;
-}
-
-int pfa_fgets(VynFile* file, int n, int* count, char* buffer) {
-  if (count) *count = 0;
-  if (int checked = check_stream(file)) return checked;
-  if (!buffer || n < 1) return PFA_E_INVALID_INPUT;
-  // Japanese and the generic languages are walked by characters of the language's
-  // encoding so that a line cut by the limit never ends inside one.
-  int language = get_language();
-  int walked = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE ||
-               language == LANG_GENERIC_SINGLE_BYTE;
-  return read_line(stream_of(file), n, count, buffer, walked ? language : -1);
-}
-
-int pfa_fscanf(VynFile* file, const char* format, ...) {
-  if (int checked = check_stream(file)) return checked;
-  if (!format) return PFA_E_INVALID_INPUT;
-  char line[FSCANF_LINE + 1];
-  // Read without the character walk: the language's first use builds its table on the
-  // memory chain, which the leak trace reads through this very function.
-  int result = read_line(stream_of(file), sizeof line, nullptr, line, -1);
-  if (result != PFA_E_NO_ERROR && result != PFA_E_QUIT) return result;
-  // A last line without its newline already counts as the end of the file.
-  if (std::feof(stream_of(file))) result = PFA_E_QUIT;
-  std::va_list args;
-  va_start(args, format);
-  int converted = vyn_vscanf(line, format, args);
-  va_end(args);
-  return converted < 1 ? PFA_E_ERROR : result;
-}
-
 namespace {
 
-// A handle of a standard stream ("stdio://" and its name), made once into slot.
-VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
+// A handle of a standard stream ("stdio://" and its name) opened with mode, made once
+// into slot.
+VynFile* standard_handle(VynFile** slot, const char* name, const char* mode) {
   if (!*slot) {
     register_locations_once();
     VynFile* file = alloc_record();
     if (!file) return nullptr;
     char text[16];
     std::snprintf(text, sizeof text, "stdio://%s", name);
-    if (parse_to_pfa(file, static_cast<int>(PFA_LOC_STDIO), text) != PFA_E_NO_ERROR) {
+    if (parse_to_pfa(file, static_cast<int>(PFA_LOC_STDIO), text) != PFA_E_NO_ERROR ||
+        pfa_fopen(file, PFA_RULE_AS_NAMED, mode) != PFA_E_NO_ERROR) {
       free_record(&file);
       return nullptr;
     }
-    file->location_slot = stream;
-    file->flags |= PFA_FLAG_OPEN;
     *slot = file;
   }
   return *slot;
@@ -558,45 +432,20 @@ VynFile* standard_handle(VynFile** slot, const char* name, std::FILE* stream) {
 
 }  // namespace
 
-VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", stderr); }
+VynFile* pfa_get_stdin() { return standard_handle(&stdin_handle, "in", "r"); }
 
-VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", stdout); }
+VynFile* pfa_get_stderr() { return standard_handle(&stderr_handle, "err", "w"); }
+
+VynFile* pfa_get_stdout() { return standard_handle(&stdout_handle, "out", "w"); }
 
 void pfa_testing_reset() {
   // The records belong to the memory pools, which the memory reset releases.
+  stdin_handle = nullptr;
   stderr_handle = nullptr;
   stdout_handle = nullptr;
   PfaPoolID = -1;
   locations_registered = false;
 }
 
-int pfa_access(const VynFile* file, int mode) {
-  if (mode != 0 && mode != 1 && mode != 2 && mode != 4) {
-    dbg_print_info("Win32_pfa_access_work", "bad mode %d", mode);
-    return 0;
-  }
-  char name[sizeof(VynFile::text)];
-  char posix[w32::W32_PATH_CAPACITY];
-  if (pfa_get_full_name(file, name) != PFA_E_NO_ERROR ||
-      !w32::w32_resolve_path_a(name, posix, sizeof posix))
-    return 0;
-  struct stat st;
-  if (::stat(posix, &st) != 0) return 0;
-  switch (mode) {
-    case 0:
-      return 1;
-    case 1: {
-      if (S_ISDIR(st.st_mode)) return 0;
-      const char* dot = std::strrchr(name, '.');
-      for (const char* extension : {".bat", ".com", ".exe", ".dll"})
-        if (dot && !strcasecmp(dot, extension)) return 1;
-      return ::access(posix, X_OK) == 0 ? 1 : 0;
-    }
-    case 2:
-      return ::access(posix, W_OK) == 0 ? 1 : 0;
-    default:
-      return ::access(posix, R_OK) == 0 ? 1 : 0;
-  }
-}
 
 }  // namespace vek

@@ -145,30 +145,51 @@ int pfa_free_vyn_file(VynFile** file);
 // null name, one of 260 characters or more, or the current-directory record; 8 for an
 // open handle (left as it was). Any other refusal leaves the handle reset.
 int pfa_parse_to_vyn_file(VynFile* file, const char* name);
-// Opens the named file as a stream with an fopen mode. Only rule 0 (the name as it
-// stands, with its version) is served so far; rules 1 and 2 give 9. 11 for an invalid or
-// directory handle, 9 for a null mode, 3 for an open handle or one that is not a local
-// file (and for rule 2 without 'w' in the mode), 4 when the name cannot be formed, 18
-// when the process has no descriptor left, 1 when the open fails.
+// The create flag of the descriptor-style opens (the run-time's _O_CREAT).
+constexpr int PFA_OPEN_CREATE = 0x100;
+// Opens the named file descriptor-style with the run-time's flags and permission through
+// its location; the rules and results of pfa_fopen, rule 2 needing PFA_OPEN_CREATE.
+int pfa_open(VynFile* file, int rule, int flags, int permission);
+// Opens the named file as a stream with an fopen mode through its location. Only rule 0
+// (the name as it stands, with its version) is served so far; rules 1 and 2 give 9. 11
+// for an invalid or directory handle, 9 for a null mode, 3 for an open handle or one
+// that is not on this machine (and for rule 2 without 'w' in the mode), else the
+// location's answer: 4 when the name cannot be formed, 18 when the process has no
+// descriptor left, 1 when the open fails.
 int pfa_fopen(VynFile* file, int rule, const char* mode);
 // Reads up to n bytes into buffer; *count (count may be null) gets the bytes read. 0
 // when any came, 5 at the end of the file, 1 on a read error. n = 0 gives 0 with count
 // 0 on a closed handle too; 11 for an invalid or directory handle, 10 for a closed one,
-// 9 for a negative n or a null buffer.
+// 9 for a negative n, a null buffer or a handle with a text converter.
 int pfa_read_file(VynFile* file, int n, int* count, void* buffer);
-// Writes n bytes of buffer. 0; 1 when the write fails (a failure held in the stream's
-// buffer shows at the close). n = 0 gives 0 on a closed handle too; 11 for an invalid or
-// directory handle, 10 for a closed one, 9 for a negative n or a null buffer.
+// Reads count elements of size bytes: the whole elements read, 0 on any failure.
+int pfa_fread(void* buffer, int size, int count, VynFile* file);
+// Writes n bytes: 0; n = 0 gives 0 on a closed handle too; 1 when the write fails; 11,
+// 10 and 9 as pfa_read_file.
 int pfa_write_file(VynFile* file, int n, const void* buffer);
-// The next byte of the stream (0 to 255), -1 at its end or for a handle without an open
-// stream.
+// The next byte, -1 at the end or when the location has none. No checks of their own
+// beyond the handle's validity.
 int pfa_fgetc(VynFile* file);
-// The stream's offset into *position: 0; 9 for a null position, 11 for an invalid or
-// directory handle, 10 for a closed one, 1 when the offset cannot be read.
+int pfa_ungetc(int c, VynFile* file);
+// Writes the one byte c (pfa_write_file).
+int pfa_fputc(int c, VynFile* file);
+// Writes text: 0, 13 when the write fails.
+int pfa_fputs(VynFile* file, const char* text);
+// Positioning (positions are byte offsets from the start): 0, 1 when the location
+// fails, 9 for a null out or a negative position; the checks of pfa_read_file.
 int pfa_get_file_position(VynFile* file, long* position);
-// Moves the stream to offset position from its start: 0; 9 for a negative position,
-// 11 and 10 as above, 1 when the move fails.
 int pfa_set_file_position(VynFile* file, long position);
+int pfa_rewind_file(VynFile* file);
+int pfa_unwind_file(VynFile* file);
+// Seeks to position and reads one block of size bytes into buffer: 0; 1 when the seek
+// fails or on a read error; 5 when the end came before the block was whole.
+int pfa_fseek(VynFile* file, void* buffer, int ignored, int position, int size);
+// Writes pending output: 0, 1 when that fails.
+int pfa_flush_file(VynFile* file);
+// Copies from one open stream to another up to a two-byte marker (consumed, not
+// written) or a 0 byte: 0; at the end of the file 2 with *end (an int) set; 1 on a
+// read or write error. 11 unless both are valid and of one location type.
+int pfa_copy_through_cookie(VynFile* from, VynFile* to, void* marker, void* end);
 // Closes the handle's stream (a standard stream stays open for the process). The handle
 // is closed afterwards even when the close failed (1). 11 for an invalid handle, 10 for
 // one that is not open.
@@ -180,6 +201,16 @@ int pfa_close(VynFile* file);
 // POSIX one ("/dir/file"); a relative name is taken in the process's working directory.
 // The open handle, or null when any step failed.
 VynFile* pfa_fopen_file_vers(const char* name, const char* mode, int rule);
+// Rule 4; and the wide-name forms.
+VynFile* pfa_fopen_file(const char* name, const char* mode);
+VynFile* pfa_fopen_wfile_vers(const VynWchar* name, const char* mode, int rule);
+VynFile* pfa_fopen_wfile(const VynWchar* name, const char* mode);
+// The same over the descriptor-style open with the run-time's flags and permission; rule
+// 4 becomes 0 for a name with a version, else 2 with the create flag, else 1.
+VynFile* pfa_open_file_vers(const char* name, int flags, int permission, int rule);
+VynFile* pfa_open_file(const char* name, int flags, int permission);
+VynFile* pfa_open_wfile_vers(const VynWchar* name, int flags, int permission, int rule);
+VynFile* pfa_open_wfile(const VynWchar* name, int flags, int permission);
 // Closes an open handle (a failed close is returned and the handle kept) and frees it;
 // file is the address of the caller's handle variable, which is cleared. 0 for a null
 // address, a null or invalid handle.
@@ -196,14 +227,10 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
 // Reads one line (at most 260 bytes) and scans it: 1 when nothing was converted, else
 // 0, or 5 for a last line at the end of the file; a failed read gives its code.
 int pfa_fscanf(VynFile* file, const char* format, ...);
-// Whether the handle's file or directory allows mode: 0 exists, 1 may be run (a file,
-// not a directory, whose extension is BAT, COM, EXE or DLL, or which POSIX lets this
-// process run), 2 may be written, 4 may be read. 1 or 0; 0 also for an invalid handle
-// and for another mode (with the trace "bad mode %d").
-int pfa_access(const VynFile* file, int mode);
-// The process's standard error stream as a handle ("stdio://err"), made once.
+// The process's standard streams as handles ("stdio://err" and "stdio://out" open for
+// writing, "stdio://in" for reading), each made once.
+VynFile* pfa_get_stdin();
 VynFile* pfa_get_stderr();
-// The process's standard output stream as a handle ("stdio://out"), made once.
 VynFile* pfa_get_stdout();
 
 }  // namespace vek

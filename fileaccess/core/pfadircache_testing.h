@@ -1,4 +1,4 @@
-// Test hooks of the directory-cache refresh.
+// Test hooks of the directory cache.
 #pragma once
 
 namespace vek {
@@ -8,6 +8,7 @@ namespace vek {
 int pfa_dir_cache_testing_refresh_count();
 const char* pfa_dir_cache_testing_refreshed(int n);
 
+// An empty cache, automatic caching off, the maximum 256, no remote files counted.
 void pfa_dir_cache_testing_reset();
 
 }  // namespace vek

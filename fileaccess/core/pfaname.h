@@ -162,6 +162,9 @@ int pfa_to_vyn_obj_info(const VynFile* file, VynObjInfo* info);
 int vyn_obj_info_to_pfa(const VynObjInfo* info, VynFile* file);
 
 // Tag hints of the location (method PfaLocUgcTagHint).
+// dbg_print_info with a format that takes wide texts (%ws), which the format check of
+// dbg_print_info does not know.
+int print_wide_info(const char* name, const char* format, ...);
 int pfaloc_supports_ugc_tag_hints(const VynFile* file);
 int pfaloc_put_ugc_tag_hints(VynFile* file, int count, const VynWchar* const* tags);
 

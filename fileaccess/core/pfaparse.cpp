@@ -830,8 +830,6 @@ int vyn_obj_info_to_pfa(const VynObjInfo* info, VynFile* file) {
   return pfa_put_version(file, copy.version);
 }
 
-namespace {
-
 // The layer's own printf reads %ws, which the C library's format check does not know.
 int print_wide_info(const char* name, const char* format, ...) {
   std::va_list args;
@@ -840,8 +838,6 @@ int print_wide_info(const char* name, const char* format, ...) {
   va_end(args);
   return result;
 }
-
-}  // namespace
 
 int pfaloc_supports_ugc_tag_hints(const VynFile* file) {
   return pfaloc_supports_method(file, PfaLocUgcTagHint);

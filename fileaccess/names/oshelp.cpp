@@ -9,6 +9,7 @@
 #include "fileaccess/backends/ntlangwrap.h"
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/fnversion.h"
@@ -65,9 +66,22 @@ int set_input_mode(int mode) {
   return mode;
 }
 
+namespace {
+// How deep dci_fopen refreshes are nested: the no-console output opens "std.out" through
+// dci_fopen, and must not refresh the cache from inside a refresh.
+int dci_fopen_depth;
+}  // namespace
+
 std::FILE* dci_fopen(const char* name, const char* mode) {
   if (!name || !mode) return nullptr;
-  return w32::fopen(name, mode);
+  std::FILE* stream = w32::fopen(name, mode);
+  if (mode[0] != 'r' && mode[0] != 'R') {
+    ++dci_fopen_depth;
+    if (dci_fopen_depth <= 1 || std::strcmp(name, "std.out") != 0)
+      pfa_file_name_update_dir_cache(name);
+    --dci_fopen_depth;
+  }
+  return stream;
 }
 
 int join_working_dir(const char* name, char* out, int size) {

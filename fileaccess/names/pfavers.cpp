@@ -1,6 +1,9 @@
 #include "fileaccess/names/pfavers.h"
 
+#include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/pfascan.h"
 #include "fileaccess/names/pfavers_testing.h"
 #include "runtime/diag/diag.h"
 
@@ -15,11 +18,19 @@ int pfa_get_file_vers(VynFile* file, int rule, int* version) {
   }
   if (rule != PFA_RULE_HIGHEST && rule != PFA_RULE_NEXT) return PFA_E_INVALID_INPUT;
   int found = 0;
-  int answer = pfaloc_call_FIP(file, PfaGetFileVersion, rule, &found);
-  if (answer != PFA_E_NO_ERROR) return PFA_E_ERROR;
-  if (found < 0) return PFA_E_NOT_FOUND;
-  *version = found;
-  return PFA_E_NO_ERROR;
+  if (pfaloc_call_FIP(file, PfaGetFileVersion, rule, &found) == PFA_E_NO_ERROR) {
+    if (found < 0) return PFA_E_NOT_FOUND;
+    *version = found;
+    return PFA_E_NO_ERROR;
+  }
+  // The location keeps no versions of its own: they are read from the directory.
+  VynFile* dir = extract_pfa_dir(file);
+  char name[260];
+  int result = PFA_E_NO_ACCESS;
+  if (dir && pfa_get_file_name(file, 24, name) == PFA_E_NO_ERROR)
+    result = pfa_get_file_vers_low(dir, name, rule, version, file->object_type, 0);
+  pfa_free_vyn_file(&dir);
+  return result;
 }
 
 namespace {

@@ -7,8 +7,10 @@
 namespace vek {
 
 // The version that rule gives: 0 the handle's own; 1 the highest existing and 2 the next
-// to write as the location answers them. 11 for an invalid handle, 9 for a null out or
-// another rule, 2 for a negative answer; 1 when the location does not answer.
+// to write, as the location answers them or else read from the directory's listing. 11
+// for an invalid handle, 9 for a null out or another rule, 2 for a negative answer and
+// for rule 1 when nothing exists, 7 when the directory cannot be listed, 4 for rule 2
+// after version 32767.
 int pfa_get_file_vers(VynFile* file, int rule, int* version);
 
 // The user-managed location layer: four hooks, any of them null.

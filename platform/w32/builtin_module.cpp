@@ -15,9 +15,17 @@ namespace w32 {
 
 namespace {
 
-enum Module { kKernel32, kPsapi, kModuleCount };
+// The last slot is a library that a test registers (builtin_module_testing.h).
+enum Module { kKernel32, kPsapi, kTestModule, kModuleCount };
 
-constexpr const char* kModuleNames[kModuleCount] = {"KERNEL32", "PSAPI"};
+char g_test_module_name[32];
+const BuiltinModuleProc* g_test_procs;
+int g_test_proc_count;
+
+const char* module_name(int module) {
+  static const char* const fixed[] = {"KERNEL32", "PSAPI"};
+  return module == kTestModule ? g_test_module_name : fixed[module];
+}
 
 // The handles are the addresses of these bytes; nothing reads them.
 alignas(8) char g_module_tags[kModuleCount];
@@ -59,7 +67,7 @@ FARPROC proc(Function* function) {
 HMODULE w32_builtin_module_load(const char* name) {
   if (name == nullptr || std::strpbrk(name, "\\/:") != nullptr) return nullptr;
   for (int i = 0; i < kModuleCount; ++i) {
-    if (!names(name, kModuleNames[i])) continue;
+    if (!module_name(i)[0] || !names(name, module_name(i))) continue;
     pthread_mutex_lock(&g_lock);
     ++g_loads[i];
     pthread_mutex_unlock(&g_lock);
@@ -73,7 +81,7 @@ bool w32_is_builtin_module(HMODULE module) { return module_of(module) >= 0; }
 HMODULE GetModuleHandleA(const char* name) {
   if (name != nullptr && std::strpbrk(name, "\\/:") == nullptr) {
     for (int i = 0; i < kModuleCount; ++i) {
-      if (!names(name, kModuleNames[i])) continue;
+      if (!module_name(i)[0] || !names(name, module_name(i))) continue;
       pthread_mutex_lock(&g_lock);
       bool loaded = g_loads[i] > 0;
       pthread_mutex_unlock(&g_lock);
@@ -101,6 +109,9 @@ FARPROC w32_builtin_module_proc(HMODULE module, const char* name) {
   } else if (which == kPsapi) {
     if (std::strcmp(name, "EnumProcesses") == 0) found = proc(&EnumProcesses);
     if (std::strcmp(name, "GetModuleBaseNameA") == 0) found = proc(&GetModuleBaseNameA);
+  } else if (which == kTestModule) {
+    for (int i = 0; i < g_test_proc_count; ++i)
+      if (std::strcmp(name, g_test_procs[i].name) == 0) found = g_test_procs[i].function;
   }
   if (found == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
   return found;
@@ -129,9 +140,26 @@ int builtin_module_testing_loaded_count() {
   return count;
 }
 
+BOOL builtin_module_testing_register(const char* name, const BuiltinModuleProc* procs,
+                                     int count) {
+  if (name == nullptr || std::strlen(name) >= sizeof g_test_module_name || count < 0 ||
+      (count > 0 && procs == nullptr))
+    return FALSE;
+  pthread_mutex_lock(&g_lock);
+  std::strcpy(g_test_module_name, name);
+  g_test_procs = procs;
+  g_test_proc_count = count;
+  g_loads[kTestModule] = 0;
+  pthread_mutex_unlock(&g_lock);
+  return TRUE;
+}
+
 void builtin_module_testing_reset() {
   pthread_mutex_lock(&g_lock);
   for (int& loads : g_loads) loads = 0;
+  g_test_module_name[0] = '\0';
+  g_test_procs = nullptr;
+  g_test_proc_count = 0;
   pthread_mutex_unlock(&g_lock);
   __atomic_store_n(&g_toolhelp_absent, -1, __ATOMIC_SEQ_CST);
 }

@@ -1,6 +1,7 @@
 #include "platform/w32/crt.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,11 +80,28 @@ bool resolve(const Char* name, char (&posix)[W32_PATH_CAPACITY]) {
   return false;
 }
 
-// A stream's cookie: the handle its bytes go through.
+// A stream's cookie: the handle its bytes go through, and the stream it serves (kept in
+// a list so that the handle beneath a stream can be found).
 struct Stream {
   HANDLE file;
   bool append;
+  FILE* owner;
+  Stream* next;
 };
+
+pthread_mutex_t streams_lock = PTHREAD_MUTEX_INITIALIZER;
+Stream* streams = nullptr;
+
+void forget_stream(Stream* stream) {
+  pthread_mutex_lock(&streams_lock);
+  for (Stream** at = &streams; *at; at = &(*at)->next) {
+    if (*at == stream) {
+      *at = stream->next;
+      break;
+    }
+  }
+  pthread_mutex_unlock(&streams_lock);
+}
 
 ssize_t stream_read(void* cookie, char* buffer, size_t size) {
   auto* stream = static_cast<Stream*>(cookie);
@@ -116,6 +134,7 @@ int stream_seek(void* cookie, off64_t* position, int whence) {
 
 int stream_close(void* cookie) {
   auto* stream = static_cast<Stream*>(cookie);
+  forget_stream(stream);
   BOOL closed = CloseHandle(stream->file);
   DWORD error = GetLastError();
   delete stream;
@@ -197,14 +216,20 @@ FILE* open_stream(const char* function, const Char* name, const Char* mode) {
     fail_last();
     return nullptr;
   }
-  Stream* stream = new (std::nothrow) Stream{file, parsed.append};
+  Stream* stream = new (std::nothrow) Stream{file, parsed.append, nullptr, nullptr};
   cookie_io_functions_t functions{stream_read, stream_write, stream_seek, stream_close};
   FILE* result = stream != nullptr ? fopencookie(stream, parsed.libc, functions) : nullptr;
   if (result == nullptr) {
     CloseHandle(file);
     delete stream;
     errno = ENOMEM;
+    return nullptr;
   }
+  pthread_mutex_lock(&streams_lock);
+  stream->owner = result;
+  stream->next = streams;
+  streams = stream;
+  pthread_mutex_unlock(&streams_lock);
   return result;
 }
 
@@ -469,6 +494,19 @@ int _utime(const char* name, const _utimbuf* times) {
   if (::utimensat(AT_FDCWD, posix, set, 0) != 0)
     return fail_errno(w32_errno_from_error(w32_error_from_errno(errno)));
   return 0;
+}
+
+HANDLE _get_stream_handle(FILE* stream) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  pthread_mutex_lock(&streams_lock);
+  for (Stream* at = streams; at && stream; at = at->next) {
+    if (at->owner == stream) {
+      file = at->file;
+      break;
+    }
+  }
+  pthread_mutex_unlock(&streams_lock);
+  return file;
 }
 
 }  // namespace w32

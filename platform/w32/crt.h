@@ -29,6 +29,11 @@ int w32_errno_from_error(DWORD code);
 FILE* fopen(const char* name, const char* mode);
 FILE* _wfopen(const WCHAR* name, const WCHAR* mode);
 
+// The file handle beneath a stream of fopen or _wfopen (what the run-time gives as
+// _get_osfhandle(_fileno(stream))), INVALID_HANDLE_VALUE for any other stream. The handle
+// stays the stream's: it is closed by fclose, never by the caller.
+HANDLE _get_stream_handle(FILE* stream);
+
 // The run-time's flag values of _open.
 constexpr int _O_RDONLY = 0x0000;
 constexpr int _O_WRONLY = 0x0001;

@@ -198,7 +198,9 @@ HANDLE create_file(const char* posix, DWORD access, DWORD share, DWORD dispositi
 
 bool valid_open(DWORD access, DWORD disposition) {
   bool writes = (access & GENERIC_WRITE) != 0;
-  return (access & (GENERIC_READ | GENERIC_WRITE)) != 0 && disposition >= CREATE_NEW &&
+  // No access at all opens an existing file or directory for queries (times, size).
+  bool query = access == 0 && disposition == OPEN_EXISTING;
+  return ((access & (GENERIC_READ | GENERIC_WRITE)) != 0 || query) && disposition >= CREATE_NEW &&
          disposition <= TRUNCATE_EXISTING && (disposition != TRUNCATE_EXISTING || writes);
 }
 

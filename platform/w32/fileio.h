@@ -54,8 +54,10 @@ constexpr DWORD TRUNCATE_EXISTING = 5;
 // ERROR_FILE_EXISTS; others ERROR_ACCESS_DENIED); its handle serves the size, times and
 // closing, and ReadFile, WriteFile, SetFilePointer and SetEndOfFile refuse it with
 // ERROR_INVALID_FUNCTION. Other flags, the security attributes and the template are
-// ignored. INVALID_HANDLE_VALUE with the reason: ERROR_INVALID_PARAMETER for a null name,
-// an access without read or write or an unknown disposition; ERROR_ACCESS_DENIED for a
+// ignored. An access of 0 with OPEN_EXISTING gives a handle for queries only (times, size),
+// which reads and writes refuse. INVALID_HANDLE_VALUE with the reason:
+// ERROR_INVALID_PARAMETER for a null name, another access without read or write or an
+// unknown disposition; ERROR_ACCESS_DENIED for a
 // directory without the flag or a read-only file opened for writing, made anew or emptied;
 // ERROR_SHARING_VIOLATION (see the share modes); the path model's reasons. The descriptor
 // behind the handle is not inherited by processes started later.

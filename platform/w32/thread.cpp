@@ -143,6 +143,8 @@ BOOL GetExitCodeThread(HANDLE handle, DWORD* exit_code) {
 
 DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
 
+HANDLE GetCurrentThread() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2)); }
+
 BOOL TerminateThread(HANDLE handle, DWORD exit_code) {
   if (w32_fault_hit("TerminateThread")) return FALSE;
   Thread* thread = acquire_thread(handle);

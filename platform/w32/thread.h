@@ -33,6 +33,10 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exit_code);
 // The calling thread's id (the kernel's thread id; the main thread's is the process id).
 DWORD GetCurrentThreadId();
 
+// The pseudo handle of the calling thread ((HANDLE)-2): it needs no closing and names the
+// caller wherever a thread handle is taken.
+HANDLE GetCurrentThread();
+
 // Asks the thread to end at its next cancellation point (a wait, a sleep, a read: POSIX
 // deferred cancellation, unlike Win32's immediate end) and records exit_code as its exit
 // code. TRUE when asked, also for a thread that has ended already (its code stays);

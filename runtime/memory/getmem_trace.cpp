@@ -77,7 +77,12 @@ void memdebug_alloc(void* user) {
 }
 
 void memdebug_print_marked_blocks() {
+  // What the open makes (its record, the file layer's first-use tables) is the trace's
+  // own, not the work's: it is left unmarked.
+  const int level = memory_file_level;
+  memory_file_level = 0;
   VynFile* file = pfa_fopen_file_vers(trace_file_name(), "w", 0);
+  memory_file_level = level;
   if (!file) return;
   for (void* user = debug_getmem_chain_start(); user;) {
     const unsigned char* block = getmem_block_of(user);

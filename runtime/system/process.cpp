@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/core/pfacomp.h"
 #include "fileaccess/core/pfafile.h"
 #include "fileaccess/core/pfaname.h"

@@ -54,6 +54,10 @@
 #include "runtime/text/lang_testing.h"
 #include "runtime/text/strutil_testing.h"
 #include "runtime/text/vscanf_testing.h"
+#include "fileaccess/backends/ntdircache_testing.h"
+#include "fileaccess/backends/pfafs_dir_testing.h"
+#include "fileaccess/names/ntver_testing.h"
+#include "fileaccess/names/pfascan_testing.h"
 #include "runtime/text/vsprintf_testing.h"
 #include "runtime/text/wclass_testing.h"
 #include "runtime/text/wide_testing.h"
@@ -112,6 +116,10 @@ void reset_runtime_state() {
   vek::pfavers_testing_reset();
   vek::ntlangwrap_testing_reset();
   vek::pfa_dir_cache_testing_reset();
+  vek::ntdircache_testing_reset();
+  vek::pfafs_dir_testing_reset();
+  vek::pfascan_testing_reset();
+  vek::ntver_testing_reset();
   vek::appinfo_testing_reset();
   vek::sysinfo_testing_reset();
   vek::ntsys_testing_reset();

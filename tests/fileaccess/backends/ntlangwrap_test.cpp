@@ -184,7 +184,7 @@ class NtLangWrapSession : public NtLangWrap, public ::testing::WithParamInterfac
 };
 
 void add_entry(void* names, void*, void*, void*, const char* name, w32::DWORD attributes,
-               w32::DWORD size_low, const w32::FILETIME*) {
+               std::uint64_t size_low, const w32::FILETIME*) {
   static_cast<std::vector<std::string>*>(names)->push_back(
       std::string(name) + ((attributes & w32::FILE_ATTRIBUTE_DIRECTORY) != 0 ? "/" : "") + " " +
       std::to_string(size_low));

@@ -24,25 +24,6 @@ using yrltest::run_tool;
 using yrltest::text_bytes;
 using yrltest::write_file;
 
-// A stand-in of the local location's copy up to the marker: bytes go through until the
-// two marker bytes, which are consumed; at the end of the source the flag is set and
-// the answer is 2.
-int copy_thru_cookie(VynFile* from, void**, VynFile* to, void**, void* marker, void* at_end) {
-  const auto* cookie = static_cast<const unsigned char*>(marker);
-  int held = vek::pfa_fgetc(from);
-  for (;;) {
-    if (held < 0) {
-      *static_cast<int*>(at_end) = 1;
-      return 2;
-    }
-    int next = vek::pfa_fgetc(from);
-    if (held == cookie[0] && next == cookie[1]) return 0;
-    unsigned char byte = static_cast<unsigned char>(held);
-    if (vek::pfa_write_file(to, 1, &byte) != 0) return 1;
-    held = next;
-  }
-}
-
 class LzwFile : public yrltest::FileaccessTest {
  protected:
   VynFile* open(const std::string& path, const char* mode) {
@@ -71,23 +52,6 @@ class LzwFile : public yrltest::FileaccessTest {
     vek::pfa_dispose(&in);
     return {result, closed};
   }
-  // Installs (or removes) the stand-in method on the local location; the first
-  // allocation has registered the types by then.
-  void use_cookie_method(bool on = true) {
-    const int type = static_cast<int>(vek::PFA_LOC_STD_FILESYSTEM);
-    VynFile* first = nullptr;
-    ASSERT_EQ(vek::pfa_alloc_vyn_file(&first), 0);
-    vek::pfa_free_vyn_file(&first);
-    ASSERT_EQ(vek::pfa_loc_register_append(type), 1);
-    if (on) {
-      EXPECT_EQ(vek::pfa_loc_method_register(type, vek::PfaCopyThruCookie, vek::PLM_CALL_FLFLPP,
-                                             reinterpret_cast<vek::PfaLocMethod>(&copy_thru_cookie)),
-                1);
-    } else {
-      EXPECT_EQ(vek::pfa_loc_method_unregister(type, vek::PfaCopyThruCookie), 1);
-    }
-    vek::pfa_loc_register_setup(vek::PFA_LOC_NONE);
-  }
   yrltest::TempDir dir_;
 };
 
@@ -103,16 +67,11 @@ TEST_F(LzwFile, ACompressedCopyDecodesWithGzipAndBack) {
     ASSERT_EQ(run_tool("gzip -dc", z, &back), 0);
     EXPECT_TRUE(back == data) << data.size();
     EXPECT_EQ(static_cast<unsigned char>(z[2]), data.size() >= 128000 ? 0x90 : 0x10);
-    EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("again"), -1, 0).first,
-              vek::PFA_E_ERROR)
-        << "the head copy needs the location's method";
-    use_cookie_method();
     EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("again")), std::make_pair(0, 0));
     EXPECT_TRUE(read_file(dir_.file("again")) == data);
     EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("again"), static_cast<long>(z.size())),
               std::make_pair(0, 0));
     EXPECT_TRUE(read_file(dir_.file("again")) == data);
-    use_cookie_method(false);
   }
 }
 
@@ -122,7 +81,6 @@ TEST_F(LzwFile, AnEmptySourceGivesAnEmptyFileBothWays) {
   EXPECT_EQ(read_file(dir_.file("packed")), "");
   EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("back"), 0), std::make_pair(0, 0));
   EXPECT_EQ(read_file(dir_.file("back")), "");
-  use_cookie_method();
   EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("back")), std::make_pair(0, 0));
   EXPECT_EQ(read_file(dir_.file("back")), "");
 }
@@ -135,7 +93,6 @@ TEST_F(LzwFile, AHeadLineIsCopiedThroughAndALengthBoundsTheStream) {
   const std::string z = lzw_compress(data, 2);
   const std::string head = "#Vyn/part 7\n";
   write_file(dir_.file("headed"), head + z + "trailing");
-  use_cookie_method();
   EXPECT_EQ(uncompress_file(dir_.file("headed"), dir_.file("out"), static_cast<long>(z.size()),
                             static_cast<long>(head.size())),
             std::make_pair(0, 0));
@@ -174,7 +131,6 @@ TEST_F(LzwFile, ALastPieceThatDecodesToNothingStillFinishesTheStream) {
   ASSERT_LE(z.size() - 0x20000, 3u);
   write_file(dir_.file("packed"), z);
   for (long length : {-1L, static_cast<long>(z.size())}) {
-    use_cookie_method();
     EXPECT_EQ(uncompress_file(dir_.file("packed"), dir_.file("out"), length),
               std::make_pair(0, 0));
     EXPECT_TRUE(read_file(dir_.file("out")) == data) << length;
@@ -218,7 +174,6 @@ TEST_F(LzwFile, DiskFullAtEachWriteIsAFailureAndTheSourceIsKept) {
   write_file(dir_.file("plain"), data);
   ASSERT_EQ(compress_file(dir_.file("plain"), dir_.file("packed")), std::make_pair(0, 0));
   const std::string z = read_file(dir_.file("packed"));
-  use_cookie_method();
   std::vector<rlim_t> limits = {0, 1, 3, 100, 4095, 4096, 0x10000};
   for (rlim_t at = 0x20000; at < z.size(); at += 0x1F000) limits.push_back(at);
   limits.push_back(z.size() - 1);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -332,11 +333,12 @@ TEST_F(PfaHandle, OpensThatCannotBeServed) {
   EXPECT_EQ(vek::pfa_fopen(file, 0, "r"), vek::PFA_E_ERROR);
   EXPECT_EQ(vek::pfa_fopen(file, 0, nullptr), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(vek::pfa_fopen(file, 2, "r"), vek::PFA_E_CANT_OPEN);  // the next version is written
-  EXPECT_EQ(vek::pfa_fopen(file, 1, "r"), vek::PFA_E_INVALID_INPUT);
-  EXPECT_EQ(vek::pfa_fopen(file, 2, "w"), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_fopen(file, 1, "r"), vek::PFA_E_NOT_FOUND);     // no version exists
+  EXPECT_EQ(vek::pfa_fopen(file, 3, "r"), vek::PFA_E_INVALID_INPUT);
   EXPECT_EQ(file->flags & vek::PFA_FLAG_OPEN, 0u);
+  // A standard-stream location opens only the names of the process's streams.
   file->location_type = vek::PFA_LOC_STDIO;
-  EXPECT_EQ(vek::pfa_fopen(file, 0, "w"), vek::PFA_E_CANT_OPEN);
+  EXPECT_EQ(vek::pfa_fopen(file, 0, "w"), vek::PFA_E_NOT_VALID);
   file->location_type = vek::PFA_LOC_STD_FILESYSTEM;
   name(dir.path() + "/");
   EXPECT_EQ(file->object_type, -5);
@@ -436,12 +438,22 @@ TEST_F(PfaHandle, FopenFileVersChoosesTheRuleFromTheNameAndTheMode) {
   ASSERT_NE(opened, nullptr);
   EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
   EXPECT_TRUE(std::filesystem::exists(here.path() + "/x.prt.3"));
-  // Without one the highest or the next version is wanted, which needs the listing.
-  EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt", "w", 4), nullptr);
-  EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt", "r", 4), nullptr);
+  // Without one, writing makes the next version and reading opens the highest.
+  opened = vek::pfa_fopen_file_vers("x.prt", "w", 4);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->version, 4);
+  EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/x.prt.4"));
+  opened = vek::pfa_fopen_file_vers("x.prt", "r", 4);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->version, 4);
+  EXPECT_EQ(vek::pfa_dispose(&opened), vek::PFA_E_NO_ERROR);
+  // The drive records of the cache stay for the process; failed opens leave nothing more.
+  const int kept = yrltest::live_blocks();
+  EXPECT_EQ(vek::pfa_fopen_file_vers("y.prt", "r", 4), nullptr);  // none exists
   EXPECT_FALSE(std::filesystem::exists(here.path() + "/x.prt"));
   EXPECT_EQ(vek::pfa_fopen_file_vers("x.prt.3", nullptr, 0), nullptr);
-  EXPECT_EQ(yrltest::live_blocks(), 0);
+  EXPECT_EQ(yrltest::live_blocks(), kept);
 }
 
 TEST_F(PfaHandle, TraceModePrintsRecordAddressesInFull) {
@@ -483,6 +495,49 @@ TEST_F(Pfa, TheStandardErrorHandleIsMadeAgainAfterItWasDisposed) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(vek::pfa_fprintf(again, "still %s\n", "there"), vek::PFA_E_NO_ERROR);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "still there\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PfaHandle, NamedOpensChooseTheirRuleForStreamsAndDescriptors) {
+  yrltest::InTempDir here;
+  struct Row {
+    const char* name;
+    bool descriptor;
+    const char* mode;
+    int flags;
+    int version;  // -1: no handle
+  };
+  const Row rows[] = {
+      {"p.prt", false, "r", 0, -1},          // nothing to read yet
+      {"p.prt", true, nullptr, 0, -1},
+      {"p.prt", true, nullptr, 0x100 | 1, 1},  // the next version is created
+      {"p.prt", false, "w", 0, 2},
+      {"p.prt", false, "r", 0, 2},
+      {"p.prt", true, nullptr, 0, 2},
+      {"p.prt.1", true, nullptr, 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + (row.descriptor ? " descriptor" : " stream"));
+    std::u16string wide(row.name, row.name + std::strlen(row.name));
+    vek::VynFile* opened = row.descriptor ? vek::pfa_open_wfile(wide.c_str(), row.flags, 0x180)
+                                          : vek::pfa_fopen_wfile(wide.c_str(), row.mode);
+    if (row.version < 0) {
+      EXPECT_EQ(opened, nullptr);
+      continue;
+    }
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->version, row.version);
+    EXPECT_EQ(vek::pfa_dispose(&opened), 0);
+  }
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/p.prt.1"));
+  EXPECT_TRUE(std::filesystem::exists(here.path() + "/p.prt.2"));
+  vek::VynFile* opened = vek::pfa_open_file("p.prt.2", 0, 0);
+  ASSERT_NE(opened, nullptr);
+  vek::pfa_dispose(&opened);
+  EXPECT_EQ(vek::pfa_fopen_file("q.prt", "r"), nullptr);
 }
 
 }  // namespace

@@ -102,6 +102,7 @@ TEST_F(Process, QuoteExeQuotesPathsWithBlanksOnly) {
 TEST_F(Process, ExecutableFilesAreRegularFilesThatMayRun) {
   TempDir dir;
   make_program(dir.file("tool"), "true");
+  make_program(dir.file("tool.exe"), "true");
   yrltest::write_file(dir.file("plain.txt"), "x");
   yrltest::write_file(dir.file("script.BAT"), "x");
   mkdir(dir.file("folder.exe").c_str(), 0755);
@@ -110,8 +111,11 @@ TEST_F(Process, ExecutableFilesAreRegularFilesThatMayRun) {
     int executable;
   };
   const Case cases[] = {
-      {dir.file("tool"), 1},
-      {windows(dir.file("tool")), 1},
+      // Whether a file runs is judged by its extension, as Windows judges it: a POSIX
+      // program without one is not taken for a program.
+      {dir.file("tool"), 0},
+      {dir.file("tool.exe"), 1},
+      {windows(dir.file("tool.exe")), 1},
       {dir.file("plain.txt"), 0},
       {dir.file("script.BAT"), 1},  // by its extension, as Windows runs it
       {dir.file("folder.exe"), 0},
@@ -128,7 +132,7 @@ TEST_F(Process, CommandWithBlanksGetsItsProgramQuoted) {
   TempDir dir;
   mkdir(dir.file("My Tools").c_str(), 0755);
   make_program(dir.file("My Tools/run.exe"), "true");
-  make_program(dir.file("solo tool"), "true");
+  make_program(dir.file("solo tool.exe"), "true");
   std::string program = windows(dir.file("My Tools/run.exe"));
   struct Case {
     std::string command;
@@ -139,7 +143,7 @@ TEST_F(Process, CommandWithBlanksGetsItsProgramQuoted) {
       // "...\My" names nothing; "...\My Tools\run.exe" is the program.
       {program + " -x  y", 1, "\"" + program + "\" -x  y"},
       {program, 1, "\"" + program + "\""},
-      {dir.file("solo tool"), 1, "\"" + dir.file("solo tool") + "\""},
+      {dir.file("solo tool.exe"), 1, "\"" + dir.file("solo tool.exe") + "\""},
       {"noblank", 1, "noblank"},
       {"\"" + program + "\" -x", 1, "\"" + program + "\" -x"},
       {"no such program -x", 0, "no such program -x"},

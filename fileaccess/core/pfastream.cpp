@@ -1,0 +1,213 @@
+// Byte and text operations on an open handle: each checks the handle and hands the work
+// to its location's stream methods. Handles with a text converter are refused here (9):
+// only the plain paths are served.
+#include <climits>
+#include <cstring>
+
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfaloc.h"
+#include "runtime/diag/diag.h"
+#include "runtime/text/lang.h"
+#include "runtime/text/vscanf.h"
+#include "runtime/text/vsprintf.h"
+#include "runtime/text/wide.h"
+
+namespace vek {
+
+namespace {
+
+// Longest line that pfa_fscanf reads at once.
+constexpr int FSCANF_LINE = 260;
+
+int is_valid(const VynFile* file) { return file && file->magic == VYN_FILE_MAGIC; }
+
+// 11 for an invalid or directory handle, 10 for one that is not open, else 0.
+int check_stream(const VynFile* file) {
+  if (!is_valid(file) || file->object_type == PFA_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  return PFA_E_NO_ERROR;
+}
+
+// Reads one line of at most n - 1 bytes (n >= 1). language >= 0: a character of that
+// language cut by the limit is given back to the stream. Results as pfa_fgets.
+int read_line(VynFile* file, int n, int* count, char* buffer, int language) {
+  long start = -1;
+  if (language >= 0 && pfaloc_call_FLP(file, PfaGetFilePosition, &start) != PFA_E_NO_ERROR)
+    start = -1;
+  int length = 0;
+  int result = pfaloc_call_FLPPI(file, PfaFgets, buffer, &length, n);
+  if (result != PFA_E_NO_ERROR) {
+    buffer[0] = '\0';
+    return result;
+  }
+  // Only the limit cuts a character: a line that ended at its newline or at the end of
+  // the file holds all there is, and an incomplete last character there is data too
+  // (given back, it could never be read). A limit of 1 reads nothing at all.
+  if (start >= 0 && length > 0 && length == n - 1 && buffer[length - 1] != '\n') {
+    int end = 0;
+    while (end < length) {
+      int size = mb_lead_len(static_cast<unsigned char>(buffer[end]), language);
+      if (end + size > length) break;
+      end += size;
+    }
+    if (end < length) {
+      length = end;
+      buffer[length] = '\0';
+      long back = start + end;
+      if (pfaloc_call_FLP(file, PfaSetFilePosition, &back) != PFA_E_NO_ERROR) {
+        buffer[0] = '\0';
+        return PFA_E_ERROR;
+      }
+      if (length == 0) return PFA_E_NOT_VALID;
+    }
+  }
+  if (count) *count = length;
+  return PFA_E_NO_ERROR;
+}
+
+// The remote flag handed to a write: the mounted bit when it is known, else the
+// location's answer.
+int remote_flag(VynFile* file) {
+  if (file->flags & PFA_FLAG_MOUNTED_KNOWN) return (file->flags & PFA_FLAG_MOUNTED) ? 1 : 0;
+  return pfaloc_call_F(file, PfaIsRemoteMounted) == 1 ? 1 : 0;
+}
+
+}  // namespace
+
+int pfa_read_file(VynFile* file, int n, int* count, void* buffer) {
+  if (count) *count = 0;
+  if (!is_valid(file) || file->object_type == PFA_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (n == 0) return PFA_E_NO_ERROR;
+  if (int checked = check_stream(file)) return checked;
+  if (n < 0 || !buffer || file->encode) return PFA_E_INVALID_INPUT;
+  int got = 0;
+  int result = pfaloc_call_FLPPI(file, PfaReadFile, buffer, &got, n);
+  if (count) *count = got;
+  return result;
+}
+
+int pfa_fread(void* buffer, int size, int count, VynFile* file) {
+  if (size <= 0 || count <= 0 || count > INT_MAX / size) return 0;
+  int got = 0;
+  if (pfa_read_file(file, size * count, &got, buffer) != PFA_E_NO_ERROR) return 0;
+  return got / size;
+}
+
+int pfa_fgets(VynFile* file, int n, int* count, char* buffer) {
+  if (count) *count = 0;
+  if (int checked = check_stream(file)) return checked;
+  if (!buffer || n < 1 || file->encode) return PFA_E_INVALID_INPUT;
+  // Japanese and the generic languages are walked by characters of the language's
+  // encoding so that a line cut by the limit never ends inside one.
+  int language = get_language();
+  int walked = language == LANG_JAPANESE || language == LANG_GENERIC_MULTIBYTE ||
+               language == LANG_GENERIC_SINGLE_BYTE;
+  return read_line(file, n, count, buffer, walked ? language : -1);
+}
+
+int pfa_fgetc(VynFile* file) { return is_valid(file) ? pfaloc_call_FL(file, PfaFgetc) : -1; }
+
+int pfa_ungetc(int c, VynFile* file) {
+  return is_valid(file) ? pfaloc_call_FLI(file, PfaUngetc, c) : -1;
+}
+
+int pfa_fputc(int c, VynFile* file) {
+  char byte = static_cast<char>(c);
+  return pfa_write_file(file, 1, &byte);
+}
+
+int pfa_write_file(VynFile* file, int n, const void* buffer) {
+  if (!is_valid(file) || file->object_type == PFA_TYPE_DIRECTORY) return PFA_E_NOT_VALID;
+  if (n == 0) return PFA_E_NO_ERROR;
+  if (!(file->flags & PFA_FLAG_OPEN)) return PFA_E_INACTIVE;
+  if (n < 0 || !buffer || file->encode) return PFA_E_INVALID_INPUT;
+  return pfaloc_call_FLPII(file, PfaWriteFile, const_cast<void*>(buffer), n, remote_flag(file));
+}
+
+int pfa_fputs(VynFile* file, const char* text) {
+  if (int checked = check_stream(file)) return checked;
+  if (!text || file->encode) return PFA_E_INVALID_INPUT;
+  return pfaloc_call_FLP(file, PfaFputs, const_cast<char*>(text));
+}
+
+int pfa_vfprintf(VynFile* file, const char* format, std::va_list args) {
+  if (!format) return PFA_E_NOT_VALID;
+  if (int checked = check_stream(file)) return checked;
+  const char* text = vyn_vsprintf(nullptr, format, args);
+  if (!text) return PFA_E_ERROR;
+  std::size_t n = std::strlen(text);
+  if (n > INT_MAX) return PFA_E_INVALID_INPUT;
+  return pfa_write_file(file, static_cast<int>(n), text);
+}
+
+int pfa_fprintf(VynFile* file, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  int result = pfa_vfprintf(file, format, args);
+  va_end(args);
+  return result;
+}
+
+int pfa_fscanf(VynFile* file, const char* format, ...) {
+  if (int checked = check_stream(file)) return checked;
+  if (!format || file->encode) return PFA_E_INVALID_INPUT;
+  char line[FSCANF_LINE + 1];
+  int length = 0;
+  // Read without the character walk: the language's first use builds its table on the
+  // memory chain, which the leak trace reads through this very function.
+  int result = read_line(file, sizeof line, &length, line, -1);
+  if (result != PFA_E_NO_ERROR && result != PFA_E_QUIT) return result;
+  // A last line without its newline already counts as the end of the file: only the
+  // end stops a line short of both its newline and the limit.
+  if (result == PFA_E_NO_ERROR && length < FSCANF_LINE && (length == 0 || line[length - 1] != '\n'))
+    result = PFA_E_QUIT;
+  std::va_list args;
+  va_start(args, format);
+  int converted = vyn_vscanf(line, format, args);
+  va_end(args);
+  return converted < 1 ? PFA_E_ERROR : result;
+}
+
+int pfa_get_file_position(VynFile* file, long* position) {
+  if (int checked = check_stream(file)) return checked;
+  if (!position) return PFA_E_INVALID_INPUT;
+  return pfaloc_call_FLP(file, PfaGetFilePosition, position);
+}
+
+int pfa_set_file_position(VynFile* file, long position) {
+  if (int checked = check_stream(file)) return checked;
+  if (position < 0) return PFA_E_INVALID_INPUT;
+  return pfaloc_call_FLP(file, PfaSetFilePosition, &position);
+}
+
+int pfa_rewind_file(VynFile* file) {
+  if (int checked = check_stream(file)) return checked;
+  return pfaloc_call_FL(file, PfaRewindFile);
+}
+
+int pfa_unwind_file(VynFile* file) {
+  if (int checked = check_stream(file)) return checked;
+  return pfaloc_call_FL(file, PfaUnwindFile);
+}
+
+int pfa_fseek(VynFile* file, void* buffer, int ignored, int position, int size) {
+  if (int checked = check_stream(file)) return checked;
+  return pfaloc_call_FLPIII(file, PfaFseek, buffer, ignored, position, size);
+}
+
+int pfa_flush_file(VynFile* file) {
+  if (int checked = check_stream(file)) return checked;
+  return pfaloc_call_FL(file, PfaFlushFile);
+}
+
+int pfa_copy_through_cookie(VynFile* from, VynFile* to, void* marker, void* end) {
+  if (!is_valid(from) || !is_valid(to)) return PFA_E_NOT_VALID;
+  if (from->location_type != to->location_type) {
+    dbg_err_crash("pfa_copy_through_cookie", "tried to call with different locations %d and %d",
+                  static_cast<int>(from->location_type), static_cast<int>(to->location_type));
+    return PFA_E_NOT_VALID;
+  }
+  return pfaloc_call_FLFLPP(from, PfaCopyThruCookie, to, marker, end);
+}
+
+}  // namespace vek
