@@ -65,8 +65,11 @@ int get_win32_drive_info(int letter, Win32DriveInfo* record, int probe) {
 int get_win32_drive_media(int letter) {
   char root[8];
   std::snprintf(root, sizeof root, "%c:\\", static_cast<char>(letter));
-  // The device's own media list cannot be asked here: removable media it stays.
-  return w32::GetDriveTypeA(root) == w32::DRIVE_REMOVABLE ? MEDIA_REMOVABLE : 0;
+  if (w32::GetDriveTypeA(root) != w32::DRIVE_REMOVABLE) return 0;
+  // The media the device reports it can take decide; without any, removable media.
+  int types[w32::kMediaTypeCount];
+  int count = w32::w32_drive_media_types(static_cast<char>(letter), types, w32::kMediaTypeCount);
+  return nt_media_from_geometry(types, count > 0 ? count : 0);
 }
 
 int nt_media_from_geometry(const int* types, int count) {

@@ -33,6 +33,8 @@ struct DriveRecord {
   char file_system[kTextSize];
   char label[kTextSize];
   char remote[MAX_PATH];
+  int media_types[kMediaTypeCount];  // what the device reports it can take, as configured
+  int media_count;
 };
 
 DriveRecord g_records[kDriveCount];
@@ -105,6 +107,17 @@ UINT GetDriveTypeA(const char* root) {
   int kind = root_of(root, posix);
   if (kind == -2) return DRIVE_NO_ROOT_DIR;
   return kind == -1 ? DRIVE_REMOTE : drive_type(kind);
+}
+
+int w32_drive_media_types(char letter, int* types, int capacity) {
+  char lower = ascii_lower(letter);
+  if (lower < 'a' || lower > 'z' || !types || capacity < 0) return -1;
+  pthread_mutex_lock(&g_lock);
+  const DriveRecord& record = g_records[lower - 'a'];
+  int count = std::min(record.media_count, capacity);
+  std::copy(record.media_types, record.media_types + count, types);
+  pthread_mutex_unlock(&g_lock);
+  return count;
 }
 
 UINT GetDriveTypeW(const WCHAR* root) {
@@ -300,6 +313,18 @@ BOOL volume_testing_set_drive(char letter, UINT type, const char* file_system, c
   std::strcpy(record.file_system, file_system != nullptr ? file_system : "NTFS");
   std::strcpy(record.label, label != nullptr ? label : "");
   std::strcpy(record.remote, remote != nullptr ? remote : "");
+  pthread_mutex_unlock(&g_lock);
+  return TRUE;
+}
+
+BOOL volume_testing_set_drive_media(char letter, const int* types, int count) {
+  char lower = ascii_lower(letter);
+  if (lower < 'a' || lower > 'z' || count < 0 || count > kMediaTypeCount || (count && !types))
+    return FALSE;
+  pthread_mutex_lock(&g_lock);
+  DriveRecord& record = g_records[lower - 'a'];
+  std::copy(types, types + count, record.media_types);
+  record.media_count = count;
   pthread_mutex_unlock(&g_lock);
   return TRUE;
 }

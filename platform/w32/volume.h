@@ -28,6 +28,12 @@ constexpr DWORD FILE_PERSISTENT_ACLS = 0x8;
 UINT GetDriveTypeA(const char* root);
 UINT GetDriveTypeW(const WCHAR* root);
 
+// The media types a removable drive's device reports (what the disk geometry query of
+// the device answers on Windows), as the drive's record configures them: how many were
+// copied into types (at most capacity), 0 when none are configured, -1 for a bad letter.
+inline constexpr int kMediaTypeCount = 16;
+int w32_drive_media_types(char letter, int* types, int capacity);
+
 // The mapped drives, bit 0 for "A:".
 DWORD GetLogicalDrives();
 

@@ -11,6 +11,10 @@ namespace w32 {
 BOOL volume_testing_set_drive(char letter, UINT type, const char* file_system,
                               const char* label, const char* remote);
 
+// Sets the media types a drive's device reports (w32_drive_media_types), at most
+// kMediaTypeCount of them. FALSE for a bad letter or count.
+BOOL volume_testing_set_drive_media(char letter, const int* types, int count);
+
 // Every drive back to the start record.
 void volume_testing_reset();
 

@@ -132,6 +132,26 @@ TEST_F(PfaFsDirTest, MediaAndSizeClassesFollowTheirTables) {
   for (const auto& row : sizes) EXPECT_EQ(vek::get_win32_drive_size(row[0]), row[1]);
 }
 
+// A removable drive's media come from what its device reports: a 3.5-inch disk drive
+// that takes 1.44 MB and 720 KB media is class 3; with nothing reported, removable media.
+TEST_F(PfaFsDirTest, ARemovableDrivesMediaComeFromItsDevice) {
+  yrltest::TempDir a;
+  ASSERT_TRUE(w32::w32_set_drive('A', a.path().c_str()));
+  ASSERT_TRUE(w32::volume_testing_set_drive('A', w32::DRIVE_REMOVABLE, "FAT", "FLOPPY", nullptr));
+  vek::Win32DriveInfo info{};
+  ASSERT_EQ(vek::get_win32_drive_info('A', &info, 0), 0);
+  EXPECT_EQ(info.media, 11);
+  EXPECT_EQ(info.size_class, -1);
+  EXPECT_STREQ(info.label, "");
+  const int types[] = {2, 5};
+  ASSERT_TRUE(w32::volume_testing_set_drive_media('A', types, 2));
+  ASSERT_EQ(vek::get_win32_drive_info('A', &info, 0), 0);
+  EXPECT_EQ(info.media, 2);
+  EXPECT_EQ(info.size_class, 3);
+  EXPECT_FALSE(w32::volume_testing_set_drive_media('A', types, w32::kMediaTypeCount + 1));
+  EXPECT_EQ(vek::get_win32_drive_media('C'), 0);  // a fixed disk has no removable media
+}
+
 // A listing keeps whole 64-bit sizes: a file of 5 GB is told as 5 GB.
 TEST_F(PfaFsDirTest, ListingsKeepSizesOfFourGigabytesAndMore) {
   std::string big = dir.file("big.bin");
