@@ -221,6 +221,8 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
   if (version == 0) {
     int highest = vyn_get_highest_version(given);
     if (mode[0] == 'w') {
+      // No version follows the last one a name can carry.
+      if (highest >= 32767) return nullptr;
       version = highest + 1;
     } else if (mode[0] == 'r') {
       if (highest == 0) return nullptr;

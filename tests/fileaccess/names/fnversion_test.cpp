@@ -179,6 +179,10 @@ TEST_F(FnVersionFiles, OpenChoosesTheVersion) {
   EXPECT_EQ(read_all(vek::vyn_spg_fopen(wide("a.prt.2").c_str(), -1, "r")), "2");
   EXPECT_EQ(vek::vyn_spg_fopen(wide("none.prt").c_str(), 0, "r"), nullptr);
   EXPECT_EQ(vek::vyn_spg_fopen(wide("a.prt.2").c_str(), 0, "r"), nullptr);  // has a version
+  // After the last version a name can carry there is no next one to write.
+  put("full.prt.32767", "last");
+  EXPECT_EQ(vek::vyn_spg_fopen(wide("full.prt").c_str(), 0, "w"), nullptr);
+  EXPECT_FALSE(exists("full.prt.32768"));
   // "a" mode: the highest, or 1 when there is none.
   std::FILE* g = vek::vyn_spg_fopen(wide("new.prt").c_str(), 0, "a");
   ASSERT_NE(g, nullptr);
