@@ -42,13 +42,19 @@ bool append(VynWchar* out, std::size_t* n, const VynWchar* part) {
 // The name with base name and extension lower-cased, as the writing opens form it:
 // "path name.ext.version", "path name.ext" or "path name"; false when it would reach
 // VYN_NAME_MAX characters or the name does not split.
-bool lower_cased_name(const VynWchar* name, VynWchar* out) {
+// Which parts of a name a write lower-cases: the model-file opens lower the base name
+// and extension, the handle open the path and base name.
+enum class LowerParts { base_and_extension, path_and_base };
+
+bool lower_cased_name(const VynWchar* name, VynWchar* out,
+                      LowerParts parts = LowerParts::base_and_extension) {
   VynWchar path[VYN_NAME_MAX + 1], base[VYN_NAME_MAX + 1], extension[VYN_NAME_MAX + 1],
       version[VYN_NAME_MAX + 1];
   get_path_name_ext_ver(name, path, base, extension, version);
   if (!base[0]) return false;
   wcnvrt_to_lower(base, base);
-  wcnvrt_to_lower(extension, extension);
+  wcnvrt_to_lower(parts == LowerParts::path_and_base ? path : extension,
+                  parts == LowerParts::path_and_base ? path : extension);
   std::size_t n = 0;
   out[0] = 0;
   bool fits = append(out, &n, path) && append(out, &n, base);
@@ -233,6 +239,17 @@ std::FILE* spg_fopen(const VynWchar* name, const char* mode) {
   char narrow[NARROW_ROOM];
   if (!mode || !name_to_open(name, std::strcmp(mode, "r") == 0, narrow)) return nullptr;
   return dci_fopen(narrow, mode);
+}
+
+VynFile* pfa_spg_fopen(const VynWchar* name, const char* mode) {
+  if (!name || !mode || wslen(name) >= VYN_NAME_MAX) return nullptr;
+  VynWchar formed[VYN_NAME_MAX];
+  if (std::strchr(mode, 'r')) {
+    get_real_name(name, formed);  // the name as given when no file has it
+  } else if (!lower_cased_name(name, formed, LowerParts::path_and_base)) {
+    return nullptr;
+  }
+  return pfa_fopen_wfile_vers(formed, mode, PFA_RULE_AS_NAMED);
 }
 
 int spg_access(const VynWchar* name, int mode) {

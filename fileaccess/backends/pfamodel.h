@@ -13,6 +13,8 @@
 
 namespace vek {
 
+struct VynFile;
+
 // Descriptor open through the run-time's _open, binary added to flags. Flags other than 0
 // open the name with base name and extension lower-cased; flags 0 (reading) open the
 // name as it exists on disk. -1 when nothing opens, nothing exists to read, or the name
@@ -21,6 +23,10 @@ int spg_open(const VynWchar* name, int flags, int permission);
 // The same for streams: a mode other than "r" opens the lower-cased name; "r" the name
 // on disk (null when there is none).
 std::FILE* spg_fopen(const VynWchar* name, const char* mode);
+// Opens a handle exactly as named (rule 0): for a mode holding "r" the name as it exists
+// on disk, else the name with path and base name lower-cased. Null when the name is 260
+// characters or more, does not parse or does not open.
+VynFile* pfa_spg_fopen(const VynWchar* name, const char* mode);
 // 0 when the name exists (mode 0) or allows mode, else -1.
 int spg_access(const VynWchar* name, int mode);
 // The name as it exists on disk into out (260 units): 1 when found (a name of version 1

@@ -2,6 +2,7 @@
 #include "fileaccess/backends/pfamodel.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -273,6 +274,21 @@ TEST_F(ModelFiles, NamesOpensAndDates) {
   ASSERT_NE(f, nullptr);
   std::fclose(f);
   EXPECT_EQ(vek::spg_fopen(widen(dir_.file("none.prt")).c_str(), "r"), nullptr);
+  // The handle open lower-cases path and base name for writing, and reads the name on
+  // disk; names of 260 characters or more are refused, never cut.
+  ASSERT_EQ(::mkdir(dir_.file("sub").c_str(), 0755), 0);
+  vek::VynFile* handle = vek::pfa_spg_fopen(widen(dir_.path() + "/SUB/Q.PRT").c_str(), "w");
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(vek::pfa_fputs(handle, "q"), 0);
+  EXPECT_EQ(vek::pfa_dispose(&handle), 0);
+  EXPECT_EQ(yrltest::read_file(dir_.file("sub/q.prt")), "q");
+  handle = vek::pfa_spg_fopen(widen(dir_.file("sub/q.PRT")).c_str(), "r");
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(vek::pfa_fgetc(handle), 'q');
+  EXPECT_EQ(vek::pfa_dispose(&handle), 0);
+  EXPECT_EQ(vek::pfa_spg_fopen(widen(dir_.file("sub/none.prt")).c_str(), "r"), nullptr);
+  EXPECT_EQ(vek::pfa_spg_fopen(widen(dir_.path() + "/" + std::string(270, 'n')).c_str(), "w"),
+            nullptr);
   int fd = vek::spg_open(widen(dir_.file("m.prt.2")).c_str(), 0, 0);
   ASSERT_GE(fd, 0);
   ::close(fd);
