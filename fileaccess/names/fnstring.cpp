@@ -510,7 +510,8 @@ int generic_parse(const VynWchar* name, VynWchar** location, VynWchar** instance
     put_part(base_part, rest, text_length(rest), &base);
     if (!base) return 0;
   }
-  if (bracketed[0]) {
+  // An empty bracket ("a<>") still makes the base name the instance: it has no generic.
+  if (text_length(rest) < text_length(name)) {
     if (instance) *instance = base;
     put_part(generic_part, bracketed, text_length(bracketed), generic);
   } else {

@@ -102,6 +102,8 @@ TEST_F(FnParse, GenericParseSplitsInstanceAndGeneric) {
       {"C:\\d\\i<g>.prt.2", 0, "C:\\d\\", "i", "g", "prt", "2", "C:\\d\\g.prt.2", 0},
       {"i<g>", 0, "(null)", "i", "g", "(null)", "(null)", "g", 0},
       {"i<i>.prt", 0, "(null)", "i", "i", "prt", "(null)", "i.prt", 0},
+      // An empty bracket names no generic; the name is not read as "i.prt".
+      {"i<>.prt", 0, "(null)", "i", "(null)", "prt", "(null)", "", 4},
       // Without a bracket the base name is the generic.
       {"C:\\d\\a.prt", 0, "C:\\d\\", "(null)", "a", "prt", "(null)", "C:\\d\\a.prt", 0},
       // A directory has no base name: no generic.
