@@ -4,6 +4,10 @@
 #include <cstring>
 
 #include "fileaccess/names/fnstring_testing.h"
+#include "fileaccess/core/objtype.h"
+#include "fileaccess/core/pfacomp.h"
+#include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "platform/w32/environment.h"
 #include "platform/w32/findfile.h"
 #include "platform/w32/path.h"
@@ -116,6 +120,22 @@ std::size_t text_length(const C* text) {
   std::size_t n = 0;
   while (text[n]) ++n;
   return n;
+}
+
+// The start of the splitting parsers: every given output null, then the name's length
+// into *n. False (the parse gives 11) for a null name or one of 261 characters or more,
+// the latter reported for routine.
+bool start_split(const VynWchar* name, VynWchar** const* outs, int count, const char* routine,
+                 std::size_t* n) {
+  for (int i = 0; i < count; ++i)
+    if (outs[i]) *outs[i] = nullptr;
+  if (!name) return false;
+  *n = text_length(name);
+  if (*n > static_cast<std::size_t>(VYN_NAME_MAX)) {
+    dbg_print_info(routine, "Filename too long");
+    return false;
+  }
+  return true;
 }
 
 // A name assembled from parts into a fixed buffer of VYN_NAME_MAX units; a part that
@@ -355,14 +375,8 @@ int parse_os_filename(const VynWchar* name, VynWchar** directory, VynWchar** bas
                       VynWchar** extension, VynWchar** version) {
   static VynWchar parts[4][VYN_NAME_MAX + 1];
   VynWchar** outs[4] = {directory, base, extension, version};
-  for (VynWchar** o : outs)
-    if (o) *o = nullptr;
-  if (!name) return 11;
-  std::size_t n = text_length(name);
-  if (n > static_cast<std::size_t>(VYN_NAME_MAX)) {
-    dbg_print_info("parse_os_filename", "Filename too long");
-    return 11;
-  }
+  std::size_t n = 0;
+  if (!start_split(name, outs, 4, "parse_os_filename", &n)) return 11;
   std::size_t file = file_part_offset(name);
   const VynWchar* part = name + file;
   std::size_t part_n = n - file;
@@ -429,6 +443,221 @@ int is_family_name(const VynWchar* name) {
   return 0;
 }
 
+// ---- Splitting names through a handle
+
+namespace {
+
+// Longest base name: one less than the family-name size.
+constexpr std::size_t BASE_NAME_MAX = 66;
+constexpr std::size_t PARSE_NARROW_ROOM = wstostr_room(VYN_NAME_MAX);
+
+// The handle that parse_filename names; it belongs to the memory pools.
+VynFile* parse_handle;
+
+// Copies n units of text into part and points *out at it when out is given and n > 0.
+void put_part(VynWchar* part, const VynWchar* text, std::size_t n, VynWchar** out) {
+  std::memcpy(part, text, n * sizeof(VynWchar));
+  part[n] = 0;
+  if (out && n > 0) *out = part;
+}
+
+// A component of the handle, widened into part (VYN_NAME_MAX + 1 units).
+void put_component(const VynFile* file, int c, VynWchar* part, VynWchar** out) {
+  char narrow[PFA_NAME_SIZE + 1];
+  if (pfa_get_component(file, c, narrow, static_cast<int>(sizeof narrow)) != PFA_E_NO_ERROR)
+    narrow[0] = '\0';
+  strtows_bounded(part, VYN_NAME_MAX + 1, narrow);
+  if (out && part[0]) *out = part;
+}
+
+// The bracket rule of the weak check: the first '>' of the name closes the file part's
+// first '<'.
+bool bracket_closes_first(const VynWchar* name) {
+  std::size_t file = file_part_offset(name);
+  const VynWchar* open = nullptr;
+  for (const VynWchar* p = name + file; *p; ++p)
+    if (*p == '<') {
+      open = p;
+      break;
+    }
+  if (!open) return true;
+  for (const VynWchar* p = name; *p; ++p)
+    if (*p == '>') return p > open;
+  return true;
+}
+
+int generic_parse(const VynWchar* name, VynWchar** location, VynWchar** instance,
+                  VynWchar** generic, VynWchar** extension, VynWchar** version, bool weak) {
+  static VynWchar generic_part[VYN_NAME_MAX + 1];
+  static VynWchar base_part[VYN_NAME_MAX + 1];
+  VynWchar** outs[5] = {location, instance, generic, extension, version};
+  for (VynWchar** o : outs)
+    if (o) *o = nullptr;
+  if (!name || text_length(name) > static_cast<std::size_t>(VYN_NAME_MAX)) return 11;
+  if (!string_has_special_chars(name)) {
+    put_part(generic_part, name, text_length(name), generic);
+    return 0;
+  }
+  if (weak && !bracket_closes_first(name)) return 11;
+  VynWchar rest[VYN_NAME_MAX + 1];
+  VynWchar bracketed[VYN_NAME_MAX + 1];
+  if (filename_extract_gen_and_inst(name, rest, bracketed) != 0) return 11;
+  VynWchar* base = nullptr;
+  if (string_has_special_chars(rest)) {
+    int result = parse_filename(rest, location, &base, extension, version);
+    if (result != 0 || !base) return result;
+  } else {
+    put_part(base_part, rest, text_length(rest), &base);
+    if (!base) return 0;
+  }
+  // An empty bracket ("a<>") still makes the base name the instance: it has no generic.
+  if (text_length(rest) < text_length(name)) {
+    if (instance) *instance = base;
+    put_part(generic_part, bracketed, text_length(bracketed), generic);
+  } else {
+    put_part(generic_part, base, text_length(base), generic);
+  }
+  return 0;
+}
+
+// Copies text (null: empty) into out of size units, cut to fit; out may be null.
+void copy_cut(VynWchar* out, int size, const VynWchar* text) {
+  if (!out) return;
+  int n = 0;
+  if (text)
+    for (; n + 1 < size && text[n]; ++n) out[n] = text[n];
+  out[n] = 0;
+}
+
+}  // namespace
+
+int parse_filename(const VynWchar* name, VynWchar** location, VynWchar** base,
+                   VynWchar** extension, VynWchar** version) {
+  static VynWchar parts[4][VYN_NAME_MAX + 1];
+  VynWchar** outs[4] = {location, base, extension, version};
+  std::size_t n = 0;
+  if (!start_split(name, outs, 4, "parse_filename", &n)) return 11;
+  // "location||rest": the text through "||" is the location, named by no handle.
+  std::size_t explicit_end = 0;
+  for (std::size_t i = 0; i + 1 < n; ++i)
+    if (name[i] == '|' && name[i + 1] == '|') {
+      explicit_end = i + 2;
+      break;
+    }
+  char narrow[PARSE_NARROW_ROOM];
+  if (wstostr_bounded(narrow, sizeof narrow, name + explicit_end) != 0) return 11;
+  if (!parse_handle && pfa_alloc_vyn_file(&parse_handle) != PFA_E_NO_ERROR) return 11;
+  if (parse_to_pfa(parse_handle, -1, narrow) != PFA_E_NO_ERROR) return 11;
+
+  VynWchar* found[4] = {};
+  char location_text[PFA_NAME_SIZE + 1];
+  if (pfa_get_location(parse_handle, location_text, nullptr) == PFA_E_NO_ERROR &&
+      location_text[0]) {
+    strtows_bounded(parts[0], VYN_NAME_MAX + 1, location_text);
+    found[0] = parts[0];
+  }
+  if (static_cast<std::size_t>(pfa_component_length(parse_handle, PFA_COMP_BASE_NAME)) >
+      BASE_NAME_MAX) {
+    dbg_print_info("parse_filename", "filename length > K_FAMILY_NAME_SIZE");
+    return 11;
+  }
+  put_component(parse_handle, PFA_COMP_BASE_NAME, parts[1], &found[1]);
+  if (!pfa_is_dir(parse_handle))
+    put_component(parse_handle, PFA_COMP_EXTENSION, parts[2], &found[2]);
+  int number = pfa_get_version(parse_handle);
+  if (number != 0) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", number);
+    strtows_bounded(parts[3], VYN_NAME_MAX + 1, text);
+    found[3] = parts[3];
+  }
+  if (pfa_get_obj_type(parse_handle) == PFA_TYPE_UNKNOWN && !found[2] && found[1]) {
+    // A name of no known type keeps the grammar's split of its file part.
+    VynWchar whole[VYN_NAME_MAX + 1];
+    wscpy(whole, parts[1]);
+    VynWchar *b = nullptr, *e = nullptr, *v = nullptr;
+    parse_os_filename(whole, nullptr, &b, &e, &v);
+    VynWchar* split[3] = {b, e, v};
+    for (int i = 0; i < 3; ++i) {
+      found[i + 1] = nullptr;
+      if (split[i]) put_part(parts[i + 1], split[i], text_length(split[i]), &found[i + 1]);
+    }
+  }
+  if (explicit_end > 0) {
+    if (found[0]) {
+      dbg_err_crash("parse_filename", " bad filename.");
+      return 11;
+    }
+    put_part(parts[0], name, explicit_end, &found[0]);
+  }
+  for (int i = 0; i < 4; ++i)
+    if (outs[i]) *outs[i] = found[i];
+  return 0;
+}
+
+int generic_parse_filename(const VynWchar* name, VynWchar** location, VynWchar** instance,
+                           VynWchar** generic, VynWchar** extension, VynWchar** version) {
+  return generic_parse(name, location, instance, generic, extension, version, false);
+}
+
+int generic_parse_filename_weak_check(const VynWchar* name, VynWchar** location,
+                                      VynWchar** instance, VynWchar** generic,
+                                      VynWchar** extension, VynWchar** version) {
+  return generic_parse(name, location, instance, generic, extension, version, true);
+}
+
+int parse_filename_buffer(const VynWchar* name, VynWchar* location, VynWchar* base,
+                          VynWchar* extension, VynWchar* version) {
+  VynWchar* parts[4] = {};
+  int result = parse_filename(name, &parts[0], &parts[1], &parts[2], &parts[3]);
+  copy_cut(location, PARSE_LOCATION_SIZE, parts[0]);
+  copy_cut(base, PARSE_BASE_SIZE, parts[1]);
+  copy_cut(extension, PARSE_EXTENSION_SIZE, parts[2]);
+  copy_cut(version, PARSE_VERSION_SIZE, parts[3]);
+  return result;
+}
+
+int generic_parse_filename_buffer(const VynWchar* name, VynWchar* location,
+                                  VynWchar* instance, VynWchar* generic, VynWchar* extension,
+                                  VynWchar* version) {
+  VynWchar* parts[5] = {};
+  int result =
+      generic_parse_filename(name, &parts[0], &parts[1], &parts[2], &parts[3], &parts[4]);
+  copy_cut(location, PARSE_LOCATION_SIZE, parts[0]);
+  copy_cut(instance, GENERIC_PARSE_INSTANCE_SIZE, parts[1]);
+  copy_cut(generic, GENERIC_PARSE_GENERIC_SIZE, parts[2]);
+  copy_cut(extension, GENERIC_PARSE_EXTENSION_SIZE, parts[3]);
+  copy_cut(version, PARSE_VERSION_SIZE, parts[4]);
+  return result;
+}
+
+int get_gen_name(const VynWchar* name, VynWchar* out) {
+  if (out) out[0] = 0;
+  VynWchar *location = nullptr, *generic = nullptr, *extension = nullptr, *version = nullptr;
+  int result = generic_parse_filename(name, &location, nullptr, &generic, &extension, &version);
+  if (result != 0) return result;
+  if (!generic) return 4;
+  if (!out) return 11;
+  // The parts live in the parsers' static buffers: copy them before building.
+  VynWchar parts[3][VYN_NAME_MAX + 1];
+  const VynWchar* given[3] = {location, generic, extension};
+  for (int i = 0; i < 3; ++i) copy_cut(parts[i], VYN_NAME_MAX + 1, given[i]);
+  int number = version ? watoi(version) : 0;
+  if (!vyn_cat_full_path_name_ext(nullptr, nullptr, parts[0], parts[1], parts[2], number, out))
+    return 11;
+  return 0;
+}
+
+int filepath_is_local(const VynWchar* name) {
+  char narrow[PARSE_NARROW_ROOM];
+  if (!name || wstostr_bounded(narrow, sizeof narrow, name) != 0) return 0;
+  VynFile* file = nullptr;
+  if (pfa_alloc_vyn_file(&file) != PFA_E_NO_ERROR) return 0;
+  int local = parse_to_pfa(file, -1, narrow) == PFA_E_NO_ERROR && pfa_is_local(file) == 1;
+  pfa_free_vyn_file(&file);
+  return local;
+}
+
 int make_family_fullname_low(const VynWchar* directory, const VynWchar* instance,
                              const VynWchar* generic, const VynWchar* extension,
                              const VynWchar* version, VynWchar* out) {
@@ -464,6 +693,12 @@ int make_family_fullname_low(const VynWchar* directory, const VynWchar* instance
 
 int make_family_name(const VynWchar* instance, const VynWchar* generic, VynWchar* out) {
   return make_family_fullname_low(nullptr, instance, generic, nullptr, nullptr, out);
+}
+
+int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, int object_type,
+                           VynWchar* out) {
+  const VynWchar* extension = object_type == -1 ? nullptr : object_extension(object_type);
+  return make_family_fullname_low(nullptr, instance, generic, extension, nullptr, out);
 }
 
 int vyn_cat_location_name_ext(const VynWchar* location, int location_type,
@@ -752,6 +987,8 @@ int vyn_scandir(const VynWchar* directory, VynDirent*** list, VynDirFilter filte
 }
 
 void fnstring_testing_reset() {
+  // The handle's record goes with the memory pools.
+  parse_handle = nullptr;
   free_vyn_dirent();
   relmem(&arena.block[0]);
 }

@@ -159,6 +159,51 @@ int string_has_special_chars(const VynWchar* name);
 // for an empty part. 0; 11 for a null name or one of 261 characters or more.
 int parse_os_filename(const VynWchar* name, VynWchar** directory, VynWchar** base,
                       VynWchar** extension, VynWchar** version);
+// Splits name through a file handle: location (the location text of the name, or an
+// explicit location: the text through a "||"), base name (shorter than 67 characters),
+// extension (none for a directory) and version ("%d" of a nonzero one). A name of no
+// known object type and no extension is split by parse_os_filename. The outputs (each
+// may be null) point into static buffers that the next call overwrites, or are null for
+// an empty part. 0; 11 for a null name, one of 261 characters or more, one that does not
+// parse, a base name too long, and an explicit location together with a location in the
+// rest.
+int parse_filename(const VynWchar* name, VynWchar** location, VynWchar** base,
+                   VynWchar** extension, VynWchar** version);
+// Splits "location instance<generic>.extension.version": a name without special
+// characters is itself the generic name; otherwise the bracketed generic is taken off and
+// the rest split by parse_filename when it needs parsing. Without a bracket the base
+// name is the generic and *instance is null. Outputs as for parse_filename. 0, 11 for a
+// bad bracket, or parse_filename's result.
+int generic_parse_filename(const VynWchar* name, VynWchar** location, VynWchar** instance,
+                           VynWchar** generic, VynWchar** extension, VynWchar** version);
+// The same, also refusing (11) a name whose first '>' is not the one that closes the
+// file part's '<'.
+int generic_parse_filename_weak_check(const VynWchar* name, VynWchar** location,
+                                      VynWchar** instance, VynWchar** generic,
+                                      VynWchar** extension, VynWchar** version);
+// Buffer sizes (units, terminator included) of the two copying forms below; a part is
+// cut to fit its buffer.
+constexpr int PARSE_LOCATION_SIZE = 260;
+constexpr int PARSE_BASE_SIZE = 66;
+constexpr int PARSE_EXTENSION_SIZE = 260;
+constexpr int PARSE_VERSION_SIZE = 4;
+constexpr int GENERIC_PARSE_INSTANCE_SIZE = 32;
+constexpr int GENERIC_PARSE_GENERIC_SIZE = 64;
+constexpr int GENERIC_PARSE_EXTENSION_SIZE = 4;
+// parse_filename and generic_parse_filename copying each part into the caller's buffer
+// (each may be null); a missing part, or every part of a failed parse, is empty. The
+// parser's result.
+int parse_filename_buffer(const VynWchar* name, VynWchar* location, VynWchar* base,
+                          VynWchar* extension, VynWchar* version);
+int generic_parse_filename_buffer(const VynWchar* name, VynWchar* location,
+                                  VynWchar* instance, VynWchar* generic, VynWchar* extension,
+                                  VynWchar* version);
+// The full name of the generic model of name (location, generic, extension and version
+// of generic_parse_filename) into out (VYN_NAME_MAX units). 0; 4 when there is no
+// generic name; 11 (out empty) for a name that does not parse or a result too long.
+int get_gen_name(const VynWchar* name, VynWchar* out);
+// 1 when name parses to a location on this machine, 0 when not or when it does not parse.
+int filepath_is_local(const VynWchar* name);
 // Splits "instance<generic>" (after the last '\\'): rest gets the name without the
 // bracketed part, generic the text between the brackets (empty without '<'). Either
 // output may be null; each must hold VYN_NAME_MAX + 1 units. 0; 11 for a '<' without a
@@ -176,6 +221,9 @@ int make_family_fullname_low(const VynWchar* directory, const VynWchar* instance
                              const VynWchar* generic, const VynWchar* extension,
                              const VynWchar* version, VynWchar* out);
 int make_family_name(const VynWchar* instance, const VynWchar* generic, VynWchar* out);
+// make_family_name with the extension of the object type (none for type -1).
+int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, int object_type,
+                           VynWchar* out);
 // location, name, "." extension (when not empty) and ".%d" of a nonzero version. name
 // may be out itself. 1; 0 with out empty for a null out or name, or a result of
 // VYN_NAME_MAX characters or more (a version that does not fit is refused too).

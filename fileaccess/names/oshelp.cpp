@@ -268,6 +268,88 @@ int file_exists(const char* name) {
 
 char* getwd(char* buffer) { return buffer ? w32::_getcwd(buffer, VYN_NAME_MAX) : nullptr; }
 
+VynFile* make_full_name_pfa(const VynWchar* name, const VynWchar* extension) {
+  VynFile* file = pfa_alloc_wfile(name);
+  if (!file) return nullptr;
+  char narrow[NARROW_ROOM];
+  if (extension && extension[0] &&
+      (!narrow_of(extension, narrow) || pfa_put_extension(file, narrow) != PFA_E_NO_ERROR)) {
+    pfa_free_vyn_file(&file);
+    return nullptr;
+  }
+  pfa_put_version(file, 0);
+  return file;
+}
+
+const VynWchar* make_full_name(const VynWchar* name, const VynWchar* extension) {
+  static VynWchar full[VYN_NAME_MAX];
+  full[0] = 0;
+  VynFile* file = make_full_name_pfa(name, extension);
+  char narrow[PFA_NAME_SIZE];
+  if (file && pfa_get_full_name_mixed_case(file, narrow, 0) == PFA_E_NO_ERROR &&
+      !wide_of(narrow, full, VYN_NAME_MAX))
+    full[0] = 0;
+  pfa_free_vyn_file(&file);
+  return full;
+}
+
+namespace {
+
+// The handles of make_filepath, kept for the process's life (they belong to the memory
+// pools): directory, sub-path, the two joined, and the name taken in that.
+VynFile* filepath_handles[4];
+
+}  // namespace
+
+int make_filepath(const VynWchar* name, const VynWchar* directory, const VynWchar* sub_path,
+                  VynWchar* out) {
+  if (!out) return PFA_E_INVALID_INPUT;
+  out[0] = 0;
+  for (VynFile*& h : filepath_handles)
+    if (!h && pfa_alloc_vyn_file(&h) != PFA_E_NO_ERROR) return PFA_E_ERROR;
+  VynFile* dir = filepath_handles[0];
+  VynFile* sub = filepath_handles[1];
+  VynFile* joined = filepath_handles[2];
+  VynFile* named = filepath_handles[3];
+  char text[NARROW_ROOM + 1];
+  if (!narrow_of(directory, text)) return PFA_E_INVALID_INPUT;
+  int result = pfa_parse_to_vyn_file(dir, text);
+  if (result == PFA_E_NO_ERROR) {
+    result = pfa_put_obj_type(dir, PFA_TYPE_DIRECTORY);
+  } else {
+    std::size_t n = std::strlen(text);
+    text[n] = '\\';
+    text[n + 1] = '\0';
+    result = pfa_parse_to_vyn_file(dir, text);
+  }
+  if (result != PFA_E_NO_ERROR) return result;
+  if (sub_path && sub_path[0]) {
+    if (!narrow_of(sub_path, text)) return PFA_E_INVALID_INPUT;
+    for (char* p = text; *p; ++p)
+      if (*p == '%') *p = '/';
+    const char* relative = text[0] == '/' ? text + 1 : text;
+    result = pfa_parse_to_vyn_file(sub, relative);
+    if (result == PFA_E_NO_ERROR) result = pfa_put_obj_type(sub, PFA_TYPE_DIRECTORY);
+    if (result == PFA_E_NO_ERROR) result = pfa_build_path(dir, sub, joined);
+  } else {
+    result = pfa_copy_vyn_file(dir, joined);
+  }
+  if (result != PFA_E_NO_ERROR) return result;
+  VynFile* last = joined;
+  if (name && name[0]) {
+    if (!narrow_of(name, text)) return PFA_E_INVALID_INPUT;
+    result = pfa_parse_to_vyn_file_in_dir(named, joined, text);
+    if (result != PFA_E_NO_ERROR) return result;
+    last = named;
+  }
+  char full[PFA_NAME_SIZE];
+  if (pfa_get_full_name(last, full) != PFA_E_NO_ERROR || !wide_of(full, out, VYN_NAME_MAX)) {
+    out[0] = 0;
+    return PFA_E_ERROR;
+  }
+  return PFA_E_NO_ERROR;
+}
+
 int dir_change(const VynWchar* directory) {
   return directory && w32::SetCurrentDirectoryW(directory) ? 1 : 0;
 }
@@ -536,7 +618,10 @@ int valid_image_type(int image_class, int object_type) {
   return 0;
 }
 
-void oshelp_testing_reset() { input_mode = 0; }
+void oshelp_testing_reset() {
+  input_mode = 0;
+  for (VynFile*& h : filepath_handles) h = nullptr;
+}
 
 int dir_get(VynWchar* out, int size) {
   if (!out || size < 1) return 0;

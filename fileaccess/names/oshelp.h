@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "fileaccess/core/pfa.h"
 #include "platform/w32/registry.h"
 #include "runtime/vekbase.h"
 
@@ -71,6 +72,20 @@ int delete_latest_file(const VynWchar* name);
 // appended first when the file part has no '.', so that a bare name matches that name
 // with any extension. The first match decides.
 int file_exists(const char* name);
+
+// A new handle of name with the extension put when it is not empty (may be null) and
+// version 0; the caller frees it. Null when the name does not parse.
+VynFile* make_full_name_pfa(const VynWchar* name, const VynWchar* extension);
+// The full name of make_full_name_pfa's handle, case kept, in a static buffer
+// (VYN_NAME_MAX units) that the next call overwrites; empty when it cannot be formed.
+const VynWchar* make_full_name(const VynWchar* name, const VynWchar* extension);
+// The full name of name taken in directory and its sub-path into out (260 units):
+// directory (a '\\' is added when it does not parse as it stands), sub-path (may be
+// null; each '%' read as '/', one leading '/' dropped) joined below it, and name (may be
+// null or empty: the directory itself) taken in that. 0 with out set; else the code of
+// the parse that failed, or 1 when the full name cannot be formed, with out empty.
+int make_filepath(const VynWchar* name, const VynWchar* directory, const VynWchar* sub_path,
+                  VynWchar* out);
 
 // ---- Directories and tests
 
