@@ -485,10 +485,15 @@ int YrlFeatElemtreeRevAngleSet(YrlFeatInfo* info, VynElement tree, int depth_typ
 
 int YrlFeatElemtreeHoleDepthSet(YrlFeatInfo* info, VynElement tree, int depth_type) {
   const YrlExtentInfo& x = info->extent;
-  if (depth_type == YRL_DEPTH_BLIND) {
-    set_dbl(tree, {1671, 1684, 1685, 431}, 0.0);
+  // A blind hole keeps the side the tree was built with: side 1 (into the part) unless
+  // the direction is flipped, as the builder writes it.
+  if (depth_type == YRL_DEPTH_BLIND && info->direction_flipped) {
     set_dbl(tree, {1671, 1684, 1686, 434}, x.depth);
     return set_kinds(tree, {1671, 1684, 1685, 1687}, 6, {1671, 1684, 1686, 1688}, 1);
+  }
+  if (depth_type == YRL_DEPTH_BLIND) {
+    set_dbl(tree, {1671, 1684, 1685, 431}, x.depth);
+    return set_kinds(tree, {1671, 1684, 1685, 1687}, 1, {1671, 1684, 1686, 1688}, 6);
   }
   if (depth_type == YRL_DEPTH_UP_TO_REF && x.surface_found) {
     set_item(tree, {1671, 1684, 1686, 435}, x.reference);

@@ -446,11 +446,9 @@ int YrlFindDistanceForInclinedExtent(int mode, const double* p, const double* a,
   int along = mode == 1 ? 1 : 0;  // the coordinate climbed (y for mode 1)
   int across = 1 - along;
   double rise = std::fabs(A[along] - B[along]);
-  if (rise <= 0) {
-    // A line that does not climb towards r gives no distance.
-    error_text("The LINE entity representing the REFERENCE SURFACE cannot be used to find the depth.");
-    return VYN_TK_GENERAL_ERROR;
-  }
+  // A line that does not climb towards r (horizontal in mode 1, vertical in mode 2)
+  // reaches r's height nowhere: no distance.
+  if (rise <= 0) return VYN_TK_GENERAL_ERROR;
   const double* lower = A[along] <= B[along] ? A : B;
   const double* other = lower == A ? B : A;
   double step = std::fabs(lower[along] - (r[along] - p[along])) / rise * std::fabs(A[across] - B[across]);

@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
+#include "app/feature/elemtree.h"
 #include "app/feature/featinfo.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
+#include "host/call_log.h"
+#include "host/drawings.h"
 #include "host/geometry.h"
 #include "host/messages.h"
 #include "host/model_store.h"
@@ -41,6 +46,14 @@ class FeatureBuild : public UtilTest {
     view.ref_point[1] = ry;
     ASSERT_EQ(YrlViewDataWrite(name, view), 0);
     for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
+  }
+
+  // Draft lines 1 to 4: the rectangle (x0, y0) to (x1, y1), counter-clockwise.
+  void rectangle(double x0, double y0, double x1, double y1) {
+    line_entity(1, {x0, y0, 0}, {x1, y0, 0});
+    line_entity(2, {x1, y0, 0}, {x1, y1, 0});
+    line_entity(3, {x1, y1, 0}, {x0, y1, 0});
+    line_entity(4, {x0, y1, 0}, {x0, y0, 0});
   }
 
   std::vector<VynSelection> selections(const std::vector<int>& ids) {
@@ -84,10 +97,7 @@ class FeatureBuild : public UtilTest {
 
 // A rectangle picked in FRONT, its sketch plane and blind depth from lines in TOP.
 TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  line_entity(2, {10, 0, 0}, {10, 5, 0});
-  line_entity(3, {10, 5, 0}, {0, 5, 0});
-  line_entity(4, {0, 5, 0}, {0, 0, 0});
+  rectangle(0, 0, 10, 5);
   line_entity(5, {0, 100, 0}, {10, 100, 0});   // TOP: FRONT's plane edge-on, through TOP's point
   line_entity(6, {20, 100, 0}, {20, 125, 0});  // TOP: a depth of 25
   declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
@@ -124,10 +134,7 @@ TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
 
 // A cancelled run deletes its feature and the datum plane it created: the part is as it was.
 TEST_F(FeatureBuild, CancelledFeatureLeavesThePartAsItWas) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  line_entity(2, {10, 0, 0}, {10, 5, 0});
-  line_entity(3, {10, 5, 0}, {0, 5, 0});
-  line_entity(4, {0, 5, 0}, {0, 0, 0});
+  rectangle(0, 0, 10, 5);
   line_entity(5, {0, 107, 0}, {10, 107, 0});   // TOP: a plane 7 behind FRONT: nothing there
   line_entity(6, {20, 107, 0}, {20, 117, 0});
   declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
@@ -155,6 +162,234 @@ TEST_F(FeatureBuild, CancelledFeatureLeavesThePartAsItWas) {
   EXPECT_EQ(info.sketch.created_plane.id, 0);
   EXPECT_TRUE(yrlhost::stored_model(part)->solid.empty());
   YrlFeatInfoEnd(&info);
+}
+
+
+// Three lines of a rectangle and a fourth that stops short: the gap's two ends are open.
+TEST_F(FeatureBuild, ProfileWithAGapReportsItsOpenEnds) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10, 0, 0}, {10, 5, 0});
+  line_entity(3, {10, 5, 0}, {0, 5, 0});
+  line_entity(4, {0, 5, 0}, {0, 1, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.sketch.valid, 0);
+  EXPECT_EQ(info.sketch.open_ends, 2);
+  EXPECT_EQ(info.sketch.no_open_ends, 0);
+  EXPECT_EQ(info.sketch.entities[0].start_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(info.sketch.entities[3].end_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(info.sketch.loop_count, 1);
+  // An invalid profile is not filled into the section: nothing is built.
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 5, {}, 0};
+  YrlFeatInfoFeatRegen(&info);
+  EXPECT_TRUE(yrlhost::stored_model(part)->solid.empty());
+  YrlFeatInfoIncompleteFeatureDelete(&info);
+  YrlFeatInfoEnd(&info);
+}
+
+// A profile from two views, and one outside every view, is refused with its message.
+TEST_F(FeatureBuild, ProfileFromTwoViewsIsRefused) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {0, 100, 0}, {10, 100, 0});
+  line_entity(3, {50, 50, 0}, {60, 50, 0});
+  declare_view("FRONT", 2, 0, 0, {1});
+  declare_view("TOP", 1, 0, 100, {2});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2}, -2);
+  EXPECT_EQ(info.sketch.view_id, -1);
+  profile(info, {3, 1}, -1);
+  YrlFeatInfoEnd(&info);
+}
+
+// Profile in FRONT: a vertical line in RIGHT shows its plane, a horizontal one does not.
+TEST_F(FeatureBuild, SketchPlaneLineMustShowThePlaneEdgeOn) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {200, 0, 0}, {200, 5, 0});  // RIGHT: vertical
+  line_entity(3, {200, 0, 0}, {210, 0, 0});  // RIGHT: horizontal
+  declare_view("FRONT", 2, 0, 0, {1});
+  declare_view("RIGHT", 3, 200, 0, {2, 3});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1});
+  user("pick 77 2");
+  EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  EXPECT_EQ(info.plane.ref_view_id, 3);
+  EXPECT_EQ(info.sketch.found_plane.id, info.part.front.id);
+  for (int k = 0; k < 3; ++k) user("pick 77 3");
+  EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), -1);
+  std::vector<std::string> shown;
+  for (const yrlhost::MessageRecord& m : yrlhost::message_log()) shown.push_back(m.key);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), "YRL_SELECT_VALID_LINE_2"), 3);
+  EXPECT_EQ(shown.back(), "YRL_SELECT_LINE_FAILED");
+  YrlFeatInfoEnd(&info);
+}
+
+// A tube section on FRONT turned a full revolution about a vertical axis.
+TEST_F(FeatureBuild, RevolveBuilds) {
+  rectangle(2, 0, 3, 4);
+  line_entity(5, {0, 0, 0}, {0, 1, 0});  // the axis
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  std::vector<VynSelection> axis = selections({5});
+  info.rev_axis.selection = axis[0];
+  info.rev_axis.view_id = 2;
+  info.rev_axis.flag = 1;
+  profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.sketch.revolve_sides, 1);
+  EXPECT_EQ(info.sketch.valid, 1);
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 360, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  const double pi = 3.141592653589793;
+  const double lo[3] = {-3, 0, -3}, hi[3] = {3, 4, 3};
+  expect_solid(20 * pi, 4, lo, hi);
+  YrlFeatInfoEnd(&info);  // frees the axis selection too
+}
+
+class HoleBuild : public FeatureBuild {
+ protected:
+  // A 10 x 10 x 10 block from FRONT, and a datum plane 10 above TOP to place holes on.
+  void block(YrlFeatInfo& info) {
+    rectangle(0, 0, 10, 10);
+    arc_entity(5, {1, 0, 0}, {5, 97, 0}, 0, 6.283185307179586, 1);  // TOP: the hole's circle
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, {1, 2, 3, 4});
+    info.sketch.found_plane = info.part.front;
+    info.sketch.use_found_plane = 1;
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    ASSERT_NEAR(solid().volume, 1000, 1e-6);
+    ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.top, 10, &top10), 0);
+  }
+  // The hole record of the circle in TOP: centre (5, 97) is x 5, z 3 in the part.
+  void hole(YrlFeatInfo& h, double depth) {
+    h = YrlFeatInfo{};
+    h.type = YRL_FEAT_HOLE;
+    h.sub_type = YRL_FEAT_PROTRUSION;
+    h.draw = draw;
+    h.part = partinfo;
+    h.sketch.found_plane = top10;
+    h.sketch.use_found_plane = 1;
+    h.hole.view_id = 1;
+    h.hole.centre[0] = 5;
+    h.hole.centre[1] = 97;
+    h.hole.diameter = 2;
+    h.extent = {YRL_DEPTH_BLIND, 0, 0, {}, depth, {}, 0};
+  }
+  VynModelitem top10{};
+  YrlDrawInfo draw{};
+  YrlPartInfo partinfo{};
+};
+
+TEST_F(HoleBuild, BlindHoleAndItsDepthEdit) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  YrlFeatInfo h;
+  hole(h, 4);
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+  EXPECT_NEAR(h.hole.first_distance, 3, 1e-12);   // from FRONT: z 3
+  EXPECT_NEAR(h.hole.second_distance, 5, 1e-12);  // from RIGHT: x 5
+  const double pi = 3.141592653589793;
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 10};
+  expect_solid(1000 - 4 * pi, 8, lo, hi);
+  // The bore's wall passes 1 from its axis at x 5, z 3.
+  EXPECT_EQ(yrlhost::geom::geometry_at_point(yrlhost::stored_model(part)->solid, {6, 8, 3}, 1e-6).faces.size(), 1u);
+  // Fault: the depth edit wrote side 2, away from the part: the hole went (or failed).
+  h.extent.depth = 6;
+  EXPECT_EQ(YrlFeatElemtreeHoleDepthSet(&h, h.tree, YRL_DEPTH_BLIND), 0);
+  ASSERT_EQ(YrlFeatInfoFeatRefresh(&h), 0);
+  expect_solid(1000 - 6 * pi, 8, lo, hi);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a view of scale 0 gave infinite hole distances.
+TEST_F(HoleBuild, ViewOfScaleZeroIsRefused) {
+  YrlViewData view = {};
+  view.view_type = 1;
+  view.group_id = 1;
+  std::strcpy(view.view_name, "TOP");
+  view.scale = 0.0;
+  ASSERT_EQ(YrlViewDataWrite("TOP", view), 0);
+  YrlFeatInfo h;
+  hole(h, 4);
+  h.hole.first_distance = 7;
+  EXPECT_EQ(YrlFeatHoleRefDistancesGet(&h), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(h.hole.first_distance, 7);
+}
+
+// Offset datum planes are named by the next number the part has free.
+TEST_F(FeatureBuild, OffsetDatumPlanesTakeTheNextFreeNumber) {
+  YrlPartInfo p{};
+  ASSERT_EQ(YrlPartInfoFill(&p), 0);
+  auto name_of = [](const VynModelitem& item) {
+    VynFeature feature{};
+    EXPECT_EQ(VynGeomitemFeatureGet(const_cast<VynModelitem*>(&item), &feature), 0);
+    VynName name{};
+    EXPECT_EQ(VynModelitemNameGet(&feature, name), 0);
+    return std::u16string(name);
+  };
+  VynModelitem first{}, second{};
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 3, &first), 0);
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 5, &second), 0);
+  EXPECT_EQ(name_of(first), u"OFFSET_DTM_PLN1");
+  EXPECT_EQ(name_of(second), u"OFFSET_DTM_PLN2");
+  EXPECT_NE(first.id, second.id);
+  // Fault: a part reopened with OFFSET_DTM_PLN1 in it (a new session's counter at 1)
+  // got the old plane back; the part's own names decide.
+  VynMdl other = template_part("PRT0002");
+  ASSERT_GT(yrlhost::host_feature_add(other, 923, "OFFSET_DTM_PLN1", {}), 0);
+  VynModelitem third{};
+  YrlPartInfo q{};
+  active_mdl = other;
+  ASSERT_EQ(YrlPartInfoFill(&q), 0);
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(other, &q.front, 4, &third), 0);
+  EXPECT_EQ(name_of(third), u"OFFSET_DTM_PLN2");
+}
+
+TEST(InclinedExtent, DistancesAndLinesThatDoNotClimb) {
+  const double p[3] = {0, 0, 0}, r[3] = {0, 5, 0};
+  double d = -1;
+  // A line from (10, 0) up to (20, 10): at height 5 it is at x 15.
+  const double a[3] = {10, 0, 0}, b[3] = {20, 10, 0};
+  ASSERT_EQ(YrlFindDistanceForInclinedExtent(1, p, a, b, r, &d), 0);
+  EXPECT_NEAR(d, 15, 1e-12);
+  // Fault: a horizontal line divided by zero in mode 1 (and a vertical one in mode 2).
+  const double h0[3] = {10, 3, 0}, h1[3] = {20, 3, 0};
+  d = -1;
+  EXPECT_EQ(YrlFindDistanceForInclinedExtent(1, p, h0, h1, r, &d), -1);
+  EXPECT_EQ(d, -1);
+  const double v0[3] = {10, 0, 0}, v1[3] = {10, 9, 0};
+  EXPECT_EQ(YrlFindDistanceForInclinedExtent(2, p, v0, v1, r, &d), -1);
+}
+
+// Fault: a failed entity creation was reported as success.
+TEST_F(FeatureBuild, FixLineReportsAFailedCreation) {
+  YrlDrawInfo d{};
+  declare_view("FRONT", 2, 0, 0, {});
+  ASSERT_EQ(YrlDrawInfoFill(&d), 0);
+  const double a[3] = {0, 0, 0}, b[3] = {5, 0, 0};
+  VynSelection sel = nullptr;
+  ASSERT_EQ(YrlSketchFixCreate(&d, a, b, nullptr, &sel), 0);
+  ASSERT_NE(sel, nullptr);
+  VynModelitem item{};
+  ASSERT_EQ(VynSelectionModelitemGet(sel, &item), 0);
+  EXPECT_TRUE(yrlhost::stored_item_exists(drawing, 77, item.id));
+  VynSelectionFree(&sel);
+  yrlhost::call_log_fail_on_call("VynDtlentityCreate_v", 1, -1);
+  EXPECT_EQ(YrlSketchFixCreate(&d, a, b, nullptr, &sel), -1);
+  EXPECT_EQ(sel, nullptr);
 }
 
 }  // namespace
