@@ -8,6 +8,7 @@
 #include "app/menus/app_init.h"
 #include "app/util/apputil.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/local/geomdata.h"
 
 namespace {
 
@@ -280,6 +281,26 @@ void YrlUtilSectionClean(VynSection section) {
   }
 }
 
+// ---- Helpers ------------------------------------------------------------------------------
+
+void YrlFeatSelectionArrayFree(VynArray* array) {
+  if (array == nullptr || *array == nullptr) return;
+  int n = 0;
+  VynArraySizeGet(*array, &n);
+  for (int i = 0; i < n; ++i) VynSelectionFree(&static_cast<VynSelection*>(*array)[i]);
+  VynArrayFree(array);
+}
+
+int YrlSelectionCurveGet(VynSelection selection, VynDtlentitydata* data, VynCurvedata** curve, int* type) {
+  VynModelitem item{};
+  *data = nullptr;
+  int status = VynSelectionModelitemGet(selection, &item);
+  if (status == VYN_TK_NO_ERROR) status = VynDtlentityDataGet(&item, nullptr, data);
+  if (status == VYN_TK_NO_ERROR) status = VynDtlentitydataCurveGet(*data, curve);
+  if (status == VYN_TK_NO_ERROR) status = VynCurvedataTypeGet(*curve, type);
+  return status;
+}
+
 // ---- A run -------------------------------------------------------------------------------
 
 int YrlFeatInfoBegin(YrlFeatInfo* info, int type) {
@@ -310,4 +331,9 @@ void YrlFeatInfoEnd(YrlFeatInfo* info) {
   std::free(info->sketch.entities);
   info->sketch.entities = nullptr;
   if (info->rev_axis.selection != nullptr) VynSelectionFree(&info->rev_axis.selection);
+  if (info->hole.selection != nullptr) VynSelectionFree(&info->hole.selection);
+  YrlDatumPointInfo& d = info->datum_point;
+  YrlFeatSelectionArrayFree(&d.selections);
+  if (d.items != nullptr) VynArrayFree(&d.items);
+  if (d.points != nullptr) VynArrayFree(&d.points);
 }

@@ -164,6 +164,14 @@ int YrlFeatInfoSketchFixEntErase(YrlFeatInfo* info);
 int YrlSectionGetNew(VynElement tree, VynSection* section);
 void YrlUtilSectionClean(VynSection section);
 
+// ---- Helpers of the feature run ---------------------------------------------------------
+
+// Frees every selection of a host array of selections and the array (null: nothing).
+void YrlFeatSelectionArrayFree(VynArray* array);
+// The draft entity's data (to free with VynDtlentitydataFree; null when not had), curve
+// and curve type of a selection; the first failing host status.
+int YrlSelectionCurveGet(VynSelection selection, VynDtlentitydata* data, VynCurvedata** curve, int* type);
+
 // ---- A run -------------------------------------------------------------------------------
 
 // Starts a run: zeroes info, makes the fix-entity array and fills the drawing and part

@@ -19,16 +19,6 @@ namespace {
 
 void info_message(const char* text) { VynMessageDisplay(YrlMsgFile, "YRLFORM INFO %0s", text); }
 
-// The draft entity's curve of a selection; the entity data to free in *data.
-int selection_curve(VynSelection sel, VynDtlentitydata* data, VynCurvedata** curve, int* curve_type) {
-  VynModelitem item{};
-  int status = VynSelectionModelitemGet(sel, &item);
-  if (status == VYN_TK_NO_ERROR) status = VynDtlentityDataGet(&item, nullptr, data);
-  if (status == VYN_TK_NO_ERROR) status = VynDtlentitydataCurveGet(*data, curve);
-  if (status == VYN_TK_NO_ERROR) status = VynCurvedataTypeGet(*curve, curve_type);
-  return status;
-}
-
 // A drawing point carried into the section: through the view's transform, relative to
 // the origin.
 void to_section(const double trf[4][4], const double* origin, const double* p, double* out) {
@@ -72,7 +62,7 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
       VynDtlentitydata data = nullptr;
       VynCurvedata* curve = nullptr;
       int curve_type = 0;
-      int s = selection_curve(selections[i], &data, &curve, &curve_type);
+      int s = YrlSelectionCurveGet(selections[i], &data, &curve, &curve_type);
       Vyn2dEntity entity{};
       bool add = false;
       if (s == VYN_TK_NO_ERROR && curve_type == VYN_CURVE_LINE) {

@@ -40,15 +40,11 @@ int line_in_model(const YrlDrawInfo* draw, VynSelection sel, int view_id, double
 }
 
 int curve_type_of(VynSelection sel) {
-  VynModelitem item{};
   VynDtlentitydata data = nullptr;
   VynCurvedata* curve = nullptr;
   int type = 0;
-  if (VynSelectionModelitemGet(sel, &item) == VYN_TK_NO_ERROR &&
-      VynDtlentityDataGet(&item, nullptr, &data) == VYN_TK_NO_ERROR) {
-    if (VynDtlentitydataCurveGet(data, &curve) == VYN_TK_NO_ERROR) VynCurvedataTypeGet(curve, &type);
-    VynDtlentitydataFree(data);
-  }
+  YrlSelectionCurveGet(sel, &data, &curve, &type);
+  if (data != nullptr) VynDtlentitydataFree(data);
   return type;
 }
 

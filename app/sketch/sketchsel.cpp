@@ -185,18 +185,12 @@ int YrlSketchSelect(YrlFeatInfo* info, const YrlDrawInfo*, YrlSketchValInfo* ske
   int count = 0;
   int status = YrlSketchEntitiesSelect(&current, &count);
   if (status != VYN_TK_NO_ERROR) {
-    if (current != nullptr) {
-      int n = 0;
-      VynArraySizeGet(current, &n);
-      for (int i = 0; i < n; ++i) VynSelectionFree(&static_cast<VynSelection*>(current)[i]);
-      VynArrayFree(&current);
-    }
+    YrlFeatSelectionArrayFree(&current);
     return VYN_TK_GENERAL_ERROR;
   }
   int result = 0;
   status = YrlSketchProfileSet(info, static_cast<VynSelection*>(current), count, &result);
-  for (int i = 0; i < count; ++i) VynSelectionFree(&static_cast<VynSelection*>(current)[i]);
-  VynArrayFree(&current);
+  YrlFeatSelectionArrayFree(&current);
   if (result == -1 || result == -2) {
     if (result == -1) {
       error_text("One or more entities selected for the SKETCH (section) are NOT part of any view. Reselect section profile.");

@@ -11,6 +11,7 @@
 
 #include "app/feature/elemtree.h"
 #include "app/feature/featinfo.h"
+#include "app/feature/section.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
@@ -236,11 +237,17 @@ TEST_F(FeatureBuild, RevolveBuilds) {
   declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
-  std::vector<VynSelection> axis = selections({5});
-  info.rev_axis.selection = axis[0];
-  info.rev_axis.view_id = 2;
-  info.rev_axis.flag = 1;
+  // A revolve's profile is checked against its axis's view: the axis comes first.
+  profile(info, {1, 2, 3, 4}, -1);
+  user("pick 77 5");
+  ASSERT_EQ(YrlSketchRevAxisSelect(&info), 0);
   profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.rev_axis.view_id, 2);
+  // A vertical axis in FRONT: TOP, FRONT and RIGHT, offsets 1.
+  EXPECT_EQ(info.axis_refs.refs[0].id, info.part.top.id);
+  EXPECT_EQ(info.axis_refs.refs[1].id, info.part.front.id);
+  EXPECT_EQ(info.axis_refs.refs[2].id, info.part.right.id);
+  EXPECT_EQ(info.axis_refs.offsets[1], 1.0);
   EXPECT_EQ(info.sketch.revolve_sides, 1);
   EXPECT_EQ(info.sketch.valid, 1);
   ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
@@ -390,6 +397,88 @@ TEST_F(FeatureBuild, FixLineReportsAFailedCreation) {
   yrlhost::call_log_fail_on_call("VynDtlentityCreate_v", 1, -1);
   EXPECT_EQ(YrlSketchFixCreate(&d, a, b, nullptr, &sel), -1);
   EXPECT_EQ(sel, nullptr);
+}
+
+
+// Circles and arcs carried into the section: a cylinder, and a half disc.
+TEST_F(FeatureBuild, ArcsAndCirclesBuild) {
+  const double pi = 3.141592653589793;
+  arc_entity(1, {1, 0, 0}, {5, 5, 0}, 0, 2 * pi, 2);
+  arc_entity(2, {0, 1, 0}, {20, 5, 0}, 0, pi, 3);  // from (20, 8) round the left to (20, 2)
+  line_entity(3, {20, 2, 0}, {20, 8, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3});
+  struct Case {
+    const char* name;
+    std::vector<int> ids;
+    double volume;
+    int faces;
+    double lo[3], hi[3];
+  };
+  const Case cases[] = {
+      {"circle", {1}, 4 * pi * 10, 3, {3, 3, 0}, {7, 7, 10}},
+      {"half disc", {2, 3}, 4.5 * pi * 10, 4, {17, 2, 0}, {20, 8, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, c.ids);
+    EXPECT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    expect_solid(c.volume, c.faces, c.lo, c.hi);
+    YrlFeatInfoIncompleteFeatureDelete(&info);
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// The picked circle in TOP places the hole: centre and diameter from the drawing.
+TEST_F(HoleBuild, HolePickedInTop) {
+  YrlFeatInfo info;
+  block(info);
+  YrlFeatInfo h;
+  ASSERT_EQ(YrlFeatInfoBegin(&h, YRL_FEAT_HOLE), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoHoleProfileSelect(&h), 0);
+  EXPECT_EQ(h.hole.view_id, 1);
+  EXPECT_EQ(h.hole.circle_flag, 2);
+  EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
+  EXPECT_EQ(h.sketch.count, 1);
+  h.sketch.found_plane = top10;
+  h.sketch.use_found_plane = 1;
+  h.extent = {YRL_DEPTH_THROUGH_ALL, 0, 0, {}, 0, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+  const double pi = 3.141592653589793;
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 10};
+  expect_solid(1000 - 10 * pi, 7, lo, hi);
+  YrlFeatInfoEnd(&h);
+  YrlFeatInfoEnd(&info);
+}
+
+TEST_F(FeatureBuild, DatumPointsFromEntities) {
+  const double pi = 3.141592653589793;
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10.005, 0, 0}, {10, 5, 0});     // its start is within 0.01 of line 1's end
+  arc_entity(3, {1, 0, 0}, {20, 0, 0}, 0, 2 * pi, 2);  // a full circle: its centre only
+  point_entity(4, {30, 1, 0});                         // fault: a point entity was read as type 10
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  std::vector<VynSelection> sels = selections({1, 2, 3, 4});
+  ASSERT_EQ(YrlSketchDatumPointInfoSet(&info, 4, sels.data()), 0);
+  release(sels);
+  EXPECT_EQ(info.datum_point.view_id, 2);
+  ASSERT_EQ(YrlFeatGetDatumPointsFromEntity(&info), 0);
+  int n = 0;
+  ASSERT_EQ(VynArraySizeGet(info.datum_point.points, &n), 0);
+  const auto* pts = static_cast<const YrlDatumPoint*>(info.datum_point.points);
+  std::vector<std::pair<double, double>> got;
+  for (int i = 0; i < n; ++i) got.emplace_back(pts[i].point[0], pts[i].point[1]);
+  const std::vector<std::pair<double, double>> want = {{0, 0}, {10, 0}, {10, 5}, {20, 0}, {30, 1}};
+  EXPECT_EQ(got, want);
+  YrlFeatInfoEnd(&info);
 }
 
 }  // namespace
