@@ -164,6 +164,22 @@ int YrlFeatInfoSketchFixEntErase(YrlFeatInfo* info);
 int YrlSectionGetNew(VynElement tree, VynSection* section);
 void YrlUtilSectionClean(VynSection section);
 
+// ---- Highlights and the part preview ------------------------------------------------------
+
+// Each highlights its item (the sketch plane; the revolve axis when picked; the depth
+// reference when found) in colour; -1 only takes the highlight away.
+typedef int (*YrlFeatHighlightFunc)(YrlFeatInfo* info, int colour);
+int YrlFeatSketchPlaneHighlight(YrlFeatInfo* info, int colour);
+int YrlFeatRevAxisHighlight(YrlFeatInfo* info, int colour);
+int YrlFeatSketchExtentRefHighlight(YrlFeatInfo* info, int colour);
+// Shows the part in an accessory window, highlights with the function (colour 1) and asks
+// to close it: OK deletes the window, Cancel leaves it open.
+int YrlFeatPartPreviewWithFunc(VynMdl part, YrlFeatHighlightFunc highlight, YrlFeatInfo* info);
+int YrlFeatPartPreview(YrlFeatInfo* info);
+int YrlFeatPartPreviewSketchPlane(YrlFeatInfo* info);
+int YrlFeatPartPreviewRevAxis(YrlFeatInfo* info);
+int YrlFeatPartPreviewExtentRef(YrlFeatInfo* info);
+
 // ---- Helpers of the feature run ---------------------------------------------------------
 
 // Frees every selection of a host array of selections and the array (null: nothing).

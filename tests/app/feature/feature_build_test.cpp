@@ -8,6 +8,8 @@
 #include <vector>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "app/feature/elemtree.h"
 #include "app/feature/featinfo.h"
@@ -18,7 +20,9 @@
 #include "app/views/viewdata.h"
 #include "host/call_log.h"
 #include "host/drawings.h"
+#include "host/elemtrees.h"
 #include "host/geometry.h"
+#include "host/graphics.h"
 #include "host/messages.h"
 #include "host/model_store.h"
 #include "host/models.h"
@@ -478,6 +482,107 @@ TEST_F(FeatureBuild, DatumPointsFromEntities) {
   for (int i = 0; i < n; ++i) got.emplace_back(pts[i].point[0], pts[i].point[1]);
   const std::vector<std::pair<double, double>> want = {{0, 0}, {10, 0}, {10, 5}, {20, 0}, {30, 1}};
   EXPECT_EQ(got, want);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// The fix lines a run added are deleted at its end unless the user keeps them.
+TEST_F(FeatureBuild, FixEntitiesErasedUnlessKept) {
+  declare_view("FRONT", 2, 0, 0, {});
+  for (int keep : {0, 1}) {
+    SCOPED_TRACE(keep);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    const double a[3] = {0, 0, 0}, b[3] = {5, 0, 0};
+    VynSelection sel = nullptr;
+    ASSERT_EQ(YrlSketchFixCreate(&info.draw, a, b, nullptr, &sel), 0);
+    VynModelitem item{};
+    ASSERT_EQ(VynSelectionModelitemGet(sel, &item), 0);
+    VynSelectionFree(&sel);
+    ASSERT_EQ(VynArrayObjectAdd(&info.fix_entities, -1, 1, &item), 0);
+    info.keep_fix_entities = keep;
+    YrlFeatInfoEnd(&info);
+    EXPECT_EQ(yrlhost::stored_item_exists(drawing, 77, item.id), keep == 1);
+  }
+}
+
+// Deleting with no feature deletes nothing and repaints nothing, but still deletes the
+// created datum plane.
+TEST_F(FeatureBuild, DeleteWithoutAFeatureStillDeletesTheCreatedPlane) {
+  declare_view("FRONT", 2, 0, 0, {});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  size_t before = feature_count();
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.front, 4, &info.sketch.created_plane), 0);
+  EXPECT_EQ(feature_count(), before + 1);
+  int repaints = yrlhost::window_find(yrlhost::window_current())->repaints;
+  YrlFeatInfoIncompleteFeatureDelete(&info);
+  EXPECT_EQ(feature_count(), before);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_EQ(yrlhost::window_find(yrlhost::window_current())->repaints, repaints);
+  YrlFeatInfoEnd(&info);
+}
+
+// A hole not flipped carries 34 in 1671/1689 after its redefinition, a flipped one -1.
+TEST_F(HoleBuild, HoleDirectionValue) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  for (int flipped : {0, 1}) {
+    SCOPED_TRACE(flipped);
+    YrlFeatInfo h;
+    hole(h, 4);
+    h.direction_flipped = flipped;
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+    EXPECT_EQ(yrlhost::tree_value_read(h.tree, {1671, 1689}, VYN_VALUE_TYPE_INT).data.value.i, flipped ? -1 : 34);
+    YrlFeatInfoIncompleteFeatureDelete(&h);
+  }
+  YrlFeatInfoEnd(&info);
+}
+
+// A profile that cannot be solved: the errors go to "<drawing>.ent", shown in the
+// information window, and the feature is deleted.
+TEST_F(FeatureBuild, UnsolvedSectionIsReported) {
+  rectangle(0, 0, 10, 5);
+  line_entity(4, {0, 5, 0}, {0, 1, 0});  // a gap
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  info.sketch.valid = 1;  // as if the user went on regardless
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 5, {}, 0};
+  size_t before = feature_count();
+  EXPECT_EQ(YrlFeatInfoFeatRegen(&info), -1);
+  EXPECT_EQ(feature_count(), before);
+  EXPECT_EQ(info.feature.id, 0);
+  std::ifstream in("DRW0001.ent");
+  ASSERT_TRUE(in.good());
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("The section was not solved successfully \n\n\n*** Errors of section solving and regenerating ***\n"
+                       "__________________________________________________\n\nIndex   Entity ID       Error Message\n\n",
+                       0),
+            0u);
+  EXPECT_NE(text.find("  0    "), std::string::npos);
+  ASSERT_FALSE(yrlhost::info_windows_shown().empty());
+  EXPECT_NE(yrlhost::info_windows_shown().back().file.find("DRW0001.ent"), std::string::npos);
+  YrlFeatInfoEnd(&info);
+}
+
+// The part preview: OK closes the accessory window, Cancel leaves it open.
+TEST_F(FeatureBuild, PartPreviewWindow) {
+  declare_view("FRONT", 2, 0, 0, {});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  size_t windows = yrlhost::window_ids().size();
+  user("press okcancel OK");
+  ASSERT_EQ(YrlFeatPartPreview(&info), 0);
+  EXPECT_EQ(yrlhost::window_ids().size(), windows);
+  user("press okcancel Cancel");
+  ASSERT_EQ(YrlFeatPartPreviewSketchPlane(&info), 0);
+  EXPECT_EQ(yrlhost::window_ids().size(), windows + 1);
   YrlFeatInfoEnd(&info);
 }
 
