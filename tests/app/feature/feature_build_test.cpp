@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "app/feature/elemtree.h"
+#include "app/feature/feature.h"
 #include "app/feature/featinfo.h"
 #include "app/feature/section.h"
 #include "app/sketch/sketchplane.h"
@@ -23,9 +24,11 @@
 #include "host/elemtrees.h"
 #include "host/geometry.h"
 #include "host/graphics.h"
+#include "host/host_arrays.h"
 #include "host/messages.h"
 #include "host/model_store.h"
 #include "host/models.h"
+#include "host/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace yrltest {
@@ -584,6 +587,23 @@ TEST_F(FeatureBuild, PartPreviewWindow) {
   ASSERT_EQ(YrlFeatPartPreviewSketchPlane(&info), 0);
   EXPECT_EQ(yrlhost::window_ids().size(), windows + 1);
   YrlFeatInfoEnd(&info);
+}
+
+
+// Fault: the fix-entity array was freed only when both fills succeeded. A feature
+// command in a drawing without views stops at the error and frees what it made.
+TEST_F(FeatureBuild, CommandWithoutViewsStopsAndFreesItsArray) {
+  user("press error OK");
+  EXPECT_EQ(YrlFeatureCreate(YRL_FEAT_EXTRUDE), -1);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  user("press error OK");
+  YrlFeatInfo info;
+  EXPECT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), -1);
+  VynArray fixes = info.fix_entities;
+  ASSERT_TRUE(yrlhost::host_array_is(fixes));
+  YrlFeatInfoEnd(&info);
+  EXPECT_FALSE(yrlhost::host_array_is(fixes));
+  EXPECT_EQ(info.fix_entities, nullptr);
 }
 
 }  // namespace
