@@ -237,25 +237,90 @@ int YrlFeatInfoSketchPlaneAutoSelect(YrlFeatInfo* info) {
   return VYN_TK_NO_ERROR;
 }
 
-int YrlSketchCheckSurfOrientation(const VynGeomitem* surface, int view_id, const double* dir) {
+namespace {
+
+// 1 and the unit normal of a plane surface; 0 for another surface, -1 when the
+// surface's data cannot be had.
+int plane_normal(const VynGeomitem* surface, double* n) {
   VynGeomitemdata* data = nullptr;
-  if (VynGeomitemdataGet(const_cast<VynGeomitem*>(surface), &data) != VYN_TK_NO_ERROR || data == nullptr) return 0;
+  if (VynGeomitemdataGet(const_cast<VynGeomitem*>(surface), &data) != VYN_TK_NO_ERROR || data == nullptr) return -1;
   bool plane = data->obj_type == VYN_GEOMITEMDATA_SURFACE && data->data.p_surface_data != nullptr &&
                data->data.p_surface_data->type == VYN_SRF_PLANE;
-  double n[3] = {0, 0, 0};
-  if (plane) std::memcpy(n, data->data.p_surface_data->shape.plane.e3, sizeof n);
+  if (plane) std::memcpy(n, data->data.p_surface_data->shape.plane.e3, 3 * sizeof(double));
   VynGeomitemdataFree(&data);
   if (!plane) return 0;
+  double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  if (len <= 0) return 0;
+  for (int k = 0; k < 3; ++k) n[k] /= len;
+  return 1;
+}
+
+// Along the wanted normal within a tolerance: a computed normal is rarely exactly +-1.
+bool along(const double* n, const double* want) {
+  return 1 - std::fabs(n[0] * want[0] + n[1] * want[1] + n[2] * want[2]) <= kNormalTol;
+}
+
+}  // namespace
+
+int YrlSketchCheckSurfOrientation(const VynGeomitem* surface, int view_id, const double* dir) {
+  double n[3] = {0, 0, 0};
+  if (plane_normal(surface, n) != 1) return 0;
   double want[3];
   if (YrlViewGroupIdNormalGet(view_id, want) != VYN_TK_NO_ERROR) {
     if (dir == nullptr) return 0;
     std::memcpy(want, dir, sizeof want);
   }
-  // Along the normal within a tolerance: a computed normal is rarely exactly +-1.
-  double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-  if (len <= 0) return 0;
-  for (double& c : n) c /= len;
-  return 1 - std::fabs(n[0] * want[0] + n[1] * want[1] + n[2] * want[2]) <= kNormalTol ? 1 : 0;
+  return along(n, want) ? 1 : 0;
+}
+
+int YrlSketchCheckIncSurfOrientation(const VynGeomitem* surface, int view_id) {
+  double n[3] = {0, 0, 0}, want[3];
+  int kind = plane_normal(surface, n);
+  if (kind < 0) return 0;
+  if (kind == 0 || YrlViewGroupIdNormalGet(view_id, want) != VYN_TK_NO_ERROR) return 1;
+  return along(n, want) ? 0 : 1;
+}
+
+int YrlSketchIncSurfFindForPoint(YrlFeatInfo* info, int mode, const double* p, const double* a, const double* b,
+                                 VynModelitem* found_item, int* found) {
+  *found = 0;
+  int view = info->sketch.view_id;
+  double trf[4][4], ref[3] = {0, 0, 0};
+  YrlGetDrwToMdlTrfForView(&info->draw, view, trf, nullptr);
+  YrlFeatViewRefPntGetAndTrf(view, trf, ref);
+  for (int i = 0; i < info->sketch.count; ++i) {
+    const YrlSketchEntity& e = info->sketch.entities[i];
+    double m[3];
+    if (e.curve_type == VYN_CURVE_LINE) {
+      double mid[3] = {(e.start[0] + e.end[0]) / 2, (e.start[1] + e.end[1]) / 2, 0};
+      VynUtilPointTrans(trf, mid, m);
+    } else if (e.curve_type == VYN_CURVE_ARC || e.curve_type == VYN_CURVE_CIRCLE) {
+      VynUtilPointTrans(trf, e.centre, m);
+    } else {
+      continue;
+    }
+    double r[3] = {m[0] - ref[0] + p[0], m[1] - ref[1] + p[1], 0};
+    double depth = 0;
+    if (YrlFindDistanceForInclinedExtent(mode, p, a, b, r, &depth) != VYN_TK_NO_ERROR) continue;
+    double point[3];
+    if (YrlSketTrf2dPntTo3dPnt(view, m, ref, depth, point) != VYN_TK_NO_ERROR) continue;
+    VynArray hits = nullptr;
+    int n_hits = 0;
+    if (VynGeometryAtPointFind(info->part.part, point, &hits, &n_hits) != VYN_TK_NO_ERROR || hits == nullptr) continue;
+    auto* sels = static_cast<VynSelection*>(hits);
+    for (int k = 0; k < n_hits; ++k) {
+      VynModelitem hit{};
+      if (!*found && VynSelectionModelitemGet(sels[k], &hit) == VYN_TK_NO_ERROR && hit.type == 5 &&
+          YrlSketchCheckIncSurfOrientation(&hit, view)) {
+        *found_item = hit;
+        *found = 1;
+      }
+      VynSelectionFree(&sels[k]);
+    }
+    VynArrayFree(&hits);
+    if (*found) return VYN_TK_NO_ERROR;
+  }
+  return VYN_TK_GENERAL_ERROR;
 }
 
 int YrlSketchPlaneFindForEntity(YrlFeatInfo* info, const VynSelection* selections, int count, int view_id,
@@ -524,9 +589,16 @@ int YrlSketchExtentSelect(YrlFeatInfo* info) {
     } else if (!x.parallel_ref) {
       value = std::hypot(b[0] - a[0], b[1] - a[1]);
     } else {
-      if (info->part.has_first_feature) {
-        // A reference plane parallel to the sketch plane at that distance, looked for
-        // where the profile lies.
+      // A reference surface: under an inclined line, or a plane parallel to the sketch
+      // plane at the line's distance, looked for where the profile lies.
+      if (YrlLineOrientationGet(a, b) == 0) {
+        double mid[3] = {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, 0};
+        if (info->part.has_first_feature) {
+          YrlSketchIncSurfFindForPoint(info, YrlLineOrientationGet(pa, pb), ref, a, b, &x.reference, &x.surface_found);
+        }
+        distance = IsYrlViewTypeNonOrtho(info->sketch.view_id) ? line_distance(mid, pa, pb)
+                                                                 : std::hypot(mid[0] - ref[0], mid[1] - ref[1]);
+      } else if (info->part.has_first_feature) {
         double ptrf[4][4], pref[3] = {0, 0, 0};
         YrlGetDrwToMdlTrfForView(&info->draw, info->sketch.view_id, ptrf, nullptr);
         YrlFeatViewRefPntGetAndTrf(info->sketch.view_id, ptrf, pref);

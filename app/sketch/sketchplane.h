@@ -39,6 +39,14 @@ int YrlSketchPlaneFindForEntity(YrlFeatInfo* info, const VynSelection* selection
                                 double offset, const double* ref_point, VynModelitem* found_item, int* found);
 // 1 when the surface is a plane whose normal lies along the view group's normal (or dir).
 int YrlSketchCheckSurfOrientation(const VynGeomitem* surface, int view_id, const double* dir);
+// 1 for a surface an inclined depth line may stand for: anything but a plane that faces
+// the view group's normal.
+int YrlSketchCheckIncSurfOrientation(const VynGeomitem* surface, int view_id);
+// The surface under an inclined depth line a-b (model units, in the reference view whose
+// point is p; mode the sketch-plane line's orientation there), looked for where each
+// profile entity lies at the line's depth; 0 and found 1, else -1.
+int YrlSketchIncSurfFindForPoint(YrlFeatInfo* info, int mode, const double* p, const double* a, const double* b,
+                                 VynModelitem* found_item, int* found);
 // The distance for an inclined reference line; -1 for a line that does not rise
 // (mode 1) or run (mode 2), with its message.
 int YrlFindDistanceForInclinedExtent(int mode, const double* p, const double* a, const double* b, const double* r,

@@ -606,5 +606,44 @@ TEST_F(FeatureBuild, CommandWithoutViewsStopsAndFreesItsArray) {
   EXPECT_EQ(info.fix_entities, nullptr);
 }
 
+
+// A depth line parallel to the sketch-plane line: a reference surface when the part has
+// one there, else the distance between the two lines.
+TEST_F(HoleBuild, ParallelDepthLineFindsTheBlocksFace) {
+  YrlFeatInfo first;
+  block(first);
+  line_entity(6, {-50, 100, 0}, {-40, 100, 0});  // TOP: FRONT's plane
+  line_entity(7, {-50, 90, 0}, {-40, 90, 0});    // TOP: 10 behind it, the block's back face
+  line_entity(8, {-50, 88, 0}, {-40, 88, 0});    // TOP: 12 behind it, nothing there
+  declare_view("TOP", 1, 0, 100, {5, 6, 7, 8});
+  struct Case {
+    int line;
+    int has_first;
+    int found;
+    double depth;
+  };
+  const Case cases[] = {{7, 1, 1, 10}, {8, 1, 0, 12}, {7, 0, 0, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line * 10 + c.has_first);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    EXPECT_EQ(info.part.has_first_feature, 1);
+    info.part.has_first_feature = c.has_first;
+    profile(info, {1, 2, 3, 4});
+    user("pick 77 6");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+    user("pick 77 " + std::to_string(c.line));
+    ASSERT_EQ(YrlFeatInfoExtentSelect(&info), 0);
+    EXPECT_EQ(info.extent.parallel_ref, 1);
+    EXPECT_EQ(info.extent.surface_found, c.found);
+    EXPECT_NEAR(info.extent.depth, c.depth, 1e-9);
+    if (c.found) {
+      EXPECT_EQ(info.extent.reference.type, 5);
+    }
+    YrlFeatInfoEnd(&info);
+  }
+  YrlFeatInfoEnd(&first);
+}
+
 }  // namespace
 }  // namespace yrltest
