@@ -194,8 +194,16 @@ int YrlSketchReferencesGet(const YrlPartInfo* part, int view_id, int* plane_id, 
 
 int YrlFeatInfoSketchReferencesGet(YrlFeatInfo* info) {
   YrlSketchValInfo& s = info->sketch;
-  // Auxiliary and section views take their references from the part's geometry, which
-  // this build does not search.
+  // A section view's plane is a datum plane through its cutting line; auxiliary views
+  // (a search of the part's surfaces and edges) are not offered.
+  if (IsYrlViewTypeSection(s.view_id)) {
+    int status = YrlSketchPlaneforSectionViewGet(info);
+    if (status != VYN_TK_NO_ERROR) return status;
+    YrlViewIdNameGet(s.view_id, s.view_name);
+    YrlFeatInfoPlaneIdForViewGet(&info->part, s.view_name, &s.plane_id);
+    YrlDatumFindForViewName(info->part.part, s.view_name, &s.view_datum);
+    return VYN_TK_NO_ERROR;
+  }
   if (IsYrlViewTypeNonOrtho(s.view_id)) return VYN_TK_GENERAL_ERROR;
   return YrlSketchReferencesGet(&info->part, s.view_id, &s.plane_id, &s.orientation_ref, &s.orientation_code,
                                 &s.first_ref, &s.second_ref, &s.view_datum, s.view_name);
@@ -663,4 +671,78 @@ int YrlSketchFixCreate(const YrlDrawInfo* draw, const double* start, const doubl
   if (curve != nullptr && !handed) VynCurvedataFree(reinterpret_cast<VynWord>(curve));
   if (data != nullptr) VynDtlentitydataFree(data);
   return status;
+}
+
+// ---- Section and auxiliary views ---------------------------------------------------------
+
+namespace {
+
+// The fold of a sketch rotation angle: 90 degrees or less becomes its negative, more
+// becomes 180 minus itself; radians out, with its z rotation matrix.
+double rotation_fold(double degrees, double matrix[4][4]) {
+  double folded = degrees <= 90 ? -degrees : 180 - degrees;
+  if (matrix != nullptr) {
+    VynUtilMatrixCopy(nullptr, matrix);
+    VynUtilRotZ(folded, matrix);
+  }
+  return folded * 3.141592653589793 / 180.0;
+}
+
+}  // namespace
+
+double YrlSketchRotationFromDirection(const double* direction, const double* axis, double matrix[4][4]) {
+  double dot = direction[0] * axis[0] + direction[1] * axis[1] + direction[2] * axis[2];
+  // Two unit vectors can give a dot product just past 1 by rounding.
+  if (dot > 1) dot = 1;
+  if (dot < -1) dot = -1;
+  return rotation_fold(std::fabs(std::acos(dot) * 180.0 / 3.141592653589793), matrix);
+}
+
+int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info) {
+  YrlViewData view{};
+  view.group_id = -1;
+  YrlGroupDataGet(info->sketch.view_id, &view);
+  if (view.group_id != info->sketch.view_id || view.cut_plane_id < 1) return VYN_TK_GENERAL_ERROR;
+  VynModelitem cut{YRL_DRAFT_ENTITY_TYPE, view.cut_plane_id, info->draw.drawing};
+  VynSelection sel = nullptr;
+  int status = VynSelectionAlloc(nullptr, &cut, &sel);
+  if (status != VYN_TK_NO_ERROR) return status;
+  int cut_view = -1;
+  YrlViewSetupIdGetBySelection(sel, &cut_view);
+  double trf[4][4], ref[3] = {0, 0, 0}, a[3], b[3];
+  YrlGetDrwToMdlTrfForView(&info->draw, cut_view, trf, nullptr);
+  YrlFeatViewRefPntGetAndTrf(cut_view, trf, ref);
+  status = line_in_model(&info->draw, sel, cut_view, a, b);
+  VynSelectionFree(&sel);
+  double pa[3], pb[3], n_view[3];
+  if (status != VYN_TK_NO_ERROR || YrlSketTrf2dPntTo3dPnt(cut_view, a, ref, 0, pa) != VYN_TK_NO_ERROR ||
+      YrlSketTrf2dPntTo3dPnt(cut_view, b, ref, 0, pb) != VYN_TK_NO_ERROR ||
+      YrlViewGroupIdNormalGet(cut_view, n_view) != VYN_TK_NO_ERROR) {
+    return VYN_TK_GENERAL_ERROR;
+  }
+  double dir[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+  double normal[3];
+  VynUtilVectorCross(dir, n_view, normal);
+  double len = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+  if (len <= 0) return VYN_TK_GENERAL_ERROR;
+  for (double& c : normal) c /= len;
+  // The plane through the cutting line, facing either way, at either end.
+  YrlSketchValInfo& s = info->sketch;
+  const double* points[2] = {pa, pb};
+  for (int k = 0; k < 4; ++k) {
+    double n[3] = {normal[0], normal[1], normal[2]};
+    if (k % 2) n[0] = -n[0], n[1] = -n[1], n[2] = -n[2];
+    s.orientation_code = k % 2 ? 1 : 2;
+    VynModelitem item{};
+    if (YrlDatumFindAtPoint(info->part.part, points[k / 2], n, &item)) {
+      s.found_plane = item;
+      s.use_found_plane = 1;
+      s.offset = 0.0;
+      info->plane.plane = item;
+      info->plane.ref_view_id = cut_view;
+      s.rotation = rotation_fold(90, s.rotation_matrix);  // a section view's is fixed
+      return VYN_TK_NO_ERROR;
+    }
+  }
+  return VYN_TK_GENERAL_ERROR;
 }

@@ -23,6 +23,16 @@ int YrlFeatInfoSketchReferencesGet(YrlFeatInfo* info);
 // for an orthographic view without one.
 int YrlFeatInfoPlaneIdForViewGet(const YrlPartInfo* part, const char* view_name, int* plane_id);
 
+// The sketch rotation of a non-orthographic view from the angle (degrees) between a
+// line's unit direction and a unit axis: the arc cosine of their dot product (held to
+// [-1, 1], which rounding can leave), folded (90 or less becomes its negative, more
+// becomes 180 minus itself). Radians out, with the z rotation matrix of it.
+double YrlSketchRotationFromDirection(const double* direction, const double* axis, double matrix[4][4]);
+// The sketch plane of a section view: a datum plane through its cutting-plane line;
+// 0 with the plane kept as the found plane and the fixed rotation of -90 degrees, -1
+// when none is found.
+int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info);
+
 // The default datum of the single declared FRONT, TOP or RIGHT view; -1 otherwise.
 int YrlSketchPlaneAutoSelect(const YrlPartInfo* part, VynModelitem* item);
 // Interactive sketch-plane pick (up to three attempts); 0, -1, -3 or -14.

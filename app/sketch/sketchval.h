@@ -87,6 +87,9 @@ struct YrlSketchValInfo {
   VynModelitem found_plane;
   double offset;
   VynSection section;
+  // A section or auxiliary profile view: the sketch's rotation (radians) and its matrix.
+  double rotation;
+  double rotation_matrix[4][4];
 };
 
 // Tolerances of the validation.

@@ -43,10 +43,13 @@ class FeatureBuild : public UtilTest {
     active_mdl = part;
   }
 
-  // A declared orthographic view with its reference point and members.
-  void declare_view(const char* name, int group, double rx, double ry, const std::vector<int>& members) {
+  // A declared view (orthographic unless type says) with its reference point, members
+  // and cutting-plane entity.
+  void declare_view(const char* name, int group, double rx, double ry, const std::vector<int>& members, int type = 1,
+                    int cut_plane = 0) {
     YrlViewData view = {};
-    view.view_type = 1;
+    view.view_type = type;
+    view.cut_plane_id = cut_plane;
     view.group_id = group;
     std::strcpy(view.view_name, name);
     view.scale = 1.0;
@@ -643,6 +646,54 @@ TEST_F(HoleBuild, ParallelDepthLineFindsTheBlocksFace) {
     YrlFeatInfoEnd(&info);
   }
   YrlFeatInfoEnd(&first);
+}
+
+
+// The sketch rotation from a direction: folded angles; a dot product pushed past 1 by
+// rounding (fault: acos gave NaN) counts as 1.
+TEST(SketchRotation, FoldedAnglesAndRounding) {
+  const double pi = 3.141592653589793;
+  const double x[3] = {1, 0, 0};
+  struct Case {
+    double dir[3];
+    double radians;
+  };
+  const Case cases[] = {
+      {{1, 0, 0}, 0},
+      {{0, 1, 0}, -pi / 2},
+      {{-1, 0, 0}, 0},
+      {{std::sqrt(0.5), std::sqrt(0.5), 0}, -pi / 4},
+      {{1.0000000000000002, 0, 0}, 0},
+      {{-1.0000000000000002, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    double m[4][4];
+    double r = YrlSketchRotationFromDirection(c.dir, x, m);
+    EXPECT_FALSE(std::isnan(r));
+    EXPECT_NEAR(r, c.radians, 1e-7) << c.dir[0] << " " << c.dir[1];
+    EXPECT_NEAR(m[0][0], std::cos(r), 1e-12);
+  }
+}
+
+// A section view's profile is sketched on the datum plane through its cutting line.
+TEST_F(FeatureBuild, SectionViewPlaneThroughTheCuttingLine) {
+  line_entity(1, {0, 95, 0}, {10, 95, 0});   // TOP: the cutting line, 5 behind FRONT
+  line_entity(2, {50, 0, 0}, {60, 0, 0});    // the section view's profile
+  declare_view("TOP", 1, 0, 100, {1});
+  declare_view("A-A", 10, 0, 0, {2}, 2, 1);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {2});
+  ASSERT_EQ(info.sketch.view_id, 10);
+  EXPECT_EQ(YrlFeatInfoSketchReferencesGet(&info), -1);  // no plane there yet
+  VynModelitem plane{};
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.front, 5, &plane), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  EXPECT_EQ(info.sketch.found_plane.id, plane.id);
+  EXPECT_EQ(info.sketch.use_found_plane, 1);
+  EXPECT_NEAR(info.sketch.rotation, -3.141592653589793 / 2, 1e-12);
+  EXPECT_EQ(info.plane.ref_view_id, 1);
+  YrlFeatInfoEnd(&info);
 }
 
 }  // namespace
