@@ -696,5 +696,45 @@ TEST_F(FeatureBuild, SectionViewPlaneThroughTheCuttingLine) {
   YrlFeatInfoEnd(&info);
 }
 
+
+// The end face of a half turn about y lies in z = 0: a plane of the FRONT group.
+// (The normal is compared within a tolerance; the kernel gives this one exactly.)
+TEST_F(FeatureBuild, PlaneOrientationWithinATolerance) {
+  rectangle(2, 0, 3, 4);
+  line_entity(5, {0, 0, 0}, {0, 1, 0});
+  line_entity(6, {200, 0, 0}, {200, 5, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  declare_view("RIGHT", 3, 200, 0, {6});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlSketchRevAxisSelect(&info), 0);
+  profile(info, {1, 2, 3, 4});
+  info.sketch.found_plane = info.part.front;
+  info.sketch.use_found_plane = 1;
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 180, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  // The faces at the point (-2.5, 2, 0) on the end face in z = 0.
+  const double point[3] = {-2.5, 2, 0};
+  VynArray hits = nullptr;
+  int n = 0;
+  ASSERT_EQ(VynGeometryAtPointFind(part, point, &hits, &n), 0);
+  int accepted = 0, planes = 0;
+  for (int k = 0; k < n; ++k) {
+    VynModelitem hit{};
+    VynSelection sel = static_cast<VynSelection*>(hits)[k];
+    if (VynSelectionModelitemGet(sel, &hit) == 0 && hit.type == 5) {
+      ++planes;
+      accepted += YrlSketchCheckSurfOrientation(&hit, 2, nullptr);
+    }
+    VynSelectionFree(&sel);
+  }
+  VynArrayFree(&hits);
+  EXPECT_GE(planes, 1);
+  EXPECT_EQ(accepted, 1);
+  YrlFeatInfoEnd(&info);
+}
+
 }  // namespace
 }  // namespace yrltest
