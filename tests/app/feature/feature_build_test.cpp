@@ -736,5 +736,35 @@ TEST_F(FeatureBuild, PlaneOrientationWithinATolerance) {
   YrlFeatInfoEnd(&info);
 }
 
+
+// Records built from the drawing: a semicircle whose first axis points up runs from 90 to
+// 270 degrees (fault: absolute angles summing to 2 pi made it a circle), lines keep their
+// ends, and a full circle keeps its centre and radius.
+TEST_F(FeatureBuild, RecordsFromDrawingEntities) {
+  const double pi = 3.141592653589793;
+  arc_entity(1, {0, 1, 0}, {5, 5, 0}, 0, pi, 2);
+  line_entity(2, {5, 3, 0}, {5, 7, 0});
+  arc_entity(3, {1, 0, 0}, {20, 5, 0}, 0, 2 * pi, 3);
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3});
+  const YrlSketchEntity* e = info.sketch.entities;
+  EXPECT_NEAR(e[0].start_angle, pi / 2, 1e-12);
+  EXPECT_NEAR(e[0].end_angle, 3 * pi / 2, 1e-12);
+  EXPECT_EQ(IsYrlSketchEntityCircle(&e[0]), 0);
+  EXPECT_NEAR(e[0].start[1], 7, 1e-12);
+  EXPECT_NEAR(e[0].end[1], 3, 1e-12);
+  EXPECT_EQ(e[1].curve_type, 2);
+  EXPECT_EQ(e[1].entity_id, 2);
+  EXPECT_EQ(IsYrlSketchEntityCircle(&e[2]), 1);
+  EXPECT_NEAR(e[2].centre[0], 20, 1e-12);
+  EXPECT_NEAR(e[2].radius, 3, 1e-12);
+  // The semicircle and its diameter close; the circle is a loop of its own.
+  EXPECT_EQ(info.sketch.valid, 1);
+  EXPECT_EQ(info.sketch.loop_count, 1);
+  YrlFeatInfoEnd(&info);
+}
+
 }  // namespace
 }  // namespace yrltest
