@@ -766,5 +766,38 @@ TEST_F(FeatureBuild, RecordsFromDrawingEntities) {
   YrlFeatInfoEnd(&info);
 }
 
+
+// The profile pick in the selection dialog: it opens on chain picks, so one pick of a
+// rectangle's line takes the rectangle; a pick across two views is refused.
+TEST_F(FeatureBuild, ProfilePickInTheSelectionDialog) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  user("press yrlselobj Add");
+  user("pick 77 1");
+  user("press yrlselobj Close");
+  ASSERT_EQ(YrlSketchSelect(&info, &info.draw, &info.sketch), 0);
+  EXPECT_EQ(info.sketch.count, 4);
+  EXPECT_EQ(info.sketch.view_id, 2);
+  EXPECT_STREQ(info.sketch.view_name, "FRONT");
+  EXPECT_EQ(info.sketch.valid, 1);
+  // The dialog starts with the current profile; a line of TOP added to it is refused.
+  user("radio yrlselobj RadioSelType single");
+  user("press yrlselobj Add");
+  user("pick 77 5");
+  user("press yrlselobj Close");
+  EXPECT_EQ(YrlSketchSelect(&info, &info.draw, &info.sketch), -1);
+  bool refused = false;
+  for (const yrlhost::MessageRecord& m : yrlhost::message_log()) {
+    refused |= m.values.size() == 1 &&
+               m.values[0] == "Selected section profile entities are not from the same view. Reselect section profile.";
+  }
+  EXPECT_TRUE(refused);
+  YrlFeatInfoEnd(&info);
+}
+
 }  // namespace
 }  // namespace yrltest
