@@ -1,0 +1,153 @@
+#include "app/feature/section.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "app/feature/elemtree.h"
+#include "app/menus/app_init.h"
+#include "app/util/apputil.h"
+#include "app/views/views.h"
+#include "runtime/text/wide.h"
+#include "toolkit/api/app_api.h"
+#include "toolkit/local/geomdata.h"
+#include "toolkit/local/local_param.h"
+#include "toolkit/util/vecmath.h"
+
+namespace {
+
+void info_message(const char* text) { VynMessageDisplay(YrlMsgFile, "YRLFORM INFO %0s", text); }
+
+// A drawing point carried into the section: through the view's transform, relative to
+// the origin.
+void to_section(const double trf[4][4], const double* origin, const double* p, double* out) {
+  double m[3];
+  VynUtilPointTrans(trf, p, m);
+  out[0] = m[0] - origin[0];
+  out[1] = m[1] - origin[1];
+}
+
+}  // namespace
+
+int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatumPointInfo* points, int type,
+                             int view_id, const VynSelection* selections, int count, int datums_found,
+                             const VynModelitem* first_ref, const VynModelitem* second_ref, VynSection section) {
+  if (draw == nullptr || section == nullptr) return VYN_TK_BAD_INPUTS;
+  double epsilon = 0;
+  if (VynSectionEpsilonGet(section, &epsilon) == VYN_TK_NO_ERROR) VynSectionEpsilonSet(section, epsilon);
+  double trf[4][4];
+  double scale = 1.0;
+  int status = YrlGetDrwToMdlTrfForView(draw, view_id, trf, &scale);
+  if (status != VYN_TK_NO_ERROR) return status;
+  VynWindowCurrentSet(draw->window);
+  double origin[3] = {0, 0, 0};
+  YrlFeatViewRefPntGetAndTrf(view_id, trf, origin);
+
+  if (datums_found && first_ref != nullptr && second_ref != nullptr) {
+    for (const VynModelitem* ref : {first_ref, second_ref}) {
+      VynSelection sel = nullptr;
+      if (VynSelectionAlloc(nullptr, const_cast<VynModelitem*>(ref), &sel) != VYN_TK_NO_ERROR) continue;
+      int id = 0;
+      if (VynSectionEntityFromProjection(section, sel, &id) == VYN_TK_NO_ERROR) {
+        Vyn2dEntity* projected = nullptr;
+        VynSectionEntityGet(section, id, &projected);
+      }
+      VynSelectionFree(&sel);
+    }
+  }
+
+  if (type != YRL_FEAT_DATUM_POINT) {
+    for (int i = 0; i < count; ++i) {
+      VynDtlentitydata data = nullptr;
+      VynCurvedata* curve = nullptr;
+      int curve_type = 0;
+      int s = YrlSelectionCurveGet(selections[i], &data, &curve, &curve_type);
+      Vyn2dEntity entity{};
+      bool add = false;
+      if (s == VYN_TK_NO_ERROR && curve_type == VYN_CURVE_LINE) {
+        double a[3], b[3];
+        s = VynLinedataGet(curve, a, b);
+        entity.type = type == YRL_FEAT_REVOLVE && i == count - 1 ? VYN_2D_CENTERLINE : VYN_2D_LINE;
+        to_section(trf, origin, a, entity.start);
+        to_section(trf, origin, b, entity.end);
+        add = s == VYN_TK_NO_ERROR;
+      } else if (s == VYN_TK_NO_ERROR && curve_type == VYN_CURVE_ARC) {
+        double v1[3], v2[3], centre[3], start = 0, sweep = 0, radius = 0;
+        s = VynArcdataGet(curve, v1, v2, centre, &start, &sweep, &radius);
+        to_section(trf, origin, centre, entity.center);
+        entity.radius = radius * trf[0][0];
+        // The arc's angles are measured from its first axis, carried into the view.
+        double dir[3];
+        VynUtilVectorTrans(trf, v1, dir);
+        double base = std::atan2(dir[1], dir[0]);
+        if (sweep == YRL_TWO_PI) {
+          entity.type = VYN_2D_CIRCLE;
+        } else {
+          entity.type = VYN_2D_ARC;
+          entity.start_angle = base + start;
+          entity.end_angle = entity.start_angle + sweep;
+        }
+        add = s == VYN_TK_NO_ERROR;
+      }
+      if (add) {
+        int id = 0;
+        s = VynSectionEntityAdd(section, &entity, &id);
+      }
+      if (s != VYN_TK_NO_ERROR) status = s;
+      if (data != nullptr) VynDtlentitydataFree(data);
+    }
+  } else if (points != nullptr && points->points != nullptr) {
+    int n = 0;
+    VynArraySizeGet(points->points, &n);
+    const auto* pts = static_cast<const YrlDatumPoint*>(points->points);
+    for (int i = 0; i < n; ++i) {
+      Vyn2dEntity entity{};
+      entity.type = VYN_2D_POINT;
+      to_section(trf, origin, pts[i].point, entity.start);
+      int id = 0;
+      int s = VynSectionEntityAdd(section, &entity, &id);
+      if (s != VYN_TK_NO_ERROR) status = s;
+    }
+  }
+
+  VynSecerror errors = nullptr;
+  VynSecerrorAlloc(&errors);
+  int autodim = VynSectionAutodim(section, &errors);
+  if (autodim == VYN_TK_NO_ERROR) info_message("Successfully auto dimensioned the section..");
+  int n_errors = 0;
+  VynSecerrorCount(&errors, &n_errors);
+  if (n_errors == 0) info_message("The section was solved successfully..");
+  else YrlAddSectionDebugPrint(draw->drawing, errors, n_errors);
+  VynSecerrorFree(&errors);
+  return autodim != VYN_TK_NO_ERROR ? autodim : status;
+}
+
+int YrlAddSectionDebugPrint(VynMdl drawing, VynSecerror errors, int count) {
+  VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s", "The section was not solved successfully");
+  VynName name{};
+  VynMdlNameGet(drawing, name);
+  char narrow[YRL_MODEL_NAME_SIZE] = "";
+  VynWstringToString(narrow, name);
+  char path[YRL_MODEL_NAME_SIZE + 8];
+  std::snprintf(path, sizeof(path), "%s.ent", narrow[0] ? narrow : "section");
+  FILE* file = std::fopen(path, "w");
+  if (file == nullptr) return VYN_TK_GENERAL_ERROR;
+  std::fputs("The section was not solved successfully \n\n", file);
+  std::fputs("\n*** Errors of section solving and regenerating ***\n", file);
+  std::fputs("__________________________________________________\n\n", file);
+  std::fputs("Index   Entity ID       Error Message\n\n", file);
+  for (int i = 0; i < count; ++i) {
+    int id = 0;
+    VynSecerrorItemGet(errors, i, &id);
+    VynWchar wide[256] = {};
+    VynSecerrorMsgGet(errors, i, wide);
+    char message[vek::wstostr_room(255)] = "";
+    VynWstringToString(message, wide);
+    std::fprintf(file, "%3d    %10d       %s\n", i, id, message);
+  }
+  std::fclose(file);
+  VynWchar wide_path[VYN_PATH_SIZE] = {};
+  VynStringToWstring(wide_path, path);
+  return VynInfoWindowDisplay(wide_path, 0, 0);
+}

@@ -1,0 +1,803 @@
+// Features built in the stand-in host from profiles picked in declared views, checked by
+// the part's solid: its volume, faces and bounding box.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "app/feature/elemtree.h"
+#include "app/feature/feature.h"
+#include "app/feature/featinfo.h"
+#include "app/feature/section.h"
+#include "app/sketch/sketchplane.h"
+#include "app/sketch/sketchsel.h"
+#include "app/storage/storage.h"
+#include "app/views/viewdata.h"
+#include "host/call_log.h"
+#include "host/drawings.h"
+#include "host/elemtrees.h"
+#include "host/geometry.h"
+#include "host/graphics.h"
+#include "host/host_arrays.h"
+#include "host/messages.h"
+#include "host/model_store.h"
+#include "host/models.h"
+#include "host/ui.h"
+#include "tests/app/util/apputil_fixture.h"
+
+namespace yrltest {
+namespace {
+
+class FeatureBuild : public UtilTest {
+ protected:
+  void SetUp() override {
+    UtilTest::SetUp();
+    ASSERT_EQ(YrlViewClassRegister(), 0);
+    part = template_part("PRT0001");
+    active_mdl = part;
+  }
+
+  // A declared view (orthographic unless type says) with its reference point, members
+  // and cutting-plane entity.
+  void declare_view(const char* name, int group, double rx, double ry, const std::vector<int>& members, int type = 1,
+                    int cut_plane = 0) {
+    YrlViewData view = {};
+    view.view_type = type;
+    view.cut_plane_id = cut_plane;
+    view.group_id = group;
+    std::strcpy(view.view_name, name);
+    view.scale = 1.0;
+    view.ref_point[0] = rx;
+    view.ref_point[1] = ry;
+    ASSERT_EQ(YrlViewDataWrite(name, view), 0);
+    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
+  }
+
+  // Draft lines 1 to 4: the rectangle (x0, y0) to (x1, y1), counter-clockwise.
+  void rectangle(double x0, double y0, double x1, double y1) {
+    line_entity(1, {x0, y0, 0}, {x1, y0, 0});
+    line_entity(2, {x1, y0, 0}, {x1, y1, 0});
+    line_entity(3, {x1, y1, 0}, {x0, y1, 0});
+    line_entity(4, {x0, y1, 0}, {x0, y0, 0});
+  }
+
+  std::vector<VynSelection> selections(const std::vector<int>& ids) {
+    std::vector<VynSelection> out;
+    for (int id : ids) {
+      VynModelitem item = entity(id);
+      VynSelection sel = nullptr;
+      EXPECT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+      out.push_back(sel);
+    }
+    return out;
+  }
+  static void release(std::vector<VynSelection>& sels) {
+    for (VynSelection& s : sels) VynSelectionFree(&s);
+  }
+
+  void profile(YrlFeatInfo& info, const std::vector<int>& ids, int expect_view_result = 0) {
+    std::vector<VynSelection> sels = selections(ids);
+    int result = 99;
+    EXPECT_EQ(YrlSketchProfileSet(&info, sels.data(), static_cast<int>(sels.size()), &result), 0);
+    EXPECT_EQ(result, expect_view_result);
+    release(sels);
+  }
+
+  yrlhost::geom::SolidSummary solid() {
+    return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid);
+  }
+  void expect_solid(double volume, int faces, const double lo[3], const double hi[3]) {
+    yrlhost::geom::SolidSummary s = solid();
+    EXPECT_NEAR(s.volume, volume, 1e-6 * std::max(1.0, volume));
+    EXPECT_EQ(s.faces, faces);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(s.box.min[i], lo[i], 1e-6) << i;
+      EXPECT_NEAR(s.box.max[i], hi[i], 1e-6) << i;
+    }
+  }
+  size_t feature_count() { return yrlhost::stored_model(part)->features.size(); }
+
+  VynMdl part = nullptr;
+};
+
+// A rectangle picked in FRONT, its sketch plane and blind depth from lines in TOP.
+TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 100, 0}, {10, 100, 0});   // TOP: FRONT's plane edge-on, through TOP's point
+  line_entity(6, {20, 100, 0}, {20, 125, 0});  // TOP: a depth of 25
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5, 6});
+
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.sketch.view_id, 2);
+  EXPECT_EQ(info.sketch.valid, 1);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  EXPECT_EQ(info.sketch.orientation_code, 4);
+  EXPECT_EQ(info.sketch.orientation_ref.id, info.part.right.id);
+
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  EXPECT_EQ(info.sketch.use_found_plane, 1);
+  EXPECT_EQ(info.sketch.found_plane.id, info.part.front.id);  // no datum plane created
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+
+  user("pick 77 6");
+  ASSERT_EQ(YrlFeatInfoExtentSelect(&info), 0);
+  EXPECT_EQ(info.extent.parallel_ref, 0);
+  EXPECT_NEAR(info.extent.depth, 25, 1e-9);  // edge case: a depth line of 25 gives 25
+
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  EXPECT_GE(info.feature.id, 1);
+  EXPECT_EQ(info.failure, 0);
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 25};
+  expect_solid(1250, 6, lo, hi);
+  YrlFeatInfoEnd(&info);
+}
+
+// A cancelled run deletes its feature and the datum plane it created: the part is as it was.
+TEST_F(FeatureBuild, CancelledFeatureLeavesThePartAsItWas) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 107, 0}, {10, 107, 0});   // TOP: a plane 7 behind FRONT: nothing there
+  line_entity(6, {20, 107, 0}, {20, 117, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5, 6});
+  size_t before = feature_count();
+
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  EXPECT_EQ(info.sketch.use_found_plane, 0);
+  EXPECT_GE(info.sketch.created_plane.id, 1);
+  user("pick 77 6");
+  ASSERT_EQ(YrlFeatInfoExtentSelect(&info), 0);
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  EXPECT_NEAR(solid().volume, 500, 1e-6);
+  EXPECT_EQ(feature_count(), before + 2);
+
+  YrlFeatInfoIncompleteFeatureDelete(&info);
+  EXPECT_EQ(feature_count(), before);
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_TRUE(yrlhost::stored_model(part)->solid.empty());
+  YrlFeatInfoEnd(&info);
+}
+
+
+// Three lines of a rectangle and a fourth that stops short: the gap's two ends are open.
+TEST_F(FeatureBuild, ProfileWithAGapReportsItsOpenEnds) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10, 0, 0}, {10, 5, 0});
+  line_entity(3, {10, 5, 0}, {0, 5, 0});
+  line_entity(4, {0, 5, 0}, {0, 1, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.sketch.valid, 0);
+  EXPECT_EQ(info.sketch.open_ends, 2);
+  EXPECT_EQ(info.sketch.no_open_ends, 0);
+  EXPECT_EQ(info.sketch.entities[0].start_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(info.sketch.entities[3].end_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(info.sketch.loop_count, 1);
+  // An invalid profile is not filled into the section: nothing is built.
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 5, {}, 0};
+  YrlFeatInfoFeatRegen(&info);
+  EXPECT_TRUE(yrlhost::stored_model(part)->solid.empty());
+  YrlFeatInfoIncompleteFeatureDelete(&info);
+  YrlFeatInfoEnd(&info);
+}
+
+// A profile from two views, and one outside every view, is refused with its message.
+TEST_F(FeatureBuild, ProfileFromTwoViewsIsRefused) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {0, 100, 0}, {10, 100, 0});
+  line_entity(3, {50, 50, 0}, {60, 50, 0});
+  declare_view("FRONT", 2, 0, 0, {1});
+  declare_view("TOP", 1, 0, 100, {2});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2}, -2);
+  EXPECT_EQ(info.sketch.view_id, -1);
+  profile(info, {3, 1}, -1);
+  YrlFeatInfoEnd(&info);
+}
+
+// Profile in FRONT: a vertical line in RIGHT shows its plane, a horizontal one does not.
+TEST_F(FeatureBuild, SketchPlaneLineMustShowThePlaneEdgeOn) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {200, 0, 0}, {200, 5, 0});  // RIGHT: vertical
+  line_entity(3, {200, 0, 0}, {210, 0, 0});  // RIGHT: horizontal
+  declare_view("FRONT", 2, 0, 0, {1});
+  declare_view("RIGHT", 3, 200, 0, {2, 3});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1});
+  user("pick 77 2");
+  EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  EXPECT_EQ(info.plane.ref_view_id, 3);
+  EXPECT_EQ(info.sketch.found_plane.id, info.part.front.id);
+  for (int k = 0; k < 3; ++k) user("pick 77 3");
+  EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), -1);
+  std::vector<std::string> shown;
+  for (const yrlhost::MessageRecord& m : yrlhost::message_log()) shown.push_back(m.key);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), "YRL_SELECT_VALID_LINE_2"), 3);
+  EXPECT_EQ(shown.back(), "YRL_SELECT_LINE_FAILED");
+  YrlFeatInfoEnd(&info);
+}
+
+// A tube section on FRONT turned a full revolution about a vertical axis.
+TEST_F(FeatureBuild, RevolveBuilds) {
+  rectangle(2, 0, 3, 4);
+  line_entity(5, {0, 0, 0}, {0, 1, 0});  // the axis
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  // A revolve's profile is checked against its axis's view: the axis comes first.
+  profile(info, {1, 2, 3, 4}, -1);
+  user("pick 77 5");
+  ASSERT_EQ(YrlSketchRevAxisSelect(&info), 0);
+  profile(info, {1, 2, 3, 4});
+  EXPECT_EQ(info.rev_axis.view_id, 2);
+  // A vertical axis in FRONT: TOP, FRONT and RIGHT, offsets 1.
+  EXPECT_EQ(info.axis_refs.refs[0].id, info.part.top.id);
+  EXPECT_EQ(info.axis_refs.refs[1].id, info.part.front.id);
+  EXPECT_EQ(info.axis_refs.refs[2].id, info.part.right.id);
+  EXPECT_EQ(info.axis_refs.offsets[1], 1.0);
+  EXPECT_EQ(info.sketch.revolve_sides, 1);
+  EXPECT_EQ(info.sketch.valid, 1);
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 360, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  const double pi = 3.141592653589793;
+  const double lo[3] = {-3, 0, -3}, hi[3] = {3, 4, 3};
+  expect_solid(20 * pi, 4, lo, hi);
+  YrlFeatInfoEnd(&info);  // frees the axis selection too
+}
+
+class HoleBuild : public FeatureBuild {
+ protected:
+  // A 10 x 10 x 10 block from FRONT, and a datum plane 10 above TOP to place holes on.
+  void block(YrlFeatInfo& info) {
+    rectangle(0, 0, 10, 10);
+    arc_entity(5, {1, 0, 0}, {5, 97, 0}, 0, 6.283185307179586, 1);  // TOP: the hole's circle
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, {1, 2, 3, 4});
+    info.sketch.found_plane = info.part.front;
+    info.sketch.use_found_plane = 1;
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    ASSERT_NEAR(solid().volume, 1000, 1e-6);
+    ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.top, 10, &top10), 0);
+  }
+  // The hole record of the circle in TOP: centre (5, 97) is x 5, z 3 in the part.
+  void hole(YrlFeatInfo& h, double depth) {
+    h = YrlFeatInfo{};
+    h.type = YRL_FEAT_HOLE;
+    h.sub_type = YRL_FEAT_PROTRUSION;
+    h.draw = draw;
+    h.part = partinfo;
+    h.sketch.found_plane = top10;
+    h.sketch.use_found_plane = 1;
+    h.hole.view_id = 1;
+    h.hole.centre[0] = 5;
+    h.hole.centre[1] = 97;
+    h.hole.diameter = 2;
+    h.extent = {YRL_DEPTH_BLIND, 0, 0, {}, depth, {}, 0};
+  }
+  VynModelitem top10{};
+  YrlDrawInfo draw{};
+  YrlPartInfo partinfo{};
+};
+
+TEST_F(HoleBuild, BlindHoleAndItsDepthEdit) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  YrlFeatInfo h;
+  hole(h, 4);
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+  EXPECT_NEAR(h.hole.first_distance, 3, 1e-12);   // from FRONT: z 3
+  EXPECT_NEAR(h.hole.second_distance, 5, 1e-12);  // from RIGHT: x 5
+  const double pi = 3.141592653589793;
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 10};
+  expect_solid(1000 - 4 * pi, 8, lo, hi);
+  // The bore's wall passes 1 from its axis at x 5, z 3.
+  EXPECT_EQ(yrlhost::geom::geometry_at_point(yrlhost::stored_model(part)->solid, {6, 8, 3}, 1e-6).faces.size(), 1u);
+  // Fault: the depth edit wrote side 2, away from the part: the hole went (or failed).
+  h.extent.depth = 6;
+  EXPECT_EQ(YrlFeatElemtreeHoleDepthSet(&h, h.tree, YRL_DEPTH_BLIND), 0);
+  ASSERT_EQ(YrlFeatInfoFeatRefresh(&h), 0);
+  expect_solid(1000 - 6 * pi, 8, lo, hi);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a view of scale 0 gave infinite hole distances.
+TEST_F(HoleBuild, ViewOfScaleZeroIsRefused) {
+  YrlViewData view = {};
+  view.view_type = 1;
+  view.group_id = 1;
+  std::strcpy(view.view_name, "TOP");
+  view.scale = 0.0;
+  ASSERT_EQ(YrlViewDataWrite("TOP", view), 0);
+  YrlFeatInfo h;
+  hole(h, 4);
+  h.hole.first_distance = 7;
+  EXPECT_EQ(YrlFeatHoleRefDistancesGet(&h), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(h.hole.first_distance, 7);
+}
+
+// Offset datum planes are named by the next number the part has free.
+TEST_F(FeatureBuild, OffsetDatumPlanesTakeTheNextFreeNumber) {
+  YrlPartInfo p{};
+  ASSERT_EQ(YrlPartInfoFill(&p), 0);
+  auto name_of = [](const VynModelitem& item) {
+    VynFeature feature{};
+    EXPECT_EQ(VynGeomitemFeatureGet(const_cast<VynModelitem*>(&item), &feature), 0);
+    VynName name{};
+    EXPECT_EQ(VynModelitemNameGet(&feature, name), 0);
+    return std::u16string(name);
+  };
+  VynModelitem first{}, second{};
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 3, &first), 0);
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 5, &second), 0);
+  EXPECT_EQ(name_of(first), u"OFFSET_DTM_PLN1");
+  EXPECT_EQ(name_of(second), u"OFFSET_DTM_PLN2");
+  EXPECT_NE(first.id, second.id);
+  // Fault: a part reopened with OFFSET_DTM_PLN1 in it (a new session's counter at 1)
+  // got the old plane back; the part's own names decide.
+  VynMdl other = template_part("PRT0002");
+  ASSERT_GT(yrlhost::host_feature_add(other, 923, "OFFSET_DTM_PLN1", {}), 0);
+  VynModelitem third{};
+  YrlPartInfo q{};
+  active_mdl = other;
+  ASSERT_EQ(YrlPartInfoFill(&q), 0);
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(other, &q.front, 4, &third), 0);
+  EXPECT_EQ(name_of(third), u"OFFSET_DTM_PLN2");
+}
+
+TEST(InclinedExtent, DistancesAndLinesThatDoNotClimb) {
+  const double p[3] = {0, 0, 0}, r[3] = {0, 5, 0};
+  double d = -1;
+  // A line from (10, 0) up to (20, 10): at height 5 it is at x 15.
+  const double a[3] = {10, 0, 0}, b[3] = {20, 10, 0};
+  ASSERT_EQ(YrlFindDistanceForInclinedExtent(1, p, a, b, r, &d), 0);
+  EXPECT_NEAR(d, 15, 1e-12);
+  // Fault: a horizontal line divided by zero in mode 1 (and a vertical one in mode 2).
+  const double h0[3] = {10, 3, 0}, h1[3] = {20, 3, 0};
+  d = -1;
+  EXPECT_EQ(YrlFindDistanceForInclinedExtent(1, p, h0, h1, r, &d), -1);
+  EXPECT_EQ(d, -1);
+  const double v0[3] = {10, 0, 0}, v1[3] = {10, 9, 0};
+  EXPECT_EQ(YrlFindDistanceForInclinedExtent(2, p, v0, v1, r, &d), -1);
+}
+
+// Fault: a failed entity creation was reported as success.
+TEST_F(FeatureBuild, FixLineReportsAFailedCreation) {
+  YrlDrawInfo d{};
+  declare_view("FRONT", 2, 0, 0, {});
+  ASSERT_EQ(YrlDrawInfoFill(&d), 0);
+  const double a[3] = {0, 0, 0}, b[3] = {5, 0, 0};
+  VynSelection sel = nullptr;
+  ASSERT_EQ(YrlSketchFixCreate(&d, a, b, nullptr, &sel), 0);
+  ASSERT_NE(sel, nullptr);
+  VynModelitem item{};
+  ASSERT_EQ(VynSelectionModelitemGet(sel, &item), 0);
+  EXPECT_TRUE(yrlhost::stored_item_exists(drawing, 77, item.id));
+  VynSelectionFree(&sel);
+  yrlhost::call_log_fail_on_call("VynDtlentityCreate_v", 1, -1);
+  EXPECT_EQ(YrlSketchFixCreate(&d, a, b, nullptr, &sel), -1);
+  EXPECT_EQ(sel, nullptr);
+}
+
+
+// Circles and arcs carried into the section: a cylinder, and a half disc.
+TEST_F(FeatureBuild, ArcsAndCirclesBuild) {
+  const double pi = 3.141592653589793;
+  arc_entity(1, {1, 0, 0}, {5, 5, 0}, 0, 2 * pi, 2);
+  arc_entity(2, {0, 1, 0}, {20, 5, 0}, 0, pi, 3);  // from (20, 8) round the left to (20, 2)
+  line_entity(3, {20, 2, 0}, {20, 8, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3});
+  struct Case {
+    const char* name;
+    std::vector<int> ids;
+    double volume;
+    int faces;
+    double lo[3], hi[3];
+  };
+  const Case cases[] = {
+      {"circle", {1}, 4 * pi * 10, 3, {3, 3, 0}, {7, 7, 10}},
+      {"half disc", {2, 3}, 4.5 * pi * 10, 4, {17, 2, 0}, {20, 8, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, c.ids);
+    EXPECT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    expect_solid(c.volume, c.faces, c.lo, c.hi);
+    YrlFeatInfoIncompleteFeatureDelete(&info);
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// The picked circle in TOP places the hole: centre and diameter from the drawing.
+TEST_F(HoleBuild, HolePickedInTop) {
+  YrlFeatInfo info;
+  block(info);
+  YrlFeatInfo h;
+  ASSERT_EQ(YrlFeatInfoBegin(&h, YRL_FEAT_HOLE), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoHoleProfileSelect(&h), 0);
+  EXPECT_EQ(h.hole.view_id, 1);
+  EXPECT_EQ(h.hole.circle_flag, 2);
+  EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
+  EXPECT_EQ(h.sketch.count, 1);
+  h.sketch.found_plane = top10;
+  h.sketch.use_found_plane = 1;
+  h.extent = {YRL_DEPTH_THROUGH_ALL, 0, 0, {}, 0, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+  const double pi = 3.141592653589793;
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 10};
+  expect_solid(1000 - 10 * pi, 7, lo, hi);
+  YrlFeatInfoEnd(&h);
+  YrlFeatInfoEnd(&info);
+}
+
+TEST_F(FeatureBuild, DatumPointsFromEntities) {
+  const double pi = 3.141592653589793;
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10.005, 0, 0}, {10, 5, 0});     // its start is within 0.01 of line 1's end
+  arc_entity(3, {1, 0, 0}, {20, 0, 0}, 0, 2 * pi, 2);  // a full circle: its centre only
+  point_entity(4, {30, 1, 0});                         // fault: a point entity was read as type 10
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  std::vector<VynSelection> sels = selections({1, 2, 3, 4});
+  ASSERT_EQ(YrlSketchDatumPointInfoSet(&info, 4, sels.data()), 0);
+  release(sels);
+  EXPECT_EQ(info.datum_point.view_id, 2);
+  ASSERT_EQ(YrlFeatGetDatumPointsFromEntity(&info), 0);
+  int n = 0;
+  ASSERT_EQ(VynArraySizeGet(info.datum_point.points, &n), 0);
+  const auto* pts = static_cast<const YrlDatumPoint*>(info.datum_point.points);
+  std::vector<std::pair<double, double>> got;
+  for (int i = 0; i < n; ++i) got.emplace_back(pts[i].point[0], pts[i].point[1]);
+  const std::vector<std::pair<double, double>> want = {{0, 0}, {10, 0}, {10, 5}, {20, 0}, {30, 1}};
+  EXPECT_EQ(got, want);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// The fix lines a run added are deleted at its end unless the user keeps them.
+TEST_F(FeatureBuild, FixEntitiesErasedUnlessKept) {
+  declare_view("FRONT", 2, 0, 0, {});
+  for (int keep : {0, 1}) {
+    SCOPED_TRACE(keep);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    const double a[3] = {0, 0, 0}, b[3] = {5, 0, 0};
+    VynSelection sel = nullptr;
+    ASSERT_EQ(YrlSketchFixCreate(&info.draw, a, b, nullptr, &sel), 0);
+    VynModelitem item{};
+    ASSERT_EQ(VynSelectionModelitemGet(sel, &item), 0);
+    VynSelectionFree(&sel);
+    ASSERT_EQ(VynArrayObjectAdd(&info.fix_entities, -1, 1, &item), 0);
+    info.keep_fix_entities = keep;
+    YrlFeatInfoEnd(&info);
+    EXPECT_EQ(yrlhost::stored_item_exists(drawing, 77, item.id), keep == 1);
+  }
+}
+
+// Deleting with no feature deletes nothing and repaints nothing, but still deletes the
+// created datum plane.
+TEST_F(FeatureBuild, DeleteWithoutAFeatureStillDeletesTheCreatedPlane) {
+  declare_view("FRONT", 2, 0, 0, {});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  size_t before = feature_count();
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.front, 4, &info.sketch.created_plane), 0);
+  EXPECT_EQ(feature_count(), before + 1);
+  int repaints = yrlhost::window_find(yrlhost::window_current())->repaints;
+  YrlFeatInfoIncompleteFeatureDelete(&info);
+  EXPECT_EQ(feature_count(), before);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_EQ(yrlhost::window_find(yrlhost::window_current())->repaints, repaints);
+  YrlFeatInfoEnd(&info);
+}
+
+// A hole not flipped carries 34 in 1671/1689 after its redefinition, a flipped one -1.
+TEST_F(HoleBuild, HoleDirectionValue) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  for (int flipped : {0, 1}) {
+    SCOPED_TRACE(flipped);
+    YrlFeatInfo h;
+    hole(h, 4);
+    h.direction_flipped = flipped;
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+    EXPECT_EQ(yrlhost::tree_value_read(h.tree, {1671, 1689}, VYN_VALUE_TYPE_INT).data.value.i, flipped ? -1 : 34);
+    YrlFeatInfoIncompleteFeatureDelete(&h);
+  }
+  YrlFeatInfoEnd(&info);
+}
+
+// A profile that cannot be solved: the errors go to "<drawing>.ent", shown in the
+// information window, and the feature is deleted.
+TEST_F(FeatureBuild, UnsolvedSectionIsReported) {
+  rectangle(0, 0, 10, 5);
+  line_entity(4, {0, 5, 0}, {0, 1, 0});  // a gap
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  info.sketch.valid = 1;  // as if the user went on regardless
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 5, {}, 0};
+  size_t before = feature_count();
+  EXPECT_EQ(YrlFeatInfoFeatRegen(&info), -1);
+  EXPECT_EQ(feature_count(), before);
+  EXPECT_EQ(info.feature.id, 0);
+  std::ifstream in("DRW0001.ent");
+  ASSERT_TRUE(in.good());
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("The section was not solved successfully \n\n\n*** Errors of section solving and regenerating ***\n"
+                       "__________________________________________________\n\nIndex   Entity ID       Error Message\n\n",
+                       0),
+            0u);
+  EXPECT_NE(text.find("  0    "), std::string::npos);
+  ASSERT_FALSE(yrlhost::info_windows_shown().empty());
+  EXPECT_NE(yrlhost::info_windows_shown().back().file.find("DRW0001.ent"), std::string::npos);
+  YrlFeatInfoEnd(&info);
+}
+
+// The part preview: OK closes the accessory window, Cancel leaves it open.
+TEST_F(FeatureBuild, PartPreviewWindow) {
+  declare_view("FRONT", 2, 0, 0, {});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  size_t windows = yrlhost::window_ids().size();
+  user("press okcancel OK");
+  ASSERT_EQ(YrlFeatPartPreview(&info), 0);
+  EXPECT_EQ(yrlhost::window_ids().size(), windows);
+  user("press okcancel Cancel");
+  ASSERT_EQ(YrlFeatPartPreviewSketchPlane(&info), 0);
+  EXPECT_EQ(yrlhost::window_ids().size(), windows + 1);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// Fault: the fix-entity array was freed only when both fills succeeded. A feature
+// command in a drawing without views stops at the error and frees what it made.
+TEST_F(FeatureBuild, CommandWithoutViewsStopsAndFreesItsArray) {
+  user("press error OK");
+  EXPECT_EQ(YrlFeatureCreate(YRL_FEAT_EXTRUDE), -1);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  user("press error OK");
+  YrlFeatInfo info;
+  EXPECT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), -1);
+  VynArray fixes = info.fix_entities;
+  ASSERT_TRUE(yrlhost::host_array_is(fixes));
+  YrlFeatInfoEnd(&info);
+  EXPECT_FALSE(yrlhost::host_array_is(fixes));
+  EXPECT_EQ(info.fix_entities, nullptr);
+}
+
+
+// A depth line parallel to the sketch-plane line: a reference surface when the part has
+// one there, else the distance between the two lines.
+TEST_F(HoleBuild, ParallelDepthLineFindsTheBlocksFace) {
+  YrlFeatInfo first;
+  block(first);
+  line_entity(6, {-50, 100, 0}, {-40, 100, 0});  // TOP: FRONT's plane
+  line_entity(7, {-50, 90, 0}, {-40, 90, 0});    // TOP: 10 behind it, the block's back face
+  line_entity(8, {-50, 88, 0}, {-40, 88, 0});    // TOP: 12 behind it, nothing there
+  declare_view("TOP", 1, 0, 100, {5, 6, 7, 8});
+  struct Case {
+    int line;
+    int has_first;
+    int found;
+    double depth;
+  };
+  const Case cases[] = {{7, 1, 1, 10}, {8, 1, 0, 12}, {7, 0, 0, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line * 10 + c.has_first);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    EXPECT_EQ(info.part.has_first_feature, 1);
+    info.part.has_first_feature = c.has_first;
+    profile(info, {1, 2, 3, 4});
+    user("pick 77 6");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+    user("pick 77 " + std::to_string(c.line));
+    ASSERT_EQ(YrlFeatInfoExtentSelect(&info), 0);
+    EXPECT_EQ(info.extent.parallel_ref, 1);
+    EXPECT_EQ(info.extent.surface_found, c.found);
+    EXPECT_NEAR(info.extent.depth, c.depth, 1e-9);
+    if (c.found) {
+      EXPECT_EQ(info.extent.reference.type, 5);
+    }
+    YrlFeatInfoEnd(&info);
+  }
+  YrlFeatInfoEnd(&first);
+}
+
+
+// The sketch rotation from a direction: folded angles; a dot product pushed past 1 by
+// rounding (fault: acos gave NaN) counts as 1.
+TEST(SketchRotation, FoldedAnglesAndRounding) {
+  const double pi = 3.141592653589793;
+  const double x[3] = {1, 0, 0};
+  struct Case {
+    double dir[3];
+    double radians;
+  };
+  const Case cases[] = {
+      {{1, 0, 0}, 0},
+      {{0, 1, 0}, -pi / 2},
+      {{-1, 0, 0}, 0},
+      {{std::sqrt(0.5), std::sqrt(0.5), 0}, -pi / 4},
+      {{1.0000000000000002, 0, 0}, 0},
+      {{-1.0000000000000002, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    double m[4][4];
+    double r = YrlSketchRotationFromDirection(c.dir, x, m);
+    EXPECT_FALSE(std::isnan(r));
+    EXPECT_NEAR(r, c.radians, 1e-7) << c.dir[0] << " " << c.dir[1];
+    EXPECT_NEAR(m[0][0], std::cos(r), 1e-12);
+  }
+}
+
+// A section view's profile is sketched on the datum plane through its cutting line.
+TEST_F(FeatureBuild, SectionViewPlaneThroughTheCuttingLine) {
+  line_entity(1, {0, 95, 0}, {10, 95, 0});   // TOP: the cutting line, 5 behind FRONT
+  line_entity(2, {50, 0, 0}, {60, 0, 0});    // the section view's profile
+  declare_view("TOP", 1, 0, 100, {1});
+  declare_view("A-A", 10, 0, 0, {2}, 2, 1);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {2});
+  ASSERT_EQ(info.sketch.view_id, 10);
+  EXPECT_EQ(YrlFeatInfoSketchReferencesGet(&info), -1);  // no plane there yet
+  VynModelitem plane{};
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.front, 5, &plane), 0);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  EXPECT_EQ(info.sketch.found_plane.id, plane.id);
+  EXPECT_EQ(info.sketch.use_found_plane, 1);
+  EXPECT_NEAR(info.sketch.rotation, -3.141592653589793 / 2, 1e-12);
+  EXPECT_EQ(info.plane.ref_view_id, 1);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// The end face of a half turn about y lies in z = 0: a plane of the FRONT group.
+// (The normal is compared within a tolerance; the kernel gives this one exactly.)
+TEST_F(FeatureBuild, PlaneOrientationWithinATolerance) {
+  rectangle(2, 0, 3, 4);
+  line_entity(5, {0, 0, 0}, {0, 1, 0});
+  line_entity(6, {200, 0, 0}, {200, 5, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  declare_view("RIGHT", 3, 200, 0, {6});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlSketchRevAxisSelect(&info), 0);
+  profile(info, {1, 2, 3, 4});
+  info.sketch.found_plane = info.part.front;
+  info.sketch.use_found_plane = 1;
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 180, {}, 0};
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  // The faces at the point (-2.5, 2, 0) on the end face in z = 0.
+  const double point[3] = {-2.5, 2, 0};
+  VynArray hits = nullptr;
+  int n = 0;
+  ASSERT_EQ(VynGeometryAtPointFind(part, point, &hits, &n), 0);
+  int accepted = 0, planes = 0;
+  for (int k = 0; k < n; ++k) {
+    VynModelitem hit{};
+    VynSelection sel = static_cast<VynSelection*>(hits)[k];
+    if (VynSelectionModelitemGet(sel, &hit) == 0 && hit.type == 5) {
+      ++planes;
+      accepted += YrlSketchCheckSurfOrientation(&hit, 2, nullptr);
+    }
+    VynSelectionFree(&sel);
+  }
+  VynArrayFree(&hits);
+  EXPECT_GE(planes, 1);
+  EXPECT_EQ(accepted, 1);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// Records built from the drawing: a semicircle whose first axis points up runs from 90 to
+// 270 degrees (fault: absolute angles summing to 2 pi made it a circle), lines keep their
+// ends, and a full circle keeps its centre and radius.
+TEST_F(FeatureBuild, RecordsFromDrawingEntities) {
+  const double pi = 3.141592653589793;
+  arc_entity(1, {0, 1, 0}, {5, 5, 0}, 0, pi, 2);
+  line_entity(2, {5, 3, 0}, {5, 7, 0});
+  arc_entity(3, {1, 0, 0}, {20, 5, 0}, 0, 2 * pi, 3);
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3});
+  const YrlSketchEntity* e = info.sketch.entities;
+  EXPECT_NEAR(e[0].start_angle, pi / 2, 1e-12);
+  EXPECT_NEAR(e[0].end_angle, 3 * pi / 2, 1e-12);
+  EXPECT_EQ(IsYrlSketchEntityCircle(&e[0]), 0);
+  EXPECT_NEAR(e[0].start[1], 7, 1e-12);
+  EXPECT_NEAR(e[0].end[1], 3, 1e-12);
+  EXPECT_EQ(e[1].curve_type, 2);
+  EXPECT_EQ(e[1].entity_id, 2);
+  EXPECT_EQ(IsYrlSketchEntityCircle(&e[2]), 1);
+  EXPECT_NEAR(e[2].centre[0], 20, 1e-12);
+  EXPECT_NEAR(e[2].radius, 3, 1e-12);
+  // The semicircle and its diameter close; the circle is a loop of its own.
+  EXPECT_EQ(info.sketch.valid, 1);
+  EXPECT_EQ(info.sketch.loop_count, 1);
+  YrlFeatInfoEnd(&info);
+}
+
+
+// The profile pick in the selection dialog: it opens on chain picks, so one pick of a
+// rectangle's line takes the rectangle; a pick across two views is refused.
+TEST_F(FeatureBuild, ProfilePickInTheSelectionDialog) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  user("press yrlselobj Add");
+  user("pick 77 1");
+  user("press yrlselobj Close");
+  ASSERT_EQ(YrlSketchSelect(&info, &info.draw, &info.sketch), 0);
+  EXPECT_EQ(info.sketch.count, 4);
+  EXPECT_EQ(info.sketch.view_id, 2);
+  EXPECT_STREQ(info.sketch.view_name, "FRONT");
+  EXPECT_EQ(info.sketch.valid, 1);
+  // The dialog starts with the current profile; a line of TOP added to it is refused.
+  user("radio yrlselobj RadioSelType single");
+  user("press yrlselobj Add");
+  user("pick 77 5");
+  user("press yrlselobj Close");
+  EXPECT_EQ(YrlSketchSelect(&info, &info.draw, &info.sketch), -1);
+  bool refused = false;
+  for (const yrlhost::MessageRecord& m : yrlhost::message_log()) {
+    refused |= m.values.size() == 1 &&
+               m.values[0] == "Selected section profile entities are not from the same view. Reselect section profile.";
+  }
+  EXPECT_TRUE(refused);
+  YrlFeatInfoEnd(&info);
+}
+
+}  // namespace
+}  // namespace yrltest
