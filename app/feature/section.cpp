@@ -13,6 +13,7 @@
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/local/local_param.h"
+#include "toolkit/util/printutil.h"
 #include "toolkit/util/vecmath.h"
 
 namespace {
@@ -125,13 +126,9 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
 
 int YrlAddSectionDebugPrint(VynMdl drawing, VynSecerror errors, int count) {
   VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s", "The section was not solved successfully");
-  VynName name{};
-  VynMdlNameGet(drawing, name);
-  char narrow[YRL_MODEL_NAME_SIZE] = "";
-  VynWstringToString(narrow, name);
-  char path[YRL_MODEL_NAME_SIZE + 8];
-  std::snprintf(path, sizeof(path), "%s.ent", narrow[0] ? narrow : "section");
-  FILE* file = std::fopen(path, "w");
+  // The entity file is named after the drawing; the utility shows why it could not open.
+  char path[VYN_UTIL_PATH_SIZE] = "";
+  FILE* file = VynUtilGenFilePtr(drawing, ".ent", path, "w");
   if (file == nullptr) return VYN_TK_GENERAL_ERROR;
   std::fputs("The section was not solved successfully \n\n", file);
   std::fputs("\n*** Errors of section solving and regenerating ***\n", file);

@@ -29,7 +29,9 @@
 #include "host/model_store.h"
 #include "host/models.h"
 #include "host/ui.h"
+#include "platform/w32/path.h"
 #include "tests/app/util/apputil_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace yrltest {
 namespace {
@@ -550,6 +552,11 @@ TEST_F(HoleBuild, HoleDirectionValue) {
 // A profile that cannot be solved: the errors go to "<drawing>.ent", shown in the
 // information window, and the feature is deleted.
 TEST_F(FeatureBuild, UnsolvedSectionIsReported) {
+  // The entity file is a Windows name in the current directory: drive C is a folder of
+  // the test's own.
+  yrltest::TempDir dir;
+  ASSERT_TRUE(w32::w32_set_drive('C', dir.path().c_str()));
+  ASSERT_TRUE(w32::w32_set_current_drive('C'));
   rectangle(0, 0, 10, 5);
   line_entity(4, {0, 5, 0}, {0, 1, 0});  // a gap
   declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
@@ -564,7 +571,7 @@ TEST_F(FeatureBuild, UnsolvedSectionIsReported) {
   EXPECT_EQ(YrlFeatInfoFeatRegen(&info), -1);
   EXPECT_EQ(feature_count(), before);
   EXPECT_EQ(info.feature.id, 0);
-  std::ifstream in("DRW0001.ent");
+  std::ifstream in(dir.file("drw0001.ent"));
   ASSERT_TRUE(in.good());
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text.rfind("The section was not solved successfully \n\n\n*** Errors of section solving and regenerating ***\n"
@@ -573,7 +580,7 @@ TEST_F(FeatureBuild, UnsolvedSectionIsReported) {
             0u);
   EXPECT_NE(text.find("  0    "), std::string::npos);
   ASSERT_FALSE(yrlhost::info_windows_shown().empty());
-  EXPECT_NE(yrlhost::info_windows_shown().back().file.find("DRW0001.ent"), std::string::npos);
+  EXPECT_NE(yrlhost::info_windows_shown().back().file.find("drw0001.ent"), std::string::npos);
   YrlFeatInfoEnd(&info);
 }
 
