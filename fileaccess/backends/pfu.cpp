@@ -275,15 +275,15 @@ int set_position(PF_File* file, long long offset, w32::DWORD method, long long* 
 
 void collect(PF_File* file) {
   if (!collecting) return;
-  open_files = static_cast<PF_File**>(xar_alloc_or_append(open_files, 1, sizeof(PF_File*), 4, &file));
+  xar_alloc_or_append(&open_files, 1, sizeof(PF_File*), 4, &file);
 }
 
 void uncollect(PF_File* file) {
   if (!collecting || !open_files) return;
-  int n = xar_count(open_files);
+  int n = xar_count(&open_files);
   for (int i = 0; i < n; ++i)
     if (open_files[i] == file) {
-      xar_remove(open_files, i, 1);
+      xar_remove(&open_files, i, 1);
       return;
     }
   dbg_crash_msg("pfu_fclose", "open file is not in dbg. list.");
@@ -323,7 +323,11 @@ int pfu_path_to_os(char* path, int os) {
   return PFU_SUCCESS;
 }
 
-int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file) {
+namespace {
+
+// pfu_fopen; with existing, a missing file is not made (5) whatever the access.
+int open_record(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file,
+                bool existing) {
   if (file) *file = nullptr;
   if (!path || (!file && access != PFU_ACCESS_CREATE_NEW)) {
     dbg_crash_msg("pfu_fopen", "bad parameter");
@@ -341,8 +345,9 @@ int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_P
     dbg_crash_msg("pfu_fopen", "bad access %d", access);
     return PFU_TRAP;
   }
-  w32::SECURITY_ATTRIBUTES inherit = {12, nullptr, w32::TRUE};
-  w32::HANDLE handle = w32::CreateFileA(windows, row->desired, 0, &inherit, row->creation,
+  w32::SECURITY_ATTRIBUTES inherit = {sizeof(w32::SECURITY_ATTRIBUTES), nullptr, w32::TRUE};
+  w32::HANDLE handle = w32::CreateFileA(windows, row->desired, 0, &inherit,
+                                        existing ? w32::OPEN_EXISTING : row->creation,
                                         w32::FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == w32::INVALID_HANDLE_VALUE) return pfu_map_last_error();
   if (access == PFU_ACCESS_CREATE_NEW) {
@@ -362,6 +367,12 @@ int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_P
     if (status != PFU_SUCCESS) pfu_fclose(file);
   }
   return status;
+}
+
+}  // namespace
+
+int pfu_fopen(const char* path, int access, int mode, int buffer_size, PF_File_Ptr* file) {
+  return open_record(path, access, mode, buffer_size, file, false);
 }
 
 int pfu_fdopen(void* handle, int descriptor, const char* name, int access, int kind, int mode,
@@ -670,8 +681,7 @@ int pfu_enable_dbg_collect(int on) {
     collecting = true;
   } else if (!on && collecting) {
     collecting = false;
-    if (open_files) xar_free(open_files);
-    open_files = nullptr;
+    xar_free(&open_files);
   }
   return PFU_SUCCESS;
 }
@@ -679,10 +689,10 @@ int pfu_enable_dbg_collect(int on) {
 char** pfu_dbg_list_open_files() {
   if (!collecting) return nullptr;
   char** names = static_cast<char**>(xar_alloc(0, sizeof(char*), 4));
-  int n = open_files ? xar_count(open_files) : 0;
+  int n = xar_count(&open_files);
   for (int i = 0; i < n; ++i) {
     char* name = make_scopy(open_files[i]->name ? open_files[i]->name : "");
-    names = static_cast<char**>(xar_alloc_or_append(names, 1, sizeof(char*), 4, &name));
+    xar_append(&names, 1, &name);
   }
   return names;
 }
@@ -916,12 +926,12 @@ int pfu_expand_pattern(const char* path, const char* pattern, char*** list) {
   char name[PFU_PATH_SIZE];
   while ((status = pfu_next_matching(dir, pattern, name)) == PFU_SUCCESS) {
     char* copy = make_scopy(name);
-    names = static_cast<char**>(xar_alloc_or_append(names, 1, sizeof(char*), 4, &copy));
+    xar_append(&names, 1, &copy);
   }
   pfu_closedir(&dir);
   if (status != PFU_END_OF_FILE) {
-    for (int i = 0; i < xar_count(names); ++i) rlsmem(names[i]);
-    xar_free(names);
+    for (int i = 0; i < xar_count(&names); ++i) rlsmem(names[i]);
+    xar_free(&names);
     return status;
   }
   *list = names;
@@ -1023,12 +1033,29 @@ int pfu_rmdir_ext(const char* path, int recursive, int force) {
   return status == PFU_NOT_EXIST ? PFU_SUCCESS : status;
 }
 
+namespace {
+
+// The name beside path under which a copy is written before it takes path's place.
+int staging_name(const char* path, char* out) {
+  int length = std::snprintf(out, PFU_PATH_SIZE, "%s.pfu~", path);
+  return length < 0 || length >= PFU_PATH_SIZE ? PFU_NAME_TOO_LONG : PFU_SUCCESS;
+}
+
+}  // namespace
+
 int pfu_copy(const char* from, const char* to) {
+  char staged[PFU_PATH_SIZE];
+  int status = copy_path(to, staged);
+  if (status == PFU_SUCCESS) status = staging_name(to, staged);
+  if (status != PFU_SUCCESS) return status;
   PF_File_Ptr source = nullptr;
   PF_File_Ptr target = nullptr;
-  int status = pfu_fopen(from, PFU_ACCESS_READ, PFU_BINARY, CHUNK, &source);
+  // A missing source is not made empty: that would replace the target with nothing.
+  status = open_record(from, PFU_ACCESS_READ, PFU_BINARY, CHUNK, &source, true);
   if (status != PFU_SUCCESS) return status;
-  status = pfu_fopen(to, PFU_ACCESS_CREATE_WRITE, PFU_BINARY, CHUNK, &target);
+  // The copy is written beside the target and takes its place whole, so that a failure
+  // leaves the target as it was and no half-written file under its name.
+  status = pfu_fopen(staged, PFU_ACCESS_CREATE_WRITE, PFU_BINARY, CHUNK, &target);
   if (status != PFU_SUCCESS) {
     pfu_fclose(&source);
     return status;
@@ -1036,8 +1063,10 @@ int pfu_copy(const char* from, const char* to) {
   status = pfu_fcopy(source, target, -1, nullptr);
   pfu_fclose(&source);
   int closed = pfu_fclose(&target);
-  // The bytes are copied only when the target also closed without a fault.
-  return status == PFU_SUCCESS ? closed : status;
+  if (status == PFU_SUCCESS) status = closed;
+  if (status == PFU_SUCCESS) status = pfu_rename(staged, to);
+  if (status != PFU_SUCCESS) pfu_unlink(staged);
+  return status;
 }
 
 int pfu_copy_ext(const char* from, const char* to, int force) {
@@ -1089,7 +1118,10 @@ int pfu_rename_ext(const char* from, const char* to, int force) {
     pfu_rename(aside, to);
     return status;
   }
-  return dir_target ? pfu_rmdir_ext(aside, 1, force) : pfu_rmfile_ext(aside, force);
+  // The rename stands; an old target that cannot be deleted stays beside it.
+  status = dir_target ? pfu_rmdir_ext(aside, 1, force) : pfu_rmfile_ext(aside, force);
+  if (status != PFU_SUCCESS) dbg_crash_msg("pfu_rename_ext", "cannot delete %s", aside);
+  return PFU_SUCCESS;
 }
 
 int pfu_replace_string(const char* old_text, const char* new_text, const char* from_path,
@@ -1103,7 +1135,7 @@ int pfu_replace_string(const char* old_text, const char* new_text, const char* f
   const int new_length = static_cast<int>(std::strlen(new_text));
   PF_File_Ptr source = nullptr;
   PF_File_Ptr target = nullptr;
-  int status = pfu_fopen(from_path, PFU_ACCESS_READ, PFU_BINARY, CHUNK, &source);
+  int status = open_record(from_path, PFU_ACCESS_READ, PFU_BINARY, CHUNK, &source, true);
   if (status != PFU_SUCCESS) return status;
   status = pfu_fopen(to_path, PFU_ACCESS_CREATE_WRITE, PFU_BINARY, CHUNK, &target);
   if (status != PFU_SUCCESS) {
@@ -1277,7 +1309,7 @@ int pfu_pipe(int write_mode, int read_mode, int write_size, int read_size,
              PF_File_Ptr* write_file, PF_File_Ptr* read_file) {
   if (!write_file || !read_file) return PFU_INVALID_PTR;
   *write_file = *read_file = nullptr;
-  w32::SECURITY_ATTRIBUTES inherit = {12, nullptr, w32::TRUE};
+  w32::SECURITY_ATTRIBUTES inherit = {sizeof(w32::SECURITY_ATTRIBUTES), nullptr, w32::TRUE};
   w32::HANDLE read_end = nullptr;
   w32::HANDLE write_end = nullptr;
   if (!w32::CreatePipe(&read_end, &write_end, &inherit, 0)) return pfu_map_last_error();

@@ -216,7 +216,9 @@ int pfu_mkdir_ext(const char* path, int make_parents, int force);
 // itself, never walked; a regular file gives 14.
 int pfu_rmdir_ext(const char* path, int recursive, int force);
 int pfu_rmfile_ext(const char* path, int force);
-// Copies the bytes of a file; the result includes the target's close.
+// Copies the bytes of a file. The copy is written as "<to>.pfu~" and renamed over to
+// only when it is whole and closed; on failure to stays as it was. A missing source is
+// 5 (it is not made).
 int pfu_copy(const char* from, const char* to);
 int pfu_copy_ext(const char* from, const char* to, int force);
 int pfu_rename(const char* from, const char* to);
