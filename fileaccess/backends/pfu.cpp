@@ -18,6 +18,8 @@
 #include "platform/w32/findfile.h"
 #include "platform/w32/pipe.h"
 #include "platform/w32/process.h"
+#include "platform/w32/socket.h"
+#include "platform/w32/system.h"
 #include "runtime/diag/console.h"
 #include "runtime/diag/msgtool.h"
 #include "runtime/memory/getmem.h"
@@ -25,6 +27,7 @@
 #include "runtime/system/ntsys.h"
 #include "runtime/system/process.h"
 #include "runtime/system/signals.h"
+#include "runtime/system/sysinfo.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/vsprintf.h"
@@ -404,7 +407,10 @@ int pfu_fclose(PF_File_Ptr* file) {
   PF_File* record = *file;
   int status = pfu_fflush(record);
   if (record->kind == PFU_INET_Socket) {
-    if (record->descriptor >= 0) ::close(record->descriptor);
+    if (record->descriptor >= 0) {
+      w32::closesocket(static_cast<w32::SOCKET>(record->descriptor));
+      w32::WSACleanup();
+    }
   } else if (record->handle && !(record->access & PFU_ACCESS_NOT_OWNER)) {
     if (!w32::CloseHandle(handle_of(record)) && status == PFU_SUCCESS)
       status = pfu_map_last_error();
@@ -1375,6 +1381,287 @@ int pfu_popen(const char* command, int, int to_size, int from_size, PF_File_Ptr*
   }
   return status;
 }
+
+// Processes.
+
+namespace {
+
+// Starts line with the given standard handles (null: the process's own), handles
+// inherited, detached. The process record, or the failure's status.
+int start_with_handles(const char* command, w32::HANDLE in, w32::HANDLE out, w32::HANDLE err,
+                       VynProc** process) {
+  if (!command || !process) return PFU_INVALID_ARG;
+  *process = nullptr;
+  char* copy = make_scopy(command);
+  char* line = s_strip(copy);
+  w32::STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  startup.dwFlags = w32::STARTF_USESTDHANDLES;
+  startup.hStdInput = in ? in : w32::GetStdHandle(w32::STD_INPUT_HANDLE);
+  startup.hStdOutput = out ? out : w32::GetStdHandle(w32::STD_OUTPUT_HANDLE);
+  startup.hStdError = err ? err : w32::GetStdHandle(w32::STD_ERROR_HANDLE);
+  w32::PROCESS_INFORMATION information = {nullptr, nullptr, 0, 0};
+  bool started = w32::CreateProcessA(nullptr, line, nullptr, nullptr, w32::TRUE,
+                                     w32::DETACHED_PROCESS, nullptr, nullptr, &startup,
+                                     &information);
+  rlsmem(copy);
+  if (!started) return pfu_map_last_error();
+  w32::CloseHandle(information.hThread);
+  *process = _WINDOWS_alloc_proc(VYN_PROC_PROCESS, information.dwProcessId, information.hProcess);
+  return PFU_SUCCESS;
+}
+
+w32::HANDLE handle_or_null(PF_File_Ptr file) {
+  return file && file->kind != PFU_INET_Socket ? handle_of(file) : nullptr;
+}
+
+}  // namespace
+
+int pfu_exec(const char* command, PF_File_Ptr in, PF_File_Ptr out, PF_File_Ptr err,
+             VynProc** process) {
+  // What the records hold back goes first: the child writes behind it.
+  if (out) pfu_fflush(out);
+  if (err) pfu_fflush(err);
+  return start_with_handles(command, handle_or_null(in), handle_or_null(out), handle_or_null(err),
+                            process);
+}
+
+int pfu_system(const char* command, VynProc** process) {
+  return start_with_handles(command, nullptr, nullptr, nullptr, process);
+}
+
+// Sockets.
+
+struct PfuSocket {
+  int socket;
+  sockaddr_in address;
+};
+
+int pfu_socket(int backlog, int* port, PfuSocket** listener) {
+  if (!listener || !port) return PFU_INVALID_PTR;
+  *listener = nullptr;
+  w32::WSADATA data;
+  if (w32::WSAStartup(w32::MAKEWORD(1, 1), &data) != 0) return PFU_TRAP;
+  w32::SOCKET s = w32::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address;
+  std::memset(&address, 0, sizeof address);
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(static_cast<std::uint16_t>(*port));
+  int length = sizeof address;
+  bool ok = s != w32::INVALID_SOCKET &&
+            w32::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            w32::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+            w32::listen(s, backlog) == 0;
+  if (!ok) {
+    int status = pfu_map_last_error();
+    if (s != w32::INVALID_SOCKET) w32::closesocket(s);
+    w32::WSACleanup();
+    return status;
+  }
+  if (*port == 0) *port = ntohs(address.sin_port);
+  PfuSocket* record = static_cast<PfuSocket*>(getmem(sizeof(PfuSocket)));
+  record->socket = static_cast<int>(s);
+  record->address = address;
+  *listener = record;
+  return PFU_SUCCESS;
+}
+
+int pfu_socket_close(PfuSocket** listener) {
+  if (!listener || !*listener) return PFU_NO_CHANGE;
+  w32::closesocket(static_cast<w32::SOCKET>((*listener)->socket));
+  w32::WSACleanup();
+  rlsmem(*listener);
+  *listener = nullptr;
+  return PFU_SUCCESS;
+}
+
+int pfu_connect(const char* host, int port, int access, int mode, int buffer_size,
+                PF_File_Ptr* file) {
+  if (!host || !file) return PFU_INVALID_PTR;
+  *file = nullptr;
+  w32::WSADATA data;
+  if (w32::WSAStartup(w32::MAKEWORD(1, 1), &data) != 0) return PFU_TRAP;
+  int status = PFU_SUCCESS;
+  w32::SOCKET s = w32::INVALID_SOCKET;
+  w32::hostent* entry = w32::gethostbyname(host);
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) {
+    status = PFU_NOT_EXIST;
+  } else {
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    std::memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    s = w32::socket(AF_INET, SOCK_STREAM, 0);
+    if (s == w32::INVALID_SOCKET ||
+        w32::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+      status = pfu_map_last_error();
+  }
+  if (status != PFU_SUCCESS) {
+    if (s != w32::INVALID_SOCKET) w32::closesocket(s);
+    w32::WSACleanup();
+    return status;
+  }
+  return pfu_fdopen(PF_NULL_Handle, static_cast<int>(s), nullptr, access, PFU_INET_Socket, mode,
+                    buffer_size, file);
+}
+
+int pfu_accept(PfuSocket* listener, int access, int mode, int buffer_size, PF_File_Ptr* file) {
+  if (!listener || !file) return PFU_INVALID_PTR;
+  *file = nullptr;
+  w32::WSADATA data;
+  if (w32::WSAStartup(w32::MAKEWORD(1, 1), &data) != 0) return PFU_TRAP;
+  w32::SOCKET s = w32::accept(static_cast<w32::SOCKET>(listener->socket), nullptr, nullptr);
+  if (s == w32::INVALID_SOCKET) {
+    int status = pfu_map_last_error();
+    w32::WSACleanup();
+    return status;
+  }
+  return pfu_fdopen(PF_NULL_Handle, static_cast<int>(s), nullptr, access, PFU_INET_Socket, mode,
+                    buffer_size, file);
+}
+
+namespace {
+constexpr int END_OF_TRANSMISSION = 4;
+}  // namespace
+
+int pfu_fsend(PF_File_Ptr from, PF_File_Ptr to) {
+  for (;;) {
+    int byte = 0;
+    int status = pfu_fgetc(from, &byte);
+    if (status == PFU_END_OF_FILE) break;
+    if (status != PFU_SUCCESS) return status;
+    if (byte == END_OF_TRANSMISSION) {
+      dbg_crash_msg("pfu_fsend", "'\\^D' is not permitted in text files");
+      return PFU_TRAP;
+    }
+    status = pfu_fputc(to, byte);
+    if (status != PFU_SUCCESS) return status;
+  }
+  int status = pfu_fputc(to, END_OF_TRANSMISSION);
+  return status == PFU_SUCCESS ? pfu_fflush(to) : status;
+}
+
+int pfu_frecieve(PF_File_Ptr from, PF_File_Ptr to) {
+  for (;;) {
+    int byte = 0;
+    int status = pfu_fgetc(from, &byte);
+    if (status != PFU_SUCCESS) return status;
+    if (byte == END_OF_TRANSMISSION) return PFU_SUCCESS;
+    status = pfu_fputc(to, byte);
+    if (status != PFU_SUCCESS) return status;
+  }
+}
+
+int pfu_send_file(const char* path, PF_File_Ptr to) {
+  PF_File_Ptr file = nullptr;
+  int status = open_record(path, PFU_ACCESS_READ, PFU_TEXT, CHUNK, &file, true);
+  if (status != PFU_SUCCESS) return status;
+  status = pfu_fsend(file, to);
+  pfu_fclose(&file);
+  return status;
+}
+
+int pfu_recieve_file(PF_File_Ptr from, const char* path) {
+  PF_File_Ptr file = nullptr;
+  int status = pfu_fopen(path, PFU_ACCESS_CREATE_WRITE, PFU_TEXT, CHUNK, &file);
+  if (status != PFU_SUCCESS) return status;
+  status = pfu_frecieve(from, file);
+  int closed = pfu_fclose(&file);
+  return status == PFU_SUCCESS ? closed : status;
+}
+
+// Names and small helpers.
+
+namespace {
+
+// Fills buffer by ask, or with fallback within size (emptied, with the overflow report,
+// when it does not fit): 1 when ask answered.
+int name_or_fallback(char* buffer, int size, w32::BOOL (*ask)(char*, w32::DWORD*),
+                     const char* fallback) {
+  if (!buffer || size < 1) return 0;
+  w32::DWORD room = static_cast<w32::DWORD>(size);
+  if (ask(buffer, &room)) return 1;
+  if (strcpy_limit(fallback, size, buffer)) dbg_crash_msg("WSTRCOPY_X", "OVERFLOW.");
+  return 0;
+}
+
+}  // namespace
+
+int pfu_get_computer_name(char* buffer, int size) {
+  return name_or_fallback(buffer, size, w32::GetComputerNameA, "UnknownComputer");
+}
+
+int pfu_get_user_name(char* buffer, int size) {
+  return name_or_fallback(buffer, size, w32::GetUserNameA, "UnknownUser");
+}
+
+void err_syserr(const char* routine, const char* message) {
+  ivek_printf("%s:  %s\n", routine ? routine : "", message ? message : "");
+}
+
+int posix_raise_signal(int signal) { return std::raise(signal) != 0 ? 3 : 0; }
+
+int pfu_utime(const char* path, const long* times) {
+  char name[PFU_PATH_SIZE];
+  int status = copy_path(path, name);
+  if (status != PFU_SUCCESS) return status;
+  pfu_path_to_os(name, vyn_is_win95_running() ? PFU_OS_UNIX : PFU_OS_WINDOWS);
+  w32::_utimbuf when;
+  if (times) {
+    when.actime = times[0];
+    when.modtime = times[1];
+  }
+  return w32::_utime(name, times ? &when : nullptr) == 0 ? PFU_SUCCESS : pfu_map_error(errno);
+}
+
+// Permissions: this platform keeps none, so the changes are accepted and do nothing.
+
+int pfu_umask(const unsigned char*) { return PFU_SUCCESS; }
+int pfu_cmp_perm(const unsigned char*, const unsigned char*) { return PFU_SUCCESS; }
+int pfu_add_permission(unsigned char*, int, int) { return 0; }
+int pfu_del_permission(unsigned char*, int, int) { return 0; }
+int pfu_test_permission(const unsigned char*, int, int) { return 0; }
+
+int pfu_copy_perm(const unsigned char* from, unsigned char* to) {
+  if (from && to) std::memcpy(to, from, 4);
+  return PFU_SUCCESS;
+}
+
+int pfu_change_perm_on_disk(const char* path, int who, int what, PfuPermChange change) {
+  PfuStat info;
+  int status = pfu_stat(path, &info);
+  if (status != PFU_SUCCESS) return status;
+  if (!change || change(info.perm, who, what) == 0) return PFU_NO_CHANGE;
+  if (info.perm_class != 6) return PFU_NOT_OWNER;
+  return pfu_chmod(path, info.perm);
+}
+
+int pfu_add_perm_on_disk(const char* path, int who, int what) {
+  return pfu_change_perm_on_disk(path, who, what, pfu_add_permission);
+}
+
+int pfu_del_perm_on_disk(const char* path, int who, int what) {
+  return pfu_change_perm_on_disk(path, who, what, pfu_del_permission);
+}
+
+int pfu_temp_set_parent_perm(const char* path, int what, char* parent, unsigned char* saved,
+                             int* changed) {
+  if (changed) *changed = 0;
+  char own[PFU_PATH_SIZE];
+  int status = pfu_get_parent_path(path, parent ? parent : own, nullptr);
+  if (status != PFU_SUCCESS) return status;
+  PfuStat info;
+  status = pfu_stat(parent ? parent : own, &info);
+  if (status != PFU_SUCCESS) return status;
+  if (saved) std::memcpy(saved, info.perm, 4);
+  status = pfu_change_perm_on_disk(parent ? parent : own, 6, what, pfu_add_permission);
+  if (status == PFU_SUCCESS && changed) *changed = 1;
+  return status == PFU_NO_CHANGE ? PFU_SUCCESS : status;
+}
+
 
 int vyn_get_hostname(char* buffer, int size) { return NT_gethostname(buffer, size); }
 

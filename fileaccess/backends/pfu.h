@@ -262,6 +262,58 @@ int pfu_get_def_file_perm(unsigned char* perm);
 // (symbolic links are not walked).
 int pfu_chmod_ext(const char* path, int (*change)(const char* path, void* data), void* data);
 
+// Changes a permission word for (who, what): nonzero when it changed anything.
+typedef int (*PfuPermChange)(unsigned char* perm, int who, int what);
+int pfu_umask(const unsigned char* perm);
+int pfu_cmp_perm(const unsigned char* a, const unsigned char* b);
+int pfu_add_permission(unsigned char* perm, int who, int what);
+int pfu_del_permission(unsigned char* perm, int who, int what);
+int pfu_test_permission(const unsigned char* perm, int who, int what);
+int pfu_copy_perm(const unsigned char* from, unsigned char* to);
+// Stats path and applies change to its word: 2 when nothing changes, 30 when the caller
+// does not own it, else pfu_chmod's status.
+int pfu_change_perm_on_disk(const char* path, int who, int what, PfuPermChange change);
+int pfu_add_perm_on_disk(const char* path, int who, int what);
+int pfu_del_perm_on_disk(const char* path, int who, int what);
+// Grants the owner rights on path's parent (into parent when given), the old word into
+// saved; *changed tells whether anything changed.
+int pfu_temp_set_parent_perm(const char* path, int what, char* parent, unsigned char* saved,
+                             int* changed);
+// Sets the access and modification times (seconds since 1970; now for null times).
+int pfu_utime(const char* path, const long* times);
+
+// Starts command with the records' handles as its standard streams (null: the
+// process's own), detached; the child as a process record.
+int pfu_exec(const char* command, PF_File_Ptr in, PF_File_Ptr out, PF_File_Ptr err,
+             VynProc** process);
+// Starts command on the process's standard streams.
+int pfu_system(const char* command, VynProc** process);
+
+// Sockets: a TCP listener on port (0: any, the chosen one into *port).
+struct PfuSocket;
+int pfu_socket(int backlog, int* port, PfuSocket** listener);
+int pfu_socket_close(PfuSocket** listener);
+// A connection to host:port (5 for an unknown host), or the next one of a listener, as a
+// socket record.
+int pfu_connect(const char* host, int port, int access, int mode, int buffer_size,
+                PF_File_Ptr* file);
+int pfu_accept(PfuSocket* listener, int access, int mode, int buffer_size, PF_File_Ptr* file);
+// Sends the bytes of from and a closing byte 4 (a byte 4 in from: 4); receives up to
+// that byte (1) or the end or failure of from (its status).
+int pfu_fsend(PF_File_Ptr from, PF_File_Ptr to);
+int pfu_frecieve(PF_File_Ptr from, PF_File_Ptr to);
+int pfu_send_file(const char* path, PF_File_Ptr to);
+int pfu_recieve_file(PF_File_Ptr from, const char* path);
+
+// GetComputerNameA and GetUserNameA: 1; 0 with "UnknownComputer" or "UnknownUser" in
+// buffer (emptied when that does not fit either).
+int pfu_get_computer_name(char* buffer, int size);
+int pfu_get_user_name(char* buffer, int size);
+// Prints "%s:  %s\n" with ivek_printf.
+void err_syserr(const char* routine, const char* message);
+// Raises signal with the C library: 0, or 3 when that fails.
+int posix_raise_signal(int signal);
+
 // An anonymous pipe with inheritable handles: its write end and read end as pipe records.
 int pfu_pipe(int write_mode, int read_mode, int write_size, int read_size,
              PF_File_Ptr* write_file, PF_File_Ptr* read_file);

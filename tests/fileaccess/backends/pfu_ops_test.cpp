@@ -17,6 +17,7 @@
 #include "platform/w32/fault_testing.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
+#include "runtime/system/process.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -582,6 +583,90 @@ TEST_F(PfuOpsTest, RenameLosesNothingUnderFaults) {
     }
   }
   EXPECT_EQ(live_blocks(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A loopback pair: a listener on a chosen port, a connection and its accepted end.
+TEST_F(PfuOpsTest, LoopbackSocketPairCarriesAFile) {
+  int port = 0;
+  vek::PfuSocket* listener = nullptr;
+  ASSERT_EQ(vek::pfu_socket(4, &port, &listener), vek::PFU_SUCCESS);
+  EXPECT_GT(port, 0);
+  vek::PF_File* client = nullptr;
+  vek::PF_File* server = nullptr;
+  ASSERT_EQ(vek::pfu_connect("127.0.0.1", port, vek::PFU_ACCESS_READ_WRITE, vek::PFU_BINARY, 512,
+                             &client),
+            vek::PFU_SUCCESS);
+  ASSERT_EQ(vek::pfu_accept(listener, vek::PFU_ACCESS_READ_WRITE, vek::PFU_BINARY, 512, &server),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(client->kind, vek::PFU_INET_Socket);
+  EXPECT_EQ(client->handle, nullptr);
+  EXPECT_EQ(vek::pfu_fseek(client, 0, 0), vek::PFU_TRAP);
+
+  write_file(path, "line one\r\nline two\r\n");
+  EXPECT_EQ(vek::pfu_send_file(path.c_str(), client), vek::PFU_SUCCESS);
+  std::string received = dir.file("received.txt");
+  EXPECT_EQ(vek::pfu_recieve_file(server, received.c_str()), vek::PFU_SUCCESS);
+  EXPECT_EQ(read_file(received), "line one\r\nline two\r\n");
+
+  // A byte 4 cannot be sent: it ends a transmission.
+  write_file(path, std::string("a\x04z", 3));
+  EXPECT_EQ(vek::pfu_send_file(path.c_str(), client), vek::PFU_TRAP);
+
+  // Closing one end is the other's end of input.
+  EXPECT_EQ(vek::pfu_fclose(&client), vek::PFU_SUCCESS);
+  char bytes[8];
+  int count = 0;
+  EXPECT_EQ(vek::pfu_fread(server, 8, &count, bytes), vek::PFU_END_OF_FILE);
+  EXPECT_EQ(std::string(bytes, static_cast<std::size_t>(count)), "a");
+  EXPECT_EQ(vek::pfu_fclose(&server), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_socket_close(&listener), vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_connect("no-such-host.invalid", port, 3, vek::PFU_BINARY, 0, &client),
+            vek::PFU_NOT_EXIST);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+TEST_F(PfuOpsTest, ExecRunsAChildOnTheRecordsStreams) {
+  write_file(path, "from a file\n");
+  std::string out_path = dir.file("out.txt");
+  vek::PF_File* in = nullptr;
+  vek::PF_File* out = nullptr;
+  ASSERT_EQ(vek::pfu_fopen(path.c_str(), vek::PFU_ACCESS_READ, vek::PFU_BINARY, 0, &in),
+            vek::PFU_SUCCESS);
+  ASSERT_EQ(vek::pfu_fopen(out_path.c_str(), vek::PFU_ACCESS_CREATE_WRITE, vek::PFU_BINARY, 512,
+                           &out),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(vek::pfu_fputs(out, "first\n"), vek::PFU_SUCCESS);
+  vek::VynProc* child = nullptr;
+  ASSERT_EQ(vek::pfu_exec(" sh -c \"tr a-z A-Z; echo err >&2\" ", in, out, out, &child),
+            vek::PFU_SUCCESS);
+  int code = -1;
+  EXPECT_EQ(vek::vyn_wait_for_subproc(1, &child, &code), 0);
+  EXPECT_EQ(code, 0);
+  vek::vyn_free_proc_handle(&child);
+  vek::pfu_fclose(&in);
+  vek::pfu_fclose(&out);
+  EXPECT_EQ(read_file(out_path), "first\nFROM A FILE\nerr\n");
+  EXPECT_EQ(vek::pfu_exec(nullptr, nullptr, nullptr, nullptr, &child), vek::PFU_INVALID_ARG);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+TEST_F(PfuOpsTest, NamesFallBackWithinTheCallersSize) {
+  char name[64];
+  EXPECT_EQ(vek::pfu_get_computer_name(name, sizeof name), 1);
+  EXPECT_GT(std::strlen(name), 0u);
+  char tiny[4] = "zz";
+  EXPECT_EQ(vek::pfu_get_computer_name(tiny, 1), 0);  // no name fits one byte
+  EXPECT_STREQ(tiny, "");  // nor does "UnknownComputer"
+  ASSERT_TRUE(w32::fault_testing_fail_on_call("GetUserNameA", 1, w32::ERROR_ACCESS_DENIED));
+  EXPECT_EQ(vek::pfu_get_user_name(name, sizeof name), 0);
+  EXPECT_STREQ(name, "UnknownUser");
+  int n = 0;
+  EXPECT_EQ(vek::pfu_get_arg_max(&n), vek::PFU_SUCCESS);
+  EXPECT_EQ(n, 14500);
 }
 
 }  // namespace
