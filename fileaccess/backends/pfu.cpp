@@ -717,8 +717,11 @@ int pfu_path_to_neut(char* path) {
       *p = '|';
     }
   });
+  // One trailing delimiter goes, unless it is a root's ("|", "c:|"): dropping that
+  // would turn the root into an empty or drive-relative path.
   std::size_t length = std::strlen(path);
-  if (length > 0 && path[length - 1] == '|') path[length - 1] = '\0';
+  bool root = length == 1 || (length >= 2 && path[length - 2] == ':');
+  if (length > 0 && path[length - 1] == '|' && !root) path[length - 1] = '\0';
   return result;
 }
 

@@ -176,8 +176,8 @@ int pfu_vfprintf(PF_File_Ptr file, const char* format, std::va_list args);
 int pfu_fprintf(PF_File_Ptr file, const char* format, ...);
 
 // Paths. Paths are kept in the neutral form ('|' delimiters) between operations.
-// '/' and '\\' become '|' and one trailing '|' is dropped; the text stops at the first
-// tab or blank (0), else 1.
+// '/' and '\\' become '|' and one trailing '|' is dropped (a root's stays: "|", "c:|");
+// the text stops at the first tab or blank (0), else 1.
 int pfu_path_to_neut(char* path);
 int pfu_neut_path_to_os(char* path, int os);
 // The part after the last delimiter, the whole path without one, null for an empty path.

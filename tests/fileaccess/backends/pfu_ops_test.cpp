@@ -259,7 +259,8 @@ TEST_F(PfuOpsTest, NeutralAbsoluteAndParentPaths) {
     const char* neutral;
   };
   for (const Neutral& c : {Neutral{"a/b\\c/", 1, "a|b|c"}, Neutral{"a b/c", 0, "a"},
-                           Neutral{"x\ty", 0, "x"}, Neutral{"", 1, ""}}) {
+                           Neutral{"x\ty", 0, "x"}, Neutral{"", 1, ""},
+                           Neutral{"/", 1, "|"}, Neutral{"c:\\", 1, "c:|"}}) {
     char path[vek::PFU_PATH_SIZE];
     std::strcpy(path, c.path);
     EXPECT_EQ(vek::pfu_path_to_neut(path), c.result) << c.path;
@@ -282,6 +283,8 @@ TEST_F(PfuOpsTest, NeutralAbsoluteAndParentPaths) {
   EXPECT_EQ(std::string(result), std::string(wd) + "|d|e");
   EXPECT_EQ(vek::pfu_path_to_abs("/d/e", result), vek::PFU_SUCCESS);
   EXPECT_STREQ(result, "|d|e");
+  EXPECT_EQ(vek::pfu_path_to_abs("/", result), vek::PFU_SUCCESS);  // the root, not here
+  EXPECT_STREQ(result, "|");
 
   struct Parent {
     const char* child;
@@ -325,6 +328,27 @@ TEST_F(PfuOpsTest, OverLongPathsFailBeforeAnySystemCall) {
                            "_chdir", "MoveFileExA"})
     EXPECT_EQ(w32::fault_testing_calls(call), 0) << call;
   EXPECT_EQ(live_blocks(), 0);
+}
+
+// System failures map by meaning: a missing entry 5, an existing one 7, a directory
+// where a file was wanted 8, a file where a directory was wanted 14.
+TEST_F(PfuOpsTest, FailuresMapByMeaning) {
+  std::string file = dir.file("f");
+  std::string sub = dir.file("d");
+  write_file(file, "x");
+  fs::create_directory(sub);
+  write_file(sub + "/inside", "y");
+  EXPECT_EQ(vek::pfu_unlink(dir.file("missing").c_str()), vek::PFU_NOT_EXIST);
+  EXPECT_EQ(vek::pfu_mkdir(sub.c_str()), vek::PFU_ALREADY_EXISTS);
+  EXPECT_EQ(vek::pfu_unlink(sub.c_str()), vek::PFU_ACCESS_DENIED);
+  EXPECT_EQ(vek::pfu_rmdir(file.c_str()), vek::PFU_NOT_DIRECTORY);
+  EXPECT_EQ(vek::pfu_rmdir(dir.file("missing").c_str()), vek::PFU_NOT_EXIST);
+  EXPECT_EQ(vek::pfu_rename_ext(dir.file("missing").c_str(), file.c_str(), 0), vek::PFU_NOT_EXIST);
+  EXPECT_EQ(vek::pfu_copy(dir.file("missing").c_str(), file.c_str()), vek::PFU_NOT_EXIST);
+  EXPECT_FALSE(fs::exists(dir.file("missing")));  // the copy made no empty source
+  EXPECT_EQ(read_file(file), "x");
+  EXPECT_NE(vek::pfu_rmdir(sub.c_str()), vek::PFU_SUCCESS);  // not empty
+  EXPECT_TRUE(fs::exists(sub + "/inside"));
 }
 
 TEST_F(PfuOpsTest, DirectoryRemovalRefusesFilesAndNeverFollowsLinks) {
