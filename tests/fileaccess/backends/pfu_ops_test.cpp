@@ -351,6 +351,37 @@ TEST_F(PfuOpsTest, FailuresMapByMeaning) {
   EXPECT_TRUE(fs::exists(sub + "/inside"));
 }
 
+// The stat record's size is 32 bits and saturates; the size query is 64 bits. Times
+// set with pfu_utime come back in the record.
+TEST_F(PfuOpsTest, StatSaturatesTheSizeAndCarriesTheTime) {
+  write_file(path, "");
+  fs::resize_file(path, 5ull << 30);  // sparse
+  vek::PfuStat info;
+  ASSERT_EQ(vek::pfu_stat(path.c_str(), &info), vek::PFU_SUCCESS);
+  EXPECT_EQ(info.size, 0xFFFFFFFFu);
+  EXPECT_EQ(info.is_dir, 0);
+  EXPECT_EQ(info.is_readable, 1);
+  long long size = 0;
+  EXPECT_EQ(vek::pfu_get_file_size(path.c_str(), &size), vek::PFU_SUCCESS);
+  EXPECT_EQ(size, 5ll << 30);
+  const long times[2] = {1000, 3000000000L};  // a time past 2038 still fits unsigned
+  EXPECT_EQ(vek::pfu_utime(path.c_str(), times), vek::PFU_SUCCESS);
+  ASSERT_EQ(vek::pfu_stat(path.c_str(), &info), vek::PFU_SUCCESS);
+  EXPECT_EQ(info.mtime, 3000000000u);
+  EXPECT_EQ(vek::pfu_stat(dir.file("missing").c_str(), &info), vek::PFU_NOT_EXIST);
+  fs::resize_file(path, 0);
+
+  // Records open files exclusively.
+  vek::PF_File* first = nullptr;
+  vek::PF_File* second = nullptr;
+  ASSERT_EQ(vek::pfu_fopen(path.c_str(), vek::PFU_ACCESS_READ, vek::PFU_BINARY, 0, &first),
+            vek::PFU_SUCCESS);
+  EXPECT_NE(vek::pfu_fopen(path.c_str(), vek::PFU_ACCESS_READ, vek::PFU_BINARY, 0, &second),
+            vek::PFU_SUCCESS);
+  EXPECT_EQ(second, nullptr);
+  vek::pfu_fclose(&first);
+}
+
 TEST_F(PfuOpsTest, DirectoryRemovalRefusesFilesAndNeverFollowsLinks) {
   std::string file = dir.file("plain");
   write_file(file, "x");
