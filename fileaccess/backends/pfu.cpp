@@ -561,6 +561,12 @@ int pfu_fgets(PF_File_Ptr file, char* buffer, int size) {
     return PFU_INVALID_ARG;
   }
   for (int stored = 0;; ++stored) {
+    if (stored == size - 1 && file->kind != PFU_Disk_File && file->buffer_size < 2) {
+      // A pipe or socket without a buffer cannot take a byte back: the line is cut
+      // before the next byte is read.
+      buffer[stored] = '\0';
+      return PFU_NAME_TOO_LONG;
+    }
     char c = 0;
     int got = 0;
     status = read_bytes(file, &c, 1, &got);

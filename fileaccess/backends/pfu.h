@@ -166,7 +166,8 @@ char** pfu_dbg_list_open_files();
 
 // Reads one line of at most size - 1 bytes, line feed included, and terminates it: 1
 // after a line feed, 3 at the end of the file (what was read is terminated in buffer),
-// 11 when the line does not fit.
+// 11 when the line does not fit (its next byte stays for the next read; a pipe or socket
+// without a buffer stops before reading it).
 int pfu_fgets(PF_File_Ptr file, char* buffer, int size);
 int pfu_fputc(PF_File_Ptr file, int byte);
 // Writes the string without its terminator.

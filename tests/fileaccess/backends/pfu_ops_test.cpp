@@ -508,6 +508,23 @@ TEST_F(PfuOpsTest, AnonymousPipeCarriesTextBothWays) {
   EXPECT_STREQ(line, "two\n");
   EXPECT_EQ(vek::pfu_fgets(reader, line, sizeof line), vek::PFU_END_OF_FILE);
   EXPECT_EQ(vek::pfu_fclose(&reader), vek::PFU_SUCCESS);
+
+  // Unbuffered, a line cut by the size loses nothing: the rest comes with the next read.
+  for (int size : {0, 1, 512}) {
+    ASSERT_EQ(vek::pfu_pipe(vek::PFU_BINARY, vek::PFU_BINARY, 0, size, &writer, &reader),
+              vek::PFU_SUCCESS);
+    EXPECT_EQ(vek::pfu_fputs(writer, "abcdef\nxy"), vek::PFU_SUCCESS);
+    vek::pfu_fclose(&writer);
+    std::string lines;
+    int status;
+    while ((status = vek::pfu_fgets(reader, line, 4)) != vek::PFU_END_OF_FILE) {
+      EXPECT_LT(std::strlen(line), 4u);
+      lines += line;
+    }
+    lines += line;
+    EXPECT_EQ(lines, "abcdef\nxy") << size;
+    vek::pfu_fclose(&reader);
+  }
   EXPECT_EQ(live_blocks(), 0);
 }
 
