@@ -1219,7 +1219,7 @@ int pfu_stat(const char* path, PfuStat* info) {
   info->is_link = is_link_attr(a) ? 1 : 0;
   info->mtime = static_cast<unsigned int>(st.st_mtime64);
   info->size = st.st_size > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<unsigned int>(st.st_size);
-  info->perm_class = st.st_uid == geteuid() ? 6 : 0;
+  info->perm_class = st.st_uid == geteuid() ? 6 : st.st_gid == getegid() ? 3 : 0;
   return PFU_SUCCESS;
 }
 
