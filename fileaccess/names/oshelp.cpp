@@ -84,20 +84,6 @@ std::FILE* dci_fopen(const char* name, const char* mode) {
   return stream;
 }
 
-int join_working_dir(const char* name, char* out, int size) {
-  if (!out || size < 1) return 0;
-  out[0] = '\0';
-  char directory[PATH_MAX];
-  if (!name || !::getcwd(directory, sizeof directory)) return 0;
-  std::size_t d = std::strlen(directory);
-  std::size_t n = std::strlen(name);
-  if (d + 1 + n >= static_cast<std::size_t>(size)) return 0;
-  std::memcpy(out, directory, d);
-  out[d] = '/';
-  std::memcpy(out + d + 1, name, n + 1);
-  return 1;
-}
-
 int vyn_is_dir(char* path) {
   remove_dir_delim(path, 1);
   w32::UINT previous = w32::SetErrorMode(w32::SEM_FAILCRITICALERRORS);

@@ -16,11 +16,6 @@ int set_input_mode(int mode);
 // fopen that keeps the directory cache up to date for the files it creates.
 std::FILE* dci_fopen(const char* name, const char* mode);
 
-// "<working directory>/<name>" into out of size bytes, terminator included. 1, or 0
-// with out empty (when out can hold anything) for a null argument, a working directory
-// that cannot be read, or a result that does not fit.
-int join_working_dir(const char* name, char* out, int size);
-
 // 1 when path names a directory, 0 when it names anything else, nothing, or is null.
 // One trailing delimiter is removed from the caller's text first (a drive root or a
 // lone delimiter stays whole); critical-error boxes are off during the test and the

@@ -1,6 +1,7 @@
 #include "platform/w32/console.h"
 
 #include <pthread.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
+#include "platform/w32/fileio.h"
+#include "platform/w32/handle.h"
 
 namespace w32 {
 
@@ -74,6 +77,61 @@ int w32_std_handle_descriptor(HANDLE handle) {
   for (int fd = 0; fd < 3; ++fd)
     if (handle == std_stream(fd)) return fd;
   return -1;
+}
+
+namespace {
+
+struct ModeBit {
+  DWORD mode;
+  tcflag_t flag;
+  tcflag_t termios::*field;
+};
+
+constexpr ModeBit MODE_BITS[] = {
+    {ENABLE_PROCESSED_INPUT, ISIG, &termios::c_lflag},
+    {ENABLE_LINE_INPUT, ICANON, &termios::c_lflag},
+    {ENABLE_ECHO_INPUT, ECHO, &termios::c_lflag},
+};
+
+// Runs use(fd, settings) on the terminal behind handle; FALSE with ERROR_INVALID_HANDLE
+// when there is none.
+template <typename Use>
+BOOL with_terminal(HANDLE handle, Use use) {
+  W32HandleObject* held = nullptr;
+  int fd = w32_std_handle_descriptor(handle);
+  if (fd < 0) fd = w32_file_acquire_descriptor(handle, GENERIC_READ | GENERIC_WRITE, FALSE, &held);
+  termios settings;
+  bool ok = fd >= 0 && ::tcgetattr(fd, &settings) == 0 && use(fd, &settings);
+  if (held) w32_handle_release(held);
+  if (!ok) SetLastError(ERROR_INVALID_HANDLE);
+  return ok ? TRUE : FALSE;
+}
+
+}  // namespace
+
+BOOL GetConsoleMode(HANDLE handle, DWORD* mode) {
+  if (mode == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return with_terminal(handle, [&](int, termios* settings) {
+    *mode = 0;
+    for (const ModeBit& bit : MODE_BITS)
+      if ((*settings).*bit.field & bit.flag) *mode |= bit.mode;
+    return true;
+  });
+}
+
+BOOL SetConsoleMode(HANDLE handle, DWORD mode) {
+  return with_terminal(handle, [&](int fd, termios* settings) {
+    for (const ModeBit& bit : MODE_BITS) {
+      if (mode & bit.mode)
+        (*settings).*bit.field |= bit.flag;
+      else
+        (*settings).*bit.field &= ~bit.flag;
+    }
+    return ::tcsetattr(fd, TCSANOW, settings) == 0;
+  });
 }
 
 BOOL AllocConsole() {

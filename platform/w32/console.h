@@ -51,6 +51,17 @@ DWORD GetWindowThreadProcessId(HWND window, DWORD* process_id);
 // was hidden or is unknown.
 BOOL ShowWindow(HWND window, int command);
 
+// Input modes of GetConsoleMode and SetConsoleMode, served over the terminal's termios
+// flags: PROCESSED_INPUT is ISIG, LINE_INPUT ICANON, ECHO_INPUT ECHO. Other bits are
+// taken and ignored.
+constexpr DWORD ENABLE_PROCESSED_INPUT = 0x1;
+constexpr DWORD ENABLE_LINE_INPUT = 0x2;
+constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
+// The input mode of the terminal behind handle (a standard handle or a file handle of
+// this layer). FALSE with ERROR_INVALID_HANDLE when it is no terminal, ERROR_INVALID_PARAMETER
+// for a null mode.
+BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
+BOOL SetConsoleMode(HANDLE handle, DWORD mode);
 // For CreateProcessA: the descriptor that a standard handle of GetStdHandle stands for, or
 // -1 when handle is none of them.
 int w32_std_handle_descriptor(HANDLE handle);

@@ -270,6 +270,23 @@ int connect(SOCKET s, const sockaddr* address, int length) {
   return result(value);
 }
 
+SOCKET accept(SOCKET s, sockaddr* address, int* length) {
+  if (w32_fault_hit("accept")) return INVALID_SOCKET;
+  int fd = descriptor(s);
+  if (fd < 0) return INVALID_SOCKET;
+  socklen_t size = length ? static_cast<socklen_t>(*length) : 0;
+  int accepted = -1;
+  while ((accepted = ::accept4(fd, address, length ? &size : nullptr, SOCK_CLOEXEC)) < 0 &&
+         errno == EINTR) {
+  }
+  if (accepted < 0) {
+    result(-1);
+    return INVALID_SOCKET;
+  }
+  if (length) *length = static_cast<int>(size);
+  return static_cast<SOCKET>(accepted);
+}
+
 int shutdown(SOCKET s, int how) {
   if (w32_fault_hit("shutdown")) return SOCKET_ERROR;
   int fd = descriptor(s);

@@ -90,6 +90,9 @@ int bind(SOCKET s, const sockaddr* address, int length);
 int getsockname(SOCKET s, sockaddr* address, int* length);
 int listen(SOCKET s, int backlog);
 int connect(SOCKET s, const sockaddr* address, int length);
+// The next connection on a listening socket (INVALID_SOCKET on failure); *length (when
+// given) holds the room at address and gets the peer address's size.
+SOCKET accept(SOCKET s, sockaddr* address, int* length);
 int shutdown(SOCKET s, int how);
 int closesocket(SOCKET s);
 

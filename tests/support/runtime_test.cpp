@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "fileaccess/backends/ntlangwrap_testing.h"
+#include "fileaccess/backends/pfu_testing.h"
 #include "fileaccess/codec/lzw_testing.h"
 #include "fileaccess/core/pfadircache_testing.h"
 #include "fileaccess/core/pfa_testing.h"
@@ -115,6 +116,7 @@ void reset_runtime_state() {
   vek::pfaops_testing_reset();
   vek::pfavers_testing_reset();
   vek::ntlangwrap_testing_reset();
+  vek::pfu_testing_reset();
   vek::pfa_dir_cache_testing_reset();
   vek::ntdircache_testing_reset();
   vek::pfafs_dir_testing_reset();
