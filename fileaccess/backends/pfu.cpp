@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "fileaccess/backends/pfu_testing.h"
+#include "fileaccess/names/dci.h"
 #include "fileaccess/names/fnstring.h"
 #include "platform/w32/console.h"
 #include "platform/w32/crt.h"
@@ -349,9 +350,10 @@ int open_record(const char* path, int access, int mode, int buffer_size, PF_File
     return PFU_TRAP;
   }
   w32::SECURITY_ATTRIBUTES inherit = {sizeof(w32::SECURITY_ATTRIBUTES), nullptr, w32::TRUE};
-  w32::HANDLE handle = w32::CreateFileA(windows, row->desired, 0, &inherit,
-                                        existing ? w32::OPEN_EXISTING : row->creation,
-                                        w32::FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The wrapper refreshes the directory cache for every creation but an open.
+  w32::HANDLE handle = dci_CreateFile(windows, row->desired, 0, &inherit,
+                                      existing ? w32::OPEN_EXISTING : row->creation,
+                                      w32::FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == w32::INVALID_HANDLE_VALUE) return pfu_map_last_error();
   if (access == PFU_ACCESS_CREATE_NEW) {
     w32::CloseHandle(handle);

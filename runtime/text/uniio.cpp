@@ -37,10 +37,7 @@ int convert(w32::UINT page, const unsigned char* bytes, int n) {
 int stdio_get(void* stream) { return std::getc(static_cast<std::FILE*>(stream)); }
 int stdio_put(int byte, void* stream) { return std::putc(byte, static_cast<std::FILE*>(stream)); }
 int pfa_get(void* stream) { return pfa_fgetc(static_cast<VynFile*>(stream)); }
-int pfa_put(int byte, void* stream) {
-  unsigned char c = static_cast<unsigned char>(byte);
-  return pfa_write_file(static_cast<VynFile*>(stream), 1, &c);
-}
+int pfa_put(int byte, void* stream) { return pfa_fputc(byte, static_cast<VynFile*>(stream)); }
 
 VynWchar get_japanese(VynByteGetter getter, void* stream, int c) {
   unsigned char bytes[2];
