@@ -11,11 +11,12 @@
 
 #include "host/assemblies.h"
 #include "host/call_log.h"
+#include "host/drawings.h"
+#include "host/model_geometry.h"
 #include "host/models.h"
 #include "host/plugin_session.h"
 #include "host/script.h"
 #include "platform/w32/path.h"
-#include "host/model_geometry.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
@@ -149,6 +150,27 @@ TEST_F(CollectionRunTest, CsysAndDimensions) {
   EXPECT_EQ(run(nullptr, {"Dimensions"}), before);
   EXPECT_EQ(user().answers.back(), 0);  // Done
   EXPECT_EQ(user().answers[user().answers.size() - 2], -1);
+}
+
+// A part holds no dimensions; a drawing's are listed with their type and value (the host
+// gives them no symbol names).
+TEST_F(CollectionRunTest, DimensionsOfAPartAndOfADrawing) {
+  std::string text = run(part, {"Dimensions"});
+  EXPECT_EQ(text, "\n# Dimensions\nNumber of dimensions:\t0\n");
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW", error);
+  ASSERT_TRUE(drawing) << error;
+  yrlhost::DrawingDimension linear;
+  linear.value = 12.5;
+  yrlhost::DrawingDimension radius;
+  radius.type = yrlhost::dimension_radius;
+  radius.value = 3.254;
+  ASSERT_GT(yrlhost::host_dimension_add(drawing, linear, error), 0) << error;
+  ASSERT_GT(yrlhost::host_dimension_add(drawing, radius, error), 0) << error;
+  std::string blank_name(20, ' ');
+  EXPECT_EQ(run(drawing, {"Dimensions"}),
+            text + "\n# Dimensions\nNumber of dimensions:\t2\n" + "Dim          9 " + blank_name +
+                "    12.50\n" + "Dim          3 " + blank_name + "     3.25\n");
 }
 
 TEST_F(CollectionRunTest, FindByName) {
