@@ -352,6 +352,19 @@ TEST_F(CollectionOnPartTest, FeatureGeomitemsAndDatumPoints) {
   EXPECT_EQ(selections, nullptr);
 }
 
+// The elements of the block's tree as the host hands it out (with its section, 436 and 499).
+TEST_F(CollectionOnPartTest, ElementsOfAFeatureBuiltFromATree) {
+  pick(box);
+  // Depth first, parents before children; an element without a value shows nothing.
+  EXPECT_EQ(run(model, {"Elements"}),
+            "\n# Elements\nNumber of elements:\t20\n"
+            "ID: 386\t- \nID: 1956\t- 917\nID: 3176\t- 0\nID: 2023\t- -1\nID: 388\t- 1\n"
+            "ID: 447\t- \nID: 450\t- \nID: 451\t- Selection\nID: 452\t- 1\nID: 454\t- 4\n"
+            "ID: 455\t- Selection\nID: 458\t- pointer\n"
+            "ID: 515\t- \nID: 428\t- \nID: 430\t- 4096\nID: 429\t- \nID: 433\t- 262144\n"
+            "ID: 434\t- 10.000000\nID: 436\t- -1\nID: 499\t- 1\n");
+}
+
 // The axis finder and the axis-by-vector filter on the host's axes: a direction within
 // 0.05 degrees of y finds "A_Y", one at 1 degree finds nothing.
 TEST_F(CollectionOnPartTest, AxisFinderAndAxisByVector) {
