@@ -3,6 +3,7 @@
 // queries on those handles. What a handle names is host/model_geometry.h's.
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/assemblies.h"
