@@ -113,9 +113,26 @@ void drawing_annotations_model_erased(VynMdl model) {
   records_erase(records().symbols, model);
 }
 
+// The list of the last vyndim_get_dim_ids.
+std::vector<int>& dimension_id_list() {
+  static std::vector<int> ids;
+  return ids;
+}
+
 void drawing_annotations_testing_reset() {
   records_erase(records().notes, nullptr);
   records_erase(records().symbols, nullptr);
+  dimension_id_list().clear();
+}
+
+VynError Behaviour<HostApi::vyndim_get_dim_ids>::run(int, VynMdl model, int, int, int** ids) {
+  StoredModel* stored = stored_model(model);
+  if (!stored || !ids) return VYN_TK_GENERAL_ERROR;
+  std::vector<int>& list = dimension_id_list();
+  list.clear();
+  if (stored->type == model_type_drawing) list = drawing_item_ids(*stored, item_type_dimension, -1);
+  *ids = list.empty() ? nullptr : list.data();
+  return static_cast<int>(list.size());
 }
 
 // ---- Notes ------------------------------------------------------------------------------

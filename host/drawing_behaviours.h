@@ -141,6 +141,11 @@ YRL_DRAWING_BEHAVIOUR(VynDimensionTypeGet, VynDimension* dimension, int* type)
 YRL_DRAWING_BEHAVIOUR(VynDimensionValueGet, VynDimension* dimension, double* value)
 // The text lines as a new VynArray of wide strings, freed with VynWstringArrayFree.
 YRL_DRAWING_BEHAVIOUR(VynDimensionTextGet, VynDimension* dimension, VynArray* lines)
+// The older-style dimension ids: the count, with the ids of a drawing's dimensions of
+// every sheet in id order in a list the host keeps until the next call; a part or an
+// assembly holds no dimensions (0, a null list). Kind and filter are not read. -1 for a
+// model that is not live or a null list variable.
+YRL_DRAWING_BEHAVIOUR(vyndim_get_dim_ids, VynMdl model, int kind, int filter, int** ids)
 
 // ---- Layers (drawing_layers.cpp) -----------------------------------------------------
 // A layer is named by a VynLayer record (type 117, its id, its drawing): -2 for a record

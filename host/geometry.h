@@ -301,9 +301,19 @@ struct EdgeInfo {
   Vec3 e2{};
   Vec3 e3{};
   double radius = 0;
+  double length = 0;           // the curve's length between its ends
   std::array<int, 2> faces{};  // the two faces it bounds, lower id first
 };
 Status edge_info(const Shape& shape, int edge, EdgeInfo& out);
+
+// The boundary loops of a face: the outer loop first, then its holes, each with its
+// edges (ids as edge_info takes them) in the order the loop runs; seams and degenerate
+// edges, which are no edges here, are left out.
+struct FaceLoop {
+  bool outer = false;
+  std::vector<int> edges;
+};
+Status face_loops(const Shape& shape, int face, std::vector<FaceLoop>& out);
 
 // The faces and edges that pass within the tolerance of a point, in id order; both empty
 // when none does.

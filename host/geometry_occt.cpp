@@ -20,6 +20,8 @@
 #include <BRepPrimAPI_MakePrism.hxx>
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRepTools.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <GCPnts_AbscissaPoint.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
@@ -675,8 +677,43 @@ Status edge_info(const Shape& shape, int edge, EdgeInfo& out) {
       info.e3 = to_vec3(axes.Direction());
       info.radius = circle.Radius();
     }
+    info.length = GCPnts_AbscissaPoint::Length(curve);
     info.faces = shape.data->edge_faces[edge - 1];
     out = info;
+    return Status::ok;
+  });
+}
+
+Status face_loops(const Shape& shape, int face, std::vector<FaceLoop>& out) {
+  if (shape.empty() || face < 1 || face > static_cast<int>(shape.data->faces.size()))
+    return Status::not_found;
+  return guarded([&] {
+    const ShapeData& data = *shape.data;
+    const TopoDS_Face& f = data.faces[face - 1];
+    TopoDS_Wire outer = BRepTools::OuterWire(f);
+    std::vector<FaceLoop> loops;
+    for (TopoDS_Iterator it(f); it.More(); it.Next()) {
+      if (it.Value().ShapeType() != TopAbs_WIRE) continue;
+      const TopoDS_Wire& wire = TopoDS::Wire(it.Value());
+      FaceLoop loop;
+      loop.outer = wire.IsSame(outer);
+      for (BRepTools_WireExplorer walk(wire, f); walk.More(); walk.Next()) {
+        const TopoDS_Edge& edge = walk.Current();
+        for (std::size_t i = 0; i < data.edges.size(); ++i)
+          if (data.edges[i].IsSame(edge)) {
+            int id = static_cast<int>(i) + 1;
+            // A closed face's seam runs twice; an edge is listed once.
+            if (std::find(loop.edges.begin(), loop.edges.end(), id) == loop.edges.end())
+              loop.edges.push_back(id);
+            break;
+          }
+      }
+      if (loop.outer)
+        loops.insert(loops.begin(), std::move(loop));
+      else
+        loops.push_back(std::move(loop));
+    }
+    out = std::move(loops);
     return Status::ok;
   });
 }

@@ -128,6 +128,27 @@ VynError surface_data_hand_out(const GeomitemRef& ref, VynGeomitemdata** data) {
   return VYN_TK_NO_ERROR;
 }
 
+// Hands out the geometry data of an edge, a datum curve of one entity or a datum axis (its
+// line from its origin one unit along its direction); -4 for other curves and items.
+VynError curve_data_hand_out(const GeomitemRef& ref, VynGeomitemdata** data) {
+  VynCurvedata curve{};
+  if (ref.type == item_type_axis) {
+    const geom::Axis& axis = ref.datum->axis;
+    curve.line.type = VYN_CURVE_LINE;
+    for (int i = 0; i < 3; ++i) {
+      curve.line.end1[i] = axis.origin[i];
+      curve.line.end2[i] = axis.origin[i] + axis.direction[i];
+    }
+  } else if ((ref.type != item_type_edge && ref.type != item_type_curve) ||
+             !geomitem_curve(ref, curve)) {
+    return VYN_TK_E_NOT_FOUND;
+  }
+  GeomDataBlock& block = data_block_new(ref.type);
+  block.curve = curve;
+  *data = &block.head;
+  return VYN_TK_NO_ERROR;
+}
+
 // Whether an item of a visit is still there when its turn comes.
 bool geomitem_live(const VynModelitem& item) { return geomitem_find(&item).has_value(); }
 
@@ -353,14 +374,7 @@ VynError Behaviour<HostApi::VynGeomitemdataGet>::run(int, VynGeomitem* item,
   std::optional<GeomitemRef> ref = geomitem_find(item);
   if (!ref || !data) return VYN_TK_BAD_INPUTS;
   if (ref->type == item_type_surface) return surface_data_hand_out(*ref, data);
-  VynCurvedata curve{};
-  if ((ref->type != item_type_edge && ref->type != item_type_curve) || !geomitem_curve(*ref, curve))
-    return VYN_TK_E_NOT_FOUND;
-  GeomDataBlock& block = data_block_new(ref->type == item_type_edge ? VYN_GEOMITEMDATA_EDGE
-                                                                    : VYN_GEOMITEMDATA_CURVE);
-  block.curve = curve;
-  *data = &block.head;
-  return VYN_TK_NO_ERROR;
+  return curve_data_hand_out(*ref, data);
 }
 
 VynError Behaviour<HostApi::VynGeomitemdataFree>::run(int, VynGeomitemdata** data) {
@@ -375,6 +389,12 @@ VynError Behaviour<HostApi::VynGeomitemdataFree>::run(int, VynGeomitemdata** dat
   blocks.erase(it);
   *data = nullptr;
   return VYN_TK_NO_ERROR;
+}
+
+VynError Behaviour<HostApi::VynAxisDataGet>::run(int, VynAxis axis, VynGeomitemdata** data) {
+  std::optional<GeomitemRef> ref = geomitem_of_axis(axis);
+  if (!ref || !data) return VYN_TK_BAD_INPUTS;
+  return curve_data_hand_out(*ref, data);
 }
 
 VynError Behaviour<HostApi::VynSurfaceDataGet>::run(int, VynSurface surface,

@@ -21,6 +21,9 @@ using geom::Vec2;
 using geom::Vec3;
 
 constexpr std::uintptr_t edge_handle_base = 0x65000000;
+constexpr std::uintptr_t axis_handle_base = 0x61000000;
+constexpr std::uintptr_t curve_handle_base = 0x63000000;
+constexpr std::uintptr_t contour_handle_base = 0x6f000000;
 
 // The parameter range given to planes without bounds (datum and seeded planes).
 constexpr double plane_half_range = 250.0;
@@ -69,11 +72,29 @@ struct HandleTarget {
   int id = 0;
 };
 
+// Handles of one range that name an item and a number (a curve's component, a
+// surface's loop; 0 for an axis): one handle per (model, item id, number).
+struct NumberedTarget {
+  VynMdl model = nullptr;
+  int id = 0;
+  int number = 0;
+  friend auto operator<=>(const NumberedTarget&, const NumberedTarget&) = default;
+};
+struct NumberedHandles {
+  std::uintptr_t base = 0;
+  std::map<void*, NumberedTarget> targets;
+  std::map<NumberedTarget, void*> given;
+  std::uintptr_t next_serial = 1;
+};
+
 struct GeometryState {
   std::map<VynMdl, PartItems> parts;
   std::map<VynSurface, HandleTarget> surfaces;
   std::map<VynEdge, HandleTarget> edges;
   std::uintptr_t next_edge_serial = 1;
+  NumberedHandles axes{axis_handle_base, {}, {}, 1};
+  NumberedHandles curves{curve_handle_base, {}, {}, 1};
+  NumberedHandles contours{contour_handle_base, {}, {}, 1};
 };
 
 GeometryState& state() {
@@ -89,7 +110,27 @@ void drop_erased_parts() {
                 [](const auto& entry) { return stored_model(entry.second.model) == nullptr; });
   std::erase_if(s.edges,
                 [](const auto& entry) { return stored_model(entry.second.model) == nullptr; });
+  for (NumberedHandles* handles : {&s.axes, &s.curves, &s.contours}) {
+    std::erase_if(handles->targets,
+                  [](const auto& entry) { return stored_model(entry.second.model) == nullptr; });
+    std::erase_if(handles->given,
+                  [](const auto& entry) { return stored_model(entry.first.model) == nullptr; });
+  }
 }
+
+void* numbered_handle(NumberedHandles& handles, const GeomitemRef& ref, int number) {
+  NumberedTarget target{ref.model->handle, ref.id, number};
+  auto [it, added] = handles.given.emplace(target, nullptr);
+  if (added) {
+    it->second = reinterpret_cast<void*>(handles.base + 16 * handles.next_serial++);
+    handles.targets[it->second] = target;
+  }
+  return it->second;
+}
+
+// The item of a handle of the range (of the item type given) and its number.
+std::optional<GeomitemRef> numbered_target(const NumberedHandles& handles, const void* handle,
+                                           int type, int& number);
 
 // The part's table, brought up to its solid: faces and edges of a new solid get the ids
 // their origins had, or new ones.
@@ -382,6 +423,14 @@ int geomitem_feature_id(const GeomitemRef& ref) {
 
 std::vector<VynModelitem> feature_geomitems(StoredModel& model, int feature_id, int type) {
   std::vector<VynModelitem> items;
+  if (type == item_type_any) {
+    for (int one : {item_type_surface, item_type_edge, item_type_axis, item_type_point,
+                    item_type_curve}) {
+      std::vector<VynModelitem> of_type = feature_geomitems(model, feature_id, one);
+      items.insert(items.end(), of_type.begin(), of_type.end());
+    }
+    return items;
+  }
   auto add = [&](int id) { items.push_back(VynModelitem{type, id, model.handle}); };
   if (type == item_type_surface)
     if (StoredFeature* feature = stored_feature(model, feature_id))
@@ -539,6 +588,89 @@ bool edge_neighbours(const GeomitemRef& ref, EdgeNeighbours& out) {
   return true;
 }
 
+namespace {
+
+std::optional<GeomitemRef> numbered_target(const NumberedHandles& handles, const void* handle,
+                                           int type, int& number) {
+  auto it = handles.targets.find(const_cast<void*>(handle));
+  StoredModel* model = it == handles.targets.end() ? nullptr : stored_model(it->second.model);
+  if (!model) return std::nullopt;
+  number = it->second.number;
+  return find_in(*model, type, it->second.id);
+}
+
+}  // namespace
+
+std::vector<GeomitemRef> part_faces(StoredModel& model) {
+  std::vector<GeomitemRef> faces;
+  if (model.type != model_type_part) return faces;
+  std::size_t count = part_items(model).face_items.size();
+  for (std::size_t face = 1; face <= count; ++face)
+    faces.push_back(face_ref(model, static_cast<int>(face)));
+  return faces;
+}
+
+std::vector<GeomitemRef> part_datums(StoredModel& model, int type) {
+  std::vector<GeomitemRef> items;
+  if (model.type != model_type_part) return items;
+  for (const StoredDatum& datum : model.datums)
+    if (datum_item_type(datum.kind) == type)
+      if (std::optional<GeomitemRef> ref = find_in(model, type, datum.id)) items.push_back(*ref);
+  return items;
+}
+
+const geom::EdgeInfo* edge_item_info(const GeomitemRef& ref) {
+  if (ref.source != GeomitemSource::edge) return nullptr;
+  return &part_items(*ref.model).edges[ref.index - 1];
+}
+
+std::vector<SurfaceLoop> surface_loops(const GeomitemRef& ref) {
+  std::vector<SurfaceLoop> loops;
+  std::vector<geom::FaceLoop> face_loops;
+  if (ref.source != GeomitemSource::face ||
+      geom::face_loops(ref.model->solid, ref.index, face_loops) != geom::Status::ok)
+    return loops;
+  for (const geom::FaceLoop& face_loop : face_loops) {
+    SurfaceLoop loop;
+    loop.outer = face_loop.outer;
+    for (int edge : face_loop.edges) loop.edges.push_back(edge_ref(*ref.model, edge));
+    loops.push_back(std::move(loop));
+  }
+  return loops;
+}
+
+VynAxis geomitem_axis_handle(const GeomitemRef& ref) {
+  return static_cast<VynAxis>(numbered_handle(state().axes, ref, 0));
+}
+
+std::optional<GeomitemRef> geomitem_of_axis(VynAxis axis) {
+  int number = 0;
+  return numbered_target(state().axes, axis, item_type_axis, number);
+}
+
+VynCurve geomitem_curve_handle(const GeomitemRef& ref, int component) {
+  return static_cast<VynCurve>(numbered_handle(state().curves, ref, component));
+}
+
+std::optional<GeomitemRef> geomitem_of_curve(VynCurve curve, int& component) {
+  std::optional<GeomitemRef> ref =
+      numbered_target(state().curves, curve, item_type_curve, component);
+  // A component the curve no longer has (its feature's section lost entities).
+  if (ref && component > static_cast<int>(ref->datum->curve.size())) return std::nullopt;
+  return ref;
+}
+
+VynContour surface_contour_handle(const GeomitemRef& surface, int loop) {
+  return static_cast<VynContour>(numbered_handle(state().contours, surface, loop));
+}
+
+std::optional<GeomitemRef> surface_of_contour(VynContour contour, int& loop) {
+  std::optional<GeomitemRef> ref =
+      numbered_target(state().contours, contour, item_type_surface, loop);
+  if (ref && (loop < 1 || loop > static_cast<int>(surface_loops(*ref).size()))) return std::nullopt;
+  return ref;
+}
+
 void model_geometry_copy(StoredModel& from, StoredModel& to) {
   if (from.type != model_type_part) return;
   PartItems items = part_items(from);
@@ -553,6 +685,11 @@ void model_geometry_testing_reset() {
   s.surfaces.clear();
   s.edges.clear();
   s.next_edge_serial = 1;
+  for (NumberedHandles* handles : {&s.axes, &s.curves, &s.contours}) {
+    handles->targets.clear();
+    handles->given.clear();
+    handles->next_serial = 1;
+  }
 }
 
 // ---- Test hook -------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 
 #include "host/geometry.h"
 #include "host/model_store.h"
+#include "toolkit/api/catalogue_types.h"
 #include "toolkit/local/geomdata.h"
 
 namespace yrlhost {
@@ -28,6 +29,8 @@ inline constexpr int item_type_edge = 6;
 inline constexpr int item_type_axis = 21;
 inline constexpr int item_type_curve = 62;
 inline constexpr int item_type_point = 66;
+// Asks for the items of every type at once (a feature's items).
+inline constexpr int item_type_any = -1;
 
 enum class GeomitemSource { seeded_surface, face, edge, datum };
 
@@ -56,7 +59,8 @@ VynEdge geomitem_edge_handle(const GeomitemRef& ref);
 // 0 when the part has no such feature (a face of a solid read from a file).
 int geomitem_feature_id(const GeomitemRef& ref);
 // A feature's items of one type as model items, in visit order (seeded surfaces, datum
-// planes, then faces; edges and datum items in id order).
+// planes, then faces; edges and datum items in id order); for item_type_any its surfaces,
+// edges, axes, points and curves, in that order.
 std::vector<VynModelitem> feature_geomitems(StoredModel& model, int feature_id, int type);
 // The items of a part's solid within tolerance of a point: its faces in face order, then
 // its edges.
@@ -97,6 +101,36 @@ struct EdgeNeighbours {
   GeomitemRef edges[2];
 };
 bool edge_neighbours(const GeomitemRef& ref, EdgeNeighbours& out);
+
+// ---- Solid items, axes, curves and contours -----------------------------------------
+
+// The faces of a part's solid as surface items, in face order; the part's datum items of
+// one item type (21 axes, 66 points, 62 curves, 5 planes), in the order of its datums.
+std::vector<GeomitemRef> part_faces(StoredModel& model);
+std::vector<GeomitemRef> part_datums(StoredModel& model, int type);
+
+// What the kernel says of an edge item's curve (kind, ends, length); null for another item.
+const geom::EdgeInfo* edge_item_info(const GeomitemRef& ref);
+
+// The boundary loops of a surface item, outer loop first, each with its edges as edge
+// items in the order the loop runs. A datum plane or seeded plane has no bounds: none.
+struct SurfaceLoop {
+  bool outer = false;
+  std::vector<GeomitemRef> edges;
+};
+std::vector<SurfaceLoop> surface_loops(const GeomitemRef& ref);
+
+// Handles of datum axes, of datum curves (component 0, the whole curve) and their
+// entities (component k, the k-th), and of a surface's loops (loop k, the k-th of
+// surface_loops, from 1): one handle per item and number for as long as the host runs,
+// numbers of ranges of their own. Looking one up gives the item and the number; nothing
+// for a handle never given, or one whose item, component or loop the part no longer has.
+VynAxis geomitem_axis_handle(const GeomitemRef& ref);
+std::optional<GeomitemRef> geomitem_of_axis(VynAxis axis);
+VynCurve geomitem_curve_handle(const GeomitemRef& ref, int component);
+std::optional<GeomitemRef> geomitem_of_curve(VynCurve curve, int& component);
+VynContour surface_contour_handle(const GeomitemRef& surface, int loop);
+std::optional<GeomitemRef> surface_of_contour(VynContour contour, int& loop);
 
 // Gives a copy of a part (with the part's solid and datums) the part's item ids: the
 // copy's faces and edges are numbered as the part's are, and keep their ids by origin from

@@ -424,7 +424,19 @@ VynError Behaviour<HostApi::VynModelitemNameGet>::run(int, VynModelitem* item, V
     wide_name_write(layer->second.name, name);
     return VYN_TK_NO_ERROR;
   }
-  if (item->type != item_type_feature) return VYN_TK_E_NOT_FOUND;
+  if (item->type != item_type_feature) {
+    // A datum item carries its feature's name, and so does the plane a template's datum
+    // plane feature holds; faces and edges have none.
+    std::optional<GeomitemRef> ref = geomitem_find(item);
+    const std::u16string* named = nullptr;
+    if (ref && ref->datum)
+      named = &ref->datum->name;
+    else if (ref && ref->feature && ref->feature->type == feature_type_datum_plane)
+      named = &ref->feature->name;
+    if (!named || named->empty()) return VYN_TK_E_NOT_FOUND;
+    wide_name_write(*named, name);
+    return VYN_TK_NO_ERROR;
+  }
   StoredFeature* feature = stored_feature(*model, item->id);
   if (!feature || feature->name.empty()) return VYN_TK_E_NOT_FOUND;
   wide_name_write(feature->name, name);

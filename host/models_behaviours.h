@@ -82,7 +82,8 @@ YRL_MODELS_BEHAVIOUR(VynSolidFeatVisit, VynSolid solid, VynFeatureVisitAction ac
 YRL_MODELS_BEHAVIOUR(VynSolidRegenerate, VynSolid solid, int flags)
 // Visits the feature's geometry items of one type: surfaces (its seeded planes, its datum
 // plane, then the faces it made), edges (those where the later of their two faces'
-// features is this one), axes, points, curves; none for any other type.
+// features is this one), axes, points, curves; -1 all of them in that order; none for
+// any other type.
 YRL_MODELS_BEHAVIOUR(VynFeatureGeomitemVisit, VynFeature* feature, int type,
                      VynGeomitemVisitAction action, VynGeomitemFilterAction filter,
                      void* app_data)
@@ -106,9 +107,9 @@ YRL_MODELS_BEHAVIOUR(VynGeomitemToSurface, VynGeomitem* item, VynSurface* surfac
 // needed.
 YRL_MODELS_BEHAVIOUR(VynEdgeNeighborsGet, VynEdge edge, VynEdge* edge1, VynEdge* edge2,
                      VynSurface* surface1, VynSurface* surface2)
-// The geometry data of a surface item (any kind), of an edge (a line or an arc) or of a
-// datum curve of one entity, host-owned until VynGeomitemdataFree; -4 for an edge or
-// curve of another kind and for axes and points.
+// The geometry data of a surface item (any kind), of an edge (a line or an arc), of a
+// datum curve of one entity or of a datum axis (as VynAxisDataGet), host-owned until
+// VynGeomitemdataFree; -4 for an edge or curve of another kind and for points.
 YRL_MODELS_BEHAVIOUR(VynGeomitemdataGet, VynGeomitem* item, VynGeomitemdata** data)
 // Frees geometry data the host handed out and nulls the variable; -2 for anything else.
 YRL_MODELS_BEHAVIOUR(VynGeomitemdataFree, VynGeomitemdata** data)
@@ -124,6 +125,58 @@ YRL_MODELS_BEHAVIOUR(VynSurfaceToGeomitem, VynSolid solid, VynSurface surface,
 // output only when not null.
 YRL_MODELS_BEHAVIOUR(VynSurfaceXyzdataEval, VynSurface surface, const double* uv,
                      double* point, double* derivative1, double* derivative2, double* normal)
+
+
+// ---- Solid items, axes, curves and contours (solid_items.cpp) ------------------------
+// Visits of a live part's items as handles (VynItemVisitAction: the handle, the filter's
+// status, the data), taken before the first callback. An assembly has none of its own: an
+// empty visit. A complete visit answers 0, also when it offered nothing.
+// The faces of the part's solid in face order (datum and seeded planes are no faces).
+YRL_MODELS_BEHAVIOUR(VynSolidSurfaceVisit, VynSolid solid, VynItemVisitAction action,
+                     VynItemFilterAction filter, void* app_data)
+// The part's datum axes in the order of their features.
+YRL_MODELS_BEHAVIOUR(VynSolidAxisVisit, VynSolid solid, VynItemVisitAction action,
+                     VynItemFilterAction filter, void* app_data)
+// Parts hold no quilts: an empty visit; and no quilt handle is ever given (-2).
+YRL_MODELS_BEHAVIOUR(VynSolidQuiltVisit, VynSolid solid, VynItemVisitAction action,
+                     VynItemFilterAction filter, void* app_data)
+YRL_MODELS_BEHAVIOUR(VynQuiltSurfaceVisit, VynQuilt quilt, VynItemVisitAction action,
+                     VynItemFilterAction filter, void* app_data)
+YRL_MODELS_BEHAVIOUR(VynQuiltToGeomitem, VynWord solid, VynWord quilt, VynWord item)
+// The host models no coordinate systems (see VynSolidCsysVisit): no csys handle is ever
+// given (-2).
+YRL_MODELS_BEHAVIOUR(VynCsysToGeomitem, VynSolid owner, VynCsys csys, VynGeomitem* item)
+// A datum axis: its line from its origin one unit along its direction (geometry data of
+// kind 21 with a line record), and its item (the owner must be its part).
+YRL_MODELS_BEHAVIOUR(VynAxisDataGet, VynAxis axis, VynGeomitemdata** data)
+YRL_MODELS_BEHAVIOUR(VynAxisToGeomitem, VynSolid owner, VynAxis axis, VynGeomitem* item)
+// A surface's item id and type code (as VynSurfaceDataGet gives them).
+YRL_MODELS_BEHAVIOUR(VynSurfaceIdGet, VynSurface surface, int* id)
+YRL_MODELS_BEHAVIOUR(VynSurfaceTypeGet, VynSurface surface, int* type)
+// A face's boundary loops (the outer first, then its holes) as contour handles; a datum or
+// seeded plane has none (an empty visit).
+YRL_MODELS_BEHAVIOUR(VynSurfaceContourVisit, VynSurface surface, VynItemVisitAction action,
+                     VynItemFilterAction filter, void* app_data)
+// 1 for a face's outer loop, -1 for a hole.
+YRL_MODELS_BEHAVIOUR(VynContourTraversalGet, VynContour contour, int* traversal)
+// The edges of a loop of the surface in the order the loop runs, as edge handles.
+YRL_MODELS_BEHAVIOUR(VynContourEdgeVisit, VynSurface surface, VynContour contour,
+                     VynItemVisitAction action, VynItemFilterAction filter, void* app_data)
+// An edge's item id, its curve type (2 line, 3 arc for a circle or a part of one, -1 for
+// any other curve) and its length.
+YRL_MODELS_BEHAVIOUR(VynEdgeIdGet, VynEdge edge, int* id)
+YRL_MODELS_BEHAVIOUR(VynEdgeTypeGet, VynEdge edge, int* type)
+YRL_MODELS_BEHAVIOUR(VynEdgeLengthEval, VynEdge edge, double* length)
+// A datum curve item as a curve handle; its components (VynCurveCompVisit) are its
+// section's lines, arcs and circles in section order, index from 0, flipped where the
+// entity runs against the chain.
+YRL_MODELS_BEHAVIOUR(VynGeomitemToCurve, VynGeomitem* item, VynCurve* curve)
+YRL_MODELS_BEHAVIOUR(VynCurveCompVisit, VynCurve curve, VynCurveCompVisitAction action,
+                     VynCurveCompFilterAction filter, void* app_data)
+// Every geometry item the part has is active (0): a failed feature makes none.
+YRL_MODELS_BEHAVIOUR(VynGeomitemIsInactive, VynGeomitem* item, int* is_inactive)
+// No feature is a manufacturing sequence (0).
+YRL_MODELS_BEHAVIOUR(VynFeatureIsNcseq, VynFeature* feature, int* is_ncseq)
 
 #undef YRL_MODELS_BEHAVIOUR
 

@@ -660,6 +660,7 @@ TEST_F(ModelGeometryTest, DatumItemsAreItemsOfTheirDatumFeatures) {
   datums.push_back(datum(slanted, yrlhost::DatumKind::plane));
   datums.back().plane = {{1, 2, 3}, {0.6, 0, 0.8}};
   datums.push_back(datum(axis, yrlhost::DatumKind::axis));
+  datums.back().axis = {{1, 2, 3}, {0, 0, -1}};
   datums.push_back(datum(point, yrlhost::DatumKind::point));
   datums.push_back(datum(curve, yrlhost::DatumKind::curve));
   datums.back().curve_frame = geom::standard_frame(geom::StandardPlane::top, 2);
@@ -707,7 +708,8 @@ TEST_F(ModelGeometryTest, DatumItemsAreItemsOfTheirDatumFeatures) {
     EXPECT_EQ(feature_of(items[0]), feature);
     EXPECT_TRUE(visit(feature, surface_type).empty());
   }
-  // A datum curve's data is its curve in the model; an axis has none.
+  // A datum curve's data is its curve in the model; an axis's a line from its origin one
+  // unit along its direction.
   VynGeomitem curve_item{yrlhost::item_type_curve, ids[5], part};
   VynGeomitemdata* data = nullptr;
   ASSERT_EQ(Behaviour<HostApi::VynGeomitemdataGet>::run(1, &curve_item, &data), 0);
@@ -716,7 +718,11 @@ TEST_F(ModelGeometryTest, DatumItemsAreItemsOfTheirDatumFeatures) {
   EXPECT_EQ(vec(data->data.p_curve_data->line.end2), (Vec3{4, 2, -1}));
   EXPECT_EQ(Behaviour<HostApi::VynGeomitemdataFree>::run(1, &data), 0);
   VynGeomitem axis_item{yrlhost::item_type_axis, ids[3], part};
-  EXPECT_EQ(Behaviour<HostApi::VynGeomitemdataGet>::run(1, &axis_item, &data), -4);
+  ASSERT_EQ(Behaviour<HostApi::VynGeomitemdataGet>::run(1, &axis_item, &data), 0);
+  EXPECT_EQ(data->obj_type, yrlhost::item_type_axis);
+  EXPECT_EQ(vec(data->data.p_curve_data->line.end1), (Vec3{1, 2, 3}));
+  EXPECT_EQ(vec(data->data.p_curve_data->line.end2), (Vec3{1, 2, 2}));
+  EXPECT_EQ(Behaviour<HostApi::VynGeomitemdataFree>::run(1, &data), 0);
   // Datum items are not the solid's: nothing is found on a datum plane away from the part.
   EXPECT_EQ(at({3, 4, 10}).status, -4);
   EXPECT_EQ(yrlhost::live_object_count(yrlhost::LiveKind::geomitemdata), 0u);

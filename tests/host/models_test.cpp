@@ -139,6 +139,32 @@ TEST_F(ModelsTest, VisitsRefuseBadInputsAndVisitNothingOfOtherItemTypes) {
             VYN_TK_BAD_INPUTS);
 }
 
+// The templates' default coordinate system is a feature that makes no geometry item: the
+// part has no coordinate systems to visit, and without a solid no surfaces either.
+TEST_F(ModelsTest, TheTemplatesCsysFeatureMakesNoItems) {
+  VynMdl part = load("mmns_part_solid.prt");
+  int id = yrlhost::host_feature_find(part, "PRT_CSYS_DEF");
+  ASSERT_GT(id, 0);
+  VynFeature feature{yrlhost::item_type_feature, id, part};
+  int type = 0;
+  EXPECT_EQ(Behaviour<HostApi::VynFeatureTypeGet>::run(1, &feature, &type), 0);
+  EXPECT_EQ(type, 979);
+  int calls = 0;
+  auto item_action = [](VynGeomitem*, VynError, void* data) -> VynError {
+    ++*static_cast<int*>(data);
+    return 0;
+  };
+  auto handle_action = [](void*, VynError, void* data) -> VynError {
+    ++*static_cast<int*>(data);
+    return 0;
+  };
+  EXPECT_EQ(Behaviour<HostApi::VynFeatureGeomitemVisit>::run(1, &feature, -1, item_action, nullptr, &calls), 0);
+  EXPECT_EQ(Behaviour<HostApi::VynSolidCsysVisit>::run(1, part, handle_action, nullptr, &calls),
+            VYN_TK_E_NOT_FOUND);
+  EXPECT_EQ(Behaviour<HostApi::VynSolidSurfaceVisit>::run(1, part, handle_action, nullptr, &calls), 0);
+  EXPECT_EQ(calls, 0);
+}
+
 TEST_F(ModelsTest, BothTemplatesCarryTheSameDatumPlanesAndTheirUnits) {
   for (const char* file : {"inlbs_part_solid.prt", "mmns_part_solid.prt"}) {
     SCOPED_TRACE(file);

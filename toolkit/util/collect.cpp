@@ -624,11 +624,12 @@ VynError VynUtilCollectSolidAxisByVector(VynSolid solid, const double* direction
   if (!array || !direction) return VYN_TK_BAD_INPUTS;
   VynError status = VynArrayAlloc(0, kHandleSize, 1, array);
   if (status != VYN_TK_NO_ERROR) return status;
-  VynUtilAxisByVectorData data{array, {direction[0], direction[1], direction[2]}, mode};
+  VynUtilAxisByVectorData data{*array, {direction[0], direction[1], direction[2]}, mode};
   action_text = "VynAxisVisitAction";
   filter_text = "VynAxisFilterAction";
   status = report_visit("VynSolidAxisVisit()", "VynUtilCollectSolidAxisByVector()",
                         VynSolidAxisVisit(solid, handle_action3, axis_by_vector_filter, &data));
+  *array = data.array;
   if (status != VYN_TK_NO_ERROR) {
     VynArrayFree(array);
     *array = nullptr;

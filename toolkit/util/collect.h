@@ -99,7 +99,9 @@ VynError VynUtilGeomitemByNameFilterAction(void* handle, void* data);
 // test to mean an angle) and the mode: 0 parallel, 1 perpendicular (within 1e-6 of the
 // cosine).
 struct VynUtilAxisByVectorData {
-  VynArray* array;
+  // The array being filled, first: the visit action appends through the record's first
+  // word as through an array variable (the host may move the array as it grows).
+  VynArray array;
   double direction[3];
   int mode;
 };

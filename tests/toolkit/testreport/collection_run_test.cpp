@@ -2,22 +2,29 @@
 // menu's user and the picks are the test's own rows (the host has no older menus).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "host/assemblies.h"
 #include "host/call_log.h"
+#include "host/drawings.h"
+#include "host/model_geometry.h"
 #include "host/models.h"
 #include "host/plugin_session.h"
 #include "host/script.h"
 #include "platform/w32/path.h"
+#include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_2d_draw_api.h"
 #include "toolkit/startup/startup.h"
 #include "toolkit/testreport/testcollect.h"
+#include "toolkit/util/collect.h"
 
 namespace {
 
@@ -145,6 +152,27 @@ TEST_F(CollectionRunTest, CsysAndDimensions) {
   EXPECT_EQ(user().answers[user().answers.size() - 2], -1);
 }
 
+// A part holds no dimensions; a drawing's are listed with their type and value (the host
+// gives them no symbol names).
+TEST_F(CollectionRunTest, DimensionsOfAPartAndOfADrawing) {
+  std::string text = run(part, {"Dimensions"});
+  EXPECT_EQ(text, "\n# Dimensions\nNumber of dimensions:\t0\n");
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "DRW", error);
+  ASSERT_TRUE(drawing) << error;
+  yrlhost::DrawingDimension linear;
+  linear.value = 12.5;
+  yrlhost::DrawingDimension radius;
+  radius.type = yrlhost::dimension_radius;
+  radius.value = 3.254;
+  ASSERT_GT(yrlhost::host_dimension_add(drawing, linear, error), 0) << error;
+  ASSERT_GT(yrlhost::host_dimension_add(drawing, radius, error), 0) << error;
+  std::string blank_name(20, ' ');
+  EXPECT_EQ(run(drawing, {"Dimensions"}),
+            text + "\n# Dimensions\nNumber of dimensions:\t2\n" + "Dim          9 " + blank_name +
+                "    12.50\n" + "Dim          3 " + blank_name + "     3.25\n");
+}
+
 TEST_F(CollectionRunTest, FindByName) {
   VynModelitem item{3, boss, part};
   ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &user().pick), 0);
@@ -155,6 +183,228 @@ TEST_F(CollectionRunTest, FindByName) {
   // A suppressed feature is not found; without a pick the test ends there.
   VynSelectionFree(&user().pick);
   EXPECT_EQ(run(part, {"Find By Name"}), first + "\n# Features by name\nFeature is not found\n");
+}
+
+// Builds a part from features through the host's functions, as the host's feature tests
+// do, for the collection tests to run on.
+struct PartBuilder : yrltest::FeatureTest {
+  void TestBody() override {}
+  using FeatureTest::SetUp;
+  using FeatureTest::TearDown;
+  using FeatureTest::block;
+  using FeatureTest::made;
+  using FeatureTest::made_sketched;
+  using FeatureTest::datum_plane;
+  using FeatureTest::hole;
+  using FeatureTest::hole_through;
+  using FeatureTest::sketch_setup;
+  using FeatureTest::stored;
+  using FeatureTest::name_set;
+  using FeatureTest::part;
+  using FeatureTest::TOP;
+  using FeatureTest::FRONT;
+  using FeatureTest::RIGHT;
+
+  // A datum axis normal to a plane at distances from two others.
+  VynFeature axis(const VynModelitem& normal_to, const VynModelitem& ref1, double d1,
+                  const VynModelitem& ref2, double d2, const char16_t* name) {
+    using yrltest::D;
+    using yrltest::I;
+    using yrltest::N;
+    using yrltest::S;
+    VynFeature feature = made(N(386, {I(387, 926), N(2015, {N(2016, {I(2017, 0), S(413, normal_to)})}),
+                                      N(2019, {N(2020, {S(2021, ref1), D(2022, d1)}),
+                                               N(2020, {S(2021, ref2), D(2022, d2)})})}));
+    VynName wide{};
+    std::u16string(name).copy(wide, 31);
+    EXPECT_EQ(name_set(1, &feature, wide), 0);
+    return feature;
+  }
+};
+
+// The collection tests on a part built from features: the block 0..10 with a hole of
+// diameter 2 through it along y (at x 5, z 5), an axis "A_Y" along y through x 2, z 1
+// and an axis "A_Z" along z.
+class CollectionOnPartTest : public CollectionRunTest {
+ protected:
+  void SetUp() override {
+    CollectionRunTest::SetUp();
+    builder.SetUp();  // starts the host afresh
+    for (const char* key : {"VynMenuFileRegister_v", "VynMenuCreate_v"})
+      yrlhost::call_log_set_result(key, 0);
+    model = builder.part;
+    box = builder.block();
+    VynFeature top10 = builder.made(builder.datum_plane(builder.TOP, 10));
+    bore = builder.made(builder.hole(top10, 2, PartBuilder::hole_through(), 5, 5));
+    builder.axis(builder.TOP, builder.FRONT, 1, builder.RIGHT, 2, u"A_Y");
+    builder.axis(builder.FRONT, builder.TOP, 3, builder.RIGHT, 4, u"A_Z");
+  }
+  void TearDown() override {
+    CollectionRunTest::TearDown();
+    builder.TearDown();
+  }
+
+  // Picks an item of the part.
+  void pick(VynModelitem item) {
+    if (user().pick) VynSelectionFree(&user().pick);
+    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &user().pick), 0);
+  }
+  // The surface item of the solid's face at a point inside it.
+  VynModelitem face_at(const yrlhost::geom::Vec3& point) {
+    for (const VynModelitem& item : yrlhost::part_geomitems_at(builder.stored(), point, 1e-6))
+      if (item.type == 5) return item;
+    ADD_FAILURE() << "no face there";
+    return {};
+  }
+  // The output with item ids written as "#".
+  static std::string without_ids(const std::string& text) {
+    return std::regex_replace(text, std::regex("ID:? [0-9]+"), "ID #");
+  }
+
+  PartBuilder builder;
+  VynMdl model = nullptr;
+  VynFeature box{}, bore{};
+};
+
+TEST_F(CollectionOnPartTest, SolidAxisSurfacesAndQuilts) {
+  std::string text = run(model, {"Solid Axis", "Solid Quilts", "Solid Surfaces"});
+  const std::string head =
+      "\n# Solid axis\nNumber of solid axis:\t2\nA_Y\nA_Z\n"
+      "\n# Solid quilts\nNumber of solid quilts:\t0\n"
+      "\n# Solid surfaces\nNumber of solid surfaces:\t7\n";
+  EXPECT_EQ(text.substr(0, head.size()), head);
+  // Six planes and the bore's cylinder, each with its item id.
+  std::size_t at = text.find("Number of solid surfaces:\t7\n");
+  ASSERT_NE(at, std::string::npos) << text;
+  std::string lines = text.substr(at);
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t p = lines.find(what); p != std::string::npos; p = lines.find(what, p + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\tVYN_SRF_PLANE\n"), 6u);
+  EXPECT_EQ(count("\tVYN_SRF_CYL\n"), 1u);
+  for (const VynFeature& feature : {box, bore})
+    for (const VynModelitem& item : yrlhost::feature_geomitems(builder.stored(), feature.id, 5))
+      EXPECT_EQ(count("ID " + std::to_string(item.id) + ":\t"), 1u) << item.id;
+}
+
+// The axes normal to the picked face: only "A_Y" is normal to the block's top face.
+TEST_F(CollectionOnPartTest, AxisByPlane) {
+  pick(face_at({2, 10, 2}));
+  EXPECT_EQ(run(model, {"Axis By Plane"}),
+            "\n# Solid axis by plane\nNumber solid axis parallel to selected plane:\t1\nA_Y\n");
+  pick(face_at({2, 2, 10}));  // the front face, normal z
+  EXPECT_NE(run(model, {"Axis By Plane"}).find("plane:\t1\nA_Z\n"), std::string::npos);
+}
+
+// The top face: its square outline and the hole's circle, as the geometry gives them.
+TEST_F(CollectionOnPartTest, ContoursOfAFaceWithAHole) {
+  pick(face_at({2, 10, 2}));
+  std::string line = "\tID #,\tType: VYN_ENT_LINE, \tLen: 10.000000\n";
+  EXPECT_EQ(without_ids(run(model, {"Contours"})),
+            "\n# Contours\nNumber of contours:\t2\n"
+            "Contour: External\n\t4 edges: \n" + line + line + line + line +
+                "Contour: Internal\n\t1 edges: \n\tID #,\tType: VYN_ENT_ARC, \tLen: 6.283185\n");
+}
+
+TEST_F(CollectionOnPartTest, CurveComponents) {
+  using yrltest::line2d;
+  VynFeature curve = builder.made_sketched(
+      yrltest::N(386, {yrltest::I(387, 949), yrltest::I(511, 0), builder.sketch_setup(builder.FRONT, builder.RIGHT)}),
+      {line2d(0, 0, 10, 0), line2d(10, 5, 10, 0), line2d(10, 5, 0, 5)});
+  pick(yrlhost::feature_geomitems(builder.stored(), curve.id, 62).at(0));
+  EXPECT_EQ(run(model, {"Curve Comps"}),
+            "\n# Curve components\nNumber of curve components:\t3\nIndex 0\nIndex 1, flipped\nIndex 2\n");
+}
+
+// A feature's items of every type with their names; the model's datum points.
+TEST_F(CollectionOnPartTest, FeatureGeomitemsAndDatumPoints) {
+  VynFeature points = builder.made_sketched(
+      yrltest::N(386, {yrltest::I(387, 931), yrltest::I(3179, 22), builder.sketch_setup(builder.TOP, builder.RIGHT)}),
+      {yrltest::point2d(3, 4), yrltest::point2d(-1, 2)});
+  VynName name{u'P', u'N', u'T', u'0', 0};
+  ASSERT_EQ(builder.name_set(1, &points, name), 0);
+  pick(points);
+  EXPECT_EQ(run(model, {"Feature Geomitems"}),
+            "\n# Feature geomitems\nNumber of geomitems:\t2\nVYN_POINT\tPNT0\nVYN_POINT\tPNT0\n");
+  // The block: its six faces, then its twelve edges, none named.
+  pick(box);
+  std::string expected = "\n# Feature geomitems\nNumber of geomitems:\t18\n";
+  for (int i = 0; i < 6; ++i) expected += "VYN_SURFACE\t\n";
+  for (int i = 0; i < 12; ++i) expected += "VYN_EDGE\t\n";
+  std::string before = yrltest::read_file(dir.file("visitcollect.dat"));
+  EXPECT_EQ(run(model, {"Feature Geomitems"}), before + expected);
+
+  // The datum points as selections of their items, in section order.
+  VynArray selections = nullptr;
+  int count = 0;
+  ASSERT_EQ(VynUtilCollectSolidDtmPnts(model, &selections, &count), 0);
+  ASSERT_EQ(count, 2);
+  std::vector<VynModelitem> expected_items = yrlhost::feature_geomitems(builder.stored(), points.id, 66);
+  for (int i = 0; i < count; ++i) {
+    VynModelitem item{};
+    ASSERT_EQ(VynSelectionModelitemGet(static_cast<VynSelection*>(selections)[i], &item), 0);
+    EXPECT_EQ(item.type, 66);
+    EXPECT_EQ(item.id, expected_items.at(static_cast<std::size_t>(i)).id);
+  }
+  EXPECT_EQ(VynUtilSelectionArrayFree(&selections), 0);
+  EXPECT_EQ(selections, nullptr);
+}
+
+// The elements of the block's tree as the host hands it out (with its section, 436 and 499).
+TEST_F(CollectionOnPartTest, ElementsOfAFeatureBuiltFromATree) {
+  pick(box);
+  // Depth first, parents before children; an element without a value shows nothing.
+  EXPECT_EQ(run(model, {"Elements"}),
+            "\n# Elements\nNumber of elements:\t20\n"
+            "ID: 386\t- \nID: 1956\t- 917\nID: 3176\t- 0\nID: 2023\t- -1\nID: 388\t- 1\n"
+            "ID: 447\t- \nID: 450\t- \nID: 451\t- Selection\nID: 452\t- 1\nID: 454\t- 4\n"
+            "ID: 455\t- Selection\nID: 458\t- pointer\n"
+            "ID: 515\t- \nID: 428\t- \nID: 430\t- 4096\nID: 429\t- \nID: 433\t- 262144\n"
+            "ID: 434\t- 10.000000\nID: 436\t- -1\nID: 499\t- 1\n");
+}
+
+// The axis finder and the axis-by-vector filter on the host's axes: a direction within
+// 0.05 degrees of y finds "A_Y", one at 1 degree finds nothing.
+TEST_F(CollectionOnPartTest, AxisFinderAndAxisByVector) {
+  VynGeomitem found{0, -1, nullptr};
+  ASSERT_EQ(VynUtilFindAxisByName(model, u"A_Z", &found), 0);
+  EXPECT_EQ(found.type, 21);
+  EXPECT_EQ(found.owner, model);
+  std::vector<VynModelitem> axes;
+  for (const yrlhost::GeomitemRef& ref : yrlhost::part_datums(builder.stored(), 21))
+    axes.push_back({ref.type, ref.id, model});
+  ASSERT_EQ(axes.size(), 2u);
+  EXPECT_EQ(found.id, axes[1].id);
+  VynGeomitem missing{0, -1, nullptr};
+  EXPECT_EQ(VynUtilFindAxisByName(model, u"NONE", &missing), 0);
+  EXPECT_EQ(missing.id, -1);
+  // Datum planes are no surfaces of the solid: the surface finder does not find "TOP".
+  EXPECT_EQ(VynUtilFindSurfaceByName(model, u"TOP", &missing), 0);
+  EXPECT_EQ(missing.id, -1);
+
+  struct Case {
+    double degrees;
+    int mode;
+    int expected;  // axes collected
+  };
+  for (const Case& c : {Case{0.05, 0, 1}, Case{1.0, 0, 0}, Case{0.0, 1, 1}}) {
+    SCOPED_TRACE(c.degrees);
+    double a = c.degrees * yrltest::pi_value / 180;
+    double direction[3] = {std::sin(a), std::cos(a), 0};
+    VynArray array = nullptr;
+    ASSERT_EQ(VynUtilCollectSolidAxisByVector(model, direction, c.mode, &array), 0);
+    int size = -1;
+    ASSERT_EQ(VynArraySizeGet(array, &size), 0);
+    EXPECT_EQ(size, c.expected);
+    if (c.expected == 1) {
+      VynGeomitem item{};
+      ASSERT_EQ(VynAxisToGeomitem(model, static_cast<VynAxis*>(array)[0], &item), 0);
+      EXPECT_EQ(item.id, axes[c.mode == 0 ? 0 : 1].id);
+    }
+    VynArrayFree(&array);
+  }
 }
 
 }  // namespace
