@@ -1018,6 +1018,34 @@ int pfu_rmfile_ext(const char* path, int) {
   return status == PFU_NOT_EXIST ? PFU_SUCCESS : status;
 }
 
+namespace {
+
+// Runs visit(entry, is a directory) on each entry of the directory path in turn, until
+// one answers other than success. A symbolic link counts as no directory, so walks that
+// recurse through this never leave the tree. Success when every entry was visited.
+template <typename Visit>
+int for_each_entry(const char* path, Visit visit) {
+  PfuDir* dir = nullptr;
+  int status = pfu_opendir(path, &dir);
+  if (status != PFU_SUCCESS) return status;
+  char name[PFU_PATH_SIZE];
+  while ((status = pfu_readdir(dir, name)) == PFU_SUCCESS) {
+    char entry[PFU_PATH_SIZE];
+    if (!pfu_cat_path(path, name, entry)) {
+      status = PFU_NAME_TOO_LONG;
+      break;
+    }
+    char entry_os[PFU_PATH_SIZE];
+    os_path(entry, entry_os);
+    status = visit(entry, is_dir_attr(attributes_of(entry_os)));
+    if (status != PFU_SUCCESS) break;
+  }
+  pfu_closedir(&dir);
+  return status == PFU_END_OF_FILE ? PFU_SUCCESS : status;
+}
+
+}  // namespace
+
 int pfu_rmdir_ext(const char* path, int recursive, int force) {
   char windows[PFU_PATH_SIZE];
   int status = os_path(path, windows);
@@ -1027,24 +1055,10 @@ int pfu_rmdir_ext(const char* path, int recursive, int force) {
   if (is_link_attr(a)) return pfu_rmfile_ext(path, force);  // the link, never its target
   if (!(a & w32::FILE_ATTRIBUTE_DIRECTORY)) return PFU_NOT_DIRECTORY;
   if (recursive) {
-    PfuDir* dir = nullptr;
-    status = pfu_opendir(path, &dir);
+    status = for_each_entry(path, [force](const char* entry, bool directory) {
+      return directory ? pfu_rmdir_ext(entry, 1, force) : pfu_rmfile_ext(entry, force);
+    });
     if (status != PFU_SUCCESS) return status;
-    char name[PFU_PATH_SIZE];
-    while ((status = pfu_readdir(dir, name)) == PFU_SUCCESS) {
-      char entry[PFU_PATH_SIZE];
-      if (!pfu_cat_path(path, name, entry)) {
-        status = PFU_NAME_TOO_LONG;
-        break;
-      }
-      char entry_os[PFU_PATH_SIZE];
-      os_path(entry, entry_os);
-      status = is_dir_attr(attributes_of(entry_os)) ? pfu_rmdir_ext(entry, 1, force)
-                                                     : pfu_rmfile_ext(entry, force);
-      if (status != PFU_SUCCESS) break;
-    }
-    pfu_closedir(&dir);
-    if (status != PFU_END_OF_FILE) return status;
   }
   status = pfu_rmdir(path);
   return status == PFU_NOT_EXIST ? PFU_SUCCESS : status;
@@ -1277,25 +1291,9 @@ int pfu_chmod_ext(const char* path, int (*change)(const char* path, void* data),
   if (status != PFU_SUCCESS) return status;
   status = change(path, data);
   if (status != PFU_SUCCESS || !is_dir_attr(attributes_of(windows))) return status;
-  PfuDir* dir = nullptr;
-  status = pfu_opendir(path, &dir);
-  if (status != PFU_SUCCESS) return status;
-  char name[PFU_PATH_SIZE];
-  while ((status = pfu_readdir(dir, name)) == PFU_SUCCESS) {
-    char entry[PFU_PATH_SIZE];
-    if (!pfu_cat_path(path, name, entry)) {
-      status = PFU_NAME_TOO_LONG;
-      break;
-    }
-    char entry_os[PFU_PATH_SIZE];
-    os_path(entry, entry_os);
-    // A symbolic link is changed itself, never walked.
-    status = is_dir_attr(attributes_of(entry_os)) ? pfu_chmod_ext(entry, change, data)
-                                                   : change(entry, data);
-    if (status != PFU_SUCCESS) break;
-  }
-  pfu_closedir(&dir);
-  return status == PFU_END_OF_FILE ? PFU_SUCCESS : status;
+  return for_each_entry(path, [change, data](const char* entry, bool directory) {
+    return directory ? pfu_chmod_ext(entry, change, data) : change(entry, data);
+  });
 }
 
 void pfu_testing_reset() {
