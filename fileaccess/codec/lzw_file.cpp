@@ -5,6 +5,7 @@
 #include "fileaccess/codec/lzw_compress.h"
 #include "fileaccess/codec/lzw_uncompress.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/names/oshelp.h"
 #include "fileaccess/names/pfahandleops.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
@@ -106,9 +107,7 @@ int compress_fclose(VynFile* file, const VynWchar* name, const char* mode,
                     const VynWchar* temp_name) {
   int result = pfa_close(file) != PFA_E_NO_ERROR ? -1 : 0;
   if (mode && std::strcmp(mode, "r") == 0 && name && temp_name && wscmp(name, temp_name) != 0) {
-    char* narrow = make_wstostr(temp_name);
-    if (narrow) ntlangwrap_DeleteFile(narrow);
-    relmem(&narrow);
+    delete_file_this_case(temp_name);
   }
   return result;
 }
