@@ -1,7 +1,6 @@
 // The codec's file-level entry points, over the file handle's stream operations.
 #include <cstring>
 
-#include "fileaccess/backends/ntlangwrap.h"
 #include "fileaccess/codec/lzw_compress.h"
 #include "fileaccess/codec/lzw_uncompress.h"
 #include "fileaccess/core/pfaloc.h"
@@ -10,7 +9,6 @@
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/getmem.h"
-#include "runtime/text/strmake.h"
 #include "runtime/text/wstring.h"
 
 namespace vek {
