@@ -355,7 +355,8 @@ int msg_append_error(const VynWchar* text) {
   if (!text) return 0;
   errors_logged = true;
   if (!error_log) {
-    // The log has no version: it is opened exactly as named.
+    // The log is opened exactly as named: through the highest-version rule that the
+    // plain open would choose for "a", a log that does not exist yet could never be made.
     error_log = pfa_fopen_file_vers("msgerror.txt", "a", PFA_RULE_AS_NAMED);
     if (!error_log) {
       if (!error_log_failure_reported) {
