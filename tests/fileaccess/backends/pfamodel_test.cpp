@@ -578,4 +578,33 @@ TEST_F(ModelFiles, RepairOnHandles) {
   EXPECT_FALSE(exists("d.prt.5"));
 }
 
+// Subdirectories are repaired only when asked to descend; a repair's new version is not
+// handled again in the same walk.
+TEST_F(ModelFiles, RepairingADirectoryTree) {
+  const std::string dos = std::string(kHead) + "\r\n#Mavrel x\r\n";
+  ASSERT_EQ(::mkdir(dir_.file("sub").c_str(), 0755), 0);
+  put("top.prt.1", dos);
+  put("sub/low.prt.2", dos);
+  yrltest::ConsoleCapture console;
+  vek::VynFile* dir = vek::pfa_alloc_dir(dir_.path().c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 0, 0), 1);
+  EXPECT_EQ(get("top.prt.2"), without_dos(dos));
+  EXPECT_FALSE(exists("top.prt.1"));
+  EXPECT_FALSE(exists("top.prt.3"));
+  EXPECT_EQ(get("sub/low.prt.2"), dos);
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 0, 1), 1);
+  EXPECT_EQ(get("sub/low.prt.3"), without_dos(dos));
+  EXPECT_FALSE(exists("sub/low.prt.2"));
+  EXPECT_EQ(get("top.prt.2"), without_dos(dos));  // already plain: left alone
+  EXPECT_FALSE(exists("top.prt.3"));
+  vek::pfa_free_vyn_file(&dir);
+  const std::string err = console.err();
+  EXPECT_NE(err.find("  ...File has been converted to top.prt.2\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("  ...File has been converted to low.prt.3\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("top.prt.2: Mavrel Release R20 file.\n"
+                     "  File format is correct and does not need to be corrected.\n"),
+            std::string::npos)
+      << err;
+}
+
 }  // namespace
