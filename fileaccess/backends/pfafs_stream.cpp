@@ -262,10 +262,15 @@ int pfafs_write_file(VynFile*, void** slot, void* buffer, int size, int) {
   PfaFsStream* record = record_of(slot);
   if (!record || size < 0 || (size > 0 && !buffer)) return PFA_E_INVALID_INPUT;
   if (size == 0) return PFA_E_NO_ERROR;
-  if (record->stream)
-    return std::fwrite(buffer, static_cast<std::size_t>(size), 1, record->stream) == 1
+  if (record->stream) {
+    // A stream may take the bytes and fail in the flush beneath the write, dropping what
+    // it held: only its error flag tells.
+    std::clearerr(record->stream);
+    return std::fwrite(buffer, static_cast<std::size_t>(size), 1, record->stream) == 1 &&
+                   !std::ferror(record->stream)
                ? PFA_E_NO_ERROR
                : PFA_E_ERROR;
+  }
   const char* at = static_cast<const char*>(buffer);
   for (int left = size; left > 0;) {
     ssize_t put = ::write(record->descriptor, at, static_cast<std::size_t>(left));

@@ -4,17 +4,22 @@
 #include <cstring>
 
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfacomp.h"
+#include "fileaccess/core/pfafile.h"
+#include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/fnversion.h"
 #include "fileaccess/names/oshelp.h"
+#include "fileaccess/names/pfahandleops.h"
+#include "fileaccess/names/pfascan.h"
+#include "fileaccess/names/pfavers.h"
 #include "platform/w32/crt.h"
-#include "platform/w32/file.h"
-#include "platform/w32/findfile.h"
-#include "platform/w32/volume.h"
 #include "runtime/diag/console.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "runtime/text/strmake.h"
+#include "runtime/text/strutil.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
 
@@ -82,20 +87,24 @@ bool ends_with_crlf(const char* line) {
 }
 
 // Copies in to out dropping every CR directly before an LF; a CR that ends a block
-// waits for the next block's first byte. 0, 1 for a failed read, 13 for a failed write.
-int copy_without_dos(std::FILE* in, std::FILE* out) {
+// waits for the next block's first byte. Reads go on until the source reports its end,
+// so a short block is never taken for the end. 0, 1 for a failed read, 13 for a failed
+// write.
+int copy_without_dos(VynFile* in, VynFile* out) {
   static char block[REPAIR_BLOCK];
   static char kept[REPAIR_BLOCK + 1];
   bool held = false;
   for (;;) {
-    std::size_t n = std::fread(block, 1, REPAIR_BLOCK, in);
-    if (n < REPAIR_BLOCK && std::ferror(in)) return PFA_E_ERROR;
-    std::size_t k = 0;
+    int n = 0;
+    int read = pfa_read_file(in, static_cast<int>(REPAIR_BLOCK), &n, block);
+    if (read == PFA_E_QUIT) n = 0;
+    else if (read != PFA_E_NO_ERROR) return PFA_E_ERROR;
+    int k = 0;
     if (held && n > 0) {
       if (block[0] != '\n') kept[k++] = '\r';
       held = false;
     }
-    for (std::size_t i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i) {
       if (block[i] == '\r') {
         if (i + 1 == n) {
           held = true;
@@ -105,13 +114,9 @@ int copy_without_dos(std::FILE* in, std::FILE* out) {
       }
       kept[k++] = block[i];
     }
-    if (n < REPAIR_BLOCK && held) {  // the file's last byte
-      kept[k++] = '\r';
-      held = false;
-    }
-    // A stream may take the bytes and fail only in its flush: its error flag tells.
-    if (k > 0 && (std::fwrite(kept, 1, k, out) != k || std::ferror(out))) return PFA_E_CANT_WRITE;
-    if (n < REPAIR_BLOCK) return 0;
+    if (n == 0 && held) kept[k++] = '\r';  // the file's last byte
+    if (k > 0 && pfa_write_file(out, k, kept) != PFA_E_NO_ERROR) return PFA_E_CANT_WRITE;
+    if (n == 0) return PFA_E_NO_ERROR;
   }
 }
 
@@ -122,49 +127,43 @@ const char* file_part(const char* name) {
   return file;
 }
 
-// The directory part of a narrow name through its last delimiter, "." without one.
-void directory_of(const char* name, char* out, std::size_t room) {
-  std::size_t n = static_cast<std::size_t>(file_part(name) - name);
-  if (n == 0) {
-    std::snprintf(out, room, ".");
-    return;
-  }
-  std::snprintf(out, room, "%.*s", static_cast<int>(n), name);
-}
+// Name, extension and version of a handle, as the reports show it.
+constexpr int SHOWN_MASK = PFA_MASK_NAME | PFA_MASK_EXTENSION | PFA_MASK_VERSION;
 
-// Checks or repairs one file (the body of vyn_fix_dossed_pfa_dirs).
-void fix_one_file(const char* name, int check_only) {
+// Checks or repairs one file (the body of vyn_fix_dossed_pfa_dirs): false when it cannot
+// be opened.
+bool fix_one_file(VynFile* file, int check_only) {
   std::FILE* err = stderr;
-  const char* shown = file_part(name);
+  char shown[PFA_NAME_SIZE];
+  if (pfa_get_file_name(file, SHOWN_MASK, shown) != PFA_E_NO_ERROR) shown[0] = '\0';
   if (!check_only) {
     std::int64_t size = 0;
-    if (!have_space_and_perms(name, &size)) {
+    if (!have_space_and_perms(file, &size)) {
       if (size == 0) {
         ivek_fprintf(err, "%s: no write permission to convert file.\n", shown);
       } else {
         ivek_fprintf(err, "%s: insufficient disk space.  %s required.\n", shown,
                      formatted_size(size));
       }
-      return;
+      return true;
     }
   }
-  std::FILE* stream = dci_fopen(name, "rb");
-  if (!stream) return;
+  if (pfa_fopen(file, PFA_RULE_AS_NAMED, "rb") != PFA_E_NO_ERROR) return false;
   char release[8] = "";
   int status = 0;
-  int dos = is_dossed_ugc_file(stream, &status, release);
-  std::fclose(stream);
+  int dos = is_dossed_ugc_file(file, &status, release);
+  pfa_close(file);
   char release_text[32] = "";
   if (release[0]) std::snprintf(release_text, sizeof release_text, "Release %s", release);
   if (!dos) {
     if (!release[0]) {
       ivek_fprintf(err, "%s: Not a recognized Mavrel file\n", shown);
-      return;
+      return true;
     }
     ivek_fprintf(err, "%s: Mavrel %s file.\n", shown, release_text);
     ivek_fprintf(err, "  File format is correct and does not need to ");
     ivek_fprintf(err, "be corrected.\n");
-    return;
+    return true;
   }
   if (check_only) {
     ivek_fprintf(err, "%s: Mavrel %s file. ", shown, release_text);
@@ -173,58 +172,52 @@ void fix_one_file(const char* name, int check_only) {
     ivek_fprintf(err, "retrieval into Mavrel.\n");
     ivek_fprintf(err, "  Temporary additional disk space may be ");
     ivek_fprintf(err, "needed to correct file.\n");
-    return;
+    return true;
   }
   ivek_fprintf(err, "%s: Mavrel %s file.\n", shown, release_text);
   ivek_fprintf(err, "  Invalid file format detected. File is being ");
   ivek_fprintf(err, "converted.....\n");
-  char written[NARROW_ROOM] = "";
-  if (vyn_fix_dossed_file(name, name, &status, nullptr, written) == 1) {
+  VynFile* target = pfa_make_copy(file);
+  if (target && vyn_fix_dossed_pfas(file, target, &status, nullptr) == 1) {
     // Only a complete copy lets the source version go.
-    w32::DeleteFileA(name);
-    ivek_fprintf(err, "  ...File has been converted to %s\n", file_part(written));
+    pfa_delete_file(file, 0);
+    char written[PFA_NAME_SIZE];
+    if (pfa_get_file_name(target, SHOWN_MASK, written) != PFA_E_NO_ERROR) written[0] = '\0';
+    ivek_fprintf(err, "  ...File has been converted to %s\n", written);
   } else {
     ivek_fprintf(err, "...conversion failed\n");
   }
+  pfa_free_vyn_file(&target);
+  return true;
 }
 
 // Handles every entry of the directory dir (and of its subdirectories with descend).
-int fix_directory(const char* dir, int check_only, int descend) {
-  char pattern[NARROW_ROOM + 4];
-  if (std::snprintf(pattern, sizeof pattern, "%s\\*", dir) >= static_cast<int>(sizeof pattern))
-    return 0;
-  w32::WIN32_FIND_DATAA data;
-  w32::HANDLE search = w32::FindFirstFileA(pattern, &data);
-  if (search == w32::INVALID_HANDLE_VALUE) {
+bool fix_directory(VynFile* dir, int check_only, int descend) {
+  int count = 0;
+  VynFile** listed = nullptr;
+  int flags = PFA_SCAN_FILES | (descend ? PFA_SCAN_DIRS : 0);
+  if (!pfa_access(dir, 0) || pfa_scandir(dir, flags, nullptr, &count, &listed) != PFA_E_NO_ERROR) {
     ivek_fprintf(stderr, "Could not open directory.\n");
-    return 0;
+    return false;
   }
-  // The names are listed first, so that the repairs do not change the listing read.
-  char** names = nullptr;
-  do {
-    if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
-      continue;
-    bool directory = (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (directory && !descend) continue;
-    char entry[NARROW_ROOM + w32::MAX_PATH + 2];
-    std::snprintf(entry, sizeof entry, "%s\\%s", dir, data.cFileName);
-    char* copy = make_scopy(entry);
-    xar_alloc_or_append(&names, 1, sizeof(char*), 16, &copy);
-  } while (w32::FindNextFileA(search, &data));
-  w32::FindClose(search);
-  int count = xar_count(&names);
+  // The listing is copied first: the scan's records last only until the next scan, and
+  // the repairs must not change the listing read.
+  VynFile** entries = nullptr;
   for (int i = 0; i < count; ++i) {
-    w32::DWORD attributes = w32::GetFileAttributesA(names[i]);
-    if (attributes != w32::INVALID_FILE_ATTRIBUTES &&
-        (attributes & w32::FILE_ATTRIBUTE_DIRECTORY)) {
-      fix_directory(names[i], check_only, descend);
-    } else {
-      fix_one_file(names[i], check_only);
-    }
-    rlsmem(names[i]);
+    VynFile* copy = pfa_make_copy(listed[i]);
+    if (copy) xar_alloc_or_append(&entries, 1, sizeof(VynFile*), 16, &copy);
   }
-  xar_free(&names);
-  return 1;
+  int kept = xar_count(&entries);
+  for (int i = 0; i < kept; ++i) {
+    if (pfa_is_dir(entries[i])) {
+      fix_directory(entries[i], check_only, descend);
+    } else {
+      fix_one_file(entries[i], check_only);
+    }
+    pfa_free_vyn_file(&entries[i]);
+  }
+  xar_free(&entries);
+  return true;
 }
 
 }  // namespace
@@ -255,26 +248,76 @@ VynFile* pfa_spg_fopen(const VynWchar* name, const char* mode) {
 int spg_access(const VynWchar* name, int mode) {
   if (!name) return -1;
   if (mode == 0 && vyn_get_mdate(name, nullptr)) return 0;
-  VynWchar real[VYN_NAME_MAX];
-  if (get_real_name(name, real) != 1) return -1;
-  if (mode == 0) return 0;
-  char narrow[NARROW_ROOM];
-  return narrow_of(real, narrow) && w32::_access(narrow, mode) == 0 ? 0 : -1;
+  VynFile* file = pfa_alloc_wfile(name);
+  if (!file) return -1;
+  int result = -1;
+  if (get_real_name_pfa(file) && (mode == 0 || pfa_access(file, mode))) result = 0;
+  pfa_free_vyn_file(&file);
+  return result;
+}
+
+int change_file_write_access(const VynWchar* name, int on) {
+  VynFile* file = pfa_alloc_wfile(name);
+  if (!file) return 1;
+  pfa_put_obj_type(file, PFA_TYPE_UNKNOWN);
+  int result = pfa_change_write_access(file, on);
+  pfa_free_vyn_file(&file);
+  return result;
+}
+
+int find_pfa(VynFile* file) {
+  if (!pfa_is_valid(file)) return 0;
+  if (pfa_access_mixed_case(file, 0, 0)) return 1;
+  if (file->version != 1) return 0;
+  // Version 1 that does not exist: the unversioned file.
+  pfa_put_version(file, 0);
+  if (pfa_access_mixed_case(file, 0, 0)) return 1;
+  pfa_put_version(file, 1);
+  return 0;
+}
+
+int get_real_name_pfa(VynFile* file) {
+  if (find_pfa(file)) return 1;
+  if (pfaloc_is_case_sensitive(file) != 1) return 0;
+  char name[PFA_NAME_SIZE], extension[32];
+  if (pfa_get_name(file, name) != PFA_E_NO_ERROR ||
+      pfa_get_extension(file, extension) != PFA_E_NO_ERROR)
+    return 0;
+  char lower_name[PFA_NAME_SIZE], upper_name[PFA_NAME_SIZE], lower_ext[32], upper_ext[32];
+  convert_to_lower(name, lower_name);
+  vyn_cnvrt_to_upper(name, upper_name);
+  convert_to_lower(extension, lower_ext);
+  vyn_cnvrt_to_upper(extension, upper_ext);
+  const std::int16_t type = file->object_type;
+  const char* const variants[4][2] = {{lower_name, lower_ext},
+                                      {upper_name, upper_ext},
+                                      {lower_name, upper_ext},
+                                      {upper_name, lower_ext}};
+  for (const auto& variant : variants) {
+    if (pfa_put_name(file, variant[0]) == PFA_E_NO_ERROR &&
+        pfa_put_extension(file, variant[1]) == PFA_E_NO_ERROR && find_pfa(file))
+      return 1;
+  }
+  pfa_put_name(file, name);
+  pfa_put_extension(file, extension);
+  file->object_type = type;
+  return 0;
 }
 
 int get_real_name(const VynWchar* name, VynWchar* out) {
-  if (!name || !out || wslen(name) >= VYN_NAME_MAX) return 0;
-  wscpy(out, name);
-  char narrow[NARROW_ROOM];
-  if (!narrow_of(name, narrow)) return 0;
-  if (w32::_access(narrow, 0) == 0) return 1;
-  // Version 1 that does not exist: the unversioned file.
-  VynWchar base[VYN_NAME_MAX];
-  int version = 0;
-  get_version_num(name, &version, base);
-  if (version != 1 || !narrow_of(base, narrow) || w32::_access(narrow, 0) != 0) return 0;
-  wscpy(out, base);
-  return 1;
+  if (!out) return 0;
+  out[0] = 0;
+  VynFile* file = pfa_alloc_wfile(name);
+  if (!file) return 0;
+  int found = get_real_name_pfa(file);
+  char full[PFA_NAME_SIZE];
+  if (pfa_get_full_name_mixed_case(file, full, 0) != PFA_E_NO_ERROR || !full[0] ||
+      strtows_bounded(out, VYN_NAME_MAX, full) != 0) {
+    out[0] = 0;
+    found = 0;
+  }
+  pfa_free_vyn_file(&file);
+  return found;
 }
 
 int file_name_cnvrt_to_lower(const VynWchar* name, VynWchar* out) {
@@ -315,37 +358,86 @@ int strip_version_from_char_name(const char* name, char* out) {
   return 1;
 }
 
-int is_dossed_ugc_file(std::FILE* stream, int* status, char* release) {
+int is_dossed_ugc_file(VynFile* file, int* status, char* release) {
+  int ignored = 0;
+  if (!status) status = &ignored;
   if (release) release[0] = '\0';
-  if (status) *status = 0;
-  if (!stream) return 0;
   char line[162];
-  if (!std::fgets(line, 80, stream)) {
-    if (status) *status = std::ferror(stream) ? PFA_E_ERROR : PFA_E_QUIT;
-    return 0;
-  }
+  *status = pfa_fgets(file, 80, nullptr, line);
+  if (*status != PFA_E_NO_ERROR) return 0;
   if (std::strncmp(line, "#UGC", 4) != 0) {
-    std::rewind(stream);
+    pfa_rewind_file(file);
     return 0;
   }
   char word[8] = "";
   if (std::sscanf(line, "%*s %*s %*d %*d %*d %*d %*d %*d %4s", word) == 1 && release)
     std::snprintf(release, 5, "%s", word);
   if (ends_with_crlf(line)) {
-    std::rewind(stream);
+    pfa_rewind_file(file);
     return 1;
   }
   int dos = 0;
-  while (std::fgets(line, 161, stream)) {
+  int read = PFA_E_NO_ERROR;
+  while ((read = pfa_fgets(file, 161, nullptr, line)) == PFA_E_NO_ERROR) {
     if (std::strncmp(line, "#Mavrel", 7) == 0) {
       dos = ends_with_crlf(line) ? 1 : 0;
       break;
     }
   }
-  // A read that failed is told apart from the end of the file (rewind forgets it).
-  if (std::ferror(stream) && status) *status = PFA_E_ERROR;
-  std::rewind(stream);
+  // A read that failed is told apart from the end of the file.
+  if (read != PFA_E_NO_ERROR && read != PFA_E_QUIT) *status = read;
+  pfa_rewind_file(file);
   return dos;
+}
+
+int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* release) {
+  int ignored = 0;
+  if (!status) status = &ignored;
+  if (release) release[0] = '\0';
+  if (!pfa_is_valid(source) || !pfa_is_valid(target) || source == target) {
+    *status = PFA_E_NOT_VALID;
+    return 0;
+  }
+  *status = pfa_fopen(source, PFA_RULE_AS_NAMED, "rb");
+  if (*status != PFA_E_NO_ERROR) return 0;
+  char word[8] = "";
+  int dos = is_dossed_ugc_file(source, status, word);
+  if (release) std::snprintf(release, 5, "%s", word);
+  if (!dos) {
+    pfa_close(source);
+    if (*status != PFA_E_ERROR) *status = PFA_E_NO_ERROR;
+    return 0;
+  }
+  // The next version of the target's name; a name in mixed case is looked up with its
+  // case kept.
+  char name[PFA_NAME_SIZE], lower[PFA_NAME_SIZE];
+  bool mixed = pfa_get_name(target, name) == PFA_E_NO_ERROR &&
+               (convert_to_lower(name, lower), std::strcmp(name, lower) != 0);
+  std::int16_t type = target->object_type;
+  if (mixed) target->object_type = PFA_TYPE_UNKNOWN;
+  int version = 0;
+  int result = pfa_get_file_vers(target, PFA_RULE_NEXT, &version);
+  target->object_type = type;
+  if (result == PFA_E_NO_ERROR) result = pfa_put_version(target, version);
+  if (result == PFA_E_NO_ERROR) result = pfa_fopen(target, PFA_RULE_AS_NAMED, "wb");
+  if (result != PFA_E_NO_ERROR) {
+    pfa_close(source);
+    *status = result;
+    return 0;
+  }
+  result = copy_without_dos(source, target);
+  pfa_close(source);
+  if (result == PFA_E_NO_ERROR && pfa_flush_file(target) != PFA_E_NO_ERROR)
+    result = PFA_E_CANT_WRITE;
+  if (pfa_close(target) != PFA_E_NO_ERROR && result == PFA_E_NO_ERROR) result = PFA_E_CANT_WRITE;
+  if (result != PFA_E_NO_ERROR) {
+    // Nothing of a failed copy stays; the source is as it was.
+    pfa_delete_file(target, 0);
+    *status = result;
+    return 0;
+  }
+  *status = PFA_E_NO_ERROR;
+  return 1;
 }
 
 int vyn_fix_dossed_file(const char* source, const char* target, int* status, char* release,
@@ -353,83 +445,42 @@ int vyn_fix_dossed_file(const char* source, const char* target, int* status, cha
   int ignored = 0;
   if (!status) status = &ignored;
   if (written) written[0] = '\0';
-  *status = PFA_E_CANT_OPEN;
-  if (!source || !target) return 0;
-  std::FILE* in = dci_fopen(source, "rb");
-  if (!in) return 0;
-  char word[8] = "";
-  int dos = is_dossed_ugc_file(in, status, word);
-  if (release) std::snprintf(release, 5, "%s", word);
-  if (!dos) {
-    std::fclose(in);
-    *status = *status == PFA_E_ERROR ? PFA_E_ERROR : 0;
-    return 0;
-  }
-  // The target is the next version of the target's name.
-  char bare[NARROW_ROOM];
-  get_version_from_ascii_fname(target, bare);
-  char next[NARROW_ROOM + 16];
-  int length = std::snprintf(next, sizeof next, "%s.%d", bare,
-                             vyn_file_highest_version(bare) + 1);
-  if (length >= VYN_NAME_MAX) {
-    std::fclose(in);
+  if (release) release[0] = '\0';
+  VynFile* from = source ? pfa_alloc_file(source) : nullptr;
+  VynFile* to = target ? pfa_alloc_file(target) : nullptr;
+  int converted = 0;
+  if (from && to) {
+    converted = vyn_fix_dossed_pfas(from, to, status, release);
+    if (converted && written && pfa_get_full_name_mixed_case(to, written, 0) != PFA_E_NO_ERROR)
+      written[0] = '\0';
+  } else {
     *status = PFA_E_INVALID_NAME;
-    return 0;
   }
-  std::FILE* out = dci_fopen(next, "wb");
-  if (!out) {
-    std::fclose(in);
-    *status = PFA_E_CANT_OPEN;
-    return 0;
-  }
-  int result = copy_without_dos(in, out);
-  std::fclose(in);
-  if (result == 0 && (std::fflush(out) != 0 || std::ferror(out))) result = PFA_E_CANT_WRITE;
-  if (std::fclose(out) != 0 && result == 0) result = PFA_E_CANT_WRITE;
-  if (result != 0) {
-    // Nothing of a failed copy stays; the source is as it was.
-    w32::DeleteFileA(next);
-    *status = result;
-    return 0;
-  }
-  if (written) std::memcpy(written, next, static_cast<std::size_t>(length) + 1);
-  *status = 0;
-  return 1;
+  pfa_free_vyn_file(&from);
+  pfa_free_vyn_file(&to);
+  return converted;
 }
 
-int vyn_fix_dossed_pfa_dirs(const char* name, int check_only, int descend) {
-  if (!name) return 0;
-  char path[NARROW_ROOM];
-  if (std::snprintf(path, sizeof path, "%s", name) >= static_cast<int>(sizeof path)) return 0;
-  remove_dir_delim(path, 1);
-  w32::DWORD attributes = w32::GetFileAttributesA(path);
-  if (attributes == w32::INVALID_FILE_ATTRIBUTES) {
-    ivek_fprintf(stderr, "Could not open directory.\n");
-    return 0;
-  }
-  if (attributes & w32::FILE_ATTRIBUTE_DIRECTORY) return fix_directory(path, check_only, descend);
-  fix_one_file(path, check_only);
-  return 1;
+int vyn_fix_dossed_pfa_dirs(VynFile* file, int check_only, int descend) {
+  if (!pfa_is_valid(file)) return 0;
+  if (pfa_is_dir(file)) return fix_directory(file, check_only, descend) ? 1 : 0;
+  return fix_one_file(file, check_only) ? 1 : 0;
 }
 
-int have_space_and_perms(const char* name, std::int64_t* size) {
+int have_space_and_perms(VynFile* file, std::int64_t* size) {
   if (size) *size = 0;
-  if (!name) return 0;
-  char dir[NARROW_ROOM];
-  directory_of(name, dir, sizeof dir);
-  if (w32::_access(dir, 2) != 0) return 0;
-  // The free space is asked of the drive's root ("X:\\"), or of a network name itself.
-  char root[NARROW_ROOM];
-  if (!w32::_fullpath(root, dir, sizeof root)) return 0;
-  if (root[0] && root[1] == ':') root[3] = '\0';
-  w32::DWORD sectors = 0, bytes = 0, free_clusters = 0, total = 0;
-  if (!w32::GetDiskFreeSpaceA(root, &sectors, &bytes, &free_clusters, &total)) return 0;
-  std::uint64_t room = static_cast<std::uint64_t>(sectors) * bytes * free_clusters;
-  w32::_stat s;
-  if (w32::stat(name, &s) != 0) return 0;
-  auto file_size = static_cast<std::uint64_t>(s.st_size);
-  if (file_size <= room) return 1;
-  if (size) *size = s.st_size;
+  if (!pfa_is_valid(file)) return 0;
+  VynFile* parent = nullptr;
+  if (pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) return 0;
+  double room = -1.0;
+  bool known = pfa_make_parent(file, parent) == PFA_E_NO_ERROR && pfa_access(parent, 2) &&
+               pfa_get_avail_space(parent, &room) == PFA_E_NO_ERROR && room >= 0.0;
+  pfa_free_vyn_file(&parent);
+  long long bytes = 0;
+  if (!known || pfa_get_file_size(file, &bytes) != PFA_E_NO_ERROR) return 0;
+  // Sizes below 2^53 are exact as doubles.
+  if (static_cast<double>(bytes) <= room) return 1;
+  if (size) *size = bytes;
   return 0;
 }
 

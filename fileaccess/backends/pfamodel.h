@@ -29,9 +29,20 @@ std::FILE* spg_fopen(const VynWchar* name, const char* mode);
 VynFile* pfa_spg_fopen(const VynWchar* name, const char* mode);
 // 0 when the name exists (mode 0) or allows mode, else -1.
 int spg_access(const VynWchar* name, int mode);
-// The name as it exists on disk into out (260 units): 1 when found (a name of version 1
-// that does not exist is found as the unversioned file); 0 with the name as given
-// otherwise, and 0 for a null argument or a name of 260 characters or more.
+// Sets (on) or clears the write bits of the named file's mode: the handle operation's
+// code, 1 when the name makes no handle.
+int change_file_write_access(const VynWchar* name, int on);
+// 1 when the handle's file exists, its name's case kept. A handle of version 1 whose
+// file does not exist is tried as the unversioned file: found, it keeps version 0;
+// else it gets version 1 back.
+int find_pfa(VynFile* file);
+// 1 when the handle's file exists under its own name or, on a location that keeps
+// letter case, under its base name and extension each all lower or all upper case; the
+// handle then carries the name found. 0 with its name and extension as they were.
+int get_real_name_pfa(VynFile* file);
+// The full name as it exists on disk into out (260 units), through get_real_name_pfa on
+// a handle made from name: 1 when found; 0 with the handle's full name when not found,
+// and 0 with out empty when name makes no handle or no full name (a null out gives 0).
 int get_real_name(const VynWchar* name, VynWchar* out);
 // Path as given, then base name and extension lower-cased, into out (as large as
 // name); 1.
@@ -44,27 +55,32 @@ int vyn_get_cdate(const VynWchar* name, std::int64_t* time);
 // does not count) into out (as large as name); 1.
 int strip_version_from_char_name(const char* name, char* out);
 
-// 1 when the open stream holds a model file with DOS line ends: its head line ends with
-// CR LF, or its "#Mavrel" line does. *status (may be null) gets 0, 5 when the file
-// ends before its first line, or 1 when a read failed; release (5 bytes, may be null) the ninth field of the head
-// line. The stream is back at its start afterwards, unless the first read did not come.
-int is_dossed_ugc_file(std::FILE* stream, int* status, char* release);
-// Copies the DOS model file source into the next version of target (target's name
-// without its version) with every CR that directly precedes an LF dropped: 1 when
-// converted. *status: 0 after a complete copy and for a file that needs no repair (0),
-// 3 when the source or target cannot be opened, 1 for a failed read, 13 for a failed
-// write or close of the target; every failure removes the partial target and leaves the
-// source alone. written (260 bytes, may be null) gets the name written.
+// 1 when the open handle holds a model file with DOS line ends: its head line ends with
+// CR LF, or its "#Mavrel" line does. *status (may be null) gets 0, 5 when the file ends
+// before its first line, or the failed read's code; release (5 bytes, may be null) the
+// ninth field of the head line. The handle is back at its start afterwards, unless the
+// first read did not come.
+int is_dossed_ugc_file(VynFile* file, int* status, char* release);
+// Copies the DOS model file source into the next version of target with every CR that
+// directly precedes an LF dropped: 1 when converted, target then naming the version
+// written. *status: 0 after a complete copy and for a file that needs no repair (0),
+// the open's code when the source or target cannot be opened, 1 for a failed read, 13
+// for a failed write or close of the target, 11 for invalid or identical handles; every
+// failure removes the partial target and leaves the source alone. Both handles are
+// closed afterwards.
+int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* release);
+// The same on two handles parsed from the names (4 when one does not parse); written
+// (260 bytes, may be null) gets the full name written.
 int vyn_fix_dossed_file(const char* source, const char* target, int* status, char* release,
                         char* written = nullptr);
 // Checks (check_only) or repairs one model file, or every model file of a directory
-// (its subdirectories too with descend), reporting on the standard error stream. A
-// repaired file's version is deleted only after a complete copy. 1; 0 when the name is
-// neither a file nor a directory that can be listed.
-int vyn_fix_dossed_pfa_dirs(const char* name, int check_only, int descend);
+// handle (its subdirectories too with descend), reporting on the standard error stream.
+// A repaired file's version is deleted only after a complete copy. 1; 0 for an invalid
+// handle, a directory that cannot be listed or a file that cannot be opened.
+int vyn_fix_dossed_pfa_dirs(VynFile* file, int check_only, int descend);
 // 1 when the directory of the file may be written and has room for the file's size;
 // *size (may be null) gets 0, or the size when the room is short.
-int have_space_and_perms(const char* name, std::int64_t* size);
+int have_space_and_perms(VynFile* file, std::int64_t* size);
 // "%d bytes", "%d Kbytes", "%d Mbytes" or "%d Gbytes", in a static buffer that the next
 // call overwrites.
 const char* formatted_size(std::int64_t bytes);

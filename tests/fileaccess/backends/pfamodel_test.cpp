@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfaloc.h"
+#include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/fnstring.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
@@ -35,6 +38,13 @@ std::string without_dos(const std::string& text) {
   return out;
 }
 
+// A POSIX name as the handles give full names back: '\\' delimiters.
+std::string windows_form(std::string name) {
+  for (char& c : name)
+    if (c == '/') c = '\\';
+  return name;
+}
+
 const char kHead[] = "#UGC prt 1 2 3 4 5 6 R20 rest";
 
 class ModelFiles : public yrltest::FileaccessTest {
@@ -44,6 +54,12 @@ class ModelFiles : public yrltest::FileaccessTest {
   }
   std::string get(const std::string& name) const { return yrltest::read_file(dir_.file(name)); }
   bool exists(const std::string& name) const { return std::filesystem::exists(dir_.file(name)); }
+  int space_for(const std::string& name, std::int64_t* size) {
+    vek::VynFile* file = vek::pfa_alloc_file(dir_.file(name).c_str());
+    int answer = vek::have_space_and_perms(file, size);
+    vek::pfa_free_vyn_file(&file);
+    return answer;
+  }
   yrltest::TempDir dir_;
 };
 
@@ -67,15 +83,17 @@ TEST_F(ModelFiles, DosDetection) {
   };
   for (const Case& c : cases) {
     put("m", c.text);
-    std::FILE* f = std::fopen(dir_.file("m").c_str(), "rb");
+    vek::VynFile* f = vek::pfa_fopen_file_vers(dir_.file("m").c_str(), "rb", 0);
     ASSERT_NE(f, nullptr);
     char release[8] = "junk";
     int status = -1;
     EXPECT_EQ(vek::is_dossed_ugc_file(f, &status, release), c.dos) << c.text;
     EXPECT_EQ(std::string(release), c.release) << c.text;
     EXPECT_EQ(status, c.status) << c.text;
-    EXPECT_EQ(std::ftell(f), 0L) << c.text;  // back at its start
-    std::fclose(f);
+    long position = -1;
+    EXPECT_EQ(vek::pfa_get_file_position(f, &position), 0);
+    EXPECT_EQ(position, 0L) << c.text;  // back at its start
+    EXPECT_EQ(vek::pfa_dispose(&f), 0);
   }
 }
 
@@ -83,7 +101,9 @@ TEST_F(ModelFiles, RepairWritesTheNextVersionWithPlainLineFeeds) {
   std::string text = std::string(kHead) + "\r\n#Mavrel x\r\nbody\rkept\r\r\nend\r";
   put("m.prt.3", text);
   yrltest::ConsoleCapture console;
-  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.file("m.prt.3").c_str(), 0, 0), 1);
+  vek::VynFile* handle = vek::pfa_alloc_file(dir_.file("m.prt.3").c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0), 1);
+  vek::pfa_free_vyn_file(&handle);
   EXPECT_EQ(get("m.prt.4"), without_dos(text));
   EXPECT_EQ(get("m.prt.4"), std::string(kHead) + "\n#Mavrel x\nbody\rkept\r\nend\r");
   EXPECT_FALSE(exists("m.prt.3"));
@@ -97,7 +117,9 @@ TEST_F(ModelFiles, RepairWritesTheNextVersionWithPlainLineFeeds) {
   put("ok.prt", std::string(kHead) + "\n#Mavrel\n");
   put("other.txt", "x\r\n");
   console.clear();
-  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.path().c_str(), 1, 0), 1);
+  vek::VynFile* dir = vek::pfa_alloc_dir(dir_.path().c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 1, 0), 1);
+  vek::pfa_free_vyn_file(&dir);
   EXPECT_EQ(get("d.prt"), text);
   const std::string err = console.err();
   EXPECT_NE(err.find("d.prt: Mavrel Release R20 file. Invalid file format detected.\n"
@@ -108,9 +130,18 @@ TEST_F(ModelFiles, RepairWritesTheNextVersionWithPlainLineFeeds) {
                      "  File format is correct and does not need to be corrected.\n"),
             std::string::npos);
   EXPECT_NE(err.find("other.txt: Not a recognized Mavrel file\n"), std::string::npos);
+  // A directory that cannot be listed, a file that cannot be opened, no handle.
   console.clear();
-  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir_.file("missing").c_str(), 1, 0), 0);
+  dir = vek::pfa_alloc_dir(dir_.file("missing").c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 1, 0), 0);
+  vek::pfa_free_vyn_file(&dir);
   EXPECT_EQ(console.err(), "Could not open directory.\n");
+  console.clear();
+  handle = vek::pfa_alloc_file(dir_.file("missing.prt").c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 1, 0), 0);
+  vek::pfa_free_vyn_file(&handle);
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(nullptr, 1, 0), 0);
+  EXPECT_EQ(console.err(), "");
 }
 
 // A CR at the end of a 32,768-byte block waits for the next block's first byte.
@@ -152,7 +183,7 @@ TEST_F(ModelFiles, CarriageReturnsAtBlockEnds) {
   ASSERT_EQ(vek::vyn_fix_dossed_file(dir_.file("r.prt").c_str(), dir_.file("r.prt").c_str(),
                                      nullptr, nullptr, written),
             1);
-  EXPECT_EQ(std::string(written), dir_.file("r.prt") + ".2");
+  EXPECT_EQ(std::string(written), windows_form(dir_.file("r.prt.2")));
   EXPECT_EQ(get("r.prt.2"), without_dos(text));
 }
 
@@ -172,14 +203,16 @@ TEST_F(ModelFiles, FailedRepairLeavesNoTargetAndTheSourceWhole) {
     const char* function;
     long calls;
   };
+  // A disk that fills at each write, and a source whose reads fail from each read on:
+  // the result is the failure, no target stays and the source is untouched.
   for (const Sweep& sweep : {Sweep{"WriteFile", writes}, Sweep{"ReadFile", reads}}) {
     for (long n = 1; n <= sweep.calls; ++n) {
       w32::fault_testing_reset();
       if (std::string(sweep.function) == "WriteFile") {
         ASSERT_TRUE(w32::fault_testing_short_write("WriteFile", static_cast<int>(n), 0));
       } else {
-        ASSERT_TRUE(w32::fault_testing_fail_on_call("ReadFile", static_cast<int>(n),
-                                                    w32::ERROR_FILE_NOT_FOUND));
+        ASSERT_TRUE(w32::fault_testing_fail_calls("ReadFile", static_cast<int>(n), 1 << 30,
+                                                  w32::ERROR_FILE_NOT_FOUND));
       }
       EXPECT_EQ(vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr), 0)
           << sweep.function << " " << n;
@@ -188,18 +221,37 @@ TEST_F(ModelFiles, FailedRepairLeavesNoTargetAndTheSourceWhole) {
       EXPECT_EQ(get("m.prt.3"), text);
     }
   }
+  // A single read that fails is read again: the repair is then whole, or it is the
+  // failure with nothing left behind, never a cut copy reported as done.
+  for (long n = 1; n <= reads; ++n) {
+    w32::fault_testing_reset();
+    ASSERT_TRUE(w32::fault_testing_fail_on_call("ReadFile", static_cast<int>(n),
+                                                w32::ERROR_FILE_NOT_FOUND));
+    int converted = vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr);
+    if (converted) {
+      EXPECT_EQ(status, 0);
+      EXPECT_EQ(get("m.prt.4"), without_dos(text)) << n;
+      std::filesystem::remove(dir_.file("m.prt.4"));
+    } else {
+      EXPECT_NE(status, 0);
+      EXPECT_FALSE(exists("m.prt.4")) << n;
+    }
+    EXPECT_EQ(get("m.prt.3"), text);
+  }
   // A source that vanished before it was opened.
   w32::fault_testing_reset();
   ASSERT_TRUE(w32::fault_testing_fail_on_call("fopen", 1, w32::ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr), 0);
-  EXPECT_EQ(status, vek::PFA_E_CANT_OPEN);
+  EXPECT_EQ(status, vek::PFA_E_ERROR);  // the open's code
   EXPECT_FALSE(exists("m.prt.4"));
 
   // Through the directory repair: the source version stays when the copy failed.
   w32::fault_testing_reset();
   ASSERT_TRUE(w32::fault_testing_short_write("WriteFile", 2, 0));
   yrltest::ConsoleCapture console;
-  vek::vyn_fix_dossed_pfa_dirs(source.c_str(), 0, 0);
+  vek::VynFile* handle = vek::pfa_alloc_file(source.c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0), 1);
+  vek::pfa_free_vyn_file(&handle);
   EXPECT_EQ(get("m.prt.3"), text);
   EXPECT_FALSE(exists("m.prt.4"));
   EXPECT_NE(console.err().find("...conversion failed\n"), std::string::npos);
@@ -225,9 +277,9 @@ TEST_F(ModelFiles, FormattedSizes) {
 TEST_F(ModelFiles, SpaceAndPermissionsCompareWholeSizes) {
   put("small", "x");
   std::int64_t size = -1;
-  EXPECT_EQ(vek::have_space_and_perms(dir_.file("small").c_str(), &size), 1);
+  EXPECT_EQ(space_for("small", &size), 1);
   EXPECT_EQ(size, 0);
-  EXPECT_EQ(vek::have_space_and_perms(dir_.file("missing").c_str(), &size), 0);
+  EXPECT_EQ(space_for("missing", &size), 0);
   EXPECT_EQ(size, 0);
 
   // A sparse file larger than the free space by 4 GiB: its size must not be cut to 32 bits.
@@ -242,7 +294,7 @@ TEST_F(ModelFiles, SpaceAndPermissionsCompareWholeSizes) {
     GTEST_SKIP() << "the file system takes no sparse file of that size";
   }
   ::close(fd);
-  EXPECT_EQ(vek::have_space_and_perms(dir_.file("big").c_str(), &size), 0);
+  EXPECT_EQ(space_for("big", &size), 0);
   EXPECT_EQ(size, big);
 }
 
@@ -301,7 +353,7 @@ TEST_F(ModelFiles, NamesOpensAndDates) {
   put("x.prt", "plain");
   char16_t real[vek::VYN_NAME_MAX];
   EXPECT_EQ(vek::get_real_name(widen(dir_.file("x.prt.1")).c_str(), real), 1);
-  EXPECT_EQ(narrow(real), dir_.file("x.prt"));
+  EXPECT_EQ(narrow(real), windows_form(dir_.file("x.prt")));
   EXPECT_EQ(vek::get_real_name(widen(dir_.file("x.prt.2")).c_str(), real), 0);
   EXPECT_EQ(vek::spg_access(widen(dir_.file("x.prt.1")).c_str(), 4), 0);
   EXPECT_EQ(vek::spg_access(widen(dir_.file("x.prt")).c_str(), 0), 0);
@@ -322,6 +374,237 @@ TEST_F(ModelFiles, NamesOpensAndDates) {
   std::u16string too_long = widen(name.substr(0, 253)) + u".prt.123";
   EXPECT_EQ(vek::spg_fopen(too_long.c_str(), "w"), nullptr);
   EXPECT_EQ(vek::spg_open(too_long.c_str(), w32::_O_CREAT | w32::_O_WRONLY, 0), -1);
+}
+
+// Finding a handle's file: a version 1 that does not exist is the unversioned file.
+TEST_F(ModelFiles, FindingFilesAndTheUnversionedFile) {
+  put("plain.prt", "x");
+  put("seven.prt.7", "x");
+  put("one.prt.1", "x");
+  struct Case {
+    const char* name;
+    int found;
+    int version_after;
+  };
+  const Case cases[] = {
+      {"plain.prt", 1, 0},    // as named
+      {"plain.prt.1", 1, 0},  // version 1 missing: the unversioned file, version 0 kept
+      {"plain.prt.2", 0, 2},  // only version 1 falls back
+      {"one.prt.1", 1, 1},    // version 1 exists itself
+      {"seven.prt.7", 1, 7},
+      {"seven.prt.1", 0, 1},  // neither version 1 nor the unversioned file: back to 1
+      {"seven.prt", 0, 0},
+      {"none.prt.1", 0, 1},
+  };
+  for (const Case& c : cases) {
+    vek::VynFile* file = vek::pfa_alloc_file(dir_.file(c.name).c_str());
+    ASSERT_NE(file, nullptr) << c.name;
+    EXPECT_EQ(vek::find_pfa(file), c.found) << c.name;
+    EXPECT_EQ(vek::pfa_get_version(file), c.version_after) << c.name;
+    vek::pfa_free_vyn_file(&file);
+  }
+  EXPECT_EQ(vek::find_pfa(nullptr), 0);
+  EXPECT_EQ(vek::get_real_name_pfa(nullptr), 0);
+}
+
+// A location that keeps letter case: a name exists only in the case it was written.
+std::set<std::string>* exact_names = nullptr;
+
+int exact_case_access(vek::VynFile* file, int, int) {
+  char name[vek::PFA_NAME_SIZE];
+  if (vek::pfa_get_file_name_mixed_case(file, vek::PFA_MASK_NAME | vek::PFA_MASK_EXTENSION |
+                                                  vek::PFA_MASK_VERSION,
+                                        name, 0) != 0)
+    return 0;
+  return exact_names->count(name) ? 1 : 0;
+}
+int keeps_case(vek::VynFile*) { return 1; }
+
+class CaseKeepingLocation : public ModelFiles {
+ protected:
+  void SetUp() override {
+    ModelFiles::SetUp();
+    exact_names = &names_;
+    vek::VynFile* first = nullptr;
+    ASSERT_EQ(vek::pfa_alloc_vyn_file(&first), 0);  // registers the location types
+    vek::pfa_free_vyn_file(&first);
+    ASSERT_TRUE(vek::pfa_loc_register_append(1));
+    vek::pfa_loc_method_register(1, vek::PfaCaseSensitiveLoc, vek::PLM_CALL_F,
+                                 reinterpret_cast<vek::PfaLocMethod>(&keeps_case));
+    vek::pfa_loc_method_register(1, vek::PfaAccess, vek::PLM_CALL_FII,
+                                 reinterpret_cast<vek::PfaLocMethod>(&exact_case_access));
+    vek::pfa_loc_register_setup(0);
+  }
+  void TearDown() override {
+    exact_names = nullptr;
+    ModelFiles::TearDown();
+  }
+  std::set<std::string> names_;
+};
+
+// A mixed-case name that does not exist is found under each of the four case variants
+// of base name and extension, in their order; a name found nowhere is put back.
+TEST_F(CaseKeepingLocation, TheNameOnDiskIsFoundUnderItsCaseVariants) {
+  struct Case {
+    std::set<std::string> on_disk;
+    const char* asked;
+    int found;
+    const char* carried;  // name, extension and version afterwards
+  };
+  const Case cases[] = {
+      {{"AbC.PrT"}, "AbC.PrT", 1, "AbC.PrT"},  // as named
+      {{"abc.prt"}, "AbC.PrT", 1, "abc.prt"},
+      {{"ABC.PRT"}, "AbC.PrT", 1, "ABC.PRT"},
+      {{"abc.PRT"}, "AbC.PrT", 1, "abc.PRT"},
+      {{"ABC.prt"}, "AbC.PrT", 1, "ABC.prt"},
+      {{"ABC.prt", "abc.PRT", "ABC.PRT", "abc.prt"}, "AbC.PrT", 1, "abc.prt"},  // first wins
+      {{"ABC.prt", "abc.PRT"}, "AbC.PrT", 1, "abc.PRT"},
+      {{"ABC.PRT"}, "AbC.PrT.1", 1, "ABC.PRT"},  // version 1 as the unversioned file
+      {{"ABC.PRT.1"}, "AbC.PrT.1", 1, "ABC.PRT.1"},
+      {{"aBc.pRt"}, "AbC.PrT", 0, "AbC.PrT"},   // no variant: the handle's name back
+      {{"aBc.pRt"}, "AbC.PrT.1", 0, "AbC.PrT.1"},
+      {{}, "AbC", 0, "AbC"},
+      {{"ABC"}, "AbC", 1, "ABC"},  // no extension
+  };
+  for (const Case& c : cases) {
+    names_ = c.on_disk;
+    vek::VynFile* file = vek::pfa_alloc_file(dir_.file(c.asked).c_str());
+    ASSERT_NE(file, nullptr) << c.asked;
+    const int type = vek::pfa_get_obj_type(file);
+    EXPECT_EQ(vek::get_real_name_pfa(file), c.found) << c.asked << " " << *c.on_disk.begin();
+    char carried[vek::PFA_NAME_SIZE];
+    ASSERT_EQ(vek::pfa_get_file_name_mixed_case(file, 56, carried, 0), 0);
+    EXPECT_STREQ(carried, c.carried) << c.asked;
+    if (!c.found) {
+      EXPECT_EQ(vek::pfa_get_obj_type(file), type) << c.asked;
+    }
+    vek::pfa_free_vyn_file(&file);
+
+    // The wide form gives the full name found.
+    char16_t real[vek::VYN_NAME_MAX];
+    EXPECT_EQ(vek::get_real_name(widen(dir_.file(c.asked)).c_str(), real), c.found) << c.asked;
+    EXPECT_EQ(narrow(real), windows_form(dir_.file(c.carried))) << c.asked;
+  }
+}
+
+// The local file system does not keep letter case: any case finds its file at once, and
+// a missing name tries no variants.
+TEST_F(ModelFiles, TheNameOnDiskOnTheLocalFileSystem) {
+  put("abc.prt", "x");
+  vek::VynFile* file = vek::pfa_alloc_file(dir_.file("ABC.PRT").c_str());
+  EXPECT_EQ(vek::get_real_name_pfa(file), 1);
+  vek::pfa_free_vyn_file(&file);
+  file = vek::pfa_alloc_file(dir_.file("NoNe.PrT").c_str());
+  EXPECT_EQ(vek::get_real_name_pfa(file), 0);
+  char carried[vek::PFA_NAME_SIZE];
+  ASSERT_EQ(vek::pfa_get_file_name_mixed_case(file, 56, carried, 0), 0);
+  EXPECT_STREQ(carried, "NoNe.PrT");
+  vek::pfa_free_vyn_file(&file);
+
+  char16_t real[vek::VYN_NAME_MAX] = u"junk";
+  EXPECT_EQ(vek::get_real_name(nullptr, real), 0);
+  EXPECT_EQ(narrow(real), "");
+  EXPECT_EQ(vek::get_real_name(widen(dir_.file("abc.prt")).c_str(), nullptr), 0);
+  EXPECT_EQ(vek::get_real_name(widen(dir_.path() + "/" + std::string(270, 'n')).c_str(), real), 0);
+  EXPECT_EQ(narrow(real), "");
+}
+
+TEST_F(ModelFiles, WriteAccessByName) {
+  put("w.prt", "x");
+  const std::string name = dir_.file("w.prt");
+  auto write_bits = [&] {
+    struct stat s {};
+    EXPECT_EQ(::stat(name.c_str(), &s), 0);
+    return s.st_mode & 0222;
+  };
+  EXPECT_EQ(vek::change_file_write_access(widen(name).c_str(), 0), 0);
+  EXPECT_EQ(write_bits(), 0u);
+  EXPECT_EQ(vek::change_file_write_access(widen(name).c_str(), 1), 0);
+  EXPECT_NE(write_bits(), 0u);
+  EXPECT_NE(vek::change_file_write_access(widen(dir_.file("none.prt")).c_str(), 1), 0);
+  EXPECT_EQ(vek::change_file_write_access(nullptr, 1), 1);  // no handle
+}
+
+// The repair on two handles: the target carries the version written.
+TEST_F(ModelFiles, RepairOnHandles) {
+  const std::string dos = std::string(kHead) + "\r\n#Mavrel x\r\nbody\r\n";
+  const std::string plain = std::string(kHead) + "\n#Mavrel x\n";
+  put("d.prt.3", dos);
+  put("p.prt.3", plain);
+  struct Case {
+    const char* source;
+    const char* target;
+    int converted;
+    int status;
+    int target_version;
+    const char* release;
+  };
+  const Case cases[] = {
+      {"d.prt.3", "d.prt.3", 1, 0, 4, "R20"},
+      {"d.prt.3", "e.prt", 1, 0, 1, "R20"},    // another name: its first version
+      {"p.prt.3", "p.prt.3", 0, 0, 3, "R20"},  // no repair needed, nothing written
+      {"none.prt", "none.prt", 0, vek::PFA_E_ERROR, 0, ""},  // the open's code
+  };
+  for (const Case& c : cases) {
+    vek::VynFile* source = vek::pfa_alloc_file(dir_.file(c.source).c_str());
+    vek::VynFile* target = vek::pfa_alloc_file(dir_.file(c.target).c_str());
+    int status = -1;
+    char release[8] = "junk";
+    EXPECT_EQ(vek::vyn_fix_dossed_pfas(source, target, &status, release), c.converted)
+        << c.source << " " << c.target;
+    EXPECT_EQ(status, c.status) << c.source;
+    EXPECT_STREQ(release, c.release) << c.source;
+    EXPECT_EQ(vek::pfa_get_version(target), c.target_version) << c.source;
+    EXPECT_FALSE(vek::pfa_file_is_open(source));
+    EXPECT_FALSE(vek::pfa_file_is_open(target));
+    if (c.converted) {
+      char written[vek::PFA_NAME_SIZE];
+      ASSERT_EQ(vek::pfa_get_file_name(target, 56, written), 0);
+      EXPECT_EQ(get(written), without_dos(dos));
+    }
+    vek::pfa_free_vyn_file(&source);
+    vek::pfa_free_vyn_file(&target);
+  }
+  EXPECT_EQ(get("d.prt.3"), dos);  // the source stays: deleting it is the caller's
+  EXPECT_FALSE(exists("p.prt.4"));
+  // Invalid or identical handles are refused.
+  vek::VynFile* one = vek::pfa_alloc_file(dir_.file("d.prt.3").c_str());
+  int status = -1;
+  EXPECT_EQ(vek::vyn_fix_dossed_pfas(one, one, &status, nullptr), 0);
+  EXPECT_EQ(status, vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::vyn_fix_dossed_pfas(one, nullptr, &status, nullptr), 0);
+  EXPECT_EQ(status, vek::PFA_E_NOT_VALID);
+  vek::pfa_free_vyn_file(&one);
+  EXPECT_FALSE(exists("d.prt.5"));
+}
+
+// Subdirectories are repaired only when asked to descend; a repair's new version is not
+// handled again in the same walk.
+TEST_F(ModelFiles, RepairingADirectoryTree) {
+  const std::string dos = std::string(kHead) + "\r\n#Mavrel x\r\n";
+  ASSERT_EQ(::mkdir(dir_.file("sub").c_str(), 0755), 0);
+  put("top.prt.1", dos);
+  put("sub/low.prt.2", dos);
+  yrltest::ConsoleCapture console;
+  vek::VynFile* dir = vek::pfa_alloc_dir(dir_.path().c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 0, 0), 1);
+  EXPECT_EQ(get("top.prt.2"), without_dos(dos));
+  EXPECT_FALSE(exists("top.prt.1"));
+  EXPECT_FALSE(exists("top.prt.3"));
+  EXPECT_EQ(get("sub/low.prt.2"), dos);
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(dir, 0, 1), 1);
+  EXPECT_EQ(get("sub/low.prt.3"), without_dos(dos));
+  EXPECT_FALSE(exists("sub/low.prt.2"));
+  EXPECT_EQ(get("top.prt.2"), without_dos(dos));  // already plain: left alone
+  EXPECT_FALSE(exists("top.prt.3"));
+  vek::pfa_free_vyn_file(&dir);
+  const std::string err = console.err();
+  EXPECT_NE(err.find("  ...File has been converted to top.prt.2\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("  ...File has been converted to low.prt.3\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("top.prt.2: Mavrel Release R20 file.\n"
+                     "  File format is correct and does not need to be corrected.\n"),
+            std::string::npos)
+      << err;
 }
 
 }  // namespace
