@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/backends/pfamodel.h"
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfadircache.h"
@@ -340,13 +341,17 @@ int dir_change(const VynWchar* directory) {
   return directory && w32::SetCurrentDirectoryW(directory) ? 1 : 0;
 }
 
-int dir_valid(const VynWchar* name) { return name && access_wide(name, 0) == 0 ? 1 : 0; }
+int dir_valid(const VynWchar* name) { return name && spg_access(name, 0) == 0 ? 1 : 0; }
 
 int os_convert_path(const VynWchar* in, VynWchar* out) {
   if (!in || !out || wslen(in) >= VYN_NAME_MAX) return 0;
   wscpy(out, in);
   if (!in[0] || dir_valid(out)) return 1;
-  if (!w32::w32_full_path_name(in, out, VYN_NAME_MAX)) {
+  // Otherwise the name as the file layer reads it, in full.
+  VynFile* file = pfa_alloc_wfile(in);
+  bool formed = file && pfa_get_full_wname(file, out) == PFA_E_NO_ERROR;
+  pfa_free_vyn_file(&file);
+  if (!formed) {
     out[0] = 0;
     return 0;
   }
