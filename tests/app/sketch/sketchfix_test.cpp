@@ -12,6 +12,10 @@
 #include "app/feature/featinfo.h"
 #include "app/sketch/sketchfix.h"
 #include "app/sketch/sketchsel.h"
+#include "app/sketch/sketchvaldlg.h"
+#include "host/call_log.h"
+#include "host/script.h"
+#include "host/ui.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/graphics.h"
@@ -430,6 +434,106 @@ TEST_F(SketchFixHost, PreviewsDrawAndLeaveTheProfileAsItWas) {
   EXPECT_EQ(fix_count(info), 0);
   EXPECT_EQ(front_members(), (std::vector<int>{1, 2, 3, 4}));
   YrlFeatInfoEnd(&info);
+}
+
+// ---- The validation dialog -------------------------------------------------------------------
+
+class SketchValDialog : public SketchFixHost {
+ protected:
+  static std::string cell(const char* row, const char* column) {
+    auto table = yrlhost::ui_component_snapshot("yrlsketchvalidate", "SketchRulesTable");
+    if (!table) return "<no table>";
+    auto it = table->cells.find({row, column});
+    return it == table->cells.end() ? "<no cell>" : it->second.label;
+  }
+  static yrlhost::UiComponent component(const char* name) {
+    auto c = yrlhost::ui_component_snapshot("yrlsketchvalidate", name);
+    EXPECT_TRUE(c.has_value()) << name;
+    return c.value_or(yrlhost::UiComponent{});
+  }
+  void TearDown() override {
+    for (const std::string& f : yrlhost::script_failures()) ADD_FAILURE() << f;
+    SketchFixHost::TearDown();
+  }
+};
+
+// A profile with one gap: four rows, Closed Loop failing, the close repair offered and
+// Retain disabled; the user closes the dialog without a repair.
+TEST_F(SketchValDialog, OneGapShowsItsRulesAndOffersClose) {
+  YrlFeatInfo info;
+  gap_rectangle_run(info);
+  user("press yrlsketchvalidate CloseBtn");
+  ASSERT_EQ(YrlSketchValDlg(&info), 0);
+  auto table = component("SketchRulesTable");
+  EXPECT_EQ(table.rows, (std::vector<std::string>{"Closed Loop", "Multiple Closed Loops", "Intersecting Entities",
+                                                  "Overlapping Entities"}));
+  EXPECT_EQ(cell("Closed Loop", "Result"), "Failure");
+  EXPECT_EQ(cell("Multiple Closed Loops", "Result"), "Success");
+  EXPECT_EQ(cell("Intersecting Entities", "Result"), "Success");
+  EXPECT_EQ(cell("Overlapping Entities", "Result"), "Success");
+  EXPECT_EQ(table.cells.at({"Closed Loop", "Num"}).component, "Rule2Row");
+  EXPECT_TRUE(component("rule2_close_btn").enabled);
+  EXPECT_FALSE(component("rule2_divide_btn").enabled);
+  EXPECT_FALSE(component("rule2_rev_btn").enabled);
+  EXPECT_FALSE(component("RetainButton").enabled);
+  EXPECT_FALSE(component("FixButton").enabled);
+  EXPECT_EQ(info.sketch.count, 4);
+  YrlFeatInfoEnd(&info);
+}
+
+// Close, Fix, Retain: the profile is closed, the table refreshed, the line kept.
+TEST_F(SketchValDialog, CloseFixAndRetainKeepTheLine) {
+  YrlFeatInfo info;
+  gap_rectangle_run(info);
+  user("toggle yrlsketchvalidate rule2_close_btn");
+  user("toggle yrlsketchvalidate rule2_extend_btn");  // switches close off
+  user("toggle yrlsketchvalidate rule2_close_btn");
+  user("toggle yrlsketchvalidate FixButton");
+  user("toggle yrlsketchvalidate RetainButton");
+  user("press yrlsketchvalidate CloseBtn");
+  ASSERT_EQ(YrlSketchValDlg(&info), 0);
+  EXPECT_EQ(info.sketch.count, 5);
+  EXPECT_EQ(info.sketch.valid, 1);
+  EXPECT_EQ(cell("Closed Loop", "Result"), "Success");
+  EXPECT_EQ(info.keep_fix_entities, 1);
+  EXPECT_FALSE(component("rule2_close_btn").checked);
+  EXPECT_FALSE(component("rule2_close_btn").enabled);  // no open ends left
+  int made = static_cast<VynModelitem*>(info.fix_entities)[0].id;
+  YrlFeatInfoEnd(&info);
+  EXPECT_TRUE(yrlhost::stored_item_exists(drawing, yrlhost::item_type_draft_entity, made));
+}
+
+// Fault: a failed activation left the dialog created, so every later run failed to
+// create it. The next run opens and closes normally.
+TEST_F(SketchValDialog, FailedActivationDoesNotBlockTheNextRun) {
+  YrlFeatInfo info;
+  gap_rectangle_run(info);
+  yrlhost::call_log_fail_on_call("VynUIDialogActivate_v", 1, -1);
+  EXPECT_EQ(YrlSketchValDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlsketchvalidate"));
+  user("press yrlsketchvalidate CloseBtn");
+  EXPECT_EQ(YrlSketchValDlg(&info), 0);
+  EXPECT_EQ(yrlhost::script_front(), nullptr);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: the overlap text grew without bound. It is cut before the first id that does
+// not fit, and never past its buffer.
+TEST(SketchValOverlapText, IsBoundedAtWholeIds) {
+  std::vector<Shape> shapes;
+  for (int k = 0; k < 40; ++k) shapes.push_back(line(0, 0, 10, 0));  // all on one another
+  Profile p(shapes);
+  for (int k = 0; k < 40; ++k) p.entities[static_cast<size_t>(k)].entity_id = 1000 + k;
+  YrlSketchValidate(&p.info, 0, nullptr, 0);
+  ASSERT_GE(p.info.overlapping_ends, 1);
+  char text[32];
+  std::memset(text, 'x', sizeof text);
+  int n = YrlSketchValOverlapTextFormat(&p.info, text, sizeof text);
+  EXPECT_EQ(std::string(text), " 1000, 1001, 1002, 1003, 1004");
+  EXPECT_EQ(n, 5);
+  char wide[1024];
+  EXPECT_EQ(YrlSketchValOverlapTextFormat(&p.info, wide, sizeof wide), 40);
+  EXPECT_EQ(std::string(wide).substr(0, 12), " 1000, 1001,");
 }
 
 }  // namespace
