@@ -6,6 +6,7 @@
 #include "app/feature/elemtree.h"
 #include "app/feature/section.h"
 #include "app/menus/app_init.h"
+#include "app/sketch/sketchfix.h"
 #include "app/util/apputil.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
@@ -240,6 +241,7 @@ int YrlFeatInfoSketchFixEntErase(YrlFeatInfo* info) {
   int n = 0;
   VynArraySizeGet(info->fix_entities, &n);
   auto* items = static_cast<VynModelitem*>(info->fix_entities);
+  YrlSketchFixEntitiesViewRemove(info);  // the view must not list deleted entities
   for (int i = 0; i < n; ++i) VynDtlentityDelete(&items[i], 0);
   return VYN_TK_NO_ERROR;
 }

@@ -8,6 +8,7 @@
 #include "app/feature/elemtree.h"
 #include "app/menus/app_init.h"
 #include "app/parts/autoview.h"
+#include "app/sketch/sketchfix.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
 #include "app/views/views.h"
@@ -646,31 +647,14 @@ int YrlSketchFixCreate(const YrlDrawInfo* draw, const double* start, const doubl
   double a[3], b[3];
   int status = VynPntTrfEval(start, inverse, a);
   if (status == VYN_TK_NO_ERROR) status = VynPntTrfEval(end, inverse, b);
-  VynDtlentitydata data = nullptr;
-  if (status == VYN_TK_NO_ERROR) status = VynDtlentitydataAlloc(draw->drawing, &data);
   VynCurvedata* curve = nullptr;
   if (status == VYN_TK_NO_ERROR) status = VynCurvedataAlloc(&curve);
   if (status == VYN_TK_NO_ERROR) status = VynLinedataInit(a, b, curve);
-  bool handed = false;
-  if (status == VYN_TK_NO_ERROR) {
-    status = VynDtlentitydataCurveSet(data, curve);
-    handed = status == VYN_TK_NO_ERROR;  // the entity data holds the curve from here on
+  if (status != VYN_TK_NO_ERROR) {
+    if (curve != nullptr) VynCurvedataFree(reinterpret_cast<VynWord>(curve));
+    return status;
   }
-  int sheet = 0;
-  VynView view = nullptr;
-  if (status == VYN_TK_NO_ERROR) status = VynDrawingCurrentSheetGet(draw->drawing, &sheet);
-  if (status == VYN_TK_NO_ERROR) status = VynDrawingBackgroundViewGet(draw->drawing, sheet, &view);
-  if (status == VYN_TK_NO_ERROR) status = VynDtlentitydataViewSet(data, view);
-  if (status == VYN_TK_NO_ERROR && colour != nullptr) status = VynDtlentitydataColorSet(data, colour);
-  VynDtlentity entity{};
-  if (status == VYN_TK_NO_ERROR) status = VynDtlentityCreate(draw->drawing, nullptr, data, &entity);
-  if (status == VYN_TK_NO_ERROR) {
-    VynDtlentityDraw(&entity);
-    status = VynSelectionAlloc(nullptr, &entity, selection);
-  }
-  if (curve != nullptr && !handed) VynCurvedataFree(reinterpret_cast<VynWord>(curve));
-  if (data != nullptr) VynDtlentitydataFree(data);
-  return status;
+  return YrlSketchFixCurveCreate(draw, curve, colour, selection);
 }
 
 // ---- Section and auxiliary views ---------------------------------------------------------

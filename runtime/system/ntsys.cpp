@@ -169,7 +169,16 @@ int times(VynTimes* record) {
   return value.elapsed;
 }
 
+// A test's stand-in for the wait of sleep (null: the real wait).
+namespace {
+int (*g_sleep_hook)(int seconds) = nullptr;
+}  // namespace
+
 int sleep(int seconds) {
+  if (g_sleep_hook != nullptr) {
+    g_sleep_hook(seconds);
+    return seconds;
+  }
   if (seconds > 0) w32::Sleep(static_cast<w32::DWORD>(seconds) * 1000u);
   return seconds;
 }
@@ -343,7 +352,10 @@ void ntsys_testing_reset() {
   while (g_alarm_threads.load() > 0) sched_yield();
   g_start_seconds = -1;
   g_error_bits = 0;
+  g_sleep_hook = nullptr;
 }
+
+void ntsys_testing_sleep_hook_set(int (*hook)(int seconds)) { g_sleep_hook = hook; }
 
 int ntsys_testing_alarm_threads() { return g_alarm_threads.load(); }
 

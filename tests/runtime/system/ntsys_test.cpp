@@ -82,6 +82,29 @@ TEST_F(NtSys, TimesCountWholeSecondsSinceTheFirstCall) {
   EXPECT_EQ(vek::times(nullptr), 2000);
 }
 
+// A test's hook takes the place of the wait: the clock does not move, the hook sees the
+// seconds, sleep still answers them; the reset brings the wait back.
+int g_hooked_seconds = -1;
+int record_sleep(int seconds) {
+  g_hooked_seconds = seconds;
+  return 0;
+}
+
+TEST_F(NtSys, SleepHookReplacesTheWait) {
+  w32::clock_testing_start(1000000000000LL);
+  EXPECT_EQ(vek::times(nullptr), 0);
+  vek::ntsys_testing_sleep_hook_set(record_sleep);
+  EXPECT_EQ(vek::sleep(2), 2);
+  EXPECT_EQ(g_hooked_seconds, 2);
+  EXPECT_EQ(vek::times(nullptr), 0);  // no time went by
+  vek::ntsys_testing_reset();  // also restarts the process times
+  g_hooked_seconds = -1;
+  EXPECT_EQ(vek::times(nullptr), 0);
+  EXPECT_EQ(vek::sleep(1), 1);
+  EXPECT_EQ(g_hooked_seconds, -1);
+  EXPECT_EQ(vek::times(nullptr), 1000);
+}
+
 // ---- The alarm
 
 std::atomic<int> g_fired{0};

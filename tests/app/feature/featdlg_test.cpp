@@ -1,0 +1,221 @@
+// The feature wizard's step tables and step completeness.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/feature/elemtree.h"
+#include "app/feature/featdlg.h"
+#include "app/feature/feature.h"
+#include "app/sketch/sketchplane.h"
+#include "app/sketch/sketchsel.h"
+#include "app/storage/storage.h"
+#include "app/views/viewdata.h"
+#include "host/geometry.h"
+#include "host/model_store.h"
+#include "tests/app/util/apputil_fixture.h"
+
+namespace yrltest {
+namespace {
+
+struct DepthCase {
+  const char* name;
+  int type;
+  int sub_type;
+  int depth_type;
+  double depth;
+  int has_first_feature;
+  int line_id;
+  int surface_id;
+  int complete;
+};
+
+// The depth step of each feature type at the edges of its rule.
+TEST(FeatDlgDepthStep, CompletesByDepthTypeAndValue) {
+  const DepthCase cases[] = {
+      {"blind 0.005", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0.005, 0, 0, 0, 0},
+      {"blind -0.005", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -0.005, 0, 0, 0, 0},
+      {"blind 0.02", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0.02, 0, 0, 0, 1},
+      {"blind -3", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -3, 0, 0, 0, 1},
+      {"revolve 360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.005, 0, 0, 0, 1},
+      {"revolve 360.01", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.01, 0, 0, 0, 0},
+      {"revolve -360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -360.005, 0, 0, 0, 1},
+      {"revolve 0", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0, 0, 0, 0, 1},
+      {"both sides 0.005", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 0.005, 0, 0, 0, 0},
+      {"both sides 4", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 4, 0, 0, 0, 1},
+      {"thru all protrusion", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_THROUGH_ALL, 0, 1, 0, 0, 0},
+      {"thru all cut, empty part", YRL_FEAT_EXTRUDE, YRL_FEAT_CUT, YRL_DEPTH_THROUGH_ALL, 0, 0, 0, 0, 0},
+      {"thru all cut", YRL_FEAT_EXTRUDE, YRL_FEAT_CUT, YRL_DEPTH_THROUGH_ALL, 0, 1, 0, 0, 1},
+      {"thru all hole", YRL_FEAT_HOLE, 0, YRL_DEPTH_THROUGH_ALL, 0, 1, 0, 0, 1},
+      {"thru all hole, empty part", YRL_FEAT_HOLE, 0, YRL_DEPTH_THROUGH_ALL, 0, 0, 0, 0, 0},
+      {"until, nothing picked", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_UP_TO_REF, 5, 0, 0, 0, 0},
+      {"until a line", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_UP_TO_REF, 0, 0, 7, 0, 1},
+      {"until a surface", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_UP_TO_REF, 0, 0, 0, 1, 1},
+      {"next", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_NEXT, 5, 1, 7, 1, 0},
+  };
+  for (const DepthCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    YrlFeatInfo info{};
+    info.type = c.type;
+    info.sub_type = c.sub_type;
+    info.extent.depth_type = c.depth_type;
+    info.extent.depth = c.depth;
+    info.extent.line_item.id = c.line_id;
+    info.extent.reference.id = c.surface_id;
+    info.part.has_first_feature = c.has_first_feature;
+    YrlExtDlgInfo dlg{};
+    dlg.info = &info;
+    ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+    dlg.current = dlg.count - 1;
+    EXPECT_EQ(YrlExtDlgDepthRefValidate(&dlg), c.complete);
+    EXPECT_EQ(dlg.steps[dlg.current].complete, c.complete);
+  }
+}
+
+// Each type gets its table and title; every flag starts clear; a type outside 1 to 8
+// leaves the state as it was.
+TEST(FeatDlgSteps, TablesByType) {
+  struct Row {
+    int type;
+    int count;
+    const char* title;
+    const char* first;
+    const char* last;
+  } rows[] = {
+      {1, 4, "Extrude Feature", "LayExtrudeMain", "LayDepthRef"},
+      {2, 5, "Revolve Feature", "LayExtrudeMain", "LayAngleRef"},
+      {3, 4, "Hole Feature", "LayHoleMain", "LayDepthRef"},
+      {4, 3, "Sketched Datum Curve", "LayDatumMain", "LaySktPlane"},
+      {5, 3, "Sketched Datum Point", "LayDatumMain", "LaySktPlane"},
+      {6, 2, "Datum Plane", "LayDatumMain", "LayOffsetRef"},
+      {7, 2, "Datum Axis", "LayDatumMain", "LayRevolveAxis"},
+      {8, 2, "Datum Csys", "LayDatumMain", "LayOffsetRef"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.type);
+    YrlFeatInfo info{};
+    info.type = r.type;
+    YrlExtDlgInfo dlg{};
+    dlg.info = &info;
+    ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+    dlg.steps[0].complete = 1;
+    ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);  // a second run clears the flags
+    EXPECT_EQ(dlg.count, r.count);
+    EXPECT_STREQ(dlg.title, r.title);
+    EXPECT_STREQ(dlg.steps[0].layout, r.first);
+    EXPECT_STREQ(dlg.steps[r.count - 1].layout, r.last);
+    for (int i = 0; i < dlg.count; ++i) EXPECT_EQ(dlg.steps[i].complete, 0) << i;
+  }
+  YrlFeatInfo info{};
+  info.type = 9;
+  YrlExtDlgInfo dlg{};
+  dlg.info = &info;
+  std::strcpy(dlg.title, "before");
+  EXPECT_NE(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  EXPECT_STREQ(dlg.title, "before");
+  EXPECT_EQ(dlg.steps, nullptr);
+}
+
+// The always-complete steps complete when validated, and a validate function writes the
+// flag of the current row, not of its own.
+TEST(FeatDlgSteps, ValidationWritesTheCurrentRow) {
+  YrlFeatInfo info{};
+  info.type = YRL_FEAT_REVOLVE;
+  YrlExtDlgInfo dlg{};
+  dlg.info = &info;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  dlg.current = 1;  // the axis page: complete at once, nothing picked
+  EXPECT_EQ(dlg.steps[1].validate(&dlg), 0);
+  EXPECT_EQ(dlg.steps[1].complete, 1);
+  dlg.current = 3;
+  EXPECT_EQ(YrlExtDlgRevolveAxisValidate(&dlg), 0);
+  EXPECT_EQ(dlg.steps[3].complete, 1);
+  EXPECT_EQ(dlg.steps[0].complete, 0);
+}
+
+// ---- The driver on a real part ------------------------------------------------------------
+
+class FeatDlgDriver : public UtilTest {
+ protected:
+  void SetUp() override {
+    UtilTest::SetUp();
+    ASSERT_EQ(YrlViewClassRegister(), 0);
+    part = template_part("PRT0001");
+    active_mdl = part;
+  }
+  void view(const char* name, int group, double ry, std::initializer_list<int> members) {
+    YrlViewData v = {};
+    v.view_type = 1;
+    v.group_id = group;
+    std::strcpy(v.view_name, name);
+    v.scale = 1.0;
+    v.ref_point[1] = ry;
+    ASSERT_EQ(YrlViewDataWrite(name, v), 0);
+    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
+  }
+  size_t features() { return yrlhost::stored_model(part)->features.size(); }
+  double volume() { return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).volume; }
+  VynMdl part = nullptr;
+};
+
+// All steps complete: the first validation builds the feature, a changed depth redefines
+// the same feature in place (no second one), a depth that is not complete builds nothing.
+TEST_F(FeatDlgDriver, CreatesThenRedefinesTheSameFeature) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10, 0, 0}, {10, 5, 0});
+  line_entity(3, {10, 5, 0}, {0, 5, 0});
+  line_entity(4, {0, 5, 0}, {0, 0, 0});
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  view("FRONT", 2, 0, {1, 2, 3, 4});
+  view("TOP", 1, 100, {5});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  std::vector<VynSelection> sels;
+  for (int id : {1, 2, 3, 4}) {
+    VynModelitem item = entity(id);
+    VynSelection sel = nullptr;
+    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+    sels.push_back(sel);
+  }
+  int view_result = 0;
+  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
+  for (VynSelection& s : sels) VynSelectionFree(&s);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+
+  YrlExtDlgInfo dlg{};
+  std::strcpy(dlg.name, "yrlfeatdlg");
+  dlg.info = &info;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  info.extent.depth = 0.005;  // not complete: nothing is built
+  for (dlg.current = 0; dlg.current < dlg.count; ++dlg.current) ASSERT_EQ(YrlExtDlgValidate(&dlg), 0);
+  dlg.current = dlg.count - 1;
+  EXPECT_EQ(dlg.ready, 0);
+  EXPECT_EQ(info.created, 0);
+  EXPECT_EQ(info.feature.id, 0);
+  size_t before = features();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.steps[i].complete, 1) << i;
+
+  info.extent.depth = 20;
+  ASSERT_EQ(YrlExtDlgValidate(&dlg), 0);
+  EXPECT_EQ(dlg.ready, 1);
+  EXPECT_EQ(info.created, 1);
+  int id = info.feature.id;
+  ASSERT_GE(id, 1);
+  size_t built = features();
+  EXPECT_GT(built, before);
+  EXPECT_NEAR(volume(), 1000, 1e-6);
+
+  info.extent.depth = 30;  // the value field's element update, then the driver
+  ASSERT_EQ(YrlFeatElemtreeDepthTypeSet(&info, info.tree, YRL_DEPTH_BLIND), 0);
+  ASSERT_EQ(YrlExtDlgValidate(&dlg), 0);
+  EXPECT_EQ(info.feature.id, id);
+  EXPECT_EQ(features(), built);
+  EXPECT_NEAR(volume(), 1500, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+}  // namespace
+}  // namespace yrltest
