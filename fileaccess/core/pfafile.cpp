@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 #include "fileaccess/core/pfadircache.h"
@@ -55,6 +56,28 @@ bool own_writable_dir(VynFile* file, char* directory) {
   return true;
 }
 
+// The naming fields of a handle, put back when a rename did nothing.
+struct SavedName {
+  char text[NAME_SIZE];
+  std::uint16_t component[6][2];
+  std::int16_t object_type;
+  std::int16_t version;
+};
+
+void save_name(const VynFile* file, SavedName* saved) {
+  std::memcpy(saved->text, file->text, sizeof saved->text);
+  std::memcpy(saved->component, file->component, sizeof saved->component);
+  saved->object_type = file->object_type;
+  saved->version = file->version;
+}
+
+void restore_name(VynFile* file, const SavedName* saved) {
+  std::memcpy(file->text, saved->text, sizeof saved->text);
+  std::memcpy(file->component, saved->component, sizeof saved->component);
+  file->object_type = saved->object_type;
+  file->version = saved->version;
+}
+
 bool exists_name(const char* name) {
   VynFile* probe = pfa_alloc_file(name);
   bool found = probe && pfa_access_quiet(probe, 0);
@@ -100,6 +123,8 @@ int rename_dir(VynFile* file, const char* new_name) {
 // may exist before the first rename, so that no version of another file is replaced.
 int rename_every_version(VynFile* file, const char* new_name) {
   int kept_version = pfa_get_version(file);
+  SavedName saved;
+  save_name(file, &saved);
   int* versions = nullptr;
   int count = pfa_get_versions(file, &versions);
   if (count < 0) return PFA_E_NO_ACCESS;
@@ -114,6 +139,12 @@ int rename_every_version(VynFile* file, const char* new_name) {
   for (int i = 0; result == PFA_E_NO_ERROR && i < count; ++i) {
     if (!versioned_name(new_bare, versions[i], target)) result = PFA_E_INVALID_NAME;
     else if (exists_name(target)) result = PFA_E_EXIST;
+  }
+  if (result != PFA_E_NO_ERROR) {
+    // Nothing was renamed: the handle keeps naming the old file.
+    xar_free(&versions);
+    restore_name(file, &saved);
+    return result;
   }
   for (int i = 0; result == PFA_E_NO_ERROR && i < count; ++i) {
     if (!versioned_name(old_bare, versions[i], old_name) ||
@@ -134,6 +165,8 @@ bool copyable_handles(VynFile* from, VynFile* to) {
 void tell_dir_cache(VynFile* file) {
   if (file->location_type != PFA_LOC_STD_FILESYSTEM) pfa_dir_cache_update(file);
 }
+
+int rename_one(VynFile* file, const char* new_name, int mode);
 
 }  // namespace
 
@@ -169,6 +202,16 @@ int pfa_rename_file(VynFile* file, const char* new_name, int mode) {
   if (mode < 0 || mode > 3) return PFA_E_INVALID_INPUT;
   if (mode == 0 && pfa_is_dir(file)) return rename_dir(file, new_name);
   if (mode == 3) return rename_every_version(file, new_name);
+  SavedName saved;
+  save_name(file, &saved);
+  int result = rename_one(file, new_name, mode);
+  if (result != PFA_E_NO_ERROR) restore_name(file, &saved);
+  return result;
+}
+
+namespace {
+
+int rename_one(VynFile* file, const char* new_name, int mode) {
   int result = PFA_E_NO_ERROR;
   if (mode == 1) {
     int highest = 0;
@@ -188,6 +231,8 @@ int pfa_rename_file(VynFile* file, const char* new_name, int mode) {
   if (pfa_get_full_name(file, new_full) != PFA_E_NO_ERROR) return PFA_E_NOT_VALID;
   return rename_names(file, old_full, new_full);
 }
+
+}  // namespace
 
 int pfa_delete_file(VynFile* file, int mode) {
   if (!pfa_is_valid(file) || pfa_is_dir(file)) return PFA_E_NOT_VALID;

@@ -22,8 +22,8 @@ int pfa_make_temp_file(VynFile* file, int type);
 // the same version of the new name, after checking that none of the new names exists
 // (12, nothing renamed), stopping at the first failure, which is returned; the handle's
 // version is kept. 11 for an invalid handle, 4 for a name with characters that file
-// names cannot hold, 9 for another mode; version lookups return
-// their own codes.
+// names cannot hold, 9 for another mode; version lookups return their own codes. A
+// rename that did nothing leaves the handle's name as it was.
 int pfa_rename_file(VynFile* file, const char* new_name, int mode);
 
 // Deletes the handle's file: mode 0 the version the handle names, 1 the highest version
