@@ -41,4 +41,26 @@ int PfaNotificationAdd(int kind, PfaDirHook function, VynWord data, void (*extra
 void PfaNotificationRemove(int kind, PfaDirHook function);
 void PfaNotificationIdRemove(int kind, int id);
 
+// Creating, reading and deleting directories.
+// Makes the directory, and first every missing directory above it: 0; 11 invalid, 9 not
+// a directory, 12 when it exists, 7 when its parent cannot be written, else the
+// location's answer. The path is made absolute first.
+int pfa_make_dir(VynFile* dir);
+// A fresh temporary directory name (pfa_make_temp_file with type -5), then pfa_make_dir.
+int pfa_make_temp_dir(VynFile* dir);
+// The next entry of the open directory into entry: 0, nonzero at the end of the listing.
+// An entry without a location takes the directory's (and type -4); the entry keeps the
+// case of its name. 11 unless dir is a valid directory and entry valid, 10 when dir is
+// not open.
+int pfa_read_dir(VynFile* dir, VynFile* entry);
+// Deletes the directory (pfa_delete_dir) or only what it holds (pfa_delete_dir_contents,
+// always recursive). A recursive delete checks the whole tree first: an entry that
+// cannot be written (with force: not even after being given permission 0777) gives 7
+// and nothing is deleted. A symbolic link is deleted as itself, never followed. With
+// force, every entry and the directory that still exist on return have their permission
+// as before. 11 unless a valid directory, 8 when open, 7 when the directory cannot be
+// written (or, with force, made writable); else the first failure of the walk.
+int pfa_delete_dir(VynFile* dir, int recursive, int force);
+int pfa_delete_dir_contents(VynFile* dir, int force);
+
 }  // namespace vek

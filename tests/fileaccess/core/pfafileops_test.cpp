@@ -17,27 +17,16 @@
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
+#include "tests/fileaccess/disk_test.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
-unsigned mode_of(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<unsigned>(st.st_mode & 07777) : 0u;
-}
-
-std::string windows(const std::string& posix) {
-  char out[4096];
-  EXPECT_TRUE(w32::w32_windows_path_from_posix(posix.c_str(), out, sizeof out)) << posix;
-  return out;
-}
+bool exists(const std::string& path) { return yrltest::on_disk(path); }
+unsigned mode_of(const std::string& path) { return yrltest::mode_on_disk(path); }
+std::string windows(const std::string& posix) { return yrltest::windows_name(posix); }
 
 // Bytes that show a cut or a shifted block: no two 4096-byte blocks alike, carriage
 // returns among them.

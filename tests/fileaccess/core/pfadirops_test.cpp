@@ -1,0 +1,178 @@
+// Making, reading and deleting directories on a temporary drive, with a fault sweep over
+// the forced recursive delete.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfadircache.h"
+#include "fileaccess/core/pfaname.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
+#include "platform/w32/types.h"
+#include "platform/w32/winpath.h"
+#include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/fileaccess_test.h"
+#include "tests/support/console_capture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+bool exists(const std::string& path) { return yrltest::on_disk(path); }
+unsigned mode_of(const std::string& path) { return yrltest::mode_on_disk(path); }
+std::string windows(const std::string& posix) { return yrltest::windows_name(posix); }
+
+class PfaDirOps : public yrltest::FileaccessTest {
+ protected:
+  // tree/ with a file, a read-only file, sub/ (mode 0750) with a file, and a link to a
+  // directory outside the tree that holds a file of its own.
+  void make_tree(const yrltest::TempDir& dir) {
+    ASSERT_EQ(::mkdir(dir.file("tree").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(dir.file("tree/sub").c_str(), 0750), 0);
+    ASSERT_EQ(::mkdir(dir.file("outside").c_str(), 0755), 0);
+    yrltest::write_file(dir.file("tree/a.txt"), "a");
+    yrltest::write_file(dir.file("tree/ro.txt"), "ro");
+    ::chmod(dir.file("tree/ro.txt").c_str(), 0444);
+    yrltest::write_file(dir.file("tree/sub/b.txt"), "b");
+    yrltest::write_file(dir.file("outside/keep.txt"), "keep");
+    ASSERT_EQ(::symlink(dir.file("outside").c_str(), dir.file("tree/link").c_str()), 0);
+  }
+  std::map<std::string, unsigned> modes(const yrltest::TempDir& dir) {
+    std::map<std::string, unsigned> out;
+    for (const char* name : {"tree", "tree/sub", "tree/a.txt", "tree/ro.txt", "tree/sub/b.txt"})
+      out[name] = mode_of(dir.file(name));
+    return out;
+  }
+};
+
+TEST_F(PfaDirOps, MakeDirBuildsTheChainAndRefusesAnExistingOne) {
+  yrltest::TempDir dir;
+  vek::VynFile* deep = vek::pfa_alloc_dir(windows(dir.file("x/y/z")).c_str());
+  ASSERT_NE(deep, nullptr);
+  EXPECT_EQ(vek::pfa_make_dir(deep), vek::PFA_E_NO_ERROR);
+  struct stat st;
+  EXPECT_EQ(::stat(dir.file("x/y/z").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(vek::pfa_make_dir(deep), vek::PFA_E_EXIST);
+  vek::VynFile* file = vek::pfa_alloc_file(windows(dir.file("f.txt")).c_str());
+  EXPECT_EQ(vek::pfa_make_dir(file), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_make_dir(nullptr), vek::PFA_E_NOT_VALID);
+  vek::pfa_free_vyn_file(&file);
+  vek::pfa_free_vyn_file(&deep);
+}
+
+TEST_F(PfaDirOps, ReadDirGivesEveryEntryWithTheDirectorysLocation) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  vek::VynFile* entry = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&entry), 0);
+  EXPECT_EQ(vek::pfa_read_dir(tree, entry), vek::PFA_E_INACTIVE);
+  EXPECT_EQ(vek::pfa_read_dir(entry, entry), vek::PFA_E_NOT_VALID);
+  ASSERT_EQ(vek::pfa_open_dir(tree), 0);
+  std::set<std::string> names;
+  while (vek::pfa_read_dir(tree, entry) == vek::PFA_E_NO_ERROR) {
+    char full[260];
+    ASSERT_EQ(vek::pfa_get_full_name(entry, full), 0);
+    names.insert(full);
+    EXPECT_NE(entry->flags & vek::PFA_FLAG_EXACT_CASE, 0u);
+  }
+  vek::pfa_close(tree);
+  const std::string base = windows(dir.file("tree")) + "\\";
+  std::set<std::string> expected;
+  for (const char* name : {"a.txt", "ro.txt", "sub", "link"}) expected.insert(base + name);
+  EXPECT_EQ(names, expected);
+  vek::pfa_free_vyn_file(&entry);
+  vek::pfa_free_vyn_file(&tree);
+}
+
+TEST_F(PfaDirOps, RecursiveDeleteChecksFirstAndNeverFollowsALink) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  const auto before = modes(dir);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  // Without force the read-only file stops everything before anything is deleted.
+  EXPECT_EQ(vek::pfa_delete_dir(tree, 1, 0), vek::PFA_E_NO_ACCESS);
+  EXPECT_TRUE(exists(dir.file("tree/a.txt")));
+  EXPECT_TRUE(exists(dir.file("tree/sub/b.txt")));
+  EXPECT_EQ(modes(dir), before);
+  // Not recursive: a directory that holds anything stays.
+  EXPECT_NE(vek::pfa_delete_dir(tree, 0, 0), vek::PFA_E_NO_ERROR);
+  // The contents alone, forced: the link goes, what it led to stays.
+  EXPECT_EQ(vek::pfa_delete_dir_contents(tree, 1), vek::PFA_E_NO_ERROR);
+  EXPECT_TRUE(exists(dir.file("tree")));
+  EXPECT_EQ(mode_of(dir.file("tree")), before.at("tree"));
+  for (const char* name : {"tree/a.txt", "tree/ro.txt", "tree/sub", "tree/link"})
+    EXPECT_FALSE(exists(dir.file(name))) << name;
+  EXPECT_EQ(yrltest::read_file(dir.file("outside/keep.txt")), "keep");
+  EXPECT_EQ(vek::pfa_delete_dir(tree, 0, 0), vek::PFA_E_NO_ERROR);
+  EXPECT_FALSE(exists(dir.file("tree")));
+  vek::pfa_free_vyn_file(&tree);
+}
+
+const char* const SWEPT_CALLS[] = {"DeleteFileA", "RemoveDirectoryA", "FindFirstFileA",
+                                   "FindNextFileA", "GetFileAttributesA", "_access",
+                                   "_chmod", "SetFileAttributesA"};
+
+void unlink_hook(void* data) { ::unlink(static_cast<std::string*>(data)->c_str()); }
+
+TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
+  std::map<std::string, long> calls;
+  {
+    yrltest::TempDir dir;
+    make_tree(dir);
+    ::chmod(dir.file("tree").c_str(), 0555);
+    w32::fault_testing_reset();
+    vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+    EXPECT_EQ(vek::pfa_delete_dir(tree, 1, 1), vek::PFA_E_NO_ERROR);
+    vek::pfa_free_vyn_file(&tree);
+    EXPECT_FALSE(exists(dir.file("tree")));
+    for (const char* name : SWEPT_CALLS)
+      if (long n = w32::fault_testing_calls(name)) calls[name] = n;
+  }
+  ASSERT_FALSE(calls.empty());
+  for (const auto& [name, n] : calls) {
+    for (long k = 1; k <= n; ++k) {
+      for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED, w32::DWORD{0}}) {
+        yrltest::TempDir dir;
+        make_tree(dir);
+        ::chmod(dir.file("tree").c_str(), 0555);
+        auto before = modes(dir);
+        std::string vanish = dir.file("tree/a.txt");
+        w32::fault_testing_reset();
+        if (code)
+          ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
+        else
+          ASSERT_TRUE(w32::fault_testing_hook_call(name.c_str(), static_cast<int>(k), unlink_hook, &vanish));
+        vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+        int result;
+        {
+          yrltest::ConsoleCapture quiet;
+          result = vek::pfa_delete_dir(tree, 1, 1);
+        }
+        vek::pfa_free_vyn_file(&tree);
+        w32::fault_testing_reset();
+        std::string why = name + " #" + std::to_string(k) + " code " + std::to_string(code) +
+                          " result " + std::to_string(result);
+        EXPECT_EQ(yrltest::read_file(dir.file("outside/keep.txt")), "keep") << why;
+        if (result == vek::PFA_E_NO_ERROR) {
+          EXPECT_FALSE(exists(dir.file("tree"))) << why;
+        }
+        for (const auto& [entry, mode] : before) {
+          if (exists(dir.file(entry))) {
+            EXPECT_EQ(mode_of(dir.file(entry)), mode) << why << " " << entry;
+          }
+        }
+        ::chmod(dir.file("tree").c_str(), 0755);
+        ::chmod(dir.file("tree/sub").c_str(), 0755);
+      }
+    }
+  }
+}
+
+}  // namespace
