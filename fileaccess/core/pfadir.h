@@ -62,5 +62,13 @@ int pfa_read_dir(VynFile* dir, VynFile* entry);
 // written (or, with force, made writable); else the first failure of the walk.
 int pfa_delete_dir(VynFile* dir, int recursive, int force);
 int pfa_delete_dir_contents(VynFile* dir, int force);
+// Moves the source directory to destination, or into it under the source's own name
+// when it exists: 0; 11 unless both are valid directories, 2 for a missing source, 12
+// when the target exists, 7 when the target's parent cannot be written or either side
+// is not on this machine. Between location types the tree is copied (each entry keeping
+// its permission) and the source deleted only when the whole copy stands; on failure
+// only the partial target is removed. A tree holding a symbolic link cannot be moved by
+// copying (8). The destination handle then names the target.
+int pfa_move_dir(VynFile* source, VynFile* destination);
 
 }  // namespace vek

@@ -14,6 +14,7 @@
 #include "fileaccess/core/pfaname.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
+#include "platform/w32/path.h"
 #include "platform/w32/types.h"
 #include "platform/w32/winpath.h"
 #include "tests/fileaccess/disk_test.h"
@@ -167,6 +168,112 @@ TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
           if (exists(dir.file(entry))) {
             EXPECT_EQ(mode_of(dir.file(entry)), mode) << why << " " << entry;
           }
+        }
+        ::chmod(dir.file("tree").c_str(), 0755);
+        ::chmod(dir.file("tree/sub").c_str(), 0755);
+      }
+    }
+  }
+}
+
+TEST_F(PfaDirOps, MovingIntoAnExistingDirectoryAndAcrossLocations) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  ASSERT_EQ(::mkdir(dir.file("into").c_str(), 0755), 0);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  vek::VynFile* into = vek::pfa_alloc_dir(windows(dir.file("into")).c_str());
+  EXPECT_EQ(vek::pfa_move_dir(tree, into), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(yrltest::read_file(dir.file("into/tree/sub/b.txt")), "b");
+  EXPECT_FALSE(exists(dir.file("tree")));
+  char name[260];
+  ASSERT_EQ(vek::pfa_get_full_name(into, name), 0);
+  EXPECT_EQ(std::string(name), windows(dir.file("into/tree")) + "\\");
+  EXPECT_EQ(vek::pfa_move_dir(tree, into), vek::PFA_E_NOT_FOUND);
+  EXPECT_EQ(vek::pfa_move_dir(nullptr, into), vek::PFA_E_NOT_VALID);
+
+  // Across location types the tree is copied; a link in it stops the move whole.
+  yrltest::TempDir share;
+  ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+  ASSERT_EQ(::mkdir(share.file("srv").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(share.file("srv/share").c_str(), 0755), 0);
+  vek::VynFile* moved = vek::pfa_alloc_dir(windows(dir.file("into/tree")).c_str());
+  vek::VynFile* remote = vek::pfa_alloc_dir("\\\\srv\\share\\t");
+  {
+    yrltest::ConsoleCapture quiet;
+    EXPECT_EQ(vek::pfa_move_dir(moved, remote), vek::PFA_E_NOT_ALLOWED);
+  }
+  EXPECT_FALSE(exists(share.file("srv/share/t")));
+  EXPECT_EQ(yrltest::read_file(dir.file("into/tree/ro.txt")), "ro");
+  ASSERT_EQ(::unlink(dir.file("into/tree/link").c_str()), 0);
+  EXPECT_EQ(vek::pfa_move_dir(moved, remote), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(yrltest::read_file(share.file("srv/share/t/sub/b.txt")), "b");
+  EXPECT_EQ(mode_of(share.file("srv/share/t/ro.txt")), 0444u);
+  EXPECT_FALSE(exists(dir.file("into/tree")));
+  for (vek::VynFile* f : {tree, into, moved, remote}) vek::pfa_free_vyn_file(&f);
+}
+
+TEST_F(PfaDirOps, MoveByCopyingSweepLosesNothing) {
+  const char* const files[] = {"a.txt", "ro.txt", "sub/b.txt"};
+  auto setup = [&](yrltest::TempDir& dir, yrltest::TempDir& share) {
+    make_tree(dir);
+    ::unlink(dir.file("tree/link").c_str());
+    ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+    ASSERT_EQ(::mkdir(share.file("srv").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(share.file("srv/share").c_str(), 0755), 0);
+  };
+  auto run = [&](yrltest::TempDir& dir) {
+    vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+    vek::VynFile* remote = vek::pfa_alloc_dir("\\\\srv\\share\\t");
+    int result;
+    {
+      yrltest::ConsoleCapture quiet;
+      result = vek::pfa_move_dir(tree, remote);
+    }
+    vek::pfa_free_vyn_file(&tree);
+    vek::pfa_free_vyn_file(&remote);
+    return result;
+  };
+  const char* const swept[] = {"CreateFileA", "ReadFile", "WriteFile", "CopyFileA",
+                               "DeleteFileA", "RemoveDirectoryA", "CreateDirectoryExA",
+                               "FindFirstFileA", "FindNextFileA", "_chmod"};
+  std::map<std::string, long> calls;
+  {
+    yrltest::TempDir dir, share;
+    setup(dir, share);
+    w32::fault_testing_reset();
+    ASSERT_EQ(run(dir), vek::PFA_E_NO_ERROR);
+    for (const char* name : swept)
+      if (long n = w32::fault_testing_calls(name)) calls[name] = n;
+  }
+  ASSERT_FALSE(calls.empty());
+  for (const auto& [name, n] : calls) {
+    for (long k = 1; k <= n; ++k) {
+      for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED}) {
+        yrltest::TempDir dir, share;
+        setup(dir, share);
+        w32::fault_testing_reset();
+        ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
+        int result = run(dir);
+        w32::fault_testing_reset();
+        std::string why = name + " #" + std::to_string(k) + " code " + std::to_string(code) +
+                          " result " + std::to_string(result);
+        // Every file is whole in the source tree, or the target tree is whole.
+        bool source_whole = true, target_whole = true;
+        for (const char* f : files) {
+          std::string a = dir.file(std::string("tree/") + f);
+          std::string b = share.file(std::string("srv/share/t/") + f);
+          std::string want = std::string(f) == "sub/b.txt" ? "b" : std::string(f) == "a.txt" ? "a" : "ro";
+          source_whole = source_whole && exists(a) && yrltest::read_file(a) == want;
+          target_whole = target_whole && exists(b) && yrltest::read_file(b) == want;
+        }
+        EXPECT_TRUE(source_whole || target_whole) << why;
+        if (result == vek::PFA_E_NO_ERROR) {
+          EXPECT_TRUE(target_whole) << why;
+        } else if (!target_whole) {
+          // Failed before the copy stood whole: the source as it was, no partial target.
+          EXPECT_TRUE(source_whole) << why;
+          EXPECT_FALSE(exists(share.file("srv/share/t"))) << why << ": partial target left";
+          EXPECT_EQ(mode_of(dir.file("tree")), 0755u) << why;
         }
         ::chmod(dir.file("tree").c_str(), 0755);
         ::chmod(dir.file("tree/sub").c_str(), 0755);
