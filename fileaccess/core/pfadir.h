@@ -19,6 +19,12 @@ VynFile* pfa_get_cur_dir();
 // A copy of the home directory (HOME, else HOMESHARE or HOMEDRIVE followed by HOMEPATH)
 // into out: 0, 1 when there is none, 11 for an invalid out.
 int pfa_get_home_dir(VynFile* out);
+// Makes dir the current directory (the layer's, never the process's): the kind 2 hooks
+// are asked first, called as the kind 1 hooks, and one that answers nonzero supplies the
+// directory to use. 0; 11 unless a valid, shell-compatible directory, 7 when it is not
+// on this machine, 4 when its location cannot be formed, 1 when the change fails (the
+// current directory is then as it was). The current-directory record follows.
+int pfa_chdir(VynFile* dir);
 // A new directory handle for the directory that holds the file (a copy of a directory
 // handle); null on failure.
 VynFile* extract_pfa_dir(const VynFile* file);

@@ -282,4 +282,41 @@ TEST_F(PfaDirOps, MoveByCopyingSweepLosesNothing) {
   }
 }
 
+int supply_chdir(VynWord data, vek::VynFile*, vek::VynFile** out) {
+  *out = reinterpret_cast<vek::VynFile*>(data);
+  return 1;
+}
+
+TEST_F(PfaDirOps, ChdirMovesTheLayersCurrentDirectoryAndAsksTheHooks) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  char before[260];
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), before), 0);
+  vek::VynFile* sub = vek::pfa_alloc_dir(windows(dir.file("tree/sub")).c_str());
+  vek::VynFile* missing = vek::pfa_alloc_dir(windows(dir.file("nowhere")).c_str());
+  vek::VynFile* file = vek::pfa_alloc_file(windows(dir.file("tree/a.txt")).c_str());
+  EXPECT_EQ(vek::pfa_chdir(file), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_chdir(nullptr), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_chdir(missing), vek::PFA_E_ERROR);
+  char now[260];
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), std::string(before));
+  EXPECT_EQ(vek::pfa_chdir(sub), vek::PFA_E_NO_ERROR);
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), windows(dir.file("tree/sub")) + "\\");
+  // A relative name now resolves there.
+  vek::VynFile* relative = vek::pfa_fopen_file("b.txt", "r");
+  ASSERT_NE(relative, nullptr);
+  vek::pfa_dispose(&relative);
+  // A kind 2 hook supplies the directory to use instead.
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  int id = vek::PfaNotificationAdd(vek::PFA_NOTIFY_CHDIR, supply_chdir,
+                                   reinterpret_cast<VynWord>(tree), nullptr);
+  EXPECT_EQ(vek::pfa_chdir(file), vek::PFA_E_NO_ERROR);
+  vek::PfaNotificationIdRemove(vek::PFA_NOTIFY_CHDIR, id);
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), windows(dir.file("tree")) + "\\");
+  for (vek::VynFile* f : {sub, missing, file, tree}) vek::pfa_free_vyn_file(&f);
+}
+
 }  // namespace
