@@ -22,7 +22,7 @@ namespace {
 constexpr int ALL_PERMISSIONS = 0777;
 
 void trace(const char* routine, const char* text) {
-  if (is_run_mode(9998)) dbg_print_info(routine, text);
+  if (is_run_mode(9998)) dbg_print_info(routine, "%s", text);
 }
 
 bool exists(VynFile* file) { return pfa_access_quiet(file, 0) != 0; }
