@@ -412,4 +412,32 @@ int rem_cr_from_str(const char* text, int n, char* out, int* out_count) {
   return 1;
 }
 
+int pfa_copy_for_shell(VynFile* file, VynFile** out, int type) {
+  if (out) *out = nullptr;
+  if (!out || !pfa_is_valid(file) || pfaloc_is_shell_compatible(file)) return 0;
+  VynFile* copy = nullptr;
+  if (pfa_alloc_vyn_file(&copy) != PFA_E_NO_ERROR) return 0;
+  if (pfa_make_temp_file(copy, type) != PFA_E_NO_ERROR ||
+      pfa_copy_file(file, PFA_RULE_AS_NAMED, copy, PFA_RULE_AS_NAMED) != PFA_E_NO_ERROR) {
+    pfa_free_vyn_file(&copy);
+    return 0;
+  }
+  *out = copy;
+  return 1;
+}
+
+int pfa_copy_data_bet_files(VynFile* from, VynFile* to, long n) {
+  if (!pfa_is_valid(from) || !pfa_is_valid(to)) return PFA_E_NOT_VALID;
+  char buffer[COPY_BLOCK_MIN];
+  while (n > 0) {
+    int chunk = n < COPY_BLOCK_MIN ? static_cast<int>(n) : static_cast<int>(COPY_BLOCK_MIN);
+    int count = 0;
+    if (pfa_read_file(from, chunk, &count, buffer) != PFA_E_NO_ERROR || count <= 0 ||
+        pfa_write_file(to, count, buffer) != PFA_E_NO_ERROR)
+      return PFA_E_ERROR;
+    n -= count;
+  }
+  return pfa_flush_file(to) == PFA_E_NO_ERROR ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
 }  // namespace vek

@@ -72,4 +72,14 @@ int pfa_truncate_file(VynFile* file, long size);
 // bytes written. out may be text itself. 1.
 int rem_cr_from_str(const char* text, int n, char* out, int* out_count);
 
+// When the file's location is not one a shell can use, copies it to a new temporary
+// file of the given object type: 1 with the copy's handle in *out. Otherwise, or when
+// the copy fails (nothing is left behind), 0 with *out null.
+int pfa_copy_for_shell(VynFile* file, VynFile** out, int type);
+
+// Copies n bytes from one open stream to another in chunks of at most 4096 bytes and
+// flushes the destination: 0; 11 for invalid handles; 1 when a read, a write or the
+// flush fails, or the source ends before n bytes.
+int pfa_copy_data_bet_files(VynFile* from, VynFile* to, long n);
+
 }  // namespace vek

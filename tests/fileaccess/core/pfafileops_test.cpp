@@ -20,6 +20,7 @@
 #include "tests/fileaccess/disk_test.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -182,6 +183,57 @@ TEST_F(PfaFileOps, VersionModesOfRenameAndDelete) {
   EXPECT_EQ(vek::pfa_delete_file(all, 3), vek::PFA_E_NO_ERROR);
   EXPECT_EQ(vek::pfa_delete_file(all, 2), vek::PFA_E_INVALID_INPUT);
   for (vek::VynFile* f : {a, b, all, c}) vek::pfa_free_vyn_file(&f);
+}
+
+TEST_F(PfaFileOps, CopyingForTheShellAndCopyingByteCounts) {
+  yrltest::TempDir dir;
+  yrltest::TempDir tmp;
+  yrltest::TempDir share;
+  yrltest::ScopedEnv env("TMP", windows(tmp.path()).c_str());
+  ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+  ASSERT_EQ(::mkdir(share.file("srv").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(share.file("srv/share").c_str(), 0755), 0);
+  const std::string body = pattern(9000, 3);
+  yrltest::write_file(share.file("srv/share/r.txt"), body);
+  yrltest::write_file(dir.file("l.txt"), body);
+
+  // A file on a share is copied to a temporary file; a local one needs no copy.
+  vek::VynFile* remote = vek::pfa_alloc_file("\\\\srv\\share\\r.txt");
+  vek::VynFile* copy = remote;
+  ASSERT_EQ(vek::pfa_copy_for_shell(remote, &copy, vek::PFA_TYPE_UNKNOWN), 1);
+  ASSERT_NE(copy, nullptr);
+  char name[260];
+  ASSERT_EQ(vek::pfa_get_full_name(copy, name), 0);
+  EXPECT_EQ(std::string(name).rfind(windows(tmp.path()), 0), 0u) << name;
+  vek::VynFile* local = handle(dir.file("l.txt"));
+  vek::VynFile* none = local;
+  EXPECT_EQ(vek::pfa_copy_for_shell(local, &none, vek::PFA_TYPE_UNKNOWN), 0);
+  EXPECT_EQ(none, nullptr);
+
+  // Byte counts: the whole count, or 1 when the source ends first.
+  struct Case {
+    long n;
+    int result;
+    std::size_t written;
+  };
+  const Case cases[] = {{0, 0, 0}, {1, 0, 1}, {4096, 0, 4096}, {4097, 0, 4097}, {9000, 0, 9000}, {9001, 1, 0}};
+  for (const Case& c : cases) {
+    vek::VynFile* out = handle(dir.file("part.txt"));
+    ASSERT_EQ(vek::pfa_fopen(copy, vek::PFA_RULE_AS_NAMED, "rb"), 0);
+    ASSERT_EQ(vek::pfa_fopen(out, vek::PFA_RULE_AS_NAMED, "wb"), 0);
+    EXPECT_EQ(vek::pfa_copy_data_bet_files(copy, out, c.n), c.result) << c.n;
+    if (c.result == 0) {
+      // Flushed: the bytes are in the file before the close.
+      std::string written = yrltest::read_file(dir.file("part.txt"));
+      EXPECT_TRUE(written == body.substr(0, c.written)) << c.n << ": " << written.size() << " bytes";
+    }
+    vek::pfa_close(copy);
+    vek::pfa_close(out);
+    vek::pfa_free_vyn_file(&out);
+  }
+  EXPECT_EQ(vek::pfa_copy_data_bet_files(nullptr, copy, 1), vek::PFA_E_NOT_VALID);
+  vek::pfa_delete_file(copy, 0);
+  for (vek::VynFile* f : {remote, copy, local}) vek::pfa_free_vyn_file(&f);
 }
 
 // ---- Fault sweeps ----
