@@ -77,4 +77,19 @@ int pfa_delete_dir_contents(VynFile* dir, int force);
 // copying (8). The destination handle then names the target.
 int pfa_move_dir(VynFile* source, VynFile* destination);
 
+// Directory display, asked of the directory's location (11 for an invalid handle unless
+// said; -1 when the location lacks the method).
+// The display modes the directory allows (1 for an invalid handle).
+int pfadir_get_allowed_disp_modes(VynFile* dir, void* modes, void* current);
+int pfadir_get_num_detail_columns(VynFile* dir, void* count);
+int pfadir_get_column_info(VynFile* dir, void* a, int column, void* b, void* c, void* d,
+                           void* e);
+int pfadir_cleanup_entry_info(VynFile* dir, void* info);
+// 1 only when the location answers 1; 0 for an invalid handle.
+int pfadir_has_detail_configs(VynFile* dir, void* a, void* b);
+int pfadir_set_detail_config(VynFile* dir, void* a, void* b);
+// Frees each nonzero word of data (12 words, one per location type) through that type.
+void pfadir_free_det_config_data(VynWord* data);
+int pfa_get_properties_url(VynFile* file, void* url);
+
 }  // namespace vek

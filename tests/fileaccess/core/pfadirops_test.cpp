@@ -11,6 +11,7 @@
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfadircache.h"
+#include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
@@ -317,6 +318,54 @@ TEST_F(PfaDirOps, ChdirMovesTheLayersCurrentDirectoryAndAsksTheHooks) {
   ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
   EXPECT_EQ(std::string(now), windows(dir.file("tree")) + "\\");
   for (vek::VynFile* f : {sub, missing, file, tree}) vek::pfa_free_vyn_file(&f);
+}
+
+int g_freed = 0;
+int answer_modes(vek::VynFile*, void* modes, void*) {
+  *static_cast<int*>(modes) = 6;
+  return 0;
+}
+int answer_two(vek::VynFile*, void*, void*) { return 2; }
+int answer_one(vek::VynFile*, void*, void*) { return 1; }
+int free_config(void* word) {
+  g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
+  return 0;
+}
+
+TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
+  yrltest::TempDir dir;
+  vek::VynFile* d = vek::pfa_alloc_dir(windows(dir.path()).c_str());
+  // Without the methods the dispatcher's -1 comes back; invalid handles have their codes.
+  int count = 0;
+  EXPECT_EQ(vek::pfadir_get_num_detail_columns(d, &count), -1);
+  EXPECT_EQ(vek::pfadir_has_detail_configs(d, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(vek::pfadir_get_num_detail_columns(nullptr, &count), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_get_properties_url(nullptr, nullptr), vek::PFA_E_NOT_VALID);
+
+  ASSERT_TRUE(vek::pfa_loc_register_append(1));
+  vek::pfa_loc_method_register(1, vek::PfaDirAllowedDispModes, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_modes));
+  vek::pfa_loc_method_register(1, vek::PfaDirHasDetailConfigs, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_two));
+  vek::pfa_loc_method_register(1, vek::PfaDirSetDetailConfig, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_one));
+  vek::pfa_loc_method_register(1, vek::PfaDirFreeDetailConfigData, vek::PLM_CALL_P,
+                               reinterpret_cast<vek::PfaLocMethod>(&free_config));
+  vek::pfa_loc_register_setup(0);
+  int modes = 0;
+  EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
+  EXPECT_EQ(modes, 6);
+  // Only an answer of 1 counts as having configurations.
+  EXPECT_EQ(vek::pfadir_has_detail_configs(d, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::pfadir_set_detail_config(d, nullptr, nullptr), 1);
+  VynWord words[12] = {};
+  words[1] = 5;
+  words[3] = 7;  // an unregistered type is skipped
+  g_freed = 0;
+  vek::pfadir_free_det_config_data(words);
+  EXPECT_EQ(g_freed, 5);
+  vek::pfa_free_vyn_file(&d);
 }
 
 }  // namespace
