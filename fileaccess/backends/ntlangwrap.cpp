@@ -326,6 +326,17 @@ w32::DWORD ntlangwrap_GetCurrentDirectory(char* buffer) {
   return static_cast<w32::DWORD>(made);
 }
 
+namespace {
+
+// Whether the last search call ended because there was nothing (more) to find.
+bool listing_ended_cleanly() {
+  w32::DWORD code = w32::GetLastError();
+  return code == w32::ERROR_NO_MORE_FILES || code == w32::ERROR_FILE_NOT_FOUND ||
+         code == w32::ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
 int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void* sizes,
                         void* times, NtLangWrapDirEntry callback) {
   Name n;
@@ -339,7 +350,7 @@ int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void
   bool is_wide = n.action == NTLANGWRAP_WIDE;
   w32::HANDLE search =
       is_wide ? w32::FindFirstFileW(n.wide, &wide) : w32::FindFirstFileA(n.narrow, &narrow);
-  if (search == w32::INVALID_HANDLE_VALUE) return 0;
+  if (search == w32::INVALID_HANDLE_VALUE) return listing_ended_cleanly() ? 0 : 1;
   do {
     char name[NTLANGWRAP_NAME_SIZE];
     if (!narrow_back(n.action, wide.cFileName, narrow.cFileName, name)) continue;
@@ -351,8 +362,11 @@ int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void
                (std::uint64_t{narrow.nFileSizeHigh} << 32) | narrow.nFileSizeLow,
                &narrow.ftLastWriteTime);
   } while (is_wide ? w32::FindNextFileW(search, &wide) : w32::FindNextFileA(search, &narrow));
+  // A search that broke off is no complete listing: callers would take the missing
+  // entries for files that do not exist.
+  bool complete = listing_ended_cleanly();
   w32::FindClose(search);
-  return 0;
+  return complete ? 0 : 1;
 }
 
 void ntlangwrap_testing_set_action(int value) { action = value; }

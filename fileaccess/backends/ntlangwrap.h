@@ -109,7 +109,8 @@ typedef void (*NtLangWrapDirEntry)(void* names, void* attributes, void* sizes, v
                                    std::uint64_t size, const w32::FILETIME* write_time);
 
 // Calls callback for every entry that pattern finds (none when it finds nothing): 0; 1
-// for a refused pattern or an invalid action. An entry whose narrow name would not fit
+// for a refused pattern, an invalid action or a search that failed or broke off (the
+// entries handed over are then no complete listing). An entry whose narrow name would not fit
 // NTLANGWRAP_NAME_SIZE bytes, or cannot be converted back, is skipped: a cut name could
 // be another file's.
 int ntlangwrap_read_dir(const char* pattern, void* names, void* attributes, void* sizes,

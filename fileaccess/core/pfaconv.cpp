@@ -81,6 +81,9 @@ int pfa_filename_converter(char* name, int read_converter, char* out, int write_
     target[0] = '\0';
     return PFA_E_ERROR;
   }
+  // Over the name itself, the caller's buffer may hold no more than the name: a longer
+  // result (half-width katakana take two EUC bytes) is refused and the name left alone.
+  if (!out && std::strlen(result) > std::strlen(name)) return PFA_E_ERROR;
   if (std::strcmp(result, name) != 0)
     ivek_printf("pfa_filename_converter: change made\n   %s\n   %s\n", name, result);
   std::memcpy(target, result, std::strlen(result) + 1);

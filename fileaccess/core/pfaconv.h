@@ -21,7 +21,8 @@ constexpr int PFA_NAME_SIZE = 260;
 // (from EUC); at most one of them is nonzero. The result goes to out, which has
 // PFA_NAME_SIZE bytes, or over name when out is null. When the result differs from
 // name, both are printed ("change made"). 0 on success; 1 with an empty result when not
-// all of the name could be converted or the result does not fit; 9 for a null name,
+// all of the name could be converted or the result does not fit; 1 with name unchanged
+// when, without out, the result is longer than the name; 9 for a null name,
 // two nonzero converters, or a converter other than 0 and PFA_ENCODE_SJIS.
 int pfa_filename_converter(char* name, int read_converter, char* out, int write_converter);
 

@@ -10,6 +10,7 @@
 #include "fileaccess/core/pfadir_testing.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/oshelp.h"
 #include "platform/w32/environment.h"
 #include "runtime/memory/notify.h"
@@ -71,6 +72,19 @@ VynFile* pfa_get_cur_dir() {
     if (load_pfa_cur_dir(nullptr) != PFA_E_NO_ERROR) return nullptr;
   }
   return Cur_Dir;
+}
+
+int pfa_chdir(VynFile* dir) {
+  if (VynFile* supplied = ask_dir_hooks(PFA_NOTIFY_CHDIR, Cur_Dir)) dir = supplied;
+  if (!pfa_is_valid(dir) || !pfa_is_dir(dir) || !pfaloc_is_shell_compatible(dir))
+    return PFA_E_NOT_VALID;
+  if (pfa_is_local(dir) != 1) return PFA_E_NO_ACCESS;
+  char location[PFA_NAME_SIZE];
+  if (pfa_get_location(dir, location, nullptr) != PFA_E_NO_ERROR) return PFA_E_INVALID_NAME;
+  // The layer keeps a current directory per drive: one call with the drive in the name
+  // makes the drive current and sets its directory, or changes nothing when it fails.
+  if (location[0] && !ntlangwrap_SetCurrentDirectory(location)) return PFA_E_ERROR;
+  return load_pfa_cur_dir(dir) == PFA_E_NO_ERROR ? PFA_E_NO_ERROR : PFA_E_ERROR;
 }
 
 int pfa_get_home_dir(VynFile* out) {

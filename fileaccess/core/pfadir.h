@@ -19,6 +19,12 @@ VynFile* pfa_get_cur_dir();
 // A copy of the home directory (HOME, else HOMESHARE or HOMEDRIVE followed by HOMEPATH)
 // into out: 0, 1 when there is none, 11 for an invalid out.
 int pfa_get_home_dir(VynFile* out);
+// Makes dir the current directory (the layer's, never the process's): the kind 2 hooks
+// are asked first, called as the kind 1 hooks, and one that answers nonzero supplies the
+// directory to use. 0; 11 unless a valid, shell-compatible directory, 7 when it is not
+// on this machine, 4 when its location cannot be formed, 1 when the change fails (the
+// current directory is then as it was). The current-directory record follows.
+int pfa_chdir(VynFile* dir);
 // A new directory handle for the directory that holds the file (a copy of a directory
 // handle); null on failure.
 VynFile* extract_pfa_dir(const VynFile* file);
@@ -40,5 +46,50 @@ int pfa_notification_app_id();
 int PfaNotificationAdd(int kind, PfaDirHook function, VynWord data, void (*extra)(VynWord*));
 void PfaNotificationRemove(int kind, PfaDirHook function);
 void PfaNotificationIdRemove(int kind, int id);
+
+// Creating, reading and deleting directories.
+// Makes the directory, and first every missing directory above it: 0; 11 invalid, 9 not
+// a directory, 12 when it exists, 7 when its parent cannot be written, else the
+// location's answer. The path is made absolute first.
+int pfa_make_dir(VynFile* dir);
+// A fresh temporary directory name (pfa_make_temp_file with type -5), then pfa_make_dir.
+int pfa_make_temp_dir(VynFile* dir);
+// The next entry of the open directory into entry: 0, nonzero at the end of the listing.
+// An entry without a location takes the directory's (and type -4); the entry keeps the
+// case of its name. 11 unless dir is a valid directory and entry valid, 10 when dir is
+// not open.
+int pfa_read_dir(VynFile* dir, VynFile* entry);
+// Deletes the directory (pfa_delete_dir) or only what it holds (pfa_delete_dir_contents,
+// always recursive). A recursive delete checks the whole tree first: an entry that
+// cannot be written (with force: not even after being given permission 0777) gives 7
+// and nothing is deleted. A symbolic link is deleted as itself, never followed. With
+// force, every entry and the directory that still exist on return have their permission
+// as before. 11 unless a valid directory, 8 when open, 7 when the directory cannot be
+// written (or, with force, made writable); else the first failure of the walk.
+int pfa_delete_dir(VynFile* dir, int recursive, int force);
+int pfa_delete_dir_contents(VynFile* dir, int force);
+// Moves the source directory to destination, or into it under the source's own name
+// when it exists: 0; 11 unless both are valid directories, 2 for a missing source, 12
+// when the target exists, 7 when the target's parent cannot be written or either side
+// is not on this machine. Between location types the tree is copied (each entry keeping
+// its permission) and the source deleted only when the whole copy stands; on failure
+// only the partial target is removed. A tree holding a symbolic link cannot be moved by
+// copying (8). The destination handle then names the target.
+int pfa_move_dir(VynFile* source, VynFile* destination);
+
+// Directory display, asked of the directory's location (11 for an invalid handle unless
+// said; -1 when the location lacks the method).
+// The display modes the directory allows (1 for an invalid handle).
+int pfadir_get_allowed_disp_modes(VynFile* dir, void* modes, void* current);
+int pfadir_get_num_detail_columns(VynFile* dir, void* count);
+int pfadir_get_column_info(VynFile* dir, void* a, int column, void* b, void* c, void* d,
+                           void* e);
+int pfadir_cleanup_entry_info(VynFile* dir, void* info);
+// 1 only when the location answers 1; 0 for an invalid handle.
+int pfadir_has_detail_configs(VynFile* dir, void* a, void* b);
+int pfadir_set_detail_config(VynFile* dir, void* a, void* b);
+// Frees each nonzero word of data (12 words, one per location type) through that type.
+void pfadir_free_det_config_data(VynWord* data);
+int pfa_get_properties_url(VynFile* file, void* url);
 
 }  // namespace vek

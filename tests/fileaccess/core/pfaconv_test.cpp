@@ -105,4 +105,18 @@ TEST_F(FilenameConverter, WithoutAnOutBufferTheNameIsConvertedAndChangesArePrint
   EXPECT_EQ(console.out(), "");
 }
 
+TEST_F(FilenameConverter, WithoutAnOutBufferALongerResultIsRefused) {
+  // Half-width katakana are one Shift_JIS byte and two EUC bytes: the caller's buffer
+  // holds just the name, so the longer result must not be written over it.
+  char exact[] = "\xB1\xB2.txt";
+  console.clear();
+  EXPECT_EQ(vek::pfa_filename_converter(exact, 3, nullptr, 0), vek::PFA_E_ERROR);
+  EXPECT_STREQ(exact, "\xB1\xB2.txt");
+  EXPECT_EQ(console.out(), "");
+  // With an out buffer the same name converts.
+  char out[vek::PFA_NAME_SIZE];
+  EXPECT_EQ(vek::pfa_filename_converter(exact, 3, out, 0), vek::PFA_E_NO_ERROR);
+  EXPECT_STREQ(out, "\x8E\xB1\x8E\xB2.txt");
+}
+
 }  // namespace

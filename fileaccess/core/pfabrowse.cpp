@@ -1,0 +1,58 @@
+// Directory display questions, answered by the directory's location.
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfaloc.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int LOCATION_TYPE_COUNT = 12;
+
+}  // namespace
+
+int pfadir_get_allowed_disp_modes(VynFile* dir, void* modes, void* current) {
+  if (!pfa_is_valid(dir)) return PFA_E_ERROR;
+  return pfaloc_call_FPP(dir, PfaDirAllowedDispModes, modes, current);
+}
+
+int pfadir_get_num_detail_columns(VynFile* dir, void* count) {
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FP(dir, PfaDirNumDetailColumns, count);
+}
+
+int pfadir_get_column_info(VynFile* dir, void* a, int column, void* b, void* c, void* d,
+                           void* e) {
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FPIPPPP(dir, PfaDirGetColumnInfo, a, column, b, c, d, e);
+}
+
+int pfadir_cleanup_entry_info(VynFile* dir, void* info) {
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FP(dir, PfaDirRlsEntryInfo, info);
+}
+
+int pfadir_has_detail_configs(VynFile* dir, void* a, void* b) {
+  if (!pfa_is_valid(dir)) return 0;
+  return pfaloc_call_FPP(dir, PfaDirHasDetailConfigs, a, b) == 1 ? 1 : 0;
+}
+
+int pfadir_set_detail_config(VynFile* dir, void* a, void* b) {
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FPP(dir, PfaDirSetDetailConfig, a, b);
+}
+
+void pfadir_free_det_config_data(VynWord* data) {
+  if (!data) return;
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type) {
+    if (data[type] && pfa_location_type_registered(type))
+      pfaloc_call_P(type, PfaDirFreeDetailConfigData, reinterpret_cast<void*>(data[type]));
+  }
+}
+
+int pfa_get_properties_url(VynFile* file, void* url) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FP(file, PfaGetPropertiesURL, url);
+}
+
+}  // namespace vek

@@ -1,0 +1,371 @@
+// Making, reading and deleting directories on a temporary drive, with a fault sweep over
+// the forced recursive delete.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfadircache.h"
+#include "fileaccess/core/pfaloc.h"
+#include "fileaccess/core/pfaname.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
+#include "platform/w32/path.h"
+#include "platform/w32/types.h"
+#include "platform/w32/winpath.h"
+#include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/fileaccess_test.h"
+#include "tests/support/console_capture.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+bool exists(const std::string& path) { return yrltest::on_disk(path); }
+unsigned mode_of(const std::string& path) { return yrltest::mode_on_disk(path); }
+std::string windows(const std::string& posix) { return yrltest::windows_name(posix); }
+
+class PfaDirOps : public yrltest::FileaccessTest {
+ protected:
+  // tree/ with a file, a read-only file, sub/ (mode 0750) with a file, and a link to a
+  // directory outside the tree that holds a file of its own.
+  void make_tree(const yrltest::TempDir& dir) {
+    ASSERT_EQ(::mkdir(dir.file("tree").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(dir.file("tree/sub").c_str(), 0750), 0);
+    ASSERT_EQ(::mkdir(dir.file("outside").c_str(), 0755), 0);
+    yrltest::write_file(dir.file("tree/a.txt"), "a");
+    yrltest::write_file(dir.file("tree/ro.txt"), "ro");
+    ::chmod(dir.file("tree/ro.txt").c_str(), 0444);
+    yrltest::write_file(dir.file("tree/sub/b.txt"), "b");
+    yrltest::write_file(dir.file("outside/keep.txt"), "keep");
+    ASSERT_EQ(::symlink(dir.file("outside").c_str(), dir.file("tree/link").c_str()), 0);
+  }
+  std::map<std::string, unsigned> modes(const yrltest::TempDir& dir) {
+    std::map<std::string, unsigned> out;
+    for (const char* name : {"tree", "tree/sub", "tree/a.txt", "tree/ro.txt", "tree/sub/b.txt"})
+      out[name] = mode_of(dir.file(name));
+    return out;
+  }
+};
+
+TEST_F(PfaDirOps, MakeDirBuildsTheChainAndRefusesAnExistingOne) {
+  yrltest::TempDir dir;
+  vek::VynFile* deep = vek::pfa_alloc_dir(windows(dir.file("x/y/z")).c_str());
+  ASSERT_NE(deep, nullptr);
+  EXPECT_EQ(vek::pfa_make_dir(deep), vek::PFA_E_NO_ERROR);
+  struct stat st;
+  EXPECT_EQ(::stat(dir.file("x/y/z").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(vek::pfa_make_dir(deep), vek::PFA_E_EXIST);
+  vek::VynFile* file = vek::pfa_alloc_file(windows(dir.file("f.txt")).c_str());
+  EXPECT_EQ(vek::pfa_make_dir(file), vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(vek::pfa_make_dir(nullptr), vek::PFA_E_NOT_VALID);
+  vek::pfa_free_vyn_file(&file);
+  vek::pfa_free_vyn_file(&deep);
+}
+
+TEST_F(PfaDirOps, ReadDirGivesEveryEntryWithTheDirectorysLocation) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  vek::VynFile* entry = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&entry), 0);
+  EXPECT_EQ(vek::pfa_read_dir(tree, entry), vek::PFA_E_INACTIVE);
+  EXPECT_EQ(vek::pfa_read_dir(entry, entry), vek::PFA_E_NOT_VALID);
+  ASSERT_EQ(vek::pfa_open_dir(tree), 0);
+  std::set<std::string> names;
+  while (vek::pfa_read_dir(tree, entry) == vek::PFA_E_NO_ERROR) {
+    char full[260];
+    ASSERT_EQ(vek::pfa_get_full_name(entry, full), 0);
+    names.insert(full);
+    EXPECT_NE(entry->flags & vek::PFA_FLAG_EXACT_CASE, 0u);
+  }
+  vek::pfa_close(tree);
+  const std::string base = windows(dir.file("tree")) + "\\";
+  std::set<std::string> expected;
+  for (const char* name : {"a.txt", "ro.txt", "sub", "link"}) expected.insert(base + name);
+  EXPECT_EQ(names, expected);
+  vek::pfa_free_vyn_file(&entry);
+  vek::pfa_free_vyn_file(&tree);
+}
+
+TEST_F(PfaDirOps, RecursiveDeleteChecksFirstAndNeverFollowsALink) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  const auto before = modes(dir);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  // Without force the read-only file stops everything before anything is deleted.
+  EXPECT_EQ(vek::pfa_delete_dir(tree, 1, 0), vek::PFA_E_NO_ACCESS);
+  EXPECT_TRUE(exists(dir.file("tree/a.txt")));
+  EXPECT_TRUE(exists(dir.file("tree/sub/b.txt")));
+  EXPECT_EQ(modes(dir), before);
+  // Not recursive: a directory that holds anything stays.
+  EXPECT_NE(vek::pfa_delete_dir(tree, 0, 0), vek::PFA_E_NO_ERROR);
+  // The contents alone, forced: the link goes, what it led to stays.
+  EXPECT_EQ(vek::pfa_delete_dir_contents(tree, 1), vek::PFA_E_NO_ERROR);
+  EXPECT_TRUE(exists(dir.file("tree")));
+  EXPECT_EQ(mode_of(dir.file("tree")), before.at("tree"));
+  for (const char* name : {"tree/a.txt", "tree/ro.txt", "tree/sub", "tree/link"})
+    EXPECT_FALSE(exists(dir.file(name))) << name;
+  EXPECT_EQ(yrltest::read_file(dir.file("outside/keep.txt")), "keep");
+  EXPECT_EQ(vek::pfa_delete_dir(tree, 0, 0), vek::PFA_E_NO_ERROR);
+  EXPECT_FALSE(exists(dir.file("tree")));
+  vek::pfa_free_vyn_file(&tree);
+}
+
+const char* const SWEPT_CALLS[] = {"DeleteFileA", "RemoveDirectoryA", "FindFirstFileA",
+                                   "FindNextFileA", "GetFileAttributesA", "_access",
+                                   "_chmod", "SetFileAttributesA"};
+
+void unlink_hook(void* data) { ::unlink(static_cast<std::string*>(data)->c_str()); }
+
+TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
+  std::map<std::string, long> calls;
+  {
+    yrltest::TempDir dir;
+    make_tree(dir);
+    ::chmod(dir.file("tree").c_str(), 0555);
+    w32::fault_testing_reset();
+    vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+    EXPECT_EQ(vek::pfa_delete_dir(tree, 1, 1), vek::PFA_E_NO_ERROR);
+    vek::pfa_free_vyn_file(&tree);
+    EXPECT_FALSE(exists(dir.file("tree")));
+    for (const char* name : SWEPT_CALLS)
+      if (long n = w32::fault_testing_calls(name)) calls[name] = n;
+  }
+  ASSERT_FALSE(calls.empty());
+  for (const auto& [name, n] : calls) {
+    for (long k = 1; k <= n; ++k) {
+      for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED, w32::DWORD{0}}) {
+        yrltest::TempDir dir;
+        make_tree(dir);
+        ::chmod(dir.file("tree").c_str(), 0555);
+        auto before = modes(dir);
+        std::string vanish = dir.file("tree/a.txt");
+        w32::fault_testing_reset();
+        if (code)
+          ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
+        else
+          ASSERT_TRUE(w32::fault_testing_hook_call(name.c_str(), static_cast<int>(k), unlink_hook, &vanish));
+        vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+        int result;
+        {
+          yrltest::ConsoleCapture quiet;
+          result = vek::pfa_delete_dir(tree, 1, 1);
+        }
+        vek::pfa_free_vyn_file(&tree);
+        w32::fault_testing_reset();
+        std::string why = name + " #" + std::to_string(k) + " code " + std::to_string(code) +
+                          " result " + std::to_string(result);
+        EXPECT_EQ(yrltest::read_file(dir.file("outside/keep.txt")), "keep") << why;
+        if (result == vek::PFA_E_NO_ERROR) {
+          EXPECT_FALSE(exists(dir.file("tree"))) << why;
+        }
+        for (const auto& [entry, mode] : before) {
+          if (exists(dir.file(entry))) {
+            EXPECT_EQ(mode_of(dir.file(entry)), mode) << why << " " << entry;
+          }
+        }
+        ::chmod(dir.file("tree").c_str(), 0755);
+        ::chmod(dir.file("tree/sub").c_str(), 0755);
+      }
+    }
+  }
+}
+
+TEST_F(PfaDirOps, MovingIntoAnExistingDirectoryAndAcrossLocations) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  ASSERT_EQ(::mkdir(dir.file("into").c_str(), 0755), 0);
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  vek::VynFile* into = vek::pfa_alloc_dir(windows(dir.file("into")).c_str());
+  EXPECT_EQ(vek::pfa_move_dir(tree, into), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(yrltest::read_file(dir.file("into/tree/sub/b.txt")), "b");
+  EXPECT_FALSE(exists(dir.file("tree")));
+  char name[260];
+  ASSERT_EQ(vek::pfa_get_full_name(into, name), 0);
+  EXPECT_EQ(std::string(name), windows(dir.file("into/tree")) + "\\");
+  EXPECT_EQ(vek::pfa_move_dir(tree, into), vek::PFA_E_NOT_FOUND);
+  EXPECT_EQ(vek::pfa_move_dir(nullptr, into), vek::PFA_E_NOT_VALID);
+
+  // Across location types the tree is copied; a link in it stops the move whole.
+  yrltest::TempDir share;
+  ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+  ASSERT_EQ(::mkdir(share.file("srv").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(share.file("srv/share").c_str(), 0755), 0);
+  vek::VynFile* moved = vek::pfa_alloc_dir(windows(dir.file("into/tree")).c_str());
+  vek::VynFile* remote = vek::pfa_alloc_dir("\\\\srv\\share\\t");
+  {
+    yrltest::ConsoleCapture quiet;
+    EXPECT_EQ(vek::pfa_move_dir(moved, remote), vek::PFA_E_NOT_ALLOWED);
+  }
+  EXPECT_FALSE(exists(share.file("srv/share/t")));
+  EXPECT_EQ(yrltest::read_file(dir.file("into/tree/ro.txt")), "ro");
+  ASSERT_EQ(::unlink(dir.file("into/tree/link").c_str()), 0);
+  EXPECT_EQ(vek::pfa_move_dir(moved, remote), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(yrltest::read_file(share.file("srv/share/t/sub/b.txt")), "b");
+  EXPECT_EQ(mode_of(share.file("srv/share/t/ro.txt")), 0444u);
+  EXPECT_FALSE(exists(dir.file("into/tree")));
+  for (vek::VynFile* f : {tree, into, moved, remote}) vek::pfa_free_vyn_file(&f);
+}
+
+TEST_F(PfaDirOps, MoveByCopyingSweepLosesNothing) {
+  const char* const files[] = {"a.txt", "ro.txt", "sub/b.txt"};
+  auto setup = [&](yrltest::TempDir& dir, yrltest::TempDir& share) {
+    make_tree(dir);
+    ::unlink(dir.file("tree/link").c_str());
+    ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+    ASSERT_EQ(::mkdir(share.file("srv").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(share.file("srv/share").c_str(), 0755), 0);
+  };
+  auto run = [&](yrltest::TempDir& dir) {
+    vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+    vek::VynFile* remote = vek::pfa_alloc_dir("\\\\srv\\share\\t");
+    int result;
+    {
+      yrltest::ConsoleCapture quiet;
+      result = vek::pfa_move_dir(tree, remote);
+    }
+    vek::pfa_free_vyn_file(&tree);
+    vek::pfa_free_vyn_file(&remote);
+    return result;
+  };
+  const char* const swept[] = {"CreateFileA", "ReadFile", "WriteFile", "CopyFileA",
+                               "DeleteFileA", "RemoveDirectoryA", "CreateDirectoryExA",
+                               "FindFirstFileA", "FindNextFileA", "_chmod"};
+  std::map<std::string, long> calls;
+  {
+    yrltest::TempDir dir, share;
+    setup(dir, share);
+    w32::fault_testing_reset();
+    ASSERT_EQ(run(dir), vek::PFA_E_NO_ERROR);
+    for (const char* name : swept)
+      if (long n = w32::fault_testing_calls(name)) calls[name] = n;
+  }
+  ASSERT_FALSE(calls.empty());
+  for (const auto& [name, n] : calls) {
+    for (long k = 1; k <= n; ++k) {
+      for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED}) {
+        yrltest::TempDir dir, share;
+        setup(dir, share);
+        w32::fault_testing_reset();
+        ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
+        int result = run(dir);
+        w32::fault_testing_reset();
+        std::string why = name + " #" + std::to_string(k) + " code " + std::to_string(code) +
+                          " result " + std::to_string(result);
+        // Every file is whole in the source tree, or the target tree is whole.
+        bool source_whole = true, target_whole = true;
+        for (const char* f : files) {
+          std::string a = dir.file(std::string("tree/") + f);
+          std::string b = share.file(std::string("srv/share/t/") + f);
+          std::string want = std::string(f) == "sub/b.txt" ? "b" : std::string(f) == "a.txt" ? "a" : "ro";
+          source_whole = source_whole && exists(a) && yrltest::read_file(a) == want;
+          target_whole = target_whole && exists(b) && yrltest::read_file(b) == want;
+        }
+        EXPECT_TRUE(source_whole || target_whole) << why;
+        if (result == vek::PFA_E_NO_ERROR) {
+          EXPECT_TRUE(target_whole) << why;
+        } else if (!target_whole) {
+          // Failed before the copy stood whole: the source as it was, no partial target.
+          EXPECT_TRUE(source_whole) << why;
+          EXPECT_FALSE(exists(share.file("srv/share/t"))) << why << ": partial target left";
+          EXPECT_EQ(mode_of(dir.file("tree")), 0755u) << why;
+        }
+        ::chmod(dir.file("tree").c_str(), 0755);
+        ::chmod(dir.file("tree/sub").c_str(), 0755);
+      }
+    }
+  }
+}
+
+int supply_chdir(VynWord data, vek::VynFile*, vek::VynFile** out) {
+  *out = reinterpret_cast<vek::VynFile*>(data);
+  return 1;
+}
+
+TEST_F(PfaDirOps, ChdirMovesTheLayersCurrentDirectoryAndAsksTheHooks) {
+  yrltest::TempDir dir;
+  make_tree(dir);
+  char before[260];
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), before), 0);
+  vek::VynFile* sub = vek::pfa_alloc_dir(windows(dir.file("tree/sub")).c_str());
+  vek::VynFile* missing = vek::pfa_alloc_dir(windows(dir.file("nowhere")).c_str());
+  vek::VynFile* file = vek::pfa_alloc_file(windows(dir.file("tree/a.txt")).c_str());
+  EXPECT_EQ(vek::pfa_chdir(file), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_chdir(nullptr), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_chdir(missing), vek::PFA_E_ERROR);
+  char now[260];
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), std::string(before));
+  EXPECT_EQ(vek::pfa_chdir(sub), vek::PFA_E_NO_ERROR);
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), windows(dir.file("tree/sub")) + "\\");
+  // A relative name now resolves there.
+  vek::VynFile* relative = vek::pfa_fopen_file("b.txt", "r");
+  ASSERT_NE(relative, nullptr);
+  vek::pfa_dispose(&relative);
+  // A kind 2 hook supplies the directory to use instead.
+  vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
+  int id = vek::PfaNotificationAdd(vek::PFA_NOTIFY_CHDIR, supply_chdir,
+                                   reinterpret_cast<VynWord>(tree), nullptr);
+  EXPECT_EQ(vek::pfa_chdir(file), vek::PFA_E_NO_ERROR);
+  vek::PfaNotificationIdRemove(vek::PFA_NOTIFY_CHDIR, id);
+  ASSERT_EQ(vek::pfa_get_full_name(vek::pfa_get_cur_dir(), now), 0);
+  EXPECT_EQ(std::string(now), windows(dir.file("tree")) + "\\");
+  for (vek::VynFile* f : {sub, missing, file, tree}) vek::pfa_free_vyn_file(&f);
+}
+
+int g_freed = 0;
+int answer_modes(vek::VynFile*, void* modes, void*) {
+  *static_cast<int*>(modes) = 6;
+  return 0;
+}
+int answer_two(vek::VynFile*, void*, void*) { return 2; }
+int answer_one(vek::VynFile*, void*, void*) { return 1; }
+int free_config(void* word) {
+  g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
+  return 0;
+}
+
+TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
+  yrltest::TempDir dir;
+  vek::VynFile* d = vek::pfa_alloc_dir(windows(dir.path()).c_str());
+  // Without the methods the dispatcher's -1 comes back; invalid handles have their codes.
+  int count = 0;
+  EXPECT_EQ(vek::pfadir_get_num_detail_columns(d, &count), -1);
+  EXPECT_EQ(vek::pfadir_has_detail_configs(d, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(vek::pfadir_get_num_detail_columns(nullptr, &count), vek::PFA_E_NOT_VALID);
+  EXPECT_EQ(vek::pfa_get_properties_url(nullptr, nullptr), vek::PFA_E_NOT_VALID);
+
+  ASSERT_TRUE(vek::pfa_loc_register_append(1));
+  vek::pfa_loc_method_register(1, vek::PfaDirAllowedDispModes, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_modes));
+  vek::pfa_loc_method_register(1, vek::PfaDirHasDetailConfigs, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_two));
+  vek::pfa_loc_method_register(1, vek::PfaDirSetDetailConfig, vek::PLM_CALL_FPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&answer_one));
+  vek::pfa_loc_method_register(1, vek::PfaDirFreeDetailConfigData, vek::PLM_CALL_P,
+                               reinterpret_cast<vek::PfaLocMethod>(&free_config));
+  vek::pfa_loc_register_setup(0);
+  int modes = 0;
+  EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
+  EXPECT_EQ(modes, 6);
+  // Only an answer of 1 counts as having configurations.
+  EXPECT_EQ(vek::pfadir_has_detail_configs(d, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::pfadir_set_detail_config(d, nullptr, nullptr), 1);
+  VynWord words[12] = {};
+  words[1] = 5;
+  words[3] = 7;  // an unregistered type is skipped
+  g_freed = 0;
+  vek::pfadir_free_det_config_data(words);
+  EXPECT_EQ(g_freed, 5);
+  vek::pfa_free_vyn_file(&d);
+}
+
+}  // namespace
