@@ -6,6 +6,7 @@
 #include "app/feature/elemtree.h"
 #include "app/feature/section.h"
 #include "app/menus/app_init.h"
+#include "app/sketch/sketchplane.h"
 #include "app/util/apputil.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
@@ -316,6 +317,7 @@ int YrlFeatInfoBegin(YrlFeatInfo* info, int type) {
   if (info->type == 0) info->type = YRL_FEAT_EXTRUDE;
   info->sub_type = YRL_FEAT_PROTRUSION;
   info->created = 0;
+  YrlSketchTempInit(info->part.part, info->type);
   return VYN_TK_NO_ERROR;
 }
 

@@ -33,6 +33,13 @@ double YrlSketchRotationFromDirection(const double* direction, const double* axi
 // when none is found.
 int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info);
 
+// Records the part and feature type of a starting feature run.
+void YrlSketchTempInit(VynMdl part, int feature_type);
+// Unless found is already set: when the surface is a plane facing the view (or dir,
+// outside the orthographic groups), copies it to out and sets found; found.
+int YrlSketchRefSufaceNormalCheckAndCopy(const VynModelitem* surface, int view_id, const double* dir,
+                                         VynModelitem* out, int* found);
+
 // The default datum of the single declared FRONT, TOP or RIGHT view; -1 otherwise.
 int YrlSketchPlaneAutoSelect(const YrlPartInfo* part, VynModelitem* item);
 // Interactive sketch-plane pick (up to three attempts); 0, -1, -3 or -14.
