@@ -1086,5 +1086,54 @@ TEST_F(FeatureBuild, RunRecordsPartAndType) {
   YrlFeatInfoEnd(&info);
 }
 
+// A section view's profile is built on the plane through its cutting line (z = 5), turned
+// back by the view's quarter turn about its reference point: (x, y) of the view becomes
+// (y, -x) in the sketch. A half disc shows the turn given to arc angles too: an arc left
+// unturned would not meet its turned diameter and the section would not solve.
+TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
+  const double pi = 3.141592653589793;
+  struct Case {
+    const char* name;
+    bool half_disc;
+    double volume;
+    int faces;
+  } cases[] = {
+      {"rectangle", false, 500, 6},
+      {"half disc", true, 25 * pi / 2 * 10, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    section_view(0, 0);
+    std::vector<int> ids;
+    if (c.half_disc) {
+      line_entity(3, {50, 0, 0}, {60, 0, 0});
+      arc_entity(4, {1, 0, 0}, {55, 0, 0}, 0, pi, 5);
+      ids = {3, 4};
+    } else {
+      line_entity(3, {50, 0, 0}, {60, 0, 0});
+      line_entity(4, {60, 0, 0}, {60, 5, 0});
+      line_entity(5, {60, 5, 0}, {50, 5, 0});
+      line_entity(6, {50, 5, 0}, {50, 0, 0});
+      ids = {3, 4, 5, 6};
+    }
+    std::vector<int> members = ids;
+    members.push_back(2);
+    declare_view("A-A", 10, 0, 0, members, 2, 1);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    EXPECT_EQ(info.failure, 0);
+    const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
+    expect_solid(c.volume, c.faces, lo, hi);
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
+    YrlFeatInfoEnd(&info);
+  }
+}
+
 }  // namespace
 }  // namespace yrltest
