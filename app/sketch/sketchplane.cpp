@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/feature/elemtree.h"
 #include "app/menus/app_init.h"
@@ -230,17 +231,17 @@ int YrlSketchReferencesGet(const YrlPartInfo* part, int view_id, int* plane_id, 
 
 int YrlFeatInfoSketchReferencesGet(YrlFeatInfo* info) {
   YrlSketchValInfo& s = info->sketch;
-  // A section view's plane is a datum plane through its cutting line; auxiliary views
-  // (a search of the part's surfaces and edges) are not offered.
-  if (IsYrlViewTypeSection(s.view_id)) {
-    int status = YrlSketchPlaneforSectionViewGet(info);
+  // A section view's plane is a datum plane through its cutting line; an auxiliary
+  // view's is the part's face its cutting line shows edge-on.
+  if (IsYrlViewTypeNonOrtho(s.view_id)) {
+    int status = IsYrlViewTypeSection(s.view_id) ? YrlSketchPlaneforSectionViewGet(info)
+                                                  : YrlSketchPlaneforAuxViewGet(info);
     if (status != VYN_TK_NO_ERROR) return status;
     YrlViewIdNameGet(s.view_id, s.view_name);
     YrlFeatInfoPlaneIdForViewGet(&info->part, s.view_name, &s.plane_id);
     YrlDatumFindForViewName(info->part.part, s.view_name, &s.view_datum);
     return VYN_TK_NO_ERROR;
   }
-  if (IsYrlViewTypeNonOrtho(s.view_id)) return VYN_TK_GENERAL_ERROR;
   return YrlSketchReferencesGet(&info->part, s.view_id, &s.plane_id, &s.orientation_ref, &s.orientation_code,
                                 &s.first_ref, &s.second_ref, &s.view_datum, s.view_name);
 }
@@ -862,4 +863,123 @@ int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info) {
     }
   }
   return VYN_TK_GENERAL_ERROR;
+}
+
+namespace {
+
+// A drawn entity of the view data as a line in model units with its view; -1 when the
+// entity is not a line or its view is not one of the orthographic groups.
+int view_line_in_model(const YrlDrawInfo* draw, int entity_id, int* view, double* a, double* b, double* ref) {
+  VynModelitem item{YRL_DRAFT_ENTITY_TYPE, entity_id, draw->drawing};
+  VynSelection sel = nullptr;
+  int status = VynSelectionAlloc(nullptr, &item, &sel);
+  if (status != VYN_TK_NO_ERROR) return status;
+  *view = -1;
+  YrlViewSetupIdGetBySelection(sel, view);
+  double trf[4][4];
+  ref[0] = ref[1] = ref[2] = 0;
+  status = YrlGetDrwToMdlTrfForView(draw, *view, trf, nullptr);
+  if (status == VYN_TK_NO_ERROR) status = YrlFeatViewRefPntGetAndTrf(*view, trf, ref);
+  if (status == VYN_TK_NO_ERROR) status = line_in_model(draw, sel, *view, a, b);
+  VynSelectionFree(&sel);
+  double n[3];
+  if (status == VYN_TK_NO_ERROR && YrlViewGroupIdNormalGet(*view, n) != VYN_TK_NO_ERROR) status = VYN_TK_GENERAL_ERROR;
+  return status;
+}
+
+// The first plane face at point that faces along normal, directly or beside an edge
+// met there; found set when one is.
+void aux_face_at(VynSolid part, const double* point, int view_id, const double* normal, VynModelitem* out,
+                 int* found) {
+  VynArray hits = nullptr;
+  int n = 0;
+  if (VynGeometryAtPointFind(part, const_cast<double*>(point), &hits, &n) != VYN_TK_NO_ERROR || hits == nullptr) return;
+  auto* sels = static_cast<VynSelection*>(hits);
+  for (int k = 0; k < n; ++k) {
+    VynModelitem hit{};
+    if (!*found && VynSelectionModelitemGet(sels[k], &hit) == VYN_TK_NO_ERROR) {
+      if (hit.type == 5) {
+        YrlSketchRefSufaceNormalCheckAndCopy(&hit, view_id, normal, out, found);
+      } else if (hit.type == 6) {
+        VynEdge edge = nullptr, e1 = nullptr, e2 = nullptr;
+        VynSurface s1 = nullptr, s2 = nullptr;
+        if (VynGeomitemToEdge(&hit, &edge) == VYN_TK_NO_ERROR &&
+            VynEdgeNeighborsGet(edge, &e1, &e2, &s1, &s2) == VYN_TK_NO_ERROR) {
+          for (VynSurface side : {s1, s2}) {
+            VynModelitem face{};
+            if (side != nullptr && VynSurfaceToGeomitem(part, side, &face) == VYN_TK_NO_ERROR) {
+              YrlSketchRefSufaceNormalCheckAndCopy(&face, view_id, normal, out, found);
+            }
+          }
+        }
+      }
+    }
+    VynSelectionFree(&sels[k]);
+  }
+  VynArrayFree(&hits);
+}
+
+}  // namespace
+
+int YrlSketchPlaneforAuxViewGet(YrlFeatInfo* info) {
+  YrlViewData view{};
+  view.group_id = -1;
+  YrlGroupDataGet(info->sketch.view_id, &view);
+  if (view.group_id != info->sketch.view_id || view.cut_plane_id < 1) {
+    VynMessageDisplay(YrlMsgFile, "YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    return VYN_TK_GENERAL_ERROR;
+  }
+  int cut_view = -1;
+  double a[3], b[3], ref[3];
+  int status = view_line_in_model(&info->draw, view.cut_plane_id, &cut_view, a, b, ref);
+  // The depth of the search: where the view-reference line's middle lies along the
+  // cutting line's view normal; the front of that view without one.
+  double depth = 0;
+  int vpr_view = -1;
+  double va[3], vb[3], vref[3];
+  if (status == VYN_TK_NO_ERROR && view.vpr_id > 0 &&
+      view_line_in_model(&info->draw, view.vpr_id, &vpr_view, va, vb, vref) == VYN_TK_NO_ERROR && vpr_view != cut_view) {
+    double mid[3], at[3], n[3];
+    YrlLineMidPointGet(va, vb, mid);
+    YrlSketTrf2dPntTo3dPnt(vpr_view, mid, vref, 0, at);
+    YrlViewGroupIdNormalGet(cut_view, n);
+    depth = at[0] * n[0] + at[1] * n[1] + at[2] * n[2];
+  }
+  double pa[3], pb[3], n_view[3], normal[3];
+  if (status == VYN_TK_NO_ERROR) {
+    YrlSketTrf2dPntTo3dPnt(cut_view, a, ref, depth, pa);
+    YrlSketTrf2dPntTo3dPnt(cut_view, b, ref, depth, pb);
+    YrlViewGroupIdNormalGet(cut_view, n_view);
+    double dir[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+    VynUtilVectorCross(dir, n_view, normal);
+    double len = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    if (len <= 0) status = VYN_TK_GENERAL_ERROR;
+    else for (double& c : normal) c /= len;
+  }
+  YrlSketchValInfo& s = info->sketch;
+  int found = 0;
+  VynModelitem face{};
+  // A third and two thirds along the line: inside the face, off its ends.
+  for (double t : {1.0 / 3, 2.0 / 3}) {
+    if (status != VYN_TK_NO_ERROR || found) break;
+    double point[3];
+    for (int k = 0; k < 3; ++k) point[k] = pa[k] + t * (pb[k] - pa[k]);
+    aux_face_at(info->part.part, point, s.view_id, normal, &face, &found);
+  }
+  if (!found) {
+    VynMessageDisplay(YrlMsgFile, "YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    return VYN_TK_GENERAL_ERROR;
+  }
+  s.found_plane = face;
+  s.use_found_plane = 1;
+  s.offset = 0.0;
+  info->plane.plane = face;
+  info->plane.ref_view_id = cut_view;
+  // The view is drawn turned by the cutting line's angle to the sheet's x axis.
+  double drawn[3] = {b[0] - a[0], b[1] - a[1], 0};
+  double len = std::hypot(drawn[0], drawn[1]);
+  drawn[0] /= len, drawn[1] /= len;
+  const double x_axis[3] = {1, 0, 0};
+  s.rotation = YrlSketchRotationFromDirection(drawn, x_axis, s.rotation_matrix);
+  return VYN_TK_NO_ERROR;
 }

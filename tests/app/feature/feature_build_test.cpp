@@ -114,6 +114,11 @@ class FeatureBuild : public UtilTest {
     line_entity(6, {20, 100, 0}, {20, 125, 0});
     declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
     declare_view("TOP", 1, 0, 100, {5, 6});
+    build_from_front(info);
+  }
+
+  // An extrusion of FRONT's lines 1 to 4, its plane line 5 and depth line 6 picked in TOP.
+  void build_from_front(YrlFeatInfo& info) {
     ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
     profile(info, {1, 2, 3, 4});
     ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
@@ -135,11 +140,13 @@ class FeatureBuild : public UtilTest {
     declare_view("A-A", 10, rx, ry, {2}, 2, 1);
   }
 
-  static bool message_shown(const std::string& text) {
+  // How often the text was shown, by key or as the single value of a literal message.
+  static int message_count(const std::string& text) {
+    int count = 0;
     for (const yrlhost::MessageRecord& m : yrlhost::message_log()) {
-      if (m.key == text || (m.values.size() == 1 && m.values[0] == text)) return true;
+      if (m.key == text || (m.values.size() == 1 && m.values[0] == text)) ++count;
     }
-    return false;
+    return count;
   }
 
   VynMdl part = nullptr;
@@ -1040,7 +1047,7 @@ TEST_F(FeatureBuild, RevolvePlaneFromACircle) {
   profile(info, {1, 2, 3, 4});
   for (int i = 0; i < 3; ++i) user("pick 77 6");
   EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), -1);
-  EXPECT_TRUE(message_shown("Arc or Entity is allowed only for Revolve feature"));
+  EXPECT_EQ(message_count("Arc or Entity is allowed only for Revolve feature"), 3);
   EXPECT_EQ(info.sketch.created_plane.id, 0);
   YrlFeatInfoEnd(&info);
 }
@@ -1131,6 +1138,74 @@ TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
     const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
     expect_solid(c.volume, c.faces, lo, hi);
     YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// An auxiliary view's sketch plane: the wedge's sloping face, which the view's cutting
+// line (line 3 of FRONT) shows edge-on, found at the depth of the view-reference line
+// (z = 10) or, without one, at z = 0 where the line meets the face's edge. The view's
+// turn is the cutting line's angle to x, folded: atan(1/2). A cutting line beside the
+// part finds nothing.
+TEST_F(FeatureBuild, AuxiliaryViewPlaneIsTheFaceItsCuttingLineShows) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10, 0, 0}, {10, 5, 0});
+  line_entity(3, {10, 5, 0}, {0, 10, 0});
+  line_entity(4, {0, 10, 0}, {0, 0, 0});
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  line_entity(6, {20, 100, 0}, {20, 120, 0});
+  line_entity(7, {0, 90, 0}, {10, 90, 0});  // TOP: z = 10
+  line_entity(8, {200, 0, 0}, {210, 0, 0});
+  line_entity(9, {30, 0, 0}, {40, 10, 0});  // FRONT: beside the part
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 9});
+  declare_view("TOP", 1, 0, 100, {5, 6, 7});
+  YrlFeatInfo wedge;
+  ASSERT_NO_FATAL_FAILURE(build_from_front(wedge));
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 20};
+  expect_solid(75 * 20, 6, lo, hi);
+  YrlFeatInfoEnd(&wedge);
+
+  struct Case {
+    int cut, vpr;
+    int status;
+  } cases[] = {{3, 7, 0}, {3, 0, 0}, {9, 7, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cut * 10 + c.vpr);
+    YrlViewData view = {};
+    view.view_type = 3;
+    view.group_id = 11;
+    std::strcpy(view.view_name, "AUX-1");
+    view.scale = 1.0;
+    view.cut_plane_id = c.cut;
+    view.vpr_id = c.vpr;
+    view.ref_point[0] = 200;
+    ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
+    ASSERT_EQ(YrlViewSetupEntityAdd("AUX-1", 8), 0);
+    const int refusals = message_count("YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, {8});
+    ASSERT_EQ(info.sketch.view_id, 11);
+    EXPECT_EQ(YrlSketchPlaneforAuxViewGet(&info), c.status);
+    EXPECT_EQ(message_count("YRL_AUX_SEC_VIEW_NO_SRF_EDGE") - refusals, c.status != 0 ? 1 : 0);
+    if (c.status == 0) {
+      EXPECT_EQ(info.sketch.use_found_plane, 1);
+      EXPECT_EQ(info.plane.ref_view_id, 2);
+      ASSERT_EQ(info.sketch.found_plane.type, 5);
+      VynGeomitemdata* data = nullptr;
+      ASSERT_EQ(VynGeomitemdataGet(&info.sketch.found_plane, &data), 0);
+      const double* n = data->data.p_surface_data->shape.plane.e3;
+      const double root5 = std::sqrt(5.0);
+      EXPECT_NEAR(std::fabs(n[0]), 1 / root5, 1e-9);
+      EXPECT_NEAR(std::fabs(n[1]), 2 / root5, 1e-9);
+      EXPECT_NEAR(n[2], 0, 1e-9);
+      VynGeomitemdataFree(&data);
+      EXPECT_NEAR(info.sketch.rotation, std::atan(0.5), 1e-12);
+      // The feature's sketch references take the same way.
+      info.sketch.found_plane = VynModelitem{};
+      EXPECT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+      EXPECT_EQ(info.sketch.found_plane.type, 5);
+    }
     YrlFeatInfoEnd(&info);
   }
 }
