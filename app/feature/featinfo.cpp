@@ -7,6 +7,7 @@
 #include "app/feature/section.h"
 #include "app/menus/app_init.h"
 #include "app/sketch/sketchfix.h"
+#include "app/sketch/sketchplane.h"
 #include "app/util/apputil.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"
@@ -318,6 +319,7 @@ int YrlFeatInfoBegin(YrlFeatInfo* info, int type) {
   if (info->type == 0) info->type = YRL_FEAT_EXTRUDE;
   info->sub_type = YRL_FEAT_PROTRUSION;
   info->created = 0;
+  YrlSketchTempInit(info->part.part, info->type);
   return VYN_TK_NO_ERROR;
 }
 

@@ -8,6 +8,7 @@
 #include "app/feature/elemtree.h"
 #include "app/menus/app_init.h"
 #include "app/util/apputil.h"
+#include "app/views/viewdata.h"
 #include "app/views/views.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
@@ -31,7 +32,52 @@ void to_section(const double trf[4][4], const double* origin, const double* p, d
 
 }  // namespace
 
-int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatumPointInfo* points, int type,
+int YrlViewInfoFill(VynMdl drawing, int view_id, YrlViewInfo* out) {
+  YrlViewData data{};
+  data.group_id = -1;
+  if (YrlGroupDataGet(view_id, &data) != VYN_TK_NO_ERROR || data.group_id != view_id) return VYN_TK_GENERAL_ERROR;
+  YrlViewInfo view{};
+  view.view_id = view_id;
+  view.kind = data.view_type;
+  std::memcpy(view.name, data.view_name, sizeof view.name);
+  view.name[sizeof view.name - 1] = 0;
+  std::memcpy(view.ref_point, data.ref_point, sizeof view.ref_point);
+  std::memcpy(view.vpr_point, data.vpr_point, sizeof view.vpr_point);
+  std::memcpy(view.position_point, data.position_point, sizeof view.position_point);
+  std::memcpy(view.position1_point, data.position1_point, sizeof view.position1_point);
+  VynUtilMatrixCopy(nullptr, view.rotation_matrix);
+  const struct {
+    int id;
+    VynModelitem* item;
+  } named[] = {{data.cut_plane_id, &view.cut_plane},
+               {data.vpr_id, &view.vpr},
+               {data.position_id, &view.position},
+               {data.position1_id, &view.position1}};
+  for (const auto& n : named) {
+    if (n.id > 0) VynModelitemInit(drawing, n.id, YRL_DRAFT_ENTITY_TYPE, n.item);
+  }
+  if (out != nullptr) *out = view;
+  return VYN_TK_NO_ERROR;
+}
+
+int YrlSketchAuxPointDeRotate(const YrlViewInfo* view, int view_id, const double matrix[4][4], const double* pivot,
+                              double* point) {
+  if (view == nullptr || pivot == nullptr || point == nullptr) return VYN_TK_BAD_INPUTS;
+  if (!IsYrlViewTypeNonOrtho(view_id)) return VYN_TK_NO_ERROR;
+  double inverse[4][4], centre[3] = {pivot[0], pivot[1], pivot[2]};
+  if (matrix != nullptr) {
+    if (VynUtilMatrixInvert(matrix, inverse) != 1) return VYN_TK_BAD_INPUTS;
+    VynUtilPointTrans(inverse, pivot, centre);
+  }
+  double moved[3] = {point[0] - centre[0], point[1] - centre[1], point[2]};
+  double turned[3];
+  VynUtilPointTrans(view->rotation_matrix, moved, turned);
+  point[0] = turned[0] + centre[0];
+  point[1] = turned[1] + centre[1];
+  return VYN_TK_NO_ERROR;
+}
+
+int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, YrlDatumPointInfo* points, int type,
                              int view_id, const VynSelection* selections, int count, int datums_found,
                              const VynModelitem* first_ref, const VynModelitem* second_ref, VynSection section) {
   if (draw == nullptr || section == nullptr) return VYN_TK_BAD_INPUTS;
@@ -41,20 +87,51 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
   double scale = 1.0;
   int status = YrlGetDrwToMdlTrfForView(draw, view_id, trf, &scale);
   if (status != VYN_TK_NO_ERROR) return status;
+  // A section or auxiliary view is drawn turned: its points are turned back about the
+  // view's reference point (carried off the screen for an auxiliary view) before they are
+  // carried into the part, and its arcs take the turn in their angles.
+  const bool turned = IsYrlViewTypeNonOrtho(view_id) != 0;
+  double screen[4][4];
+  const double(*screen_matrix)[4] = nullptr;
+  if (IsYrlViewTypeAuxilary(view_id) && YrlGetScrToDrwMatrix(screen) == VYN_TK_NO_ERROR) screen_matrix = screen;
   VynWindowCurrentSet(draw->window);
+  YrlViewInfo view{};
+  YrlViewInfoFill(draw->drawing, view_id, &view);
+  if (turned && sketch != nullptr) VynUtilMatrixCopy(sketch->rotation_matrix, view.rotation_matrix);
+  const double rotation = turned && sketch != nullptr ? sketch->rotation : 0.0;
+  double pivot[3] = {0, 0, 0};
+  YrlViewIdRefPointGet(view_id, pivot);
   double origin[3] = {0, 0, 0};
   YrlFeatViewRefPntGetAndTrf(view_id, trf, origin);
+  auto derotate = [&](const double* p, double* out) {
+    out[0] = p[0], out[1] = p[1], out[2] = p[2];
+    YrlSketchAuxPointDeRotate(&view, view_id, screen_matrix, pivot, out);
+  };
 
   if (datums_found && first_ref != nullptr && second_ref != nullptr) {
+    double lines[2][2][3] = {};
+    int projected_lines = 0;
     for (const VynModelitem* ref : {first_ref, second_ref}) {
       VynSelection sel = nullptr;
       if (VynSelectionAlloc(nullptr, const_cast<VynModelitem*>(ref), &sel) != VYN_TK_NO_ERROR) continue;
       int id = 0;
       if (VynSectionEntityFromProjection(section, sel, &id) == VYN_TK_NO_ERROR) {
         Vyn2dEntity* projected = nullptr;
-        VynSectionEntityGet(section, id, &projected);
+        if (VynSectionEntityGet(section, id, &projected) == VYN_TK_NO_ERROR && projected != nullptr &&
+            (projected->type == VYN_2D_LINE || projected->type == VYN_2D_CENTERLINE)) {
+          double(*line)[3] = lines[projected_lines++];
+          line[0][0] = projected->start[0], line[0][1] = projected->start[1];
+          line[1][0] = projected->end[0], line[1][1] = projected->end[1];
+        }
       }
       VynSelectionFree(&sel);
+    }
+    // A turned view's reference point stands where its two references cross in the
+    // section: the section's coordinates are shifted to put it there.
+    double crossing[3];
+    if (turned && projected_lines == 2 && YrlUtilLineLineX(lines[0], lines[1], crossing) != nullptr) {
+      origin[0] -= crossing[0];
+      origin[1] -= crossing[1];
     }
   }
 
@@ -70,13 +147,18 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
         double a[3], b[3];
         s = VynLinedataGet(curve, a, b);
         entity.type = type == YRL_FEAT_REVOLVE && i == count - 1 ? VYN_2D_CENTERLINE : VYN_2D_LINE;
-        to_section(trf, origin, a, entity.start);
-        to_section(trf, origin, b, entity.end);
+        double ta[3], tb[3];
+        derotate(a, ta);
+        derotate(b, tb);
+        to_section(trf, origin, ta, entity.start);
+        to_section(trf, origin, tb, entity.end);
         add = s == VYN_TK_NO_ERROR;
       } else if (s == VYN_TK_NO_ERROR && curve_type == VYN_CURVE_ARC) {
         double v1[3], v2[3], centre[3], start = 0, sweep = 0, radius = 0;
         s = VynArcdataGet(curve, v1, v2, centre, &start, &sweep, &radius);
-        to_section(trf, origin, centre, entity.center);
+        double tc[3];
+        derotate(centre, tc);
+        to_section(trf, origin, tc, entity.center);
         entity.radius = radius * trf[0][0];
         // The arc's angles are measured from its first axis, carried into the view.
         double dir[3];
@@ -86,7 +168,7 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
           entity.type = VYN_2D_CIRCLE;
         } else {
           entity.type = VYN_2D_ARC;
-          entity.start_angle = base + start;
+          entity.start_angle = base + start + rotation;
           entity.end_angle = entity.start_angle + sweep;
         }
         add = s == VYN_TK_NO_ERROR;
@@ -105,7 +187,9 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo*, YrlDatu
     for (int i = 0; i < n; ++i) {
       Vyn2dEntity entity{};
       entity.type = VYN_2D_POINT;
-      to_section(trf, origin, pts[i].point, entity.start);
+      double tp[3];
+      derotate(pts[i].point, tp);
+      to_section(trf, origin, tp, entity.start);
       int id = 0;
       int s = VynSectionEntityAdd(section, &entity, &id);
       if (s != VYN_TK_NO_ERROR) status = s;

@@ -6,6 +6,33 @@
 
 #include "app/feature/featinfo.h"
 
+// The data of a declared view that section building and the sketch references use: its
+// kind and name, its reference points, the sketch rotation (radians) with its matrix, and
+// the draft entities the view data names as model items (id 0 when not named).
+struct YrlViewInfo {
+  int view_id;
+  int kind;  // 1 orthographic, 2 section, 3 auxiliary, 4 detail
+  char name[32];
+  double ref_point[3];
+  double vpr_point[3];
+  double position_point[3];
+  double position1_point[3];
+  double rotation;
+  double rotation_matrix[4][4];  // identity until a sketch rotation is set
+  VynModelitem cut_plane;
+  VynModelitem vpr;
+  VynModelitem position;
+  VynModelitem position1;
+};
+
+// Reads the view's record; only when it is the record of view_id is the record filled
+// (and copied to out when given). -1 for another or a missing view.
+int YrlViewInfoFill(VynMdl drawing, int view_id, YrlViewInfo* out);
+// For a section or auxiliary view: the point turned by the view info's rotation about
+// the pivot carried by the inverse of matrix (x and y only); nothing for other views.
+int YrlSketchAuxPointDeRotate(const YrlViewInfo* view, int view_id, const double matrix[4][4], const double* pivot,
+                              double* point);
+
 // Fills section from the selections of view view_id (for a revolve the last selection
 // is the axis); the auto-dimension status.
 int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, YrlDatumPointInfo* points, int type,

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/feature/elemtree.h"
 #include "app/menus/app_init.h"
 #include "app/parts/autoview.h"
 #include "app/sketch/sketchfix.h"
+#include "app/sketch/sketchplane_testing.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
 #include "app/views/views.h"
@@ -76,6 +78,41 @@ const char* valid_line_key(int profile_view) {
   if (group_front_rear(profile_view)) return "YRL_SELECT_VALID_LINE_2";
   return "YRL_SELECT_VALID_LINE_3";
 }
+
+// The sketch line an arc or circle stands for in a revolve: through its centre, across
+// the direction d from the profile view's reference point to the picked view's (both in
+// drawing coordinates): centre -+ d x z, in model units.
+int revolve_arc_line(const YrlDrawInfo* draw, VynSelection sel, int line_view, int profile_view, double* a,
+                     double* b) {
+  double v1[3], v2[3], c[3], start = 0, sweep = 0, radius = 0, trf[4][4];
+  double from[3] = {0, 0, 0}, to[3] = {0, 0, 0};
+  VynDtlentitydata data = nullptr;
+  VynCurvedata* curve = nullptr;
+  int type = 0;
+  int status = YrlSelectionCurveGet(sel, &data, &curve, &type);
+  if (status == VYN_TK_NO_ERROR) status = VynArcdataGet(curve, v1, v2, c, &start, &sweep, &radius);
+  if (data != nullptr) VynDtlentitydataFree(data);
+  if (status == VYN_TK_NO_ERROR) status = YrlViewIdRefPointGet(line_view, to);
+  if (status == VYN_TK_NO_ERROR) status = YrlViewIdRefPointGet(profile_view, from);
+  if (status == VYN_TK_NO_ERROR) status = YrlGetDrwToMdlTrfForView(draw, line_view, trf, nullptr);
+  if (status != VYN_TK_NO_ERROR) return status;
+  double d[3] = {to[0] - from[0], to[1] - from[1], 0};
+  double len = std::hypot(d[0], d[1]);
+  if (len <= 0) return VYN_TK_GENERAL_ERROR;  // both views at one point: no direction
+  d[0] /= len, d[1] /= len;
+  const double z[3] = {0, 0, 1};
+  double across[3];
+  VynUtilVectorCross(d, z, across);
+  double s[3] = {c[0] - across[0], c[1] - across[1], 0}, e[3] = {c[0] + across[0], c[1] + across[1], 0};
+  VynUtilPointTrans(trf, s, a);
+  VynUtilPointTrans(trf, e, b);
+  a[2] = b[2] = 0;
+  return VYN_TK_NO_ERROR;
+}
+
+// No plane from this line: the attempt failed (its message is shown).
+constexpr int kLineRefused = 1;
+int plane_from_line(YrlFeatInfo* info, VynSelection picked, int profile_view);
 
 // One pick of a draft entity; the host status.
 int pick_one(VynSelection* picked) {
@@ -195,22 +232,31 @@ int YrlSketchReferencesGet(const YrlPartInfo* part, int view_id, int* plane_id, 
 
 int YrlFeatInfoSketchReferencesGet(YrlFeatInfo* info) {
   YrlSketchValInfo& s = info->sketch;
-  // A section view's plane is a datum plane through its cutting line; auxiliary views
-  // (a search of the part's surfaces and edges) are not offered.
-  if (IsYrlViewTypeSection(s.view_id)) {
-    int status = YrlSketchPlaneforSectionViewGet(info);
+  // A section view's plane is a datum plane through its cutting line; an auxiliary
+  // view's is the part's face its cutting line shows edge-on.
+  if (IsYrlViewTypeNonOrtho(s.view_id)) {
+    int status = IsYrlViewTypeSection(s.view_id) ? YrlSketchPlaneforSectionViewGet(info)
+                                                  : YrlSketchPlaneforAuxViewGet(info);
     if (status != VYN_TK_NO_ERROR) return status;
     YrlViewIdNameGet(s.view_id, s.view_name);
     YrlFeatInfoPlaneIdForViewGet(&info->part, s.view_name, &s.plane_id);
     YrlDatumFindForViewName(info->part.part, s.view_name, &s.view_datum);
     return VYN_TK_NO_ERROR;
   }
-  if (IsYrlViewTypeNonOrtho(s.view_id)) return VYN_TK_GENERAL_ERROR;
   return YrlSketchReferencesGet(&info->part, s.view_id, &s.plane_id, &s.orientation_ref, &s.orientation_code,
                                 &s.first_ref, &s.second_ref, &s.view_datum, s.view_name);
 }
 
 // ---- Sketch plane ------------------------------------------------------------------------
+
+// The part and feature type of the current run; kept for the run, read by nothing else.
+VynMdl yrl_sketch_temp_part = nullptr;
+int yrl_sketch_temp_type = 0;
+
+void YrlSketchTempInit(VynMdl part, int feature_type) {
+  yrl_sketch_temp_part = part;
+  yrl_sketch_temp_type = feature_type;
+}
 
 int YrlSketchPlaneAutoSelect(const YrlPartInfo* part, VynModelitem* item) {
   int views = 0;
@@ -233,6 +279,21 @@ int YrlSketchPlaneAutoSelect(const YrlPartInfo* part, VynModelitem* item) {
 }
 
 int YrlFeatInfoSketchPlaneAutoSelect(YrlFeatInfo* info) {
+  int profile_view = info->sketch.view_id;
+  if (IsYrlViewTypeSection(profile_view)) {
+    // No pick: the section view's cutting line stands for the picked line.
+    YrlViewData view{};
+    view.group_id = -1;
+    YrlGroupDataGet(profile_view, &view);
+    if (view.group_id != profile_view || view.cut_plane_id < 1) return VYN_TK_GENERAL_ERROR;
+    VynModelitem cut{YRL_DRAFT_ENTITY_TYPE, view.cut_plane_id, info->draw.drawing};
+    VynSelection sel = nullptr;
+    int status = VynSelectionAlloc(nullptr, &cut, &sel);
+    if (status != VYN_TK_NO_ERROR) return status;
+    status = plane_from_line(info, sel, profile_view);
+    VynSelectionFree(&sel);
+    return status == kLineRefused ? VYN_TK_GENERAL_ERROR : status;
+  }
   VynModelitem item{};
   int status = YrlSketchPlaneAutoSelect(&info->part, &item);
   if (status != VYN_TK_NO_ERROR) return status;
@@ -280,6 +341,16 @@ int YrlSketchCheckSurfOrientation(const VynGeomitem* surface, int view_id, const
     std::memcpy(want, dir, sizeof want);
   }
   return along(n, want) ? 1 : 0;
+}
+
+int YrlSketchRefSufaceNormalCheckAndCopy(const VynModelitem* surface, int view_id, const double* dir,
+                                         VynModelitem* out, int* found) {
+  if (surface == nullptr || out == nullptr || found == nullptr) return 0;
+  if (!*found && YrlSketchCheckSurfOrientation(surface, view_id, dir) == 1) {
+    *out = *surface;
+    *found = 1;
+  }
+  return *found;
 }
 
 int YrlSketchCheckIncSurfOrientation(const VynGeomitem* surface, int view_id) {
@@ -421,6 +492,112 @@ int YrlUtilOffsetPlaneCreate(VynSolid part, const VynModelitem* reference, doubl
   return status;
 }
 
+namespace {
+
+// The sketch plane a picked (or, for a section profile, given) line stands for: checks
+// the line, then finds the plane (or makes a datum plane) and stores it in info. 0 or the
+// plane creation's status when the line is taken; kLineRefused when it is not.
+int plane_from_line(YrlFeatInfo* info, VynSelection picked, int profile_view) {
+  const bool section_profile = IsYrlViewTypeSection(profile_view) != 0;
+  int line_view = -1;
+  YrlViewSetupIdGetBySelection(picked, &line_view);
+  double trf[4][4], ref[3] = {0, 0, 0}, a[3], b[3];
+  YrlGetDrwToMdlTrfForView(&info->draw, line_view, trf, nullptr);
+  YrlFeatViewRefPntGetAndTrf(line_view, trf, ref);
+  int type = curve_type_of(picked);
+  bool accepted = false;
+  double offset = 0;
+  if (type == VYN_CURVE_LINE && line_in_model(&info->draw, picked, line_view, a, b) == VYN_TK_NO_ERROR) {
+    offset = line_distance(ref, a, b);
+    int orientation = YrlLineOrientationGet(a, b);
+    if (section_profile) {
+      accepted = true;
+    } else if (info->type == YRL_FEAT_DATUM_PLANE) {
+      accepted = orientation != 0;
+      if (!accepted) VynMessageDisplay(YrlMsgFile, "YRL_LINE_FOR_DATUM");
+    } else {
+      accepted = line_view != profile_view && line_shows_plane(profile_view, line_view, orientation);
+      if (!accepted) VynMessageDisplay(YrlMsgFile, valid_line_key(profile_view));
+    }
+  } else if (type == VYN_CURVE_ARC || type == VYN_CURVE_CIRCLE) {
+    if (info->type != YRL_FEAT_REVOLVE) {
+      info_text("Arc or Entity is allowed only for Revolve feature");
+    } else if (revolve_arc_line(&info->draw, picked, line_view, profile_view, a, b) == VYN_TK_NO_ERROR) {
+      // The arc shows a revolve's round face end-on: the plane through its centre,
+      // across the direction from the profile's view to the picked one.
+      offset = line_distance(ref, a, b);
+      accepted = true;
+    }
+  }
+  if (!accepted) return kLineRefused;
+  VynModelitem line_item{};
+  VynSelectionModelitemGet(picked, &line_item);
+  VynModelitem plane{};
+  int found = 0;
+  int status = VYN_TK_NO_ERROR;
+  if (info->type == YRL_FEAT_DATUM_PLANE && !section_profile) {
+    bool horizontal = YrlLineOrientationGet(a, b) == 2;
+    if (group_top_bot(line_view)) plane = horizontal ? info->part.front : info->part.right;
+    else if (group_front_rear(line_view)) plane = horizontal ? info->part.top : info->part.right;
+    else plane = horizontal ? info->part.top : info->part.front;
+    found = 1;
+  } else if (section_profile) {
+    // The datum plane through the cutting line; else one made at the line's place, off
+    // the default plane the line runs along, on the side the line lies.
+    found = YrlSketchPlaneforSectionViewGet(info) == VYN_TK_NO_ERROR;
+    if (found) {
+      plane = info->sketch.found_plane;
+      info_text("Found an EXISTING SURFACE / DEFAULT DATUM PLANE to be used as the sketch plane..");
+    } else {
+      info_text("Could not find an EXISTING SURFACE to be used as the sketch plane..");
+      info_text("A DATUM PLANE will be created as the sketch plane.");
+      bool horizontal = YrlLineOrientationGet(a, b) == 2;
+      const VynModelitem* reference = nullptr;
+      int axis = 0;
+      if (group_top_bot(line_view)) reference = horizontal ? (axis = 2, &info->part.front) : &info->part.right;
+      else if (group_front_rear(line_view)) reference = horizontal ? (axis = 1, &info->part.top) : &info->part.right;
+      else if (group_right_left(line_view)) reference = horizontal ? (axis = 1, &info->part.top) : (axis = 2, &info->part.front);
+      double mid[3] = {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, 0}, at[3];
+      if (reference == nullptr || YrlLineOrientationGet(a, b) == 0 ||
+          YrlSketTrf2dPntTo3dPnt(line_view, mid, ref, 0, at) != VYN_TK_NO_ERROR) {
+        return VYN_TK_GENERAL_ERROR;  // a cutting line that shows no default plane edge-on
+      }
+      offset = at[axis];
+      status = YrlUtilOffsetPlaneCreate(info->part.part, reference, offset, &info->sketch.created_plane);
+      // A section view's turn is fixed: a quarter turn, folded to -90 degrees.
+      const double quarter[3] = {0, 1, 0}, x_axis[3] = {1, 0, 0};
+      info->sketch.rotation = YrlSketchRotationFromDirection(quarter, x_axis, info->sketch.rotation_matrix);
+    }
+  } else {
+    // The profile's entities at the line's depth, seen from the profile's view.
+    double ptrf[4][4], pref[3] = {0, 0, 0};
+    YrlGetDrwToMdlTrfForView(&info->draw, profile_view, ptrf, nullptr);
+    YrlFeatViewRefPntGetAndTrf(profile_view, ptrf, pref);
+    YrlSketchPlaneFindForEntity(info, info->sketch.selections, info->sketch.count, profile_view, offset, pref, &plane,
+                                &found);
+    if (found) {
+      info_text("Found an EXISTING SURFACE / DEFAULT DATUM PLANE to be used as the sketch plane..");
+    } else {
+      info_text("Could not find an EXISTING SURFACE to be used as the sketch plane..");
+      info_text("A DATUM PLANE will be created as the sketch plane.");
+      // The profile view's own plane, moved along its normal by the offset.
+      const VynModelitem& reference = group_top_bot(profile_view)     ? info->part.top
+                                      : group_front_rear(profile_view) ? info->part.front
+                                                                       : info->part.right;
+      status = YrlUtilOffsetPlaneCreate(info->part.part, &reference, offset, &info->sketch.created_plane);
+    }
+  }
+  info->sketch.found_plane = found ? plane : VynModelitem{};
+  info->sketch.use_found_plane = found;
+  info->sketch.offset = offset;
+  info->plane.plane = found ? plane : info->sketch.created_plane;
+  info->plane.ref_view_id = line_view;
+  info->plane.line_item = line_item;
+  return status;
+}
+
+}  // namespace
+
 int YrlSketchPlaneSelect(YrlFeatInfo* info) {
   int profile_view = info->sketch.view_id;
   if (IsYrlViewTypeAuxilary(profile_view)) return VYN_TK_NO_ERROR;
@@ -440,68 +617,9 @@ int YrlSketchPlaneSelect(YrlFeatInfo* info) {
       return status;
     }
     if (status != VYN_TK_NO_ERROR) continue;
-    int line_view = -1;
-    YrlViewSetupIdGetBySelection(picked, &line_view);
-    double trf[4][4], ref[3] = {0, 0, 0}, a[3], b[3];
-    YrlGetDrwToMdlTrfForView(&info->draw, line_view, trf, nullptr);
-    YrlFeatViewRefPntGetAndTrf(line_view, trf, ref);
-    int type = curve_type_of(picked);
-    bool accepted = false;
-    double offset = 0;
-    if (type == VYN_CURVE_LINE && line_in_model(&info->draw, picked, line_view, a, b) == VYN_TK_NO_ERROR) {
-      offset = line_distance(ref, a, b);
-      int orientation = YrlLineOrientationGet(a, b);
-      if (info->type == YRL_FEAT_DATUM_PLANE) {
-        accepted = orientation != 0;
-        if (!accepted) VynMessageDisplay(YrlMsgFile, "YRL_LINE_FOR_DATUM");
-      } else {
-        accepted = line_view != profile_view && line_shows_plane(profile_view, line_view, orientation);
-        if (!accepted) VynMessageDisplay(YrlMsgFile, valid_line_key(profile_view));
-      }
-    } else if (type == VYN_CURVE_ARC || type == VYN_CURVE_CIRCLE) {
-      if (info->type != YRL_FEAT_REVOLVE) info_text("Arc or Entity is allowed only for Revolve feature");
-    }
-    if (!accepted) {
-      VynSelectionFree(&picked);
-      continue;
-    }
-    VynModelitem line_item{};
-    VynSelectionModelitemGet(picked, &line_item);
-    VynModelitem plane{};
-    int found = 0;
-    if (info->type == YRL_FEAT_DATUM_PLANE) {
-      bool horizontal = YrlLineOrientationGet(a, b) == 2;
-      if (group_top_bot(line_view)) plane = horizontal ? info->part.front : info->part.right;
-      else if (group_front_rear(line_view)) plane = horizontal ? info->part.top : info->part.right;
-      else plane = horizontal ? info->part.top : info->part.front;
-      found = 1;
-    } else {
-      // The profile's entities at the line's depth, seen from the profile's view.
-      double ptrf[4][4], pref[3] = {0, 0, 0};
-      YrlGetDrwToMdlTrfForView(&info->draw, profile_view, ptrf, nullptr);
-      YrlFeatViewRefPntGetAndTrf(profile_view, ptrf, pref);
-      YrlSketchPlaneFindForEntity(info, info->sketch.selections, info->sketch.count, profile_view, offset, pref,
-                                  &plane, &found);
-      if (found) {
-        info_text("Found an EXISTING SURFACE / DEFAULT DATUM PLANE to be used as the sketch plane..");
-      } else {
-        info_text("Could not find an EXISTING SURFACE to be used as the sketch plane..");
-        info_text("A DATUM PLANE will be created as the sketch plane.");
-        // The profile view's own plane, moved along its normal by the offset.
-        const VynModelitem& reference = group_top_bot(profile_view)     ? info->part.top
-                                        : group_front_rear(profile_view) ? info->part.front
-                                                                         : info->part.right;
-        status = YrlUtilOffsetPlaneCreate(info->part.part, &reference, offset, &info->sketch.created_plane);
-      }
-    }
+    status = plane_from_line(info, picked, profile_view);
     VynSelectionFree(&picked);
-    info->sketch.found_plane = found ? plane : VynModelitem{};
-    info->sketch.use_found_plane = found;
-    info->sketch.offset = offset;
-    info->plane.plane = found ? plane : info->sketch.created_plane;
-    info->plane.ref_view_id = line_view;
-    info->plane.line_item = line_item;
-    return status;
+    if (status != kLineRefused) return status;
   }
 }
 
@@ -729,4 +847,123 @@ int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info) {
     }
   }
   return VYN_TK_GENERAL_ERROR;
+}
+
+namespace {
+
+// A drawn entity of the view data as a line in model units with its view; -1 when the
+// entity is not a line or its view is not one of the orthographic groups.
+int view_line_in_model(const YrlDrawInfo* draw, int entity_id, int* view, double* a, double* b, double* ref) {
+  VynModelitem item{YRL_DRAFT_ENTITY_TYPE, entity_id, draw->drawing};
+  VynSelection sel = nullptr;
+  int status = VynSelectionAlloc(nullptr, &item, &sel);
+  if (status != VYN_TK_NO_ERROR) return status;
+  *view = -1;
+  YrlViewSetupIdGetBySelection(sel, view);
+  double trf[4][4];
+  ref[0] = ref[1] = ref[2] = 0;
+  status = YrlGetDrwToMdlTrfForView(draw, *view, trf, nullptr);
+  if (status == VYN_TK_NO_ERROR) status = YrlFeatViewRefPntGetAndTrf(*view, trf, ref);
+  if (status == VYN_TK_NO_ERROR) status = line_in_model(draw, sel, *view, a, b);
+  VynSelectionFree(&sel);
+  double n[3];
+  if (status == VYN_TK_NO_ERROR && YrlViewGroupIdNormalGet(*view, n) != VYN_TK_NO_ERROR) status = VYN_TK_GENERAL_ERROR;
+  return status;
+}
+
+// The first plane face at point that faces along normal, directly or beside an edge
+// met there; found set when one is.
+void aux_face_at(VynSolid part, const double* point, int view_id, const double* normal, VynModelitem* out,
+                 int* found) {
+  VynArray hits = nullptr;
+  int n = 0;
+  if (VynGeometryAtPointFind(part, const_cast<double*>(point), &hits, &n) != VYN_TK_NO_ERROR || hits == nullptr) return;
+  auto* sels = static_cast<VynSelection*>(hits);
+  for (int k = 0; k < n; ++k) {
+    VynModelitem hit{};
+    if (!*found && VynSelectionModelitemGet(sels[k], &hit) == VYN_TK_NO_ERROR) {
+      if (hit.type == 5) {
+        YrlSketchRefSufaceNormalCheckAndCopy(&hit, view_id, normal, out, found);
+      } else if (hit.type == 6) {
+        VynEdge edge = nullptr, e1 = nullptr, e2 = nullptr;
+        VynSurface s1 = nullptr, s2 = nullptr;
+        if (VynGeomitemToEdge(&hit, &edge) == VYN_TK_NO_ERROR &&
+            VynEdgeNeighborsGet(edge, &e1, &e2, &s1, &s2) == VYN_TK_NO_ERROR) {
+          for (VynSurface side : {s1, s2}) {
+            VynModelitem face{};
+            if (side != nullptr && VynSurfaceToGeomitem(part, side, &face) == VYN_TK_NO_ERROR) {
+              YrlSketchRefSufaceNormalCheckAndCopy(&face, view_id, normal, out, found);
+            }
+          }
+        }
+      }
+    }
+    VynSelectionFree(&sels[k]);
+  }
+  VynArrayFree(&hits);
+}
+
+}  // namespace
+
+int YrlSketchPlaneforAuxViewGet(YrlFeatInfo* info) {
+  YrlViewData view{};
+  view.group_id = -1;
+  YrlGroupDataGet(info->sketch.view_id, &view);
+  if (view.group_id != info->sketch.view_id || view.cut_plane_id < 1) {
+    VynMessageDisplay(YrlMsgFile, "YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    return VYN_TK_GENERAL_ERROR;
+  }
+  int cut_view = -1;
+  double a[3], b[3], ref[3];
+  int status = view_line_in_model(&info->draw, view.cut_plane_id, &cut_view, a, b, ref);
+  // The depth of the search: where the view-reference line's middle lies along the
+  // cutting line's view normal; the front of that view without one.
+  double depth = 0;
+  int vpr_view = -1;
+  double va[3], vb[3], vref[3];
+  if (status == VYN_TK_NO_ERROR && view.vpr_id > 0 &&
+      view_line_in_model(&info->draw, view.vpr_id, &vpr_view, va, vb, vref) == VYN_TK_NO_ERROR && vpr_view != cut_view) {
+    double mid[3], at[3], n[3];
+    YrlLineMidPointGet(va, vb, mid);
+    YrlSketTrf2dPntTo3dPnt(vpr_view, mid, vref, 0, at);
+    YrlViewGroupIdNormalGet(cut_view, n);
+    depth = at[0] * n[0] + at[1] * n[1] + at[2] * n[2];
+  }
+  double pa[3], pb[3], n_view[3], normal[3];
+  if (status == VYN_TK_NO_ERROR) {
+    YrlSketTrf2dPntTo3dPnt(cut_view, a, ref, depth, pa);
+    YrlSketTrf2dPntTo3dPnt(cut_view, b, ref, depth, pb);
+    YrlViewGroupIdNormalGet(cut_view, n_view);
+    double dir[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+    VynUtilVectorCross(dir, n_view, normal);
+    double len = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    if (len <= 0) status = VYN_TK_GENERAL_ERROR;
+    else for (double& c : normal) c /= len;
+  }
+  YrlSketchValInfo& s = info->sketch;
+  int found = 0;
+  VynModelitem face{};
+  // A third and two thirds along the line: inside the face, off its ends.
+  for (double t : {1.0 / 3, 2.0 / 3}) {
+    if (status != VYN_TK_NO_ERROR || found) break;
+    double point[3];
+    for (int k = 0; k < 3; ++k) point[k] = pa[k] + t * (pb[k] - pa[k]);
+    aux_face_at(info->part.part, point, s.view_id, normal, &face, &found);
+  }
+  if (!found) {
+    VynMessageDisplay(YrlMsgFile, "YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    return VYN_TK_GENERAL_ERROR;
+  }
+  s.found_plane = face;
+  s.use_found_plane = 1;
+  s.offset = 0.0;
+  info->plane.plane = face;
+  info->plane.ref_view_id = cut_view;
+  // The view is drawn turned by the cutting line's angle to the sheet's x axis.
+  double drawn[3] = {b[0] - a[0], b[1] - a[1], 0};
+  double len = std::hypot(drawn[0], drawn[1]);
+  drawn[0] /= len, drawn[1] /= len;
+  const double x_axis[3] = {1, 0, 0};
+  s.rotation = YrlSketchRotationFromDirection(drawn, x_axis, s.rotation_matrix);
+  return VYN_TK_NO_ERROR;
 }

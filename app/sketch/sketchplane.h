@@ -33,6 +33,20 @@ double YrlSketchRotationFromDirection(const double* direction, const double* axi
 // when none is found.
 int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info);
 
+// Records the part and feature type of a starting feature run.
+void YrlSketchTempInit(VynMdl part, int feature_type);
+// Unless found is already set: when the surface is a plane facing the view (or dir,
+// outside the orthographic groups), copies it to out and sets found; found.
+int YrlSketchRefSufaceNormalCheckAndCopy(const VynModelitem* surface, int view_id, const double* dir,
+                                         VynModelitem* out, int* found);
+
+// The sketch plane of an auxiliary view: the part's plane face that its cutting-plane line
+// (drawn in an orthographic view) shows edge-on, found where the line's inner points lie
+// at the depth of the view-reference line's middle (0 without one), directly or as a
+// neighbour of an edge met there. 0 with the face kept as the found plane and the view's
+// turn; -1 and "YRL_AUX_SEC_VIEW_NO_SRF_EDGE" when no face fits.
+int YrlSketchPlaneforAuxViewGet(YrlFeatInfo* info);
+
 // The default datum of the single declared FRONT, TOP or RIGHT view; -1 otherwise.
 int YrlSketchPlaneAutoSelect(const YrlPartInfo* part, VynModelitem* item);
 // Interactive sketch-plane pick (up to three attempts); 0, -1, -3 or -14.

@@ -16,6 +16,7 @@
 #include "app/feature/featinfo.h"
 #include "app/feature/section.h"
 #include "app/sketch/sketchplane.h"
+#include "app/sketch/sketchplane_testing.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
@@ -104,6 +105,49 @@ class FeatureBuild : public UtilTest {
     }
   }
   size_t feature_count() { return yrlhost::stored_model(part)->features.size(); }
+
+  // The 10 x 5 block of FRONT, 25 deep along z, built into the part through info (the
+  // profile is lines 1 to 4; TOP holds the plane line 5 and the depth line 6).
+  void build_block(YrlFeatInfo& info) {
+    rectangle(0, 0, 10, 5);
+    line_entity(5, {0, 100, 0}, {10, 100, 0});
+    line_entity(6, {20, 100, 0}, {20, 125, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5, 6});
+    build_from_front(info);
+  }
+
+  // An extrusion of FRONT's lines 1 to 4, its plane line 5 and depth line 6 picked in TOP.
+  void build_from_front(YrlFeatInfo& info) {
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, {1, 2, 3, 4});
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    user("pick 77 5");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+    user("pick 77 6");
+    ASSERT_EQ(YrlFeatInfoExtentSelect(&info), 0);
+    info.extent.depth_type = YRL_DEPTH_BLIND;
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    ASSERT_GE(info.feature.id, 1);
+  }
+
+  // A section view A-A (group 10, reference point (rx, ry)) holding line 2, cut by line 1
+  // of TOP, which lies 5 below TOP's point: the plane z = 5.
+  void section_view(double rx, double ry) {
+    line_entity(1, {0, 95, 0}, {10, 95, 0});
+    line_entity(2, {50, 0, 0}, {60, 0, 0});
+    declare_view("TOP", 1, 0, 100, {1});
+    declare_view("A-A", 10, rx, ry, {2}, 2, 1);
+  }
+
+  // How often the text was shown, by key or as the single value of a literal message.
+  static int message_count(const std::string& text) {
+    int count = 0;
+    for (const yrlhost::MessageRecord& m : yrlhost::message_log()) {
+      if (m.key == text || (m.values.size() == 1 && m.values[0] == text)) ++count;
+    }
+    return count;
+  }
 
   VynMdl part = nullptr;
 };
@@ -684,10 +728,7 @@ TEST(SketchRotation, FoldedAnglesAndRounding) {
 
 // A section view's profile is sketched on the datum plane through its cutting line.
 TEST_F(FeatureBuild, SectionViewPlaneThroughTheCuttingLine) {
-  line_entity(1, {0, 95, 0}, {10, 95, 0});   // TOP: the cutting line, 5 behind FRONT
-  line_entity(2, {50, 0, 0}, {60, 0, 0});    // the section view's profile
-  declare_view("TOP", 1, 0, 100, {1});
-  declare_view("A-A", 10, 0, 0, {2}, 2, 1);
+  section_view(0, 0);
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
   profile(info, {2});
@@ -804,6 +845,369 @@ TEST_F(FeatureBuild, ProfilePickInTheSelectionDialog) {
   }
   EXPECT_TRUE(refused);
   YrlFeatInfoEnd(&info);
+}
+
+// Plane normals compared with a view's normal within a tolerance: a computed normal that
+// is 1e-15 off the axis (as rounding leaves one) still faces the view; an exact +-1
+// comparison refused it. A tilted plane does not.
+TEST_F(FeatureBuild, PlaneNormalsFaceTheViewWithinATolerance) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  declare_view("FRONT", 2, 0, 0, {1});
+  // Each plane's frame: e1, e2, and e3 = e1 x e2, its normal.
+  struct Case {
+    const char* frame;
+    int accepted;
+  } cases[] = {
+      {"1 0 0 0 1 0 0 0 1", 1},
+      {"0 1 0 1 0 0 0 0 -1", 1},
+      {"1 0 -1e-15 0 1 0 1e-15 0 1", 1},
+      {"1 0 0 0 1 1e-15 0 -1e-15 1", 1},
+      {"0.6 0 -0.8 0 1 0 0.8 0 0.6", 0},
+      {"0 1 0 0 0 1 1 0 0", 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = {"yrlhost-model 1", "type part", "name SKEWED", "units INCH",
+                                      "feature 1 923 0 1 DTM1",
+                                      std::string("plane 2 0 0 5 ") + c.frame, "extdata 0", "end"};
+    std::string error;
+    VynMdl skewed = yrlhost::host_model_read(lines, "SKEWED.prt", error);
+    ASSERT_NE(skewed, nullptr) << error;
+    yrlhost::host_model_make_current(drawing);  // the views are the drawing's
+    VynModelitem surface = surface_of(skewed, "DTM1");
+    ASSERT_GE(surface.id, 1) << c.frame;
+    EXPECT_EQ(YrlSketchCheckSurfOrientation(&surface, 2, nullptr), c.accepted) << c.frame;
+    yrlhost::host_model_erase(skewed);
+  }
+}
+
+// The feature's name: an empty name in the record is filled from the host (the default
+// name, as the new feature has none of its own); a name the user gave is given to it.
+TEST_F(FeatureBuild, FeatureNameFromTheHostOrGiven) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(build_block(info));
+  ASSERT_EQ(info.name[0], 0);
+  VynName host_name{};
+  ASSERT_NE(VynModelitemNameGet(&info.feature, host_name), 0);
+  ASSERT_EQ(YrlFeatInfoFeatNameUpdate(&info), 0);
+  ASSERT_EQ(VynModelitemDefaultnameGet(&info.feature, host_name), 0);
+  EXPECT_NE(info.name[0], 0);
+  EXPECT_EQ(std::u16string(info.name), std::u16string(host_name));
+  const std::u16string given = u"BLOCK_A";
+  std::copy(given.begin(), given.end(), info.name);
+  info.name[given.size()] = 0;
+  ASSERT_EQ(YrlFeatInfoFeatNameUpdate(&info), 0);
+  ASSERT_EQ(VynModelitemNameGet(&info.feature, host_name), 0);
+  EXPECT_EQ(std::u16string(host_name), given);
+  YrlFeatInfoEnd(&info);
+}
+
+// The sketched-datum preview: nothing without a sketch plane or with an invalid profile;
+// built once, later calls leave it; deleted it leaves the part as it was.
+TEST_F(FeatureBuild, SketchedDatumPreviewIsBuiltOnce) {
+  rectangle(0, 0, 10, 5);
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_CURVE), 0);
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  const size_t before = feature_count();
+  EXPECT_EQ(YrlSketchedDatumPreviewFeatCreate(&info), 0);  // no sketch plane yet
+  EXPECT_LT(info.preview.id, 1);
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  info.sketch.valid = 0;
+  EXPECT_EQ(YrlSketchedDatumPreviewFeatCreate(&info), 0);  // an invalid profile
+  EXPECT_LT(info.preview.id, 1);
+  info.sketch.valid = 1;
+  ASSERT_EQ(YrlSketchedDatumPreviewFeatCreate(&info), 0);
+  const int preview = info.preview.id;
+  EXPECT_GE(preview, 1);
+  EXPECT_EQ(feature_count(), before + 1);
+  EXPECT_EQ(YrlSketchedDatumPreviewFeatCreate(&info), 0);
+  EXPECT_EQ(info.preview.id, preview);
+  EXPECT_EQ(feature_count(), before + 1);
+  YrlSketchedDatumPreviewFeatDelete(&info);
+  EXPECT_LT(info.preview.id, 1);
+  EXPECT_EQ(feature_count(), before);
+  YrlFeatInfoEnd(&info);
+}
+
+// The surface under an inclined depth line: the block's bottom face lies where the
+// profile's first line meets the line's depth (12.5); a line beyond the block (32.5 and
+// more) finds nothing.
+TEST_F(FeatureBuild, InclinedDepthLineFindsTheFaceAtItsDepth) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(build_block(info));
+  const double p[3] = {0, 0, 0};
+  struct Case {
+    double a[3], b[3];
+    int status, found;
+  } cases[] = {
+      {{0, 10, 0}, {20, 20, 0}, 0, 1},
+      {{0, 30, 0}, {20, 40, 0}, -1, 0},
+  };
+  for (const Case& c : cases) {
+    VynModelitem item{};
+    int found = -1;
+    EXPECT_EQ(YrlSketchIncSurfFindForPoint(&info, 2, p, c.a, c.b, &item, &found), c.status) << c.a[1];
+    EXPECT_EQ(found, c.found) << c.a[1];
+    if (!c.found) continue;
+    ASSERT_EQ(item.type, 5);
+    VynGeomitemdata* data = nullptr;
+    ASSERT_EQ(VynGeomitemdataGet(&item, &data), 0);
+    const double* n = data->data.p_surface_data->shape.plane.e3;
+    EXPECT_NEAR(std::fabs(n[1]), 1, 1e-9);  // the face in y = 0
+    VynGeomitemdataFree(&data);
+  }
+  YrlFeatInfoEnd(&info);
+}
+
+// The view-info record of a section view names its cutting line as a model item; another
+// view id, or one without a record, gives -1.
+TEST_F(FeatureBuild, ViewInfoOfASectionView) {
+  section_view(40, 2);
+  YrlViewInfo view{};
+  ASSERT_EQ(YrlViewInfoFill(drawing, 10, &view), 0);
+  EXPECT_EQ(view.view_id, 10);
+  EXPECT_EQ(view.kind, 2);
+  EXPECT_STREQ(view.name, "A-A");
+  EXPECT_EQ(view.ref_point[0], 40);
+  EXPECT_EQ(view.cut_plane.id, 1);
+  EXPECT_EQ(view.cut_plane.type, 77);
+  EXPECT_EQ(view.cut_plane.owner, drawing);
+  EXPECT_EQ(view.vpr.id, 0);
+  EXPECT_EQ(view.rotation_matrix[0][0], 1);
+  EXPECT_EQ(YrlViewInfoFill(drawing, 11, &view), -1);
+  EXPECT_EQ(YrlViewInfoFill(drawing, 10, nullptr), 0);
+}
+
+// Points of a turned view are turned back about the pivot; an orthographic view's stay.
+TEST_F(FeatureBuild, AuxPointDeRotate) {
+  section_view(40, 2);
+  YrlViewInfo view{};
+  ASSERT_EQ(YrlViewInfoFill(drawing, 10, &view), 0);
+  const double across[3] = {0, 1, 0}, axis[3] = {1, 0, 0};
+  YrlSketchRotationFromDirection(across, axis, view.rotation_matrix);  // -90 degrees
+  const double pivot[3] = {1, 1, 0};
+  struct Case {
+    int view_id;
+    double in[3], out[3];
+  } cases[] = {
+      {10, {3, 1, 0}, {1, -1, 0}},  // a quarter turn clockwise about (1, 1)
+      {10, {1, 1, 7}, {1, 1, 7}},   // the pivot stays; z is not touched
+      {1, {3, 1, 0}, {3, 1, 0}},    // TOP is not turned
+  };
+  for (const Case& c : cases) {
+    double p[3] = {c.in[0], c.in[1], c.in[2]};
+    ASSERT_EQ(YrlSketchAuxPointDeRotate(&view, c.view_id, nullptr, pivot, p), 0);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], c.out[k], 1e-12) << c.view_id << " " << k;
+  }
+  double p[3] = {0, 0, 0};
+  EXPECT_EQ(YrlSketchAuxPointDeRotate(nullptr, 10, nullptr, pivot, p), VYN_TK_BAD_INPUTS);
+}
+
+// A revolve's sketch plane from a circle in TOP: the line across the circle's centre,
+// at right angles to the way from FRONT to TOP. Through TOP's point it is FRONT's own
+// plane; 3 off it a datum plane is made. Other features refuse the circle.
+TEST_F(FeatureBuild, RevolvePlaneFromACircle) {
+  const double pi = 3.141592653589793;
+  rectangle(2, 0, 3, 4);
+  line_entity(5, {0, 0, 0}, {0, 1, 0});
+  arc_entity(6, {1, 0, 0}, {0, 100, 0}, 0, 2 * pi, 3);
+  arc_entity(7, {1, 0, 0}, {0, 97, 0}, 0, 2 * pi, 3);
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  declare_view("TOP", 1, 0, 100, {6, 7});
+  struct Case {
+    int circle;
+    double offset;
+    bool created;
+  } cases[] = {{6, 0, false}, {7, 3, true}};
+  for (const Case& c : cases) {
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+    user("pick 77 5");
+    ASSERT_EQ(YrlSketchRevAxisSelect(&info), 0);
+    profile(info, {1, 2, 3, 4});
+    user("pick 77 " + std::to_string(c.circle));
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0) << c.circle << yrlhost::message_log_text();
+    EXPECT_NEAR(info.sketch.offset, c.offset, 1e-9) << c.circle;
+    EXPECT_EQ(info.plane.ref_view_id, 1);
+    EXPECT_EQ(info.plane.line_item.id, c.circle);
+    if (c.created) {
+      EXPECT_GE(info.sketch.created_plane.id, 1);
+      EXPECT_EQ(info.sketch.use_found_plane, 0);
+    } else {
+      EXPECT_EQ(info.sketch.found_plane.id, info.part.front.id);
+      EXPECT_EQ(info.sketch.created_plane.id, 0);
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);
+    YrlFeatInfoEnd(&info);
+  }
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  for (int i = 0; i < 3; ++i) user("pick 77 6");
+  EXPECT_EQ(YrlFeatInfoSketchPlaneSelect(&info), -1);
+  EXPECT_EQ(message_count("Arc or Entity is allowed only for Revolve feature"), 3);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// The automatic sketch plane of a section profile: its cutting line stands for the pick.
+// Without a plane there, one is made off FRONT on the cutting line's side (5 towards +z);
+// with it there, it is found. Either way the sketch turns by -90 degrees.
+TEST_F(FeatureBuild, SectionProfileAutomaticPlane) {
+  section_view(0, 0);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {2});
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+  ASSERT_GE(info.sketch.created_plane.id, 1);
+  EXPECT_EQ(info.sketch.use_found_plane, 0);
+  EXPECT_NEAR(info.sketch.offset, 5, 1e-9);
+  EXPECT_EQ(info.plane.ref_view_id, 1);
+  EXPECT_EQ(info.plane.line_item.id, 1);
+  EXPECT_NEAR(info.sketch.rotation, -3.141592653589793 / 2, 1e-12);
+  const VynModelitem created = info.sketch.created_plane;
+  // The plane made is the one a second run finds through the cutting line.
+  YrlFeatInfo again;
+  ASSERT_EQ(YrlFeatInfoBegin(&again, YRL_FEAT_EXTRUDE), 0);
+  profile(again, {2});
+  ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&again), 0);
+  EXPECT_EQ(again.sketch.use_found_plane, 1);
+  EXPECT_EQ(again.sketch.found_plane.id, created.id);
+  EXPECT_EQ(again.sketch.created_plane.id, 0);
+  EXPECT_NEAR(again.sketch.rotation, -3.141592653589793 / 2, 1e-12);
+  YrlFeatInfoEnd(&again);
+  YrlFeatInfoEnd(&info);
+}
+
+// A run records its part and feature type for the sketch-plane search.
+TEST_F(FeatureBuild, RunRecordsPartAndType) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  declare_view("FRONT", 2, 0, 0, {1});
+  YrlSketchPlaneTestingReset();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, 0), 0);
+  EXPECT_EQ(yrl_sketch_temp_part, part);
+  EXPECT_EQ(yrl_sketch_temp_type, YRL_FEAT_EXTRUDE);  // type 0 runs as an extrude
+  YrlFeatInfoEnd(&info);
+}
+
+// A section view's profile is built on the plane through its cutting line (z = 5), turned
+// back by the view's quarter turn about its reference point: (x, y) of the view becomes
+// (y, -x) in the sketch. A half disc shows the turn given to arc angles too: an arc left
+// unturned would not meet its turned diameter and the section would not solve.
+TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
+  const double pi = 3.141592653589793;
+  struct Case {
+    const char* name;
+    bool half_disc;
+    double volume;
+    int faces;
+  } cases[] = {
+      {"rectangle", false, 500, 6},
+      {"half disc", true, 25 * pi / 2 * 10, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    section_view(0, 0);
+    std::vector<int> ids;
+    if (c.half_disc) {
+      line_entity(3, {50, 0, 0}, {60, 0, 0});
+      arc_entity(4, {1, 0, 0}, {55, 0, 0}, 0, pi, 5);
+      ids = {3, 4};
+    } else {
+      line_entity(3, {50, 0, 0}, {60, 0, 0});
+      line_entity(4, {60, 0, 0}, {60, 5, 0});
+      line_entity(5, {60, 5, 0}, {50, 5, 0});
+      line_entity(6, {50, 5, 0}, {50, 0, 0});
+      ids = {3, 4, 5, 6};
+    }
+    std::vector<int> members = ids;
+    members.push_back(2);
+    declare_view("A-A", 10, 0, 0, members, 2, 1);
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    EXPECT_EQ(info.failure, 0);
+    const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
+    expect_solid(c.volume, c.faces, lo, hi);
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// An auxiliary view's sketch plane: the wedge's sloping face, which the view's cutting
+// line (line 3 of FRONT) shows edge-on, found at the depth of the view-reference line
+// (z = 10) or, without one, at z = 0 where the line meets the face's edge. The view's
+// turn is the cutting line's angle to x, folded: atan(1/2). A cutting line beside the
+// part finds nothing.
+TEST_F(FeatureBuild, AuxiliaryViewPlaneIsTheFaceItsCuttingLineShows) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  line_entity(2, {10, 0, 0}, {10, 5, 0});
+  line_entity(3, {10, 5, 0}, {0, 10, 0});
+  line_entity(4, {0, 10, 0}, {0, 0, 0});
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  line_entity(6, {20, 100, 0}, {20, 120, 0});
+  line_entity(7, {0, 90, 0}, {10, 90, 0});  // TOP: z = 10
+  line_entity(8, {200, 0, 0}, {210, 0, 0});
+  line_entity(9, {30, 0, 0}, {40, 10, 0});  // FRONT: beside the part
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 9});
+  declare_view("TOP", 1, 0, 100, {5, 6, 7});
+  YrlFeatInfo wedge;
+  ASSERT_NO_FATAL_FAILURE(build_from_front(wedge));
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 20};
+  expect_solid(75 * 20, 6, lo, hi);
+  YrlFeatInfoEnd(&wedge);
+
+  struct Case {
+    int cut, vpr;
+    int status;
+  } cases[] = {{3, 7, 0}, {3, 0, 0}, {9, 7, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cut * 10 + c.vpr);
+    YrlViewData view = {};
+    view.view_type = 3;
+    view.group_id = 11;
+    std::strcpy(view.view_name, "AUX-1");
+    view.scale = 1.0;
+    view.cut_plane_id = c.cut;
+    view.vpr_id = c.vpr;
+    view.ref_point[0] = 200;
+    ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
+    ASSERT_EQ(YrlViewSetupEntityAdd("AUX-1", 8), 0);
+    const int refusals = message_count("YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, {8});
+    ASSERT_EQ(info.sketch.view_id, 11);
+    EXPECT_EQ(YrlSketchPlaneforAuxViewGet(&info), c.status);
+    EXPECT_EQ(message_count("YRL_AUX_SEC_VIEW_NO_SRF_EDGE") - refusals, c.status != 0 ? 1 : 0);
+    if (c.status == 0) {
+      EXPECT_EQ(info.sketch.use_found_plane, 1);
+      EXPECT_EQ(info.plane.ref_view_id, 2);
+      ASSERT_EQ(info.sketch.found_plane.type, 5);
+      VynGeomitemdata* data = nullptr;
+      ASSERT_EQ(VynGeomitemdataGet(&info.sketch.found_plane, &data), 0);
+      const double* n = data->data.p_surface_data->shape.plane.e3;
+      const double root5 = std::sqrt(5.0);
+      EXPECT_NEAR(std::fabs(n[0]), 1 / root5, 1e-9);
+      EXPECT_NEAR(std::fabs(n[1]), 2 / root5, 1e-9);
+      EXPECT_NEAR(n[2], 0, 1e-9);
+      VynGeomitemdataFree(&data);
+      EXPECT_NEAR(info.sketch.rotation, std::atan(0.5), 1e-12);
+      // The feature's sketch references take the same way.
+      info.sketch.found_plane = VynModelitem{};
+      EXPECT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+      EXPECT_EQ(info.sketch.found_plane.type, 5);
+    }
+    YrlFeatInfoEnd(&info);
+  }
 }
 
 }  // namespace
