@@ -338,7 +338,10 @@ int make_filepath(const VynWchar* name, const VynWchar* directory, const VynWcha
 }
 
 int dir_change(const VynWchar* directory) {
-  return directory && w32::SetCurrentDirectoryW(directory) ? 1 : 0;
+  VynFile* dir = directory ? pfa_alloc_wdir(directory) : nullptr;
+  int changed = dir && pfa_chdir(dir) <= 0 ? 1 : 0;
+  pfa_free_vyn_file(&dir);
+  return changed;
 }
 
 int dir_valid(const VynWchar* name) { return name && spg_access(name, 0) == 0 ? 1 : 0; }
