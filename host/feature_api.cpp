@@ -135,20 +135,20 @@ VynError Behaviour<HostApi::VynFeatureCreate>::run(int, VynSelection model, VynE
   if (!part || !feature || !tree_element_live(tree) || !options_valid(options, n_options))
     return VYN_TK_BAD_INPUTS;
   std::vector<FeatureError> found;
-  FeatureSpec spec;
-  if (!feature_spec_read(tree, spec, found)) return failure(errors, found);
+  FeatureDefinition definition;
+  if (!feature_definition_read(tree, definition, found)) return failure(errors, found);
   // A new feature's section is the host's to make.
-  if (spec.section) return failure(errors, {{element_section, feature_error_value, VYN_TK_BAD_INPUTS}});
+  if (definition.section) return failure(errors, {{element_section, feature_error_value, VYN_TK_BAD_INPUTS}});
   geom::Frame frame{};
-  if (spec.sketched() && !part_sketch_frame(*part, spec, frame))
-    return failure(errors, {{spec.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
+  if (definition.sketched() && !part_sketch_frame(*part, definition, frame))
+    return failure(errors, {{definition.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
 
   const PartSnapshot before(*part);
   StoredFeature made;
   made.id = part->next_item_id++;
-  made.type = spec.type;
+  made.type = definition.type;
   made.tree = tree_keep(tree);
-  if (spec.sketched()) made.section = section_new(frame);
+  if (definition.sketched()) made.section = section_new(frame);
   part->features.push_back(made);
   if (!change_builds(*part, made.id, before.failed(), option_given(options, n_options, feature_option_incomplete),
                      found)) {
@@ -170,15 +170,15 @@ VynError Behaviour<HostApi::VynFeatureRedefine>::run(int, VynAsmcomppath*, VynFe
   StoredModel& part = *refs.part;
   StoredFeature& stored = *refs.feature;
   std::vector<FeatureError> found;
-  FeatureSpec spec;
-  if (!feature_spec_read(tree, spec, found)) return failure(errors, found);
+  FeatureDefinition definition;
+  if (!feature_definition_read(tree, definition, found)) return failure(errors, found);
   // A feature keeps its kind: sketched ones stay sketched, the others stay what they are.
-  FeatureSpec old;
+  FeatureDefinition old;
   std::vector<FeatureError> ignored;
-  feature_spec_read(stored.tree, old, ignored);
-  if (spec.kind != old.kind && !(spec.sketched() && old.sketched() && stored.section))
+  feature_definition_read(stored.tree, old, ignored);
+  if (definition.kind != old.kind && !(definition.sketched() && old.sketched() && stored.section))
     return failure(errors, {{element_root, feature_error_value, VYN_TK_BAD_INPUTS}});
-  if (spec.section && spec.section != stored.section)
+  if (definition.section && definition.section != stored.section)
     return failure(errors, {{element_section, feature_error_value, VYN_TK_BAD_INPUTS}});
 
   geom::Frame frame{};
@@ -186,14 +186,14 @@ VynError Behaviour<HostApi::VynFeatureRedefine>::run(int, VynAsmcomppath*, VynFe
   std::vector<geom::SectionEntity> entities = stored.sketch;
   double epsilon = 0;
   bool live_section = stored.section && section_read(stored.section, old_frame, entities, epsilon);
-  if (spec.sketched() && !part_sketch_frame(part, spec, frame))
-    return failure(errors, {{spec.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
+  if (definition.sketched() && !part_sketch_frame(part, definition, frame))
+    return failure(errors, {{definition.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
 
   const PartSnapshot before(part);
   VynElement old_tree = stored.tree;
   VynElement new_tree = tree_keep(tree);
   stored.tree = new_tree;
-  stored.type = spec.type;
+  stored.type = definition.type;
   stored.sketch = entities;
   if (live_section) section_frame_set(stored.section, frame);
   const int id = stored.id;
@@ -260,11 +260,11 @@ VynError Behaviour<HostApi::VynFeatureElemtreeCreate>::run(int, VynFeature* feat
     tree_element_value_set(element, data);
     tree_element_append(parent, element);
   };
-  FeatureSpec spec;
+  FeatureDefinition definition;
   std::vector<FeatureError> ignored;
-  feature_spec_read(stored.tree, spec, ignored);
+  feature_definition_read(stored.tree, definition, ignored);
   // The elements the plug-in sets on a built extrusion or revolution, with their defaults.
-  if (spec.kind == FeatureKind::extrude || spec.kind == FeatureKind::revolve) {
+  if (definition.kind == FeatureKind::extrude || definition.kind == FeatureKind::revolve) {
     if (!tree_element_find(copy, {436})) add(copy, 436, {VYN_VALUE_TYPE_INT, 0, {.i = -1}});
     if (!tree_element_find(copy, {499})) add(copy, 499, {VYN_VALUE_TYPE_INT, 0, {.i = 1}});
   }

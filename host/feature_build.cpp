@@ -127,15 +127,15 @@ class FeatureBuilder {
       : state_(state), feature_(feature), errors_(errors) {}
 
   // The feature's status after building it.
-  int build(const FeatureSpec& spec) {
-    switch (spec.kind) {
+  int build(const FeatureDefinition& definition) {
+    switch (definition.kind) {
       case FeatureKind::extrude:
-      case FeatureKind::revolve: return build_sketched_solid(spec);
-      case FeatureKind::hole: return build_hole(spec);
-      case FeatureKind::datum_plane: return build_datum_plane(spec);
-      case FeatureKind::datum_axis: return build_datum_axis(spec);
+      case FeatureKind::revolve: return build_sketched_solid(definition);
+      case FeatureKind::hole: return build_hole(definition);
+      case FeatureKind::datum_plane: return build_datum_plane(definition);
+      case FeatureKind::datum_axis: return build_datum_axis(definition);
       case FeatureKind::datum_point:
-      case FeatureKind::datum_curve: return build_sketched_datum(spec);
+      case FeatureKind::datum_curve: return build_sketched_datum(definition);
     }
     return failed(element_root, feature_error_value, VYN_TK_BAD_INPUTS);
   }
@@ -155,13 +155,13 @@ class FeatureBuilder {
     return false;
   }
 
-  bool frame_of(const FeatureSpec& spec, geom::Frame& frame) {
+  bool frame_of(const FeatureDefinition& definition, geom::Frame& frame) {
     geom::Plane plane{};
-    if (!plane_of(spec.sketch_plane, plane)) return false;
+    if (!plane_of(definition.sketch_plane, plane)) return false;
     geom::Plane orientation{};
-    bool oriented = spec.orientation_ref.element != 0 && state_plane(state_, spec.orientation_ref.item, orientation);
-    if (sketch_frame_for(plane, oriented ? &orientation : nullptr, spec.orientation, frame)) return true;
-    errors_.push_back({spec.sketch_plane.element, feature_error_reference, VYN_TK_BAD_INPUTS});
+    bool oriented = definition.orientation_ref.element != 0 && state_plane(state_, definition.orientation_ref.item, orientation);
+    if (sketch_frame_for(plane, oriented ? &orientation : nullptr, definition.orientation, frame)) return true;
+    errors_.push_back({definition.sketch_plane.element, feature_error_reference, VYN_TK_BAD_INPUTS});
     return false;
   }
 
@@ -190,18 +190,18 @@ class FeatureBuilder {
 
   // The extent of two sides, side 1 running along `direction` and side 0 against it,
   // where up-to sides go towards their planes.
-  bool extent_of(const FeatureSpec& spec, const Vec3& origin, const Vec3& direction, geom::Extent& extent) {
+  bool extent_of(const FeatureDefinition& definition, const Vec3& origin, const Vec3& direction, geom::Extent& extent) {
     geom::Depth depths[2];
     bool along[2] = {false, true};
     for (int i = 0; i < 2; ++i)
-      if (!side_depth(spec.sides[i], origin, direction, depths[i], along[i])) return false;
+      if (!side_depth(definition.sides[i], origin, direction, depths[i], along[i])) return false;
     extent = geom::Extent{};
     geom::Depth* slots[2] = {&extent.back, &extent.front};  // against, along
     for (int i = 0; i < 2; ++i) {
       if (depths[i].kind == geom::DepthKind::none) continue;
       geom::Depth* slot = slots[along[i] ? 1 : 0];
       if (slot->kind != geom::DepthKind::none) {
-        errors_.push_back({spec.sides[i].ref.element ? spec.sides[i].ref.element : element_root,
+        errors_.push_back({definition.sides[i].ref.element ? definition.sides[i].ref.element : element_root,
                            feature_error_value, VYN_TK_BAD_INPUTS});
         return false;
       }
@@ -219,9 +219,9 @@ class FeatureBuilder {
     return feature_status_active;
   }
 
-  int build_sketched_solid(const FeatureSpec& spec) {
+  int build_sketched_solid(const FeatureDefinition& definition) {
     geom::Frame frame{};
-    if (!frame_of(spec, frame)) return feature_status_failed;
+    if (!frame_of(definition, frame)) return feature_status_failed;
     const std::vector<geom::SectionEntity>& entities = feature_.sketch;
     if (std::none_of(entities.begin(), entities.end(), profile_entity)) return feature_status_incomplete;
     geom::Profile profile;
@@ -234,13 +234,13 @@ class FeatureBuilder {
       return feature_status_failed;
     }
     // The application's default (436 = -1, view direction 1) builds along the sketch normal.
-    double sense = (spec.direction == 1 ? -1.0 : 1.0) * spec.view_direction;
+    double sense = (definition.direction == 1 ? -1.0 : 1.0) * definition.view_direction;
     geom::Shape tool;
-    bool cut = spec.type == feature_type_cut;
-    if (spec.kind == FeatureKind::extrude) {
+    bool cut = definition.type == feature_type_cut;
+    if (definition.kind == FeatureKind::extrude) {
       Vec3 normal = scaled(host_vec(frame.m[2]), sense);
       geom::Extent extent;
-      if (!extent_of(spec, host_vec(frame.m[3]), normal, extent)) return feature_status_failed;
+      if (!extent_of(definition, host_vec(frame.m[3]), normal, extent)) return feature_status_failed;
       if (sense < 0) std::swap(extent.front, extent.back);
       status = geom::prism(profile, extent, state_.solid, feature_.id, tool);
     } else {
@@ -253,7 +253,7 @@ class FeatureBuilder {
       // the sense is reversed.
       double angles[2] = {0, 0};  // back, front
       for (int i = 0; i < 2; ++i) {
-        const SideSpec& side = spec.sides[i];
+        const SideSpec& side = definition.sides[i];
         bool front = (i == 1) != (sense < 0);
         double& angle = angles[front ? 1 : 0];
         if (side.kind == geom::DepthKind::blind) angle = side.value;
@@ -308,52 +308,52 @@ class FeatureBuilder {
     return true;
   }
 
-  int build_hole(const FeatureSpec& spec) {
+  int build_hole(const FeatureDefinition& definition) {
     geom::Plane planes[3];
-    if (!plane_of(spec.hole_plane, planes[0]) || !plane_of(spec.hole_refs[0], planes[1]) ||
-        !plane_of(spec.hole_refs[1], planes[2]))
+    if (!plane_of(definition.hole_plane, planes[0]) || !plane_of(definition.hole_refs[0], planes[1]) ||
+        !plane_of(definition.hole_refs[1], planes[2]))
       return feature_status_failed;
     geom::Axis axis{};
-    if (!planes_meet(planes, spec.hole_distances, axis.origin))
-      return failed(spec.hole_refs[0].element, feature_error_reference, VYN_TK_BAD_INPUTS);
+    if (!planes_meet(planes, definition.hole_distances, axis.origin))
+      return failed(definition.hole_refs[0].element, feature_error_reference, VYN_TK_BAD_INPUTS);
     // Side 0 (1685) runs into the part: against the placement plane's normal.
     axis.direction = scaled(planes[0].normal, -1);
     geom::Extent extent;
-    if (!extent_of(spec, axis.origin, planes[0].normal, extent)) return feature_status_failed;
+    if (!extent_of(definition, axis.origin, planes[0].normal, extent)) return feature_status_failed;
     std::swap(extent.front, extent.back);  // from the plane's normal to the axis direction
     geom::Shape tool;
-    geom::Status status = geom::hole_tool(axis, spec.diameter, extent, state_.solid, feature_.id, tool);
+    geom::Status status = geom::hole_tool(axis, definition.diameter, extent, state_.solid, feature_.id, tool);
     if (status != geom::Status::ok) return geometry_failed(status);
     return combined(tool, true);
   }
 
-  int build_datum_plane(const FeatureSpec& spec) {
+  int build_datum_plane(const FeatureDefinition& definition) {
     geom::Plane reference{};
-    if (!plane_of(spec.plane_ref, reference)) return feature_status_failed;
+    if (!plane_of(definition.plane_ref, reference)) return feature_status_failed;
     geom::Plane plane = reference;
-    if (spec.constraint == 3) plane = geom::plane_offset(reference, spec.flip ? -spec.offset : spec.offset);
+    if (definition.constraint == 3) plane = geom::plane_offset(reference, definition.flip ? -definition.offset : definition.offset);
     StoredDatum& datum = datum_add(state_, feature_, DatumKind::plane);
     datum.plane = plane;
     datum_surface_set(feature_, datum.id, plane);
     return feature_status_active;
   }
 
-  int build_datum_axis(const FeatureSpec& spec) {
+  int build_datum_axis(const FeatureDefinition& definition) {
     geom::Plane planes[3];
     for (int i = 0; i < 3; ++i)
-      if (!plane_of(spec.axis_refs[i], planes[i])) return feature_status_failed;
+      if (!plane_of(definition.axis_refs[i], planes[i])) return feature_status_failed;
     geom::Axis axis{};
-    if (!planes_meet(planes, spec.axis_offsets, axis.origin))
-      return failed(spec.axis_refs[1].element, feature_error_reference, VYN_TK_BAD_INPUTS);
+    if (!planes_meet(planes, definition.axis_offsets, axis.origin))
+      return failed(definition.axis_refs[1].element, feature_error_reference, VYN_TK_BAD_INPUTS);
     axis.direction = planes[0].normal;
     datum_add(state_, feature_, DatumKind::axis).axis = axis;
     return feature_status_active;
   }
 
-  int build_sketched_datum(const FeatureSpec& spec) {
+  int build_sketched_datum(const FeatureDefinition& definition) {
     geom::Frame frame{};
-    if (!frame_of(spec, frame)) return feature_status_failed;
-    if (spec.kind == FeatureKind::datum_point) {
+    if (!frame_of(definition, frame)) return feature_status_failed;
+    if (definition.kind == FeatureKind::datum_point) {
       bool any = false;
       for (const geom::SectionEntity& e : feature_.sketch)
         if (e.kind == geom::EntityKind::point) {
@@ -379,10 +379,10 @@ class FeatureBuilder {
 // Whether a feature's tree refers to an item of target (the feature or an item it makes).
 bool refers_to(const StoredFeature& feature, const StoredFeature& target) {
   if (!feature.tree) return false;
-  FeatureSpec spec;
+  FeatureDefinition definition;
   std::vector<FeatureError> ignored;
-  feature_spec_read(feature.tree, spec, ignored);
-  for (const FeatureRef& ref : spec.refs()) {
+  feature_definition_read(feature.tree, definition, ignored);
+  for (const FeatureRef& ref : definition.refs()) {
     if (ref.item.type == item_type_feature && ref.item.id == target.id) return true;
     if (ref.item.type != item_type_surface) continue;
     if (std::find(target.datum_ids.begin(), target.datum_ids.end(), ref.item.id) != target.datum_ids.end())
@@ -457,11 +457,11 @@ bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std:
       continue;
     }
     std::vector<FeatureError> found;
-    FeatureSpec spec;
+    FeatureDefinition definition;
     int status = feature_status_failed;
-    if (feature_spec_read(feature.tree, spec, found)) status = FeatureBuilder(state, feature, found).build(spec);
+    if (feature_definition_read(feature.tree, definition, found)) status = FeatureBuilder(state, feature, found).build(definition);
     feature.status = status;
-    if (status != feature_status_active || spec.kind != FeatureKind::datum_plane) feature.surfaces.clear();
+    if (status != feature_status_active || definition.kind != FeatureKind::datum_plane) feature.surfaces.clear();
     if (status == feature_status_failed) {
       all = false;
       if (errors) errors->insert(errors->end(), found.begin(), found.end());
@@ -494,13 +494,13 @@ std::vector<int> feature_dependants(const StoredModel& model, int feature_id) {
   return dependants;
 }
 
-bool part_sketch_frame(const StoredModel& model, const FeatureSpec& spec, geom::Frame& out) {
+bool part_sketch_frame(const StoredModel& model, const FeatureDefinition& definition, geom::Frame& out) {
   BuildState state{const_cast<StoredModel&>(model), model.solid, model.datums};
   geom::Plane plane{};
   geom::Plane orientation{};
-  if (!state_plane(state, spec.sketch_plane.item, plane)) return false;
-  bool oriented = spec.orientation_ref.element != 0 && state_plane(state, spec.orientation_ref.item, orientation);
-  return sketch_frame_for(plane, oriented ? &orientation : nullptr, spec.orientation, out);
+  if (!state_plane(state, definition.sketch_plane.item, plane)) return false;
+  bool oriented = definition.orientation_ref.element != 0 && state_plane(state, definition.orientation_ref.item, orientation);
+  return sketch_frame_for(plane, oriented ? &orientation : nullptr, definition.orientation, out);
 }
 
 namespace {

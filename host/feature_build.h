@@ -83,7 +83,7 @@ struct SideSpec {
 };
 
 // A feature as its tree describes it, checked for form (not yet against the part).
-struct FeatureSpec {
+struct FeatureDefinition {
   FeatureKind kind = FeatureKind::extrude;
   int type = 0;  // the host feature type it makes
   // Sketched features (447/450): the sketch plane, the view direction, the orientation.
@@ -120,8 +120,8 @@ struct FeatureSpec {
   std::vector<FeatureRef> refs() const;
 };
 
-// Reads a tree into a spec; false with the faults in errors (at least one).
-bool feature_spec_read(VynElement tree, FeatureSpec& spec, std::vector<FeatureError>& errors);
+// Reads a tree into a definition; false with the faults in errors (at least one).
+bool feature_definition_read(VynElement tree, FeatureDefinition& definition, std::vector<FeatureError>& errors);
 
 // ---- Building (feature_build.cpp) ------------------------------------------------------
 
@@ -140,9 +140,9 @@ bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_p
 // them (none of them changed since): the rebuild starts there.
 bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std::size_t from = 0);
 
-// The sketch frame of a sketched feature's spec as the part stands (its last
+// The sketch frame of a sketched feature's definition as the part stands (its last
 // regeneration); false when its sketch plane names no plane of the part.
-bool part_sketch_frame(const StoredModel& model, const FeatureSpec& spec, geom::Frame& out);
+bool part_sketch_frame(const StoredModel& model, const FeatureDefinition& definition, geom::Frame& out);
 
 // The features that depend on feature_id through the references of their trees, directly
 // or through others, in model order.

@@ -278,11 +278,11 @@ void feature_trees_load(StoredModel& model, const ModelFile& file) {
   }
   part_regenerate(model, nullptr);
   for (StoredFeature& feature : model.features) {
-    FeatureSpec spec;
+    FeatureDefinition definition;
     std::vector<FeatureError> ignored;
     geom::Frame frame{};
-    if (!feature.tree || !feature_spec_read(feature.tree, spec, ignored) || !spec.sketched()) continue;
-    if (!part_sketch_frame(model, spec, frame)) continue;
+    if (!feature.tree || !feature_definition_read(feature.tree, definition, ignored) || !definition.sketched()) continue;
+    if (!part_sketch_frame(model, definition, frame)) continue;
     feature.section = section_new(frame);
     section_entities_set(feature.section, feature.sketch);
   }

@@ -1,4 +1,4 @@
-// Reading a feature's element tree into a FeatureSpec: which elements each feature type
+// Reading a feature's element tree into a FeatureDefinition: which elements each feature type
 // needs, the value type each holds and the kinds of extent the host knows. Every fault is
 // named by the element it lies in; reading goes on past a fault so that one answer lists
 // them all.
@@ -105,95 +105,95 @@ class SpecReader {
   // the elements of its blind number and its reference.
   SideSpec read_side(const Path& side, int kind_id, int number_id, int ref_id,
                      std::initializer_list<KindRow> rows) {
-    SideSpec spec;
-    if (!has(side)) return spec;
+    SideSpec definition;
+    if (!has(side)) return definition;
     Path kind_path = joined(side, {step(kind_id)});
     VynValuedata data{};
-    if (!read(kind_path, VYN_VALUE_TYPE_INT, data, true)) return spec;
+    if (!read(kind_path, VYN_VALUE_TYPE_INT, data, true)) return definition;
     const KindRow* row = nullptr;
     for (const KindRow& r : rows)
       if (r.value == data.value.i) row = &r;
     if (!row) {
       fault(kind_path, feature_error_value, VYN_TK_BAD_INPUTS);
-      return spec;
+      return definition;
     }
-    spec.kind = row->kind;
-    if (spec.kind == geom::DepthKind::blind)
-      spec.value = read_double(joined(side, {step(number_id)}), true, 0, true);
-    if (spec.kind == geom::DepthKind::up_to_plane) spec.ref = read_ref(joined(side, {step(ref_id)}), true);
-    return spec;
+    definition.kind = row->kind;
+    if (definition.kind == geom::DepthKind::blind)
+      definition.value = read_double(joined(side, {step(number_id)}), true, 0, true);
+    if (definition.kind == geom::DepthKind::up_to_plane) definition.ref = read_ref(joined(side, {step(ref_id)}), true);
+    return definition;
   }
 
-  void read_sketch(FeatureSpec& spec) {
+  void read_sketch(FeatureDefinition& definition) {
     const Path setup = ids({element_sketch, 450});
     if (!has(ids({element_sketch}))) {
       fault(ids({element_sketch}), feature_error_missing, VYN_TK_E_NOT_FOUND);
       return;
     }
-    spec.sketch_plane = read_ref(joined(setup, {step(451)}), true);
-    spec.view_direction = read_int(joined(setup, {step(452)}), false, 1);
-    if (spec.view_direction != 1 && spec.view_direction != -1)
+    definition.sketch_plane = read_ref(joined(setup, {step(451)}), true);
+    definition.view_direction = read_int(joined(setup, {step(452)}), false, 1);
+    if (definition.view_direction != 1 && definition.view_direction != -1)
       fault(joined(setup, {step(452)}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.orientation = read_int(joined(setup, {step(454)}), false, 0);
-    spec.orientation_ref = read_ref(joined(setup, {step(455)}), false);
+    definition.orientation = read_int(joined(setup, {step(454)}), false, 0);
+    definition.orientation_ref = read_ref(joined(setup, {step(455)}), false);
     VynValuedata data{};
     if (read(ids({element_sketch, element_section}), VYN_VALUE_TYPE_POINTER, data, false))
-      spec.section = static_cast<VynSection>(data.value.p);
+      definition.section = static_cast<VynSection>(data.value.p);
   }
 
-  void read_extrude(FeatureSpec& spec) {
-    spec.kind = FeatureKind::extrude;
+  void read_extrude(FeatureDefinition& definition) {
+    definition.kind = FeatureKind::extrude;
     int form = read_int(ids({388}), true, 1);
-    if (form == 2) spec.kind = FeatureKind::revolve;
+    if (form == 2) definition.kind = FeatureKind::revolve;
     else if (form != 1) fault(ids({388}), feature_error_value, VYN_TK_BAD_INPUTS);
     int cut = read_int(ids({2023}), false, -1);
     if (cut != -1 && cut != feature_type_cut) fault(ids({2023}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.type = cut == feature_type_cut ? feature_type_cut : feature_type_protrusion;
-    read_sketch(spec);
-    spec.direction = read_int(ids({436}), false, -1);
-    if (spec.direction != 1 && spec.direction != -1) fault(ids({436}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.material_side = read_int(ids({499}), false, 1);
-    if (spec.material_side != 1 && spec.material_side != 2)
+    definition.type = cut == feature_type_cut ? feature_type_cut : feature_type_protrusion;
+    read_sketch(definition);
+    definition.direction = read_int(ids({436}), false, -1);
+    if (definition.direction != 1 && definition.direction != -1) fault(ids({436}), feature_error_value, VYN_TK_BAD_INPUTS);
+    definition.material_side = read_int(ids({499}), false, 1);
+    if (definition.material_side != 1 && definition.material_side != 2)
       fault(ids({499}), feature_error_value, VYN_TK_BAD_INPUTS);
     using geom::DepthKind;
-    if (spec.kind == FeatureKind::extrude) {
+    if (definition.kind == FeatureKind::extrude) {
       if (!has(ids({515}))) return fault(ids({515}), feature_error_missing, VYN_TK_E_NOT_FOUND);
-      spec.sides[0] = read_side(ids({515, 428}), 430, 431, 432,
+      definition.sides[0] = read_side(ids({515, 428}), 430, 431, 432,
                                 {{4096, DepthKind::none}, {512, DepthKind::none},
                                  {128, DepthKind::blind}, {2048, DepthKind::up_to_plane}});
-      spec.sides[1] = read_side(ids({515, 429}), 433, 434, 435,
+      definition.sides[1] = read_side(ids({515, 429}), 433, 434, 435,
                                 {{8388608, DepthKind::none}, {262144, DepthKind::blind},
                                  {1048576, DepthKind::through_all},
                                  {4194304, DepthKind::up_to_plane}});
-      if (spec.sides[0].kind == DepthKind::none && spec.sides[1].kind == DepthKind::none && clean())
+      if (definition.sides[0].kind == DepthKind::none && definition.sides[1].kind == DepthKind::none && clean())
         fault(ids({515}), feature_error_value, VYN_TK_BAD_INPUTS);
     } else {
       if (!has(ids({6}))) return fault(ids({6}), feature_error_missing, VYN_TK_E_NOT_FOUND);
-      spec.sides[0] = read_side(ids({6, 437}), 439, 441, 443,
+      definition.sides[0] = read_side(ids({6, 437}), 439, 441, 443,
                                 {{262144, DepthKind::none}, {65536, DepthKind::through_all},
                                  {131072, DepthKind::up_to_plane}});
-      spec.sides[1] = read_side(ids({6, 438}), 440, 442, 444,
+      definition.sides[1] = read_side(ids({6, 438}), 440, 442, 444,
                                 {{268435456, DepthKind::none}, {4194304, DepthKind::blind},
                                  {134217728, DepthKind::up_to_plane}});
       for (int side = 0; side < 2; ++side)
-        if (spec.sides[side].kind == DepthKind::blind && spec.sides[side].value > 360)
+        if (definition.sides[side].kind == DepthKind::blind && definition.sides[side].value > 360)
           fault(ids({6, side == 0 ? 437 : 438}), feature_error_value, VYN_TK_BAD_INPUTS);
-      if (spec.sides[0].kind == DepthKind::none && spec.sides[1].kind == DepthKind::none && clean())
+      if (definition.sides[0].kind == DepthKind::none && definition.sides[1].kind == DepthKind::none && clean())
         fault(ids({6}), feature_error_value, VYN_TK_BAD_INPUTS);
     }
   }
 
-  void read_hole(FeatureSpec& spec) {
-    spec.kind = FeatureKind::hole;
-    spec.type = feature_type_hole;
+  void read_hole(FeatureDefinition& definition) {
+    definition.kind = FeatureKind::hole;
+    definition.type = feature_type_hole;
     if (!has(ids({1671}))) return fault(ids({1671}), feature_error_missing, VYN_TK_E_NOT_FOUND);
     read_int(ids({1671, 1689}), false, 34);
-    spec.diameter = read_double(ids({1671, 82}), true, 0, true);
-    spec.hole_plane = read_ref(ids({1340, 1341}), true);
-    spec.hole_refs[0] = read_ref(ids({1340, 704}), true);
-    spec.hole_distances[0] = read_double(ids({1340, 706}), true, 0);
-    spec.hole_refs[1] = read_ref(ids({1340, 707}), true);
-    spec.hole_distances[1] = read_double(ids({1340, 708}), true, 0);
+    definition.diameter = read_double(ids({1671, 82}), true, 0, true);
+    definition.hole_plane = read_ref(ids({1340, 1341}), true);
+    definition.hole_refs[0] = read_ref(ids({1340, 704}), true);
+    definition.hole_distances[0] = read_double(ids({1340, 706}), true, 0);
+    definition.hole_refs[1] = read_ref(ids({1340, 707}), true);
+    definition.hole_distances[1] = read_double(ids({1340, 708}), true, 0);
     const Path depth = ids({1671, 1684});
     if (!has(depth)) return fault(depth, feature_error_missing, VYN_TK_E_NOT_FOUND);
     using geom::DepthKind;
@@ -201,47 +201,47 @@ class SpecReader {
                                                  {3, DepthKind::through_all},
                                                  {5, DepthKind::up_to_plane},
                                                  {6, DepthKind::none}};
-    spec.sides[0] = read_side(joined(depth, {step(1685)}), 1687, 431, 432, rows);
-    spec.sides[1] = read_side(joined(depth, {step(1686)}), 1688, 434, 435, rows);
-    if (spec.sides[0].kind == DepthKind::none && spec.sides[1].kind == DepthKind::none && clean())
+    definition.sides[0] = read_side(joined(depth, {step(1685)}), 1687, 431, 432, rows);
+    definition.sides[1] = read_side(joined(depth, {step(1686)}), 1688, 434, 435, rows);
+    if (definition.sides[0].kind == DepthKind::none && definition.sides[1].kind == DepthKind::none && clean())
       fault(depth, feature_error_value, VYN_TK_BAD_INPUTS);
   }
 
-  void read_datum_plane(FeatureSpec& spec) {
-    spec.kind = FeatureKind::datum_plane;
-    spec.type = feature_type_datum_plane;
+  void read_datum_plane(FeatureDefinition& definition) {
+    definition.kind = FeatureKind::datum_plane;
+    definition.type = feature_type_datum_plane;
     const Path first = {step(410), member(0)};
     if (!has(first)) return fault(ids({410}), feature_error_missing, VYN_TK_E_NOT_FOUND);
-    spec.constraint = read_int(joined(first, {step(412)}), true, 3);
-    if (spec.constraint != 0 && spec.constraint != 3)
+    definition.constraint = read_int(joined(first, {step(412)}), true, 3);
+    if (definition.constraint != 0 && definition.constraint != 3)
       fault(joined(first, {step(412)}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.plane_ref = read_ref(joined(first, {step(413)}), true);
-    spec.offset = read_double(joined(first, {step(414)}), spec.constraint == 3, 0);
+    definition.plane_ref = read_ref(joined(first, {step(413)}), true);
+    definition.offset = read_double(joined(first, {step(414)}), definition.constraint == 3, 0);
     int flip = read_int(ids({3123}), false, 0);
     if (flip != 0 && flip != 1) fault(ids({3123}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.flip = flip == 1;
+    definition.flip = flip == 1;
   }
 
-  void read_datum_axis(FeatureSpec& spec) {
-    spec.kind = FeatureKind::datum_axis;
-    spec.type = feature_type_datum_axis;
+  void read_datum_axis(FeatureDefinition& definition) {
+    definition.kind = FeatureKind::datum_axis;
+    definition.type = feature_type_datum_axis;
     const Path normal = {step(2015), member(0)};
     if (!has(normal)) return fault(ids({2015}), feature_error_missing, VYN_TK_E_NOT_FOUND);
     if (read_int(joined(normal, {step(2017)}), true, 0) != 0)
       fault(joined(normal, {step(2017)}), feature_error_value, VYN_TK_BAD_INPUTS);
-    spec.axis_refs[0] = read_ref(joined(normal, {step(413)}), true);
+    definition.axis_refs[0] = read_ref(joined(normal, {step(413)}), true);
     for (int i = 0; i < 2; ++i) {
       const Path offset = {step(2019), member(i)};
       if (!has(offset)) {
         fault(ids({2019}), feature_error_missing, VYN_TK_E_NOT_FOUND);
         continue;
       }
-      spec.axis_refs[1 + i] = read_ref(joined(offset, {step(2021)}), true);
-      spec.axis_offsets[i] = read_double(joined(offset, {step(2022)}), true, 0);
+      definition.axis_refs[1 + i] = read_ref(joined(offset, {step(2021)}), true);
+      definition.axis_offsets[i] = read_double(joined(offset, {step(2022)}), true, 0);
     }
   }
 
-  void read_all(FeatureSpec& spec) {
+  void read_all(FeatureDefinition& definition) {
     if (tree_element_id(tree_) != element_root) {
       errors_.push_back({element_root, feature_error_missing, VYN_TK_E_NOT_FOUND});
       return;
@@ -249,21 +249,21 @@ class SpecReader {
     if (has(ids({1956}))) {
       if (read_int(ids({1956}), true, 0) != feature_type_protrusion)
         return fault(ids({1956}), feature_error_value, VYN_TK_BAD_INPUTS);
-      return read_extrude(spec);
+      return read_extrude(definition);
     }
     int type = read_int(ids({387}), true, 0);
     switch (type) {
-      case feature_type_hole: return read_hole(spec);
-      case feature_type_datum_plane: return read_datum_plane(spec);
-      case feature_type_datum_axis: return read_datum_axis(spec);
+      case feature_type_hole: return read_hole(definition);
+      case feature_type_datum_plane: return read_datum_plane(definition);
+      case feature_type_datum_axis: return read_datum_axis(definition);
       case feature_type_datum_point:
-        spec.kind = FeatureKind::datum_point;
-        spec.type = type;
-        return read_sketch(spec);
+        definition.kind = FeatureKind::datum_point;
+        definition.type = type;
+        return read_sketch(definition);
       case feature_type_datum_curve:
-        spec.kind = FeatureKind::datum_curve;
-        spec.type = type;
-        return read_sketch(spec);
+        definition.kind = FeatureKind::datum_curve;
+        definition.type = type;
+        return read_sketch(definition);
       default:
         if (clean()) fault(ids({387}), feature_error_value, VYN_TK_BAD_INPUTS);
     }
@@ -277,7 +277,7 @@ class SpecReader {
 
 }  // namespace
 
-std::vector<FeatureRef> FeatureSpec::refs() const {
+std::vector<FeatureRef> FeatureDefinition::refs() const {
   std::vector<FeatureRef> all;
   for (const FeatureRef& ref : {sketch_plane, orientation_ref, sides[0].ref, sides[1].ref, hole_plane,
                                 hole_refs[0], hole_refs[1], plane_ref, axis_refs[0], axis_refs[1],
@@ -286,14 +286,14 @@ std::vector<FeatureRef> FeatureSpec::refs() const {
   return all;
 }
 
-bool feature_spec_read(VynElement tree, FeatureSpec& spec, std::vector<FeatureError>& errors) {
-  spec = FeatureSpec{};
+bool feature_definition_read(VynElement tree, FeatureDefinition& definition, std::vector<FeatureError>& errors) {
+  definition = FeatureDefinition{};
   std::size_t before = errors.size();
   if (!tree_element_live(tree)) {
     errors.push_back({0, feature_error_missing, VYN_TK_BAD_INPUTS});
     return false;
   }
-  SpecReader(tree, errors).read_all(spec);
+  SpecReader(tree, errors).read_all(definition);
   return errors.size() == before;
 }
 
