@@ -39,8 +39,9 @@ struct PermissionLog {
     int mode = 0;
     if (pfa_get_full_name(file, name) != PFA_E_NO_ERROR || pfa_get_mode(file, &mode) != 0)
       return false;
-    if (pfa_chmod(file, ALL_PERMISSIONS) != 0) return false;
+    // Logged first: a change that fails halfway has still changed something to put back.
     entries.emplace_back(name, mode);
+    if (pfa_chmod(file, ALL_PERMISSIONS) != 0) return false;
     return pfa_access_quiet(file, 2) != 0;
   }
 
@@ -48,7 +49,12 @@ struct PermissionLog {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
       bool directory = !it->first.empty() && (it->first.back() == '\\' || it->first.back() == '/');
       VynFile* file = directory ? pfa_alloc_dir(it->first.c_str()) : pfa_alloc_file(it->first.c_str());
-      if (file && exists(file)) pfa_chmod(file, it->second & 07777);
+      // A permission that cannot be put back at once is tried once more: leaving a
+      // user's file writable is the one change a forced delete must not leave behind.
+      if (file && exists(file) && pfa_chmod(file, it->second & 07777) != PFA_E_NO_ERROR &&
+          pfa_chmod(file, it->second & 07777) != PFA_E_NO_ERROR)
+        dbg_print_info("pfa_delete_dir", "could not give back the permission of %s",
+                       it->first.c_str());
       pfa_free_vyn_file(&file);
     }
     entries.clear();
