@@ -126,7 +126,7 @@ int pfa_read_convertor(int converter, int room, int raw_count, int* produced, ch
     std::memcpy(dest + *produced, euc, static_cast<std::size_t>(length));
     *produced += length;
     consumed += used;
-    if (length == 1 && euc[0] == static_cast<unsigned char>(stop)) {
+    if (length == 1 && stop >= 0 && euc[0] == static_cast<unsigned char>(stop)) {
       if (stop_flag) *stop_flag = 1;
       break;
     }

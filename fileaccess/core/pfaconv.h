@@ -2,6 +2,8 @@
 // encodings of files and file names.
 #pragma once
 
+#include "fileaccess/core/pfaname.h"  // PFA_NAME_SIZE
+
 namespace vek {
 
 // Converters: the encode word of a file handle, and the two sides of
@@ -13,9 +15,6 @@ enum : int {
   PFA_ENCODE_SJIS = 3,
 };
 
-// Room of a name buffer, terminator included.
-constexpr int PFA_NAME_SIZE = 260;
-
 // Bytes of one converted chunk of pfa_write_convertor; its buffer holds one more for the
 // terminator.
 constexpr int PFA_CHUNK_SIZE = 1024;
@@ -24,7 +23,7 @@ constexpr int PFA_CHUNK_SIZE = 1024;
 // one whole character at a time, producing at most room bytes (no terminator). A
 // character that does not fit, is cut short by the end of raw or has no EUC form is
 // left unconsumed and ends the call; so does producing the single byte stop (then
-// *stop_flag is 1). *produced gets the bytes written; the result is the raw bytes
+// *stop_flag is 1; a negative stop never matches). *produced gets the bytes written; the result is the raw bytes
 // consumed. Converters other than 0 to 3 consume nothing.
 int pfa_read_convertor(int converter, int room, int raw_count, int* produced, char* dest,
                        int stop, int* stop_flag, const char* raw);
