@@ -231,7 +231,8 @@ int pfa_fscanf(VynFile* file, const char* format, ...);
 // whole characters only, ending behind the byte stop when it is produced (a negative
 // stop: never). Raw bytes read but not converted are given back to the stream. 0 when
 // anything was produced, 5 at the end of the file, 1 when the text stops converting (a
-// character with no EUC form), a failed read or positioning gives its code.
+// character with no EUC form), a failed read or positioning gives its code; so does
+// a failure to give bytes back, even when some text was produced.
 int pfa_read_and_convert(VynFile* file, int n, int* count, char* buffer, int stop);
 
 // State of pfa_incremental_fscanf: a window of the file that several scans share.

@@ -1,8 +1,12 @@
 #include "fileaccess/core/pfaconv.h"
 
+#include <cctype>
 #include <cstring>
+#include <initializer_list>
 
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfacomp.h"
+#include "fileaccess/core/pfafile.h"
 #include "runtime/diag/console.h"
 #include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
@@ -105,6 +109,32 @@ bool known_converter(int converter) {
   return converter >= PFA_ENCODE_NONE && converter <= PFA_ENCODE_SJIS;
 }
 
+// Opens the handle's file with mode; when that fails, once more with its base name and
+// extension in lower case.
+int open_with_lower_case_retry(VynFile* file, int rule, const char* mode) {
+  int result = pfa_fopen(file, rule, mode);
+  if (result == PFA_E_NO_ERROR) return result;
+  for (int part : {PFA_COMP_BASE_NAME, PFA_COMP_EXTENSION})
+    for (int i = file->component[part][0]; i < file->component[part][1] && i < 260; ++i)
+      file->text[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(file->text[i])));
+  return pfa_fopen(file, rule, mode);
+}
+
+// Copies source into target line by line until the source ends: 0 at a clean end,
+// else the failing read's or write's code.
+int copy_lines(VynFile* source, VynFile* target) {
+  char line[1025];
+  for (;;) {
+    int count = 0;
+    int result = pfa_fgets(source, sizeof line, &count, line);
+    if (result == PFA_E_QUIT) return PFA_E_NO_ERROR;
+    if (result != PFA_E_NO_ERROR) return result;
+    if (count == 0) return PFA_E_NO_ERROR;
+    // A line may hold a 0 byte: write the bytes read, not the text up to it.
+    if (int written = pfa_write_file(target, count, line)) return written;
+  }
+}
+
 }  // namespace
 
 int pfa_read_convertor(int converter, int room, int raw_count, int* produced, char* dest,
@@ -196,6 +226,42 @@ int pfa_filename_converter(char* name, int read_converter, char* out, int write_
     ivek_printf("pfa_filename_converter: change made\n   %s\n   %s\n", name, result);
   std::memcpy(target, result, std::strlen(result) + 1);
   return PFA_E_NO_ERROR;
+}
+
+int convert_jp_file(const VynWchar* name, int version, int direction) {
+  VynFile* source = name ? pfa_alloc_wfile(name) : nullptr;
+  if (!source) return PFA_E_NOT_VALID;
+  if (version > 0) pfa_put_version(source, version);
+  int rule = version != 0 ? PFA_RULE_AS_NAMED : PFA_RULE_HIGHEST;
+  int result = open_with_lower_case_retry(source, rule, "r");
+  if (result != PFA_E_NO_ERROR) {
+    pfa_free_vyn_file(&source);
+    return result;
+  }
+  // The temporary file stands beside the source: parsed from the same name, then renamed.
+  VynFile* temp = pfa_alloc_wfile(name);
+  result = temp ? pfa_make_temp_file(temp, PFA_TYPE_UNKNOWN) : PFA_E_NOT_VALID;
+  if (result == PFA_E_NO_ERROR) result = open_with_lower_case_retry(temp, PFA_RULE_AS_NAMED, "w");
+  bool temp_made = result == PFA_E_NO_ERROR;
+  if (temp_made) {
+    // EUC is read through its own converter so that a line cut by the buffer never
+    // ends inside a character.
+    pfa_put_encode(source, direction == 1 ? PFA_ENCODE_EUC : PFA_ENCODE_SJIS);
+    pfa_put_encode(temp, direction == 1 ? PFA_ENCODE_SJIS : PFA_ENCODE_NONE);
+    result = copy_lines(source, temp);
+  }
+  int closed = pfa_close(source);
+  if (result == PFA_E_NO_ERROR) result = closed;
+  if (temp_made) {
+    closed = pfa_close(temp);
+    if (result == PFA_E_NO_ERROR) result = closed;
+    // Only a complete copy replaces the source; anything less is thrown away.
+    if (result == PFA_E_NO_ERROR) result = pfa_move_file(temp, source);
+    if (result != PFA_E_NO_ERROR) pfa_delete_file(temp, 0);
+  }
+  if (temp) pfa_free_vyn_file(&temp);
+  pfa_free_vyn_file(&source);
+  return result;
 }
 
 }  // namespace vek

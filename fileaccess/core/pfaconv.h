@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fileaccess/core/pfaname.h"  // PFA_NAME_SIZE
+#include "runtime/text/wide.h"
 
 namespace vek {
 
@@ -44,5 +45,14 @@ int pfa_write_convertor(int converter, int* remaining, const char** source, char
 // when, without out, the result is longer than the name; 9 for a null name,
 // two nonzero converters, or a converter other than 0 to 3.
 int pfa_filename_converter(char* name, int read_converter, char* out, int write_converter);
+
+// Converts the named file in place: direction 1 from EUC into Shift_JIS, any other from
+// Shift_JIS into EUC. version > 0 names exactly that version, 0 the highest. When the
+// file (or its temporary twin) cannot be opened as named, the base name and extension
+// are tried once more in lower case. The text is copied line by line into a temporary
+// file beside it, which replaces the source only when every read, write and close
+// worked; otherwise it is removed and the source left as it was. 0 when the file was
+// converted, else the failing step's code (11 for a name that cannot be parsed).
+int convert_jp_file(const VynWchar* name, int version, int direction);
 
 }  // namespace vek

@@ -109,6 +109,7 @@ int pfa_read_and_convert(VynFile* file, int n, int* count, char* buffer, int sto
   int failure = PFA_E_NO_ERROR;
   bool stopped = false;
   bool at_end = false;
+  bool given_back = true;  // false: read bytes could not be given back, the stream is off
   while (n - total >= 1 && !stopped && !at_end) {
     long start = 0;
     if (int result = pfaloc_call_FLP(file, PfaGetFilePosition, &start)) {
@@ -130,8 +131,12 @@ int pfa_read_and_convert(VynFile* file, int n, int* count, char* buffer, int sto
     if (used == 0) {
       // The next character does not fit behind what was produced, or does not convert:
       // it stays in the stream for the next read.
-      if (int moved = pfaloc_call_FLP(file, PfaSetFilePosition, &start)) failure = moved;
-      else if (total == 0) failure = PFA_E_ERROR;
+      if (int moved = pfaloc_call_FLP(file, PfaSetFilePosition, &start)) {
+        failure = moved;
+        given_back = false;
+      } else if (total == 0) {
+        failure = PFA_E_ERROR;
+      }
       break;
     }
     total += produced;
@@ -140,13 +145,14 @@ int pfa_read_and_convert(VynFile* file, int n, int* count, char* buffer, int sto
       long back = start + used;
       if (int moved = pfaloc_call_FLP(file, PfaSetFilePosition, &back)) {
         failure = moved;
+        given_back = false;
         break;
       }
       at_end = false;
     }
   }
   if (count) *count = total;
-  if (total > 0) return PFA_E_NO_ERROR;
+  if (total > 0 && given_back) return PFA_E_NO_ERROR;
   return failure != PFA_E_NO_ERROR ? failure : PFA_E_QUIT;
 }
 
