@@ -55,4 +55,10 @@ int pfa_get_properties_url(VynFile* file, void* url) {
   return pfaloc_call_FP(file, PfaGetPropertiesURL, url);
 }
 
+int pfa_get_browse_config_items(void* a, void* b, void* c) {
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
+    if (pfa_location_type_registered(type)) pfaloc_call_PPP(type, PfaGetBrowserConfigVals, a, b, c);
+  return PFA_E_NO_ERROR;
+}
+
 }  // namespace vek

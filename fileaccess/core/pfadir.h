@@ -91,5 +91,8 @@ int pfadir_set_detail_config(VynFile* dir, void* a, void* b);
 // Frees each nonzero word of data (12 words, one per location type) through that type.
 void pfadir_free_det_config_data(VynWord* data);
 int pfa_get_properties_url(VynFile* file, void* url);
+// Asks every registered location type for its browser configuration values (each
+// answer fills what the three pointers lead to); 0.
+int pfa_get_browse_config_items(void* a, void* b, void* c);
 
 }  // namespace vek

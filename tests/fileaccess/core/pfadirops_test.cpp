@@ -327,6 +327,10 @@ int answer_modes(vek::VynFile*, void* modes, void*) {
 }
 int answer_two(vek::VynFile*, void*, void*) { return 2; }
 int answer_one(vek::VynFile*, void*, void*) { return 1; }
+int add_config(void* a, void*, void*) {
+  ++*static_cast<int*>(a);
+  return 3;  // an answer is not passed on
+}
 int free_config(void* word) {
   g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
   return 0;
@@ -352,6 +356,8 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
                                reinterpret_cast<vek::PfaLocMethod>(&answer_one));
   vek::pfa_loc_method_register(1, vek::PfaDirFreeDetailConfigData, vek::PLM_CALL_P,
                                reinterpret_cast<vek::PfaLocMethod>(&free_config));
+  vek::pfa_loc_method_register(1, vek::PfaGetBrowserConfigVals, vek::PLM_CALL_PPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_config));
   vek::pfa_loc_register_setup(0);
   int modes = 0;
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
@@ -365,6 +371,10 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   g_freed = 0;
   vek::pfadir_free_det_config_data(words);
   EXPECT_EQ(g_freed, 5);
+  // Browser configuration: every registered type that has the method is asked.
+  int asked = 0;
+  EXPECT_EQ(vek::pfa_get_browse_config_items(&asked, nullptr, nullptr), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(asked, 1);
   vek::pfa_free_vyn_file(&d);
 }
 
