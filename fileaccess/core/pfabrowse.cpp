@@ -2,6 +2,7 @@
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/names/pfavers.h"
 
 namespace vek {
 
@@ -59,6 +60,13 @@ int pfa_get_browse_config_items(void* a, void* b, void* c) {
   for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
     if (pfa_location_type_registered(type)) pfaloc_call_PPP(type, PfaGetBrowserConfigVals, a, b, c);
   return PFA_E_NO_ERROR;
+}
+
+int pfa_get_ui_info(VynFile* file, VynFile* other, void* a, void* b, void* c, void* d) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  int result = pfaloc_call_FFPPPP(file, PfaGetUIInfo, other, a, b, c, d);
+  if (other == file) pfaum_get_ui_info(file, a, b, c, d);
+  return result;
 }
 
 }  // namespace vek

@@ -94,5 +94,9 @@ int pfa_get_properties_url(VynFile* file, void* url);
 // Asks every registered location type for its browser configuration values (each
 // answer fills what the three pointers lead to); 0.
 int pfa_get_browse_config_items(void* a, void* b, void* c);
+// The user-interface texts of the handle (four outs, each may be null) as its location
+// gives them with other; when other is the handle itself, the user-managed location
+// layer completes them. 11 for an invalid handle, else the location's answer.
+int pfa_get_ui_info(VynFile* file, VynFile* other, void* a, void* b, void* c, void* d);
 
 }  // namespace vek

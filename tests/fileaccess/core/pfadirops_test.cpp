@@ -13,6 +13,7 @@
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/pfavers.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/path.h"
@@ -331,6 +332,15 @@ int add_config(void* a, void*, void*) {
   ++*static_cast<int*>(a);
   return 3;  // an answer is not passed on
 }
+// The location names the texts; the user-managed layer appends to the first.
+int location_ui_info(vek::VynFile*, vek::VynFile*, void* a, void*, void*, void*) {
+  *static_cast<std::string*>(a) += "location";
+  return 4;
+}
+int ui_mgr_info(void*, void* a, void*, void*, void*) {
+  *static_cast<std::string*>(a) += "+layer";
+  return 0;
+}
 int free_config(void* word) {
   g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
   return 0;
@@ -358,6 +368,8 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
                                reinterpret_cast<vek::PfaLocMethod>(&free_config));
   vek::pfa_loc_method_register(1, vek::PfaGetBrowserConfigVals, vek::PLM_CALL_PPP,
                                reinterpret_cast<vek::PfaLocMethod>(&add_config));
+  vek::pfa_loc_method_register(1, vek::PfaGetUIInfo, vek::PLM_CALL_FFPPPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&location_ui_info));
   vek::pfa_loc_register_setup(0);
   int modes = 0;
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
@@ -375,6 +387,18 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   int asked = 0;
   EXPECT_EQ(vek::pfa_get_browse_config_items(&asked, nullptr, nullptr), vek::PFA_E_NO_ERROR);
   EXPECT_EQ(asked, 1);
+  // User-interface texts: the layer completes them only for the handle asked about itself.
+  ASSERT_EQ(vek::pfa_register_ui_mgr(nullptr, nullptr, &ui_mgr_info, nullptr), 1);
+  vek::VynFile* other = vek::pfa_alloc_dir(windows(dir.path()).c_str());
+  std::string text;
+  EXPECT_EQ(vek::pfa_get_ui_info(d, other, &text, nullptr, nullptr, nullptr), 4);
+  EXPECT_EQ(text, "location");
+  text.clear();
+  EXPECT_EQ(vek::pfa_get_ui_info(d, d, &text, nullptr, nullptr, nullptr), 4);
+  EXPECT_EQ(text, "location+layer");
+  EXPECT_EQ(vek::pfa_get_ui_info(nullptr, d, &text, nullptr, nullptr, nullptr), vek::PFA_E_NOT_VALID);
+  vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
+  vek::pfa_free_vyn_file(&other);
   vek::pfa_free_vyn_file(&d);
 }
 
