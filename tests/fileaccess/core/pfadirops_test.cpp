@@ -19,6 +19,7 @@
 #include "platform/w32/path.h"
 #include "platform/w32/types.h"
 #include "platform/w32/winpath.h"
+#include "runtime/memory/xar.h"
 #include "tests/fileaccess/disk_test.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -341,6 +342,12 @@ int ui_mgr_info(void*, void* a, void*, void*, void*) {
   *static_cast<std::string*>(a) += "+layer";
   return 0;
 }
+// Adds one folder handle for the directory named by argument.
+int add_top_folder(void* p_folders, void* argument) {
+  vek::VynFile* folder = vek::pfa_alloc_dir(static_cast<const char*>(argument));
+  vek::xar_append(p_folders, 1, &folder);
+  return 0;
+}
 int free_config(void* word) {
   g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
   return 0;
@@ -356,6 +363,9 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(nullptr, nullptr, nullptr), 1);
   EXPECT_EQ(vek::pfadir_get_num_detail_columns(nullptr, &count), vek::PFA_E_NOT_VALID);
   EXPECT_EQ(vek::pfa_get_properties_url(nullptr, nullptr), vek::PFA_E_NOT_VALID);
+  vek::VynFile** none = nullptr;
+  EXPECT_EQ(vek::pfa_get_top_level_folders(&none, nullptr), vek::PFA_E_NOT_FOUND);
+  EXPECT_EQ(none, nullptr);
 
   ASSERT_TRUE(vek::pfa_loc_register_append(1));
   vek::pfa_loc_method_register(1, vek::PfaDirAllowedDispModes, vek::PLM_CALL_FPP,
@@ -368,6 +378,8 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
                                reinterpret_cast<vek::PfaLocMethod>(&free_config));
   vek::pfa_loc_method_register(1, vek::PfaGetBrowserConfigVals, vek::PLM_CALL_PPP,
                                reinterpret_cast<vek::PfaLocMethod>(&add_config));
+  vek::pfa_loc_method_register(1, vek::PfaTopLevelFolders, vek::PLM_CALL_PP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_top_folder));
   vek::pfa_loc_method_register(1, vek::PfaGetUIInfo, vek::PLM_CALL_FFPPPP,
                                reinterpret_cast<vek::PfaLocMethod>(&location_ui_info));
   vek::pfa_loc_register_setup(0);
@@ -399,6 +411,18 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   EXPECT_EQ(vek::pfa_get_ui_info(nullptr, d, &text, nullptr, nullptr, nullptr), vek::PFA_E_NOT_VALID);
   vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
   vek::pfa_free_vyn_file(&other);
+  // Top-level folders: the location's and then the user-managed layer's.
+  ASSERT_EQ(vek::pfa_register_ui_mgr(&add_top_folder, nullptr, nullptr, nullptr), 1);
+  std::string top = windows(dir.path());
+  vek::VynFile** folders = nullptr;
+  EXPECT_EQ(vek::pfa_get_top_level_folders(&folders, top.data()), vek::PFA_E_NO_ERROR);
+  ASSERT_NE(folders, nullptr);
+  EXPECT_EQ(vek::xar_count(&folders), 2);
+  EXPECT_TRUE(vek::pfa_is_valid(folders[1]));
+  vek::pfa_free_folder_xarray(&folders);
+  EXPECT_EQ(folders, nullptr);
+  vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(vek::pfa_get_top_level_folders(nullptr, nullptr), vek::PFA_E_INVALID_INPUT);
   vek::pfa_free_vyn_file(&d);
 }
 
