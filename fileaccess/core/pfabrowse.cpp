@@ -79,6 +79,21 @@ int pfa_get_top_level_folders(VynFile*** folders, void* argument) {
   return PFA_E_NO_ERROR;
 }
 
+int pfa_get_browser_shortcuts(void* argument, char*** a, char*** b, char*** c) {
+  if (!a || !b || !c) return PFA_E_INVALID_INPUT;
+  char*** outs[] = {a, b, c};
+  for (char*** out : outs) *out = static_cast<char**>(xar_alloc(0, sizeof(char*), 8));
+  if (!*a || !*b || !*c) {
+    for (char*** out : outs) xar_free(out);
+    for (char*** out : outs) *out = nullptr;
+    return PFA_E_NO_SPACE;
+  }
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
+    if (pfa_location_type_registered(type))
+      pfaloc_call_PPPP(type, PfaGetBrowserShortcuts, argument, a, b, c);
+  return PFA_E_NO_ERROR;
+}
+
 void pfa_free_folder_xarray(VynFile*** folders) {
   if (!folders || !*folders) return;
   int count = xar_count(folders);

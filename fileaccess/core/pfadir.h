@@ -99,6 +99,11 @@ int pfa_get_browse_config_items(void* a, void* b, void* c);
 // the address of the array variable and argument. 0 with *folders set; 2 when no folder
 // came (nothing is left allocated, *folders null), 9 for a null out, 6 without memory.
 int pfa_get_top_level_folders(VynFile*** folders, void* argument);
+// The browser's shortcuts: three new growable arrays of texts (element char*) that each
+// registered location type fills, given argument and the addresses of the three array
+// variables. 0 with the arrays set (possibly empty); 9 for a null out, 6 without memory
+// (nothing left allocated).
+int pfa_get_browser_shortcuts(void* argument, char*** a, char*** b, char*** c);
 // Frees each handle of the array (closing an open one) and the array; clears *folders.
 void pfa_free_folder_xarray(VynFile*** folders);
 // The user-interface texts of the handle (four outs, each may be null) as its location

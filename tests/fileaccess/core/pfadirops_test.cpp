@@ -348,6 +348,11 @@ int add_top_folder(void* p_folders, void* argument) {
   vek::xar_append(p_folders, 1, &folder);
   return 0;
 }
+// Puts argument into the second of the three shortcut arrays.
+int add_shortcut(void* argument, void*, void* p_b, void*) {
+  vek::xar_append(p_b, 1, &argument);
+  return 0;
+}
 int free_config(void* word) {
   g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
   return 0;
@@ -380,6 +385,8 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
                                reinterpret_cast<vek::PfaLocMethod>(&add_config));
   vek::pfa_loc_method_register(1, vek::PfaTopLevelFolders, vek::PLM_CALL_PP,
                                reinterpret_cast<vek::PfaLocMethod>(&add_top_folder));
+  vek::pfa_loc_method_register(1, vek::PfaGetBrowserShortcuts, vek::PLM_CALL_PPPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_shortcut));
   vek::pfa_loc_method_register(1, vek::PfaGetUIInfo, vek::PLM_CALL_FFPPPP,
                                reinterpret_cast<vek::PfaLocMethod>(&location_ui_info));
   vek::pfa_loc_register_setup(0);
@@ -423,6 +430,18 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   EXPECT_EQ(folders, nullptr);
   vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(vek::pfa_get_top_level_folders(nullptr, nullptr), vek::PFA_E_INVALID_INPUT);
+  // Browser shortcuts: three new arrays, filled by the location types.
+  char shortcut[] = "shortcut";
+  char** shortcuts[3] = {};
+  EXPECT_EQ(vek::pfa_get_browser_shortcuts(shortcut, &shortcuts[0], &shortcuts[1], &shortcuts[2]),
+            vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(vek::xar_count(&shortcuts[0]), 0);
+  ASSERT_EQ(vek::xar_count(&shortcuts[1]), 1);
+  EXPECT_STREQ(shortcuts[1][0], "shortcut");
+  EXPECT_EQ(vek::xar_count(&shortcuts[2]), 0);
+  for (char**& array : shortcuts) vek::xar_free(&array);
+  EXPECT_EQ(vek::pfa_get_browser_shortcuts(shortcut, nullptr, &shortcuts[1], &shortcuts[2]),
+            vek::PFA_E_INVALID_INPUT);
   vek::pfa_free_vyn_file(&d);
 }
 
