@@ -227,6 +227,33 @@ int pfa_fgets(VynFile* file, int n, int* count, char* buffer);
 // Reads one line (at most 260 bytes) and scans it: 1 when nothing was converted, else
 // 0, or 5 for a last line at the end of the file; a failed read gives its code.
 int pfa_fscanf(VynFile* file, const char* format, ...);
+// Reads up to n bytes through the handle's text converter into buffer (no terminator),
+// whole characters only, ending behind the byte stop when it is produced (a negative
+// stop: never). Raw bytes read but not converted are given back to the stream. 0 when
+// anything was produced, 5 at the end of the file, 1 when the text stops converting (a
+// character with no EUC form), a failed read or positioning gives its code; so does
+// a failure to give bytes back, even when some text was produced.
+int pfa_read_and_convert(VynFile* file, int n, int* count, char* buffer, int stop);
+
+// State of pfa_incremental_fscanf: a window of the file that several scans share.
+struct PfaFscanfData {
+  int size;       // bytes of the buffer
+  int threshold;  // unread bytes below which the window is refilled
+  int position;   // next byte to scan; size when empty, -1 after an error
+  int valid;      // bytes of the buffer that hold text
+  int end;        // nonzero once the file or the scans have ended
+  char* buffer;   // size + 1 bytes, terminated behind the valid text
+};
+// Allocates *state with a buffer of size bytes: 9 unless size >= 1 and
+// 1 <= threshold < size, 6 when memory runs out (nothing allocated), else 0.
+int pfa_init_fscanf_data(PfaFscanfData** state, int size, int threshold);
+// Frees *state and its buffer and clears the pointer; 9 for a null or inconsistent state.
+int pfa_clear_fscanf_data(PfaFscanfData** state);
+// Scans the next items of format from the window, reading a line into an empty window
+// and refilling it when fewer than threshold unread bytes are left. The number of
+// items converted minus 1; -1 when nothing converts (the end flag is then set), for an
+// invalid, directory or closed handle, a null state or a position outside the buffer.
+int pfa_incremental_fscanf(VynFile* file, PfaFscanfData* state, const char* format, ...);
 // The process's standard streams as handles ("stdio://err" and "stdio://out" open for
 // writing, "stdio://in" for reading), each made once.
 VynFile* pfa_get_stdin();

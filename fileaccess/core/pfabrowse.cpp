@@ -2,6 +2,8 @@
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfaloc.h"
+#include "fileaccess/names/pfavers.h"
+#include "runtime/memory/xar.h"
 
 namespace vek {
 
@@ -53,6 +55,62 @@ void pfadir_free_det_config_data(VynWord* data) {
 int pfa_get_properties_url(VynFile* file, void* url) {
   if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
   return pfaloc_call_FP(file, PfaGetPropertiesURL, url);
+}
+
+int pfa_get_browse_config_items(void* a, void* b, void* c) {
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
+    if (pfa_location_type_registered(type)) pfaloc_call_PPP(type, PfaGetBrowserConfigVals, a, b, c);
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_get_top_level_folders(VynFile*** folders, void* argument) {
+  if (!folders) return PFA_E_INVALID_INPUT;
+  *folders = nullptr;
+  auto* made = static_cast<VynFile**>(xar_alloc(0, sizeof(VynFile*), 8));
+  if (!made) return PFA_E_NO_SPACE;
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
+    if (pfa_location_type_registered(type)) pfaloc_call_PP(type, PfaTopLevelFolders, &made, argument);
+  pfaum_top_level_folders(&made, argument);
+  if (xar_count(&made) == 0) {
+    xar_free(&made);
+    return PFA_E_NOT_FOUND;
+  }
+  *folders = made;
+  return PFA_E_NO_ERROR;
+}
+
+int pfa_get_browser_shortcuts(void* argument, char*** a, char*** b, char*** c) {
+  if (!a || !b || !c) return PFA_E_INVALID_INPUT;
+  char*** outs[] = {a, b, c};
+  for (char*** out : outs) *out = static_cast<char**>(xar_alloc(0, sizeof(char*), 8));
+  if (!*a || !*b || !*c) {
+    for (char*** out : outs) xar_free(out);
+    for (char*** out : outs) *out = nullptr;
+    return PFA_E_NO_SPACE;
+  }
+  for (int type = 0; type < LOCATION_TYPE_COUNT; ++type)
+    if (pfa_location_type_registered(type))
+      pfaloc_call_PPPP(type, PfaGetBrowserShortcuts, argument, a, b, c);
+  return PFA_E_NO_ERROR;
+}
+
+void pfa_free_folder_xarray(VynFile*** folders) {
+  if (!folders || !*folders) return;
+  int count = xar_count(folders);
+  for (int i = 0; i < count; ++i) {
+    VynFile*& folder = (*folders)[i];
+    if (pfa_is_valid(folder) && (folder->flags & PFA_FLAG_OPEN)) pfa_close(folder);
+    if (folder) pfa_free_vyn_file(&folder);
+  }
+  xar_free(folders);
+  *folders = nullptr;
+}
+
+int pfa_get_ui_info(VynFile* file, VynFile* other, void* a, void* b, void* c, void* d) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  int result = pfaloc_call_FFPPPP(file, PfaGetUIInfo, other, a, b, c, d);
+  if (other == file) pfaum_get_ui_info(file, a, b, c, d);
+  return result;
 }
 
 }  // namespace vek

@@ -91,5 +91,24 @@ int pfadir_set_detail_config(VynFile* dir, void* a, void* b);
 // Frees each nonzero word of data (12 words, one per location type) through that type.
 void pfadir_free_det_config_data(VynWord* data);
 int pfa_get_properties_url(VynFile* file, void* url);
+// Asks every registered location type for its browser configuration values (each
+// answer fills what the three pointers lead to); 0.
+int pfa_get_browse_config_items(void* a, void* b, void* c);
+// The top-level folders: a new growable array of handles (element VynFile*) that each
+// registered location type and then the user-managed location layer fill, each given
+// the address of the array variable and argument. 0 with *folders set; 2 when no folder
+// came (nothing is left allocated, *folders null), 9 for a null out, 6 without memory.
+int pfa_get_top_level_folders(VynFile*** folders, void* argument);
+// The browser's shortcuts: three new growable arrays of texts (element char*) that each
+// registered location type fills, given argument and the addresses of the three array
+// variables. 0 with the arrays set (possibly empty); 9 for a null out, 6 without memory
+// (nothing left allocated).
+int pfa_get_browser_shortcuts(void* argument, char*** a, char*** b, char*** c);
+// Frees each handle of the array (closing an open one) and the array; clears *folders.
+void pfa_free_folder_xarray(VynFile*** folders);
+// The user-interface texts of the handle (four outs, each may be null) as its location
+// gives them with other; when other is the handle itself, the user-managed location
+// layer completes them. 11 for an invalid handle, else the location's answer.
+int pfa_get_ui_info(VynFile* file, VynFile* other, void* a, void* b, void* c, void* d);
 
 }  // namespace vek

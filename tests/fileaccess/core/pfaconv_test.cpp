@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "fileaccess/core/pfa.h"
 #include "tests/fileaccess/fileaccess_test.h"
@@ -80,7 +82,8 @@ TEST_F(FilenameConverter, WhatCannotBeConvertedWholeGivesAnEmptyName) {
 TEST_F(FilenameConverter, BadArgumentsAreRefused) {
   char name[] = "x";
   char out[vek::PFA_NAME_SIZE] = "kept";
-  for (auto converters : {std::pair{3, 3}, std::pair{1, 0}, std::pair{0, 2}, std::pair{0, 4}}) {
+  for (auto converters : {std::pair{3, 3}, std::pair{1, 2}, std::pair{4, 0}, std::pair{0, 4},
+                          std::pair{0, -1}}) {
     EXPECT_EQ(vek::pfa_filename_converter(name, converters.first, out, converters.second),
               vek::PFA_E_INVALID_INPUT);
   }
@@ -117,6 +120,152 @@ TEST_F(FilenameConverter, WithoutAnOutBufferALongerResultIsRefused) {
   char out[vek::PFA_NAME_SIZE];
   EXPECT_EQ(vek::pfa_filename_converter(exact, 3, out, 0), vek::PFA_E_NO_ERROR);
   EXPECT_STREQ(out, "\x8E\xB1\x8E\xB2.txt");
+}
+
+// Every character of the JIS X 0208 grid that iconv knows, and the half-width
+// katakana, as EUC text.
+std::vector<std::string> euc_grid() {
+  std::vector<std::string> cells;
+  for (int row = 0xA1; row <= 0xFE; ++row)
+    for (int cell = 0xA1; cell <= 0xFE; ++cell) {
+      std::string euc{static_cast<char>(row), static_cast<char>(cell)};
+      if (yrltest::run_iconv("UTF-8", "EUC-JP", euc)) cells.push_back(euc);
+    }
+  for (int kana = 0xA1; kana <= 0xDF; ++kana)
+    cells.push_back(std::string{'\x8E', static_cast<char>(kana)});
+  return cells;
+}
+
+// Writes euc through the write convertor in chunks; the file bytes.
+std::string write_all(int converter, const std::string& euc) {
+  std::string file;
+  const char* source = euc.data();
+  int left = static_cast<int>(euc.size());
+  char chunk[vek::PFA_CHUNK_SIZE + 1];
+  while (left > 0) {
+    int n = vek::pfa_write_convertor(converter, &left, &source, chunk);
+    EXPECT_EQ(chunk[n], '\0');
+    if (n == 0) break;
+    file.append(chunk, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(left, 0);
+  return file;
+}
+
+// Reads file bytes through the read convertor with a small room, as a converting read
+// does; the EUC text.
+std::string read_all(int converter, const std::string& file, int room) {
+  std::string euc;
+  std::size_t at = 0;
+  while (at < file.size()) {
+    std::vector<char> dest(static_cast<std::size_t>(room));
+    int produced = 0;
+    int stop = 0;
+    int used = vek::pfa_read_convertor(converter, room, static_cast<int>(file.size() - at),
+                                       &produced, dest.data(), -1, &stop, file.data() + at);
+    EXPECT_LE(produced, room);
+    if (used == 0) break;
+    euc.append(dest.data(), static_cast<std::size_t>(produced));
+    at += static_cast<std::size_t>(used);
+  }
+  EXPECT_EQ(at, file.size());
+  return euc;
+}
+
+TEST(TextConvertors, EveryGridCellConvertsAsIconvDoes) {
+  std::vector<std::string> cells = euc_grid();
+  ASSERT_GT(cells.size(), 6000u);
+  std::string euc;
+  for (const std::string& cell : cells) euc += cell + "a";
+  std::optional<std::string> sjis = yrltest::run_iconv("SHIFT_JIS", "EUC-JP", euc);
+  ASSERT_TRUE(sjis);
+  std::string jis = euc;  // JIS: the EUC bytes with bit 7 cleared
+  for (char& c : jis) c = static_cast<char>(c & 0x7F);
+  struct Case {
+    int converter;
+    const std::string& file;
+  };
+  for (const Case& c : {Case{vek::PFA_ENCODE_EUC, euc}, Case{vek::PFA_ENCODE_SJIS, *sjis},
+                        Case{vek::PFA_ENCODE_JIS, jis}}) {
+    EXPECT_TRUE(write_all(c.converter, euc) == c.file) << c.converter;
+  }
+  // Reads back into EUC; rooms of 2 and 3 bytes cut the text at every place.
+  for (int room : {2, 3, 1000}) {
+    EXPECT_TRUE(read_all(vek::PFA_ENCODE_EUC, euc, room) == euc) << room;
+    EXPECT_TRUE(read_all(vek::PFA_ENCODE_SJIS, *sjis, room) == euc) << room;
+  }
+  EXPECT_TRUE(read_all(vek::PFA_ENCODE_NONE, euc, 7) == euc);
+}
+
+TEST(TextConvertors, ACharacterThatDoesNotFitOrIsCutShortIsLeftUnconsumed) {
+  struct Case {
+    int converter;
+    std::string raw;
+    int room;
+    int consumed;
+    std::string produced;
+  };
+  const Case cases[] = {
+      {3, "a\x82\xA0", 2, 1, "a"},        // the kanji needs two more bytes
+      {3, "a\xB1", 2, 1, "a"},             // half-width katakana: two EUC bytes
+      {3, "a\xB1", 3, 2, "a\x8E\xB1"},
+      {3, "a\x82", 10, 1, "a"},            // lead byte at the end of the raw text
+      {3, "a\xF0\x40" "b", 10, 1, "a"},     // no Shift_JIS lead byte
+      {1, "a\x8F\xB0", 10, 1, "a"},       // code set 3 cut short
+      {1, "\x8F\xB0\xA1z", 3, 3, "\x8F\xB0\xA1"},
+      {1, "\xA4", 10, 0, ""},
+      {5, "abc", 10, 0, ""},                // unknown converters consume nothing
+      {-1, "abc", 10, 0, ""},
+      {0, "abcdef", 4, 4, "abcd"},          // plain copy bounded by the room
+  };
+  for (const Case& c : cases) {
+    char dest[16];
+    int produced = -1;
+    int stop = -1;
+    EXPECT_EQ(vek::pfa_read_convertor(c.converter, c.room, static_cast<int>(c.raw.size()),
+                                      &produced, dest, -1, &stop, c.raw.data()),
+              c.consumed)
+        << c.raw;
+    EXPECT_EQ(std::string(dest, static_cast<std::size_t>(produced)), c.produced) << c.raw;
+    EXPECT_EQ(stop, 0);
+  }
+}
+
+TEST(TextConvertors, TheStopCharacterEndsAReadAndIsReported) {
+  const std::string raw = "\x82\xA0\nnext";
+  char dest[16];
+  int produced = 0;
+  int stop = 0;
+  EXPECT_EQ(vek::pfa_read_convertor(3, 16, static_cast<int>(raw.size()), &produced, dest, '\n',
+                                    &stop, raw.data()),
+            3);
+  EXPECT_EQ(std::string(dest, static_cast<std::size_t>(produced)), "\xA4\xA2\n");
+  EXPECT_EQ(stop, 1);
+}
+
+TEST(TextConvertors, WritesStopAtTheChunkAndAtWhatHasNoForm) {
+  // 1023 ASCII bytes and a kanji: the kanji waits for the next chunk.
+  std::string euc = std::string(1023, 'a') + "\xA4\xA2";
+  const char* source = euc.data();
+  int left = static_cast<int>(euc.size());
+  char chunk[vek::PFA_CHUNK_SIZE + 1];
+  EXPECT_EQ(vek::pfa_write_convertor(3, &left, &source, chunk), 1023);
+  EXPECT_EQ(left, 2);
+  EXPECT_EQ(vek::pfa_write_convertor(3, &left, &source, chunk), 2);
+  EXPECT_STREQ(chunk, "\x82\xA0");
+  // Code set 3 has no Shift_JIS form: the writer stops in front of it.
+  std::string cs3 = "ab\x8F\xB0\xA1";
+  source = cs3.data();
+  left = static_cast<int>(cs3.size());
+  EXPECT_EQ(vek::pfa_write_convertor(3, &left, &source, chunk), 2);
+  EXPECT_EQ(left, 3);
+  EXPECT_EQ(vek::pfa_write_convertor(3, &left, &source, chunk), 0);
+  // Plain copies go by 1024 bytes.
+  std::string plain(1500, 'p');
+  source = plain.data();
+  left = 1500;
+  EXPECT_EQ(vek::pfa_write_convertor(0, &left, &source, chunk), 1024);
+  EXPECT_EQ(left, 476);
 }
 
 }  // namespace

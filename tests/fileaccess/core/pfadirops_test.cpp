@@ -13,11 +13,13 @@
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
+#include "fileaccess/names/pfavers.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/path.h"
 #include "platform/w32/types.h"
 #include "platform/w32/winpath.h"
+#include "runtime/memory/xar.h"
 #include "tests/fileaccess/disk_test.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -335,6 +337,30 @@ int answer_modes(vek::VynFile*, void* modes, void*) {
 }
 int answer_two(vek::VynFile*, void*, void*) { return 2; }
 int answer_one(vek::VynFile*, void*, void*) { return 1; }
+int add_config(void* a, void*, void*) {
+  ++*static_cast<int*>(a);
+  return 3;  // an answer is not passed on
+}
+// The location names the texts; the user-managed layer appends to the first.
+int location_ui_info(vek::VynFile*, vek::VynFile*, void* a, void*, void*, void*) {
+  *static_cast<std::string*>(a) += "location";
+  return 4;
+}
+int ui_mgr_info(void*, void* a, void*, void*, void*) {
+  *static_cast<std::string*>(a) += "+layer";
+  return 0;
+}
+// Adds one folder handle for the directory named by argument.
+int add_top_folder(void* p_folders, void* argument) {
+  vek::VynFile* folder = vek::pfa_alloc_dir(static_cast<const char*>(argument));
+  vek::xar_append(p_folders, 1, &folder);
+  return 0;
+}
+// Puts argument into the second of the three shortcut arrays.
+int add_shortcut(void* argument, void*, void* p_b, void*) {
+  vek::xar_append(p_b, 1, &argument);
+  return 0;
+}
 int free_config(void* word) {
   g_freed += static_cast<int>(reinterpret_cast<VynWord>(word));
   return 0;
@@ -350,6 +376,9 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(nullptr, nullptr, nullptr), 1);
   EXPECT_EQ(vek::pfadir_get_num_detail_columns(nullptr, &count), vek::PFA_E_NOT_VALID);
   EXPECT_EQ(vek::pfa_get_properties_url(nullptr, nullptr), vek::PFA_E_NOT_VALID);
+  vek::VynFile** none = nullptr;
+  EXPECT_EQ(vek::pfa_get_top_level_folders(&none, nullptr), vek::PFA_E_NOT_FOUND);
+  EXPECT_EQ(none, nullptr);
 
   ASSERT_TRUE(vek::pfa_loc_register_append(1));
   vek::pfa_loc_method_register(1, vek::PfaDirAllowedDispModes, vek::PLM_CALL_FPP,
@@ -360,6 +389,14 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
                                reinterpret_cast<vek::PfaLocMethod>(&answer_one));
   vek::pfa_loc_method_register(1, vek::PfaDirFreeDetailConfigData, vek::PLM_CALL_P,
                                reinterpret_cast<vek::PfaLocMethod>(&free_config));
+  vek::pfa_loc_method_register(1, vek::PfaGetBrowserConfigVals, vek::PLM_CALL_PPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_config));
+  vek::pfa_loc_method_register(1, vek::PfaTopLevelFolders, vek::PLM_CALL_PP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_top_folder));
+  vek::pfa_loc_method_register(1, vek::PfaGetBrowserShortcuts, vek::PLM_CALL_PPPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&add_shortcut));
+  vek::pfa_loc_method_register(1, vek::PfaGetUIInfo, vek::PLM_CALL_FFPPPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&location_ui_info));
   vek::pfa_loc_register_setup(0);
   int modes = 0;
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
@@ -373,6 +410,46 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   g_freed = 0;
   vek::pfadir_free_det_config_data(words);
   EXPECT_EQ(g_freed, 5);
+  // Browser configuration: every registered type that has the method is asked.
+  int asked = 0;
+  EXPECT_EQ(vek::pfa_get_browse_config_items(&asked, nullptr, nullptr), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(asked, 1);
+  // User-interface texts: the layer completes them only for the handle asked about itself.
+  ASSERT_EQ(vek::pfa_register_ui_mgr(nullptr, nullptr, &ui_mgr_info, nullptr), 1);
+  vek::VynFile* other = vek::pfa_alloc_dir(windows(dir.path()).c_str());
+  std::string text;
+  EXPECT_EQ(vek::pfa_get_ui_info(d, other, &text, nullptr, nullptr, nullptr), 4);
+  EXPECT_EQ(text, "location");
+  text.clear();
+  EXPECT_EQ(vek::pfa_get_ui_info(d, d, &text, nullptr, nullptr, nullptr), 4);
+  EXPECT_EQ(text, "location+layer");
+  EXPECT_EQ(vek::pfa_get_ui_info(nullptr, d, &text, nullptr, nullptr, nullptr), vek::PFA_E_NOT_VALID);
+  vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
+  vek::pfa_free_vyn_file(&other);
+  // Top-level folders: the location's and then the user-managed layer's.
+  ASSERT_EQ(vek::pfa_register_ui_mgr(&add_top_folder, nullptr, nullptr, nullptr), 1);
+  std::string top = windows(dir.path());
+  vek::VynFile** folders = nullptr;
+  EXPECT_EQ(vek::pfa_get_top_level_folders(&folders, top.data()), vek::PFA_E_NO_ERROR);
+  ASSERT_NE(folders, nullptr);
+  EXPECT_EQ(vek::xar_count(&folders), 2);
+  EXPECT_TRUE(vek::pfa_is_valid(folders[1]));
+  vek::pfa_free_folder_xarray(&folders);
+  EXPECT_EQ(folders, nullptr);
+  vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(vek::pfa_get_top_level_folders(nullptr, nullptr), vek::PFA_E_INVALID_INPUT);
+  // Browser shortcuts: three new arrays, filled by the location types.
+  char shortcut[] = "shortcut";
+  char** shortcuts[3] = {};
+  EXPECT_EQ(vek::pfa_get_browser_shortcuts(shortcut, &shortcuts[0], &shortcuts[1], &shortcuts[2]),
+            vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(vek::xar_count(&shortcuts[0]), 0);
+  ASSERT_EQ(vek::xar_count(&shortcuts[1]), 1);
+  EXPECT_STREQ(shortcuts[1][0], "shortcut");
+  EXPECT_EQ(vek::xar_count(&shortcuts[2]), 0);
+  for (char**& array : shortcuts) vek::xar_free(&array);
+  EXPECT_EQ(vek::pfa_get_browser_shortcuts(shortcut, nullptr, &shortcuts[1], &shortcuts[2]),
+            vek::PFA_E_INVALID_INPUT);
   vek::pfa_free_vyn_file(&d);
 }
 

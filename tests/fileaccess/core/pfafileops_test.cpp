@@ -18,6 +18,7 @@
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
 #include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/swept_calls.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"
@@ -238,16 +239,6 @@ TEST_F(PfaFileOps, CopyingForTheShellAndCopyingByteCounts) {
 
 // ---- Fault sweeps ----
 
-const char* const SWEPT_CALLS[] = {
-    "CreateFileA", "CreateFileW", "ReadFile",      "WriteFile",   "FlushFileBuffers",
-    "SetFilePointer", "SetEndOfFile", "GetFileSize", "CopyFileA", "CopyFileW",
-    "MoveFileA",   "MoveFileExA", "MoveFileW",     "MoveFileExW", "DeleteFileA",
-    "DeleteFileW", "GetFileAttributesA", "GetFileAttributesW", "GetFileAttributesExA",
-    "FindFirstFileA", "FindNextFileA", "FindFirstFileW", "FindNextFileW", "fopen",
-    "_wfopen",     "_open",       "_wopen",        "_access",     "_waccess",
-    "rename",      "remove",      "_unlink",       "_wunlink",    "_stat",
-    "_wstat",      "_chmod",      "_wchmod",
-};
 
 // One operation of a sweep: files set up in a fresh directory, the operation run on
 // them, and what must hold after every run.
@@ -336,7 +327,7 @@ class PfaFileSweep : public PfaFileOps {
       prepare(run, op);
       w32::fault_testing_reset();
       EXPECT_EQ(op.run(run.local.path(), run.unc.path()), vek::PFA_E_NO_ERROR) << op.label;
-      for (const char* name : SWEPT_CALLS)
+      for (const char* name : yrltest::SWEPT_CALLS)
         if (long n = w32::fault_testing_calls(name)) calls.emplace_back(name, n);
       check(run, op, 0, std::string(op.label) + " without faults", "");
     }
