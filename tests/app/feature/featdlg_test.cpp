@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/feature/elemtree.h"
@@ -12,8 +13,12 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/geometry.h"
+#include "host/messages.h"
 #include "host/model_store.h"
+#include "host/ui.h"
+#include "runtime/text/wide.h"
 #include "tests/app/util/apputil_fixture.h"
+#include "toolkit/api/app_api.h"
 
 namespace yrltest {
 namespace {
@@ -153,6 +158,31 @@ class FeatDlgDriver : public UtilTest {
     ASSERT_EQ(YrlViewDataWrite(name, v), 0);
     for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
   }
+  // A 10 x 5 rectangle in FRONT as the profile of an extrude and the TOP line 5 as its
+  // sketch-plane pick: every step but the depth is complete.
+  void profile_and_plane(YrlFeatInfo& info) {
+    line_entity(1, {0, 0, 0}, {10, 0, 0});
+    line_entity(2, {10, 0, 0}, {10, 5, 0});
+    line_entity(3, {10, 5, 0}, {0, 5, 0});
+    line_entity(4, {0, 5, 0}, {0, 0, 0});
+    line_entity(5, {0, 100, 0}, {10, 100, 0});
+    view("FRONT", 2, 0, {1, 2, 3, 4});
+    view("TOP", 1, 100, {5});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    std::vector<VynSelection> sels;
+    for (int id : {1, 2, 3, 4}) {
+      VynModelitem item = entity(id);
+      VynSelection sel = nullptr;
+      ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+      sels.push_back(sel);
+    }
+    int view_result = 0;
+    ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
+    for (VynSelection& s : sels) VynSelectionFree(&s);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    user("pick 77 5");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  }
   size_t features() { return yrlhost::stored_model(part)->features.size(); }
   double volume() { return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).volume; }
   VynMdl part = nullptr;
@@ -161,28 +191,8 @@ class FeatDlgDriver : public UtilTest {
 // All steps complete: the first validation builds the feature, a changed depth redefines
 // the same feature in place (no second one), a depth that is not complete builds nothing.
 TEST_F(FeatDlgDriver, CreatesThenRedefinesTheSameFeature) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  line_entity(2, {10, 0, 0}, {10, 5, 0});
-  line_entity(3, {10, 5, 0}, {0, 5, 0});
-  line_entity(4, {0, 5, 0}, {0, 0, 0});
-  line_entity(5, {0, 100, 0}, {10, 100, 0});
-  view("FRONT", 2, 0, {1, 2, 3, 4});
-  view("TOP", 1, 100, {5});
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-  std::vector<VynSelection> sels;
-  for (int id : {1, 2, 3, 4}) {
-    VynModelitem item = entity(id);
-    VynSelection sel = nullptr;
-    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-    sels.push_back(sel);
-  }
-  int view_result = 0;
-  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
-  for (VynSelection& s : sels) VynSelectionFree(&s);
-  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-  user("pick 77 5");
-  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
 
   YrlExtDlgInfo dlg{};
   std::strcpy(dlg.name, "yrlfeatdlg");
@@ -215,6 +225,208 @@ TEST_F(FeatDlgDriver, CreatesThenRedefinesTheSameFeature) {
   EXPECT_EQ(features(), built);
   EXPECT_NEAR(volume(), 1500, 1e-6);
   YrlFeatInfoEnd(&info);
+}
+
+// ---- The dialog through the scripted user --------------------------------------------------
+
+class FeatDlgWizard : public FeatDlgDriver {
+ protected:
+  static yrlhost::UiComponent component(const std::string& name) {
+    std::optional<yrlhost::UiComponent> c = yrlhost::ui_component("yrlfeatdlg", name);
+    if (!c) c = yrlhost::ui_component_snapshot("yrlfeatdlg", name);
+    EXPECT_TRUE(c.has_value()) << name;
+    return c.value_or(yrlhost::UiComponent{});
+  }
+  // From the first page to the depth page, then a blind depth.
+  static void to_depth(const char* depth) {
+    for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+    user("option yrlfeatdlg depth_type_list Blind");
+    user(std::string("type yrlfeatdlg depth_val_txt ") + depth);
+  }
+  size_t exists_messages() {
+    size_t n = 0;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log()) n += r.key == "YRL_FEAT_EXISTS";
+    return n;
+  }
+};
+
+// The wizard builds the feature when the depth completes the last step, redefines the same
+// feature when the depth changes, and OK leaves it in the part.
+TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  to_depth("20");
+  int id = 0;
+  size_t built = 0;  // the feature and, while the wizard runs, its sketch preview
+  check([&] {
+    EXPECT_EQ(info.created, 1);
+    built = features();
+    id = info.feature.id;
+    EXPECT_GE(id, 1);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  check([&] {
+    EXPECT_EQ(info.feature.id, id);
+    EXPECT_EQ(features(), built);
+    EXPECT_NEAR(volume(), 1500, 1e-6);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(info.feature.id, id);
+  EXPECT_EQ(features(), before + 1);
+  EXPECT_NEAR(volume(), 1500, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// Cancel answered "no" keeps the wizard and every pick; "yes" takes the feature and what
+// the run made for it out of the part.
+TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
+  size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  to_depth("20");
+  int id = 0;
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg no_btn");
+  check([&] {
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    id = info.feature.id;
+    EXPECT_GE(id, 1);
+    EXPECT_EQ(info.sketch.count, 4);
+    EXPECT_EQ(info.plane.line_item.id, 5);
+    EXPECT_NEAR(info.extent.depth, 20, 1e-12);
+  });
+  user("close yrlfeatdlg");  // the close box asks the same
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(features(), empty);
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_NEAR(volume(), 0, 1e-9);
+  YrlFeatInfoEnd(&info);
+}
+
+// Another feature's name empties the field with "YRL_FEAT_EXISTS"; the wizard's own
+// feature's name is taken; a name longer than a feature name holds is cut, not overrun.
+TEST_F(FeatDlgWizard, FeatureNames) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  user("type yrlfeatdlg fname_txt TOP focusout");
+  check([&] {
+    EXPECT_EQ(component("fname_txt").value, "");
+    EXPECT_EQ(info.name[0], 0);
+    EXPECT_EQ(exists_messages(), 1u);
+  });
+  to_depth("20");
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  std::string own;
+  check([&] {
+    own = component("fname_txt").value;
+    EXPECT_FALSE(own.empty());
+    user("type yrlfeatdlg fname_txt " + own);
+  });
+  check([&] {
+    EXPECT_EQ(component("fname_txt").value, own);
+    EXPECT_EQ(exists_messages(), 1u);
+    char name[64];
+    vek::wstostr_bounded(name, sizeof name, info.name);
+    EXPECT_EQ(name, own);
+  });
+  const std::string long_name(40, 'B');
+  user("type yrlfeatdlg fname_txt " + long_name);
+  check([&] {
+    char name[64];
+    vek::wstostr_bounded(name, sizeof name, info.name);
+    EXPECT_EQ(std::string(name), long_name.substr(0, 31));
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// Panels of a created dialog, without running it.
+class FeatDlgPanels : public FeatDlgDriver {
+ protected:
+  void SetUp() override {
+    FeatDlgDriver::SetUp();
+    std::strcpy(dlg.name, "yrlfeatdlg");
+    dlg.info = &info;
+    ASSERT_EQ(VynUIDialogCreate("yrlfeatdlg", "yrlfeatdlg"), 0);
+  }
+  void TearDown() override {
+    VynUIDialogDestroy("yrlfeatdlg");
+    FeatDlgDriver::TearDown();
+  }
+  YrlFeatInfo info{};
+  YrlExtDlgInfo dlg{};
+};
+
+// Fault: the datum point pick enabled the profile's clear button. Its own one is enabled
+// and the profile's stays as it was.
+TEST_F(FeatDlgPanels, DatumPointPickEnablesItsOwnClearButton) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  VynModelitem item = entity(1);
+  VynSelection sel = nullptr;
+  ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+  ASSERT_EQ(VynArrayAlloc(0, sizeof(VynSelection), 1, &info.datum_point.selections), 0);
+  ASSERT_EQ(VynArrayObjectAdd(&info.datum_point.selections, -1, 1, &sel), 0);
+  std::strcpy(info.datum_point.view_name, "FRONT");
+  ASSERT_EQ(YrlExtDlgDpntEntPanelSet(&dlg), 0);
+  auto get = [](const char* name) { return yrlhost::ui_component("yrlfeatdlg", name).value(); };
+  EXPECT_TRUE(get("pnt_ent_clear_btn").enabled);
+  EXPECT_FALSE(get("sketch_clear_btn").enabled);
+  EXPECT_EQ(get("pnt_ent_txt").value, "1 Entities (FRONT)");
+  YrlFeatInfoDatumPointFree(&info);
+  ASSERT_EQ(YrlExtDlgDpntEntPanelSet(&dlg), 0);
+  EXPECT_FALSE(get("pnt_ent_clear_btn").enabled);
+  EXPECT_EQ(get("pnt_ent_txt").value, "No Entities Selected");
+}
+
+// Fault: an angle outside the table was formatted with a stray "3" after it. A table
+// angle selects its row; any other shows as the number alone.
+TEST_F(FeatDlgPanels, AngleListShowsTheAngleAlone) {
+  info.type = YRL_FEAT_REVOLVE;
+  struct Row {
+    double angle;
+    const char* selected;  // null: typed value
+    const char* value;
+  } rows[] = {
+      {90, "Angle90", nullptr}, {90.004, "Angle90", nullptr}, {360, "Angle360", nullptr},
+      {45, nullptr, "45"},      {90.02, nullptr, "90.02"},    {12.5, nullptr, "12.5"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.angle);
+    info.extent.depth = r.angle;
+    ASSERT_EQ(YrlExtDlgAngleListValueSet(&dlg), 0);
+    yrlhost::UiComponent c = yrlhost::ui_component("yrlfeatdlg", "angle_val_list").value();
+    if (r.selected != nullptr) {
+      EXPECT_EQ(c.selected, std::vector<std::string>{r.selected});
+    } else {
+      EXPECT_EQ(c.value, r.value);
+    }
+  }
+}
+
+// The depth and angle tables: first exact match, unknown names and angles.
+TEST(FeatDlgTables, DepthAndAngleNames) {
+  EXPECT_EQ(YrlDepthTypeByName("Blind"), 1);
+  EXPECT_EQ(YrlDepthTypeByName("Variable"), 1);
+  EXPECT_EQ(YrlDepthTypeByName("All"), 4);
+  EXPECT_EQ(YrlDepthTypeByName("Until"), 5);
+  EXPECT_EQ(YrlDepthTypeByName("To Selected"), 5);
+  EXPECT_EQ(YrlDepthTypeByName("blind"), 0);
+  EXPECT_EQ(YrlDepthTypeByName(nullptr), 0);
+  EXPECT_EQ(YrlAngleValueByName("Angle270"), 270);
+  EXPECT_EQ(YrlAngleValueByName("AngleSelect"), 0);
+  EXPECT_EQ(YrlAngleValueByName("Angle45"), -1.0);
+  EXPECT_STREQ(YrlAngleNameByValue(179.995), "Angle180");
+  EXPECT_STREQ(YrlAngleNameByValue(0), "AngleSelect");
+  EXPECT_EQ(YrlAngleNameByValue(180.02), nullptr);
 }
 
 }  // namespace
