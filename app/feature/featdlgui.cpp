@@ -158,6 +158,13 @@ void axis_highlight(YrlExtDlgInfo* dlg, int colour) {
 // Moves on when automatic forward is on and the step is complete.
 void auto_forward(YrlExtDlgInfo* dlg) { YrlExtDlgMoveAutoForward(dlg); }
 
+// A new profile or sketch plane: sections may be built again, and a build that failed
+// left no feature behind, so its failure no longer blocks the next build.
+void sketch_failure_clear(YrlFeatInfo* info) {
+  info->sketch_failed = 0;
+  if (!(info->created && info->feature.id > 0)) info->failure = 0;
+}
+
 void incomplete_reset(YrlExtDlgInfo* dlg) {
   if (dlg->current >= 0 && dlg->current < dlg->count) dlg->steps[dlg->current].complete = 0;
   dlg->ready = 0;
@@ -600,7 +607,7 @@ int YrlExtDlgDepthRefExit(YrlExtDlgInfo* dlg) {
 void YrlExtDlgCBSketchPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlFeatInfo* info = dlg->info;
-  if (YrlSketchSelect(info, &info->draw, &info->sketch) == VYN_TK_NO_ERROR) info->sketch_failed = 0;
+  if (YrlSketchSelect(info, &info->draw, &info->sketch) == VYN_TK_NO_ERROR) sketch_failure_clear(info);
   new_profile_update(dlg);
 }
 
@@ -608,7 +615,7 @@ void YrlExtDlgCBValidate(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlSketchValDlg(dlg->info);
   new_profile_update(dlg);
-  dlg->info->sketch_failed = 0;
+  sketch_failure_clear(dlg->info);
 }
 
 void YrlExtDlgCBSketchClear(char*, char*, void* app_data) {
@@ -717,7 +724,7 @@ void YrlExtDlgCBSketchPlanePick(char*, char*, void* app_data) {
   plane_highlight(dlg, -1);
   if (YrlFeatInfoSketchPlaneSelect(dlg->info) == VYN_TK_NO_ERROR) {
     sketch_plane_panel(dlg);
-    dlg->info->sketch_failed = 0;
+    sketch_failure_clear(dlg->info);
   }
   plane_highlight(dlg, kCurrentColour);
   YrlExtDlgValidate(dlg);

@@ -126,6 +126,9 @@ int YrlFeatInfoSketchAddAndRedefine(YrlFeatInfo* info, VynFeature* feature, int 
   }
   selections_free(sels, count);
   if (status != VYN_TK_NO_ERROR) {
+    // The profile could not be made into a section: no section is built from it again
+    // until the user picks a new profile or sketch plane.
+    info->sketch_failed = 1;
     YrlFeatIncompleteFeatureDelete(feature, nullptr, nullptr);
     return VYN_TK_GENERAL_ERROR;
   }

@@ -13,6 +13,7 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/geometry.h"
+#include "host/call_log.h"
 #include "host/messages.h"
 #include "host/model_store.h"
 #include "host/ui.h"
@@ -250,12 +251,18 @@ class FeatDlgWizard : public FeatDlgDriver {
   }
 };
 
-// The wizard builds the feature when the depth completes the last step, redefines the same
+// The wizard of a first feature builds it when the depth completes the last step, redefines the same
 // feature when the depth changes, and OK leaves it in the part.
 TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
   YrlFeatInfo info;
   ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
   size_t before = features();
+  check([] {  // a first feature: no cut without a solid, no Thru All
+    EXPECT_FALSE(component("ftype_btn").enabled);
+    EXPECT_EQ(component("depth_type_list").names, (std::vector<std::string>{"Until", "Blind"}));
+    EXPECT_EQ(component("depth_type_list").labels, (std::vector<std::string>{"Thru Until", "Blind"}));
+    EXPECT_EQ(component("page_label").text, "Step 1 Of 4");
+  });
   to_depth("20");
   int id = 0;
   size_t built = 0;  // the feature and, while the wizard runs, its sketch preview
@@ -346,6 +353,42 @@ TEST_F(FeatDlgWizard, FeatureNames) {
   });
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// A section that cannot be solved when the feature is built: "SECTION CREATION FAILURE",
+// the feature is deleted, and once a new sketch plane is picked the next ready state
+// builds a new feature.
+TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  check([] { yrlhost::call_log_fail_on_call("VynSectionAutodim_v", 1); });
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([] { EXPECT_EQ(yrlhost::ui_dialog("error").value().title, "SECTION CREATION FAILURE"); });
+  user("press error OK");
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 1);
+    EXPECT_EQ(info.created, 0);
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_NEAR(volume(), 0, 1e-9);
+  });
+  user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 0);
+    EXPECT_EQ(info.created, 1);
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), before + 1);
   YrlFeatInfoEnd(&info);
 }
 
