@@ -8,6 +8,7 @@
 #include "app/feature/elemtree.h"
 #include "app/feature/featdlg.h"
 #include "app/feature/feature.h"
+#include "app/prefs/prefs.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
@@ -453,6 +454,45 @@ TEST_F(FeatDlgPanels, AngleListShowsTheAngleAlone) {
       EXPECT_EQ(c.value, r.value);
     }
   }
+}
+
+// An angle typed into the angle list: 0 to 360 is taken, any other keeps the value of
+// the angle field and says why; a chosen entry gives its table angle.
+TEST_F(FeatDlgPanels, TypedAngleIsCheckedAgainstAFullTurn) {
+  info.type = YRL_FEAT_REVOLVE;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  const char* d = "yrlfeatdlg";
+  ASSERT_EQ(YrlSelectedNameSet(VynUITabSelectednamesSet, d, "FeatCreationTab", "LayAngleRef"), 0);
+  ASSERT_EQ(VynUIOptionmenuActivateActionSet(d, "angle_val_list", YrlExtDlgCBAngleValue, &dlg), 0);
+  ASSERT_EQ(VynUIOptionmenuSelectActionSet(d, "angle_val_list", YrlExtDlgCBAngleValue, &dlg), 0);
+  struct Row {
+    const char* action;
+    double depth;
+    bool refused;
+  } rows[] = {
+      {"type yrlfeatdlg angle_val_list 360", 360, false}, {"type yrlfeatdlg angle_val_list 0", 0, false},
+      {"type yrlfeatdlg angle_val_list 12.5", 12.5, false}, {"type yrlfeatdlg angle_val_list 361", 7, true},
+      {"type yrlfeatdlg angle_val_list -1", 7, true},     {"option yrlfeatdlg angle_val_list Angle270", 270, false},
+  };
+  size_t shown = 0;
+  for (const Row& r : rows) {
+    check([&] {
+      ASSERT_EQ(VynUIInputpanelDoubleSet(d, "angle_val_txt", 7.0), 0);
+      shown = yrlhost::message_log().size();
+    });
+    user(r.action);
+    check([&, r] {
+      SCOPED_TRACE(r.action);
+      EXPECT_NEAR(info.extent.depth, r.depth, 1e-12);
+      bool refused = false;
+      for (size_t i = shown; i < yrlhost::message_log().size(); ++i)
+        refused = refused || yrlhost::message_log()[i].key == "YRL_INVALID_ANGLE_VALUE";
+      EXPECT_EQ(refused, r.refused);
+    });
+  }
+  check([&] { VynUIDialogExit(d, 0); });
+  int status = 0;
+  EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
 }
 
 // The depth and angle tables: first exact match, unknown names and angles.
