@@ -357,6 +357,61 @@ TEST_F(FeatDlgWizard, FeatureNames) {
   YrlFeatInfoEnd(&info);
 }
 
+// A cut on a part that has a solid: the sub-type can be switched, the depth list has
+// three rows, and "Thru All" completes the depth step and builds the cut.
+TEST_F(FeatDlgWizard, CutThroughAllOnAPartWithASolid) {
+  YrlFeatInfo first;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(first));
+  first.extent.depth_type = YRL_DEPTH_BLIND;
+  first.extent.depth = 20;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&first), 0);
+  ASSERT_NEAR(volume(), 1000, 1e-6);
+  YrlFeatInfoEnd(&first);
+
+  line_entity(11, {4, 1, 0}, {6, 1, 0});
+  line_entity(12, {6, 1, 0}, {6, 3, 0});
+  line_entity(13, {6, 3, 0}, {4, 3, 0});
+  line_entity(14, {4, 3, 0}, {4, 1, 0});
+  for (int id : {11, 12, 13, 14}) ASSERT_EQ(YrlViewSetupEntityAdd("FRONT", id), 0);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  ASSERT_EQ(info.part.has_first_feature, 1);
+  std::vector<VynSelection> sels;
+  for (int id : {11, 12, 13, 14}) {
+    VynModelitem item = entity(id);
+    VynSelection sel = nullptr;
+    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+    sels.push_back(sel);
+  }
+  int view_result = 0;
+  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
+  for (VynSelection& sel : sels) VynSelectionFree(&sel);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+
+  user("press yrlfeatdlg ftype_btn");
+  check([&] {
+    EXPECT_EQ(info.sub_type, YRL_FEAT_CUT);
+    EXPECT_EQ(component("ftype_label").text, "Cut (Side 1)");
+    EXPECT_TRUE(component("cut_flip_btn").shown);
+    EXPECT_EQ(component("depth_type_list").labels, (std::vector<std::string>{"Thru Until", "Blind", "Thru All"}));
+  });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list All");
+  check([&] {
+    EXPECT_EQ(info.extent.depth_type, YRL_DEPTH_THROUGH_ALL);
+    EXPECT_EQ(info.created, 1);
+    EXPECT_TRUE(component("ok_btn").enabled);
+    EXPECT_FALSE(component("depth_val_txt").editable);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_GE(info.feature.id, 1);
+  EXPECT_LT(volume(), 1000 - 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
 // A section that cannot be solved when the feature is built: "SECTION CREATION FAILURE",
 // the feature is deleted, and once a new sketch plane is picked the next ready state
 // builds a new feature.
