@@ -18,6 +18,7 @@
 #include "host/messages.h"
 #include "host/model_store.h"
 #include "host/ui.h"
+#include "runtime/system/ntsys_testing.h"
 #include "runtime/text/wide.h"
 #include "tests/app/util/apputil_fixture.h"
 #include "toolkit/api/app_api.h"
@@ -445,6 +446,30 @@ TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_EQ(features(), before + 1);
+  YrlFeatInfoEnd(&info);
+}
+
+// The dialog cannot be created: "YRL_DIALOG_ERROR" from the wizard's message file, a
+// pause of 2 seconds (through the test hook), nothing built and nothing left open.
+int slept = 0;
+int sleep_hook(int seconds) {
+  slept += seconds;
+  return 0;
+}
+TEST_F(FeatDlgWizard, CreationFailureTellsAndPauses) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  slept = 0;
+  vek::ntsys_testing_sleep_hook_set(sleep_hook);
+  yrlhost::call_log_fail_on_call("VynUIDialogCreate_v", 1);
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  vek::ntsys_testing_sleep_hook_set(nullptr);
+  EXPECT_EQ(slept, 2);
+  ASSERT_FALSE(yrlhost::message_log().empty());
+  EXPECT_EQ(yrlhost::message_log().back().key, "YRL_DIALOG_ERROR");
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(features(), before);
   YrlFeatInfoEnd(&info);
 }
 
