@@ -9,6 +9,7 @@
 #include "app/feature/featdlg.h"
 #include "app/menus/app_init.h"
 #include "app/prefs/prefs.h"
+#include "app/sketch/sketchfix.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/sketch/sketchvaldlg.h"
@@ -18,6 +19,7 @@
 #include "runtime/system/ntsys.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/util/vecmath.h"
 
 namespace {
 
@@ -672,10 +674,24 @@ void YrlExtDlgCBHolePrfClear(char*, char*, void* app_data) {
   YrlExtDlgValidate(dlg);
 }
 
+// Marks each datum point in the drawing: model points taken back through the view.
+void datum_points_draw(YrlFeatInfo* info) {
+  double trf[4][4], inverse[4][4], scale = 1;
+  int n = 0;
+  if (info->datum_point.points == nullptr || VynArraySizeGet(info->datum_point.points, &n) != VYN_TK_NO_ERROR) return;
+  if (YrlGetDrwToMdlTrfForView(&info->draw, info->datum_point.view_id, trf, &scale) != VYN_TK_NO_ERROR) return;
+  if (!VynUtilMatrixInvert(trf, inverse)) return;
+  const auto* points = static_cast<const YrlDatumPoint*>(info->datum_point.points);
+  for (int i = 0; i < n; ++i) YrlTestPointDraw(points[i].point, inverse);
+}
+
 void YrlExtDlgCBDpntEntPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   VynWindowRefresh(dlg->drawing_window);
-  if (YrlFeatInfoDatumPointRefSelect(dlg->info) == VYN_TK_NO_ERROR) YrlExtDlgDpntEntPanelSet(dlg);
+  if (YrlFeatInfoDatumPointRefSelect(dlg->info) == VYN_TK_NO_ERROR) {
+    YrlExtDlgDpntEntPanelSet(dlg);
+    datum_points_draw(dlg->info);
+  }
   YrlExtDlgValidate(dlg);
   auto_forward(dlg);
 }

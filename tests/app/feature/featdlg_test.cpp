@@ -473,6 +473,35 @@ TEST_F(FeatDlgWizard, CreationFailureTellsAndPauses) {
   YrlFeatInfoEnd(&info);
 }
 
+// The datum point pick in the wizard: the picked entities' text, the pick's own clear
+// button enabled and the profile's left alone.
+TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg pnt_ent_btn");
+  user("pick 77 1 + 77 2");
+  check([&] {
+    EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
+    EXPECT_TRUE(component("pnt_ent_clear_btn").enabled);
+    EXPECT_FALSE(component("sketch_clear_btn").enabled);
+  });
+  user("press yrlfeatdlg pnt_ent_clear_btn");
+  user("press yrlconfirmdlg yes_btn");
+  check([&] {
+    EXPECT_EQ(component("pnt_ent_txt").value, "No Entities Selected");
+    EXPECT_FALSE(component("pnt_ent_clear_btn").enabled);
+    EXPECT_EQ(info.datum_point.selections, nullptr);
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
 // Panels of a created dialog, without running it.
 class FeatDlgPanels : public FeatDlgDriver {
  protected:
