@@ -297,7 +297,14 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
   size_t empty = features();
   YrlFeatInfo info;
   ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
-  to_depth("20");
+  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where the run makes a plane
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
   int id = 0;
   user("press yrlfeatdlg cancel_btn");
   user("press yrlconfirmdlg no_btn");
@@ -305,8 +312,9 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
     EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
     id = info.feature.id;
     EXPECT_GE(id, 1);
+    EXPECT_GE(info.sketch.created_plane.id, 1);
     EXPECT_EQ(info.sketch.count, 4);
-    EXPECT_EQ(info.plane.line_item.id, 5);
+    EXPECT_EQ(info.plane.line_item.id, 6);
     EXPECT_NEAR(info.extent.depth, 20, 1e-12);
   });
   user("close yrlfeatdlg");  // the close box asks the same
