@@ -227,6 +227,8 @@ void take_action(OpenDialog& open, const ScriptAction& action) {
         return;
       }
       component->value = action.text;
+      // A value typed into an option menu stands instead of a chosen entry.
+      if (component->kind == UiKind::optionmenu) component->selected.clear();
       if (action.event == InputEvent::none) return;
       event = action.event == InputEvent::activate ? UiEvent::activate : UiEvent::focus_out;
       break;

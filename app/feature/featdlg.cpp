@@ -15,36 +15,35 @@ namespace {
 // The wizard's own message file.
 const VynWchar kFeatDlgMsgFile[] = u"transition_msg.txt";
 
-// The step tables. The enter and exit functions of the pages belong to the panels and
-// are not set here yet (null: nothing to run).
+// The step tables: page, enter and exit (null: nothing to run), completeness.
 YrlExtDlgStep yrl_feat_extrude_comps[] = {
     {"LayExtrudeMain", nullptr, nullptr, YrlExtDlgExtrudeMainValidate, 0},
-    {"LaySktProfile", nullptr, nullptr, YrlExtDlgSketchProfileValidate, 0},
-    {"LaySktPlane", nullptr, nullptr, YrlExtDlgSketchPlaneValidate, 0},
-    {"LayDepthRef", nullptr, nullptr, YrlExtDlgDepthRefValidate, 0},
+    {"LaySktProfile", YrlExtDlgSketchProfileEnter, YrlExtDlgSketchProfileExit, YrlExtDlgSketchProfileValidate, 0},
+    {"LaySktPlane", YrlExtDlgSketchPlaneEnter, YrlExtDlgSketchPlaneExit, YrlExtDlgSketchPlaneValidate, 0},
+    {"LayDepthRef", YrlExtDlgDepthRefEnter, YrlExtDlgDepthRefExit, YrlExtDlgDepthRefValidate, 0},
 };
 YrlExtDlgStep yrl_feat_revolve_comps[] = {
     {"LayExtrudeMain", nullptr, nullptr, YrlExtDlgExtrudeMainValidate, 0},
-    {"LayRevolveAxis", nullptr, nullptr, YrlExtDlgRevolveAxisValidate, 0},
-    {"LaySktProfile", nullptr, nullptr, YrlExtDlgSketchProfileValidate, 0},
-    {"LaySktPlane", nullptr, nullptr, YrlExtDlgSketchPlaneValidate, 0},
-    {"LayAngleRef", nullptr, nullptr, YrlExtDlgDepthRefValidate, 0},
+    {"LayRevolveAxis", YrlExtDlgRevAxisEnter, YrlExtDlgRevAxisExit, YrlExtDlgRevolveAxisValidate, 0},
+    {"LaySktProfile", YrlExtDlgSketchProfileEnter, YrlExtDlgSketchProfileExit, YrlExtDlgSketchProfileValidate, 0},
+    {"LaySktPlane", YrlExtDlgSketchPlaneEnter, YrlExtDlgSketchPlaneExit, YrlExtDlgSketchPlaneValidate, 0},
+    {"LayAngleRef", YrlExtDlgDepthRefEnter, YrlExtDlgDepthRefExit, YrlExtDlgDepthRefValidate, 0},
 };
 YrlExtDlgStep yrl_feat_hole_comps[] = {
     {"LayHoleMain", nullptr, nullptr, YrlExtDlgHoleMainValidate, 0},
     {"LayHolePrf", nullptr, nullptr, YrlExtDlgHoleSurfaceValidate, 0},
-    {"LaySktPlane", nullptr, nullptr, YrlExtDlgSketchPlaneValidate, 0},
-    {"LayDepthRef", nullptr, nullptr, YrlExtDlgDepthRefValidate, 0},
+    {"LaySktPlane", YrlExtDlgSketchPlaneEnter, YrlExtDlgSketchPlaneExit, YrlExtDlgSketchPlaneValidate, 0},
+    {"LayDepthRef", YrlExtDlgDepthRefEnter, YrlExtDlgDepthRefExit, YrlExtDlgDepthRefValidate, 0},
 };
 YrlExtDlgStep yrl_feat_dtm_curve_comps[] = {
     {"LayDatumMain", nullptr, nullptr, YrlExtDlgExtrudeMainValidate, 0},
-    {"LaySktProfile", nullptr, nullptr, YrlExtDlgSketchProfileValidate, 0},
-    {"LaySktPlane", nullptr, nullptr, YrlExtDlgSketchPlaneValidate, 0},
+    {"LaySktProfile", YrlExtDlgSketchProfileEnter, YrlExtDlgSketchProfileExit, YrlExtDlgSketchProfileValidate, 0},
+    {"LaySktPlane", YrlExtDlgSketchPlaneEnter, YrlExtDlgSketchPlaneExit, YrlExtDlgSketchPlaneValidate, 0},
 };
 YrlExtDlgStep yrl_feat_dtm_point_comps[] = {
     {"LayDatumMain", nullptr, nullptr, YrlExtDlgDatumMainValidate, 0},
     {"LayDtmPnt", nullptr, nullptr, YrlExtDlgDPntEntValidate, 0},
-    {"LaySktPlane", nullptr, nullptr, YrlExtDlgSketchPlaneValidate, 0},
+    {"LaySktPlane", YrlExtDlgSketchPlaneEnter, YrlExtDlgSketchPlaneExit, YrlExtDlgSketchPlaneValidate, 0},
 };
 YrlExtDlgStep yrl_feat_dtm_plane_comps[] = {
     {"LayDatumMain", nullptr, nullptr, YrlExtDlgDatumMainValidate, 0},
@@ -52,7 +51,7 @@ YrlExtDlgStep yrl_feat_dtm_plane_comps[] = {
 };
 YrlExtDlgStep yrl_feat_dtm_axis_comps[] = {
     {"LayDatumMain", nullptr, nullptr, YrlExtDlgDatumMainValidate, 0},
-    {"LayRevolveAxis", nullptr, nullptr, YrlExtDlgRevolveAxisValidate, 0},
+    {"LayRevolveAxis", YrlExtDlgRevAxisEnter, YrlExtDlgRevAxisExit, YrlExtDlgRevolveAxisValidate, 0},
 };
 YrlExtDlgStep yrl_feat_dtm_csys_comps[] = {
     {"LayDatumMain", nullptr, nullptr, YrlExtDlgDatumMainValidate, 0},

@@ -64,3 +64,68 @@ int YrlExtDlgMoveAutoForward(YrlExtDlgInfo* dlg);
 int YrlExtDlgAutoForwardInit(YrlExtDlgInfo* dlg);
 void YrlExtDlgCBNext(char* dialog, char* component, void* app_data);
 void YrlExtDlgCBPrev(char* dialog, char* component, void* app_data);
+
+// ---- The dialog: builder, pages and callbacks ------------------------------------------
+
+// Builds and runs the modal wizard "yrlfeatdlg" for info; 0 always. The feature it built
+// stays in the part.
+int YrlFeatExtrusionDlg(YrlFeatInfo* info);
+
+// Enter and exit functions of the step pages.
+int YrlExtDlgSketchProfileEnter(YrlExtDlgInfo* dlg);
+int YrlExtDlgSketchProfileExit(YrlExtDlgInfo* dlg);
+int YrlExtDlgRevAxisEnter(YrlExtDlgInfo* dlg);
+int YrlExtDlgRevAxisExit(YrlExtDlgInfo* dlg);
+int YrlExtDlgSketchPlaneEnter(YrlExtDlgInfo* dlg);
+int YrlExtDlgSketchPlaneExit(YrlExtDlgInfo* dlg);
+int YrlExtDlgDepthRefEnter(YrlExtDlgInfo* dlg);
+int YrlExtDlgDepthRefExit(YrlExtDlgInfo* dlg);
+
+// Panels.
+int YrlExtDlgSketchProfilePanelSet(YrlExtDlgInfo* dlg);
+int YrlExtDlgDpntEntPanelSet(YrlExtDlgInfo* dlg);
+int YrlExtDlgExtentPanelSet(YrlExtDlgInfo* dlg);
+int YrlExtDlgDepthTypeListSet(YrlExtDlgInfo* dlg);
+int YrlExtDlgDepthRefAccessSet(YrlExtDlgInfo* dlg);
+// Shows the depth value in "angle_val_list": its table name, else the value as typed.
+int YrlExtDlgAngleListValueSet(YrlExtDlgInfo* dlg);
+
+// Depth and angle tables: the depth type code of a name (0 unknown), the angle of a name
+// (-1.0 unknown), the name of an angle within 0.01 (null when none).
+int YrlDepthTypeByName(const char* name);
+double YrlAngleValueByName(const char* name);
+const char* YrlAngleNameByValue(double value);
+
+// The callbacks (host dialog signature; the application data is the YrlExtDlgInfo).
+void YrlExtDlgCBClose(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSubTypeActivate(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSketchPick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSketchClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBHolePrfPick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBHolePrfClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDpntEntPick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDpntEntClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBRevAxisPick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBRevAxisClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSketchPlanePick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSketchPlaneClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBSketchPlaneFlip(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDatumPlanePick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDatumPlaneClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDatumPlaneFlip(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBPlaneRefValue(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDepthTypeSelect(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBAngleValue(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBExtentRefPick(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBExtentRefClear(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBExtentValue(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBOK(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBCancel(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBAutoForward(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBPreviewTry(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBValidate(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBCutFlip(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBFlip(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBFNameFocusOut(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBHoleFNameFocusOut(char* dialog, char* component, void* app_data);
+void YrlExtDlgCBDtmFNameFocusOut(char* dialog, char* component, void* app_data);

@@ -126,6 +126,9 @@ int YrlFeatInfoSketchAddAndRedefine(YrlFeatInfo* info, VynFeature* feature, int 
   }
   selections_free(sels, count);
   if (status != VYN_TK_NO_ERROR) {
+    // The profile could not be made into a section: no section is built from it again
+    // until the user picks a new profile or sketch plane.
+    info->sketch_failed = 1;
     YrlFeatIncompleteFeatureDelete(feature, nullptr, nullptr);
     return VYN_TK_GENERAL_ERROR;
   }
@@ -326,6 +329,13 @@ int YrlFeatInfoBegin(YrlFeatInfo* info, int type) {
 void YrlFeatInfoEnd(YrlFeatInfo* info) {
   YrlFeatInfoSketchFixEntErase(info);
   if (info->fix_entities != nullptr) VynArrayFree(&info->fix_entities);
+  YrlFeatInfoProfileFree(info);
+  if (info->rev_axis.selection != nullptr) VynSelectionFree(&info->rev_axis.selection);
+  if (info->hole.selection != nullptr) VynSelectionFree(&info->hole.selection);
+  YrlFeatInfoDatumPointFree(info);
+}
+
+void YrlFeatInfoProfileFree(YrlFeatInfo* info) {
   for (int i = 0; info->sketch.selections != nullptr && i < info->sketch.count; ++i) {
     VynSelectionFree(&info->sketch.selections[i]);
   }
@@ -334,8 +344,9 @@ void YrlFeatInfoEnd(YrlFeatInfo* info) {
   YrlSketchEntitiesFree(info->sketch.entities, info->sketch.count);
   std::free(info->sketch.entities);
   info->sketch.entities = nullptr;
-  if (info->rev_axis.selection != nullptr) VynSelectionFree(&info->rev_axis.selection);
-  if (info->hole.selection != nullptr) VynSelectionFree(&info->hole.selection);
+}
+
+void YrlFeatInfoDatumPointFree(YrlFeatInfo* info) {
   YrlDatumPointInfo& d = info->datum_point;
   YrlFeatSelectionArrayFree(&d.selections);
   if (d.items != nullptr) VynArrayFree(&d.items);

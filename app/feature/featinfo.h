@@ -196,3 +196,7 @@ int YrlSelectionCurveGet(VynSelection selection, VynDtlentitydata* data, VynCurv
 // run holds.
 int YrlFeatInfoBegin(YrlFeatInfo* info, int type);
 void YrlFeatInfoEnd(YrlFeatInfo* info);
+// Frees the profile's selections and records (pointers null afterwards), and the datum
+// point pick's arrays.
+void YrlFeatInfoProfileFree(YrlFeatInfo* info);
+void YrlFeatInfoDatumPointFree(YrlFeatInfo* info);

@@ -4,7 +4,9 @@
 // the toolkit, the application and the host; a test that leaves script failures fails.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "host/models.h"
 #include "host/plugin_session.h"
@@ -45,6 +47,14 @@ class AppTest : public ToolkitTest {
   }
 
   // Queues what the user does next (host/script_text.h).
+  // Runs check where the user's next action would be taken.
+  static void check(std::function<void()> run) {
+    yrlhost::ScriptAction action;
+    action.kind = yrlhost::ScriptActionKind::check;
+    action.run = std::move(run);
+    yrlhost::script_push(std::move(action));
+  }
+
   static void user(const std::string& line) {
     std::string error;
     ASSERT_TRUE(yrlhost::script_push_text(line, error)) << line << ": " << error;

@@ -522,6 +522,7 @@ TEST_F(Ui, EditableOptionMenusTakeTextAndDisabledLayoutsBlockWhatTheyHold) {
   yrlhost::script_push(press(d, "Done"));
   EXPECT_EQ(activate(d), 0);
   EXPECT_EQ(typed, wide("45"));
+  EXPECT_TRUE(yrlhost::ui_component(d, "angle_val_list")->selected.empty());  // typed, not chosen
   EXPECT_EQ(inner.calls, 1);
   EXPECT_EQ(yrlhost::script_take_failures().size(), 2u);
 }

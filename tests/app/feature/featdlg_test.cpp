@@ -2,18 +2,26 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/feature/elemtree.h"
 #include "app/feature/featdlg.h"
 #include "app/feature/feature.h"
+#include "app/prefs/prefs.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/geometry.h"
+#include "host/call_log.h"
+#include "host/messages.h"
 #include "host/model_store.h"
+#include "host/ui.h"
+#include "runtime/system/ntsys_testing.h"
+#include "runtime/text/wide.h"
 #include "tests/app/util/apputil_fixture.h"
+#include "toolkit/api/app_api.h"
 
 namespace yrltest {
 namespace {
@@ -153,6 +161,31 @@ class FeatDlgDriver : public UtilTest {
     ASSERT_EQ(YrlViewDataWrite(name, v), 0);
     for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
   }
+  // A 10 x 5 rectangle in FRONT as the profile of an extrude and the TOP line 5 as its
+  // sketch-plane pick: every step but the depth is complete.
+  void profile_and_plane(YrlFeatInfo& info) {
+    line_entity(1, {0, 0, 0}, {10, 0, 0});
+    line_entity(2, {10, 0, 0}, {10, 5, 0});
+    line_entity(3, {10, 5, 0}, {0, 5, 0});
+    line_entity(4, {0, 5, 0}, {0, 0, 0});
+    line_entity(5, {0, 100, 0}, {10, 100, 0});
+    view("FRONT", 2, 0, {1, 2, 3, 4});
+    view("TOP", 1, 100, {5});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    std::vector<VynSelection> sels;
+    for (int id : {1, 2, 3, 4}) {
+      VynModelitem item = entity(id);
+      VynSelection sel = nullptr;
+      ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+      sels.push_back(sel);
+    }
+    int view_result = 0;
+    ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
+    for (VynSelection& s : sels) VynSelectionFree(&s);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    user("pick 77 5");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  }
   size_t features() { return yrlhost::stored_model(part)->features.size(); }
   double volume() { return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).volume; }
   VynMdl part = nullptr;
@@ -161,28 +194,8 @@ class FeatDlgDriver : public UtilTest {
 // All steps complete: the first validation builds the feature, a changed depth redefines
 // the same feature in place (no second one), a depth that is not complete builds nothing.
 TEST_F(FeatDlgDriver, CreatesThenRedefinesTheSameFeature) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  line_entity(2, {10, 0, 0}, {10, 5, 0});
-  line_entity(3, {10, 5, 0}, {0, 5, 0});
-  line_entity(4, {0, 5, 0}, {0, 0, 0});
-  line_entity(5, {0, 100, 0}, {10, 100, 0});
-  view("FRONT", 2, 0, {1, 2, 3, 4});
-  view("TOP", 1, 100, {5});
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-  std::vector<VynSelection> sels;
-  for (int id : {1, 2, 3, 4}) {
-    VynModelitem item = entity(id);
-    VynSelection sel = nullptr;
-    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-    sels.push_back(sel);
-  }
-  int view_result = 0;
-  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
-  for (VynSelection& s : sels) VynSelectionFree(&s);
-  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-  user("pick 77 5");
-  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
 
   YrlExtDlgInfo dlg{};
   std::strcpy(dlg.name, "yrlfeatdlg");
@@ -215,6 +228,405 @@ TEST_F(FeatDlgDriver, CreatesThenRedefinesTheSameFeature) {
   EXPECT_EQ(features(), built);
   EXPECT_NEAR(volume(), 1500, 1e-6);
   YrlFeatInfoEnd(&info);
+}
+
+// ---- The dialog through the scripted user --------------------------------------------------
+
+class FeatDlgWizard : public FeatDlgDriver {
+ protected:
+  static yrlhost::UiComponent component(const std::string& name) {
+    std::optional<yrlhost::UiComponent> c = yrlhost::ui_component("yrlfeatdlg", name);
+    if (!c) c = yrlhost::ui_component_snapshot("yrlfeatdlg", name);
+    EXPECT_TRUE(c.has_value()) << name;
+    return c.value_or(yrlhost::UiComponent{});
+  }
+  // From the first page to the depth page, then a blind depth.
+  static void to_depth(const char* depth) {
+    for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+    user("option yrlfeatdlg depth_type_list Blind");
+    user(std::string("type yrlfeatdlg depth_val_txt ") + depth);
+  }
+  size_t exists_messages() {
+    size_t n = 0;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log()) n += r.key == "YRL_FEAT_EXISTS";
+    return n;
+  }
+};
+
+// The wizard of a first feature builds it when the depth completes the last step, redefines the same
+// feature when the depth changes, and OK leaves it in the part.
+TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  check([] {  // a first feature: no cut without a solid, no Thru All
+    EXPECT_FALSE(component("ftype_btn").enabled);
+    EXPECT_EQ(component("depth_type_list").names, (std::vector<std::string>{"Until", "Blind"}));
+    EXPECT_EQ(component("depth_type_list").labels, (std::vector<std::string>{"Thru Until", "Blind"}));
+    EXPECT_EQ(component("page_label").text, "Step 1 Of 4");
+  });
+  to_depth("20");
+  int id = 0;
+  size_t built = 0;  // the feature and, while the wizard runs, its sketch preview
+  check([&] {
+    EXPECT_EQ(info.created, 1);
+    built = features();
+    id = info.feature.id;
+    EXPECT_GE(id, 1);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  check([&] {
+    EXPECT_EQ(info.feature.id, id);
+    EXPECT_EQ(features(), built);
+    EXPECT_NEAR(volume(), 1500, 1e-6);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(info.feature.id, id);
+  EXPECT_EQ(features(), before + 1);
+  EXPECT_NEAR(volume(), 1500, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// Cancel answered "no" keeps the wizard and every pick; "yes" takes the feature and what
+// the run made for it out of the part.
+TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
+  size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where the run makes a plane
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  int id = 0;
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg no_btn");
+  check([&] {
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    id = info.feature.id;
+    EXPECT_GE(id, 1);
+    EXPECT_GE(info.sketch.created_plane.id, 1);
+    EXPECT_EQ(info.sketch.count, 4);
+    EXPECT_EQ(info.plane.line_item.id, 6);
+    EXPECT_NEAR(info.extent.depth, 20, 1e-12);
+  });
+  user("close yrlfeatdlg");  // the close box asks the same
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(features(), empty);
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_NEAR(volume(), 0, 1e-9);
+  YrlFeatInfoEnd(&info);
+}
+
+// Another feature's name empties the field with "YRL_FEAT_EXISTS"; the wizard's own
+// feature's name is taken; a name longer than a feature name holds is cut, not overrun.
+TEST_F(FeatDlgWizard, FeatureNames) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  user("type yrlfeatdlg fname_txt TOP focusout");
+  check([&] {
+    EXPECT_EQ(component("fname_txt").value, "");
+    EXPECT_EQ(info.name[0], 0);
+    EXPECT_EQ(exists_messages(), 1u);
+  });
+  to_depth("20");
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  std::string own;
+  check([&] {
+    own = component("fname_txt").value;
+    EXPECT_FALSE(own.empty());
+    user("type yrlfeatdlg fname_txt " + own);
+  });
+  check([&] {
+    EXPECT_EQ(component("fname_txt").value, own);
+    EXPECT_EQ(exists_messages(), 1u);
+    char name[64];
+    vek::wstostr_bounded(name, sizeof name, info.name);
+    EXPECT_EQ(name, own);
+  });
+  const std::string long_name(40, 'B');
+  user("type yrlfeatdlg fname_txt " + long_name);
+  check([&] {
+    char name[64];
+    vek::wstostr_bounded(name, sizeof name, info.name);
+    EXPECT_EQ(std::string(name), long_name.substr(0, 31));
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// A cut on a part that has a solid: the sub-type can be switched, the depth list has
+// three rows, and "Thru All" completes the depth step and builds the cut.
+TEST_F(FeatDlgWizard, CutThroughAllOnAPartWithASolid) {
+  YrlFeatInfo first;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(first));
+  first.extent.depth_type = YRL_DEPTH_BLIND;
+  first.extent.depth = 20;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&first), 0);
+  ASSERT_NEAR(volume(), 1000, 1e-6);
+  YrlFeatInfoEnd(&first);
+
+  line_entity(11, {4, 1, 0}, {6, 1, 0});
+  line_entity(12, {6, 1, 0}, {6, 3, 0});
+  line_entity(13, {6, 3, 0}, {4, 3, 0});
+  line_entity(14, {4, 3, 0}, {4, 1, 0});
+  for (int id : {11, 12, 13, 14}) ASSERT_EQ(YrlViewSetupEntityAdd("FRONT", id), 0);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  ASSERT_EQ(info.part.has_first_feature, 1);
+  std::vector<VynSelection> sels;
+  for (int id : {11, 12, 13, 14}) {
+    VynModelitem item = entity(id);
+    VynSelection sel = nullptr;
+    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+    sels.push_back(sel);
+  }
+  int view_result = 0;
+  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
+  for (VynSelection& sel : sels) VynSelectionFree(&sel);
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+
+  user("press yrlfeatdlg ftype_btn");
+  check([&] {
+    EXPECT_EQ(info.sub_type, YRL_FEAT_CUT);
+    EXPECT_EQ(component("ftype_label").text, "Cut (Side 1)");
+    EXPECT_TRUE(component("cut_flip_btn").shown);
+    EXPECT_EQ(component("depth_type_list").labels, (std::vector<std::string>{"Thru Until", "Blind", "Thru All"}));
+  });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list All");
+  check([&] {
+    EXPECT_EQ(info.extent.depth_type, YRL_DEPTH_THROUGH_ALL);
+    EXPECT_EQ(info.created, 1);
+    EXPECT_TRUE(component("ok_btn").enabled);
+    EXPECT_FALSE(component("depth_val_txt").editable);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_GE(info.feature.id, 1);
+  EXPECT_LT(volume(), 1000 - 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// A section that cannot be solved when the feature is built: "SECTION CREATION FAILURE",
+// the feature is deleted, and once a new sketch plane is picked the next ready state
+// builds a new feature.
+TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  check([] { yrlhost::call_log_fail_on_call("VynSectionAutodim_v", 1); });
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([] { EXPECT_EQ(yrlhost::ui_dialog("error").value().title, "SECTION CREATION FAILURE"); });
+  user("press error OK");
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 1);
+    EXPECT_EQ(info.created, 0);
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_NEAR(volume(), 0, 1e-9);
+  });
+  user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 0);
+    EXPECT_EQ(info.created, 1);
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), before + 1);
+  YrlFeatInfoEnd(&info);
+}
+
+// The dialog cannot be created: "YRL_DIALOG_ERROR" from the wizard's message file, a
+// pause of 2 seconds (through the test hook), nothing built and nothing left open.
+int slept = 0;
+int sleep_hook(int seconds) {
+  slept += seconds;
+  return 0;
+}
+TEST_F(FeatDlgWizard, CreationFailureTellsAndPauses) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  slept = 0;
+  vek::ntsys_testing_sleep_hook_set(sleep_hook);
+  yrlhost::call_log_fail_on_call("VynUIDialogCreate_v", 1);
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  vek::ntsys_testing_sleep_hook_set(nullptr);
+  EXPECT_EQ(slept, 2);
+  ASSERT_FALSE(yrlhost::message_log().empty());
+  EXPECT_EQ(yrlhost::message_log().back().key, "YRL_DIALOG_ERROR");
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(features(), before);
+  YrlFeatInfoEnd(&info);
+}
+
+// The datum point pick in the wizard: the picked entities' text, the pick's own clear
+// button enabled and the profile's left alone.
+TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg pnt_ent_btn");
+  user("pick 77 1 + 77 2");
+  check([&] {
+    EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
+    EXPECT_TRUE(component("pnt_ent_clear_btn").enabled);
+    EXPECT_FALSE(component("sketch_clear_btn").enabled);
+  });
+  user("press yrlfeatdlg pnt_ent_clear_btn");
+  user("press yrlconfirmdlg yes_btn");
+  check([&] {
+    EXPECT_EQ(component("pnt_ent_txt").value, "No Entities Selected");
+    EXPECT_FALSE(component("pnt_ent_clear_btn").enabled);
+    EXPECT_EQ(info.datum_point.selections, nullptr);
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// Panels of a created dialog, without running it.
+class FeatDlgPanels : public FeatDlgDriver {
+ protected:
+  void SetUp() override {
+    FeatDlgDriver::SetUp();
+    std::strcpy(dlg.name, "yrlfeatdlg");
+    dlg.info = &info;
+    ASSERT_EQ(VynUIDialogCreate("yrlfeatdlg", "yrlfeatdlg"), 0);
+  }
+  void TearDown() override {
+    VynUIDialogDestroy("yrlfeatdlg");
+    FeatDlgDriver::TearDown();
+  }
+  YrlFeatInfo info{};
+  YrlExtDlgInfo dlg{};
+};
+
+// Fault: the datum point pick enabled the profile's clear button. Its own one is enabled
+// and the profile's stays as it was.
+TEST_F(FeatDlgPanels, DatumPointPickEnablesItsOwnClearButton) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  VynModelitem item = entity(1);
+  VynSelection sel = nullptr;
+  ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
+  ASSERT_EQ(VynArrayAlloc(0, sizeof(VynSelection), 1, &info.datum_point.selections), 0);
+  ASSERT_EQ(VynArrayObjectAdd(&info.datum_point.selections, -1, 1, &sel), 0);
+  std::strcpy(info.datum_point.view_name, "FRONT");
+  ASSERT_EQ(YrlExtDlgDpntEntPanelSet(&dlg), 0);
+  auto get = [](const char* name) { return yrlhost::ui_component("yrlfeatdlg", name).value(); };
+  EXPECT_TRUE(get("pnt_ent_clear_btn").enabled);
+  EXPECT_FALSE(get("sketch_clear_btn").enabled);
+  EXPECT_EQ(get("pnt_ent_txt").value, "1 Entities (FRONT)");
+  YrlFeatInfoDatumPointFree(&info);
+  ASSERT_EQ(YrlExtDlgDpntEntPanelSet(&dlg), 0);
+  EXPECT_FALSE(get("pnt_ent_clear_btn").enabled);
+  EXPECT_EQ(get("pnt_ent_txt").value, "No Entities Selected");
+}
+
+// Fault: an angle outside the table was formatted with a stray "3" after it. A table
+// angle selects its row; any other shows as the number alone.
+TEST_F(FeatDlgPanels, AngleListShowsTheAngleAlone) {
+  info.type = YRL_FEAT_REVOLVE;
+  struct Row {
+    double angle;
+    const char* selected;  // null: typed value
+    const char* value;
+  } rows[] = {
+      {90, "Angle90", nullptr}, {90.004, "Angle90", nullptr}, {360, "Angle360", nullptr},
+      {45, nullptr, "45"},      {90.02, nullptr, "90.02"},    {12.5, nullptr, "12.5"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.angle);
+    info.extent.depth = r.angle;
+    ASSERT_EQ(YrlExtDlgAngleListValueSet(&dlg), 0);
+    yrlhost::UiComponent c = yrlhost::ui_component("yrlfeatdlg", "angle_val_list").value();
+    if (r.selected != nullptr) {
+      EXPECT_EQ(c.selected, std::vector<std::string>{r.selected});
+    } else {
+      EXPECT_EQ(c.value, r.value);
+    }
+  }
+}
+
+// An angle typed into the angle list: 0 to 360 is taken, any other keeps the value of
+// the angle field and says why; a chosen entry gives its table angle.
+TEST_F(FeatDlgPanels, TypedAngleIsCheckedAgainstAFullTurn) {
+  info.type = YRL_FEAT_REVOLVE;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  const char* d = "yrlfeatdlg";
+  ASSERT_EQ(YrlSelectedNameSet(VynUITabSelectednamesSet, d, "FeatCreationTab", "LayAngleRef"), 0);
+  ASSERT_EQ(VynUIOptionmenuActivateActionSet(d, "angle_val_list", YrlExtDlgCBAngleValue, &dlg), 0);
+  ASSERT_EQ(VynUIOptionmenuSelectActionSet(d, "angle_val_list", YrlExtDlgCBAngleValue, &dlg), 0);
+  struct Row {
+    const char* action;
+    double depth;
+    bool refused;
+  } rows[] = {
+      {"type yrlfeatdlg angle_val_list 360", 360, false}, {"type yrlfeatdlg angle_val_list 0", 0, false},
+      {"type yrlfeatdlg angle_val_list 12.5", 12.5, false}, {"type yrlfeatdlg angle_val_list 361", 7, true},
+      {"type yrlfeatdlg angle_val_list -1", 7, true},     {"option yrlfeatdlg angle_val_list Angle270", 270, false},
+  };
+  size_t shown = 0;
+  for (const Row& r : rows) {
+    check([&] {
+      ASSERT_EQ(VynUIInputpanelDoubleSet(d, "angle_val_txt", 7.0), 0);
+      shown = yrlhost::message_log().size();
+    });
+    user(r.action);
+    check([&, r] {
+      SCOPED_TRACE(r.action);
+      EXPECT_NEAR(info.extent.depth, r.depth, 1e-12);
+      bool refused = false;
+      for (size_t i = shown; i < yrlhost::message_log().size(); ++i)
+        refused = refused || yrlhost::message_log()[i].key == "YRL_INVALID_ANGLE_VALUE";
+      EXPECT_EQ(refused, r.refused);
+    });
+  }
+  check([&] { VynUIDialogExit(d, 0); });
+  int status = 0;
+  EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
+}
+
+// The depth and angle tables: first exact match, unknown names and angles.
+TEST(FeatDlgTables, DepthAndAngleNames) {
+  EXPECT_EQ(YrlDepthTypeByName("Blind"), 1);
+  EXPECT_EQ(YrlDepthTypeByName("Variable"), 1);
+  EXPECT_EQ(YrlDepthTypeByName("All"), 4);
+  EXPECT_EQ(YrlDepthTypeByName("Until"), 5);
+  EXPECT_EQ(YrlDepthTypeByName("To Selected"), 5);
+  EXPECT_EQ(YrlDepthTypeByName("blind"), 0);
+  EXPECT_EQ(YrlDepthTypeByName(nullptr), 0);
+  EXPECT_EQ(YrlAngleValueByName("Angle270"), 270);
+  EXPECT_EQ(YrlAngleValueByName("AngleSelect"), 0);
+  EXPECT_EQ(YrlAngleValueByName("Angle45"), -1.0);
+  EXPECT_STREQ(YrlAngleNameByValue(179.995), "Angle180");
+  EXPECT_STREQ(YrlAngleNameByValue(0), "AngleSelect");
+  EXPECT_EQ(YrlAngleNameByValue(180.02), nullptr);
 }
 
 }  // namespace

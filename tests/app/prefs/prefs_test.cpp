@@ -346,14 +346,6 @@ class PreferencesDialog : public Preferences {
     user("menu YrlMenuBar YrlPreferences");
   }
 
-  // Runs check where the user's next action would be taken.
-  static void check(std::function<void()> run) {
-    yrlhost::ScriptAction action;
-    action.kind = yrlhost::ScriptActionKind::check;
-    action.run = std::move(run);
-    yrlhost::script_push(std::move(action));
-  }
-
   static yrlhost::UiComponent component(const std::string& name) {
     // The open dialog's component, else the one the dialog had when it was destroyed.
     std::optional<yrlhost::UiComponent> c = yrlhost::ui_component("yrlpreferences", name);
