@@ -19,6 +19,7 @@
 #include "runtime/system/ntsys.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/util/collect.h"
 #include "toolkit/util/vecmath.h"
 
 namespace {
@@ -316,32 +317,15 @@ int option_rows_set(const YrlExtDlgInfo* dlg, const char* menu, const char* cons
 
 // ---- Names ---------------------------------------------------------------------------
 
-struct NameSearch {
-  const VynWchar* name;
-  VynFeature found;
-};
-
-bool same_name(const VynWchar* a, const VynWchar* b) {
-  while (*a != 0 && *a == *b) ++a, ++b;
-  return *a == *b;
-}
-VynError name_visit(VynFeature* feature, VynError, void* app_data) {
-  auto* search = static_cast<NameSearch*>(app_data);
-  VynName name = {0};
-  if (VynModelitemNameGet(feature, name) == VYN_TK_NO_ERROR && same_name(name, search->name)) {
-    search->found = *feature;
-    return VYN_TK_E_FOUND;
-  }
-  return VYN_TK_NO_ERROR;
-}
-
 // Empties a name that another feature of the part already has, after telling the user.
 void name_check(YrlExtDlgInfo* dlg, const char* field) {
   YrlFeatInfo* info = dlg->info;
   if (info->name[0] == 0 || info->part.part == nullptr) return;
-  NameSearch search{info->name, VynFeature{}};
-  VynSolidFeatVisit(static_cast<VynSolid>(info->part.part), name_visit, nullptr, &search);
-  if (search.found.id <= 0 || (feature_exists(info) && search.found.id == info->feature.id)) return;
+  // A visible feature of that name: its id comes back above 0.
+  VynFeature found{};
+  found.id = -1;
+  VynUtilFindFeatvisByName(static_cast<VynSolid>(info->part.part), info->name, &found);
+  if (found.id <= 0 || (feature_exists(info) && found.id == info->feature.id)) return;
   text_set(dlg, field, "");
   VynMessageDisplay(kFeatDlgMsgFile, "YRL_FEAT_EXISTS", info->name);
   info->name[0] = 0;
