@@ -52,6 +52,29 @@ void pfadir_free_det_config_data(VynWord* data) {
   }
 }
 
+int pfadir_get_entry_info(VynFile* entry, void* first, int a, int b, int c, void* p1, void* p2,
+                          void* p3) {
+  if (!pfa_is_valid(entry)) return PFA_E_NOT_VALID;
+  return pfaloc_call_FLFIIIPPPP(entry, PfaDirGetEntryInfo, entry, a, b, c, first, p1, p2, p3);
+}
+
+int pfadir_get_detail_configs(VynFile* dir, void** names, void** data, void* a, void* b) {
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  if (!names || !data) return PFA_E_INVALID_INPUT;
+  *names = xar_alloc(0, sizeof(void*), 4);
+  *data = xar_alloc(0, sizeof(void*), 4);
+  return pfaloc_call_FPPPP(dir, PfaDirGetDetailConfigs, names, data, a, b);
+}
+
+int pfadir_folder_contents_url(VynFile* dir, void* url) { return pfa_get_properties_url(dir, url); }
+
+int pfa_top_parent_name(VynFile* file, void* out) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  int result = pfaloc_call_FP(file, PfaTopParentName, out);
+  pfaum_top_parent_name(file, out, nullptr);
+  return result;
+}
+
 int pfa_get_properties_url(VynFile* file, void* url) {
   if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
   return pfaloc_call_FP(file, PfaGetPropertiesURL, url);

@@ -85,6 +85,16 @@ int pfadir_get_num_detail_columns(VynFile* dir, void* count);
 int pfadir_get_column_info(VynFile* dir, void* a, int column, void* b, void* c, void* d,
                            void* e);
 int pfadir_cleanup_entry_info(VynFile* dir, void* info);
+// What the entry's location tells of it: the method gets the entry, the three ints, then
+// the four pointers with first in front.
+int pfadir_get_entry_info(VynFile* entry, void* first, int a, int b, int c, void* p1, void* p2,
+                          void* p3);
+// The detail configurations: two new growable arrays (element a pointer) into *names and
+// *data, which the location fills, given their addresses and a and b. 9 for a null out
+// (nothing allocated).
+int pfadir_get_detail_configs(VynFile* dir, void** names, void** data, void* a, void* b);
+// The address of the folder's contents, as its location gives its properties address.
+int pfadir_folder_contents_url(VynFile* dir, void* url);
 // 1 only when the location answers 1; 0 for an invalid handle.
 int pfadir_has_detail_configs(VynFile* dir, void* a, void* b);
 int pfadir_set_detail_config(VynFile* dir, void* a, void* b);
@@ -110,5 +120,9 @@ void pfa_free_folder_xarray(VynFile*** folders);
 // gives them with other; when other is the handle itself, the user-managed location
 // layer completes them. 11 for an invalid handle, else the location's answer.
 int pfa_get_ui_info(VynFile* file, VynFile* other, void* a, void* b, void* c, void* d);
+// The name of the handle's top parent into out as its location gives it, then completed
+// by the user-managed location layer (given out and no second argument). 11 for an
+// invalid handle, else the location's answer.
+int pfa_top_parent_name(VynFile* file, void* out);
 
 }  // namespace vek

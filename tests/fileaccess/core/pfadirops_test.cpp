@@ -337,6 +337,37 @@ int answer_modes(vek::VynFile*, void* modes, void*) {
 }
 int answer_two(vek::VynFile*, void*, void*) { return 2; }
 int answer_one(vek::VynFile*, void*, void*) { return 1; }
+
+// What a location method was handed, for the queries that only pass their arguments on.
+struct Handed {
+  vek::VynFile* file = nullptr;
+  int ints[3] = {};
+  void* pointers[4] = {};
+};
+Handed g_handed;
+int entry_info(vek::VynFile* dir, void**, vek::VynFile* entry, int a, int b, int c, void* p0,
+               void* p1, void* p2, void* p3) {
+  g_handed = {entry, {a, b, c}, {p0, p1, p2, p3}};
+  return dir == entry ? 3 : -3;
+}
+int detail_configs(vek::VynFile*, void* names, void* data, void*, void*) {
+  void* name = names;
+  vek::xar_append(static_cast<void**>(names), 1, &name);
+  vek::xar_append(static_cast<void**>(data), 1, &name);
+  return 0;
+}
+int properties_url(vek::VynFile*, void* url) {
+  *static_cast<std::string*>(url) = "url";
+  return 0;
+}
+int top_parent(vek::VynFile*, void* out) {
+  *static_cast<std::string*>(out) = "top";
+  return 0;
+}
+int ui_mgr_top_parent(vek::VynFile*, void* out, void* second) {
+  *static_cast<std::string*>(out) += second ? "+second" : "+layer";
+  return 0;
+}
 int add_config(void* a, void*, void*) {
   ++*static_cast<int*>(a);
   return 3;  // an answer is not passed on
@@ -450,6 +481,55 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
   for (char**& array : shortcuts) vek::xar_free(&array);
   EXPECT_EQ(vek::pfa_get_browser_shortcuts(shortcut, nullptr, &shortcuts[1], &shortcuts[2]),
             vek::PFA_E_INVALID_INPUT);
+  vek::pfa_free_vyn_file(&d);
+}
+
+TEST_F(PfaDirOps, EntryInfoDetailConfigsUrlsAndTopParentGoToTheLocation) {
+  yrltest::TempDir dir;
+  vek::VynFile* d = vek::pfa_alloc_dir(windows(dir.path()).c_str());
+  ASSERT_TRUE(vek::pfa_loc_register_append(1));
+  vek::pfa_loc_method_register(1, vek::PfaDirGetEntryInfo, vek::PLM_CALL_FLFIIIPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&entry_info));
+  vek::pfa_loc_method_register(1, vek::PfaDirGetDetailConfigs, vek::PLM_CALL_FPPPP,
+                               reinterpret_cast<vek::PfaLocMethod>(&detail_configs));
+  vek::pfa_loc_method_register(1, vek::PfaGetPropertiesURL, vek::PLM_CALL_FP,
+                               reinterpret_cast<vek::PfaLocMethod>(&properties_url));
+  vek::pfa_loc_method_register(1, vek::PfaTopParentName, vek::PLM_CALL_FP,
+                               reinterpret_cast<vek::PfaLocMethod>(&top_parent));
+  vek::pfa_loc_register_setup(0);
+  // Entry information: the entry, the three ints, then the first pointer before the others.
+  int p0 = 0, p1 = 0, p2 = 0, p3 = 0;
+  EXPECT_EQ(vek::pfadir_get_entry_info(d, &p0, 4, 5, 6, &p1, &p2, &p3), 3);
+  EXPECT_EQ(g_handed.file, d);
+  EXPECT_EQ(g_handed.ints[0] * 100 + g_handed.ints[1] * 10 + g_handed.ints[2], 456);
+  EXPECT_EQ(g_handed.pointers[0], &p0);
+  EXPECT_EQ(g_handed.pointers[3], &p3);
+  EXPECT_EQ(vek::pfadir_get_entry_info(nullptr, &p0, 4, 5, 6, &p1, &p2, &p3), vek::PFA_E_NOT_VALID);
+  // Detail configurations: two new arrays that the location fills.
+  void* names = nullptr;
+  void* data = nullptr;
+  EXPECT_EQ(vek::pfadir_get_detail_configs(d, &names, &data, nullptr, nullptr), 0);
+  EXPECT_EQ(vek::xar_count(&names), 1);
+  EXPECT_EQ(vek::xar_count(&data), 1);
+  vek::xar_free(&names);
+  vek::xar_free(&data);
+  EXPECT_EQ(vek::pfadir_get_detail_configs(d, nullptr, &data, nullptr, nullptr),
+            vek::PFA_E_INVALID_INPUT);
+  EXPECT_EQ(data, nullptr);
+  // The folder's contents address is the location's properties address.
+  std::string url;
+  EXPECT_EQ(vek::pfadir_folder_contents_url(d, &url), 0);
+  EXPECT_EQ(url, "url");
+  // The top parent's name: the location's, completed by the user-managed layer.
+  std::string top;
+  EXPECT_EQ(vek::pfa_top_parent_name(d, &top), 0);
+  EXPECT_EQ(top, "top");
+  ASSERT_EQ(vek::pfa_register_ui_mgr(nullptr, &ui_mgr_top_parent, nullptr, nullptr), 1);
+  top.clear();
+  EXPECT_EQ(vek::pfa_top_parent_name(d, &top), 0);
+  EXPECT_EQ(top, "top+layer");
+  vek::pfa_register_ui_mgr(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(vek::pfa_top_parent_name(nullptr, &top), vek::PFA_E_NOT_VALID);
   vek::pfa_free_vyn_file(&d);
 }
 
