@@ -84,12 +84,11 @@ bool scenario_parse(const std::string& text, const std::string& base_dir, Scenar
 }
 
 const char* scenario_default_text() {
-  // Cancel rather than OK: the run leaves no config.yrl behind in the working directory.
-  return "# The scenario yrlhost runs when it is given none: a new drawing, the\n"
-         "# application's Preferences command, and Cancel in its dialog.\n"
-         "drawing DEMO\n"
-         "menu YrlMenuBar YrlPreferences\n"
-         "press yrlpreferences Cancel\n";
+  // The bracket road, then a save of the drawing (bracket.drw, with BRACKET.prt and
+  // BRACKET.brep beside it) in the working directory.
+  return
+#include "host/scenario_default.inc"
+      ;
 }
 
 }  // namespace yrlhost

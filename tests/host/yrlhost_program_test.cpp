@@ -70,13 +70,22 @@ TEST(YrlhostProgram, ReportsTheStartAndExitsByItsOutcome) {
        "status: -96\nrelease: Release 25\nerror: Release 25|2002360\n"},
       {{"--version", "24"}, 1, "status: -98\nrelease: Release 24\nerror: Release 25|0\n"},
   };
+  // The default scenario saves its drawing and part in the working directory.
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-default";
+  std::filesystem::create_directories(dir);
   for (const Case& c : cases) {
-    ProgramRun run = run_yrlhost(c.args);
+    ProgramRun run = run_yrlhost(c.args, dir.string());
     EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
     // A started plug-in goes on with the default scenario, whose report follows.
-    if (c.exit_code == 0)
+    if (c.exit_code == 0) {
       EXPECT_EQ(run.out.substr(0, c.out.size()), c.out);
-    else
+      // The bracket road: its three solid features, no script failure, its files saved.
+      for (const char* text : {"PROTRUSION", "CUT", "HOLE", "saved BRACKET_DRW to bracket.drw",
+                               "\nscript failures: 0\n"})
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+      for (const char* file : {"bracket.drw", "BRACKET.prt", "BRACKET.brep"})
+        EXPECT_TRUE(std::filesystem::exists(dir / file)) << file;
+    } else
       EXPECT_EQ(run.out, c.out);
   }
 }

@@ -1,0 +1,156 @@
+// The bracket road that ships with the host (host/scenarios/bracket.txt, also yrlhost's
+// default scenario), run from the host's menu: View Setup, New Part with its mapped
+// views, a protrusion from a profile with one gap closed and kept, a cut through all, a
+// hole, Clean Up and the drawing scale from a dimension. The part's solid is checked
+// against the bracket's own measures, and the drawing's records after save and reopen.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "app/storage/storage.h"
+#include "app/views/viewdata.h"
+#include "host/drawings.h"
+#include "host/geometry.h"
+#include "host/model_store.h"
+#include "host/models.h"
+#include "tests/app/app_test.h"
+#include "tests/app/scenario_run.h"
+
+namespace {
+
+// The bracket: an L of 40 wide, 30 high and 5 thick, 20 deep; a groove 10 wide and 3
+// deep across the underside at x 20 to 30; a hole of radius 3 down through the base at
+// x 12, z 10 (the TOP view's circle at y 50, its top edge y 60 at z 0).
+constexpr double kPi = 3.141592653589793;
+constexpr double kDepth = 20;
+constexpr double kLArea = 40 * 5 + 5 * 25;
+constexpr double kGroove = 10 * 3;
+constexpr double kHoleRadius = 3;
+constexpr double kHoleLength = 5;
+
+class BracketRoad : public yrltest::AppTest {
+ protected:
+  void road(const std::string& file, const char* drawing_name, int dimension_id);
+};
+
+// The road on the host's own drawing and on the DXF file of the same bracket (whose
+// import names the drawing after the file and numbers the dimension 21).
+TEST_F(BracketRoad, SolidAndDrawingRecordsAfterSaveAndReopen) {
+  ASSERT_EQ(start_app(), 0);
+  road("bracket.txt", "BRACKET_DRW", 20);
+}
+
+TEST_F(BracketRoad, TheSameRoadOnTheDxfDrawing) {
+  ASSERT_EQ(start_app(), 0);
+  road("bracket_dxf.txt", "bracket", 21);
+}
+
+void BracketRoad::road(const std::string& file, const char* drawing_name, int dimension_id) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("road_" + file);
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string saved = (dir / "bracket.drw").string();
+  std::string report = yrltest::run_shipped_scenario(file, saved);
+  EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
+
+  // The part: its three solid features after the default datums, in the road's order.
+  auto solid_features = [](VynMdl model) {
+    std::string kinds;
+    for (const auto& f : yrlhost::stored_model(model)->features)
+      if (f.type == 917 || f.type == 916 || f.type == 911) kinds += std::to_string(f.type) + " ";
+    return kinds;
+  };
+  VynMdl part = yrlhost::host_model_find(yrlhost::model_type_part, "BRACKET");
+  ASSERT_NE(part, nullptr) << report;
+  EXPECT_EQ(solid_features(part), "917 916 911 ");
+  const yrlhost::geom::Shape live = yrlhost::stored_model(part)->solid;
+
+  // The solid as the road left it, and as saved beside the drawing. (The part reopened
+  // from its file keeps the three features; the cut and the hole are placed on faces of
+  // the solid, whose ids the host numbers afresh on reading, so they are not rebuilt
+  // there.)
+  yrlhost::geom::Shape from_file;
+  ASSERT_EQ(yrlhost::geom::brep_read((dir / "BRACKET.brep").string(), from_file),
+            yrlhost::geom::Status::ok);
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  std::string error;
+  part = yrlhost::host_model_open((dir / "BRACKET.prt").string(), error);
+  ASSERT_NE(part, nullptr) << error;
+  EXPECT_EQ(solid_features(part), "917 916 911 ");
+  for (const yrlhost::geom::Shape* shape : {&live, static_cast<const yrlhost::geom::Shape*>(&from_file)}) {
+    const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(*shape);
+    EXPECT_EQ(s.solids, 1);
+    EXPECT_NEAR(s.volume, (kLArea - kGroove) * kDepth - kPi * kHoleRadius * kHoleRadius * kHoleLength, 1e-6);
+    const double lo[3] = {0, 0, 0}, hi[3] = {40, 30, 20};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(s.box.min[i], lo[i], 1e-6) << i;
+      EXPECT_NEAR(s.box.max[i], hi[i], 1e-6) << i;
+    }
+    // Planes: the L's six sides and two ends, the left side's closing piece (the kept
+    // line of the gap sweeps its own face), the underside split by the groove (one more)
+    // and the groove's three; every other face is the hole's wall.
+    int planes = 0, walls = 0;
+    for (int face = 1; face <= s.faces; ++face) {
+      yrlhost::geom::FaceInfo f;
+      ASSERT_EQ(yrlhost::geom::face_info(*shape, face, f), yrlhost::geom::Status::ok);
+      if (f.kind == yrlhost::geom::SurfaceKind::plane) {
+        ++planes;
+        continue;
+      }
+      ASSERT_EQ(f.kind, yrlhost::geom::SurfaceKind::cylinder) << face;
+      ++walls;
+      EXPECT_NEAR(f.radius, kHoleRadius, 1e-9);
+      EXPECT_NEAR(std::fabs(f.e3[1]), 1, 1e-9);  // the axis runs up, along y
+      EXPECT_NEAR(f.origin[0], 12, 1e-9);
+      EXPECT_NEAR(f.origin[2], 10, 1e-9);
+    }
+    EXPECT_EQ(planes, 8 + 1 + 1 + 3);
+    EXPECT_GE(walls, 1);
+  }
+
+  // The drawing reopened: the declared views with their members (FRONT's with the kept
+  // closing line), the part's mapping on its sheet, the blanked dimension and the scale.
+  VynMdl drawing = yrlhost::host_model_find(yrlhost::model_type_drawing, drawing_name);
+  ASSERT_NE(drawing, nullptr);
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  drawing = yrlhost::host_model_open(saved, error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(YrlAllClassRegister(), 0);
+  struct Expected {
+    const char* name;
+    int members;
+  };
+  for (const Expected& v : {Expected{"FRONT", 11}, Expected{"TOP", 5}, Expected{"RIGHT", 5}}) {
+    YrlViewData r{};
+    ASSERT_EQ(YrlViewDataRead(v.name, &r), 0) << v.name;
+    EXPECT_EQ(r.member_count, v.members) << v.name;
+  }
+  const yrlhost::DrawingContent* content = yrlhost::host_drawing(drawing);
+  ASSERT_NE(content, nullptr);
+  ASSERT_EQ(content->models.size(), 1u);
+  EXPECT_EQ(content->models[0], u"BRACKET");
+  int on_sheet = 0;
+  for (const auto& v : content->views) on_sheet += v.sheet == 2 && v.model == u"BRACKET";
+  EXPECT_EQ(on_sheet, 3);
+  // The closing line of the gap: from the end of the open side to the profile's corner.
+  bool closing = false;
+  for (const auto& [id, e] : content->entities) {
+    const auto& line = e.curve.record.line;
+    if (id == 6 || line.type != VYN_CURVE_LINE) continue;
+    closing |= std::fabs(line.end1[0]) < 1e-9 && std::fabs(line.end2[0]) < 1e-9 &&
+               std::fabs(std::fabs(line.end1[1] - line.end2[1]) - 2) < 1e-9;
+  }
+  EXPECT_TRUE(closing);
+  bool dim_blank = false;
+  for (const auto& [id, l] : content->layers)
+    dim_blank |= l.name == u"YRL_DIM" && l.saved_status == yrlhost::layer_status_blank &&
+                 l.items.size() == 1 && l.items[0].id == dimension_id;
+  EXPECT_TRUE(dim_blank);
+  double scale = 0;
+  EXPECT_EQ(YrlViewDoubleRetrieve("YRL_DWGSCALE", &scale), 0);
+  EXPECT_EQ(scale, 1);
+}
+
+}  // namespace
