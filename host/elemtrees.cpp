@@ -446,10 +446,12 @@ TreeCounts tree_counts() {
 }
 
 // Frees every element, value and path and starts the handle numbers again.
-void elemtrees_testing_reset() {
+void elemtrees_release_all() {
   for (auto& entry : store().values)
     if (entry.second->selection) selection_release(entry.second->selection);
   store() = TreeStore{};
 }
+
+void elemtrees_testing_reset() { elemtrees_release_all(); }
 
 }  // namespace yrlhost

@@ -105,6 +105,9 @@ VynElement tree_copy(VynElement element, bool read_only);
 // Frees element with everything below it, taking it off its parent first, read-only or
 // not; false for what is not a live element.
 bool tree_free(VynElement element);
+// Frees every element tree left at the end of a session, with the selections its values
+// hold.
+void elemtrees_release_all();
 
 // How many elements, values and paths are live (for tests: what the plug-in leaves).
 struct TreeCounts {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "host/command_line.h"
+#include "host/elemtrees.h"
 #include "host/plugin_session.h"
 #include "host/text_read.h"
 #include "host/scenario.h"
@@ -103,5 +104,7 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
   yrlhost::plugin_session_stop(session);
+  // Element trees the run left (kept with features, or handed out and never freed).
+  yrlhost::elemtrees_release_all();
   return outcome;
 }

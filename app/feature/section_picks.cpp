@@ -9,6 +9,7 @@
 #include "app/util/apputil.h"
 #include "app/views/views.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"
 
@@ -27,6 +28,7 @@ int pick_entities(const char* prompt_format, const char* prompt, int max, VynArr
   *sels = nullptr;
   *count = 0;
   int status = VynSelect("draft_ent", max, nullptr, nullptr, env, 0, sels, count);
+  VynSelectionEnvFree(reinterpret_cast<VynWord>(env));
   if (status == -14) VynMessageDisplay(YrlMsgFile, "YRLFORM WARN %0s", "Selection aborted by user selecting another menu button");
   return status;
 }

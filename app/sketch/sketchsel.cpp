@@ -8,6 +8,7 @@
 #include "app/util/apputil.h"
 #include "app/views/views.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/local/geomdata.h"
 
 namespace {
@@ -147,6 +148,7 @@ int YrlSketchEntitiesSelect(VynArray* selections, int* count) {
   VynArray picked = nullptr;
   int n = 0;
   int status = YrlSelect("draft_ent", -1, *selections, nullptr, env, 0, &picked, &n, 5);
+  VynSelectionEnvFree(reinterpret_cast<VynWord>(env));
   if (status == VYN_TK_USER_ABORT || status == -14) return status;
   if (status != VYN_TK_NO_ERROR || n < 1 || picked == nullptr) {
     VynMessageDisplay(YrlMsgFile, "YRL_NO_ENT_SELECTED");
