@@ -17,6 +17,7 @@
 #include "host/models.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -48,9 +49,9 @@ TEST_F(BracketRoad, TheSameRoadOnTheDxfDrawing) {
 }
 
 void BracketRoad::road(const std::string& file, const char* drawing_name, int dimension_id) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("road_" + file);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  // A folder of this run's own: runs side by side, or by other users, never share it.
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::string saved = (dir / "bracket.drw").string();
   std::string report = yrltest::run_shipped_scenario(file, saved);
   EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
