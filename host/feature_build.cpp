@@ -456,6 +456,8 @@ bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std:
       feature.datums_after = state.datums.size();
       continue;
     }
+    // The faces a feature is placed on are those of the solid built so far.
+    model.solid = state.solid;
     std::vector<FeatureError> found;
     FeatureDefinition definition;
     int status = feature_status_failed;

@@ -2,6 +2,7 @@
 // a sketched feature's section entities and the ids of the datum items it makes. The
 // format is described in host/resources/README.md ("Model files").
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -189,10 +190,59 @@ void sketch_read(LineReader& reader, ModelFile& file, const std::vector<std::str
   }
 }
 
+// "face <id> <feature> <role> <entity> <occurrence>" and
+// "edge <id> <face> <face> <occurrence>".
+void item_id_read(LineReader& reader, ModelFile& file, const std::vector<std::string>& words) {
+  const bool face = words[0] == "face";
+  WordCursor cursor(reader, words, face ? "face <id> <feature> <role> <entity> <occurrence>"
+                                        : "edge <id> <face> <face> <occurrence>");
+  const int id = reader.read_item_id(file, cursor.next());
+  auto count = [&cursor, &reader](const char* what) {
+    int value = cursor.next_int(what);
+    if (value < 0) reader.fail(std::string(what) + " is negative");
+    return value;
+  };
+  if (face) {
+    FaceIdRow row;
+    row.id = id;
+    row.feature = count("feature");
+    row.role = count("role");
+    if (row.role > static_cast<int>(geom::FaceRole::side)) reader.fail("role is not 0 to 3");
+    row.entity = count("entity");
+    row.occurrence = count("occurrence");
+    file.item_ids.faces.push_back(row);
+  } else {
+    EdgeIdRow row;
+    row.id = id;
+    row.face_low = count("face");
+    row.face_high = count("face");
+    if (row.face_low > row.face_high) reader.fail("the lower face comes first");
+    row.occurrence = count("occurrence");
+    file.item_ids.edges.push_back(row);
+  }
+  cursor.end();
+}
+
 }  // namespace
+
+void item_id_lines_write(StoredModel& model, std::vector<std::string>& lines) {
+  const ItemIdTable table = part_item_ids(model);
+  auto line = [&lines](const char* keyword, std::initializer_list<int> numbers) {
+    std::string text = keyword;
+    for (int n : numbers) text += " " + std::to_string(n);
+    lines.push_back(std::move(text));
+  };
+  for (const FaceIdRow& r : table.faces) line("face", {r.id, r.feature, r.role, r.entity, r.occurrence});
+  for (const EdgeIdRow& r : table.edges) line("edge", {r.id, r.face_low, r.face_high, r.occurrence});
+}
 
 bool feature_line_read(LineReader& reader, ModelFile& file, const std::vector<std::string>& words) {
   const std::string& keyword = words[0];
+  if (keyword == "face" || keyword == "edge") {
+    if (file.type != model_type_part) reader.fail("\"" + keyword + "\" in a model that is not a part");
+    item_id_read(reader, file, words);
+    return true;
+  }
   if (keyword != "tree" && keyword != "sketch" && keyword != "datums") return false;
   if (file.type != model_type_part || file.features.empty())
     reader.fail("\"" + keyword + "\" before any feature of a part");
@@ -276,6 +326,7 @@ void feature_trees_load(StoredModel& model, const ModelFile& file) {
     tree_free(root);
     for (VynSelection selection : selections) selection_release(selection);
   }
+  part_item_ids_restore(model, file.item_ids);
   part_regenerate(model, nullptr);
   for (StoredFeature& feature : model.features) {
     FeatureDefinition definition;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/model_geometry.h"
 #include "host/model_store.h"
 
 namespace yrlhost {
@@ -64,6 +65,7 @@ struct ModelFile {
   bool drawing_started = false;     // a drawing line other than a sheet was read
   std::vector<int> model_lines;     // the line of each drawing model, in order
   std::map<int, std::vector<FileTreeLine>> feature_trees;  // parts: the trees, by feature id
+  ItemIdTable item_ids;  // parts: the ids their faces and edges were given
 };
 
 // Reads the lines of one file in order. Every failure throws ReadError naming the file
@@ -119,10 +121,13 @@ class WordCursor {
 // ---- A part's features made from trees (feature_files.cpp) ----------------------------
 
 // Reads the lines a feature made from a tree adds after its "feature" line ("tree",
-// "sketch", "datums" and the lines they announce); false for another keyword.
+// "sketch", "datums" and the lines they announce) and a part's "face" and "edge" lines;
+// false for another keyword.
 bool feature_line_read(LineReader& reader, ModelFile& file, const std::vector<std::string>& words);
 // The lines of a feature made from a tree, after its "feature" line.
 void feature_lines_write(const StoredFeature& feature, std::vector<std::string>& lines);
+// A part's "face" and "edge" lines: the ids its faces and edges were given, by origin.
+void item_id_lines_write(StoredModel& model, std::vector<std::string>& lines);
 // Gives a part read from a file the trees of its features and their sections, and
 // regenerates it.
 void feature_trees_load(StoredModel& model, const ModelFile& file);

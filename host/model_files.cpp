@@ -339,6 +339,7 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
       lines.push_back(line);
     }
   }
+  if (model->type == model_type_part) item_id_lines_write(*model, lines);
   for (const StoredParameter& parameter : model->parameters) {
     bool own = parameter.owner_type == model->type && parameter.owner_id == model->id;
     if (!own && parameter.owner_type != item_type_feature) continue;

@@ -671,6 +671,40 @@ std::optional<GeomitemRef> surface_of_contour(VynContour contour, int& loop) {
   return ref;
 }
 
+ItemIdTable part_item_ids(StoredModel& model) {
+  ItemIdTable table;
+  if (model.type != model_type_part) return table;
+  const PartItems& items = part_items(model);
+  for (const auto& [key, id] : items.face_keys) {
+    const auto& [feature, role, entity, occurrence] = key;
+    table.faces.push_back({feature, role, entity, occurrence, id});
+  }
+  for (const auto& [key, id] : items.edge_keys) {
+    const auto& [low, high, occurrence] = key;
+    table.edges.push_back({low, high, occurrence, id});
+  }
+  return table;
+}
+
+void part_item_ids_restore(StoredModel& model, const ItemIdTable& table) {
+  if (model.type != model_type_part) return;
+  PartItems& items = part_items(model);
+  for (const FaceIdRow& row : table.faces) {
+    items.face_keys.emplace(FaceKey{row.feature, row.role, row.entity, row.occurrence}, row.id);
+    model.next_item_id = std::max(model.next_item_id, row.id + 1);
+  }
+  for (const EdgeIdRow& row : table.edges) {
+    items.edge_keys.emplace(EdgeKey{row.face_low, row.face_high, row.occurrence}, row.id);
+    model.next_item_id = std::max(model.next_item_id, row.id + 1);
+  }
+  // Numbers the present solid's items again with the restored table.
+  items.shape = nullptr;
+  items.face_items.clear();
+  items.faces.clear();
+  items.edge_items.clear();
+  items.edges.clear();
+}
+
 void model_geometry_copy(StoredModel& from, StoredModel& to) {
   if (from.type != model_type_part) return;
   PartItems items = part_items(from);

@@ -10,8 +10,9 @@
 // keeps its id for as long as an edge joins the same two faces (the n-th such edge in
 // edge order, again). A face or edge the solid no longer has leaves its id dead: an item
 // or handle of it answers as a stale one. Ids are taken when the part's items are first
-// asked for after its solid changed, so they are not kept in the part's file: a part
-// read back numbers its faces afresh.
+// asked for after its solid changed. The part's file keeps the table of every origin given
+// an id, so that a part read back gives its faces and edges the ids they had, and the
+// features placed on them find them when it is rebuilt.
 #pragma once
 
 #include <optional>
@@ -131,6 +132,27 @@ VynCurve geomitem_curve_handle(const GeomitemRef& ref, int component);
 std::optional<GeomitemRef> geomitem_of_curve(VynCurve curve, int& component);
 VynContour surface_contour_handle(const GeomitemRef& surface, int loop);
 std::optional<GeomitemRef> surface_of_contour(VynContour contour, int& loop);
+
+// The table of item ids a part's faces and edges were given, by origin: a face's origin
+// (feature, role, section entity, and which of the faces of that origin it is), an edge's
+// two faces (item ids, lower first, 0 for none) and which of the edges joining them it is.
+struct FaceIdRow {
+  int feature = 0, role = 0, entity = 0, occurrence = 0;
+  int id = 0;
+};
+struct EdgeIdRow {
+  int face_low = 0, face_high = 0, occurrence = 0;
+  int id = 0;
+};
+struct ItemIdTable {
+  std::vector<FaceIdRow> faces;
+  std::vector<EdgeIdRow> edges;
+};
+// The part's table, brought up to its solid first; rows in origin order.
+ItemIdTable part_item_ids(StoredModel& model);
+// Starts a part's table from a saved one (a part read from its file, before its solid is
+// rebuilt). Ids already given are kept; the model's sequence goes past every id restored.
+void part_item_ids_restore(StoredModel& model, const ItemIdTable& table);
 
 // Gives a copy of a part (with the part's solid and datums) the part's item ids: the
 // copy's faces and edges are numbered as the part's are, and keep their ids by origin from

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/model_geometry.h"
 #include "host/sections.h"
 #include "tests/host/feature_test.h"
 
@@ -85,6 +86,43 @@ TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
   EXPECT_NEAR(summary().volume, before.volume, 1e-9);
 }
 
+// A cut sketched on a face of the block and a hole placed on the same face: the face
+// keeps its item id in the file, so the reopened part rebuilds both.
+TEST_F(FeatureFiles, FeaturesOnFacesOfTheSolidRebuildFromTheFile) {
+  block();
+  auto face_at = [this](const yrlhost::geom::Vec3& point) {
+    for (const VynModelitem& item : yrlhost::part_geomitems_at(stored(), point, 1e-6))
+      if (item.type == yrlhost::item_type_surface) return item;
+    return VynModelitem{};
+  };
+  const VynModelitem top_face = face_at({5, 10, 5});
+  ASSERT_GT(top_face.id, 0);
+  // On the top face (TOP's mapping: x = u, z = -v) a slot x 2..4, z 2..8 cut down
+  // through all (436 = 1: against the face's normal), and a hole of diameter 2 at x 7,
+  // z 5 through all.
+  Node slot = extrude(top_face, through_all(), true);
+  slot.children.push_back(I(436, 1));
+  made_sketched(slot, rect2d(2, -8, 4, -2));
+  made(hole(face_at({7, 10, 1}), 2, hole_through(), 5, 7));
+  const double volume = 1000 - 2 * 6 * 10 - pi_value * 10;
+  ASSERT_NEAR(summary().volume, volume, 1e-6);
+  const int faces = summary().faces;
+  const std::vector<std::string> lines = yrlhost::host_model_lines(part);
+
+  std::string error;
+  const std::string path = file("slotted.prt");
+  ASSERT_TRUE(yrlhost::host_model_save(part, path, error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  part = yrlhost::host_model_open(path, error);
+  ASSERT_NE(part, nullptr) << error;
+  for (const yrlhost::StoredFeature& feature : stored().features)
+    EXPECT_EQ(feature.status, yrlhost::feature_status_active) << feature.id;
+  EXPECT_NEAR(summary().volume, volume, 1e-6);
+  EXPECT_EQ(summary().faces, faces);
+  EXPECT_EQ(face_at({7, 10, 1}).id, top_face.id);
+  EXPECT_EQ(yrlhost::host_model_lines(part), lines);
+}
+
 TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
   struct Case {
     std::vector<std::string> lines;  // after the header, type and name
@@ -109,7 +147,19 @@ TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
       {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 2", "1 point 0 0", "1 point 1 1"}, ":9: entity id 1 is used twice"},
       {{"feature 1 917 0 1", "tree 1", "0 386", "datums 1"}, ":7: id 1 is used twice"},
       {{"feature 1 917 0 1", "tree 1", "0 386", "plane 2 0 0 0 1 0 0 0 1 0 0 0 1"}, ":7: a plane of a feature made from a tree"},
+      {{"feature 1 917 0 1", "face 1 1 3 2 0"}, ":5: id 1 is used twice"},
+      {{"face 2 1 4 2 0"}, ":4: role is not 0 to 3"},
+      {{"face 2 1 3 -2 0"}, ":4: entity is negative"},
+      {{"face 2 1 3 2"}, ":4: expected \"face <id> <feature> <role> <entity> <occurrence>\""},
+      {{"edge 2 5 4 0"}, ":4: the lower face comes first"},
+      {{"edge 0 4 5 0"}, ":4: id 0 is not positive"},
+      {{"edge 2 4 5 0 1"}, ":4: expected \"edge <id> <face> <face> <occurrence>\""},
   };
+  // The ids of faces and edges belong to parts only.
+  std::string error;
+  EXPECT_FALSE(yrlhost::host_model_parse({"yrlhost-model 1", "type drawing", "name D", "face 1 1 3 2 0", "end"},
+                                         "d.drw", error));
+  EXPECT_EQ(error, "d.drw:4: \"face\" in a model that is not a part");
   for (const Case& c : cases) {
     std::vector<std::string> lines = {"yrlhost-model 1", "type part", "name P"};
     lines.insert(lines.end(), c.lines.begin(), c.lines.end());

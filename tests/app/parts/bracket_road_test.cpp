@@ -68,10 +68,9 @@ void BracketRoad::road(const std::string& file, const char* drawing_name, int di
   EXPECT_EQ(solid_features(part), "917 916 911 ");
   const yrlhost::geom::Shape live = yrlhost::stored_model(part)->solid;
 
-  // The solid as the road left it, and as saved beside the drawing. (The part reopened
-  // from its file keeps the three features; the cut and the hole are placed on faces of
-  // the solid, whose ids the host numbers afresh on reading, so they are not rebuilt
-  // there.)
+  // The solid as the road left it, as saved beside the drawing, and as the part reopened
+  // from its file rebuilds it (the cut and the hole stand on faces of the solid, which
+  // keep their ids in the file).
   yrlhost::geom::Shape from_file;
   ASSERT_EQ(yrlhost::geom::brep_read((dir / "BRACKET.brep").string(), from_file),
             yrlhost::geom::Status::ok);
@@ -80,7 +79,10 @@ void BracketRoad::road(const std::string& file, const char* drawing_name, int di
   part = yrlhost::host_model_open((dir / "BRACKET.prt").string(), error);
   ASSERT_NE(part, nullptr) << error;
   EXPECT_EQ(solid_features(part), "917 916 911 ");
-  for (const yrlhost::geom::Shape* shape : {&live, static_cast<const yrlhost::geom::Shape*>(&from_file)}) {
+  for (const auto& f : yrlhost::stored_model(part)->features) EXPECT_EQ(f.status, 0) << f.id;
+  const yrlhost::geom::Shape reopened = yrlhost::stored_model(part)->solid;
+  EXPECT_EQ(yrlhost::geom::solid_summary(reopened).faces, yrlhost::geom::solid_summary(live).faces);
+  for (const yrlhost::geom::Shape* shape : {&live, static_cast<const yrlhost::geom::Shape*>(&from_file), &reopened}) {
     const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(*shape);
     EXPECT_EQ(s.solids, 1);
     EXPECT_NEAR(s.volume, (kLArea - kGroove) * kDepth - kPi * kHoleRadius * kHoleRadius * kHoleLength, 1e-6);
