@@ -148,7 +148,7 @@ VynError Behaviour<HostApi::VynFeatureCreate>::run(int, VynSelection model, VynE
   made.id = part->next_item_id++;
   made.type = definition.type;
   made.tree = tree_keep(tree);
-  if (definition.sketched()) made.section = section_new(frame);
+  if (definition.sketched()) made.section = section_new(frame, definition.kind == FeatureKind::datum_curve);
   part->features.push_back(made);
   if (!change_builds(*part, made.id, before.failed(), option_given(options, n_options, feature_option_incomplete),
                      found)) {

@@ -526,7 +526,7 @@ StoredFeature feature_copy(const StoredFeature& feature, VynMdl from, VynMdl to)
     double epsilon = 0;
     copy.section = nullptr;
     if (section_read(feature.section, frame, entities, epsilon)) {
-      copy.section = section_new(frame);
+      copy.section = section_new(frame, section_open(feature.section));
       section_entities_set(copy.section, entities);
     }
   }

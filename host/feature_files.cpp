@@ -334,7 +334,7 @@ void feature_trees_load(StoredModel& model, const ModelFile& file) {
     geom::Frame frame{};
     if (!feature.tree || !feature_definition_read(feature.tree, definition, ignored) || !definition.sketched()) continue;
     if (!part_sketch_frame(model, definition, frame)) continue;
-    feature.section = section_new(frame);
+    feature.section = section_new(frame, definition.kind == FeatureKind::datum_curve);
     section_entities_set(feature.section, feature.sketch);
   }
 }

@@ -27,6 +27,7 @@ constexpr std::uintptr_t secerror_handle_base = 0x5f000000;
 struct SectionData {
   geom::Frame frame{};
   double epsilon = section_epsilon_default;
+  bool open = false;  // a datum curve's: may end anywhere
   int next_id = 1;
   // By id; each record stays at its address while the entity lives.
   std::map<int, std::unique_ptr<Vyn2dEntity>> entities;
@@ -81,14 +82,21 @@ int entity_add(SectionData& data, const Vyn2dEntity& record) {
 
 }  // namespace
 
-VynSection section_new(const geom::Frame& frame) {
+VynSection section_new(const geom::Frame& frame, bool open) {
   if (!geom::frame_valid(frame)) return nullptr;
   std::uintptr_t key = section_handle_base + 16 * store().next_section_serial++;
-  store().sections[key].frame = frame;
+  SectionData& data = store().sections[key];
+  data.frame = frame;
+  data.open = open;
   return reinterpret_cast<VynSection>(key);
 }
 
 bool section_live(VynSection section) { return find_section(section) != nullptr; }
+
+bool section_open(VynSection section) {
+  const SectionData* data = find_section(section);
+  return data && data->open;
+}
 
 bool section_entity_from_record(const Vyn2dEntity& record, geom::SectionEntity& entity) {
   entity = geom::SectionEntity{};
@@ -295,8 +303,10 @@ VynError Behaviour<HostApi::VynSectionAutodim>::run(int, VynSection section,
   std::vector<SectionError>* list = errors ? find_errors(*errors) : nullptr;
   if (!list || !section_read(section, frame, entities, epsilon)) return VYN_TK_BAD_INPUTS;
   list->clear();
+  const bool open = section_open(section);
   for (const geom::SectionProblem& problem : geom::section_check(entities, epsilon))
-    list->push_back({problem.entity, geom::section_fault_text(problem.fault)});
+    if (!open || problem.fault != geom::SectionFault::open_end)
+      list->push_back({problem.entity, geom::section_fault_text(problem.fault)});
   return list->empty() ? VYN_TK_NO_ERROR : VYN_TK_GENERAL_ERROR;
 }
 

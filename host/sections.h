@@ -20,9 +20,12 @@ namespace yrlhost {
 // The tolerance a new section has: ends closer than it meet.
 inline constexpr double section_epsilon_default = 1e-6;
 
-// A new empty section on a sketch frame; null for a frame that is not valid.
-VynSection section_new(const geom::Frame& frame);
+// A new empty section on a sketch frame; null for a frame that is not valid. An open
+// section (a datum curve's) may end anywhere: its autodimensioning does not count ends
+// that meet nothing as faults.
+VynSection section_new(const geom::Frame& frame, bool open = false);
 bool section_live(VynSection section);
+bool section_open(VynSection section);
 // The section's frame and its entities in id order; false for what is no live section.
 bool section_read(VynSection section, geom::Frame& frame,
                   std::vector<geom::SectionEntity>& entities, double& epsilon);

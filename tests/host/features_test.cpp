@@ -224,6 +224,14 @@ TEST_F(Features, DatumPlanesAxesPointsAndCurves) {
   EXPECT_EQ(datum->kind, yrlhost::DatumKind::curve);
   EXPECT_EQ(datum->curve.size(), 1u);
   EXPECT_TRUE(stored().solid.empty());
+  // A curve's section may be open (an extrude's may not): autodim leaves its ends be.
+  for (const VynFeature* f : {&curve, &points}) {
+    VynFeature feature = *f;
+    VynElement tree = nullptr;
+    ASSERT_EQ(feature_tree(1, &feature, &tree), ok);
+    EXPECT_EQ(yrlhost::section_open(section_of(tree)), f == &curve);
+    EXPECT_EQ(release(tree), ok);
+  }
 }
 
 // Option 2 with an empty section: an incomplete feature with its section in its tree.

@@ -186,6 +186,28 @@ TEST_F(Sections, AutodimNamesTheFaultyEntities) {
   EXPECT_TRUE(names_across);
 }
 
+// An open section (a datum curve's) may end anywhere; its other faults still count.
+TEST_F(Sections, AnOpenSectionReportsNoOpenEnds) {
+  ASSERT_EQ(section_free(1, &section), ok);
+  section = yrlhost::section_new(geom::standard_frame(geom::StandardPlane::top, 0), true);
+  ASSERT_NE(section, nullptr);
+  EXPECT_TRUE(yrlhost::section_open(section));
+  add(line(0, 0, 10, 0));
+  add(line(10, 0, 10, 5));
+  add(line(20, 0, 20, 5, VYN_2D_CENTERLINE));
+  Solve chain = solve();
+  EXPECT_EQ(chain.status, ok);
+  EXPECT_TRUE(chain.errors.empty());
+  int across = add(line(5, -1, 5, 1));
+  Solve crossing = solve();
+  EXPECT_EQ(crossing.status, VYN_TK_GENERAL_ERROR);
+  ASSERT_FALSE(crossing.errors.empty());
+  for (const auto& error : crossing.errors) EXPECT_NE(error.second, "open end");
+  bool names_across = false;
+  for (const auto& error : crossing.errors) names_across |= error.first == across;
+  EXPECT_TRUE(names_across);
+}
+
 TEST_F(Sections, EpsilonLocationAndConstraints) {
   double epsilon = 0;
   ASSERT_EQ(epsilon_get(1, section, &epsilon), ok);
