@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "host/scenario.h"
@@ -14,8 +15,10 @@
 namespace yrltest {
 
 // Runs YRL_SCENARIO_DIR/file with the drawing saved to saved; the report, or "" with a
-// test failure when the scenario cannot be read or run.
-inline std::string run_shipped_scenario(const std::string& file, const std::string& saved) {
+// test failure when the scenario cannot be read or run. adjust, when given, may change
+// the scenario read (add checks between its actions) before it runs.
+inline std::string run_shipped_scenario(const std::string& file, const std::string& saved,
+                                        const std::function<void(yrlhost::Scenario&)>& adjust = {}) {
   yrlhost::Scenario scenario;
   std::string error;
   std::string text;
@@ -25,6 +28,7 @@ inline std::string run_shipped_scenario(const std::string& file, const std::stri
     return "";
   }
   scenario.save_paths = {saved};
+  if (adjust) adjust(scenario);
   std::FILE* out = std::tmpfile();
   if (!out) {
     ADD_FAILURE() << "no temporary file";
