@@ -19,6 +19,7 @@
 #include "host/models.h"
 #include "host/utf16.h"
 #include "host_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -590,8 +591,8 @@ TEST(DxfText, CodingFromVersionAndCodePage) {
 
 // The drawing's name is the file's, cut to 31 characters; any extension case is DXF.
 TEST_F(DxfTest, TheDrawingIsNamedAfterTheFile) {
-  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "yrl_dxf_names";
-  std::filesystem::create_directories(dir);
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::string long_name = "a_drawing_whose_name_is_longer_than_a_model_name";
   const std::filesystem::path path = dir / (long_name + ".DXF");
   std::ofstream(path) << dxf_file({{0, "POINT"}});
@@ -603,7 +604,6 @@ TEST_F(DxfTest, TheDrawingIsNamedAfterTheFile) {
   EXPECT_TRUE(yrlhost::dxf_path_is("x.Dxf"));
   EXPECT_FALSE(yrlhost::dxf_path_is("x.drw"));
   EXPECT_FALSE(yrlhost::dxf_path_is("dxf"));
-  std::filesystem::remove_all(dir);
 }
 
 std::vector<VynMdl> retrieved;

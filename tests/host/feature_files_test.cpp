@@ -11,23 +11,17 @@
 #include "host/model_geometry.h"
 #include "host/sections.h"
 #include "tests/host/feature_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace yrltest {
 namespace {
 
 class FeatureFiles : public FeatureTest {
  protected:
-  void SetUp() override {
-    FeatureTest::SetUp();
-    dir_ = test_temp_dir("yrl_feature_files_");
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    FeatureTest::TearDown();
-  }
   std::string file(const std::string& name) const { return (dir_ / name).string(); }
 
-  std::filesystem::path dir_;
+  yrltest::TempDir temp_;
+  const std::filesystem::path dir_ = temp_.path();
 };
 
 // Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.

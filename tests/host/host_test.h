@@ -25,16 +25,6 @@ inline VynCurvedata line_curve(double x1, double y1, double x2, double y2) {
   return curve;
 }
 
-// A new empty folder of the running test under the system's temporary folder:
-// <prefix><seed>_<test name>.
-inline std::filesystem::path test_temp_dir(const std::string& prefix) {
-  const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              (prefix + std::to_string(unit.random_seed()) + "_" + unit.current_test_info()->name());
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
 // A section line (or centerline, or point at the start) from (x0, y0) to (x1, y1).
 inline Vyn2dEntity line2d(double x0, double y0, double x1, double y1, int type = VYN_2D_LINE) {
   Vyn2dEntity entity{};

@@ -9,6 +9,7 @@
 #include "host/host_table.h"
 #include "host/models.h"
 #include "host_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -17,17 +18,10 @@ using yrlhost::HostApi;
 
 class ModelFilesTest : public yrltest::HostTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    dir_ = yrltest::test_temp_dir("yrl_model_files_");
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    HostTest::TearDown();
-  }
   std::string file(const std::string& name) const { return (dir_ / name).string(); }
 
-  std::filesystem::path dir_;
+  yrltest::TempDir temp_;
+  const std::filesystem::path dir_ = temp_.path();
 };
 
 TEST_F(ModelFilesTest, DrawingSavedAndReopenedKeepsNameTypeUnitsAndPath) {

@@ -25,6 +25,7 @@
 #include "host/text_read.h"
 #include "tests/host/drawing_test.h"
 #include "tests/host/svg_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -592,20 +593,9 @@ TEST_F(WindowPictures, HighlightsBelongToTheirWindow) {
 
 class PictureFiles : public yrltest::HostTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    // A folder per test: ctest runs the tests of this fixture side by side.
-    dir = std::filesystem::path(testing::TempDir()) /
-          (std::string("svg-pictures-") +
-           testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(dir);
-    HostTest::TearDown();
-  }
-  std::filesystem::path dir;
+  // A folder per test: ctest runs the tests of this fixture side by side.
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
 };
 
 TEST_F(PictureFiles, TheDirectoryIsMadeWhenMissingAndRefusedWhenNoDirectory) {

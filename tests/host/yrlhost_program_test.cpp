@@ -12,6 +12,7 @@
 
 #include "host/text_read.h"
 #include "tests/host/svg_check.h"
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -71,8 +72,8 @@ TEST(YrlhostProgram, ReportsTheStartAndExitsByItsOutcome) {
       {{"--version", "24"}, 1, "status: -98\nrelease: Release 24\nerror: Release 25|0\n"},
   };
   // The default scenario saves its drawing and part in the working directory.
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-default";
-  std::filesystem::create_directories(dir);
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   for (const Case& c : cases) {
     ProgramRun run = run_yrlhost(c.args, dir.string());
     EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
@@ -134,8 +135,8 @@ TEST(YrlhostProgram, BadOptionsAndAMissingPluginExitWithTwoAndSayWhy) {
 // An empty scenario, whether an empty file or a device that gives no bytes, runs and
 // does nothing; what cannot be read or parsed exits with 2 and names the file and line.
 TEST(YrlhostProgram, ScenarioFilesEmptyUnreadableAndWithNulBytes) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-scenarios";
-  std::filesystem::create_directories(dir);
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::filesystem::path empty = dir / "empty.txt";
   const std::filesystem::path nul = dir / "nul.txt";
   {
@@ -163,7 +164,6 @@ TEST(YrlhostProgram, ScenarioFilesEmptyUnreadableAndWithNulBytes) {
       EXPECT_EQ(run.out.find("user:"), std::string::npos) << run.out;
     }
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST(YrlhostProgram, HelpListsTheOptions) {
@@ -192,7 +192,8 @@ std::filesystem::path plate_scenario(const std::filesystem::path& dir, const std
 
 // After the scenario, each model is reported with its content.
 TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-report";
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::filesystem::path scenario = plate_scenario(
       dir, "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
            "entity 2 1 background 0 default arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n");
@@ -211,15 +212,14 @@ TEST(YrlhostProgram, TheReportShowsTheModelsWithTheirContent) {
       "      1  1     background rgb 1 0 0 no     line (0, 0, 0) (10, 0, 0)\n"
       "      2  1     background default   no     circle (5, 5, 0) radius 2\n";
   EXPECT_NE(run.out.find(report), std::string::npos) << run.out;
-  std::filesystem::remove_all(dir);
 }
 
 // With --svg, each window's picture is written after the scenario and listed; the
 // directory is made when missing. A plug-in that refuses to start runs no scenario and
 // gets no pictures; a picture that cannot be written exits with 2.
 TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-svg";
-  std::filesystem::remove_all(dir);
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::filesystem::path scenario = plate_scenario(
       dir, "entity 1 1 background 0 rgb 1 0 0 line 0 0 0 10 0 0\n"
            "entity 2 1 background 0 type 3 arc 1 0 0 0 1 0 5 5 0 0 6.283185307179586 2\n"
@@ -254,7 +254,6 @@ TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
   EXPECT_EQ(run.exit_code, 2) << run.out;
   EXPECT_NE(run.out.find("yrlhost: " + picture + ": cannot be written\n"), std::string::npos)
       << run.out;
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
@@ -265,8 +264,8 @@ namespace {
 // events; a file that cannot be read is an input that cannot be read (exit code 2),
 // with its line, and the run goes on to its report.
 TEST(YrlhostProgram, ScenariosOpenDxfDrawings) {
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "yrlhost-dxf";
-  std::filesystem::create_directories(dir);
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
   const std::string fixtures = YRL_HOST_DXF_DIR;
   {
     std::ofstream garbage(dir / "garbage.dxf", std::ios::binary);
@@ -305,7 +304,6 @@ TEST(YrlhostProgram, ScenariosOpenDxfDrawings) {
     EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
     for (const std::string& says : c.says) EXPECT_NE(run.out.find(says), std::string::npos) << says << "\n" << run.out;
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ class PartScenario : public yrltest::AppTest {};
 
 TEST_F(PartScenario, PartMappingViewsAndLayersReopenWithTheDrawing) {
   ASSERT_EQ(start_app(), 0);
-  // The drawing is saved where the test keeps its files, not beside the scenario.
-  const std::string saved = testing::TempDir() + "parts.drw";
+  // The drawing is saved in a folder of the run's own, not beside the scenario.
+  yrltest::TempDir temp;
+  const std::string saved = temp.file("parts.drw");
   std::string report = yrltest::run_shipped_scenario("part_setup.txt", saved);
   EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
 

@@ -18,8 +18,9 @@ class ViewScenario : public yrltest::AppTest {};
 
 TEST_F(ViewScenario, DeclaredViewsReopenWithTheDrawing) {
   ASSERT_EQ(start_app(), 0);
-  // The drawing is saved where the test keeps its files, not beside the scenario.
-  const std::string saved = testing::TempDir() + "views.drw";
+  // The drawing is saved in a folder of the run's own, not beside the scenario.
+  yrltest::TempDir temp;
+  const std::string saved = temp.file("views.drw");
   std::string report = yrltest::run_shipped_scenario("view_setup.txt", saved);
   EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
 
