@@ -87,7 +87,8 @@ struct PartSnapshot {
     part.features = features;
     part.solid = solid;
     part.datums = datums;
-    part.next_item_id = next_item_id;
+    // Ids given meanwhile (to faces of the solids tried) stay spent: never given again.
+    part.next_item_id = std::max(part.next_item_id, next_item_id);
   }
   std::set<int> failed() const {
     std::set<int> ids;
@@ -140,7 +141,7 @@ VynError Behaviour<HostApi::VynFeatureCreate>::run(int, VynSelection model, VynE
   // A new feature's section is the host's to make.
   if (definition.section) return failure(errors, {{element_section, feature_error_value, VYN_TK_BAD_INPUTS}});
   geom::Frame frame{};
-  if (definition.sketched() && !part_sketch_frame(*part, definition, frame))
+  if (definition.sketched() && !part_sketch_frame(*part, definition, 0, frame))
     return failure(errors, {{definition.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
 
   const PartSnapshot before(*part);
@@ -186,7 +187,7 @@ VynError Behaviour<HostApi::VynFeatureRedefine>::run(int, VynAsmcomppath*, VynFe
   std::vector<geom::SectionEntity> entities = stored.sketch;
   double epsilon = 0;
   bool live_section = stored.section && section_read(stored.section, old_frame, entities, epsilon);
-  if (definition.sketched() && !part_sketch_frame(part, definition, frame))
+  if (definition.sketched() && !part_sketch_frame(part, definition, stored.id, frame))
     return failure(errors, {{definition.sketch_plane.element, feature_error_reference, VYN_TK_E_NOT_FOUND}});
 
   const PartSnapshot before(part);
@@ -205,6 +206,8 @@ VynError Behaviour<HostApi::VynFeatureRedefine>::run(int, VynAsmcomppath*, VynFe
     return failure(errors, found);
   }
   tree_free(old_tree);
+  // A sketched feature that became another kind: its section is open as a curve's.
+  if (stored.section) section_open_set(stored.section, definition.kind == FeatureKind::datum_curve);
   errors_fill(errors, {});
   return VYN_TK_NO_ERROR;
 }

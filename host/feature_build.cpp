@@ -52,6 +52,19 @@ struct BuildState {
   std::vector<StoredDatum> datums;
 };
 
+// The part as it stood before the feature at index (its solid and datum items), as its
+// last regeneration left it; index is at most the feature count and every feature before
+// it has been regenerated.
+BuildState state_before(StoredModel& model, std::size_t index) {
+  BuildState state{model, {}, {}};
+  if (index == 0) return state;
+  const StoredFeature& before = model.features[index - 1];
+  state.solid = before.solid_after;
+  std::size_t kept = std::min(before.datums_after, model.datums.size());
+  state.datums.assign(model.datums.begin(), model.datums.begin() + static_cast<std::ptrdiff_t>(kept));
+  return state;
+}
+
 // Whether an item id is a datum item of a feature made from a tree: such an item is the
 // builder's, known only once its feature is built in this regeneration.
 bool builder_item(const StoredModel& model, int id) {
@@ -429,15 +442,9 @@ bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std:
   from = std::min(from, model.features.size());
   for (std::size_t i = 0; i < from; ++i)
     if (!model.features[i].regenerated) from = i;
-  BuildState state{model, {}, {}};
+  BuildState state = state_before(model, from);
   bool all = true;
-  if (from > 0) {
-    const StoredFeature& before = model.features[from - 1];
-    state.solid = before.solid_after;
-    std::size_t kept = std::min(before.datums_after, model.datums.size());
-    state.datums.assign(model.datums.begin(), model.datums.begin() + static_cast<std::ptrdiff_t>(kept));
-    for (std::size_t i = 0; i < from; ++i) all = all && model.features[i].status != feature_status_failed;
-  }
+  for (std::size_t i = 0; i < from; ++i) all = all && model.features[i].status != feature_status_failed;
   for (std::size_t index = from; index < model.features.size(); ++index) {
     StoredFeature& feature = model.features[index];
     feature.regenerated = true;
@@ -496,13 +503,24 @@ std::vector<int> feature_dependants(const StoredModel& model, int feature_id) {
   return dependants;
 }
 
-bool part_sketch_frame(const StoredModel& model, const FeatureDefinition& definition, geom::Frame& out) {
-  BuildState state{const_cast<StoredModel&>(model), model.solid, model.datums};
+bool part_sketch_frame(StoredModel& model, const FeatureDefinition& definition, int feature_id, geom::Frame& out) {
+  std::size_t index = model.features.size();
+  for (std::size_t i = 0; i < model.features.size(); ++i)
+    if (model.features[i].id == feature_id) index = i;
+  for (std::size_t i = 0; i < index; ++i)
+    if (!model.features[i].regenerated) index = model.features.size();
+  BuildState state = index < model.features.size() ? state_before(model, index)
+                                                   : BuildState{model, model.solid, model.datums};
+  // Faces are looked up on the part's solid: let it be the one before the feature meanwhile.
+  const geom::Shape whole = model.solid;
+  model.solid = state.solid;
   geom::Plane plane{};
   geom::Plane orientation{};
-  if (!state_plane(state, definition.sketch_plane.item, plane)) return false;
-  bool oriented = definition.orientation_ref.element != 0 && state_plane(state, definition.orientation_ref.item, orientation);
-  return sketch_frame_for(plane, oriented ? &orientation : nullptr, definition.orientation, out);
+  bool found = state_plane(state, definition.sketch_plane.item, plane);
+  bool oriented = found && definition.orientation_ref.element != 0 &&
+                  state_plane(state, definition.orientation_ref.item, orientation);
+  model.solid = whole;
+  return found && sketch_frame_for(plane, oriented ? &orientation : nullptr, definition.orientation, out);
 }
 
 namespace {

@@ -140,9 +140,10 @@ bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_p
 // them (none of them changed since): the rebuild starts there.
 bool part_regenerate(StoredModel& model, std::vector<FeatureError>* errors, std::size_t from = 0);
 
-// The sketch frame of a sketched feature's definition as the part stands (its last
-// regeneration); false when its sketch plane names no plane of the part.
-bool part_sketch_frame(const StoredModel& model, const FeatureDefinition& definition, geom::Frame& out);
+// The sketch frame of a sketched feature's definition on the part as it stood before the
+// feature at its last regeneration (the whole part for a feature not in it yet); false
+// when its sketch plane names no plane there.
+bool part_sketch_frame(StoredModel& model, const FeatureDefinition& definition, int feature_id, geom::Frame& out);
 
 // The features that depend on feature_id through the references of their trees, directly
 // or through others, in model order.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/elemtrees.h"
@@ -210,6 +211,10 @@ void item_id_read(LineReader& reader, ModelFile& file, const std::vector<std::st
     if (row.role > static_cast<int>(geom::FaceRole::side)) reader.fail("role is not 0 to 3");
     row.entity = count("entity");
     row.occurrence = count("occurrence");
+    for (const FaceIdRow& other : file.item_ids.faces)
+      if (std::tie(other.feature, other.role, other.entity, other.occurrence) ==
+          std::tie(row.feature, row.role, row.entity, row.occurrence))
+        reader.fail("a second id for the face of that origin");
     file.item_ids.faces.push_back(row);
   } else {
     EdgeIdRow row;
@@ -218,6 +223,10 @@ void item_id_read(LineReader& reader, ModelFile& file, const std::vector<std::st
     row.face_high = count("face");
     if (row.face_low > row.face_high) reader.fail("the lower face comes first");
     row.occurrence = count("occurrence");
+    for (const EdgeIdRow& other : file.item_ids.edges)
+      if (std::tie(other.face_low, other.face_high, other.occurrence) ==
+          std::tie(row.face_low, row.face_high, row.occurrence))
+        reader.fail("a second id for the edge of those faces");
     file.item_ids.edges.push_back(row);
   }
   cursor.end();
@@ -333,7 +342,7 @@ void feature_trees_load(StoredModel& model, const ModelFile& file) {
     std::vector<FeatureError> ignored;
     geom::Frame frame{};
     if (!feature.tree || !feature_definition_read(feature.tree, definition, ignored) || !definition.sketched()) continue;
-    if (!part_sketch_frame(model, definition, frame)) continue;
+    if (!part_sketch_frame(model, definition, feature.id, frame)) continue;
     feature.section = section_new(frame, definition.kind == FeatureKind::datum_curve);
     section_entities_set(feature.section, feature.sketch);
   }

@@ -98,6 +98,10 @@ bool section_open(VynSection section) {
   return data && data->open;
 }
 
+void section_open_set(VynSection section, bool open) {
+  if (SectionData* data = find_section(section)) data->open = open;
+}
+
 bool section_entity_from_record(const Vyn2dEntity& record, geom::SectionEntity& entity) {
   entity = geom::SectionEntity{};
   switch (record.type) {

@@ -26,6 +26,7 @@ inline constexpr double section_epsilon_default = 1e-6;
 VynSection section_new(const geom::Frame& frame, bool open = false);
 bool section_live(VynSection section);
 bool section_open(VynSection section);
+void section_open_set(VynSection section, bool open);
 // The section's frame and its entities in id order; false for what is no live section.
 bool section_read(VynSection section, geom::Frame& frame,
                   std::vector<geom::SectionEntity>& entities, double& epsilon);

@@ -19,6 +19,12 @@ namespace {
 class FeatureFiles : public FeatureTest {
  protected:
   std::string file(const std::string& name) const { return (dir_ / name).string(); }
+  // The face of the part's solid through a point (none: id 0).
+  VynModelitem face_at(const yrlhost::geom::Vec3& point) {
+    for (const VynModelitem& item : yrlhost::part_geomitems_at(stored(), point, 1e-6))
+      if (item.type == yrlhost::item_type_surface) return item;
+    return VynModelitem{};
+  }
 
   yrltest::TempDir temp_;
   const std::filesystem::path dir_ = temp_.path();
@@ -84,11 +90,6 @@ TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
 // keeps its item id in the file, so the reopened part rebuilds both.
 TEST_F(FeatureFiles, FeaturesOnFacesOfTheSolidRebuildFromTheFile) {
   block();
-  auto face_at = [this](const yrlhost::geom::Vec3& point) {
-    for (const VynModelitem& item : yrlhost::part_geomitems_at(stored(), point, 1e-6))
-      if (item.type == yrlhost::item_type_surface) return item;
-    return VynModelitem{};
-  };
   const VynModelitem top_face = face_at({5, 10, 5});
   ASSERT_GT(top_face.id, 0);
   // On the top face (TOP's mapping: x = u, z = -v) a slot x 2..4, z 2..8 cut down
@@ -115,6 +116,102 @@ TEST_F(FeatureFiles, FeaturesOnFacesOfTheSolidRebuildFromTheFile) {
   EXPECT_EQ(summary().faces, faces);
   EXPECT_EQ(face_at({7, 10, 1}).id, top_face.id);
   EXPECT_EQ(yrlhost::host_model_lines(part), lines);
+}
+
+// A refused redefinition spends the ids it gave to the faces of the solids it tried: a
+// later item never takes one of them, so the part saved after it reopens.
+TEST_F(FeatureFiles, ARefusedRedefinitionGivesNoIdTwice) {
+  block();
+  const VynModelitem top = face_at({5, 10, 5});
+  VynFeature blind_hole = made(hole(top, 2, hole_blind(3), 5, 7));
+  const VynModelitem floor = face_at({7, 7, 5.5});  // the hole's floor, 3 below the top
+  ASSERT_GT(floor.id, 0);
+  made(datum_plane(floor, 1));
+  // Through all, the hole has no floor for the datum plane: the redefinition is refused.
+  VynElement tree = build(hole(top, 2, hole_through(), 5, 7));
+  VynErrors errors{};
+  const int options[] = {2};
+  EXPECT_EQ(feature_redefine(1, nullptr, &blind_hole, tree, options, 1, &errors), VYN_TK_GENERAL_ERROR);
+  EXPECT_EQ(release(tree), ok);
+  const yrlhost::ItemIdTable table = yrlhost::part_item_ids(stored());
+  for (const yrlhost::FaceIdRow& row : table.faces) EXPECT_LT(row.id, stored().next_item_id);
+  for (const yrlhost::EdgeIdRow& row : table.edges) EXPECT_LT(row.id, stored().next_item_id);
+  made(datum_plane(TOP, 4));
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(part, file("holed.prt"), error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  part = yrlhost::host_model_open(file("holed.prt"), error);
+  EXPECT_NE(part, nullptr) << error;
+}
+
+// A pocket sketched on a boss's top, then a cut through all that takes the boss's top
+// away: the pocket's sketch plane is the face as it stood before the pocket, so it can
+// still be redefined, and a reopened part gives it its section back.
+TEST_F(FeatureFiles, AFeatureOnAFaceALaterFeatureRemovesKeepsItsSketchPlane) {
+  block();
+  made_sketched(extrude(face_at({5, 10, 5}), blind(2)), rect2d(2, -8, 8, -2));
+  const VynModelitem boss_top = face_at({5, 12, 5});
+  ASSERT_GT(boss_top.id, 0);
+  auto pocket = [&](double depth) {
+    Node node = extrude(boss_top, blind(depth), true);
+    node.children.push_back(I(436, 1));
+    return node;
+  };
+  VynFeature cut = made_sketched(pocket(0.5), rect2d(4, -6, 6, -4));
+  made_sketched(extrude(FRONT, through_all(), true), rect2d(-1, 11, 11, 13));
+  ASSERT_EQ(regenerate(1, part, 0), ok);
+  VynElement tree = build(pocket(0.6));
+  VynErrors errors{};
+  const int options[] = {2};
+  EXPECT_EQ(feature_redefine(1, nullptr, &cut, tree, options, 1, &errors), ok);
+  EXPECT_EQ(errors.count, 0);
+  EXPECT_EQ(release(tree), ok);
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(part, file("pocket.prt"), error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  part = yrlhost::host_model_open(file("pocket.prt"), error);
+  ASSERT_NE(part, nullptr) << error;
+  const yrlhost::StoredFeature* reopened = yrlhost::stored_feature(stored(), cut.id);
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_EQ(reopened->status, yrlhost::feature_status_active);
+  EXPECT_NE(reopened->section, nullptr);
+}
+
+// A datum curve's section is open: where the curve is made, redefined, copied or read
+// back; a curve redefined as a protrusion has a closed one.
+TEST_F(FeatureFiles, ACurveSectionIsOpenWhereverItIsMade) {
+  auto open_of = [this](VynFeature feature) {
+    VynElement tree = nullptr;
+    EXPECT_EQ(feature_tree(1, &feature, &tree), ok);
+    const bool open = yrlhost::section_open(section_of(tree));
+    EXPECT_EQ(release(tree), ok);
+    return open;
+  };
+  const Node curve_tree = N(386, {I(387, 949), I(511, 0), sketch_setup(FRONT, RIGHT)});
+  VynFeature curve = made_sketched(curve_tree, rect2d(0, 0, 4, 4));
+  EXPECT_TRUE(open_of(curve));
+  auto redefine = [&](const Node& node) {
+    VynElement tree = build(node);
+    VynErrors errors{};
+    const int options[] = {2};
+    EXPECT_EQ(feature_redefine(1, nullptr, &curve, tree, options, 1, &errors), ok);
+    EXPECT_EQ(release(tree), ok);
+  };
+  redefine(extrude(FRONT, blind(2)));
+  EXPECT_NEAR(summary().volume, 32, 1e-9);
+  EXPECT_FALSE(open_of(curve));
+  redefine(curve_tree);
+  EXPECT_TRUE(open_of(curve));
+
+  VynMdl copy = nullptr;
+  ASSERT_EQ(model_copy(1, part, u"COPY", &copy), ok);
+  EXPECT_TRUE(open_of({yrlhost::item_type_feature, yrlhost::stored_model(copy)->features.back().id, copy}));
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(part, file("curve.prt"), error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(part));
+  part = yrlhost::host_model_open(file("curve.prt"), error);
+  ASSERT_NE(part, nullptr) << error;
+  EXPECT_TRUE(open_of(feature_item(curve.id)));
 }
 
 TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
@@ -148,6 +245,8 @@ TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
       {{"edge 2 5 4 0"}, ":4: the lower face comes first"},
       {{"edge 0 4 5 0"}, ":4: id 0 is not positive"},
       {{"edge 2 4 5 0 1"}, ":4: expected \"edge <id> <face> <face> <occurrence>\""},
+      {{"face 2 1 3 2 0", "face 3 1 3 2 0"}, ":5: a second id for the face of that origin"},
+      {{"edge 2 4 5 0", "edge 3 4 5 0"}, ":5: a second id for the edge of those faces"},
   };
   // The ids of faces and edges belong to parts only.
   std::string error;
