@@ -15,6 +15,7 @@
 #include "host/geometry.h"
 #include "host/model_store.h"
 #include "host/models.h"
+#include "host/ui.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"
@@ -47,6 +48,7 @@ TEST_F(BushingRoad, RevolveBuildsAndACancelledFeatureLeavesThePartAsItWas) {
   std::vector<FeatureRow> after_revolve;
   double volume_after_revolve = 0, volume_before_cancel = 0;
   std::size_t features_before_cancel = 0;
+  bool answered_no = false;
   auto part = [] { return yrlhost::host_model_find(yrlhost::model_type_part, "BUSHING"); };
   auto adjust = [&](yrlhost::Scenario& scenario) {
     auto at = [&scenario](const std::string& source) {
@@ -63,11 +65,25 @@ TEST_F(BushingRoad, RevolveBuildsAndACancelledFeatureLeavesThePartAsItWas) {
     scenario.actions.insert(at("menu YrlFeatMenuBar YrlFProtrusion"), snapshot);
     yrlhost::ScriptAction built;
     built.run = [&] {
+      ASSERT_NE(part(), nullptr);
       features_before_cancel = yrlhost::stored_model(part())->features.size();
       volume_before_cancel = yrlhost::geom::solid_summary(yrlhost::stored_model(part())->solid).volume;
     };
     ASSERT_NE(at("press yrlfeatdlg cancel_btn"), scenario.actions.end());
     scenario.actions.insert(at("press yrlfeatdlg cancel_btn"), built);
+    // Cancel answered "no" keeps the wizard and what it built.
+    yrlhost::ScriptAction kept;
+    kept.run = [&] {
+      ASSERT_NE(part(), nullptr);
+      EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+      EXPECT_EQ(yrlhost::stored_model(part())->features.size(), features_before_cancel);
+      EXPECT_NEAR(yrlhost::geom::solid_summary(yrlhost::stored_model(part())->solid).volume, volume_before_cancel,
+                  1e-9);
+      answered_no = true;
+    };
+    auto no = at("press yrlconfirmdlg no_btn");
+    ASSERT_NE(no, scenario.actions.end());
+    scenario.actions.insert(no + 1, kept);
   };
   const std::string report = yrltest::run_shipped_scenario("bushing.txt", (dir / "bushing.drw").string(), adjust);
   EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
@@ -84,6 +100,7 @@ TEST_F(BushingRoad, RevolveBuildsAndACancelledFeatureLeavesThePartAsItWas) {
   // 2 deep from the plane through the axis, partly inside the revolve.
   EXPECT_GT(features_before_cancel, after_revolve.size());
   EXPECT_GT(volume_before_cancel, kVolume + 1);
+  EXPECT_TRUE(answered_no);
 
   // After Cancel: the same features, the same solid.
   EXPECT_EQ(feature_rows(part()), after_revolve);
