@@ -538,16 +538,7 @@ StoredFeature feature_copy(const StoredFeature& feature, VynMdl from, VynMdl to)
     copy.tree = tree_copy(feature.tree, true);
     selections_reown(copy.tree, from, to);
   }
-  if (feature.section) {
-    geom::Frame frame{};
-    std::vector<geom::SectionEntity> entities;
-    double epsilon = 0;
-    copy.section = nullptr;
-    if (section_read(feature.section, frame, entities, epsilon)) {
-      copy.section = section_new(frame, section_open(feature.section));
-      section_entities_set(copy.section, entities);
-    }
-  }
+  if (feature.section) copy.section = section_copy(feature.section);
   return copy;
 }
 

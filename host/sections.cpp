@@ -91,6 +91,17 @@ VynSection section_new(const geom::Frame& frame, bool open) {
   return reinterpret_cast<VynSection>(key);
 }
 
+VynSection section_copy(VynSection section) {
+  const SectionData* from = find_section(section);
+  if (!from) return nullptr;
+  VynSection made = section_new(from->frame, from->open);
+  SectionData& to = *find_section(made);
+  to.epsilon = from->epsilon;
+  to.next_id = from->next_id;
+  for (const auto& [id, record] : from->entities) to.entities[id] = std::make_unique<Vyn2dEntity>(*record);
+  return made;
+}
+
 bool section_live(VynSection section) { return find_section(section) != nullptr; }
 
 bool section_open(VynSection section) {

@@ -24,6 +24,9 @@ inline constexpr double section_epsilon_default = 1e-6;
 // section (a datum curve's) may end anywhere: its autodimensioning does not count ends
 // that meet nothing as faults.
 VynSection section_new(const geom::Frame& frame, bool open = false);
+// A new section with everything of a live one (frame, tolerance, openness, entities and
+// their ids, the next id); null for what is no live section.
+VynSection section_copy(VynSection section);
 bool section_live(VynSection section);
 bool section_open(VynSection section);
 void section_open_set(VynSection section, bool open);

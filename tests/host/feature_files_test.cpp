@@ -178,15 +178,17 @@ TEST_F(FeatureFiles, AFeatureOnAFaceALaterFeatureRemovesKeepsItsSketchPlane) {
 }
 
 // A datum curve's section is open: where the curve is made, redefined, copied or read
-// back; a curve redefined as a protrusion has a closed one.
+// back; a curve redefined as a protrusion has a closed one. A copy's section has the
+// tolerance and the entities of the original's.
 TEST_F(FeatureFiles, ACurveSectionIsOpenWhereverItIsMade) {
-  auto open_of = [this](VynFeature feature) {
+  auto section_at = [this](VynFeature feature) {
     VynElement tree = nullptr;
     EXPECT_EQ(feature_tree(1, &feature, &tree), ok);
-    const bool open = yrlhost::section_open(section_of(tree));
+    VynSection section = section_of(tree);
     EXPECT_EQ(release(tree), ok);
-    return open;
+    return section;
   };
+  auto open_of = [&](VynFeature feature) { return yrlhost::section_open(section_at(feature)); };
   const Node curve_tree = N(386, {I(387, 949), I(511, 0), sketch_setup(FRONT, RIGHT)});
   VynFeature curve = made_sketched(curve_tree, rect2d(0, 0, 4, 4));
   EXPECT_TRUE(open_of(curve));
@@ -203,9 +205,21 @@ TEST_F(FeatureFiles, ACurveSectionIsOpenWhereverItIsMade) {
   redefine(curve_tree);
   EXPECT_TRUE(open_of(curve));
 
+  auto epsilon_set = yrlhost::host_function<yrlhost::HostApi::VynSectionEpsilonSet>(table);
+  ASSERT_EQ(epsilon_set(1, section_at(curve), 0.01), ok);
   VynMdl copy = nullptr;
   ASSERT_EQ(model_copy(1, part, u"COPY", &copy), ok);
-  EXPECT_TRUE(open_of({yrlhost::item_type_feature, yrlhost::stored_model(copy)->features.back().id, copy}));
+  const VynFeature copied{yrlhost::item_type_feature, yrlhost::stored_model(copy)->features.back().id, copy};
+  EXPECT_TRUE(open_of(copied));
+  yrlhost::geom::Frame frame{};
+  std::vector<yrlhost::geom::SectionEntity> entities, copied_entities;
+  double epsilon = 0, copied_epsilon = 0;
+  ASSERT_TRUE(yrlhost::section_read(section_at(curve), frame, entities, epsilon));
+  ASSERT_TRUE(yrlhost::section_read(section_at(copied), frame, copied_entities, copied_epsilon));
+  EXPECT_NE(section_at(copied), section_at(curve));
+  EXPECT_EQ(copied_epsilon, 0.01);
+  ASSERT_EQ(copied_entities.size(), entities.size());
+  for (std::size_t i = 0; i < entities.size(); ++i) EXPECT_EQ(copied_entities[i].id, entities[i].id);
   std::string error;
   ASSERT_TRUE(yrlhost::host_model_save(part, file("curve.prt"), error)) << error;
   ASSERT_TRUE(yrlhost::host_model_erase(part));
