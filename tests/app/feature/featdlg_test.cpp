@@ -291,6 +291,42 @@ TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
   YrlFeatInfoEnd(&info);
 }
 
+// The depth's flip button turns the built feature to the other side of its sketch plane:
+// the same feature, redefined, with the same volume.
+TEST_F(FeatDlgWizard, DepthFlipRedefinesTheFeatureOnTheOtherSide) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  to_depth("20");
+  int id = 0;
+  double z[2] = {0, 0};  // the solid's z range before the flip
+  auto z_range = [this](double out[2]) {
+    const yrlhost::geom::Box box = yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).box;
+    out[0] = box.min[2];
+    out[1] = box.max[2];
+  };
+  check([&] {
+    id = info.feature.id;
+    EXPECT_GE(id, 1);
+    EXPECT_TRUE(component("depth_flip_btn").enabled);
+    z_range(z);
+    EXPECT_NEAR(z[1] - z[0], 20, 1e-6);
+  });
+  user("press yrlfeatdlg depth_flip_btn");
+  check([&] {
+    EXPECT_EQ(info.feature.id, id);
+    EXPECT_EQ(info.direction_flipped, 1);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    double flipped[2];
+    z_range(flipped);
+    EXPECT_NEAR(flipped[0], -z[1], 1e-6);
+    EXPECT_NEAR(flipped[1], -z[0], 1e-6);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(info.feature.id, id);
+  YrlFeatInfoEnd(&info);
+}
+
 // Cancel answered "no" keeps the wizard and every pick; "yes" takes the feature and what
 // the run made for it out of the part.
 TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
