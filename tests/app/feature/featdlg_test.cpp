@@ -1,6 +1,7 @@
 // The feature wizard's step tables and step completeness.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -291,39 +292,99 @@ TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
   YrlFeatInfoEnd(&info);
 }
 
-// The depth's flip button turns the built feature to the other side of its sketch plane:
-// the same feature, redefined, with the same volume.
-TEST_F(FeatDlgWizard, DepthFlipRedefinesTheFeatureOnTheOtherSide) {
-  YrlFeatInfo info;
-  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
-  to_depth("20");
-  int id = 0;
-  double z[2] = {0, 0};  // the solid's z range before the flip
+// The depth's flip button and the sketch plane's each turn the built feature to the other
+// side of its sketch plane: the same feature, redefined, with the same volume.
+TEST_F(FeatDlgWizard, FlipButtonsRedefineTheFeatureOnTheOtherSide) {
   auto z_range = [this](double out[2]) {
     const yrlhost::geom::Box box = yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).box;
     out[0] = box.min[2];
     out[1] = box.max[2];
   };
+  double first[2] = {0, 0};  // the first run's z range before the flip
+  for (const char* button : {"depth_flip_btn", "skt_plane_flip_btn"}) {
+    SCOPED_TRACE(button);
+    YrlFeatInfo info;
+    ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+    to_depth("20");
+    int id = 0;
+    double z[2] = {0, 0};
+    check([&] {
+      id = info.feature.id;
+      EXPECT_GE(id, 1);
+      EXPECT_TRUE(component(button).enabled);
+      z_range(z);
+      EXPECT_NEAR(z[1] - z[0], 20, 1e-6);
+      if (first[1] == first[0]) std::copy(z, z + 2, first);
+      EXPECT_NEAR(z[0], first[0], 1e-6);  // each run starts on the same side
+    });
+    // The sketch plane's button is on the page before the depth's.
+    if (std::string(button) == "skt_plane_flip_btn") user("press yrlfeatdlg prev_btn");
+    user(std::string("press yrlfeatdlg ") + button);
+    check([&] {
+      EXPECT_EQ(info.feature.id, id);
+      EXPECT_NEAR(volume(), 1000, 1e-6);
+      double flipped[2];
+      z_range(flipped);
+      EXPECT_NEAR(flipped[0], -z[1], 1e-6);
+      EXPECT_NEAR(flipped[1], -z[0], 1e-6);
+    });
+    user("press yrlfeatdlg cancel_btn");
+    user("press yrlconfirmdlg yes_btn");
+    EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+    EXPECT_NEAR(volume(), 0, 1e-9);
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// The Datum Plane wizard: a line picked in TOP 10 off FRONT gives the offset datum plane
+// at once, its panel shows the pick and the offset, the flip button turns the same plane
+// to the other side of FRONT, and OK keeps it.
+TEST_F(FeatDlgWizard, DatumPlaneFromAnOffsetLineAndItsFlip) {
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  view("FRONT", 2, 0, {1});
+  line_entity(6, {0, 90, 0}, {10, 90, 0});
+  view("TOP", 1, 100, {6});
+  const size_t before = features();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_PLANE), 0);
+  // The datum plane the wizard's feature makes: its z, and its normal's z.
+  auto plane_z = [this, &info](double& z, double& normal) {
+    for (const yrlhost::StoredDatum& d : yrlhost::stored_model(part)->datums)
+      if (d.feature_id == info.feature.id) {
+        z = d.plane.origin[2];
+        normal = d.plane.normal[2];
+        return true;
+      }
+    return false;
+  };
+  int id = 0;
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg plane_ref_btn");
+  user("pick 77 6");
   check([&] {
+    EXPECT_EQ(info.plane.line_item.id, 6);
+    EXPECT_NEAR(info.sketch.offset, 10, 1e-12);
     id = info.feature.id;
     EXPECT_GE(id, 1);
-    EXPECT_TRUE(component("depth_flip_btn").enabled);
-    z_range(z);
-    EXPECT_NEAR(z[1] - z[0], 20, 1e-6);
+    EXPECT_NE(component("plane_ref_txt").value.find("6"), std::string::npos) << component("plane_ref_txt").value;
+    EXPECT_NE(component("plane_ref_val_txt").value, "");
+    EXPECT_TRUE(component("ok_btn").enabled);
+    double z = 0, normal = 0;
+    ASSERT_TRUE(plane_z(z, normal));
+    EXPECT_NEAR(z, 10, 1e-9);
+    EXPECT_NEAR(normal, 1, 1e-12);
   });
-  user("press yrlfeatdlg depth_flip_btn");
+  user("press yrlfeatdlg plane_ref_flip_btn");
   check([&] {
     EXPECT_EQ(info.feature.id, id);
-    EXPECT_EQ(info.direction_flipped, 1);
-    EXPECT_NEAR(volume(), 1000, 1e-6);
-    double flipped[2];
-    z_range(flipped);
-    EXPECT_NEAR(flipped[0], -z[1], 1e-6);
-    EXPECT_NEAR(flipped[1], -z[0], 1e-6);
+    double z = 0, normal = 0;
+    ASSERT_TRUE(plane_z(z, normal));
+    EXPECT_NEAR(z, -10, 1e-9);
   });
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_EQ(info.feature.id, id);
+  EXPECT_EQ(features(), before + 1);
   YrlFeatInfoEnd(&info);
 }
 
@@ -449,6 +510,20 @@ TEST_F(FeatDlgWizard, CutThroughAllOnAPartWithASolid) {
     EXPECT_EQ(info.created, 1);
     EXPECT_TRUE(component("ok_btn").enabled);
     EXPECT_FALSE(component("depth_val_txt").editable);
+  });
+  // The cut's side button (on the first page) names the other side and redefines the cut.
+  double cut_volume = 0;
+  int cut_id = 0;
+  check([&] {
+    cut_volume = volume();
+    cut_id = info.feature.id;
+  });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg cut_flip_btn");
+  check([&] {
+    EXPECT_EQ(component("ftype_label").text, "Cut (Side 2)");
+    EXPECT_EQ(info.feature.id, cut_id);
+    EXPECT_NEAR(volume(), cut_volume, 1e-9);
   });
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
