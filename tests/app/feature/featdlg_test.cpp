@@ -14,10 +14,12 @@
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
-#include "host/geometry.h"
 #include "host/call_log.h"
+#include "host/geometry.h"
+#include "host/graphics.h"
 #include "host/messages.h"
 #include "host/model_store.h"
+#include "host/selection.h"
 #include "host/ui.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/text/wide.h"
@@ -334,6 +336,34 @@ TEST_F(FeatDlgWizard, FlipButtonsRedefineTheFeatureOnTheOtherSide) {
     EXPECT_NEAR(volume(), 0, 1e-9);
     YrlFeatInfoEnd(&info);
   }
+}
+
+// Preview, checked, opens a window on the part with the sketch preview and the feature
+// highlighted; unchecked, it closes the window again.
+TEST_F(FeatDlgWizard, PreviewShowsThePartInAWindowOfItsOwn) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  to_depth("20");
+  std::vector<int> windows;
+  check([&] {
+    windows = yrlhost::window_ids();
+    EXPECT_GE(info.feature.id, 1);
+  });
+  user("toggle yrlfeatdlg preview_btn");
+  check([&] {
+    std::vector<int> now = yrlhost::window_ids();
+    ASSERT_EQ(now.size(), windows.size() + 1);
+    const int window = now.back();
+    EXPECT_EQ(yrlhost::window_model(window), part);
+    ASSERT_GE(info.preview.id, 1);
+    EXPECT_EQ(yrlhost::highlight_colour_in(info.preview, window), std::optional<int>(12));
+    EXPECT_EQ(yrlhost::highlight_colour_in(info.feature, window), std::optional<int>(19));
+  });
+  user("toggle yrlfeatdlg preview_btn");
+  check([&] { EXPECT_EQ(yrlhost::window_ids(), windows); });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
 }
 
 // The Datum Plane wizard: a line picked in TOP 10 off FRONT gives the offset datum plane
