@@ -338,6 +338,32 @@ TEST_F(FeatDlgWizard, FlipButtonsRedefineTheFeatureOnTheOtherSide) {
   }
 }
 
+// The picks of the page shown are highlighted in the current colour (19), those of the
+// pages left in another (20): the profile's entities and the sketch plane's line.
+TEST_F(FeatDlgWizard, PicksAreHighlightedByThePageShown) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  auto colours = [this](std::initializer_list<int> ids) {
+    std::vector<std::optional<int>> out;
+    for (int id : ids) out.push_back(yrlhost::highlight_colour(entity(id)));
+    return out;
+  };
+  const std::optional<int> current = 19, left = 20;
+  user("press yrlfeatdlg next_btn");  // the profile's page
+  check([&] { EXPECT_EQ(colours({1, 2, 3, 4}), (std::vector<std::optional<int>>(4, current))); });
+  user("press yrlfeatdlg next_btn");  // the sketch plane's page
+  check([&] {
+    EXPECT_EQ(colours({1, 2, 3, 4}), (std::vector<std::optional<int>>(4, left)));
+    EXPECT_EQ(colours({5}), (std::vector<std::optional<int>>{current}));
+  });
+  user("press yrlfeatdlg next_btn");  // the depth's page
+  check([&] { EXPECT_EQ(colours({5}), (std::vector<std::optional<int>>{left})); });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
 // Preview, checked, opens a window on the part with the sketch preview and the feature
 // highlighted; unchecked, it closes the window again.
 TEST_F(FeatDlgWizard, PreviewShowsThePartInAWindowOfItsOwn) {
