@@ -27,11 +27,6 @@ int pfafs_host_idx(VynFile*) { return 0; }
 int pfafs_device_idx(VynFile*) { return 1; }
 int pfafs_path_idx(VynFile*) { return 2; }
 
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
-
 }  // namespace
 
 int claim_location(VynFile* file, const char* text, int length, int start, int* name_offset) {

@@ -41,11 +41,6 @@ constexpr std::uint64_t kEpochFileTime = 116444736000000000ull;
 constexpr w32::DWORD FILE_GENERIC_READ = 0x120089;
 constexpr w32::DWORD FILE_GENERIC_WRITE = 0x120116;
 
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
-
 PfaFsDir* dir_of(void** slot) { return slot ? static_cast<PfaFsDir*>(*slot) : nullptr; }
 
 // The application-data type under which an entry keeps its listing index (plus one).

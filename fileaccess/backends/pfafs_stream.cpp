@@ -25,11 +25,6 @@ namespace vek {
 
 namespace {
 
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
-
 PfaFsStream* record_of(void** slot) { return slot ? static_cast<PfaFsStream*>(*slot) : nullptr; }
 
 std::FILE* stream_in(void** slot) {

@@ -16,11 +16,6 @@ namespace {
 constexpr char kPrefix[] = "stdio://";
 constexpr int kPrefixLength = 8;
 
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
-
 // Opens the stream of the name into the slot when the access fits: input is read only,
 // output and error are written only.
 int open_stdio(VynFile* file, void** slot, bool writes) {
@@ -125,11 +120,11 @@ int pfa_stdio_register() {
   constexpr int type = static_cast<int>(PFA_LOC_STDIO);
   if (!pfa_loc_register_setup(type)) return 0;
   pfa_loc_method_register(type, PfaClaimLocation, PLM_CALL_FPPP,
-                          reinterpret_cast<PfaLocMethod>(&pfa_stdio_claim_location));
+                          as_method(&pfa_stdio_claim_location));
   pfa_loc_method_register(type, PfaGetLocationString, PLM_CALL_FPPS,
-                          reinterpret_cast<PfaLocMethod>(&pfa_stdio_location_string));
+                          as_method(&pfa_stdio_location_string));
   pfa_loc_method_register(type, PfaGetNeutralLocation, PLM_CALL_FPPS,
-                          reinterpret_cast<PfaLocMethod>(&pfa_stdio_location_string));
+                          as_method(&pfa_stdio_location_string));
   pfa_loc_method_register(type, PfaOpen, PLM_CALL_FLPIII, as_method(&stdio_open));
   pfa_loc_method_register(type, PfaFopen, PLM_CALL_FLPPIPII, as_method(&stdio_fopen));
   pfa_loc_method_register(type, PfaCloseFile, PLM_CALL_FL, as_method(&stdio_close));

@@ -194,7 +194,7 @@ PfaLocMethod pfa_location_unregister(int type) {
   PfaLocMethod claim = loc.methods[PfaClaimLocation];
   for (PfaLocMethod& slot : loc.methods) slot = nullptr;
   loc.methods[PfaClaimLocation] = claim;
-  loc.methods[PfaAccess] = reinterpret_cast<PfaLocMethod>(&no_access);
+  loc.methods[PfaAccess] = as_method(&no_access);
   return claim;
 }
 

@@ -40,6 +40,11 @@ enum PfaLocCallCode {
 
 // A method as stored: cast back to the type of its calling code before the call.
 typedef void (*PfaLocMethod)();
+// Any method function as stored.
+template <typename F>
+PfaLocMethod as_method(F* function) {
+  return reinterpret_cast<PfaLocMethod>(function);
+}
 
 // The method type of each calling code: PfaLocFn_F, PfaLocFn_FL, ...
 #define PFA_LOC_CODE(code, letters, suffix, types, first, key, rest, args) \

@@ -98,11 +98,6 @@ struct WrapMethod {
   PfaLocMethod function;
 };
 
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
-
 }  // namespace
 
 int pfawrap_register_file_funcs(int type) {

@@ -392,7 +392,7 @@ TEST_F(PfaFsDirTest, ACaseSensitiveLocationKeepsOtherCasesApart) {
   vek::VynFile* file = vek::pfa_alloc_file(dir.file("a.prt").c_str());
   ASSERT_TRUE(vek::pfa_loc_register_append(1));
   vek::pfa_loc_method_register(1, vek::PfaCaseSensitiveLoc, vek::PLM_CALL_F,
-                               reinterpret_cast<vek::PfaLocMethod>(&answer_case_sensitive));
+                               vek::as_method(&answer_case_sensitive));
   vek::pfa_loc_register_setup(0);
   int version = -1;
   EXPECT_EQ(vek::pfa_get_file_vers(file, 1, &version), 0);

@@ -430,9 +430,9 @@ class CaseKeepingLocation : public ModelFiles {
     vek::pfa_free_vyn_file(&first);
     ASSERT_TRUE(vek::pfa_loc_register_append(1));
     vek::pfa_loc_method_register(1, vek::PfaCaseSensitiveLoc, vek::PLM_CALL_F,
-                                 reinterpret_cast<vek::PfaLocMethod>(&keeps_case));
+                                 vek::as_method(&keeps_case));
     vek::pfa_loc_method_register(1, vek::PfaAccess, vek::PLM_CALL_FII,
-                                 reinterpret_cast<vek::PfaLocMethod>(&exact_case_access));
+                                 vek::as_method(&exact_case_access));
     vek::pfa_loc_register_setup(0);
   }
   void TearDown() override {

@@ -413,21 +413,21 @@ TEST_F(PfaDirOps, DisplayQuestionsGoToTheLocation) {
 
   ASSERT_TRUE(vek::pfa_loc_register_append(1));
   vek::pfa_loc_method_register(1, vek::PfaDirAllowedDispModes, vek::PLM_CALL_FPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&answer_modes));
+                               vek::as_method(&answer_modes));
   vek::pfa_loc_method_register(1, vek::PfaDirHasDetailConfigs, vek::PLM_CALL_FPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&answer_two));
+                               vek::as_method(&answer_two));
   vek::pfa_loc_method_register(1, vek::PfaDirSetDetailConfig, vek::PLM_CALL_FPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&answer_one));
+                               vek::as_method(&answer_one));
   vek::pfa_loc_method_register(1, vek::PfaDirFreeDetailConfigData, vek::PLM_CALL_P,
-                               reinterpret_cast<vek::PfaLocMethod>(&free_config));
+                               vek::as_method(&free_config));
   vek::pfa_loc_method_register(1, vek::PfaGetBrowserConfigVals, vek::PLM_CALL_PPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&add_config));
+                               vek::as_method(&add_config));
   vek::pfa_loc_method_register(1, vek::PfaTopLevelFolders, vek::PLM_CALL_PP,
-                               reinterpret_cast<vek::PfaLocMethod>(&add_top_folder));
+                               vek::as_method(&add_top_folder));
   vek::pfa_loc_method_register(1, vek::PfaGetBrowserShortcuts, vek::PLM_CALL_PPPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&add_shortcut));
+                               vek::as_method(&add_shortcut));
   vek::pfa_loc_method_register(1, vek::PfaGetUIInfo, vek::PLM_CALL_FFPPPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&location_ui_info));
+                               vek::as_method(&location_ui_info));
   vek::pfa_loc_register_setup(0);
   int modes = 0;
   EXPECT_EQ(vek::pfadir_get_allowed_disp_modes(d, &modes, nullptr), 0);
@@ -489,13 +489,13 @@ TEST_F(PfaDirOps, EntryInfoDetailConfigsUrlsAndTopParentGoToTheLocation) {
   vek::VynFile* d = vek::pfa_alloc_dir(windows(dir.path()).c_str());
   ASSERT_TRUE(vek::pfa_loc_register_append(1));
   vek::pfa_loc_method_register(1, vek::PfaDirGetEntryInfo, vek::PLM_CALL_FLFIIIPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&entry_info));
+                               vek::as_method(&entry_info));
   vek::pfa_loc_method_register(1, vek::PfaDirGetDetailConfigs, vek::PLM_CALL_FPPPP,
-                               reinterpret_cast<vek::PfaLocMethod>(&detail_configs));
+                               vek::as_method(&detail_configs));
   vek::pfa_loc_method_register(1, vek::PfaGetPropertiesURL, vek::PLM_CALL_FP,
-                               reinterpret_cast<vek::PfaLocMethod>(&properties_url));
+                               vek::as_method(&properties_url));
   vek::pfa_loc_method_register(1, vek::PfaTopParentName, vek::PLM_CALL_FP,
-                               reinterpret_cast<vek::PfaLocMethod>(&top_parent));
+                               vek::as_method(&top_parent));
   vek::pfa_loc_register_setup(0);
   // Entry information: the entry, the three ints, then the first pointer before the others.
   int p0 = 0, p1 = 0, p2 = 0, p3 = 0;

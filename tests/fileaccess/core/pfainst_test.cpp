@@ -108,11 +108,6 @@ int path_hook(const VynWchar* key, VynWchar* out) {
   return 1;
 }
 
-template <typename F>
-vek::PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<vek::PfaLocMethod>(function);
-}
-
 class PfaInst : public yrltest::FileaccessTest {
  protected:
   void SetUp() override {
@@ -135,11 +130,11 @@ class PfaInst : public yrltest::FileaccessTest {
     ASSERT_EQ(vek::pfa_loc_register_setup(kLoc), 1);
     vek::pfa_loc_type_inherit_methods(kLoc, vek::PFA_LOC_STD_FILESYSTEM);
     vek::pfa_loc_method_register(kLoc, vek::PfaGetNeutralData, vek::PLM_CALL_FIPPP,
-                                 as_method(static_cast<vek::PfaLocFn_FIPPP>(get_neutral)));
+                                 vek::as_method(static_cast<vek::PfaLocFn_FIPPP>(get_neutral)));
     vek::pfa_loc_method_register(kLoc, vek::PfaPutNeutralData, vek::PLM_CALL_FIP,
-                                 as_method(static_cast<vek::PfaLocFn_FIP>(put_neutral)));
+                                 vek::as_method(static_cast<vek::PfaLocFn_FIP>(put_neutral)));
     vek::pfa_loc_method_register(kLoc, vek::PfaLibrarySearch, vek::PLM_CALL_FPP,
-                                 as_method(static_cast<vek::PfaLocFn_FPP>(library_search)));
+                                 vek::as_method(static_cast<vek::PfaLocFn_FPP>(library_search)));
     ASSERT_EQ(vek::pfa_loc_register_setup(0), 1);
   }
   void TearDown() override {

@@ -15,13 +15,9 @@
 
 namespace {
 
+using vek::as_method;
 using vek::PfaLocMethod;
 using vek::VynFile;
-
-template <typename F>
-PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<PfaLocMethod>(function);
-}
 
 // Methods that record what reached them.
 std::vector<std::string> calls;

@@ -508,7 +508,7 @@ TEST_F(PfaParse, UserManagedParentsAndTagHints) {
   EXPECT_EQ(vek::pfaloc_put_ugc_tag_hints(nullptr, 2, tags), 11);
   ASSERT_TRUE(vek::pfa_loc_register_setup(vek::PFA_LOC_LIST));
   vek::pfa_loc_method_register(vek::PFA_LOC_LIST, vek::PfaLocUgcTagHint, vek::PLM_CALL_FIP,
-                               reinterpret_cast<vek::PfaLocMethod>(&count_hints));
+                               vek::as_method(&count_hints));
   vek::pfa_loc_register_setup(vek::PFA_LOC_NONE);
   file_->location_type = vek::PFA_LOC_LIST;
   EXPECT_NE(vek::pfaloc_supports_ugc_tag_hints(file_), 0);

@@ -59,11 +59,6 @@ int rec_copy(VynFile* from, void**, VynFile* to, void**, void* a, void* b) {
   return 0;
 }
 
-template <typename F>
-vek::PfaLocMethod as_method(F* function) {
-  return reinterpret_cast<vek::PfaLocMethod>(function);
-}
-
 class PfaWrap : public yrltest::FileaccessTest {
  protected:
   void SetUp() override {
@@ -78,21 +73,21 @@ class PfaWrap : public yrltest::FileaccessTest {
     ASSERT_EQ(vek::pfa_loc_register_setup(kInner), 1);
     using namespace vek;
     pfa_loc_method_register(kInner, PfaUngetc, PLM_CALL_FLI,
-                            as_method(static_cast<PfaLocFn_FLI>(rec_ungetc)));
+                            vek::as_method(static_cast<PfaLocFn_FLI>(rec_ungetc)));
     pfa_loc_method_register(kInner, PfaFputs, PLM_CALL_FLP,
-                            as_method(static_cast<PfaLocFn_FLP>(rec_fputs)));
+                            vek::as_method(static_cast<PfaLocFn_FLP>(rec_fputs)));
     pfa_loc_method_register(kInner, PfaFlushFile, PLM_CALL_FL,
-                            as_method(static_cast<PfaLocFn_FL>(rec_flush)));
+                            vek::as_method(static_cast<PfaLocFn_FL>(rec_flush)));
     pfa_loc_method_register(kInner, PfaRewindFile, PLM_CALL_FL,
-                            as_method(static_cast<PfaLocFn_FL>(rec_rewind)));
+                            vek::as_method(static_cast<PfaLocFn_FL>(rec_rewind)));
     pfa_loc_method_register(kInner, PfaUnwindFile, PLM_CALL_FL,
-                            as_method(static_cast<PfaLocFn_FL>(rec_unwind)));
+                            vek::as_method(static_cast<PfaLocFn_FL>(rec_unwind)));
     pfa_loc_method_register(kInner, PfaSetbuf, PLM_CALL_FLP,
-                            as_method(static_cast<PfaLocFn_FLP>(rec_setbuf)));
+                            vek::as_method(static_cast<PfaLocFn_FLP>(rec_setbuf)));
     pfa_loc_method_register(kInner, PfaFseek, PLM_CALL_FLPIII,
-                            as_method(static_cast<PfaLocFn_FLPIII>(rec_fseek)));
+                            vek::as_method(static_cast<PfaLocFn_FLPIII>(rec_fseek)));
     pfa_loc_method_register(kInner, PfaCopyThruCookie, PLM_CALL_FLFLPP,
-                            as_method(static_cast<PfaLocFn_FLFLPP>(rec_copy)));
+                            vek::as_method(static_cast<PfaLocFn_FLFLPP>(rec_copy)));
     ASSERT_EQ(vek::pfa_loc_register_setup(0), 1);
   }
   void TearDown() override {
