@@ -23,7 +23,7 @@
 #include "host/ui.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/text/wide.h"
-#include "tests/app/util/apputil_fixture.h"
+#include "tests/app/feature/part_drawing_fixture.h"
 #include "toolkit/api/app_api.h"
 
 namespace yrltest {
@@ -146,24 +146,8 @@ TEST(FeatDlgSteps, ValidationWritesTheCurrentRow) {
 
 // ---- The driver on a real part ------------------------------------------------------------
 
-class FeatDlgDriver : public UtilTest {
+class FeatDlgDriver : public PartDrawingTest {
  protected:
-  void SetUp() override {
-    UtilTest::SetUp();
-    ASSERT_EQ(YrlViewClassRegister(), 0);
-    part = template_part("PRT0001");
-    active_mdl = part;
-  }
-  void view(const char* name, int group, double ry, std::initializer_list<int> members) {
-    YrlViewData v = {};
-    v.view_type = 1;
-    v.group_id = group;
-    std::strcpy(v.view_name, name);
-    v.scale = 1.0;
-    v.ref_point[1] = ry;
-    ASSERT_EQ(YrlViewDataWrite(name, v), 0);
-    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
-  }
   // A 10 x 5 rectangle in FRONT as the profile of an extrude and the TOP line 5 as its
   // sketch-plane pick: every step but the depth is complete.
   void profile_and_plane(YrlFeatInfo& info) {
@@ -172,26 +156,20 @@ class FeatDlgDriver : public UtilTest {
     line_entity(3, {10, 5, 0}, {0, 5, 0});
     line_entity(4, {0, 5, 0}, {0, 0, 0});
     line_entity(5, {0, 100, 0}, {10, 100, 0});
-    view("FRONT", 2, 0, {1, 2, 3, 4});
-    view("TOP", 1, 100, {5});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5});
     ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-    std::vector<VynSelection> sels;
-    for (int id : {1, 2, 3, 4}) {
-      VynModelitem item = entity(id);
-      VynSelection sel = nullptr;
-      ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-      sels.push_back(sel);
-    }
-    int view_result = 0;
-    ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
-    for (VynSelection& s : sels) VynSelectionFree(&s);
+    ASSERT_NO_FATAL_FAILURE(profile_on_top_line(info, {1, 2, 3, 4}));
+  }
+  // The entities as the profile, with TOP's line 5 picked for the sketch plane.
+  void profile_on_top_line(YrlFeatInfo& info, const std::vector<int>& ids) {
+    profile(info, ids);
     ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
     user("pick 77 5");
     ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
   }
   size_t features() { return yrlhost::stored_model(part)->features.size(); }
   double volume() { return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).volume; }
-  VynMdl part = nullptr;
 };
 
 // All steps complete: the first validation builds the feature, a changed depth redefines
@@ -397,9 +375,9 @@ TEST_F(FeatDlgWizard, PreviewShowsThePartInAWindowOfItsOwn) {
 // to the other side of FRONT, and OK keeps it.
 TEST_F(FeatDlgWizard, DatumPlaneFromAnOffsetLineAndItsFlip) {
   line_entity(1, {0, 0, 0}, {10, 0, 0});
-  view("FRONT", 2, 0, {1});
+  declare_view("FRONT", 2, 0, 0, {1});
   line_entity(6, {0, 90, 0}, {10, 90, 0});
-  view("TOP", 1, 100, {6});
+  declare_view("TOP", 1, 0, 100, {6});
   const size_t before = features();
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_PLANE), 0);
@@ -538,19 +516,7 @@ TEST_F(FeatDlgWizard, CutThroughAllOnAPartWithASolid) {
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
   ASSERT_EQ(info.part.has_first_feature, 1);
-  std::vector<VynSelection> sels;
-  for (int id : {11, 12, 13, 14}) {
-    VynModelitem item = entity(id);
-    VynSelection sel = nullptr;
-    ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-    sels.push_back(sel);
-  }
-  int view_result = 0;
-  ASSERT_EQ(YrlSketchProfileSet(&info, sels.data(), 4, &view_result), 0);
-  for (VynSelection& sel : sels) VynSelectionFree(&sel);
-  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-  user("pick 77 5");
-  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  ASSERT_NO_FATAL_FAILURE(profile_on_top_line(info, {11, 12, 13, 14}));
 
   user("press yrlfeatdlg ftype_btn");
   check([&] {

@@ -31,65 +31,20 @@
 #include "host/models.h"
 #include "host/ui.h"
 #include "platform/w32/path.h"
-#include "tests/app/util/apputil_fixture.h"
+#include "tests/app/feature/part_drawing_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace yrltest {
 namespace {
 
-class FeatureBuild : public UtilTest {
+class FeatureBuild : public PartDrawingTest {
  protected:
-  void SetUp() override {
-    UtilTest::SetUp();
-    ASSERT_EQ(YrlViewClassRegister(), 0);
-    part = template_part("PRT0001");
-    active_mdl = part;
-  }
-
-  // A declared view (orthographic unless type says) with its reference point, members
-  // and cutting-plane entity.
-  void declare_view(const char* name, int group, double rx, double ry, const std::vector<int>& members, int type = 1,
-                    int cut_plane = 0) {
-    YrlViewData view = {};
-    view.view_type = type;
-    view.cut_plane_id = cut_plane;
-    view.group_id = group;
-    std::strcpy(view.view_name, name);
-    view.scale = 1.0;
-    view.ref_point[0] = rx;
-    view.ref_point[1] = ry;
-    ASSERT_EQ(YrlViewDataWrite(name, view), 0);
-    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd(name, id), 0);
-  }
-
   // Draft lines 1 to 4: the rectangle (x0, y0) to (x1, y1), counter-clockwise.
   void rectangle(double x0, double y0, double x1, double y1) {
     line_entity(1, {x0, y0, 0}, {x1, y0, 0});
     line_entity(2, {x1, y0, 0}, {x1, y1, 0});
     line_entity(3, {x1, y1, 0}, {x0, y1, 0});
     line_entity(4, {x0, y1, 0}, {x0, y0, 0});
-  }
-
-  std::vector<VynSelection> selections(const std::vector<int>& ids) {
-    std::vector<VynSelection> out;
-    for (int id : ids) {
-      VynModelitem item = entity(id);
-      VynSelection sel = nullptr;
-      EXPECT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-      out.push_back(sel);
-    }
-    return out;
-  }
-  static void release(std::vector<VynSelection>& sels) {
-    for (VynSelection& s : sels) VynSelectionFree(&s);
-  }
-
-  void profile(YrlFeatInfo& info, const std::vector<int>& ids, int expect_view_result = 0) {
-    std::vector<VynSelection> sels = selections(ids);
-    int result = 99;
-    EXPECT_EQ(YrlSketchProfileSet(&info, sels.data(), static_cast<int>(sels.size()), &result), 0);
-    EXPECT_EQ(result, expect_view_result);
-    release(sels);
   }
 
   yrlhost::geom::SolidSummary solid() {
@@ -148,8 +103,6 @@ class FeatureBuild : public UtilTest {
     }
     return count;
   }
-
-  VynMdl part = nullptr;
 };
 
 // A rectangle picked in FRONT, its sketch plane and blind depth from lines in TOP.

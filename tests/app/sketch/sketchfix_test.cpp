@@ -20,7 +20,7 @@
 #include "app/views/viewdata.h"
 #include "host/graphics.h"
 #include "tests/app/sketch/profile_fixture.h"
-#include "tests/app/util/apputil_fixture.h"
+#include "tests/app/feature/part_drawing_fixture.h"
 
 namespace yrltest {
 namespace {
@@ -267,23 +267,9 @@ TEST(SketchFixRevolve, LineAcrossTheAxisIsTrimmedAtTheAxis) {
 
 // ---- Applied in the stand-in host ---------------------------------------------------------
 
-class SketchFixHost : public UtilTest {
+class SketchFixHost : public PartDrawingTest {
  protected:
-  void SetUp() override {
-    UtilTest::SetUp();
-    ASSERT_EQ(YrlViewClassRegister(), 0);
-    active_mdl = template_part("PRT0001");
-  }
-
-  void declare_front(const std::vector<int>& members) {
-    YrlViewData view = {};
-    view.view_type = 1;
-    view.group_id = 2;
-    std::strcpy(view.view_name, "FRONT");
-    view.scale = 1.0;
-    ASSERT_EQ(YrlViewDataWrite("FRONT", view), 0);
-    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd("FRONT", id), 0);
-  }
+  void declare_front(const std::vector<int>& members) { declare_view("FRONT", 2, 0, 0, members); }
 
   std::vector<int> front_members() {
     YrlViewData view;
@@ -297,19 +283,6 @@ class SketchFixHost : public UtilTest {
     return ids;
   }
 
-  void profile(YrlFeatInfo& info, const std::vector<int>& ids) {
-    std::vector<VynSelection> sels;
-    for (int id : ids) {
-      VynModelitem item = entity(id);
-      VynSelection sel = nullptr;
-      ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &sel), 0);
-      sels.push_back(sel);
-    }
-    int result = 99;
-    EXPECT_EQ(YrlSketchProfileSet(&info, sels.data(), static_cast<int>(sels.size()), &result), 0);
-    EXPECT_EQ(result, 0);
-    for (VynSelection& s : sels) VynSelectionFree(&s);
-  }
 
   // Draft lines 1 to 4 of the rectangle with one gap, FRONT's members, picked as the
   // profile of a protrusion run.
