@@ -11,8 +11,6 @@ namespace vek {
 
 namespace {
 
-constexpr int TABLE_FULL = 65536;
-constexpr int CLEAR_CODE = 256;
 // First calls of at least this many bytes take the direct tables.
 constexpr int DIRECT_MIN_INPUT = 128000;
 // A pending reset is acted on only by a call longer than this.
@@ -63,7 +61,7 @@ void put_code(compress_state* s, Out& o, unsigned code) {
   ++s->n_bits;
   s->maxcode = (1 << s->n_bits) - 1;
   if (s->maxcode == 65535) {
-    s->maxcode = TABLE_FULL;
+    s->maxcode = lzw::code_count;
     o.width16_start = o.pos;
   }
 }
@@ -132,7 +130,7 @@ template <typename Table>
 void encode(compress_state* s, Out& o, const unsigned char* in, int i, int len) {
   Table table{s};
   unsigned ent = s->ent;
-  bool full = s->free_ent >= TABLE_FULL;
+  bool full = s->free_ent >= lzw::code_count;
   for (; i < len && !full; ++i) {
     unsigned c = in[i];
     unsigned code = table.find(ent, c);
@@ -142,7 +140,7 @@ void encode(compress_state* s, Out& o, const unsigned char* in, int i, int len) 
     }
     put_code(s, o, ent);
     ent = c;
-    if (s->free_ent >= TABLE_FULL) {
+    if (s->free_ent >= lzw::code_count) {
       full = true;
     } else {
       table.store(static_cast<unsigned>(s->free_ent));
@@ -179,12 +177,12 @@ void init_direct(compress_state** state, const unsigned char* in, int len, bool 
   if (!s) {
     s = static_cast<compress_state*>(getmem(sizeof(compress_state)));
     s->direct_table = static_cast<std::uint16_t*>(
-        getmem(sizeof(std::uint16_t) * TABLE_FULL * DIRECT_RANKS));
+        getmem(sizeof(std::uint16_t) * lzw::code_count * DIRECT_RANKS));
     s->probe_codes = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * PROBE_SLOTS));
     s->probe_keys = static_cast<std::uint32_t*>(getmem(sizeof(std::uint32_t) * PROBE_SLOTS));
     *state = s;
   } else {
-    std::memset(s->direct_table, 0, sizeof(std::uint16_t) * TABLE_FULL * DIRECT_RANKS);
+    std::memset(s->direct_table, 0, sizeof(std::uint16_t) * lzw::code_count * DIRECT_RANKS);
     std::memset(s->probe_codes, 0, sizeof(std::uint16_t) * PROBE_SLOTS);
     std::memset(s->probe_keys, 0, sizeof(std::uint32_t) * PROBE_SLOTS);
     std::memset(s->rank_map, 0, sizeof s->rank_map);
@@ -251,7 +249,7 @@ int compress_buffer(unsigned char** out, const unsigned char* in, compress_state
       // The table is full here, so nothing is grouped.
       s->reset_due = 0;
       put16(o, s->ent);
-      put16(o, CLEAR_CODE);
+      put16(o, lzw::clear_code);
       for (int filled = s->group_pos16 + 2; filled % 8; ++filled) put16(o, 0);
       // The header announced block mode: the new table starts at 257 whatever the mode.
       init_direct(state, in, len, true, mode != 0);
@@ -264,7 +262,7 @@ int compress_buffer(unsigned char** out, const unsigned char* in, compress_state
     long from = o.width16_start < 0 ? 0 : o.width16_start;
     s->group_pos16 = static_cast<int>((s->group_pos16 + (o.pos - from) / 2) % 8);
     // A call that wrote nothing tells nothing about the ratio.
-    if (s->free_ent >= TABLE_FULL && o.pos > 0) {
+    if (s->free_ent >= lzw::code_count && o.pos > 0) {
       int ratio = static_cast<int>(len / o.pos);
       if (ratio < s->best_ratio || ratio == 0)
         s->reset_due = 1;

@@ -1,4 +1,4 @@
-// The bit layout of the .Z stream's code groups: 8 codes of one width n (9 to 16) in
+// The .Z stream's codes, and the bit layout of its code groups: 8 codes of one width n (9 to 16) in
 // exactly n bytes, least significant bit first. Each width has its own packer, fully
 // unrolled from the template, so a group is packed and unpacked with fixed shifts.
 #pragma once
@@ -7,6 +7,11 @@
 
 namespace vek {
 namespace lzw {
+
+// The stream's codes: 16 bits at the most, so 65536 of them; in block mode code 256
+// clears the table.
+constexpr int code_count = 65536;
+constexpr int clear_code = 256;
 
 template <int N>
 inline void pack_group_n(const std::uint16_t* codes, unsigned char* out) {

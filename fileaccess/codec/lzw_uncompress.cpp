@@ -12,9 +12,7 @@ namespace vek {
 
 namespace {
 
-constexpr int CLEAR_CODE = 256;
 constexpr int CODE_BUF_COUNT = 65536;
-constexpr int TABLE_SIZE = 65536;
 // The store keeps this much room past the string being copied.
 constexpr long STORE_MARGIN = 65536;
 constexpr long NO_LIMIT = -1;
@@ -91,7 +89,7 @@ int take_group(uncompress_state* s, const unsigned char* group) {
   }
   if (s->block_mode) {
     for (int k = 0; k < useful; ++k) {
-      if (codes[k] != CLEAR_CODE) continue;
+      if (codes[k] != lzw::clear_code) continue;
       if (!s->at_width16) {
         s->code_count += k;
         s->bad_after_codes = 1;
@@ -138,7 +136,7 @@ int store_room(uncompress_state* s, Call& c, long n) {
     if (grown > UNCOMPRESS_STORE_CAP) grown = UNCOMPRESS_STORE_CAP;
     auto* moved = static_cast<unsigned char*>(relocmem(store, static_cast<std::size_t>(grown)));
     if (moved != store) {
-      for (int code = 0; code < s->free_ent && code < TABLE_SIZE; ++code) {
+      for (int code = 0; code < s->free_ent && code < lzw::code_count; ++code) {
         if (c.table[code]) c.table[code] = moved + (c.table[code] - store);
       }
     }
@@ -186,7 +184,7 @@ void clear_table(uncompress_state* s, unsigned char** table) {
 // Decodes one code. 0, or -1 for a code that is not defined.
 int decode_code(uncompress_state* s, Call& c, unsigned code) {
   unsigned char** table = c.table;
-  if (s->block_mode && code == CLEAR_CODE) {
+  if (s->block_mode && code == lzw::clear_code) {
     clear_table(s, table);
     return 0;
   }
@@ -311,7 +309,7 @@ void take_partial_group(uncompress_state* s) {
   s->pend_count = 0;
   s->code_pos = s->code_count = 0;
   for (int k = 0; k < count; ++k) {
-    if (s->block_mode && codes[k] == CLEAR_CODE) {
+    if (s->block_mode && codes[k] == lzw::clear_code) {
       if (!s->at_width16) s->bad_after_codes = 1;
       else s->code_buf[s->code_count++] = codes[k];
       return;
@@ -390,10 +388,10 @@ int uncompress_buffer(const unsigned char* in, int len, unsigned char** out,
       *trans_buf = static_cast<unsigned char*>(
           relocmem(*trans_buf, static_cast<std::size_t>(UNCOMPRESS_TRANS_BUF_SIZE)));
     s->code_buf = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * CODE_BUF_COUNT));
-    s->str_len = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * TABLE_SIZE));
-    s->prefix = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * TABLE_SIZE));
-    s->suffix = static_cast<unsigned char*>(getmem(TABLE_SIZE));
-    s->first = static_cast<unsigned char*>(getmem(TABLE_SIZE));
+    s->str_len = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * lzw::code_count));
+    s->prefix = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * lzw::code_count));
+    s->suffix = static_cast<unsigned char*>(getmem(lzw::code_count));
+    s->first = static_cast<unsigned char*>(getmem(lzw::code_count));
     s->healthy = 1;
     *state = s;
   }
