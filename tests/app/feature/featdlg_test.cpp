@@ -50,8 +50,13 @@ TEST(FeatDlgDepthStep, CompletesByDepthTypeAndValue) {
       {"blind -3", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -3, 0, 0, 0, 1},
       {"revolve 360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.005, 0, 0, 0, 1},
       {"revolve 360.01", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.01, 0, 0, 0, 0},
-      {"revolve -360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -360.005, 0, 0, 0, 1},
-      {"revolve 0", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0, 0, 0, 0, 1},
+      {"revolve 90", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 90, 0, 0, 0, 1},
+      // Fault: an angle of 0 or below counted as complete, and the build then refused it
+      // without a word. No turn, or a turn backwards, leaves the step incomplete.
+      {"revolve -360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -360.005, 0, 0, 0, 0},
+      {"revolve -90", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -90, 0, 0, 0, 0},
+      {"revolve 0", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0, 0, 0, 0, 0},
+      {"revolve 0.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0.005, 0, 0, 0, 0},
       {"both sides 0.005", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 0.005, 0, 0, 0, 0},
       {"both sides 4", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 4, 0, 0, 0, 1},
       {"thru all protrusion", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_THROUGH_ALL, 0, 1, 0, 0, 0},
@@ -745,21 +750,44 @@ TEST_F(FeatDlgPanels, TypedAngleIsCheckedAgainstAFullTurn) {
   EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
 }
 
-// The depth and angle tables: first exact match, unknown names and angles.
-TEST(FeatDlgTables, DepthAndAngleNames) {
-  EXPECT_EQ(YrlDepthTypeByName("Blind"), 1);
-  EXPECT_EQ(YrlDepthTypeByName("Variable"), 1);
-  EXPECT_EQ(YrlDepthTypeByName("All"), 4);
-  EXPECT_EQ(YrlDepthTypeByName("Until"), 5);
-  EXPECT_EQ(YrlDepthTypeByName("To Selected"), 5);
-  EXPECT_EQ(YrlDepthTypeByName("blind"), 0);
-  EXPECT_EQ(YrlDepthTypeByName(nullptr), 0);
-  EXPECT_EQ(YrlAngleValueByName("Angle270"), 270);
-  EXPECT_EQ(YrlAngleValueByName("AngleSelect"), 0);
-  EXPECT_EQ(YrlAngleValueByName("Angle45"), -1.0);
-  EXPECT_STREQ(YrlAngleNameByValue(179.995), "Angle180");
-  EXPECT_STREQ(YrlAngleNameByValue(0), "AngleSelect");
-  EXPECT_EQ(YrlAngleNameByValue(180.02), nullptr);
+// Each row the type lists offer chooses its depth type: a cut's "Thru Until", "Blind"
+// and "Thru All"; the revolve's "Variable" a blind angle and "To Selected" a reference.
+TEST_F(FeatDlgPanels, DepthTypeRowsChooseTheirDepthType) {
+  const char* d = "yrlfeatdlg";
+  info.type = YRL_FEAT_EXTRUDE;
+  info.sub_type = YRL_FEAT_CUT;
+  info.part.has_first_feature = 1;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  ASSERT_EQ(YrlExtDlgDepthTypeListSet(&dlg), 0);
+  ASSERT_EQ(YrlSelectedNameSet(VynUITabSelectednamesSet, d, "FeatCreationTab", "LayDepthRef"), 0);
+  ASSERT_EQ(VynUIOptionmenuSelectActionSet(d, "depth_type_list", YrlExtDlgCBDepthTypeSelect, &dlg), 0);
+  const std::pair<const char*, int> rows[] = {
+      {"Until", YRL_DEPTH_UP_TO_REF}, {"Blind", YRL_DEPTH_BLIND}, {"All", YRL_DEPTH_THROUGH_ALL}};
+  for (const auto& [name, depth_type] : rows) {
+    user(std::string("option yrlfeatdlg depth_type_list ") + name);
+    check([&, name = name, depth_type = depth_type] { EXPECT_EQ(info.extent.depth_type, depth_type) << name; });
+  }
+  check([&] { VynUIDialogExit(d, 0); });
+  int status = 0;
+  EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
+}
+
+TEST_F(FeatDlgWizard, AngleTypeRowsChooseTheirDepthType) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("tab yrlfeatdlg FeatCreationTab LayAngleRef");
+  const std::pair<const char*, int> rows[] = {{"To Selected", YRL_DEPTH_UP_TO_REF}, {"Variable", YRL_DEPTH_BLIND}};
+  for (const auto& [name, depth_type] : rows) {
+    user(std::string("option yrlfeatdlg angle_type_list \"") + name + "\"");
+    check([&, name = name, depth_type = depth_type] { EXPECT_EQ(info.extent.depth_type, depth_type) << name; });
+  }
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "app/feature/featinfo.h"
 #include "app/feature/section.h"
 #include "app/sketch/sketchplane.h"
-#include "app/sketch/sketchplane_testing.h"
+#include "app/feature/featdlg.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
@@ -357,7 +357,14 @@ TEST_F(FeatureBuild, OffsetDatumPlanesTakeTheNextFreeNumber) {
     return std::u16string(name);
   };
   VynModelitem first{}, second{};
+  // Fault: the element tree the plane was made from was never freed. The elements live
+  // after the call are the host's copy kept with the feature, and no more.
+  const std::size_t elements = yrlhost::tree_counts().elements;
   ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 3, &first), 0);
+  const yrlhost::StoredFeature& made = yrlhost::stored_model(part)->features.back();
+  const std::string kept = yrlhost::tree_text(made.tree);
+  EXPECT_EQ(yrlhost::tree_counts().elements - elements,
+            static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n')));
   ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 5, &second), 0);
   EXPECT_EQ(name_of(first), u"OFFSET_DTM_PLN1");
   EXPECT_EQ(name_of(second), u"OFFSET_DTM_PLN2");
@@ -1034,15 +1041,30 @@ TEST_F(FeatureBuild, SectionProfileAutomaticPlane) {
   YrlFeatInfoEnd(&info);
 }
 
-// A run records its part and feature type for the sketch-plane search.
-TEST_F(FeatureBuild, RunRecordsPartAndType) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  declare_view("FRONT", 2, 0, 0, {1});
-  YrlSketchPlaneTestingReset();
+// A run of feature type 0 runs as an extrude: a protrusion, the extrude's wizard, and a
+// build that makes an extrusion of the profile.
+TEST_F(FeatureBuild, TypeZeroRunsAsAnExtrude) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, 0), 0);
-  EXPECT_EQ(yrl_sketch_temp_part, part);
-  EXPECT_EQ(yrl_sketch_temp_type, YRL_FEAT_EXTRUDE);  // type 0 runs as an extrude
+  EXPECT_EQ(info.type, YRL_FEAT_EXTRUDE);
+  EXPECT_EQ(info.sub_type, YRL_FEAT_PROTRUSION);
+  YrlExtDlgInfo dlg{};
+  dlg.info = &info;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  EXPECT_STREQ(dlg.title, "Extrude Feature");
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  info.extent.depth = 4;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 4};
+  expect_solid(200, 6, lo, hi);
   YrlFeatInfoEnd(&info);
 }
 
