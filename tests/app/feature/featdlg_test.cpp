@@ -595,6 +595,130 @@ TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
   YrlFeatInfoEnd(&info);
 }
 
+// Fault: clearing the revolve axis reset the sketch plane's view and deleted the datum
+// plane made for it, so the next build with a new axis failed without a word. The plane
+// stays picked and made; without an axis nothing is built; with the axis again the
+// revolve is built afresh.
+TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
+  line_entity(1, {2, 0, 0}, {3, 0, 0});
+  line_entity(2, {3, 0, 0}, {3, 4, 0});
+  line_entity(3, {3, 4, 0}, {2, 4, 0});
+  line_entity(4, {2, 4, 0}, {2, 0, 0});
+  line_entity(5, {0, 0, 0}, {0, 1, 0});        // the axis
+  line_entity(6, {-5, 97, 0}, {5, 97, 0});     // TOP: 3 behind FRONT, a plane is made there
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  declare_view("TOP", 1, 0, 100, {6});
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 5");
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg sketch_btn");
+  user("radio yrlselobj RadioSelType single");
+  user("press yrlselobj Add");
+  user("pick 77 1 + 77 2 + 77 3 + 77 4");
+  user("press yrlselobj Close");
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg angle_val_list Angle360");
+  VynModelitem made{};
+  int first = 0;
+  check([&] {
+    made = info.sketch.created_plane;
+    ASSERT_GE(made.id, 1);
+    first = info.feature.id;
+    EXPECT_GE(first, 1);
+    EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6);
+  });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg rev_axis_clear_btn");
+  user("press yrlconfirmdlg yes_btn");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(info.created, 0);
+    EXPECT_NEAR(volume(), 0, 1e-9);
+    EXPECT_EQ(info.sketch.created_plane.id, made.id);
+    EXPECT_EQ(info.plane.ref_view_id, 1);
+    EXPECT_EQ(info.plane.line_item.id, 6);
+    EXPECT_EQ(features(), empty + 1);  // the plane made for the sketch
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_EQ(info.sketch.valid, 0);
+  });
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 5");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NE(info.feature.id, first);
+    EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a profile whose section failed on a later page kept the profile step's flag
+// from its own page, and the next ready state "built" the feature without a section (the
+// host kept it incomplete). The bow-tie's Divide gives two triangles meeting at a point,
+// whose section the host refuses once the sketch plane is picked: the failure is told,
+// the profile's step is no longer complete, and nothing is built on the depth's page.
+TEST_F(FeatDlgWizard, FailedSectionBuildsNothingAfterDivide) {
+  line_entity(1, {0, 0, 0}, {10, 10, 0});
+  line_entity(2, {10, 10, 0}, {10, 0, 0});
+  line_entity(3, {10, 0, 0}, {0, 10, 0});
+  line_entity(4, {0, 10, 0}, {0, 0, 0});
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  ASSERT_EQ(info.sketch.valid, 0);  // the diagonals cross
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_val_btn");
+  user("toggle yrlsketchvalidate rule2_divide_btn");
+  user("toggle yrlsketchvalidate FixButton");
+  user("press yrlsketchvalidate CloseBtn");
+  check([&] {
+    EXPECT_EQ(info.sketch.count, 6);
+    EXPECT_EQ(info.sketch.valid, 1);
+    EXPECT_TRUE(component("next_btn").enabled);
+  });
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");
+  check([] { EXPECT_EQ(yrlhost::ui_dialog("error").value().title, "SECTION CREATION FAILURE"); });
+  user("press error OK");
+  check([&] { EXPECT_EQ(info.sketch_failed, 1); });
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(features(), empty);
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  // Back on the profile's page, its step is not complete: a new profile is wanted.
+  user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg prev_btn");
+  check([&] {
+    EXPECT_EQ(component("page_label").text, "Step 2 Of 4");
+    EXPECT_FALSE(component("next_btn").enabled);
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty);
+  YrlFeatInfoEnd(&info);
+}
+
 // The dialog cannot be created: "YRL_DIALOG_ERROR" from the wizard's message file, a
 // pause of 2 seconds (through the test hook), nothing built and nothing left open.
 int slept = 0;
