@@ -696,11 +696,17 @@ TEST_F(FeatDlgWizard, FailedSectionBuildsNothingAfterDivide) {
   user("pick 77 5");
   check([] { EXPECT_EQ(yrlhost::ui_dialog("error").value().title, "SECTION CREATION FAILURE"); });
   user("press error OK");
-  check([&] { EXPECT_EQ(info.sketch_failed, 1); });
+  size_t creations = 0;
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 1);
+    creations = yrlhost::call_log_of("VynFeatureCreate_v").size();
+  });
   user("press yrlfeatdlg next_btn");
   user("option yrlfeatdlg depth_type_list Blind");
   user("type yrlfeatdlg depth_val_txt 20");
   check([&] {
+    // The profile's step counts as incomplete: no build is even tried.
+    EXPECT_EQ(yrlhost::call_log_of("VynFeatureCreate_v").size(), creations);
     EXPECT_EQ(info.feature.id, 0);
     EXPECT_EQ(features(), empty);
     EXPECT_FALSE(component("ok_btn").enabled);
