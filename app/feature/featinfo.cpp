@@ -55,7 +55,11 @@ bool feature_built(VynFeature* feature) {
 
 int redefine(YrlFeatInfo* info, VynFeature* feature, VynElement tree) {
   int status = VynFeatureRedefine(nullptr, feature, tree, kCreateOptions, 1, &info->errors);
-  if (status == VYN_TK_NO_ERROR && !feature_built(feature)) status = VYN_TK_GENERAL_ERROR;
+  if (status == VYN_TK_NO_ERROR && !feature_built(feature)) {
+    // Redefined, but without a profile in its section: the section failed.
+    info->sketch_failed = 1;
+    status = VYN_TK_GENERAL_ERROR;
+  }
   info->failure = status != VYN_TK_NO_ERROR;
   return status;
 }

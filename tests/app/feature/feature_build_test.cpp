@@ -142,6 +142,32 @@ TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
   YrlFeatInfoEnd(&info);
 }
 
+// A host that answers every section entity "added" without adding it leaves the feature
+// without a profile, which the host keeps incomplete: that is no feature built. The build
+// fails, reports a section failure and leaves nothing in the part.
+TEST_F(FeatureBuild, FeatureLeftIncompleteIsNoFeatureBuilt) {
+  rectangle(0, 0, 10, 5);
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
+  const size_t empty = feature_count();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  user("pick 77 5");
+  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  info.extent.depth = 4;
+  yrlhost::call_log_set_result_word("VynSectionEntityAdd_v", VYN_TK_NO_ERROR);
+  EXPECT_NE(YrlFeatInfoFeatRegen(&info), 0);
+  yrlhost::call_log_clear_result("VynSectionEntityAdd_v");
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.sketch_failed, 1);
+  EXPECT_EQ(feature_count(), empty);
+  YrlFeatInfoEnd(&info);
+}
+
 // A cancelled run deletes its feature and the datum plane it created: the part is as it was.
 TEST_F(FeatureBuild, CancelledFeatureLeavesThePartAsItWas) {
   rectangle(0, 0, 10, 5);
