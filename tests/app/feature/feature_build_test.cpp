@@ -165,6 +165,17 @@ TEST_F(FeatureBuild, FeatureLeftIncompleteIsNoFeatureBuilt) {
   EXPECT_EQ(info.feature.id, 0);
   EXPECT_EQ(info.sketch_failed, 1);
   EXPECT_EQ(feature_count(), empty);
+  // The same on a redefinition: a built feature whose section is filled anew by such a
+  // host and redefined is no feature built either.
+  info.sketch_failed = 0;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  ASSERT_GE(info.feature.id, 1);
+  yrlhost::call_log_set_result_word("VynSectionEntityAdd_v", VYN_TK_NO_ERROR);
+  EXPECT_EQ(YrlFeatInfoSketchAddAndRedefine(&info, &info.feature, info.type, &info.tree), 0);
+  yrlhost::call_log_clear_result("VynSectionEntityAdd_v");
+  EXPECT_NE(YrlFeatInfoRedefine(&info), 0);
+  EXPECT_EQ(info.failure, 1);
+  EXPECT_EQ(info.sketch_failed, 1);
   YrlFeatInfoEnd(&info);
 }
 
