@@ -499,6 +499,22 @@ TEST_F(HoleBuild, HolePickedInTop) {
   EXPECT_EQ(h.hole.circle_flag, 2);
   EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
   EXPECT_EQ(h.sketch.count, 1);
+  // Fault: a re-pick of a line overwrote the hole's selection and item before the line
+  // was found to be no circle. The refused pick says so and leaves the hole, its
+  // selection and the profile as they were.
+  line_entity(6, {0, 90, 0}, {10, 90, 0});
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  user("pick 77 6");
+  EXPECT_NE(YrlFeatInfoHoleProfileSelect(&h), 0);
+  EXPECT_EQ(message_count("YRL_HOLE_NOT_CIRCLE"), 1);
+  EXPECT_EQ(h.hole.item.id, 5);
+  VynModelitem held{};
+  ASSERT_EQ(VynSelectionModelitemGet(h.hole.selection, &held), 0);
+  EXPECT_EQ(held.id, 5);
+  EXPECT_EQ(h.hole.circle_flag, 2);
+  EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
+  ASSERT_EQ(h.sketch.count, 1);
+  EXPECT_EQ(h.sketch.entities[0].entity_id, 5);
   h.sketch.found_plane = top10;
   h.sketch.use_found_plane = 1;
   h.extent = {YRL_DEPTH_THROUGH_ALL, 0, 0, {}, 0, {}, 0};
