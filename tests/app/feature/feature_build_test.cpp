@@ -146,17 +146,9 @@ TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
 // without a profile, which the host keeps incomplete: that is no feature built. The build
 // fails, reports a section failure and leaves nothing in the part.
 TEST_F(FeatureBuild, FeatureLeftIncompleteIsNoFeatureBuilt) {
-  rectangle(0, 0, 10, 5);
-  line_entity(5, {0, 100, 0}, {10, 100, 0});
-  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
-  declare_view("TOP", 1, 0, 100, {5});
   const size_t empty = feature_count();
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-  profile(info, {1, 2, 3, 4});
-  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-  user("pick 77 5");
-  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
   info.extent.depth_type = YRL_DEPTH_BLIND;
   info.extent.depth = 4;
   yrlhost::call_log_set_result_word("VynSectionEntityAdd_v", VYN_TK_NO_ERROR);
@@ -1097,22 +1089,14 @@ TEST_F(FeatureBuild, SectionProfileAutomaticPlane) {
 // A run of feature type 0 runs as an extrude: a protrusion, the extrude's wizard, and a
 // build that makes an extrusion of the profile.
 TEST_F(FeatureBuild, TypeZeroRunsAsAnExtrude) {
-  rectangle(0, 0, 10, 5);
-  line_entity(5, {0, 100, 0}, {10, 100, 0});
-  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
-  declare_view("TOP", 1, 0, 100, {5});
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, 0), 0);
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info, 0));
   EXPECT_EQ(info.type, YRL_FEAT_EXTRUDE);
   EXPECT_EQ(info.sub_type, YRL_FEAT_PROTRUSION);
   YrlExtDlgInfo dlg{};
   dlg.info = &info;
   ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
   EXPECT_STREQ(dlg.title, "Extrude Feature");
-  profile(info, {1, 2, 3, 4});
-  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-  user("pick 77 5");
-  ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
   info.extent.depth_type = YRL_DEPTH_BLIND;
   info.extent.depth = 4;
   ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
