@@ -731,10 +731,14 @@ TEST_F(FeatDlgWizard, CreationFailureTellsAndPauses) {
 
 // The datum point pick in the wizard: the picked entities' text, the pick's own clear
 // button enabled and the profile's left alone.
+// The points are marked where the entities give them, in the drawing, also on a drawing
+// at scale 2 (fault: they were carried by the inverse of the drawing's transform, so
+// marked at twice their place).
 TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
   YrlFeatInfo drawing;
   ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
   YrlFeatInfoEnd(&drawing);
+  ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 2.0), 0);
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
   user("press yrlfeatdlg next_btn");
@@ -744,6 +748,12 @@ TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
     EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
     EXPECT_TRUE(component("pnt_ent_clear_btn").enabled);
     EXPECT_FALSE(component("sketch_clear_btn").enabled);
+    const yrlhost::WindowState* window = yrlhost::window_find(yrlhost::window_current());
+    ASSERT_NE(window, nullptr);
+    std::vector<std::vector<double>> marked;
+    for (const yrlhost::DrawEntry& e : window->display_list)
+      if (e.kind == yrlhost::DrawKind::circle) marked.push_back({e.points[0][0], e.points[0][1]});
+    EXPECT_EQ(marked, (std::vector<std::vector<double>>{{0, 0}, {10, 0}, {10, 5}}));
   });
   user("press yrlfeatdlg pnt_ent_clear_btn");
   user("press yrlconfirmdlg yes_btn");
