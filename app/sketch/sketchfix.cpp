@@ -462,8 +462,8 @@ namespace {
 // success its model item joins the fix entities and its id the profile's view.
 int fix_entity_make(YrlFeatInfo* info, const YrlSketchFixLine& r, VynSelection* selection) {
   *selection = nullptr;
-  // An entity of no length is never made: the validation would refuse it.
-  if (r.curve_type != VYN_CURVE_ARC && IsYrlTwoPointsAtSameLoc(r.start, r.end)) return VYN_TK_BAD_INPUTS;
+  // A line whose ends meet is never made: the validation would refuse it.
+  if (r.curve_type != VYN_CURVE_ARC && same_point(r.start, r.end)) return VYN_TK_BAD_INPUTS;
   int status = r.curve_type == VYN_CURVE_ARC ? YrlSketchFixArcCreate(&info->draw, &r, selection)
                                              : YrlSketchFixCreate(&info->draw, r.start, r.end, &r.colour, selection);
   if (*selection == nullptr) return status != VYN_TK_NO_ERROR ? status : VYN_TK_GENERAL_ERROR;

@@ -1,5 +1,6 @@
 #include "app/sketch/sketchval.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -93,21 +94,22 @@ bool point_within_line(const YrlSketchEntity& a, const YrlSketchEntity& b) {
   return true;
 }
 
-// One direction of the collinear test: b's ends measured along a. 1 overlap found, 0 not.
+// Two collinear lines overlap when they share a stretch longer than the end tolerance
+// (b's ends measured along a; the stretch is the same measured the other way): a line
+// lying inside another, or two lines running over each other. Lines that only touch
+// end to end share no stretch. 1 overlap found, 0 not.
 int collinear_overlap(YrlSketchEntity* es, int ia, int ib) {
   YrlSketchEntity& a = es[ia];
   YrlSketchEntity& b = es[ib];
   double s1 = line_param(b.start, a.start, a.end);
   double s2 = line_param(b.end, a.start, a.end);
-  if (YrlSketchLineParamFullyInside(s1) || YrlSketchLineParamFullyInside(s2) ||
-      (YrlSketchLineParamWithinEnds(s1) && YrlSketchLineParamWithinEnds(s2))) {
-    a.start_status |= YRL_SKETCH_END_OVERLAPS;
-    a.end_status |= YRL_SKETCH_END_OVERLAPS;
-    b.start_status |= YRL_SKETCH_END_OVERLAPS;
-    b.end_status |= YRL_SKETCH_END_OVERLAPS;
-    return 1;
-  }
-  return 0;
+  double shared = std::min(1.0, std::max(s1, s2)) - std::max(0.0, std::min(s1, s2));
+  if (shared * std::hypot(a.end[0] - a.start[0], a.end[1] - a.start[1]) <= YRL_SKETCH_END_TOL) return 0;
+  a.start_status |= YRL_SKETCH_END_OVERLAPS;
+  a.end_status |= YRL_SKETCH_END_OVERLAPS;
+  b.start_status |= YRL_SKETCH_END_OVERLAPS;
+  b.end_status |= YRL_SKETCH_END_OVERLAPS;
+  return 1;
 }
 
 // Ends of two entities that lie within the end tolerance of each other meet: both are
@@ -146,8 +148,7 @@ void line_line(YrlSketchEntity* es, int i, int j) {
     return;
   }
   if (!point_within_line(a, b)) return;
-  // Collinear: measured both ways, so a line lying inside a longer one is found too.
-  if (collinear_overlap(es, i, j) || collinear_overlap(es, j, i)) return;
+  if (collinear_overlap(es, i, j)) return;
   all_ends_meet(a, b);
 }
 
@@ -324,11 +325,6 @@ int YrlSketchParamsIntersects(double t1, double t2) {
 int YrlSelIntPointIsIntersection(const YrlSketchIntPoint* p) {
   return p != nullptr && p->first != p->second && YrlSketchParamsIntersects(p->t_first, p->t_second);
 }
-YrlSketchEndStatus YrlSketchValEndStatusGet(double t_self, double t_other) {
-  int status = near_end(t_self) && near_end(t_other) ? YRL_SKETCH_END_CLOSED : 0;
-  if (YrlSketchParamsIntersects(t_self, t_other)) status |= YRL_SKETCH_END_INTERSECTS;
-  return status;
-}
 
 int IsYrlSketchEntityCircle(const YrlSketchEntity* e) {
   if (e->curve_type == VYN_CURVE_CIRCLE) return 1;
@@ -388,7 +384,9 @@ void YrlSketchIntersectionsFill(YrlSketchEntity* es, int n) {
     e.start_status = e.end_status = 0;
     e.loop = -1;
     e.visited = 0;
-    e.degenerate = e.curve_type == VYN_CURVE_LINE && IsYrlTwoPointsAtSameLoc(e.start, e.end);
+    // A line no longer than the end tolerance has its two ends meet: no line at all.
+    e.degenerate = e.curve_type == VYN_CURVE_LINE &&
+                   std::hypot(e.end[0] - e.start[0], e.end[1] - e.start[1]) <= YRL_SKETCH_END_TOL;
   }
   for (int i = 0; i < n; ++i) {
     if (es[i].degenerate) continue;

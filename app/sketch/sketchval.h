@@ -116,7 +116,6 @@ int YrlSketchLineParamFullyInside(double t);
 int YrlSketchLineParamWithinEnds(double t);
 int YrlSketchParamsIntersects(double t1, double t2);
 int YrlSelIntPointIsIntersection(const YrlSketchIntPoint* p);
-YrlSketchEndStatus YrlSketchValEndStatusGet(double t_self, double t_other);
 
 // Appends item to a plain growable list {items, count, capacity} (realloc'd, doubling);
 // false, with the list as it was, when no room can be had.

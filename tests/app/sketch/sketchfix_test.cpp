@@ -89,6 +89,20 @@ TEST(SketchFixClose, OneGapGetsOneLineAndTheProfileCloses) {
   expect_valid(closed);
 }
 
+// A gap narrower than the old point tolerance (0.0001) but wider than the end tolerance
+// is open, and its closing line is a line like any other: the profile closes.
+TEST(SketchFixClose, TinyGapCloses) {
+  const std::vector<Shape> shapes = {line(0, 0, 10, 0), line(10, 0, 10, 5), line(10, 5, 0, 5), line(0, 5, 0, 0.00005)};
+  Profile p(shapes);
+  auto lines = repair(p, [](const YrlSketchValInfo* s, YrlSketchFixLineList* l) { return YrlSketchFixCloseLinesGet(s, 1, l); });
+  EXPECT_EQ(p.info.open_ends, 2);
+  ASSERT_EQ(lines.size(), 1u);
+  expect_segment(lines[0], 0, 0, 0, 0.00005);
+  std::vector<Shape> closed = shapes;
+  closed.push_back(shapes_of(lines)[0]);
+  expect_valid(closed);
+}
+
 // Two open chains (two loops, four open ends): the grouping decides which ends pair.
 TEST(SketchFixClose, GroupingPairsEndsOfOtherOrOfTheSameChain) {
   // An L at the bottom and one at the top: joined across they make a rectangle, each
