@@ -159,7 +159,10 @@ void arc_end_test(YrlSketchEntity* es, int i, int j) {
   all_ends_meet(es[i], es[j]);
 }
 
-// Crossings of a line (infinite) with an arc's circle that lie on the arc.
+// Crossings of a line (infinite) with an arc's circle that lie on the arc. A line's
+// crossings are kept beyond its ends, as two lines' are: Extend can run a line on to
+// them. An arc's are kept only on the arc (and two arcs' only on both): its parameter
+// past an end wraps round its circle and would put the crossing on the wrong side.
 void line_arc(YrlSketchEntity* es, int il, int ia) {
   const YrlSketchEntity& l = es[il];
   const YrlSketchEntity& a = es[ia];
@@ -185,7 +188,7 @@ void line_arc(YrlSketchEntity* es, int il, int ia) {
   }
 }
 
-// Crossings of the circles of two arcs that lie on both arcs.
+// Crossings of the circles of two arcs that lie on both arcs (see line_arc).
 void arc_arc(YrlSketchEntity* es, int i, int j) {
   const YrlSketchEntity& a = es[i];
   const YrlSketchEntity& b = es[j];
