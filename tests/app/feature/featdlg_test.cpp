@@ -441,6 +441,9 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
   EXPECT_EQ(info.feature.id, 0);
   EXPECT_EQ(info.sketch.created_plane.id, 0);
   EXPECT_NEAR(volume(), 0, 1e-9);
+  // Nothing the run picked stays highlighted: the profile, nor the sketch plane's line
+  // whose datum plane went with the feature.
+  for (int id : {1, 2, 3, 4, 6}) EXPECT_EQ(yrlhost::highlight_colour(entity(id)), std::nullopt) << id;
   YrlFeatInfoEnd(&info);
 }
 
