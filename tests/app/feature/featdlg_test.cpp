@@ -447,6 +447,52 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
   YrlFeatInfoEnd(&info);
 }
 
+// A redefinition that fails deletes the feature and the datum plane made for its sketch
+// plane. Fault: the sketch plane's pick still named the deleted plane, so its step stayed
+// complete and the next build failed on it without a word. The pick is forgotten: the
+// step asks for it again, and with it picked again the feature is built afresh.
+TEST_F(FeatDlgWizard, FailedRedefineForgetsTheDatumPlaneItDeleted) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  const size_t empty = features();
+  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where a plane is made
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([&] {
+    ASSERT_GE(info.feature.id, 1);
+    ASSERT_GE(info.sketch.created_plane.id, 1);
+    // The value's own redefinition passes, the wizard's refresh after it fails.
+    yrlhost::call_log_fail_on_call("VynFeatureRedefine_v", 2);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(info.sketch.created_plane.id, 0);
+    EXPECT_EQ(info.plane.line_item.id, 0);
+    EXPECT_EQ(info.plane.plane.id, 0);
+    EXPECT_EQ(features(), empty + (info.preview.id >= 1 ? 1 : 0));  // the sketch's preview stays
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg prev_btn");
+  check([&] { EXPECT_FALSE(component("next_btn").enabled); });
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 10 * 5 * 30, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);  // the plane made again, and the feature
+  YrlFeatInfoEnd(&info);
+}
+
 // Another feature's name empties the field with "YRL_FEAT_EXISTS"; the wizard's own
 // feature's name is taken; a name longer than a feature name holds is cut, not overrun.
 TEST_F(FeatDlgWizard, FeatureNames) {
