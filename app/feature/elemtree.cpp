@@ -350,7 +350,9 @@ int YrlFeatHoleRefDistancesGet(YrlFeatInfo* info) {
   double dx = h.centre[0] - point[0], dy = h.centre[1] - point[1];
   const YrlPartInfo& p = info->part;
   // The view maps its (u, v) into the part as TOP (u, d, -v), FRONT (u, v, d) and
-  // RIGHT (d, v, -u): each distance goes with the datum whose normal it runs along.
+  // RIGHT (d, v, -u): each distance goes with the datum whose normal it runs along. In
+  // RIGHT that puts -u with FRONT's plane (z) and v with TOP's (y), where a table that
+  // takes v to FRONT and -u to TOP would place the hole mirrored about y = z.
   if (IsYrlViewGroupTop(h.view_id)) {
     h.first_ref = &p.front, h.second_ref = &p.right;
     h.first_distance = -dy, h.second_distance = dx;
