@@ -6,10 +6,13 @@
 #include "host/call_log.h"
 #include "host/dxf.h"
 #include "host/events.h"
+#include "host/feature_build.h"
 #include "host/menus.h"
 #include "host/model_report.h"
+#include "host/model_store.h"
 #include "host/models.h"
 #include "host/script.h"
+#include "host/utf16.h"
 
 namespace yrlhost {
 namespace {
@@ -42,6 +45,16 @@ bool open_model(const ScenarioModelStep& step, std::string& error) {
   return true;
 }
 
+// A feature left incomplete in a part has no geometry: the plug-in told the user of a
+// feature it did not build, and the run fails.
+void incomplete_features_fail() {
+  for (const StoredModel* model : stored_models())
+    for (const StoredFeature& feature : model->features)
+      if (feature.status == feature_status_incomplete)
+        script_fail("part " + utf8_from_utf16(model->name) + " holds feature " + std::to_string(feature.id) +
+                    " incomplete at the end of the run");
+}
+
 }  // namespace
 
 int scenario_run(const Scenario& scenario, std::FILE* out) {
@@ -59,6 +72,7 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
   }
   for (const ScriptAction& action : scenario.actions) script_push(action);
   script_run();
+  incomplete_features_fail();
   for (const std::string& path : scenario.save_paths) {
     std::string error;
     VynMdl model = host_current_model();

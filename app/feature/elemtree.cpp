@@ -7,6 +7,7 @@
 #include "app/util/apputil.h"
 #include "app/views/views.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/util/vecmath.h"
 
 namespace {
@@ -67,22 +68,6 @@ int set_int(VynElement tree, std::initializer_list<int> path, int value) {
 int set_dbl(VynElement tree, std::initializer_list<int> path, double value) {
   return YrlFeatElemtreeElemValueSet(tree, path.begin(), static_cast<int>(path.size()), VYN_VALUE_TYPE_DOUBLE,
                                      &value);
-}
-int set_item(VynElement tree, std::initializer_list<int> path, const VynModelitem& item) {
-  VynSelection sel = nullptr;
-  int status = VynSelectionAlloc(nullptr, const_cast<VynModelitem*>(&item), &sel);
-  if (status != VYN_TK_NO_ERROR) return status;
-  status = YrlFeatElemtreeElemValueSet(tree, path.begin(), static_cast<int>(path.size()), VYN_VALUE_TYPE_SELECTION,
-                                       &sel);
-  VynSelectionFree(&sel);
-  return status;
-}
-
-// The two kinds of an edit: each written to its own element, the last status.
-int set_kinds(VynElement tree, std::initializer_list<int> first, int first_kind, std::initializer_list<int> second,
-              int second_kind) {
-  set_int(tree, first, first_kind);
-  return set_int(tree, second, second_kind);
 }
 
 }  // namespace
@@ -240,10 +225,12 @@ int YrlFeatExtrudeElementsAdd(YrlFeatInfo* info, VynElement* sketch) {
   return root != nullptr ? VYN_TK_NO_ERROR : VYN_TK_GENERAL_ERROR;
 }
 
-int YrlFeatDepthElementsAdd(YrlFeatInfo* info) {
-  VynElement depth = add_node(515, info->tree);
+namespace {
+
+// 515 and the sides of depth type `type` under root.
+int depth_elements(const YrlFeatInfo* info, VynElement root, int type) {
+  VynElement depth = add_node(515, root);
   const YrlExtentInfo& x = info->extent;
-  int type = x.depth_type;
   bool picked = x.parallel_ref && x.surface_found;
   if (type == YRL_DEPTH_UP_TO_REF && !picked) type = YRL_DEPTH_BLIND;
   switch (type) {
@@ -287,12 +274,12 @@ int YrlFeatDepthElementsAdd(YrlFeatInfo* info) {
   return depth != nullptr ? VYN_TK_NO_ERROR : VYN_TK_GENERAL_ERROR;
 }
 
-int YrlFeatRevAngleElementsAdd(YrlFeatInfo* info) {
+// 6 and its sides under root: up to the reference, or the record's angle.
+int angle_elements(const YrlFeatInfo* info, VynElement root, bool picked) {
   const YrlExtentInfo& x = info->extent;
-  bool picked = x.parallel_ref && x.surface_found;
   // An angle of no turn cannot make a solid; the angle tree is not built.
   if (!picked && x.depth <= 0) return VYN_TK_BAD_INPUTS;
-  VynElement angles = add_node(6, info->tree);
+  VynElement angles = add_node(6, root);
   if (picked) {
     add_int(439, add_node(437, angles), 262144);
     VynElement s2 = add_node(438, angles);
@@ -312,6 +299,14 @@ int YrlFeatRevAngleElementsAdd(YrlFeatInfo* info) {
   add_int(439, add_node(437, angles), 65536);
   add_int(440, add_node(438, angles), 268435456);
   return status;
+}
+
+}  // namespace
+
+int YrlFeatDepthElementsAdd(YrlFeatInfo* info) { return depth_elements(info, info->tree, info->extent.depth_type); }
+
+int YrlFeatRevAngleElementsAdd(YrlFeatInfo* info) {
+  return angle_elements(info, info->tree, info->extent.parallel_ref && info->extent.surface_found);
 }
 
 int YrlFeatHoleMainElementsadd(YrlFeatInfo* info, VynElement* hole_out) {
@@ -346,13 +341,18 @@ int YrlFeatHoleRefDistancesGet(YrlFeatInfo* info) {
   if (status != VYN_TK_NO_ERROR) return status;
   // A view of scale 0 has no model distances.
   if (scale == 0.0) return VYN_TK_BAD_INPUTS;
+  // The centre and the view's point both come through the drawing-to-model transform,
+  // which carries the drawing's scale already: their difference is a model distance, as
+  // every profile's is, and is not divided by the scale a second time.
   double point[3] = {0, 0, 0};
   status = YrlFeatViewRefPntGetAndTrf(h.view_id, trf, point);
   if (status != VYN_TK_NO_ERROR) return status;
   double dx = h.centre[0] - point[0], dy = h.centre[1] - point[1];
   const YrlPartInfo& p = info->part;
   // The view maps its (u, v) into the part as TOP (u, d, -v), FRONT (u, v, d) and
-  // RIGHT (d, v, -u): each distance goes with the datum whose normal it runs along.
+  // RIGHT (d, v, -u): each distance goes with the datum whose normal it runs along. In
+  // RIGHT that puts -u with FRONT's plane (z) and v with TOP's (y), where a table that
+  // takes v to FRONT and -u to TOP would place the hole mirrored about y = z.
   if (IsYrlViewGroupTop(h.view_id)) {
     h.first_ref = &p.front, h.second_ref = &p.right;
     h.first_distance = -dy, h.second_distance = dx;
@@ -365,38 +365,45 @@ int YrlFeatHoleRefDistancesGet(YrlFeatInfo* info) {
   } else {
     return VYN_TK_GENERAL_ERROR;
   }
-  h.first_distance /= scale;
-  h.second_distance /= scale;
   return VYN_TK_NO_ERROR;
 }
 
-int YrlFeatHoleDepthElementsadd(YrlFeatInfo* info, VynElement hole) {
+namespace {
+
+// 1684 and the sides of depth type `type` under the hole element.
+int hole_depth_elements(const YrlFeatInfo* info, VynElement hole, int type) {
   VynElement depth = add_node(1684, hole);
   const YrlExtentInfo& x = info->extent;
-  if (x.depth_type == YRL_DEPTH_BLIND && info->direction_flipped) {
+  if (type == YRL_DEPTH_BLIND && info->direction_flipped) {
     add_int(1687, add_node(1685, depth), 6);
     VynElement s2 = add_node(1686, depth);
     add_int(1688, s2, 1);
     add_dbl(434, s2, x.depth);
-  } else if (x.depth_type == YRL_DEPTH_BLIND) {
+  } else if (type == YRL_DEPTH_BLIND) {
     VynElement s1 = add_node(1685, depth);
     add_int(1687, s1, 1);
     add_dbl(431, s1, x.depth);
     add_int(1688, add_node(1686, depth), 6);
-  } else if (x.depth_type == YRL_DEPTH_THROUGH_ALL) {
+  } else if (type == YRL_DEPTH_THROUGH_ALL) {
     VynElement s1 = add_node(1685, depth);
     add_int(1687, s1, 3);
     add_dbl(431, s1, 0.0);
     VynElement s2 = add_node(1686, depth);
     add_int(1688, s2, 3);
     add_dbl(434, s2, 0.0);
-  } else if (x.depth_type == YRL_DEPTH_UP_TO_REF && x.parallel_ref && x.surface_found) {
+  } else if (type == YRL_DEPTH_UP_TO_REF && x.parallel_ref && x.surface_found) {
     add_int(1687, add_node(1685, depth), 6);
     VynElement s2 = add_node(1686, depth);
     add_int(1688, s2, 5);
     add_item(435, s2, x.reference);
   }
   return depth != nullptr ? VYN_TK_NO_ERROR : VYN_TK_GENERAL_ERROR;
+}
+
+}  // namespace
+
+int YrlFeatHoleDepthElementsadd(YrlFeatInfo* info, VynElement hole) {
+  return hole_depth_elements(info, hole, info->extent.depth_type);
 }
 
 int YrlFeatDatumCurveElementsAdd(YrlFeatInfo* info, VynElement* tree) {
@@ -449,57 +456,63 @@ int YrlFeatDatumAxisElementsAdd(YrlFeatInfo* info) {
 
 // ---- Setters -----------------------------------------------------------------------------
 
+namespace {
+
+// The element at the path of ids from tree (tree itself for no ids); null when missing.
+VynElement element_at(VynElement tree, std::initializer_list<int> ids) {
+  if (ids.size() == 0) return tree;
+  VynElempathItem items[8];
+  int n = 0;
+  for (int id : ids) {
+    if (n == 8) return nullptr;
+    items[n++] = {VYN_ELEMPATH_ID, id};
+  }
+  VynElempath path = nullptr;
+  if (VynElempathAlloc(&path) != VYN_TK_NO_ERROR) return nullptr;
+  VynElement element = nullptr;
+  if (VynElempathDataSet(path, items, n) != VYN_TK_NO_ERROR || VynElemtreeElementGet(tree, path, &element) != VYN_TK_NO_ERROR)
+    element = nullptr;
+  VynElempathFree(&path);
+  return element;
+}
+
+// The element id under the element at parent (a path from tree) built afresh by build
+// (which adds it under the parent it is given): another depth type holds other elements
+// than the one before (through all has no depth value, blind no reference), so a change
+// of depth type cannot be made by setting values.
+template <typename Build>
+int subtree_rebuild(VynElement tree, std::initializer_list<int> parent, int id, Build build) {
+  VynElement at = element_at(tree, parent);
+  if (at == nullptr) return VYN_TK_E_NOT_FOUND;
+  if (VynElement old = element_at(at, {id})) {
+    int status = VynElementFree(reinterpret_cast<VynWord>(old));
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
+  return build(at);
+}
+
+}  // namespace
+
 int YrlFeatElemtreeDepthTypeSet(YrlFeatInfo* info, VynElement tree, int depth_type) {
-  const YrlExtentInfo& x = info->extent;
-  if (depth_type == YRL_DEPTH_BLIND) {
-    set_dbl(tree, {515, 428, 431}, 0.0);
-    set_dbl(tree, {515, 429, 434}, x.depth);
-    return set_kinds(tree, {515, 428, 430}, 4096, {515, 429, 433}, 262144);
-  }
-  if (depth_type == YRL_DEPTH_THROUGH_ALL) {
-    set_dbl(tree, {515, 428, 431}, 0.0);
-    set_dbl(tree, {515, 429, 434}, 0.0);
-    return set_kinds(tree, {515, 428, 430}, 512, {515, 429, 433}, 1048576);
-  }
-  if (depth_type == YRL_DEPTH_UP_TO_REF && x.surface_found) {
-    set_item(tree, {515, 428, 432}, x.reference);
-    return set_kinds(tree, {515, 428, 430}, 2048, {515, 429, 433}, 8388608);
-  }
-  return VYN_TK_BAD_INPUTS;
+  if (depth_type != YRL_DEPTH_BLIND && depth_type != YRL_DEPTH_BOTH_SIDES && depth_type != YRL_DEPTH_THROUGH_ALL &&
+      depth_type != YRL_DEPTH_UP_TO_REF)
+    return VYN_TK_BAD_INPUTS;
+  return subtree_rebuild(tree, {}, 515, [&](VynElement root) { return depth_elements(info, root, depth_type); });
 }
 
 int YrlFeatElemtreeRevAngleSet(YrlFeatInfo* info, VynElement tree, int depth_type) {
   const YrlExtentInfo& x = info->extent;
-  if (depth_type == YRL_DEPTH_BLIND) {
-    if (x.depth <= 0) return VYN_TK_BAD_INPUTS;
-    set_dbl(tree, {6, 437, 441}, 0.0);
-    set_dbl(tree, {6, 438, 442}, x.depth);
-    return set_kinds(tree, {6, 437, 439}, 262144, {6, 438, 440}, 4194304);
-  }
-  if (depth_type == YRL_DEPTH_UP_TO_REF && x.surface_found) {
-    set_item(tree, {6, 437, 443}, x.reference);
-    return set_kinds(tree, {6, 437, 439}, 131072, {6, 438, 440}, 268435456);
-  }
-  return VYN_TK_BAD_INPUTS;
+  const bool to_reference = depth_type == YRL_DEPTH_UP_TO_REF && x.surface_found;
+  // A blind angle of no turn is refused before the tree is touched.
+  if ((depth_type != YRL_DEPTH_BLIND && !to_reference) || (!to_reference && x.depth <= 0)) return VYN_TK_BAD_INPUTS;
+  return subtree_rebuild(tree, {}, 6, [&](VynElement root) { return angle_elements(info, root, to_reference); });
 }
 
 int YrlFeatElemtreeHoleDepthSet(YrlFeatInfo* info, VynElement tree, int depth_type) {
   const YrlExtentInfo& x = info->extent;
-  // A blind hole keeps the side the tree was built with: side 1 (into the part) unless
-  // the direction is flipped, as the builder writes it.
-  if (depth_type == YRL_DEPTH_BLIND && info->direction_flipped) {
-    set_dbl(tree, {1671, 1684, 1686, 434}, x.depth);
-    return set_kinds(tree, {1671, 1684, 1685, 1687}, 6, {1671, 1684, 1686, 1688}, 1);
-  }
-  if (depth_type == YRL_DEPTH_BLIND) {
-    set_dbl(tree, {1671, 1684, 1685, 431}, x.depth);
-    return set_kinds(tree, {1671, 1684, 1685, 1687}, 1, {1671, 1684, 1686, 1688}, 6);
-  }
-  if (depth_type == YRL_DEPTH_UP_TO_REF && x.surface_found) {
-    set_item(tree, {1671, 1684, 1686, 435}, x.reference);
-    return set_kinds(tree, {1671, 1684, 1685, 1687}, 6, {1671, 1684, 1686, 1688}, 5);
-  }
-  return VYN_TK_BAD_INPUTS;
+  const bool to_reference = depth_type == YRL_DEPTH_UP_TO_REF && x.parallel_ref && x.surface_found;
+  if (depth_type != YRL_DEPTH_BLIND && depth_type != YRL_DEPTH_THROUGH_ALL && !to_reference) return VYN_TK_BAD_INPUTS;
+  return subtree_rebuild(tree, {1671}, 1684, [&](VynElement hole) { return hole_depth_elements(info, hole, depth_type); });
 }
 
 int YrlFeatElemtreeFeatTypeSet(YrlFeatInfo* info) {

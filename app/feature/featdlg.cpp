@@ -7,13 +7,11 @@
 #include "app/prefs/prefs.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
+#include "app/views/views.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
 
 namespace {
-
-// The wizard's own message file.
-const VynWchar kFeatDlgMsgFile[] = u"transition_msg.txt";
 
 // The step tables: page, enter and exit (null: nothing to run), completeness.
 YrlExtDlgStep yrl_feat_extrude_comps[] = {
@@ -88,13 +86,15 @@ int always_complete(YrlExtDlgInfo* dlg) {
   return VYN_TK_NO_ERROR;
 }
 
-void label_set(const YrlExtDlgInfo* dlg, const char* label, const char* text) {
-  VynWchar wide[64];
-  vek::strtows_bounded(wide, 64, text);
-  VynUILabelTextSet(dlg->name, label, wide);
-}
-
 }  // namespace
+
+const VynWchar YrlExtDlgMsgFile[] = u"transition_msg.txt";
+
+int YrlExtDlgLabelSet(const YrlExtDlgInfo* dlg, const char* label, const char* text) {
+  VynWchar wide[VYN_PATH_SIZE];
+  vek::strtows_bounded(wide, VYN_PATH_SIZE, text);
+  return VynUILabelTextSet(dlg->name, label, wide);
+}
 
 int YrlExtDlgFeatElemCompsSet(YrlExtDlgInfo* dlg) {
   if (dlg == nullptr || dlg->info == nullptr) return VYN_TK_BAD_INPUTS;
@@ -121,7 +121,7 @@ int YrlExtDlgSketchProfileValidate(YrlExtDlgInfo* dlg) {
   bool complete = s.selections != nullptr && s.count >= 1;
   if (info->type != YRL_FEAT_DATUM_CURVE) {
     complete = complete && s.valid && !info->sketch_failed;
-    label_set(dlg, "skt_val_label", s.valid ? "Successful" : "Failed");
+    YrlExtDlgLabelSet(dlg, "skt_val_label", s.valid ? "Successful" : "Failed");
     (s.valid ? VynUILabelShow : VynUILabelHide)(dlg->name, "skt_val_pass_icon");
     (s.valid ? VynUILabelHide : VynUILabelShow)(dlg->name, "skt_val_fail_icon");
   }
@@ -141,7 +141,8 @@ bool line_or_single_view(const YrlFeatInfo* info) {
 int YrlExtDlgSketchPlaneValidate(YrlExtDlgInfo* dlg) {
   const YrlFeatInfo* info = dlg->info;
   int kind = info->sketch.view_kind;
-  bool complete = line_or_single_view(info) || ((kind == 2 || kind == 3) && info->plane.plane.id > 0);
+  bool non_ortho = kind == YRL_VIEW_SECTION || kind == YRL_VIEW_AUXILIARY;
+  bool complete = line_or_single_view(info) || (non_ortho && info->plane.plane.id > 0);
   set_flag(dlg, complete);
   return VYN_TK_NO_ERROR;
 }
@@ -161,7 +162,10 @@ int YrlExtDlgDepthRefValidate(YrlExtDlgInfo* dlg) {
   bool complete = false;
   switch (info->extent.depth_type) {
     case YRL_DEPTH_BLIND:
-      complete = info->type == YRL_FEAT_REVOLVE ? IsYrlDoubleInRange(v, -360, 360, 0.01) != 0
+      // A revolve turns by an angle above 0 and up to a full turn: the build refuses
+      // any other, so such an angle leaves the step incomplete.
+      complete = info->type == YRL_FEAT_REVOLVE ? v > 0 && !IsYrlDoubleSame(v, 0, 0.01) &&
+                                                      IsYrlDoubleInRange(v, -360, 360, 0.01) != 0
                                                 : !IsYrlDoubleSame(v, 0, 0.01);
       break;
     case YRL_DEPTH_BOTH_SIDES: complete = !IsYrlDoubleSame(v, 0, 0.01); break;
@@ -175,6 +179,25 @@ int YrlExtDlgDepthRefValidate(YrlExtDlgInfo* dlg) {
 }
 
 // ---- Driver ------------------------------------------------------------------------------
+
+namespace {
+
+// The steps whose picks the feature is built from: checked again on every validation,
+// wherever the user is, since a section failure, a cleared axis or a deleted sketch
+// plane takes away what such a step once had. The others are read as they were left.
+bool rechecked(const YrlExtDlgStep& step) {
+  return step.validate == YrlExtDlgSketchProfileValidate || step.validate == YrlExtDlgSketchPlaneValidate;
+}
+
+// Runs the validate function of step i on its own row (it writes the current row).
+void step_validate(YrlExtDlgInfo* dlg, int i) {
+  int saved = dlg->current;
+  dlg->current = i;
+  dlg->steps[i].validate(dlg);
+  dlg->current = saved;
+}
+
+}  // namespace
 
 int YrlExtDlgFeatSketchErrorCapture(YrlExtDlgInfo* dlg, int failed_before) {
   if (!dlg->info->sketch_failed || dlg->info->sketch_failed == failed_before) return VYN_TK_NO_ERROR;
@@ -227,7 +250,7 @@ int YrlExtDlgValidate(YrlExtDlgInfo* dlg) {
   YrlFeatInfo* info = dlg->info;
   int all = 1;
   for (int i = 0; i < dlg->count; ++i) {
-    if (i == dlg->current) dlg->steps[i].validate(dlg);
+    if (i == dlg->current || rechecked(dlg->steps[i])) step_validate(dlg, i);
     all = all && dlg->steps[i].complete;
   }
   dlg->ready = all && !info->failure;
@@ -236,7 +259,7 @@ int YrlExtDlgValidate(YrlExtDlgInfo* dlg) {
   part_window_highlight(dlg, info->preview, 12);
   YrlExtDlgFeatSketchErrorCapture(dlg, failed_before);
   if (dlg->ready) {
-    VynMessageDisplay(kFeatDlgMsgFile, "YRL_FEAT_PROCESSING");
+    VynMessageDisplay(YrlExtDlgMsgFile, "YRL_FEAT_PROCESSING");
     YrlExtDlgFeatCreate(dlg);
   }
   dlg->ready = all && !info->failure;
@@ -250,7 +273,7 @@ int YrlExtDlgShowCurTabLay(YrlExtDlgInfo* dlg) {
   YrlSelectedNameSet(VynUITabSelectednamesSet, dlg->name, "FeatCreationTab", dlg->steps[dlg->current].layout);
   char text[32];
   std::snprintf(text, sizeof text, "Step %d Of %d", dlg->current + 1, dlg->count);
-  label_set(dlg, "page_label", text);
+  YrlExtDlgLabelSet(dlg, "page_label", text);
   YrlExtDlgSetNavigateAccess(dlg);
   if (dlg->steps[dlg->current].enter != nullptr) dlg->steps[dlg->current].enter(dlg);
   return VYN_TK_NO_ERROR;

@@ -29,6 +29,11 @@ struct YrlExtDlgInfo {
   YrlFeatInfo* info;
 };
 
+// The wizard's own message file ("transition_msg.txt").
+extern const VynWchar YrlExtDlgMsgFile[];
+// Sets a label of the wizard to a narrow text.
+int YrlExtDlgLabelSet(const YrlExtDlgInfo* dlg, const char* label, const char* text);
+
 // Step table, count and title by the feature type (1 to 8; others leave them), every
 // step incomplete.
 int YrlExtDlgFeatElemCompsSet(YrlExtDlgInfo* dlg);

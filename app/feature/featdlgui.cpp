@@ -16,6 +16,7 @@
 #include "app/feature/section.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
+#include "app/views/views.h"
 #include "runtime/system/ntsys.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-const VynWchar kFeatDlgMsgFile[] = u"transition_msg.txt";
 const char kDialog[] = "yrlfeatdlg";
 
 constexpr int kCurrentColour = 19;
@@ -60,12 +60,6 @@ YrlExtDlgInfo* state(void* app_data) { return static_cast<YrlExtDlgInfo*>(app_da
 
 void text_set(const YrlExtDlgInfo* dlg, const char* component, const char* text) {
   VynUIInputpanelStringSet(dlg->name, component, text);
-}
-
-void label_set(const YrlExtDlgInfo* dlg, const char* label, const char* text) {
-  VynWchar wide[VYN_PATH_SIZE];
-  vek::strtows_bounded(wide, VYN_PATH_SIZE, text);
-  VynUILabelTextSet(dlg->name, label, wide);
 }
 
 void enable(const YrlExtDlgInfo* dlg, const char* button, bool on) {
@@ -201,7 +195,7 @@ void sketch_plane_texts(const YrlExtDlgInfo* dlg, char* entity, std::size_t enti
 void sketch_plane_panel(YrlExtDlgInfo* dlg) {
   char entity[96], solid[VYN_PATH_SIZE + 32];
   sketch_plane_texts(dlg, entity, sizeof entity, solid, sizeof solid);
-  label_set(dlg, "skt_3dinfo_label", solid);
+  YrlExtDlgLabelSet(dlg, "skt_3dinfo_label", solid);
   text_set(dlg, "skt_plane_txt", entity);
   enable(dlg, "skt_plane_clear_btn", dlg->info->plane.line_item.id > 0);
 }
@@ -212,15 +206,6 @@ void offset_ref_panel(YrlExtDlgInfo* dlg) {
   text_set(dlg, "plane_ref_txt", entity);
   text_set(dlg, "plane_ref_pln_txt", solid);
   VynUIInputpanelDoubleSet(dlg->name, "plane_ref_val_txt", dlg->info->sketch.offset);
-}
-
-void sketch_plane_reset(YrlFeatInfo* info) {
-  info->plane.line_item = VynModelitem{};
-  info->plane.ref_view_id = -1;
-  info->plane.plane = VynModelitem{};
-  info->sketch.use_found_plane = 0;
-  info->sketch.found_plane = VynModelitem{};
-  info->sketch.offset = 0;
 }
 
 // ---- Redefine ------------------------------------------------------------------------
@@ -327,7 +312,7 @@ void name_check(YrlExtDlgInfo* dlg, const char* field) {
   VynUtilFindFeatvisByName(static_cast<VynSolid>(info->part.part), info->name, &found);
   if (found.id <= 0 || (feature_exists(info) && found.id == info->feature.id)) return;
   text_set(dlg, field, "");
-  VynMessageDisplay(kFeatDlgMsgFile, "YRL_FEAT_EXISTS", info->name);
+  VynMessageDisplay(YrlExtDlgMsgFile, "YRL_FEAT_EXISTS", info->name);
   info->name[0] = 0;
 }
 
@@ -362,7 +347,7 @@ void exit_actions(YrlExtDlgInfo* dlg) {
 void material_side_label(YrlExtDlgInfo* dlg) {
   char text[32];
   std::snprintf(text, sizeof text, "%s (Side %d)", "Cut", dlg->info->material_side ? 2 : 1);
-  label_set(dlg, "ftype_label", text);
+  YrlExtDlgLabelSet(dlg, "ftype_label", text);
 }
 
 void new_profile_update(YrlExtDlgInfo* dlg) {
@@ -547,10 +532,13 @@ int YrlExtDlgSketchPlaneEnter(YrlExtDlgInfo* dlg) {
     enable(dlg, "skt_plane_btn", true);
     enable(dlg, "skt_plane_clear_btn", true);
     int kind = info->sketch.view_kind;
-    if (kind == 2 || kind == 3) {  // an auxiliary or a section view
+    if (kind == YRL_VIEW_SECTION || kind == YRL_VIEW_AUXILIARY) {
+      // No line is picked: an auxiliary view's plane came with its profile, a section
+      // view's is the plane through its cutting line (found or made, once).
       enable(dlg, "skt_plane_btn", false);
       enable(dlg, "skt_plane_clear_btn", false);
-      bool ok = kind == 2 || YrlFeatInfoSketchPlaneAutoSelect(info) == VYN_TK_NO_ERROR;
+      bool ok = kind == YRL_VIEW_AUXILIARY || info->plane.plane.id >= 1 ||
+                YrlFeatInfoSketchPlaneAutoSelect(info) == VYN_TK_NO_ERROR;
       if (ok) {
         sketch_plane_panel(dlg);
         plane_highlight(dlg, kCurrentColour);
@@ -593,8 +581,14 @@ int YrlExtDlgDepthRefExit(YrlExtDlgInfo* dlg) {
 void YrlExtDlgCBSketchPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlFeatInfo* info = dlg->info;
-  if (YrlSketchSelect(info, &info->draw, &info->sketch) == VYN_TK_NO_ERROR) sketch_failure_clear(info);
-  new_profile_update(dlg);
+  if (YrlSketchSelect(info, &info->draw, &info->sketch) == VYN_TK_NO_ERROR) {
+    sketch_failure_clear(info);
+    new_profile_update(dlg);
+    return;
+  }
+  // A refused or aborted pick left the profile as it was: nothing is rebuilt from it.
+  YrlExtDlgValidate(dlg);
+  profile_highlight(dlg, kCurrentColour);
 }
 
 void YrlExtDlgCBValidate(char*, char*, void* app_data) {
@@ -615,7 +609,7 @@ void YrlExtDlgCBSketchClear(char*, char*, void* app_data) {
   YrlFeatInfoProfileFree(info);
   info->sketch = YrlSketchValInfo{};
   info->sketch.view_id = -1;
-  sketch_plane_reset(info);
+  YrlFeatInfoSketchPlaneReset(info);
   info->preview = VynFeature{};
   info->preview_tree = nullptr;
   info->view_dir_flipped = 0;
@@ -658,15 +652,13 @@ void YrlExtDlgCBHolePrfClear(char*, char*, void* app_data) {
   YrlExtDlgValidate(dlg);
 }
 
-// Marks each datum point in the drawing: model points taken back through the view.
+// Marks each datum point in the drawing. The points are the picked entities' own, in
+// drawing coordinates (the section carries them into the part): marked where they lie.
 void datum_points_draw(YrlFeatInfo* info) {
-  double trf[4][4], inverse[4][4], scale = 1;
   int n = 0;
   if (info->datum_point.points == nullptr || VynArraySizeGet(info->datum_point.points, &n) != VYN_TK_NO_ERROR) return;
-  if (YrlGetDrwToMdlTrfForView(&info->draw, info->datum_point.view_id, trf, &scale) != VYN_TK_NO_ERROR) return;
-  if (!VynUtilMatrixInvert(trf, inverse)) return;
   const auto* points = static_cast<const YrlDatumPoint*>(info->datum_point.points);
-  for (int i = 0; i < n; ++i) YrlTestPointDraw(points[i].point, inverse);
+  for (int i = 0; i < n; ++i) YrlTestPointDraw(points[i].point, nullptr);
 }
 
 void YrlExtDlgCBDpntEntPick(char*, char*, void* app_data) {
@@ -688,7 +680,7 @@ void YrlExtDlgCBDpntEntClear(char*, char*, void* app_data) {
   info->datum_point = YrlDatumPointInfo{};
   incomplete_reset(dlg);
   YrlFeatInfoIncompleteFeatureDelete(info);
-  label_set(dlg, "pnt_qty_label", "");
+  YrlExtDlgLabelSet(dlg, "pnt_qty_label", "");
   YrlExtDlgDpntEntPanelSet(dlg);
   YrlExtDlgValidate(dlg);
 }
@@ -709,11 +701,14 @@ void YrlExtDlgCBRevAxisClear(char*, char*, void* app_data) {
   if (info->rev_axis.selection != nullptr) VynSelectionFree(&info->rev_axis.selection);
   info->rev_axis.item = VynModelitem{};
   info->rev_axis.flag = 0;
-  info->plane.ref_view_id = -1;
+  info->rev_axis.view_id = -1;
   text_set(dlg, "rev_axis_txt", "");
   enable(dlg, "rev_axis_clear_btn", false);
+  // The feature goes; the sketch plane stays picked (and its datum plane made) for the
+  // next axis. Without an axis the profile fails its sides verdict until one is picked.
   YrlSketchedDatumPreviewFeatDelete(info);
-  YrlFeatInfoIncompleteFeatureDelete(info);
+  YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+  YrlSketchCheckValidation(info, &info->sketch);
   YrlExtDlgValidate(dlg);
 }
 
@@ -739,9 +734,9 @@ void YrlExtDlgCBSketchPlaneClear(char*, char*, void* app_data) {
   YrlFeatInfoIncompleteFeatureDelete(info);
   plane_highlight(dlg, -1);
   YrlFeatInfoSktPlaneDtmDelete(info);
-  sketch_plane_reset(info);
+  YrlFeatInfoSketchPlaneReset(info);
   text_set(dlg, "skt_plane_txt", "");
-  label_set(dlg, "skt_3dinfo_label", "");
+  YrlExtDlgLabelSet(dlg, "skt_3dinfo_label", "");
   enable(dlg, "skt_plane_clear_btn", false);
   YrlExtDlgValidate(dlg);
 }
@@ -781,7 +776,7 @@ void YrlExtDlgCBDatumPlaneClear(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   if (!YrlConfirmDlg("YRL_SKTPLN_CLEAR_CONFIRM")) return;
   plane_highlight(dlg, -1);
-  sketch_plane_reset(dlg->info);
+  YrlFeatInfoSketchPlaneReset(dlg->info);
   text_set(dlg, "plane_ref_txt", "");
   text_set(dlg, "plane_ref_pln_txt", "");
   VynUIInputpanelDoubleSet(dlg->name, "plane_ref_val_txt", 0.0);
@@ -903,7 +898,7 @@ void YrlExtDlgCBSubTypeActivate(char*, char*, void* app_data) {
     VynUIPushbuttonShow(dlg->name, "cut_flip_btn");
   } else {
     info->sub_type = YRL_FEAT_PROTRUSION;
-    label_set(dlg, "ftype_label", "Protrusion");
+    YrlExtDlgLabelSet(dlg, "ftype_label", "Protrusion");
     VynUIPushbuttonHide(dlg->name, "cut_flip_btn");
   }
   YrlSketchCheckValidation(info, &info->sketch);
@@ -1104,7 +1099,7 @@ int YrlFeatExtrusionDlg(YrlFeatInfo* info) {
   vek::strtows_bounded(title, 32, dlg.title);
 
   if (VynUIDialogCreate(dlg.name, kDialog) != VYN_TK_NO_ERROR) {
-    VynMessageDisplay(kFeatDlgMsgFile, "YRL_DIALOG_ERROR", dlg.name);
+    VynMessageDisplay(YrlExtDlgMsgFile, "YRL_DIALOG_ERROR", dlg.name);
     vek::sleep(2);
     return 0;
   }

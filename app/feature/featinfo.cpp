@@ -15,14 +15,18 @@
 namespace {
 
 const int kCreateOptions[] = {2};
+constexpr int kFeatureActive = 0;
 const int kDeleteOptions[] = {1};
 
 void message_key(const char* key) { VynMessageDisplay(YrlMsgFile, key); }
 
-// Copies of the profile's selections, and for a revolve the axis after them.
-VynSelection* selections_copy(const YrlFeatInfo* info, int* count) {
+// Copies of the profile's selections, and when a revolve is built the axis after them
+// (it becomes the section's centerline). A revolve's sketched-datum preview takes the
+// profile alone: a datum curve has no centerline, and the axis as a plain line would lie
+// over a profile edge on the axis.
+VynSelection* selections_copy(const YrlFeatInfo* info, int type, int* count) {
   int n = info->sketch.count;
-  bool axis = info->type == YRL_FEAT_REVOLVE && info->rev_axis.selection != nullptr;
+  bool axis = type == YRL_FEAT_REVOLVE && info->rev_axis.selection != nullptr;
   int total = n + (axis ? 1 : 0);
   *count = 0;
   if (total < 1) return nullptr;
@@ -41,10 +45,35 @@ void selections_free(VynSelection* sels, int count) {
   std::free(sels);
 }
 
+// Whether the host holds the feature built. The host keeps a sketched feature whose
+// section holds no profile as an incomplete feature, without geometry: no feature the
+// user can be told was built.
+bool feature_built(VynFeature* feature) {
+  int status = -1;
+  return VynFeatureStatusGet(feature, &status) == VYN_TK_NO_ERROR && status == kFeatureActive;
+}
+
 int redefine(YrlFeatInfo* info, VynFeature* feature, VynElement tree) {
   int status = VynFeatureRedefine(nullptr, feature, tree, kCreateOptions, 1, &info->errors);
+  if (status == VYN_TK_NO_ERROR && !feature_built(feature)) {
+    // Redefined, but without a profile in its section: the section failed.
+    info->sketch_failed = 1;
+    status = VYN_TK_GENERAL_ERROR;
+  }
   info->failure = status != VYN_TK_NO_ERROR;
   return status;
+}
+
+// Whether the profile can be made into the section of a feature of type: a validated
+// profile with a valid verdict, the points of a datum point, any profile of a datum curve.
+bool profile_buildable(const YrlFeatInfo* info, int type) {
+  if (type == YRL_FEAT_DATUM_POINT) {
+    int n = 0;
+    return info->datum_point.points != nullptr && VynArraySizeGet(info->datum_point.points, &n) == VYN_TK_NO_ERROR &&
+           n > 0;
+  }
+  if (type == YRL_FEAT_DATUM_CURVE) return info->sketch.count > 0;
+  return info->sketch.valid != 0;
 }
 
 }  // namespace
@@ -96,13 +125,25 @@ int YrlFeatInfoFeatRegenLow(YrlFeatInfo* info, int type, VynFeature* feature, Vy
   } else if (status == VYN_TK_NO_ERROR && type == YRL_FEAT_HOLE) {
     status = YrlFeatInfoMiscElemAdd(info, feature, type, tree);
   }
+  if (status == VYN_TK_NO_ERROR && !feature_built(feature)) {
+    // Made, but left without geometry: deleted, and a sketched one's section failed.
+    if (YrlFeatIsSketchedFeature(type)) info->sketch_failed = 1;
+    YrlFeatIncompleteFeatureDelete(feature, nullptr, nullptr);
+    status = VYN_TK_GENERAL_ERROR;
+  }
   return status;
 }
 
 int YrlFeatInfoSketchAddAndRedefine(YrlFeatInfo* info, VynFeature* feature, int type, VynElement* tree) {
-  if (info->sketch_failed) return VYN_TK_NO_ERROR;
+  // A profile that failed, or one that cannot make a section, builds nothing: the
+  // feature would stay without its section, and the user would be told it was built.
+  if (info->sketch_failed || !profile_buildable(info, type)) {
+    info->sketch_failed = 1;
+    YrlFeatIncompleteFeatureDelete(feature, nullptr, nullptr);
+    return VYN_TK_GENERAL_ERROR;
+  }
   int count = 0;
-  VynSelection* sels = selections_copy(info, &count);
+  VynSelection* sels = selections_copy(info, type, &count);
   VynElement own = nullptr;
   int status = VynFeatureElemtreeCreate(feature, &own);
   if (status == VYN_TK_NO_ERROR) *tree = own;
@@ -117,12 +158,10 @@ int YrlFeatInfoSketchAddAndRedefine(YrlFeatInfo* info, VynFeature* feature, int 
   }
   if (status == VYN_TK_NO_ERROR) {
     YrlUtilSectionClean(section);
-    if (info->sketch.valid || type == YRL_FEAT_DATUM_CURVE || type == YRL_FEAT_DATUM_POINT) {
-      message_key("YRL_FEAT_SOLVING_SECTION");
-      status = YrlAddSectionEntitiesNew(&info->draw, &info->sketch, &info->datum_point, type, info->sketch.view_id,
-                                        sels, count, info->part.datums_found, &info->sketch.first_ref,
-                                        &info->sketch.second_ref, section);
-    }
+    message_key("YRL_FEAT_SOLVING_SECTION");
+    status = YrlAddSectionEntitiesNew(&info->draw, &info->sketch, &info->datum_point, type, info->sketch.view_id, sels,
+                                      count, info->part.datums_found, &info->sketch.first_ref, &info->sketch.second_ref,
+                                      section);
   }
   selections_free(sels, count);
   if (status != VYN_TK_NO_ERROR) {
@@ -147,7 +186,9 @@ int YrlFeatInfoMiscElemAdd(YrlFeatInfo* info, VynFeature* feature, int type, Vyn
   }
   int status = redefine(info, feature, *tree);
   if (status != VYN_TK_NO_ERROR) {
-    YrlFeatInfoIncompleteFeatureDelete(info);
+    // The run's feature goes with what it made; the preview alone.
+    if (feature == &info->feature) YrlFeatInfoIncompleteFeatureDelete(info);
+    else YrlFeatIncompleteFeatureDelete(feature, nullptr, nullptr);
     info->failure = 1;
     return VYN_TK_GENERAL_ERROR;
   }
@@ -230,7 +271,21 @@ int YrlFeatSktPlaneDtmDelete(VynModelitem* item, int* deleted) {
 
 void YrlFeatInfoIncompleteFeatureDelete(YrlFeatInfo* info) {
   info->created = 0;
-  YrlFeatIncompleteFeatureDelete(&info->feature, &info->sketch.created_plane, &info->sketch.section);
+  // A sketch plane the run made goes too: the pick that chose it is forgotten, so the
+  // sketch-plane step asks for a new one instead of building on a deleted plane.
+  const VynModelitem made = info->sketch.created_plane;
+  YrlFeatIncompleteFeatureDelete(&info->feature, &info->sketch.created_plane, nullptr);
+  const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
+  if (made.id >= 1 && used.id == made.id && used.owner == made.owner) YrlFeatInfoSketchPlaneReset(info);
+}
+
+void YrlFeatInfoSketchPlaneReset(YrlFeatInfo* info) {
+  info->plane.line_item = VynModelitem{};
+  info->plane.ref_view_id = -1;
+  info->plane.plane = VynModelitem{};
+  info->sketch.use_found_plane = 0;
+  info->sketch.found_plane = VynModelitem{};
+  info->sketch.offset = 0;
 }
 
 void YrlFeatInfoIncompleteFeatureOnlyDelete(YrlFeatInfo* info) {

@@ -155,6 +155,8 @@ int YrlFeatSktPlaneDtmDelete(VynModelitem* item, int* deleted);
 void YrlFeatInfoIncompleteFeatureDelete(YrlFeatInfo* info);
 void YrlFeatInfoIncompleteFeatureOnlyDelete(YrlFeatInfo* info);
 void YrlFeatInfoSktPlaneDtmDelete(YrlFeatInfo* info);
+// Forgets the sketch plane: its picked line, view, plane and offset.
+void YrlFeatInfoSketchPlaneReset(YrlFeatInfo* info);
 // Deletes the draft entities the fixes added, unless they are to be kept; 0.
 int YrlFeatInfoSketchFixEntErase(YrlFeatInfo* info);
 

@@ -6,6 +6,7 @@
 #include "app/feature/section.h"
 #include "app/menus/app_init.h"
 #include "app/sketch/sketchplane.h"
+#include "app/sketch/sketchsel.h"
 #include "app/util/apputil.h"
 #include "app/views/views.h"
 #include "toolkit/api/app_api.h"
@@ -33,18 +34,10 @@ int pick_entities(const char* prompt_format, const char* prompt, int max, VynArr
   return status;
 }
 
-void profile_replace(YrlFeatInfo* info, VynSelection selection, int view_id, const char* view_name) {
-  YrlSketchValInfo& s = info->sketch;
-  for (int i = 0; s.selections != nullptr && i < s.count; ++i) VynSelectionFree(&s.selections[i]);
-  std::free(s.selections);
-  YrlSketchEntitiesFree(s.entities, s.count);
-  std::free(s.entities);
-  s.entities = nullptr;
-  s.selections = static_cast<VynSelection*>(std::calloc(1, sizeof(VynSelection)));
-  s.count = 0;
-  if (s.selections != nullptr && VynSelectionCopy(selection, &s.selections[0]) == VYN_TK_NO_ERROR) s.count = 1;
-  s.view_id = view_id;
-  std::memcpy(s.view_name, view_name, sizeof s.view_name);
+// The profile becomes the one pick (its records built, its view checked).
+void profile_single_set(YrlFeatInfo* info, VynSelection selection) {
+  int view_result = 0;
+  YrlSketchProfileSet(info, &selection, 1, &view_result);
 }
 
 }  // namespace
@@ -132,17 +125,29 @@ int YrlGetCircleinfoFromSelection(YrlFeatInfo* info, VynSelection selection, dou
 }
 
 int YrlSketchHoleInfoSet(YrlFeatInfo* info, VynSelection selection) {
+  // The hole as it was stays whole until the new pick is known to be a circle or an arc:
+  // a wrong pick leaves it, its selection and the profile untouched.
+  const YrlHoleInfo before = info->hole;
   YrlHoleInfo& h = info->hole;
-  if (h.selection != nullptr) VynSelectionFree(&h.selection);
-  VynSelectionCopy(selection, &h.selection);
-  VynSelectionModelitemGet(selection, &h.item);
+  h.selection = nullptr;
+  int status = VynSelectionCopy(selection, &h.selection);
+  if (status == VYN_TK_NO_ERROR) status = VynSelectionModelitemGet(selection, &h.item);
   h.view_id = -1;
   YrlViewSetupIdGetBySelection(selection, &h.view_id);
   YrlViewIdNameGet(h.view_id, h.view_name);
-  int status = YrlGetCircleinfoFromSelection(info, selection, &h.radius, h.centre);
-  if (status != VYN_TK_NO_ERROR) return status;
+  if (status == VYN_TK_NO_ERROR) status = YrlGetCircleinfoFromSelection(info, selection, &h.radius, h.centre);
+  if (status != VYN_TK_NO_ERROR) {
+    if (h.selection != nullptr) VynSelectionFree(&h.selection);
+    info->hole = before;
+    VynMessageDisplay(YrlMsgFile, "YRL_HOLE_NOT_CIRCLE");
+    return status;
+  }
+  if (before.selection != nullptr) {
+    VynSelection old = before.selection;
+    VynSelectionFree(&old);
+  }
   h.diameter = 2 * h.radius;
-  profile_replace(info, selection, h.view_id, h.view_name);
+  profile_single_set(info, selection);
   return YrlFeatInfoSketchReferencesGet(info);
 }
 
@@ -242,7 +247,10 @@ int YrlSketchDatumPointInfoSet(YrlFeatInfo* info, int count, const VynSelection*
   d.view_id = -1;
   YrlViewSetupIdGetBySelection(selections[0], &d.view_id);
   YrlViewIdNameGet(d.view_id, d.view_name);
-  profile_replace(info, selections[0], d.view_id, d.view_name);
+  profile_single_set(info, selections[0]);
+  // The points the feature is built from: the picked entities' ends, centres and points.
+  int status = YrlFeatGetDatumPointsFromEntity(info);
+  if (status != VYN_TK_NO_ERROR) return status;
   return YrlFeatInfoSketchReferencesGet(info);
 }
 

@@ -16,35 +16,17 @@
 
 namespace {
 
-// Two points are the same within the repairs' tolerance of 0.01.
-bool same_point(const double* p, const double* q) {
-  return IsYrlDoubleSame(p[0], q[0], YRL_SKETCH_DIST_TOL) && IsYrlDoubleSame(p[1], q[1], YRL_SKETCH_DIST_TOL);
-}
-
 double distance(const double* p, const double* q) { return std::hypot(p[0] - q[0], p[1] - q[1]); }
+
+// Two points are the same within the tolerance by which the validation judges ends to
+// meet: a piece whose end moved by more is changed, so a repair closes every gap the
+// validation calls open.
+bool same_point(const double* p, const double* q) { return distance(p, q) <= YRL_SKETCH_END_TOL; }
 
 void copy3(double* to, const double* from) {
   to[0] = from[0], to[1] = from[1], to[2] = from[2];
 }
 
-template <typename List, typename Item>
-bool list_add(List* list, const Item& item) {
-  if (list->count == list->capacity) {
-    int capacity = list->capacity < 8 ? 8 : list->capacity * 2;
-    void* grown = std::realloc(list->items, static_cast<size_t>(capacity) * sizeof(Item));
-    if (grown == nullptr) return false;
-    list->items = static_cast<Item*>(grown);
-    list->capacity = capacity;
-  }
-  list->items[list->count++] = item;
-  return true;
-}
-
-bool is_arc(const YrlSketchEntity& e) { return e.curve_type == VYN_CURVE_ARC || e.curve_type == VYN_CURVE_CIRCLE; }
-
-double sweep_of(const YrlSketchEntity& e) {
-  return IsYrlSketchEntityCircle(&e) ? YRL_TWO_PI : e.end_angle - e.start_angle;
-}
 
 // The parameter of entity k in a meeting record kept in k's arrays.
 double param_of(const YrlSketchIntPoint& p, int k) { return p.first == k ? p.t_first : p.t_second; }
@@ -64,15 +46,15 @@ YrlSketchFixLine whole(const YrlSketchEntity& e, int index) {
   copy3(r.centre, e.centre);
   r.radius = e.radius;
   r.start_angle = e.start_angle;
-  r.sweep = sweep_of(e);
+  r.sweep = YrlSketchEntitySweep(&e);
   return r;
 }
 
 // The point of entity e at parameter t: along the segment of a line, along the circle of
 // an arc (the parameter runs over the sweep, so points beyond the ends stay on the circle).
 void point_at(const YrlSketchEntity& e, double t, double* out) {
-  if (is_arc(e)) {
-    double a = e.start_angle + t * sweep_of(e);
+  if (IsYrlSketchEntityRound(&e)) {
+    double a = e.start_angle + t * YrlSketchEntitySweep(&e);
     out[0] = e.centre[0] + e.radius * std::cos(a);
     out[1] = e.centre[1] + e.radius * std::sin(a);
   } else {
@@ -88,20 +70,23 @@ YrlSketchFixLine piece(const YrlSketchEntity& e, int index, double ta, double tb
   YrlSketchFixLine r = whole(e, index);
   copy3(r.start, a);
   copy3(r.end, b);
-  if (is_arc(e)) {
+  if (IsYrlSketchEntityRound(&e)) {
     if (tb < ta) std::swap(ta, tb), copy3(r.start, b), copy3(r.end, a);
     r.curve_type = VYN_CURVE_ARC;
-    r.start_angle = e.start_angle + ta * sweep_of(e);
-    r.sweep = (tb - ta) * sweep_of(e);
+    r.start_angle = e.start_angle + ta * YrlSketchEntitySweep(&e);
+    r.sweep = (tb - ta) * YrlSketchEntitySweep(&e);
   }
   r.changed = !(same_point(r.start, e.start) && same_point(r.end, e.end));
-  if (is_arc(e) && IsYrlSketchEntityCircle(&e)) r.changed = 1;
+  if (IsYrlSketchEntityRound(&e) && IsYrlSketchEntityCircle(&e)) r.changed = 1;
   return r;
 }
 
 double piece_length(const YrlSketchFixLine& r) {
   return r.curve_type == VYN_CURVE_ARC ? std::fabs(r.sweep) * r.radius : distance(r.start, r.end);
 }
+
+// A piece too short to keep: within the repairs' distance tolerance of no length.
+bool piece_too_short(const YrlSketchFixLine& r) { return IsYrlDoubleSame(piece_length(r), 0, YRL_SKETCH_DIST_TOL); }
 
 }  // namespace
 
@@ -131,7 +116,7 @@ int YrlSketchFixOpenPointsGet(const YrlSketchValInfo* sketch, YrlSketchOpenPntLi
       p.colour = e.colour;
       copy3(p.point, points[k]);
       p.loop = e.loop;
-      if (!list_add(out, p)) return VYN_TK_GENERAL_ERROR;
+      if (!YrlSketchListAdd(out, p)) return VYN_TK_GENERAL_ERROR;
     }
   }
   return VYN_TK_NO_ERROR;
@@ -164,7 +149,7 @@ int YrlSketchFixCloseLinesGet(const YrlSketchValInfo* sketch, int grouping, YrlS
     copy3(line.end, b.point);
     line.changed = 1;
     a.used = b.used = 1;
-    if (!list_add(out, line)) status = VYN_TK_GENERAL_ERROR;
+    if (!YrlSketchListAdd(out, line)) status = VYN_TK_GENERAL_ERROR;
   }
   YrlSketchOpenPntListFree(&ends);
   return status;
@@ -177,7 +162,7 @@ int YrlSketchFixExtendLinesGet(const YrlSketchValInfo* sketch, YrlSketchFixLineL
   for (int i = 0; i < sketch->count && sketch->entities != nullptr; ++i) {
     const YrlSketchEntity& e = sketch->entities[i];
     if (IsYrlSketchEntityCircle(&e) || e.degenerate) {
-      if (!list_add(out, whole(e, i))) return VYN_TK_GENERAL_ERROR;
+      if (!YrlSketchListAdd(out, whole(e, i))) return VYN_TK_GENERAL_ERROR;
       continue;
     }
     // Start side: the meeting nearest the middle (largest parameter) and the one that
@@ -221,8 +206,10 @@ int YrlSketchFixExtendLinesGet(const YrlSketchValInfo* sketch, YrlSketchFixLineL
     point_at(e, t_start, a);
     point_at(e, t_end, b);
     YrlSketchFixLine r = piece(e, i, t_start, t_end, a, b);
-    if (is_arc(e) && (std::fabs(r.sweep) <= 0 || std::fabs(r.sweep) > YRL_TWO_PI)) r = whole(e, i);
-    if (!list_add(out, r)) return VYN_TK_GENERAL_ERROR;
+    // Both ends moved onto one crossing (a stem whose only crossing is at its closed
+    // end) would leave no entity: the entity stays as it is.
+    if (piece_too_short(r) || (IsYrlSketchEntityRound(&e) && std::fabs(r.sweep) > YRL_TWO_PI)) r = whole(e, i);
+    if (!YrlSketchListAdd(out, r)) return VYN_TK_GENERAL_ERROR;
   }
   return VYN_TK_NO_ERROR;
 }
@@ -238,7 +225,7 @@ int YrlSketchFixDivideLinesGet(const YrlSketchValInfo* sketch, YrlSketchFixLineL
     bool ok = true;
     for (const YrlSketchIntPointList* side : {&e.start_side, &e.end_side}) {
       for (int k = 0; ok && k < side->count; ++k) {
-        if (YrlSelIntPointIsIntersection(&side->items[k])) ok = list_add(&cuts, side->items[k]);
+        if (YrlSelIntPointIsIntersection(&side->items[k])) ok = YrlSketchListAdd(&cuts, side->items[k]);
       }
     }
     if (!ok) {
@@ -246,7 +233,7 @@ int YrlSketchFixDivideLinesGet(const YrlSketchValInfo* sketch, YrlSketchFixLineL
       return VYN_TK_GENERAL_ERROR;
     }
     if (cuts.count == 0) {
-      if (!list_add(out, whole(e, i))) return VYN_TK_GENERAL_ERROR;
+      if (!YrlSketchListAdd(out, whole(e, i))) return VYN_TK_GENERAL_ERROR;
       continue;
     }
     std::stable_sort(cuts.items, cuts.items + cuts.count, [i](const YrlSketchIntPoint& x, const YrlSketchIntPoint& y) {
@@ -260,7 +247,7 @@ int YrlSketchFixDivideLinesGet(const YrlSketchValInfo* sketch, YrlSketchFixLineL
       if (k < cuts.count) copy3(p1, cuts.items[k].point);
       else copy3(p1, e.end);
       YrlSketchFixLine r = piece(e, i, t0, t1, p0, p1);
-      if (!IsYrlDoubleSame(piece_length(r), 0, YRL_SKETCH_DIST_TOL)) ok = list_add(out, r);
+      if (!piece_too_short(r)) ok = YrlSketchListAdd(out, r);
       t0 = t1;
       copy3(p0, p1);
     }
@@ -278,7 +265,7 @@ int YrlSketchFixRevolveLinesGet(const YrlSketchValInfo* sketch, int side, YrlSke
     const YrlSketchEntity& e = sketch->entities[i];
     if (e.start_axis_side != side && e.end_axis_side != side) continue;
     YrlSketchFixLine r = whole(e, i);
-    if (!is_arc(e)) {
+    if (!IsYrlSketchEntityRound(&e)) {
       // The crossing with the axis; without one the end stays where it is.
       const YrlSketchIntPoint* axis = nullptr;
       for (const YrlSketchIntPointList* list : {&e.start_side, &e.end_side}) {
@@ -290,7 +277,7 @@ int YrlSketchFixRevolveLinesGet(const YrlSketchValInfo* sketch, int side, YrlSke
       if (e.end_axis_side != side && e.end_axis_side != 0 && axis != nullptr) copy3(r.end, axis->point);
       r.changed = !(same_point(r.start, e.start) && same_point(r.end, e.end));
     }
-    if (!list_add(out, r)) return VYN_TK_GENERAL_ERROR;
+    if (!YrlSketchListAdd(out, r)) return VYN_TK_GENERAL_ERROR;
   }
   return VYN_TK_NO_ERROR;
 }
@@ -372,7 +359,7 @@ void YrlTestPointDraw(const double* point, const double (*matrix)[4]) {
 
 void YrlSketchEntGraphicsDraw(const YrlSketchEntity* e, const double (*matrix)[4]) {
   if (e == nullptr) return;
-  if (is_arc(*e)) arc_draw(e->centre, e->radius, e->start_angle, sweep_of(*e), IsYrlSketchEntityCircle(e), matrix);
+  if (IsYrlSketchEntityRound(e)) arc_draw(e->centre, e->radius, e->start_angle, YrlSketchEntitySweep(e), IsYrlSketchEntityCircle(e), matrix);
   else line_draw(e->start, e->end, matrix);
 }
 
@@ -448,8 +435,17 @@ int YrlViewSetupEntityRemove(const char* view_name, int entity_id) {
   }
   if (status != VYN_TK_NO_ERROR) return status;
   if (kept == record.member_count) return VYN_TK_NO_ERROR;
+  const int old_count = record.member_count;
   record.member_count = kept;
-  return YrlViewDataWrite(view_name, record);
+  status = YrlViewDataWrite(view_name, record);
+  // The slots past the new count held members that moved down or left: none stays
+  // behind to be read as a member of the view.
+  for (int i = kept; i < old_count && status == VYN_TK_NO_ERROR; ++i) {
+    YrlSlotName slot;
+    status = YrlSlotNameFormat(slot, "%s_%d", view_name, i);
+    if (status == VYN_TK_NO_ERROR) status = YrlViewStreamDelete(slot);
+  }
+  return status;
 }
 
 void YrlSketchFixEntitiesViewRemove(YrlFeatInfo* info) {
@@ -466,6 +462,8 @@ namespace {
 // success its model item joins the fix entities and its id the profile's view.
 int fix_entity_make(YrlFeatInfo* info, const YrlSketchFixLine& r, VynSelection* selection) {
   *selection = nullptr;
+  // A line whose ends meet is never made: the validation would refuse it.
+  if (r.curve_type != VYN_CURVE_ARC && same_point(r.start, r.end)) return VYN_TK_BAD_INPUTS;
   int status = r.curve_type == VYN_CURVE_ARC ? YrlSketchFixArcCreate(&info->draw, &r, selection)
                                              : YrlSketchFixCreate(&info->draw, r.start, r.end, &r.colour, selection);
   if (*selection == nullptr) return status != VYN_TK_NO_ERROR ? status : VYN_TK_GENERAL_ERROR;
@@ -493,7 +491,7 @@ void selection_list_free(SelectionList* list) {
 int own_selection_add(YrlFeatInfo* info, int index, SelectionList* list) {
   VynSelection copy = nullptr;
   int status = VynSelectionCopy(info->sketch.selections[index], &copy);
-  if (copy != nullptr && !list_add(list, copy)) {
+  if (copy != nullptr && !YrlSketchListAdd(list, copy)) {
     VynSelectionFree(&copy);
     return VYN_TK_GENERAL_ERROR;
   }
@@ -522,7 +520,7 @@ int pieces_apply(YrlFeatInfo* info, const YrlSketchFixLineList& pieces) {
       if (s != VYN_TK_NO_ERROR) status = s;
     }
     if (made != nullptr) {
-      if (!list_add(&list, made)) VynSelectionFree(&made), status = VYN_TK_GENERAL_ERROR;
+      if (!YrlSketchListAdd(&list, made)) VynSelectionFree(&made), status = VYN_TK_GENERAL_ERROR;
     } else if (int s = own_selection_add(info, r.index, &list)) {
       status = s;
     }
@@ -594,7 +592,7 @@ int YrlSketchFixClose(YrlFeatInfo* info, int grouping) {
     for (int k = 0; k < lines.count; ++k) {
       VynSelection made = nullptr;
       if (int s = fix_entity_make(info, lines.items[k], &made)) status = s;
-      if (made != nullptr && !list_add(&list, made)) VynSelectionFree(&made), status = VYN_TK_GENERAL_ERROR;
+      if (made != nullptr && !YrlSketchListAdd(&list, made)) VynSelectionFree(&made), status = VYN_TK_GENERAL_ERROR;
     }
     return profile_replace(info, &list, status);
   });
@@ -631,7 +629,7 @@ int YrlSketchFixRemove(YrlFeatInfo* info, VynArray keep) {
   for (int k = 0; k < n; ++k) {
     VynSelection copy = nullptr;
     if (int s = VynSelectionCopy(kept[k], &copy)) status = s;
-    if (copy != nullptr && !list_add(&list, copy)) VynSelectionFree(&copy), status = VYN_TK_GENERAL_ERROR;
+    if (copy != nullptr && !YrlSketchListAdd(&list, copy)) VynSelectionFree(&copy), status = VYN_TK_GENERAL_ERROR;
   }
   return profile_replace(info, &list, status);
 }

@@ -16,6 +16,7 @@
 #include "app/views/views.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_2d_draw_api.h"
+#include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/local/local_param.h"
 #include "toolkit/util/vecmath.h"
@@ -479,6 +480,8 @@ int YrlUtilOffsetPlaneCreate(VynSolid part, const VynModelitem* reference, doubl
     status = VynFeatureCreate(part_sel, root, nullptr, 0, &feature, &errors);
     VynSelectionFree(&part_sel);
   }
+  // The host keeps a copy of the tree with the feature: this one is ours to free.
+  if (root != nullptr) VynElementFree(reinterpret_cast<VynWord>(root));
   if (status != VYN_TK_NO_ERROR) return status;
   // The next number the part has free: a reopened part may hold earlier ones.
   OffsetNames names{0};

@@ -132,10 +132,15 @@ int YrlSketchProfileSet(YrlFeatInfo* info, const VynSelection* selections, int c
   int view = -1;
   int result = YrlSketchViewValidate(info, sketch->selections, count, &view);
   sketch->view_id = result == VYN_TK_NO_ERROR ? view : -1;
+  sketch->view_kind = 0;
+  sketch->view_name[0] = 0;
   if (view_result != nullptr) *view_result = result;
   if (result == VYN_TK_NO_ERROR) {
-    YrlViewIdNameGet(view, sketch->view_name);
+    YrlViewSetupViewnameGetFromGroupId(view, sketch->view_name, &sketch->view_kind);
     if (YrlFeatIsSketchValidateFeature(info->type)) YrlSketchCheckValidation(info, sketch);
+  } else {
+    // Entities of no view, or of two: no verdict stands for them.
+    sketch->valid = 0;
   }
   return status;
 }
@@ -190,8 +195,12 @@ int YrlSketchSelect(YrlFeatInfo* info, const YrlDrawInfo*, YrlSketchValInfo* ske
     YrlFeatSelectionArrayFree(&current);
     return VYN_TK_GENERAL_ERROR;
   }
-  int result = 0;
-  status = YrlSketchProfileSet(info, static_cast<VynSelection*>(current), count, &result);
+  // The picks' view is checked before they replace the profile: a refused pick leaves
+  // the profile, its records and its verdict as they were.
+  int result = YrlSketchViewValidate(info, static_cast<VynSelection*>(current), count, nullptr);
+  if (result == VYN_TK_NO_ERROR) {
+    status = YrlSketchProfileSet(info, static_cast<VynSelection*>(current), count, &result);
+  }
   YrlFeatSelectionArrayFree(&current);
   if (result == -1 || result == -2) {
     if (result == -1) {

@@ -1,5 +1,6 @@
 #include "app/sketch/sketchval.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,28 +17,9 @@ bool near_end(double t) {
   return IsYrlDoubleSame(t, 0.0, YRL_SKETCH_PARAM_TOL) || IsYrlDoubleSame(t, 1.0, YRL_SKETCH_PARAM_TOL);
 }
 
-void list_add(YrlSketchIntPointList* list, const YrlSketchIntPoint& p) {
-  if (list->count == list->capacity) {
-    int capacity = list->capacity ? list->capacity * 2 : 4;
-    void* grown = std::realloc(list->items, sizeof(YrlSketchIntPoint) * static_cast<size_t>(capacity));
-    if (grown == nullptr) return;  // the meeting is lost, not the profile
-    list->items = static_cast<YrlSketchIntPoint*>(grown);
-    list->capacity = capacity;
-  }
-  list->items[list->count++] = p;
-}
-
 void list_free(YrlSketchIntPointList* list) {
   std::free(list->items);
   *list = YrlSketchIntPointList{};
-}
-
-bool is_arc_like(const YrlSketchEntity& e) {
-  return e.curve_type == VYN_CURVE_ARC || e.curve_type == VYN_CURVE_CIRCLE;
-}
-
-double sweep_of(const YrlSketchEntity& e) {
-  return IsYrlSketchEntityCircle(&e) ? YRL_TWO_PI : e.end_angle - e.start_angle;
 }
 
 // The angle a measured from the arc's start, in [0, 2 pi).
@@ -50,7 +32,7 @@ double angle_offset(const YrlSketchEntity& e, double a) {
 // The parameter along the arc of the angle a: its offset over the sweep, taken as just
 // before the start (negative) when it lies within tol below it.
 double arc_param(const YrlSketchEntity& e, double a, double tol) {
-  double sweep = sweep_of(e);
+  double sweep = YrlSketchEntitySweep(&e);
   double d = angle_offset(e, a);
   if (d >= YRL_TWO_PI - tol && sweep < YRL_TWO_PI - tol) d -= YRL_TWO_PI;
   return sweep > 0 ? d / sweep : 0.0;
@@ -67,15 +49,37 @@ void gain(YrlSketchEntity& e, bool end_side, int bits) {
   (end_side ? e.end_status : e.start_status) |= bits;
 }
 
+// Whether point lies within the end tolerance of one of e's two ends. A full circle has
+// no ends: where its seam lies says nothing about how other entities meet it.
+bool at_an_end(const YrlSketchEntity& e, const double* point) {
+  if (IsYrlSketchEntityCircle(&e)) return false;
+  return std::hypot(point[0] - e.start[0], point[1] - e.start[1]) <= YRL_SKETCH_END_TOL ||
+         std::hypot(point[0] - e.end[0], point[1] - e.end[1]) <= YRL_SKETCH_END_TOL;
+}
+
+// The parameter by which a crossing is judged to lie inside e: a full circle's crossings
+// all lie inside it, whatever parameter its seam gives them.
+double inside_param(const YrlSketchEntity& e, double t) { return IsYrlSketchEntityCircle(&e) ? 0.5 : t; }
+
+// The status one end of entity self gains from a meeting at point: closed when the point
+// lies at an end of both entities (by distance), else intersects when it crosses one of
+// them away from that one's ends.
+YrlSketchEndStatus meeting_status(const YrlSketchEntity& self, const YrlSketchEntity& other, double t_self,
+                                  double t_other, const double* point) {
+  if (at_an_end(self, point) && at_an_end(other, point)) return YRL_SKETCH_END_CLOSED;
+  return YrlSketchParamsIntersects(inside_param(self, t_self), inside_param(other, t_other))
+             ? YRL_SKETCH_END_INTERSECTS
+             : 0;
+}
+
 // Records a meeting of entities i and j at point with parameters ti and tj in both
 // entities' end-side arrays (by the 0.5 rule) and gives each end its status.
 void record_meeting(YrlSketchEntity* es, int i, int j, double ti, double tj, const double* point) {
   YrlSketchIntPoint p{i, j, ti, tj, {point[0], point[1], 0.0}};
-  list_add(ti >= 0.5 ? &es[i].end_side : &es[i].start_side, p);
-  gain(es[i], ti >= 0.5, YrlSketchValEndStatusGet(ti, tj));
-  YrlSketchIntPoint q{i, j, ti, tj, {point[0], point[1], 0.0}};
-  list_add(tj >= 0.5 ? &es[j].end_side : &es[j].start_side, q);
-  gain(es[j], tj >= 0.5, YrlSketchValEndStatusGet(tj, ti));
+  YrlSketchListAdd(ti >= 0.5 ? &es[i].end_side : &es[i].start_side, p);
+  gain(es[i], ti >= 0.5, meeting_status(es[i], es[j], ti, tj, point));
+  YrlSketchListAdd(tj >= 0.5 ? &es[j].end_side : &es[j].start_side, p);
+  gain(es[j], tj >= 0.5, meeting_status(es[j], es[i], tj, ti, point));
 }
 
 bool point_within_line(const YrlSketchEntity& a, const YrlSketchEntity& b) {
@@ -90,25 +94,43 @@ bool point_within_line(const YrlSketchEntity& a, const YrlSketchEntity& b) {
   return true;
 }
 
-// One direction of the collinear test: b's ends measured along a. 1 overlap found, 0 not.
+// Two collinear lines overlap when they share a stretch longer than the end tolerance
+// (b's ends measured along a; the stretch is the same measured the other way): a line
+// lying inside another, or two lines running over each other. Lines that only touch
+// end to end share no stretch. 1 overlap found, 0 not.
 int collinear_overlap(YrlSketchEntity* es, int ia, int ib) {
   YrlSketchEntity& a = es[ia];
   YrlSketchEntity& b = es[ib];
   double s1 = line_param(b.start, a.start, a.end);
   double s2 = line_param(b.end, a.start, a.end);
-  if (YrlSketchLineParamFullyInside(s1) || YrlSketchLineParamFullyInside(s2) ||
-      (YrlSketchLineParamWithinEnds(s1) && YrlSketchLineParamWithinEnds(s2))) {
-    a.start_status |= YRL_SKETCH_END_OVERLAPS;
-    a.end_status |= YRL_SKETCH_END_OVERLAPS;
-    b.start_status |= YRL_SKETCH_END_OVERLAPS;
-    b.end_status |= YRL_SKETCH_END_OVERLAPS;
-    return 1;
-  }
-  return 0;
+  double shared = std::min(1.0, std::max(s1, s2)) - std::max(0.0, std::min(s1, s2));
+  if (shared * std::hypot(a.end[0] - a.start[0], a.end[1] - a.start[1]) <= YRL_SKETCH_END_TOL) return 0;
+  a.start_status |= YRL_SKETCH_END_OVERLAPS;
+  a.end_status |= YRL_SKETCH_END_OVERLAPS;
+  b.start_status |= YRL_SKETCH_END_OVERLAPS;
+  b.end_status |= YRL_SKETCH_END_OVERLAPS;
+  return 1;
+}
+
+// Ends of two entities that lie within the end tolerance of each other meet: both are
+// closed.
+void ends_meet(YrlSketchEntity& a, bool end_a, YrlSketchEntity& b, bool end_b) {
+  const double* p = end_a ? a.end : a.start;
+  const double* q = end_b ? b.end : b.start;
+  if (std::hypot(p[0] - q[0], p[1] - q[1]) > YRL_SKETCH_END_TOL) return;
+  gain(a, end_a, YRL_SKETCH_END_CLOSED);
+  gain(b, end_b, YRL_SKETCH_END_CLOSED);
+}
+
+void all_ends_meet(YrlSketchEntity& a, YrlSketchEntity& b) {
+  for (bool end_a : {false, true})
+    for (bool end_b : {false, true}) ends_meet(a, end_a, b, end_b);
 }
 
 // The pair test runs for every pair of lines, so the crossing is worked out in closed
-// form in the view plane; parallel is the application's 1 - |cos| <= 1e-6.
+// form in the view plane; parallel is the application's 1 - |cos| <= 1e-6. The crossing
+// of the two infinite lines is kept wherever it lies, on the entities or beyond them:
+// Extend reaches a crossing of the lines' extensions (an L-corner with a gap).
 void line_line(YrlSketchEntity* es, int i, int j) {
   YrlSketchEntity& a = es[i];
   YrlSketchEntity& b = es[j];
@@ -121,42 +143,26 @@ void line_line(YrlSketchEntity* es, int i, int j) {
     double wx = b.start[0] - a.start[0], wy = b.start[1] - a.start[1];
     double ta = (wx * by - wy * bx) / det;
     double tb = (wx * ay - wy * ax) / det;
-    // A crossing that lies on neither entity connects nothing: not kept.
-    if (!YrlSketchLineParamWithinEnds(ta) && !YrlSketchLineParamWithinEnds(tb)) return;
     double x[3] = {a.start[0] + ta * ax, a.start[1] + ta * ay, 0};
     record_meeting(es, i, j, ta, tb, x);
     return;
   }
   if (!point_within_line(a, b)) return;
-  // Collinear: measured both ways, so a line lying inside a longer one is found too.
-  if (collinear_overlap(es, i, j) || collinear_overlap(es, j, i)) return;
-  double s1 = line_param(b.start, a.start, a.end);
-  double s2 = line_param(b.end, a.start, a.end);
-  if (IsYrlDoubleSame(s1, 0, YRL_SKETCH_PARAM_TOL)) a.start_status |= 4, b.start_status |= 4;
-  if (IsYrlDoubleSame(s1, 1, YRL_SKETCH_PARAM_TOL)) a.end_status |= 4, b.start_status |= 4;
-  if (IsYrlDoubleSame(s2, 0, YRL_SKETCH_PARAM_TOL)) a.start_status |= 4, b.end_status |= 4;
-  if (IsYrlDoubleSame(s2, 1, YRL_SKETCH_PARAM_TOL)) a.end_status |= 4, b.end_status |= 4;
+  if (collinear_overlap(es, i, j)) return;
+  all_ends_meet(a, b);
 }
 
-// Ends of two entities (one at least an arc) that meet within the distance tolerance
-// are closed; the bits already set stay.
+// Ends of two entities (one at least an arc) that meet within the end tolerance are
+// closed; the bits already set stay.
 void arc_end_test(YrlSketchEntity* es, int i, int j) {
-  YrlSketchEntity& a = es[i];
-  YrlSketchEntity& b = es[j];
-  if (IsYrlSketchEntityCircle(&a) || IsYrlSketchEntityCircle(&b)) return;
-  const double* ea[2] = {a.start, a.end};
-  const double* eb[2] = {b.start, b.end};
-  for (int s = 0; s < 2; ++s) {
-    for (int t = 0; t < 2; ++t) {
-      if (std::hypot(ea[s][0] - eb[t][0], ea[s][1] - eb[t][1]) <= YRL_SKETCH_DIST_TOL) {
-        gain(a, s == 1, YRL_SKETCH_END_CLOSED);
-        gain(b, t == 1, YRL_SKETCH_END_CLOSED);
-      }
-    }
-  }
+  if (IsYrlSketchEntityCircle(&es[i]) || IsYrlSketchEntityCircle(&es[j])) return;
+  all_ends_meet(es[i], es[j]);
 }
 
-// Crossings of a line (infinite) with an arc's circle that lie on the arc.
+// Crossings of a line (infinite) with an arc's circle that lie on the arc. A line's
+// crossings are kept beyond its ends, as two lines' are: Extend can run a line on to
+// them. An arc's are kept only on the arc (and two arcs' only on both): its parameter
+// past an end wraps round its circle and would put the crossing on the wrong side.
 void line_arc(YrlSketchEntity* es, int il, int ia) {
   const YrlSketchEntity& l = es[il];
   const YrlSketchEntity& a = es[ia];
@@ -182,7 +188,7 @@ void line_arc(YrlSketchEntity* es, int il, int ia) {
   }
 }
 
-// Crossings of the circles of two arcs that lie on both arcs.
+// Crossings of the circles of two arcs that lie on both arcs (see line_arc).
 void arc_arc(YrlSketchEntity* es, int i, int j) {
   const YrlSketchEntity& a = es[i];
   const YrlSketchEntity& b = es[j];
@@ -212,7 +218,7 @@ struct AngleAt {
   bool at_end;
 };
 AngleAt angle_at(const YrlSketchEntity& e, double a) {
-  double sweep = sweep_of(e);
+  double sweep = YrlSketchEntitySweep(&e);
   double d = angle_offset(e, a);
   AngleAt at{};
   bool just_below = d >= YRL_TWO_PI - YRL_SKETCH_ANGLE_TOL;
@@ -222,12 +228,12 @@ AngleAt angle_at(const YrlSketchEntity& e, double a) {
   return at;
 }
 
-// Concentric arcs or circles of the same radius: overlaps (tested both ways) or meeting
-// ends. Different radii never meet.
+// Concentric arcs or circles of the same radius: overlaps, tested both ways. Different
+// radii never overlap.
 void arc_arc_overlap(YrlSketchEntity* es, int i, int j) {
   YrlSketchEntity& a = es[i];
   YrlSketchEntity& b = es[j];
-  if (!is_arc_like(a) || !is_arc_like(b) || !IsYrlTwoPointsAtSameLoc(a.centre, b.centre)) return;
+  if (!IsYrlSketchEntityRound(&a) || !IsYrlSketchEntityRound(&b) || !IsYrlTwoPointsAtSameLoc(a.centre, b.centre)) return;
   if (!IsYrlDoubleSame(a.radius, b.radius, YRL_SKETCH_DIST_TOL)) return;
   AngleAt bs = angle_at(a, b.start_angle), be = angle_at(a, b.end_angle);
   AngleAt as = angle_at(b, a.start_angle), ae = angle_at(b, a.end_angle);
@@ -235,14 +241,8 @@ void arc_arc_overlap(YrlSketchEntity* es, int i, int j) {
   // a whole circle. Arcs that only share both ends (two halves of a circle) meet.
   bool overlap = bs.fully_inside || be.fully_inside || as.fully_inside || ae.fully_inside ||
                  (bs.at_start && be.at_end) || IsYrlSketchEntityCircle(&a) || IsYrlSketchEntityCircle(&b);
-  if (overlap) {
-    a.start_status |= 16, a.end_status |= 16, b.start_status |= 16, b.end_status |= 16;
-    return;
-  }
-  if (bs.at_start) a.start_status |= 4, b.start_status |= 4;
-  if (bs.at_end) a.end_status |= 4, b.start_status |= 4;
-  if (be.at_start) a.start_status |= 4, b.end_status |= 4;
-  if (be.at_end) a.end_status |= 4, b.end_status |= 4;
+  // Ends that meet were closed by the arc end test, by distance.
+  if (overlap) a.start_status |= 16, a.end_status |= 16, b.start_status |= 16, b.end_status |= 16;
 }
 
 // The point tolerance of IsYrlTwoPointsAtSameLoc, with a cheap reject first: the chain
@@ -268,7 +268,11 @@ bool chain_other_end(const YrlSketchEntity* es, int n, int i, int side, int* k_o
     bool mine_first = rec.first == i;
     double t_mine = mine_first ? rec.t_first : rec.t_second;
     double t_other = mine_first ? rec.t_second : rec.t_first;
-    if (!IsYrlDoubleSame(t_mine, side == 0 ? 0.0 : 1.0, YRL_SKETCH_PARAM_TOL)) continue;
+    // The meeting must lie on the other entity: the crossings of lines' extensions are
+    // kept too, and a chain does not run on to an entity that is not there.
+    if (!IsYrlDoubleSame(t_mine, side == 0 ? 0.0 : 1.0, YRL_SKETCH_PARAM_TOL) ||
+        !YrlSketchLineParamWithinEnds(t_other))
+      continue;
     *k_out = mine_first ? rec.second : rec.first;
     *arrive = IsYrlDoubleSame(t_other, 0.0, YRL_SKETCH_PARAM_TOL) ? 0 : 1;
     return true;
@@ -280,38 +284,32 @@ bool side_open(const YrlSketchEntity& e, int side) {
   return IsYrlSketchEndOpen(side == 0 ? e.start_status : e.end_status) != 0;
 }
 
-// Follows a chain from entity i's side; counter rises by one for each open chain, lone
-// open line and circle it ends. Iterative form of the recursive walk.
-void loops_define(YrlSketchEntity* es, int n, int i, int side, int* counter) {
+}  // namespace
+
+int YrlSketchValLoopsDefine(YrlSketchEntity* es, int n, int i, int side, int* counter) {
   for (;;) {
     YrlSketchEntity& e = es[i];
     int bit = side == 0 ? 1 : 2, other_bit = side == 0 ? 2 : 1;
-    if (e.loop > 0 && (e.visited & bit)) return;
+    if (e.loop > 0 && (e.visited & bit)) return *counter;
     e.loop = *counter;
     e.visited |= bit;
     if (IsYrlSketchEntityCircle(&e) || e.degenerate ||
         (e.curve_type == VYN_CURVE_LINE && side_open(e, 0) && side_open(e, 1))) {
       e.visited |= other_bit;
-      ++*counter;
-      return;
+      return ++*counter;
     }
     if (side_open(e, side)) {
-      if (e.visited & other_bit) {
-        ++*counter;
-        return;
-      }
+      if (e.visited & other_bit) return ++*counter;
       side = 1 - side;
       continue;
     }
     int k = 0, arrive = 0;
-    if (!chain_other_end(es, n, i, side, &k, &arrive)) return;
+    if (!chain_other_end(es, n, i, side, &k, &arrive)) return *counter;
     es[k].visited |= arrive == 0 ? 1 : 2;
     i = k;
     side = 1 - arrive;
   }
 }
-
-}  // namespace
 
 int IsYrlSketchEndStatusMatch(YrlSketchEndStatus status, int mask) { return (status & mask) == mask; }
 int IsYrlSketchEndOpen(YrlSketchEndStatus s) { return IsYrlSketchEndStatusMatch(s, YRL_SKETCH_END_OPEN); }
@@ -330,15 +328,18 @@ int YrlSketchParamsIntersects(double t1, double t2) {
 int YrlSelIntPointIsIntersection(const YrlSketchIntPoint* p) {
   return p != nullptr && p->first != p->second && YrlSketchParamsIntersects(p->t_first, p->t_second);
 }
-YrlSketchEndStatus YrlSketchValEndStatusGet(double t_self, double t_other) {
-  int status = near_end(t_self) && near_end(t_other) ? YRL_SKETCH_END_CLOSED : 0;
-  if (YrlSketchParamsIntersects(t_self, t_other)) status |= YRL_SKETCH_END_INTERSECTS;
-  return status;
-}
 
 int IsYrlSketchEntityCircle(const YrlSketchEntity* e) {
   if (e->curve_type == VYN_CURVE_CIRCLE) return 1;
   return e->curve_type == VYN_CURVE_ARC && IsYrlDoubleSame(e->end_angle - e->start_angle, YRL_TWO_PI, 0.01);
+}
+
+int IsYrlSketchEntityRound(const YrlSketchEntity* e) {
+  return e->curve_type == VYN_CURVE_ARC || e->curve_type == VYN_CURVE_CIRCLE;
+}
+
+double YrlSketchEntitySweep(const YrlSketchEntity* e) {
+  return IsYrlSketchEntityCircle(e) ? YRL_TWO_PI : e->end_angle - e->start_angle;
 }
 
 void YrlSketchEntityLineSet(YrlSketchEntity* e, const double* start, const double* end) {
@@ -386,7 +387,9 @@ void YrlSketchIntersectionsFill(YrlSketchEntity* es, int n) {
     e.start_status = e.end_status = 0;
     e.loop = -1;
     e.visited = 0;
-    e.degenerate = e.curve_type == VYN_CURVE_LINE && IsYrlTwoPointsAtSameLoc(e.start, e.end);
+    // A line no longer than the end tolerance has its two ends meet: no line at all.
+    e.degenerate = e.curve_type == VYN_CURVE_LINE &&
+                   std::hypot(e.end[0] - e.start[0], e.end[1] - e.start[1]) <= YRL_SKETCH_END_TOL;
   }
   for (int i = 0; i < n; ++i) {
     if (es[i].degenerate) continue;
@@ -395,13 +398,13 @@ void YrlSketchIntersectionsFill(YrlSketchEntity* es, int n) {
       bool line_i = es[i].curve_type == VYN_CURVE_LINE, line_j = es[j].curve_type == VYN_CURVE_LINE;
       if (line_i && line_j) {
         line_line(es, i, j);
-      } else if (line_i && is_arc_like(es[j])) {
+      } else if (line_i && IsYrlSketchEntityRound(&es[j])) {
         arc_end_test(es, i, j);
         line_arc(es, i, j);
-      } else if (line_j && is_arc_like(es[i])) {
+      } else if (line_j && IsYrlSketchEntityRound(&es[i])) {
         arc_end_test(es, i, j);
         line_arc(es, j, i);
-      } else if (is_arc_like(es[i]) && is_arc_like(es[j])) {
+      } else if (IsYrlSketchEntityRound(&es[i]) && IsYrlSketchEntityRound(&es[j])) {
         arc_end_test(es, i, j);
         arc_arc(es, i, j);
         arc_arc_overlap(es, i, j);
@@ -435,7 +438,7 @@ int YrlSketchRevolveSidesCheck(const YrlSketchEntity* axis, YrlSketchEntity* es,
     if (!e.degenerate && !YrlUtilLinesParallel(el, ax) && YrlUtilLineLineX(el, ax, x) != nullptr) {
       double t = line_param(x, e.start, e.end);
       YrlSketchIntPoint p{i, i, t, t, {x[0], x[1], 0}};
-      list_add(t >= 0.5 ? &e.end_side : &e.start_side, p);
+      YrlSketchListAdd(t >= 0.5 ? &e.end_side : &e.start_side, p);
     }
   }
   return side1 > 0 && side2 > 0 ? 0 : 1;
@@ -444,8 +447,18 @@ int YrlSketchRevolveSidesCheck(const YrlSketchEntity* axis, YrlSketchEntity* es,
 int YrlSketchValLoopsIdentify(YrlSketchEntity* es, int n) {
   int counter = 1;
   for (int i = 0; i < n; ++i) {
-    loops_define(es, n, i, 0, &counter);
-    loops_define(es, n, i, 1, &counter);
+    const int chain = counter;
+    YrlSketchValLoopsDefine(es, n, i, 0, &counter);
+    if (counter == chain) {
+      YrlSketchValLoopsDefine(es, n, i, 1, &counter);
+      continue;
+    }
+    // The walk from the start side ended at an open end, so entity i lies on an open
+    // chain. Its other side walks on with the chain's number, and the chain's other open
+    // end, when that walk reaches one, ends the same chain: counted once, not twice.
+    counter = chain;
+    YrlSketchValLoopsDefine(es, n, i, 1, &counter);
+    if (counter < chain + 1) counter = chain + 1;
   }
   return counter - 1;
 }

@@ -4,6 +4,8 @@
 // on, and the counts and verdict the feature build and the validation dialog read.
 #pragma once
 
+#include <cstdlib>
+
 #include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
 
@@ -86,13 +88,19 @@ struct YrlSketchValInfo {
   int use_found_plane;
   VynModelitem found_plane;
   double offset;
-  VynSection section;
   // A section or auxiliary profile view: the sketch's rotation (radians) and its matrix.
   double rotation;
   double rotation_matrix[4][4];
 };
 
 // Tolerances of the validation.
+//
+// Two ends meet (are closed) when they lie within YRL_SKETCH_END_TOL of each other, a
+// distance in drawing units: the tolerance within which the host's sections join the
+// ends of their entities. A gap the validation calls closed is then closed in the
+// section too; any wider gap stays open, and the Close and Extend repairs are offered
+// for it. The parameter tolerance only says whether a crossing lies inside an entity.
+inline constexpr double YRL_SKETCH_END_TOL = 1e-6;
 inline constexpr double YRL_SKETCH_PARAM_TOL = 0.01;
 inline constexpr double YRL_SKETCH_DIST_TOL = 0.01;
 inline constexpr double YRL_SKETCH_ANGLE_TOL = 0.0001;
@@ -108,11 +116,30 @@ int YrlSketchLineParamFullyInside(double t);
 int YrlSketchLineParamWithinEnds(double t);
 int YrlSketchParamsIntersects(double t1, double t2);
 int YrlSelIntPointIsIntersection(const YrlSketchIntPoint* p);
-YrlSketchEndStatus YrlSketchValEndStatusGet(double t_self, double t_other);
+
+// Appends item to a plain growable list {items, count, capacity} (realloc'd, doubling);
+// false, with the list as it was, when no room can be had.
+template <typename List, typename Item>
+bool YrlSketchListAdd(List* list, const Item& item) {
+  if (list->count == list->capacity) {
+    int capacity = list->capacity < 4 ? 4 : list->capacity * 2;
+    void* grown = std::realloc(list->items, static_cast<std::size_t>(capacity) * sizeof(Item));
+    if (grown == nullptr) return false;
+    list->items = static_cast<Item*>(grown);
+    list->capacity = capacity;
+  }
+  list->items[list->count++] = item;
+  return true;
+}
+
+// The sweep of an arc (2 pi for a full circle).
+double YrlSketchEntitySweep(const YrlSketchEntity* e);
 
 // Whether the entity is a full circle: curve type 10, or an arc whose sweep is within
 // 0.01 of 2 pi.
 int IsYrlSketchEntityCircle(const YrlSketchEntity* e);
+// Whether the entity is an arc or a circle.
+int IsYrlSketchEntityRound(const YrlSketchEntity* e);
 
 // Fills entities with a line, an arc (centre, radius, absolute start angle, sweep) or a
 // circle (curve type 10) in view coordinates; end points, statuses and arrays set up.
@@ -132,7 +159,13 @@ int YrlSketchRevolveSidesCheck(const YrlSketchEntity* axis, YrlSketchEntity* ent
 // Consolidates end statuses, counts and loops into info's result fields; cut nonzero
 // turns open ends into closed ones; revolve nonzero adds the sides verdict.
 void YrlSketchResultsCompute(YrlSketchValInfo* info, int cut, int revolve);
-// The loops of the profile (see the .cpp); the loop count.
+// Follows the chain of entities from entity i's side (0 start, 1 end), giving each
+// entity it reaches the loop number *counter; the counter rises by one when the walk
+// ends at an open end of a chain, at a lone open line or at a circle, and not when it
+// comes round to where it began (a closed loop). The counter after the walk.
+int YrlSketchValLoopsDefine(YrlSketchEntity* entities, int n, int i, int side, int* counter);
+// The loops of the profile: each open chain, lone open line and circle counts one (an
+// open chain whose walk begins at an entity in its middle too); the loop count.
 int YrlSketchValLoopsIdentify(YrlSketchEntity* entities, int n);
 
 // The whole validation of info's entities: intersections, cleared results, the axis

@@ -50,8 +50,13 @@ TEST(FeatDlgDepthStep, CompletesByDepthTypeAndValue) {
       {"blind -3", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -3, 0, 0, 0, 1},
       {"revolve 360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.005, 0, 0, 0, 1},
       {"revolve 360.01", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 360.01, 0, 0, 0, 0},
-      {"revolve -360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -360.005, 0, 0, 0, 1},
-      {"revolve 0", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0, 0, 0, 0, 1},
+      {"revolve 90", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 90, 0, 0, 0, 1},
+      // Fault: an angle of 0 or below counted as complete, and the build then refused it
+      // without a word. No turn, or a turn backwards, leaves the step incomplete.
+      {"revolve -360.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -360.005, 0, 0, 0, 0},
+      {"revolve -90", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, -90, 0, 0, 0, 0},
+      {"revolve 0", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0, 0, 0, 0, 0},
+      {"revolve 0.005", YRL_FEAT_REVOLVE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BLIND, 0.005, 0, 0, 0, 0},
       {"both sides 0.005", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 0.005, 0, 0, 0, 0},
       {"both sides 4", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_BOTH_SIDES, 4, 0, 0, 0, 1},
       {"thru all protrusion", YRL_FEAT_EXTRUDE, YRL_FEAT_PROTRUSION, YRL_DEPTH_THROUGH_ALL, 0, 1, 0, 0, 0},
@@ -148,26 +153,6 @@ TEST(FeatDlgSteps, ValidationWritesTheCurrentRow) {
 
 class FeatDlgDriver : public PartDrawingTest {
  protected:
-  // A 10 x 5 rectangle in FRONT as the profile of an extrude and the TOP line 5 as its
-  // sketch-plane pick: every step but the depth is complete.
-  void profile_and_plane(YrlFeatInfo& info) {
-    line_entity(1, {0, 0, 0}, {10, 0, 0});
-    line_entity(2, {10, 0, 0}, {10, 5, 0});
-    line_entity(3, {10, 5, 0}, {0, 5, 0});
-    line_entity(4, {0, 5, 0}, {0, 0, 0});
-    line_entity(5, {0, 100, 0}, {10, 100, 0});
-    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
-    declare_view("TOP", 1, 0, 100, {5});
-    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-    ASSERT_NO_FATAL_FAILURE(profile_on_top_line(info, {1, 2, 3, 4}));
-  }
-  // The entities as the profile, with TOP's line 5 picked for the sketch plane.
-  void profile_on_top_line(YrlFeatInfo& info, const std::vector<int>& ids) {
-    profile(info, ids);
-    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-    user("pick 77 5");
-    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
-  }
   size_t features() { return yrlhost::stored_model(part)->features.size(); }
   double volume() { return yrlhost::geom::solid_summary(yrlhost::stored_model(part)->solid).volume; }
 };
@@ -456,6 +441,55 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
   EXPECT_EQ(info.feature.id, 0);
   EXPECT_EQ(info.sketch.created_plane.id, 0);
   EXPECT_NEAR(volume(), 0, 1e-9);
+  // Nothing the run picked stays highlighted: the profile, nor the sketch plane's line
+  // whose datum plane went with the feature.
+  for (int id : {1, 2, 3, 4, 6}) EXPECT_EQ(yrlhost::highlight_colour(entity(id)), std::nullopt) << id;
+  YrlFeatInfoEnd(&info);
+}
+
+// A redefinition that fails deletes the feature and the datum plane made for its sketch
+// plane. Fault: the sketch plane's pick still named the deleted plane, so its step stayed
+// complete and the next build failed on it without a word. The pick is forgotten: the
+// step asks for it again, and with it picked again the feature is built afresh.
+TEST_F(FeatDlgWizard, FailedRedefineForgetsTheDatumPlaneItDeleted) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  const size_t empty = features();
+  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where a plane is made
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([&] {
+    ASSERT_GE(info.feature.id, 1);
+    ASSERT_GE(info.sketch.created_plane.id, 1);
+    // The value's own redefinition passes, the wizard's refresh after it fails.
+    yrlhost::call_log_fail_on_call("VynFeatureRedefine_v", 2);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(info.sketch.created_plane.id, 0);
+    EXPECT_EQ(info.plane.line_item.id, 0);
+    EXPECT_EQ(info.plane.plane.id, 0);
+    EXPECT_EQ(features(), empty + (info.preview.id >= 1 ? 1 : 0));  // the sketch's preview stays
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg prev_btn");
+  check([&] { EXPECT_FALSE(component("next_btn").enabled); });
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 10 * 5 * 30, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);  // the plane made again, and the feature
   YrlFeatInfoEnd(&info);
 }
 
@@ -590,6 +624,136 @@ TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
   YrlFeatInfoEnd(&info);
 }
 
+// Fault: clearing the revolve axis reset the sketch plane's view and deleted the datum
+// plane made for it, so the next build with a new axis failed without a word. The plane
+// stays picked and made; without an axis nothing is built; with the axis again the
+// revolve is built afresh.
+TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
+  line_entity(1, {2, 0, 0}, {3, 0, 0});
+  line_entity(2, {3, 0, 0}, {3, 4, 0});
+  line_entity(3, {3, 4, 0}, {2, 4, 0});
+  line_entity(4, {2, 4, 0}, {2, 0, 0});
+  line_entity(5, {0, 0, 0}, {0, 1, 0});        // the axis
+  line_entity(6, {-5, 97, 0}, {5, 97, 0});     // TOP: 3 behind FRONT, a plane is made there
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
+  declare_view("TOP", 1, 0, 100, {6});
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 5");
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg sketch_btn");
+  user("radio yrlselobj RadioSelType single");
+  user("press yrlselobj Add");
+  user("pick 77 1 + 77 2 + 77 3 + 77 4");
+  user("press yrlselobj Close");
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 6");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg angle_val_list Angle360");
+  VynModelitem made{};
+  int first = 0;
+  check([&] {
+    made = info.sketch.created_plane;
+    ASSERT_GE(made.id, 1);
+    first = info.feature.id;
+    EXPECT_GE(first, 1);
+    EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6);
+  });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg rev_axis_clear_btn");
+  user("press yrlconfirmdlg yes_btn");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(info.created, 0);
+    EXPECT_NEAR(volume(), 0, 1e-9);
+    EXPECT_EQ(info.sketch.created_plane.id, made.id);
+    EXPECT_EQ(info.plane.ref_view_id, 1);
+    EXPECT_EQ(info.plane.line_item.id, 6);
+    EXPECT_EQ(features(), empty + 1);  // the plane made for the sketch
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_EQ(info.sketch.valid, 0);
+  });
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 5");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NE(info.feature.id, first);
+    EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a profile whose section failed on a later page kept the profile step's flag
+// from its own page, and the next ready state "built" the feature without a section (the
+// host kept it incomplete). The bow-tie's Divide gives two triangles meeting at a point,
+// whose section the host refuses once the sketch plane is picked: the failure is told,
+// the profile's step is no longer complete, and nothing is built on the depth's page.
+TEST_F(FeatDlgWizard, FailedSectionBuildsNothingAfterDivide) {
+  line_entity(1, {0, 0, 0}, {10, 10, 0});
+  line_entity(2, {10, 10, 0}, {10, 0, 0});
+  line_entity(3, {10, 0, 0}, {0, 10, 0});
+  line_entity(4, {0, 10, 0}, {0, 0, 0});
+  line_entity(5, {0, 100, 0}, {10, 100, 0});
+  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+  declare_view("TOP", 1, 0, 100, {5});
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+  profile(info, {1, 2, 3, 4});
+  ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+  ASSERT_EQ(info.sketch.valid, 0);  // the diagonals cross
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_val_btn");
+  user("toggle yrlsketchvalidate rule2_divide_btn");
+  user("toggle yrlsketchvalidate FixButton");
+  user("press yrlsketchvalidate CloseBtn");
+  check([&] {
+    EXPECT_EQ(info.sketch.count, 6);
+    EXPECT_EQ(info.sketch.valid, 1);
+    EXPECT_TRUE(component("next_btn").enabled);
+  });
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");
+  check([] { EXPECT_EQ(yrlhost::ui_dialog("error").value().title, "SECTION CREATION FAILURE"); });
+  user("press error OK");
+  size_t creations = 0;
+  check([&] {
+    EXPECT_EQ(info.sketch_failed, 1);
+    creations = yrlhost::call_log_of("VynFeatureCreate_v").size();
+  });
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  check([&] {
+    // The profile's step counts as incomplete: no build is even tried.
+    EXPECT_EQ(yrlhost::call_log_of("VynFeatureCreate_v").size(), creations);
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_EQ(features(), empty);
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  // Back on the profile's page, its step is not complete: a new profile is wanted.
+  user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg prev_btn");
+  check([&] {
+    EXPECT_EQ(component("page_label").text, "Step 2 Of 4");
+    EXPECT_FALSE(component("next_btn").enabled);
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty);
+  YrlFeatInfoEnd(&info);
+}
+
 // The dialog cannot be created: "YRL_DIALOG_ERROR" from the wizard's message file, a
 // pause of 2 seconds (through the test hook), nothing built and nothing left open.
 int slept = 0;
@@ -616,10 +780,14 @@ TEST_F(FeatDlgWizard, CreationFailureTellsAndPauses) {
 
 // The datum point pick in the wizard: the picked entities' text, the pick's own clear
 // button enabled and the profile's left alone.
+// The points are marked where the entities give them, in the drawing, also on a drawing
+// at scale 2 (fault: they were carried by the inverse of the drawing's transform, so
+// marked at twice their place).
 TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
   YrlFeatInfo drawing;
   ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
   YrlFeatInfoEnd(&drawing);
+  ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 2.0), 0);
   YrlFeatInfo info;
   ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
   user("press yrlfeatdlg next_btn");
@@ -629,6 +797,12 @@ TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
     EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
     EXPECT_TRUE(component("pnt_ent_clear_btn").enabled);
     EXPECT_FALSE(component("sketch_clear_btn").enabled);
+    const yrlhost::WindowState* window = yrlhost::window_find(yrlhost::window_current());
+    ASSERT_NE(window, nullptr);
+    std::vector<std::vector<double>> marked;
+    for (const yrlhost::DrawEntry& e : window->display_list)
+      if (e.kind == yrlhost::DrawKind::circle) marked.push_back({e.points[0][0], e.points[0][1]});
+    EXPECT_EQ(marked, (std::vector<std::vector<double>>{{0, 0}, {10, 0}, {10, 5}}));
   });
   user("press yrlfeatdlg pnt_ent_clear_btn");
   user("press yrlconfirmdlg yes_btn");
@@ -745,21 +919,44 @@ TEST_F(FeatDlgPanels, TypedAngleIsCheckedAgainstAFullTurn) {
   EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
 }
 
-// The depth and angle tables: first exact match, unknown names and angles.
-TEST(FeatDlgTables, DepthAndAngleNames) {
-  EXPECT_EQ(YrlDepthTypeByName("Blind"), 1);
-  EXPECT_EQ(YrlDepthTypeByName("Variable"), 1);
-  EXPECT_EQ(YrlDepthTypeByName("All"), 4);
-  EXPECT_EQ(YrlDepthTypeByName("Until"), 5);
-  EXPECT_EQ(YrlDepthTypeByName("To Selected"), 5);
-  EXPECT_EQ(YrlDepthTypeByName("blind"), 0);
-  EXPECT_EQ(YrlDepthTypeByName(nullptr), 0);
-  EXPECT_EQ(YrlAngleValueByName("Angle270"), 270);
-  EXPECT_EQ(YrlAngleValueByName("AngleSelect"), 0);
-  EXPECT_EQ(YrlAngleValueByName("Angle45"), -1.0);
-  EXPECT_STREQ(YrlAngleNameByValue(179.995), "Angle180");
-  EXPECT_STREQ(YrlAngleNameByValue(0), "AngleSelect");
-  EXPECT_EQ(YrlAngleNameByValue(180.02), nullptr);
+// Each row the type lists offer chooses its depth type: a cut's "Thru Until", "Blind"
+// and "Thru All"; the revolve's "Variable" a blind angle and "To Selected" a reference.
+TEST_F(FeatDlgPanels, DepthTypeRowsChooseTheirDepthType) {
+  const char* d = "yrlfeatdlg";
+  info.type = YRL_FEAT_EXTRUDE;
+  info.sub_type = YRL_FEAT_CUT;
+  info.part.has_first_feature = 1;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  ASSERT_EQ(YrlExtDlgDepthTypeListSet(&dlg), 0);
+  ASSERT_EQ(YrlSelectedNameSet(VynUITabSelectednamesSet, d, "FeatCreationTab", "LayDepthRef"), 0);
+  ASSERT_EQ(VynUIOptionmenuSelectActionSet(d, "depth_type_list", YrlExtDlgCBDepthTypeSelect, &dlg), 0);
+  const std::pair<const char*, int> rows[] = {
+      {"Until", YRL_DEPTH_UP_TO_REF}, {"Blind", YRL_DEPTH_BLIND}, {"All", YRL_DEPTH_THROUGH_ALL}};
+  for (const auto& [name, depth_type] : rows) {
+    user(std::string("option yrlfeatdlg depth_type_list ") + name);
+    check([&, name = name, depth_type = depth_type] { EXPECT_EQ(info.extent.depth_type, depth_type) << name; });
+  }
+  check([&] { VynUIDialogExit(d, 0); });
+  int status = 0;
+  EXPECT_EQ(VynUIDialogActivate(d, &status), 0);
+}
+
+TEST_F(FeatDlgWizard, AngleTypeRowsChooseTheirDepthType) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+  user("tab yrlfeatdlg FeatCreationTab LayAngleRef");
+  const std::pair<const char*, int> rows[] = {{"To Selected", YRL_DEPTH_UP_TO_REF}, {"Variable", YRL_DEPTH_BLIND}};
+  for (const auto& [name, depth_type] : rows) {
+    user(std::string("option yrlfeatdlg angle_type_list \"") + name + "\"");
+    check([&, name = name, depth_type = depth_type] { EXPECT_EQ(info.extent.depth_type, depth_type) << name; });
+  }
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "app/feature/featinfo.h"
 #include "app/feature/section.h"
 #include "app/sketch/sketchplane.h"
-#include "app/sketch/sketchplane_testing.h"
+#include "app/feature/featdlg.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
@@ -139,6 +139,35 @@ TEST_F(FeatureBuild, ProtrusionFromFrontWithDepthLineInTop) {
   EXPECT_EQ(info.failure, 0);
   const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 25};
   expect_solid(1250, 6, lo, hi);
+  YrlFeatInfoEnd(&info);
+}
+
+// A host that answers every section entity "added" without adding it leaves the feature
+// without a profile, which the host keeps incomplete: that is no feature built. The build
+// fails, reports a section failure and leaves nothing in the part.
+TEST_F(FeatureBuild, FeatureLeftIncompleteIsNoFeatureBuilt) {
+  const size_t empty = feature_count();
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  info.extent.depth = 4;
+  yrlhost::call_log_set_result_word("VynSectionEntityAdd_v", VYN_TK_NO_ERROR);
+  EXPECT_NE(YrlFeatInfoFeatRegen(&info), 0);
+  yrlhost::call_log_clear_result("VynSectionEntityAdd_v");
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.sketch_failed, 1);
+  EXPECT_EQ(feature_count(), empty);
+  // The same on a redefinition: a built feature whose section is filled anew by such a
+  // host and redefined is no feature built either.
+  info.sketch_failed = 0;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  ASSERT_GE(info.feature.id, 1);
+  yrlhost::call_log_set_result_word("VynSectionEntityAdd_v", VYN_TK_NO_ERROR);
+  EXPECT_EQ(YrlFeatInfoSketchAddAndRedefine(&info, &info.feature, info.type, &info.tree), 0);
+  yrlhost::call_log_clear_result("VynSectionEntityAdd_v");
+  EXPECT_NE(YrlFeatInfoRedefine(&info), 0);
+  EXPECT_EQ(info.failure, 1);
+  EXPECT_EQ(info.sketch_failed, 1);
   YrlFeatInfoEnd(&info);
 }
 
@@ -357,7 +386,14 @@ TEST_F(FeatureBuild, OffsetDatumPlanesTakeTheNextFreeNumber) {
     return std::u16string(name);
   };
   VynModelitem first{}, second{};
+  // Fault: the element tree the plane was made from was never freed. The elements live
+  // after the call are the host's copy kept with the feature, and no more.
+  const std::size_t elements = yrlhost::tree_counts().elements;
   ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 3, &first), 0);
+  const yrlhost::StoredFeature& made = yrlhost::stored_model(part)->features.back();
+  const std::string kept = yrlhost::tree_text(made.tree);
+  EXPECT_EQ(yrlhost::tree_counts().elements - elements,
+            static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n')));
   ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &p.front, 5, &second), 0);
   EXPECT_EQ(name_of(first), u"OFFSET_DTM_PLN1");
   EXPECT_EQ(name_of(second), u"OFFSET_DTM_PLN2");
@@ -455,6 +491,22 @@ TEST_F(HoleBuild, HolePickedInTop) {
   EXPECT_EQ(h.hole.circle_flag, 2);
   EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
   EXPECT_EQ(h.sketch.count, 1);
+  // Fault: a re-pick of a line overwrote the hole's selection and item before the line
+  // was found to be no circle. The refused pick says so and leaves the hole, its
+  // selection and the profile as they were.
+  line_entity(6, {0, 90, 0}, {10, 90, 0});
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  user("pick 77 6");
+  EXPECT_NE(YrlFeatInfoHoleProfileSelect(&h), 0);
+  EXPECT_EQ(message_count("YRL_HOLE_NOT_CIRCLE"), 1);
+  EXPECT_EQ(h.hole.item.id, 5);
+  VynModelitem held{};
+  ASSERT_EQ(VynSelectionModelitemGet(h.hole.selection, &held), 0);
+  EXPECT_EQ(held.id, 5);
+  EXPECT_EQ(h.hole.circle_flag, 2);
+  EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
+  ASSERT_EQ(h.sketch.count, 1);
+  EXPECT_EQ(h.sketch.entities[0].entity_id, 5);
   h.sketch.found_plane = top10;
   h.sketch.use_found_plane = 1;
   h.extent = {YRL_DEPTH_THROUGH_ALL, 0, 0, {}, 0, {}, 0};
@@ -1034,15 +1086,22 @@ TEST_F(FeatureBuild, SectionProfileAutomaticPlane) {
   YrlFeatInfoEnd(&info);
 }
 
-// A run records its part and feature type for the sketch-plane search.
-TEST_F(FeatureBuild, RunRecordsPartAndType) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  declare_view("FRONT", 2, 0, 0, {1});
-  YrlSketchPlaneTestingReset();
+// A run of feature type 0 runs as an extrude: a protrusion, the extrude's wizard, and a
+// build that makes an extrusion of the profile.
+TEST_F(FeatureBuild, TypeZeroRunsAsAnExtrude) {
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, 0), 0);
-  EXPECT_EQ(yrl_sketch_temp_part, part);
-  EXPECT_EQ(yrl_sketch_temp_type, YRL_FEAT_EXTRUDE);  // type 0 runs as an extrude
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info, 0));
+  EXPECT_EQ(info.type, YRL_FEAT_EXTRUDE);
+  EXPECT_EQ(info.sub_type, YRL_FEAT_PROTRUSION);
+  YrlExtDlgInfo dlg{};
+  dlg.info = &info;
+  ASSERT_EQ(YrlExtDlgFeatElemCompsSet(&dlg), 0);
+  EXPECT_STREQ(dlg.title, "Extrude Feature");
+  info.extent.depth_type = YRL_DEPTH_BLIND;
+  info.extent.depth = 4;
+  ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 4};
+  expect_solid(200, 6, lo, hi);
   YrlFeatInfoEnd(&info);
 }
 

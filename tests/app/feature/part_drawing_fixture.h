@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/feature/featinfo.h"
+#include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
@@ -63,6 +64,27 @@ class PartDrawingTest : public UtilTest {
     EXPECT_EQ(YrlSketchProfileSet(&info, sels.data(), static_cast<int>(sels.size()), &result), 0);
     EXPECT_EQ(result, expect_view_result);
     release(sels);
+  }
+
+  // A 10 x 5 rectangle in FRONT (lines 1 to 4) as the profile of a run of type and the
+  // TOP line 5 as its sketch-plane pick: every step but the depth is complete.
+  void profile_and_plane(YrlFeatInfo& info, int type = YRL_FEAT_EXTRUDE) {
+    line_entity(1, {0, 0, 0}, {10, 0, 0});
+    line_entity(2, {10, 0, 0}, {10, 5, 0});
+    line_entity(3, {10, 5, 0}, {0, 5, 0});
+    line_entity(4, {0, 5, 0}, {0, 0, 0});
+    line_entity(5, {0, 100, 0}, {10, 100, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, type), 0);
+    ASSERT_NO_FATAL_FAILURE(profile_on_top_line(info, {1, 2, 3, 4}));
+  }
+  // The entities as the profile, with TOP's line 5 picked for the sketch plane.
+  void profile_on_top_line(YrlFeatInfo& info, const std::vector<int>& ids) {
+    profile(info, ids);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    user("pick 77 5");
+    ASSERT_EQ(YrlFeatInfoSketchPlaneSelect(&info), 0);
   }
 
   VynMdl part = nullptr;

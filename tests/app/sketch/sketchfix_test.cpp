@@ -89,6 +89,20 @@ TEST(SketchFixClose, OneGapGetsOneLineAndTheProfileCloses) {
   expect_valid(closed);
 }
 
+// A gap narrower than the old point tolerance (0.0001) but wider than the end tolerance
+// is open, and its closing line is a line like any other: the profile closes.
+TEST(SketchFixClose, TinyGapCloses) {
+  const std::vector<Shape> shapes = {line(0, 0, 10, 0), line(10, 0, 10, 5), line(10, 5, 0, 5), line(0, 5, 0, 0.00005)};
+  Profile p(shapes);
+  auto lines = repair(p, [](const YrlSketchValInfo* s, YrlSketchFixLineList* l) { return YrlSketchFixCloseLinesGet(s, 1, l); });
+  EXPECT_EQ(p.info.open_ends, 2);
+  ASSERT_EQ(lines.size(), 1u);
+  expect_segment(lines[0], 0, 0, 0, 0.00005);
+  std::vector<Shape> closed = shapes;
+  closed.push_back(shapes_of(lines)[0]);
+  expect_valid(closed);
+}
+
 // Two open chains (two loops, four open ends): the grouping decides which ends pair.
 TEST(SketchFixClose, GroupingPairsEndsOfOtherOrOfTheSameChain) {
   // An L at the bottom and one at the top: joined across they make a rectangle, each
@@ -153,6 +167,35 @@ TEST(SketchFixExtend, ShortLineIsExtendedToTheMeetingPoint) {
   EXPECT_EQ(pieces[3].changed, 1);
   expect_segment(pieces[3], 0, 5, 0, 0);
   expect_valid(shapes_of(pieces));
+}
+
+// Fault: the crossing of two lines lying on neither line was dropped, so Extend could
+// not close an L-corner with a gap. Both lines now run to the corner.
+TEST(SketchFixExtend, LCornerGapIsClosedAtTheLinesCrossing) {
+  const std::vector<Shape> l_corner = {line(0, 0, 10, 0), line(12, 2, 12, 10), line(12, 10, 0, 10), line(0, 10, 0, 0)};
+  Profile p(l_corner);
+  auto pieces = repair(p, YrlSketchFixExtendLinesGet);
+  ASSERT_EQ(pieces.size(), 4u);
+  EXPECT_EQ(pieces[0].changed, 1);
+  expect_segment(pieces[0], 0, 0, 12, 0);
+  EXPECT_EQ(pieces[1].changed, 1);
+  expect_segment(pieces[1], 12, 0, 12, 10);
+  EXPECT_EQ(pieces[2].changed, 0);
+  EXPECT_EQ(pieces[3].changed, 0);
+  expect_valid(shapes_of(pieces));
+}
+
+// Fault: a stem whose only crossing lies at its foot (on a bar's middle) had both ends
+// moved onto that crossing: a line of no length was made. It stays as it is.
+TEST(SketchFixExtend, NoPieceOfNoLength) {
+  Profile p({line(0, 0, 10, 0), line(5, 0, 5, 5)});
+  auto pieces = repair(p, YrlSketchFixExtendLinesGet);
+  ASSERT_EQ(pieces.size(), 2u);
+  for (const YrlSketchFixLine& r : pieces) {
+    EXPECT_GT(std::hypot(r.end[0] - r.start[0], r.end[1] - r.start[1]), YRL_SKETCH_DIST_TOL);
+  }
+  EXPECT_EQ(pieces[1].changed, 0);
+  expect_segment(pieces[1], 5, 0, 5, 5);
 }
 
 // Fault: the extend fix replaced every changed entity by a line, arcs too. A trimmed arc
@@ -324,6 +367,9 @@ TEST_F(SketchFixHost, CloseAddsALineThatLeavesTheViewWhenDeleted) {
   YrlFeatInfoEnd(&info);
   EXPECT_FALSE(yrlhost::stored_item_exists(drawing, yrlhost::item_type_draft_entity, made));
   EXPECT_EQ(front_members(), (std::vector<int>{1, 2, 3, 4}));
+  // Fault: the last member's slot stayed behind in the drawing, naming the deleted line.
+  int stale = 0;
+  EXPECT_NE(YrlViewIntegerRetrieve("FRONT_4", &stale), 0) << stale;
 }
 
 // Kept fix entities stay in the drawing and in the view.

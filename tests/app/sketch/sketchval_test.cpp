@@ -142,6 +142,98 @@ TEST(SketchValidation, RevolveSides) {
   EXPECT_EQ(p.info.valid, 0);
 }
 
+// Fault: ends were judged to meet when their crossing lay within 0.01 of an end in
+// parameter, so a gap of 0.25 at the end of a 30-long line counted as closed while the
+// host's section found an open end there. Ends meet when they lie within the end
+// tolerance in drawing units, whatever the entities' lengths.
+TEST(SketchValidation, EndsMeetByDistanceInDrawingUnits) {
+  struct GapCase {
+    std::string name;
+    double gap;
+    int valid;
+    int open_ends;
+  } cases[] = {
+      {"a gap of 0.25 on a 30-long line", 0.25, 0, 2},
+      {"a gap of 0.001", 0.001, 0, 2},
+      {"a gap within the tolerance", YRL_SKETCH_END_TOL / 2, 1, 0},
+      {"no gap", 0, 1, 0},
+  };
+  for (const GapCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Profile p({line(0, 0, 30, 0), line(30, c.gap, 30, 30), line(30, 30, 0, 30), line(0, 30, 0, 0)});
+    YrlSketchValidate(&p.info, 0, nullptr, 0);
+    EXPECT_EQ(p.info.valid, c.valid);
+    EXPECT_EQ(p.info.open_ends, c.open_ends);
+    EXPECT_EQ(p.info.intersecting_ends, 0);
+  }
+  // The same rule for an arc meeting a line, and for collinear lines end to end.
+  Profile arc_gap({arc(0, 0, 30, 0, 90), line(0, 30.25, 0, 0), line(0, 0, 30, 0)});
+  YrlSketchValidate(&arc_gap.info, 0, nullptr, 0);
+  EXPECT_EQ(arc_gap.info.open_ends, 2);
+  Profile collinear({line(0, 0, 30, 0), line(30.005, 0, 60, 0)});
+  YrlSketchValidate(&collinear.info, 0, nullptr, 0);
+  EXPECT_EQ(collinear.info.open_ends, 4);
+}
+
+// Fault: a line ending on a full circle got "closed" where the circle's seam (parameter
+// 0) lies and "intersects" anywhere else. A full circle has no ends: the same status
+// wherever its seam is.
+TEST(SketchValidation, TouchingACircleDoesNotDependOnItsSeam) {
+  const double s = 5 / std::sqrt(2.0);
+  const std::vector<std::pair<double, double>> touch = {{5, 0}, {0, 5}, {-5, 0}, {s, s}};
+  for (const Shape& circle : {circle10(0, 0, 5), arc(0, 0, 5, 0, 360), arc(0, 0, 5, 90, 360)}) {
+    std::vector<int> line_end, circle_start;
+    for (auto [x, y] : touch) {
+      Profile p({circle, line(x * 3, y * 3, x, y)});
+      YrlSketchValidate(&p.info, 0, nullptr, 0);
+      line_end.push_back(p.entities[1].end_status);
+      circle_start.push_back(p.entities[0].start_status | p.entities[0].end_status);
+    }
+    for (size_t k = 0; k < touch.size(); ++k) {
+      SCOPED_TRACE(k);
+      EXPECT_EQ(line_end[k], YRL_SKETCH_END_INTERSECTS | YRL_SKETCH_END_OPEN);
+      EXPECT_EQ(circle_start[k], circle_start[0]);
+    }
+  }
+}
+
+// Fault: the crossing of two lines lying on neither line was dropped, so an L-corner
+// with a gap had no meeting for Extend to reach. It is kept on both lines' sides,
+// without a status of its own.
+TEST(SketchValidation, CrossingOfTheLinesExtensionsIsKept) {
+  Profile p({line(0, 0, 10, 0), line(12, 2, 12, 10)});
+  YrlSketchValidate(&p.info, 0, nullptr, 0);
+  ASSERT_EQ(p.entities[0].end_side.count, 1);
+  ASSERT_EQ(p.entities[1].start_side.count, 1);
+  EXPECT_NEAR(p.entities[0].end_side.items[0].point[0], 12, 1e-12);
+  EXPECT_NEAR(p.entities[0].end_side.items[0].point[1], 0, 1e-12);
+  EXPECT_EQ(p.entities[0].end_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(p.entities[1].start_status, YRL_SKETCH_END_OPEN);
+  EXPECT_EQ(p.info.unclosed_with_points, 2);
+}
+
+// Decision: an open chain whose walk begins in its middle counts once (the walk from
+// its first entity's start ends at one open end, the walk from its end at the other),
+// and all its entities carry one loop number, whatever the pick order.
+TEST(SketchValidation, OpenChainPickedFromItsMiddleIsOneLoop) {
+  const Shape a = line(0, 0, 10, 0), b = line(10, 0, 10, 5), c = line(10, 5, 0, 5);
+  const std::vector<std::vector<Shape>> orders = {{a, b, c}, {b, a, c}, {b, c, a}, {c, b, a}};
+  for (const std::vector<Shape>& order : orders) {
+    Profile p(order);
+    YrlSketchValidate(&p.info, 0, nullptr, 0);
+    EXPECT_EQ(p.info.loop_count, 1);
+    EXPECT_EQ(p.entities[0].loop, p.entities[1].loop);
+    EXPECT_EQ(p.entities[1].loop, p.entities[2].loop);
+  }
+  // Two open chains stay two, each with its own number.
+  Profile two({b, a, line(20, 0, 30, 0), line(30, 0, 30, 5), line(30, 5, 25, 8)});
+  YrlSketchValidate(&two.info, 0, nullptr, 0);
+  EXPECT_EQ(two.info.loop_count, 2);
+  EXPECT_EQ(two.entities[0].loop, two.entities[1].loop);
+  EXPECT_NE(two.entities[1].loop, two.entities[2].loop);
+  EXPECT_EQ(two.entities[2].loop, two.entities[4].loop);
+}
+
 // A validation run twice gives the same result (the meeting arrays are rebuilt).
 TEST(SketchValidation, RepeatedRunIsStable) {
   Profile p(rectangle(0, 0, 10, 5));
