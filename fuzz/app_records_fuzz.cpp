@@ -22,9 +22,9 @@
 #include "app/views/views.h"
 #include "fuzz/fuzz_app.h"
 #include "fuzz/fuzz_input.h"
-#include "host/host_behaviours.h"
-#include "host/models.h"
-#include "host/utf16.h"
+#include "host/api/host_behaviours.h"
+#include "host/store/models.h"
+#include "host/util/utf16.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_session.h"
+#include "host/plugin/plugin_session.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
 

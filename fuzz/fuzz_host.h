@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/models.h"
+#include "host/store/models.h"
 
 [[noreturn]] inline void fuzz_fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "%s: %s\n", what, detail.c_str());

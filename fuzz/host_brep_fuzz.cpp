@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/geometry.h"
+#include "host/geometry/geometry.h"
 
 namespace {
 

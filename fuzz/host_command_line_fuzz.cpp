@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/command_line.h"
+#include "host/program/command_line.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "host/host_behaviours.h"
-#include "host/host_testing.h"
-#include "host/ui.h"
+#include "host/api/host_behaviours.h"
+#include "host/util/host_testing.h"
+#include "host/ui/ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

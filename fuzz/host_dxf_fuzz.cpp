@@ -6,9 +6,9 @@
 #include <string>
 
 #include "fuzz/fuzz_host.h"
-#include "host/drawings.h"
-#include "host/dxf.h"
-#include "host/host_testing.h"
+#include "host/store/drawings.h"
+#include "host/dxf/dxf.h"
+#include "host/util/host_testing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   yrlhost::models_testing_reset();

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "host/elemtrees.h"
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_testing.h"
-#include "host/live_objects.h"
-#include "host/selection.h"
+#include "host/store/elemtrees.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/util/host_testing.h"
+#include "host/util/live_objects.h"
+#include "host/display/selection.h"
 
 namespace {
 

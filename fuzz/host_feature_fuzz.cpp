@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "host/elemtrees.h"
-#include "host/feature_build.h"
-#include "host/host_behaviours.h"
-#include "host/host_testing.h"
-#include "host/model_store.h"
-#include "host/models.h"
-#include "host/sections.h"
-#include "host/selection.h"
+#include "host/store/elemtrees.h"
+#include "host/store/feature_build.h"
+#include "host/api/host_behaviours.h"
+#include "host/util/host_testing.h"
+#include "host/store/model_store.h"
+#include "host/store/models.h"
+#include "host/store/sections.h"
+#include "host/display/selection.h"
 
 namespace {
 

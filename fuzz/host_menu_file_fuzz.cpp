@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/older_menu_behaviours.h"
+#include "host/api/older_menu_behaviours.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/messages.h"
-#include "host/utf16.h"
+#include "host/ui/messages.h"
+#include "host/util/utf16.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   yrlhost::MessageFileContent content =

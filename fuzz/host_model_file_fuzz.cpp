@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_host.h"
-#include "host/host_testing.h"
-#include "host/models.h"
+#include "host/util/host_testing.h"
+#include "host/store/models.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   yrlhost::models_testing_reset();

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/host_testing.h"
-#include "host/models.h"
-#include "host/scenario.h"
+#include "host/util/host_testing.h"
+#include "host/store/models.h"
+#include "host/script/scenario.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   yrlhost::models_testing_reset();

@@ -13,7 +13,7 @@
 #include "app/menus/app_testing.h"
 #include "app/prefs/prefs.h"
 #include "fuzz/fuzz_app.h"
-#include "host/script_text.h"
+#include "host/script/script_text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_file.h"
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/strmake.h"
 #include "runtime/memory/getmem.h"

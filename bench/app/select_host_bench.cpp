@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/select/select.h"
-#include "host/drawings.h"
-#include "host/models.h"
-#include "host/plugin_session.h"
-#include "host/script_text.h"
+#include "host/store/drawings.h"
+#include "host/store/models.h"
+#include "host/plugin/plugin_session.h"
+#include "host/script/script_text.h"
 #include "tests/support/runtime_test.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"

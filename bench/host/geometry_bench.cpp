@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/geometry.h"
+#include "host/geometry/geometry.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <utility>
 
-#include "host/models.h"
-#include "host/plugin_session.h"
-#include "host/script.h"
-#include "host/script_text.h"
+#include "host/store/models.h"
+#include "host/plugin/plugin_session.h"
+#include "host/script/script.h"
+#include "host/script/script_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
 
@@ -46,7 +46,7 @@ class AppTest : public ToolkitTest {
     return drawing;
   }
 
-  // Queues what the user does next (host/script_text.h).
+  // Queues what the user does next (host/script/script_text.h).
   // Runs check where the user's next action would be taken.
   static void check(std::function<void()> run) {
     yrlhost::ScriptAction action;

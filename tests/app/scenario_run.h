@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "host/scenario.h"
-#include "host/scenario_run.h"
-#include "host/text_read.h"
+#include "host/script/scenario.h"
+#include "host/script/scenario_run.h"
+#include "host/util/text_read.h"
 
 namespace yrltest {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "host/data_behaviours.h"
-#include "host/host_arrays.h"
-#include "host/host_table.h"
-#include "host/host_testing.h"
-#include "host/live_objects.h"
+#include "host/api/data_behaviours.h"
+#include "host/util/host_arrays.h"
+#include "host/plugin/host_table.h"
+#include "host/util/host_testing.h"
+#include "host/util/live_objects.h"
 #include "tests/host/host_test.h"
 
 namespace {

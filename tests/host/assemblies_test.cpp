@@ -1,12 +1,12 @@
 // Assemblies: components, the models they place, component paths, and the record behind
 // an assembly's handle.
-#include "host/assemblies.h"
+#include "host/store/assemblies.h"
 
 #include <string>
 #include <vector>
 
-#include "host/host_behaviours.h"
-#include "host/models.h"
+#include "host/api/host_behaviours.h"
+#include "host/store/models.h"
 #include "host_test.h"
 #include "toolkit/local/mdldata.h"
 

@@ -1,5 +1,5 @@
 // yrlhost's command line, read without starting anything.
-#include "host/command_line.h"
+#include "host/program/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Points and parameters along lines and arcs in the toolkit's curve records.
-#include "host/curve_points.h"
+#include "host/display/curve_points.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
-#include "host/live_objects.h"
-#include "host/selection.h"
+#include "host/util/host_arrays.h"
+#include "host/util/live_objects.h"
+#include "host/display/selection.h"
 #include "drawing_test.h"
 
 namespace {

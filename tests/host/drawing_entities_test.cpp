@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/graphics.h"
-#include "host/host_arrays.h"
-#include "host/live_objects.h"
+#include "host/display/graphics.h"
+#include "host/util/host_arrays.h"
+#include "host/util/live_objects.h"
 #include "drawing_test.h"
 
 namespace {

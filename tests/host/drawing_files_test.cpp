@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "drawing_test.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "host/graphics.h"
-#include "host/host_arrays.h"
-#include "host/live_objects.h"
-#include "host/model_store.h"
-#include "host/pick_items.h"
-#include "host/script.h"
-#include "host/script_text.h"
+#include "host/display/graphics.h"
+#include "host/util/host_arrays.h"
+#include "host/util/live_objects.h"
+#include "host/store/model_store.h"
+#include "host/store/pick_items.h"
+#include "host/script/script.h"
+#include "host/script/script_text.h"
 #include "drawing_test.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "host/drawings.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/models.h"
+#include "host/store/drawings.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/store/models.h"
 #include "host_test.h"
 
 namespace yrltest {

@@ -1,6 +1,6 @@
 // DXF drawings read into the drawing store: every kind of entity the import takes, the
 // entities it does not take, units, colours, text codes and files that are not DXF.
-#include "host/dxf.h"
+#include "host/dxf/dxf.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "host/drawings.h"
-#include "host/dxf_read.h"
-#include "host/host_behaviours.h"
-#include "host/models.h"
-#include "host/utf16.h"
+#include "host/store/drawings.h"
+#include "host/dxf/dxf_read.h"
+#include "host/api/host_behaviours.h"
+#include "host/store/models.h"
+#include "host/util/utf16.h"
 #include "host_test.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // Element trees, element values and element paths, called through the host's function
 // table as the plug-in calls them; the host's own reading of the trees.
-#include "host/elemtrees.h"
+#include "host/store/elemtrees.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/selection.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/display/selection.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/data_behaviours.h"
-#include "host/extdata.h"
-#include "host/host_arrays.h"
-#include "host/host_table.h"
-#include "host/live_objects.h"
-#include "host/models.h"
+#include "host/api/data_behaviours.h"
+#include "host/store/extdata.h"
+#include "host/util/host_arrays.h"
+#include "host/plugin/host_table.h"
+#include "host/util/live_objects.h"
+#include "host/store/models.h"
 #include "tests/host/host_test.h"
 
 namespace {

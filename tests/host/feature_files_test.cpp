@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/model_geometry.h"
-#include "host/sections.h"
+#include "host/store/model_geometry.h"
+#include "host/store/sections.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
 

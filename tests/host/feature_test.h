@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/feature_build.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/model_store.h"
-#include "host/models.h"
-#include "host/selection.h"
+#include "host/store/feature_build.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/store/model_store.h"
+#include "host/store/models.h"
+#include "host/display/selection.h"
 #include "tests/host/host_test.h"
 
 namespace yrltest {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/elemtrees.h"
-#include "host/model_report.h"
-#include "host/sections.h"
+#include "host/store/elemtrees.h"
+#include "host/store/model_report.h"
+#include "host/store/sections.h"
 #include "tests/host/feature_test.h"
 
 namespace yrltest {

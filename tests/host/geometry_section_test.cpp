@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/geometry.h"
+#include "host/geometry/geometry.h"
 #include "tests/host/geometry_test.h"
 
 namespace yrltest {

@@ -1,5 +1,5 @@
 // Windows, the display list of the graphics calls, and the small session services.
-#include "host/graphics.h"
+#include "host/display/graphics.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/models.h"
-#include "host/utf16.h"
+#include "host/plugin/call_log.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/store/models.h"
+#include "host/util/utf16.h"
 #include "tests/host/host_test.h"
 
 namespace {

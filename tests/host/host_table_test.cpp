@@ -1,5 +1,5 @@
 // The host function table: its order, its keys, its stubs and the extra recorders.
-#include "host/host_table.h"
+#include "host/plugin/host_table.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/host_startup.h"
+#include "host/plugin/call_log.h"
+#include "host/plugin/host_startup.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "host/graphics.h"
-#include "host/host_testing.h"
+#include "host/display/graphics.h"
+#include "host/util/host_testing.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/local/geomdata.h"
 

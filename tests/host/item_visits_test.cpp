@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "host/graphics.h"
-#include "host/host_behaviours.h"
-#include "host/models.h"
+#include "host/display/graphics.h"
+#include "host/api/host_behaviours.h"
+#include "host/store/models.h"
 #include "tests/host/host_test.h"
 #include "toolkit/local/paramdata.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/messages.h"
-#include "host/plugin_session.h"
-#include "host/script.h"
-#include "host/utf16.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/ui/messages.h"
+#include "host/plugin/plugin_session.h"
+#include "host/script/script.h"
+#include "host/util/utf16.h"
 #include "tests/host/host_test.h"
 
 namespace {

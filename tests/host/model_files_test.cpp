@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/models.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/store/models.h"
 #include "host_test.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "host/model_report.h"
+#include "host/store/model_report.h"
 #include "drawing_test.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/live_objects.h"
-#include "host/models.h"
-#include "host/plugin_session.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/util/live_objects.h"
+#include "host/store/models.h"
+#include "host/plugin/plugin_session.h"
 #include "host_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/local/mdldata.h"

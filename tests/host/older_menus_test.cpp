@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "host/host_behaviours.h"
-#include "host/older_menu_behaviours.h"
-#include "host/plugin_session.h"
-#include "host/script.h"
+#include "host/api/host_behaviours.h"
+#include "host/api/older_menu_behaviours.h"
+#include "host/plugin/plugin_session.h"
+#include "host/script/script.h"
 #include "tests/host/host_test.h"
 
 namespace {

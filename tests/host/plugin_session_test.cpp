@@ -1,5 +1,5 @@
 // The real plug-in loaded and started through a host session.
-#include "host/plugin_session.h"
+#include "host/plugin/plugin_session.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "host/call_log.h"
-#include "host/host_startup.h"
+#include "host/plugin/call_log.h"
+#include "host/plugin/host_startup.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // No silent success: every row of the application's table has behaviour in the host or
 // is listed, with its reason, among the rows not reached yet; a listed row answers "not
 // available" and is marked so in the call log.
-#include "host/rows_not_reached.h"
+#include "host/api/rows_not_reached.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/host_table.h"
+#include "host/plugin/call_log.h"
+#include "host/plugin/host_table.h"
 #include "tests/host/host_test.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::vector<HostApi> app_rows() {
   return {
 #define YRL_HOST_API_LIST "toolkit/api/app.def"
 #define YRL_HOST_ROW(form, kind, result, name, key, params, args) HostApi::name,
-#include "host/host_api_rows.h"
+#include "host/api/host_api_rows.h"
 #undef YRL_HOST_ROW
   };
 }

@@ -1,5 +1,5 @@
 // What yrlhost reports after a scenario.
-#include "host/scenario_run.h"
+#include "host/script/scenario_run.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_table.h"
+#include "host/plugin/host_table.h"
 #include "tests/host/feature_test.h"
 #include "tests/host/host_test.h"
 

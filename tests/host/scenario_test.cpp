@@ -1,5 +1,5 @@
 // Scenario files: their steps, their actions and their errors.
-#include "host/scenario.h"
+#include "host/script/scenario.h"
 
 #include <gtest/gtest.h>
 

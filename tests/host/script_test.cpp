@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/host_behaviours.h"
-#include "host/host_startup.h"
-#include "host/host_table.h"
-#include "host/live_objects.h"
-#include "host/script.h"
-#include "host/script_text.h"
+#include "host/plugin/call_log.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_startup.h"
+#include "host/plugin/host_table.h"
+#include "host/util/live_objects.h"
+#include "host/script/script.h"
+#include "host/script/script_text.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Sections and their error lists, called through the host's function table as the
 // plug-in calls them, on sections the feature builder makes.
-#include "host/sections.h"
+#include "host/store/sections.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/models.h"
-#include "host/selection.h"
-#include "host/utf16.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/store/models.h"
+#include "host/display/selection.h"
+#include "host/util/utf16.h"
 #include "tests/host/host_test.h"
 
 namespace {

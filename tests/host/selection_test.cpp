@@ -1,6 +1,6 @@
 // Selections, the selection function driven by the scripted user's picks, highlights and
 // mouse input.
-#include "host/selection.h"
+#include "host/display/selection.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,17 @@
 #include <utility>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/graphics.h"
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/host_testing.h"
-#include "host/live_objects.h"
-#include "host/models.h"
-#include "host/drawings.h"
-#include "host/script.h"
-#include "host/script_text.h"
+#include "host/plugin/call_log.h"
+#include "host/display/graphics.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/util/host_testing.h"
+#include "host/util/live_objects.h"
+#include "host/store/models.h"
+#include "host/store/drawings.h"
+#include "host/script/script.h"
+#include "host/script/script_text.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/model_geometry.h"
+#include "host/store/model_geometry.h"
 #include "tests/host/feature_test.h"
 
 namespace yrltest {

@@ -1,7 +1,7 @@
 // The windows' pictures: the SVG text of small display lists, escaping, colours, line
 // styles, numbers that cannot be drawn, highlights, a window's model under its display
 // list, and the files. Every picture is read back with libxml2.
-#include "host/svg_picture.h"
+#include "host/pictures/svg_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "host/drawings.h"
-#include "host/graphics.h"
-#include "host/models.h"
-#include "host/text_read.h"
+#include "host/store/drawings.h"
+#include "host/display/graphics.h"
+#include "host/store/models.h"
+#include "host/util/text_read.h"
 #include "tests/host/drawing_test.h"
 #include "tests/host/svg_check.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,6 @@
 // Numbers read from typed text, script words and file fields, and the free text that
 // ends a line.
-#include "host/text_read.h"
+#include "host/util/text_read.h"
 
 #include <gtest/gtest.h>
 

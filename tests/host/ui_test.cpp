@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
-#include "host/host_behaviours.h"
-#include "host/host_table.h"
-#include "host/live_objects.h"
-#include "host/script.h"
-#include "host/ui.h"
+#include "host/util/host_arrays.h"
+#include "host/api/host_behaviours.h"
+#include "host/plugin/host_table.h"
+#include "host/util/live_objects.h"
+#include "host/script/script.h"
+#include "host/ui/ui.h"
 #include "tests/host/host_test.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // UTF-16 to UTF-8, checked against iconv.
-#include "host/utf16.h"
+#include "host/util/utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/text_read.h"
+#include "host/util/text_read.h"
 #include "tests/host/svg_check.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,15 +1,15 @@
 // Fixture of the toolkit tests: the run-time's start state, the toolkit's and the
 // application's state as at load, and the stand-in host's function table, whose
-// functions log what the plug-in asks of them (host/call_log.h).
+// functions log what the plug-in asks of them (host/plugin/call_log.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "app/menus/app_testing.h"
-#include "host/call_log.h"
-#include "host/host_table.h"
-#include "host/host_testing.h"
+#include "host/plugin/call_log.h"
+#include "host/plugin/host_table.h"
+#include "host/util/host_testing.h"
 #include "runtime/system/appinfo_testing.h"
 #include "tests/support/runtime_test.h"
 #include "toolkit/binding/binding_testing.h"

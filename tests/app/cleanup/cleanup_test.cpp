@@ -9,10 +9,10 @@
 #include <string>
 
 #include "app/prefs/prefs.h"
-#include "host/drawings.h"
-#include "host/messages.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/store/drawings.h"
+#include "host/ui/messages.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 #include "tests/host/host_test.h"
 

@@ -7,9 +7,9 @@
 #include "app/feature/elemtree.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
-#include "host/elemtrees.h"
-#include "host/messages.h"
-#include "host/ui.h"
+#include "host/store/elemtrees.h"
+#include "host/ui/messages.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace yrltest {

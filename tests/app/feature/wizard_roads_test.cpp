@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/feature/featinfo.h"
-#include "host/geometry.h"
-#include "host/messages.h"
-#include "host/model_store.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/geometry/geometry.h"
+#include "host/ui/messages.h"
+#include "host/store/model_store.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"

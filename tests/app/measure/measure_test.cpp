@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/prefs/prefs.h"
-#include "host/call_log.h"
-#include "host/drawings.h"
-#include "host/messages.h"
-#include "host/ui.h"
+#include "host/plugin/call_log.h"
+#include "host/store/drawings.h"
+#include "host/ui/messages.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

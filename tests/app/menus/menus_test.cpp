@@ -12,10 +12,10 @@
 #include "app/prefs/prefs.h"
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
-#include "host/call_log.h"
-#include "host/menus.h"
-#include "host/models.h"
-#include "host/script.h"
+#include "host/plugin/call_log.h"
+#include "host/ui/menus.h"
+#include "host/store/models.h"
+#include "host/script/script.h"
 #include "tests/app/app_test.h"
 
 namespace {

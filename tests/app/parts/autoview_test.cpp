@@ -16,9 +16,9 @@
 #include "app/views/view_setup.h"
 #include "app/views/viewdata.h"
 #include "app/views/views.h"
-#include "host/drawings.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/store/drawings.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <tuple>
 #include <vector>
 
-#include "host/geometry.h"
-#include "host/model_store.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/geometry/geometry.h"
+#include "host/store/model_store.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"

@@ -9,11 +9,11 @@
 
 #include "app/prefs/prefs.h"
 #include "app/util/apputil.h"
-#include "host/call_log.h"
-#include "host/drawings.h"
-#include "host/messages.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/plugin/call_log.h"
+#include "host/store/drawings.h"
+#include "host/ui/messages.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/app_test.h"
 
 namespace {

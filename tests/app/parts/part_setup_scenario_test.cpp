@@ -10,8 +10,8 @@
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
-#include "host/drawings.h"
-#include "host/models.h"
+#include "host/store/drawings.h"
+#include "host/store/models.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 

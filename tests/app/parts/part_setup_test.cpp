@@ -12,9 +12,9 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "app/util/apputil.h"
-#include "host/drawings.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/store/drawings.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
-#include "host/call_log.h"
-#include "host/graphics.h"
-#include "host/messages.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/plugin/call_log.h"
+#include "host/display/graphics.h"
+#include "host/ui/messages.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/extdata.h"
-#include "host/host_arrays.h"
-#include "host/live_objects.h"
-#include "host/messages.h"
-#include "host/models.h"
+#include "host/plugin/call_log.h"
+#include "host/store/extdata.h"
+#include "host/util/host_arrays.h"
+#include "host/util/live_objects.h"
+#include "host/ui/messages.h"
+#include "host/store/models.h"
 #include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/local_param.h"

@@ -12,10 +12,10 @@
 #include "app/views/viewdata.h"
 #include "runtime/text/lang.h"
 #include "toolkit/local/local_param.h"
-#include "host/call_log.h"
-#include "host/extdata.h"
-#include "host/host_arrays.h"
-#include "host/models.h"
+#include "host/plugin/call_log.h"
+#include "host/store/extdata.h"
+#include "host/util/host_arrays.h"
+#include "host/store/models.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

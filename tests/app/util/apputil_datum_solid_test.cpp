@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
-#include "host/geometry.h"
-#include "host/host_testing.h"
-#include "host/model_store.h"
-#include "host/models.h"
+#include "host/geometry/geometry.h"
+#include "host/util/host_testing.h"
+#include "host/store/model_store.h"
+#include "host/store/models.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

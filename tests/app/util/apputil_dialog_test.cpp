@@ -6,10 +6,10 @@
 
 #include "app/prefs/prefs.h"
 #include "app/util/apputil.h"
-#include "host/call_log.h"
-#include "host/graphics.h"
-#include "host/messages.h"
-#include "host/ui.h"
+#include "host/plugin/call_log.h"
+#include "host/display/graphics.h"
+#include "host/ui/messages.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
-#include "host/call_log.h"
-#include "host/messages.h"
-#include "host/selection.h"
+#include "host/plugin/call_log.h"
+#include "host/ui/messages.h"
+#include "host/display/selection.h"
 #include "toolkit/api/app_api.h"
 #include "tests/app/util/apputil_fixture.h"
 

@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
-#include "host/drawings.h"
-#include "host/models.h"
+#include "host/store/drawings.h"
+#include "host/store/models.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/util/apputil.h"
-#include "host/messages.h"
+#include "host/ui/messages.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/views/views.h"
-#include "host/drawings.h"
+#include "host/store/drawings.h"
 #include "tests/app/util/apputil_fixture.h"
 #include "toolkit/local/geomdata.h"
 

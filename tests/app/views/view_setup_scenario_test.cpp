@@ -7,7 +7,7 @@
 
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
-#include "host/models.h"
+#include "host/store/models.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 

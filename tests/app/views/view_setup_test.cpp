@@ -11,10 +11,10 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "app/views/views.h"
-#include "host/drawings.h"
-#include "host/messages.h"
-#include "host/models.h"
-#include "host/ui.h"
+#include "host/store/drawings.h"
+#include "host/ui/messages.h"
+#include "host/store/models.h"
+#include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

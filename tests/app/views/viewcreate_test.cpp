@@ -9,9 +9,9 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "app/views/views.h"
-#include "host/call_log.h"
-#include "host/messages.h"
-#include "host/selection.h"
+#include "host/plugin/call_log.h"
+#include "host/ui/messages.h"
+#include "host/display/selection.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

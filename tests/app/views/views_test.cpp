@@ -12,12 +12,12 @@
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
 #include "app/views/viewdata.h"
-#include "host/call_log.h"
-#include "host/drawings.h"
-#include "host/extdata.h"
-#include "host/host_arrays.h"
-#include "host/live_objects.h"
-#include "host/models.h"
+#include "host/plugin/call_log.h"
+#include "host/store/drawings.h"
+#include "host/store/extdata.h"
+#include "host/util/host_arrays.h"
+#include "host/util/live_objects.h"
+#include "host/store/models.h"
 #include "tests/app/app_test.h"
 
 namespace {

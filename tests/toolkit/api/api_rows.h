@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "host/host_api.h"
+#include "host/api/host_api.h"
 #include "toolkit/binding/binding.h"
 
 namespace yrltest {

@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/call_log.h"
-#include "host/host_table.h"
+#include "host/plugin/call_log.h"
+#include "host/plugin/host_table.h"
 #include "tests/support/serious_reports.h"
 #include "tests/toolkit/api/api_rows.h"
 #include "tests/toolkit/toolkit_test.h"

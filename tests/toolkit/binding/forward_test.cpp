@@ -49,7 +49,7 @@ std::vector<win_export_entry> kind_rows() {
   return {
 #define YRL_HOST_API_LIST "tests/toolkit/binding/forward_kinds.def"
 #define YRL_HOST_ROW YRL_HOST_EXTRA_ROW
-#include "host/host_api_rows.h"
+#include "host/api/host_api_rows.h"
 #undef YRL_HOST_ROW
   };
 }

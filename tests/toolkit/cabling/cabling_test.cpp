@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/assemblies.h"
-#include "host/models.h"
+#include "host/store/assemblies.h"
+#include "host/store/models.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/local/geomdata.h"

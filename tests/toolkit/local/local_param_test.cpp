@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "runtime/text/lang.h"
 #include "runtime/text/wstring.h"
 #include "tests/support/console_capture.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "host/assemblies.h"
-#include "host/call_log.h"
-#include "host/drawings.h"
-#include "host/model_geometry.h"
-#include "host/models.h"
-#include "host/plugin_session.h"
-#include "host/script.h"
+#include "host/store/assemblies.h"
+#include "host/plugin/call_log.h"
+#include "host/store/drawings.h"
+#include "host/store/model_geometry.h"
+#include "host/store/models.h"
+#include "host/plugin/plugin_session.h"
+#include "host/script/script.h"
 #include "platform/w32/path.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"

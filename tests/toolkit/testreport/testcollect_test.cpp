@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
+#include "host/plugin/call_log.h"
 #include "platform/w32/path.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/call_log.h"
+#include "host/plugin/call_log.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "host/assemblies.h"
-#include "host/elemtrees.h"
-#include "host/graphics.h"
-#include "host/live_objects.h"
-#include "host/models.h"
+#include "host/store/assemblies.h"
+#include "host/store/elemtrees.h"
+#include "host/display/graphics.h"
+#include "host/util/live_objects.h"
+#include "host/store/models.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_drawing_featref_api.h"

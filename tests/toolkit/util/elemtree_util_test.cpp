@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host/assemblies.h"
-#include "host/elemtrees.h"
-#include "host/host_behaviours.h"
-#include "host/models.h"
+#include "host/store/assemblies.h"
+#include "host/store/elemtrees.h"
+#include "host/api/host_behaviours.h"
+#include "host/store/models.h"
 #include "platform/w32/path.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"

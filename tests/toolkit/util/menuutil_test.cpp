@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "tests/toolkit/util/util_host_rows.h"
 #include "toolkit/api/app_api.h"

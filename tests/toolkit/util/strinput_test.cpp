@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_arrays.h"
+#include "host/util/host_arrays.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_table.h"
+#include "host/plugin/host_table.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/local/mdldata.h"
