@@ -303,7 +303,9 @@ int YrlSectionNameGet(const char* prefix, char* name) {
   component_name(input, "%sVNameInput", prefix);
   char* text = nullptr;
   int status = -1;
-  if (VynUIInputpanelStringGet(kDlg, input, &text) == VYN_TK_NO_ERROR && text && text[0]) {
+  // Blanks around the typed name are no part of it; a name of blanks is no name.
+  if (VynUIInputpanelStringGet(kDlg, input, &text) == VYN_TK_NO_ERROR && text) RemoveExtraSpaces(text);
+  if (text && text[0]) {
     if (std::strlen(text) > static_cast<std::size_t>(YRL_VIEW_NAME_MAX)) {
       VynMessageDisplay(YrlMsgFile, "YRL_VIEW_NAME_LONG");
       status = VYN_TK_LINE_TOO_LONG;

@@ -339,10 +339,12 @@ int drawing_view_named(VynMdl drawing, const char* name, VynView* view) {
   return status;
 }
 
-bool drawing_view_delete_named(VynMdl drawing, const char* name) {
+// Deletes the drawing view of that host name: 0 when it was deleted, -4 when the drawing
+// has none, else the failure.
+int drawing_view_delete_named(VynMdl drawing, const char* name) {
   VynView view = nullptr;
-  return drawing_view_named(drawing, name, &view) == VYN_TK_NO_ERROR &&
-         VynDrawingViewDelete(drawing, view, 1) == VYN_TK_NO_ERROR;
+  int status = drawing_view_named(drawing, name, &view);
+  return status == VYN_TK_NO_ERROR ? VynDrawingViewDelete(drawing, view, 1) : status;
 }
 
 // The names of the drawing's parts in session (YRL_MODEL_NAME_SIZE blocks); count 0 when
@@ -388,10 +390,13 @@ int YrlClearView(const char* view_name) {
     if (YrlPartViewSlotName(slot, parts.names[i], record.group_id) != VYN_TK_NO_ERROR ||
         YrlPartStringRetrieve(slot, name) != VYN_TK_NO_ERROR)
       continue;
-    if (drawing_view_delete_named(drawing, name)) deleted = true;
-    YrlPartStreamDelete(slot);
+    int status = drawing_view_delete_named(drawing, name);
+    if (status == VYN_TK_NO_ERROR) deleted = true;
+    // The part forgets a drawing view that is gone, not one that could not be deleted.
+    if (status == VYN_TK_NO_ERROR || status == VYN_TK_E_NOT_FOUND) YrlPartStreamDelete(slot);
   }
-  if (has_record && record.dwg_view_name[0] && drawing_view_delete_named(drawing, record.dwg_view_name))
+  if (has_record && record.dwg_view_name[0] &&
+      drawing_view_delete_named(drawing, record.dwg_view_name) == VYN_TK_NO_ERROR)
     deleted = true;
   if (deleted)
     for (int i = 0; i < parts.count; ++i) YrlMappedViewRemove(parts.names[i], view_name);

@@ -180,6 +180,8 @@ TEST_F(ViewSetup, ASectionNamedLikeAnOrthographicViewIsRefusedAndTheViewKept) {
   user("press yrlviewsetup SecViewPickBtn");  // refused: no selection dialog opens
   user("type yrlviewsetup SecVNameInput " + std::string(25, 'S') + " none");
   user("press yrlviewsetup SecViewPickBtn");  // too long: refused whole
+  user("type yrlviewsetup SecVNameInput \"   \" none");
+  user("press yrlviewsetup SecViewPickBtn");  // blanks: no name
   user("type yrlviewsetup SecVNameInput " + std::string(24, 'S') + " none");
   user("press yrlviewsetup SecViewPickBtn");
   box_select(99, -1, 121, 21);
@@ -201,6 +203,7 @@ TEST_F(ViewSetup, ASectionNamedLikeAnOrthographicViewIsRefusedAndTheViewKept) {
             shown.end());
   EXPECT_NE(std::find(shown.begin(), shown.end(), "The view name is too long: use at most 24 characters."),
             shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Choose or type a view name first."), shown.end());
   int views = 0, section = 0;
   EXPECT_EQ(YrlViewSetupFindNoOfViews(&views, nullptr, &section), 0);
   EXPECT_EQ(section, 1);
