@@ -248,10 +248,14 @@ int YrlCleanupSymbolAuto(const char*, VynMdl drawing, YrlCleanupData* data) {
 
 // ---- Colours ----
 
+// Like is compared with like: a colour type against a wanted colour type, RGB against RGB.
+// (The record's value is a union: a colour type read against RGB doubles would compare
+// the low word of the wanted red, which is 0 for both 0.0 and 1.0.)
 int YrlCleanupColorMatches(const VynColor* colour, const VynColor* wanted) {
-  if (colour->method == 0 && wanted->method == 0) return 1;
+  if (colour->method != wanted->method) return 0;
+  if (colour->method == 0) return 1;
   if (colour->method == 1) return colour->value.type == wanted->value.type ? 1 : 0;
-  if (colour->method == 2 && wanted->method == 2) {
+  if (colour->method == 2) {
     for (int i = 0; i < 3; ++i)
       if (!IsYrlDoubleSame(colour->value.rgb[i], wanted->value.rgb[i], 0.01)) return 0;
     return 1;
@@ -641,11 +645,12 @@ bool manual_layer(const char* dialog, const YrlCleanupData* data, char* name, bo
     VynMessageDisplay(YrlMsgFile, "YRL_SELECT_LAYER");
     return false;
   }
+  // The typed text is upper-cased; the prefix keeps its case, as in the other layers.
+  VynUtilStringUpper(text, text);
   if (!layer_name(name, data->prefix, text)) {
     VynMessageDisplay(YrlMsgFile, "YRL_LAYER_NAME_LONG");
     return false;
   }
-  VynUtilStringUpper(name, name);
   return true;
 }
 

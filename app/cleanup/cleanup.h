@@ -47,7 +47,8 @@ int YrlCleanupDeletePreview(const char* layer_name);
 int YrlCleanupYrlFiltByColorDataGet(YrlColorFilter* filter);
 VynError YrlFiltByColorFilterAction(VynModelitem* item, void* app_data);
 VynError YrlFiltByColorVisitAction(VynModelitem* item, VynError filter_status, void* app_data);
-// 1 when the colour matches the wanted one (RGB within 0.01 each).
+// 1 when the colour matches the wanted one: both the default colour, the same colour
+// type, or RGB within 0.01 each; colours given in different ways never match.
 int YrlCleanupColorMatches(const VynColor* colour, const VynColor* wanted);
 int YrlCleanupFilterByColorSelect(VynArray* selections, int* count);
 int YrlOptLayerSelSet(const char* dialog, YrlCleanupData* data, const char* select);

@@ -267,16 +267,10 @@ void YrlToPickAction(char* dialog, char*, void*) {
 
 namespace {
 
-int setup_failed(const char* component, int status, bool created) {
-  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", component);
-  if (created) VynUIDialogDestroy(kDialog);
-  return status;
-}
-
 // Builds and runs the dialog; the exit status, -1 when it could not be set up.
 int measure_run() {
   int status = VynUIDialogCreate(kDialog, kDialog);
-  if (status != VYN_TK_NO_ERROR) return setup_failed(kDialog, status, false);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, kDialog, status, false);
   struct Button {
     const char* name;
     VynUIAction action;
@@ -288,13 +282,13 @@ int measure_run() {
                             {"DistDimSelect", YrlDimPickAction}};
   for (const Button& b : buttons)
     if ((status = VynUIPushbuttonActivateActionSet(kDialog, b.name, b.action, nullptr)) != VYN_TK_NO_ERROR)
-      return setup_failed(b.name, status, true);
+      return YrlDialogSetupFailed(kDialog, b.name, status, true);
   for (const char* panel : {"DistMeasureInput", "DistDimValueInput"})
     if ((status = VynUIInputpanelFocusoutActionSet(kDialog, panel, YrlComputeAction, nullptr)) != VYN_TK_NO_ERROR)
-      return setup_failed(panel, status, true);
+      return YrlDialogSetupFailed(kDialog, panel, status, true);
   VynWchar title[32];
   vek::strtows_bounded(title, 32, "Calculate Scale");
-  if ((status = VynUIDialogTitleSet(kDialog, title)) != VYN_TK_NO_ERROR) return setup_failed("Title Set", status, true);
+  if ((status = VynUIDialogTitleSet(kDialog, title)) != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "Title Set", status, true);
   for (const char* panel : {"DistFromInput", "DistToInput", "DistDimInput", "DistDimTypeInput"})
     VynUIInputpanelInputtypeSet(kDialog, panel, 0);
   for (const char* panel : {"DistDimValueInput", "DistMeasureInput", "ComputeInput"}) {

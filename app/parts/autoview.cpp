@@ -441,13 +441,30 @@ void scale_check(VynMdl drawing, VynMdl part, int sheet, double wanted) {
 
 }  // namespace
 
+int YrlPartViewSlotName(YrlSlotName& slot, const char* part_name, int group_id) {
+  return YrlSlotNameBuild(slot, "V_%s_DV%d", part_name, group_id);
+}
+
 int YrlDrwPartSheetViewCreate(const char* view, VynMdl drawing, VynMdl part, int sheet) {
   static const double identity[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
   static const double top[4][4] = {{1, 0, 0, 0}, {0, 0, 1, 0}, {0, 1, 0, 0}, {0, 0, 0, 1}};
   static const double right[4][4] = {{0, 0, 1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 1}};
-  const double(*orientation)[4] = identity;
-  if (VynUtilStrcmp(view, "TOP") == 0 || VynUtilStrcmp(view, "BOTTOM") == 0) orientation = top;
-  if (VynUtilStrcmp(view, "RIGHT") == 0 || VynUtilStrcmp(view, "LEFT") == 0) orientation = right;
+  struct Turn {
+    const char* name;
+    const double (*orientation)[4];
+  };
+  static const Turn turns[] = {{"FRONT", identity}, {"REAR", identity}, {"TOP", top},
+                               {"BOTTOM", top},     {"RIGHT", right},   {"LEFT", right}};
+  if (!view) return VYN_TK_BAD_INPUTS;
+  const double(*orientation)[4] = nullptr;
+  for (const Turn& t : turns)
+    if (VynUtilStrcmp(view, t.name) == 0) orientation = t.orientation;
+  // Only the orthographic views face a way the part's datum planes give: a section,
+  // auxiliary or detail view has no drawing view of its own.
+  int group = 0, type = 0;
+  if (!orientation || YrlViewSetupGroupIdFromNameGet(view, &group, &type) != VYN_TK_NO_ERROR ||
+      type != YRL_VIEW_ORTHO)
+    return VYN_TK_BAD_INPUTS;
   double scale = 0, position[3] = {0, 0, 0};
   int status = YrlViewNameCentrePointGet(view, &scale, position);
   if (status != VYN_TK_NO_ERROR) return status;
@@ -462,6 +479,13 @@ int YrlDrwPartSheetViewCreate(const char* view, VynMdl drawing, VynMdl part, int
     char name[kField];
     vek::wstostr_bounded(name, kField, wide);
     status = YrlViewSetupAutoViewNameSet(view, name);
+    VynName part_wide{};
+    char part_name[YRL_MODEL_NAME_SIZE];
+    YrlSlotName slot;
+    if (status == VYN_TK_NO_ERROR && (status = VynMdlNameGet(part, part_wide)) == VYN_TK_NO_ERROR &&
+        vek::wstostr_bounded(part_name, sizeof part_name, part_wide) == 0 &&
+        (status = YrlPartViewSlotName(slot, part_name, group)) == VYN_TK_NO_ERROR)
+      status = YrlPartStringSave(slot, name);
   }
   double now = 0;
   if (VynDrawingScaleGet(drawing, part, sheet, &now) == VYN_TK_NO_ERROR && std::fabs(now - sheet_scale) > 0.01) {
@@ -497,7 +521,7 @@ void YrlAutoViewCancelAction(char* dialog, char*, void*) { VynUIDialogExit(dialo
 
 void YrlAutoViewOKAction(char* dialog, char*, void* app_data) {
   YrlAutoViewData* data = record_of(app_data);
-  if (std::strlen(data->part_name) > 25) {
+  if (std::strlen(data->part_name) > static_cast<std::size_t>(YRL_PART_NAME_MAX)) {
     VynMessageDisplay(YrlMsgFile, "YRL_NEWPART_LENGTH");
     return;
   }
@@ -583,11 +607,6 @@ void YrlAutoViewRemMapAction(char* dialog, char*, void* app_data) {
 
 namespace {
 
-int dialog_failed(const char* component) {
-  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", component);
-  return VYN_TK_GENERAL_ERROR;
-}
-
 int fill(YrlAutoViewData* data, VynMdl part, VynMdl drawing) {
   YrlAutoViewFreeData(data);
   *data = YrlAutoViewData{};
@@ -613,9 +632,9 @@ int YrlAutoView(VynMdl part, VynMdl drawing, int auto_map, int show_dialog) {
     }
     if (status == VYN_TK_USER_ABORT) fill(&data, part, drawing);
   }
-  if (VynUIDialogCreate(kDlg, kDlg) != VYN_TK_NO_ERROR) {
+  if ((status = VynUIDialogCreate(kDlg, kDlg)) != VYN_TK_NO_ERROR) {
     YrlAutoViewFreeData(&data);
-    return dialog_failed(kDlg);
+    return YrlDialogSetupFailed(kDlg, kDlg, status, false);
   }
   struct Button {
     const char* name;
@@ -626,12 +645,13 @@ int YrlAutoView(VynMdl part, VynMdl drawing, int auto_map, int show_dialog) {
                             {"Cancel", "Cancel", YrlAutoViewCancelAction},
                             {"PBMap", "Map View", YrlAutoViewMapAction},
                             {"PBRemMap", "Remove Map", YrlAutoViewRemMapAction}};
-  status = VYN_TK_NO_ERROR;
+  // A failed step is reported and skips to the end, where the dialog is destroyed.
   for (const Button& b : buttons)
-    if (status == VYN_TK_NO_ERROR && VynUIPushbuttonActivateActionSet(kDlg, b.name, b.action, &data) != VYN_TK_NO_ERROR)
-      status = dialog_failed(b.shown);
-  if (status == VYN_TK_NO_ERROR && VynUIDialogTitleSet(kDlg, u"View Mapping") != VYN_TK_NO_ERROR)
-    status = dialog_failed("Title Set");
+    if (status == VYN_TK_NO_ERROR && (status = VynUIPushbuttonActivateActionSet(kDlg, b.name, b.action, &data)) !=
+                                         VYN_TK_NO_ERROR)
+      YrlDialogSetupFailed(kDlg, b.shown, status, false);
+  if (status == VYN_TK_NO_ERROR && (status = VynUIDialogTitleSet(kDlg, u"View Mapping")) != VYN_TK_NO_ERROR)
+    YrlDialogSetupFailed(kDlg, "Title Set", status, false);
   if (status == VYN_TK_NO_ERROR) {
     VynUIDialogCloseActionSet(kDlg, YrlAutoViewCancelAction, &data);
     VynUIDialogDefaultbuttonSet(kDlg, "Cancel");

@@ -3,8 +3,12 @@
 // drawing views of the part on a sheet of its own.
 #pragma once
 
+#include "app/storage/storage.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
+
+// Longest part name: the view map keeps a part's mapping under slot names built from it.
+inline constexpr int YRL_PART_NAME_MAX = 25;
 
 // The command entry: drawing null means the current model. auto_map 1 pairs the matching
 // names at once; show_dialog 1 opens the dialog when that is not enough.
@@ -60,7 +64,15 @@ int YrlMapped2dViewDtmIdGet(const char* key, const char* view, char* side_out, i
 int YrlDrwPartSheetNumSet(const char* key, int sheet);
 int YrlDrwPartSheetNumGet(const char* key, int* sheet);
 int YrlNewPartAutoViewCreate(YrlAutoViewData* data);
+// A general drawing view of the part on the sheet for the declared orthographic view
+// (TOP .. LEFT, compared without regard to case), at the centre of its bounds and turned
+// by its name; its host name goes into the view's record and into the part's slot of the
+// view (YrlPartViewSlotName). -2 for a view that is no declared orthographic view.
 int YrlDrwPartSheetViewCreate(const char* view, VynMdl drawing, VynMdl part, int sheet);
+// The "Y_P" slot that keeps the name of the part's drawing view of the declared view of
+// that group id ("V_<part>_DV<group id>"): each part keeps its own, so that clearing the
+// view finds the drawing views of every part. A name that does not fit is refused.
+int YrlPartViewSlotName(YrlSlotName& slot, const char* part_name, int group_id);
 
 void YrlAutoViewOKAction(char* dialog, char* component, void* app_data);
 void YrlAutoViewCancelAction(char* dialog, char* component, void* app_data);

@@ -140,11 +140,36 @@ int copy_template(YrlNewPartData* data, VynMdl* part) {
 
 }  // namespace
 
+namespace {
+
+// The parameters New Part stores, from the inputs of the same names.
+const char* const kParameterInputs[] = {"DESCRIPTION", "MODELED_BY"};
+
+// Whether each parameter input's text fits a string parameter; else
+// "YRL_PARAM_TOO_LONG" names the first that does not.
+bool parameter_texts_fit(const char* dialog) {
+  for (const char* input : kParameterInputs) {
+    char text[4 * VYN_PARAM_STRING_SIZE + 2];
+    input_text(dialog, input, text, sizeof text);
+    VynWchar wide[VYN_PARAM_STRING_SIZE];
+    if (vek::strtows_bounded(wide, VYN_PARAM_STRING_SIZE, text) != 0) {
+      const int most = VYN_PARAM_STRING_SIZE - 1;
+      VynMessageDisplay(YrlMsgFile, "YRL_PARAM_TOO_LONG", input, &most);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void YrlNewPartOKAction(char* dialog, char*, void* app_data) {
   YrlNewPartData* data = record_of(app_data);
   VynMdlCurrentGet(&data->drawing);
   char text[256];
   input_text(dialog, "PartNameInput", text, sizeof text);
+  // Blanks around the name are no part of it; a name of blanks is no name.
+  RemoveExtraSpaces(text);
   if (!data->drawing || !text[0]) {
     VynMessageDisplay(YrlMsgFile, "YRL_INVALID_MDLNAME");
     return;
@@ -168,15 +193,20 @@ void YrlNewPartOKAction(char* dialog, char*, void* app_data) {
     VynUIInputpanelStringSet(dialog, "PartNameInput", "");
     return;
   }
+  // Texts the part cannot keep are refused before any part is made.
+  if (!parameter_texts_fit(dialog)) return;
   VynMdl part = nullptr;
   if (copy_template(data, &part) != VYN_TK_NO_ERROR) return;
   int state = 0;
   VynUICheckbuttonGetState(dialog, "SetActiveModel", &state);
   data->set_active = state ? 1 : 0;
   int status = VYN_TK_NO_ERROR;
-  if (YrlNewPartParamSave(dialog, part, "DESCRIPTION") != VYN_TK_NO_ERROR ||
-      YrlNewPartParamSave(dialog, part, "MODELED_BY") != VYN_TK_NO_ERROR)
-    status = VYN_TK_GENERAL_ERROR;
+  for (const char* input : kParameterInputs) {
+    if ((status = YrlNewPartParamSave(dialog, part, input)) != VYN_TK_NO_ERROR) {
+      VynMessageDisplay(YrlMsgFile, "YRL_PARAM_SAVE_FAILED", input, &status);
+      break;
+    }
+  }
   if (status == VYN_TK_NO_ERROR && data->set_active) status = YrlActiveModelSet(part);
   if (status != VYN_TK_NO_ERROR) {
     // A part that could not be finished does not stay in session.

@@ -3,11 +3,9 @@
 // makes it the active part and hands it to the view map.
 #pragma once
 
+#include "app/parts/autoview.h"
 #include "toolkit/api/host_types.h"
 #include "toolkit/tkbase.h"
-
-// Longest part name: the view map keeps a part's mapping under slot names built from it.
-inline constexpr int YRL_PART_NAME_MAX = 25;
 
 // The dialog's record, one per run.
 struct YrlNewPartData {

@@ -26,6 +26,13 @@ char* name_at(YrlPartSetupData* data, int i) { return static_cast<char*>(data->n
 char* row_at(YrlPartSetupData* data, int i) { return static_cast<char*>(data->row_names) + kRowNameSize * i; }
 VynMdl* part_at(YrlPartSetupData* data, int i) { return static_cast<VynMdl*>(data->parts) + i; }
 
+// The name of a row's check button: made from the row's index, so that no part's name
+// (a part may be called "OK" or "PSTable") can clash with a component of the dialog.
+struct ButtonName {
+  char text[24];
+  explicit ButtonName(int row) { std::snprintf(text, sizeof text, "ActiveRow%d", row); }
+};
+
 void release(YrlPartSetupData* data) {
   for (VynArray* a : {&data->parts, &data->names, &data->row_names})
     if (*a) VynArrayFree(a);
@@ -109,9 +116,11 @@ int YrlPSSetOneTableRow(VynMdl part, const char* dialog, YrlPartSetupData* data)
   if (!is_new) return -1;
   status = VynUIDialogCreate("yrlchkbtn", "yrlchkbtn");
   if (status != VYN_TK_NO_ERROR) return status;
-  status = VynUITableCellComponentCopy(dialog, kTable, row_at(data, index), "Active", "yrlchkbtn", "ActiveBtn", name);
+  ButtonName button(index);
+  status = VynUITableCellComponentCopy(dialog, kTable, row_at(data, index), "Active", "yrlchkbtn", "ActiveBtn",
+                                       button.text);
   if (status == VYN_TK_NO_ERROR)
-    status = VynUICheckbuttonActivateActionSet(dialog, name, YrlActiveCheckButtoninAction, data);
+    status = VynUICheckbuttonActivateActionSet(dialog, button.text, YrlActiveCheckButtoninAction, data);
   VynUIDialogDestroy("yrlchkbtn");
   if (status == VYN_TK_NO_ERROR) ++data->row_count;
   return status;
@@ -125,10 +134,11 @@ int YrlPSSetActivePart(const char* dialog, const char* name, YrlPartSetupData* d
   }
   std::snprintf(data->active_name, sizeof data->active_name, "%s", name);
   for (int i = 0; i < data->row_count; ++i) {
+    ButtonName button(i);
     if (VynUtilStrcmp(name_at(data, i), data->active_name) == 0)
-      VynUICheckbuttonSet(dialog, name_at(data, i));
+      VynUICheckbuttonSet(dialog, button.text);
     else
-      VynUICheckbuttonUnset(dialog, name_at(data, i));
+      VynUICheckbuttonUnset(dialog, button.text);
   }
   return VYN_TK_NO_ERROR;
 }
@@ -143,9 +153,13 @@ int YrlPSPartNames(const char* dialog, YrlPartSetupData* data) {
   }
   // As many entries as the drawing has parts.
   status = reserve(data, count);
+  // The drawing's parts have names of their own: each must get a new row. (A row that
+  // was found answers -1, which a host failure answers too; the row count tells them
+  // apart.)
   for (int i = 0; i < count && status == VYN_TK_NO_ERROR; ++i) {
+    const int rows = data->row_count;
     int row = YrlPSSetOneTableRow(static_cast<VynMdl*>(solids)[i], dialog, data);
-    if (row != VYN_TK_NO_ERROR && row != -1) status = row;
+    if (data->row_count == rows) status = row != VYN_TK_NO_ERROR ? row : VYN_TK_GENERAL_ERROR;
   }
   VynArrayFree(&solids);
   if (status == VYN_TK_NO_ERROR) YrlPSSetActivePart(dialog, nullptr, data);
@@ -153,7 +167,9 @@ int YrlPSPartNames(const char* dialog, YrlPartSetupData* data) {
 }
 
 void YrlActiveCheckButtoninAction(char* dialog, char* component, void* app_data) {
-  YrlPSSetActivePart(dialog, component, record_of(app_data));
+  YrlPartSetupData* data = record_of(app_data);
+  for (int i = 0; component && i < data->row_count; ++i)
+    if (std::strcmp(ButtonName(i).text, component) == 0) YrlPSSetActivePart(dialog, name_at(data, i), data);
 }
 
 void YrlActiveCheckButtonoutAction(char* dialog, char* table, void*) {
@@ -221,6 +237,8 @@ int YrlPartSetup() {
     return YrlDialogSetupFailed(kDlg, "Title Set", status, true);
   VynUIDialogDefaultbuttonSet(kDlg, "Cancel");
   status = YrlPSPartNames(kDlg, &data);
+  // A table that cannot be filled is reported; the dialog is not shown.
+  if (status != VYN_TK_NO_ERROR) YrlDialogSetupFailed(kDlg, "Table", status, false);
   if (status == VYN_TK_NO_ERROR) {
     VynUIDialogCloseActionSet(kDlg, YrlPSCancelAction, &data);
     int exit_status = 0;

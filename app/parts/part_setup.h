@@ -10,7 +10,7 @@ struct YrlPartSetupData {
   int row_count;
   char active_name[32];
   VynArray parts;      // VynMdl
-  VynArray names;      // char[32]: each part's name, also its row's check button's name
+  VynArray names;      // char[32]: each part's name (its row's check button is "ActiveRow<row>")
   VynArray row_names;  // char[16]: "Row%d"
   int capacity;        // entries the arrays were made for
 };

@@ -169,7 +169,7 @@ int view_members(VynMdl drawing, int entity_id, Candidates* list) {
   YrlViewSetupViewnameGet(entity_id, name, nullptr, nullptr);
   if (!name[0]) return -1;
   YrlViewData record;
-  if (YrlViewDataRead(name, &record) != VYN_TK_NO_ERROR) return -1;
+  if (YrlViewDataReadMembers(name, &record) != VYN_TK_NO_ERROR) return -1;
   for (int i = 0; i < record.member_count; ++i) {
     YrlSlotName slot;
     int id = 0;

@@ -15,6 +15,7 @@
 #include "app/views/views.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/testreport/testreport.h"
 #include "toolkit/util/strutil.h"
@@ -93,12 +94,6 @@ void highlight_all(int color) {
 }
 
 void show_error(const char* text) { VynMessageDisplay(YrlMsgFile, kErrorKey, text); }
-
-int dialog_error(const char* dialog, const char* component, int status) {
-  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", component);
-  VynUIDialogDestroy(dialog);
-  return status;
-}
 
 // Item keys sorted for lookups.
 struct ItemKey {
@@ -502,6 +497,7 @@ namespace {
 // The box pick's qualifying items, removed in one pass in mode 2.
 struct BoxVisit {
   YrlBoxData* box;
+  int sheet;  // the sheet shown: only its items are taken
   ItemKey* removals;
   int removal_count;
   int removal_room;
@@ -557,6 +553,18 @@ VynError YrlBoxEntityVisitAction(VynModelitem* item, VynError, void* app_data) {
 
 namespace {
 
+// Whether the dimension lies on the sheet (the sheet of the view it lies in); one whose
+// place the host cannot tell is left out.
+bool dimension_on_sheet(VynMdl model, VynDimension* dimension, int sheet) {
+  VynView view = nullptr;
+  int on = 0;
+  return VynDrawingDimensionViewGet(reinterpret_cast<VynWord>(model), reinterpret_cast<VynWord>(dimension),
+                                    reinterpret_cast<VynWord>(&view)) == VYN_TK_NO_ERROR &&
+         VynDrawingViewSheetGet(reinterpret_cast<VynWord>(model), reinterpret_cast<VynWord>(view),
+                                reinterpret_cast<VynWord>(&on)) == VYN_TK_NO_ERROR &&
+         on == sheet;
+}
+
 bool location_taken(const YrlBoxData* box, const double* location) {
   return box->sel_type == YRL_SEL_INSIDE ? IsLocationInBox(location, &box->box) != 0
                                          : IsLocationCrossBox(location, &box->box) != 0;
@@ -566,6 +574,7 @@ bool location_taken(const YrlBoxData* box, const double* location) {
 
 VynError YrlBoxDimVisitAction(VynModelitem* item, VynError, void* app_data) {
   auto* visit = static_cast<BoxVisit*>(app_data);
+  if (!dimension_on_sheet(visit->box->model, item, visit->sheet)) return VYN_TK_NO_ERROR;
   double position[3] = {};
   if (VynDrawingDimensionPosGet(visit->box->model, item, position) != VYN_TK_NO_ERROR) return VYN_TK_NO_ERROR;
   if (location_taken(visit->box, position)) box_take(visit, item);
@@ -592,12 +601,14 @@ VynError YrlBoxNoteVisitAction(VynModelitem* item, VynError, void* app_data) {
 }
 
 int YrlBoxSelect(const char* filter, int sel_type, int* count, int mode) {
+  if (count) *count = YrlCurrSelCount();
   int button = 0;
   double point[3] = {};
   int status = VynMousePickGet(8191, &button, point);
   VynTestCallReport("VynMousePickGet()", "YrlBoxSelect()", status, status != VYN_TK_NO_ERROR);
-  if (status != VYN_TK_NO_ERROR) return status;
-  if (button != 1) return VYN_TK_USER_ABORT;
+  // Only the first button goes on to the box; any other ends the pick with nothing
+  // selected and the host's answer.
+  if (status != VYN_TK_NO_ERROR || button != 1) return status;
   double corners[6] = {};
   status = VynMouseBoxInput(point, corners);
   VynTestCallReport("VynMouseBoxInput()", "YrlBoxSelect()", status, status != VYN_TK_NO_ERROR);
@@ -612,10 +623,10 @@ int YrlBoxSelect(const char* filter, int sel_type, int* count, int mode) {
   box.sel_type = sel_type;
   box.mode = mode;
   YrlCollectBlankEnts(box.model, &box.hidden);
-  // Entities and notes of the sheet shown only.
+  // Entities, notes and dimensions of the sheet shown only.
   int sheet = 1;
   VynDrawingCurrentSheetGet(box.model, &sheet);
-  BoxVisit visit{&box, nullptr, 0, 0, VYN_TK_NO_ERROR};
+  BoxVisit visit{&box, sheet, nullptr, 0, 0, VYN_TK_NO_ERROR};
   if (kind_wanted(box.kinds, box.kind_count, YRL_DRAFT_ENTITY_TYPE))
     status = VynDrawingDtlentityVisit(box.model, nullptr, sheet, YrlBoxEntityVisitAction, YrlBoxFilterAction,
                                       &visit);
@@ -680,25 +691,22 @@ int YrlSelectDialogBoxInit(YrlSelectDialogData* data) {
 
 int YrlEntSelectedAction(const char*, const char*, YrlSelectDialogData*) {
   int status = VynUIDialogCreate(kBinDialog, kBinDialog);
-  if (status != VYN_TK_NO_ERROR) {
-    VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", kBinDialog);
-    return status;
-  }
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kBinDialog, kBinDialog, status, false);
   VynWchar title[32];
   vek::strtows_bounded(title, 32, "Selected Entities");
   if ((status = VynUIDialogTitleSet(kBinDialog, title)) != VYN_TK_NO_ERROR)
-    return dialog_error(kBinDialog, "Title Set", status);
+    return YrlDialogSetupFailed(kBinDialog, "Title Set", status, true);
   if ((status = VynUIPushbuttonActivateActionSet(kBinDialog, "Close", YrlCloseAction, nullptr)) != VYN_TK_NO_ERROR)
-    return dialog_error(kBinDialog, "Close", status);
+    return YrlDialogSetupFailed(kBinDialog, "Close", status, true);
   if ((status = VynUIDialogCloseActionSet(kBinDialog, YrlSelObjCloseAction, nullptr)) != VYN_TK_NO_ERROR)
-    return dialog_error(kBinDialog, "Close", status);
+    return YrlDialogSetupFailed(kBinDialog, "Close", status, true);
   if ((status = VynUIPushbuttonActivateActionSet(kBinDialog, "Remove", bin_remove_action, nullptr)) !=
       VYN_TK_NO_ERROR)
-    return dialog_error(kBinDialog, "Remove", status);
+    return YrlDialogSetupFailed(kBinDialog, "Remove", status, true);
   if ((status = VynUIListSelectionpolicySet(kBinDialog, "SelList", 3)) != VYN_TK_NO_ERROR ||
       (status = VynUIListSelectActionSet(kBinDialog, "SelList", YrlBinSelectAction, nullptr)) != VYN_TK_NO_ERROR ||
       (status = bin_rows_set()) != VYN_TK_NO_ERROR)
-    return dialog_error(kBinDialog, "SelList", status);
+    return YrlDialogSetupFailed(kBinDialog, "SelList", status, true);
   int exit_status = 0;
   status = VynUIDialogActivate(kBinDialog, &exit_status);
   VynUIDialogDestroy(kBinDialog);
@@ -709,14 +717,11 @@ namespace {
 
 int SelectionDialog(YrlSelectDialogData* data) {
   int status = VynUIDialogCreate(kDialog, kDialog);
-  if (status != VYN_TK_NO_ERROR) {
-    VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", kDialog);
-    return status;
-  }
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, kDialog, status, false);
   VynWchar title[16];
   vek::strtows_bounded(title, 16, "Selection");
   if ((status = VynUIDialogTitleSet(kDialog, title)) != VYN_TK_NO_ERROR)
-    return dialog_error(kDialog, "Title Set", status);
+    return YrlDialogSetupFailed(kDialog, "Title Set", status, true);
   struct Button {
     const char* name;
     VynUIAction action;
@@ -725,13 +730,13 @@ int SelectionDialog(YrlSelectDialogData* data) {
       {"Close", YrlCloseAction}, {"Add", add_action}, {"Remove", remove_action}, {"EntSelected", ent_selected_action}};
   for (const Button& b : buttons) {
     if ((status = VynUIPushbuttonActivateActionSet(kDialog, b.name, b.action, data)) != VYN_TK_NO_ERROR)
-      return dialog_error(kDialog, b.name, status);
+      return YrlDialogSetupFailed(kDialog, b.name, status, true);
   }
   if ((status = VynUIRadiogroupSelectActionSet(kDialog, "RadioSelType", YrlRadioSelTypeAction, data)) !=
       VYN_TK_NO_ERROR)
-    return dialog_error(kDialog, "RadioSelType", status);
+    return YrlDialogSetupFailed(kDialog, "RadioSelType", status, true);
   if ((status = VynUIDialogCloseActionSet(kDialog, YrlSelObjCloseAction, data)) != VYN_TK_NO_ERROR)
-    return dialog_error(kDialog, "Close", status);
+    return YrlDialogSetupFailed(kDialog, "Close", status, true);
 
   YrlSelectDialogBoxInit(data);
   list_state_update(kDialog);
@@ -746,11 +751,11 @@ int SelectionDialog(YrlSelectDialogData* data) {
       default: break;
     }
     if (name && (status = YrlSelectedNameSet(VynUIRadiogroupSelectednamesSet, kDialog, "RadioSelType", name)) != VYN_TK_NO_ERROR)
-      return dialog_error(kDialog, "RadioSelType", status);
+      return YrlDialogSetupFailed(kDialog, "RadioSelType", status, true);
     VynMessageDisplay(YrlMsgFile, "YRL_ADD_REMOVE_PROMPT");
   }
   if ((status = VynUIDialogDefaultbuttonSet(kDialog, "Add")) != VYN_TK_NO_ERROR)
-    return dialog_error(kDialog, "Add", status);
+    return YrlDialogSetupFailed(kDialog, "Add", status, true);
   int exit_status = 0;
   status = VynUIDialogActivate(kDialog, &exit_status);
   VynUIDialogDestroy(kDialog);

@@ -286,7 +286,9 @@ void YrlViewSetupInit() {
   YrlScaleInputSet("Ort", drawing_scale());
 }
 
-// The name of the view being edited on a section, auxiliary or detail page; -1 when empty.
+// The name of the view being edited on a section, auxiliary or detail page; -1 when
+// empty. A typed name longer than YRL_VIEW_NAME_MAX is refused whole ("YRL_VIEW_NAME_LONG",
+// VYN_TK_LINE_TOO_LONG), not cut: a cut name would be another view's.
 int YrlSectionNameGet(const char* prefix, char* name) {
   name[0] = '\0';
   char menu[48];
@@ -295,18 +297,25 @@ int YrlSectionNameGet(const char* prefix, char* name) {
   YrlOptionMenuValueGet(kDlg, menu, chosen);
   if (chosen[0] && std::strcmp(chosen, kCreateNew) != 0) {
     std::snprintf(name, YRL_VIEW_NAME_SIZE, "%s", chosen);
-  } else {
-    char input[48];
-    component_name(input, "%sVNameInput", prefix);
-    char* text = nullptr;
-    if (VynUIInputpanelStringGet(kDlg, input, &text) == VYN_TK_NO_ERROR && text) {
-      char trimmed[YRL_VIEW_NAME_SIZE];
-      std::snprintf(trimmed, sizeof trimmed, "%s", text);
-      VynUtilStringUpper(trimmed, name);
-    }
-    if (text) VynStringFree(text);
+    return VYN_TK_NO_ERROR;
   }
-  return name[0] ? VYN_TK_NO_ERROR : -1;
+  char input[48];
+  component_name(input, "%sVNameInput", prefix);
+  char* text = nullptr;
+  int status = -1;
+  // Blanks around the typed name are no part of it; a name of blanks is no name.
+  if (VynUIInputpanelStringGet(kDlg, input, &text) == VYN_TK_NO_ERROR && text) RemoveExtraSpaces(text);
+  if (text && text[0]) {
+    if (std::strlen(text) > static_cast<std::size_t>(YRL_VIEW_NAME_MAX)) {
+      VynMessageDisplay(YrlMsgFile, "YRL_VIEW_NAME_LONG");
+      status = VYN_TK_LINE_TOO_LONG;
+    } else {
+      VynUtilStringUpper(text, name);
+      status = VYN_TK_NO_ERROR;
+    }
+  }
+  if (text) VynStringFree(text);
+  return status;
 }
 
 int YrlSectionExists(int type, const char* name) {
@@ -621,10 +630,12 @@ void YrlViewPickBtnAction(char*, char*, void*) {
   char prefix[8];
   int type = current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE];
-  if (YrlSectionNameGet(prefix, name) != VYN_TK_NO_ERROR) {
-    message("YRL_SELECT_VIEWNAME");
+  if (int status = YrlSectionNameGet(prefix, name)) {
+    if (status == -1) message("YRL_SELECT_VIEWNAME");
     return;
   }
+  // A name that another view (of any kind) holds is refused before anything changes.
+  if (YrlViewNameCheck(name, type) != VYN_TK_NO_ERROR) return;
   if (YrlSectionExists(type, name)) {
     panel_text("%sVNameInput", prefix, "");
     YrlOptViewSelSet(prefix, name);

@@ -187,6 +187,30 @@ int YrlClearCurSel() {
 
 // ---- Walking the records ----------------------------------------------------------------
 
+namespace {
+
+// Each member has a slot of its own: a damaged count beyond the class's slots would only
+// make a member walk run on over slots that cannot exist.
+void member_count_clamp(YrlViewData* record, int slot_count) {
+  if (record->member_count > slot_count) record->member_count = slot_count;
+  if (record->member_count < 0) record->member_count = 0;
+}
+
+}  // namespace
+
+int YrlViewDataReadMembers(const char* view_name, YrlViewData* record) {
+  YrlViewData read;
+  if (int status = YrlViewDataRead(view_name, &read)) return status;
+  VynArray names = nullptr;
+  int count = 0;
+  int status = YrlViewSlotNamesGet(&names, &count);
+  if (names) VynArrayFree(&names);
+  if (status != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  member_count_clamp(&read, count);
+  if (record) *record = read;
+  return VYN_TK_NO_ERROR;
+}
+
 int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data) {
   VynArray names = nullptr;
   int count = 0;
@@ -203,9 +227,7 @@ int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data) {
     if (std::strlen(narrow) >= static_cast<std::size_t>(YRL_VIEW_NAME_SIZE)) continue;  // no view's name
     YrlViewData record;
     if (YrlViewDataRead(narrow, &record) != VYN_TK_NO_ERROR) continue;  // member, counter, scale slots
-    // Each member has a slot of its own: a damaged count beyond the class's slots would
-    // only make the member scans run on over slots that cannot exist.
-    if (record.member_count > count) record.member_count = count;
+    member_count_clamp(&record, count);
     if (visit(narrow, record, app_data)) break;
   }
   if (names) VynArrayFree(&names);

@@ -61,12 +61,16 @@ inline constexpr int YRL_DRAFT_ENTITY_TYPE = 77;
 // Reads the named view's record: -4 when the slot is missing, not a stream or not a whole
 // record (the host's copy is released either way).
 int YrlViewDataRead(const char* view_name, YrlViewData* record);
+// The same, with the member count cut to the number of slots of class "Y_V" (and a
+// negative one to 0), for walks over the members; -4 also when the slots cannot be
+// listed.
+int YrlViewDataReadMembers(const char* view_name, YrlViewData* record);
 // Stores the record under its view name.
 int YrlViewDataWrite(const char* view_name, const YrlViewData& record);
 
 // Calls visit for every stored view record of class "Y_V", in the host's listing order
-// (slots that are no whole record are skipped; a member count above the number of slots
-// is cut to it), until visit returns nonzero. The status
+// (slots that are no whole record are skipped; member counts are cut as
+// YrlViewDataReadMembers cuts them), until visit returns nonzero. The status
 // of the listing of the slot names.
 typedef int (*YrlViewRecordVisit)(const char* view_name, const YrlViewData& record, void* app_data);
 int YrlViewRecordsVisit(YrlViewRecordVisit visit, void* app_data);
@@ -97,13 +101,25 @@ int YrlViewSetupFindNoOfViews(int* views, int* orthographic, int* section);
 
 // ---- Creation and removal ---------------------------------------------------------------
 
+// Longest name the user may give a section, auxiliary or detail view: its member slots
+// "<name>_<i>" then fit a slot name for up to a million members.
+inline constexpr int YRL_VIEW_NAME_MAX = 24;
+
+// 0 when a view of view_type may take the name: no view of another kind holds it
+// (compared without regard to case) and no other slot of the view data has it (the
+// group counter, the drawing scale, another view's member); else "YRL_VIEW_NAME_TAKEN"
+// is shown and VYN_TK_E_FOUND answered.
+int YrlViewNameCheck(const char* view_name, int view_type);
 // Picks the view's members in the selection dialog (the current group preset) and writes
 // its record: type, name, group id, scale of the page's scale input, members, reference
 // point and bounds. -3 (nothing stored) when the user gave up, -14 when the pick was
-// aborted; a pick that fails otherwise leaves an existing view as it was.
+// aborted; a pick that fails otherwise leaves an existing view as it was. A name that
+// YrlViewNameCheck refuses, or whose member slots cannot all be named, stores nothing;
+// when a store fails the view is put back as it was (a new view is removed) and the
+// failure answered.
 int YrlCreateView(const char* dialog, const char* view_name, int view_type);
-// Removes a view: its drawing view (with its mappings), its record; the current group
-// starts empty.
+// Removes a view: every part's drawing view of it (with the view's pairs in the parts'
+// mappings, once one was deleted), its record; the current group starts empty.
 int YrlClearView(const char* view_name);
 // Appends a member to the view's record.
 int YrlViewSetupEntityAdd(const char* view_name, int entity_id);

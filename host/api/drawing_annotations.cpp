@@ -279,6 +279,19 @@ VynError Behaviour<HostApi::VynDrawingDimensionPosGet>::run(int, VynMdl drawing,
   return VYN_TK_NO_ERROR;
 }
 
+VynError Behaviour<HostApi::VynDrawingDimensionViewGet>::run(int, VynWord drawing, VynWord dimension,
+                                                             VynWord view) {
+  auto* model_handle = reinterpret_cast<VynMdl>(drawing);
+  auto* out = reinterpret_cast<VynView*>(view);
+  DimensionRef ref = dimension_ref(reinterpret_cast<VynDimension*>(dimension), model_handle);
+  if (!model_handle || !out) return VYN_TK_BAD_INPUTS;
+  if (ref.status != VYN_TK_NO_ERROR) return ref.status;
+  VynView handle = drawing_view_handle(*stored_drawing(model_handle), ref.dimension->sheet, ref.dimension->view);
+  if (!handle) return VYN_TK_E_NOT_FOUND;
+  *out = handle;
+  return VYN_TK_NO_ERROR;
+}
+
 VynError Behaviour<HostApi::VynDrawingDimAttachsGet>::run(int, VynMdl drawing,
                                                           VynDimension* dimension,
                                                           VynArray* attachments, VynArray* sides) {

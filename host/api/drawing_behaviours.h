@@ -53,6 +53,9 @@ YRL_DRAWING_BEHAVIOUR(VynDrawingViewsCollect, VynMdl drawing, VynArray* views)
 // A view's name (a VynName): a general view's, or "SHEET<n>_BACKGROUND" and
 // "SHEET<n>_OVERLAY" for a sheet's own views.
 YRL_DRAWING_BEHAVIOUR(VynDrawingViewNameGet, VynMdl drawing, VynView view, VynWchar* name)
+// The sheet a view lies on (a sheet's own view or a general view), by word count:
+// (VynMdl drawing, VynView view, int* sheet).
+YRL_DRAWING_BEHAVIOUR(VynDrawingViewSheetGet, VynWord drawing, VynWord view, VynWord sheet)
 // Deletes a general view with its items; with delete_children 0 a view that other views
 // hang from is kept and -8 answered, else they go too. A sheet's own views answer -2.
 YRL_DRAWING_BEHAVIOUR(VynDrawingViewDelete, VynMdl drawing, VynView view, int delete_children)
@@ -131,6 +134,9 @@ YRL_DRAWING_BEHAVIOUR(VynDrawingDimensionVisit, VynMdl drawing, int type,
                       void* app_data)
 YRL_DRAWING_BEHAVIOUR(VynDrawingDimensionPosGet, VynMdl drawing, VynDimension* dimension,
                       double* position)
+// The view a dimension lies in (a VynView: its sheet's background or overlay view, or a
+// drawing view), by word count: (VynMdl drawing, VynDimension* dimension, VynView* view).
+YRL_DRAWING_BEHAVIOUR(VynDrawingDimensionViewGet, VynWord drawing, VynWord dimension, VynWord view)
 // The entities the dimension measures, as a new VynArray of VynModelitem (draft
 // entities), and which of each (a new VynArray of int: 0 the entity, 1 its first end, 2
 // its second end); -4, with nothing written, for a dimension attached to none.

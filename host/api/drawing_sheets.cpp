@@ -198,6 +198,16 @@ VynError Behaviour<HostApi::VynDrawingViewNameGet>::run(int, VynMdl drawing, Vyn
   return VYN_TK_NO_ERROR;
 }
 
+VynError Behaviour<HostApi::VynDrawingViewSheetGet>::run(int, VynWord drawing, VynWord view, VynWord sheet) {
+  StoredModel* model = stored_drawing(reinterpret_cast<VynMdl>(drawing));
+  std::optional<ViewPlace> place =
+      model ? drawing_view_place(*model, reinterpret_cast<VynView>(view)) : std::nullopt;
+  auto* out = reinterpret_cast<int*>(sheet);
+  if (!place || !out) return VYN_TK_BAD_INPUTS;
+  *out = place->sheet;
+  return VYN_TK_NO_ERROR;
+}
+
 VynError Behaviour<HostApi::VynDrawingViewDelete>::run(int, VynMdl drawing, VynView view,
                                                        int delete_children) {
   StoredModel* model = stored_drawing(drawing);

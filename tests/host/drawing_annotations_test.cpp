@@ -251,6 +251,50 @@ TEST_F(DrawingAnnotations, DimensionsWithTheirTypeValueTextPositionAndAttachment
   EXPECT_EQ(static_cast<VynModelitem*>(attachments)[0].id, side);
 }
 
+TEST_F(DrawingAnnotations, ADimensionsViewAndTheSheetOfAView) {
+  int sheet2 = 0;
+  ASSERT_EQ(call<HostApi::VynDrawingSheetCreate>(drawing, &sheet2), 0);
+  yrlhost::DrawingDimension made;
+  made.sheet = sheet2;
+  made.view = yrlhost::view_overlay;
+  std::string error;
+  const int on_sheet2 = yrlhost::host_dimension_add(drawing, made, error);
+  ASSERT_GT(on_sheet2, 0) << error;
+  const int on_sheet1 = dimension(yrlhost::dimension_linear, 20, {});
+  auto word = [](auto value) { return reinterpret_cast<VynWord>(value); };
+  struct Case {
+    int id;
+    int sheet;
+    VynView view;
+  };
+  VynView background1 = nullptr, overlay2 = nullptr;
+  ASSERT_EQ(call<HostApi::VynDrawingBackgroundViewGet>(drawing, 1, &background1), 0);
+  ASSERT_EQ(call<HostApi::VynDrawingOverlayviewGet>(drawing, sheet2, &overlay2), 0);
+  for (const Case& c : {Case{on_sheet1, 1, background1}, Case{on_sheet2, sheet2, overlay2}}) {
+    VynDimension item{yrlhost::item_type_dimension, c.id, drawing};
+    VynView view = nullptr;
+    ASSERT_EQ(call<HostApi::VynDrawingDimensionViewGet>(word(drawing), word(&item), word(&view)), 0);
+    EXPECT_EQ(view, c.view) << c.id;
+    int sheet = 0;
+    ASSERT_EQ(call<HostApi::VynDrawingViewSheetGet>(word(drawing), word(view), word(&sheet)), 0);
+    EXPECT_EQ(sheet, c.sheet) << c.id;
+  }
+  // A dead dimension, another drawing's, null outputs and a view of no drawing.
+  VynDimension dead{yrlhost::item_type_dimension, base, drawing};
+  VynDimension live{yrlhost::item_type_dimension, on_sheet1, drawing};
+  VynView view = nullptr;
+  int sheet = 0;
+  EXPECT_EQ(call<HostApi::VynDrawingDimensionViewGet>(word(drawing), word(&dead), word(&view)), VYN_TK_E_NOT_FOUND);
+  VynMdl other = yrlhost::host_model_create(yrlhost::model_type_drawing, "OTHER", error);
+  ASSERT_NE(other, nullptr) << error;
+  EXPECT_EQ(call<HostApi::VynDrawingDimensionViewGet>(word(other), word(&live), word(&view)), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(call<HostApi::VynDrawingDimensionViewGet>(word(drawing), word(&live), VynWord{0}), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(call<HostApi::VynDrawingViewSheetGet>(word(drawing), word(background1), VynWord{0}), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(call<HostApi::VynDrawingViewSheetGet>(word(other), word(background1), word(&sheet)), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(view, nullptr);
+  EXPECT_EQ(sheet, 0);
+}
+
 TEST_F(DrawingAnnotations, BadRecordsDeadIdsAndNullOutputs) {
   int note = note_free(0, 0);
   int dim = dimension(yrlhost::dimension_diameter, 5, {});

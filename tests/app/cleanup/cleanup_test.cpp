@@ -13,6 +13,7 @@
 #include "host/ui/messages.h"
 #include "host/store/models.h"
 #include "host/ui/ui.h"
+#include "host/plugin/call_log.h"
 #include "tests/app/util/apputil_fixture.h"
 #include "tests/host/host_test.h"
 
@@ -141,12 +142,18 @@ TEST_F(Cleanup, CleanAgainMovesTheItemsMadeSinceAndCollectsNoBlankedEntityTwice)
   ASSERT_EQ(YrlCleanup(), 0);
   int dim = dimension(0);
   int red = coloured(0, rgb(1, 0, 0));
+  // The host takes an item its layer holds already without a word, so the layers alone
+  // cannot show what the second run asked: its calls do. Only the two new items are
+  // added, and only the new red entity is collected (1 and 2 lie on a blank layer).
+  yrlhost::call_log_clear();
   user("toggle yrlcleanup Red");
   user("press yrlcleanup Clean");
   user("press yrlcleanup Close");
   ASSERT_EQ(YrlCleanup(), 0);
   EXPECT_EQ(ids(u"YRL_DIM"), "12 " + std::to_string(dim));
   EXPECT_EQ(ids(u"YRL_RED"), "1 2 " + std::to_string(red));
+  EXPECT_EQ(yrlhost::call_log_of("VynLayerItemAdd_v").size(), 2u);
+  EXPECT_EQ(yrlhost::call_log_of("VynSelectionAlloc_v").size(), 1u);
 }
 
 TEST_F(Cleanup, PreviewThenCloseLeavesTheDrawingAsBefore) {
@@ -181,7 +188,8 @@ TEST_F(Cleanup, LowerCasePrefixKeepsItsCaseExceptInColourLayers) {
   ASSERT_EQ(YrlCleanup(), 0);
   EXPECT_EQ(ids(u"ab_DIM"), "12");
   EXPECT_EQ(ids(u"AB_RED"), "1 2");
-  EXPECT_EQ(ids(u"AB_MINE"), "3");
+  EXPECT_EQ(ids(u"ab_MINE"), "3");  // the typed text is upper-cased, the prefix kept
+  EXPECT_EQ(ids(u"AB_MINE"), "missing");
 }
 
 TEST_F(Cleanup, APrefixWithoutRoomForTheLayerNamesIsRefused) {
@@ -266,14 +274,55 @@ TEST_F(Cleanup, ClearDeletesTheChosenLayerAndShowsItsItems) {
   EXPECT_FALSE(yrlhost::stored_item_hidden(drawing, 77, 3));
 }
 
+VynColor colour_type(int type) {
+  VynColor c{};
+  c.method = 1;
+  c.value.type = type;
+  return c;
+}
+
 TEST(CleanupColour, RuleOfTheColourLayers) {
-  const VynColor red = rgb(1, 0, 0);
   struct Case {
     VynColor colour;
+    VynColor wanted;
     int matches;
-  } cases[] = {{rgb(1, 0, 0), 1}, {rgb(0.995, 0, 0), 1}, {rgb(1.005, 0.005, 0), 1}, {rgb(0.98, 0, 0), 0},
-               {rgb(1, 0, 0.02), 0}, {VynColor{}, 0}};
-  for (const Case& c : cases) EXPECT_EQ(YrlCleanupColorMatches(&c.colour, &red), c.matches) << c.colour.value.rgb[0];
+  } cases[] = {
+      {rgb(1, 0, 0), rgb(1, 0, 0), 1},
+      {rgb(0.995, 0, 0), rgb(1, 0, 0), 1},
+      {rgb(1.005, 0.005, 0), rgb(1, 0, 0), 1},
+      {rgb(0.98, 0, 0), rgb(1, 0, 0), 0},
+      {rgb(1, 0, 0.02), rgb(1, 0, 0), 0},
+      {VynColor{}, rgb(1, 0, 0), 0},
+      {VynColor{}, VynColor{}, 1},
+      // A colour type never matches a colour given as RGB, whatever the RGB's bytes.
+      {colour_type(0), rgb(1, 1, 0), 0},
+      {colour_type(0), rgb(1, 0, 1), 0},
+      {colour_type(0), rgb(0, 1, 0), 0},
+      {colour_type(0), rgb(1, 0, 0), 0},
+      {colour_type(0), rgb(0, 0, 1), 0},
+      {colour_type(1), rgb(0, 0, 1), 0},
+      {rgb(0, 0, 0), colour_type(0), 0},
+      {colour_type(3), colour_type(3), 1},
+      {colour_type(3), colour_type(4), 0},
+      {colour_type(0), VynColor{}, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(YrlCleanupColorMatches(&c.colour, &c.wanted), c.matches)
+        << "method " << c.colour.method << " against method " << c.wanted.method << ", red " << c.wanted.value.rgb[0];
+}
+
+TEST_F(Cleanup, AnEntityOfAColourTypeStaysOutOfEveryColourLayer) {
+  int typed = coloured(0, colour_type(0));
+  user("press yrlcleanup FBtnSelAll");
+  user("press yrlcleanup Clean");
+  user("press yrlcleanup Close");
+  ASSERT_EQ(YrlCleanup(), 0);
+  for (const char16_t* name : {u"YRL_YELLOW", u"YRL_MAGENTA", u"YRL_GREEN", u"YRL_RED", u"YRL_BLUE"}) {
+    const yrlhost::DrawingLayer* l = layer(name);
+    if (!l) continue;
+    for (const yrlhost::LayerMember& m : l->items) EXPECT_NE(m.id, typed) << std::string(name, name + 10);
+  }
+  EXPECT_FALSE(yrlhost::stored_item_hidden(drawing, 77, typed));
 }
 
 TEST(CleanupLayerName, PrefixComparedWithoutCase) {

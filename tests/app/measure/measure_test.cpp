@@ -105,6 +105,53 @@ TEST_F(Measure, AZeroValueIsReadFromTheTextOrRefused) {
   EXPECT_TRUE(shown("Cannot compute scale. Please select a different dimension."));
 }
 
+TEST_F(Measure, ValuesOfRadiusAndDiameterDimensionsFromTheirTexts) {
+  struct Case {
+    int type;
+    std::u16string text;
+    double value;
+  };
+  // A radius text skips one more field than a diameter text before its value.
+  const Case cases[] = {
+      {9, u"{1:40}", 40},          {3, u"{0:R}{1:X}{2:6}", 6}, {4, u"{0:D}{1:7}", 7},
+      {4, u"{0:D}{1:X}{2:6}", 0},  {3, u"{0:R}{1:5}", 0},     {4, u"{0:D}", 0},
+  };
+  int id = 10;
+  for (const Case& c : cases) {
+    dimension(id, c.type, 0.0, {3}, c.text);
+    VynDimension item{8, id, drawing};
+    double value = -1;
+    EXPECT_EQ(YrlDimensionValueGet(&item, &value), 0) << c.type << " " << std::string(c.text.begin(), c.text.end());
+    EXPECT_DOUBLE_EQ(value, c.value) << c.type << " " << std::string(c.text.begin(), c.text.end());
+    ++id;
+  }
+  // Through the dialog: the arc's radius 5 over the radius text's 6, twice it over 7.
+  user("press yrlmeasure DistDimSelect");
+  user("pick 8 11");
+  user("press yrlmeasure Ok");
+  double scale = 0;
+  EXPECT_EQ(YrlMeasureDialog(&scale), 0);
+  EXPECT_DOUBLE_EQ(scale, 5.0 / 6.0);
+  user("press yrlmeasure DistDimSelect");
+  user("pick 8 12");
+  user("press yrlmeasure Ok");
+  EXPECT_EQ(YrlMeasureDialog(&scale), 0);
+  EXPECT_DOUBLE_EQ(scale, 10.0 / 7.0);
+}
+
+TEST_F(Measure, ANegativeScaleTypedIsNoScale) {
+  user("type yrlmeasure DistMeasureInput -30 focusout");
+  user("type yrlmeasure DistDimValueInput 10 focusout");
+  user("press yrlmeasure Ok");
+  double scale = -1;
+  EXPECT_EQ(YrlMeasureDialog(&scale), -1);
+  EXPECT_EQ(scale, 0.0);
+  EXPECT_TRUE(shown("Cannot compute scale. Please select a different dimension."));
+  auto computed = yrlhost::ui_component_snapshot("yrlmeasure", "ComputeInput");
+  ASSERT_TRUE(computed);
+  EXPECT_EQ(std::stod(computed->value), 0.0);
+}
+
 TEST_F(Measure, CancelAndHandTypedValues) {
   dimension(10, 9, 40.0, {1, 2});
   user("press yrlmeasure DistDimSelect");

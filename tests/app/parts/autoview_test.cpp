@@ -3,6 +3,7 @@
 // turned by view name, the dialog's Map and Remove Map, and the records kept across
 // saving and reopening the drawing.
 #include "app/parts/autoview.h"
+#include "app/parts/part_setup.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,111 @@ TEST_F(AutoView, ViewSetupAddsAndClearsTheActivePartsViewsOnItsSheet) {
   ASSERT_EQ(YrlClearView("TOP"), 0);
   EXPECT_EQ(views_on(2).size(), 1u);
   EXPECT_EQ(stored("BLOCK"), front);
+}
+
+TEST_F(AutoView, OnlyOrthographicViewsGetDrawingViews) {
+  line_entity(1, {0, 0, 0}, {40, 0, 0});      // FRONT
+  line_entity(2, {100, 0, 0}, {120, 0, 0});  // the section
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, -1, 41, 1);
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+  VynMdl part = drawing_part("BLOCK");
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(part), 0);
+  ASSERT_EQ(YrlAutoView(part, drawing, 1, 0), 0);
+  ASSERT_EQ(views_on(2).size(), 1u);
+  // A section declared for the active part gets no drawing view on its sheet.
+  user("tab yrlviewsetup MainTab Sec");
+  user("type yrlviewsetup SecVNameInput sec_a none");
+  user("press yrlviewsetup SecViewPickBtn");
+  box_select(99, -1, 121, 1);
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+  YrlViewData sec{};
+  ASSERT_EQ(YrlViewDataRead("SEC_A", &sec), 0);
+  EXPECT_EQ(views_on(2).size(), 1u);
+  EXPECT_STREQ(sec.dwg_view_name, "");
+  EXPECT_EQ(YrlDrwPartSheetViewCreate("SEC_A", drawing, part, 2), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(YrlDrwPartSheetViewCreate("NOPE", drawing, part, 2), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(views_on(2).size(), 1u);
+}
+
+TEST_F(AutoView, AOneMemberViewPickedAgainGetsNoSecondDrawingView) {
+  line_entity(1, {0, 0, 0}, {40, 0, 0});  // FRONT of one line
+  box_select(-1, -1, 41, 1);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
+  VynMdl part = drawing_part("BLOCK");
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(part), 0);
+  ASSERT_EQ(YrlAutoView(part, drawing, 1, 0), 0);
+  ASSERT_EQ(views_on(2).size(), 1u);
+  // Its one member is the current group: picked again, it is no new view.
+  box_select(-1, -1, 41, 1);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
+  EXPECT_EQ(views_on(2).size(), 1u);
+}
+
+TEST_F(AutoView, ClearingAViewOfTwoPartsRemovesEachPartsDrawingView) {
+  declare("FRONT", 2, 0, 0, 40, 20);
+  declare("TOP", 1, 0, 40, 40, 60);
+  VynMdl block = drawing_part("BLOCK");
+  VynMdl plate = drawing_part("PLATE");
+  ASSERT_EQ(YrlAutoView(block, drawing, 1, 0), 0);
+  ASSERT_EQ(YrlAutoView(plate, drawing, 1, 0), 0);
+  ASSERT_EQ(views_on(2).size(), 2u);
+  ASSERT_EQ(views_on(3).size(), 2u);
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, "two.drw", error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  drawing = yrlhost::host_model_open("two.drw", error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(YrlAllClassRegister(), 0);
+
+  ASSERT_EQ(YrlClearView("FRONT"), 0);
+  ASSERT_EQ(views_on(2).size(), 1u);
+  ASSERT_EQ(views_on(3).size(), 1u);
+  const std::string top_block = "TOP,TOP(Side1)," + std::to_string(feature_id(block, "TOP"));
+  EXPECT_EQ(stored("BLOCK"), top_block);
+  EXPECT_EQ(stored("PLATE"), "TOP,TOP(Side1)," + std::to_string(feature_id(plate, "TOP")));
+  // Each part's slot of FRONT's drawing view went with it; TOP's stay.
+  YrlSlotName slot;
+  char name[YRL_STORE_STRING_SIZE];
+  for (const char* part : {"BLOCK", "PLATE"}) {
+    ASSERT_EQ(YrlPartViewSlotName(slot, part, 2), 0);
+    EXPECT_NE(YrlPartStringRetrieve(slot, name), 0) << part;
+    ASSERT_EQ(YrlPartViewSlotName(slot, part, 1), 0);
+    EXPECT_EQ(YrlPartStringRetrieve(slot, name), 0) << part;
+    const auto& left = views_on(std::string(part) == "BLOCK" ? 2 : 3);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(std::string(left[0].name.begin(), left[0].name.end()), name) << part;
+  }
+}
+
+TEST_F(AutoView, ViewMapThenOkOnAPartWithItsSheetMakesNoNewSheetOrViews) {
+  declare("FRONT", 2, 0, 0, 40, 20);
+  declare("TOP", 1, 0, 40, 40, 60);
+  VynMdl part = drawing_part("BLOCK");
+  ASSERT_EQ(YrlAutoView(part, drawing, 1, 0), 0);
+  ASSERT_EQ(views_on(2).size(), 2u);
+  const std::size_t sheets = yrlhost::host_drawing(drawing)->sheets.size();
+  // From Part Setup: the part's view map, its pairs taken off and one made again, OK.
+  user("table yrlpartsetup PSTable Row0");
+  user("press yrlpartsetup PBVwMap");
+  user("press yrlautoview PBRemMap");
+  user("list yrlautoview List1 FRONT");
+  user("list yrlautoview List2 FRONT(Side1)");
+  user("press yrlautoview PBMap");
+  user("press yrlautoview OK");
+  user("press yrlpartsetup Cancel");
+  ASSERT_EQ(YrlPartSetup(), 0);
+  EXPECT_EQ(yrlhost::host_drawing(drawing)->sheets.size(), sheets);
+  EXPECT_EQ(views_on(2).size(), 2u);
+  int sheet = 0;
+  EXPECT_EQ(YrlDrwPartSheetNumGet("BLOCK", &sheet), 0);
+  EXPECT_EQ(sheet, 2);
+  EXPECT_EQ(stored("BLOCK"), "FRONT,FRONT(Side1)," + std::to_string(feature_id(part, "FRONT")) + " | TOP,TOP(Side1)," +
+                                 std::to_string(feature_id(part, "TOP")));
 }
 
 TEST_F(AutoView, MoreStoredPairsThanSixAllShowInTheDialog) {

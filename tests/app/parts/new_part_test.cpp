@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/prefs/prefs.h"
 #include "app/util/apputil.h"
@@ -108,15 +110,54 @@ TEST_F(NewPart, RefusedNamesKeepTheDialogOpenAndCreateNothing) {
   user("press yrlnewpart OK");  // no name
   user("type yrlnewpart PartNameInput taken none");
   user("press yrlnewpart OK");  // in session (compared without case): the field empties
+  check([] {
+    auto input = yrlhost::ui_component("yrlnewpart", "PartNameInput");
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->value, "");
+  });
+  user("type yrlnewpart PartNameInput \"   \" none");
+  user("press yrlnewpart OK");  // blanks only: no name
   user("type yrlnewpart PartNameInput ABCDEFGHIJKLMNOPQRSTUVWXYZ none");
   user("press yrlnewpart OK");  // 26 characters: the view map could not store it
   user("press yrlnewpart Cancel");
   EXPECT_EQ(YrlNewPartWithReturn(nullptr, nullptr), -1);
-  EXPECT_TRUE(shown("Type a valid part name."));
+  const std::vector<std::string> messages = yrlhost::messages_displayed();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), "Type a valid part name."), 2);
   EXPECT_TRUE(shown("A model of that name is in session already."));
   EXPECT_TRUE(shown("The part name is too long"));
   EXPECT_EQ(yrlhost::host_models(yrlhost::model_type_part).size(), 1u);
   EXPECT_TRUE(yrlhost::host_drawing(drawing)->models.empty());
+}
+
+TEST_F(NewPart, BlanksAroundTheNameAreDropped) {
+  drawing_in("INCH");
+  user("type yrlnewpart PartNameInput \" \tBLOCK  \" none");
+  user("press yrlnewpart OK");
+  EXPECT_EQ(YrlNewPart(), 0);
+  EXPECT_NE(yrlhost::host_model_find(yrlhost::model_type_part, "BLOCK"), nullptr);
+  EXPECT_EQ(yrlhost::host_models(yrlhost::model_type_part).size(), 1u);
+}
+
+TEST_F(NewPart, ATooLongDescriptionIsRefusedAndTheDialogStaysUsable) {
+  drawing_in("INCH");
+  const std::string longest(79, 'D');
+  user("type yrlnewpart PartNameInput P1 none");
+  user("type yrlnewpart DESCRIPTION " + longest + "X none");
+  user("press yrlnewpart OK");  // 80 characters: refused, nothing made
+  check([] {
+    EXPECT_TRUE(shown("The text of DESCRIPTION is too long: use at most 79 characters."));
+    EXPECT_TRUE(yrlhost::host_models(yrlhost::model_type_part).empty());
+  });
+  user("type yrlnewpart MODELED_BY " + std::string(200, 'M') + " none");
+  user("type yrlnewpart DESCRIPTION " + longest + " none");
+  user("press yrlnewpart OK");  // MODELED_BY now: refused
+  check([] { EXPECT_TRUE(shown("The text of MODELED_BY is too long")); });
+  user("type yrlnewpart MODELED_BY ME none");
+  user("press yrlnewpart OK");
+  VynMdl part = nullptr;
+  ASSERT_EQ(YrlNewPartWithReturn(&part, nullptr), 0);
+  EXPECT_EQ(parameter(part, "DESCRIPTION"), longest);
+  EXPECT_EQ(parameter(part, "MODELED_BY"), "ME");
 }
 
 TEST_F(NewPart, ANameOfTwentyFiveCharactersIsTaken) {
@@ -146,7 +187,7 @@ TEST_F(NewPart, TheDrawingNameStartsTheNameWhenThePreferenceSaysSo) {
 
 TEST_F(NewPart, FailuresAfterTheCopyLeaveNoPartInSession) {
   drawing_in("INCH");
-  // The parameter cannot be made: the copy goes, the dialog stays open.
+  // The parameter cannot be made: the copy goes, the dialog stays open and says why.
   yrlhost::call_log_fail_on_call("VynParameterCreate_v", 1);
   user("type yrlnewpart PartNameInput P3 none");
   user("type yrlnewpart DESCRIPTION D none");
@@ -154,6 +195,7 @@ TEST_F(NewPart, FailuresAfterTheCopyLeaveNoPartInSession) {
   user("press yrlnewpart Cancel");
   EXPECT_EQ(YrlNewPart(), -1);
   EXPECT_TRUE(yrlhost::host_models(yrlhost::model_type_part).empty());
+  EXPECT_TRUE(shown("Could not store DESCRIPTION on the part (status -1)"));
   // The drawing refuses the part: the part goes and is no longer active.
   yrlhost::call_log_fail_on_call("VynDrawingSolidAdd_v", 1);
   user("type yrlnewpart PartNameInput P3 none");

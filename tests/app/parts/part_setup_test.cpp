@@ -15,6 +15,8 @@
 #include "host/store/drawings.h"
 #include "host/store/models.h"
 #include "host/ui/ui.h"
+#include "host/plugin/call_log.h"
+#include "host/ui/messages.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {
@@ -59,25 +61,50 @@ TEST_F(PartSetup, ShowsTheStoredActivePartAndCancelKeepsIt) {
   drawing_part("FIRST");
   VynMdl second = drawing_part("SECOND");
   ASSERT_EQ(YrlActiveModelSet(second), 0);
-  user("toggle yrlpartsetup FIRST");
+  user("toggle yrlpartsetup ActiveRow0");
   user("press yrlpartsetup Cancel");
   ASSERT_EQ(YrlPartSetupMain(), 0);
   EXPECT_EQ(cell("Row0", "PartName"), "FIRST");
   EXPECT_EQ(cell("Row1", "PartName"), "SECOND");
-  EXPECT_TRUE(checked("FIRST"));  // as the user left them
-  EXPECT_FALSE(checked("SECOND"));
+  EXPECT_TRUE(checked("ActiveRow0"));  // FIRST, as the user left it
+  EXPECT_FALSE(checked("ActiveRow1"));
   EXPECT_EQ(active(), "SECOND");
 
   user("press yrlpartsetup Cancel");
   ASSERT_EQ(YrlPartSetup(), 0);
-  EXPECT_FALSE(checked("FIRST"));
-  EXPECT_TRUE(checked("SECOND"));
+  EXPECT_FALSE(checked("ActiveRow0"));
+  EXPECT_TRUE(checked("ActiveRow1"));
 
-  user("toggle yrlpartsetup FIRST");
+  user("toggle yrlpartsetup ActiveRow0");
   user("press yrlpartsetup OK");
   ASSERT_EQ(YrlPartSetup(), 0);
   EXPECT_EQ(active(), "FIRST");
-  EXPECT_FALSE(checked("SECOND"));
+  EXPECT_FALSE(checked("ActiveRow1"));
+}
+
+TEST_F(PartSetup, PartsNamedLikeTheDialogsComponentsGetTheirRows) {
+  drawing_part("OK");
+  drawing_part("Cancel");
+  drawing_part("PSTable");
+  drawing_part("ActiveBtn");
+  user("toggle yrlpartsetup ActiveRow1");
+  user("press yrlpartsetup OK");
+  ASSERT_EQ(YrlPartSetup(), 0);
+  EXPECT_EQ(cell("Row0", "PartName"), "OK");
+  EXPECT_EQ(cell("Row2", "PartName"), "PSTable");
+  EXPECT_EQ(cell("Row3", "PartName"), "ActiveBtn");
+  EXPECT_EQ(active(), "Cancel");
+  EXPECT_FALSE(checked("ActiveRow0"));
+  EXPECT_TRUE(checked("ActiveRow1"));
+}
+
+TEST_F(PartSetup, ATableThatCannotBeFilledIsReportedAndNotShown) {
+  drawing_part("FIRST");
+  yrlhost::call_log_fail_on_call("VynUITableCellComponentCopy_v", 1, -1);
+  EXPECT_EQ(YrlPartSetup(), -1);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlpartsetup"));
+  ASSERT_FALSE(yrlhost::messages_displayed().empty());
+  EXPECT_EQ(yrlhost::messages_displayed().back(), "Could not set up the dialog: Table.");
 }
 
 TEST_F(PartSetup, WithoutPartsTheCommandGoesStraightToNewPart) {
@@ -98,14 +125,14 @@ TEST_F(PartSetup, APartMadeActiveInNewPartShowsChecked) {
   user("press yrlpartsetup Cancel");
   ASSERT_EQ(YrlPartSetup(), 0);
   EXPECT_EQ(cell("Row1", "PartName"), "THIRD");
-  EXPECT_TRUE(checked("THIRD"));
-  EXPECT_FALSE(checked("FIRST"));
+  EXPECT_TRUE(checked("ActiveRow1"));  // THIRD
+  EXPECT_FALSE(checked("ActiveRow0"));
   EXPECT_EQ(active(), "THIRD");  // New Part stored it at once
 }
 
 TEST_F(PartSetup, MorePartsThanTwentyFiveGetTheirRows) {
   for (int i = 0; i < 30; ++i) drawing_part("P" + std::to_string(i));
-  user("toggle yrlpartsetup P29");
+  user("toggle yrlpartsetup ActiveRow29");
   user("press yrlpartsetup OK");
   ASSERT_EQ(YrlPartSetup(), 0);
   EXPECT_EQ(cell("Row29", "PartName"), "P29");

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -173,6 +177,27 @@ TEST_F(Selection, ChainWithinTheDeclaredView) {
   EXPECT_EQ(text->text, " 0 selected");
 }
 
+TEST_F(Selection, AChainWithinAViewOfADamagedMemberCountEnds) {
+  rectangle(1, 0, 0, 10, 5);
+  declare_view("FRONT", 1, 2, {1, 2, 3, 4});
+  YrlViewData r{};
+  ASSERT_EQ(YrlViewDataRead("FRONT", &r), 0);
+  r.member_count = INT_MAX;  // as a damaged drawing may store it
+  ASSERT_EQ(YrlViewDataWrite("FRONT", r), 0);
+  // A walk of every stored count would take hours: the child process that runs the pick
+  // is bounded by an alarm, so a regression fails instead of hanging the suite.
+  EXPECT_EXIT(
+      {
+        alarm(60);
+        user("press yrlselobj Add");
+        user("pick 77 1");
+        user("press yrlselobj Close");
+        Items items = sorted(run_select("draft_ent", YRL_SEL_CHAIN_VIEW));
+        std::_Exit(items == drafts({1, 2, 3, 4}) ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(Selection, ChainRemoveTakesTheConnectedEntriesOut) {
   rectangle(1, 0, 0, 10, 5);
   line_entity(5, {30, 0, 0}, {40, 0, 0});
@@ -205,6 +230,7 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
   std::string error;
   ASSERT_EQ(yrlhost::host_entity_add(drawing, other, error), 6) << error;
   note(7, 2, 2, 2);
+  dimension(8, 2, 2, 2);  // inside the box, on the other sheet
   ASSERT_TRUE(yrlhost::host_current_sheet_set(drawing, 1, error)) << error;
   struct Case {
     const char* radio;
@@ -226,14 +252,14 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
     user("press yrlselobj Close");
     EXPECT_EQ(run_select(c.filter), c.expected) << c.radio << " " << c.filter;
   }
-  // The other sheet's entities and notes only when it is current.
+  // The other sheet's entities, notes and dimensions only when it is current.
   ASSERT_TRUE(yrlhost::host_current_sheet_set(drawing, 2, error)) << error;
   user("radio yrlselobj RadioSelType inside");
   user("press yrlselobj Add");
   user("mouse 1 0 0 0");
   user("box 0 0 0 10 10 0");
   user("press yrlselobj Close");
-  EXPECT_EQ(run_select("draft_ent,any_note"), (Items{{77, 6}, {68, 7}}));
+  EXPECT_EQ(run_select("draft_ent,any_note,dimension"), (Items{{77, 6}, {8, 8}, {68, 7}}));
 }
 
 TEST_F(Selection, ABoxEndedWithAnotherButtonSelectsNothing) {
@@ -243,6 +269,14 @@ TEST_F(Selection, ABoxEndedWithAnotherButtonSelectsNothing) {
   user("mouse 3 0 0 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select(), Items{});
+  // The pick itself answers the host's status of the mouse pick (0), not an abort.
+  user("mouse 3 0 0 0");
+  int count = -1;
+  EXPECT_EQ(YrlBoxSelect("draft_ent", YRL_SEL_INSIDE, &count, YRL_SEL_ADD), 0);
+  EXPECT_EQ(count, 0);
+  // A failing mouse pick answers its failure.
+  yrlhost::call_log_fail_on_call("VynMousePickGet_v", 1, -1);
+  EXPECT_EQ(YrlBoxSelect("draft_ent", YRL_SEL_INSIDE, &count, YRL_SEL_ADD), -1);
 }
 
 TEST_F(Selection, BoxRemoveAndSinglePicks) {
@@ -364,6 +398,23 @@ TEST(ChainGrow, FirstCandidateInOrderWinsAndEndsStrictlyBelowTolerance) {
   EXPECT_EQ(end[1], 5);
   double s2[3] = {0, 0, 0}, e2[3] = {4, 0, 0};
   EXPECT_EQ(YrlChainGrow(c, 4, s2, e2, 0.0, joined), 0);
+}
+
+TEST(ChainGrow, EachStepTakesTheFirstCandidateInOrderAtEitherEnd) {
+  // The chain (0,0)-(4,0) grows at both ends; candidates 2 and 3 are given reversed.
+  const YrlChainEnds c[] = {
+      {{8, 0, 0}, {12, 0, 0}},    // 0: at the end once 2 has joined
+      {{-4, 0, 0}, {0, 0, 0}},    // 1: at the start
+      {{8, 0, 0}, {4, 0, 0}},     // 2: at the end, its end first
+      {{-4, 0, 0}, {-8, 0, 0}},   // 3: at the start once 1 has joined, its start first
+  };
+  double start[3] = {0, 0, 0}, end[3] = {4, 0, 0};
+  int joined[4] = {-1, -1, -1, -1};
+  ASSERT_EQ(YrlChainGrow(c, 4, start, end, 0.01, joined), 4);
+  // 1 (start) before 2 (end); then 2 before 3; then 0 before 3.
+  EXPECT_EQ(std::vector<int>(joined, joined + 4), (std::vector<int>{1, 2, 0, 3}));
+  EXPECT_EQ(start[0], -8);
+  EXPECT_EQ(end[0], 12);
 }
 
 }  // namespace

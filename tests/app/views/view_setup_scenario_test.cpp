@@ -47,4 +47,39 @@ TEST_F(ViewScenario, DeclaredViewsReopenWithTheDrawing) {
   EXPECT_EQ(scale, 0.5);
 }
 
+TEST_F(ViewScenario, ASectionNamedLikeAnOrthographicViewIsRefused) {
+  ASSERT_EQ(start_app(), 0);
+  yrltest::TempDir temp;
+  const std::string saved = temp.file("taken.drw");
+  std::string report = yrltest::run_shipped_scenario("view_name_taken.txt", saved);
+  EXPECT_NE(report.find("script failures: 0"), std::string::npos) << report;
+  EXPECT_NE(report.find("The name FRONT belongs to another view or to the drawing's view data; choose another name."),
+            std::string::npos)
+      << report;
+
+  // Saved and reopened: FRONT is still the orthographic view of its own four lines.
+  VynMdl drawing = yrlhost::host_model_find(yrlhost::model_type_drawing, "TAKEN");
+  ASSERT_NE(drawing, nullptr);
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  std::string error;
+  ASSERT_NE(yrlhost::host_model_open(saved, error), nullptr) << error;
+  ASSERT_EQ(YrlViewClassRegister(), 0);
+  YrlViewData front{};
+  ASSERT_EQ(YrlViewDataRead("FRONT", &front), 0);
+  EXPECT_EQ(front.view_type, 1);
+  EXPECT_EQ(front.group_id, 2);
+  EXPECT_EQ(front.member_count, 4);
+  for (int i = 0; i < 4; ++i) {
+    int id = 0;
+    EXPECT_EQ(YrlViewIntegerRetrieve(("FRONT_" + std::to_string(i)).c_str(), &id), 0);
+    EXPECT_GE(id, 1);
+    EXPECT_LE(id, 4);
+  }
+  YrlViewData sec{};
+  ASSERT_EQ(YrlViewDataRead("SEC_A", &sec), 0);
+  EXPECT_EQ(sec.view_type, 2);
+  EXPECT_EQ(sec.group_id, 10);  // the refused name handed out no group id
+  EXPECT_EQ(sec.member_count, 2);
+}
+
 }  // namespace

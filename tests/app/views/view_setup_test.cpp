@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -146,6 +147,66 @@ TEST_F(ViewSetup, MainTabFollowsTheOrthographicViews) {
   EXPECT_FALSE(main_tab_enabled());
   YrlViewData r{};
   EXPECT_NE(YrlViewDataRead("FRONT", &r), 0);
+}
+
+TEST_F(ViewSetup, MainTabOpensForAnyOrthographicOrSectionViewNotOnlyFront) {
+  // The drawing holds one view, no FRONT: the other pages open when it is an
+  // orthographic or a section view, so that a section of a drawing without FRONT stays
+  // reachable.
+  struct Case {
+    const char* name;
+    int type;
+    bool enabled;
+  };
+  for (const Case& c : {Case{"TOP", 1, true}, Case{"SEC_A", 2, true}, Case{"AUX_A", 3, false},
+                        Case{"DET_A", 4, false}}) {
+    YrlViewData r{};
+    r.view_type = c.type;
+    r.group_id = c.type == 1 ? 1 : 10;
+    std::strcpy(r.view_name, c.name);
+    ASSERT_EQ(YrlViewDataWrite(c.name, r), 0);
+    user("press yrlviewsetup Close");
+    ASSERT_EQ(YrlViewSetup(), 0);
+    EXPECT_EQ(main_tab_enabled(), c.enabled) << c.name;
+    ASSERT_EQ(YrlViewStreamDelete(c.name), 0);
+  }
+}
+
+TEST_F(ViewSetup, ASectionNamedLikeAnOrthographicViewIsRefusedAndTheViewKept) {
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, -1, 41, 21);
+  user("tab yrlviewsetup MainTab Sec");
+  user("type yrlviewsetup SecVNameInput front none");
+  user("press yrlviewsetup SecViewPickBtn");  // refused: no selection dialog opens
+  user("type yrlviewsetup SecVNameInput " + std::string(25, 'S') + " none");
+  user("press yrlviewsetup SecViewPickBtn");  // too long: refused whole
+  user("type yrlviewsetup SecVNameInput \"   \" none");
+  user("press yrlviewsetup SecViewPickBtn");  // blanks: no name
+  user("type yrlviewsetup SecVNameInput " + std::string(24, 'S') + " none");
+  user("press yrlviewsetup SecViewPickBtn");
+  box_select(99, -1, 121, 21);
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+  YrlViewData front = record("FRONT");
+  EXPECT_EQ(front.view_type, 1);
+  EXPECT_EQ(front.group_id, 2);
+  EXPECT_EQ(front.member_count, 4);
+  int id = 0;
+  EXPECT_EQ(YrlViewIntegerRetrieve("FRONT_0", &id), 0);
+  EXPECT_EQ(id, 1);
+  EXPECT_EQ(record(std::string(24, 'S').c_str()).member_count, 4);
+  YrlViewData r{};
+  EXPECT_NE(YrlViewDataRead(std::string(25, 'S').c_str(), &r), 0);
+  const auto& shown = yrlhost::messages_displayed();
+  EXPECT_NE(std::find(shown.begin(), shown.end(),
+                      "The name FRONT belongs to another view or to the drawing's view data; choose another name."),
+            shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "The view name is too long: use at most 24 characters."),
+            shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Choose or type a view name first."), shown.end());
+  int views = 0, section = 0;
+  EXPECT_EQ(YrlViewSetupFindNoOfViews(&views, nullptr, &section), 0);
+  EXPECT_EQ(section, 1);
 }
 
 TEST_F(ViewSetup, ScalesAreKeptOnlyWhenAcceptedAndPositive) {

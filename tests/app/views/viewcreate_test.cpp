@@ -111,6 +111,95 @@ TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
   EXPECT_EQ(ref[0], 0);
 }
 
+TEST_F(ViewCreate, ANameHeldByAViewOfAnotherKindOrByOtherViewDataIsRefused) {
+  box_select(-1, -1, 41, 21);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
+  const YrlViewData front = record("FRONT");
+  // No selection dialog opens for a refused name: nothing is queued for one.
+  for (int type : {2, 3, 4}) {
+    for (const char* name : {"FRONT", "front", "YRL_DWGSCALE", "FRONT_1"}) {
+      EXPECT_EQ(YrlCreateView("yrlviewsetup", name, type), VYN_TK_E_FOUND) << name << " " << type;
+      ASSERT_FALSE(yrlhost::messages_displayed().empty());
+      EXPECT_EQ(yrlhost::messages_displayed().back(),
+                std::string("The name ") + name +
+                    " belongs to another view or to the drawing's view data; choose another name.");
+    }
+  }
+  YrlViewData after = record("FRONT");
+  EXPECT_EQ(after.view_type, 1);
+  EXPECT_EQ(after.group_id, front.group_id);
+  EXPECT_EQ(after.member_count, 2);
+  int id = 0;
+  EXPECT_EQ(YrlViewIntegerRetrieve("FRONT_1", &id), 0);
+  EXPECT_EQ(id, 2);
+  double scale = 0;
+  EXPECT_EQ(YrlViewDoubleRetrieve("YRL_DWGSCALE", &scale), 0);
+  EXPECT_EQ(scale, 1.0);
+  int next = 0;
+  EXPECT_NE(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);  // no group id was handed out
+
+  // A section view of two members whose member slot would be another view's record.
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "SEC_1", 2), 0);
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC", 2), VYN_TK_E_FOUND);
+  EXPECT_EQ(record("SEC_1").view_type, 2);
+  YrlViewData none{};
+  EXPECT_NE(YrlViewDataRead("SEC", &none), 0);
+  // The same kind keeps its name: picked again.
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_1", 2), 0);
+}
+
+TEST_F(ViewCreate, AViewWhoseMemberSlotsCannotBeNamedStoresNothing) {
+  const std::string name(29, 'L');  // "<name>_1" is 31 characters: the slots fit
+  const std::string longer(30, 'L');  // "<name>_1" would be 32
+  box_select(99, 99, 131, 111);
+  EXPECT_NE(YrlCreateView("yrlviewsetup", longer.c_str(), 2), 0);
+  YrlViewData r{};
+  EXPECT_NE(YrlViewDataRead(longer.c_str(), &r), 0);
+  int id = 0;
+  EXPECT_NE(YrlViewIntegerRetrieve((longer + "_0").c_str(), &id), 0);
+  ASSERT_FALSE(yrlhost::messages_displayed().empty());
+  EXPECT_NE(yrlhost::messages_displayed().back().find("is too long to be kept in the drawing"), std::string::npos);
+  EXPECT_EQ(group_size(), 0);
+  box_select(99, 99, 131, 111);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", name.c_str(), 2), 0);
+  EXPECT_EQ(record(name.c_str()).member_count, 2);
+}
+
+TEST_F(ViewCreate, AFailedStorePutsTheViewBackAsItWas) {
+  box_select(-1, -1, 41, 21);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
+  const YrlViewData before = record("FRONT");
+  // Picked again as 3 and 4; the second member cannot be stored (the record, then the
+  // members: the third write).
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  yrlhost::call_log_fail_on_call("VynExtdataSlotWrite_v", 3, -1);
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), -1);
+  YrlViewData after = record("FRONT");
+  EXPECT_EQ(after.member_count, 2);
+  EXPECT_EQ(std::memcmp(after.bounds, before.bounds, sizeof after.bounds), 0);
+  for (int i = 0; i < 2; ++i) {
+    int id = 0;
+    EXPECT_EQ(YrlViewIntegerRetrieve(("FRONT_" + std::to_string(i)).c_str(), &id), 0);
+    EXPECT_EQ(id, i + 1) << i;
+  }
+  EXPECT_EQ(group_size(), 2);  // FRONT's own members are the current group again
+
+  // A new view whose second save fails leaves no record behind.
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  yrlhost::call_log_fail_on_call("VynExtdataSlotWrite_v", 5, -1);  // counter, record, 2 members, record
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), -1);
+  YrlViewData r{};
+  EXPECT_NE(YrlViewDataRead("SEC_A", &r), 0);
+}
+
 TEST_F(ViewCreate, ClearingAView) {
   box_select(-1, -1, 41, 21);
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
