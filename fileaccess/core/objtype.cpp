@@ -45,15 +45,22 @@ bool by_type_made;
 const VynObjectType* last_found;
 bool match_types_filled;
 
+// Rows that share a key stay in table order, so that a lookup finds the first of them;
+// the rows lie in one array, so their addresses give that order.
+int compare_positions(const void* a, const void* b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
 int compare_extensions(const void* a, const void* b) {
-  return std::strcmp(static_cast<const VynObjectType*>(a)->extension,
-                     static_cast<const VynObjectType*>(b)->extension);
+  int c = std::strcmp(static_cast<const VynObjectType*>(a)->extension,
+                      static_cast<const VynObjectType*>(b)->extension);
+  return c != 0 ? c : compare_positions(a, b);
 }
 
 int compare_types(const void* a, const void* b) {
   int x = static_cast<const VynObjectType*>(a)->type;
   int y = static_cast<const VynObjectType*>(b)->type;
-  return x < y ? -1 : x > y ? 1 : 0;
+  return x < y ? -1 : x > y ? 1 : compare_positions(a, b);
 }
 
 void sort_extension_index() {
@@ -66,6 +73,8 @@ void sort_type_index() {
                            reinterpret_cast<void**>(const_cast<VynObjectType**>(by_type)));
 }
 
+// The rows with an extension, and the "All File" row that an empty extension finds; made
+// again whenever an extension changes, since a row may come into it or leave it.
 void make_extension_index() {
   if (by_extension_count >= 0) return;
   int n = 0;
@@ -235,7 +244,10 @@ int notify_extension_changed(int type, const char* extension) {
   if (!found || !extension || std::strlen(extension) >= sizeof found->extension) return 0;
   VynObjectType* row = &object[found - object];
   vyn_cnvrt_to_upper(extension, row->extension);
-  if (by_extension_count >= 0) sort_extension_index();
+  if (by_extension_count >= 0) {
+    by_extension_count = -1;
+    make_extension_index();
+  }
   if (by_type_made) sort_type_index();
   return 0;
 }
