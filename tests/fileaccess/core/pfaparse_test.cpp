@@ -58,6 +58,11 @@ TEST_F(PfaParse, NamesSplitByTheGrammarAndTheLocationTypes) {
       {"a.prt.-3", "|||a|prt|-3|2|1", "a.prt.-3"},
       {"a.prt.-03", "|||a.prt|-03|0|-6|1", "a.prt.-03"},
       {"a.prt.-32768", "|||a|prt|-32768|2|1", "a.prt.-32768"},
+      // A version must fit 16 bits: one past either end is no version, never a wrapped one.
+      {"a.prt.32767", "|||a|prt|32767|2|1", "a.prt.32767"},
+      {"a.prt.32768", "|||a.prt|32768|0|-6|1", "a.prt.32768"},
+      {"a.prt.-32769", "|||a.prt|-32769|0|-6|1", "a.prt.-32769"},
+      {"a.prt.65539", "|||a.prt|65539|0|-6|1", "a.prt.65539"},
       {"a3", "|||a3||0|-6|1", "a3"},
       {"Mixed.txt", "|||Mixed|txt|0|146|1", "Mixed.txt"},
       {"a.zzz", "|||a|zzz|0|-6|1", "a.zzz"},
