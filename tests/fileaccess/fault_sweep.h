@@ -38,9 +38,9 @@ struct SweepOp {
   std::function<int()> run;
   // What must hold after a run.
   std::function<void(const SweepRun&)> check;
-  // The file that vanishes, just before the failed call, in the "vanished" runs; empty:
-  // no such runs.
-  std::string vanishing;
+  // The POSIX path of the file that vanishes, just before the failed call, in the
+  // "vanished" runs, asked after setup; none (or an empty answer): no such runs.
+  std::function<std::string()> vanishing;
   // The bytes a cut write lets through.
   unsigned short_bytes = 3;
 };
@@ -93,10 +93,11 @@ inline std::vector<std::pair<std::string, long>> sweep_faults(const SweepOp& op)
                                SweepFault::short_write, SweepFault::vanished}) {
         if (fault == SweepFault::short_write && !w32::fault_testing_is_writing_call(call.c_str()))
           continue;
-        if (fault == SweepFault::vanished && op.vanishing.empty()) continue;
+        if (fault == SweepFault::vanished && !op.vanishing) continue;
         op.setup();
         w32::fault_testing_reset();
-        std::string vanishing = op.vanishing;
+        std::string vanishing = op.vanishing ? op.vanishing() : std::string();
+        if (fault == SweepFault::vanished && vanishing.empty()) continue;
         int n = static_cast<int>(k);
         bool armed = false;
         switch (fault) {
