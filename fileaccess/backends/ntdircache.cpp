@@ -33,8 +33,10 @@ constexpr std::uint64_t kEpochFileTime = 116444736000000000ull;
 int caching_mode = 2;
 int debug_switch = -1;
 
-// One record per drive letter asked for, appended at first use (growable array, step 4).
-NtDriveRecord* drives;
+// One record per drive letter asked for, appended at first use. Plain static storage
+// (there are at most 26), so that the records outlive a reset of the memory blocks.
+NtDriveRecord drives[26];
+int drive_count;
 
 struct ServerOffset {
   char server[260];
@@ -106,20 +108,22 @@ const NtDriveRecord* append_drive(int letter) {
   letter = std::toupper(letter);
   Win32DriveInfo info;
   if (get_win32_drive_info(letter, &info, 0) != 0) return nullptr;
-  NtDriveRecord record = {};
+  for (int i = 0; i < drive_count; ++i)
+    if (drives[i].info.letter == letter) return &drives[i];
+  if (drive_count == 26) return nullptr;
+  NtDriveRecord& record = drives[drive_count++];
+  record = {};
   record.info = info;
   record.info.letter = letter;
   bool ntfs = std::strcmp(info.file_system, "NTFS") == 0;
   record.cachable[0] = record.cachable[1] = ntfs ? 1 : 0;
-  if (!drives) drives = static_cast<NtDriveRecord*>(xar_alloc(0, sizeof(NtDriveRecord), 4));
-  xar_append(&drives, 1, &record);
-  return &drives[xar_count(&drives) - 1];
+  return &record;
 }
 
 const NtDriveRecord* get_nt_drive_info(int letter) {
   if (!std::isalpha(letter)) return nullptr;
   letter = std::toupper(letter);
-  for (int i = 0, n = xar_count(&drives); i < n; ++i)
+  for (int i = 0; i < drive_count; ++i)
     if (drives[i].info.letter == letter) return &drives[i];
   return append_drive(letter);
 }
@@ -281,7 +285,7 @@ void ntdircache_testing_reset() {
   // The arrays belong to the memory chain, which the memory reset releases.
   caching_mode = 2;
   debug_switch = -1;
-  drives = nullptr;
+  drive_count = 0;
   servers = nullptr;
   netapi_state = -1;
   net_remote_tod = nullptr;

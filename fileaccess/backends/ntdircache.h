@@ -23,11 +23,12 @@ struct NtDriveRecord {
 };
 // The record of a drive letter (either case), read with get_win32_drive_info and
 // appended on first use; null for a letter that is not alphabetic or a drive whose
-// information cannot be read (asked again next time). A record stays where it is until
-// the next one is appended. get_win32_cached_drive_info is the same lookup.
+// information cannot be read (asked again next time). Records stay where they are for
+// the process. get_win32_cached_drive_info is the same lookup.
 const NtDriveRecord* get_nt_drive_info(int letter);
 const NtDriveRecord* get_win32_cached_drive_info(int letter);
-// Reads the drive's information and appends its record: the record, or null.
+// Reads the drive's information and appends its record (the one there when the letter
+// has one already): the record, or null.
 const NtDriveRecord* append_drive(int letter);
 
 // With debugging on, "nt_cache> name label m/d/y hh:mm:ss:mmm" of a file time in local
