@@ -45,22 +45,15 @@ bool by_type_made;
 const VynObjectType* last_found;
 bool match_types_filled;
 
-// Rows that share a key stay in table order, so that a lookup finds the first of them;
-// the rows lie in one array, so their addresses give that order.
-int compare_positions(const void* a, const void* b) {
-  return a < b ? -1 : a > b ? 1 : 0;
-}
-
 int compare_extensions(const void* a, const void* b) {
-  int c = std::strcmp(static_cast<const VynObjectType*>(a)->extension,
-                      static_cast<const VynObjectType*>(b)->extension);
-  return c != 0 ? c : compare_positions(a, b);
+  return std::strcmp(static_cast<const VynObjectType*>(a)->extension,
+                     static_cast<const VynObjectType*>(b)->extension);
 }
 
 int compare_types(const void* a, const void* b) {
   int x = static_cast<const VynObjectType*>(a)->type;
   int y = static_cast<const VynObjectType*>(b)->type;
-  return x < y ? -1 : x > y ? 1 : compare_positions(a, b);
+  return x < y ? -1 : x > y ? 1 : 0;
 }
 
 void sort_extension_index() {
@@ -74,7 +67,9 @@ void sort_type_index() {
 }
 
 // The rows with an extension, and the "All File" row that an empty extension finds; made
-// again whenever an extension changes, since a row may come into it or leave it.
+// again whenever an extension changes, since a row may come into it or leave it, and a
+// stable sort of rows taken in table order keeps rows that share an extension in that
+// order, so that a lookup finds the first of them.
 void make_extension_index() {
   if (by_extension_count >= 0) return;
   int n = 0;

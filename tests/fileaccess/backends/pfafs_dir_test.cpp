@@ -768,6 +768,20 @@ TEST_F(PfaFsDirTest, TheNextVersionNeverEmptiesAFileItDidNotSee) {
   vek::pfa_free_vyn_file(&file);
 }
 
+// A listing taken while its directory's time was within the clock's grain is kept with
+// caching automatic, but never lent: a change in the same tick leaves the time as it was.
+TEST_F(PfaFsDirTest, AListingTakenWithinTheGrainIsNeverLent) {
+  vek::pfa_set_dir_cache(1);
+  std::string path = dir.file("recent");
+  fs::create_directories(path);
+  EXPECT_TRUE(scanned(path).empty());
+  EXPECT_EQ(vek::pfa_dir_cache_entries(), 1);  // kept as state 19
+  struct timespec kept = mtime_of(path);
+  yrltest::write_file(path + "/same_tick.txt", "x");
+  set_mtime(path, kept);
+  EXPECT_EQ(scanned(path), (std::set<std::string>{"same_tick.txt"}));
+}
+
 // A running memory-debugger loop drops what the cache holds.
 TEST_F(PfaFsDirTest, AMemoryLoopDropsTheCache) {
   std::string path = old_dir("looped");
