@@ -2,8 +2,8 @@
 // variable that the text may name, parsed with a location type drawn from the input.
 // The answer is 0 or one of the parser's codes. A parsed handle has six contiguous
 // slots within 259 bytes and an empty slot 5; every name read back ends inside its
-// buffer; a full name parses again to the same full name. A refused name leaves the
-// handle without a name.
+// buffer; a full name parses again to the same full name, and a neutral name to the
+// same neutral name. A refused name leaves the handle without a name.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   full.check();
   require(full_answer == 0 || (full_answer == 1 && full.text()[0] == '\0'));
   Guarded neutral;
-  vek::pfa_get_neutral_name(file, neutral.text());
+  const int neutral_answer = vek::pfa_get_neutral_name(file, neutral.text());
   neutral.check();
   Guarded masked;
   vek::pfa_get_file_name(file, static_cast<int>(size % 64), masked.text());
@@ -136,15 +136,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool empty_extension = file->component[4][0] == file->component[4][1];
   const bool dotted = empty_extension && base.size() > 1 && base[0] != '.' &&
                       base.find('.') != std::string::npos;
-  if (how < 0 && full_answer == 0 && !first.empty() && first.find('$') == std::string::npos &&
-      first[0] != '~' && !colon && !dotted) {
+  // The neutral form keeps the parts apart just as well: a drive stays a drive before a
+  // relative path, a host before its path.
+  const std::string neutral_first = neutral.text();
+  const struct {
+    int answer;
+    const std::string& text;
+    int (*reader)(const vek::VynFile*, char*);
+  } forms[] = {{full_answer, first, vek::pfa_get_full_name},
+               {neutral_answer, neutral_first, vek::pfa_get_neutral_name}};
+  for (const auto& form : forms) {
+    if (how >= 0 || form.answer != 0 || form.text.empty() ||
+        form.text.find('$') != std::string::npos || form.text[0] == '~' || colon || dotted)
+      continue;
     vek::VynFile* again = nullptr;
     require(vek::pfa_alloc_vyn_file(&again) == 0);
-    require(vek::pfa_parse_to_vyn_file(again, first.c_str()) == 0);
+    require(vek::pfa_parse_to_vyn_file(again, form.text.c_str()) == 0);
     check_slots(again);
     Guarded second;
-    require(vek::pfa_get_full_name(again, second.text()) == 0);
-    if (how == -2) require(first == second.text());
+    require(form.reader(again, second.text()) == 0);
+    if (how == -2) require(form.text == second.text());
     vek::pfa_free_vyn_file(&again);
   }
   vek::pfa_free_vyn_file(&file);

@@ -33,13 +33,10 @@ constexpr std::uint64_t kEpochFileTime = 116444736000000000ull;
 int caching_mode = 2;
 int debug_switch = -1;
 
-struct DriveRecord {
-  Win32DriveInfo info;
-  int cachable[2];  // modes 1 and 2
-};
-// One record per letter asked for, read once; a fixed table of the 26 letters (letter 0
-// while not read, -1 when the drive could not be read).
-DriveRecord drives[26];
+// One record per drive letter asked for, appended at first use. Plain static storage
+// (there are at most 26), so that the records outlive a reset of the memory blocks.
+NtDriveRecord drives[26];
+int drive_count;
 
 struct ServerOffset {
   char server[260];
@@ -55,22 +52,6 @@ typedef w32::DWORD (*NetApiBufferFreeFn)(void* buffer);
 NetRemoteTODFn net_remote_tod;
 NetApiBufferFreeFn net_buffer_free;
 
-const DriveRecord* drive_record(int letter) {
-  if (!std::isalpha(letter)) return nullptr;
-  letter = std::toupper(letter);
-  DriveRecord& record = drives[letter - 'A'];
-  if (record.info.letter == 0) {
-    if (get_win32_drive_info(letter, &record.info, 0) != 0) {
-      record = {};
-      record.info.letter = -1;
-      return nullptr;
-    }
-    bool ntfs = std::strcmp(record.info.file_system, "NTFS") == 0;
-    record.cachable[0] = record.cachable[1] = ntfs ? 1 : 0;
-  }
-  return record.info.letter > 0 ? &record : nullptr;
-}
-
 bool network_name(const char* name) {
   return (name[0] == '\\' && name[1] == '\\') || (name[0] == '/' && name[1] == '/');
 }
@@ -83,19 +64,6 @@ std::uint64_t now_file_time() {
   w32::FILETIME now;
   w32::GetSystemTimeAsFileTime(&now);
   return file_time_value(now);
-}
-
-// "nt_cache> name label m/d/y hh:mm:ss:mmm" of a file time in local time.
-void show_filetime(const char* name, const char* label, std::uint64_t time) {
-  if (!pfa_dir_cache_debug()) return;
-  std::int64_t seconds = static_cast<std::int64_t>((time - kEpochFileTime) / 10000000ull);
-  int milliseconds = static_cast<int>((time / 10000ull) % 1000ull);
-  time_t value = static_cast<time_t>(seconds);
-  struct tm local;
-  localtime_r(&value, &local);
-  ivek_printf("nt_cache> %s %s %d/%d/%d %02d:%02d:%02d:%03d\n", name, label, local.tm_mon + 1,
-              local.tm_mday, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-              milliseconds);
 }
 
 bool netapi32_enabled() {
@@ -123,6 +91,45 @@ void server_of(const char* name, char* server, std::size_t size) {
 
 }  // namespace
 
+void nt_show_filetime(const char* name, const char* label, std::uint64_t time) {
+  if (!pfa_dir_cache_debug()) return;
+  std::int64_t seconds = static_cast<std::int64_t>((time - kEpochFileTime) / 10000000ull);
+  int milliseconds = static_cast<int>((time / 10000ull) % 1000ull);
+  time_t value = static_cast<time_t>(seconds);
+  struct tm local;
+  localtime_r(&value, &local);
+  ivek_printf("nt_cache> %s %s %d/%d/%d %02d:%02d:%02d:%03d\n", name, label, local.tm_mon + 1,
+              local.tm_mday, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
+              milliseconds);
+}
+
+const NtDriveRecord* append_drive(int letter) {
+  if (!std::isalpha(letter)) return nullptr;
+  letter = std::toupper(letter);
+  Win32DriveInfo info;
+  if (get_win32_drive_info(letter, &info, 0) != 0) return nullptr;
+  for (int i = 0; i < drive_count; ++i)
+    if (drives[i].info.letter == letter) return &drives[i];
+  if (drive_count == 26) return nullptr;
+  NtDriveRecord& record = drives[drive_count++];
+  record = {};
+  record.info = info;
+  record.info.letter = letter;
+  bool ntfs = std::strcmp(info.file_system, "NTFS") == 0;
+  record.cachable[0] = record.cachable[1] = ntfs ? 1 : 0;
+  return &record;
+}
+
+const NtDriveRecord* get_nt_drive_info(int letter) {
+  if (!std::isalpha(letter)) return nullptr;
+  letter = std::toupper(letter);
+  for (int i = 0; i < drive_count; ++i)
+    if (drives[i].info.letter == letter) return &drives[i];
+  return append_drive(letter);
+}
+
+const NtDriveRecord* get_win32_cached_drive_info(int letter) { return get_nt_drive_info(letter); }
+
 int nt_drive_letter_of(const char* name) {
   if (!name || network_name(name)) return 0;
   if (std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') return name[0];
@@ -142,17 +149,17 @@ int get_nt_directory_caching() { return caching_mode; }
 
 int is_drive_cachable(int letter) {
   if (caching_mode == 0) return 0;
-  const DriveRecord* record = drive_record(letter);
+  const NtDriveRecord* record = get_nt_drive_info(letter);
   return record ? record->cachable[caching_mode == 1 ? 0 : 1] : 0;
 }
 
 int nt_is_remote_drive(int letter) {
-  const DriveRecord* record = drive_record(letter);
+  const NtDriveRecord* record = get_nt_drive_info(letter);
   return record && record->info.type == static_cast<int>(w32::DRIVE_REMOTE) ? 1 : 0;
 }
 
 int nt_is_samba_drive(int letter) {
-  const DriveRecord* record = drive_record(letter);
+  const NtDriveRecord* record = get_nt_drive_info(letter);
   return record && !record->cachable[0] && std::strcmp(record->info.file_system, "Samba") == 0
              ? 1
              : 0;
@@ -208,7 +215,7 @@ int nt_dir_mod_time_too_recent(const char* name, std::uint64_t time) {
     char server[260] = "";
     if (network_name(name)) {
       server_of(name, server, sizeof server);
-    } else if (const DriveRecord* record = drive_record(letter)) {
+    } else if (const NtDriveRecord* record = get_nt_drive_info(letter)) {
       std::strcpy(server, record->info.server);
     }
     if (!server[0] || !nt_host_time_adjustment(server, &offset)) {
@@ -218,8 +225,8 @@ int nt_dir_mod_time_too_recent(const char* name, std::uint64_t time) {
   }
   std::uint64_t age = now_file_time() - time + static_cast<std::uint64_t>(offset);
   if (age > limit) return 0;
-  show_filetime(name, "TOO RECENT", time);
-  show_filetime(name, "(adjusted local time)", now_file_time() + static_cast<std::uint64_t>(offset));
+  nt_show_filetime(name, "TOO RECENT", time);
+  nt_show_filetime(name, "(adjusted local time)", now_file_time() + static_cast<std::uint64_t>(offset));
   return 1;
 }
 
@@ -249,7 +256,7 @@ int nt_directory_cache_still_valid(const char* name, std::uint32_t cachable,
   if (caching_mode == 2) {
     std::uint64_t now = 0;
     bool same = nt_directory_get_mod_time(name, &now) && now == time;
-    show_filetime(name, same ? "OK" : "STALE", same ? time : now);
+    nt_show_filetime(name, same ? "OK" : "STALE", same ? time : now);
     return same ? 1 : 0;
   }
   // A missing notification cannot tell a change: stale.
@@ -278,7 +285,7 @@ void ntdircache_testing_reset() {
   // The arrays belong to the memory chain, which the memory reset releases.
   caching_mode = 2;
   debug_switch = -1;
-  std::memset(drives, 0, sizeof drives);
+  drive_count = 0;
   servers = nullptr;
   netapi_state = -1;
   net_remote_tod = nullptr;

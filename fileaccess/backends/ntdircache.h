@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "fileaccess/names/drives.h"
 #include "platform/w32/types.h"
 
 namespace vek {
@@ -13,6 +14,26 @@ namespace vek {
 // setter returns the previous mode.
 int set_nt_directory_caching(int mode);
 int get_nt_directory_caching();
+
+// What the cache knows of a drive: its information, and whether modes 1 and 2 may cache
+// its directories (its file system is "NTFS").
+struct NtDriveRecord {
+  Win32DriveInfo info;
+  int cachable[2];
+};
+// The record of a drive letter (either case), read with get_win32_drive_info and
+// appended on first use; null for a letter that is not alphabetic or a drive whose
+// information cannot be read (asked again next time). Records stay where they are for
+// the process. get_win32_cached_drive_info is the same lookup.
+const NtDriveRecord* get_nt_drive_info(int letter);
+const NtDriveRecord* get_win32_cached_drive_info(int letter);
+// Reads the drive's information and appends its record (the one there when the letter
+// has one already): the record, or null.
+const NtDriveRecord* append_drive(int letter);
+
+// With debugging on, "nt_cache> name label m/d/y hh:mm:ss:mmm" of a file time in local
+// time.
+void nt_show_filetime(const char* name, const char* label, std::uint64_t time);
 
 // 1 when the drive's file system lets the current mode cache ("NTFS"); 0 in mode 0, for
 // a letter without a drive record.

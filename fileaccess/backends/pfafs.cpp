@@ -47,15 +47,15 @@ int claim_location(VynFile* file, const char* text, int length, int start, int* 
     if (rest == 1 && text[base] == '.') {
       base += 1;
     } else if (rest == 2 && text[base] == '.' && text[base + 1] == '.') {
+      // ".." names the parent, with or without a path before it: never the directory
+      // itself.
       base += 2;
-      if (last >= 0) {
-        std::memcpy(path, text, static_cast<std::size_t>(path_length));
-        std::memcpy(path + path_length, "../", 3);
-        path[path_length + 3] = '\0';
-        if (pfa_put_path(file, path)) return PFA_E_INVALID_INPUT;
-        *name_offset = start + base;
-        return PFA_E_NO_ERROR;
-      }
+      std::memcpy(path, text, static_cast<std::size_t>(path_length));
+      std::memcpy(path + path_length, "../", 3);
+      path[path_length + 3] = '\0';
+      if (pfa_put_path(file, path)) return PFA_E_INVALID_INPUT;
+      *name_offset = start + base;
+      return PFA_E_NO_ERROR;
     }
   }
   std::memcpy(path, text, static_cast<std::size_t>(path_length));
@@ -78,6 +78,13 @@ int PfaUNC_claim_location(VynFile* file, void* text, void*, void* name_offset) {
   auto* offset = static_cast<int*>(name_offset);
   const int whole = static_cast<int>(length);
   const char* share = std::strchr(copy + 2, '/');
+  // "\\srv\" is the host: a delimiter with nothing after it names no share.
+  if (share && share[1] == '\0') {
+    copy[whole - 1] = '\0';
+    if (pfa_put_component_len(file, 0, copy, whole - 1, 0)) return PFA_E_INVALID_INPUT;
+    if (offset) *offset = whole;
+    return PFA_E_NO_ERROR;
+  }
   if (!share) {
     if (pfa_put_component_len(file, 0, copy, whole, 0)) return PFA_E_INVALID_INPUT;
     if (offset) *offset = whole;
@@ -95,6 +102,22 @@ int PfaUNC_claim_location(VynFile* file, void* text, void*, void* name_offset) {
   const int path_at = static_cast<int>(path - copy);
   if (pfa_put_component_len(file, 1, share, path_at - share_at, 0)) return PFA_E_INVALID_INPUT;
   return claim_location(file, path, whole - path_at, path_at, offset);
+}
+
+int PfaUNC_make_parent(VynFile* file, VynFile* out) {
+  if (out != file && pfa_copy_vyn_file(file, out) != PFA_E_NO_ERROR) return PFA_E_NOT_VALID;
+  int path = pfa_component_length(file, 2);
+  char first = 0;
+  pfa_component_first_char(file, 2, &first);
+  if (path > 1 || (path == 1 && first != '/')) return PFA_E_ERROR;
+  if (pfa_has_component(out, 1)) {
+    // The parent of a share's root is its host.
+    if (pfa_put_component_len(out, 1, "", 0, 0) || pfa_put_component_len(out, 2, "", 0, 0))
+      return PFA_E_ERROR;
+    return PFA_E_NO_ERROR;
+  }
+  if (pfa_component_length(out, 0) < 3) return PFA_E_ROOT_DIR;
+  return pfa_put_component_len(out, 0, "//", 2, 0) ? PFA_E_ERROR : PFA_E_NO_ERROR;
 }
 
 namespace {
@@ -218,11 +241,13 @@ int append_text(const char* text, char* buffer, int* length, int limit) {
 
 // The neutral form of the path at the end of a location: "/" stays; no path gives "|"
 // when something was written before it; else without redundant ".." elements and
-// ending with '/'.
+// ending with '/'. A relative path behind a host or drive ("C:dir\") is set off by the
+// same '|': run together with the drive it would read back as part of its name.
 int neutral_path(VynFile* file, bool written, char* buffer, int* length, int limit) {
   char path[sizeof(VynFile::text) + 1];
   pfa_get_component(file, 2, path, sizeof(VynFile::text));
   if (!path[0]) return written ? append_text("|", buffer, length, limit) : PFA_E_NO_ERROR;
+  if (written && path[0] != '/' && append_text("|", buffer, length, limit)) return PFA_E_ERROR;
   if (std::strcmp(path, "/") != 0) {
     pfa_remove_redundant_updirs(path);
     std::size_t n = std::strlen(path);
@@ -344,22 +369,6 @@ int unc_neut_loc_string(VynFile* file, char* buffer, int* length, int limit) {
   return neutral_path(file, false, buffer, length, limit);
 }
 
-int unc_make_parent(VynFile* file, VynFile* out) {
-  if (out != file && pfa_copy_vyn_file(file, out) != PFA_E_NO_ERROR) return PFA_E_NOT_VALID;
-  int path = pfa_component_length(file, 2);
-  char first = 0;
-  pfa_component_first_char(file, 2, &first);
-  if (path > 1 || (path == 1 && first != '/')) return PFA_E_ERROR;
-  if (pfa_has_component(out, 1)) {
-    // The parent of a share's root is its host.
-    if (pfa_put_component_len(out, 1, "", 0, 0) || pfa_put_component_len(out, 2, "", 0, 0))
-      return PFA_E_ERROR;
-    return PFA_E_NO_ERROR;
-  }
-  if (pfa_component_length(out, 0) < 3) return PFA_E_ROOT_DIR;
-  return pfa_put_component_len(out, 0, "//", 2, 0) ? PFA_E_ERROR : PFA_E_NO_ERROR;
-}
-
 int unc_is_folder(VynFile* file) {
   char name[sizeof(VynFile::text)];
   if (pfa_get_full_name(file, name) != PFA_E_NO_ERROR) return PFA_E_NO_ERROR;
@@ -449,7 +458,7 @@ int pfa_register_unc_filesystem() {
   pfa_loc_method_register(PFA_LOC_UNC, PfaIsFolder, PLM_CALL_F, as_method(&unc_is_folder));
   pfafs_register_unc_stream_methods(PFA_LOC_UNC);
   pfafs_register_unc_dir_methods(PFA_LOC_UNC);
-  pfa_loc_method_register(PFA_LOC_UNC, PfaMakeParent, PLM_CALL_FF, as_method(&unc_make_parent));
+  pfa_loc_method_register(PFA_LOC_UNC, PfaMakeParent, PLM_CALL_FF, as_method(&PfaUNC_make_parent));
   pfa_loc_method_register(PFA_LOC_UNC, PfaLocGuaranteesType, PLM_CALL_F,
                           as_method(&unc_guarantees_type));
   return pfa_loc_register_setup(PFA_LOC_NONE);

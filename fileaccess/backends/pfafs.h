@@ -22,6 +22,10 @@ int claim_location(VynFile* file, const char* text, int length, int start, int* 
 // Claims a network name: two slashes or two backslashes (not three), the host, then
 // optionally the share and a path. 9 for any other text.
 int PfaUNC_claim_location(VynFile* file, void* text, void* colon, void* name_offset);
+// The parent of a network directory into out (copied there first): 1 for a path below
+// the share's root (the generic rule applies); a share's root gives its host, a host the
+// network root "//", which has none (14).
+int PfaUNC_make_parent(VynFile* file, VynFile* out);
 // Claims a local name (colon: the text's first ':', may be null): "pfafs:drives" (device
 // "/"), the neutral form "/////host///device/path", "host:path", "host::device:path",
 // "device:path", "$device/path", "\\host\C$\path" and plain paths. 9 when a host or

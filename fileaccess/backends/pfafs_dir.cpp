@@ -221,7 +221,7 @@ int pfafs_dir_cache_invalid(VynFile*, void** slot, void* name_word) {
   PfaFsDir* dir = dir_of(slot);
   const char* name = static_cast<const char*>(name_word);
   if (!dir) return 1;
-  if (dir->cachable && name &&
+  if (dir->cachable && dir->provable && name &&
       nt_directory_cache_still_valid(name, dir->cachable, &dir->notification, dir->last_write))
     return 0;
   close_notification(dir);
@@ -230,16 +230,6 @@ int pfafs_dir_cache_invalid(VynFile*, void** slot, void* name_word) {
 }
 
 int access_method(VynFile* file, int mode, int) { return Win32_pfa_access_work(file, mode, 1); }
-
-int unc_access(VynFile* file, int mode, int) {
-  if (!pfa_has_component(file, 1)) {
-    if (mode != 0 && mode != 4) return 0;
-    char location[PFA_NAME_SIZE];
-    if (pfa_get_location(file, location, nullptr) != PFA_E_NO_ERROR) return 0;
-    return nt_is_valid_host(location);
-  }
-  return Win32_pfa_access_work(file, mode, 0);
-}
 
 template <bool Full>
 int get_owners(VynFile* file, void* owner, void* group, void* owner2) {
@@ -264,6 +254,16 @@ void drop_trailing_backslash(char* name) {
 }
 
 }  // namespace
+
+int PfaUNC_access(VynFile* file, int mode, int) {
+  if (!pfa_has_component(file, 1)) {
+    if (mode != 0 && mode != 4) return 0;
+    char location[PFA_NAME_SIZE];
+    if (pfa_get_location(file, location, nullptr) != PFA_E_NO_ERROR) return 0;
+    return nt_is_valid_host(location);
+  }
+  return Win32_pfa_access_work(file, mode, 0);
+}
 
 std::int64_t FileTimeToTimeT(std::uint64_t file_time) {
   return static_cast<std::int64_t>(file_time - kEpochFileTime) / 10000000;
@@ -338,19 +338,23 @@ int pfa_actually_open_dir(VynFile* file, void** slot, void*, const char* pattern
   bool drives = std::strcmp(device, "/") == 0;
   if (drives) std::strcpy(name, "pfafs:drives");
   else if (failed) return PFA_E_INVALID_NAME;
-  NtListing* listing = nt_opendir(name, pattern, sizes_and_times);
-  if (!listing) return PFA_E_ERROR;
+  // The watch starts (or the last-write time is read) before the listing: a change made
+  // while the directory is read must make the listing stale, never slip in between.
   auto* dir = static_cast<PfaFsDir*>(getmem(sizeof(PfaFsDir)));
-  dir->listing = listing;
   dir->notification = w32::INVALID_HANDLE_VALUE;
-  int cachable = 0;
   if (!drives)
-    cachable = nt_directory_cache_init_fields(name, &dir->cachable, &dir->notification,
-                                              &dir->last_write);
+    dir->provable = nt_directory_cache_init_fields(name, &dir->cachable, &dir->notification,
+                                                   &dir->last_write);
+  dir->listing = nt_opendir(name, pattern, sizes_and_times);
+  if (!dir->listing) {
+    close_notification(dir);
+    rlsmem(dir);
+    return PFA_E_ERROR;
+  }
   *slot = dir;
   // A listing that a later test could not prove current (a directory written within the
   // clock's grain, a notification that never came) is read but not cached.
-  return cachable && dir->cachable ? PFA_E_NO_ERROR : PFA_E_NOT_CACHABLE;
+  return dir->provable && dir->cachable ? PFA_E_NO_ERROR : PFA_E_NOT_CACHABLE;
 }
 
 int ntreaddir_fill_stat_buf(VynFile* dir, void** slot, VynFile* entry, int* status,
@@ -587,7 +591,7 @@ void pfafs_register_dir_methods(int type) {
 
 void pfafs_register_unc_dir_methods(int type) {
   pfa_loc_method_register(type, PfaDirOpen, PLM_CALL_FLPPPI, as_method(&unc_dir_open));
-  pfa_loc_method_register(type, PfaAccess, PLM_CALL_FII, as_method(&unc_access));
+  pfa_loc_method_register(type, PfaAccess, PLM_CALL_FII, as_method(&PfaUNC_access));
   pfa_loc_method_register(type, PfaGetOwners, PLM_CALL_FPPP, as_method(&get_owners<true>));
   pfa_loc_method_register(type, PfaChown, PLM_CALL_FPP, as_method(&chown_method<true>));
 }

@@ -26,6 +26,10 @@ struct PfaFsDir {
   std::uint32_t cachable;
   w32::HANDLE notification;  // null or INVALID_HANDLE_VALUE when none
   std::uint64_t last_write;  // a file time
+  // 1 when a later test can prove the listing current: the watch was in place before the
+  // listing was read (mode 1), or its last-write time was old enough that no change
+  // could share it (mode 2).
+  int provable;
 };
 
 // Seconds since 1970 of a file time.
@@ -55,6 +59,10 @@ int ntreaddir_fill_stat_buf(VynFile* dir, void** slot, VynFile* entry, int* stat
 
 // Access of the handle: mode 0 exists, 1 execute, 2 write, 4 read; 1 allowed, 0 not.
 int Win32_pfa_access_work(VynFile* file, int mode, int name_form);
+// Access of a network handle (the last word is unused): without a share, modes 0 and 4
+// ask whether the host answers and every other mode gives 0; with one, the local access
+// work on the full name.
+int PfaUNC_access(VynFile* file, int mode, int unused);
 // 1 when a file can be made in the directory of name (or name itself when it is a
 // directory), probed with a file of a fresh unique name that is deleted again.
 int Win32_can_write_tmp_file(const char* name);

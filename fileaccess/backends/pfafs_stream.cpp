@@ -1,5 +1,6 @@
 #include "fileaccess/backends/pfafs_stream.h"
 
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,12 +55,14 @@ int open_low(VynFile* file, void** slot, char* name, bool full, bool read_only, 
              const char* routine, Open open) {
   if (!slot) return PFA_E_INVALID_INPUT;
   if (name_of(file, full, name) != PFA_E_NO_ERROR) return PFA_E_INVALID_NAME;
-  PfaFsStream opened{-1, nullptr};
+  PfaFsStream opened{-1, nullptr, 0};
   if (!open(name, &opened)) {
     if (errno == EMFILE) {
       dbg_err_crash(routine, "try 'unlimit descriptors'; too many fds in use");
       return PFA_E_TOO_MANY_OPEN;
     }
+    // An exclusive create that found the file: the caller tries the next version.
+    if (errno == EEXIST) return PFA_E_EXIST;
     if (errno != ENOENT || version != 1 || !read_only || file->object_type == PFA_TYPE_UNKNOWN ||
         !cut_one_char_suffix(name) || !open(name, &opened))
       return PFA_E_ERROR;
@@ -120,14 +123,21 @@ int pfafs_open_method(VynFile* file, void** slot, void* name_buffer, int flags, 
   return open_descriptor(file, slot, name_buffer, flags, permission, version, false);
 }
 
+// A stream whose error flag is set, or that lost bytes, fails its close: what it holds is
+// not what was written to it.
 int pfafs_close_file(VynFile*, void** slot) {
   PfaFsStream* record = record_of(slot);
   if (!record) return PFA_E_INVALID_INPUT;
-  int failed = 0;
-  if (record->stream)
-    failed = std::fclose(record->stream) != 0;
-  else if (record->descriptor >= 0)
-    failed = ::close(record->descriptor) != 0;
+  int failed = record->damaged;
+  if (record->stream) {
+    failed |= std::ferror(record->stream) != 0;
+    // What a damaged stream still holds belongs after the bytes it lost: written now it
+    // would stand behind a gap.
+    if (record->damaged) __fpurge(record->stream);
+    failed |= std::fclose(record->stream) != 0;
+  } else if (record->descriptor >= 0) {
+    failed |= w32::_close(record->descriptor) != 0;
+  }
   relmem(slot);
   *slot = nullptr;
   return failed ? PFA_E_ERROR : PFA_E_NO_ERROR;
@@ -144,11 +154,24 @@ int pfafs_get_file_position(VynFile*, void** slot, void* out) {
   PfaFsStream* record = record_of(slot);
   if (!record || !out) return PFA_E_INVALID_INPUT;
   long position = record->stream ? std::ftell(record->stream)
-                                 : static_cast<long>(::lseek(record->descriptor, 0, SEEK_CUR));
+                                 : w32::_lseek(record->descriptor, 0, SEEK_CUR);
   if (position < 0) return PFA_E_ERROR;
   *static_cast<long*>(out) = position;
   return PFA_E_NO_ERROR;
 }
+
+namespace {
+
+// Moves a stream. The output it holds is flushed first; when that flush fails (the error
+// flag tells it from a bad position) bytes are lost and the record is damaged.
+int seek_stream(PfaFsStream* record, long offset, int whence) {
+  std::clearerr(record->stream);
+  if (std::fseek(record->stream, offset, whence) == 0) return PFA_E_NO_ERROR;
+  if (std::ferror(record->stream)) record->damaged = 1;
+  return PFA_E_ERROR;
+}
+
+}  // namespace
 
 // Seeks far positions relative to where the stream is when that is nearer than the
 // start.
@@ -156,33 +179,32 @@ int pfafs_set_file_position(VynFile*, void** slot, void* in) {
   PfaFsStream* record = record_of(slot);
   if (!record || !in) return PFA_E_INVALID_INPUT;
   long target = *static_cast<long*>(in);
-  if (!record->stream) return ::lseek(record->descriptor, target, SEEK_SET) < 0 ? PFA_E_ERROR : 0;
+  if (!record->stream)
+    return w32::_lseek(record->descriptor, target, SEEK_SET) < 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
   if (target > 5000000) {
     long current = std::ftell(record->stream);
     if (current == target) return PFA_E_NO_ERROR;
     long distance = current > target ? current - target : target - current;
     if (current >= 0 && distance < target)
-      return std::fseek(record->stream, target - current, SEEK_CUR) != 0 ? PFA_E_ERROR : 0;
+      return seek_stream(record, target - current, SEEK_CUR);
   }
-  return std::fseek(record->stream, target, SEEK_SET) != 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
+  return seek_stream(record, target, SEEK_SET);
 }
 
 int pfafs_rewind_file(VynFile*, void** slot) {
   PfaFsStream* record = record_of(slot);
   if (!record) return PFA_E_INVALID_INPUT;
-  if (record->stream) {
-    std::rewind(record->stream);
-    return PFA_E_NO_ERROR;
-  }
-  return ::lseek(record->descriptor, 0, SEEK_SET) < 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
+  // A rewind that could not write what the stream held is no rewind: the caller would
+  // read or copy from a file that lacks it.
+  if (record->stream) return seek_stream(record, 0, SEEK_SET);
+  return w32::_lseek(record->descriptor, 0, SEEK_SET) < 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
 }
 
 int pfafs_unwind_file(VynFile*, void** slot) {
   PfaFsStream* record = record_of(slot);
   if (!record) return PFA_E_INVALID_INPUT;
-  bool failed = record->stream ? std::fseek(record->stream, 0, SEEK_END) != 0
-                               : ::lseek(record->descriptor, 0, SEEK_END) < 0;
-  return failed ? PFA_E_ERROR : PFA_E_NO_ERROR;
+  if (record->stream) return seek_stream(record, 0, SEEK_END);
+  return w32::_lseek(record->descriptor, 0, SEEK_END) < 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
 }
 
 // A stream read tells a read error (1) from the end (5): a copy that stopped at an error
@@ -199,7 +221,7 @@ int pfafs_read_file(VynFile*, void** slot, void* buffer, void* count_out, int si
     if (got > 0) return PFA_E_NO_ERROR;
     return std::ferror(record->stream) ? PFA_E_ERROR : PFA_E_QUIT;
   }
-  ssize_t got = ::read(record->descriptor, buffer, static_cast<std::size_t>(size));
+  int got = w32::_read(record->descriptor, buffer, static_cast<unsigned>(size));
   if (got < 0) return PFA_E_ERROR;
   if (count) *count = static_cast<int>(got);
   return got == 0 ? PFA_E_QUIT : PFA_E_NO_ERROR;
@@ -214,7 +236,7 @@ int pfafs_fseek(VynFile*, void** slot, void* buffer, int, int position, int size
     return PFA_E_ERROR;
   }
   if (size < 0 || (size > 0 && !buffer)) return PFA_E_INVALID_INPUT;
-  if (std::fseek(stream, position, SEEK_SET) != 0) return PFA_E_ERROR;
+  if (seek_stream(record_of(slot), position, SEEK_SET) != PFA_E_NO_ERROR) return PFA_E_ERROR;
   if (size == 0) return PFA_E_NO_ERROR;
   std::clearerr(stream);
   std::size_t got = std::fread(buffer, static_cast<std::size_t>(size), 1, stream);
@@ -242,60 +264,67 @@ int pfafs_fgets(VynFile*, void** slot, void* buffer_word, void* count_out, int s
   }
   // A limit of 1 leaves room for the terminator alone: nothing is read, as fgets does.
   if (size == 1) return PFA_E_NO_ERROR;
-  ssize_t got = ::read(record->descriptor, buffer, static_cast<std::size_t>(size - 1));
+  int got = w32::_read(record->descriptor, buffer, static_cast<unsigned>(size - 1));
   if (got < 0) return PFA_E_ERROR;
   if (got == 0) return PFA_E_QUIT;
   auto* feed = static_cast<char*>(std::memchr(buffer, '\n', static_cast<std::size_t>(got)));
-  ssize_t length = feed ? feed - buffer + 1 : got;
-  if (length < got && ::lseek(record->descriptor, length - got, SEEK_CUR) < 0) return PFA_E_ERROR;
+  int length = feed ? static_cast<int>(feed - buffer) + 1 : got;
+  if (length < got && w32::_lseek(record->descriptor, length - got, SEEK_CUR) < 0)
+    return PFA_E_ERROR;
   buffer[length] = '\0';
   if (count) *count = static_cast<int>(length);
   return PFA_E_NO_ERROR;
 }
 
+namespace {
+
+// Writes size bytes; false marks the record damaged. A stream may take the bytes and fail
+// in the flush beneath the write, dropping what it held: only its error flag tells, and it
+// is cleared first so that an earlier read's error does not count.
+bool write_bytes(PfaFsStream* record, const void* buffer, int size) {
+  if (record->damaged) return false;
+  bool written = true;
+  if (record->stream) {
+    std::clearerr(record->stream);
+    written = std::fwrite(buffer, static_cast<std::size_t>(size), 1, record->stream) == 1 &&
+              !std::ferror(record->stream);
+  } else {
+    const char* at = static_cast<const char*>(buffer);
+    for (int left = size; written && left > 0;) {
+      int put = w32::_write(record->descriptor, at, static_cast<unsigned>(left));
+      written = put > 0;
+      at += put;
+      left -= put;
+    }
+  }
+  if (!written) record->damaged = 1;
+  return written;
+}
+
+}  // namespace
+
 int pfafs_write_file(VynFile*, void** slot, void* buffer, int size, int) {
   PfaFsStream* record = record_of(slot);
   if (!record || size < 0 || (size > 0 && !buffer)) return PFA_E_INVALID_INPUT;
-  if (size == 0) return PFA_E_NO_ERROR;
-  if (record->stream) {
-    // A stream may take the bytes and fail in the flush beneath the write, dropping what
-    // it held: only its error flag tells.
-    std::clearerr(record->stream);
-    return std::fwrite(buffer, static_cast<std::size_t>(size), 1, record->stream) == 1 &&
-                   !std::ferror(record->stream)
-               ? PFA_E_NO_ERROR
-               : PFA_E_ERROR;
-  }
-  const char* at = static_cast<const char*>(buffer);
-  for (int left = size; left > 0;) {
-    ssize_t put = ::write(record->descriptor, at, static_cast<std::size_t>(left));
-    if (put <= 0) return PFA_E_ERROR;
-    at += put;
-    left -= static_cast<int>(put);
-  }
-  return PFA_E_NO_ERROR;
+  if (size == 0) return record->damaged ? PFA_E_ERROR : PFA_E_NO_ERROR;
+  return write_bytes(record, buffer, size) ? PFA_E_NO_ERROR : PFA_E_ERROR;
 }
 
-int pfafs_fputs(VynFile* file, void** slot, void* text) {
+int pfafs_fputs(VynFile*, void** slot, void* text) {
   PfaFsStream* record = record_of(slot);
   if (!record || !text) return PFA_E_INVALID_INPUT;
-  if (record->stream)
-    return std::fputs(static_cast<const char*>(text), record->stream) < 0 ? PFA_E_CANT_WRITE : 0;
   std::size_t n = std::strlen(static_cast<const char*>(text));
   if (n > INT_MAX) return PFA_E_INVALID_INPUT;
-  return pfafs_write_file(file, slot, text, static_cast<int>(n), 0);
+  // A stream answers 13, a descriptor the 1 of its byte write.
+  int failure = record->stream ? PFA_E_CANT_WRITE : PFA_E_ERROR;
+  if (n == 0) return record->damaged ? failure : PFA_E_NO_ERROR;
+  return write_bytes(record, text, static_cast<int>(n)) ? PFA_E_NO_ERROR : failure;
 }
 
-// Copies bytes up to a two-byte marker, which is consumed and not written; a 0 byte ends
-// the copy too. At the end of the file the last byte is written and *end set (2).
-int pfafs_copy_thru_cookie(VynFile*, void** from_slot, VynFile*, void** to_slot, void* marker_word,
-                           void* end_out) {
-  std::FILE* from = stream_in(from_slot);
-  std::FILE* to = stream_in(to_slot);
-  auto* end = static_cast<int*>(end_out);
-  const auto* marker = static_cast<const unsigned char*>(marker_word);
-  if (end) *end = 0;
-  if (!from || !to || !marker) return PFA_E_INVALID_INPUT;
+namespace {
+
+// The copy itself; the caller marks a target whose writes failed.
+int copy_through(std::FILE* from, std::FILE* to, const unsigned char* marker, int* end) {
   std::clearerr(from);
   int previous = std::getc(from);
   int result = PFA_E_NO_ERROR;
@@ -321,12 +350,34 @@ int pfafs_copy_thru_cookie(VynFile*, void** from_slot, VynFile*, void** to_slot,
   return std::ferror(to) ? PFA_E_ERROR : result;
 }
 
+}  // namespace
+
+// Copies bytes up to a two-byte marker, which is consumed and not written; a 0 byte ends
+// the copy too. At the end of the file the last byte is written and *end set (2).
+int pfafs_copy_thru_cookie(VynFile*, void** from_slot, VynFile*, void** to_slot, void* marker_word,
+                           void* end_out) {
+  std::FILE* from = stream_in(from_slot);
+  std::FILE* to = stream_in(to_slot);
+  auto* end = static_cast<int*>(end_out);
+  const auto* marker = static_cast<const unsigned char*>(marker_word);
+  if (end) *end = 0;
+  if (!from || !to || !marker) return PFA_E_INVALID_INPUT;
+  if (record_of(to_slot)->damaged) return PFA_E_ERROR;
+  int result = copy_through(from, to, marker, end);
+  if (std::ferror(to)) record_of(to_slot)->damaged = 1;
+  return result;
+}
+
 int pfafs_flush_file(VynFile*, void** slot) {
   PfaFsStream* record = record_of(slot);
   if (!record) return PFA_E_INVALID_INPUT;
+  if (record->damaged) return PFA_E_ERROR;
   if (!record->stream) return PFA_E_NO_ERROR;
-  return std::fflush(record->stream) != 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
+  if (std::fflush(record->stream) == 0) return PFA_E_NO_ERROR;
+  record->damaged = 1;
+  return PFA_E_ERROR;
 }
+
 
 template <bool Full>
 int delete_file(VynFile* file) {
@@ -464,6 +515,7 @@ int pfafs_alloc_stream(void** slot) {
   auto* record = static_cast<PfaFsStream*>(getmem(sizeof(PfaFsStream)));
   record->descriptor = -1;
   record->stream = nullptr;
+  record->damaged = 0;
   *slot = record;
   return PFA_E_NO_ERROR;
 }
@@ -499,10 +551,15 @@ int pfafs_truncate_file_low(VynFile*, void** slot, void* length_word) {
   if (!record || !length_word) return PFA_E_INVALID_INPUT;
   long length = *static_cast<long*>(length_word);
   if (length < 0) return PFA_E_INVALID_INPUT;
-  if (!record->stream) return ::ftruncate(record->descriptor, length) != 0 ? PFA_E_ERROR : 0;
+  if (!record->stream)
+    return w32::_chsize(record->descriptor, length) != 0 ? PFA_E_ERROR : PFA_E_NO_ERROR;
   std::FILE* stream = record->stream;
   long position = std::ftell(stream);
-  if (position < 0 || std::fflush(stream) != 0) return PFA_E_ERROR;
+  if (position < 0) return PFA_E_ERROR;
+  if (std::fflush(stream) != 0) {
+    record->damaged = 1;
+    return PFA_E_ERROR;
+  }
   w32::HANDLE handle = w32::_get_stream_handle(stream);
   if (handle == w32::INVALID_HANDLE_VALUE) {
     int descriptor = fileno(stream);
@@ -533,6 +590,7 @@ int pfafs_discouraged_put_stream(VynFile*, std::FILE* stream, void** slot) {
   if (!*slot) pfafs_alloc_stream(slot);
   record_of(slot)->descriptor = -1;
   record_of(slot)->stream = stream;
+  record_of(slot)->damaged = 0;
   return PFA_E_NO_ERROR;
 }
 

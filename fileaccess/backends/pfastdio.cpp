@@ -35,12 +35,14 @@ int stdio_fopen(VynFile* file, void** slot, void*, void* mode_word, int, void*, 
   return open_stdio(file, slot, mode[0] != 'r' && mode[0] != 'R');
 }
 
-// The process's stream stays open: only the record goes.
+// The process's stream stays open: only the record goes. A record whose writes failed
+// fails its close, as a file's does.
 int stdio_close(VynFile*, void** slot) {
   if (!slot || !*slot) return PFA_E_INVALID_INPUT;
+  int damaged = pfafs_stream_of(slot)->damaged;
   relmem(slot);
   *slot = nullptr;
-  return PFA_E_NO_ERROR;
+  return damaged ? PFA_E_ERROR : PFA_E_NO_ERROR;
 }
 
 // The "directory" of a standard stream holds the one entry given at its open.
@@ -62,10 +64,12 @@ int stdio_dir_read_next(VynFile* dir, void** slot, void* out_word, void* filter_
   *slot = nullptr;
   auto* out = static_cast<VynFile*>(out_word);
   auto filter = reinterpret_cast<StdioFilter>(filter_word);
-  if (!out) return PFA_E_QUIT;
+  // The filter sees the entry even when there is no handle to fill: a version search
+  // reads entries through its filter alone.
+  if (filter && filter(entry, data, 0) != 0) return PFA_E_QUIT;
+  if (!out) return PFA_E_NO_ERROR;
   if (pfa_copy_vyn_file(dir, out) != PFA_E_NO_ERROR || pfa_put_name(out, entry) != PFA_E_NO_ERROR)
     return PFA_E_QUIT;
-  if (filter && filter(entry, data, 0) != 0) return PFA_E_QUIT;
   return PFA_E_NO_ERROR;
 }
 

@@ -66,6 +66,10 @@ void sort_type_index() {
                            reinterpret_cast<void**>(const_cast<VynObjectType**>(by_type)));
 }
 
+// The rows with an extension, and the "All File" row that an empty extension finds; made
+// again whenever an extension changes, since a row may come into it or leave it, and a
+// stable sort of rows taken in table order keeps rows that share an extension in that
+// order, so that a lookup finds the first of them.
 void make_extension_index() {
   if (by_extension_count >= 0) return;
   int n = 0;
@@ -235,7 +239,10 @@ int notify_extension_changed(int type, const char* extension) {
   if (!found || !extension || std::strlen(extension) >= sizeof found->extension) return 0;
   VynObjectType* row = &object[found - object];
   vyn_cnvrt_to_upper(extension, row->extension);
-  if (by_extension_count >= 0) sort_extension_index();
+  if (by_extension_count >= 0) {
+    by_extension_count = -1;
+    make_extension_index();
+  }
   if (by_type_made) sort_type_index();
   return 0;
 }

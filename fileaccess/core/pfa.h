@@ -145,17 +145,23 @@ int pfa_free_vyn_file(VynFile** file);
 // null name, one of 260 characters or more, or the current-directory record; 8 for an
 // open handle (left as it was). Any other refusal leaves the handle reset.
 int pfa_parse_to_vyn_file(VynFile* file, const char* name);
-// The create flag of the descriptor-style opens (the run-time's _O_CREAT).
+// The create and exclusive flags of the descriptor-style opens (the run-time's _O_CREAT
+// and _O_EXCL).
 constexpr int PFA_OPEN_CREATE = 0x100;
+constexpr int PFA_OPEN_EXCLUSIVE = 0x400;
 // Opens the named file descriptor-style with the run-time's flags and permission through
 // its location; the rules and results of pfa_fopen, rule 2 needing PFA_OPEN_CREATE.
 int pfa_open(VynFile* file, int rule, int flags, int permission);
-// Opens the named file as a stream with an fopen mode through its location. Only rule 0
-// (the name as it stands, with its version) is served so far; rules 1 and 2 give 9. 11
-// for an invalid or directory handle, 9 for a null mode, 3 for an open handle or one
-// that is not on this machine (and for rule 2 without 'w' in the mode), else the
-// location's answer: 4 when the name cannot be formed, 18 when the process has no
-// descriptor left, 1 when the open fails.
+// Opens the named file as a stream with an fopen mode through its location, the version
+// chosen by rule (0 as named, 1 the highest, 2 the next to write; the handle keeps the
+// version opened). Rule 2 makes the next version exclusively: when it exists after all
+// (written by someone else since the directory was read) the one after it is made, so
+// no file is emptied that the caller did not see. 11 for an invalid or directory handle,
+// 9 for a null mode, 3 for an open handle or one that is not on this machine (and for
+// rule 2 without 'w' in the mode), the version rules' failures (2 when rule 1 finds
+// none), else the location's answer: 4 when the name cannot be formed, 12 when an
+// exclusive open finds the file, 18 when the process has no descriptor left, 1 when the
+// open fails.
 int pfa_fopen(VynFile* file, int rule, const char* mode);
 // Reads up to n bytes into buffer; *count (count may be null) gets the bytes read. 0
 // when any came, 5 at the end of the file, 1 on a read error. n = 0 gives 0 with count

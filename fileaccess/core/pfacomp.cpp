@@ -1,5 +1,6 @@
 #include "fileaccess/core/pfacomp.h"
 
+#include "fileaccess/backends/pfafs.h"
 #include "fileaccess/backends/pfu.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfaname.h"
@@ -347,6 +348,14 @@ int pfa_make_parent(const VynFile* file, VynFile* out) {
   if (directory) {
     int answer = pfaum_make_parent(const_cast<VynFile*>(file), out);
     if (answer == PFA_E_NO_ERROR || answer == PFA_E_ROOT_DIR) return answer;
+    // "C:" or "C:dir\" stands for a directory below the drive's current one, whose
+    // parent is found from its absolute name: never the drive list.
+    if (pfafs_loc_is_NT_drive_relative(file)) {
+      if (file != out && (answer = pfa_copy_vyn_file(file, out)) != PFA_E_NO_ERROR) return answer;
+      if (pfa_make_absolute_path(out) != PFA_E_NO_ERROR || pfafs_loc_is_NT_drive_relative(out))
+        return PFA_E_NOT_FOUND;
+      return pfa_make_parent(out, out);
+    }
     if (!pfa_has_location(file, nullptr)) {
       if (file->location_type != PFA_LOC_STD_FILESYSTEM) return PFA_E_ROOT_DIR;
       const VynFile* cur_dir = pfa_get_cur_dir();

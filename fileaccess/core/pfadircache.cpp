@@ -5,6 +5,7 @@
 // the entry of the directory it touched.
 #include "fileaccess/core/pfadircache.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,16 +17,20 @@
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/core/pfaops.h"
+#include "fileaccess/names/ntver.h"
 #include "fileaccess/names/pfavers.h"
 #include "platform/w32/filetime.h"
 #include "runtime/diag/console.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
+#include "runtime/memory/clump.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/notify.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/appinfo.h"
+#include "runtime/system/sysinfo.h"
 #include "runtime/text/strmake.h"
+#include "runtime/text/strutil.h"
 #include "runtime/text/vscanf.h"
 
 namespace vek {
@@ -78,7 +83,7 @@ int index_position(const char* name, bool* found) {
   int lo = 0, hi = xar_count(&index_by_name);
   while (lo < hi) {
     int mid = (lo + hi) / 2;
-    int c = std::strcmp(dir_cache[index_by_name[mid]].name, name);
+    int c = u_strcmp_func(dir_cache[index_by_name[mid]].name, name);
     if (c == 0) {
       *found = true;
       return mid;
@@ -140,7 +145,7 @@ int pfadc_clean_cache_entry(int index) {
 
 int is_name_forced_cache(const char* name) {
   for (int i = 0, n = xar_count(&forced_cache_dirs); name && i < n; ++i) {
-    if (std::strcmp(forced_cache_dirs[i], name) == 0) return 1;
+    if (u_strcmp_func(forced_cache_dirs[i], name) == 0) return 1;
   }
   return 0;
 }
@@ -157,11 +162,14 @@ int pfa_dir_from_cache(const char* name, VynFile** copy_out, int* index_out, int
   int index = find_entry(name);
   if (index < 0) return 0;
   DirCacheEntry* entry = &dir_cache[index];
-  bool was_before_auto = entry->state == kStateBeforeAuto;
-  if (was_before_auto) entry->state = kStateCached;
+  if (entry->state == kStateBeforeAuto) entry->state = kStateCached;
   bool drop = force_drop || (!returning && entry->state == kStateDrop);
-  if (!drop && !returning && (!pfa_autocache || was_before_auto) && !forced &&
-      pfaloc_call_FLP(entry->copy, PfaDirCacheInvalid, const_cast<char*>(name)) != 0)
+  // Every listing lent out is checked first, whether caching is automatic or forced: a
+  // stale one would hide files that others made, and the next version written would
+  // land on one of them. A running memory-debugger loop wants no cached blocks.
+  if (!drop && !returning &&
+      (pfaloc_call_FLP(entry->copy, PfaDirCacheInvalid, const_cast<char*>(name)) != 0 ||
+       get_in_debug_memory_loop()))
     drop = true;
   if (!drop) {
     if (copy_out) entry->last_use = now_seconds();
@@ -374,6 +382,21 @@ void opened(VynFile* file, bool creates) {
   if (creates && file->location_type != PFA_LOC_STD_FILESYSTEM) pfa_dir_cache_update(file);
 }
 
+// The next version to write is made, never opened: when it exists after all (someone
+// wrote it since the directory was read), the one after it is tried, so that no file
+// that the caller did not see is emptied. open makes one try at a version.
+template <typename Open>
+int open_versions(VynFile* file, int rule, int version, Open open) {
+  for (;;) {
+    if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
+    int result = open(version);
+    if (result == -1) return PFA_E_CANT_OPEN;
+    if (result != PFA_E_EXIST || rule != PFA_RULE_NEXT || version >= INT16_MAX) return result;
+    ++version;
+    if (!vyn_is_win95_running()) ntver_insure_version_registered(version);
+  }
+}
+
 }  // namespace
 
 int pfa_open(VynFile* file, int rule, int flags, int permission) {
@@ -381,10 +404,11 @@ int pfa_open(VynFile* file, int rule, int flags, int permission) {
   if (rule == PFA_RULE_NEXT && !(flags & PFA_OPEN_CREATE)) return PFA_E_CANT_OPEN;
   int version = 1;
   if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
-  if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
+  if (rule == PFA_RULE_NEXT) flags |= PFA_OPEN_EXCLUSIVE;
   char name[kNameSize];
-  int result = pfaloc_call_FLPIII(file, PfaOpen, name, flags, permission, version);
-  if (result == -1) return PFA_E_CANT_OPEN;
+  int result = open_versions(file, rule, version, [&](int tried) {
+    return pfaloc_call_FLPIII(file, PfaOpen, name, flags, permission, tried);
+  });
   if (result != PFA_E_NO_ERROR) return result;
   opened(file, (flags & PFA_OPEN_CREATE) != 0);
   return PFA_E_NO_ERROR;
@@ -398,14 +422,22 @@ int pfa_fopen(VynFile* file, int rule, const char* mode) {
   pfa_get_content_hints(file, &hint_name, &hint_dependency, &hint_flags);
   if (rule == PFA_RULE_NEXT && !std::strchr(mode, 'w')) return PFA_E_CANT_OPEN;
   int version = 1;
-  if (pfaloc_has_version_nums(file) && !(hint_dependency & kDependencyNoVersions)) {
+  bool versioned = pfaloc_has_version_nums(file) && !(hint_dependency & kDependencyNoVersions);
+  if (versioned) {
     if (int failed = pfa_get_file_vers(file, rule, &version)) return failed;
-    if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
+  }
+  // The next version is made exclusively ("x"): see open_versions.
+  char exclusive[16];
+  if (rule == PFA_RULE_NEXT && versioned && mode[0] == 'w' && !std::strchr(mode, 'x') &&
+      std::strlen(mode) + 2 <= sizeof exclusive) {
+    std::snprintf(exclusive, sizeof exclusive, "%sx", mode);
+    mode = exclusive;
   }
   char name[kNameSize];
-  int result = pfaloc_call_FLPPIPII(file, PfaFopen, name, const_cast<char*>(mode), version,
-                                    const_cast<VynWchar*>(hint_name), hint_dependency, hint_flags);
-  if (result == -1) return PFA_E_CANT_OPEN;
+  int result = open_versions(file, versioned ? rule : PFA_RULE_AS_NAMED, version, [&](int tried) {
+    return pfaloc_call_FLPPIPII(file, PfaFopen, name, const_cast<char*>(mode), tried,
+                                const_cast<VynWchar*>(hint_name), hint_dependency, hint_flags);
+  });
   if (result != PFA_E_NO_ERROR) return result;
   opened(file, mode[0] != 'r' && mode[0] != 'R');
   return PFA_E_NO_ERROR;

@@ -570,6 +570,28 @@ int pfa_path_is_absolute(const VynFile* file) {
   return pfa_component_first_char(file, path, &first) == PFA_E_NO_ERROR && first == '/' ? 1 : 0;
 }
 
+namespace {
+
+// The length of the part of a directory's neutral location that comes before its path
+// (host, drive, share, and the '|' or '/' that ends them): the neutral location of a
+// copy without the path.
+int location_head_length(const VynFile* dir) {
+  int path = index_of(dir, PfaPathIdx);
+  VynFile head;
+  shallow_copy(dir, &head);
+  char text[kNameSize];
+  int length = 0;
+  if (path < 0) {
+    return location_string(&head, PfaGetNeutralLocation, text, &length) ? 0 : length;
+  }
+  if (pfa_put_component_len(&head, path, "", 0, 0) ||
+      location_string(&head, PfaGetNeutralLocation, text, &length))
+    return 0;
+  return length;
+}
+
+}  // namespace
+
 int pfa_location_append(const VynFile* dir, VynFile* out, const char* text) {
   if (!pfa_is_valid(dir) || !pfa_is_valid(out)) return PFA_E_NOT_VALID;
   if (dir->object_type != PFA_TYPE_DIRECTORY || !text) return PFA_E_INVALID_INPUT;
@@ -597,22 +619,28 @@ int pfa_location_append(const VynFile* dir, VynFile* out, const char* text) {
   if (static_cast<std::size_t>(length) + n >= sizeof combined) return PFA_E_INVALID_NAME;
   std::memcpy(combined + length, text, n + 1);
   if (std::strncmp(text, "../", 3) == 0) {
+    // A ".." never climbs into the host, drive or share that head holds: there is no
+    // parent there.
+    const int head = location_head_length(dir);
     for (char* p = std::strstr(combined, ".."); p; p = std::strstr(p, "..")) {
-      bool element = (p == combined || p[-1] == '/') && (p[2] == '/' || p[2] == '\0');
-      if (!element) {
+      bool element = (p == combined || p[-1] == '/' || p[-1] == '|') &&
+                     (p[2] == '/' || p[2] == '\0');
+      if (!element || p == combined) {
+        // A leading ".." of a relative location has nothing before it to remove.
         p += 2;
         continue;
       }
       char* after = p[2] == '/' ? p + 3 : p + 2;
-      if (p == combined) {
-        std::memmove(combined, after, std::strlen(after) + 1);
-        p = combined;
+      // The element before: from just after the '/' (or the bar after a drive) that
+      // precedes it.
+      char* slash = p - 1;
+      char* start = slash;
+      while (start > combined && start[-1] != '/' && start[-1] != '|') --start;
+      if (start < combined + head) return PFA_E_ROOT_DIR;
+      if (slash - start == 2 && start[0] == '.' && start[1] == '.') {
+        p += 2;
         continue;
       }
-      // The element before: from just after the '/' that precedes it.
-      char* slash = p - 1;  // the '/' before ".."
-      char* start = slash;
-      while (start > combined && start[-1] != '/') --start;
       if (start == combined) {
         // No '/' before that element: the whole front goes.
         std::memmove(combined, after, std::strlen(after) + 1);

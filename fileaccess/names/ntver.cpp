@@ -78,7 +78,12 @@ int ntver_register_version(int n, const char* type_name, int name_length) {
   char key[16];
   std::snprintf(key, sizeof key, ".%d", n);
   if (key_exists(key)) return 1;
-  return nt_set_registry_string(w32::HKEY_CLASSES_ROOT, key, nullptr, name_length + 1, type_name);
+  if (nt_set_registry_string(w32::HKEY_CLASSES_ROOT, key, nullptr, name_length + 1, type_name))
+    return 1;
+  // A key made without its value would pass for another program's key and never be
+  // registered: it goes again.
+  w32::RegDeleteKeyA(w32::HKEY_CLASSES_ROOT, key);
+  return 0;
 }
 
 int ntver_insure_version_registered(int version) {

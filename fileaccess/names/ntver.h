@@ -18,7 +18,8 @@ int ntver_set_highest_registered(int value);
 // name (260) and its length: the last write's result, 0 at the first failure.
 int ntver_register_filetype(int k, const char* command, const char* icon, char* name,
                             int* name_length);
-// Makes ".n" name the type unless the key exists (then 1): 0 above 999.
+// Makes ".n" name the type unless the key exists (then 1): 0 above 999, and 0 when the
+// write fails, with no key left behind.
 int ntver_register_version(int n, const char* type_name, int name_length);
 
 }  // namespace vek

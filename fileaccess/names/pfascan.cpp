@@ -73,17 +73,18 @@ bool typed_may_match(const char* base, int whole_length, int flags) {
   return true;
 }
 
-bool filter_takes(const char* name, int is_directory, const ScanData& scan) {
-  if (is_directory) return (scan.flags & PFA_SCAN_DIRS) != 0;
-  if (!(scan.flags & PFA_SCAN_FILES)) return false;
-  Pfa_Scan_Filter* filter = scan.filter;
-  if (!filter) return true;
-  if (std::strlen(name) >= 260) return false;
+}  // namespace
+
+int pfautl_check_file(const char* name, int is_directory, Pfa_Scan_Filter* filter, int flags) {
+  if (is_directory) return (flags & PFA_SCAN_DIRS) != 0 ? 1 : 0;
+  if (!(flags & PFA_SCAN_FILES)) return 0;
+  if (!filter) return 1;
+  if (!name || std::strlen(name) >= 260) return 0;
   char base[260];
   int version = split_version(name, base);
-  if (filter->count < 0) return false;  // a refused filter text matches nothing
+  if (filter->count < 0) return 0;  // a refused filter text matches nothing
   if (filter->count > 0) {
-    bool typed_ok = typed_may_match(base, static_cast<int>(std::strlen(name)), scan.flags);
+    bool typed_ok = typed_may_match(base, static_cast<int>(std::strlen(name)), flags);
     char upper[260];
     vyn_cnvrt_to_upper(base, upper);
     bool matched = false;
@@ -92,16 +93,18 @@ bool filter_takes(const char* name, int is_directory, const ScanData& scan) {
       matched = vyn_glob_match_ascii(filter->patterns[i], base, 0) ||
                 vyn_glob_match_ascii(filter->patterns[i], upper, 0);
     }
-    if (!matched) return false;
+    if (!matched) return 0;
   }
-  return filter->any_version || version == filter->version;
+  return filter->any_version || version == filter->version ? 1 : 0;
 }
+
+namespace {
 
 // The hook of the directory reading: 0 takes the entry.
 int scandir_file_filter(const char* name, void* data, int is_directory) {
   auto* scan = static_cast<ScanData*>(data);
   scan->is_directory = is_directory;
-  return filter_takes(name, is_directory, *scan) ? 0 : 1;
+  return pfautl_check_file(name, is_directory, scan->filter, scan->flags) ? 0 : 1;
 }
 
 VynFile* new_record() {
@@ -160,10 +163,12 @@ bool is_instance_name(const VynFile* entry) {
   return strcasecmp(extension, "PRT") == 0 || strcasecmp(extension, "ASM") == 0;
 }
 
+}  // namespace
+
 // An entry as read: an instance name is marked generic and typed from its extension; a
 // directory's name becomes its last path element, a file takes its type from its
 // extension; full names keep the case read.
-void update_entry(VynFile* entry, const VynFile* dir, bool is_directory, bool instances) {
+void pfautl_update_entry(VynFile* entry, const VynFile* dir, int is_directory, int instances) {
   if (instances && !is_directory && is_instance_name(entry)) {
     pfa_set_generic_in_name(entry, 1);
     char name[260];
@@ -177,6 +182,8 @@ void update_entry(VynFile* entry, const VynFile* dir, bool is_directory, bool in
   }
   entry->flags |= PFA_FLAG_EXACT_CASE;
 }
+
+namespace {
 
 // The name text compared: name, '.' and extension, lower-cased unless the type keeps
 // mixed case.
@@ -351,7 +358,7 @@ int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subs
       rlsmem(entry);
       break;
     }
-    update_entry(entry, dir, data.is_directory != 0, instances);
+    pfautl_update_entry(entry, dir, data.is_directory, instances ? 1 : 0);
     xar_append(&dir_contents, 1, &entry);
     ++total;
     if (is_run_mode(9998))

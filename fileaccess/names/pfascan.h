@@ -45,6 +45,16 @@ int pfa_scandir_simple(VynFile* dir, int flags, const VynWchar* filter_text, int
 // a new wide string to the growable array at *names: the count, 0 on any failure.
 int pfa_scandir_to_array(const VynWchar* dir, const VynWchar* pattern, int mask, void* names);
 
+// Whether a scan with flags and filter (null: every name) takes the entry name: 1, else 0.
+// A directory needs PFA_SCAN_DIRS, a file PFA_SCAN_FILES, a pattern that its name without
+// the version matches (as it stands or upper case; typed patterns only where the name's
+// extension allows them) and, unless any version will do, the filter's version.
+int pfautl_check_file(const char* name, int is_directory, Pfa_Scan_Filter* filter, int flags);
+// Completes an entry read from dir: with instances, a family-instance name is marked
+// generic and typed from its extension; a relative entry takes dir's location and is
+// brought to standard form (a directory keeps its type); full names keep their case.
+void pfautl_update_entry(VynFile* entry, const VynFile* dir, int is_directory, int instances);
+
 // Orders: files before directories, then the name; then the version.
 int pfautl_comp_name(const VynFile* a, const VynFile* b);
 int pfautl_comp_all_versions(const VynFile* a, const VynFile* b);

@@ -111,14 +111,19 @@ ssize_t stream_read(void* cookie, char* buffer, size_t size) {
   return static_cast<ssize_t>(got);
 }
 
+// A failing write answers the bytes that did go out (0 when none), with errno set: the C
+// library takes a negative answer from a stream's write for a count, and would then
+// write bytes from beyond the caller's data into the file.
 ssize_t stream_write(void* cookie, const char* buffer, size_t size) {
   auto* stream = static_cast<Stream*>(cookie);
   if (stream->append && SetFilePointer(stream->file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-      GetLastError() != ERROR_SUCCESS)
-    return fail_last();
+      GetLastError() != ERROR_SUCCESS) {
+    fail_last();
+    return 0;
+  }
   DWORD count = size > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<DWORD>(size);
   DWORD written = 0;
-  if (!WriteFile(stream->file, buffer, count, &written, nullptr)) return fail_last();
+  if (!WriteFile(stream->file, buffer, count, &written, nullptr)) fail_last();
   return static_cast<ssize_t>(written);
 }
 
@@ -153,11 +158,16 @@ template <typename Char>
 bool parse_mode(const Char* mode, Mode* parsed) {
   if (mode == nullptr) return false;
   bool plus = false;
+  bool exclusive = false;
   for (const Char* at = mode + 1; *at != 0; ++at) {
     switch (*at) {
       case '+':
         if (plus) return false;
         plus = true;
+        break;
+      case 'x':
+        if (exclusive || mode[0] != 'w') return false;
+        exclusive = true;
         break;
       case 'b': case 't': case 'c': case 'n': case 'N': case 'S': case 'R': case 'T': case 'D':
         break;
@@ -173,7 +183,7 @@ bool parse_mode(const Char* mode, Mode* parsed) {
       break;
     case 'w':
       parsed->access = GENERIC_WRITE | (plus ? GENERIC_READ : 0);
-      parsed->disposition = CREATE_ALWAYS;
+      parsed->disposition = exclusive ? CREATE_NEW : CREATE_ALWAYS;
       break;
     case 'a':
       parsed->access = GENERIC_WRITE | (plus ? GENERIC_READ : 0);
@@ -294,12 +304,39 @@ int stat_named(const char* function, const Char* name, _stat* buffer) {
 }
 
 // Runs a POSIX-path action of file.h for a run-time call; errno from its Win32 code.
-int on_name(const char* function, const char* name, BOOL (*action)(const char*)) {
+template <typename Char>
+int on_name(const char* function, const Char* name, BOOL (*action)(const char*)) {
   if (w32_fault_hit(function, name)) return fail_last();
   char posix[W32_PATH_CAPACITY];
   if (!resolve(name, posix)) return -1;
   return action(posix) ? 0 : fail_last();
 }
+
+template <typename Char>
+int access_named(const char* function, const Char* name, int mode) {
+  if (w32_fault_hit(function, name)) return fail_last();
+  if ((mode & ~6) != 0) return fail_errno(EINVAL);
+  char posix[W32_PATH_CAPACITY];
+  if (!resolve(name, posix)) return -1;
+  DWORD attributes = w32_attributes_of_posix(posix);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return fail_errno(ENOENT);
+  if ((mode & 2) != 0 && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return fail_errno(EACCES);
+  return 0;
+}
+
+template <typename Char>
+int chmod_named(const char* function, const Char* name, int pmode) {
+  if (w32_fault_hit(function, name)) return fail_last();
+  char posix[W32_PATH_CAPACITY];
+  if (!resolve(name, posix)) return -1;
+  DWORD attributes = (pmode & _S_IWRITE) != 0 ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+  return w32_set_attributes_posix(posix, attributes) ? 0 : fail_last();
+}
+
+// errno of a failing POSIX call, through the Win32 code as the run-time maps it.
+int fail_posix() { return fail_errno(w32_errno_from_error(w32_error_from_errno(errno))); }
 
 }  // namespace
 
@@ -315,11 +352,15 @@ int _wopen(const WCHAR* name, int flags, int pmode) {
   return open_descriptor("_wopen", name, flags, pmode);
 }
 
-int stat(const char* name, _stat* buffer) { return stat_named("stat", name, buffer); }
+int stat(const char* name, _stat* buffer) { return stat_named("_stat", name, buffer); }
 
 int _wstat(const WCHAR* name, _stat* buffer) { return stat_named("_wstat", name, buffer); }
 
 int _unlink(const char* name) { return on_name("_unlink", name, w32_delete_file_posix); }
+
+int _wunlink(const WCHAR* name) { return on_name("_wunlink", name, w32_delete_file_posix); }
+
+int remove(const char* name) { return on_name("remove", name, w32_delete_file_posix); }
 
 int _mkdir(const char* name) { return on_name("_mkdir", name, w32_create_directory_posix); }
 
@@ -348,17 +389,65 @@ int rename(const char* old_name, const char* new_name) {
   return 0;
 }
 
-int _access(const char* name, int mode) {
-  if (w32_fault_hit("_access", name)) return fail_last();
-  if ((mode & ~6) != 0) return fail_errno(EINVAL);
-  char posix[W32_PATH_CAPACITY];
-  if (!resolve(name, posix)) return -1;
-  DWORD attributes = w32_attributes_of_posix(posix);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return fail_errno(ENOENT);
-  if ((mode & 2) != 0 && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return fail_errno(EACCES);
-  return 0;
+int _access(const char* name, int mode) { return access_named("_access", name, mode); }
+
+int _waccess(const WCHAR* name, int mode) { return access_named("_waccess", name, mode); }
+
+int _chmod(const char* name, int pmode) { return chmod_named("_chmod", name, pmode); }
+
+int _wchmod(const WCHAR* name, int pmode) { return chmod_named("_wchmod", name, pmode); }
+
+int _read(int descriptor, void* buffer, unsigned count) {
+  if (w32_fault_hit("_read")) return fail_last();
+  if (buffer == nullptr && count > 0) return fail_errno(EINVAL);
+  if (count > 0x7FFFFFFFu) count = 0x7FFFFFFFu;
+  for (;;) {
+    ssize_t got = ::read(descriptor, buffer, count);
+    if (got >= 0) return static_cast<int>(got);
+    if (errno != EINTR) return fail_posix();
+  }
+}
+
+int _write(int descriptor, const void* buffer, unsigned count) {
+  DWORD allowed = 0xFFFFFFFFu;
+  if (w32_fault_hit("_write", nullptr, &allowed)) return fail_last();
+  if (buffer == nullptr && count > 0) return fail_errno(EINVAL);
+  if (count > 0x7FFFFFFFu) count = 0x7FFFFFFFu;
+  unsigned limit = allowed < count ? allowed : count;
+  unsigned done = 0;
+  while (done < limit) {
+    ssize_t put = ::write(descriptor, static_cast<const char*>(buffer) + done, limit - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return fail_posix();
+    done += static_cast<unsigned>(put);
+  }
+  // A disk that filled part-way: what fitted stays, the call fails.
+  if (done < count) return fail_errno(ENOSPC);
+  return static_cast<int>(done);
+}
+
+long _lseek(int descriptor, long offset, int origin) {
+  if (w32_fault_hit("_lseek")) return fail_last();
+  if (origin != SEEK_SET && origin != SEEK_CUR && origin != SEEK_END) return fail_errno(EINVAL);
+  off_t at = ::lseek(descriptor, static_cast<off_t>(offset), origin);
+  if (at < 0) return fail_posix();
+  return static_cast<long>(at);
+}
+
+int _chsize(int descriptor, long size) {
+  if (w32_fault_hit("_chsize")) return fail_last();
+  if (size < 0) return fail_errno(EINVAL);
+  int flags = ::fcntl(descriptor, F_GETFL);
+  if (flags < 0) return fail_posix();
+  if ((flags & O_ACCMODE) == O_RDONLY) return fail_errno(EACCES);
+  return ::ftruncate(descriptor, static_cast<off_t>(size)) == 0 ? 0 : fail_posix();
+}
+
+int _close(int descriptor) {
+  BOOL armed = w32_fault_hit("_close");
+  // An armed failure closes all the same, as a close meeting a deferred write error does.
+  if (::close(descriptor) != 0 && errno != EINTR) return fail_posix();
+  return armed ? fail_last() : 0;
 }
 
 char* _getcwd(char* buffer, int max_length) {

@@ -7,8 +7,10 @@
 // There is no text mode: 't' is taken and ignored, so text written has LF line ends.
 // Each call consults the fault facility (fault.h) under its run-time name, with its name;
 // an armed call sets errno from the armed code. Streams do their I/O through ReadFile,
-// WriteFile and SetFilePointer, so that a fault armed there (a full disk) appears at the
-// flush or close as it would.
+// WriteFile, SetFilePointer and CloseHandle, so that a fault armed there (a full disk)
+// appears at the flush or close as it would. Descriptors of _open are read, written,
+// moved, cut and closed by the run-time's own calls here (_read, _write, _lseek, _chsize,
+// _close), never by the C library's, so that faults reach them too.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,8 @@ int w32_errno_from_error(DWORD code);
 
 // Opens a stream: mode is "r", "w" or "a", then any of '+', 'b', 't' (and the run-time's
 // hints c, n, N, S, R, T, D, taken and ignored). "r" needs the file; "w" makes or empties
-// it; "a" makes it or keeps it and writes at its end. Files are shared for reading and
+// it, "w" with 'x' only makes it (EEXIST when it exists); "a" makes it or keeps it and
+// writes at its end. Files are shared for reading and
 // writing with the process's other handles (fileio.h). Null with errno: EINVAL for a null
 // name or a bad mode, and the code of the failing open. The stream is closed with fclose.
 FILE* fopen(const char* name, const char* mode);
@@ -81,13 +84,35 @@ struct _stat {
   std::int64_t st_ctime64;
 };
 
+// Reads up to count bytes at the descriptor's position: the bytes read, 0 at the end, -1
+// with errno (EBADF for a descriptor that is not open).
+int _read(int descriptor, void* buffer, unsigned count);
+
+// Writes count bytes at the descriptor's position (its end when opened with _O_APPEND):
+// count, or -1 with errno (ENOSPC for a full disk: the bytes that fitted stay written).
+int _write(int descriptor, const void* buffer, unsigned count);
+
+// Moves the descriptor's position (origin SEEK_SET, SEEK_CUR or SEEK_END): the new
+// position, or -1 with errno (EINVAL for a position before the start or another origin).
+long _lseek(int descriptor, long offset, int origin);
+
+// Makes the file of the descriptor size bytes long (cut, or grown with zeros); its
+// position stays. 0, or -1 with errno (EACCES when it was opened for reading only).
+int _chsize(int descriptor, long size);
+
+// Closes the descriptor: 0, or -1 with errno (EBADF when it was not open; a close that
+// fails otherwise has closed all the same).
+int _close(int descriptor);
+
 // Fills *buffer for name; 0, or -1 with errno ENOENT (missing, or a name the path model
-// refuses) or EINVAL (null arguments).
+// refuses) or EINVAL (null arguments). Counted as "_stat", the run-time's own name.
 int stat(const char* name, _stat* buffer);
 int _wstat(const WCHAR* name, _stat* buffer);
 
-// Deletes a file (EACCES for a read-only file or a directory).
+// Deletes a file (EACCES for a read-only file or a directory); remove is the same.
 int _unlink(const char* name);
+int _wunlink(const WCHAR* name);
+int remove(const char* name);
 
 // Makes a directory (EEXIST when the name exists, ENOENT when its parent does not).
 int _mkdir(const char* name);
@@ -103,6 +128,12 @@ int rename(const char* old_name, const char* new_name);
 // is refused (EACCES) only for a read-only file, as the run-time decides it from the
 // attributes; ENOENT when missing; EINVAL for another mode.
 int _access(const char* name, int mode);
+int _waccess(const WCHAR* name, int mode);
+
+// Makes name read-only when pmode lacks _S_IWRITE and writable when it holds it, nothing
+// else of its mode changing: 0, or -1 with errno (ENOENT when it is missing).
+int _chmod(const char* name, int pmode);
+int _wchmod(const WCHAR* name, int pmode);
 
 // The layer's current directory into buffer (max_length bytes); with a null buffer, into
 // a malloc'ed one of at least max_length bytes (free it). Null with ERANGE when it does

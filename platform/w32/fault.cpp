@@ -138,6 +138,13 @@ BOOL w32_fault_hit(const char* function, const WCHAR* name) {
   return w32_fault_hit(function, name != nullptr ? narrow : static_cast<const char*>(nullptr));
 }
 
+DWORD w32_fault_code(const char* function, const char* name) {
+  DWORD saved = GetLastError();
+  DWORD code = w32_fault_hit(function, name) ? GetLastError() : ERROR_SUCCESS;
+  SetLastError(saved);
+  return code;
+}
+
 BOOL fault_testing_fail_on_call(const char* function, int n, DWORD code) {
   return arm(function, nullptr, Kind::fail, n, n, code, 0, nullptr, nullptr);
 }
@@ -153,6 +160,24 @@ BOOL fault_testing_short_write(const char* function, int n, DWORD bytes) {
 BOOL fault_testing_hook_call(const char* function, int n, void (*hook)(void* data), void* data) {
   if (hook == nullptr) return FALSE;
   return arm(function, nullptr, Kind::hook, n, n, ERROR_SUCCESS, 0, hook, data);
+}
+
+BOOL fault_testing_is_writing_call(const char* function) {
+  return function != nullptr &&
+         (std::strcmp(function, "WriteFile") == 0 || std::strcmp(function, "_write") == 0);
+}
+
+BOOL fault_testing_counted(int index, const char** function, long* calls) {
+  if (index < 0 || index >= W32_FAULT_COUNTED_MAX) return FALSE;
+  pthread_mutex_lock(&g_lock);
+  const Counter& counter = g_counters[index];
+  BOOL found = counter.function[0] != '\0';
+  if (found) {
+    if (function != nullptr) *function = counter.function;
+    if (calls != nullptr) *calls = counter.calls;
+  }
+  pthread_mutex_unlock(&g_lock);
+  return found;
 }
 
 long fault_testing_calls(const char* function) {

@@ -21,10 +21,13 @@ BOOL fault_testing_fail_on_call(const char* function, int n, DWORD code);
 BOOL fault_testing_fail_calls(const char* function, int n, int m, DWORD code,
                               const char* filter = nullptr);
 
-// Arms the n-th call of function (a writing call: WriteFile, the run-time's stream flush)
-// to transfer at most bytes bytes and then fail with ERROR_DISK_FULL, as a disk that fills
-// part-way.
+// Arms the n-th call of function (a writing call, see fault_testing_is_writing_call) to
+// transfer at most bytes bytes and then fail with ERROR_DISK_FULL, as a disk that fills
+// part-way. Streams write through WriteFile, so a stream's flush is cut there.
 BOOL fault_testing_short_write(const char* function, int n, DWORD bytes);
+
+// TRUE for the calls that honour fault_testing_short_write: WriteFile and _write.
+BOOL fault_testing_is_writing_call(const char* function);
 
 // Runs hook(data) before the n-th call of function from now does anything, outside the
 // facility's lock, so that the hook may call the stand-in itself.
@@ -33,6 +36,12 @@ BOOL fault_testing_hook_call(const char* function, int n, void (*hook)(void* dat
 // How many calls of function were made since the last reset (counted whether armed or
 // not); the first W32_FAULT_COUNTED_MAX names called are counted.
 long fault_testing_calls(const char* function);
+
+// The index-th function counted since the last reset (in the order first called) into
+// *function (a name that stays valid until the next reset) and its count into *calls:
+// TRUE; FALSE past the last one. A sweep runs an operation once, then fails each call of
+// each function this lists in turn.
+BOOL fault_testing_counted(int index, const char** function, long* calls);
 
 // How many armed faults have not been spent yet.
 int fault_testing_armed();

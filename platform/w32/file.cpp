@@ -13,6 +13,7 @@
 #include "platform/w32/fault.h"
 #include "platform/w32/file_testing.h"
 #include "platform/w32/fileio.h"
+#include "platform/w32/filetime.h"
 #include "platform/w32/path.h"
 
 namespace w32 {
@@ -282,6 +283,9 @@ BOOL copy_action(const char* from, const char* to, DWORD fail_if_exists) {
 BOOL w32_delete_file_posix(const char* posix) { return delete_file(posix); }
 BOOL w32_create_directory_posix(const char* posix) { return create_directory(posix); }
 BOOL w32_remove_directory_posix(const char* posix) { return remove_directory(posix); }
+BOOL w32_set_attributes_posix(const char* posix, DWORD attributes) {
+  return set_attributes(posix, attributes);
+}
 
 BOOL CopyFileA(const char* existing, const char* new_name, BOOL fail_if_exists) {
   return on_pair("CopyFileA", existing, new_name, fail_if_exists != 0, copy_action);
@@ -293,6 +297,10 @@ BOOL CopyFileW(const WCHAR* existing, const WCHAR* new_name, BOOL fail_if_exists
 
 BOOL MoveFileA(const char* existing, const char* new_name) {
   return on_pair("MoveFileA", existing, new_name, 0, move_file);
+}
+
+BOOL MoveFileW(const WCHAR* existing, const WCHAR* new_name) {
+  return on_pair("MoveFileW", existing, new_name, 0, move_file);
 }
 
 BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
@@ -347,16 +355,44 @@ BOOL SetFileAttributesW(const WCHAR* name, DWORD attributes) {
   return on_name_with("SetFileAttributesW", name, attributes, set_attributes);
 }
 
-DWORD GetFileAttributesA(const char* name) {
+namespace {
+
+template <typename Char>
+DWORD attributes_named(const char* function, const Char* name) {
+  if (w32_fault_hit(function, name)) return INVALID_FILE_ATTRIBUTES;
   char posix[W32_PATH_CAPACITY];
-  if (!w32_resolve_path_a(name, posix, sizeof posix)) return INVALID_FILE_ATTRIBUTES;
+  if (!resolve(name, posix)) return INVALID_FILE_ATTRIBUTES;
   return attributes_of(posix);
 }
 
-DWORD GetFileAttributesW(const WCHAR* name) {
+}  // namespace
+
+DWORD GetFileAttributesA(const char* name) { return attributes_named("GetFileAttributesA", name); }
+
+DWORD GetFileAttributesW(const WCHAR* name) { return attributes_named("GetFileAttributesW", name); }
+
+BOOL w32_attribute_data_of_posix(const char* posix, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  // A dangling link has the times and size of the link itself.
+  struct stat st;
+  if (stat(posix, &st) != 0 && lstat(posix, &st) != 0) return fail_errno();
+  DWORD attributes = attributes_of(posix);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FALSE;
+  unsigned long long size = S_ISDIR(st.st_mode) ? 0 : static_cast<unsigned long long>(st.st_size);
+  data->dwFileAttributes = attributes;
+  data->ftCreationTime = w32_filetime_from_timespec(st.st_ctim);
+  data->ftLastAccessTime = w32_filetime_from_timespec(st.st_atim);
+  data->ftLastWriteTime = w32_filetime_from_timespec(st.st_mtim);
+  data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+  return TRUE;
+}
+
+BOOL GetFileAttributesExA(const char* name, int level, void* information) {
+  if (w32_fault_hit("GetFileAttributesExA", name)) return FALSE;
+  if (level != GetFileExInfoStandard || information == nullptr) return fail(ERROR_INVALID_PARAMETER);
   char posix[W32_PATH_CAPACITY];
-  if (!w32_resolve_path_w(name, posix, sizeof posix)) return INVALID_FILE_ATTRIBUTES;
-  return attributes_of(posix);
+  if (!resolve(name, posix)) return FALSE;
+  return w32_attribute_data_of_posix(posix, static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information));
 }
 
 // Atomic, as the mode is the process's and the launcher runs two threads.

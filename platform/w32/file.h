@@ -2,7 +2,8 @@
 // error mode.
 //
 // Every function with a name consults the fault facility (fault.h) under its own name,
-// with its (first) name, before it does anything; the A and W forms count apart.
+// with its (first) name, before it does anything; the A and W forms count apart. The
+// functions on POSIX paths (w32_*_posix) serve calls that have consulted it already.
 #pragma once
 
 #include "platform/w32/types.h"
@@ -36,6 +37,24 @@ constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;
 DWORD GetFileAttributesA(const char* name);
 DWORD GetFileAttributesW(const WCHAR* name);
 
+// The attributes, times and size of name in one call (level GetFileExInfoStandard):
+// the attributes as GetFileAttributesA gives them, the last status change standing for
+// the time of making, and 0 for the size of a directory. FALSE with the reasons of
+// GetFileAttributesA, ERROR_INVALID_PARAMETER for another level or a null record.
+constexpr int GetFileExInfoStandard = 0;
+struct WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+};
+BOOL GetFileAttributesExA(const char* name, int level, void* information);
+// The same for a POSIX path, for the functions of this layer that have resolved a name
+// (no fault consulted).
+BOOL w32_attribute_data_of_posix(const char* posix, WIN32_FILE_ATTRIBUTE_DATA* data);
+
 // The attributes, as GetFileAttributesA gives them, of a POSIX path; for the functions
 // of this layer that have already resolved a name.
 DWORD w32_attributes_of_posix(const char* posix);
@@ -67,11 +86,12 @@ BOOL CopyFileW(const WCHAR* existing, const WCHAR* new_name, BOOL fail_if_exists
 // MOVEFILE_WRITE_THROUGH the new name is made durable before the call returns (a
 // failure to flush the directory is not reported: the file has moved). A missing
 // existing: ERROR_FILE_NOT_FOUND; null names: ERROR_INVALID_PARAMETER; either file held
-// open without FILE_SHARE_DELETE (fileio.h): ERROR_SHARING_VIOLATION. MoveFileA is
-// MoveFileExA with no flags.
+// open without FILE_SHARE_DELETE (fileio.h): ERROR_SHARING_VIOLATION. MoveFileA and
+// MoveFileW are the Ex forms with no flags.
 BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
 BOOL MoveFileExW(const WCHAR* existing, const WCHAR* new_name, DWORD flags);
 BOOL MoveFileA(const char* existing, const char* new_name);
+BOOL MoveFileW(const WCHAR* existing, const WCHAR* new_name);
 
 // Deletes the file name (a symbolic link itself, never what it leads to). FALSE with
 // ERROR_ACCESS_DENIED for a directory or a read-only file, ERROR_FILE_NOT_FOUND when it
@@ -96,11 +116,13 @@ BOOL CreateDirectoryExA(const char* template_directory, const char* name,
 BOOL RemoveDirectoryA(const char* name);
 BOOL RemoveDirectoryW(const WCHAR* name);
 
-// DeleteFileA, CreateDirectoryA and RemoveDirectoryA on a POSIX path, for the functions
-// of this layer that have already resolved a name (they consult no fault).
+// DeleteFileA, CreateDirectoryA, RemoveDirectoryA and SetFileAttributesA on a POSIX
+// path, for the functions of this layer that have already resolved a name (they consult
+// no fault).
 BOOL w32_delete_file_posix(const char* posix);
 BOOL w32_create_directory_posix(const char* posix);
 BOOL w32_remove_directory_posix(const char* posix);
+BOOL w32_set_attributes_posix(const char* posix, DWORD attributes);
 
 // Sets the process's error mode and returns the one before. Nothing here shows a
 // dialog, so the mode is only kept.

@@ -14,7 +14,6 @@
 #include "platform/w32/codepage.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
-#include "platform/w32/filetime.h"
 #include "platform/w32/path.h"
 
 namespace w32 {
@@ -61,18 +60,17 @@ bool fill_next(Search* search, WIN32_FIND_DATAW* wide, WIN32_FIND_DATAA* narrow)
   while (search->next < search->names.size()) {
     const std::string& name = search->names[search->next++];
     std::string posix = search->directory + name;
-    struct stat st;
-    if (stat(posix.c_str(), &st) != 0 && lstat(posix.c_str(), &st) != 0) continue;
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (!w32_attribute_data_of_posix(posix.c_str(), &found)) continue;
     std::memset(wide, 0, sizeof *wide);
     if (MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, wide->cFileName, MAX_PATH) == 0)
       continue;
-    wide->dwFileAttributes = w32_attributes_of_posix(posix.c_str());
-    wide->ftCreationTime = w32_filetime_from_timespec(st.st_ctim);
-    wide->ftLastAccessTime = w32_filetime_from_timespec(st.st_atim);
-    wide->ftLastWriteTime = w32_filetime_from_timespec(st.st_mtim);
-    unsigned long long size = S_ISDIR(st.st_mode) ? 0 : static_cast<unsigned long long>(st.st_size);
-    wide->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    wide->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+    wide->dwFileAttributes = found.dwFileAttributes;
+    wide->ftCreationTime = found.ftCreationTime;
+    wide->ftLastAccessTime = found.ftLastAccessTime;
+    wide->ftLastWriteTime = found.ftLastWriteTime;
+    wide->nFileSizeHigh = found.nFileSizeHigh;
+    wide->nFileSizeLow = found.nFileSizeLow;
     if (narrow == nullptr) return true;
     std::memset(narrow, 0, sizeof *narrow);
     BOOL lossy = FALSE;
@@ -233,6 +231,10 @@ BOOL FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* data) {
   return find_next(handle, data, nullptr);
 }
 
-BOOL FindClose(HANDLE handle) { return w32_handle_close(handle, W32_HANDLE_FIND); }
+BOOL FindClose(HANDLE handle) {
+  // As CloseHandle: an armed failure closes all the same.
+  BOOL armed = w32_fault_hit("FindClose");
+  return w32_handle_close(handle, W32_HANDLE_FIND) && !armed ? TRUE : FALSE;
+}
 
 }  // namespace w32

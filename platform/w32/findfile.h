@@ -12,8 +12,8 @@
 // always empty. Sizes are given in both halves. A symbolic link is listed with the
 // attributes of GetFileAttributesA (a reparse point), with its target's size and times.
 //
-// The first and next calls consult the fault facility (fault.h), the first with its
-// pattern.
+// The first, next and close calls consult the fault facility (fault.h), the first with
+// its pattern.
 #pragma once
 
 #include <cstddef>

@@ -52,7 +52,8 @@ BOOL w32_handle_close(HANDLE handle, unsigned kinds);
 
 // Closes a process, thread, snapshot, file, access-token or mutex handle. A search handle
 // is closed by FindClose only, as on Win32; null, INVALID_HANDLE_VALUE, closed and unknown
-// handles are refused with ERROR_INVALID_HANDLE.
+// handles are refused with ERROR_INVALID_HANDLE. Consults the fault facility (fault.h);
+// an armed failure closes the handle all the same and answers FALSE.
 BOOL CloseHandle(HANDLE handle);
 
 }  // namespace w32

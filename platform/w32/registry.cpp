@@ -16,6 +16,7 @@
 
 #include "platform/w32/ascii.h"
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/registry_testing.h"
 
 namespace w32 {
@@ -637,44 +638,53 @@ DWORD close_key(HKEY key) {
 // The calls answer with a LONG, the codes are DWORDs of the same values.
 
 LONG RegOpenKeyExA(HKEY key, const char* subkey, DWORD /*options*/, REGSAM sam, HKEY* result) {
+  if (DWORD code = w32_fault_code("RegOpenKeyExA", subkey)) return static_cast<LONG>(code);
   return static_cast<LONG>(open_or_create(key, subkey, sam, false, 0, result, nullptr));
 }
 
 LONG RegCreateKeyExA(HKEY key, const char* subkey, DWORD /*reserved*/, char* /*class_name*/,
                      DWORD options, REGSAM sam, void* /*security*/, HKEY* result,
                      DWORD* disposition) {
+  if (DWORD code = w32_fault_code("RegCreateKeyExA", subkey)) return static_cast<LONG>(code);
   return static_cast<LONG>(open_or_create(key, subkey, sam, true, options, result, disposition));
 }
 
 LONG RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data,
                     DWORD size) {
+  if (DWORD code = w32_fault_code("RegSetValueExA", name)) return static_cast<LONG>(code);
   return static_cast<LONG>(set_value(key, name, type, data, size));
 }
 
 LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* size) {
+  if (DWORD code = w32_fault_code("RegQueryValueExA", name)) return static_cast<LONG>(code);
   return static_cast<LONG>(query_value(key, name, reserved, type, data, size));
 }
 
 LONG RegOpenKeyA(HKEY key, const char* subkey, HKEY* result) {
+  if (DWORD code = w32_fault_code("RegOpenKeyA", subkey)) return static_cast<LONG>(code);
   return static_cast<LONG>(open_or_create(key, subkey, KEY_ALL_ACCESS, false, 0, result, nullptr));
 }
 
 LONG RegCreateKeyA(HKEY key, const char* subkey, HKEY* result) {
+  if (DWORD code = w32_fault_code("RegCreateKeyA", subkey)) return static_cast<LONG>(code);
   return static_cast<LONG>(open_or_create(key, subkey != nullptr ? subkey : "", KEY_ALL_ACCESS,
                                           true, 0, result, nullptr));
 }
 
 LONG RegDeleteValueA(HKEY key, const char* name) {
+  if (DWORD code = w32_fault_code("RegDeleteValueA", name)) return static_cast<LONG>(code);
   return static_cast<LONG>(delete_value(key, name));
 }
 
 LONG RegDeleteKeyA(HKEY key, const char* subkey) {
+  if (DWORD code = w32_fault_code("RegDeleteKeyA", subkey)) return static_cast<LONG>(code);
   return static_cast<LONG>(delete_key(key, subkey));
 }
 
 LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
                    char* class_name, DWORD* class_size, FILETIME* last_write) {
+  if (DWORD code = w32_fault_code("RegEnumKeyExA")) return static_cast<LONG>(code);
   if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   return static_cast<LONG>(
       enum_key(key, index, name, name_size, class_name, class_size, last_write));
@@ -682,6 +692,7 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* r
 
 LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* name_size, DWORD* reserved,
                    DWORD* type, BYTE* data, DWORD* data_size) {
+  if (DWORD code = w32_fault_code("RegEnumValueA")) return static_cast<LONG>(code);
   if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   return static_cast<LONG>(enum_value(key, index, name, name_size, type, data, data_size));
 }
@@ -713,6 +724,7 @@ BOOL SetSecurityDescriptorDacl(SECURITY_DESCRIPTOR* descriptor, BOOL present, vo
 }
 
 LONG RegSetKeySecurity(HKEY key, DWORD information, SECURITY_DESCRIPTOR* descriptor) {
+  if (DWORD code = w32_fault_code("RegSetKeySecurity")) return static_cast<LONG>(code);
   if (descriptor == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   return static_cast<LONG>(with_key(key, 0, false, [&](Key*, bool*) {
     bool grants_all = information == DACL_SECURITY_INFORMATION &&
@@ -721,7 +733,12 @@ LONG RegSetKeySecurity(HKEY key, DWORD information, SECURITY_DESCRIPTOR* descrip
   }));
 }
 
-LONG RegCloseKey(HKEY key) { return static_cast<LONG>(close_key(key)); }
+LONG RegCloseKey(HKEY key) {
+  // An armed failure closes all the same, as CloseHandle does.
+  DWORD code = w32_fault_code("RegCloseKey");
+  DWORD closed = close_key(key);
+  return static_cast<LONG>(closed != ERROR_SUCCESS ? closed : code);
+}
 
 int registry_testing_open_handles() {
   pthread_mutex_lock(&g_lock);

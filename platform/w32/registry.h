@@ -7,7 +7,9 @@
 // closed or was never given out is refused with ERROR_INVALID_HANDLE. Each handle
 // carries the access it was opened with: reading a value needs KEY_QUERY_VALUE and
 // writing one KEY_SET_VALUE (ERROR_ACCESS_DENIED otherwise); the roots allow both.
-// Every call returns its result code and leaves GetLastError alone, as on Win32.
+// Every call returns its result code and leaves GetLastError alone, as on Win32. Every
+// Reg* call consults the fault facility (fault.h) under its own name, with its subkey or
+// value name, and returns the armed code; an armed RegCloseKey closes all the same.
 //
 // Shared store: when the environment variable YRL_W32_REGISTRY names a file, that file
 // is the store, shared by every process that names it. Each call loads the store from

@@ -15,6 +15,7 @@
 #include "platform/w32/codepage.h"
 #include "platform/w32/environment.h"
 #include "platform/w32/error.h"
+#include "platform/w32/fault.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/path.h"
 #include "platform/w32/volume_testing.h"
@@ -102,11 +103,20 @@ void destroy_enum(W32HandleObject* object) { delete reinterpret_cast<NetEnum*>(o
 
 }  // namespace
 
-UINT GetDriveTypeA(const char* root) {
+namespace {
+
+UINT drive_type_of(const char* root) {
   char posix[W32_PATH_CAPACITY];
   int kind = root_of(root, posix);
   if (kind == -2) return DRIVE_NO_ROOT_DIR;
   return kind == -1 ? DRIVE_REMOTE : drive_type(kind);
+}
+
+}  // namespace
+
+UINT GetDriveTypeA(const char* root) {
+  if (w32_fault_hit("GetDriveTypeA", root)) return DRIVE_UNKNOWN;
+  return drive_type_of(root);
 }
 
 int w32_drive_media_types(char letter, int* types, int capacity) {
@@ -121,14 +131,16 @@ int w32_drive_media_types(char letter, int* types, int capacity) {
 }
 
 UINT GetDriveTypeW(const WCHAR* root) {
-  if (root == nullptr) return GetDriveTypeA(nullptr);
+  if (w32_fault_hit("GetDriveTypeW", root)) return DRIVE_UNKNOWN;
   char narrow[W32_PATH_CAPACITY];
-  if (WideCharToMultiByte(CP_ACP, 0, root, -1, narrow, sizeof narrow, nullptr, nullptr) == 0)
+  if (root != nullptr &&
+      WideCharToMultiByte(CP_ACP, 0, root, -1, narrow, sizeof narrow, nullptr, nullptr) == 0)
     return DRIVE_NO_ROOT_DIR;
-  return GetDriveTypeA(narrow);
+  return drive_type_of(root != nullptr ? narrow : nullptr);
 }
 
 DWORD GetLogicalDrives() {
+  if (w32_fault_hit("GetLogicalDrives")) return 0;
   DWORD drives = 0;
   for (int drive = 0; drive < kDriveCount; ++drive) {
     char root[4] = {static_cast<char>('A' + drive), ':', '\\', '\0'};
@@ -143,6 +155,7 @@ BOOL GetVolumeInformationA(const char* root, char* volume_name, DWORD volume_nam
                            DWORD* serial_number, DWORD* max_component_length,
                            DWORD* file_system_flags, char* file_system_name,
                            DWORD file_system_name_size) {
+  if (w32_fault_hit("GetVolumeInformationA", root)) return FALSE;
   char posix[W32_PATH_CAPACITY];
   int kind = root_of(root, posix);
   if (kind == -2) return fail(ERROR_PATH_NOT_FOUND);
@@ -171,6 +184,7 @@ BOOL GetVolumeInformationA(const char* root, char* volume_name, DWORD volume_nam
 
 BOOL GetDiskFreeSpaceA(const char* root, DWORD* sectors_per_cluster, DWORD* bytes_per_sector,
                        DWORD* free_clusters, DWORD* total_clusters) {
+  if (w32_fault_hit("GetDiskFreeSpaceA", root)) return FALSE;
   char posix[W32_PATH_CAPACITY];
   if (root_of(root, posix) == -2) return fail(ERROR_PATH_NOT_FOUND);
   struct statvfs fs;
@@ -188,6 +202,7 @@ BOOL GetDiskFreeSpaceA(const char* root, DWORD* sectors_per_cluster, DWORD* byte
 }
 
 DWORD WNetGetConnectionA(const char* local, char* remote, DWORD* length) {
+  if (DWORD code = w32_fault_code("WNetGetConnectionA", local)) return code;
   if (local == nullptr || length == nullptr) return ERROR_INVALID_PARAMETER;
   bool letter = (local[0] >= 'A' && local[0] <= 'Z') || (local[0] >= 'a' && local[0] <= 'z');
   if (!letter || local[1] != ':' || local[2] != '\0') return ERROR_BAD_DEVICE;
@@ -210,6 +225,7 @@ DWORD WNetOpenEnumA(DWORD, DWORD, DWORD, NETRESOURCEA* resource, HANDLE* enumera
   if (enumeration == nullptr) return ERROR_INVALID_PARAMETER;
   *enumeration = nullptr;
   const char* host = resource != nullptr ? resource->lpRemoteName : nullptr;
+  if (DWORD code = w32_fault_code("WNetOpenEnumA", host)) return code;
   char directory[W32_PATH_CAPACITY];
   std::string prefix = "\\\\";
   if (host == nullptr || host[0] == '\0') {
@@ -255,6 +271,7 @@ DWORD WNetOpenEnumA(DWORD, DWORD, DWORD, NETRESOURCEA* resource, HANDLE* enumera
 }
 
 DWORD WNetEnumResourceA(HANDLE enumeration, DWORD* count, void* buffer, DWORD* size) {
+  if (DWORD code = w32_fault_code("WNetEnumResourceA")) return code;
   if (count == nullptr || size == nullptr || (buffer == nullptr && *size != 0))
     return ERROR_INVALID_PARAMETER;
   auto* listing =
@@ -294,8 +311,10 @@ DWORD WNetEnumResourceA(HANDLE enumeration, DWORD* count, void* buffer, DWORD* s
 }
 
 DWORD WNetCloseEnum(HANDLE enumeration) {
-  return w32_handle_close(enumeration, W32_HANDLE_NET_ENUM) ? ERROR_SUCCESS
-                                                              : ERROR_INVALID_HANDLE;
+  // An armed failure closes all the same, as CloseHandle does.
+  DWORD code = w32_fault_code("WNetCloseEnum");
+  if (!w32_handle_close(enumeration, W32_HANDLE_NET_ENUM)) return ERROR_INVALID_HANDLE;
+  return code;
 }
 
 BOOL volume_testing_set_drive(char letter, UINT type, const char* file_system, const char* label,

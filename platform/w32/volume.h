@@ -3,7 +3,9 @@
 // the UNC root (path.h: its directories are hosts, theirs shares).
 //
 // Each drive has a record that tests set (volume_testing.h); at start a mapped drive is a
-// fixed disk with an "NTFS" volume and no connection.
+// fixed disk with an "NTFS" volume and no connection. Every call here consults the fault
+// facility (fault.h) under its own name (with its root, drive or host); GetDriveType
+// answers DRIVE_UNKNOWN when armed, the WNet calls return the armed code.
 #pragma once
 
 #include "platform/w32/types.h"

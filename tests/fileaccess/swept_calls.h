@@ -1,4 +1,6 @@
-// The stand-in's file functions that the fault sweeps count and fail in turn.
+// The stand-in's file functions that the fault sweeps count and fail in turn. Every name
+// here must be reached by the fault facility: a test calls each one and fails for a name
+// that is never counted.
 #pragma once
 
 namespace yrltest {
@@ -8,10 +10,11 @@ inline constexpr const char* SWEPT_CALLS[] = {
     "SetFilePointer", "SetEndOfFile", "GetFileSize", "CopyFileA", "CopyFileW",
     "MoveFileA",   "MoveFileExA", "MoveFileW",     "MoveFileExW", "DeleteFileA",
     "DeleteFileW", "GetFileAttributesA", "GetFileAttributesW", "GetFileAttributesExA",
-    "FindFirstFileA", "FindNextFileA", "FindFirstFileW", "FindNextFileW", "fopen",
-    "_wfopen",     "_open",       "_wopen",        "_access",     "_waccess",
-    "rename",      "remove",      "_unlink",       "_wunlink",    "_stat",
-    "_wstat",      "_chmod",      "_wchmod",
+    "FindFirstFileA", "FindNextFileA", "FindFirstFileW", "FindNextFileW", "FindClose",
+    "CloseHandle", "fopen",       "_wfopen",       "_open",       "_wopen",
+    "_read",       "_write",      "_lseek",        "_chsize",     "_close",
+    "_access",     "_waccess",    "rename",        "remove",      "_unlink",
+    "_wunlink",    "_stat",       "_wstat",        "_chmod",      "_wchmod",
 };
 
 }  // namespace yrltest

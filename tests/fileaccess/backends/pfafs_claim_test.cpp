@@ -28,6 +28,8 @@ TEST_F(PfaUncClaim, SplitsHostShareAndPath) {
       {"\\\\srv", 0, "//srv", "", "", 5},
       {"\\\\srv\\data", 0, "//srv", "/data", "/", 10},
       {"\\\\srv\\data\\", 0, "//srv", "/data", "/", 11},
+      {"\\\\srv\\", 0, "//srv", "", "", 6},  // a host, not a share named "/"
+      {"//srv/", 0, "//srv", "", "", 6},
       {"//srv/data/a/..", 0, "//srv", "/data", "/a/../", 15},
       {"//srv/data/a/.", 0, "//srv", "/data", "/a/", 14},
       {"///srv", 9, "", "", "", -1},
@@ -53,9 +55,13 @@ TEST_F(PfaUncClaim, TheLocalPathSplitPassesOverDotNames) {
   EXPECT_EQ(vek::claim_location(file_, "dir\\..", 6, 2, &offset), 0);
   EXPECT_EQ(slot(2), "dir/../");
   EXPECT_EQ(offset, 8);
+  // A bare ".." is the parent too, not the directory itself.
   EXPECT_EQ(vek::claim_location(file_, "..", 2, 0, &offset), 0);
-  EXPECT_EQ(slot(2), "");
+  EXPECT_EQ(slot(2), "../");
   EXPECT_EQ(offset, 2);
+  EXPECT_EQ(vek::claim_location(file_, ".", 1, 0, &offset), 0);
+  EXPECT_EQ(slot(2), "");
+  EXPECT_EQ(offset, 1);
   EXPECT_EQ(vek::claim_location(file_, "a/b", 3, 0, nullptr), 0);
   EXPECT_EQ(slot(2), "a/b/");
 }

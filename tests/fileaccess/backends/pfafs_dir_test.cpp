@@ -3,6 +3,7 @@
 // the access questions.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "fileaccess/backends/ntdircache.h"
 #include "fileaccess/backends/ntdircache_testing.h"
 #include "fileaccess/backends/ntlangwrap.h"
+#include "fileaccess/backends/pfafs.h"
 #include "fileaccess/backends/pfafs_dir.h"
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
@@ -35,6 +37,7 @@
 #include "platform/w32/registry.h"
 #include "platform/w32/volume.h"
 #include "platform/w32/volume_testing.h"
+#include "runtime/memory/clump.h"
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "tests/fileaccess/fileaccess_test.h"
@@ -605,6 +608,279 @@ TEST_F(PfaFsDirTest, UncNamesWorkThroughTheirFullNames) {
 }  // namespace
 
 namespace {
+
+// The names a scan of the directory gives now (through the cache).
+std::set<std::string> scanned(const std::string& path) {
+  std::set<std::string> names;
+  vek::VynFile* d = vek::pfa_alloc_dir(path.c_str());
+  EXPECT_NE(d, nullptr);
+  int count = 0;
+  vek::VynFile** list = nullptr;
+  EXPECT_EQ(vek::pfa_scandir_simple(d, vek::PFA_SCAN_FILES, nullptr, &count, &list, 0), 0);
+  for (int i = 0; i < count; ++i) {
+    char name[vek::PFA_NAME_SIZE];
+    vek::pfa_get_file_name(list[i], 56, name);
+    names.insert(name);
+  }
+  vek::pfa_free_vyn_file(&d);
+  return names;
+}
+
+// The last-write time of a directory, to put back after a change that the validity test
+// must not see: only the layer's own refresh can tell the cache then.
+struct timespec mtime_of(const std::string& path) {
+  struct stat st;
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st.st_mtim;
+}
+void set_mtime(const std::string& path, const struct timespec& time) {
+  const struct timespec times[2] = {time, time};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// The cache's promise: a file that another process makes behind its back is seen by the
+// next scan, in either mode, with caching automatic or not.
+TEST_F(PfaFsDirTest, AChangeBehindTheCachesBackIsSeen) {
+  for (int mode : {2, 1}) {
+    for (int automatic : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " automatic " << automatic);
+      vek::set_nt_directory_caching(mode);
+      vek::pfa_set_dir_cache(automatic);
+      std::string path = old_dir("behind" + std::to_string(mode) + std::to_string(automatic));
+      yrltest::write_file(path + "/a.txt", "a");
+      age(path);
+      EXPECT_EQ(scanned(path), (std::set<std::string>{"a.txt"}));
+      long before = listings();
+      EXPECT_EQ(scanned(path), (std::set<std::string>{"a.txt"}));
+      EXPECT_EQ(listings(), before);  // from the cache
+      ASSERT_EQ(std::system(("touch '" + path + "/b.txt'").c_str()), 0);
+      bool seen = false;
+      for (int tries = 0; tries < 200 && !seen; ++tries) {
+        seen = scanned(path).count("b.txt") != 0;
+        if (!seen) usleep(5000);  // a notification may come a moment later
+      }
+      EXPECT_TRUE(seen);
+    }
+  }
+}
+
+// The watch (mode 1) or the last-write time (mode 2) is taken before the directory is
+// read: a file made between the two is never lost in a cached listing.
+struct MakeLate {
+  std::string file;
+  std::string dir;
+  bool age;
+};
+void make_late(void* data) {
+  auto* late = static_cast<MakeLate*>(data);
+  yrltest::write_file(late->file, "late");
+  if (late->age)
+    fs::last_write_time(late->dir, fs::file_time_type::clock::now() - std::chrono::seconds(20));
+}
+
+TEST_F(PfaFsDirTest, TheWatchStartsBeforeTheListing) {
+  struct Case {
+    int mode;
+    const char* call;  // where the file comes in
+  };
+  // Mode 1 watches from FindFirstChangeNotification, mode 2 reads the time through
+  // CreateFile; the listing begins with FindFirstFile.
+  const Case cases[] = {{1, "FindFirstChangeNotificationA"}, {1, "FindFirstFileA"},
+                        {2, "CreateFileA"}, {2, "FindFirstFileA"}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " at " << c.call);
+    vek::set_nt_directory_caching(c.mode);
+    std::string path = old_dir("late" + std::to_string(n++));
+    MakeLate late{path + "/late.txt", path, c.mode == 2};
+    ASSERT_TRUE(w32::fault_testing_hook_call(c.call, 1, make_late, &late));
+    scanned(path);
+    w32::fault_testing_reset();
+    bool seen = false;
+    for (int tries = 0; tries < 200 && !seen; ++tries) {
+      seen = scanned(path).count("late.txt") != 0;
+      if (!seen) usleep(5000);
+    }
+    EXPECT_TRUE(seen);
+  }
+}
+
+// Names ignore case, and so does the cache: a file made through another spelling of the
+// directory's name drops its entry, even when the directory's time does not change.
+TEST_F(PfaFsDirTest, TheCacheKnowsADirectoryByAnySpellingOfItsName) {
+  std::string path = old_dir("spelled");
+  EXPECT_TRUE(scanned(path).empty());
+  struct timespec kept = mtime_of(path);
+  std::string upper = dir.file("SPELLED");
+  vek::VynFile* made = vek::pfa_fopen_file_vers((upper + "/new.txt").c_str(), "w", 0);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(vek::pfa_dispose(&made), 0);
+  set_mtime(path, kept);
+  EXPECT_EQ(scanned(path), (std::set<std::string>{"new.txt"}));
+  // A forced directory is forced under any spelling.
+  vek::pfa_force_cache_dir(path.c_str());
+  char location[vek::PFA_NAME_SIZE];
+  vek::VynFile* d = vek::pfa_alloc_dir(upper.c_str());
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(vek::pfa_get_location(d, location, nullptr), 0);
+  EXPECT_EQ(vek::is_name_forced_cache(location), 1) << location;
+  vek::pfa_free_vyn_file(&d);
+}
+
+// With caching automatic a version that another process wrote is seen; and a version
+// the listing cannot know of is never emptied: the next version is made, not opened.
+TEST_F(PfaFsDirTest, TheNextVersionNeverEmptiesAFileItDidNotSee) {
+  vek::pfa_set_dir_cache(1);
+  std::string path = old_dir("versions");
+  for (const char* name : {"a.prt.1", "a.prt.2"}) yrltest::write_file(path + "/" + name, name);
+  age(path);
+  vek::VynFile* file = vek::pfa_alloc_file((path + "/a.prt").c_str());
+  ASSERT_NE(file, nullptr);
+  int version = -1;
+  ASSERT_EQ(vek::pfa_get_file_vers(file, 1, &version), 0);
+  EXPECT_EQ(version, 2);
+  yrltest::write_file(path + "/a.prt.3", "theirs");
+  ASSERT_EQ(vek::pfa_get_file_vers(file, 1, &version), 0);
+  EXPECT_EQ(version, 3);
+  // Even with the directory's time put back, so that no test can see the new file.
+  age(path);
+  ASSERT_EQ(vek::pfa_get_file_vers(file, 1, &version), 0);
+  struct timespec kept = mtime_of(path);
+  yrltest::write_file(path + "/a.prt.4", "theirs too");
+  set_mtime(path, kept);
+  ASSERT_EQ(vek::pfa_get_file_vers(file, 1, &version), 0);
+  EXPECT_EQ(version, 3);  // the cache cannot know
+  ASSERT_EQ(vek::pfa_fopen(file, 2, "w"), 0);
+  EXPECT_EQ(file->version, 5);
+  EXPECT_EQ(vek::pfa_fputs(file, "mine"), 0);
+  EXPECT_EQ(vek::pfa_close(file), 0);
+  EXPECT_EQ(yrltest::read_file(path + "/a.prt.4"), "theirs too");
+  EXPECT_EQ(yrltest::read_file(path + "/a.prt.5"), "mine");
+  // Descriptor-style opens make the next version the same way.
+  yrltest::write_file(path + "/a.prt.6", "theirs");
+  set_mtime(path, kept);
+  vek::VynFile* again = vek::pfa_alloc_file((path + "/a.prt").c_str());
+  ASSERT_EQ(vek::pfa_open(again, 2, 0x100 | 0x1, 0x180), 0);
+  EXPECT_GE(again->version, 7);
+  EXPECT_EQ(vek::pfa_close(again), 0);
+  EXPECT_EQ(yrltest::read_file(path + "/a.prt.6"), "theirs");
+  vek::pfa_free_vyn_file(&again);
+  vek::pfa_free_vyn_file(&file);
+}
+
+// A listing taken while its directory's time was within the clock's grain is kept with
+// caching automatic, but never lent: a change in the same tick leaves the time as it was.
+TEST_F(PfaFsDirTest, AListingTakenWithinTheGrainIsNeverLent) {
+  vek::pfa_set_dir_cache(1);
+  std::string path = dir.file("recent");
+  fs::create_directories(path);
+  EXPECT_TRUE(scanned(path).empty());
+  EXPECT_EQ(vek::pfa_dir_cache_entries(), 1);  // kept as state 19
+  struct timespec kept = mtime_of(path);
+  yrltest::write_file(path + "/same_tick.txt", "x");
+  set_mtime(path, kept);
+  EXPECT_EQ(scanned(path), (std::set<std::string>{"same_tick.txt"}));
+}
+
+// A running memory-debugger loop drops what the cache holds.
+TEST_F(PfaFsDirTest, AMemoryLoopDropsTheCache) {
+  std::string path = old_dir("looped");
+  open_close(path);
+  EXPECT_EQ(vek::pfa_dir_cache_entries(), 1);
+  ASSERT_EQ(vek::debug_memory_loop(), 1);
+  long before = listings();
+  open_close(path);
+  EXPECT_EQ(listings(), before + 1);
+  vek::debug_cancel_memory_loop();
+  EXPECT_EQ(vek::get_in_debug_memory_loop(), 0);
+}
+
+// Entries used in the current second are not the oldest: a full cache then grows rather
+// than drop a listing it may need at once.
+TEST_F(PfaFsDirTest, EntriesOfTheCurrentSecondAreNeverEvicted) {
+  ASSERT_EQ(vek::set_dir_cache_max(0, u"3"), 256);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 4; ++i) paths.push_back(old_dir("s" + std::to_string(i)));
+  w32::clock_testing_start(static_cast<std::int64_t>(time(nullptr) + 86400) * 1000);
+  for (const std::string& p : paths) open_close(p);
+  EXPECT_EQ(vek::pfa_dir_cache_entries(), 4);
+  long before = listings();
+  for (const std::string& p : paths) open_close(p);
+  EXPECT_EQ(listings(), before);
+  // A second later the oldest goes.
+  w32::clock_testing_advance(1000);
+  open_close(paths[1]);
+  open_close(paths[2]);
+  open_close(paths[3]);
+  w32::clock_testing_advance(1000);
+  open_close(old_dir("s4"));
+  EXPECT_EQ(vek::pfa_dir_cache_entries(), 4);
+  before = listings();
+  open_close(paths[0]);
+  EXPECT_EQ(listings(), before + 1);
+}
+
+// What a scan takes: directories and files by the flags, then patterns on the name
+// without its version (typed ones only where the extension allows), then the version.
+TEST_F(PfaFsDirTest, TheScanFilterTakesByFlagsPatternsAndVersion) {
+  vek::Pfa_Scan_Filter prt{};
+  ASSERT_EQ(vek::string_to_Pfa_Scan_Filter("*.PRT", 0, 3, &prt), 0);
+  vek::Pfa_Scan_Filter any{};
+  ASSERT_EQ(vek::string_to_Pfa_Scan_Filter("a*", 1, 0, &any), 0);
+  const int both = vek::PFA_SCAN_FILES | vek::PFA_SCAN_DIRS;
+  struct Case {
+    const char* name;
+    int directory;
+    vek::Pfa_Scan_Filter* filter;
+    int flags;
+    int taken;
+  };
+  const Case cases[] = {
+      {"sub", 1, &prt, vek::PFA_SCAN_FILES, 0}, {"sub", 1, &prt, both, 1},
+      {"x.prt.3", 0, &prt, vek::PFA_SCAN_DIRS, 0}, {"x.prt.3", 0, nullptr, both, 1},
+      {"x.prt.3", 0, &prt, both, 1},            {"x.prt.2", 0, &prt, both, 0},
+      {"X.PRT.3", 0, &prt, both, 1},            {"x.asm.3", 0, &prt, both, 0},
+      {"a.txt", 0, &any, both, 1},              {"a.txt.9", 0, &any, both, 1},
+      {"b.txt", 0, &any, both, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(vek::pfautl_check_file(c.name, c.directory, c.filter, c.flags), c.taken) << c.name;
+  vek::pfa_clean_scan_filter(&prt);
+  vek::pfa_clean_scan_filter(&any);
+  // An entry read relative to its directory takes the directory's location and keeps the
+  // case it was read in.
+  vek::VynFile* d = vek::pfa_alloc_dir(dir.path().c_str());
+  vek::VynFile* entry = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&entry), 0);
+  ASSERT_EQ(vek::parse_to_pfa(entry, 0, "Mixed.PRT.2"), 0);
+  vek::pfautl_update_entry(entry, d, 0, 0);
+  char full[vek::PFA_NAME_SIZE];
+  ASSERT_EQ(vek::pfa_get_full_name(entry, full), 0);
+  char location[vek::PFA_NAME_SIZE];
+  ASSERT_EQ(vek::pfa_get_location(d, location, nullptr), 0);
+  EXPECT_EQ(std::string(full), std::string(location) + "Mixed.PRT.2");
+  EXPECT_EQ(entry->object_type, 2);
+  vek::pfa_free_vyn_file(&entry);
+  vek::pfa_free_vyn_file(&d);
+}
+
+// The last letter names a drive like every other.
+TEST_F(PfaFsDirTest, DriveZ) {
+  EXPECT_EQ(vek::pfafs_NT_drive_letter_to_int('Z'), 26);
+  EXPECT_EQ(vek::pfafs_NT_drive_letter_to_int('z'), 26);
+  EXPECT_EQ(vek::pfafs_NT_drive_letter_to_int('['), -1);
+  EXPECT_EQ(vek::pfafs_NT_drive_letter_to_int('@'), -1);
+  yrltest::TempDir z;
+  ASSERT_TRUE(w32::w32_set_drive('Z', z.path().c_str()));
+  EXPECT_EQ(listed("pfafs:drives"), (std::vector<std::string>{"C:\\", "Z:\\"}));
+  const vek::NtDriveRecord* record = vek::get_nt_drive_info('z');
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->info.letter, 'Z');
+  EXPECT_EQ(vek::get_win32_cached_drive_info('Z'), record);
+  EXPECT_EQ(vek::is_drive_cachable('Z'), 1);
+  EXPECT_EQ(vek::get_nt_drive_info('1'), nullptr);
+  EXPECT_EQ(vek::append_drive('@'), nullptr);
+}
 
 TEST_F(PfaFsDirTest, TheMaximumAndTheDebugSwitch) {
   EXPECT_EQ(vek::set_dir_cache_max(0, u"12"), 256);

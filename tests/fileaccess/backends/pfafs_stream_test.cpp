@@ -158,6 +158,85 @@ TEST_F(PfaFsStreamTest, FseekReadsOneBlockAndReportsWhatStoppedIt) {
 
 // A read error in the middle of a file is 1, never the end: a copy loop that stops at 5
 // would believe it had the whole file.
+// A write that failed damages the file for good: that write, every later one and the
+// close report it, and nothing is written after the lost bytes (no gap, no zero byte in
+// the middle). For each writer, on a stream and on a descriptor, with the first or a
+// later write of the stand-in failing, or cut short.
+TEST_F(PfaFsStreamTest, AFailedWriteIsReportedByEveryLaterWriteAndTheClose) {
+  using Writer = int (*)(vek::VynFile*, const std::string&);
+  struct Named {
+    const char* name;
+    Writer write;
+  };
+  const Named writers[] = {
+      {"pfa_fputs", [](vek::VynFile* f, const std::string& t) { return vek::pfa_fputs(f, t.c_str()); }},
+      {"pfa_write_file",
+       [](vek::VynFile* f, const std::string& t) {
+         return vek::pfa_write_file(f, static_cast<int>(t.size()), t.data());
+       }},
+      {"pfa_fprintf",
+       [](vek::VynFile* f, const std::string& t) { return vek::pfa_fprintf(f, "%s", t.c_str()); }},
+  };
+  // Chunks larger than a stream's buffer, so that each one reaches the file in its call.
+  const std::string chunks[] = {std::string(9000, 'a'), std::string(9000, 'b'),
+                                std::string(9000, 'c')};
+  for (const Named& writer : writers) {
+    for (bool stream : {true, false}) {
+      for (int failing = 1; failing <= 2; ++failing) {
+        for (bool cut : {false, true}) {
+          SCOPED_TRACE(testing::Message() << writer.name << (stream ? " stream" : " descriptor")
+                                          << " failing call " << failing
+                                          << (cut ? " cut short" : " refused"));
+          constexpr int kCreateWrite = 0x100 | 0x200 | 0x0001;
+          file = open("w.txt", stream ? "w" : nullptr, kCreateWrite);
+          ASSERT_NE(file, nullptr);
+          const char* call = stream ? "WriteFile" : "_write";
+          ASSERT_TRUE(cut ? w32::fault_testing_short_write(call, failing, 100)
+                          : w32::fault_testing_fail_on_call(call, failing, w32::ERROR_DISK_FULL));
+          std::string written;
+          bool failed = false;
+          for (const std::string& chunk : chunks) {
+            int result = writer.write(file, chunk);
+            if (result == vek::PFA_E_NO_ERROR) {
+              EXPECT_FALSE(failed) << "a write after a failed one answered success";
+              written += chunk;
+            } else {
+              failed = true;
+            }
+          }
+          EXPECT_TRUE(failed);
+          EXPECT_NE(vek::pfa_flush_file(file), vek::PFA_E_NO_ERROR);
+          EXPECT_NE(vek::pfa_dispose(&file), vek::PFA_E_NO_ERROR);
+          ASSERT_NE(file, nullptr);  // a handle whose close failed is not freed
+          EXPECT_FALSE(vek::pfa_file_is_open(file));
+          EXPECT_EQ(vek::pfa_dispose(&file), vek::PFA_E_NO_ERROR);
+          EXPECT_EQ(file, nullptr);
+          // What stands is the start of what was written, in order: nothing after a
+          // gap, and nothing of a chunk after the one that failed.
+          std::string on_disk = content("w.txt");
+          const std::string all = chunks[0] + chunks[1] + chunks[2];
+          EXPECT_EQ(on_disk.find('\0'), std::string::npos);
+          EXPECT_EQ(all.compare(0, on_disk.size(), on_disk), 0);
+          EXPECT_LE(on_disk.size(), written.size() + chunks[0].size());
+          w32::fault_testing_reset();
+        }
+      }
+    }
+  }
+}
+
+// The stream's error flag fails the close even when the close's own flush goes well.
+TEST_F(PfaFsStreamTest, AStreamInErrorFailsItsClose) {
+  file = open("e.txt", "w");
+  ASSERT_NE(file, nullptr);
+  auto* record = vek::pfafs_stream_of(&file->location_slot);
+  ASSERT_NE(record, nullptr);
+  std::fputs("x", record->stream);
+  ASSERT_TRUE(w32::fault_testing_fail_on_call("WriteFile", 1, w32::ERROR_DISK_FULL));
+  EXPECT_NE(std::fflush(record->stream), 0);  // behind the layer's back
+  EXPECT_NE(vek::pfa_close(file), vek::PFA_E_NO_ERROR);
+}
+
 TEST_F(PfaFsStreamTest, AReadErrorMidFileIsNoEnd) {
   yrltest::write_file(dir.file("big.bin"), std::string(20000, 'z'));
   file = open("big.bin", "r");

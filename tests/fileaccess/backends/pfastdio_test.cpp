@@ -1,6 +1,8 @@
 // The standard-stream location: which names it claims and its location string.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 
 #include "fileaccess/backends/pfastdio.h"
@@ -101,6 +103,33 @@ TEST_F(PfaStdio, ADirectoryGivesItsOneEntryOnce) {
   EXPECT_EQ(vek::pfaloc_call_FLPPPI(file_, vek::PfaDirReadNext, entry, nullptr, nullptr, 0), 5);
   EXPECT_EQ(vek::pfaloc_call_FL(file_, vek::PfaDirClose), 0);
   vek::pfa_free_vyn_file(&entry);
+}
+
+// Without a handle to fill, the entry is still offered to the filter, whose answer
+// decides: a version search reads entries through its filter alone.
+int seen_entries;
+int take_listed(const char* entry, void*, int is_directory) {
+  ++seen_entries;
+  EXPECT_EQ(is_directory, 0);
+  return std::strcmp(entry, "listed") == 0 ? 0 : 1;
+}
+
+TEST_F(PfaStdio, TheFilterSeesTheEntryWithoutAnOutputHandle) {
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "stdio://out"), 0);
+  auto filter = reinterpret_cast<void*>(&take_listed);
+  for (const char* stored : {"listed", "other"}) {
+    seen_entries = 0;
+    char name[16];
+    std::strcpy(name, stored);
+    ASSERT_EQ(vek::pfaloc_call_FLPPPI(file_, vek::PfaDirOpen, nullptr, name, nullptr, 0), 0);
+    int expected = std::strcmp(stored, "listed") == 0 ? 0 : 5;
+    EXPECT_EQ(vek::pfaloc_call_FLPPPI(file_, vek::PfaDirReadNext, nullptr, filter, nullptr, 1),
+              expected)
+        << stored;
+    EXPECT_EQ(seen_entries, 1) << stored;
+    EXPECT_EQ(vek::pfaloc_call_FLPPPI(file_, vek::PfaDirReadNext, nullptr, filter, nullptr, 1), 5);
+    EXPECT_EQ(seen_entries, 1) << stored;
+  }
 }
 
 }  // namespace

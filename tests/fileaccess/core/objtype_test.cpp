@@ -38,45 +38,71 @@ const VynObjectType* first_with_type(int type) {
 TEST_F(ObjType, TheRowsStandInTheirOrder) {
   EXPECT_EQ(obj_type_row(vek::OBJ_TYPE_ROW_COUNT), nullptr);
   EXPECT_EQ(obj_type_row(-1), nullptr);
-  struct Row {
-    int at;
+  struct Given {
     int type;
     const char* extension;
     const char* label;
+    int name_length;
+    int type_class;
   };
-  const Row rows[] = {
-      {0, 2, "PRT", "Part"},           {1, 10030, "PRT", "Concept Part"},
-      {2, 1, "ASM", "Assembly"},       {3, 4, "DRW", "Drawing"},
-      {241, 561, "K61", ""},          {252, 20317, "K17", ""},
-      {253, -1, "", "All File"},
+  const Given given[] = {
+#include "tests/fileaccess/core/objtype_given_rows.inc"
   };
-  for (const Row& r : rows) {
-    const VynObjectType* row = obj_type_row(r.at);
+  // Every given row, in its order; between them only the rows of the other products.
+  const std::set<int> others = {561, 627, 810, 811, 815, 818, 821, 822, 843, 1005, 1007, 20317};
+  std::size_t next = 0;
+  std::set<int> other_rows;
+  for (int i = 0; i < vek::OBJ_TYPE_ROW_COUNT; ++i) {
+    const VynObjectType* row = obj_type_row(i);
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->type, r.type) << r.at;
-    EXPECT_STREQ(row->extension, r.extension) << r.at;
-    EXPECT_STREQ(row->label, r.label) << r.at;
+    if (others.count(row->type)) {
+      other_rows.insert(row->type);
+      continue;
+    }
+    ASSERT_LT(next, std::size(given)) << "row " << i << " type " << row->type;
+    const Given& g = given[next++];
+    EXPECT_EQ(row->type, g.type) << "row " << i;
+    EXPECT_STREQ(row->extension, g.extension) << "row " << i;
+    EXPECT_STREQ(row->label, g.label) << "row " << i;
+    EXPECT_EQ(row->name_length, g.name_length) << "row " << i;
+    EXPECT_EQ(row->type_class, g.type_class) << "row " << i;
   }
+  EXPECT_EQ(next, std::size(given));
+  EXPECT_EQ(other_rows, others);
+  EXPECT_EQ(obj_type_row(vek::OBJ_TYPE_ROW_COUNT - 1)->type, -1);
   // The rows shown in full, every column.
-  const VynObjectType* part = obj_type_row(0);
-  EXPECT_EQ(part->name_length, 32);
-  EXPECT_EQ(part->search_group, 1);
-  EXPECT_EQ(part->name_list_id, 2);
-  EXPECT_STREQ(part->icon, "prt_image");
-  EXPECT_EQ(part->ugc_type, 1);
-  EXPECT_EQ(part->type_class, 1);
-  const VynObjectType* directory = first_with_type(-5);
-  ASSERT_NE(directory, nullptr);
-  EXPECT_STREQ(directory->extension, "DIR");
-  EXPECT_EQ(directory->name_length, 260);
-  EXPECT_STREQ(directory->icon, "UI dir closed image");
-  EXPECT_EQ(directory->type_class, 2);
+  struct Full {
+    int type;
+    int search_group;
+    int name_list;
+    const char* icon;
+    int ugc_type;
+  };
+  const Full full[] = {
+      {2, 1, 2, "prt_image", 1},      {1, 2, 4, "asm_image", 2},  {4, 3, 5, "drawing", 4},
+      {19, 7, 6, "layout", 5},        {11, 0, 8, "sketch", 3},    {33, 3, 9, "format", 9},
+      {37, 9, 10, "mfg", 10},         {116, 11, 13, "markup", 22}, {10017, 1, 2, "", 50},
+      {10016, 2, 4, "", 51},          {-5, -1, -1, "UI dir closed image", 0},
+      {9000, -1, -1, "UI file image", 0}, {134, -1, -1, "", 0},
+      {48, -1, -1, "generic_nonvek", 14}, {-1, -1, -1, "", 0},
+  };
+  for (const Full& f : full) {
+    const VynObjectType* row = first_with_type(f.type);
+    ASSERT_NE(row, nullptr) << f.type;
+    EXPECT_EQ(row->search_group, f.search_group) << f.type;
+    EXPECT_EQ(row->name_list_id, f.name_list) << f.type;
+    EXPECT_STREQ(row->icon, f.icon) << f.type;
+    EXPECT_EQ(row->ugc_type, f.ugc_type) << f.type;
+  }
   // Type ids are unique; the rows of other products use extensions of their own.
   std::set<int> ids;
   for (int i = 0; i < vek::OBJ_TYPE_ROW_COUNT; ++i) ids.insert(obj_type_row(i)->type);
   EXPECT_EQ(ids.size(), static_cast<std::size_t>(vek::OBJ_TYPE_ROW_COUNT));
-  for (int i = 241; i < 253; ++i) {
-    EXPECT_EQ(first_with_extension(obj_type_row(i)->extension), obj_type_row(i)) << i;
+  for (int i = 0; i < vek::OBJ_TYPE_ROW_COUNT; ++i) {
+    const VynObjectType* row = obj_type_row(i);
+    if (others.count(row->type) && row->extension[0]) {
+      EXPECT_EQ(first_with_extension(row->extension), row) << row->type;
+    }
   }
 }
 
@@ -166,6 +192,26 @@ TEST_F(ObjType, FiltersAndTheImportList) {
   EXPECT_EQ(vek::get_import_type_list_low(&list), count);  // the old array is replaced
   vek::xar_free(&list);
   EXPECT_EQ(vek::get_import_type_list_low(nullptr), -1);
+}
+
+// A changed extension is found as the first row in table order that has it, also when
+// the row had none before (it was not in the index) or another row shares it.
+TEST_F(ObjType, AChangedExtensionIsFoundInTableOrder) {
+  EXPECT_EQ(vek::extension_to_type("PRT"), 2);  // the indexes exist
+  EXPECT_EQ(vek::extension_to_type("SHR"), -2);
+  EXPECT_EQ(vek::notify_extension_changed(813, "shr"), 0);
+  EXPECT_EQ(vek::extension_to_type("shr"), 813);
+  EXPECT_EQ(vek::notify_extension_changed(137, "prt"), 0);
+  EXPECT_EQ(vek::extension_to_type("prt"), 2);
+  EXPECT_EQ(vek::extension_to_type("DXF"), -2);
+  // A row that comes before every other holder of an extension wins it.
+  EXPECT_EQ(vek::notify_extension_changed(160, "sym"), 0);
+  EXPECT_EQ(vek::extension_to_type("SYM"), 160);
+  // Repeated types are found first in table order after the type index is sorted again.
+  EXPECT_STREQ(vek::get_db_type_label(2), "Part");
+  EXPECT_EQ(vek::notify_extension_changed(2, "p2"), 0);
+  EXPECT_EQ(vek::extension_to_type("P2"), 2);
+  EXPECT_EQ(vek::extension_to_type("PRT"), 10030);
 }
 
 TEST_F(ObjType, ANewExtensionIsFoundThroughTheSortedIndex) {

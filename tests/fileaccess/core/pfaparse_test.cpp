@@ -58,6 +58,11 @@ TEST_F(PfaParse, NamesSplitByTheGrammarAndTheLocationTypes) {
       {"a.prt.-3", "|||a|prt|-3|2|1", "a.prt.-3"},
       {"a.prt.-03", "|||a.prt|-03|0|-6|1", "a.prt.-03"},
       {"a.prt.-32768", "|||a|prt|-32768|2|1", "a.prt.-32768"},
+      // A version must fit 16 bits: one past either end is no version, never a wrapped one.
+      {"a.prt.32767", "|||a|prt|32767|2|1", "a.prt.32767"},
+      {"a.prt.32768", "|||a.prt|32768|0|-6|1", "a.prt.32768"},
+      {"a.prt.-32769", "|||a.prt|-32769|0|-6|1", "a.prt.-32769"},
+      {"a.prt.65539", "|||a.prt|65539|0|-6|1", "a.prt.65539"},
       {"a3", "|||a3||0|-6|1", "a3"},
       {"Mixed.txt", "|||Mixed|txt|0|146|1", "Mixed.txt"},
       {"a.zzz", "|||a|zzz|0|-6|1", "a.zzz"},
@@ -181,13 +186,46 @@ TEST_F(PfaParse, HomeFromHomeDriveAndHomePathJoinedWithoutSeparator) {
 TEST_F(PfaParse, NeutralNamesParseBackToTheSameFullName) {
   for (const char* name : {"C:\\dir\\a.prt.3", "\\\\srv\\data\\a\\b.txt", "D:x.txt", "a.txt",
                            "C:\\dir\\sub\\", "pfafs:drives", "host::C:\\a.txt",
-                           "stdio://err"}) {
+                           "stdio://err", "C:dir\\a.prt", "C:dir\\sub\\", "host:dir\\a.txt"}) {
     ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, name), 0) << name;
     std::string first = full(file_);
     std::string text = neutral(file_);
     ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, text.c_str()), 0) << text;
     EXPECT_EQ(full(file_), first) << name << " via " << text;
   }
+}
+
+// A drive-relative name keeps its drive apart from its path, in every form.
+TEST_F(PfaParse, ADriveRelativeNameKeepsItsDevice) {
+  struct Case {
+    const char* name;
+    const char* parts;
+    const char* full;
+    const char* neutral;
+  };
+  const Case cases[] = {
+      {"C:dir\\sub\\", "|C|dir/sub/||DIR|0|-5|1", "C:dir\\sub\\", "///C|dir/sub/"},
+      {"C:dir\\a.prt", "|C|dir/|a|prt|0|2|1", "C:dir\\a.prt", "///C|dir/a.prt"},
+      {"C:a.prt", "|C||a|prt|0|2|1", "C:a.prt", "///C|a.prt"},
+      {"C:\\dir\\a.prt", "|C|/dir/|a|prt|0|2|1", "C:\\dir\\a.prt", "///C/dir/a.prt"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, c.name), 0) << c.name;
+    EXPECT_EQ(parts(), c.parts) << c.name;
+    EXPECT_EQ(full(file_), c.full) << c.name;
+    EXPECT_EQ(neutral(file_), c.neutral) << c.name;
+    char device[32];
+    ASSERT_EQ(vek::pfa_get_device(file_, device), 0);
+    EXPECT_STREQ(device, "C") << c.name;
+    // The neutral name reads back as the same name.
+    std::string text = neutral(file_);
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, text.c_str()), 0) << text;
+    EXPECT_EQ(full(file_), c.full) << text;
+  }
+  VynFile* dir = vek::pfa_alloc_dir("C:dir\\sub");
+  ASSERT_NE(dir, nullptr);
+  EXPECT_EQ(full(dir), "C:dir\\sub\\");
+  vek::pfa_free_vyn_file(&dir);
 }
 
 TEST_F(PfaParse, FullNamesOfDirectoriesWithoutLocationAndOverlongNames) {
@@ -264,6 +302,47 @@ TEST_F(PfaParse, JoiningRelativeNamesToDirectories) {
   EXPECT_EQ(full(file_), "D:\\x.txt");
   ASSERT_EQ(vek::pfa_parse_to_vyn_file_in_dir(file_, dir, "D:x.txt"), 0);
   EXPECT_EQ(full(file_), "D:x.txt");
+  // A ".." never climbs past the root into the drive, host or share: refused.
+  struct Join {
+    const char* dir;
+    const char* name;
+    int result;
+    const char* full;
+  };
+  const Join joins[] = {
+      {"C:\\dir\\", "../x.prt", 0, "C:\\x.prt"},
+      {"C:\\dir\\", "../../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"C:\\dir\\", "../../../../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"C:\\", "../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"\\\\srv\\share\\a\\", "../x.prt", 0, "\\\\srv\\share\\x.prt"},
+      {"\\\\srv\\share\\a\\", "../../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"\\\\srv\\share\\a\\", "../../../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"\\\\srv\\share\\", "../x.prt", vek::PFA_E_ROOT_DIR, ""},
+      {"C:dir\\sub\\", "../x.prt", 0, "C:dir\\x.prt"},
+      {"C:dir\\sub\\", "../../x.prt", 0, "C:x.prt"},
+      {"C:dir\\sub\\", "../../../x.prt", vek::PFA_E_ROOT_DIR, ""},
+  };
+  for (const Join& j : joins) {
+    VynFile* base = vek::pfa_alloc_file(j.dir);
+    ASSERT_NE(base, nullptr) << j.dir;
+    EXPECT_EQ(vek::pfa_parse_to_vyn_file_in_dir(file_, base, j.name), j.result)
+        << j.dir << " + " << j.name;
+    if (j.result == 0) {
+      EXPECT_EQ(full(file_), j.full) << j.dir << " + " << j.name;
+    }
+    vek::pfa_free_vyn_file(&base);
+  }
+  // A relative location keeps the ".." it cannot resolve.
+  VynFile* relative = vek::pfa_alloc_file("a\\");
+  ASSERT_NE(relative, nullptr);
+  VynFile* joined = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&joined), 0);
+  EXPECT_EQ(vek::pfa_location_append(relative, joined, "../../x/"), 0);
+  char path[vek::PFA_NAME_SIZE];
+  ASSERT_EQ(vek::pfa_get_component(joined, 2, path, vek::PFA_NAME_SIZE), 0);
+  EXPECT_STREQ(path, "../x/");
+  vek::pfa_free_vyn_file(&joined);
+  vek::pfa_free_vyn_file(&relative);
   // One level below the root, a "../" has nowhere to go.
   VynFile* shallow = vek::pfa_alloc_file("/top/");
   ASSERT_NE(shallow, nullptr);
@@ -309,6 +388,41 @@ TEST_F(PfaParse, ParentsSubdirectoriesAndRelativePaths) {
   EXPECT_EQ(full(out), "C:\\a\\new\\");
   EXPECT_EQ(vek::pfa_make_subdir(file_ == nullptr ? base : out, nullptr, out), 9);
   for (VynFile** f : {&base, &target, &out}) vek::pfa_free_vyn_file(f);
+}
+
+// ".." is the parent, never the directory itself; "\\\\srv\\" is a host, not a share named "/";
+// the parent of "C:" is the parent of drive C's current directory.
+TEST_F(PfaParse, BareUpDirsHostsWithADelimiterAndTheParentOfADrive) {
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, ".."), 0);
+  EXPECT_EQ(file_->object_type, vek::PFA_TYPE_DIRECTORY);
+  EXPECT_EQ(slot(2), "../");
+  EXPECT_EQ(full(file_), "..\\");
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "."), 0);
+  EXPECT_EQ(full(file_), ".\\");
+  ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, "\\\\srv\\"), 0);
+  EXPECT_EQ(file_->location_type, vek::PFA_LOC_UNC);
+  EXPECT_EQ(slot(0), "//srv");
+  EXPECT_EQ(slot(1), "");
+  EXPECT_EQ(full(file_), "\\\\srv");
+
+  ASSERT_TRUE(w32::path_testing_set_directory('C', "\\work\\here"));
+  VynFile* out = nullptr;
+  ASSERT_EQ(vek::pfa_alloc_vyn_file(&out), 0);
+  const struct {
+    const char* name;
+    const char* parent;
+  } parents[] = {
+      {"C:", "C:\\work\\"},
+      {"C:sub\\", "C:\\work\\here\\"},
+      {"C:a.txt", "C:\\work\\here\\"},
+      {"..", "C:\\"},
+  };
+  for (const auto& p : parents) {
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, p.name), 0) << p.name;
+    ASSERT_EQ(vek::pfa_make_parent(file_, out), 0) << p.name;
+    EXPECT_EQ(full(out), p.parent) << p.name;
+  }
+  vek::pfa_free_vyn_file(&out);
 }
 
 TEST_F(PfaParse, CurrentDirectoryRecordIsLoadedAndProtected) {

@@ -5,6 +5,8 @@
 
 #include "fileaccess/names/ntver.h"
 #include "fileaccess/names/oshelp.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/registry.h"
 #include "tests/fileaccess/fileaccess_test.h"
 
@@ -51,6 +53,40 @@ TEST_F(NtVer, RegistersVersionsThirtyToAFileType) {
   EXPECT_EQ(vek::ntver_insure_version_registered(1200), 999);
   EXPECT_EQ(vek::ntver_highest_registered(), 999);
   EXPECT_EQ(value(".1000"), "<none>");
+  // The three versions that are never registered, beside their neighbours.
+  for (const char* key : {".123", ".323", ".386"}) EXPECT_EQ(value(key), "<none>") << key;
+  for (const char* key : {".122", ".322", ".324", ".385", ".387", ".999"})
+    EXPECT_NE(value(key), "<none>") << key;
+}
+
+// A registry write that fails ends the registration at the last version written whole;
+// the next call starts again after it. Each step's writes: the file type's five keys and
+// one key per version.
+TEST_F(NtVer, AFailedWriteStopsTheRegistrationAtTheLastGoodVersion) {
+  struct Case {
+    int failing_write;  // the n-th write of the call
+    int registered;     // what the call answers
+    int highest;        // what it stores
+  };
+  // Writes 1-5: the type's keys; 6, 7, 8: the keys of versions 1, 2, 3.
+  const Case cases[] = {{1, 0, 0}, {5, 0, 0}, {6, 0, 0}, {7, 1, 1}, {8, 2, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing_write);
+    yrltest::reset_runtime_state();
+    install("open.exe \"%1\"", "host.ico,0");
+    ASSERT_TRUE(w32::fault_testing_fail_on_call("RegSetValueExA", c.failing_write,
+                                                w32::ERROR_ACCESS_DENIED));
+    EXPECT_EQ(vek::ntver_insure_version_registered(3), c.registered);
+    EXPECT_EQ(vek::ntver_highest_registered(), c.highest);
+    w32::fault_testing_reset();
+    for (int v = 1; v <= 3; ++v) {
+      std::string key = "." + std::to_string(v);
+      EXPECT_EQ(value(key) != "<none>", v <= c.highest) << key;
+    }
+    // The next call takes up after the last good version.
+    EXPECT_EQ(vek::ntver_insure_version_registered(3), 3);
+    for (const char* key : {".1", ".2", ".3"}) EXPECT_EQ(value(key), "mavrelFile1") << key;
+  }
 }
 
 TEST_F(NtVer, MissingInstallationDataRegistersNothing) {
