@@ -1,7 +1,8 @@
-// The word-by-word line comparison on two arbitrary lines (cut at a zero byte) with
-// drawn flags and tolerances: no crash, no sanitizer report, an answer of 0 or 1, and a
-// line always matches itself without the blank check. Reports go to "dbgfile.dat" in
-// the test's temporary directory.
+// The word-by-word line comparison on two arbitrary lines of any length (cut at a zero
+// byte) with drawn flags and tolerances: no crash, no sanitizer report, an answer of 0 or
+// 1, a line always matches itself without the blank check, and a line without line-end
+// characters matches its copies ended by "\n" and by "\r\n". Reports go to "dbgfile.dat"
+// in the test's temporary directory.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   double rel_eps = tolerances[in.below(7)];
   std::string lines[2];
   for (std::string& line : lines) {
-    while (!in.done() && line.size() < vek::DBG_LINE_SIZE - 1) {
+    while (!in.done()) {
       int b = in.byte();
       if (b == 0) break;
       line += static_cast<char>(b);
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result != 0 && result != 1) std::abort();
   if (vek::dbg_comp_two_lines(lines[0].c_str(), lines[0].c_str(), 1, 0, flags & 2, abs_eps,
                               rel_eps, 0, "a", "a") != 0)
+    std::abort();
+  if (lines[0].find_first_of("\r\n") == std::string::npos &&
+      vek::dbg_comp_two_lines((lines[0] + "\r\n").c_str(), (lines[0] + "\n").c_str(), 1, 0,
+                              flags & 2, abs_eps, rel_eps, 0, "a", "a") != 0)
     std::abort();
   yrltest::reset_runtime_state();
   return 0;

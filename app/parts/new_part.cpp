@@ -8,6 +8,7 @@
 #include "app/parts/autoview.h"
 #include "app/prefs/prefs.h"
 #include "app/util/apputil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/older_api.h"
@@ -180,7 +181,7 @@ void YrlNewPartOKAction(char* dialog, char*, void* app_data) {
     VynMessageDisplay(YrlMsgFile, "YRL_NEWPART_LENGTH");
     return;
   }
-  std::snprintf(data->name, sizeof data->name, "%s", text);
+  vek::copy_cut(data->name, text, sizeof data->name);
   VynWchar wide[32];
   if (vek::strtows_bounded(wide, 32, data->name) != 0) {
     VynMessageDisplay(YrlMsgFile, "YRL_INVALID_MDLNAME");

@@ -9,6 +9,7 @@
 #include "app/parts/new_part.h"
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/util/strutil.h"
@@ -132,7 +133,7 @@ int YrlPSSetActivePart(const char* dialog, const char* name, YrlPartSetupData* d
     YrlActiveModelNameGet(stored);
     name = stored;
   }
-  std::snprintf(data->active_name, sizeof data->active_name, "%s", name);
+  vek::copy_cut(data->active_name, name, sizeof data->active_name);
   for (int i = 0; i < data->row_count; ++i) {
     ButtonName button(i);
     if (VynUtilStrcmp(name_at(data, i), data->active_name) == 0)

@@ -20,6 +20,7 @@
 #include "runtime/memory/xar.h"
 #include "runtime/text/strmake.h"
 #include "runtime/text/strutil.h"
+#include "runtime/text/textbase.h"
 #include "runtime/text/wide.h"
 #include "runtime/text/wstring.h"
 
@@ -371,7 +372,7 @@ int is_dossed_ugc_file(VynFile* file, int* status, char* release) {
   }
   char word[8] = "";
   if (std::sscanf(line, "%*s %*s %*d %*d %*d %*d %*d %*d %4s", word) == 1 && release)
-    std::snprintf(release, 5, "%s", word);
+    copy_cut(release, word, 5);
   if (ends_with_crlf(line)) {
     pfa_rewind_file(file);
     return 1;
@@ -402,7 +403,7 @@ int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* rel
   if (*status != PFA_E_NO_ERROR) return 0;
   char word[8] = "";
   int dos = is_dossed_ugc_file(source, status, word);
-  if (release) std::snprintf(release, 5, "%s", word);
+  if (release) copy_cut(release, word, 5);
   if (!dos) {
     pfa_close(source);
     if (*status != PFA_E_ERROR) *status = PFA_E_NO_ERROR;

@@ -70,17 +70,20 @@ struct CtexpNode {
 };
 
 // Parser state: the postfix list (xarray of node pointers) and the operator stack
-// (xarray of ids, top index -1 when empty).
+// (xarray of ids, top index -1 when empty), and where the parser marked a minus as '!'
+// that it has not read back yet (-1 for none).
 struct CtexpState {
   CtexpNode** list;
   int count;
   int* stack;
   int top;
+  int marked;
 };
 
 // ---- Entry points. The text must be writable: a minus in operand position is marked
-// '!' while parsing and written back as '-' when read (a '!' typed as negation also
-// reads back as '-').
+// '!' while parsing and written back as '-' when read or when the parse ends (a '!'
+// typed as negation also reads back as '-'). A text longer than the postfix list, the
+// operator stack or the value stack can hold gives 11.
 
 // 1 when the text is an expression whose value is a number (stored through value when
 // it is not null), else 0.
@@ -97,13 +100,17 @@ int ctexp_is_oper(VynWchar c);
 // Checks the character after the operator token ending at text[at]: 0 or 11. A '-'
 // there is marked as a negation.
 int ctexp_oper_valid(VynWchar* text, int at);
+// The same, keeping the marked position in the state.
+int ctexp_oper_valid_state(CtexpState* state, VynWchar* text, int at);
 // 1 when the operator top must go to the postfix list before new is pushed.
 int ctexp_prec(int top, int id);
 // Precedence level of an id (0 highest), -1 for an id the table does not list.
 int ctexp_find_prec(int id);
-void ctexp_add_oper(CtexpState* state, int id);
+// Pushes an id: 0, or 11 when the stack is full.
+int ctexp_add_oper(CtexpState* state, int id);
 void ctexp_remove_oper(CtexpState* state);
-void ctexp_move_oper_to_polish(CtexpState* state);
+// Moves the top id to the postfix list: 0, or 11 when the list is full.
+int ctexp_move_oper_to_polish(CtexpState* state);
 // Operator check at text[*cursor], then moves operators and pushes id: 0 or 11.
 int ctexp_check_ctexp_add_oper(CtexpState* state, int id, VynWchar* text, int* cursor);
 
@@ -150,7 +157,8 @@ struct CtexpStack {
   int count;
   int underflow;
 };
-void ctexp_push_sym_val(CtexpStack* stack, const CtexpValue* value);
+// 0, or 11 when the stack is full (nothing pushed).
+int ctexp_push_sym_val(CtexpStack* stack, const CtexpValue* value);
 // The top value, or null (setting the underflow flag) on an empty stack.
 const CtexpValue* ctexp_pop_sym_val(CtexpStack* stack);
 // Copies the type and the value by type; 0 for a type it does not know (only the type

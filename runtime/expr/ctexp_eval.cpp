@@ -109,12 +109,15 @@ int run_operation(int id, CtexpValue* work, const CtexpValue* a, const CtexpValu
 
 }  // namespace
 
-void ctexp_push_sym_val(CtexpStack* stack, const CtexpValue* value) {
+int ctexp_push_sym_val(CtexpStack* stack, const CtexpValue* value) {
   if (xar_count(&stack->values) > stack->count) xar_resize(&stack->values, stack->count);
+  // The array's limit, not the process's end, bounds how deep an expression may nest.
+  if (stack->count >= xar_max_count_get(static_cast<int>(sizeof(CtexpValue)))) return CTEXP_SYNTAX;
   CtexpValue copy{};
   ctexp_copy_val(&copy, value);
   xar_append(&stack->values, 1, &copy);
   ++stack->count;
+  return 0;
 }
 
 const CtexpValue* ctexp_pop_sym_val(CtexpStack* stack) {
@@ -148,7 +151,7 @@ int ctexp_eval(CtexpNode* const* list, int count, CtexpValue* result) {
     const CtexpNode* node = list[index];
     if (node->id == CTEXP_END) break;
     if (node->id == CTEXP_OPERAND) {
-      ctexp_push_sym_val(&stack, &node->value);
+      status = ctexp_push_sym_val(&stack, &node->value);
       continue;
     }
     int operands = operand_count(node->id);
@@ -176,6 +179,8 @@ int ctexp_eval(CtexpNode* const* list, int count, CtexpValue* result) {
     } else {
       status = finite_or_domain(&work, run_operation(node->id, &work, &taken[0], &taken[1]));
     }
+    // A result refused by a full stack leaves the stack a value short, which an operator
+    // after it or the count at the end turns into 11.
     ctexp_push_sym_val(&stack, &work);
   }
   if (status == 0) {

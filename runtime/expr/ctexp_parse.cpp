@@ -63,7 +63,11 @@ int level_of(int id, int* left_to_right) {
   }
 }
 
+// The postfix list and the operator stack stop at their arrays' limits: a text too long
+// for them is refused with 11 rather than ending the process in the arrays' growth.
 int append_node(CtexpState* state, int id, const CtexpValue* value) {
+  if (state->count >= xar_max_count_get(static_cast<int>(sizeof(CtexpNode*))))
+    return CTEXP_SYNTAX;
   auto* node = static_cast<CtexpNode*>(getmem(sizeof(CtexpNode)));
   std::memset(node, 0, sizeof *node);
   node->id = id;
@@ -86,8 +90,15 @@ void release_state(CtexpState* state) {
 // Moves operators to the postfix list until '(' is on top; 0 when one is there, else 11.
 int unwind_to_open(CtexpState* state) {
   while (state->top >= 0 && state->stack[state->top] != CTEXP_OPEN)
-    ctexp_move_oper_to_polish(state);
+    if (ctexp_move_oper_to_polish(state)) return CTEXP_SYNTAX;
   return state->top >= 0 ? 0 : CTEXP_SYNTAX;
+}
+
+// Moves operators to the postfix list while the top must go before id, then pushes id.
+int push_after_higher(CtexpState* state, int id) {
+  while (state->top >= 0 && ctexp_prec(state->stack[state->top], id) == 1)
+    if (ctexp_move_oper_to_polish(state)) return CTEXP_SYNTAX;
+  return ctexp_add_oper(state, id);
 }
 
 bool stack_holds_open(const CtexpState* state) {
@@ -155,10 +166,7 @@ int parse_function(CtexpState* state, const VynWchar* text, int* cursor) {
   int id = 0;
   int status = ctexp_get_func(&id, text, cursor);
   if (status) return status;
-  while (state->top >= 0 && ctexp_prec(state->stack[state->top], id) == 1)
-    ctexp_move_oper_to_polish(state);
-  ctexp_add_oper(state, id);
-  return 0;
+  return push_after_higher(state, id);
 }
 
 // One token at text[*cursor]; the cursor is left on its last character.
@@ -172,8 +180,10 @@ int parse_token(CtexpState* state, VynWchar* text, int* cursor) {
   };
   switch (c) {
     case '!':
-      if (next == '=') return two(CTEXP_NE);
+      // A '!' the parser wrote for a minus is a negation whatever follows it.
+      if (next == '=' && at != state->marked) return two(CTEXP_NE);
       text[at] = '-';
+      if (at == state->marked) state->marked = -1;
       return ctexp_check_ctexp_add_oper(state, CTEXP_NEG, text, cursor);
     case '"': return read_string(state, text, cursor);
     case '+': return ctexp_check_ctexp_add_oper(state, CTEXP_ADD, text, cursor);
@@ -190,7 +200,7 @@ int parse_token(CtexpState* state, VynWchar* text, int* cursor) {
       return 0;
     case ',':
       if (!stack_holds_open(state)) return CTEXP_SYNTAX;
-      if (ctexp_oper_valid(text, at)) return CTEXP_SYNTAX;
+      if (ctexp_oper_valid_state(state, text, at)) return CTEXP_SYNTAX;
       return unwind_to_open(state);
     case '<':
       if (next == '=') return two(CTEXP_LE);
@@ -214,7 +224,7 @@ int parse_token(CtexpState* state, VynWchar* text, int* cursor) {
 }
 
 int parse_and_eval(VynWchar* text, CtexpValue* result) {
-  CtexpState state{nullptr, 0, nullptr, -1};
+  CtexpState state{nullptr, 0, nullptr, -1, -1};
   state.list = static_cast<CtexpNode**>(xar_alloc(0, sizeof(CtexpNode*), 16));
   state.stack = static_cast<int*>(xar_alloc(0, sizeof(int), 8));
   int cursor = 0;
@@ -222,32 +232,34 @@ int parse_and_eval(VynWchar* text, CtexpValue* result) {
   int status = 0;
   VynWchar first = text[cursor];
   if (ctexp_is_oper(first)) {
-    if (first == '-')
+    if (first == '-') {
       text[cursor] = '!';
-    else if (first == '+')
+      state.marked = cursor;
+    } else if (first == '+') {
       ++cursor;
-    else if (first != '(')
+    } else if (first != '(') {
       status = CTEXP_SYNTAX;
+    }
   }
   while (status == 0) {
     ctexp_skip_wblanks(text, &cursor);
     if (at_end(text[cursor])) {
       while (state.top >= 0) {
         // An unclosed '(' is a syntax fault, not an operator to evaluate.
-        if (state.stack[state.top] == CTEXP_OPEN) {
+        if (state.stack[state.top] == CTEXP_OPEN || ctexp_move_oper_to_polish(&state)) {
           status = CTEXP_SYNTAX;
           break;
         }
-        ctexp_move_oper_to_polish(&state);
       }
-      if (status) break;
-      append_node(&state, CTEXP_END, nullptr);
-      status = ctexp_eval(state.list, state.count, result);
+      if (status == 0) status = append_node(&state, CTEXP_END, nullptr);
+      if (status == 0) status = ctexp_eval(state.list, state.count, result);
       break;
     }
     status = parse_token(&state, text, &cursor);
     if (text[cursor] != 0) ++cursor;
   }
+  // A parse that stopped before reading its mark leaves the text as typed all the same.
+  if (state.marked >= 0 && text[state.marked] == '!') text[state.marked] = '-';
   release_state(&state);
   return status;
 }
@@ -289,6 +301,11 @@ int ctexp_is_oper(VynWchar c) {
 }
 
 int ctexp_oper_valid(VynWchar* text, int at) {
+  CtexpState state{nullptr, 0, nullptr, -1, -1};
+  return ctexp_oper_valid_state(&state, text, at);
+}
+
+int ctexp_oper_valid_state(CtexpState* state, VynWchar* text, int at) {
   int next = at + 1;
   if (text[at] == 0) return 0;
   ctexp_skip_wblanks(text, &next);
@@ -296,6 +313,7 @@ int ctexp_oper_valid(VynWchar* text, int at) {
   if (c == '(') return 0;
   if (c == '-') {
     text[next] = '!';
+    state->marked = next;
     return 0;
   }
   return ctexp_is_oper(c) ? CTEXP_SYNTAX : 0;
@@ -320,30 +338,30 @@ int ctexp_prec(int top, int id) {
   return top_flag;
 }
 
-void ctexp_add_oper(CtexpState* state, int id) {
+int ctexp_add_oper(CtexpState* state, int id) {
+  if (state->top + 1 >= xar_max_count_get(static_cast<int>(sizeof(int)))) return CTEXP_SYNTAX;
   ++state->top;
   if (state->top >= xar_count(&state->stack))
     xar_append(&state->stack, 1, &id);
   else
     state->stack[state->top] = id;
+  return 0;
 }
 
 void ctexp_remove_oper(CtexpState* state) {
   if (state->top >= 0) --state->top;
 }
 
-void ctexp_move_oper_to_polish(CtexpState* state) {
-  if (state->top < 0) return;
-  append_node(state, state->stack[state->top], nullptr);
+int ctexp_move_oper_to_polish(CtexpState* state) {
+  if (state->top < 0) return 0;
+  if (append_node(state, state->stack[state->top], nullptr)) return CTEXP_SYNTAX;
   ctexp_remove_oper(state);
+  return 0;
 }
 
 int ctexp_check_ctexp_add_oper(CtexpState* state, int id, VynWchar* text, int* cursor) {
-  if (ctexp_oper_valid(text, *cursor)) return CTEXP_SYNTAX;
-  while (state->top >= 0 && ctexp_prec(state->stack[state->top], id) == 1)
-    ctexp_move_oper_to_polish(state);
-  ctexp_add_oper(state, id);
-  return 0;
+  if (ctexp_oper_valid_state(state, text, *cursor)) return CTEXP_SYNTAX;
+  return push_after_higher(state, id);
 }
 
 void ctexp_skip_wblanks(const VynWchar* text, int* cursor) {

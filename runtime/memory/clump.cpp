@@ -6,6 +6,7 @@
 #include "runtime/memory/clump.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -258,6 +259,8 @@ int show_mem_debug_settings() {
 
 int register_clump_type(const char* name, std::size_t size, int kind) {
   if (size < 1) err_crash("register_clump_type", "invalid object size");
+  // The table keeps 32-bit sizes, and the slot arithmetic below must not wrap.
+  if (size > UINT32_MAX) return refuse_registration("object size too large for a clump");
   if (kind == CLUMP_KIND_BY_SIZE) size = vek_round8(size);
   // Fewer than two slots: a clump could hold no object, since one slot stays free.
   if (slots_per_clump(size) < 2) return refuse_registration("object size too large for a clump");
@@ -415,8 +418,10 @@ void* relocmem_clump(void* p, std::size_t size) {
   if (entry->kind == CLUMP_KIND_NAMED)
     dbg_err_crash("relocmem_clump", "Cannot reallocate a user registered clump!");
   const std::size_t old = vek_round8(entry->size);
-  void* moved = getmem_xar(size, state_of(p) == CLUMP_SLOT_IN_USE_XAR);
-  if (moved == nullptr) return nullptr;
+  const int xar_flag = state_of(p) == CLUMP_SLOT_IN_USE_XAR;
+  // Null stays the answer for "no pool object": a new size of 0 gets a chained block
+  // without user bytes, as a block resized to 0 is.
+  void* moved = size > 0 ? getmem_xar(size, xar_flag) : manage_memory(0, nullptr, 0, xar_flag);
   std::memcpy(moved, p, size < old ? size : old);
   rlsmem(p);
   return moved;
@@ -562,6 +567,7 @@ void clump_memusage(MemusageHistogram* objects, long* useful, long* overhead) {
 }
 
 int clump_stats() {
+  constexpr std::size_t kNameColumn = 25;
   static constexpr const char* heading = "%25s %4s %10s %9s %10s %12s\n";
   ivek_printf(heading, "Registered Name          ", "size", "Active    ", "Per Clump",
               "Num Clumps", "Percent Full");
@@ -584,8 +590,14 @@ int clump_stats() {
     const int full =
         clumps > 0 ? static_cast<int>(in_use * 100 / (static_cast<long>(clumps) * entry->per_clump))
                    : 0;
-    ivek_printf("%25s %4d %10s %9d %10d %12d\n", entry->name, static_cast<int>(entry->size),
-                active, entry->per_clump, clumps, full);
+    // The name padded with blanks to the column's width, so that it stands left.
+    char name[sizeof entry->name + kNameColumn];
+    std::size_t length = std::strlen(entry->name);
+    std::memcpy(name, entry->name, length);
+    while (length < kNameColumn) name[length++] = ' ';
+    name[length] = '\0';
+    ivek_printf("%25s %4d %10s %9d %10d %12d\n", name, static_cast<int>(entry->size), active,
+                entry->per_clump, clumps, full);
   }
   ivek_printf("\n");
   return clump_count;

@@ -89,9 +89,9 @@ int get_dbg_memory_config();
 int set_dbg_memory_config(int flag);
 int show_mem_debug_settings();
 
-// Registration. A size below 1, a size that leaves fewer than two slots per clump and a
-// full table give -1 in run mode 0 and end the process in the others (the size below 1
-// always ends it).
+// Registration. A size of more than 32 bits, a size that leaves fewer than two slots per
+// clump and a full table give -1 in run mode 0 and end the process in the others; a size
+// below 1 always ends it.
 int create_mem_pool(const char* name, std::size_t size);
 int register_clump(const char* name, std::size_t size);
 int register_clump_type(const char* name, std::size_t size, int kind);
@@ -114,7 +114,8 @@ int clump_pools_busy();
 void* getmem_pool_xar(int id, int xar_flag);
 // 1 when p was a pool object and is released; 0 when it is no pool object.
 int rlsmem_clump(void* p);
-// A new block for a pool object; 0 when p is no pool object.
+// A new block for a pool object (a block without user bytes for size 0); 0 only when p
+// is no pool object.
 void* relocmem_clump(void* p, std::size_t size);
 // The pool's object size; -1 when p is no pool object.
 long clumpmem_area_size(const void* p);

@@ -99,8 +99,16 @@ int vyn_notification_add(int app_key, int event_id, VynNotifyFunc function, VynW
     dbg_err_crash(name, "invalid application key %d", app_key);
     return -1;
   }
-  if (event_id < 0) {
+  // The slot array holds at most xar_max_count_get slots: a larger id would end the
+  // process in the array's growth.
+  if (event_id < 0 || event_id >= xar_max_count_get(static_cast<int>(sizeof(VynNotifySlot)))) {
     dbg_err_crash(name, "invalid event_id %d", event_id);
+    return -1;
+  }
+  if (event_id < xar_count(&app->slots) &&
+      xar_count(&app->slots[event_id].entries) >=
+          xar_max_count_get(static_cast<int>(sizeof(VynNotifyEntry)))) {
+    dbg_err_crash(name, "too many notifications for event_id %d", event_id);
     return -1;
   }
   if (event_id >= xar_count(&app->slots))
@@ -115,11 +123,35 @@ int vyn_notification_add(int app_key, int event_id, VynNotifyFunc function, VynW
   return entry.notify_id;
 }
 
+namespace {
+
+// Calls the entry's release function with the address of its data word; the entry's id.
+// The release function may add or remove registrations: the entries after it may move
+// down, and the entries and the application's slots may move elsewhere.
+int call_release(VynNotifyEntry* entry) {
+  int id = entry->notify_id;
+  if (entry->release != nullptr) entry->release(&entry->data);
+  return id;
+}
+
+// Removes the entry with the id from entries (*p_entries read afresh).
+void remove_id_from(VynNotifyEntry** p_entries, int id) {
+  VynNotifySlot holder{*p_entries, 0, 0};
+  int position = 0;
+  if (find_id(&holder, id, &position)) xar_remove(p_entries, position, 1);
+}
+
+// Removes entry index of an event; its slot is looked up again after the release.
+void remove_entry(int app_key, int event_id, int index) {
+  int id = call_release(&app_of(app_key)->slots[event_id].entries[index]);
+  remove_id_from(&app_of(app_key)->slots[event_id].entries, id);
+}
+
+}  // namespace
+
 void notify_remove_func(VynNotifyEntry** p_entries, int index) {
   if (p_entries == nullptr || index < 0 || index >= xar_count(p_entries)) return;
-  VynNotifyEntry* entry = &(*p_entries)[index];
-  if (entry->release != nullptr) entry->release(&entry->data);
-  xar_remove(p_entries, index, 1);
+  remove_id_from(p_entries, call_release(&(*p_entries)[index]));
 }
 
 void vyn_notification_remove(int app_key, int event_id, VynNotifyFunc function) {
@@ -135,7 +167,7 @@ void vyn_notification_remove(int app_key, int event_id, VynNotifyFunc function) 
     dbg_print_info(REMOVE_NAME, "failed to find func to remove");
     return;
   }
-  notify_remove_func(&slot->entries, index);
+  remove_entry(app_key, event_id, index);
 }
 
 void vyn_notification_remove_id(int app_key, int event_id, int notify_id) {
@@ -147,7 +179,7 @@ void vyn_notification_remove_id(int app_key, int event_id, int notify_id) {
     dbg_print_info("vyn_notification_remove_id", "notify id %d not found", notify_id);
     return;
   }
-  notify_remove_func(&slot->entries, index);
+  remove_entry(app_key, event_id, index);
 }
 
 int vyn_notification_exists(int app_key, int event_id, VynNotifyFunc function) {

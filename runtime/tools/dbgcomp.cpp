@@ -24,7 +24,76 @@ bool is_separator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '('
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_sign(char c) { return c == '-' || c == '+'; }
 bool is_exponent_letter(char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
-bool word_end(char c) { return c == 0 || c == '\n' || is_separator(c); }
+// A line ends at its terminator, at "\n" and at "\r\n" (a "\r" last in the buffer too), so
+// that a file with CRLF line ends reads as its LF copy.
+bool line_end(const char* p) {
+  return *p == 0 || *p == '\n' || (*p == '\r' && (p[1] == '\n' || p[1] == 0));
+}
+bool word_end(const char* p) { return line_end(p) || is_separator(*p); }
+
+// The word from line[position] as dbg_read_word_from_string reads it. The normalised text
+// is cut to fit the word buffer (DBG_WORD_SIZE bytes); *cut tells that it was, and the
+// length returned is still the whole word's, so that the reader moves past all of it.
+int read_word(const char* line, int position, char* word, int* skipped, bool* cut) {
+  int at = position;
+  while (is_separator(line[at])) ++at;
+  *skipped = at - position;
+  *cut = false;
+  word[0] = 0;
+  if (line_end(line + at)) return 0;
+  const int start = at;
+  int out = 0;  // characters of the normalised word, stored or not
+  auto put = [&](char c) {
+    if (out < DBG_WORD_SIZE - 1)
+      word[out] = c;
+    else
+      *cut = true;
+    ++out;
+  };
+  bool numeric_so_far = true;  // a sign first, then digits and points
+  bool has_digit = false;
+  while (!word_end(line + at)) {
+    char c = line[at];
+    if (out > 0 && is_sign(c) && (is_digit(line[at - 1]) || line[at - 1] == '.') &&
+        (is_digit(line[at + 1]) || line[at + 1] == '.'))
+      break;
+    if (is_exponent_letter(c) && numeric_so_far && has_digit) {
+      char next = line[at + 1];
+      bool sign_digit = is_sign(next) && is_digit(line[at + 2]);
+      if (is_digit(next) || sign_digit) {
+        put('e');
+        ++at;
+        put(sign_digit ? line[at++] : '+');
+        while (is_digit(line[at])) put(line[at++]);
+        break;
+      }
+    }
+    if (is_digit(c))
+      has_digit = true;
+    else if (!(c == '.' || (out == 0 && is_sign(c))))
+      numeric_so_far = false;
+    put(c);
+    ++at;
+  }
+  word[out < DBG_WORD_SIZE - 1 ? out : DBG_WORD_SIZE - 1] = 0;
+  return at - start;
+}
+
+// The kind of a word as read; a word too long for the buffer is text, never a number
+// read from its first digits only.
+int kind_of(const char* word, bool cut) { return cut ? DBG_WORD_TEXT : dbg_what_is_word(word); }
+
+// The text of a line up to its end (without "\n" or "\r\n").
+std::size_t line_length(const char* line) {
+  std::size_t n = 0;
+  while (!line_end(line + n)) ++n;
+  return n;
+}
+
+bool same_line_text(const char* l1, const char* l2) {
+  std::size_t n = line_length(l1);
+  return n == line_length(l2) && std::memcmp(l1, l2, n) == 0;
+}
 
 // Opens the report on the first difference of a comparison and writes its header.
 void open_report(const char* file1, const char* file2, const char* names_format) {
@@ -169,40 +238,8 @@ int dbg_read_eps_from_line(const char* line, const char*, int, double* abs_eps,
 }
 
 int dbg_read_word_from_string(const char* line, int position, char* word, int* skipped) {
-  int at = position;
-  while (is_separator(line[at])) ++at;
-  *skipped = at - position;
-  word[0] = 0;
-  if (line[at] == 0 || line[at] == '\n') return 0;
-  int start = at;
-  int out = 0;
-  bool numeric_so_far = true;  // a sign first, then digits and points
-  bool has_digit = false;
-  while (!word_end(line[at])) {
-    char c = line[at];
-    if (out > 0 && is_sign(c) && (is_digit(line[at - 1]) || line[at - 1] == '.') &&
-        (is_digit(line[at + 1]) || line[at + 1] == '.'))
-      break;
-    if (is_exponent_letter(c) && numeric_so_far && has_digit) {
-      char next = line[at + 1];
-      bool sign_digit = is_sign(next) && is_digit(line[at + 2]);
-      if (is_digit(next) || sign_digit) {
-        word[out++] = 'e';
-        ++at;
-        word[out++] = sign_digit ? line[at++] : '+';
-        while (is_digit(line[at])) word[out++] = line[at++];
-        break;
-      }
-    }
-    if (is_digit(c))
-      has_digit = true;
-    else if (!(c == '.' || (out == 0 && is_sign(c))))
-      numeric_so_far = false;
-    word[out++] = c;
-    ++at;
-  }
-  word[out] = 0;
-  return at - start;
+  bool cut = false;
+  return read_word(line, position, word, skipped, &cut);
 }
 
 int dbg_what_is_word(const char* word) {
@@ -239,8 +276,9 @@ int dbg_what_is_word(const char* word) {
 
 int dbg_next_word_on_line(const char* line, int position, int* kind, char* word,
                           int* skipped) {
-  int length = dbg_read_word_from_string(line, position, word, skipped);
-  *kind = dbg_what_is_word(word);
+  bool cut = false;
+  int length = read_word(line, position, word, skipped, &cut);
+  *kind = kind_of(word, cut);
   return length;
 }
 
@@ -282,7 +320,7 @@ int is_wildcard_for_string(const char* line) {
   for (const char* p = line; *p; ++p) {
     if (*p == '&')
       ++ampersands;
-    else if (*p != ' ' && *p != '\t' && *p != ',' && *p != '\n')
+    else if (*p != ' ' && *p != '\t' && *p != ',' && *p != '\n' && !(*p == '\r' && line_end(p)))
       return 0;
   }
   return ampersands == 1 ? 1 : 0;
@@ -300,9 +338,12 @@ int dbg_comp_two_lines(const char* line1, const char* line2, int line_number,
   char w1[DBG_WORD_SIZE];
   char w2[DBG_WORD_SIZE];
   for (;;) {
-    int k1 = 0, k2 = 0, s1 = 0, s2 = 0;
-    int l1 = dbg_next_word_on_line(line1, p1, &k1, w1, &s1);
-    int l2 = dbg_next_word_on_line(line2, p2, &k2, w2, &s2);
+    int s1 = 0, s2 = 0;
+    bool cut1 = false, cut2 = false;
+    int l1 = read_word(line1, p1, w1, &s1, &cut1);
+    int l2 = read_word(line2, p2, w2, &s2, &cut2);
+    int k1 = kind_of(w1, cut1);
+    int k2 = kind_of(w2, cut2);
     if (l1 == 0 && l2 == 0) return 0;
     if (l1 != 0 && l2 != 0 && check_blanks && report && s1 != s2) {
       char b1[32];
@@ -312,8 +353,17 @@ int dbg_comp_two_lines(const char* line1, const char* line2, int line_number,
       dbg_print_word_diffs(line_number, b1, b2, file1, file2);
       return 1;
     }
-    // A word left over on one line stands against a blank.
-    if (l1 == 0 || l2 == 0 || compare_words(w1, k1, w2, k2, tolerant, abs_eps, rel_eps)) {
+    // A word left over on one line stands against a blank. A word too long for the
+    // buffer matches only the same text, compared in the lines themselves.
+    bool differ;
+    if (l1 == 0 || l2 == 0)
+      differ = true;
+    else if ((cut1 || cut2) && k1 != DBG_WORD_ANY && k2 != DBG_WORD_ANY)
+      differ = l1 != l2 ||
+               std::memcmp(line1 + p1 + s1, line2 + p2 + s2, static_cast<std::size_t>(l1)) != 0;
+    else
+      differ = compare_words(w1, k1, w2, k2, tolerant, abs_eps, rel_eps) != 0;
+    if (differ) {
       if (report) dbg_print_word_diffs(line_number, l1 ? w1 : " ", l2 ? w2 : " ", file1, file2);
       return 1;
     }
@@ -562,7 +612,7 @@ int dbg_comp_two_lines_mass_prop(const char* l1, const char* l2, int line_number
     return dbg_comp_mass_prop_inertia(s, line_number - 2, tolerance, file1, file2);
   }
   double t = line_tolerance(s, line_number, tolerance, v1, n1);
-  bool differs = n1 != n2 || (n1 == 0 && std::strcmp(l1, l2) != 0);
+  bool differs = n1 != n2 || (n1 == 0 && !same_line_text(l1, l2));
   for (int i = 0; i < n1 && !differs; ++i) differs = values_differ(v1[i], v2[i], t);
   if (!differs) return 0;
   dbg_print_line_diffs(line_number, l1, l2, file1, file2);

@@ -126,11 +126,12 @@ VynError names_of(const VynCblCable* cables, int n, VynArray* names) {
 }
 
 // Whether the -1-ended id table equals the path's table entry for entry.
+// The host's table ends at its first -1: nothing past it is read, even where the path
+// holds -1 itself. The path's length is 0 to VYN_ASMCOMPPATH_MAX (the caller checks).
 bool same_table(const int* table, const VynAsmcomppath& path) {
-  int length = path.table_num < VYN_ASMCOMPPATH_MAX ? path.table_num : VYN_ASMCOMPPATH_MAX;
-  for (int i = 0; i < length; ++i)
-    if (table[i] != path.comp_id_table[i]) return false;
-  return table[length] == -1;
+  for (int i = 0; i < path.table_num; ++i)
+    if (table[i] == -1 || table[i] != path.comp_id_table[i]) return false;
+  return table[path.table_num] == -1;
 }
 
 // The connector tables of an assembly (the host's; count the result).
@@ -365,7 +366,9 @@ VynError VynCblCableClearance(const VynCblCable* cable, VynSelection item, doubl
 
 VynError VynCblConnectorInit(const VynAsmcomppath* path, VynCblConnector* connector) {
   AssemblyWords words;
-  if (!path || !connector || assembly_words(path->owner, &words) != 0) return VYN_TK_BAD_INPUTS;
+  if (!path || !connector || path->table_num < 0 || path->table_num > VYN_ASMCOMPPATH_MAX ||
+      assembly_words(path->owner, &words) != 0)
+    return VYN_TK_BAD_INPUTS;
   *connector = *path;
   int** tables = nullptr;
   VynError n = connector_tables(words, "VynCblConnectorInit()", &tables);

@@ -1,6 +1,7 @@
 #include "toolkit/testreport/testcollect.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/w32/crt.h"
@@ -416,17 +417,26 @@ int VynTestCollectAnimation(void* model_arg, int) {
                        VynSelect("part", -1, nullptr, nullptr, nullptr, 0, &picks, &count)) != 0 ||
       count < 1 || !picks)
     return 0;
-  // The picks are the host's until the next selection: their items are kept here.
-  VynModelitem items[kFrames] = {};
-  int parts = count < kFrames ? count : kFrames;
-  for (int i = 0; i < parts; ++i) picked_item(static_cast<VynSelection*>(picks)[i], &items[i], caller);
+  // The picks are the host's until the next selection: their items are kept here, each
+  // part picked with an animation object of its own in every frame.
+  const int parts = count;
+  auto* items = static_cast<VynModelitem*>(
+      std::calloc(static_cast<std::size_t>(parts), sizeof(VynModelitem)));
+  auto* objects = static_cast<VynWord*>(
+      std::calloc(static_cast<std::size_t>(parts) * kFrames, sizeof(VynWord)));
+  if (items)
+    for (int i = 0; i < parts; ++i)
+      picked_item(static_cast<VynSelection*>(picks)[i], &items[i], caller);
   VynAnimmovie movie = nullptr;
-  if (util_call_report("VynAnimmovieCreate()", caller,
+  if (!items || !objects ||
+      util_call_report("VynAnimmovieCreate()", caller,
                        VynAnimmovieCreate(reinterpret_cast<VynWord>(solid),
-                                          reinterpret_cast<VynWord>(&movie))) != 0)
+                                          reinterpret_cast<VynWord>(&movie))) != 0) {
+    std::free(items);
+    std::free(objects);
     return 0;
+  }
   VynAnimframe frames[kFrames] = {};
-  VynWord objects[kFrames][kFrames] = {};
   for (int k = 1; k <= kFrames; ++k) {
     double rotation[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
     VynUtilXRot(360.0 / kFrames * k, rotation);
@@ -436,7 +446,7 @@ int VynTestCollectAnimation(void* model_arg, int) {
                                             reinterpret_cast<VynWord>(&frame))) != 0)
       continue;
     for (int i = 0; i < parts; ++i) {
-      VynWord& object = objects[k - 1][i];
+      VynWord& object = objects[(k - 1) * parts + i];
       if (util_call_report("VynAnimobjectCreate()", caller,
                            VynAnimobjectCreate(reinterpret_cast<VynWord>(items[i].owner),
                                                reinterpret_cast<VynWord>(rotation),
@@ -466,14 +476,17 @@ int VynTestCollectAnimation(void* model_arg, int) {
   for (int k = 0; k < kFrames; ++k) {
     if (!frames[k]) continue;
     for (int i = 0; i < parts; ++i) {
-      if (!objects[k][i]) continue;
-      VynAnimframeObjRemove(reinterpret_cast<VynWord>(frames[k]), objects[k][i]);
-      VynAnimobjectDelete(objects[k][i]);
+      const VynWord object = objects[k * parts + i];
+      if (!object) continue;
+      VynAnimframeObjRemove(reinterpret_cast<VynWord>(frames[k]), object);
+      VynAnimobjectDelete(object);
     }
     VynAnimmovieFrameRemove(reinterpret_cast<VynWord>(movie), reinterpret_cast<VynWord>(frames[k]));
     VynAnimframeDelete(reinterpret_cast<VynWord>(frames[k]));
   }
   VynAnimmovieDelete(reinterpret_cast<VynWord>(movie));
+  std::free(items);
+  std::free(objects);
   return 0;
 }
 

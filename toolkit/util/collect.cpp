@@ -50,11 +50,15 @@ VynError append(void* data, const void* element) {
   return VynArrayObjectAdd(static_cast<VynArray*>(data), -1, 1, element);
 }
 
+VynError plain_array_free(VynArray* array) { return VynArrayFree(array); }
+
 // The shared procedure of the collectors: a new array of element_size, the report texts,
-// the visit (run with the array's address as its data), and the array dropped on failure.
+// the visit (run with the array's address as its data), and the array dropped on failure
+// with release, which also frees what its elements own.
 template <typename Visit>
 VynError collect(VynArray* array, int element_size, const char* action, const char* filter,
-                 const char* visit_name, const char* caller, Visit visit) {
+                 const char* visit_name, const char* caller, Visit visit,
+                 VynError (*release)(VynArray*) = plain_array_free) {
   if (!array) return VYN_TK_BAD_INPUTS;
   VynError status = VynArrayAlloc(0, element_size, 1, array);
   if (status != VYN_TK_NO_ERROR) return status;
@@ -62,7 +66,7 @@ VynError collect(VynArray* array, int element_size, const char* action, const ch
   filter_text = filter;
   status = report_visit(visit_name, caller, visit(static_cast<void*>(array)));
   if (status != VYN_TK_NO_ERROR) {
-    VynArrayFree(array);
+    release(array);
     *array = nullptr;
   }
   return status;
@@ -453,10 +457,12 @@ VynError VynUtilCollectElemtreeElements(VynElement tree, VynElempath path, VynAr
   VynError status =
       collect(array, static_cast<int>(sizeof(VynUtilElemRecord)), "VynElemtreeVisitAction",
               "VynElemtreeVisitFilter", "VynElemtreeElementVisit()",
-              "VynUtilCollectElemtreeElements()", [&](void* data) {
+              "VynUtilCollectElemtreeElements()",
+              [&](void* data) {
                 return VynElemtreeElementVisit(tree, path, element_filter,
                                                VynUtilCollectElemtreeElementVisitAction, data);
-              });
+              },
+              VynUtilElemtreeElementArrayFree);
   return status;
 }
 
@@ -719,7 +725,6 @@ VynError VynUtilCollectOneLevelDtmPnts(VynSolid model, VynAsmcomppath* path, Vyn
   VynArray features = nullptr;
   VynError status =
       VynUtilCollectSolidFeaturesWithFilter(model, VynUtilCollectDtmPointFeatFilter, &features);
-  if (status == VYN_TK_E_NOT_FOUND) return VYN_TK_NO_ERROR;
   if (status != VYN_TK_NO_ERROR) return status;
   int n = 0;
   VynArraySizeGet(features, &n);
@@ -745,7 +750,9 @@ VynError VynUtilCollectSolidDtmPnts(VynSolid solid, VynArray* array, int* count)
   if (!array || !count) return VYN_TK_BAD_INPUTS;
   VynError status = VynArrayAlloc(0, kHandleSize, 10, array);
   if (status != VYN_TK_NO_ERROR) return status;
+  // A level without datum points (-4) leaves the others to look at.
   status = VynUtilCollectOneLevelDtmPnts(solid, nullptr, array);
+  if (status == VYN_TK_E_NOT_FOUND) status = VYN_TK_NO_ERROR;
   int type = 0;
   if (status == VYN_TK_NO_ERROR && VynMdlTypeGet(solid, &type) == VYN_TK_NO_ERROR &&
       type == kModelAssembly) {

@@ -35,8 +35,9 @@ constexpr double kTextLineStep = 20.0;
 constexpr char kContinuation[] = "                  ";  // 18 blanks
 constexpr int kTreeDisplayList = 5;
 
-// The graphics text position, shared by the printing functions.
-double text_point[2] = {kTextStartX, kTextStartY};
+// The graphics text position, shared by the printing functions: x and y, with the z that
+// the host reads with them.
+double text_point[3] = {kTextStartX, kTextStartY, 0.0};
 double text_line_step = kTextLineStep;
 
 // Appends formatted text to line (size bytes), cut to fit.
@@ -210,8 +211,8 @@ VynError VynUtilElemtreeElemPrint(VynElement element, VynElempath path, void* da
                 k < VYN_UTIL_TREE_LEVELS && state->remaining[k] > 0 ? " |   " : "     ");
   if (level > 0) line_append(line, kLineSize, " |---");
 
-  int id = 0;
-  if (VynUtilElemIdPrint(element, line, kLineSize) != 0) {
+  int id = -1;
+  if (VynUtilElemIdPrint(element, line, kLineSize, &id) != 0) {
     char bad[64];
     std::snprintf(bad, sizeof bad, "Element id %d is bad valued ", id);
     emit(state, bad);
@@ -236,10 +237,11 @@ VynError VynUtilElemtreeElemPrint(VynElement element, VynElempath path, void* da
   return VYN_TK_NO_ERROR;
 }
 
-VynError VynUtilElemIdPrint(VynElement element, char* line, int size) {
-  int id = 0;
+VynError VynUtilElemIdPrint(VynElement element, char* line, int size, int* id_read) {
+  int id = id_read ? *id_read : 0;
   VynError status =
       util_call_report("VynElementIdGet()", "VynUtilElemIdPrint()", VynElementIdGet(element, &id));
+  if (id_read) *id_read = id;
   if (status != 0) return status;
   char name[VYN_UTIL_ELEM_NAME_SIZE];
   VynUtilIdToStr(id, name);
@@ -361,13 +363,25 @@ VynError VynUtilValuePrint(VynUtilTreePrintState* state, VynValue value, const c
 
 VynError VynUtilDisp(const char* text, int advance) {
   if (!text) return VYN_TK_BAD_INPUTS;
-  VynTextAttribute attributes{kTextHeight, kTextWidthFactor};
-  util_call_report("VynTextAttributesCurrentGet()", "VynUtilDisp()",
-                   VynTextAttributesCurrentGet(&attributes));
+  // The text is drawn with the current attributes but the printer's height and width
+  // factor; the host's own attributes are set back afterwards.
+  VynTextAttribute previous{kTextHeight, kTextWidthFactor};
+  const bool known = util_call_report("VynTextAttributesCurrentGet()", "VynUtilDisp()",
+                                      VynTextAttributesCurrentGet(&previous)) == VYN_TK_NO_ERROR;
+  util_call_report("VynTextHeightCurrentSet()", "VynUtilDisp()",
+                   VynTextHeightCurrentSet(kTextHeight));
+  util_call_report("VynTextWidthFactorCurrentSet()", "VynUtilDisp()",
+                   VynTextWidthFactorCurrentSet(kTextWidthFactor));
   VynWchar wide[kLineSize];
   vek::strtows_bounded(wide, kLineSize, text);
   VynError status = util_call_report("VynGraphicsTextDisplay()", "VynUtilDisp()",
                                      VynGraphicsTextDisplay(text_point, wide));
+  if (known) {
+    util_call_report("VynTextHeightCurrentSet()", "VynUtilDisp()",
+                     VynTextHeightCurrentSet(previous.height));
+    util_call_report("VynTextWidthFactorCurrentSet()", "VynUtilDisp()",
+                     VynTextWidthFactorCurrentSet(previous.width_factor));
+  }
   if (advance == 1)
     text_point[0] += 2 * kTextHeight * kTextWidthFactor * static_cast<double>(std::strlen(text));
   return status;

@@ -44,8 +44,9 @@ struct VynUtilTreePrintState {
 // cannot be read.
 VynError VynUtilElemtreeElemPrint(VynElement element, VynElempath path, void* state);
 // Appends "<name>   Elem Id: <id>   " of element to line (size bytes); the id query's
-// status.
-VynError VynUtilElemIdPrint(VynElement element, char* line, int size);
+// status. id_read, when given, gets the id as the host's query left it (its value before
+// the call when the host wrote none).
+VynError VynUtilElemIdPrint(VynElement element, char* line, int size, int* id_read = nullptr);
 // Writes line and the values of a leaf element (each value a line, the first after the
 // text of line); "NON-STANDARD ELEMENT" for one without a readable value.
 VynError VynUtilElemValuePrint(VynUtilTreePrintState* state, VynElement element, int multival,
@@ -53,8 +54,10 @@ VynError VynUtilElemValuePrint(VynUtilTreePrintState* state, VynElement element,
 // Writes one value after the text of line, with its continuation lines.
 VynError VynUtilValuePrint(VynUtilTreePrintState* state, VynValue value, const char* line);
 
-// Draws text at the current text position of the graphics output; with advance 1 the
-// position then moves right by 22.5 units a character. The host's status.
+// Draws text at the current text position of the graphics output, in text of height 15
+// and width factor 0.75 (the host's current height and width factor are set back
+// afterwards); with advance 1 the position then moves right by 22.5 units a character.
+// The host's status.
 VynError VynUtilDisp(const char* text, int advance);
 
 // Opens a graphics window on the part "feature_tree" and draws the tree into it as a 2-D

@@ -1,5 +1,6 @@
 #include "toolkit/util/printutil.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "platform/w32/crt.h"
 #include "runtime/text/wide.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_2d_draw_api.h"
 #include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
 #include "toolkit/api/catalogue_output_udfreference_api.h"
@@ -63,7 +65,10 @@ const ElemIdRow elem_ids[] = {
 
 // indent followed by four blanks, cut to the buffer.
 void deeper(char (&out)[VYN_UTIL_INDENT_SIZE], const char* indent) {
-  std::snprintf(out, sizeof out, "%s    ", indent);
+  std::size_t n = 0;
+  for (; n + 1 < sizeof out && indent[n] != '\0'; ++n) out[n] = indent[n];
+  for (int blank = 0; blank < 4 && n + 1 < sizeof out; ++blank) out[n++] = ' ';
+  out[n] = '\0';
 }
 
 void vector_line(std::FILE* stream, const char* indent, const char* label, const double* v) {
@@ -77,6 +82,77 @@ VynError array_print(std::FILE* stream, const char* indent, VynArray array, int 
                                      VynArraySizeGet(array, &size));
   if (status == VYN_TK_NO_ERROR && size > 0)
     VynUtilDoubleArrayPrint(stream, indent, static_cast<const double*>(array), size * per_item);
+  return status;
+}
+
+template <typename T>
+VynWord word(T* pointer) {
+  return reinterpret_cast<VynWord>(pointer);
+}
+
+// A count of the host's as a list length: 0 for a negative one or one past an int.
+int list_length(long long count) {
+  return count > 0 && count <= INT_MAX ? static_cast<int>(count) : 0;
+}
+
+// A label line, then the host's numbers (none for a null list).
+void labelled_list(std::FILE* stream, const char* indent, const char* label, const double* values,
+                   long long count) {
+  std::fprintf(stream, "%s%s\n", indent, label);
+  if (values) VynUtilDoubleArrayPrint(stream, indent, values, list_length(count));
+}
+
+// The parts of a curve or surface that only the host fills are read with its accessors,
+// whose records are the host's:
+//   VynSplinedataGet(record, &params, &points, &tangents, &point count)
+//   VynBsplinedataGet(record, &degree, &params, &weights, &points, &param count,
+//                     &point count), weights null for a curve without weights
+//   VynCompositeCurvedataGet(record, &components), a host array of VynComponentCurvedata
+//   VynSplinesrfdataGet(record, &u params, &v params, &points, &u derivatives,
+//                       &v derivatives, &uv derivatives, &u count, &v count)
+//   VynBsplinesrfdataGet(record, degrees[2], &u params, &v params, &weights, &points,
+//                        &u count, &v count, &point count)
+// Lists are doubles of the host's; a point or derivative is three of them, one per point
+// of the (u, v) grid for the spline surface.
+
+// A spline data record of the host's (a fillet's curves) as a curve dump.
+VynError host_spline_print(std::FILE* stream, const char* indent, const void* record) {
+  char inner[VYN_UTIL_INDENT_SIZE];
+  deeper(inner, indent);
+  double *params = nullptr, *points = nullptr, *tangents = nullptr;
+  int count = 0;
+  VynError status = util_call_report(
+      "VynSplinedataGet()", "VynUtilSurfacedataPrint()",
+      VynSplinedataGet(word(record), word(&params), word(&points), word(&tangents), word(&count)));
+  std::fprintf(stream, "%sType Spline\n", indent);
+  if (status != VYN_TK_NO_ERROR) return status;
+  labelled_list(stream, inner, "Parameters", params, count);
+  labelled_list(stream, inner, "Points", points, 3LL * count);
+  labelled_list(stream, inner, "Tangent Vectors", tangents, 3LL * count);
+  return status;
+}
+
+// A spline surface record of the host's: the spline shape, and the spline part of a
+// cylindrical spline surface.
+VynError spline_surface_print(std::FILE* stream, const char* indent, const void* record) {
+  char inner[VYN_UTIL_INDENT_SIZE];
+  deeper(inner, indent);
+  double *u = nullptr, *v = nullptr, *points = nullptr;
+  double *u_der = nullptr, *v_der = nullptr, *uv_der = nullptr;
+  int u_count = 0, v_count = 0;
+  VynError status = util_call_report(
+      "VynSplinesrfdataGet()", "VynUtilSurfacedataPrint()",
+      VynSplinesrfdataGet(word(record), word(&u), word(&v), word(&points), word(&u_der),
+                          word(&v_der), word(&uv_der), word(&u_count), word(&v_count)));
+  std::fprintf(stream, "%sType Spline\n", indent);
+  if (status != VYN_TK_NO_ERROR) return status;
+  const long long grid = 3LL * u_count * v_count;
+  labelled_list(stream, inner, "U Param Array", u, u_count);
+  labelled_list(stream, inner, "V Param Array", v, v_count);
+  labelled_list(stream, inner, "Point Array", points, grid);
+  labelled_list(stream, inner, "U Der Array", u_der, grid);
+  labelled_list(stream, inner, "V Der Array", v_der, grid);
+  labelled_list(stream, inner, "UV Der Array", uv_der, grid);
   return status;
 }
 
@@ -169,14 +245,14 @@ int VynUtilConfirmNameType(char* file_name, char* name_out, int* type_out) {
     std::memmove(file_name, slash + 1, std::strlen(slash + 1) + 1);
   const char* dot = std::strchr(file_name, '.');
   if (!dot || dot == file_name) return -2;
-  if (std::strlen(dot + 1) != 3) return -2;
-  int type = VynUtilGetVynType(dot + 1);
-  if (type == -2) return -2;
+  // Each part is written as soon as it is checked: the name before the extension is
+  // looked at, the type (-2 for an unknown extension) when the extension has 3 letters.
   std::size_t length = static_cast<std::size_t>(dot - file_name);
   std::memcpy(name_out, file_name, length);
   name_out[length] = '\0';
-  *type_out = type;
-  return type;
+  if (std::strlen(dot + 1) != 3) return -2;
+  *type_out = VynUtilGetVynType(dot + 1);
+  return *type_out;
 }
 
 VynError VynUtilFileOpen(const char* filter, char* chosen) {
@@ -232,19 +308,24 @@ void VynUtilDoubleArrayPrint(std::FILE* stream, const char* indent, const double
                              int count) {
   if (!stream || !values || count < 1) return;
   if (!indent) indent = "";
-  // A line holds the indent and a few numbers beyond 70 characters at most.
-  char line[VYN_UTIL_INDENT_SIZE + 256];
-  std::snprintf(line, sizeof line, "%s", indent);
+  // Written as it is made, so that no indent or number is too long for a line buffer;
+  // length counts the line's characters for the break after 70.
+  const std::size_t indent_length = std::strlen(indent);
+  std::size_t length = 0;
   for (int i = 0; i < count; ++i) {
+    if (length == 0) {
+      std::fputs(indent, stream);
+      length = indent_length;
+    }
     double value = std::fabs(values[i]) < 1e-6 ? 0.0 : values[i];
-    std::size_t used = std::strlen(line);
-    std::snprintf(line + used, sizeof line - used, "%.5f%s", value, i + 1 < count ? "," : "");
-    if (std::strlen(line) > 70 || i + 1 == count) {
-      std::fprintf(stream, "%s\n", line);
-      std::snprintf(line, sizeof line, "%s", indent);
+    int written = std::fprintf(stream, "%.5f%s", value, i + 1 < count ? "," : "");
+    length += written > 0 ? static_cast<std::size_t>(written) : 0;
+    if (length > 70 || i + 1 == count) {
+      std::fputc('\n', stream);
+      length = 0;
     } else {
-      used = std::strlen(line);
-      std::snprintf(line + used, sizeof line - used, " ");
+      std::fputc(' ', stream);
+      ++length;
     }
   }
 }
@@ -305,11 +386,42 @@ VynError VynUtilCurvedataPrint(std::FILE* stream, const char* indent, const VynC
       break;
     }
     case VYN_CURVE_BSPLINE: {
-      const VynBsplineCurve& bspline = data->bspline;
+      int degree = 0, param_count = 0, point_count = 0;
+      double *params = nullptr, *weights = nullptr, *points = nullptr;
+      status = util_call_report(
+          "VynBsplinedataGet()", "VynUtilCurvedataPrint()",
+          VynBsplinedataGet(word(data), word(&degree), word(&params), word(&weights), word(&points),
+                            word(&param_count), word(&point_count)));
       std::fprintf(stream, "%sType B_spline\n", indent);
-      std::fprintf(stream, "%sDegree %d\n", inner, bspline.degree);
-      std::fprintf(stream, "%sParameters\n", inner);
-      status = array_print(stream, inner, bspline.params, 1);
+      if (status != VYN_TK_NO_ERROR) break;
+      std::fprintf(stream, "%sDegree %d\n", inner, degree);
+      labelled_list(stream, inner, "Parameters", params, param_count);
+      if (weights) labelled_list(stream, inner, "Weights", weights, point_count);
+      labelled_list(stream, inner, "Points", points, 3LL * point_count);
+      break;
+    }
+    case VYN_CURVE_COMPOSITE: {
+      VynArray components = nullptr;
+      status = util_call_report("VynCompositeCurvedataGet()", "VynUtilCurvedataPrint()",
+                                VynCompositeCurvedataGet(word(data), word(&components)));
+      std::fprintf(stream, "%sType Composite\n", indent);
+      int n = 0;
+      if (status == VYN_TK_NO_ERROR && components)
+        status = util_call_report("VynArraySizeGet()", "VynUtilCurvedataPrint()",
+                                  VynArraySizeGet(components, &n));
+      if (status != VYN_TK_NO_ERROR) break;
+      std::fprintf(stream, "%sComponents [%d]\n", inner, n);
+      // Components one level deeper, as long as the indent can grow: a composite that
+      // (through the host) holds itself ends there.
+      char component_indent[VYN_UTIL_INDENT_SIZE];
+      deeper(component_indent, inner);
+      const bool nested = std::strlen(component_indent) > std::strlen(inner);
+      for (int i = 0; i < n; ++i) {
+        const VynComponentCurvedata& component = static_cast<const VynComponentCurvedata*>(components)[i];
+        std::fprintf(stream, "%sComponent %d\n", inner, i);
+        std::fprintf(stream, "%sDirection %d\n", inner, component.direction);
+        if (nested) status = VynUtilCurvedataPrint(stream, component_indent, &component.curve);
+      }
       break;
     }
     case VYN_CURVE_ELLIPSE: {
@@ -391,6 +503,55 @@ VynError VynUtilSurfacedataPrint(std::FILE* stream, const char* indent,
       axes_print(stream, inner, curved.axes);
       std::fprintf(stream, "%sCurve\n", inner);
       status = VynUtilCurvedataPrint(stream, inner, &curved.curve);
+      break;
+    }
+    case VYN_SRF_FILLET: {
+      std::fprintf(stream, "%sType Fillet\n", indent);
+      const VynFilletShape& fillet = shape.filsrf;
+      const struct {
+        const char* label;
+        const unsigned char* record;
+      } curves[] = {{"Pnt Spline", fillet.pnt_spline},
+                    {"Ctr Spline", fillet.ctr_spline},
+                    {"Tan Spline", fillet.tan_spline}};
+      for (const auto& curve : curves) {
+        std::fprintf(stream, "%s%s\n", inner, curve.label);
+        status = host_spline_print(stream, inner, curve.record);
+      }
+      break;
+    }
+    case VYN_SRF_CYLINDRICAL_SPLINE:
+      std::fprintf(stream, "%sType Cyl Spl\n", indent);
+      axes_print(stream, inner, shape.cylsplsrf.axes);
+      std::fprintf(stream, "%sSpline Srf\n", inner);
+      status = spline_surface_print(stream, inner, shape.cylsplsrf.spline_surface);
+      break;
+    case VYN_SRF_SPLINE:
+      status = spline_surface_print(stream, indent, &shape);
+      break;
+    case VYN_SRF_BSPLINE: {
+      int degrees[2] = {}, u_count = 0, v_count = 0, point_count = 0;
+      double *u = nullptr, *v = nullptr, *weights = nullptr, *points = nullptr;
+      status = util_call_report(
+          "VynBsplinesrfdataGet()", "VynUtilSurfacedataPrint()",
+          VynBsplinesrfdataGet(word(&shape), word(degrees), word(&u), word(&v), word(&weights),
+                               word(&points), word(&u_count), word(&v_count),
+                               word(&point_count)));
+      std::fprintf(stream, "%sType B_spline\n", indent);
+      if (status != VYN_TK_NO_ERROR) break;
+      std::fprintf(stream, "%sdegree %d, %d\n", inner, degrees[0], degrees[1]);
+      labelled_list(stream, inner, "U Param Array", u, u_count);
+      labelled_list(stream, inner, "V Param Array", v, v_count);
+      labelled_list(stream, inner, "Weights Array", weights, point_count);
+      labelled_list(stream, inner, "Point Array", points, 3LL * point_count);
+      break;
+    }
+    case VYN_SRF_FOREIGN: {
+      // A foreign surface's shape begins with its foreign id.
+      int foreign_id = 0;
+      std::memcpy(&foreign_id, shape.bytes, sizeof foreign_id);
+      std::fprintf(stream, "%sType Foreign\n", indent);
+      std::fprintf(stream, "%sForein Id %d\n", inner, foreign_id);
       break;
     }
     default:

@@ -12,6 +12,7 @@
 #include "runtime/expr/ctexp.h"
 #include "runtime/expr/ctexp_testing.h"
 #include "runtime/memory/getmem.h"
+#include "runtime/memory/xar.h"
 #include "tests/support/runtime_test.h"
 
 namespace {
@@ -155,6 +156,16 @@ TEST_F(CtexpTest, EdgeRows) {
       {"tan(1e12)", 0, D, std::tan(1e12 * (std::atan(1.0) / 45)), "", ""},
       {"(-1)^3000000001", 0, D, -1, "", ""},
       {"(-1)^3000000000", 0, D, 1, "", ""},
+      // A minus the parser marked is a negation even before '=': the parse fails and the
+      // text reads as typed, not with a '!' left in it.
+      {"1*-=2", 11, 0, 0, "", ""},
+      {"1*-=2*-3", 11, 0, 0, "", ""},
+      {"-=3", 11, 0, 0, "", ""},
+      {"2 <-= 1", 11, 0, 0, "", ""},
+      {"min(1, -=2)", 11, 0, 0, "", ""},
+      {"1*-2", 0, D, -2, "", ""},
+      {"1 != 2", 0, B, 1, "", ""},
+      {"1 * !2", 0, D, -2, "", "1 * -2"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text.substr(0, 60));
@@ -396,6 +407,62 @@ TEST_F(CtexpTest, SupportFunctions) {
   b[41] = 0;
   EXPECT_EQ(vek::ctexp_eval_ss_to_s(0, &work, a, b), 92);
   EXPECT_EQ(std::u16string(work.v.s).size(), 80u);
+}
+
+// min and max take two values within 1e-9 as equal and give the left one.
+TEST_F(CtexpTest, MinAndMaxEqualWithinTheTolerance) {
+  const struct {
+    int id;
+    double a, b, result;
+  } rows[] = {
+      {49, 1e-9, 0, 1e-9}, {49, 2e-9, 0, 0},  {49, 0, 1e-9, 0},
+      {50, 0, 1e-9, 0},    {50, 0, 2e-9, 2e-9}, {50, 1e-9, 0, 1e-9},
+  };
+  for (const auto& row : rows) {
+    vek::CtexpValue work{};
+    EXPECT_EQ(vek::ctexp_eval_dd_to_d(row.id, &work, row.a, row.b), 0);
+    EXPECT_EQ(work.v.d, row.result) << row.id << " " << row.a << " " << row.b;
+  }
+}
+
+// Texts longer than the postfix list, the operator stack or the value stack can hold
+// are refused with 11; the process goes on and nothing stays allocated.
+TEST_F(CtexpTest, TextsBeyondTheStacksAreRefused) {
+  auto repeat = [](const std::string& piece, int n) {
+    std::string text;
+    text.reserve(piece.size() * static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) text += piece;
+    return text;
+  };
+  const int values = vek::xar_max_count_get(static_cast<int>(sizeof(vek::CtexpValue)));
+  const int operators = vek::xar_max_count_get(static_cast<int>(sizeof(int)));
+  const struct {
+    const char* what;
+    std::string text;
+    int status;
+    double value;
+  } rows[] = {
+      {"50,000 terms", repeat("1+", 49999) + "1", 0, 50000},
+      {"200,000 terms", repeat("1+", 199999) + "1", 11, 0},
+      {"600,000 parentheses", repeat("(", 600000) + "1" + repeat(")", 600000), 11, 0},
+      // The operator after a full stack of parentheses is refused once it has marked the
+      // minus after it: the text reads as typed all the same.
+      {"a marked minus after a full stack", repeat("(", operators) + "1*-2", 11, 0},
+      {"a full value stack", repeat("1+(", values - 1) + "1" + repeat(")", values - 1), 0,
+       static_cast<double>(values)},
+      {"one value more", repeat("1+(", values) + "1" + repeat(")", values), 11, 0},
+      {"functions as deep", repeat("min(1,", values) + "1" + repeat(")", values), 11, 0},
+  };
+  const int blocks_before = yrltest::live_blocks();
+  for (const auto& row : rows) {
+    Parsed p = parse(row.text);
+    EXPECT_EQ(p.status, row.status) << row.what;
+    EXPECT_TRUE(p.text_after == row.text) << row.what;
+    if (row.status == 0) {
+      EXPECT_EQ(p.value.v.d, row.value) << row.what;
+    }
+    EXPECT_EQ(yrltest::live_blocks(), blocks_before) << row.what;
+  }
 }
 
 // ---- Reference: recursive descent over the same grammar, numbers and booleans only.

@@ -95,9 +95,7 @@ TEST_F(ClumpTest, PoolsBySizeShareOneEntryAndNames) {
 // Random requests and releases over three pools against a model of the live objects,
 // whose contents must stay as written; the chain check stays clean after every step.
 TEST_F(ClumpTest, RandomRequestsAgreeWithAModel) {
-  yrltest::SeriousReports reports;
-  vek::set_run_mode(0);  // reports off for the check's own walk; turned back below
-  vek::set_run_mode(1);
+  yrltest::SeriousReports reports;  // any report of the checks below fails the test
   const int sizes[] = {8, 200, 1000};
   int ids[3];
   for (int i = 0; i < 3; ++i) ids[i] = vek::create_mem_pool("pool", sizes[i]);
@@ -248,10 +246,17 @@ TEST_F(ClumpTest, PoolTableReport) {
             "Registered Name           size Active     Per Clump Num Clumps Percent Full\n"
             "------------------------- ---- ---------- --------- ---------- ------------\n"
             "\n"
-            "                  VynFile   24 Active          2047          1           48\n"
-            "                  by size   64 Non-id           909          0            0\n"
-            "                     gone    8 Non-active      4094          0            0\n"
+            "VynFile                     24 Active          2047          1           48\n"
+            "by size                     64 Non-id           909          0            0\n"
+            "gone                         8 Non-active      4094          0            0\n"
             "\n");
+  // A name of the full 31 characters is not cut.
+  vek::create_mem_pool("a-name-of-thirty-one-characters", 16);
+  capture.clear();
+  vek::clump_stats();
+  EXPECT_NE(capture.out().find("\na-name-of-thirty-one-characters   16 Active "),
+            std::string::npos)
+      << capture.out();
   for (void* p : objects) vek::rlsmem(p);
 }
 
@@ -331,6 +336,73 @@ TEST_F(ClumpTest, EnvironmentAndSettings) {
             "Xarrays will have no extensions.\n"
             "Xarrays will have no reloc adjustment feature.\n"
             "************** End Memory debug settings ********\n");
+}
+
+// Sizes of more than 32 bits are refused before any arithmetic on them: rounding them
+// up wrapped to 0 (an accepted pool whose objects overran their clump) or divided by 0.
+TEST_F(ClumpTest, SizesBeyondThirtyTwoBitsAreRefused) {
+  vek::set_run_mode(0);
+  const std::size_t sizes[] = {static_cast<std::size_t>(-1), static_cast<std::size_t>(-7),
+                               static_cast<std::size_t>(-8), static_cast<std::size_t>(-16),
+                               std::size_t{UINT32_MAX} + 1, std::size_t{1} << 40,
+                               std::size_t{UINT32_MAX}};
+  for (std::size_t size : sizes) {
+    EXPECT_EQ(vek::create_mem_pool("huge", size), -1) << size;
+    EXPECT_EQ(vek::register_clump("huge", size), -1) << size;
+  }
+  EXPECT_EQ(vek::clump_pool_count(), 0);
+  EXPECT_EQ(vek::getmem_pool(0), nullptr);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+// Resizing a pool object to 0 moves it to a block without user bytes; the object is
+// released and the chain stays whole.
+TEST_F(ClumpTest, APoolObjectShrinksToZero) {
+  int id = vek::create_mem_pool("VynFile", 24);
+  void* keep = vek::getmem_pool(id);
+  void* p = vek::getmem_pool(id);
+  void* moved = nullptr;
+  {
+    yrltest::SeriousReports reports;
+    moved = vek::relocmem(p, 0);
+    EXPECT_EQ(reports.lines(),
+              std::vector<std::string>{"relocmem_clump:  Cannot reallocate a user registered clump!"});
+  }
+  ASSERT_NE(moved, nullptr);
+  EXPECT_NE(moved, p);
+  EXPECT_EQ(vek::mempool_of_slot(moved), -1);
+  EXPECT_EQ(vek::getmem_area_size(moved), 0);
+  EXPECT_EQ(vek::mempool_of_slot(p), -1);  // the slot is free again
+  EXPECT_EQ(vek::checkmem_chain(), 0);
+  vek::rlsmem(moved);
+  // An object of a pool by size.
+  vek::set_auto_mem_clumps(1);
+  void* small = vek::getmem(16);
+  ASSERT_GE(vek::mempool_of_slot(small), 0);
+  void* empty = vek::relocmem(small, 0);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(vek::mempool_of_slot(empty), -1);
+  EXPECT_EQ(vek::getmem_area_size(empty), 0);
+  EXPECT_EQ(vek::checkmem_chain(), 0);
+  vek::rlsmem(empty);
+  vek::rlsmem(keep);
+  EXPECT_EQ(live_blocks(), 0);
+}
+
+// A released object reads 0xFF throughout while its clump stays.
+TEST_F(ClumpTest, ReleasedObjectsAreFilledWithOnes) {
+  int id = vek::create_mem_pool("VynFile", 20);
+  void* keep = vek::getmem_pool(id);
+  auto* p = static_cast<unsigned char*>(vek::getmem_pool(id));
+  std::memset(p, 0x5A, 20);
+  ASSERT_EQ(vek::rlsmem(p), 0);
+  for (int b = 0; b < 24; ++b) EXPECT_EQ(p[b], 0xFF) << b;  // the size rounded up to 8
+  EXPECT_EQ(p[-4] | p[-3] << 8, vek::CLUMP_SLOT_FREE);
+  // Taken again, the object reads zero.
+  EXPECT_EQ(vek::getmem_pool(id), p);
+  for (int b = 0; b < 24; ++b) EXPECT_EQ(p[b], 0) << b;
+  vek::rlsmem(p);
+  vek::rlsmem(keep);
 }
 
 // A size that leaves fewer than two slots per clump is refused: with no slot the first

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -163,6 +164,106 @@ TEST_F(NotifyTest, FaultsAndInformation) {
                 "vyn_notifications_init_loop:  missing Vyn_notify_pos",
                 "vyn_notifications_get_next:  missing Vyn_notify_pos",
             }));
+}
+
+// Event ids up to what the slot array holds are taken; larger ones, up to INT_MAX, are
+// refused with the family's status instead of ending the process.
+TEST_F(NotifyTest, EventIdsBeyondTheSlotArrayAreRefused) {
+  app = vek::vyn_notification_add_application("fa");
+  const int last = vek::xar_max_count_get(static_cast<int>(sizeof(vek::VynNotifySlot))) - 1;
+  EXPECT_EQ(vek::vyn_notification_add(app, last, note, 0, nullptr), 0);
+  EXPECT_EQ(vek::vyn_notification_exists(app, last, note), 1);
+  yrltest::SeriousReports reports;
+  for (int event : {last + 1, 128000, 1 << 20, INT_MAX - 1, INT_MAX})
+    EXPECT_EQ(vek::vyn_notification_add(app, event, note, 0, nullptr), -1) << event;
+  EXPECT_EQ(vek::vyn_notification_exists(app, INT_MAX, note), 0);
+  vek::vyn_notification_remove(app, INT_MAX, note);
+  std::vector<std::string> expected;
+  for (int event : {last + 1, 128000, 1 << 20, INT_MAX - 1, INT_MAX})
+    expected.push_back("vyn_notification_add:  invalid event_id " + std::to_string(event));
+  for (int i = 0; i < 2; ++i)
+    expected.push_back("vyn_notification_remove:  event_id 2147483647 was never defined? (INFO MESSAGE)");
+  EXPECT_EQ(reports.lines(), expected);
+}
+
+// An event holds as many entries as its array can; the next add is refused.
+TEST_F(NotifyTest, AFullEventRefusesMoreEntries) {
+  app = vek::vyn_notification_add_application("fa");
+  const int most = vek::xar_max_count_get(static_cast<int>(sizeof(vek::VynNotifyEntry)));
+  for (int i = 0; i < most; ++i) ASSERT_EQ(vek::vyn_notification_add(app, 3, note, i, nullptr), i);
+  yrltest::SeriousReports reports;
+  EXPECT_EQ(vek::vyn_notification_add(app, 3, note, 0, nullptr), -1);
+  EXPECT_EQ(reports.lines(),
+            std::vector<std::string>{"vyn_notification_add:  too many notifications for event_id 3"});
+  vek::vyn_notification_remove_id(app, 3, 0);
+  EXPECT_EQ(vek::vyn_notification_add(app, 3, note, 0, nullptr), most);
+}
+
+// A release function that registers further events moves the application's slot array;
+// the removal still takes its own entry, from the slot where it now stands.
+int grow_events_by = 0;
+void release_and_grow(VynWord* data) {
+  released_value = *data;
+  for (int i = 1; i <= grow_events_by; ++i) vek::vyn_notification_add(app, 100 * i, note, 0, nullptr);
+}
+// One that removes an entry before its own moves it down.
+void release_and_remove_first(VynWord* data) {
+  released_value = *data;
+  vek::vyn_notification_remove_id(app, 5, 0);
+}
+// One that adds to its own event may move the entries.
+void release_and_add_here(VynWord* data) {
+  released_value = *data;
+  for (int i = 0; i < 50; ++i) vek::vyn_notification_add(app, 5, note, 500 + i, nullptr);
+}
+
+std::vector<VynWord> data_of_event(int event) {
+  std::vector<VynWord> seen;
+  Vyn_notify_pos position;
+  vek::vyn_notifications_init_loop(app, event, &position);
+  VynWord data = 0;
+  while (vek::vyn_notifications_get_next(app, event, &position, nullptr, nullptr, &data))
+    seen.push_back(data);
+  return seen;
+}
+
+TEST_F(NotifyTest, ReleaseFunctionsMayChangeTheRegistry) {
+  app = vek::vyn_notification_add_application("fa");
+  vek::vyn_notification_add(app, 5, note, 10, nullptr);
+  vek::vyn_notification_add(app, 5, note_and_add, 11, release_and_grow);
+  vek::vyn_notification_add(app, 5, note, 12, nullptr);
+  grow_events_by = 40;
+  vek::vyn_notification_remove(app, 5, note_and_add);
+  EXPECT_EQ(released_value, 11);
+  EXPECT_EQ(data_of_event(5), (std::vector<VynWord>{10, 12}));
+  EXPECT_EQ(vek::vyn_notification_exists(app, 4000, note), 1);
+
+  vek::vyn_notification_add(app, 5, note_and_add, 13, release_and_remove_first);  // id 3
+  vek::vyn_notification_remove_id(app, 5, 3);
+  EXPECT_EQ(released_value, 13);
+  EXPECT_EQ(data_of_event(5), (std::vector<VynWord>{12}));
+
+  vek::vyn_notification_add(app, 5, note_and_add, 14, release_and_add_here);  // id 4
+  vek::vyn_notification_remove(app, 5, note_and_add);
+  EXPECT_EQ(released_value, 14);
+  std::vector<VynWord> expected{12};
+  for (int i = 0; i < 50; ++i) expected.push_back(500 + i);
+  EXPECT_EQ(data_of_event(5), expected);
+
+  // The same through notify_remove_func on an entries array of the caller's own.
+  vek::VynNotifyEntry* entries =
+      static_cast<vek::VynNotifyEntry*>(vek::xar_alloc(0, sizeof(vek::VynNotifyEntry), 1));
+  for (int i = 0; i < 3; ++i) {
+    vek::VynNotifyEntry entry{note, 20 + i, release, i};
+    vek::xar_append(&entries, 1, &entry);
+  }
+  vek::notify_remove_func(&entries, 1);
+  EXPECT_EQ(released_value, 21);
+  ASSERT_EQ(vek::xar_count(&entries), 2);
+  EXPECT_EQ(entries[1].data, 22);
+  vek::notify_remove_func(&entries, 2);  // out of range: nothing
+  EXPECT_EQ(vek::xar_count(&entries), 2);
+  vek::xar_free(&entries);
 }
 
 // ---- bit arrays

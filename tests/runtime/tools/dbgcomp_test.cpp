@@ -2,6 +2,8 @@
 // kinds, directive lines and the exact text of the report file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
 #include <string>
 
 #include "runtime/tools/dbgcomp.h"
@@ -92,6 +94,16 @@ TEST_F(DbgCompTest, LinePairs) {
       {"12", "13", 0.5, 1, 1, 1},
       {"007", "7", 0, 0, 0, 0},
       {"-7", "7", 0, 0, 0, 1},
+      // Reals differ from a difference of the absolute tolerance on; within it they
+      // match when the larger is at most that tolerance, else by the relative one.
+      {"x 1.5", "x 1.75", 0.25, 1.0, 1, 1},
+      {"x 1.5", "x 1.7", 0.25, 1.0, 1, 0},
+      {"x 0.25", "x 0.5", 0.5, 0, 1, 0},
+      {"x 0.25", "x 0.5000001", 0.5, 0, 1, 1},
+      // Integers within both tolerances, the absolute one above 1.
+      {"12", "14", 2, 1, 1, 0},
+      {"12", "15", 2, 1, 1, 1},
+      {"100", "102", 2, 0.01, 1, 1},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(lines(row.a, row.b, row.abs_eps, row.rel_eps, row.tolerant), row.expected)
@@ -110,6 +122,59 @@ TEST_F(DbgCompTest, LinePairs) {
             "\n\n\n      ***** Tolerance Compare File *****\n"
             "\n  File_1: f1     File_2: f2\n"
             "\nLine: 4    Differ:  2 blanks     1 blanks ");
+}
+
+// Words longer than the word buffer: read without overrunning it, compared by their
+// whole text, and never taken for numbers read from their first digits.
+TEST_F(DbgCompTest, LongWordsAreBoundedAndComparedWhole) {
+  for (std::size_t digits : {301, 302, 1000, 5000, 100000}) {
+    const std::string number(digits, '7');
+    const std::string other = number.substr(0, digits - 1) + "8";
+    const std::string line = "x " + number + " y";
+    char word[vek::DBG_WORD_SIZE];
+    int skipped = -1;
+    EXPECT_EQ(vek::dbg_read_word_from_string(line.c_str(), 1, word, &skipped),
+              static_cast<int>(digits));
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(std::string(word), number.substr(0, vek::DBG_WORD_SIZE - 1));
+    EXPECT_EQ(lines(line.c_str(), line.c_str(), 0, 0), 0) << digits;
+    EXPECT_EQ(lines(line.c_str(), ("x " + other + " y").c_str(), 0, 0), 1) << digits;
+    EXPECT_EQ(lines(line.c_str(), "x * y", 0, 0), 0) << digits;
+    EXPECT_EQ(lines(line.c_str(), ("x " + number + " z").c_str(), 0, 0), 1) << digits;
+    // A real whose normalised text (with "e+") outgrows the buffer.
+    const std::string real = "0." + number + "D5";
+    EXPECT_EQ(lines(real.c_str(), real.c_str(), 1e-6, 1e-6), 0);
+    int kind = 0;
+    vek::dbg_next_word_on_line(real.c_str(), 0, &kind, word, &skipped);
+    EXPECT_EQ(kind, vek::DBG_WORD_TEXT);
+    // Up to 301 characters a number fills the buffer and is one; past that it is text.
+    const bool fits = digits < static_cast<std::size_t>(vek::DBG_WORD_SIZE);
+    double values[2] = {-1, -1};
+    EXPECT_EQ(vek::dbg_read_dbl_from_string(line.c_str(), values, 2), fits ? 1 : 0) << digits;
+    double abs_eps = 9, rel_eps = 9;
+    vek::dbg_read_eps_from_line(("<< ABS_EPS " + number).c_str(), "f", 1, &abs_eps, &rel_eps);
+    EXPECT_EQ(abs_eps, fits ? std::strtod(number.c_str(), nullptr) : 9) << digits;
+    write_file("one.txt", "x 1\n" + line + "\n");
+    EXPECT_EQ(vek::find_string_in_file("one.txt", line.c_str(), 0, 1, 1e-6, 1e-6), 0);
+    EXPECT_EQ(vek::find_string_in_file("one.txt", "x 1.0", 0, 1, 1e-6, 1e-6), 1);
+  }
+}
+
+// A line ends at "\r\n" as it does at "\n": a CRLF file equals its LF copy.
+TEST_F(DbgCompTest, CrlfLinesEqualTheirLfCopies) {
+  EXPECT_EQ(compare("a 1.0\r\nb x\r\n&\r\n\r\nc (1, 2)\r\n", "a 1.0\nb x\nanything\nc (1, 2)\n"), 0);
+  EXPECT_EQ(read_file("dbgfile.dat"), "");
+  EXPECT_EQ(lines("a 7\r\n", "a 7", 0, 0, 0), 0);
+  EXPECT_EQ(lines("a 7\r", "a 7\n", 0, 0, 0), 0);
+  EXPECT_EQ(lines("word\r\n", "word", 0, 0, 0, 1), 0);
+  EXPECT_EQ(vek::is_wildcard_for_string("&\r\n"), 1);
+  // A carriage return inside a line stays part of its word.
+  EXPECT_EQ(lines("a\rb", "a b", 0, 0, 0), 1);
+  EXPECT_EQ(lines("a\r\rb", "a", 0, 0, 0), 1);
+  write_file("one.txt", "x 1\r\nbeta 2\r\n");
+  EXPECT_EQ(vek::find_string_in_file("one.txt", "beta 2", 0, 0, 0, 0), 1);
+  write_file("two.txt", "beta 2\nx 1\n");
+  EXPECT_EQ(vek::dbg_comp_two_files_search("one.txt", "two.txt", 0, 0, 0, 0), 0);
 }
 
 TEST_F(DbgCompTest, DirectiveLines) {
@@ -229,12 +294,79 @@ TEST_F(DbgCompTest, MassProperties) {
   missing.replace(row, missing.find('\n', row) - row, "Ixy");
   write_file("two.txt", missing);
   EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), 1);
-  // Lines 22 to 24 allow 2e-5 whatever the tolerance.
-  std::string loose = mass_prop_file(5.0);
-  loose.replace(loose.find("value 22.5"), 10, "value 22.5001");
-  write_file("two.txt", loose);
-  EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), 0);
   EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "missing.txt"), 9);
+}
+
+// A mass-property report of 26 lines: "value <n>.5" and tensor rows of 5.0 on the
+// diagonal, with the given lines replaced.
+std::string mass_prop_lines(const std::map<int, std::string>& lines,
+                            const std::string& head = "") {
+  std::string text = head;
+  for (int line = 1; line <= 26; ++line) {
+    auto it = lines.find(line);
+    if (it != lines.end())
+      text += it->second + "\n";
+    else if (line == 10 || line == 16)
+      text += "row 5.0 0 0\n";
+    else if (line == 11 || line == 17)
+      text += "row 0 5.0 0\n";
+    else if (line == 12 || line == 18)
+      text += "row 0 0 5.0\n";
+    else
+      text += "value " + std::to_string(line) + ".5\n";
+  }
+  return text;
+}
+
+// The tolerance of a line by its number: the relative tolerance starts at 1e-5; line 2
+// sets a length scale for line 7, lines 22 to 24 allow 2e-5 at least, line 26 is an
+// angle with 0.002 at least; inertia elements on small diagonals compare absolutely.
+TEST_F(DbgCompTest, MassPropertyLineRules) {
+  struct Row {
+    const char* what;
+    std::map<int, std::string> one, two;
+    const char* head;
+    int expected;
+  } rows[] = {
+      // 100 against 100.0015 is 1.5e-5 apart relatively.
+      {"line 22 allows 2e-5", {{22, "v 100"}}, {{22, "v 100.0015"}}, "", 0},
+      {"line 24 allows 2e-5", {{24, "v 100"}}, {{24, "v 100.0015"}}, "", 0},
+      {"line 21 does not", {{21, "v 100"}}, {{21, "v 100.0015"}}, "", 1},
+      {"line 25 does not", {{25, "v 100"}}, {{25, "v 100.0015"}}, "", 1},
+      {"a looser tolerance stays", {{22, "v 100"}}, {{22, "v 100.004"}},
+       "<< mp_eps 5e-5\n", 0},
+      // Line 7 takes the tolerance times the cube root of line 2's first value.
+      {"line 7 scaled by 2", {{2, "v 8"}, {7, "v 100"}}, {{2, "v 8"}, {7, "v 100.0015"}}, "", 0},
+      {"line 6 is not scaled", {{2, "v 8"}, {6, "v 100"}}, {{2, "v 8"}, {6, "v 100.0015"}}, "", 1},
+      // Up to 1e-9 line 2 gives the tolerance itself as the scale: 1e-10 for line 7.
+      {"scale at 1e-9", {{2, "v 1e-9"}, {7, "v 100"}}, {{2, "v 1e-9"}, {7, "v 100.0000005"}}, "", 1},
+      {"scale above 1e-9", {{2, "v 2e-9"}, {7, "v 100"}}, {{2, "v 2e-9"}, {7, "v 100.0000005"}},
+       "", 0},
+      {"line 2 compares as it is", {{2, "v 8"}}, {{2, "v 8.001"}}, "", 1},
+      // Line 26: the tolerance in degrees, 0.002 at least.
+      {"line 26 allows 0.002", {{26, "v 10"}}, {{26, "v 10.015"}}, "", 0},
+      {"line 26 not more", {{26, "v 10"}}, {{26, "v 10.03"}}, "", 1},
+      {"line 26 in degrees", {{26, "v 10"}}, {{26, "v 10.03"}}, "<< mp_eps 1e-4\n", 0},
+      // Inertia: an element whose smaller diagonal scale is at most 1e-9 differs by more
+      // than the tolerance (1e-5), else by more than the tolerance times the larger.
+      {"small diagonal 1e-9", {{10, "row 1e-9 0 0"}}, {{10, "row 2e-9 0 0"}}, "", 0},
+      {"small diagonal 1.1e-9", {{10, "row 1.1e-9 0 0"}}, {{10, "row 2e-9 0 0"}}, "", 1},
+      {"small diagonal, far", {{16, "row 1e-9 0 0"}}, {{16, "row 2e-5 0 0"}}, "", 1},
+  };
+  for (const Row& row : rows) {
+    write_file("one.txt", mass_prop_lines(row.one, row.head));
+    write_file("two.txt", mass_prop_lines(row.two, row.head));
+    EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), row.expected) << row.what;
+  }
+}
+
+// Text lines compare up to their line end: "\r\n", "\n" or none.
+TEST_F(DbgCompTest, MassPropertyTextLinesIgnoreTheLineEnd) {
+  write_file("one.txt", mass_prop_lines({{1, "MASS PROPERTIES"}}));
+  write_file("two.txt", mass_prop_lines({{1, "MASS PROPERTIES\r"}}));
+  EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), 0);
+  write_file("two.txt", mass_prop_lines({{1, "MASS PROPERTIES "}}));
+  EXPECT_EQ(vek::dbg_comp_two_files_mass_prop("one.txt", "two.txt"), 1);
 }
 
 }  // namespace

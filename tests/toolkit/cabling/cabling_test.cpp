@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <map>
 #include <string>
@@ -27,6 +28,7 @@ struct Cabling {
   std::map<std::u16string, int> cables;  // name -> id
   std::vector<NameEntry> bundle_names;
   std::vector<std::vector<int>> connector_tables;  // without their -1 ends
+  bool lead_minus_one = false;  // a -1 stands before each table, as a shorter one's end
   int released = 0;
   VynError param_result = 0;
   VynError length_result = 1;
@@ -83,18 +85,22 @@ VynError get_bundle_cables(int, VynWord, VynWord, VynWord, VynWord, VynWord name
   return static_cast<VynError>(cabling().bundle_names.size());
 }
 
-// The host's connector tables, each ended by -1, kept until released.
-std::vector<std::vector<int>> table_storage;
+// The host's connector tables, each ended by -1 (and led by one when asked), one after
+// the other in one block, as a host may keep them; kept until released.
+std::vector<int> table_storage;
 std::vector<int*> table_pointers;
 
 VynError get_assy_connectors(int, VynWord, VynWord, VynWord tables, VynWord) {
   table_storage.clear();
   table_pointers.clear();
-  for (std::vector<int> table : cabling().connector_tables) {
-    table.push_back(-1);
-    table_storage.push_back(table);
+  std::vector<std::size_t> starts;
+  for (const std::vector<int>& table : cabling().connector_tables) {
+    if (cabling().lead_minus_one) table_storage.push_back(-1);
+    starts.push_back(table_storage.size());
+    table_storage.insert(table_storage.end(), table.begin(), table.end());
+    table_storage.push_back(-1);
   }
-  for (auto& table : table_storage) table_pointers.push_back(table.data());
+  for (std::size_t start : starts) table_pointers.push_back(table_storage.data() + start);
   *reinterpret_cast<int***>(tables) = table_pointers.data();
   return static_cast<VynError>(table_pointers.size());
 }
@@ -241,6 +247,40 @@ TEST_F(CablingTest, ConnectorsAreMatchedByTheirIdTables) {
   EXPECT_EQ(records[0].owner, assembly);
   EXPECT_EQ(cabling().released, 3);
   VynArrayFree(&all);
+}
+
+// A path length outside 0 to 25 is refused before the host is asked: a negative one
+// read before the host's table (the -1 there answered "exists"), a longer one past the
+// path. A -1 inside the path does not lead past the end of a shorter host table.
+TEST_F(CablingTest, ConnectorPathLengthsOutsideTheTableAreRefused) {
+  cabling().connector_tables = {{7}, {}, std::vector<int>(25, 3)};
+  cabling().lead_minus_one = true;
+  VynAsmcomppath path{};
+  path.owner = assembly;
+  for (int& id : path.comp_id_table) id = 3;
+  const struct {
+    int length;
+    VynError expected;
+  } rows[] = {{-1, -2}, {-25, -2}, {INT_MIN, -2}, {26, -2}, {INT_MAX, -2},
+              {0, 0},   {25, 0},   {24, -4}};
+  for (const auto& row : rows) {
+    path.table_num = row.length;
+    VynCblConnector connector{};
+    connector.table_num = 99;
+    EXPECT_EQ(VynCblConnectorInit(&path, &connector), row.expected) << row.length;
+    if (row.expected == -2) {
+      EXPECT_EQ(connector.table_num, 99) << row.length;
+    }
+  }
+  EXPECT_EQ(cabling().released, 3);  // only the lengths in range asked the host
+  // {7, -1, 9} against the host's {7} followed by {9}: the first table ends at its -1.
+  cabling().connector_tables = {{7}, {9}};
+  cabling().lead_minus_one = false;
+  int ids[] = {7, -1, 9};
+  std::memcpy(path.comp_id_table, ids, sizeof ids);
+  path.table_num = 3;
+  VynCblConnector connector{};
+  EXPECT_EQ(VynCblConnectorInit(&path, &connector), -4);
 }
 
 TEST_F(CablingTest, RecordsAndTheirNames) {

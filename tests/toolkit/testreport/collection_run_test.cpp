@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <deque>
+#include <algorithm>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -34,6 +37,7 @@ struct MenuUser {
   std::vector<int> answers;         // what each pressed button's action answered
   std::deque<std::u16string> typed;
   VynSelection pick = nullptr;
+  std::vector<VynSelection> picks;  // a selection of several items, taken before pick
 };
 
 MenuUser& user() {
@@ -62,6 +66,11 @@ VynError menu_process(int, const char*, int*) {
 VynSelection pick_list[1];
 VynError select(int, const char*, int, VynSelection*, VynSelectionFilter*, VynSelectionEnv, VynWord,
                 VynArray* selections, int* count) {
+  if (!user().picks.empty()) {
+    *selections = user().picks.data();
+    *count = static_cast<int>(user().picks.size());
+    return 0;
+  }
   if (!user().pick) return -3;
   pick_list[0] = user().pick;
   *selections = pick_list;
@@ -101,6 +110,7 @@ class CollectionRunTest : public yrltest::ToolkitTest {
   }
   void TearDown() override {
     if (user().pick) VynSelectionFree(&user().pick);
+    for (VynSelection& one : user().picks) VynSelectionFree(&one);
     ToolkitTest::TearDown();
   }
 
@@ -141,6 +151,132 @@ TEST_F(CollectionRunTest, AnAssemblyAlsoListsItsComponents) {
   std::string line = "Id " + std::to_string(component) + ",\ttype 1000,\tstatus: VYN_FEAT_ACTIVE\n";
   std::string one = "Number of features:\t1\n" + line;
   EXPECT_EQ(run(top, {"Solid Features"}), "\n# Solid features\n" + one + one + one);
+}
+
+// A small animation store of the test's own: movies hold frames, frames hold objects,
+// each frame and object with the transform it was made with.
+struct AnimItem {
+  std::vector<VynWord> members;  // frames of a movie, objects of a frame
+  double matrix[4][4] = {};
+  VynWord owner = 0;
+  bool deleted = false;
+};
+std::vector<std::unique_ptr<AnimItem>>& anim_items() {
+  static std::vector<std::unique_ptr<AnimItem>> items;
+  return items;
+}
+VynWord anim_new(VynWord matrix, VynWord owner) {
+  anim_items().push_back(std::make_unique<AnimItem>());
+  AnimItem* item = anim_items().back().get();
+  if (matrix) std::memcpy(item->matrix, reinterpret_cast<const void*>(matrix), sizeof item->matrix);
+  item->owner = owner;
+  return reinterpret_cast<VynWord>(item);
+}
+AnimItem* anim(VynWord handle) { return reinterpret_cast<AnimItem*>(handle); }
+VynError movie_create(int, VynWord solid, VynWord out) {
+  *reinterpret_cast<VynWord*>(out) = anim_new(0, solid);
+  return 0;
+}
+VynError frame_create(int, VynWord matrix, VynWord out) {
+  *reinterpret_cast<VynWord*>(out) = anim_new(matrix, 0);
+  return 0;
+}
+VynError object_create(int, VynWord owner, VynWord matrix, VynWord out) {
+  *reinterpret_cast<VynWord*>(out) = anim_new(matrix, owner);
+  return 0;
+}
+VynError member_add(int, VynWord holder, VynWord member) {
+  anim(holder)->members.push_back(member);
+  return 0;
+}
+VynError member_remove(int, VynWord holder, VynWord member) {
+  auto& members = anim(holder)->members;
+  members.erase(std::remove(members.begin(), members.end(), member), members.end());
+  return 0;
+}
+VynError item_delete(int, VynWord handle) {
+  anim(handle)->deleted = true;
+  return 0;
+}
+VynError members_visit(VynWord holder, VynItemVisitActionNoStatus action,
+                       VynItemFilterAction filter, void* data) {
+  for (VynWord member : anim(holder)->members) {
+    void* item = reinterpret_cast<void*>(member);
+    if (filter && filter(item, data) == VYN_TK_CONTINUE) continue;
+    if (VynError status = action(item, data)) return status;
+  }
+  return 0;
+}
+VynError frames_visit(int, VynAnimmovie movie, VynItemVisitActionNoStatus action,
+                      VynItemFilterAction filter, void* data) {
+  return members_visit(reinterpret_cast<VynWord>(movie), action, filter, data);
+}
+VynError objects_visit(int, VynAnimframe frame, VynItemVisitActionNoStatus action,
+                       VynItemFilterAction filter, void* data) {
+  return members_visit(reinterpret_cast<VynWord>(frame), action, filter, data);
+}
+VynError batch_start(int, VynWord, VynWord, VynWord) { return 0; }
+
+class CollectionAnimationTest : public CollectionRunTest {
+ protected:
+  void SetUp() override {
+    anim_items().clear();
+    CollectionRunTest::SetUp();
+    table_options.extra.insert(
+        table_options.extra.end(),
+        {yrltest::host_row(&movie_create, "VynAnimmovieCreate_v"),
+         yrltest::host_row(&frame_create, "VynAnimframeCreate_v"),
+         yrltest::host_row(&object_create, "VynAnimobjectCreate_v"),
+         yrltest::host_row(&member_add, "VynAnimframeObjAdd_v"),
+         yrltest::host_row(&member_add, "VynAnimmovieFrameAdd_v"),
+         yrltest::host_row(&member_remove, "VynAnimframeObjRemove_v"),
+         yrltest::host_row(&member_remove, "VynAnimmovieFrameRemove_v"),
+         yrltest::host_row(&item_delete, "VynAnimobjectDelete_v"),
+         yrltest::host_row(&item_delete, "VynAnimframeDelete_v"),
+         yrltest::host_row(&item_delete, "VynAnimmovieDelete_v"),
+         yrltest::host_row(&frames_visit, "VynAnimmovieFrameVisit_v"),
+         yrltest::host_row(&objects_visit, "VynAnimframeObjVisit_v"),
+         yrltest::host_row(&batch_start, "VynBatchAnimationStart_v")});
+    bind_table();
+  }
+  void TearDown() override {
+    CollectionRunTest::TearDown();
+    anim_items().clear();
+  }
+};
+
+// Every picked part is animated, however many: ten frames, each with one object per
+// part, rotated about x by 36 degrees a frame; all of it is taken down afterwards.
+TEST_F(CollectionAnimationTest, EveryPickedPartMovesInEachOfTenFrames) {
+  for (int parts : {1, 12}) {
+    anim_items().clear();
+    for (VynSelection& one : user().picks) VynSelectionFree(&one);
+    user().picks.clear();
+    for (int i = 0; i < parts; ++i) {
+      VynModelitem item{yrlhost::model_type_part, 0, part};
+      VynSelection selection = nullptr;
+      ASSERT_EQ(VynSelectionAlloc(nullptr, &item, &selection), 0);
+      user().picks.push_back(selection);
+    }
+    std::string before = yrltest::read_file(dir.file("visitcollect.dat"));
+    std::string expected =
+        "\n# Animation frames & objects\nNumber of anim frames: 10\nFrame #\tNumber of objs in frame\n";
+    for (int k = 1; k <= 10; ++k) expected += std::to_string(k) + "\t" + std::to_string(parts) + "\n";
+    EXPECT_EQ(run(part, {"Animation"}), before + expected) << parts;
+    const AnimItem* movie = anim_items().front().get();
+    ASSERT_EQ(movie->owner, reinterpret_cast<VynWord>(part));
+    int objects = 0;
+    for (const auto& item : anim_items()) {
+      EXPECT_TRUE(item->deleted);
+      EXPECT_TRUE(item->members.empty());
+      if (item->owner == reinterpret_cast<VynWord>(part) && item.get() != movie) ++objects;
+    }
+    EXPECT_EQ(objects, 10 * parts);
+    // Frame 5 turns by 180 degrees.
+    const AnimItem* fifth = anim_items()[1 + 4 * (parts + 1)].get();
+    EXPECT_NEAR(fifth->matrix[1][1], -1, 1e-12);
+    EXPECT_NEAR(fifth->matrix[2][1], 0, 1e-12);
+  }
 }
 
 TEST_F(CollectionRunTest, CsysAndDimensions) {

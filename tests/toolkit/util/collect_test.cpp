@@ -16,6 +16,11 @@
 #include "host/display/graphics.h"
 #include "host/util/live_objects.h"
 #include "host/store/models.h"
+#include "host/plugin/call_log.h"
+#include "host/geometry/geometry.h"
+#include "host/util/host_testing.h"
+#include "host/store/model_geometry.h"
+#include "host/store/model_store.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
 #include "toolkit/api/catalogue_drawing_featref_api.h"
@@ -226,6 +231,17 @@ TEST_F(CollectTest, ElementsWithCopiesOfTheirPaths) {
   EXPECT_EQ(VynUtilElemtreeElementArrayFree(&elements), 0);
   EXPECT_EQ(elements, nullptr);
   EXPECT_EQ(yrlhost::tree_counts().paths, 0u);
+
+  // A copy or an add that fails ends the visit: the paths already collected are freed
+  // with the array, the one being copied by the action.
+  for (const char* key : {"VynElempathCopy_v", "VynArrayObjectAdd_v"}) {
+    yrlhost::call_log_fail_on_call(key, 3, VYN_TK_GENERAL_ERROR);
+    elements = reinterpret_cast<VynArray>(0x1);
+    EXPECT_EQ(VynUtilCollectElemtreeElements(tree, nullptr, &elements), VYN_TK_GENERAL_ERROR)
+        << key;
+    EXPECT_EQ(elements, nullptr);
+    EXPECT_EQ(yrlhost::tree_counts().paths, 0u) << key;
+  }
   yrlhost::tree_free(tree);
 }
 
@@ -375,6 +391,72 @@ TEST_F(CollectRowsTest, CrossSectionsKeepAnEmptyArray) {
   VynArraySizeGet(sections, &n);
   EXPECT_EQ(n, 0);
   VynArrayFree(&sections);
+}
+
+// A feature visit that answers -4 when it visits nothing, as a host may.
+VynError feature_visit_or_not_found(int, VynSolid solid, VynFeatureVisitAction action,
+                                    VynFeatureFilterAction filter, void* data) {
+  int visited = 0;
+  for (int id : yrlhost::host_feature_ids(solid)) {
+    VynFeature feature{yrlhost::item_type_feature, id, solid};
+    VynError status = filter ? filter(&feature, data) : VYN_TK_NO_ERROR;
+    if (status == VYN_TK_CONTINUE) continue;
+    ++visited;
+    status = action(&feature, status, data);
+    if (status != VYN_TK_NO_ERROR) return status;
+  }
+  return visited ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
+}
+
+class CollectNotFoundTest : public CollectTest {
+ protected:
+  std::vector<win_export_entry> extra_rows() override {
+    return {yrltest::host_row(&feature_visit_or_not_found, "VynSolidFeatVisit_v")};
+  }
+};
+
+// One level without datum-point features passes the collector's -4 on; the collection
+// over an assembly goes on to its components all the same.
+TEST_F(CollectNotFoundTest, DatumPointsOfAssemblyComponents) {
+  int point_feature = yrlhost::host_feature_add(part, 931, "PNT0", {});
+  yrlhost::StoredDatum point;
+  point.feature_id = point_feature;
+  point.kind = yrlhost::DatumKind::point;
+  point.name = u"PNT0";
+  std::vector<int> ids;
+  ASSERT_TRUE(yrlhost::part_geometry_testing_set(part, yrlhost::geom::Shape{}, {point}, &ids));
+  std::string error;
+  VynMdl assembly = yrlhost::host_assembly_create("ASM", error);
+  ASSERT_TRUE(assembly) << error;
+  int component = yrlhost::host_component_add(assembly, part, "");
+  ASSERT_GT(component, 0);
+
+  VynArray selections = nullptr;
+  ASSERT_EQ(VynArrayAlloc(0, sizeof(VynSelection), 1, &selections), 0);
+  EXPECT_EQ(VynUtilCollectOneLevelDtmPnts(assembly, nullptr, &selections), VYN_TK_E_NOT_FOUND);
+  EXPECT_EQ(VynUtilCollectOneLevelDtmPnts(part, nullptr, &selections), 0);
+  int n = 0;
+  VynArraySizeGet(selections, &n);
+  EXPECT_EQ(n, 1);
+  VynUtilSelectionArrayFree(&selections);
+
+  int count = 0;
+  ASSERT_EQ(VynUtilCollectSolidDtmPnts(assembly, &selections, &count), 0);
+  ASSERT_EQ(count, 1);
+  VynModelitem item{};
+  ASSERT_EQ(VynSelectionModelitemGet(static_cast<VynSelection*>(selections)[0], &item), 0);
+  EXPECT_EQ(item.type, yrlhost::item_type_point);
+  EXPECT_EQ(item.id, ids[0]);
+  EXPECT_EQ(item.owner, part);
+  VynUtilSelectionArrayFree(&selections);
+
+  // A part of no datum points gives -4 and no array.
+  VynMdl empty = yrlhost::host_model_create(yrlhost::model_type_part, "EMPTY", error);
+  selections = reinterpret_cast<VynArray>(0x1);
+  count = 7;
+  EXPECT_EQ(VynUtilCollectSolidDtmPnts(empty, &selections, &count), VYN_TK_E_NOT_FOUND);
+  EXPECT_EQ(selections, nullptr);
+  EXPECT_EQ(count, 7);
 }
 
 }  // namespace

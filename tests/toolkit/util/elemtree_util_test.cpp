@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,15 +12,19 @@
 #include "host/store/elemtrees.h"
 #include "host/api/host_behaviours.h"
 #include "host/store/models.h"
+#include "host/display/graphics.h"
 #include "platform/w32/path.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test.h"
 #include "toolkit/api/app_api.h"
+#include "toolkit/api/catalogue_2d_draw_api.h"
 #include "toolkit/api/catalogue_drawing_featref_api.h"
 #include "toolkit/api/catalogue_feature_option_api.h"
+#include "toolkit/api/catalogue_output_udfreference_api.h"
 #include "toolkit/api/catalogue_udfvardim_xsec_api.h"
+#include "toolkit/util/elemtree_util_testing.h"
 
 namespace {
 
@@ -120,10 +125,64 @@ TEST_F(ElemtreeUtilTest, PointersPrintOverTheirWholeWidth) {
   pointer.value.value.p = reinterpret_cast<void*>(std::uintptr_t{0x7f12345678ab});
   VynUtilElemtreeRow null_pointer{1, 3, {VYN_VALUE_TYPE_POINTER, 0, {0}}};
   VynElement tree = build({row(0, 386), pointer, null_pointer});
-  std::string text = printed(tree);
-  EXPECT_NE(text.find("VALUE"), 0u);
-  EXPECT_NE(text.find("POINTER           = 7f12345678ab\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("POINTER           = **\n"), std::string::npos) << text;
+  EXPECT_EQ(printed(tree),
+            "Element tree\n============\n\n"
+            "FEATURE_TREE   Elem Id: 386    (COMPOUND) \n"
+            " |---not exist   Elem Id:   3   POINTER           = 7f12345678ab\n"
+            " |---not exist   Elem Id:   3   POINTER           = **\n");
+}
+
+// An element whose id the host cannot read: the id as the host's query left it.
+VynError id_get_fails(int, VynElement, int* id) {
+  *id = 99999;
+  return VYN_TK_BAD_INPUTS;
+}
+
+class ElemtreeBadIdTest : public ElemtreeUtilTest {
+ protected:
+  void SetUp() override {
+    ToolkitTest::SetUp();
+    table_options.extra = {yrltest::host_row(&id_get_fails, "VynElementIdGet_v")};
+    bind_table();
+    ASSERT_TRUE(w32::w32_set_drive('C', dir.path().c_str()));
+    ASSERT_TRUE(w32::w32_set_current_drive('C'));
+  }
+};
+
+TEST_F(ElemtreeBadIdTest, AnUnreadableIdIsPrintedAsTheHostLeftIt) {
+  VynElement tree = build({row(0, 386)});
+  EXPECT_EQ(VynUtilShowTreeInInfo(tree), VYN_TK_BAD_INPUTS);
+  EXPECT_EQ(yrltest::read_file(dir.file("elemtree.inf")),
+            "Element tree\n============\n\nElement id 99999 is bad valued \n");
+}
+
+// Tree text is drawn 15 high with a width factor of 0.75, whatever the host's current
+// attributes, which are set back; an advance moves right 22.5 units a character.
+TEST_F(ElemtreeUtilTest, TextIsDrawnFifteenHighThreeQuartersWide) {
+  elemtree_util_testing_reset();
+  ASSERT_EQ(VynTextHeightCurrentSet(4.0), 0);
+  ASSERT_EQ(VynTextWidthFactorCurrentSet(0.5), 0);
+  ASSERT_EQ(VynUtilDisp("abc", 1), 0);
+  ASSERT_EQ(VynUtilDisp("d", 0), 0);
+  ASSERT_EQ(VynUtilDisp("e", 0), 0);
+  const yrlhost::WindowState* window = yrlhost::window_find(yrlhost::window_current());
+  ASSERT_NE(window, nullptr);
+  ASSERT_GE(window->display_list.size(), 3u);
+  const auto* entry = &window->display_list[window->display_list.size() - 3];
+  const struct {
+    const char* text;
+    double x;
+  } drawn[] = {{"abc", 20.0}, {"d", 20.0 + 3 * 22.5}, {"e", 20.0 + 3 * 22.5}};
+  for (const auto& expected : drawn) {
+    EXPECT_EQ(entry->text, expected.text);
+    EXPECT_EQ(entry->text_height, 15.0);
+    EXPECT_EQ(entry->text_width_factor, 0.75);
+    EXPECT_EQ(entry->points[0], (std::vector<double>{expected.x, 700.0, 0.0})) << expected.text;
+    ++entry;
+  }
+  EXPECT_EQ(yrlhost::graphics_state().text_height, 4.0);
+  EXPECT_EQ(yrlhost::graphics_state().text_width_factor, 0.5);
+  EXPECT_EQ(VynUtilDisp(nullptr, 0), VYN_TK_BAD_INPUTS);
 }
 
 TEST_F(ElemtreeUtilTest, SelectionsAndTransformsPrintTheirDetails) {
@@ -386,19 +445,31 @@ TEST_F(OriginalGeomTest, TheFirstThroughConstraintOfAHiddenDatumPlane) {
   VynSelectionFree(&surface);
 }
 
-TEST_F(ElemtreeUtilTest, SelectionUnderALongerComponentPath) {
+// An assembly TOP placing SUB-1 (of SUB), which places BOLT-1 (of the part BOLT), and the
+// path {SUB-1, BOLT-1} from TOP.
+struct TwoLevels {
+  VynMdl top, sub, bolt;
+  int sub1, bolt1;
+  VynAsmcomppath target;
+};
+TwoLevels two_levels() {
   std::string error;
-  VynMdl top = yrlhost::host_assembly_create("TOP", error);
-  VynMdl sub = yrlhost::host_assembly_create("SUB", error);
-  VynMdl bolt = yrlhost::host_model_create(yrlhost::model_type_part, "BOLT", error);
-  int sub1 = yrlhost::host_component_add(top, sub, "SUB-1");
-  int bolt1 = yrlhost::host_component_add(sub, bolt, "BOLT-1");
-  VynAsmcomppath target{};
-  target.owner = top;
-  target.comp_id_table[0] = sub1;
-  target.comp_id_table[1] = bolt1;
-  target.comp_id_table[2] = -1;
-  target.table_num = 2;
+  TwoLevels a{};
+  a.top = yrlhost::host_assembly_create("TOP", error);
+  a.sub = yrlhost::host_assembly_create("SUB", error);
+  a.bolt = yrlhost::host_model_create(yrlhost::model_type_part, "BOLT", error);
+  a.sub1 = yrlhost::host_component_add(a.top, a.sub, "SUB-1");
+  a.bolt1 = yrlhost::host_component_add(a.sub, a.bolt, "BOLT-1");
+  a.target.owner = a.top;
+  a.target.comp_id_table[0] = a.sub1;
+  a.target.comp_id_table[1] = a.bolt1;
+  a.target.comp_id_table[2] = -1;
+  a.target.table_num = 2;
+  return a;
+}
+
+TEST_F(ElemtreeUtilTest, SelectionUnderALongerComponentPath) {
+  auto [top, sub, bolt, sub1, bolt1, target] = two_levels();
   VynModelitem surface{5, 7, bolt};
   VynSelection picked = nullptr;
   ASSERT_EQ(VynSelectionAlloc(nullptr, &surface, &picked), 0);
@@ -416,6 +487,70 @@ TEST_F(ElemtreeUtilTest, SelectionUnderALongerComponentPath) {
   EXPECT_EQ(moved, nullptr);
   VynSelectionFree(&other);
   VynSelectionFree(&picked);
+}
+
+// Selections that keep their component paths: the host's own allocation, with the path
+// kept here for VynSelectionAsmcomppathGet.
+std::map<VynSelection, VynAsmcomppath>& selection_paths() {
+  static std::map<VynSelection, VynAsmcomppath> paths;
+  return paths;
+}
+VynError selection_alloc_with_path(int context, VynAsmcomppath* path, VynModelitem* item,
+                                   VynSelection* selection) {
+  VynError status = yrlhost::Behaviour<yrlhost::HostApi::VynSelectionAlloc>::run(
+      context, path, item, selection);
+  if (status == 0 && path) selection_paths()[*selection] = *path;
+  return status;
+}
+VynError selection_path_get(int, VynSelection selection, VynAsmcomppath* path) {
+  auto it = selection_paths().find(selection);
+  if (it == selection_paths().end()) return VYN_TK_E_NOT_FOUND;
+  *path = it->second;
+  return 0;
+}
+
+class ElemtreeSelectionPathTest : public ElemtreeUtilTest {
+ protected:
+  void SetUp() override {
+    selection_paths().clear();
+    ToolkitTest::SetUp();
+    table_options.extra = {
+        yrltest::host_row(&selection_alloc_with_path, "VynSelectionAlloc_v"),
+        yrltest::host_row(&selection_path_get, "VynSelectionAsmcomppathGet_v")};
+    bind_table();
+  }
+};
+
+// The prefixes longer than the selection's own path are tried from the shortest: an item
+// of SUB gets {SUB-1}; a selection already under {SUB-1} is tried with the whole path.
+TEST_F(ElemtreeSelectionPathTest, TheShortestPrefixToTheItemsModelIsTaken) {
+  auto [top, sub, bolt, sub1, bolt1, target] = two_levels();
+  struct Case {
+    VynMdl owner;
+    int own_length;  // of the selection's path
+    VynError result;
+    int length;  // of the new selection's path
+  } cases[] = {{sub, 0, 0, 1}, {bolt, 0, 0, 2}, {bolt, 1, 0, 2}, {sub, 1, -4, 0},
+               {bolt, 2, -4, 0}};
+  for (const Case& c : cases) {
+    VynModelitem item{5, 8, c.owner};
+    VynAsmcomppath own{};
+    if (c.own_length > 0) {
+      ASSERT_EQ(VynAsmcomppathInit(top, target.comp_id_table, c.own_length, &own), 0);
+    }
+    VynSelection picked = nullptr;
+    ASSERT_EQ(VynSelectionAlloc(c.own_length ? &own : nullptr, &item, &picked), 0);
+    VynSelection moved = nullptr;
+    EXPECT_EQ(VynUtilSelectionChangeAsmcomppath(picked, &moved, &target), c.result);
+    if (c.result == 0) {
+      VynAsmcomppath path{};
+      ASSERT_EQ(VynSelectionAsmcomppathGet(moved, &path), 0);
+      EXPECT_EQ(path.table_num, c.length);
+      EXPECT_EQ(path.comp_id_table[0], sub1);
+      VynSelectionFree(&moved);
+    }
+    VynSelectionFree(&picked);
+  }
 }
 
 }  // namespace
