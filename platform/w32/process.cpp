@@ -234,8 +234,6 @@ DWORD find_program(const std::string& name, std::string* posix) {
   return first;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
 // The program of a command line without an application name (see process.h).
 DWORD program_of_line(const std::string& line, std::string* posix) {
   if (!line.empty() && line[0] == '"') {
