@@ -444,6 +444,8 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
                     SECURITY_ATTRIBUTES* /*thread_attributes*/, BOOL /*inherit_handles*/,
                     DWORD creation_flags, void* environment, const char* current_directory,
                     STARTUPINFOA* startup_info, PROCESS_INFORMATION* process_information) {
+  // A start is no wait: it runs whole, its strings freed and its descriptors closed.
+  W32NoCancel no_cancel;
   if ((application_name == nullptr && command_line == nullptr) || startup_info == nullptr ||
       startup_info->cb < sizeof(STARTUPINFOA) || process_information == nullptr)
     return fail(ERROR_INVALID_PARAMETER);
@@ -514,12 +516,9 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
   for (std::string& entry : entries) envp.push_back(entry.data());
   envp.push_back(nullptr);
 
-  {
-    W32NoCancel no_cancel;  // waitpid under g_lock
-    pthread_mutex_lock(&g_lock);
-    reap_orphans();
-    pthread_mutex_unlock(&g_lock);
-  }
+  pthread_mutex_lock(&g_lock);
+  reap_orphans();
+  pthread_mutex_unlock(&g_lock);
   pid_t pid = 0;
   int error = spawn(&pid, program, directory, creation_flags, ready[1], streams.fds, argv.data(),
                     envp.data());

@@ -49,7 +49,6 @@ DWORD fail_wait(DWORD code) {
 // WAIT_OBJECT_0 or WAIT_ABANDONED when the object is signalled (a mutex is then taken),
 // WAIT_TIMEOUT when not. Not a cancellation point: a mutex taken here is the caller's.
 DWORD poll(const Held& held) {
-  W32NoCancel no_cancel;
   switch (held.kind) {
     case W32_HANDLE_LOCAL_THREAD:
       return w32_thread_ended(held.object) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;

@@ -364,7 +364,8 @@ void ntsys_testing_reset() {
   std::int64_t deadline = w32::w32_clock_real_monotonic_ms() + 10000;
   while (g_alarm_threads.load() > 0 && w32::w32_clock_real_monotonic_ms() < deadline)
     sched_yield();
-  if (g_alarm_threads.load() > 0) std::fprintf(stderr, "ntsys_testing_reset: a timer thread is stuck\n");
+  if (g_alarm_threads.load() > 0)
+    std::fprintf(stderr, "ntsys_testing_reset: a timer thread is stuck\n");
   g_start_seconds = -1;
   g_error_bits = 0;
   g_sleep_hook = nullptr;

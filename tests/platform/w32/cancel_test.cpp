@@ -337,6 +337,36 @@ TEST_F(CancelTest, PipeWriteIntoAFullPipe) {
   }
 }
 
+// Closing the last handle of an object runs whole in a thread that is being ended: the
+// object is destroyed (a named mutex's files are closed under its module's lock).
+TEST_F(CancelTest, LastCloseRunsWholeInAnEndingThread) {
+  for (When when : kWhens) {
+    SCOPED_TRACE(name_of(when));
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Yrl\\Closed");
+    ASSERT_NE(mutex, nullptr);
+    kill_in_wait(when, [&] { CloseHandle(mutex); });
+    finishes_within("the mutexes after the kill", [] {
+      EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "Yrl\\Closed"), nullptr);
+      EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    });
+  }
+}
+
+// A thread that starts a thread while it is being ended still gets its handle.
+DWORD returns_at_once(void*) { return 0; }
+
+TEST_F(CancelTest, ThreadStartedByAnEndingThread) {
+  for (When when : kWhens) {
+    SCOPED_TRACE(name_of(when));
+    std::atomic<HANDLE> started{nullptr};
+    kill_in_wait(when,
+                 [&] { started = CreateThread(nullptr, 0, returns_at_once, nullptr, 0, nullptr); });
+    ASSERT_NE(started.load(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(started.load(), 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(CloseHandle(started.load()));
+  }
+}
+
 // A thread that ends (not killed) owning a mutex abandons it to the next owner in this
 // process too, as it would to another process.
 DWORD takes_and_returns(void* mutex) {

@@ -746,9 +746,8 @@ TEST_F(Process, KillingASleepingThreadLeavesTheClockWorking) {
     ASSERT_TRUE(yrltest::wait_until([] { return w32::clock_testing_waiting() > 0; }));
     EXPECT_NE(vek::vyn_kill_subprocess(thread), 0);
     int code = 0;
-    EXPECT_EQ(yrltest::finishes_within("the wait for the killed thread",
-                                       [&] { return vek::vyn_wait_for_subproc(1, &thread, &code); }),
-              0);
+    auto wait = [&] { return vek::vyn_wait_for_subproc(1, &thread, &code); };
+    EXPECT_EQ(yrltest::finishes_within("the wait for the killed thread", wait), 0);
     EXPECT_EQ(code, -1);
     vek::vyn_free_proc_handle(&thread);
     yrltest::finishes_within("the clock after the kill", [] {
