@@ -139,13 +139,14 @@ int nt_pipe_read(void* buffer, int item_size, int count, w32::HANDLE handle) {
   w32::DWORD got = 0;
   if (!w32::ReadFile(handle, buffer, static_cast<w32::DWORD>(wanted), &got, nullptr)) return -1;
   // A pipe gives what it holds: the rest of an item begun is read too, so that no byte
-  // taken from the pipe is lost. At the pipe's end a part item stays in the buffer
-  // uncounted, as fread leaves it.
+  // taken from the pipe is lost. At the end of the pipe (or of a file) a part item stays
+  // in the buffer uncounted, as fread leaves it.
   auto size = static_cast<w32::DWORD>(item_size);
   while (got % size != 0) {
     w32::DWORD more = 0;
     if (!w32::ReadFile(handle, static_cast<char*>(buffer) + got, size - got % size, &more,
-                       nullptr))
+                       nullptr) ||
+        more == 0)
       break;
     got += more;
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/w32/fileio.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/registry.h"
 #include "platform/w32/registry_testing.h"
@@ -18,6 +19,7 @@
 #include "tests/support/bounded_wait.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -85,6 +87,18 @@ TEST_F(NtWin, PipeReadCompletesAnItemBegun) {
   EXPECT_EQ(vek::nt_pipe_read(last, 4, 1, pair[0]), 0);
   EXPECT_EQ(last[0], 9);
   w32::CloseHandle(pair[0]);
+
+  // A file handle ends its part item at the file's end too.
+  yrltest::TempDir dir;
+  std::string path = dir.file("five");
+  yrltest::write_file(path, std::string(first, 5));
+  w32::HANDLE file = w32::CreateFileA(path.c_str(), w32::GENERIC_READ, 0, nullptr,
+                                      w32::OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, w32::INVALID_HANDLE_VALUE);
+  EXPECT_EQ(yrltest::finishes_within("a read to a file's end",
+                                     [&] { return vek::nt_pipe_read(items, 4, 2, file); }),
+            1);
+  w32::CloseHandle(file);
 }
 
 // Puts the values into a policy key below Explorer.
