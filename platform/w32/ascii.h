@@ -1,5 +1,6 @@
 // ASCII case folding: the only folding the stand-in applies to names (paths, registry
-// keys and values). Other characters compare as they stand. And the path delimiters.
+// keys and values). Other characters compare as they stand. And the path delimiters and
+// the blanks of a command line.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,12 @@ inline char ascii_lower(char c) {
 
 inline char16_t ascii_lower(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+// The blanks that separate the words of a command line: space and tab.
+template <typename Char>
+inline bool is_blank(Char c) {
+  return c == Char(' ') || c == Char('\t');
 }
 
 // Windows names take either slash between their parts.

@@ -3,13 +3,14 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/inotify.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 
+#include "platform/w32/cancel.h"
+#include "platform/w32/clock.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/handle.h"
@@ -62,7 +63,8 @@ bool matches(DWORD filter, uint32_t mask) {
   return (events_of(filter) & mask & ~kNameEvents) != 0;
 }
 
-// Reads every pending event and signals the watches it concerns. Called with g_lock held.
+// Reads every pending event and signals the watches it concerns. Called with g_lock held
+// and cancellation held off (cancel.h): the read is a cancellation point.
 void collect() {
   if (g_instance < 0) return;
   alignas(inotify_event) char buffer[16384];
@@ -109,6 +111,7 @@ HANDLE first_change(const char* function, const Char* name, BOOL watch_subtree, 
   if (!w32_resolve_path(name, posix, sizeof posix)) return INVALID_HANDLE_VALUE;
   Watch* watch = new (std::nothrow) Watch{{destroy_watch, 0}, -1, filter, false, nullptr};
   if (watch == nullptr) return fail(ERROR_NOT_ENOUGH_MEMORY);
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   if (g_instance < 0) g_instance = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   int error = g_instance < 0 ? errno : 0;
@@ -137,11 +140,32 @@ HANDLE first_change(const char* function, const Char* name, BOOL watch_subtree, 
   return handle;
 }
 
-long long now_ms() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+// Whether a change came for watch.
+bool changed(Watch* watch, int* instance) {
+  W32NoCancel no_cancel;
+  pthread_mutex_lock(&g_lock);
+  collect();
+  bool signalled = watch->signalled;
+  *instance = g_instance;
+  pthread_mutex_unlock(&g_lock);
+  return signalled;
 }
+
+// Waits for a change of watch; the pauses are the wait's cancellation points.
+DWORD wait_change(Watch* watch, DWORD milliseconds) {
+  long long deadline = milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
+  for (;;) {
+    int instance = -1;
+    if (changed(watch, &instance)) return WAIT_OBJECT_0;
+    long long left = milliseconds == INFINITE ? 1000 : deadline - w32_clock_real_monotonic_ms();
+    if (left <= 0) return WAIT_TIMEOUT;
+    pollfd ready{instance, POLLIN, 0};
+    poll(&ready, 1, static_cast<int>(left > 1000 ? 1000 : left));
+  }
+}
+
+// Cleanup of a wait: lets go of its watch when the thread ends there.
+void let_go(void* watch) { w32_handle_release(&static_cast<Watch*>(watch)->head); }
 
 }  // namespace
 
@@ -156,6 +180,7 @@ HANDLE FindFirstChangeNotificationW(const WCHAR* name, BOOL watch_subtree, DWORD
 BOOL FindNextChangeNotification(HANDLE handle) {
   auto* watch = reinterpret_cast<Watch*>(w32_handle_acquire(handle, W32_HANDLE_CHANGE));
   if (watch == nullptr) return FALSE;
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   collect();
   watch->signalled = false;
@@ -178,24 +203,10 @@ bool w32_is_change_notification(HANDLE handle) {
 DWORD w32_wait_change_notification(HANDLE handle, DWORD milliseconds) {
   auto* watch = reinterpret_cast<Watch*>(w32_handle_acquire(handle, W32_HANDLE_CHANGE));
   if (watch == nullptr) return WAIT_FAILED;
-  long long deadline = milliseconds == INFINITE ? 0 : now_ms() + milliseconds;
   DWORD result = WAIT_TIMEOUT;
-  for (;;) {
-    pthread_mutex_lock(&g_lock);
-    collect();
-    bool signalled = watch->signalled;
-    int instance = g_instance;
-    pthread_mutex_unlock(&g_lock);
-    if (signalled) {
-      result = WAIT_OBJECT_0;
-      break;
-    }
-    long long left = milliseconds == INFINITE ? 1000 : deadline - now_ms();
-    if (left <= 0) break;
-    pollfd ready{instance, POLLIN, 0};
-    poll(&ready, 1, static_cast<int>(left > 1000 ? 1000 : left));
-  }
-  w32_handle_release(&watch->head);
+  pthread_cleanup_push(let_go, watch);
+  result = wait_change(watch, milliseconds);
+  pthread_cleanup_pop(1);
   return result;
 }
 

@@ -106,34 +106,45 @@ timespec w32_clock_wall() {
   return now;
 }
 
-BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled) {
-  pthread_mutex_lock(&g_lock);
+namespace {
+
+// Ends a wait of w32_clock_wait, also when its thread is cancelled in it: the condition
+// wait takes the lock back before the thread ends, so the lock must go here or every
+// later reading of the clock would stop.
+void end_wait(void*) {
+  --g_waiting;
+  pthread_mutex_unlock(&g_lock);
+}
+
+// The wait proper, with g_lock held; a cancellation point.
+BOOL wait_locked(DWORD milliseconds, bool* cancelled) {
   unsigned epoch = g_epoch;
   bool testing = g_testing;
   std::int64_t start = testing ? g_test_monotonic_ms : w32_clock_real_monotonic_ms();
   std::int64_t deadline = milliseconds == INFINITE ? kInfinite : start + milliseconds;
   timespec real_deadline = from_ms(deadline);
-  BOOL passed = FALSE;
-  ++g_waiting;
   while (!*cancelled) {
-    if (epoch != g_epoch) {
-      passed = TRUE;
-      break;
-    }
-    if (deadline != kInfinite && testing && g_test_monotonic_ms >= deadline) {
-      passed = TRUE;
-      break;
-    }
+    if (epoch != g_epoch) return TRUE;
+    if (deadline != kInfinite && testing && g_test_monotonic_ms >= deadline) return TRUE;
     if (deadline == kInfinite || testing) {
       pthread_cond_wait(&g_wake, &g_lock);
     } else if (pthread_cond_clockwait(&g_wake, &g_lock, CLOCK_MONOTONIC, &real_deadline) ==
                ETIMEDOUT) {
-      passed = *cancelled ? FALSE : TRUE;
-      break;
+      return *cancelled ? FALSE : TRUE;
     }
   }
-  --g_waiting;
-  pthread_mutex_unlock(&g_lock);
+  return FALSE;
+}
+
+}  // namespace
+
+BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled) {
+  pthread_mutex_lock(&g_lock);
+  ++g_waiting;
+  BOOL passed = FALSE;
+  pthread_cleanup_push(end_wait, nullptr);
+  passed = wait_locked(milliseconds, cancelled);
+  pthread_cleanup_pop(1);
   return passed;
 }
 

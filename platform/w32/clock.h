@@ -31,7 +31,8 @@ timespec w32_clock_wall();
 // Waits for milliseconds on the layer's clock (INFINITE: without limit) unless
 // *cancelled becomes true meanwhile through w32_clock_cancel_wait: TRUE when the time
 // passed, FALSE when the wait was cancelled (also when it was before the call). On a
-// test's clock the wait ends when the test moves the clock past it.
+// test's clock the wait ends when the test moves the clock past it. A cancellation point
+// of the thread (cancel.h): a thread ended in it leaves the clock as it was.
 BOOL w32_clock_wait(DWORD milliseconds, bool* cancelled);
 
 // Sets *cancelled and wakes the waits that watch it.

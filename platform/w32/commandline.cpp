@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/w32/ascii.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/commandline_testing.h"
 #include "platform/w32/error.h"
@@ -24,8 +25,6 @@ namespace {
 // may hold it for its whole life. Guarded by g_lock.
 WCHAR* g_line = nullptr;
 pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
-
-bool is_blank(WCHAR c) { return c == u' ' || c == u'\t'; }
 
 std::size_t wide_length(const WCHAR* text) {
   std::size_t length = 0;

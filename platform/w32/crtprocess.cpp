@@ -1,5 +1,7 @@
 #include "platform/w32/crtprocess.h"
 
+#include <pthread.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -42,14 +44,45 @@ BOOL start(const char* application, std::string line, HANDLE* process) {
   return TRUE;
 }
 
-// Waits for the process and closes it: its exit code, or -1 with errno.
+void close_process(void* process) { CloseHandle(static_cast<HANDLE>(process)); }
+
+// Waits for the process and closes it: its exit code, or -1 with errno. The wait is a
+// cancellation point (cancel.h): a thread ended there closes the process all the same.
 int wait_for(HANDLE process) {
   DWORD code = 0;
-  bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
-               GetExitCodeProcess(process, &code);
+  bool ended = false;
+  pthread_cleanup_push(close_process, process);
+  ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0;
+  pthread_cleanup_pop(0);
+  ended = ended && GetExitCodeProcess(process, &code);
   DWORD error = GetLastError();
   CloseHandle(process);
   return ended ? static_cast<int>(code) : fail_errno(w32_errno_from_error(error));
+}
+
+// The command line of argv, each argument quoted as the Win32 rules ask; false when it
+// does not fit a command line.
+bool line_of(const char* const* argv, std::string* out) {
+  std::vector<WCHAR> line(LINE_CAPACITY);
+  int length = 0;
+  std::vector<WCHAR> wide(LINE_CAPACITY);
+  for (int i = 0; argv[i] != nullptr; ++i) {
+    if (MultiByteToWideChar(CP_ACP, 0, argv[i], -1, wide.data(), LINE_CAPACITY) == 0)
+      return false;
+    if (i > 0) {
+      if (length + 2 > LINE_CAPACITY) return false;
+      line[static_cast<std::size_t>(length++)] = u' ';
+      line[static_cast<std::size_t>(length)] = 0;
+    }
+    if (!w32_append_quoted_argument(line.data(), &length, LINE_CAPACITY, wide.data(), i == 0))
+      return false;
+  }
+  std::vector<char> narrow(static_cast<std::size_t>(LINE_CAPACITY) * 2);
+  if (WideCharToMultiByte(CP_ACP, 0, line.data(), -1, narrow.data(),
+                          static_cast<int>(narrow.size()), nullptr, nullptr) == 0)
+    return false;
+  *out = narrow.data();
+  return true;
 }
 
 }  // namespace
@@ -61,9 +94,10 @@ int system(const char* command) {
   bool found = length > 0 && length < sizeof interpreter;
   if (command == nullptr) return found ? 1 : 0;
   if (!found) return fail_errno(ENOENT);
-  std::string line = std::string(interpreter) + " /c " + command;
+  // Nothing to free is left while the wait runs.
   HANDLE process = nullptr;
-  if (!start(nullptr, line, &process)) return fail_errno(w32_errno_from_error(GetLastError()));
+  if (!start(nullptr, std::string(interpreter) + " /c " + command, &process))
+    return fail_errno(w32_errno_from_error(GetLastError()));
   return wait_for(process);
 }
 
@@ -72,28 +106,14 @@ std::intptr_t _spawnvp(int mode, const char* name, const char* const* argv) {
   if ((mode != _P_WAIT && mode != _P_NOWAIT) || name == nullptr || argv == nullptr ||
       argv[0] == nullptr)
     return fail_errno(EINVAL);
-  std::vector<WCHAR> line(LINE_CAPACITY);
-  int length = 0;
-  std::vector<WCHAR> wide(LINE_CAPACITY);
-  for (int i = 0; argv[i] != nullptr; ++i) {
-    if (MultiByteToWideChar(CP_ACP, 0, argv[i], -1, wide.data(), LINE_CAPACITY) == 0)
-      return fail_errno(E2BIG);
-    if (i > 0) {
-      if (length + 2 > LINE_CAPACITY) return fail_errno(E2BIG);
-      line[static_cast<std::size_t>(length++)] = u' ';
-      line[static_cast<std::size_t>(length)] = 0;
-    }
-    if (!w32_append_quoted_argument(line.data(), &length, LINE_CAPACITY, wide.data(), i == 0))
-      return fail_errno(E2BIG);
-  }
-  std::vector<char> narrow(static_cast<std::size_t>(LINE_CAPACITY) * 2);
-  if (WideCharToMultiByte(CP_ACP, 0, line.data(), -1, narrow.data(),
-                          static_cast<int>(narrow.size()), nullptr, nullptr) == 0)
-    return fail_errno(E2BIG);
   // The program is found by name; the line's first word is only what the child is told.
+  // Nothing to free is left while the wait runs.
   HANDLE process = nullptr;
-  if (!start(name, narrow.data(), &process))
-    return fail_errno(w32_errno_from_error(GetLastError()));
+  {
+    std::string line;
+    if (!line_of(argv, &line)) return fail_errno(E2BIG);
+    if (!start(name, line, &process)) return fail_errno(w32_errno_from_error(GetLastError()));
+  }
   if (mode == _P_NOWAIT) return reinterpret_cast<std::intptr_t>(process);
   return wait_for(process);
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/file.h"
@@ -125,6 +126,7 @@ HANDLE open_directory(const char* posix, DWORD disposition, DWORD access, DWORD 
   if (disposition == CREATE_NEW) return fail_open(ERROR_FILE_EXISTS);
   if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)
     return fail_open(ERROR_ACCESS_DENIED);
+  W32NoCancel no_cancel;  // open() under the share lock
   pthread_mutex_lock(&g_share_lock);
   int fd = -1;
   int error = EBUSY;
@@ -165,6 +167,7 @@ HANDLE create_file(const char* posix, DWORD access, DWORD share, DWORD dispositi
   // Share modes are checked, and the file entered on the chain, under one lock, so that
   // two threads opening one file cannot both pass; an existing file is emptied only once
   // its open is allowed.
+  W32NoCancel no_cancel;  // open() under the share lock
   pthread_mutex_lock(&g_share_lock);
   if (exists && share_conflict(st.st_dev, st.st_ino, access, share)) {
     pthread_mutex_unlock(&g_share_lock);
@@ -279,12 +282,10 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overl
   DWORD done = 0;
   int error = 0;
   if (file->pipe && count > 0) {
-    ssize_t got = -1;
-    do {
-      got = ::read(file->fd, buffer, count);
-    } while (got < 0 && errno == EINTR);
+    int failure = 0;
+    long got = w32_pipe_read(file->fd, buffer, count, &failure, &file->head);
     w32_handle_release(&file->head);
-    if (got < 0) return fail(w32_error_from_errno(errno));
+    if (got < 0) return fail(w32_error_from_errno(failure));
     if (got == 0) return fail(ERROR_BROKEN_PIPE);
     if (read != nullptr) *read = static_cast<DWORD>(got);
     return TRUE;
@@ -318,7 +319,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
   DWORD done = 0;
   int error = 0;
   if (file->pipe) {
-    done = static_cast<DWORD>(w32_pipe_write(file->fd, buffer, limit, &error));
+    done = static_cast<DWORD>(w32_pipe_write(file->fd, buffer, limit, &error, &file->head));
     w32_handle_release(&file->head);
     if (written != nullptr) *written = done;
     if (error == 0 && cut) error = ENOSPC;

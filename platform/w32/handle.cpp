@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/handle_testing.h"
@@ -47,8 +48,11 @@ Slot* find_slot(HANDLE handle) {
 // the object to destroy once the lock is let go, or null.
 W32HandleObject* unref(W32HandleObject* object) { return --object->refs == 0 ? object : nullptr; }
 
+// An object goes whole: its destroy may close descriptors, cancellation points.
 void destroy(W32HandleObject* object) {
-  if (object != nullptr) object->destroy(object);
+  if (object == nullptr) return;
+  W32NoCancel no_cancel;
+  object->destroy(object);
 }
 
 }  // namespace

@@ -18,8 +18,6 @@ namespace {
 
 constexpr int MAX_BATCH_DEPTH = 4;
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
 bool equal_folded(const std::string& a, const char* b) {
   return a.size() == std::strlen(b) && equal_ascii_folded(a.c_str(), b, a.size());
 }

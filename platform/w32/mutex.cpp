@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <new>
 #include <string>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/mutex_testing.h"
@@ -122,15 +124,29 @@ void destroy_handle(W32HandleObject* object) {
   delete handle;
 }
 
-// Takes shared for the calling thread; called with g_lock held.
+// Whether the thread of this process with the kernel id tid still runs. An id is used
+// again only after the kernel has gone through all the others.
+bool thread_runs(pid_t tid) {
+  return syscall(SYS_tgkill, getpid(), tid, 0) == 0 || errno != ESRCH;
+}
+
+// Takes shared for the calling thread; called with g_lock held. A thread of this process
+// that ended owning it (it returned, or was ended in a wait just after it took it)
+// abandoned it, as a process that ends does.
 DWORD take(Shared* shared) {
   pid_t self = gettid();
   if (shared->owner == self) {
     ++shared->count;
     return WAIT_OBJECT_0;
   }
-  if (shared->owner != 0) return WAIT_TIMEOUT;
   DWORD result = WAIT_OBJECT_0;
+  if (shared->owner != 0) {
+    if (thread_runs(shared->owner)) return WAIT_TIMEOUT;
+    // This process keeps the owner's lock of a named mutex: it passes to the caller.
+    shared->owner = self;
+    shared->count = 1;
+    return WAIT_ABANDONED;
+  }
   if (shared->holder_fd >= 0) {
     if (flock(shared->owner_fd, LOCK_EX | LOCK_NB) != 0) return WAIT_TIMEOUT;
     // A process id left in the file: its owner ended without letting go.
@@ -192,6 +208,7 @@ Shared* find_or_open(const char* name, bool create, bool* existed, DWORD* code) 
 
 HANDLE CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initial_owner, const char* name) {
   if (w32_fault_hit("CreateMutexA")) return nullptr;
+  W32NoCancel no_cancel;  // files are opened and closed under g_lock
   if (attributes != nullptr && attributes->nLength != sizeof(SECURITY_ATTRIBUTES))
     return fail(ERROR_INVALID_PARAMETER);
   if (name != nullptr && std::strlen(name) >= MAX_PATH) return fail(ERROR_FILENAME_EXCED_RANGE);
@@ -220,6 +237,7 @@ HANDLE OpenMutexA(DWORD, BOOL, const char* name) {
   if (w32_fault_hit("OpenMutexA")) return nullptr;
   if (name == nullptr || name[0] == '\0') return fail(ERROR_INVALID_PARAMETER);
   if (std::strlen(name) >= MAX_PATH) return fail(ERROR_FILENAME_EXCED_RANGE);
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   bool existed = false;
   DWORD code = ERROR_SUCCESS;
@@ -233,6 +251,7 @@ BOOL ReleaseMutex(HANDLE handle) {
   if (w32_fault_hit("ReleaseMutex")) return FALSE;
   auto* mutex = reinterpret_cast<MutexHandle*>(w32_handle_acquire(handle, W32_HANDLE_MUTEX));
   if (mutex == nullptr) return FALSE;
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   Shared* shared = mutex->shared;
   bool owner = shared->owner == gettid();
@@ -253,6 +272,7 @@ BOOL ReleaseMutex(HANDLE handle) {
 
 DWORD w32_mutex_try_take(W32HandleObject* object) {
   MutexHandle* mutex = reinterpret_cast<MutexHandle*>(object);
+  W32NoCancel no_cancel;  // the owner's id is written under g_lock
   pthread_mutex_lock(&g_lock);
   DWORD result = take(mutex->shared);
   pthread_mutex_unlock(&g_lock);

@@ -7,7 +7,8 @@
 // flock on the one, and the owning process an exclusive flock on the other, into which it
 // writes its id while it owns the mutex. So a name opens only while some process holds a
 // handle, and a process that ends lets go of its handles and its ownership with it; the
-// next owner is told WAIT_ABANDONED. Names are compared as they are (with case).
+// next owner is told WAIT_ABANDONED, as it is when the owner thread ends holding the
+// mutex. Names are compared as they are (with case).
 //
 // CreateMutexA, OpenMutexA and ReleaseMutex consult the fault facility (fault.h).
 #pragma once

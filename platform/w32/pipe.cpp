@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <time.h>
@@ -41,16 +42,17 @@ ssize_t peek_bytes(int fd, void* buffer, DWORD size) {
 
 }  // namespace
 
-std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* error) {
-  sigset_t pipe_signal;
-  sigset_t before;
-  sigemptyset(&pipe_signal);
-  sigaddset(&pipe_signal, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipe_signal, &before);
+namespace {
+
+// Cleanup of a pipe wait: lets go of the handle object when the thread ends there.
+void let_go(void* held) {
+  if (held != nullptr) w32_handle_release(static_cast<W32HandleObject*>(held));
+}
+
+std::size_t write_all(int fd, const char* data, std::size_t count, int* error) {
   std::size_t done = 0;
-  *error = 0;
   while (done < count) {
-    ssize_t put = ::write(fd, static_cast<const char*>(data) + done, count - done);
+    ssize_t put = ::write(fd, data + done, count - done);
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {
       *error = errno;
@@ -58,6 +60,32 @@ std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* err
     }
     done += static_cast<std::size_t>(put);
   }
+  return done;
+}
+
+long read_some(int fd, void* buffer, std::size_t count, int* error) {
+  ssize_t got = -1;
+  do {
+    got = ::read(fd, buffer, count);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) *error = errno;
+  return static_cast<long>(got);
+}
+
+}  // namespace
+
+std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* error,
+                           W32HandleObject* held) {
+  sigset_t pipe_signal;
+  sigset_t before;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe_signal, &before);
+  std::size_t done = 0;
+  *error = 0;
+  pthread_cleanup_push(let_go, held);
+  done = write_all(fd, static_cast<const char*>(data), count, error);
+  pthread_cleanup_pop(0);
   if (*error == EPIPE) {
     // Take away the signal this write raised, unless one was pending before.
     if (sigismember(&before, SIGPIPE) == 0) {
@@ -67,6 +95,15 @@ std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* err
   }
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
   return done;
+}
+
+long w32_pipe_read(int fd, void* buffer, std::size_t count, int* error, W32HandleObject* held) {
+  *error = 0;
+  long got = -1;
+  pthread_cleanup_push(let_go, held);
+  got = read_some(fd, buffer, count, error);
+  pthread_cleanup_pop(0);
+  return got;
 }
 
 BOOL CreatePipe(HANDLE* read_end, HANDLE* write_end, SECURITY_ATTRIBUTES* attributes, DWORD) {

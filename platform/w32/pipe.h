@@ -11,6 +11,7 @@
 #include <cstddef>
 
 #include "platform/w32/error.h"
+#include "platform/w32/handle.h"
 #include "platform/w32/process.h"
 #include "platform/w32/types.h"
 
@@ -36,7 +37,16 @@ BOOL PeekNamedPipe(HANDLE pipe, void* buffer, DWORD size, DWORD* read, DWORD* av
 
 // Writes count bytes of data to the descriptor fd, holding SIGPIPE back for the call and
 // taking away one that came, so that a reader that is gone ends no process. The bytes
-// written; *error gets errno of a failing write (EPIPE for a gone reader), else 0.
-std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* error);
+// written; *error gets errno of a failing write (EPIPE for a gone reader), else 0. A
+// write into a full pipe waits: a cancellation point (cancel.h), where a thread that
+// ends lets go of held, the handle object that fd belongs to (when given).
+std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* error,
+                           W32HandleObject* held = nullptr);
+
+// Reads what the pipe fd holds, at most count bytes, waiting for the first: the bytes
+// read, 0 at the pipe's end, -1 with *error set to errno. The wait is a cancellation
+// point, where a thread that ends lets go of held as above.
+long w32_pipe_read(int fd, void* buffer, std::size_t count, int* error,
+                   W32HandleObject* held = nullptr);
 
 }  // namespace w32

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/w32/ascii.h"
+#include "platform/w32/cancel.h"
 #include "platform/w32/codepage.h"
 #include "platform/w32/commandline.h"
 #include "platform/w32/console.h"
@@ -114,6 +115,7 @@ void update(Process* process) {
 
 void destroy_process(W32HandleObject* object) {
   Process* process = reinterpret_cast<Process*>(object);
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   update(process);
   if (process->child && !process->ended) {
@@ -149,6 +151,8 @@ Process* acquire_process(HANDLE handle, unsigned kinds) {
 
 void release(Process* process) { w32_handle_release(&process->head); }
 
+// Cleanup of a wait that holds a process: lets go of it when the thread ends there.
+void let_go(void* process) { release(static_cast<Process*>(process)); }
 
 // --- Finding the program ------------------------------------------------------------
 
@@ -233,8 +237,6 @@ DWORD find_program(const std::string& name, std::string* posix) {
   }
   return first;
 }
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // The program of a command line without an application name (see process.h).
 DWORD program_of_line(const std::string& line, std::string* posix) {
@@ -442,6 +444,8 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
                     SECURITY_ATTRIBUTES* /*thread_attributes*/, BOOL /*inherit_handles*/,
                     DWORD creation_flags, void* environment, const char* current_directory,
                     STARTUPINFOA* startup_info, PROCESS_INFORMATION* process_information) {
+  // A start is no wait: it runs whole, its strings freed and its descriptors closed.
+  W32NoCancel no_cancel;
   if ((application_name == nullptr && command_line == nullptr) || startup_info == nullptr ||
       startup_info->cb < sizeof(STARTUPINFOA) || process_information == nullptr)
     return fail(ERROR_INVALID_PARAMETER);
@@ -528,6 +532,7 @@ BOOL CreateProcessA(const char* application_name, char* command_line,
 
 bool w32_process_ended(W32HandleObject* object) {
   Process* process = reinterpret_cast<Process*>(object);
+  W32NoCancel no_cancel;  // waitpid under g_lock
   pthread_mutex_lock(&g_lock);
   update(process);
   bool ended = process->ended;
@@ -539,6 +544,7 @@ BOOL TerminateProcess(HANDLE handle, UINT exit_code) {
   if (w32_fault_hit("TerminateProcess")) return FALSE;
   Process* process = acquire_process(handle, W32_HANDLE_PROCESS);
   if (process == nullptr) return FALSE;
+  W32NoCancel no_cancel;  // the child is reaped under g_lock
   pthread_mutex_lock(&g_lock);
   update(process);
   int error = 0;
@@ -559,6 +565,39 @@ BOOL TerminateProcess(HANDLE handle, UINT exit_code) {
   return error == 0 ? TRUE : fail(w32_error_from_errno(error));
 }
 
+namespace {
+
+// Waits on the ready descriptor of a child; the poll and the read are cancellation points.
+DWORD wait_ready(Process* process, int fd, DWORD milliseconds) {
+  long long deadline = milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
+  for (;;) {
+    int timeout = -1;
+    if (milliseconds != INFINITE) {
+      long long left = deadline - w32_clock_real_monotonic_ms();
+      timeout = left <= 0 ? 0 : left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
+    }
+    pollfd wait = {fd, POLLIN, 0};
+    int polled = poll(&wait, 1, timeout);
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled < 0) return fail_wait(w32_error_from_errno(errno));
+    if (polled == 0) return WAIT_TIMEOUT;
+    char signal = 0;
+    ssize_t got = ::read(fd, &signal, 1);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got != 1) {
+      // The child let go of its end without telling: it will never be ready.
+      return fail_wait(ERROR_NOT_SUPPORTED);
+    }
+    W32NoCancel no_cancel;
+    pthread_mutex_lock(&g_lock);
+    process->ready = true;
+    pthread_mutex_unlock(&g_lock);
+    return 0;
+  }
+}
+
+}  // namespace
+
 DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
   Process* process = acquire_process(handle, W32_HANDLE_PROCESS);
   if (process == nullptr) return WAIT_FAILED;
@@ -572,36 +611,9 @@ DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
   } else if (!process->child || fd < 0) {
     result = fail_wait(ERROR_NOT_SUPPORTED);
   } else {
-    long long deadline =
-        milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
-    for (;;) {
-      int timeout = -1;
-      if (milliseconds != INFINITE) {
-        long long left = deadline - w32_clock_real_monotonic_ms();
-        timeout = left <= 0 ? 0 : left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
-      }
-      pollfd wait = {fd, POLLIN, 0};
-      int polled = poll(&wait, 1, timeout);
-      if (polled < 0 && errno == EINTR) continue;
-      if (polled < 0) {
-        result = fail_wait(w32_error_from_errno(errno));
-        break;
-      }
-      if (polled == 0) break;  // WAIT_TIMEOUT
-      char signal = 0;
-      ssize_t got = ::read(fd, &signal, 1);
-      if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      if (got == 1) {
-        pthread_mutex_lock(&g_lock);
-        process->ready = true;
-        pthread_mutex_unlock(&g_lock);
-        result = 0;
-      } else {
-        // The child let go of its end without telling: it will never be ready.
-        result = fail_wait(ERROR_NOT_SUPPORTED);
-      }
-      break;
-    }
+    pthread_cleanup_push(let_go, process);
+    result = wait_ready(process, fd, milliseconds);
+    pthread_cleanup_pop(0);
   }
   release(process);
   return result;
@@ -627,6 +639,7 @@ BOOL GetExitCodeProcess(HANDLE handle, DWORD* exit_code) {
   if (exit_code == nullptr) return fail(ERROR_INVALID_PARAMETER);
   Process* process = acquire_process(handle, W32_HANDLE_PROCESS);
   if (process == nullptr) return FALSE;
+  W32NoCancel no_cancel;  // waitpid under g_lock
   pthread_mutex_lock(&g_lock);
   update(process);
   bool known = !process->ended || process->child;

@@ -32,6 +32,7 @@ pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
 TableHost g_hosts[SOCKET_TESTING_HOSTS];
 int g_started = 0;
 int g_lookups = 0;
+char g_host_name[256] = "";  // set by a test; empty: the system's
 
 // The answer of gethostbyname, per thread as Win32 keeps it.
 struct HostBuffer {
@@ -158,7 +159,10 @@ int WSAGetLastError() { return static_cast<int>(GetLastError()); }
 int gethostname(char* name, int length) {
   if (w32_fault_hit("gethostname")) return SOCKET_ERROR;
   char own[256];
-  if (::gethostname(own, sizeof own) != 0) return fail(wsa_code(errno));
+  pthread_mutex_lock(&g_lock);
+  std::strcpy(own, g_host_name);
+  pthread_mutex_unlock(&g_lock);
+  if (own[0] == '\0' && ::gethostname(own, sizeof own) != 0) return fail(wsa_code(errno));
   own[sizeof own - 1] = '\0';
   if (name == nullptr || length <= 0 || std::strlen(own) >= static_cast<std::size_t>(length))
     return fail(WSAEFAULT);
@@ -326,6 +330,14 @@ bool socket_testing_add_host(const char* name, const char* const* aliases,
   return row != nullptr;
 }
 
+bool socket_testing_set_host_name(const char* name) {
+  if (name != nullptr && !fits(name)) return false;
+  pthread_mutex_lock(&g_lock);
+  std::strcpy(g_host_name, name != nullptr ? name : "");
+  pthread_mutex_unlock(&g_lock);
+  return true;
+}
+
 int socket_testing_lookups() {
   pthread_mutex_lock(&g_lock);
   int count = g_lookups;
@@ -338,6 +350,7 @@ void socket_testing_reset() {
   for (TableHost& h : g_hosts) h.name[0] = '\0';
   g_started = 0;
   g_lookups = 0;
+  g_host_name[0] = '\0';
   pthread_mutex_unlock(&g_lock);
 }
 

@@ -16,10 +16,15 @@ constexpr int SOCKET_TESTING_NAMES = 4;
 bool socket_testing_add_host(const char* name, const char* const* aliases,
                              const std::uint32_t* addresses, int count);
 
+// Makes gethostname answer name (at most 255 characters) in place of the system's host
+// name; null or empty goes back to the system's. false for a longer name.
+bool socket_testing_set_host_name(const char* name);
+
 // How many times gethostbyname was asked, table and system together.
 int socket_testing_lookups();
 
-// Empties the host table, the count of look-ups and the WSAStartup count.
+// Empties the host table, the count of look-ups and the WSAStartup count, and forgets
+// the host name set.
 void socket_testing_reset();
 
 }  // namespace w32

@@ -28,6 +28,8 @@ long g_processor = -1;
 // The user name a test set; empty: the effective user's.
 constexpr std::size_t kUserNameSize = 257;
 char g_user_name[kUserNameSize] = "";
+// The computer name a test set; empty: the host name.
+char g_computer_name[HOST_NAME_MAX + 1] = "";
 
 // A decimal number that fits limit, or -1.
 long parse_number(const char* text, long limit) {
@@ -155,7 +157,8 @@ BOOL GetComputerNameA(char* buffer, DWORD* size) {
     return FALSE;
   }
   char name[HOST_NAME_MAX + 1];
-  if (gethostname(name, sizeof name) != 0) {
+  std::strcpy(name, g_computer_name);
+  if (name[0] == '\0' && gethostname(name, sizeof name) != 0) {
     SetLastError(w32_error_from_errno(errno));
     return FALSE;
   }
@@ -207,6 +210,11 @@ void system_testing_set_user_name(const char* name) {
   std::strcpy(g_user_name, name);
 }
 
+void system_testing_set_computer_name(const char* name) {
+  if (name == nullptr || std::strlen(name) >= sizeof g_computer_name) name = "";
+  std::strcpy(g_computer_name, name);
+}
+
 void system_testing_set_default_lang_id(WORD lang_id) { g_default_lang_id = lang_id; }
 
 void system_testing_set_platform(DWORD platform_id) { g_platform = static_cast<long>(platform_id); }
@@ -218,6 +226,7 @@ void system_testing_reset() {
   g_platform = -1;
   g_processor = -1;
   g_user_name[0] = '\0';
+  g_computer_name[0] = '\0';
 }
 
 }  // namespace w32

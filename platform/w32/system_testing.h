@@ -17,7 +17,12 @@ void system_testing_set_processor(WORD architecture);
 // effective user's; null goes back to that.
 void system_testing_set_user_name(const char* name);
 
-// Puts the default language back to 0x0409 and forgets the platform, processor and user name set.
+// Makes GetComputerNameA answer name (copied; at most HOST_NAME_MAX characters) instead
+// of the host name; null or empty goes back to that.
+void system_testing_set_computer_name(const char* name);
+
+// Puts the default language back to 0x0409 and forgets the platform, processor, user
+// name and computer name set.
 void system_testing_reset();
 
 }  // namespace w32

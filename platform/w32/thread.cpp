@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/handle.h"
@@ -116,7 +117,11 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES* attributes, std::size_t stack_size,
     SetLastError(error == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : w32_error_from_errno(error));
     return nullptr;
   }
-  while (sem_wait(&thread->started) != 0 && errno == EINTR) {
+  {
+    // The handle must reach the caller: no end of this thread while it waits here.
+    W32NoCancel no_cancel;
+    while (sem_wait(&thread->started) != 0 && errno == EINTR) {
+    }
   }
   if (thread_id != nullptr) *thread_id = thread->id;
   return handle;

@@ -38,8 +38,8 @@ DWORD GetCurrentThreadId();
 HANDLE GetCurrentThread();
 
 // Asks the thread to end at its next cancellation point (a wait, a sleep, a read: POSIX
-// deferred cancellation, unlike Win32's immediate end) and records exit_code as its exit
-// code. TRUE when asked, also for a thread that has ended already (its code stays);
+// deferred cancellation, unlike Win32's immediate end; see cancel.h for what the layer's
+// waits let go of then) and records exit_code as its exit code. TRUE when asked, also for a thread that has ended already (its code stays);
 // FALSE with ERROR_INVALID_HANDLE for another handle.
 BOOL TerminateThread(HANDLE thread, DWORD exit_code);
 

@@ -1,9 +1,11 @@
 #include "platform/w32/wait.h"
 
+#include <pthread.h>
 #include <time.h>
 
-#include <vector>
+#include <cstdlib>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/changenotify.h"
 #include "platform/w32/clock.h"
 #include "platform/w32/error.h"
@@ -24,13 +26,28 @@ struct Held {
   unsigned kind;
 };
 
+// The objects a wait holds: malloc'd, so that a thread ended in the wait lets go of them
+// (let_go, its cleanup) without a destructor to run.
+struct HeldList {
+  Held* items;
+  DWORD count;
+};
+
+void let_go(void* argument) {
+  HeldList* list = static_cast<HeldList*>(argument);
+  for (DWORD i = 0; i < list->count; ++i) w32_handle_release(list->items[i].object);
+  std::free(list->items);
+  list->items = nullptr;
+  list->count = 0;
+}
+
 DWORD fail_wait(DWORD code) {
   SetLastError(code);
   return WAIT_FAILED;
 }
 
 // WAIT_OBJECT_0 or WAIT_ABANDONED when the object is signalled (a mutex is then taken),
-// WAIT_TIMEOUT when not.
+// WAIT_TIMEOUT when not. Not a cancellation point: a mutex taken here is the caller's.
 DWORD poll(const Held& held) {
   switch (held.kind) {
     case W32_HANDLE_LOCAL_THREAD:
@@ -42,36 +59,46 @@ DWORD poll(const Held& held) {
   }
 }
 
-DWORD wait_for(DWORD count, const HANDLE* handles, DWORD milliseconds) {
-  std::vector<Held> held;
-  held.reserve(count);
-  for (DWORD i = 0; i < count; ++i) {
-    unsigned kind = 0;
-    W32HandleObject* object = w32_handle_acquire(handles[i], kWaitable, &kind);
-    if (object == nullptr) {
-      for (const Held& h : held) w32_handle_release(h.object);
-      return WAIT_FAILED;
-    }
-    held.push_back(Held{object, kind});
-  }
+// Looks at the objects in turn until one is signalled or the time is up; the pauses
+// between the looks are the wait's only cancellation points.
+DWORD wait_held(const HeldList& held, DWORD milliseconds) {
   long long deadline = milliseconds == INFINITE ? 0 : w32_clock_real_monotonic_ms() + milliseconds;
   long pause_us = 500;
-  DWORD result = WAIT_TIMEOUT;
   for (;;) {
-    for (DWORD i = 0; i < count && result == WAIT_TIMEOUT; ++i) {
-      DWORD state = poll(held[i]);
-      if (state != WAIT_TIMEOUT) result = state + i;
+    for (DWORD i = 0; i < held.count; ++i) {
+      DWORD state = poll(held.items[i]);
+      if (state != WAIT_TIMEOUT) return state + i;
     }
-    if (result != WAIT_TIMEOUT) break;
     long long left =
         milliseconds == INFINITE ? pause_us / 1000 + 1 : deadline - w32_clock_real_monotonic_ms();
-    if (left <= 0) break;
+    if (left <= 0) return WAIT_TIMEOUT;
     long sleep_us = pause_us < left * 1000 ? pause_us : static_cast<long>(left * 1000);
     timespec pause = {sleep_us / 1000000, (sleep_us % 1000000) * 1000};
     nanosleep(&pause, nullptr);
     if (pause_us < 20000) pause_us *= 2;
   }
-  for (const Held& h : held) w32_handle_release(h.object);
+}
+
+DWORD wait_for(DWORD count, const HANDLE* handles, DWORD milliseconds) {
+  HeldList held = {nullptr, 0};
+  {
+    W32NoCancel no_cancel;
+    held.items = static_cast<Held*>(std::malloc(count * sizeof(Held)));
+    if (held.items == nullptr) return fail_wait(ERROR_NOT_ENOUGH_MEMORY);
+    for (DWORD i = 0; i < count; ++i) {
+      unsigned kind = 0;
+      W32HandleObject* object = w32_handle_acquire(handles[i], kWaitable, &kind);
+      if (object == nullptr) {
+        let_go(&held);
+        return WAIT_FAILED;
+      }
+      held.items[held.count++] = Held{object, kind};
+    }
+  }
+  DWORD result = WAIT_TIMEOUT;
+  pthread_cleanup_push(let_go, &held);
+  result = wait_held(held, milliseconds);
+  pthread_cleanup_pop(1);
   return result;
 }
 

@@ -612,15 +612,23 @@ int ptime_convert(int direction, const ptime* source, ptime* destination) {
   if (source == nullptr || destination == nullptr) return 0;
   if (direction != PTIME_TO_LOCAL && direction != PTIME_TO_GMT) return 0;
   int target = direction == PTIME_TO_LOCAL ? 1 : 0;
-  // Up to 1 January 1970 a conversion could leave the range of time values.
-  if (source->tm_year < 70 ||
-      (source->tm_year == 70 && source->tm_mon == 0 && source->tm_mday == 1)) {
+  // The arithmetic holds from 1970 on. A time before 1970 is only relabelled; so is one
+  // of 1 January 1970 whose conversion would fall before 1970 (or before the first
+  // second). Every other time is converted, and converts back to where it started.
+  bool first_day = source->tm_year == 70 && source->tm_mon == 0 && source->tm_mday == 1;
+  ptime converted = {};
+  int done = 0;
+  if (source->tm_year >= 70) {
+    done = target ? ptime_convert_func_(source, &converted, vyns_timegm, localtime_r, 1)
+                  : ptime_convert_func_(source, &converted, vyns_mktime, gmtime_r, 0);
+  }
+  if (source->tm_year < 70 || (first_day && (!done || converted.tm_year < 70))) {
     *destination = *source;
     destination->tm_is_local = target;
     return 1;
   }
-  if (target) return ptime_convert_func_(source, destination, vyns_timegm, localtime_r, 1);
-  return ptime_convert_func_(source, destination, vyns_mktime, gmtime_r, 0);
+  if (done) *destination = converted;
+  return done;
 }
 
 int ptime_convert_func_(const ptime* source, ptime* destination, PtimeToSeconds to_seconds,

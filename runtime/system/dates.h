@@ -162,7 +162,8 @@ constexpr int PTIME_TO_GMT = 2;
 int ptime_convert_to_gmt(const ptime* source, ptime* destination);
 int ptime_convert_to_local(const ptime* source, ptime* destination);
 // 1 converted or copied; 0 for null, an unknown direction or a failed conversion.
-// Times before 2 January 1970 are copied with the target's flag.
+// Times before 1970, and times of 1 January 1970 whose conversion would fall before it,
+// are copied with the target's flag.
 int ptime_convert(int direction, const ptime* source, ptime* destination);
 typedef time_t (*PtimeToSeconds)(struct tm* tm);
 int ptime_convert_func_(const ptime* source, ptime* destination, PtimeToSeconds to_seconds,

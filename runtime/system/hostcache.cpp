@@ -10,6 +10,7 @@
 #include "runtime/memory/getmem.h"
 #include "runtime/system/hostcache_testing.h"
 #include "runtime/system/sysinfo.h"
+#include "runtime/text/strmake.h"
 #include "runtime/text/wide.h"
 
 namespace vek {
@@ -36,13 +37,6 @@ int g_wan_names_on = 0;
 bool g_sockets_started = false;
 
 std::int64_t now() { return w32::w32_clock_wall().tv_sec; }
-
-char* copy_string(const char* text) {
-  std::size_t length = std::strlen(text) + 1;
-  char* copy = static_cast<char*>(getmem(length));
-  std::memcpy(copy, text, length);
-  return copy;
-}
 
 // Releases the strings and addresses of an entry, keeping its arrays and record.
 void clear_parts(Entry* entry) {
@@ -86,11 +80,11 @@ int add_host_to_cache(const w32::hostent* found, const char* name) {
   Entry& entry = g_cache[index];
   w32::hostent* host = entry.host;
   std::strcpy(entry.name, name);
-  host->h_name = copy_string(found->h_name != nullptr ? found->h_name : name);
+  host->h_name = make_scopy(found->h_name != nullptr ? found->h_name : name);
   int aliases = 0;
   while (found->h_aliases != nullptr && found->h_aliases[aliases] != nullptr) ++aliases;
   ensure(&host->h_aliases, &entry.alias_capacity, aliases + 1);
-  for (int i = 0; i < aliases; ++i) host->h_aliases[i] = copy_string(found->h_aliases[i]);
+  for (int i = 0; i < aliases; ++i) host->h_aliases[i] = make_scopy(found->h_aliases[i]);
   host->h_aliases[aliases] = nullptr;
   entry.alias_count = aliases + 1;
   host->h_addrtype = found->h_addrtype;

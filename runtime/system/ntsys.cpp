@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -186,11 +187,17 @@ int sleep(int seconds) {
 int get_windows_printer(char* out) {
   if (out == nullptr) return 0;
   out[0] = '\0';
-  char device[256];
-  w32::GetProfileStringA("windows", "device", "none_found", device, 255);
-  if (std::strcmp(device, "none_found") == 0 || std::strlen(device) >= 255) return 0;
+  // Room for more than 255 characters, so that a longer entry shows as one and is not
+  // taken cut.
+  char device[512];
+  w32::DWORD length = w32::GetProfileStringA("windows", "device", "none_found", device,
+                                             sizeof device);
+  if (std::strcmp(device, "none_found") == 0 || length >= 255) return 0;
   char* comma = std::strchr(device, ',');
   if (comma != nullptr) *comma = '\0';
+  // A failed read (an empty text) or an entry with nothing before its first ',' names no
+  // printer.
+  if (device[0] == '\0') return 0;
   std::strcpy(out, device);
   return 1;
 }
@@ -304,10 +311,13 @@ int CheckNetworkSetup() {
     W32ChkSysParm_SetError(0x100);
     return 0;
   }
-  char host[32];
-  char computer[w32::MAX_PATH];
+  // Host names run to 255 characters (long container names among them); without one,
+  // nothing is resolved and the checks that need it fail.
+  char host[256] = "";
+  char computer[w32::MAX_PATH] = "";
   w32::DWORD size = sizeof computer;
-  if (w32::gethostname(host, sizeof host) != 0 || !w32::GetComputerNameA(computer, &size)) {
+  if (w32::gethostname(host, sizeof host) != 0) host[0] = '\0';
+  if (host[0] == '\0' || !w32::GetComputerNameA(computer, &size)) {
     W32ChkSysParm_SetError(0x4);
   } else {
     char* dot = std::strchr(host, '.');
@@ -325,7 +335,7 @@ int CheckNetworkSetup() {
     }
   }
   if (old_checks) {
-    w32::hostent* entry = w32::gethostbyname(host);
+    w32::hostent* entry = host[0] != '\0' ? w32::gethostbyname(host) : nullptr;
     char dotted[INET_ADDRSTRLEN] = "0.0.0.0";
     if (entry != nullptr && entry->h_addr_list[0] != nullptr)
       inet_ntop(AF_INET, entry->h_addr_list[0], dotted, sizeof dotted);
@@ -339,7 +349,7 @@ int CheckNetworkSetup() {
     if (!ginst_is_service_running("LanmanWorkstation")) W32ChkSysParm_SetError(0x20);
     if (old_checks) check_bindings();
   }
-  if (!connection_test(host)) W32ChkSysParm_SetError(0x100);
+  if (host[0] == '\0' || !connection_test(host)) W32ChkSysParm_SetError(0x100);
   w32::WSACleanup();
   return g_error_bits == 0 ? 1 : 0;
 }
@@ -349,7 +359,13 @@ void ntsys_testing_reset() {
   end_pending_alarm();
   g_alarm_handler = nullptr;
   pthread_mutex_unlock(&g_alarm_lock);
-  while (g_alarm_threads.load() > 0) sched_yield();
+  // Timer threads end at once when their wait is cancelled; ten seconds bound a stuck
+  // one, so that a fault shows as a report, not a hang.
+  std::int64_t deadline = w32::w32_clock_real_monotonic_ms() + 10000;
+  while (g_alarm_threads.load() > 0 && w32::w32_clock_real_monotonic_ms() < deadline)
+    sched_yield();
+  if (g_alarm_threads.load() > 0)
+    std::fprintf(stderr, "ntsys_testing_reset: a timer thread is stuck\n");
   g_start_seconds = -1;
   g_error_bits = 0;
   g_sleep_hook = nullptr;

@@ -138,7 +138,19 @@ int nt_pipe_read(void* buffer, int item_size, int count, w32::HANDLE handle) {
   if (wanted == 0) return 0;
   w32::DWORD got = 0;
   if (!w32::ReadFile(handle, buffer, static_cast<w32::DWORD>(wanted), &got, nullptr)) return -1;
-  return static_cast<int>(got / static_cast<w32::DWORD>(item_size));
+  // A pipe gives what it holds: the rest of an item begun is read too, so that no byte
+  // taken from the pipe is lost. At the end of the pipe (or of a file) a part item stays
+  // in the buffer uncounted, as fread leaves it.
+  auto size = static_cast<w32::DWORD>(item_size);
+  while (got % size != 0) {
+    w32::DWORD more = 0;
+    if (!w32::ReadFile(handle, static_cast<char*>(buffer) + got, size - got % size, &more,
+                       nullptr) ||
+        more == 0)
+      break;
+    got += more;
+  }
+  return static_cast<int>(got / size);
 }
 
 int nt_pipe_write_1(const void* buffer, int item_size, int count, w32::HANDLE handle, int* bytes) {
@@ -305,30 +317,32 @@ int nt_set_vek_registry_subkey(const char* subkey, const char* nested, const cha
   if (subkey == nullptr || name == nullptr || text == nullptr || subkey[0] == '\0' ||
       name[0] == '\0')
     return 0;
+  // The subkey and one key level for each part of the nested path; empty parts
+  // ("a\\\\b") are skipped, as taking the path apart at '\' does, and a nested path of no
+  // parts gives 0. A path that does not fit is refused, never cut.
   char path[kPathSize];
+  std::size_t used = 0;
+  auto append = [&](const char* piece, std::size_t n) {
+    if (n >= sizeof path - used) return false;
+    std::memcpy(path + used, piece, n);
+    used += n;
+    path[used] = '\0';
+    return true;
+  };
+  if (!append(subkey, std::strlen(subkey))) return 0;
   if (nested != nullptr && nested[0] != '\0') {
-    // One key level for each part of the nested path; a path of no parts gives 0.
     int parts = 0;
-    for (const char* p = nested; *p != '\0'; ++p)
-      if (*p != '\\' && (p == nested || p[-1] == '\\')) ++parts;
-    if (parts == 0) return 0;
-    // Empty parts ("a\\\\b") are skipped, as taking the path apart at '\' does.
-    char joined[kPathSize];
-    std::size_t used = static_cast<std::size_t>(std::snprintf(joined, sizeof joined, "%s", subkey));
     for (const char* p = nested; *p != '\0';) {
       while (*p == '\\') ++p;
       const char* end = p;
       while (*end != '\0' && *end != '\\') ++end;
       if (end > p) {
-        used += static_cast<std::size_t>(std::snprintf(joined + used, sizeof joined - used,
-                                                       "\\%.*s", static_cast<int>(end - p), p));
-        if (used >= sizeof joined) return 0;
+        if (!append("\\", 1) || !append(p, static_cast<std::size_t>(end - p))) return 0;
+        ++parts;
       }
       p = end;
     }
-    std::strcpy(path, joined);
-  } else {
-    std::snprintf(path, sizeof path, "%s", subkey);
+    if (parts == 0) return 0;
   }
   return set_value(nt_get_vek_root_key(), path, name, text);
 }

@@ -37,8 +37,8 @@ namespace vek {
 
 namespace {
 
-// Variables longer than this are not looked up by the interpreter roads.
-constexpr int ENV_VALUE_SIZE = 32768;
+// Variables of this length or longer are not looked up by the interpreter roads.
+constexpr w32::DWORD ENV_VALUE_SIZE = 32768;
 // How many batch-file names call_script tries before it gives up.
 constexpr int BATCH_NAME_TRIES = 1000;
 // The extension component of a handle (fileaccess/core/pfacomp.h).
@@ -51,11 +51,17 @@ char* copy_string(const char* text) {
   return copy;
 }
 
-// The value of an environment variable (as Win32 reads it) into value (size bytes): true
-// when it is set and fits.
-bool read_variable(const char* name, char* value, w32::DWORD size) {
-  w32::DWORD length = w32::GetEnvironmentVariableA(name, value, size);
-  return length > 0 && length < size;
+// The value of an environment variable (as Win32 reads it) in a new malloc'd string;
+// null when it is not set, empty or too long. Kept off the stack, which a thread may have
+// little of.
+char* variable_copy(const char* name) {
+  w32::DWORD needed = w32::GetEnvironmentVariableA(name, nullptr, 0);
+  if (needed < 2 || needed > ENV_VALUE_SIZE) return nullptr;
+  char* value = static_cast<char*>(std::malloc(needed));
+  w32::DWORD length = value ? w32::GetEnvironmentVariableA(name, value, needed) : 0;
+  if (length > 0 && length < needed) return value;
+  std::free(value);
+  return nullptr;
 }
 
 // Formats into a buffer of size bytes for the entry point routine: false after the
@@ -81,23 +87,27 @@ bool format_command(const char* routine, char* buffer, int size, int reserved,
 // The interpreter's line for command: "%s /c %s", with "/e:8196" on the Windows 95
 // family. Null (nothing made) when COMSPEC is not set; malloc'd otherwise.
 char* interpreter_line(const char* command, const char* switches) {
-  char interpreter[ENV_VALUE_SIZE];
-  if (!read_variable("COMSPEC", interpreter, sizeof interpreter)) return nullptr;
+  char* interpreter = variable_copy("COMSPEC");
+  if (!interpreter) return nullptr;
   std::size_t size = std::strlen(interpreter) + std::strlen(switches) + std::strlen(command) + 6;
   char* line = static_cast<char*>(std::malloc(size));
   if (line) std::snprintf(line, size, "%s %s/c %s", interpreter, switches, command);
+  std::free(interpreter);
   return line;
 }
 
 const char* platform_switches() { return vyn_is_win95_running() ? "/e:8196 " : ""; }
 
-// The "TMP" directory when it is one this process may write, else null.
-bool writable_tmp(char* directory, w32::DWORD size) {
-  if (!read_variable("TMP", directory, size)) return false;
+// The "TMP" directory (malloc'd) when it is one this process may write, else null.
+char* writable_tmp() {
+  char* directory = variable_copy("TMP");
+  if (!directory) return nullptr;
   VynFile* handle = pfa_alloc_dir(directory);
   bool writable = handle && pfa_access(handle, 2);
   pfa_free_vyn_file(&handle);
-  return writable;
+  if (writable) return directory;
+  std::free(directory);
+  return nullptr;
 }
 
 // One start of a process, as the start entry points ask for it.
@@ -150,13 +160,12 @@ Started start_process(const Start& start, bool keep_handle) {
     startup.dwFlags = w32::STARTF_USESHOWWINDOW;
     startup.wShowWindow = 0;
   }
-  char directory[ENV_VALUE_SIZE];
-  bool in_tmp = start.use_tmp && writable_tmp(directory, sizeof directory);
+  char* directory = start.use_tmp ? writable_tmp() : nullptr;
   w32::PROCESS_INFORMATION information;
   std::memset(&information, 0, sizeof information);
   result.created = w32::CreateProcessA(nullptr, line, nullptr, nullptr, w32::FALSE, start.flags,
-                                       nullptr, in_tmp ? directory : nullptr, &startup,
-                                       &information);
+                                       nullptr, directory, &startup, &information);
+  std::free(directory);
   std::free(line);
   if (result.created) {
     if (start.interpreter && console && !start.keep_console) hide_console_window();
@@ -184,15 +193,19 @@ Started start_process(const Start& start, bool keep_handle) {
   return result;
 }
 
+// A background start of a command prepared already.
+Started background_prepared(const char* prepared, int use_interpreter, int use_tmp,
+                            bool keep_handle) {
+  Start start = {prepared, use_interpreter != 0, use_tmp != 0, false, false, true,
+                 w32::DETACHED_PROCESS};
+  return start_process(start, keep_handle);
+}
+
 Started background(const char* command, int use_interpreter, int use_tmp, bool keep_handle) {
   char* prepared = nullptr;
   vyn_check_space_in_command(command, &prepared);
   Started result = {0, nullptr, 0};
-  if (prepared) {
-    Start start = {prepared, use_interpreter != 0, use_tmp != 0, false, false, true,
-                   w32::DETACHED_PROCESS};
-    result = start_process(start, keep_handle);
-  }
+  if (prepared) result = background_prepared(prepared, use_interpreter, use_tmp, keep_handle);
   std::free(prepared);
   return result;
 }
@@ -444,7 +457,7 @@ int vyn_exec_command_line(const char* command, int mode, int* status) {
   if (!prepared) {
     result = -1;
   } else if (mode == 2) {
-    result = start_background_proc(prepared, 1, 0);
+    result = background_prepared(prepared, 1, 0, false).created;
   } else if (vyn_is_win95_running()) {
     char words[VYN_ARG_BUFFER_SIZE];
     char* args[VYN_ARG_ENTRIES];
@@ -612,8 +625,9 @@ int vyn_spawn_for_version_check(const char* command_line) {
   if (!command_line) return -1;
   std::size_t length = std::strlen(command_line);
   char* copy = copy_string(command_line);
+  // Every white-space character starts a piece: at most length + 1 pieces and the null.
   const char** args =
-      static_cast<const char**>(std::malloc((length / 2 + 2) * sizeof(const char*)));
+      static_cast<const char**>(std::malloc((length + 2) * sizeof(const char*)));
   if (!copy || !args) {
     std::free(copy);
     std::free(args);
@@ -676,6 +690,42 @@ int vyn_spawn_for_version_check_use_array(const char* program, const char* const
 
 namespace {
 
+// Text gathered in a malloc'd buffer that grows, so that a file is written in one go.
+struct Text {
+  char* data;
+  std::size_t length;
+  std::size_t capacity;
+  bool failed;  // out of memory: the text is incomplete
+};
+
+void append(Text* text, const char* piece, std::size_t n) {
+  if (text->failed) return;
+  if (text->length + n > text->capacity) {
+    std::size_t capacity = text->capacity ? text->capacity : 4096;
+    while (capacity < text->length + n) capacity *= 2;
+    char* grown = static_cast<char*>(std::realloc(text->data, capacity));
+    if (!grown) {
+      text->failed = true;
+      return;
+    }
+    text->data = grown;
+    text->capacity = capacity;
+  }
+  std::memcpy(text->data + text->length, piece, n);
+  text->length += n;
+}
+
+bool write_all(int fd, const char* data, std::size_t length) {
+  while (length > 0) {
+    ssize_t put = ::write(fd, data, length);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    length -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
 // Writes the batch file for call_script on fd: the environment as quoted set lines
 // (every '%' doubled, so that nothing in a value is read by the interpreter; texts
 // holding a line break and the drive entries beginning with '=' are left out), then the
@@ -683,44 +733,37 @@ namespace {
 bool write_batch(int fd, const char* interpreter, const char* command) {
   char* block = w32::GetEnvironmentStrings();
   if (!block) return false;
-  bool written = true;
-  auto put = [&](const char* text, std::size_t n) {
-    if (written && ::write(fd, text, n) != static_cast<ssize_t>(n)) written = false;
-  };
+  Text text = {nullptr, 0, 0, false};
   for (const char* entry = block; *entry; entry += std::strlen(entry) + 1) {
     if (entry[0] == '=' || std::strpbrk(entry, "\r\n")) continue;
-    put("set \"", 5);
-    for (const char* c = entry; *c; ++c) {
-      put(c, 1);
-      if (*c == '%') put("%", 1);
+    append(&text, "set \"", 5);
+    for (const char* c = entry; *c;) {
+      // Up to and with the next '%', which is doubled.
+      std::size_t run = std::strcspn(c, "%");
+      append(&text, c, run + (c[run] == '%' ? 1 : 0));
+      if (c[run] == '%') append(&text, "%", 1);
+      c += run + (c[run] == '%' ? 1 : 0);
     }
-    put("\"\n", 2);
+    append(&text, "\"\n", 2);
   }
   w32::FreeEnvironmentStrings(block);
-  const char* text = vyn_sprintf(nullptr, "%s /e:4096 /c %s\n", interpreter, command);
-  if (!text) return false;
-  put(text, std::strlen(text));
+  const char* line = vyn_sprintf(nullptr, "%s /e:4096 /c %s\n", interpreter, command);
+  if (line) append(&text, line, std::strlen(line));
+  bool written = line && !text.failed && write_all(fd, text.data, text.length);
+  std::free(text.data);
   return written;
 }
 
-}  // namespace
-
-int call_script(const char* command, int* exit_code) {
-  if (!command) return 0;
-  char interpreter[ENV_VALUE_SIZE];
-  char tmp[ENV_VALUE_SIZE];
-  if (!read_variable("COMSPEC", interpreter, sizeof interpreter) ||
-      !read_variable("TMP", tmp, sizeof tmp))
-    return 0;
-  char* prepared = nullptr;
-  vyn_check_space_in_command(command, &prepared);
-  if (!prepared) return 0;
-  // The first free "~tempbat<n>.bat", within a bound, so that a "TMP" where nothing can be
-  // made does not hang the caller.
-  char name[ENV_VALUE_SIZE + 32];
+// Writes the first free "~tempbat<n>.bat" in tmp and runs it: 1 when it ran. The names
+// are tried within a bound, so that a "TMP" where nothing can be made does not hang the
+// caller.
+int run_batch(const char* interpreter, const char* tmp, const char* prepared, int* exit_code) {
+  std::size_t name_size = std::strlen(tmp) + 32;
+  char* name = static_cast<char*>(std::malloc(name_size));
+  if (!name) return 0;
   int fd = -1;
   for (int n = 0; n < BATCH_NAME_TRIES && fd < 0; ++n) {
-    std::snprintf(name, sizeof name, "%s\\~tempbat%i.bat", tmp, n);
+    std::snprintf(name, name_size, "%s\\~tempbat%i.bat", tmp, n);
     fd = w32::_open(name, w32::_O_CREAT | w32::_O_EXCL | w32::_O_RDWR | w32::_O_TEXT,
                     w32::_S_IREAD | w32::_S_IWRITE);
     if (fd < 0 && errno != EEXIST) break;
@@ -746,7 +789,22 @@ int call_script(const char* command, int* exit_code) {
     std::free(line);
     w32::_unlink(name);
   }
+  std::free(name);
+  return ran;
+}
+
+}  // namespace
+
+int call_script(const char* command, int* exit_code) {
+  if (!command) return 0;
+  char* interpreter = variable_copy("COMSPEC");
+  char* tmp = variable_copy("TMP");
+  char* prepared = nullptr;
+  if (interpreter && tmp) vyn_check_space_in_command(command, &prepared);
+  int ran = prepared ? run_batch(interpreter, tmp, prepared, exit_code) : 0;
   std::free(prepared);
+  std::free(tmp);
+  std::free(interpreter);
   return ran;
 }
 

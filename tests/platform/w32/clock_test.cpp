@@ -12,6 +12,7 @@
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/process.h"
 #include "tests/platform/w32/w32_test_support.h"
+#include "tests/support/bounded_wait.h"
 
 namespace {
 
@@ -23,9 +24,9 @@ std::uint64_t value(const FILETIME& time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Waits (in real time, briefly) until some thread waits on the clock.
-void until_waiting() {
-  while (clock_testing_waiting() == 0) std::this_thread::yield();
+// Waits (in real time, within a bound) until some thread waits on the clock.
+bool until_waiting() {
+  return yrltest::wait_until([] { return clock_testing_waiting() > 0; });
 }
 
 TEST_F(ClockTest, TestClockDrivesSystemTimeTickCountAndSleep) {
@@ -94,7 +95,7 @@ TEST_F(ClockTest, WaitEndsWhenTheTestClockPassesItsDeadline) {
   bool cancelled = false;
   std::atomic<int> result{-1};
   std::thread waiter([&] { result = w32_clock_wait(1000, &cancelled); });
-  until_waiting();
+  EXPECT_TRUE(until_waiting());
   clock_testing_advance(999);
   EXPECT_EQ(result.load(), -1);  // not due: still waiting
   clock_testing_advance(1);
@@ -109,7 +110,7 @@ TEST_F(ClockTest, CancelledWaitEndsAtOnceOnEitherClock) {
     bool cancelled = false;
     std::atomic<int> result{-1};
     std::thread waiter([&] { result = w32_clock_wait(INFINITE, &cancelled); });
-    until_waiting();
+    EXPECT_TRUE(until_waiting());
     w32_clock_cancel_wait(&cancelled);
     waiter.join();
     EXPECT_EQ(result.load(), FALSE);

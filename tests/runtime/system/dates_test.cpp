@@ -615,6 +615,45 @@ TEST_F(Dates, PtimeConversionEdges) {
   EXPECT_EQ(vek::ptime_convert(2, &start, nullptr), 0);
 }
 
+// On the first two days of 1970 a time is converted as the C library has it whenever it
+// and its conversion both lie in 1970 (and at or after the first second), and then
+// converts back to where it started; when the other side would fall before that, the
+// time is only relabelled.
+TEST_F(Dates, PtimeConversionsOnTheFirstDaysOf1970) {
+  const char* zones[] = {kZones[0], kZones[1], kZones[2], "JST-9", "HST10"};
+  for (const char* zone : zones) {
+    ZoneScope scope(zone);
+    for (time_t t = -14 * 3600; t < 2 * 86400; t += 1800) {
+      SCOPED_TRACE(std::string(zone) + " " + std::to_string(t));
+      struct tm g = gmt(t), l = local(t);
+      bool converts = t >= 0 && g.tm_year >= 70 && l.tm_year >= 70;
+      for (int to_local : {1, 0}) {
+        const struct tm& from = to_local ? g : l;
+        const struct tm& to = to_local ? l : g;
+        if (from.tm_year < 70) continue;
+        vek::ptime in = to_ptime(from, 1 - to_local);
+        vek::ptime out, back;
+        int there = to_local ? vek::PTIME_TO_LOCAL : vek::PTIME_TO_GMT;
+        int home = to_local ? vek::PTIME_TO_GMT : vek::PTIME_TO_LOCAL;
+        ASSERT_EQ(vek::ptime_convert(there, &in, &out), 1);
+        EXPECT_TRUE(same_fields(out, converts ? to : from, to_local));
+        if (!converts) continue;
+        ASSERT_EQ(vek::ptime_convert(home, &out, &back), 1);
+        EXPECT_TRUE(same_fields(back, from, 1 - to_local));
+      }
+    }
+  }
+  // The case that was 5 hours off: 2 January 1970 00:00 GMT in New York and back.
+  ZoneScope scope(kZones[1]);
+  vek::ptime second_day = {0, 0, 0, 2, 0, 70, 0};
+  vek::ptime local_time, back;
+  ASSERT_EQ(vek::ptime_convert_to_local(&second_day, &local_time), 1);
+  EXPECT_EQ(local_time.tm_mday, 1);
+  EXPECT_EQ(local_time.tm_hour, 19);
+  ASSERT_EQ(vek::ptime_convert_to_gmt(&local_time, &back), 1);
+  EXPECT_EQ(std::memcmp(&back, &second_day, sizeof back), 0);
+}
+
 TEST_F(Dates, FileTimesBecomeGmtRecords) {
   Instants instants;
   for (int i = 0; i < 1000; ++i) {

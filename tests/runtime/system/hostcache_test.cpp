@@ -73,6 +73,23 @@ TEST_F(HostCache, ThirtyFirstHostReplacesTheLeastRecentlyUsed) {
   EXPECT_EQ(vek::hostcache_testing_entries(), 30);
 }
 
+// Among entries last used in the same second the first is replaced.
+TEST_F(HostCache, TieOfLeastRecentUseReplacesTheFirstOfThem) {
+  for (int n = 1; n <= 31; ++n) add(n);
+  // All thirty in one second; then host1 to host4 again, a second later.
+  for (int n = 1; n <= 30; ++n)
+    ASSERT_NE(vek::vyn_gethostbyname(("host" + std::to_string(n)).c_str()), nullptr);
+  w32::clock_testing_advance(1000);
+  for (int n = 1; n <= 4; ++n) ASSERT_NE(look_up("host" + std::to_string(n)), nullptr);
+  // host5 to host30 tie as least recently used: host5 goes.
+  ASSERT_NE(look_up("host31"), nullptr);
+  int asked = w32::socket_testing_lookups();
+  for (int n : {4, 6, 29, 30}) look_up("host" + std::to_string(n));
+  EXPECT_EQ(w32::socket_testing_lookups(), asked);  // all kept
+  look_up("host5");
+  EXPECT_EQ(w32::socket_testing_lookups(), asked + 1);  // was replaced
+}
+
 TEST_F(HostCache, WideAreaNamesAnswerShortNamesOnlyWhenSwitchedOn) {
   std::uint32_t address = htonl(0x0A000009);
   ASSERT_TRUE(w32::socket_testing_add_host("server.example.com", nullptr, &address, 1));

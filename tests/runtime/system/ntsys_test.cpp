@@ -15,13 +15,18 @@
 #include <thread>
 
 #include "platform/w32/clock_testing.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/printer_testing.h"
 #include "platform/w32/profile.h"
 #include "platform/w32/registry_testing.h"
+#include "platform/w32/socket.h"
 #include "platform/w32/socket_testing.h"
+#include "platform/w32/system_testing.h"
 #include "runtime/system/ntservice.h"
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/system/regstring.h"
+#include "tests/support/bounded_wait.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/scoped_env.h"
@@ -123,12 +128,12 @@ class NtAlarm : public NtSys {
     g_fired_with = 0;
     w32::clock_testing_start(0);
   }
-  // Waits (briefly, in real time) until the timer thread waits on the clock.
-  static void until_waiting() {
-    while (w32::clock_testing_waiting() == 0) std::this_thread::yield();
+  // Waits (in real time, within a bound) until the timer thread waits on the clock.
+  static bool until_waiting() {
+    return yrltest::wait_until([] { return w32::clock_testing_waiting() > 0; });
   }
-  static void until_no_thread() {
-    while (vek::ntsys_testing_alarm_threads() > 0) std::this_thread::yield();
+  static bool until_no_thread() {
+    return yrltest::wait_until([] { return vek::ntsys_testing_alarm_threads() == 0; });
   }
 };
 
@@ -144,11 +149,11 @@ TEST_F(NtAlarm, SignalFourteenGivesBackTheHandlerKeptBefore) {
 TEST_F(NtAlarm, AlarmFiresOnTheClockWithTen) {
   vek::NT_signal(vek::NT_SIGALRM, on_alarm);
   EXPECT_EQ(vek::NT_alarm(5), 0);
-  until_waiting();
+  ASSERT_TRUE(until_waiting());
   w32::clock_testing_advance(4999);
   EXPECT_EQ(g_fired.load(), 0);
   w32::clock_testing_advance(1);
-  until_no_thread();
+  ASSERT_TRUE(until_no_thread());
   EXPECT_EQ(g_fired.load(), 1);
   EXPECT_EQ(g_fired_with.load(), 10);
   yrltest::ConsoleCapture console;
@@ -161,29 +166,30 @@ TEST_F(NtAlarm, IgnoredOrMissingHandlerIsNeverCalled) {
                                        static_cast<vek::NtSignalHandler>(nullptr)}) {
     vek::NT_signal(vek::NT_SIGALRM, handler);
     vek::NT_alarm(1);
-    until_waiting();
+    ASSERT_TRUE(until_waiting());
     w32::clock_testing_advance(1000);
-    until_no_thread();  // came through without calling SIG_IGN as a function
+    ASSERT_TRUE(until_no_thread());  // came through without calling SIG_IGN as a function
   }
 }
 
 TEST_F(NtAlarm, TerminatedOrReplacedAlarmDoesNotFire) {
   vek::NT_signal(vek::NT_SIGALRM, on_alarm);
   vek::NT_alarm(5);
-  until_waiting();
+  ASSERT_TRUE(until_waiting());
   EXPECT_EQ(vek::NT_terminate_alarm(), 1);
-  until_no_thread();
+  ASSERT_TRUE(until_no_thread());
   // A second alarm replaces the pending one: one firing, at the second's time.
   vek::NT_alarm(5);
-  until_waiting();
+  ASSERT_TRUE(until_waiting());
   vek::NT_alarm(10);
   // The replaced thread has ended and the new one waits, from the clock's time now.
-  while (vek::ntsys_testing_alarm_threads() != 1 || w32::clock_testing_waiting() != 1)
-    std::this_thread::yield();
+  ASSERT_TRUE(yrltest::wait_until([] {
+    return vek::ntsys_testing_alarm_threads() == 1 && w32::clock_testing_waiting() == 1;
+  }));
   w32::clock_testing_advance(9999);
   EXPECT_EQ(g_fired.load(), 0);
   w32::clock_testing_advance(1);
-  until_no_thread();
+  ASSERT_TRUE(until_no_thread());
   EXPECT_EQ(g_fired.load(), 1);
 }
 
@@ -219,6 +225,37 @@ TEST_F(NtPrint, DefaultPrinterIsTheDeviceUpToItsFirstComma) {
   EXPECT_STREQ(printer, "NoComma");
 }
 
+// What names no printer answers 0 with an empty name, never success: a failed profile
+// read, an entry with nothing before its first ',', one too long for the 255 characters.
+TEST_F(NtPrint, NoPrinterNameIsNoSuccess) {
+  const std::string longest(254, 'p');
+  const std::string too_long(255, 'p');
+  struct Case {
+    const char* what;
+    std::string entry;
+    bool fail_read;
+    int result;
+    std::string name;
+  } cases[] = {
+      {"failed read", "Office Laser,winspool,Ne00:", true, 0, ""},
+      {"empty name", ",winspool,Ne00:", false, 0, ""},
+      {"empty entry", "", false, 0, ""},
+      {"254 characters", longest, false, 1, longest},
+      {"255 characters", too_long, false, 0, ""},
+      {"300 characters", std::string(300, 'q') + ",winspool", false, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_entry("windows", "device", c.entry.c_str());
+    if (c.fail_read) {
+      ASSERT_TRUE(w32::fault_testing_fail_on_call("GetProfileStringA", 1, w32::ERROR_GEN_FAILURE));
+    }
+    char printer[256] = "x";
+    EXPECT_EQ(vek::get_windows_printer(printer), c.result);
+    EXPECT_EQ(std::string(printer), c.name);
+  }
+}
+
 TEST_F(NtPrint, JobHoldsTheBytesWritten) {
   set_entry("devices", "Office Laser", "winspool,Ne00:");
   w32::HANDLE handle = nullptr;
@@ -251,17 +288,42 @@ TEST_F(NtSys, ErrorBitsAddUpAndClear) {
   EXPECT_EQ(vek::W32ChkSysParm_IsErrorSet(0x8), 0);
 }
 
-TEST_F(NtSys, NetworkCheckBitsOnThisMachine) {
-  char host[256] = {};
-  ASSERT_EQ(gethostname(host, sizeof host), 0);
-  std::uint32_t loopback = htonl(INADDR_LOOPBACK);
-  ASSERT_TRUE(w32::socket_testing_add_host(host, nullptr, &loopback, 1));
+// The machine's names come from the stand-ins: the host name the sockets give and the
+// computer name; the host resolves to the loopback address through the sockets' table.
+class NtNetwork : public NtSys {
+ protected:
+  void SetUp() override {
+    NtSys::SetUp();
+    names("build-box.example.com", "BUILD-BOX");
+  }
+  static void names(const char* host, const char* computer) {
+    ASSERT_TRUE(w32::socket_testing_set_host_name(host));
+    w32::system_testing_set_computer_name(computer);
+    std::uint32_t loopback = htonl(INADDR_LOOPBACK);
+    ASSERT_TRUE(w32::socket_testing_add_host(host, nullptr, &loopback, 1));
+  }
+  static void workstation_runs() {
+    ASSERT_EQ(vek::ginst_install_service("LanmanWorkstation", "C:\\svc.exe"), 1);
+    ASSERT_EQ(vek::ginst_start_service("LanmanWorkstation"), 1);
+  }
+  // The error bits CheckNetworkSetup left, checking its result against them.
+  static int check() {
+    int result = vek::CheckNetworkSetup();
+    int bits = 0;
+    for (int bit = 1; bit <= 0x100; bit <<= 1)
+      if (vek::W32ChkSysParm_IsErrorSet(bit)) bits |= bit;
+    EXPECT_EQ(result, bits == 0 ? 1 : 0);
+    return bits;
+  }
+};
+
+TEST_F(NtNetwork, ServiceAndBindingBits) {
   struct Case {
     const char* what;
     const char* old_checks;  // OLD_NETWORK_CHECKS
     bool workstation;        // LanmanWorkstation installed and running
     const char* bind;        // Tcpip Linkage "Bind", null: none
-    int bits;                // expected beyond the name bits of this machine
+    int bits;
   } cases[] = {
       {"no services", nullptr, false, nullptr, 0x20},
       {"workstation runs", nullptr, true, nullptr, 0},
@@ -275,10 +337,7 @@ TEST_F(NtSys, NetworkCheckBitsOnThisMachine) {
     SCOPED_TRACE(c.what);
     w32::registry_testing_reset();
     yrltest::ScopedEnv old("OLD_NETWORK_CHECKS", c.old_checks);
-    if (c.workstation) {
-      ASSERT_EQ(vek::ginst_install_service("LanmanWorkstation", "C:\\svc.exe"), 1);
-      ASSERT_EQ(vek::ginst_start_service("LanmanWorkstation"), 1);
-    }
+    if (c.workstation) workstation_runs();
     if (c.bind != nullptr) {
       vek::nt_set_registry_string_value(w32::HKEY_LOCAL_MACHINE,
                                         "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Linkage",
@@ -287,14 +346,48 @@ TEST_F(NtSys, NetworkCheckBitsOnThisMachine) {
           w32::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\El90x1\\Parameters\\Tcpip",
           "DefaultGateway", "");
     }
-    int result = vek::CheckNetworkSetup();
-    // The name bits depend on this machine's names; the rest on the stand-ins.
-    int mask = ~(0x4 | 0x8 | 0x10);
-    int bits = 0;
-    for (int bit = 1; bit <= 0x100; bit <<= 1)
-      if (vek::W32ChkSysParm_IsErrorSet(bit)) bits |= bit;
-    EXPECT_EQ(bits & mask, c.bits);
-    EXPECT_EQ(result, bits == 0 ? 1 : 0);
+    EXPECT_EQ(check(), c.bits);
+  }
+}
+
+TEST_F(NtNetwork, NameBitsCompareTheHostsFirstLabelWithTheComputerName) {
+  const std::string long_name(40, 'n');  // container names run long
+  struct Case {
+    const char* host;
+    const char* computer;
+    int bits;
+  } cases[] = {
+      {"build-box.example.com", "BUILD-BOX", 0},
+      {"build-box", "build-box", 0},
+      {"build_box.lan", "Build_Box", 0},  // '_' is allowed
+      {"build-box.example.com", "OTHER-BOX", 0x8},
+      {"build-boxes.lan", "build-box", 0x8},
+      {"build.box", "buildbox", 0x8},
+      {"a+b.lan", "A+B", 0x10},
+      {"a.b", "a.b", 0x8},  // the host's first label is "a"
+      {long_name.c_str(), long_name.c_str(), 0},
+  };
+  workstation_runs();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + " / " + c.computer);
+    names(c.host, c.computer);
+    EXPECT_EQ(check(), c.bits);
+  }
+}
+
+TEST_F(NtNetwork, WithoutAHostNameNothingIsResolved) {
+  workstation_runs();
+  for (const char* old_checks : {static_cast<const char*>(nullptr), "1"}) {
+    SCOPED_TRACE(old_checks != nullptr ? "old checks" : "new checks");
+    yrltest::ScopedEnv old("OLD_NETWORK_CHECKS", old_checks);
+    w32::socket_testing_reset();
+    ASSERT_TRUE(w32::fault_testing_fail_on_call("gethostname", 1, w32::WSAEFAULT));
+    int bits = check();
+    // No name: the names cannot be compared, the host does not resolve (old checks) and
+    // the connection test cannot be made. Nothing was looked up.
+    int expected = 0x4 | 0x100 | (old_checks != nullptr ? 0x1 | 0x20 | 0x80 : 0);
+    EXPECT_EQ(bits, expected);
+    EXPECT_EQ(w32::socket_testing_lookups(), 0);
   }
 }
 

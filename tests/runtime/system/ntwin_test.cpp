@@ -3,18 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <thread>
 
+#include "platform/w32/fileio.h"
 #include "platform/w32/handle.h"
 #include "platform/w32/registry.h"
 #include "platform/w32/registry_testing.h"
 #include "platform/w32/system_testing.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/system/regstring.h"
+#include "tests/support/bounded_wait.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -57,6 +62,43 @@ TEST_F(NtWin, PipeRoundTripAndPeek) {
   EXPECT_EQ(vek::nt_pipe_read_1(text, 1, 1, pair[0], &bytes), -1);  // ended: broken pipe
   EXPECT_EQ(console.err(), "Error in nt_pipe_read_1, returned 109");
   w32::CloseHandle(pair[0]);
+}
+
+// Items are whole: the rest of an item begun in the pipe is waited for, so no byte read
+// is lost; at the pipe's end a part item is left uncounted in the buffer.
+TEST_F(NtWin, PipeReadCompletesAnItemBegun) {
+  w32::HANDLE pair[2] = {};
+  ASSERT_EQ(vek::nt_pipe(pair), 0);
+  const char first[] = {1, 2, 3, 4, 5};
+  const char rest[] = {6, 7, 8, 9};
+  ASSERT_EQ(vek::nt_pipe_write(first, 1, 5, pair[1]), 5);
+  char items[8] = {};
+  std::atomic<int> read{-2};
+  std::thread reader([&] { read = vek::nt_pipe_read(items, 4, 2, pair[0]); });
+  // The reader has five bytes and waits for the three that complete its second item.
+  ASSERT_TRUE(yrltest::wait_until([&] { return vek::nt_peek_pipe(pair[0]) == 0; }));
+  ASSERT_EQ(vek::nt_pipe_write(rest, 1, 4, pair[1]), 4);
+  yrltest::finishes_within("the read of two items", [&] { reader.join(); });
+  EXPECT_EQ(read.load(), 2);
+  EXPECT_EQ(std::string(items, 8), std::string("\1\2\3\4\5\6\7\10", 8));
+  // The byte left over begins an item that the writer never ends.
+  w32::CloseHandle(pair[1]);
+  char last[4] = {};
+  EXPECT_EQ(vek::nt_pipe_read(last, 4, 1, pair[0]), 0);
+  EXPECT_EQ(last[0], 9);
+  w32::CloseHandle(pair[0]);
+
+  // A file handle ends its part item at the file's end too.
+  yrltest::TempDir dir;
+  std::string path = dir.file("five");
+  yrltest::write_file(path, std::string(first, 5));
+  w32::HANDLE file = w32::CreateFileA(path.c_str(), w32::GENERIC_READ, 0, nullptr,
+                                      w32::OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, w32::INVALID_HANDLE_VALUE);
+  EXPECT_EQ(yrltest::finishes_within("a read to a file's end",
+                                     [&] { return vek::nt_pipe_read(items, 4, 2, file); }),
+            1);
+  w32::CloseHandle(file);
 }
 
 // Puts the values into a policy key below Explorer.
@@ -145,6 +187,54 @@ TEST_F(NtWin, MakersAreaUnderTheChosenRootAndNestedKeys) {
   std::string long_subkey(1100, 'k');
   EXPECT_EQ(vek::nt_set_vek_registry_string_value(long_subkey.c_str(), "v", "x"), 0);
   EXPECT_EQ(vek::nt_get_vek_registry_subkey(long_subkey.c_str(), nullptr, "v", out), 0);
+}
+
+// "Software\VEK\", the subkey and the nested parts must fit 1,024 bytes with the
+// terminator: 1,010 characters for subkey and parts. What does not fit is refused whole;
+// nothing is written under a cut name.
+TEST_F(NtWin, NestedSubkeyPathsFitOrAreRefused) {
+  const std::string long_nested(2000, 'n');
+  struct Case {
+    std::size_t subkey;
+    const char* nested;
+    int result;
+  } cases[] = {
+      {1010, nullptr, 1},
+      {1011, nullptr, 0},
+      {1004, "ab\\cd", 1},  // 1,004 + 3 + 3
+      {1005, "ab\\cd", 0},
+      {1004, "\\ab\\\\cd\\", 1},  // empty parts add nothing
+      {1005, "\\ab\\\\cd\\", 0},
+      {1100, "a\\b", 0},  // the subkey alone is too long
+      {1100, nullptr, 0},
+      {1024, nullptr, 0},  // the edges of the path buffer itself
+      {1023, "a", 0},
+      {1020, "a", 0},
+      {100, long_nested.c_str(), 0},
+  };
+  for (const Case& c : cases) {
+    std::string subkey(c.subkey, 's');
+    SCOPED_TRACE(std::to_string(c.subkey) + " " +
+                 std::string(c.nested ? c.nested : "(none)").substr(0, 20));
+    w32::registry_testing_reset();
+    EXPECT_EQ(vek::nt_set_vek_registry_subkey(subkey.c_str(), c.nested, "v", "x"), c.result);
+    if (c.result) {
+      // The value stands in the keys of the parts.
+      std::string path = "Software\\VEK\\" + subkey + (c.nested ? "\\ab\\cd" : "");
+      char out[vek::NT_REGISTRY_VALUE_SIZE] = "";
+      EXPECT_EQ(vek::nt_get_registry_string_value(w32::HKEY_LOCAL_MACHINE, path.c_str(), "v", out),
+                1);
+      EXPECT_STREQ(out, "x");
+    }
+    // Nothing at all was made below the maker's key when refused.
+    w32::HKEY key = nullptr;
+    if (!c.result && w32::RegOpenKeyA(w32::HKEY_LOCAL_MACHINE, "Software\\VEK", &key) == 0) {
+      char name[2048];
+      w32::DWORD size = sizeof name;
+      EXPECT_NE(w32::RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), 0);
+      w32::RegCloseKey(key);
+    }
+  }
 }
 
 }  // namespace

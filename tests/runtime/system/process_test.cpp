@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/w32/clock.h"
+#include "platform/w32/clock_testing.h"
 #include "platform/w32/console_testing.h"
 #include "platform/w32/environment_testing.h"
 #include "platform/w32/error.h"
@@ -26,8 +28,13 @@
 #include "platform/w32/process.h"
 #include "platform/w32/winpath.h"
 #include "runtime/diag/diag.h"
+#include "runtime/diag/runmode.h"
+#include "runtime/system/clocks.h"
+#include "runtime/system/dates.h"
+#include "runtime/system/ntsys.h"
 #include "runtime/system/sysinfo.h"
 #include "runtime/system/sysinfo_testing.h"
+#include "tests/support/bounded_wait.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/scoped_env.h"
@@ -276,6 +283,43 @@ TEST_F(Process, ExecCommandModeTwoLeavesTheCommandRunning) {
   EXPECT_EQ(await(marker, "ok\n"), "ok\n");
 }
 
+// The command is prepared (its program looked for among the files, word run by word
+// run, and quoted) once, whatever the mode. The file-access layer's trace (run mode
+// 9998) counts the file handles the looking makes.
+TEST_F(Process, ExecCommandLinePreparesTheCommandOnce) {
+  TempDir dir;
+  std::string marker = dir.file("done");
+  std::string command = "touch " + marker;
+  auto handles_made = [](const std::string& trace) {
+    int count = 0;
+    for (std::size_t at = trace.find("pfa_alloc_vyn_file:"); at != std::string::npos;
+         at = trace.find("pfa_alloc_vyn_file:", at + 1))
+      ++count;
+    return count;
+  };
+  vek::set_run_mode(9998);
+  int preparing = 0;
+  {
+    ConsoleCapture trace;
+    char* prepared = nullptr;
+    EXPECT_EQ(vek::vyn_check_space_in_command(command.c_str(), &prepared), 0);
+    std::free(prepared);
+    preparing = handles_made(trace.out());
+  }
+  EXPECT_GT(preparing, 0);
+  for (int mode : {2, 1}) {
+    SCOPED_TRACE(mode);
+    int status = -5;
+    ConsoleCapture trace;
+    EXPECT_EQ(vek::vyn_exec_command_line(command.c_str(), mode, &status), mode == 2 ? 1 : 0);
+    EXPECT_EQ(handles_made(trace.out()), preparing);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(yrltest::wait_until([&] { return exists(marker); }));
+    ::unlink(marker.c_str());
+  }
+  vek::set_run_mode(0);
+}
+
 TEST_F(Process, SystemCallChecksItsLimitByLength) {
   int status = 99;
   // 2,046 characters run; 2,047 are reported and run nothing.
@@ -501,6 +545,15 @@ TEST_F(Process, VersionCheckRunsAProgramWhosePathHoldsABlank) {
   EXPECT_EQ(vek::vyn_spawn_for_version_check(line.c_str()), 0);
   EXPECT_EQ(yrltest::read_file(record), "[-a][b]");
 
+  // Every blank of a run makes a piece: more pieces than half the line's length.
+  line = dir.file("check") + "          -a     b";
+  EXPECT_EQ(vek::vyn_spawn_for_version_check(line.c_str()), 0);
+  EXPECT_EQ(yrltest::read_file(record), "[-a][b]");
+  std::string blanks = dir.file("check") + std::string(500, ' ');
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(vek::vyn_spawn_for_version_check(blanks.c_str()), 0);  // empty pieces add nothing
+  testing::internal::GetCapturedStderr();
+
   // A nonzero exit is reported, and the result stays 0.
   ScopedEnv env("EXIT_WITH", "3");
   testing::internal::CaptureStderr();
@@ -625,6 +678,105 @@ TEST_F(Process, WaitForSubprocWaitsOnAThousandRecordsAndRefusesMore) {
   vek::vyn_free_proc_handle(&ended);
   close(fds[0]);
   close(fds[1]);
+}
+
+// The runners keep their buffers on the heap: they run on a thread with the smallest
+// stack the layer gives (64 KB; the stand-in's own path conversions take about 48 KB of
+// it). AddressSanitizer's frames are several times larger: there the thread gets 256 KB.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t kSmallStack = 256 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr std::size_t kSmallStack = 256 * 1024;
+#else
+constexpr std::size_t kSmallStack = 1;
+#endif
+#else
+constexpr std::size_t kSmallStack = 1;
+#endif
+
+struct SmallStackRun {
+  std::string tmp;
+  int script = -1;
+  int script_code = -1;
+  int line = -1;
+  int started = -1;
+  int status = -1;
+};
+
+w32::DWORD runs_commands(void* argument) {
+  auto* run = static_cast<SmallStackRun*>(argument);
+  run->script = vek::call_script("exit 3", &run->script_code);
+  run->line = vek::vyn_exec_command_line("exit 4", 1, nullptr);
+  run->started = vek::vyn_start_process("exit 5", 1, 1, 0, 1, &run->status);
+  return 0;
+}
+
+TEST_F(Process, RunnersWorkOnTheSmallestStack) {
+  TempDir dir;
+  ScopedEnv env("TMP", windows(dir.path()).c_str());
+  SmallStackRun run;
+  ConsoleCapture capture;
+  w32::HANDLE thread = w32::CreateThread(nullptr, kSmallStack, runs_commands, &run, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(yrltest::finishes_within("the runs on a small stack",
+                                     [&] { return w32::WaitForSingleObject(thread, 30000); }),
+            w32::WAIT_OBJECT_0);
+  w32::CloseHandle(thread);
+  EXPECT_EQ(run.script, 1);
+  EXPECT_EQ(run.script_code, 3);
+  EXPECT_EQ(run.line, 4);
+  EXPECT_NE(run.started, 0);
+  EXPECT_EQ(run.status, 5);
+}
+
+// A thread killed while it sleeps (vek::sleep, spg_delay, Sleep) leaves the clock, sleeps
+// and dates working for every later caller.
+w32::DWORD sleeps_long(void* how) {
+  switch (reinterpret_cast<std::intptr_t>(how)) {
+    case 0:
+      vek::sleep(600);
+      break;
+    case 1:
+      vek::spg_delay(30);
+      vek::spg_delay(30);
+      vek::spg_delay(30);
+      break;
+    default:
+      w32::Sleep(600000);
+      break;
+  }
+  return 0;
+}
+
+TEST_F(Process, KillingASleepingThreadLeavesTheClockWorking) {
+  const char* sleeps[] = {"sleep", "spg_delay", "Sleep"};
+  for (std::intptr_t how = 0; how < 3; ++how) {
+    SCOPED_TRACE(sleeps[how]);
+    vek::VynProc* thread =
+        vek::vyn_create_subprocess(2, sleeps_long, reinterpret_cast<void*>(how));
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(yrltest::wait_until([] { return w32::clock_testing_waiting() > 0; }));
+    EXPECT_NE(vek::vyn_kill_subprocess(thread), 0);
+    int code = 0;
+    auto wait = [&] { return vek::vyn_wait_for_subproc(1, &thread, &code); };
+    EXPECT_EQ(yrltest::finishes_within("the wait for the killed thread", wait), 0);
+    EXPECT_EQ(code, -1);
+    vek::vyn_free_proc_handle(&thread);
+    yrltest::finishes_within("the clock after the kill", [] {
+      w32::DWORD before = w32::GetTickCount();
+      vek::sleep(0);
+      w32::Sleep(2);
+      EXPECT_EQ(vek::spg_delay(0.1), 0);
+      EXPECT_GE(w32::GetTickCount() - before, 2u);
+      vek::ptime now = {};
+      EXPECT_NE(vek::ptime_current_local(&now), nullptr);
+      EXPECT_GE(now.tm_year, 124);
+      char date[vek::DATE_STRING_SIZE];
+      EXPECT_NE(vek::date_string_low(date), nullptr);
+      EXPECT_EQ(w32::clock_testing_waiting(), 0);
+    });
+  }
 }
 
 TEST_F(Process, ProcessRecordsOpenTestAndKillProcesses) {

@@ -177,6 +177,10 @@ TEST_F(ReleaseMarker, FoundAcrossBufferBoundariesAndAfterNearMisses) {
       {"near miss", std::string(50, 'x') + "VEK/*RLS" + word + "22.1zz", 22.1},
       {"repeats", "VVEK/*RLSVEK/*R" + word + "23.2zz", 23.2},
       {"suffix prefix", "RLSEVEK/*" + std::string("E") + word + "24.3zz", 24.3},
+      // The word inside the first read, its number's last bytes in the next one.
+      {"number split after 5", std::string(4082, 'x') + word + "19.125", 19.125},
+      {"number split after 1", std::string(4086, 'x') + word + "19.125", 19.125},
+      {"number starts the next read", std::string(4087, 'x') + word + "19.125", 19.125},
       {"empty", "", 0.0},
       // Fewer than six bytes after the word and nothing more to read.
       {"cut after word", std::string(100, 'x') + word + "1", 0.0},
