@@ -219,35 +219,6 @@ TEST_F(LzwCompress, StreamsFedInAnyPiecesDecodeWithTheTools) {
   }
 }
 
-TEST_F(LzwCompress, BytesAreRankedByTheFixedOrderOrByFrequency) {
-  vek::compress_buffer_init(&state_, nullptr, 0, 0);
-  struct Rank {
-    char byte;
-    int rank;
-  };
-  for (Rank r : {Rank{'0', 1}, Rank{'9', 10}, Rank{'A', 11}, Rank{'F', 16}, Rank{'N', 25},
-                 Rank{'@', 29}, Rank{' ', 30}, Rank{'\n', 31}, Rank{'\0', 0}, Rank{'a', 0}})
-    EXPECT_EQ(state_->rank_map[static_cast<unsigned char>(r.byte)], r.rank) << r.byte;
-  EXPECT_EQ(state_->block_mode, 0);
-  EXPECT_EQ(state_->free_ent, 256);
-
-  // Position 0 (the most frequent) is skipped; the next 31 get ranks 1 to 31.
-  std::string data;
-  for (int value = 0; value < 40; ++value) data += std::string(static_cast<std::size_t>(1000 - 20 * value), static_cast<char>(value + 100));
-  vek::compress_buffer_init(&state_, reinterpret_cast<const unsigned char*>(data.data()),
-                            static_cast<int>(data.size()), 2);
-  EXPECT_EQ(state_->rank_map[100], 0);
-  for (int value = 1; value < 32; ++value) EXPECT_EQ(state_->rank_map[value + 100], value);
-  EXPECT_EQ(state_->rank_map[132], 0);
-  EXPECT_EQ(state_->rank_map[static_cast<unsigned char>('0')], 0);
-  EXPECT_EQ(state_->block_mode, 1);
-  EXPECT_EQ(state_->free_ent, 257);
-  const unsigned char* order =
-      vek::common_chars(reinterpret_cast<const unsigned char*>(data.data()),
-                        static_cast<int>(data.size()));
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(order[i], 100 + i);
-}
-
 TEST_F(LzwCompress, TheOutputSwitchKeepsItsValue) {
   EXPECT_EQ(vek::get_compress_output_files(), 0);
   EXPECT_EQ(vek::set_compress_output_files(3), 0);
