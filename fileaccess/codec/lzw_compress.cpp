@@ -172,10 +172,13 @@ void compress_buffer_init(compress_state** state, int mode) {
   compress_state* s = *state;
   if (!s) {
     s = static_cast<compress_state*>(getmem(sizeof(compress_state)));
+    *state = s;
+  }
+  // A new state, or one of the hash variant, has no direct tables yet.
+  if (!s->direct_table) {
     s->direct_table = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * DIRECT_SLOTS));
     s->probe_codes = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * PROBE_SLOTS));
     s->probe_keys = static_cast<std::uint32_t*>(getmem(sizeof(std::uint32_t) * PROBE_SLOTS));
-    *state = s;
   } else {
     std::memset(s->direct_table, 0, sizeof(std::uint16_t) * DIRECT_SLOTS);
     std::memset(s->probe_codes, 0, sizeof(std::uint16_t) * PROBE_SLOTS);

@@ -236,6 +236,19 @@ TEST_F(LzwCompress, StreamsFedInAnyPiecesDecodeWithTheTools) {
   }
 }
 
+// Clearing a stream of the hash variant for the direct tables makes those tables
+// (there were none to clear) and goes on with them.
+TEST_F(LzwCompress, InitOnAStateOfTheHashVariantMakesTheDirectTables) {
+  call("ABABAB", 2);
+  ASSERT_EQ(state_->variant, 0);
+  ASSERT_EQ(state_->direct_table, nullptr);
+  vek::compress_buffer_init(&state_, 2);
+  EXPECT_EQ(state_->variant, 1);
+  EXPECT_EQ(state_->free_ent, 257);
+  EXPECT_GT(call(text_bytes(1000, 1), 2).size(), 0u);
+  finish();
+}
+
 // Text fills the table in its first call; each later call at full table is judged by
 // its own input/output ratio against the best so far: better raises the best, equal
 // keeps the table, worse (not only a ratio of 0) makes a reset due.
