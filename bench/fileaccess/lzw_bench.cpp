@@ -34,18 +34,21 @@ constexpr std::size_t MIXED_BYTES = 100u << 20;
 constexpr std::size_t MIXED_FILE_CAP = 4u << 20;
 constexpr std::size_t ROUND_BYTES = 1u << 20;
 
-// The run's files (inputs, streams, outputs), removed when the program ends.
+// The run's files (inputs, streams, outputs), removed when the program ends. The name
+// is plain data, so it is still there when the removal runs.
+char folder_name[] = "/tmp/yrl-lzw-bench-XXXXXX";
+
 std::string folder() {
-  static std::string path = [] {
-    char name[] = "/tmp/yrl-lzw-bench-XXXXXX";
-    if (!mkdtemp(name)) std::abort();
+  static bool made = false;
+  if (!made) {
+    if (!mkdtemp(folder_name)) std::abort();
     std::atexit([] {
       std::error_code ec;
-      fs::remove_all(folder(), ec);
+      fs::remove_all(folder_name, ec);
     });
-    return std::string(name);
-  }();
-  return path;
+    made = true;
+  }
+  return folder_name;
 }
 
 void fail(const std::string& why) {
