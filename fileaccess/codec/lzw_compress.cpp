@@ -4,7 +4,6 @@
 
 #include "fileaccess/codec/lzw_groups.h"
 #include "fileaccess/codec/lzw_testing.h"
-#include "runtime/algo/sort.h"
 #include "runtime/memory/getmem.h"
 
 namespace vek {
@@ -15,17 +14,12 @@ namespace {
 constexpr int DIRECT_MIN_INPUT = 128000;
 // A pending reset is acted on only by a call longer than this.
 constexpr int RESET_MIN_INPUT = 64000;
-constexpr int DIRECT_RANKS = 32;
-constexpr int PROBE_SLOTS = 131072;
+// direct_table: one code for each pair of bytes.
+constexpr int DIRECT_SLOTS = 256 * 256;
+// The probe holds at most 65,536 - 256 keys: a load of at most one half.
+constexpr int PROBE_BITS = 17;
+constexpr int PROBE_SLOTS = 1 << PROBE_BITS;
 constexpr int HASH_SLOTS = 69001;
-// The byte order of mode 0: position 0 is skipped, positions 1 to 31 are the ranks
-// (the blank stands twice, so it ends with rank 30).
-constexpr char FIXED_ORDER[] = " 0123456789ABCDEF,$[]->R*NUL_@ \n";
-static_assert(sizeof FIXED_ORDER == DIRECT_RANKS + 1);
-
-// The frequency ranking's process-wide tables.
-int hits[256];
-unsigned char charbuf[256];
 
 int compress_output_files = 0;
 
@@ -73,30 +67,31 @@ void flush_group16(compress_state* s, Out& o) {
   s->group_count = 0;
 }
 
-// The lookup of (ent, c) in the direct tables: *slot is where the code is or goes.
+// The lookup of (ent, c) in the direct tables: the code of a two-byte string stands in
+// direct_table at its two bytes, so the first extension of every string costs one load
+// and no hash; longer strings are probed for by key. *slot is where the code is or goes.
 struct DirectTable {
   compress_state* s;
   std::uint16_t* slot = nullptr;
+  std::uint32_t* key_slot = nullptr;  // null for a direct_table slot
   std::uint32_t key = 0;
-  unsigned index = 0;
-  bool probed = false;
   unsigned find(unsigned ent, unsigned c) {
-    unsigned rank = s->rank_map[c];
-    probed = rank == 0;
-    if (!probed) {
-      slot = &s->direct_table[ent * DIRECT_RANKS + rank];
+    key = ent << 8 | c;
+    if (ent < 256) {
+      slot = &s->direct_table[key];
+      key_slot = nullptr;
       return *slot;
     }
-    key = ent * 256 + c;
-    unsigned i = (key * 2654435761u >> 15) & (PROBE_SLOTS - 1);
+    // The key's top bits after a multiplicative hash: spread well whatever the input.
+    unsigned i = key * 2654435761u >> (32 - PROBE_BITS);
     while (s->probe_codes[i] && s->probe_keys[i] != key) i = (i + 1) & (PROBE_SLOTS - 1);
-    index = i;
     slot = &s->probe_codes[i];
+    key_slot = &s->probe_keys[i];
     return *slot;
   }
   void store(unsigned code) {
     *slot = static_cast<std::uint16_t>(code);
-    if (probed) s->probe_keys[index] = key;
+    if (key_slot) *key_slot = key;
   }
 };
 
@@ -170,59 +165,35 @@ void write_header(Out& o, int block_mode) {
   o.base[o.pos++] = static_cast<unsigned char>(CMPRESS_MAGIC[2] | (block_mode ? 0x80 : 0));
 }
 
-// Makes or clears the direct-table state; block and ranking chosen by the caller.
-void init_direct(compress_state** state, const unsigned char* in, int len, bool block,
-                 bool by_frequency) {
+}  // namespace
+
+void compress_buffer_init(compress_state** state, int mode) {
+  if (!state) return;
   compress_state* s = *state;
   if (!s) {
     s = static_cast<compress_state*>(getmem(sizeof(compress_state)));
-    s->direct_table = static_cast<std::uint16_t*>(
-        getmem(sizeof(std::uint16_t) * lzw::code_count * DIRECT_RANKS));
+    *state = s;
+  }
+  // A new state, or one of the hash variant, has no direct tables yet.
+  if (!s->direct_table) {
+    s->direct_table = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * DIRECT_SLOTS));
     s->probe_codes = static_cast<std::uint16_t*>(getmem(sizeof(std::uint16_t) * PROBE_SLOTS));
     s->probe_keys = static_cast<std::uint32_t*>(getmem(sizeof(std::uint32_t) * PROBE_SLOTS));
-    *state = s;
   } else {
-    std::memset(s->direct_table, 0, sizeof(std::uint16_t) * lzw::code_count * DIRECT_RANKS);
+    std::memset(s->direct_table, 0, sizeof(std::uint16_t) * DIRECT_SLOTS);
     std::memset(s->probe_codes, 0, sizeof(std::uint16_t) * PROBE_SLOTS);
     std::memset(s->probe_keys, 0, sizeof(std::uint32_t) * PROBE_SLOTS);
-    std::memset(s->rank_map, 0, sizeof s->rank_map);
   }
   s->variant = 1;
   s->n_bits = 9;
   s->maxcode = 511;
-  s->free_ent = 256;
   s->group_pos16 = 0;
   s->best_ratio = 0;
   s->widen_due = 0;
   s->group_count = 0;
-  s->block_mode = block ? 1 : 0;
-  if (block) s->free_ent = 257;
-  const unsigned char* order = by_frequency
-                                   ? common_chars(in, len)
-                                   : reinterpret_cast<const unsigned char*>(FIXED_ORDER);
-  for (int position = 1; position < DIRECT_RANKS; ++position)
-    s->rank_map[order[position]] = static_cast<unsigned char>(position);
-}
-
-}  // namespace
-
-const unsigned char* common_chars(const unsigned char* in, int len) {
-  std::memset(hits, 0, sizeof hits);
-  for (int i = 0; in && i < len; ++i) ++hits[in[i]];
-  for (int i = 0; i < 256; ++i) charbuf[i] = static_cast<unsigned char>(i);
-  sort_objects(256, compare_input_chars, charbuf, 1);
-  return charbuf;
-}
-
-int compare_input_chars(const void* a, const void* b) {
-  int count_a = hits[*static_cast<const unsigned char*>(a)];
-  int count_b = hits[*static_cast<const unsigned char*>(b)];
-  return count_a > count_b ? -1 : count_a < count_b ? 1 : 0;
-}
-
-void compress_buffer_init(compress_state** state, const unsigned char* in, int len, int mode) {
-  if (!state) return;
-  init_direct(state, in, len, mode == 2, mode == 1 || mode == 2);
+  s->block_mode = mode == 2 ? 1 : 0;
+  // In block mode 256 is CLEAR: the first new entry is 257.
+  s->free_ent = 256 + s->block_mode;
 }
 
 int compress_buffer(unsigned char** out, const unsigned char* in, compress_state** state,
@@ -234,11 +205,10 @@ int compress_buffer(unsigned char** out, const unsigned char* in, compress_state
   if (!s && len == 0) return 0;
   if ((!s && len < DIRECT_MIN_INPUT) || (s && s->variant == 0))
     return compress_buffer_hash(out, in, state, len);
-  if (mode < 0 || mode > 2) mode = 0;
   Out o{*out, 0, -1};
   int i = 0;
   if (!s) {
-    compress_buffer_init(state, in, len, mode);
+    compress_buffer_init(state, mode);
     s = *state;
     write_header(o, s->block_mode);
     s->ent = in[i++];
@@ -252,7 +222,7 @@ int compress_buffer(unsigned char** out, const unsigned char* in, compress_state
       put16(o, lzw::clear_code);
       for (int filled = s->group_pos16 + 2; filled % 8; ++filled) put16(o, 0);
       // The header announced block mode: the new table starts at 257 whatever the mode.
-      init_direct(state, in, len, true, mode != 0);
+      compress_buffer_init(state, 2);
       o.width16_start = -1;
       s->ent = in[i++];
     }
@@ -333,7 +303,6 @@ int set_compress_output_files(int value) {
 
 void lzw_compress_testing_reset() {
   compress_output_files = 0;
-  std::memset(hits, 0, sizeof hits);
 }
 
 }  // namespace vek

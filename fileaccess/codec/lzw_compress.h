@@ -36,10 +36,9 @@ struct compress_state {
   std::uint16_t ent;       // code of the string matched so far
   int block_mode;
   // Direct-table variant.
-  std::uint16_t* direct_table;  // 65,536 x 32 codes, by prefix code and byte rank
-  std::uint16_t* probe_codes;   // 131,072 codes of the linear probe
+  std::uint16_t* direct_table;  // 256 x 256 codes of the two-byte strings, by their bytes
+  std::uint16_t* probe_codes;   // 131,072 codes of the longer strings, linear probe
   std::uint32_t* probe_keys;    // their keys, prefix code * 256 + byte
-  unsigned char rank_map[256];  // rank 1 to 31 of a byte value, 0: probed
   // Hash variant.
   std::int32_t* hash_keys;      // 69,001 keys, -1 empty
   std::uint16_t* hash_codes;    // 69,001 codes
@@ -47,23 +46,16 @@ struct compress_state {
 
 // Compresses len bytes of in into the buffer *out (read, not moved), which must hold 2 *
 // len + 256 bytes. The first call (null *state) makes the state and writes the header;
-// a first call without input makes nothing and gives 0. Modes: 0 no block mode, fixed
-// byte ranks; 1 no block mode, ranks by frequency; 2 block mode, ranks by frequency;
-// others as 0. A first call shorter than 128,000 bytes takes the hash variant, which has
-// no block mode. The bytes written.
+// a first call without input makes nothing and gives 0. Mode 2 is block mode, any other
+// none; only the first call's mode counts. A first call shorter than 128,000 bytes takes
+// the hash variant, which has no block mode. The bytes written.
 int compress_buffer(unsigned char** out, const unsigned char* in, compress_state** state,
                     int len, int mode);
 // Writes the pending code and the last group, releases the state and clears *state.
 // 0 with a null state.
 int compress_buffer_finish(unsigned char** out, compress_state** state);
-// Makes (null *state) or clears the direct-table variant's state for mode, ranking the
-// bytes of in for modes 1 and 2.
-void compress_buffer_init(compress_state** state, const unsigned char* in, int len, int mode);
-// The 256 byte values by falling frequency in in; the process-wide list, overwritten
-// by the next call.
-const unsigned char* common_chars(const unsigned char* in, int len);
-// Orders byte values by falling count of the last common_chars.
-int compare_input_chars(const void* a, const void* b);
+// Makes (null *state) or clears the direct-table variant's state for mode.
+void compress_buffer_init(compress_state** state, int mode);
 // The hash variant: first call and continuation. The bytes written.
 int compress_buffer_hash(unsigned char** out, const unsigned char* in, compress_state** state,
                          int len);

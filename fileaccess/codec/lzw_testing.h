@@ -3,7 +3,7 @@
 
 namespace vek {
 
-// The output switch back to 0 and the ranking counts cleared.
+// The output switch back to 0.
 void lzw_compress_testing_reset();
 // Forgets the spare string stores (their memory goes with the memory reset).
 void lzw_uncompress_testing_reset();

@@ -137,6 +137,23 @@ TEST_F(LzwCompress, TheLastGroupKeepsTheBytesItsCodesUse) {
   }
 }
 
+// 257 bytes without a repeated pair: 257 codes of 9 bits, and the entry made for the
+// last pair (511) makes the growth due. The 257th code opens the 33rd group, which goes
+// out whole, the code and seven zero codes in 9 bytes (2 bytes if cut), and the readers
+// drop the zero codes as the filling of a growth.
+TEST_F(LzwCompress, TheLastGroupIsWrittenWholeWhenTheWidthGrowsAtTheEnd) {
+  std::string data;
+  for (int i = 0; i < 256; ++i) data += static_cast<char>(i);
+  data += 'A';
+  std::string stream = lzw_compress(data, 0);
+  ASSERT_EQ(stream.size(), 3u + 32 * 9 + 9);
+  for (std::size_t i = 0; i < 256; ++i) ASSERT_EQ(code_at(stream, 3, 9, i), i) << i;
+  EXPECT_EQ(stream.substr(3 + 32 * 9), std::string("A") + std::string(8, '\0'));
+  stream_ = stream;
+  data_ = data;
+  expect_tools_give_back();
+}
+
 TEST_F(LzwCompress, AFirstCallWithoutInputMakesNoStreamAndFinishWritesNothing) {
   std::vector<unsigned char> buffer(256, 0xEE);
   unsigned char* out = buffer.data();
@@ -219,40 +236,72 @@ TEST_F(LzwCompress, StreamsFedInAnyPiecesDecodeWithTheTools) {
   }
 }
 
-TEST_F(LzwCompress, BytesAreRankedByTheFixedOrderOrByFrequency) {
-  vek::compress_buffer_init(&state_, nullptr, 0, 0);
-  struct Rank {
-    char byte;
-    int rank;
-  };
-  for (Rank r : {Rank{'0', 1}, Rank{'9', 10}, Rank{'A', 11}, Rank{'F', 16}, Rank{'N', 25},
-                 Rank{'@', 29}, Rank{' ', 30}, Rank{'\n', 31}, Rank{'\0', 0}, Rank{'a', 0}})
-    EXPECT_EQ(state_->rank_map[static_cast<unsigned char>(r.byte)], r.rank) << r.byte;
-  EXPECT_EQ(state_->block_mode, 0);
-  EXPECT_EQ(state_->free_ent, 256);
-
-  // Position 0 (the most frequent) is skipped; the next 31 get ranks 1 to 31.
-  std::string data;
-  for (int value = 0; value < 40; ++value) data += std::string(static_cast<std::size_t>(1000 - 20 * value), static_cast<char>(value + 100));
-  vek::compress_buffer_init(&state_, reinterpret_cast<const unsigned char*>(data.data()),
-                            static_cast<int>(data.size()), 2);
-  EXPECT_EQ(state_->rank_map[100], 0);
-  for (int value = 1; value < 32; ++value) EXPECT_EQ(state_->rank_map[value + 100], value);
-  EXPECT_EQ(state_->rank_map[132], 0);
-  EXPECT_EQ(state_->rank_map[static_cast<unsigned char>('0')], 0);
-  EXPECT_EQ(state_->block_mode, 1);
+// Clearing a stream of the hash variant for the direct tables makes those tables
+// (there were none to clear) and goes on with them.
+TEST_F(LzwCompress, InitOnAStateOfTheHashVariantMakesTheDirectTables) {
+  call("ABABAB", 2);
+  ASSERT_EQ(state_->variant, 0);
+  ASSERT_EQ(state_->direct_table, nullptr);
+  vek::compress_buffer_init(&state_, 2);
+  EXPECT_EQ(state_->variant, 1);
   EXPECT_EQ(state_->free_ent, 257);
-  const unsigned char* order =
-      vek::common_chars(reinterpret_cast<const unsigned char*>(data.data()),
-                        static_cast<int>(data.size()));
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(order[i], 100 + i);
+  EXPECT_GT(call(text_bytes(1000, 1), 2).size(), 0u);
+  finish();
 }
 
-TEST_F(LzwCompress, TheOutputSwitchKeepsItsValue) {
-  EXPECT_EQ(vek::get_compress_output_files(), 0);
-  EXPECT_EQ(vek::set_compress_output_files(3), 0);
-  EXPECT_EQ(vek::set_compress_output_files(1), 3);
-  EXPECT_EQ(vek::get_compress_output_files(), 1);
+// Text fills the table in its first call; each later call at full table is judged by
+// its own input/output ratio against the best so far: better raises the best, equal
+// keeps the table, worse (not only a ratio of 0) makes a reset due.
+TEST_F(LzwCompress, TheRatioOfCompressibleCallsDecidesTheReset) {
+  auto ratio_of = [](std::size_t in, const std::string& out) {
+    return static_cast<int>(in / out.size());
+  };
+  call(text_bytes(1500000, 6), 2);
+  ASSERT_EQ(state_->free_ent, 65536);
+  int filling = state_->best_ratio;
+  ASSERT_GT(filling, 0);
+  EXPECT_EQ(state_->reset_due, 0);
+
+  // With the table built, text of the same kind compresses better than while filling.
+  std::string first = text_bytes(200000, 13);
+  int best = ratio_of(first.size(), call(first, 2));
+  ASSERT_GT(best, filling);
+  EXPECT_EQ(state_->reset_due, 0);
+  EXPECT_EQ(state_->best_ratio, best);
+
+  // The same ratio again keeps the table.
+  std::string same = text_bytes(200000, 16);
+  ASSERT_EQ(ratio_of(same.size(), call(same, 2)), best);
+  EXPECT_EQ(state_->reset_due, 0);
+  EXPECT_EQ(state_->best_ratio, best);
+
+  // Text with a random byte in every 16 compresses worse, though far from 0.
+  std::string noisy = text_bytes(200000, 14);
+  const std::string noise = random_bytes(noisy.size() / 16, 17);
+  for (std::size_t i = 0; i < noise.size(); ++i) noisy[16 * i] = noise[i];
+  int worse = ratio_of(noisy.size(), call(noisy, 2));
+  ASSERT_GT(worse, 0);
+  ASSERT_LT(worse, best);
+  EXPECT_EQ(state_->reset_due, 1);
+  EXPECT_EQ(state_->best_ratio, best);
+
+  unsigned ent = state_->ent;
+  std::string cleared = call(text_bytes(70000, 15), 2);
+  EXPECT_EQ(code_at(cleared, 0, 16, 0), ent);
+  EXPECT_EQ(code_at(cleared, 0, 16, 1), 256u);
+  finish();
+  expect_tools_give_back();
+}
+
+// The switch is only kept for callers: streams are the same whatever it holds, and a
+// caller puts back what it replaced.
+TEST_F(LzwCompress, TheOutputSwitchChangesNoStream) {
+  const std::string data = text_bytes(200000, 12);
+  const std::string plain = lzw_compress(data, 2);
+  int before = vek::set_compress_output_files(1);
+  EXPECT_TRUE(lzw_compress(data, 2) == plain);
+  EXPECT_EQ(vek::set_compress_output_files(before), 1);
+  EXPECT_EQ(vek::get_compress_output_files(), before);
 }
 
 }  // namespace
