@@ -178,7 +178,36 @@ TEST_F(WizardRoad, AuxiliaryViewProfileCompletesItsSketchPlaneStep) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   EXPECT_EQ(features_of_type(*part, 917), 2);
-  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 75 * 20 + 4 * 2 * 2, 1e-6);
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 75 * 20 + 4 * 2 * 2, 1e-6);
+  // Fault: the boss was placed from the face's own origin, beyond the wedge's edge at
+  // x = 10: a second solid floating beside the wedge. It stands on the sloping face, one
+  // solid inside the wedge's box. The view-reference line stands for the face's edge at
+  // z = 0 from its picked end, (10, 5), up the slope; the rectangle's centre, 5 along
+  // that edge and 3 away from it, lies 2 out from the face on the boss's top.
+  EXPECT_EQ(s.solids, 1);
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 20};
+  expect_box(s, lo, hi);
+  const double root5 = std::sqrt(5.0);
+  const double up[3] = {-2 / root5, 1 / root5, 0}, out[3] = {1 / root5, 2 / root5, 0};
+  int tops = 0;
+  for (int face = 1; face <= s.faces; ++face) {
+    yrlhost::geom::FaceInfo f;
+    if (yrlhost::geom::face_info(part->solid, face, f) != yrlhost::geom::Status::ok ||
+        f.kind != yrlhost::geom::SurfaceKind::plane || std::fabs(f.normal[0] - out[0]) > 1e-9 ||
+        std::fabs(f.normal[1] - out[1]) > 1e-9 || std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) > 1e-9)
+      continue;
+    ++tops;
+    yrlhost::geom::SurfacePoint centre;
+    ASSERT_EQ(yrlhost::geom::face_eval(part->solid, face,
+                                       {(f.uv_min[0] + f.uv_max[0]) / 2, (f.uv_min[1] + f.uv_max[1]) / 2}, centre),
+              yrlhost::geom::Status::ok);
+    for (int k = 0; k < 3; ++k) {
+      const double z[3] = {0, 0, 1};
+      EXPECT_NEAR(centre.point[k], (k == 0 ? 10 : k == 1 ? 5 : 0) + 5 * up[k] + 3 * z[k] + 2 * out[k], 1e-9) << k;
+    }
+  }
+  EXPECT_EQ(tops, 1);
 }
 
 // Fault: changing a built feature's depth from Thru All to Blind wrote values into
