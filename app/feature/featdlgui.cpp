@@ -226,6 +226,15 @@ void feature_redefine(YrlExtDlgInfo* dlg) {
 
 bool feature_exists(const YrlFeatInfo* info) { return info->created && info->feature.id > 0; }
 
+// A pick the built feature stands on was changed (its sketch plane, hole circle, datum
+// point entities or revolve axis). A redefinition would take the feature's old tree and
+// section, and keep it where the old pick put it: the feature goes, with the sketch's
+// preview, and the next complete state builds it afresh from the picks.
+void built_feature_forget(YrlFeatInfo* info) {
+  YrlSketchedDatumPreviewFeatDelete(info);
+  YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+}
+
 // The depth step validated on its own row, whatever page is current.
 bool depth_step_complete(YrlExtDlgInfo* dlg) {
   int saved = dlg->current;
@@ -624,6 +633,7 @@ void YrlExtDlgCBHolePrfPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlFeatInfo* info = dlg->info;
   if (YrlFeatInfoHoleProfileSelect(info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(info);
     char text[96] = " ";
     if (info->hole.item.id > 0)
       std::snprintf(text, sizeof text, "%s id: %d ( %s )", info->hole.circle_flag == 2 ? "Circle" : "Arc",
@@ -665,6 +675,7 @@ void YrlExtDlgCBDpntEntPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   VynWindowRefresh(dlg->drawing_window);
   if (YrlFeatInfoDatumPointRefSelect(dlg->info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(dlg->info);
     YrlExtDlgDpntEntPanelSet(dlg);
     datum_points_draw(dlg->info);
   }
@@ -687,7 +698,7 @@ void YrlExtDlgCBDpntEntClear(char*, char*, void* app_data) {
 
 void YrlExtDlgCBRevAxisPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
-  YrlSketchRevAxisSelect(dlg->info);
+  if (YrlSketchRevAxisSelect(dlg->info) == VYN_TK_NO_ERROR) built_feature_forget(dlg->info);
   YrlExtDlgRevAxisEnter(dlg);
   YrlExtDlgValidate(dlg);
   auto_forward(dlg);
@@ -716,10 +727,19 @@ void YrlExtDlgCBRevAxisClear(char*, char*, void* app_data) {
 
 void YrlExtDlgCBSketchPlanePick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
+  YrlFeatInfo* info = dlg->info;
   plane_highlight(dlg, -1);
-  if (YrlFeatInfoSketchPlaneSelect(dlg->info) == VYN_TK_NO_ERROR) {
+  VynModelitem made = info->sketch.created_plane;
+  if (YrlFeatInfoSketchPlaneSelect(info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(info);
+    // A datum plane made for the plane picked before goes, unless the new pick stands on
+    // it again (the record keeps it until then when the new plane was found, not made).
+    const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
+    VynModelitem& kept = info->sketch.created_plane;
+    if (made.id >= 1 && !(used.id == made.id && used.owner == made.owner))
+      YrlFeatSktPlaneDtmDelete(kept.id == made.id && kept.owner == made.owner ? &kept : &made, nullptr);
     sketch_plane_panel(dlg);
-    sketch_failure_clear(dlg->info);
+    sketch_failure_clear(info);
   }
   plane_highlight(dlg, kCurrentColour);
   YrlExtDlgValidate(dlg);

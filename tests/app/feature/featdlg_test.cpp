@@ -212,6 +212,35 @@ class FeatDlgWizard : public FeatDlgDriver {
     user("option yrlfeatdlg depth_type_list Blind");
     user(std::string("type yrlfeatdlg depth_val_txt ") + depth);
   }
+  // A revolve of the 1 x 4 rectangle of FRONT (lines 1 to 4, x 2 to 3) about the axis
+  // line 5 (x = 0; line 7 is another one at x = -1), on a plane made at TOP's line 6, 3
+  // behind FRONT, a full turn: the user's picks from the first page to the angle's.
+  void revolve_to_angle(YrlFeatInfo& info) {
+    line_entity(1, {2, 0, 0}, {3, 0, 0});
+    line_entity(2, {3, 0, 0}, {3, 4, 0});
+    line_entity(3, {3, 4, 0}, {2, 4, 0});
+    line_entity(4, {2, 4, 0}, {2, 0, 0});
+    line_entity(5, {0, 0, 0}, {0, 1, 0});
+    line_entity(6, {-5, 97, 0}, {5, 97, 0});
+    line_entity(7, {-1, 0, 0}, {-1, 1, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5, 7});
+    declare_view("TOP", 1, 0, 100, {6});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg rev_axis_btn");
+    user("pick 77 5");
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg sketch_btn");
+    user("radio yrlselobj RadioSelType single");
+    user("press yrlselobj Add");
+    user("pick 77 1 + 77 2 + 77 3 + 77 4");
+    user("press yrlselobj Close");
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg skt_plane_btn");
+    user("pick 77 6");
+    user("press yrlfeatdlg next_btn");
+    user("option yrlfeatdlg angle_val_list Angle360");
+  }
   size_t exists_messages() {
     size_t n = 0;
     for (const yrlhost::MessageRecord& r : yrlhost::message_log()) n += r.key == "YRL_FEAT_EXISTS";
@@ -629,31 +658,9 @@ TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
 // stays picked and made; without an axis nothing is built; with the axis again the
 // revolve is built afresh.
 TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
-  line_entity(1, {2, 0, 0}, {3, 0, 0});
-  line_entity(2, {3, 0, 0}, {3, 4, 0});
-  line_entity(3, {3, 4, 0}, {2, 4, 0});
-  line_entity(4, {2, 4, 0}, {2, 0, 0});
-  line_entity(5, {0, 0, 0}, {0, 1, 0});        // the axis
-  line_entity(6, {-5, 97, 0}, {5, 97, 0});     // TOP: 3 behind FRONT, a plane is made there
-  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
-  declare_view("TOP", 1, 0, 100, {6});
   const size_t empty = features();
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg rev_axis_btn");
-  user("pick 77 5");
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg sketch_btn");
-  user("radio yrlselobj RadioSelType single");
-  user("press yrlselobj Add");
-  user("pick 77 1 + 77 2 + 77 3 + 77 4");
-  user("press yrlselobj Close");
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg skt_plane_btn");
-  user("pick 77 6");
-  user("press yrlfeatdlg next_btn");
-  user("option yrlfeatdlg angle_val_list Angle360");
+  ASSERT_NO_FATAL_FAILURE(revolve_to_angle(info));
   VynModelitem made{};
   int first = 0;
   check([&] {
@@ -688,6 +695,29 @@ TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_EQ(features(), empty + 2);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: an axis picked again once the revolve was built changed the wizard's record
+// but not the revolve, which was redefined from its old section and turned about the
+// first axis. The revolve is built afresh about the new axis (x = -1: 28 pi, not 20 pi).
+TEST_F(FeatDlgWizard, AxisPickedAgainOnceBuiltTurnsTheRevolveAboutIt) {
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(revolve_to_angle(info));
+  check([&] { EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6); });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 7");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 28 * 3.141592653589793, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);  // the plane made for the sketch, and the revolve
+  EXPECT_NEAR(volume(), 28 * 3.141592653589793, 1e-6);
   YrlFeatInfoEnd(&info);
 }
 

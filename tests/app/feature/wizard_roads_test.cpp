@@ -84,6 +84,29 @@ class WizardRoad : public yrltest::AppTest {
       EXPECT_NEAR(s.box.max[i], hi[i], 1e-6) << i;
     }
   }
+  // The part's datum points are these, in any order.
+  static void expect_datum_points(const yrlhost::StoredModel& part, const std::vector<std::vector<double>>& expected) {
+    std::vector<std::vector<double>> points;
+    for (const yrlhost::StoredDatum& d : part.datums)
+      if (d.kind == yrlhost::DatumKind::point) points.push_back({d.point[0], d.point[1], d.point[2]});
+    ASSERT_EQ(points.size(), expected.size());
+    for (const std::vector<double>& want : expected) {
+      bool found = std::any_of(points.begin(), points.end(), [&](const std::vector<double>& p) {
+        return std::fabs(p[0] - want[0]) < 1e-9 && std::fabs(p[1] - want[1]) < 1e-9 && std::fabs(p[2] - want[2]) < 1e-9;
+      });
+      EXPECT_TRUE(found) << want[0] << " " << want[1] << " " << want[2];
+    }
+  }
+  // The part's hole walls: all of radius r about the axis along y at x, z.
+  static void expect_hole_along_y(const yrlhost::StoredModel& part, double r, double x, double z) {
+    const std::vector<yrlhost::geom::FaceInfo> hole = walls(part);
+    ASSERT_FALSE(hole.empty());
+    for (const yrlhost::geom::FaceInfo& f : hole) {
+      EXPECT_NEAR(f.radius, r, 1e-9);
+      EXPECT_NEAR(f.origin[0], x, 1e-9);
+      EXPECT_NEAR(f.origin[2], z, 1e-9);
+    }
+  }
   // The cylindrical faces of the part's solid: the walls of its holes.
   static std::vector<yrlhost::geom::FaceInfo> walls(const yrlhost::StoredModel& part) {
     std::vector<yrlhost::geom::FaceInfo> out;
@@ -114,17 +137,7 @@ TEST_F(WizardRoad, DatumPointFromPickedEntities) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   ASSERT_EQ(features_of_type(*part, 931), 1);
-  std::vector<std::vector<double>> points;
-  for (const yrlhost::StoredDatum& d : part->datums)
-    if (d.kind == yrlhost::DatumKind::point) points.push_back({d.point[0], d.point[1], d.point[2]});
-  ASSERT_EQ(points.size(), 3u);
-  const std::vector<std::vector<double>> expected = {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}};
-  for (const std::vector<double>& want : expected) {
-    bool found = std::any_of(points.begin(), points.end(), [&](const std::vector<double>& p) {
-      return std::fabs(p[0] - want[0]) < 1e-9 && std::fabs(p[1] - want[1]) < 1e-9 && std::fabs(p[2] - want[2]) < 1e-9;
-    });
-    EXPECT_TRUE(found) << want[0] << " " << want[1] << " " << want[2];
-  }
+  expect_datum_points(*part, {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}});
 }
 
 // Fault: the revolve's sketched-datum preview carried the axis in as a plain line over
@@ -258,13 +271,27 @@ TEST_F(WizardRoad, RefusedPicksLeaveWhatWasPicked) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 2000 - kPi * 4 * 10, 1e-6);
-  const std::vector<yrlhost::geom::FaceInfo> hole = walls(*part);
-  ASSERT_FALSE(hole.empty());
-  for (const yrlhost::geom::FaceInfo& f : hole) {
-    EXPECT_NEAR(f.radius, 2, 1e-9);
-    EXPECT_NEAR(f.origin[0], 10, 1e-9);
-    EXPECT_NEAR(f.origin[2], 5, 1e-9);
-  }
+  expect_hole_along_y(*part, 2, 10, 5);
+}
+
+// Fault: a sketch plane, hole circle or datum point entities picked again once the
+// feature was built changed the wizard's record but not the feature, which was only
+// redefined from its old tree and section: the block stayed on the first plane, the hole
+// at the first circle, the points at the first entities, and the run ended as a success.
+// Each feature is built afresh from the new pick, and the datum plane made for the first
+// sketch plane goes with it.
+TEST_F(WizardRoad, PicksChangedOnceBuiltBuildTheFeatureAfresh) {
+  const yrlhost::StoredModel* part = road("repick_built.txt", "REBUILT", {});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  EXPECT_EQ(part->features.size(), 7u);  // 4 datums, the block, the hole, the points
+  EXPECT_EQ(features_of_type(*part, 923), 3);  // the template's planes alone
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 2000 - kPi * 2 * 2 * 10, 1e-6);
+  const double lo[3] = {0, 0, 0}, hi[3] = {20, 10, 10};
+  expect_box(s, lo, hi);
+  expect_hole_along_y(*part, 2, 10, 5);
+  expect_datum_points(*part, {{20, 10, 0}, {0, 10, 0}, {0, 0, 0}});
 }
 
 // The buttons of the last page: Next off, Prev and OK on once the feature is built; the
