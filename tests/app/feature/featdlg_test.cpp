@@ -847,6 +847,53 @@ TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
   YrlFeatInfoEnd(&info);
 }
 
+// Fault: datum point entities picked from two views, or from none, were taken, and the
+// points of the second view's entities were carried into the part through the first
+// view's transform: points where no view draws them. Such a pick is refused with the
+// profile pick's message, and the points picked before stay.
+TEST_F(FeatDlgWizard, DatumPointPicksOfTwoViewsOrNoneAreRefused) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  line_entity(9, {50, 50, 0}, {60, 50, 0});  // in no view
+  const struct {
+    const char* pick;
+    const char* message;
+  } cases[] = {
+      {"pick 77 3 + 77 5", "Selected section profile entities are not from the same view. Reselect section profile."},
+      {"pick 77 9",
+       "One or more entities selected for the SKETCH (section) are NOT part of any view. Reselect section profile."},
+  };
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg pnt_ent_btn");
+  user("pick 77 1 + 77 2");
+  for (const auto& c : cases) {
+    user("press yrlfeatdlg pnt_ent_btn");
+    user(c.pick);
+    check([&] {
+      SCOPED_TRACE(c.pick);
+      const std::vector<yrlhost::MessageRecord>& log = yrlhost::message_log();
+      ASSERT_FALSE(log.empty());
+      bool told = false;
+      for (const yrlhost::MessageRecord& r : log) told = told || (r.values.size() == 1 && r.values[0] == c.message);
+      EXPECT_TRUE(told);
+      EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
+      EXPECT_EQ(info.datum_point.view_id, 2);
+      int n = 0;
+      ASSERT_EQ(VynArraySizeGet(info.datum_point.points, &n), 0);
+      EXPECT_EQ(n, 3);  // (0, 0), (10, 0) and (10, 5)
+      ASSERT_EQ(VynArraySizeGet(info.datum_point.selections, &n), 0);
+      EXPECT_EQ(n, 2);
+    });
+  }
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
 // Panels of a created dialog, without running it.
 class FeatDlgPanels : public FeatDlgDriver {
  protected:
