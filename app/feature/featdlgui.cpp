@@ -257,12 +257,19 @@ void depth_elements_update(YrlExtDlgInfo* dlg) {
   YrlFeatInfo* info = dlg->info;
   if (!feature_exists(info) || !depth_step_complete(dlg)) return;
   int type = info->extent.depth_type;
+  int status = VYN_TK_NO_ERROR;
   if (info->type == YRL_FEAT_REVOLVE) {
-    YrlFeatElemtreeRevAngleSet(info, info->tree, type);
+    status = YrlFeatElemtreeRevAngleSet(info, info->tree, type);
   } else if (info->type == YRL_FEAT_HOLE) {
-    YrlFeatElemtreeHoleDepthSet(info, info->tree, type);
+    status = YrlFeatElemtreeHoleDepthSet(info, info->tree, type);
   } else {
-    YrlFeatElemtreeDepthTypeSet(info, info->tree, type);
+    status = YrlFeatElemtreeDepthTypeSet(info, info->tree, type);
+  }
+  if (status != VYN_TK_NO_ERROR) {
+    // The tree keeps its old depth (or none): redefined from it, the feature would not
+    // be what the page shows. It goes, and the driver builds it afresh from the record.
+    YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+    return;
   }
   direction_set(dlg);
   feature_redefine(dlg);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/feature/featinfo.h"
+#include "host/call_log.h"
 #include "host/geometry.h"
 #include "host/messages.h"
 #include "host/model_store.h"
@@ -244,6 +245,27 @@ TEST_F(WizardRoad, ThruAllThenBlind) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   EXPECT_EQ(part->features.size(), 7u);  // 4 datums and the block, the pocket, the hole
+  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
+}
+
+// Fault: when the host failed to take the old depth out of the tree, the cut kept its
+// depth through all, was redefined so and the wizard showed Blind 4 with OK on. The
+// feature is built afresh from the page instead: the pocket is 4 deep all the same.
+TEST_F(WizardRoad, DepthTheTreeCannotTakeBuildsTheFeatureAfresh) {
+  const double block = 20 * 10 * 10, hole_area = kPi * 2 * 2;
+  int cut = 0;
+  const yrlhost::StoredModel* part = road("depth_change.txt", "DEPTHS", {
+      {"type yrlfeatdlg depth_val_txt 4", 1, [&] {
+         cut = yrlhost::stored_model(part_named("DEPTHS"))->features.back().id;
+         yrlhost::call_log_fail_on_call("VynElementFree_v", 1);
+       }},
+      {"press yrlfeatdlg ok_btn", 2, [&] {
+         EXPECT_NEAR(volume_of("DEPTHS"), block - 10 * 4 * 4, 1e-6);
+         EXPECT_NE(yrlhost::stored_model(part_named("DEPTHS"))->features.back().id, cut);
+         EXPECT_TRUE(component("ok_btn").enabled);
+       }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
 }
 
