@@ -248,16 +248,19 @@ TEST_F(WizardRoad, ThruAllThenBlind) {
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
 }
 
-// Fault: when the host failed to take the old depth out of the tree, the cut kept its
+// Fault: when the host failed to take the old depth out of the tree (to free it, or to
+// find it, after which a second depth was added beside the old one), the cut kept its
 // depth through all, was redefined so and the wizard showed Blind 4 with OK on. The
 // feature is built afresh from the page instead: the pocket is 4 deep all the same.
-TEST_F(WizardRoad, DepthTheTreeCannotTakeBuildsTheFeatureAfresh) {
+class WizardRoadHostFault : public WizardRoad, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WizardRoadHostFault, DepthTheTreeCannotTakeBuildsTheFeatureAfresh) {
   const double block = 20 * 10 * 10, hole_area = kPi * 2 * 2;
   int cut = 0;
   const yrlhost::StoredModel* part = road("depth_change.txt", "DEPTHS", {
       {"type yrlfeatdlg depth_val_txt 4", 1, [&] {
          cut = yrlhost::stored_model(part_named("DEPTHS"))->features.back().id;
-         yrlhost::call_log_fail_on_call("VynElementFree_v", 1);
+         yrlhost::call_log_fail_on_call(GetParam(), 1);
        }},
       {"press yrlfeatdlg ok_btn", 2, [&] {
          EXPECT_NEAR(volume_of("DEPTHS"), block - 10 * 4 * 4, 1e-6);
@@ -268,6 +271,9 @@ TEST_F(WizardRoad, DepthTheTreeCannotTakeBuildsTheFeatureAfresh) {
   expect_all_active(*part);
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
 }
+
+INSTANTIATE_TEST_SUITE_P(FailingCalls, WizardRoadHostFault,
+                         ::testing::Values("VynElementFree_v", "VynElemtreeElementGet_v", "VynElempathDataSet_v"));
 
 // Fault: a profile pick refused for a line of another view still replaced the profile,
 // kept the old verdict and rebuilt the block from the mixed profile, losing it. Fault: a
