@@ -255,7 +255,14 @@ void direction_set(YrlExtDlgInfo* dlg) {
 
 void depth_elements_update(YrlExtDlgInfo* dlg) {
   YrlFeatInfo* info = dlg->info;
-  if (!feature_exists(info) || !depth_step_complete(dlg)) return;
+  if (!feature_exists(info)) {
+    // No feature to update: a build that failed left none, and with its failure flag
+    // nothing would be built again until a pick changed. The new depth is the user's
+    // next try: the driver builds from it.
+    info->failure = 0;
+    return;
+  }
+  if (!depth_step_complete(dlg)) return;
   int type = info->extent.depth_type;
   int status = VYN_TK_NO_ERROR;
   if (info->type == YRL_FEAT_REVOLVE) {

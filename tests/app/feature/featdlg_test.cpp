@@ -286,6 +286,29 @@ TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
   YrlFeatInfoEnd(&info);
 }
 
+// Fault: a depth the build refused (-5) left the failure flag set with no feature to
+// redefine, so the right depth typed next built nothing and OK stayed off until a pick
+// changed. A new depth is the user's next try: the feature is built from it.
+TEST_F(FeatDlgWizard, DepthTypedAfterAFailedBuildBuildsTheFeature) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  to_depth("-5");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  user("type yrlfeatdlg depth_val_txt 5");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 250, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_NEAR(volume(), 250, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
 // The depth's flip button and the sketch plane's each turn the built feature to the other
 // side of its sketch plane: the same feature, redefined, with the same volume.
 TEST_F(FeatDlgWizard, FlipButtonsRedefineTheFeatureOnTheOtherSide) {
