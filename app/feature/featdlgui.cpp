@@ -1021,6 +1021,16 @@ void YrlExtDlgCBPreviewTry(char*, char*, void* app_data) {
 void YrlExtDlgCBOK(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlExtDlgFeatCreate(dlg);
+  if (!feature_exists(dlg->info)) {
+    // The last build or redefinition failed and the feature is gone: closing now would
+    // keep nothing while the user asked to keep it. The wizard stays open, OK off.
+    dlg->ready = 0;
+    YrlExtDlgSetNavigateAccess(dlg);
+    YrlExtDlgSetButtonsAccess(dlg);
+    VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s",
+                      "The feature could not be built. Change a pick or a value, or Cancel.");
+    return;
+  }
   exit_actions(dlg);
   VynUIDialogExit(dlg->name, -1);
 }

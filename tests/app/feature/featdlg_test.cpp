@@ -309,6 +309,36 @@ TEST_F(FeatDlgWizard, DepthTypedAfterAFailedBuildBuildsTheFeature) {
   YrlFeatInfoEnd(&info);
 }
 
+// Fault: OK redefines the feature once more; when that failed, the feature was deleted
+// and the wizard closed all the same, as if it were kept. The wizard stays open with OK
+// off and says so; the next change builds the feature again, and OK keeps it.
+TEST_F(FeatDlgWizard, OKWhoseLastRedefinitionFailsKeepsTheWizardOpen) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  to_depth("20");
+  check([] { yrlhost::call_log_fail_on_call("VynFeatureRedefine_v", 1); });
+  user("press yrlfeatdlg ok_btn");
+  check([&] {
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_EQ(info.feature.id, 0);
+    bool told = false;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log())
+      told = told || (r.key == "YRLFORM ERROR %0s" && r.values.size() == 1 &&
+                      r.values[0] == "The feature could not be built. Change a pick or a value, or Cancel.");
+    EXPECT_TRUE(told);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_GE(info.feature.id, 1);
+  EXPECT_EQ(features(), before + 1);
+  EXPECT_NEAR(volume(), 1500, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
 // The depth's flip button and the sketch plane's each turn the built feature to the other
 // side of its sketch plane: the same feature, redefined, with the same volume.
 TEST_F(FeatDlgWizard, FlipButtonsRedefineTheFeatureOnTheOtherSide) {
