@@ -189,8 +189,9 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, 
           entity.type = VYN_2D_CIRCLE;
         } else {
           entity.type = VYN_2D_ARC;
-          // Carried mirrored (as a face seen from behind is), the arc runs the other way
-          // round: its counter-clockwise start is where its end lands.
+          // Carried mirrored (an auxiliary view of a face whose sketch frame faces into
+          // the part), the arc runs the other way round: its counter-clockwise start is
+          // where its end lands.
           const bool mirrored = trf[0][0] * trf[1][1] - trf[0][1] * trf[1][0] < 0;
           entity.start_angle = (mirrored ? base - start - sweep : base + start) + rotation;
           entity.end_angle = entity.start_angle + sweep;

@@ -98,6 +98,54 @@ class FeatureBuild : public PartDrawingTest {
     line_entity(6, {20, 100, 0}, {20, 120, 0});
   }
 
+  // The wedge built from FRONT, 20 deep: x 0 to 10, y 0 to 10, z 0 to 20.
+  void wedge_built() {
+    wedge_drawn();
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5, 6});
+    YrlFeatInfo wedge;
+    ASSERT_NO_FATAL_FAILURE(build_from_front(wedge));
+    YrlFeatInfoEnd(&wedge);
+  }
+
+  // The auxiliary view AUX-1 (group 11) cut by draft line cut, with its view-reference
+  // line 20 picked at vpr, the bounds given, and the entities and line 20 as members.
+  void aux_view_declare(int cut, const double vpr[2], const double bounds[6], const std::vector<int>& entities) {
+    YrlViewData view = {};
+    view.view_type = 3;
+    view.group_id = 11;
+    std::strcpy(view.view_name, "AUX-1");
+    view.scale = 1.0;
+    view.cut_plane_id = cut;
+    view.vpr_id = 20;
+    view.vpr_point[0] = vpr[0], view.vpr_point[1] = vpr[1];
+    std::memcpy(view.bounds, bounds, sizeof view.bounds);
+    ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
+    std::vector<int> members = entities;
+    members.push_back(20);
+    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd("AUX-1", id), 0);
+  }
+
+  // The middles of the part's plane faces that keep (by their face data), from their
+  // parameter ranges.
+  template <typename Keep>
+  std::vector<yrlhost::geom::Vec3> plane_face_middles(Keep keep) {
+    std::vector<yrlhost::geom::Vec3> out;
+    const yrlhost::geom::Shape& shape = yrlhost::stored_model(part)->solid;
+    const int faces = solid().faces;
+    for (int face = 1; face <= faces; ++face) {
+      yrlhost::geom::FaceInfo f;
+      if (yrlhost::geom::face_info(shape, face, f) != yrlhost::geom::Status::ok ||
+          f.kind != yrlhost::geom::SurfaceKind::plane || !keep(f))
+        continue;
+      yrlhost::geom::SurfacePoint middle;
+      if (yrlhost::geom::face_eval(shape, face, {(f.uv_min[0] + f.uv_max[0]) / 2, (f.uv_min[1] + f.uv_max[1]) / 2},
+                                   middle) == yrlhost::geom::Status::ok)
+        out.push_back(middle.point);
+    }
+    return out;
+  }
+
   // A section view A-A (group 10, reference point (rx, ry)) holding line 2, cut by line 1
   // of TOP, which lies 5 below TOP's point: the plane z = 5.
   void section_view(double rx, double ry) {
@@ -1231,21 +1279,15 @@ TEST_F(FeatureBuild, AuxiliaryViewPlaneIsTheFaceItsCuttingLineShows) {
 
 // Where an auxiliary view's profile stands on the face it shows: its view-reference line
 // is the face's edge at z = 0 from its picked end, which stands for the end of the
-// cutting line (10, 5) or (0, 10) that keeps the view unmirrored seen from outside the
-// face, and the view's content runs along z into the part. Drawn upright, turned a
-// quarter or mirrored by the other picked end, the same boss stands at the same place:
-// the rectangle's centre 5 along the edge from its end and 3 along z, the boss's top 2
-// out from the face. A half disc shows the arcs taken the same way (a mirrored arc left
-// unturned would not meet its diameter). Fault: the profile was placed from the face's
-// own origin and stood beside the wedge, a second solid.
+// cutting line, (10, 5) or (0, 10), that keeps the view unmirrored seen from outside
+// the face; the view's content runs along z into the part. Drawn upright or turned a
+// quarter, the boss stands 5 up the edge from (10, 5); picked at the other end, or drawn
+// upside down, 5 down it from (0, 10); 3 along z, its top 2 out from the face. A half
+// disc shows the arcs carried the same way. Fault: the profile was placed from the
+// face's own origin and stood beside the wedge, a second solid.
 TEST_F(FeatureBuild, AuxiliaryViewProfileStandsWhereItsViewPutsIt) {
   const double pi = 3.141592653589793, root5 = std::sqrt(5.0);
-  wedge_drawn();
-  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
-  declare_view("TOP", 1, 0, 100, {5, 6});
-  YrlFeatInfo wedge;
-  ASSERT_NO_FATAL_FAILURE(build_from_front(wedge));
-  YrlFeatInfoEnd(&wedge);
+  ASSERT_NO_FATAL_FAILURE(wedge_built());
 
   const double up[3] = {-2 / root5, 1 / root5, 0}, out[3] = {1 / root5, 2 / root5, 0};
   struct Case {
@@ -1258,8 +1300,8 @@ TEST_F(FeatureBuild, AuxiliaryViewProfileStandsWhereItsViewPutsIt) {
       {"upright", {{200, 0}, {210, 0}}, {{203, 2}, {207, 4}}, false, {10, 5}},
       {"other end picked", {{210, 0}, {200, 0}}, {{203, 2}, {207, 4}}, false, {0, 10}},
       {"turned a quarter", {{200, 0}, {200, 10}}, {{198, 3}, {196, 7}}, false, {10, 5}},
-      {"mirrored", {{200, 0}, {210, 0}}, {{203, -2}, {207, -4}}, false, {0, 10}},
-      {"half disc mirrored", {{200, 0}, {210, 0}}, {{203, -2}, {207, -2}}, true, {0, 10}},
+      {"upside down", {{200, 0}, {210, 0}}, {{203, -2}, {207, -4}}, false, {0, 10}},
+      {"half disc upside down", {{200, 0}, {210, 0}}, {{203, -2}, {207, -2}}, true, {0, 10}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1277,21 +1319,10 @@ TEST_F(FeatureBuild, AuxiliaryViewProfileStandsWhereItsViewPutsIt) {
       line_entity(24, {x0, y1, 0}, {x0, y0, 0});
       ids = {21, 22, 23, 24};
     }
-    YrlViewData view = {};
-    view.view_type = 3;
-    view.group_id = 11;
-    std::strcpy(view.view_name, "AUX-1");
-    view.scale = 1.0;
-    view.cut_plane_id = 3;
-    view.vpr_id = 20;
-    view.vpr_point[0] = c.vpr[0][0], view.vpr_point[1] = c.vpr[0][1];
     const double bx[3] = {c.vpr[0][0], c.vpr[1][0], x0}, by[3] = {c.vpr[0][1], c.vpr[1][1], y0};
-    view.bounds[0] = std::min({bx[0], bx[1], bx[2], x1}) - 10, view.bounds[3] = std::max({bx[0], bx[1], bx[2], x1}) + 10;
-    view.bounds[1] = std::min({by[0], by[1], by[2], y1}) - 10, view.bounds[4] = std::max({by[0], by[1], by[2], y1}) + 10;
-    ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
-    std::vector<int> members = ids;
-    members.push_back(20);
-    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd("AUX-1", id), 0);
+    const double bounds[6] = {std::min({bx[0], bx[1], bx[2], x1}) - 10, std::min({by[0], by[1], by[2], y1}) - 10, 0,
+                              std::max({bx[0], bx[1], bx[2], x1}) + 10, std::max({by[0], by[1], by[2], y1}) + 10, 0};
+    ASSERT_NO_FATAL_FAILURE(aux_view_declare(3, c.vpr[0], bounds, ids));
     YrlFeatInfo info;
     ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
     profile(info, ids);
@@ -1305,25 +1336,63 @@ TEST_F(FeatureBuild, AuxiliaryViewProfileStandsWhereItsViewPutsIt) {
     EXPECT_EQ(s.solids, 1);
     if (!c.half_disc) {
       // The boss's top: the one face 2 out from the slope, its middle over the centre.
-      const yrlhost::geom::Shape& shape = yrlhost::stored_model(part)->solid;
-      int tops = 0;
-      for (int face = 1; face <= s.faces; ++face) {
-        yrlhost::geom::FaceInfo f;
-        if (yrlhost::geom::face_info(shape, face, f) != yrlhost::geom::Status::ok ||
-            f.kind != yrlhost::geom::SurfaceKind::plane || std::fabs(f.normal[0] - out[0]) > 1e-9 ||
-            std::fabs(f.normal[1] - out[1]) > 1e-9 ||
-            std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) > 1e-9)
-          continue;
-        ++tops;
-        yrlhost::geom::SurfacePoint middle;
-        ASSERT_EQ(yrlhost::geom::face_eval(shape, face,
-                                           {(f.uv_min[0] + f.uv_max[0]) / 2, (f.uv_min[1] + f.uv_max[1]) / 2}, middle),
-                  yrlhost::geom::Status::ok);
-        const double sign = c.anchor[0] == 10 ? 1 : -1;  // up the slope from (10, 5)
-        const double want[3] = {c.anchor[0] + sign * 5 * up[0] + 2 * out[0], c.anchor[1] + sign * 5 * up[1] + 2 * out[1], 3};
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(middle.point[k], want[k], 1e-9) << k;
-      }
-      EXPECT_EQ(tops, 1);
+      const std::vector<yrlhost::geom::Vec3> tops = plane_face_middles([&](const yrlhost::geom::FaceInfo& f) {
+        return std::fabs(f.normal[0] - out[0]) <= 1e-9 && std::fabs(f.normal[1] - out[1]) <= 1e-9 &&
+               std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) <= 1e-9;
+      });
+      ASSERT_EQ(tops.size(), 1u);
+      const double sign = c.anchor[0] == 10 ? 1 : -1;  // up the slope from (10, 5)
+      const double want[3] = {c.anchor[0] + sign * 5 * up[0] + 2 * out[0], c.anchor[1] + sign * 5 * up[1] + 2 * out[1], 3};
+      for (int k = 0; k < 3; ++k) EXPECT_NEAR(tops[0][k], want[k], 1e-9) << k;
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// An auxiliary view of the wedge's bottom face, which its cutting line (line 1 of FRONT)
+// shows: the face's sketch frame is TOP's, facing up into the part while the face looks
+// down, so the view's points reach the section mirrored. A rectangle and a quarter disc
+// cut 2 deep stand where the view puts them (the rectangle's pocket floor centred at
+// x 5, z 3), the quarter disc's arc turned the other way round to meet its radii.
+TEST_F(FeatureBuild, AuxiliaryViewOfAFaceFramedFromInsideCutsWhereItsViewPutsIt) {
+  const double pi = 3.141592653589793;
+  ASSERT_NO_FATAL_FAILURE(wedge_built());
+  line_entity(20, {200, 0, 0}, {210, 0, 0});
+  for (bool quarter_disc : {false, true}) {
+    SCOPED_TRACE(quarter_disc ? "quarter disc" : "rectangle");
+    std::vector<int> ids;
+    line_entity(21, {203, 2, 0}, {207, 2, 0});
+    if (quarter_disc) {
+      arc_entity(22, {1, 0, 0}, {203, 2, 0}, 0, pi / 2, 4);
+      line_entity(23, {203, 6, 0}, {203, 2, 0});
+      ids = {21, 22, 23};
+    } else {
+      line_entity(22, {207, 2, 0}, {207, 4, 0});
+      line_entity(23, {207, 4, 0}, {203, 4, 0});
+      line_entity(24, {203, 4, 0}, {203, 2, 0});
+      ids = {21, 22, 23, 24};
+    }
+    const double vpr[2] = {200, 0}, bounds[6] = {190, -10, 0, 220, 14, 0};
+    ASSERT_NO_FATAL_FAILURE(aux_view_declare(1, vpr, bounds, ids));
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    info.sub_type = YRL_FEAT_CUT;
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 2, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    const double area = quarter_disc ? pi * 4 * 4 / 4 : 4 * 2;
+    const yrlhost::geom::SolidSummary s = solid();
+    EXPECT_NEAR(s.volume, 75 * 20 - area * 2, 1e-6);
+    EXPECT_EQ(s.solids, 1);
+    if (!quarter_disc) {
+      const std::vector<yrlhost::geom::Vec3> floors =
+          plane_face_middles([](const yrlhost::geom::FaceInfo& f) { return std::fabs(f.origin[1] - 2) <= 1e-9; });
+      ASSERT_EQ(floors.size(), 1u);
+      EXPECT_NEAR(floors[0][0], 5, 1e-9);
+      EXPECT_NEAR(floors[0][2], 3, 1e-9);
     }
     YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
     YrlFeatInfoEnd(&info);
