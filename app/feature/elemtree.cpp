@@ -458,36 +458,44 @@ int YrlFeatDatumAxisElementsAdd(YrlFeatInfo* info) {
 
 namespace {
 
-// The element at the path of ids from tree (tree itself for no ids); null when missing.
-VynElement element_at(VynElement tree, std::initializer_list<int> ids) {
-  if (ids.size() == 0) return tree;
+// The element at the path of ids from tree (tree itself for no ids) into out: 0, -4
+// when the path leads to no element, or the status of the host call that failed.
+int element_at(VynElement tree, std::initializer_list<int> ids, VynElement* out) {
+  *out = nullptr;
+  if (ids.size() == 0) {
+    *out = tree;
+    return VYN_TK_NO_ERROR;
+  }
   VynElempathItem items[8];
   int n = 0;
   for (int id : ids) {
-    if (n == 8) return nullptr;
+    if (n == 8) return VYN_TK_BAD_INPUTS;
     items[n++] = {VYN_ELEMPATH_ID, id};
   }
   VynElempath path = nullptr;
-  if (VynElempathAlloc(&path) != VYN_TK_NO_ERROR) return nullptr;
-  VynElement element = nullptr;
-  if (VynElempathDataSet(path, items, n) != VYN_TK_NO_ERROR || VynElemtreeElementGet(tree, path, &element) != VYN_TK_NO_ERROR)
-    element = nullptr;
+  int status = VynElempathAlloc(&path);
+  if (status != VYN_TK_NO_ERROR) return status;
+  status = VynElempathDataSet(path, items, n);
+  if (status == VYN_TK_NO_ERROR) status = VynElemtreeElementGet(tree, path, out);
   VynElempathFree(&path);
-  return element;
+  if (status != VYN_TK_NO_ERROR) *out = nullptr;
+  return status;
 }
 
 // The element id under the element at parent (a path from tree) built afresh by build
 // (which adds it under the parent it is given): another depth type holds other elements
 // than the one before (through all has no depth value, blind no reference), so a change
-// of depth type cannot be made by setting values.
+// of depth type cannot be made by setting values. Only an element known to be absent is
+// built without freeing the old one: a lookup that failed would leave two side by side.
 template <typename Build>
 int subtree_rebuild(VynElement tree, std::initializer_list<int> parent, int id, Build build) {
-  VynElement at = element_at(tree, parent);
-  if (at == nullptr) return VYN_TK_E_NOT_FOUND;
-  if (VynElement old = element_at(at, {id})) {
-    int status = VynElementFree(reinterpret_cast<VynWord>(old));
-    if (status != VYN_TK_NO_ERROR) return status;
-  }
+  VynElement at = nullptr, old = nullptr;
+  int status = element_at(tree, parent, &at);
+  if (status != VYN_TK_NO_ERROR) return status;
+  status = element_at(at, {id}, &old);
+  if (status == VYN_TK_NO_ERROR) status = VynElementFree(reinterpret_cast<VynWord>(old));
+  else if (status == VYN_TK_E_NOT_FOUND) status = VYN_TK_NO_ERROR;
+  if (status != VYN_TK_NO_ERROR) return status;
   return build(at);
 }
 

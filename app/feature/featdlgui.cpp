@@ -226,6 +226,15 @@ void feature_redefine(YrlExtDlgInfo* dlg) {
 
 bool feature_exists(const YrlFeatInfo* info) { return info->created && info->feature.id > 0; }
 
+// A pick the built feature stands on was changed (its sketch plane, hole circle, datum
+// point entities or revolve axis). A redefinition would take the feature's old tree and
+// section, and keep it where the old pick put it: the feature goes, with the sketch's
+// preview, and the next complete state builds it afresh from the picks.
+void built_feature_forget(YrlFeatInfo* info) {
+  YrlSketchedDatumPreviewFeatDelete(info);
+  YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+}
+
 // The depth step validated on its own row, whatever page is current.
 bool depth_step_complete(YrlExtDlgInfo* dlg) {
   int saved = dlg->current;
@@ -246,14 +255,28 @@ void direction_set(YrlExtDlgInfo* dlg) {
 
 void depth_elements_update(YrlExtDlgInfo* dlg) {
   YrlFeatInfo* info = dlg->info;
-  if (!feature_exists(info) || !depth_step_complete(dlg)) return;
+  if (!feature_exists(info)) {
+    // No feature to update: a build that failed left none, and with its failure flag
+    // nothing would be built again until a pick changed. The new depth is the user's
+    // next try: the driver builds from it.
+    info->failure = 0;
+    return;
+  }
+  if (!depth_step_complete(dlg)) return;
   int type = info->extent.depth_type;
+  int status = VYN_TK_NO_ERROR;
   if (info->type == YRL_FEAT_REVOLVE) {
-    YrlFeatElemtreeRevAngleSet(info, info->tree, type);
+    status = YrlFeatElemtreeRevAngleSet(info, info->tree, type);
   } else if (info->type == YRL_FEAT_HOLE) {
-    YrlFeatElemtreeHoleDepthSet(info, info->tree, type);
+    status = YrlFeatElemtreeHoleDepthSet(info, info->tree, type);
   } else {
-    YrlFeatElemtreeDepthTypeSet(info, info->tree, type);
+    status = YrlFeatElemtreeDepthTypeSet(info, info->tree, type);
+  }
+  if (status != VYN_TK_NO_ERROR) {
+    // The tree keeps its old depth (or none): redefined from it, the feature would not
+    // be what the page shows. It goes, and the driver builds it afresh from the record.
+    YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+    return;
   }
   direction_set(dlg);
   feature_redefine(dlg);
@@ -624,6 +647,7 @@ void YrlExtDlgCBHolePrfPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlFeatInfo* info = dlg->info;
   if (YrlFeatInfoHoleProfileSelect(info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(info);
     char text[96] = " ";
     if (info->hole.item.id > 0)
       std::snprintf(text, sizeof text, "%s id: %d ( %s )", info->hole.circle_flag == 2 ? "Circle" : "Arc",
@@ -665,6 +689,7 @@ void YrlExtDlgCBDpntEntPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   VynWindowRefresh(dlg->drawing_window);
   if (YrlFeatInfoDatumPointRefSelect(dlg->info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(dlg->info);
     YrlExtDlgDpntEntPanelSet(dlg);
     datum_points_draw(dlg->info);
   }
@@ -687,7 +712,7 @@ void YrlExtDlgCBDpntEntClear(char*, char*, void* app_data) {
 
 void YrlExtDlgCBRevAxisPick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
-  YrlSketchRevAxisSelect(dlg->info);
+  if (YrlSketchRevAxisSelect(dlg->info) == VYN_TK_NO_ERROR) built_feature_forget(dlg->info);
   YrlExtDlgRevAxisEnter(dlg);
   YrlExtDlgValidate(dlg);
   auto_forward(dlg);
@@ -716,10 +741,19 @@ void YrlExtDlgCBRevAxisClear(char*, char*, void* app_data) {
 
 void YrlExtDlgCBSketchPlanePick(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
+  YrlFeatInfo* info = dlg->info;
   plane_highlight(dlg, -1);
-  if (YrlFeatInfoSketchPlaneSelect(dlg->info) == VYN_TK_NO_ERROR) {
+  VynModelitem made = info->sketch.created_plane;
+  if (YrlFeatInfoSketchPlaneSelect(info) == VYN_TK_NO_ERROR) {
+    built_feature_forget(info);
+    // A datum plane made for the plane picked before goes, unless the new pick stands on
+    // it again (the record keeps it until then when the new plane was found, not made).
+    const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
+    VynModelitem& kept = info->sketch.created_plane;
+    if (made.id >= 1 && !(used.id == made.id && used.owner == made.owner))
+      YrlFeatSktPlaneDtmDelete(kept.id == made.id && kept.owner == made.owner ? &kept : &made, nullptr);
     sketch_plane_panel(dlg);
-    sketch_failure_clear(dlg->info);
+    sketch_failure_clear(info);
   }
   plane_highlight(dlg, kCurrentColour);
   YrlExtDlgValidate(dlg);
@@ -987,6 +1021,16 @@ void YrlExtDlgCBPreviewTry(char*, char*, void* app_data) {
 void YrlExtDlgCBOK(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
   YrlExtDlgFeatCreate(dlg);
+  if (!feature_exists(dlg->info)) {
+    // The last build or redefinition failed and the feature is gone: closing now would
+    // keep nothing while the user asked to keep it. The wizard stays open, OK off.
+    dlg->ready = 0;
+    YrlExtDlgSetNavigateAccess(dlg);
+    YrlExtDlgSetButtonsAccess(dlg);
+    VynMessageDisplay(YrlMsgFile, "YRLFORM ERROR %0s",
+                      "The feature could not be built. Change a pick or a value, or Cancel.");
+    return;
+  }
   exit_actions(dlg);
   VynUIDialogExit(dlg->name, -1);
 }

@@ -274,9 +274,12 @@ void YrlFeatInfoIncompleteFeatureDelete(YrlFeatInfo* info) {
   // A sketch plane the run made goes too: the pick that chose it is forgotten, so the
   // sketch-plane step asks for a new one instead of building on a deleted plane.
   const VynModelitem made = info->sketch.created_plane;
-  YrlFeatIncompleteFeatureDelete(&info->feature, &info->sketch.created_plane, nullptr);
   const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
-  if (made.id >= 1 && used.id == made.id && used.owner == made.owner) YrlFeatInfoSketchPlaneReset(info);
+  const bool sketched_on_it = made.id >= 1 && used.id == made.id && used.owner == made.owner;
+  // The sketch's preview stands on that plane too, and goes with it.
+  if (sketched_on_it) YrlSketchedDatumPreviewFeatDelete(info);
+  YrlFeatIncompleteFeatureDelete(&info->feature, &info->sketch.created_plane, nullptr);
+  if (sketched_on_it) YrlFeatInfoSketchPlaneReset(info);
 }
 
 void YrlFeatInfoSketchPlaneReset(YrlFeatInfo* info) {

@@ -30,6 +30,17 @@ void to_section(const double trf[4][4], const double* origin, const double* p, d
   out[1] = m[1] - origin[1];
 }
 
+// The map of an auxiliary view's drawing points into the section: the view's transform,
+// then onto the face the view shows (the sketch's placement), then into the section's
+// own frame. False when the section's frame cannot be had.
+bool aux_section_map(const double trf[4][4], const double to_part[4][4], VynSection section, double out[4][4]) {
+  double frame[4][4], inverse[4][4], onto[4][4];
+  if (VynSectionLocationGet(section, frame) != VYN_TK_NO_ERROR || VynUtilMatrixInvert(frame, inverse) != 1) return false;
+  VynUtilMatrixProduct(trf, to_part, onto);
+  VynUtilMatrixProduct(onto, inverse, out);
+  return true;
+}
+
 }  // namespace
 
 int YrlViewInfoFill(VynMdl drawing, int view_id, YrlViewInfo* out) {
@@ -87,10 +98,20 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, 
   double scale = 1.0;
   int status = YrlGetDrwToMdlTrfForView(draw, view_id, trf, &scale);
   if (status != VYN_TK_NO_ERROR) return status;
-  // A section or auxiliary view is drawn turned: its points are turned back about the
-  // view's reference point (carried off the screen for an auxiliary view) before they are
-  // carried into the part, and its arcs take the turn in their angles.
-  const bool turned = IsYrlViewTypeNonOrtho(view_id) != 0;
+  // An auxiliary view's points have their place on the face it shows (found with its
+  // sketch plane): they go there and into the section's frame in one transform, with no
+  // origin of their own.
+  const bool placed = IsYrlViewTypeAuxilary(view_id) && sketch != nullptr && sketch->aux_placed;
+  if (placed) {
+    double onto[4][4];
+    if (!aux_section_map(trf, sketch->aux_to_part, section, onto)) return VYN_TK_GENERAL_ERROR;
+    VynUtilMatrixCopy(onto, trf);
+  }
+  // A section view (or an auxiliary one not placed) is drawn turned: its points are
+  // turned back about the view's reference point (carried off the screen for an
+  // auxiliary view) before they are carried into the part, and its arcs take the turn in
+  // their angles.
+  const bool turned = !placed && IsYrlViewTypeNonOrtho(view_id) != 0;
   double screen[4][4];
   const double(*screen_matrix)[4] = nullptr;
   if (IsYrlViewTypeAuxilary(view_id) && YrlGetScrToDrwMatrix(screen) == VYN_TK_NO_ERROR) screen_matrix = screen;
@@ -102,10 +123,10 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, 
   double pivot[3] = {0, 0, 0};
   YrlViewIdRefPointGet(view_id, pivot);
   double origin[3] = {0, 0, 0};
-  YrlFeatViewRefPntGetAndTrf(view_id, trf, origin);
+  if (!placed) YrlFeatViewRefPntGetAndTrf(view_id, trf, origin);
   auto derotate = [&](const double* p, double* out) {
     out[0] = p[0], out[1] = p[1], out[2] = p[2];
-    YrlSketchAuxPointDeRotate(&view, view_id, screen_matrix, pivot, out);
+    if (turned) YrlSketchAuxPointDeRotate(&view, view_id, screen_matrix, pivot, out);
   };
 
   if (datums_found && first_ref != nullptr && second_ref != nullptr) {
@@ -159,16 +180,20 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, 
         double tc[3];
         derotate(centre, tc);
         to_section(trf, origin, tc, entity.center);
-        entity.radius = radius * trf[0][0];
         // The arc's angles are measured from its first axis, carried into the view.
         double dir[3];
         VynUtilVectorTrans(trf, v1, dir);
+        entity.radius = radius * std::hypot(dir[0], dir[1]);
         double base = std::atan2(dir[1], dir[0]);
         if (sweep == YRL_TWO_PI) {
           entity.type = VYN_2D_CIRCLE;
         } else {
           entity.type = VYN_2D_ARC;
-          entity.start_angle = base + start + rotation;
+          // Carried mirrored (an auxiliary view of a face whose sketch frame faces into
+          // the part), the arc runs the other way round: its counter-clockwise start is
+          // where its end lands.
+          const bool mirrored = trf[0][0] * trf[1][1] - trf[0][1] * trf[1][0] < 0;
+          entity.start_angle = (mirrored ? base - start - sweep : base + start) + rotation;
           entity.end_angle = entity.start_angle + sweep;
         }
         add = s == VYN_TK_NO_ERROR;

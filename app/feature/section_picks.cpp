@@ -232,6 +232,11 @@ int YrlFeatGetDatumPointsFromEntity(YrlFeatInfo* info) {
 int YrlSketchDatumPointInfoSet(YrlFeatInfo* info, int count, const VynSelection* selections) {
   YrlDatumPointInfo& d = info->datum_point;
   if (count < 1 || selections == nullptr) return VYN_TK_BAD_INPUTS;
+  // The points are carried into the part through one view's transform: entities of no
+  // view, or of two, would give points where no view draws them. Such picks are refused
+  // and the points picked before stay.
+  int result = YrlSketchViewValidate(info, selections, count, nullptr);
+  if (result != VYN_TK_NO_ERROR) return YrlSketchViewRefusalShow(info, result);
   YrlFeatSelectionArrayFree(&d.selections);
   if (d.items != nullptr) VynArrayFree(&d.items);
   VynArrayAlloc(0, sizeof(VynSelection), 1, &d.selections);

@@ -906,9 +906,73 @@ void aux_face_at(VynSolid part, const double* point, int view_id, const double* 
   VynArrayFree(&hits);
 }
 
+// Where an auxiliary view's points stand on the face its cutting line shows. The face
+// seen in the view runs along the cutting line (from pa to pb in the part) and along the
+// cutting line's view normal n_view (the depth of that view, which grows into the part).
+// The view-reference line stands for the face's edge in the reference plane, the plane
+// of the cutting line's depth, drawn along the cutting line: its picked end (the view's
+// reference point) for one end of the cutting line, its other end towards the other.
+// The view's content lies on one side of that line, and that side runs into the part
+// along n_view. The view shows the face from outside, as every view shows what faces
+// it: so its points are not mirrored on the way (their turn seen from outside, along
+// the face's outward normal n_out, is the one they are drawn with), and this decides
+// which end of the cutting line the reference point stands for. Without a
+// view-reference line of the view itself, the line stands along the view's x axis.
+// out carries a point in model units (the view's drawing-to-model transform applied)
+// onto the face; -1 when the view's reference point cannot be had.
+int aux_placement(const YrlDrawInfo* draw, const YrlViewData& view, const double* pa, const double* pb,
+                  const double* n_view, const double* n_out, double out[4][4]) {
+  double trf[4][4], ref[3] = {0, 0, 0};
+  int status = YrlGetDrwToMdlTrfForView(draw, view.group_id, trf, nullptr);
+  if (status == VYN_TK_NO_ERROR) status = YrlFeatViewRefPntGetAndTrf(view.group_id, trf, ref);
+  if (status != VYN_TK_NO_ERROR) return status;
+  ref[2] = 0;
+  // x: along the view-reference line, away from its picked end.
+  double x[2] = {1, 0};
+  VynModelitem vpr{YRL_DRAFT_ENTITY_TYPE, view.vpr_id, draw->drawing};
+  VynSelection sel = nullptr;
+  if (view.vpr_id > 0 && VynSelectionAlloc(nullptr, &vpr, &sel) == VYN_TK_NO_ERROR) {
+    int vpr_view = -1;
+    double a[3], b[3];
+    YrlViewSetupIdGetBySelection(sel, &vpr_view);
+    if (vpr_view == view.group_id && line_in_model(draw, sel, vpr_view, a, b) == VYN_TK_NO_ERROR) {
+      const double* far = std::hypot(a[0] - ref[0], a[1] - ref[1]) > std::hypot(b[0] - ref[0], b[1] - ref[1]) ? a : b;
+      double len = std::hypot(far[0] - ref[0], far[1] - ref[1]);
+      if (len > 0) x[0] = (far[0] - ref[0]) / len, x[1] = (far[1] - ref[1]) / len;
+    }
+    VynSelectionFree(&sel);
+  }
+  // y: across it, towards the middle of the view (counter-clockwise from x when the
+  // middle lies on the line).
+  double y[2] = {-x[1], x[0]}, centre[3] = {0, 0, 0}, middle[3];
+  if (YrlViewNameCentrePointGet(view.view_name, nullptr, centre) == VYN_TK_NO_ERROR) {
+    VynUtilPointTrans(trf, centre, middle);
+    if ((middle[0] - ref[0]) * y[0] + (middle[1] - ref[1]) * y[1] < 0) y[0] = -y[0], y[1] = -y[1];
+  }
+  const double turn = x[0] * y[1] - x[1] * y[0] > 0 ? 1.0 : -1.0;
+  // In the part: y runs along n_view, x along the cutting line, turned with y about n_out
+  // as the view turns them.
+  double e1[3], e2[3] = {n_view[0], n_view[1], n_view[2]};
+  VynUtilVectorCross(e2, n_out, e1);
+  double len = VynUtilVectorLength(e1);
+  if (!(len > 0)) return VYN_TK_GENERAL_ERROR;
+  for (double& c : e1) c *= turn / len;
+  const double along = (pb[0] - pa[0]) * e1[0] + (pb[1] - pa[1]) * e1[1] + (pb[2] - pa[2]) * e1[2];
+  const double* anchor = along >= 0 ? pa : pb;
+  VynUtilMatrixCopy(nullptr, out);
+  for (int k = 0; k < 3; ++k) {
+    out[0][k] = x[0] * e1[k] + y[0] * e2[k];
+    out[1][k] = x[1] * e1[k] + y[1] * e2[k];
+    out[2][k] = n_out[k];
+    out[3][k] = anchor[k] - ref[0] * out[0][k] - ref[1] * out[1][k];
+  }
+  return VYN_TK_NO_ERROR;
+}
+
 }  // namespace
 
 int YrlSketchPlaneforAuxViewGet(YrlFeatInfo* info) {
+  info->sketch.aux_placed = 0;
   YrlViewData view{};
   view.group_id = -1;
   YrlGroupDataGet(info->sketch.view_id, &view);
@@ -953,16 +1017,21 @@ int YrlSketchPlaneforAuxViewGet(YrlFeatInfo* info) {
     for (int k = 0; k < 3; ++k) point[k] = pa[k] + t * (pb[k] - pa[k]);
     aux_face_at(info->part.part, point, s.view_id, normal, &face, &found);
   }
-  if (!found) {
+  // The face's outward normal: the side the view shows it from.
+  double n_out[3];
+  if (found && plane_normal(&face, n_out) != 1) found = 0;
+  if (!found || aux_placement(&info->draw, view, pa, pb, n_view, n_out, s.aux_to_part) != VYN_TK_NO_ERROR) {
     VynMessageDisplay(YrlMsgFile, "YRL_AUX_SEC_VIEW_NO_SRF_EDGE");
     return VYN_TK_GENERAL_ERROR;
   }
+  s.aux_placed = 1;
   s.found_plane = face;
   s.use_found_plane = 1;
   s.offset = 0.0;
   info->plane.plane = face;
   info->plane.ref_view_id = cut_view;
-  // The view is drawn turned by the cutting line's angle to the sheet's x axis.
+  // The view's turn, the cutting line's angle to the sheet's x axis, kept with the
+  // sketch (the placement above already carries the view's points as they are drawn).
   double drawn[3] = {b[0] - a[0], b[1] - a[1], 0};
   double len = std::hypot(drawn[0], drawn[1]);
   drawn[0] /= len, drawn[1] /= len;

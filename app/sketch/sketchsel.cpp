@@ -202,17 +202,19 @@ int YrlSketchSelect(YrlFeatInfo* info, const YrlDrawInfo*, YrlSketchValInfo* ske
     status = YrlSketchProfileSet(info, static_cast<VynSelection*>(current), count, &result);
   }
   YrlFeatSelectionArrayFree(&current);
-  if (result == -1 || result == -2) {
-    if (result == -1) {
-      error_text("One or more entities selected for the SKETCH (section) are NOT part of any view. Reselect section profile.");
-    } else if (info->type == YRL_FEAT_REVOLVE) {
-      error_text("Revolve Axis and section profile entities must be from the same view.");
-    } else {
-      error_text("Selected section profile entities are not from the same view. Reselect section profile.");
-    }
-    VynWindowRepaint(-1);
-    VynMessageClear();
-    return VYN_TK_GENERAL_ERROR;
-  }
+  if (result == -1 || result == -2) return YrlSketchViewRefusalShow(info, result);
   return status;
+}
+
+int YrlSketchViewRefusalShow(const YrlFeatInfo* info, int result) {
+  if (result == -1) {
+    error_text("One or more entities selected for the SKETCH (section) are NOT part of any view. Reselect section profile.");
+  } else if (info != nullptr && info->type == YRL_FEAT_REVOLVE) {
+    error_text("Revolve Axis and section profile entities must be from the same view.");
+  } else {
+    error_text("Selected section profile entities are not from the same view. Reselect section profile.");
+  }
+  VynWindowRepaint(-1);
+  VynMessageClear();
+  return VYN_TK_GENERAL_ERROR;
 }

@@ -11,6 +11,9 @@ int YrlSketchEntitiesSelect(VynArray* selections, int* count);
 // 0 and the common view of the selections (the revolve axis's view for a revolve), -1
 // when there is no view to compare with, -2 and the first view that differs.
 int YrlSketchViewValidate(const YrlFeatInfo* info, const VynSelection* selections, int count, int* view_id);
+// Tells why picks were refused by YrlSketchViewValidate's result (-1 an entity of no
+// view, -2 two views), repaints and clears the message area; -1.
+int YrlSketchViewRefusalShow(const YrlFeatInfo* info, int result);
 // Fills one record per selection; -1 at the first selection without a model item.
 int YrlSketchGetPointsFromSelection(const YrlDrawInfo* draw, const VynSelection* selections, int count,
                                     YrlSketchEntity* entities);

@@ -91,6 +91,11 @@ struct YrlSketchValInfo {
   // A section or auxiliary profile view: the sketch's rotation (radians) and its matrix.
   double rotation;
   double rotation_matrix[4][4];
+  // An auxiliary profile view: aux_placed set, aux_to_part carries the view's points, in
+  // model units as its drawing-to-model transform gives them, onto the sketch plane's
+  // face in the part (see YrlSketchPlaneforAuxViewGet).
+  int aux_placed;
+  double aux_to_part[4][4];
 };
 
 // Tolerances of the validation.

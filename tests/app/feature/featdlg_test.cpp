@@ -212,6 +212,35 @@ class FeatDlgWizard : public FeatDlgDriver {
     user("option yrlfeatdlg depth_type_list Blind");
     user(std::string("type yrlfeatdlg depth_val_txt ") + depth);
   }
+  // A revolve of the 1 x 4 rectangle of FRONT (lines 1 to 4, x 2 to 3) about the axis
+  // line 5 (x = 0; line 7 is another one at x = -1), on a plane made at TOP's line 6, 3
+  // behind FRONT, a full turn: the user's picks from the first page to the angle's.
+  void revolve_to_angle(YrlFeatInfo& info) {
+    line_entity(1, {2, 0, 0}, {3, 0, 0});
+    line_entity(2, {3, 0, 0}, {3, 4, 0});
+    line_entity(3, {3, 4, 0}, {2, 4, 0});
+    line_entity(4, {2, 4, 0}, {2, 0, 0});
+    line_entity(5, {0, 0, 0}, {0, 1, 0});
+    line_entity(6, {-5, 97, 0}, {5, 97, 0});
+    line_entity(7, {-1, 0, 0}, {-1, 1, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5, 7});
+    declare_view("TOP", 1, 0, 100, {6});
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg rev_axis_btn");
+    user("pick 77 5");
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg sketch_btn");
+    user("radio yrlselobj RadioSelType single");
+    user("press yrlselobj Add");
+    user("pick 77 1 + 77 2 + 77 3 + 77 4");
+    user("press yrlselobj Close");
+    user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg skt_plane_btn");
+    user("pick 77 6");
+    user("press yrlfeatdlg next_btn");
+    user("option yrlfeatdlg angle_val_list Angle360");
+  }
   size_t exists_messages() {
     size_t n = 0;
     for (const yrlhost::MessageRecord& r : yrlhost::message_log()) n += r.key == "YRL_FEAT_EXISTS";
@@ -252,6 +281,59 @@ TEST_F(FeatDlgWizard, BuildsRedefinesAndKeepsOnOK) {
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
   EXPECT_EQ(info.feature.id, id);
+  EXPECT_EQ(features(), before + 1);
+  EXPECT_NEAR(volume(), 1500, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a depth the build refused (-5) left the failure flag set with no feature to
+// redefine, so the right depth typed next built nothing and OK stayed off until a pick
+// changed. A new depth is the user's next try: the feature is built from it.
+TEST_F(FeatDlgWizard, DepthTypedAfterAFailedBuildBuildsTheFeature) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  to_depth("-5");
+  check([&] {
+    EXPECT_EQ(info.feature.id, 0);
+    EXPECT_FALSE(component("ok_btn").enabled);
+  });
+  user("type yrlfeatdlg depth_val_txt 5");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 250, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_NEAR(volume(), 250, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: OK redefines the feature once more; when that failed, the feature was deleted
+// and the wizard closed all the same, as if it were kept. The wizard stays open with OK
+// off and says so; the next change builds the feature again, and OK keeps it.
+TEST_F(FeatDlgWizard, OKWhoseLastRedefinitionFailsKeepsTheWizardOpen) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  size_t before = features();
+  to_depth("20");
+  check([] { yrlhost::call_log_fail_on_call("VynFeatureRedefine_v", 1); });
+  user("press yrlfeatdlg ok_btn");
+  check([&] {
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    EXPECT_FALSE(component("ok_btn").enabled);
+    EXPECT_EQ(info.feature.id, 0);
+    bool told = false;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log())
+      told = told || (r.key == "YRLFORM ERROR %0s" && r.values.size() == 1 &&
+                      r.values[0] == "The feature could not be built. Change a pick or a value, or Cancel.");
+    EXPECT_TRUE(told);
+  });
+  user("type yrlfeatdlg depth_val_txt 30");
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_GE(info.feature.id, 1);
   EXPECT_EQ(features(), before + 1);
   EXPECT_NEAR(volume(), 1500, 1e-6);
   YrlFeatInfoEnd(&info);
@@ -629,31 +711,9 @@ TEST_F(FeatDlgWizard, SectionFailureDeletesThenBuildsAfresh) {
 // stays picked and made; without an axis nothing is built; with the axis again the
 // revolve is built afresh.
 TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
-  line_entity(1, {2, 0, 0}, {3, 0, 0});
-  line_entity(2, {3, 0, 0}, {3, 4, 0});
-  line_entity(3, {3, 4, 0}, {2, 4, 0});
-  line_entity(4, {2, 4, 0}, {2, 0, 0});
-  line_entity(5, {0, 0, 0}, {0, 1, 0});        // the axis
-  line_entity(6, {-5, 97, 0}, {5, 97, 0});     // TOP: 3 behind FRONT, a plane is made there
-  declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4, 5});
-  declare_view("TOP", 1, 0, 100, {6});
   const size_t empty = features();
   YrlFeatInfo info;
-  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_REVOLVE), 0);
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg rev_axis_btn");
-  user("pick 77 5");
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg sketch_btn");
-  user("radio yrlselobj RadioSelType single");
-  user("press yrlselobj Add");
-  user("pick 77 1 + 77 2 + 77 3 + 77 4");
-  user("press yrlselobj Close");
-  user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg skt_plane_btn");
-  user("pick 77 6");
-  user("press yrlfeatdlg next_btn");
-  user("option yrlfeatdlg angle_val_list Angle360");
+  ASSERT_NO_FATAL_FAILURE(revolve_to_angle(info));
   VynModelitem made{};
   int first = 0;
   check([&] {
@@ -688,6 +748,29 @@ TEST_F(FeatDlgWizard, ClearedAxisKeepsTheSketchPlane) {
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_EQ(features(), empty + 2);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: an axis picked again once the revolve was built changed the wizard's record
+// but not the revolve, which was redefined from its old section and turned about the
+// first axis. The revolve is built afresh about the new axis (x = -1: 28 pi, not 20 pi).
+TEST_F(FeatDlgWizard, AxisPickedAgainOnceBuiltTurnsTheRevolveAboutIt) {
+  const size_t empty = features();
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(revolve_to_angle(info));
+  check([&] { EXPECT_NEAR(volume(), 20 * 3.141592653589793, 1e-6); });
+  for (int i = 0; i < 3; ++i) user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg rev_axis_btn");
+  user("pick 77 7");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NEAR(volume(), 28 * 3.141592653589793, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_EQ(features(), empty + 2);  // the plane made for the sketch, and the revolve
+  EXPECT_NEAR(volume(), 28 * 3.141592653589793, 1e-6);
   YrlFeatInfoEnd(&info);
 }
 
@@ -811,6 +894,53 @@ TEST_F(FeatDlgWizard, DatumPointPickShowsItsEntities) {
     EXPECT_FALSE(component("pnt_ent_clear_btn").enabled);
     EXPECT_EQ(info.datum_point.selections, nullptr);
   });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: datum point entities picked from two views, or from none, were taken, and the
+// points of the second view's entities were carried into the part through the first
+// view's transform: points where no view draws them. Such a pick is refused with the
+// profile pick's message, and the points picked before stay.
+TEST_F(FeatDlgWizard, DatumPointPicksOfTwoViewsOrNoneAreRefused) {
+  YrlFeatInfo drawing;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(drawing));
+  YrlFeatInfoEnd(&drawing);
+  line_entity(9, {50, 50, 0}, {60, 50, 0});  // in no view
+  const struct {
+    const char* pick;
+    const char* message;
+  } cases[] = {
+      {"pick 77 3 + 77 5", "Selected section profile entities are not from the same view. Reselect section profile."},
+      {"pick 77 9",
+       "One or more entities selected for the SKETCH (section) are NOT part of any view. Reselect section profile."},
+  };
+  YrlFeatInfo info;
+  ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_DATUM_POINT), 0);
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg pnt_ent_btn");
+  user("pick 77 1 + 77 2");
+  for (const auto& c : cases) {
+    user("press yrlfeatdlg pnt_ent_btn");
+    user(c.pick);
+    check([&] {
+      SCOPED_TRACE(c.pick);
+      const std::vector<yrlhost::MessageRecord>& log = yrlhost::message_log();
+      ASSERT_FALSE(log.empty());
+      bool told = false;
+      for (const yrlhost::MessageRecord& r : log) told = told || (r.values.size() == 1 && r.values[0] == c.message);
+      EXPECT_TRUE(told);
+      EXPECT_EQ(component("pnt_ent_txt").value, "2 Entities (FRONT)");
+      EXPECT_EQ(info.datum_point.view_id, 2);
+      int n = 0;
+      ASSERT_EQ(VynArraySizeGet(info.datum_point.points, &n), 0);
+      EXPECT_EQ(n, 3);  // (0, 0), (10, 0) and (10, 5)
+      ASSERT_EQ(VynArraySizeGet(info.datum_point.selections, &n), 0);
+      EXPECT_EQ(n, 2);
+    });
+  }
   user("press yrlfeatdlg cancel_btn");
   user("press yrlconfirmdlg yes_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);

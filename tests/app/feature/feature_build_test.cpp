@@ -86,6 +86,66 @@ class FeatureBuild : public PartDrawingTest {
     ASSERT_GE(info.feature.id, 1);
   }
 
+  // A wedge drawn in FRONT, lines 1 to 4 (10 wide, 10 high at the left and 5 at the
+  // right, its top sloping from (10, 5) to (0, 10)), and TOP's sketch plane line 5 and
+  // depth line 6 for build_from_front (20 deep).
+  void wedge_drawn() {
+    line_entity(1, {0, 0, 0}, {10, 0, 0});
+    line_entity(2, {10, 0, 0}, {10, 5, 0});
+    line_entity(3, {10, 5, 0}, {0, 10, 0});
+    line_entity(4, {0, 10, 0}, {0, 0, 0});
+    line_entity(5, {0, 100, 0}, {10, 100, 0});
+    line_entity(6, {20, 100, 0}, {20, 120, 0});
+  }
+
+  // The wedge built from FRONT, 20 deep: x 0 to 10, y 0 to 10, z 0 to 20.
+  void wedge_built() {
+    wedge_drawn();
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100, {5, 6});
+    YrlFeatInfo wedge;
+    ASSERT_NO_FATAL_FAILURE(build_from_front(wedge));
+    YrlFeatInfoEnd(&wedge);
+  }
+
+  // The auxiliary view AUX-1 (group 11) cut by draft line cut, with its view-reference
+  // line 20 picked at vpr, the bounds given, and the entities and line 20 as members.
+  void aux_view_declare(int cut, const double vpr[2], const double bounds[6], const std::vector<int>& entities) {
+    YrlViewData view = {};
+    view.view_type = 3;
+    view.group_id = 11;
+    std::strcpy(view.view_name, "AUX-1");
+    view.scale = 1.0;
+    view.cut_plane_id = cut;
+    view.vpr_id = 20;
+    view.vpr_point[0] = vpr[0], view.vpr_point[1] = vpr[1];
+    std::memcpy(view.bounds, bounds, sizeof view.bounds);
+    ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
+    std::vector<int> members = entities;
+    members.push_back(20);
+    for (int id : members) ASSERT_EQ(YrlViewSetupEntityAdd("AUX-1", id), 0);
+  }
+
+  // The middles of the part's plane faces that keep (by their face data), from their
+  // parameter ranges.
+  template <typename Keep>
+  std::vector<yrlhost::geom::Vec3> plane_face_middles(Keep keep) {
+    std::vector<yrlhost::geom::Vec3> out;
+    const yrlhost::geom::Shape& shape = yrlhost::stored_model(part)->solid;
+    const int faces = solid().faces;
+    for (int face = 1; face <= faces; ++face) {
+      yrlhost::geom::FaceInfo f;
+      if (yrlhost::geom::face_info(shape, face, f) != yrlhost::geom::Status::ok ||
+          f.kind != yrlhost::geom::SurfaceKind::plane || !keep(f))
+        continue;
+      yrlhost::geom::SurfacePoint middle;
+      if (yrlhost::geom::face_eval(shape, face, {(f.uv_min[0] + f.uv_max[0]) / 2, (f.uv_min[1] + f.uv_max[1]) / 2},
+                                   middle) == yrlhost::geom::Status::ok)
+        out.push_back(middle.point);
+    }
+    return out;
+  }
+
   // A section view A-A (group 10, reference point (rx, ry)) holding line 2, cut by line 1
   // of TOP, which lies 5 below TOP's point: the plane z = 5.
   void section_view(double rx, double ry) {
@@ -1160,12 +1220,7 @@ TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
 // turn is the cutting line's angle to x, folded: atan(1/2). A cutting line beside the
 // part finds nothing.
 TEST_F(FeatureBuild, AuxiliaryViewPlaneIsTheFaceItsCuttingLineShows) {
-  line_entity(1, {0, 0, 0}, {10, 0, 0});
-  line_entity(2, {10, 0, 0}, {10, 5, 0});
-  line_entity(3, {10, 5, 0}, {0, 10, 0});
-  line_entity(4, {0, 10, 0}, {0, 0, 0});
-  line_entity(5, {0, 100, 0}, {10, 100, 0});
-  line_entity(6, {20, 100, 0}, {20, 120, 0});
+  wedge_drawn();
   line_entity(7, {0, 90, 0}, {10, 90, 0});  // TOP: z = 10
   line_entity(8, {200, 0, 0}, {210, 0, 0});
   line_entity(9, {30, 0, 0}, {40, 10, 0});  // FRONT: beside the part
@@ -1218,6 +1273,128 @@ TEST_F(FeatureBuild, AuxiliaryViewPlaneIsTheFaceItsCuttingLineShows) {
       EXPECT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
       EXPECT_EQ(info.sketch.found_plane.type, 5);
     }
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// Where an auxiliary view's profile stands on the face it shows: its view-reference line
+// is the face's edge at z = 0 from its picked end, which stands for the end of the
+// cutting line, (10, 5) or (0, 10), that keeps the view unmirrored seen from outside
+// the face; the view's content runs along z into the part. Drawn upright or turned a
+// quarter, the boss stands 5 up the edge from (10, 5); picked at the other end, or drawn
+// upside down, 5 down it from (0, 10); 3 along z, its top 2 out from the face. A half
+// disc shows the arcs carried the same way. Fault: the profile was placed from the
+// face's own origin and stood beside the wedge, a second solid.
+TEST_F(FeatureBuild, AuxiliaryViewProfileStandsWhereItsViewPutsIt) {
+  const double pi = 3.141592653589793, root5 = std::sqrt(5.0);
+  ASSERT_NO_FATAL_FAILURE(wedge_built());
+
+  const double up[3] = {-2 / root5, 1 / root5, 0}, out[3] = {1 / root5, 2 / root5, 0};
+  struct Case {
+    const char* name;
+    double vpr[2][2];  // the picked end first
+    double rect[2][2];  // opposite corners of the profile (a half disc on the first two
+    bool half_disc;     // corners' line, bulging away from the view-reference line)
+    double anchor[2];   // the cutting line's end the picked end stands for
+  } cases[] = {
+      {"upright", {{200, 0}, {210, 0}}, {{203, 2}, {207, 4}}, false, {10, 5}},
+      {"other end picked", {{210, 0}, {200, 0}}, {{203, 2}, {207, 4}}, false, {0, 10}},
+      {"turned a quarter", {{200, 0}, {200, 10}}, {{198, 3}, {196, 7}}, false, {10, 5}},
+      {"upside down", {{200, 0}, {210, 0}}, {{203, -2}, {207, -4}}, false, {0, 10}},
+      {"half disc upside down", {{200, 0}, {210, 0}}, {{203, -2}, {207, -2}}, true, {0, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const double x0 = c.rect[0][0], y0 = c.rect[0][1], x1 = c.rect[1][0], y1 = c.rect[1][1];
+    line_entity(20, {c.vpr[0][0], c.vpr[0][1], 0}, {c.vpr[1][0], c.vpr[1][1], 0});
+    std::vector<int> ids;
+    if (c.half_disc) {
+      line_entity(21, {x0, y0, 0}, {x1, y0, 0});
+      arc_entity(22, {1, 0, 0}, {(x0 + x1) / 2, y0, 0}, pi, pi, (x1 - x0) / 2);
+      ids = {21, 22};
+    } else {
+      line_entity(21, {x0, y0, 0}, {x1, y0, 0});
+      line_entity(22, {x1, y0, 0}, {x1, y1, 0});
+      line_entity(23, {x1, y1, 0}, {x0, y1, 0});
+      line_entity(24, {x0, y1, 0}, {x0, y0, 0});
+      ids = {21, 22, 23, 24};
+    }
+    const double bx[3] = {c.vpr[0][0], c.vpr[1][0], x0}, by[3] = {c.vpr[0][1], c.vpr[1][1], y0};
+    const double bounds[6] = {std::min({bx[0], bx[1], bx[2], x1}) - 10, std::min({by[0], by[1], by[2], y1}) - 10, 0,
+                              std::max({bx[0], bx[1], bx[2], x1}) + 10, std::max({by[0], by[1], by[2], y1}) + 10, 0};
+    ASSERT_NO_FATAL_FAILURE(aux_view_declare(3, c.vpr[0], bounds, ids));
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 2, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    const double area = c.half_disc ? pi * 2 * 2 / 2 : 4 * 2;
+    const yrlhost::geom::SolidSummary s = solid();
+    EXPECT_NEAR(s.volume, 75 * 20 + area * 2, 1e-6);
+    EXPECT_EQ(s.solids, 1);
+    if (!c.half_disc) {
+      // The boss's top: the one face 2 out from the slope, its middle over the centre.
+      const std::vector<yrlhost::geom::Vec3> tops = plane_face_middles([&](const yrlhost::geom::FaceInfo& f) {
+        return std::fabs(f.normal[0] - out[0]) <= 1e-9 && std::fabs(f.normal[1] - out[1]) <= 1e-9 &&
+               std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) <= 1e-9;
+      });
+      ASSERT_EQ(tops.size(), 1u);
+      const double sign = c.anchor[0] == 10 ? 1 : -1;  // up the slope from (10, 5)
+      const double want[3] = {c.anchor[0] + sign * 5 * up[0] + 2 * out[0], c.anchor[1] + sign * 5 * up[1] + 2 * out[1], 3};
+      for (int k = 0; k < 3; ++k) EXPECT_NEAR(tops[0][k], want[k], 1e-9) << k;
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
+    YrlFeatInfoEnd(&info);
+  }
+}
+
+// An auxiliary view of the wedge's bottom face, which its cutting line (line 1 of FRONT)
+// shows: the face's sketch frame is TOP's, facing up into the part while the face looks
+// down, so the view's points reach the section mirrored. A rectangle and a quarter disc
+// cut 2 deep stand where the view puts them (the rectangle's pocket floor centred at
+// x 5, z 3), the quarter disc's arc turned the other way round to meet its radii.
+TEST_F(FeatureBuild, AuxiliaryViewOfAFaceFramedFromInsideCutsWhereItsViewPutsIt) {
+  const double pi = 3.141592653589793;
+  ASSERT_NO_FATAL_FAILURE(wedge_built());
+  line_entity(20, {200, 0, 0}, {210, 0, 0});
+  for (bool quarter_disc : {false, true}) {
+    SCOPED_TRACE(quarter_disc ? "quarter disc" : "rectangle");
+    std::vector<int> ids;
+    line_entity(21, {203, 2, 0}, {207, 2, 0});
+    if (quarter_disc) {
+      arc_entity(22, {1, 0, 0}, {203, 2, 0}, 0, pi / 2, 4);
+      line_entity(23, {203, 6, 0}, {203, 2, 0});
+      ids = {21, 22, 23};
+    } else {
+      line_entity(22, {207, 2, 0}, {207, 4, 0});
+      line_entity(23, {207, 4, 0}, {203, 4, 0});
+      line_entity(24, {203, 4, 0}, {203, 2, 0});
+      ids = {21, 22, 23, 24};
+    }
+    const double vpr[2] = {200, 0}, bounds[6] = {190, -10, 0, 220, 14, 0};
+    ASSERT_NO_FATAL_FAILURE(aux_view_declare(1, vpr, bounds, ids));
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    info.sub_type = YRL_FEAT_CUT;
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 2, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    const double area = quarter_disc ? pi * 4 * 4 / 4 : 4 * 2;
+    const yrlhost::geom::SolidSummary s = solid();
+    EXPECT_NEAR(s.volume, 75 * 20 - area * 2, 1e-6);
+    EXPECT_EQ(s.solids, 1);
+    if (!quarter_disc) {
+      const std::vector<yrlhost::geom::Vec3> floors =
+          plane_face_middles([](const yrlhost::geom::FaceInfo& f) { return std::fabs(f.origin[1] - 2) <= 1e-9; });
+      ASSERT_EQ(floors.size(), 1u);
+      EXPECT_NEAR(floors[0][0], 5, 1e-9);
+      EXPECT_NEAR(floors[0][2], 3, 1e-9);
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
     YrlFeatInfoEnd(&info);
   }
 }

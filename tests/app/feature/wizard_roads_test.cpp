@@ -18,6 +18,7 @@
 #include "host/store/model_store.h"
 #include "host/store/models.h"
 #include "host/ui/ui.h"
+#include "host/plugin/call_log.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"
@@ -84,6 +85,29 @@ class WizardRoad : public yrltest::AppTest {
       EXPECT_NEAR(s.box.max[i], hi[i], 1e-6) << i;
     }
   }
+  // The part's datum points are these, in any order.
+  static void expect_datum_points(const yrlhost::StoredModel& part, const std::vector<std::vector<double>>& expected) {
+    std::vector<std::vector<double>> points;
+    for (const yrlhost::StoredDatum& d : part.datums)
+      if (d.kind == yrlhost::DatumKind::point) points.push_back({d.point[0], d.point[1], d.point[2]});
+    ASSERT_EQ(points.size(), expected.size());
+    for (const std::vector<double>& want : expected) {
+      bool found = std::any_of(points.begin(), points.end(), [&](const std::vector<double>& p) {
+        return std::fabs(p[0] - want[0]) < 1e-9 && std::fabs(p[1] - want[1]) < 1e-9 && std::fabs(p[2] - want[2]) < 1e-9;
+      });
+      EXPECT_TRUE(found) << want[0] << " " << want[1] << " " << want[2];
+    }
+  }
+  // The part's hole walls: all of radius r about the axis along y at x, z.
+  static void expect_hole_along_y(const yrlhost::StoredModel& part, double r, double x, double z) {
+    const std::vector<yrlhost::geom::FaceInfo> hole = walls(part);
+    ASSERT_FALSE(hole.empty());
+    for (const yrlhost::geom::FaceInfo& f : hole) {
+      EXPECT_NEAR(f.radius, r, 1e-9);
+      EXPECT_NEAR(f.origin[0], x, 1e-9);
+      EXPECT_NEAR(f.origin[2], z, 1e-9);
+    }
+  }
   // The cylindrical faces of the part's solid: the walls of its holes.
   static std::vector<yrlhost::geom::FaceInfo> walls(const yrlhost::StoredModel& part) {
     std::vector<yrlhost::geom::FaceInfo> out;
@@ -114,17 +138,7 @@ TEST_F(WizardRoad, DatumPointFromPickedEntities) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   ASSERT_EQ(features_of_type(*part, 931), 1);
-  std::vector<std::vector<double>> points;
-  for (const yrlhost::StoredDatum& d : part->datums)
-    if (d.kind == yrlhost::DatumKind::point) points.push_back({d.point[0], d.point[1], d.point[2]});
-  ASSERT_EQ(points.size(), 3u);
-  const std::vector<std::vector<double>> expected = {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}};
-  for (const std::vector<double>& want : expected) {
-    bool found = std::any_of(points.begin(), points.end(), [&](const std::vector<double>& p) {
-      return std::fabs(p[0] - want[0]) < 1e-9 && std::fabs(p[1] - want[1]) < 1e-9 && std::fabs(p[2] - want[2]) < 1e-9;
-    });
-    EXPECT_TRUE(found) << want[0] << " " << want[1] << " " << want[2];
-  }
+  expect_datum_points(*part, {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}});
 }
 
 // Fault: the revolve's sketched-datum preview carried the axis in as a plain line over
@@ -178,7 +192,36 @@ TEST_F(WizardRoad, AuxiliaryViewProfileCompletesItsSketchPlaneStep) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   EXPECT_EQ(features_of_type(*part, 917), 2);
-  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 75 * 20 + 4 * 2 * 2, 1e-6);
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 75 * 20 + 4 * 2 * 2, 1e-6);
+  // Fault: the boss was placed from the face's own origin, beyond the wedge's edge at
+  // x = 10: a second solid floating beside the wedge. It stands on the sloping face, one
+  // solid inside the wedge's box. The view-reference line stands for the face's edge at
+  // z = 0 from its picked end, (10, 5), up the slope; the rectangle's centre, 5 along
+  // that edge and 3 away from it, lies 2 out from the face on the boss's top.
+  EXPECT_EQ(s.solids, 1);
+  const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 20};
+  expect_box(s, lo, hi);
+  const double root5 = std::sqrt(5.0);
+  const double up[3] = {-2 / root5, 1 / root5, 0}, out[3] = {1 / root5, 2 / root5, 0};
+  int tops = 0;
+  for (int face = 1; face <= s.faces; ++face) {
+    yrlhost::geom::FaceInfo f;
+    if (yrlhost::geom::face_info(part->solid, face, f) != yrlhost::geom::Status::ok ||
+        f.kind != yrlhost::geom::SurfaceKind::plane || std::fabs(f.normal[0] - out[0]) > 1e-9 ||
+        std::fabs(f.normal[1] - out[1]) > 1e-9 || std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) > 1e-9)
+      continue;
+    ++tops;
+    yrlhost::geom::SurfacePoint centre;
+    ASSERT_EQ(yrlhost::geom::face_eval(part->solid, face,
+                                       {(f.uv_min[0] + f.uv_max[0]) / 2, (f.uv_min[1] + f.uv_max[1]) / 2}, centre),
+              yrlhost::geom::Status::ok);
+    for (int k = 0; k < 3; ++k) {
+      const double z[3] = {0, 0, 1};
+      EXPECT_NEAR(centre.point[k], (k == 0 ? 10 : k == 1 ? 5 : 0) + 5 * up[k] + 3 * z[k] + 2 * out[k], 1e-9) << k;
+    }
+  }
+  EXPECT_EQ(tops, 1);
 }
 
 // Fault: changing a built feature's depth from Thru All to Blind wrote values into
@@ -205,6 +248,33 @@ TEST_F(WizardRoad, ThruAllThenBlind) {
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
 }
 
+// Fault: when the host failed to take the old depth out of the tree (to free it, or to
+// find it, after which a second depth was added beside the old one), the cut kept its
+// depth through all, was redefined so and the wizard showed Blind 4 with OK on. The
+// feature is built afresh from the page instead: the pocket is 4 deep all the same.
+class WizardRoadHostFault : public WizardRoad, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WizardRoadHostFault, DepthTheTreeCannotTakeBuildsTheFeatureAfresh) {
+  const double block = 20 * 10 * 10, hole_area = kPi * 2 * 2;
+  int cut = 0;
+  const yrlhost::StoredModel* part = road("depth_change.txt", "DEPTHS", {
+      {"type yrlfeatdlg depth_val_txt 4", 1, [&] {
+         cut = yrlhost::stored_model(part_named("DEPTHS"))->features.back().id;
+         yrlhost::call_log_fail_on_call(GetParam(), 1);
+       }},
+      {"press yrlfeatdlg ok_btn", 2, [&] {
+         EXPECT_NEAR(volume_of("DEPTHS"), block - 10 * 4 * 4, 1e-6);
+         EXPECT_NE(yrlhost::stored_model(part_named("DEPTHS"))->features.back().id, cut);
+         EXPECT_TRUE(component("ok_btn").enabled);
+       }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, block - 10 * 4 * 4 - hole_area * 3, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(FailingCalls, WizardRoadHostFault,
+                         ::testing::Values("VynElementFree_v", "VynElemtreeElementGet_v", "VynElempathDataSet_v"));
+
 // Fault: a profile pick refused for a line of another view still replaced the profile,
 // kept the old verdict and rebuilt the block from the mixed profile, losing it. Fault: a
 // hole re-pick of a line overwrote the hole's circle. Both leave the record as it was.
@@ -229,13 +299,27 @@ TEST_F(WizardRoad, RefusedPicksLeaveWhatWasPicked) {
   ASSERT_NE(part, nullptr);
   expect_all_active(*part);
   EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 2000 - kPi * 4 * 10, 1e-6);
-  const std::vector<yrlhost::geom::FaceInfo> hole = walls(*part);
-  ASSERT_FALSE(hole.empty());
-  for (const yrlhost::geom::FaceInfo& f : hole) {
-    EXPECT_NEAR(f.radius, 2, 1e-9);
-    EXPECT_NEAR(f.origin[0], 10, 1e-9);
-    EXPECT_NEAR(f.origin[2], 5, 1e-9);
-  }
+  expect_hole_along_y(*part, 2, 10, 5);
+}
+
+// Fault: a sketch plane, hole circle or datum point entities picked again once the
+// feature was built changed the wizard's record but not the feature, which was only
+// redefined from its old tree and section: the block stayed on the first plane, the hole
+// at the first circle, the points at the first entities, and the run ended as a success.
+// Each feature is built afresh from the new pick, and the datum plane made for the first
+// sketch plane goes with it.
+TEST_F(WizardRoad, PicksChangedOnceBuiltBuildTheFeatureAfresh) {
+  const yrlhost::StoredModel* part = road("repick_built.txt", "REBUILT", {});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  EXPECT_EQ(part->features.size(), 7u);  // 4 datums, the block, the hole, the points
+  EXPECT_EQ(features_of_type(*part, 923), 3);  // the template's planes alone
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 2000 - kPi * 2 * 2 * 10, 1e-6);
+  const double lo[3] = {0, 0, 0}, hi[3] = {20, 10, 10};
+  expect_box(s, lo, hi);
+  expect_hole_along_y(*part, 2, 10, 5);
+  expect_datum_points(*part, {{20, 10, 0}, {0, 10, 0}, {0, 0, 0}});
 }
 
 // The buttons of the last page: Next off, Prev and OK on once the feature is built; the

@@ -195,6 +195,13 @@ TEST(SketchValidation, TouchingACircleDoesNotDependOnItsSeam) {
       EXPECT_EQ(circle_start[k], circle_start[0]);
     }
   }
+  // A full circle keeps no end points (they stay at the sheet's origin): a circle through
+  // the origin, touched there by a line's end, is touched as anywhere else.
+  for (const Shape& circle : {circle10(5, 0, 5), arc(5, 0, 5, 0, 360)}) {
+    Profile p({circle, line(0, -15, 0, 0)});
+    YrlSketchValidate(&p.info, 0, nullptr, 0);
+    EXPECT_EQ(p.entities[1].end_status, YRL_SKETCH_END_INTERSECTS | YRL_SKETCH_END_OPEN);
+  }
 }
 
 // Fault: the crossing of two lines lying on neither line was dropped, so an L-corner
