@@ -411,7 +411,9 @@ int YrlClearView(const char* view_name) {
 
 int YrlViewSetupEntityAdd(const char* view_name, int entity_id) {
   YrlViewData record;
-  if (YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  // A damaged count is cut to the slots the drawing holds: past it the new member would
+  // be out of every walk's reach, and one more than INT_MAX no count at all.
+  if (YrlViewDataReadMembers(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
   YrlSlotName slot;
   int status = YrlSlotNameFormat(slot, "%s_%d", view_name, record.member_count);
   if (status == VYN_TK_NO_ERROR) status = YrlViewIntegerSave(slot, entity_id);
