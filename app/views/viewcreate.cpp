@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/menus/app_init.h"
 #include "app/parts/autoview.h"
@@ -197,6 +198,11 @@ int YrlViewNameCheck(const char* view_name, int view_type) {
       },
       &find);
   if (find.clash) return name_taken(view_name);
+  // The drawing-wide slots are no view's name even before the drawing has them: the
+  // first section's group counter or the first orthographic view's scale would be
+  // written over the view's record.
+  for (const char* shared : {"YRL_V_GROUPID", "YRL_DWGSCALE"})
+    if (VynUtilStrcmp(view_name, shared) == 0) return name_taken(view_name);
   // A slot of that name that is no view record: the group counter, the drawing scale or
   // a member slot of another view.
   int type = 0, size = 0;

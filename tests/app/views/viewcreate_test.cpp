@@ -154,6 +154,28 @@ TEST_F(ViewCreate, ANameHeldByAViewOfAnotherKindOrByOtherViewDataIsRefused) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_1", 2), 0);
 }
 
+TEST_F(ViewCreate, TheDrawingsSharedSlotNamesAreRefusedBeforeTheDrawingHasThem) {
+  // A new drawing: no group counter, no drawing scale yet. A view of either name would be
+  // written over by the first section's counter or the first orthographic view's scale.
+  for (int type : {2, 3, 4}) {
+    for (const char* name : {"YRL_V_GROUPID", "YRL_DWGSCALE", "yrl_dwgscale"}) {
+      EXPECT_EQ(YrlCreateView("yrlviewsetup", name, type), VYN_TK_E_FOUND) << name << " " << type;
+      ASSERT_FALSE(yrlhost::messages_displayed().empty());
+      EXPECT_EQ(yrlhost::messages_displayed().back(),
+                std::string("The name ") + name +
+                    " belongs to another view or to the drawing's view data; choose another name.");
+      YrlViewData r{};
+      EXPECT_NE(YrlViewDataRead(name, &r), 0) << name;
+    }
+  }
+  box_select(99, 99, 131, 111);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), 0);
+  EXPECT_EQ(record("SEC_A").group_id, 10);
+  int next = 0;
+  EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);
+  EXPECT_EQ(next, 11);
+}
+
 TEST_F(ViewCreate, AViewWhoseMemberSlotsCannotBeNamedStoresNothing) {
   const std::string name(29, 'L');  // "<name>_1" is 31 characters: the slots fit
   const std::string longer(30, 'L');  // "<name>_1" would be 32
