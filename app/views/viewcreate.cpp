@@ -83,6 +83,9 @@ void active_part_view_add(const char* view_name) {
   VynMdl part = nullptr;
   char part_name[YRL_MODEL_NAME_SIZE] = "";
   if (YrlActiveModelGet(&part) != VYN_TK_NO_ERROR || !part) return;
+  // The part's sheet and mapping are kept in class "Y_P", which View Setup's command does
+  // not register.
+  YrlPartClassRegister();
   YrlActiveModelNameGet(part_name);
   int sheet = 0;
   if (!part_name[0] || YrlDrwPartSheetNumGet(part_name, &sheet) != VYN_TK_NO_ERROR || sheet <= 1) return;
@@ -384,6 +387,9 @@ int YrlClearView(const char* view_name) {
   group_release_and_start();
   YrlViewData record{};
   bool has_record = YrlViewDataRead(view_name, &record) == VYN_TK_NO_ERROR;
+  // The parts' drawing views and mappings are kept in class "Y_P", which View Setup's
+  // command does not register.
+  YrlPartClassRegister();
   VynMdl drawing = nullptr;
   VynMdlCurrentGet(&drawing);
   PartNames parts = part_names(drawing);
