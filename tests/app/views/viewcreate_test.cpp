@@ -98,6 +98,13 @@ TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), -1);
   EXPECT_EQ(record("FRONT").member_count, 2);
   EXPECT_EQ(yrlhost::messages_displayed().back(), "No entity selected.");
+  // The host cannot tell how many entities the dialog holds when it closes: a failed
+  // pick too, not an empty one.
+  check([] { yrlhost::call_log_set_result_word("VynArraySizeGet_v", -1); });
+  user("press yrlselobj Close");
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), -1);
+  yrlhost::call_log_clear_result("VynArraySizeGet_v");
+  EXPECT_EQ(record("FRONT").member_count, 2);
 
   // The user removes every member and closes: an empty view.
   user("press yrlselobj Remove");
