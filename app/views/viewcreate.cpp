@@ -263,8 +263,11 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
   record.view_type = view_type;
   std::snprintf(record.view_name, sizeof record.view_name, "%s", view_name);
   YrlViewNameIdGet(view_name, &record.group_id);
+  // A group id whose counter could not be stored would be handed out again: no view is
+  // stored under it.
+  int numbered = VYN_TK_NO_ERROR;
   if (view_type == YRL_VIEW_SECTION || view_type == YRL_VIEW_AUXILIARY || view_type == YRL_VIEW_DETAIL)
-    YRLGetNewViewGroupID(&record.group_id);
+    numbered = YRLGetNewViewGroupID(&record.group_id);
 
   char panel[40];
   std::snprintf(panel, sizeof panel, "%sVScaleInput", prefix);
@@ -279,7 +282,7 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
   YrlViewClassRegister();
   // Storing: the record, each member, the record again. A failed store puts the view back
   // as it was, so that no record lists members that were not stored.
-  int stored = YrlViewDataWrite(view_name, record);
+  int stored = numbered != VYN_TK_NO_ERROR ? numbered : YrlViewDataWrite(view_name, record);
   int written = 0;
   auto* selections = static_cast<VynSelection*>(picks);
   for (int i = 0; i < count; ++i) {

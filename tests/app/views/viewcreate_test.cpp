@@ -33,6 +33,18 @@ class ViewCreate : public yrltest::UtilTest {
     return r;
   }
 
+  // A new section of the box's two lines takes group id group; the counter then holds
+  // the next.
+  static void expect_new_section(const char* name, int group) {
+    YrlClearCurSel();
+    box_select(99, 99, 131, 111);
+    ASSERT_EQ(YrlCreateView("yrlviewsetup", name, 2), 0) << name;
+    EXPECT_EQ(record(name).group_id, group) << name;
+    int next = 0;
+    EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);
+    EXPECT_EQ(next, group + 1);
+  }
+
   static int group_size() {
     int n = 0;
     if (view_sel) VynArraySizeGet(view_sel, &n);
@@ -175,12 +187,7 @@ TEST_F(ViewCreate, TheDrawingsSharedSlotNamesAreRefusedBeforeTheDrawingHasThem) 
       EXPECT_NE(YrlViewDataRead(name, &r), 0) << name;
     }
   }
-  box_select(99, 99, 131, 111);
-  ASSERT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), 0);
-  EXPECT_EQ(record("SEC_A").group_id, 10);
-  int next = 0;
-  EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);
-  EXPECT_EQ(next, 11);
+  expect_new_section("SEC_A", 10);
 }
 
 TEST_F(ViewCreate, AViewWhoseMemberSlotsCannotBeNamedStoresNothing) {
@@ -227,6 +234,15 @@ TEST_F(ViewCreate, AFailedStorePutsTheViewBackAsItWas) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), -1);
   YrlViewData r{};
   EXPECT_NE(YrlViewDataRead("SEC_A", &r), 0);
+
+  // A new view whose group id cannot be counted is not stored under it: the next view
+  // would be handed the same id.
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  yrlhost::call_log_fail_on_call("VynExtdataSlotWrite_v", 1, -1);  // the counter
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_B", 2), -1);
+  EXPECT_NE(YrlViewDataRead("SEC_B", &r), 0);
+  expect_new_section("SEC_C", 11);
 }
 
 TEST_F(ViewCreate, ClearingAView) {
