@@ -425,13 +425,16 @@ int YrlCurrSelDropDuplicates() {
 }
 
 int YrlSelectCurrSelArrayGet(VynArray* out_sels, int* out_count) {
-  int count = -1;
-  if (curr_sel && VynArraySizeGet(curr_sel, &count) != VYN_TK_NO_ERROR) count = -1;
-  if (!curr_sel) count = 0;
+  int count = 0;
+  int status = curr_sel ? VynArraySizeGet(curr_sel, &count) : VYN_TK_NO_ERROR;
+  if (status != VYN_TK_NO_ERROR) count = -1;
   if (out_count) *out_count = count;
+  // A selection whose size the host cannot tell is no empty pick: the host's failure is
+  // the answer, so that no caller stores "nothing picked" over what was there.
+  if (status != VYN_TK_NO_ERROR) return status;
   if (count < 1) return VYN_TK_NO_ERROR;
   VynArray result = nullptr;
-  int status = VynArrayAlloc(0, static_cast<int>(sizeof(VynSelection)), count, &result);
+  status = VynArrayAlloc(0, static_cast<int>(sizeof(VynSelection)), count, &result);
   if (status == VYN_TK_NO_ERROR) status = VynArrayObjectAdd(&result, -1, count, curr_sel);
   if (status != VYN_TK_NO_ERROR) {
     if (result) VynArrayFree(&result);

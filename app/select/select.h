@@ -74,7 +74,8 @@ int YrlSelect(const char* filter, int max_count, VynArray initial, VynSelectionF
 int YrlSelectDialogBoxInit(YrlSelectDialogData* data);
 // The list dialog of the "EntSelected" button; its status.
 int YrlEntSelectedAction(const char* dialog, const char* component, YrlSelectDialogData* data);
-// Hands the current selection over (a new array) and frees it when it holds any.
+// Hands the current selection over (a new array) and frees it when it holds any. A
+// selection whose size the host cannot tell gives count -1 and the host's failure.
 int YrlSelectCurrSelArrayGet(VynArray* out_sels, int* out_count);
 // "ID%d(%s)" with the id and "DRAFT ENTITY" for type 77, else "ENTITY"; text holds 64.
 int YrlEntityDisplayGet(const VynModelitem* item, char* text);

@@ -419,7 +419,9 @@ int YrlSketchFixArcCreate(const YrlDrawInfo* draw, const YrlSketchFixLine* arc, 
 
 int YrlViewSetupEntityRemove(const char* view_name, int entity_id) {
   YrlViewData record;
-  if (view_name == nullptr || YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  // The count as far as the drawing holds slots: a damaged one would walk on for hours.
+  if (view_name == nullptr || YrlViewDataReadMembers(view_name, &record) != VYN_TK_NO_ERROR)
+    return VYN_TK_E_NOT_FOUND;
   int kept = 0, status = VYN_TK_NO_ERROR;
   for (int i = 0; i < record.member_count && status == VYN_TK_NO_ERROR; ++i) {
     YrlSlotName slot;
@@ -439,11 +441,13 @@ int YrlViewSetupEntityRemove(const char* view_name, int entity_id) {
   record.member_count = kept;
   status = YrlViewDataWrite(view_name, record);
   // The slots past the new count held members that moved down or left: none stays
-  // behind to be read as a member of the view.
+  // behind to be read as a member of the view. (A slot that is missing, as below a
+  // damaged count, has nothing to delete.)
   for (int i = kept; i < old_count && status == VYN_TK_NO_ERROR; ++i) {
     YrlSlotName slot;
     status = YrlSlotNameFormat(slot, "%s_%d", view_name, i);
-    if (status == VYN_TK_NO_ERROR) status = YrlViewStreamDelete(slot);
+    if (status == VYN_TK_NO_ERROR && (status = YrlViewStreamDelete(slot)) == VYN_TK_E_NOT_FOUND)
+      status = VYN_TK_NO_ERROR;
   }
   return status;
 }

@@ -524,8 +524,14 @@ void YrlVScaleInputAction(char*, char* component, void*) {
   char prefix[8];
   int type = current_page(prefix);
   char name[YRL_VIEW_NAME_SIZE] = "";
-  if (type == YRL_VIEW_ORTHO) YrlCurRadioViewTypeGet(name);
-  else YrlSectionNameGet(prefix, name);
+  if (type == YRL_VIEW_ORTHO) {
+    YrlCurRadioViewTypeGet(name);
+  } else {
+    // Only a view of the page's kind takes the scale: a typed name that a view of another
+    // kind holds is no view of this page, and that view keeps its scale.
+    YrlSectionNameGet(prefix, name);
+    if (!YrlSectionExists(type, name)) name[0] = '\0';
+  }
   // A scale is divided by later: one that is not positive is refused and the stored one
   // shown again.
   if (!(scale > 0.0) || !std::isfinite(scale)) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/menus/app_init.h"
 #include "app/parts/autoview.h"
@@ -82,6 +83,9 @@ void active_part_view_add(const char* view_name) {
   VynMdl part = nullptr;
   char part_name[YRL_MODEL_NAME_SIZE] = "";
   if (YrlActiveModelGet(&part) != VYN_TK_NO_ERROR || !part) return;
+  // The part's sheet and mapping are kept in class "Y_P", which View Setup's command does
+  // not register.
+  YrlPartClassRegister();
   YrlActiveModelNameGet(part_name);
   int sheet = 0;
   if (!part_name[0] || YrlDrwPartSheetNumGet(part_name, &sheet) != VYN_TK_NO_ERROR || sheet <= 1) return;
@@ -197,6 +201,11 @@ int YrlViewNameCheck(const char* view_name, int view_type) {
       },
       &find);
   if (find.clash) return name_taken(view_name);
+  // The drawing-wide slots are no view's name even before the drawing has them: the
+  // first section's group counter or the first orthographic view's scale would be
+  // written over the view's record.
+  for (const char* shared : {"YRL_V_GROUPID", "YRL_DWGSCALE"})
+    if (VynUtilStrcmp(view_name, shared) == 0) return name_taken(view_name);
   // A slot of that name that is no view record: the group counter, the drawing scale or
   // a member slot of another view.
   int type = 0, size = 0;
@@ -254,8 +263,11 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
   record.view_type = view_type;
   std::snprintf(record.view_name, sizeof record.view_name, "%s", view_name);
   YrlViewNameIdGet(view_name, &record.group_id);
+  // A group id whose counter could not be stored would be handed out again: no view is
+  // stored under it.
+  int numbered = VYN_TK_NO_ERROR;
   if (view_type == YRL_VIEW_SECTION || view_type == YRL_VIEW_AUXILIARY || view_type == YRL_VIEW_DETAIL)
-    YRLGetNewViewGroupID(&record.group_id);
+    numbered = YRLGetNewViewGroupID(&record.group_id);
 
   char panel[40];
   std::snprintf(panel, sizeof panel, "%sVScaleInput", prefix);
@@ -270,7 +282,7 @@ int YrlCreateView(const char*, const char* view_name, int view_type) {
   YrlViewClassRegister();
   // Storing: the record, each member, the record again. A failed store puts the view back
   // as it was, so that no record lists members that were not stored.
-  int stored = YrlViewDataWrite(view_name, record);
+  int stored = numbered != VYN_TK_NO_ERROR ? numbered : YrlViewDataWrite(view_name, record);
   int written = 0;
   auto* selections = static_cast<VynSelection*>(picks);
   for (int i = 0; i < count; ++i) {
@@ -378,6 +390,9 @@ int YrlClearView(const char* view_name) {
   group_release_and_start();
   YrlViewData record{};
   bool has_record = YrlViewDataRead(view_name, &record) == VYN_TK_NO_ERROR;
+  // The parts' drawing views and mappings are kept in class "Y_P", which View Setup's
+  // command does not register.
+  YrlPartClassRegister();
   VynMdl drawing = nullptr;
   VynMdlCurrentGet(&drawing);
   PartNames parts = part_names(drawing);
@@ -411,7 +426,9 @@ int YrlClearView(const char* view_name) {
 
 int YrlViewSetupEntityAdd(const char* view_name, int entity_id) {
   YrlViewData record;
-  if (YrlViewDataRead(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
+  // A damaged count is cut to the slots the drawing holds: past it the new member would
+  // be out of every walk's reach, and one more than INT_MAX no count at all.
+  if (YrlViewDataReadMembers(view_name, &record) != VYN_TK_NO_ERROR) return VYN_TK_E_NOT_FOUND;
   YrlSlotName slot;
   int status = YrlSlotNameFormat(slot, "%s_%d", view_name, record.member_count);
   if (status == VYN_TK_NO_ERROR) status = YrlViewIntegerSave(slot, entity_id);

@@ -106,9 +106,10 @@ int YrlViewSetupFindNoOfViews(int* views, int* orthographic, int* section);
 inline constexpr int YRL_VIEW_NAME_MAX = 24;
 
 // 0 when a view of view_type may take the name: no view of another kind holds it
-// (compared without regard to case) and no other slot of the view data has it (the
-// group counter, the drawing scale, another view's member); else "YRL_VIEW_NAME_TAKEN"
-// is shown and VYN_TK_E_FOUND answered.
+// (compared without regard to case), it is not the name of the group counter or the
+// drawing scale (whether or not the drawing has them yet) and no other slot of the view
+// data has it (another view's member); else "YRL_VIEW_NAME_TAKEN" is shown and
+// VYN_TK_E_FOUND answered.
 int YrlViewNameCheck(const char* view_name, int view_type);
 // Picks the view's members in the selection dialog (the current group preset) and writes
 // its record: type, name, group id, scale of the page's scale input, members, reference

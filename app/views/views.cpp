@@ -5,6 +5,7 @@
 // since the records change under View Setup and the sketch fixes.
 #include "app/views/views.h"
 
+#include <climits>
 #include <cstring>
 
 #include "app/storage/storage.h"
@@ -252,6 +253,18 @@ int YrlViewSetupIdTypeGetBySelection(VynSelection selection, int* type, char* na
 int YRLGetNewViewGroupID(int* group_id) {
   int next = YRL_FIRST_NEW_GROUP_ID;
   if (YrlViewIntegerRetrieve("YRL_V_GROUPID", &next) != VYN_TK_NO_ERROR) next = YRL_FIRST_NEW_GROUP_ID;
+  // A sound counter lies above every id handed out: one that does not (a drawing edited
+  // by hand, or a counter that could not be stored) would hand out an orthographic
+  // view's id or a declared view's again.
+  if (next < YRL_FIRST_NEW_GROUP_ID) next = YRL_FIRST_NEW_GROUP_ID;
+  YrlViewRecordsVisit(
+      [](const char*, const YrlViewData& record, void* data) {
+        int* above = static_cast<int*>(data);
+        if (record.group_id >= *above) *above = record.group_id == INT_MAX ? INT_MAX : record.group_id + 1;
+        return 0;
+      },
+      &next);
+  if (next == INT_MAX) return VYN_TK_GENERAL_ERROR;  // no id is left to count on from
   if (group_id) *group_id = next;
   return YrlViewIntegerSave("YRL_V_GROUPID", next + 1);
 }

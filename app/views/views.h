@@ -97,8 +97,9 @@ int YrlViewSetupIdTypeGetBySelection(VynSelection selection, int* type, char* na
 
 // ---- Group ids --------------------------------------------------------------------------
 
-// The next group id (10 when the drawing has no counter); stores it + 1 and returns the
-// status of that store.
+// The next group id (10 when the drawing has no counter, and never below 10 or at a
+// declared view's id, whatever a damaged counter holds); stores it + 1 and returns the
+// status of that store, -1 when no id is left.
 int YRLGetNewViewGroupID(int* group_id);
 
 // ---- Reference points and scale (points are three doubles, bounds six) ------------------

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menus/app_menus.h"
 #include "app/prefs/prefs.h"
 #include "app/storage/storage.h"
 #include "app/util/apputil.h"
@@ -308,6 +309,71 @@ TEST_F(AutoView, ClearingAViewOfTwoPartsRemovesEachPartsDrawingView) {
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(std::string(left[0].name.begin(), left[0].name.end()), name) << part;
   }
+}
+
+TEST_F(AutoView, ViewSetupOnAReopenedDrawingClearsAndMakesEachPartsDrawingViews) {
+  line_entity(1, {0, 0, 0}, {40, 0, 0});  // FRONT
+  line_entity(2, {0, 20, 0}, {40, 20, 0});
+  line_entity(3, {0, 40, 0}, {40, 40, 0});  // TOP
+  line_entity(4, {60, 0, 0}, {80, 0, 0});   // RIGHT, declared later
+  box_select(-1, -1, 41, 21);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
+  YrlClearCurSel();
+  box_select(-1, 39, 41, 41);
+  ASSERT_EQ(YrlCreateView("yrlviewsetup", "TOP", 1), 0);
+  VynMdl block = drawing_part("BLOCK");
+  VynMdl plate = drawing_part("PLATE");
+  ASSERT_EQ(YrlAutoView(block, drawing, 1, 0), 0);
+  ASSERT_EQ(YrlAutoView(plate, drawing, 1, 0), 0);
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(plate), 0);
+  ASSERT_EQ(views_on(2).size(), 2u);
+  ASSERT_EQ(views_on(3).size(), 2u);
+  preferences.auto_view_map = 1;
+  // Another session: the drawing is opened and retrieved, and View Setup is the first
+  // command, which registers the views' class only.
+  auto next_session = [this] {
+    std::string error;
+    ASSERT_TRUE(yrlhost::host_model_save(drawing, "session.drw", error)) << error;
+    ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+    YrlAllClassRegisterSet(0);
+    drawing = yrlhost::host_model_open("session.drw", error);
+    ASSERT_NE(drawing, nullptr) << error;
+    YrlModelRetrievePostActions(drawing);
+  };
+  YrlSlotName slot;
+  char name[YRL_STORE_STRING_SIZE] = "";
+
+  // FRONT cleared: both parts' drawing views of it go, with their pairs and slots.
+  ASSERT_NO_FATAL_FAILURE(next_session());
+  user("press yrlviewsetup OrtViewClearBtn");  // FRONT, the view shown first
+  user("press okcancel OK");
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlMenuBarActionViewSetup(), 0);
+  EXPECT_EQ(views_on(2).size(), 1u);
+  EXPECT_EQ(views_on(3).size(), 1u);
+  const std::string top_plate = "TOP,TOP(Side1)," + std::to_string(feature_id(plate, "TOP"));
+  EXPECT_EQ(stored("BLOCK"), "TOP,TOP(Side1)," + std::to_string(feature_id(block, "TOP")));
+  EXPECT_EQ(stored("PLATE"), top_plate);
+  for (const char* part : {"BLOCK", "PLATE"}) {
+    ASSERT_EQ(YrlPartViewSlotName(slot, part, 2), 0);
+    EXPECT_NE(YrlPartStringRetrieve(slot, name), 0) << part;
+  }
+
+  // RIGHT declared: its drawing view joins the active part PLATE's sheet, with its pair.
+  ASSERT_NO_FATAL_FAILURE(next_session());
+  user("radio yrlviewsetup RadioViewType RIGHT");
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(59, -1, 81, 1);
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlMenuBarActionViewSetup(), 0);
+  ASSERT_EQ(views_on(3).size(), 2u);
+  EXPECT_EQ(stored("PLATE"), top_plate + " | RIGHT,RIGHT(Side1)," + std::to_string(feature_id(plate, "RIGHT")));
+  ASSERT_EQ(YrlPartViewSlotName(slot, "PLATE", 3), 0);
+  ASSERT_EQ(YrlPartStringRetrieve(slot, name), 0);
+  bool on_plates_sheet = false;
+  for (const auto& v : views_on(3)) on_plates_sheet = on_plates_sheet || std::string(v.name.begin(), v.name.end()) == name;
+  EXPECT_TRUE(on_plates_sheet) << name;
 }
 
 TEST_F(AutoView, ViewMapThenOkOnAPartWithItsSheetMakesNoNewSheetOrViews) {

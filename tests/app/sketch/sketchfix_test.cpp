@@ -4,7 +4,12 @@
 // member list).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +23,7 @@
 #include "host/ui/ui.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
+#include "app/views/views.h"
 #include "host/display/graphics.h"
 #include "tests/app/sketch/profile_fixture.h"
 #include "tests/app/feature/part_drawing_fixture.h"
@@ -429,6 +435,48 @@ TEST_F(SketchFixHost, RemoveKeepsTheGivenSelections) {
   EXPECT_EQ(info.sketch.entities[1].entity_id, 1);
   EXPECT_EQ(fix_count(info), 0);
   YrlFeatInfoEnd(&info);
+}
+
+// A view whose stored member count is damaged (as a drawing edited by hand may hold it):
+// a fix entity is taken out of the view, or another added, by walking no more members
+// than the drawing holds slots, and the count stays a count of the members. A walk of
+// every stored count would take hours: the child process that runs each is bounded by an
+// alarm, so a regression fails instead of hanging the suite.
+TEST_F(SketchFixHost, AViewOfADamagedMemberCountLosesAndGainsMembers) {
+  for (int k = 1; k <= 5; ++k) line_entity(k, {10.0 * k, 0, 0}, {10.0 * k + 5, 0, 0});
+  struct Case {
+    const char* what;
+    int (*change)();
+    std::vector<int> members;  // the entities found in FRONT afterwards
+  };
+  const Case cases[] = {
+      {"remove 3", [] { return YrlViewSetupEntityRemove("FRONT", 3); }, {1, 2, 4}},
+      {"add 5", [] { return YrlViewSetupEntityAdd("FRONT", 5); }, {1, 2, 3, 4, 5}},
+  };
+  for (const Case& c : cases) {
+    declare_front({1, 2, 3, 4});
+    YrlViewData r{};
+    ASSERT_EQ(YrlViewDataRead("FRONT", &r), 0);
+    r.member_count = INT_MAX;
+    ASSERT_EQ(YrlViewDataWrite("FRONT", r), 0);
+    EXPECT_EXIT(
+        {
+          alarm(60);
+          bool ok = c.change() == 0;
+          YrlViewData after{};
+          ok = ok && YrlViewDataRead("FRONT", &after) == 0 && after.member_count >= 0;
+          for (int id = 1; id <= 5; ++id) {
+            char name[YRL_VIEW_NAME_SIZE] = "";
+            YrlViewSetupViewnameGet(id, name, nullptr, nullptr);
+            bool member = std::find(c.members.begin(), c.members.end(), id) != c.members.end();
+            ok = ok && std::string(name) == (member ? "FRONT" : "");
+          }
+          std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << c.what;
+    ASSERT_EQ(YrlViewStreamDelete("FRONT"), 0);
+  }
 }
 
 // The previews draw in temporary graphics and change nothing: the close preview draws

@@ -209,6 +209,25 @@ TEST_F(ViewSetup, ASectionNamedLikeAnOrthographicViewIsRefusedAndTheViewKept) {
   EXPECT_EQ(section, 1);
 }
 
+TEST_F(ViewSetup, AScaleTypedOnTheSectionPageChangesOnlyASectionView) {
+  user("press yrlviewsetup OrtViewPickBtn");
+  box_select(-1, -1, 41, 21);
+  user("tab yrlviewsetup MainTab Sec");
+  // A new section's name that FRONT holds, and its scale: FRONT keeps its own.
+  user("type yrlviewsetup SecVNameInput front none");
+  user("type yrlviewsetup SecVScaleInput 7 focusout");
+  // The section's own scale is kept.
+  user("type yrlviewsetup SecVNameInput sec_a none");
+  user("press yrlviewsetup SecViewPickBtn");
+  box_select(99, -1, 121, 21);
+  user("type yrlviewsetup SecVScaleInput 3 focusout");
+  user("press yrlviewsetup Close");
+  ASSERT_EQ(YrlViewSetup(), 0);
+  EXPECT_EQ(record("FRONT").scale, 1.0);
+  EXPECT_EQ(dwg_scale(), 1.0);
+  EXPECT_EQ(record("SEC_A").scale, 3.0);
+}
+
 TEST_F(ViewSetup, ScalesAreKeptOnlyWhenAcceptedAndPositive) {
   ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", 2.0), 0);
   // Computed and cancelled: the drawing scale stays.

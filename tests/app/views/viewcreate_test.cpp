@@ -33,6 +33,18 @@ class ViewCreate : public yrltest::UtilTest {
     return r;
   }
 
+  // A new section of the box's two lines takes group id group; the counter then holds
+  // the next.
+  static void expect_new_section(const char* name, int group) {
+    YrlClearCurSel();
+    box_select(99, 99, 131, 111);
+    ASSERT_EQ(YrlCreateView("yrlviewsetup", name, 2), 0) << name;
+    EXPECT_EQ(record(name).group_id, group) << name;
+    int next = 0;
+    EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);
+    EXPECT_EQ(next, group + 1);
+  }
+
   static int group_size() {
     int n = 0;
     if (view_sel) VynArraySizeGet(view_sel, &n);
@@ -98,6 +110,13 @@ TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), -1);
   EXPECT_EQ(record("FRONT").member_count, 2);
   EXPECT_EQ(yrlhost::messages_displayed().back(), "No entity selected.");
+  // The host cannot tell how many entities the dialog holds when it closes: a failed
+  // pick too, not an empty one.
+  check([] { yrlhost::call_log_set_result_word("VynArraySizeGet_v", -1); });
+  user("press yrlselobj Close");
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), -1);
+  yrlhost::call_log_clear_result("VynArraySizeGet_v");
+  EXPECT_EQ(record("FRONT").member_count, 2);
 
   // The user removes every member and closes: an empty view.
   user("press yrlselobj Remove");
@@ -154,6 +173,23 @@ TEST_F(ViewCreate, ANameHeldByAViewOfAnotherKindOrByOtherViewDataIsRefused) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_1", 2), 0);
 }
 
+TEST_F(ViewCreate, TheDrawingsSharedSlotNamesAreRefusedBeforeTheDrawingHasThem) {
+  // A new drawing: no group counter, no drawing scale yet. A view of either name would be
+  // written over by the first section's counter or the first orthographic view's scale.
+  for (int type : {2, 3, 4}) {
+    for (const char* name : {"YRL_V_GROUPID", "YRL_DWGSCALE", "yrl_dwgscale"}) {
+      EXPECT_EQ(YrlCreateView("yrlviewsetup", name, type), VYN_TK_E_FOUND) << name << " " << type;
+      ASSERT_FALSE(yrlhost::messages_displayed().empty());
+      EXPECT_EQ(yrlhost::messages_displayed().back(),
+                std::string("The name ") + name +
+                    " belongs to another view or to the drawing's view data; choose another name.");
+      YrlViewData r{};
+      EXPECT_NE(YrlViewDataRead(name, &r), 0) << name;
+    }
+  }
+  expect_new_section("SEC_A", 10);
+}
+
 TEST_F(ViewCreate, AViewWhoseMemberSlotsCannotBeNamedStoresNothing) {
   const std::string name(29, 'L');  // "<name>_1" is 31 characters: the slots fit
   const std::string longer(30, 'L');  // "<name>_1" would be 32
@@ -198,6 +234,15 @@ TEST_F(ViewCreate, AFailedStorePutsTheViewBackAsItWas) {
   EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_A", 2), -1);
   YrlViewData r{};
   EXPECT_NE(YrlViewDataRead("SEC_A", &r), 0);
+
+  // A new view whose group id cannot be counted is not stored under it: the next view
+  // would be handed the same id.
+  YrlClearCurSel();
+  box_select(99, 99, 131, 111);
+  yrlhost::call_log_fail_on_call("VynExtdataSlotWrite_v", 1, -1);  // the counter
+  EXPECT_EQ(YrlCreateView("yrlviewsetup", "SEC_B", 2), -1);
+  EXPECT_NE(YrlViewDataRead("SEC_B", &r), 0);
+  expect_new_section("SEC_C", 11);
 }
 
 TEST_F(ViewCreate, ClearingAView) {

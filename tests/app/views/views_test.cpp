@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/storage/storage.h"
@@ -406,6 +408,35 @@ TEST_F(Views, NewGroupIdsCountUpFromTen) {
   EXPECT_EQ(id, 13);
   EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &stored), 0);
   EXPECT_EQ(stored, 13);
+}
+
+TEST_F(Views, ADamagedGroupCounterHandsOutNoIdAViewHolds) {
+  // Sections of ids 10 and 14; the counter as a drawing edited by hand may hold it.
+  for (const auto& [name, group] : {std::pair{"SEC_A", 10}, std::pair{"SEC_B", 14}}) {
+    YrlViewData r{};
+    r.view_type = 2;
+    r.group_id = group;
+    std::strcpy(r.view_name, name);
+    ASSERT_EQ(YrlViewDataWrite(name, r), 0);
+  }
+  struct Case {
+    int stored;  // 0: no counter slot
+    int status;
+    int handed;
+  };
+  for (const Case& c : {Case{0, 0, 15}, Case{1, 0, 15}, Case{-5, 0, 15}, Case{12, 0, 15}, Case{20, 0, 20},
+                        Case{INT_MAX, VYN_TK_GENERAL_ERROR, -1}}) {
+    if (c.stored) ASSERT_EQ(YrlViewIntegerSave("YRL_V_GROUPID", c.stored), 0);
+    else YrlViewStreamDelete("YRL_V_GROUPID");
+    int id = -1;
+    EXPECT_EQ(YRLGetNewViewGroupID(&id), c.status) << c.stored;
+    EXPECT_EQ(id, c.handed) << c.stored;
+    int next = 0;
+    if (c.status == 0) {
+      EXPECT_EQ(YrlViewIntegerRetrieve("YRL_V_GROUPID", &next), 0);
+      EXPECT_EQ(next, c.handed + 1) << c.stored;
+    }
+  }
 }
 
 // ---- Reference points -------------------------------------------------------------------
