@@ -746,6 +746,12 @@ TEST_F(SolidPictures, DrawingViewsShowTheirPartsSolid) {
   EXPECT_NEAR(f.min_y, 30, 1e-9);
   EXPECT_NEAR(f.max_y, 70, 1e-9);
   EXPECT_EQ(f.circles, 1);
+  for (const DrawEntry& entry : front_entries)
+    if (entry.kind == DrawKind::circle) {
+      EXPECT_DOUBLE_EQ(entry.radius, 8);
+      EXPECT_NEAR(entry.points[0][0], 100, 1e-9);
+      EXPECT_NEAR(entry.points[0][1], 50, 1e-9);
+    }
   // The top: 80 wide, 20 deep, the hole's sides hidden at x 16 and 24 (92 and 108 here).
   EXPECT_NEAR(t.min_x, 60, 1e-9);
   EXPECT_NEAR(t.max_x, 140, 1e-9);
