@@ -2,11 +2,12 @@
 // scenario's "open" opens it (host/resources/README.md, "DXF drawings").
 //
 // The import takes the entities of the file's ENTITIES section: lines, arcs, circles,
-// polylines (as lines and arcs), points, text and mtext (as free notes) and linear,
-// aligned, radius, diameter and angular dimensions, with their colours, onto sheet 1 of
-// a new drawing in the units $INSUNITS gives. Every other entity is counted by its type
-// name, never dropped without a trace. A file that cannot be read as DXF is refused as a
-// whole with the reason, and nothing stays in session.
+// polylines (as lines and arcs), points, splines and ellipses (as splines, or arcs),
+// text and mtext (as free notes) and linear, aligned, radius, diameter and angular
+// dimensions, with their colours, and the entities of the blocks that block references
+// place, onto sheet 1 of a new drawing in the units $INSUNITS gives. Every other entity
+// is counted by its type name, never dropped without a trace. A file that cannot be read
+// as DXF is refused as a whole with the reason, and nothing stays in session.
 #pragma once
 
 #include <map>
@@ -41,6 +42,7 @@ struct DxfImport {
   double scale = 1.0;        // file units to drawing units
   std::vector<DxfLayer> layers;  // the layer table, in file order
   std::vector<DxfItem> items;    // entities, then notes, then dimensions, each in file order
+                                 // (a block reference's where it stands)
   // Entities not imported: by type name ("SPLINE"), or by type name and the reason for
   // one of a kind the import takes ("CIRCLE (paper space)").
   std::map<std::string, int> skipped;

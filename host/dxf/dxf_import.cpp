@@ -184,6 +184,12 @@ struct PendingDimension {
   double ends[2][3] = {};
   double centre[3] = {};
   double radius = 0;
+  // What the value measures, in sheet coordinates before the entity's placement: along
+  // a direction between the ends (linear), straight between them (aligned, radius from
+  // the centre ends[0], diameter), or the angle between two legs.
+  enum class Measure { along, between, radius, diameter, angle } measure = Measure::between;
+  double direction[3] = {};
+  double legs[2][3] = {};
 };
 
 struct Failure {
@@ -306,8 +312,9 @@ class Importer : public DL_CreationAdapter {
     set_ends(pending, linear.dpx1, linear.dpy1, linear.dpz1, linear.dpx2, linear.dpy2, linear.dpz2);
     // The angle is in the dimension's plane: seen from below it turns round.
     const double a = (plane_of(*getExtrusion()) == Plane::down ? 180.0 - linear.angle : linear.angle) * degree;
-    pending.dimension.value = std::fabs((pending.ends[1][0] - pending.ends[0][0]) * std::cos(a) +
-                                        (pending.ends[1][1] - pending.ends[0][1]) * std::sin(a));
+    pending.measure = PendingDimension::Measure::along;
+    pending.direction[0] = std::cos(a);
+    pending.direction[1] = std::sin(a);
     dimension_end(data, pending);
   }
 
@@ -315,7 +322,6 @@ class Importer : public DL_CreationAdapter {
     PendingDimension pending;
     if (!dimension_start(data, dimension_linear, pending)) return;
     set_ends(pending, aligned.epx1, aligned.epy1, aligned.epz1, aligned.epx2, aligned.epy2, aligned.epz2);
-    pending.dimension.value = distance(pending.ends[0], pending.ends[1]);
     dimension_end(data, pending);
   }
 
@@ -344,8 +350,34 @@ class Importer : public DL_CreationAdapter {
     add_angle(data, p15, p13, p15, p14);
   }
 
-  // Ends what dxflib left open.
-  void finish() { polyline_end(); }
+  // Ends what dxflib left open, and takes the entities read without it: splines and
+  // ellipses.
+  void finish() {
+    polyline_end();
+    for (std::size_t start = 0; start < groups_.entities.size(); ++start) {
+      const DxfEntityStart& entity = groups_.entities[start];
+      std::vector<DraftCurve> curves;
+      std::string reason;
+      if (entity.spline) {
+        curves = dxf_spline_curves(*entity.spline, reason);
+      } else if (entity.ellipse) {
+        DraftCurve curve;
+        if (dxf_ellipse_curve(*entity.ellipse, curve, reason)) curves.push_back(curve);
+      } else {
+        continue;
+      }
+      if (curves.empty()) {
+        skip(start, reason.c_str());
+        continue;
+      }
+      // In the file's units: scaled into the drawing's before the placement.
+      DxfPlacement placement = entity.placement;
+      for (auto& row : placement.linear)
+        for (double& value : row) value *= import_.scale;
+      for (const DraftCurve& curve : curves)
+        add_curve(start, dxf_placed_curve(curve, placement, import_.scale), look_of(entity), false);
+    }
+  }
 
   std::vector<PendingEntity> entities;
   std::vector<PendingNote> notes;
@@ -419,27 +451,51 @@ class Importer : public DL_CreationAdapter {
     return q;
   }
 
-  Look look() const { return Look{colour(), layer_name()}; }
+  // The look of the entity of dxflib's current call.
+  Look look() const { return look_of(groups_.entities[entity_start()]); }
 
-  VynColor colour() const {
-    int index = attributes.getColor();
-    int true_colour = attributes.getColor24();
-    if (index != 256 || true_colour >= 0) return dxf_colour(index, true_colour);
-    std::u16string layer = layer_name();
+  // An entity's colour (by layer: the colour of its colour layer in the layer table, the
+  // default colour for a layer not there) and layer.
+  Look look_of(const DxfEntityStart& entity) const {
+    Look look{VynColor{}, dxf_text_decode(entity.layer, coding_)};
+    if (entity.colour != 256 || entity.true_colour >= 0) {
+      look.colour = dxf_colour(entity.colour, entity.true_colour);
+      return look;
+    }
+    const std::u16string layer = dxf_text_decode(entity.colour_layer, coding_);
     for (const DxfLayer& stored : import_.layers)
-      if (stored.name == layer) return stored.colour;
-    return VynColor{};
+      if (stored.name == layer) look.colour = stored.colour;
+    return look;
   }
 
-  std::u16string layer_name() const { return dxf_text_decode(attributes.getLayer(), coding_); }
+  // The placement of the entity of dxflib's current call; null for one of the ENTITIES
+  // section, which stays where it is.
+  const DxfPlacement* placement_of(std::size_t start) const {
+    static const DxfPlacement identity;
+    const DxfPlacement& placement = groups_.entities[start].placement;
+    if (std::equal(&placement.linear[0][0], &placement.linear[0][0] + 9, &identity.linear[0][0]) &&
+        std::equal(placement.offset, placement.offset + 3, identity.offset))
+      return nullptr;
+    return &placement;
+  }
+
+  std::array<double, 3> placed(std::size_t start, const double point[3]) const {
+    const DxfPlacement* placement = placement_of(start);
+    return placement ? dxf_placed_point(*placement, point, import_.scale)
+                     : std::array<double, 3>{point[0], point[1], point[2]};
+  }
 
   void add_curve(std::size_t start, const DraftCurve& curve) { add_curve(start, curve, look()); }
-  void add_curve(std::size_t start, const DraftCurve& curve, const Look& look) {
-    std::string problem = drawing_curve_problem(curve);
+  // A curve in the entity's own place, carried to the drawing by its placement (unless
+  // it is there already).
+  void add_curve(std::size_t start, const DraftCurve& curve, const Look& look, bool to_place = true) {
+    const DxfPlacement* placement = to_place ? placement_of(start) : nullptr;
+    DraftCurve placed_curve = placement ? dxf_placed_curve(curve, *placement, import_.scale) : curve;
+    std::string problem = drawing_curve_problem(placed_curve);
     if (!problem.empty()) fail_at(start, problem);
     PendingEntity pending;
     pending.entity.colour = look.colour;
-    pending.entity.curve = curve;
+    pending.entity.curve = std::move(placed_curve);
     pending.start = start;
     pending.layer = look.layer;
     entities.push_back(std::move(pending));
@@ -466,13 +522,15 @@ class Importer : public DL_CreationAdapter {
     });
     if (blank) return skip(start, "no text");
     PendingNote pending;
-    pending.note.colour = colour();
+    const Look entity_look = look();
+    pending.note.colour = entity_look.colour;
     pending.note.lines = std::move(lines);
-    std::copy(at.begin(), at.end(), pending.note.attachment.location);
-    if (!std::all_of(at.begin(), at.end(), [](double v) { return std::isfinite(v); }))
+    const std::array<double, 3> location = placed(start, at.data());
+    std::copy(location.begin(), location.end(), pending.note.attachment.location);
+    if (!std::all_of(location.begin(), location.end(), [](double v) { return std::isfinite(v); }))
       fail_at(start, "a note's location is not finite");
     pending.start = start;
-    pending.layer = layer_name();
+    pending.layer = entity_look.layer;
     notes.push_back(std::move(pending));
   }
 
@@ -500,12 +558,9 @@ class Importer : public DL_CreationAdapter {
     PendingDimension pending;
     if (!dimension_start(data, type, pending)) return;
     set_ends(pending, data.dpx, data.dpy, data.dpz, x, y, z);
-    const bool diameter = type == dimension_diameter;
     pending.points = 0;
-    pending.dimension.value = distance(pending.ends[0], pending.ends[1]);
-    pending.radius = diameter ? pending.dimension.value / 2 : pending.dimension.value;
-    for (int i = 0; i < 3; ++i)
-      pending.centre[i] = diameter ? (pending.ends[0][i] + pending.ends[1][i]) / 2 : pending.ends[0][i];
+    pending.measure = type == dimension_diameter ? PendingDimension::Measure::diameter
+                                                 : PendingDimension::Measure::radius;
     dimension_end(data, pending);
   }
 
@@ -514,15 +569,58 @@ class Importer : public DL_CreationAdapter {
                  const double d[3]) {
     PendingDimension pending;
     if (!dimension_start(data, dimension_angle, pending)) return;
-    const double first[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    const double second[3] = {d[0] - c[0], d[1] - c[1], d[2] - c[2]};
+    for (int i = 0; i < 3; ++i) {
+      pending.legs[0][i] = b[i] - a[i];
+      pending.legs[1][i] = d[i] - c[i];
+    }
     pending.points = -1;
-    pending.dimension.value = angle_between(first, second);
+    pending.measure = PendingDimension::Measure::angle;
     dimension_end(data, pending);
+  }
+
+  // The dimension's points carried by its entity's placement, and what it measures there.
+  void dimension_place(PendingDimension& pending) const {
+    const DxfPlacement* placement = placement_of(pending.start);
+    if (placement) {
+      for (double* point : {pending.ends[0], pending.ends[1], pending.dimension.position}) {
+        const std::array<double, 3> p = dxf_placed_point(*placement, point, import_.scale);
+        std::copy(p.begin(), p.end(), point);
+      }
+      for (double* direction : {pending.direction, pending.legs[0], pending.legs[1]}) {
+        const std::array<double, 3> d = dxf_placed_direction(*placement, direction);
+        std::copy(d.begin(), d.end(), direction);
+      }
+    }
+    using Measure = PendingDimension::Measure;
+    const double* e = pending.ends[0];
+    const double* f = pending.ends[1];
+    double& value = pending.dimension.value;
+    switch (pending.measure) {
+      case Measure::along: {
+        const double* d = pending.direction;
+        value = std::fabs((f[0] - e[0]) * d[0] + (f[1] - e[1]) * d[1]) / std::hypot(d[0], d[1]);
+        break;
+      }
+      case Measure::between:
+        value = distance(e, f);
+        break;
+      case Measure::radius:
+      case Measure::diameter: {
+        const bool diameter = pending.measure == Measure::diameter;
+        value = distance(e, f);
+        pending.radius = diameter ? value / 2 : value;
+        for (int i = 0; i < 3; ++i) pending.centre[i] = diameter ? (e[i] + f[i]) / 2 : e[i];
+        break;
+      }
+      case Measure::angle:
+        value = angle_between(pending.legs[0], pending.legs[1]);
+        break;
+    }
   }
 
   // The text ("<>" or none: the value) with the value put in for "<>", and the checks.
   void dimension_end(const DL_DimensionData& data, PendingDimension& pending) {
+    dimension_place(pending);
     DrawingDimension& dimension = pending.dimension;
     std::u16string value = value_text(dimension.value);
     if (dimension.type == dimension_radius) value = u"R" + value;
@@ -538,7 +636,7 @@ class Importer : public DL_CreationAdapter {
                             static_cast<const double*>(dimension.position)})
       finite = finite && std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
     if (!finite) fail_at(pending.start, "a dimension's points or value are not finite");
-    pending.layer = layer_name();
+    pending.layer = look().layer;
     dimensions.push_back(std::move(pending));
   }
 
@@ -639,6 +737,9 @@ VynMdl drawing_make(Importer& read, const DxfGroups& groups, const std::string& 
     made = id > 0;
     if (made) import.items.push_back(DxfItem{type, id, groups.entities[start].type, layer, groups.entities[start].line});
   };
+  // In file order: splines and ellipses were taken after dxflib's entities.
+  std::stable_sort(read.entities.begin(), read.entities.end(),
+                   [](const PendingEntity& a, const PendingEntity& b) { return a.start < b.start; });
   for (std::size_t i = 0; made && i < read.entities.size(); ++i) {
     PendingEntity& p = read.entities[i];
     p.entity.id = host_entity_add(drawing, p.entity, problem);

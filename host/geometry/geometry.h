@@ -1,11 +1,12 @@
 // The host's geometry module: sketch frames and sections, the solids of part features
 // (prisms, revolutions and holes, added to or taken from a part), queries on a part's
-// faces and edges, and .brep files.
+// faces and edges, outlines of a shape in a view, and .brep files.
 //
 // It is the only part of the host that knows the geometry kernel (OCCT, in
-// geometry_occt.cpp); nothing declared here names a kernel type, and no kernel exception
-// leaves the module: every failure is a Status. The 2-D work on sections (checks, loops,
-// areas) needs no kernel and lives in geometry_section.cpp.
+// geometry_occt.cpp and geometry_outline.cpp, which share geometry_shape.h); nothing
+// declared here names a kernel type, and no kernel exception leaves the module: every
+// failure is a Status. The 2-D work on sections (checks, loops, areas) needs no kernel and
+// lives in geometry_section.cpp.
 //
 // Units are the part's; angles of section arcs are radians, sweep angles of features
 // degrees (as the feature trees carry them). Every result is a value: a Shape or a
@@ -322,6 +323,44 @@ struct PointHits {
   std::vector<int> edges;
 };
 PointHits geometry_at_point(const Shape& shape, const Vec3& point, double tolerance);
+
+// ---- Projections ---------------------------------------------------------------------
+
+// How a view sees a shape: `toward` points from the shape to the viewer (the view looks
+// against it) and `right` is the picture's x direction; the picture's y is toward x right
+// (up). Both unit and square to each other.
+struct ViewAxes {
+  Vec3 right{};
+  Vec3 toward{};
+};
+// The isometric view from (1, 1, 1), model y up in the picture: right (1, 0, -1) / sqrt 2.
+ViewAxes isometric_axes();
+
+// A curve of a shape's outline in a view, in the picture's plane (x along right, y up):
+// a line between two points, an arc about a centre, or a polyline through points (a
+// circle seen slanted, or any other curve).
+enum class OutlineKind { line, arc, polyline };
+struct OutlineCurve {
+  OutlineKind kind = OutlineKind::line;
+  bool visible = true;
+  std::vector<Vec2> points;  // line: its ends; arc: its start and end; polyline: its points
+  Vec2 center{};             // arc
+  double radius = 0;         // arc
+  double start_angle = 0;    // arc: radians from the picture's x
+  double sweep = 0;          // arc: counter-clockwise from its start, in (0, 2 pi]
+};
+
+// The outline of a shape seen along a view, with hidden-line removal: the shape's sharp
+// edges and its silhouettes (where a curved face turns away from the viewer), each piece
+// visible or hidden behind the shape. Edges between faces that meet smoothly and seams are
+// not drawn, as drawings leave them out. A polyline runs within 1e-3 of the shape's size
+// of its curve (points on a straight run are joined, so a circle seen edge-on is a line).
+// A hidden piece that runs along visible ones all the way (within 1e-6 of the shape's
+// size), as an edge right behind another does, is left out: a drawing shows the visible
+// line there. Hidden pieces come first, so that a picture drawn in order shows a visible
+// line over a hidden one that crosses it. bad_input for an empty shape or axes that are
+// not unit and square.
+Status shape_outline(const Shape& shape, const ViewAxes& axes, std::vector<OutlineCurve>& out);
 
 // ---- Files ---------------------------------------------------------------------------
 

@@ -71,46 +71,11 @@
 
 #include "host/geometry/geometry.h"
 #include "host/geometry/geometry_profile.h"
+#include "host/geometry/geometry_shape.h"
 
 namespace yrlhost::geom {
 
-using OriginMap = NCollection_DataMap<TopoDS_Shape, FaceOrigin, TopTools_ShapeMapHasher>;
-
-// A shape with its faces and edges numbered (id = index + 1) and the faces' origins.
-struct ShapeData {
-  TopoDS_Shape shape;
-  std::vector<TopoDS_Face> faces;
-  OriginMap origins;  // of every face
-  std::vector<Bnd_Box> face_boxes;
-  std::vector<TopoDS_Edge> edges;   // no seams, no degenerate edges
-  std::vector<std::array<int, 2>> edge_faces;
-  std::vector<Bnd_Box> edge_boxes;
-};
-
 namespace {
-
-// Runs a kernel computation, turning the kernel's exceptions into a status.
-template <class Work>
-Status guarded(Work&& work) {
-  try {
-    return work();
-  } catch (const Standard_Failure&) {
-    return Status::kernel_failure;
-  } catch (const std::exception&) {
-    return Status::kernel_failure;
-  }
-}
-
-gp_Pnt to_pnt(const Vec3& v) { return gp_Pnt(v[0], v[1], v[2]); }
-gp_Dir to_dir(const Vec3& v) { return gp_Dir(v[0], v[1], v[2]); }
-Vec3 to_vec3(const gp_XYZ& v) { return {v.X(), v.Y(), v.Z()}; }
-Vec3 to_vec3(const gp_Pnt& p) { return to_vec3(p.XYZ()); }
-Vec3 to_vec3(const gp_Vec& v) { return to_vec3(v.XYZ()); }
-Vec3 to_vec3(const gp_Dir& d) { return to_vec3(d.XYZ()); }
-
-bool finite(const Vec3& v) {
-  return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
 
 Vec3 unit(const Vec3& v) {
   double length = norm(v);

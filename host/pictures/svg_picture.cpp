@@ -11,6 +11,7 @@
 
 #include "host/store/drawings.h"
 #include "host/files/model_file_text.h"
+#include "host/store/model_store.h"
 #include "host/store/models.h"
 #include "host/display/selection.h"
 #include "host/util/utf16.h"
@@ -276,7 +277,181 @@ void append_utf8(std::string& out, char32_t c) {
   }
 }
 
+// The box of what entries draw; empty when none can be drawn.
+Bounds entries_bounds(const std::vector<DrawEntry>& entries) {
+  Bounds bounds;
+  for (const DrawEntry& entry : entries) {
+    Shape shape;
+    if (shape_of(entry, shape)) bounds_add(bounds, shape);
+  }
+  return bounds;
+}
+
+geom::Vec3 unit3(const geom::Vec3& v) {
+  const double length = std::hypot(v[0], v[1], v[2]);
+  if (!(length > 0) || !std::isfinite(length)) return {};
+  return {v[0] / length, v[1] / length, v[2] / length};
+}
+
+geom::Vec3 cross3(const geom::Vec3& a, const geom::Vec3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+double dot3(const geom::Vec3& a, const geom::Vec3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// The entries of an outline's curves, as the outline gives them.
+std::vector<DrawEntry> outline_entries(const std::vector<geom::OutlineCurve>& curves) {
+  std::vector<DrawEntry> entries;
+  for (const geom::OutlineCurve& curve : curves) {
+    DrawEntry entry;
+    entry.line_style = curve.visible ? 0 : hidden_edge_line_style;
+    auto point = [](const geom::Vec2& p) { return std::vector<double>{p[0], p[1], 0}; };
+    switch (curve.kind) {
+      case geom::OutlineKind::line:
+        entry.kind = DrawKind::line;
+        entry.points = {point(curve.points[0]), point(curve.points[1])};
+        entries.push_back(entry);
+        break;
+      case geom::OutlineKind::arc: {
+        entry.radius = curve.radius;
+        entry.points = {point(curve.center)};
+        if (curve.sweep >= 2 * std::numbers::pi - 1e-9) {
+          entry.kind = DrawKind::circle;
+        } else {
+          entry.kind = DrawKind::arc;
+          const double end = curve.start_angle + curve.sweep;
+          entry.points.push_back({std::cos(curve.start_angle), std::sin(curve.start_angle), 0});
+          entry.points.push_back({std::cos(end), std::sin(end), 0});
+        }
+        entries.push_back(entry);
+        break;
+      }
+      case geom::OutlineKind::polyline:
+        entry.kind = DrawKind::line;
+        for (std::size_t i = 0; i + 1 < curve.points.size(); ++i) {
+          entry.points = {point(curve.points[i]), point(curve.points[i + 1])};
+          entries.push_back(entry);
+        }
+        break;
+    }
+  }
+  return entries;
+}
+
+// Moves entries so that from lands at to, their lengths times scale (above 0).
+void entries_place(std::vector<DrawEntry>& entries, const Point& from, const double to[3],
+                   double scale) {
+  auto place = [&](std::vector<double>& p) {
+    p[0] = to[0] + scale * (p[0] - from.x);
+    p[1] = to[1] + scale * (p[1] - from.y);
+    p[2] = to[2];
+  };
+  for (DrawEntry& entry : entries) {
+    place(entry.points[0]);
+    if (entry.kind == DrawKind::line) place(entry.points[1]);
+    entry.radius *= scale;  // an arc's directions stay
+  }
+}
+
+// The entries of a drawing view's part on the sheet; a view whose part is not in session
+// or has no solid draws nothing.
+void drawing_view_add(const DrawingView& view, std::vector<DrawEntry>& entries,
+                      std::vector<std::string>* not_drawn) {
+  const StoredModel* part = stored_model_find(model_type_part, view.model);
+  if (!part || part->solid.empty()) return;
+  std::string problem;
+  geom::ViewAxes axes;
+  if (!drawing_view_axes(view.orientation, axes))
+    problem = "its orientation gives no direction";
+  else if (!(view.scale > 0) || !std::isfinite(view.scale))
+    problem = "its scale is not above 0";
+  else if (shape_entries(part->solid, axes, view.position, view.scale, entries, problem))
+    return;
+  if (not_drawn) not_drawn->push_back(utf8_from_utf16(view.name) + " (" + problem + ")");
+}
+
+// A part's solid seen isometrically, in model units; a part without a solid draws nothing.
+void part_add(const StoredModel& part, std::vector<DrawEntry>& entries,
+              std::vector<std::string>* not_drawn) {
+  if (part.solid.empty()) return;
+  std::string problem;
+  if (!shape_entries(part.solid, geom::isometric_axes(), nullptr, 1, entries, problem) &&
+      not_drawn)
+    not_drawn->push_back(utf8_from_utf16(part.name) + " (" + problem + ")");
+}
+
+SvgPicture picture_of(const std::string& title, const std::vector<DrawEntry>& entries,
+                      std::vector<std::string> not_drawn, int window) {
+  SvgPicture picture = svg_picture(title, entries, [window](const DrawEntry& entry) {
+    return entry.item.type == 0 || window == 0 ? std::nullopt
+                                               : highlight_colour_in(entry.item, window);
+  });
+  picture.not_drawn = std::move(not_drawn);
+  return picture;
+}
+
+// Writes a picture to dir under name and lists it; false with the reason when it cannot
+// be written.
+bool picture_file_write(const std::string& dir, const std::string& name,
+                        const SvgPicture& picture, std::FILE* out, std::string& error) {
+  const std::string path = (std::filesystem::path(dir) / name).string();
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << picture.text;
+  file.close();
+  if (!file) {
+    error = path + ": cannot be written";
+    return false;
+  }
+  std::string missing;
+  for (const std::string& what : picture.not_drawn)
+    missing += (missing.empty() ? ", not drawn: " : ", ") + what;
+  std::fprintf(out, "  %s: %d drawn, %d highlighted, %d left out%s\n", path.c_str(),
+               picture.drawn, picture.highlighted, picture.left_out, missing.c_str());
+  return true;
+}
+
 }  // namespace
+
+bool drawing_view_axes(const double orientation[4][4], geom::ViewAxes& axes) {
+  const geom::Vec3 toward = unit3({orientation[2][0], orientation[2][1], orientation[2][2]});
+  if (toward == geom::Vec3{}) return false;
+  // Along a model axis: upright as the datum planes' sketch frames are.
+  for (int axis = 0; axis < 3; ++axis) {
+    if (std::fabs(std::fabs(toward[axis]) - 1) > 1e-9) continue;
+    const geom::Vec3 up = axis == 1 ? geom::Vec3{0, 0, -1} : geom::Vec3{0, 1, 0};
+    geom::Vec3 exact{};
+    exact[axis] = toward[axis] > 0 ? 1 : -1;
+    axes = {cross3(up, exact), exact};
+    return true;
+  }
+  const geom::Vec3 row0 = unit3({orientation[0][0], orientation[0][1], orientation[0][2]});
+  const double along = dot3(row0, toward);
+  if (row0 == geom::Vec3{} || std::fabs(along) > 1 - 1e-9) return false;
+  const geom::Vec3 right = unit3(
+      {row0[0] - along * toward[0], row0[1] - along * toward[1], row0[2] - along * toward[2]});
+  axes = {right, toward};
+  return true;
+}
+
+bool shape_entries(const geom::Shape& shape, const geom::ViewAxes& axes, const double* at,
+                   double scale, std::vector<DrawEntry>& out, std::string& error) {
+  std::vector<geom::OutlineCurve> curves;
+  const geom::Status status = geom::shape_outline(shape, axes, curves);
+  if (status != geom::Status::ok) {
+    error = geom::status_text(status);
+    return false;
+  }
+  std::vector<DrawEntry> entries = outline_entries(curves);
+  if (at) {
+    const Bounds bounds = entries_bounds(entries);
+    const Point middle{(bounds.min_x + bounds.max_x) / 2, (bounds.min_y + bounds.max_y) / 2};
+    entries_place(entries, middle, at, scale);
+  }
+  out.insert(out.end(), entries.begin(), entries.end());
+  return true;
+}
 
 std::string xml_text(const std::string& text) {
   // Through UTF-16, so that what is no UTF-8 arrives as U+FFFD.
@@ -405,41 +580,69 @@ SvgPicture svg_picture(const std::string& title, const std::vector<DrawEntry>& e
   return picture;
 }
 
-std::vector<DrawEntry> window_entries(int window) {
+std::vector<DrawEntry> window_entries(int window, int sheet, std::vector<std::string>* not_drawn) {
   const WindowState* state = window_find(window);
   if (!state) return {};
   std::vector<DrawEntry> entries;
   const VynMdl model = window_model(window);
+  bool current = true;
   if (const DrawingContent* drawing = host_drawing(model)) {
+    if (sheet == 0) sheet = drawing->current_sheet;
+    current = sheet == drawing->current_sheet;
+    for (const DrawingView& view : drawing->views)
+      if (view.sheet == sheet) drawing_view_add(view, entries, not_drawn);
     // The display list's own drawing of an entity stands for it.
     std::set<int> listed;
     for (const DrawEntry& entry : state->display_list)
-      if (entry.item.type == item_type_draft_entity && entry.item.owner == model)
+      if (current && entry.item.type == item_type_draft_entity && entry.item.owner == model)
         listed.insert(entry.item.id);
     for (const auto& [id, entity] : drawing->entities) {
-      if (entity.sheet != drawing->current_sheet || listed.count(id) ||
+      if (entity.sheet != sheet || listed.count(id) ||
           stored_item_hidden(model, item_type_draft_entity, id))
         continue;
       std::vector<DrawEntry> drawn = draft_entity_drawing(model, entity);
       entries.insert(entries.end(), drawn.begin(), drawn.end());
     }
+  } else if (const StoredModel* part = stored_model(model); part && part->type == model_type_part) {
+    part_add(*part, entries, not_drawn);
   }
-  entries.insert(entries.end(), state->display_list.begin(), state->display_list.end());
+  if (current)
+    entries.insert(entries.end(), state->display_list.begin(), state->display_list.end());
   return entries;
 }
 
-SvgPicture window_picture(int window) {
+SvgPicture window_picture(int window, int sheet) {
   const WindowState* state = window_find(window);
   if (!state) return svg_picture("", {}, nullptr);
   std::string title = "window " + std::to_string(window);
   if (!state->name.empty()) title += " " + state->name;
   if (VynMdl model = window_model(window)) title += ": " + host_model_name(model);
-  return svg_picture(title, window_entries(window), [window](const DrawEntry& entry) {
-    return entry.item.type == 0 ? std::nullopt : highlight_colour_in(entry.item, window);
-  });
+  if (sheet != 0) title += ", sheet " + std::to_string(sheet);
+  std::vector<std::string> not_drawn;
+  std::vector<DrawEntry> entries = window_entries(window, sheet, &not_drawn);
+  return picture_of(title, entries, std::move(not_drawn), window);
 }
 
-std::string window_picture_name(int window) { return "window" + std::to_string(window) + ".svg"; }
+SvgPicture part_picture(VynMdl part) {
+  const StoredModel* model = stored_model(part);
+  if (!model || model->type != model_type_part) return svg_picture("", {}, nullptr);
+  std::vector<DrawEntry> entries;
+  std::vector<std::string> not_drawn;
+  part_add(*model, entries, &not_drawn);
+  return picture_of("part " + host_model_name(part), entries, std::move(not_drawn), 0);
+}
+
+std::string part_picture_name(VynMdl part) {
+  const StoredModel* model = stored_model(part);
+  if (!model) return "";
+  std::string name = drawing_part_file_name(model->name);
+  return "part_" + name.substr(0, name.size() - 4) + ".svg";
+}
+
+std::string window_picture_name(int window, int sheet) {
+  return "window" + std::to_string(window) +
+         (sheet != 0 ? "_sheet" + std::to_string(sheet) : std::string()) + ".svg";
+}
 
 bool picture_directory_prepare(const std::string& dir, std::string& error) {
   if (dir.empty()) {
@@ -463,18 +666,19 @@ bool picture_directory_prepare(const std::string& dir, std::string& error) {
 bool window_pictures_write(const std::string& dir, std::FILE* out, std::string& error) {
   std::fprintf(out, "pictures:\n");
   for (int id : window_ids()) {
-    const SvgPicture picture = window_picture(id);
-    const std::string path = (std::filesystem::path(dir) / window_picture_name(id)).string();
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << picture.text;
-    file.close();
-    if (!file) {
-      error = path + ": cannot be written";
-      return false;
-    }
-    std::fprintf(out, "  %s: %d drawn, %d highlighted, %d left out\n", path.c_str(), picture.drawn,
-                 picture.highlighted, picture.left_out);
+    // The window's picture, then each other sheet of the drawing it shows.
+    std::vector<int> sheets = {0};
+    if (const DrawingContent* drawing = host_drawing(window_model(id)))
+      for (const DrawingSheet& sheet : drawing->sheets)
+        if (sheet.number != drawing->current_sheet) sheets.push_back(sheet.number);
+    for (int sheet : sheets)
+      if (!picture_file_write(dir, window_picture_name(id, sheet), window_picture(id, sheet), out,
+                              error))
+        return false;
   }
+  for (VynMdl part : host_models(model_type_part))
+    if (!picture_file_write(dir, part_picture_name(part), part_picture(part), out, error))
+      return false;
   return true;
 }
 

@@ -1,6 +1,7 @@
 // yrlhost: loads the plug-in, starts it as the host would, reports the outcome, runs a
 // scenario (the file given, or the embedded default one) and stops the plug-in again.
-// With --svg, the windows' pictures are written after the scenario.
+// With --svg, the pictures of the windows, the drawings' other sheets and the parts are
+// written after the scenario.
 // Exit code 0 when the plug-in started and the scenario ran cleanly, 1 when the plug-in
 // refused to start or the scenario failed, 2 for bad options (an --svg directory that
 // cannot be made included), a scenario file that cannot be read or parsed, a DXF drawing
@@ -30,8 +31,11 @@ void print_usage(std::FILE* out, const yrlhost::SessionOptions& defaults) {
                "  --context N      context id given to the plug-in (%d)\n"
                "  --text-dir D     the application's text directory (%s)\n"
                "  --scenario FILE  the scenario to run (the embedded default scenario)\n"
-               "  --svg DIR        write each window's picture to DIR/window<id>.svg after the\n"
-               "                   scenario, making DIR when it is missing (no pictures)\n"
+               "  --svg DIR        after the scenario, write each window's picture to\n"
+               "                   DIR/window<id>.svg (a drawing's other sheets to\n"
+               "                   DIR/window<id>_sheet<n>.svg) and each part's to\n"
+               "                   DIR/part_<name>.svg, making DIR when it is missing\n"
+               "                   (no pictures)\n"
                "  --help           this text\n",
                defaults.plugin_path.c_str(), defaults.version.c_str(), defaults.build.c_str(),
                defaults.language, defaults.context, defaults.text_dir.c_str());

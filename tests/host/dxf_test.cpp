@@ -65,6 +65,13 @@ void expect_curve_through(const yrlhost::DraftCurve& curve, const double (&point
   }
 }
 
+// A curve's type and its points at its start, middle and end.
+struct CurveThrough {
+  int id;
+  int type;
+  double points[3][2];
+};
+
 class DxfTest : public yrltest::HostTest {
  protected:
   // A drawing from a file's text; fails the test when it does not load.
@@ -95,13 +102,8 @@ TEST_F(DxfTest, EveryKindOfEntityBecomesTheDrawingsContent) {
   const yrlhost::DrawingContent& content = *yrlhost::host_drawing(drawing);
   ASSERT_EQ(content.sheets.size(), 1u);
 
-  struct Curve {
-    int id;
-    int type;
-    double points[3][2];  // start, middle, end
-  };
   const double h = std::sqrt(0.5);
-  const Curve curves[] = {
+  const CurveThrough curves[] = {
       {1, VYN_CURVE_LINE, {{0, 0}, {50, 0}, {100, 0}}},
       {2, VYN_CURVE_LINE, {{100, 0}, {100, 25}, {100, 50}}},
       {4, VYN_CURVE_ARC, {{60, 50}, {50 + 10 * h, 50 + 10 * h}, {50, 60}}},
@@ -119,7 +121,7 @@ TEST_F(DxfTest, EveryKindOfEntityBecomesTheDrawingsContent) {
       {13, VYN_CURVE_LINE, {{80, 60}, {80, 70}, {80, 80}}},
   };
   ASSERT_EQ(content.entities.size(), 13u);
-  for (const Curve& c : curves) {
+  for (const CurveThrough& c : curves) {
     SCOPED_TRACE("entity " + std::to_string(c.id));
     const yrlhost::DraftCurve& curve = content.entities.at(c.id).curve;
     EXPECT_EQ(curve.record.point.type, c.type);
@@ -244,27 +246,313 @@ TEST_F(DxfTest, EveryKindOfEntityBecomesTheDrawingsContent) {
   EXPECT_EQ(yrlhost::host_drawing(again)->entities.at(5).curve.record.arc.end_angle, yrlhost::full_circle_sweep);
 }
 
-// Entities the drawing cannot hold are counted by type, or by type and reason; the
-// blocks' own entities are no entities of the drawing.
+// Entities the drawing cannot hold are counted by type, or by type and reason; a block's
+// entities are taken where a reference places them, a spline and an ellipse as curves.
 TEST_F(DxfTest, EntitiesNotTakenAreCountedByType) {
   std::string error;
   VynMdl drawing = yrlhost::host_dxf_open(fixture("unsupported.dxf"), import, error);
   ASSERT_NE(drawing, nullptr) << error;
   const std::map<std::string, int> skipped = {
       {"ATTRIB", 1},          {"CIRCLE (not in the sheet plane)", 1},
-      {"DIMENSION (ordinate)", 1}, {"ELLIPSE", 1},
-      {"HATCH", 2},           {"INSERT", 1},
-      {"LINE (paper space)", 1},   {"SPLINE", 1},
+      {"DIMENSION (ordinate)", 1}, {"HATCH", 2},
+      {"LINE (paper space)", 1},
   };
   EXPECT_EQ(import.skipped, skipped);
   EXPECT_EQ(yrlhost::dxf_skipped_text(import),
-            "1 ATTRIB, 1 CIRCLE (not in the sheet plane), 1 DIMENSION (ordinate), 1 ELLIPSE, 2 HATCH, "
-            "1 INSERT, 1 LINE (paper space), 1 SPLINE");
+            "1 ATTRIB, 1 CIRCLE (not in the sheet plane), 1 DIMENSION (ordinate), 2 HATCH, "
+            "1 LINE (paper space)");
   const yrlhost::DrawingContent& content = *yrlhost::host_drawing(drawing);
-  ASSERT_EQ(content.entities.size(), 1u);
-  EXPECT_EQ(content.entities.begin()->second.curve.record.point.type, VYN_CURVE_LINE);
+  // The line, the spline, the block's circle at the reference's point, the ellipse.
+  ASSERT_EQ(content.entities.size(), 4u);
+  const int types[] = {VYN_CURVE_LINE, VYN_CURVE_SPLINE, VYN_CURVE_ARC, VYN_CURVE_SPLINE};
+  for (int id = 1; id <= 4; ++id) EXPECT_EQ(content.entities.at(id).curve.record.point.type, types[id - 1]) << id;
+  expect_point(content.entities.at(3).curve.record.arc.origin, 5, 5);
   EXPECT_EQ(yrlhost::host_model_units(drawing), "INCH");
 }
+
+// Block references: each is its block's entities, placed by the reference (base point to
+// insertion point, scaled, turned, seen from below, in columns and rows), nested ones
+// within; layer 0 and colour "by block" take the reference's. Ids follow the file, a
+// reference's entities in its block's order. A reference to a block that places itself,
+// a missing block or a scale of 0 is counted.
+TEST_F(DxfTest, BlockReferencesArePlacedWhereTheySay) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_dxf_open(fixture("blocks.dxf"), import, error);
+  ASSERT_NE(drawing, nullptr) << error;
+  const std::map<std::string, int> skipped = {
+      {"INSERT (block inserts itself)", 2}, {"INSERT (no such block)", 1}, {"INSERT (scale 0)", 1}};
+  EXPECT_EQ(import.skipped, skipped);
+  const yrlhost::DrawingContent& content = *yrlhost::host_drawing(drawing);
+  ASSERT_EQ(content.entities.size(), 21u);
+  const double r = std::sqrt(2.0), h = 3 * std::sqrt(2.0);
+  const CurveThrough curves[] = {
+      // PLATE turned 90 degrees about its base (10, 0) put at (100, 50): its outline,
+      // and the BOLT inside it at (15, 5) of the plate.
+      {1, VYN_CURVE_LINE, {{100, 50}, {100, 60}, {100, 70}}},
+      {2, VYN_CURVE_LINE, {{100, 70}, {95, 70}, {90, 70}}},
+      {3, VYN_CURVE_LINE, {{90, 70}, {90, 60}, {90, 50}}},
+      {4, VYN_CURVE_LINE, {{90, 50}, {95, 50}, {100, 50}}},
+      {5, VYN_CURVE_ARC, {{96, 55}, {94, 55}, {96, 55}}},
+      {6, VYN_CURVE_LINE, {{95, 53}, {95, 55}, {95, 57}}},
+      // BOLT scaled 2 along x: its circle an ellipse.
+      {7, VYN_CURVE_SPLINE, {{2, 0}, {-2, 0}, {2, 0}}},
+      {8, VYN_CURVE_LINE, {{-4, 0}, {0, 0}, {4, 0}}},
+      // BOLT seen from below at (50, 0): x turns round.
+      {9, VYN_CURVE_ARC, {{-49, 0}, {-51, 0}, {-49, 0}}},
+      {10, VYN_CURVE_LINE, {{-48, 0}, {-50, 0}, {-52, 0}}},
+      // Two columns 10 apart and two rows 20 apart from (0, 100).
+      {11, VYN_CURVE_ARC, {{1, 100}, {-1, 100}, {1, 100}}},
+      {13, VYN_CURVE_ARC, {{11, 100}, {9, 100}, {11, 100}}},
+      {15, VYN_CURVE_ARC, {{1, 120}, {-1, 120}, {1, 120}}},
+      {18, VYN_CURVE_LINE, {{8, 120}, {10, 120}, {12, 120}}},
+      // SELF's own line; its reference to itself is counted.
+      {19, VYN_CURVE_LINE, {{0, 0}, {0.5, 0}, {1, 0}}},
+      // HOOK's quarter arc mirrored in y at (0, -50): it runs from -90 to 0 degrees.
+      {20, VYN_CURVE_ARC, {{0, -52}, {r, -50 - r}, {2, -50}}},
+      // HOOK scaled 3 and turned 45 degrees at (0, -80): from 45 to 135 degrees.
+      {21, VYN_CURVE_ARC, {{h, -80 + h}, {0, -74}, {-h, -80 + h}}},
+  };
+  for (const CurveThrough& c : curves) {
+    SCOPED_TRACE("entity " + std::to_string(c.id));
+    const yrlhost::DraftCurve& curve = content.entities.at(c.id).curve;
+    EXPECT_EQ(curve.record.point.type, c.type);
+    expect_curve_through(curve, c.points);
+  }
+  for (int id : {5, 9, 11}) EXPECT_EQ(content.entities.at(id).curve.record.arc.end_angle, yrlhost::full_circle_sweep);
+  EXPECT_DOUBLE_EQ(content.entities.at(21).curve.record.arc.radius, 6);
+  // The ellipse of the scaled circle passes (0, 1) a quarter along.
+  double quarter[3];
+  ASSERT_TRUE(yrlhost::draft_curve_point(content.entities.at(7).curve, 0.25, quarter));
+  expect_point(quarter, 0, 1);
+
+  // The plate's text, turned with it.
+  ASSERT_EQ(content.notes.size(), 1u);
+  EXPECT_EQ(content.notes.at(22).lines, std::vector<std::u16string>{u"PLATE"});
+  expect_point(content.notes.at(22).attachment.location, 92, 52);
+
+  // Looks: the plate's layer-0 entities take its layer Parts (green by layer), its
+  // bolt's circle (by block) the plate's colour; the bolt's centre line keeps its layer
+  // Centre (red); the scaled bolt's circle takes that reference's blue.
+  const std::u16string parts = u"Parts";
+  for (int id : {1, 4, 5}) {
+    EXPECT_TRUE(rgb_is(content.entities.at(id).colour, 0, 1, 0)) << id;
+    EXPECT_EQ(import.items[static_cast<std::size_t>(id - 1)].layer, parts) << id;
+  }
+  EXPECT_TRUE(rgb_is(content.entities.at(6).colour, 1, 0, 0));
+  EXPECT_EQ(import.items[5].layer, u"Centre");
+  EXPECT_TRUE(rgb_is(content.entities.at(7).colour, 0, 0, 1));
+  EXPECT_EQ(import.items[6].layer, u"0");
+  EXPECT_EQ(content.entities.at(9).colour.method, 0);
+  EXPECT_EQ(import.items[21].layer, parts);
+  EXPECT_EQ(import.items[0].entity, "LWPOLYLINE");
+  EXPECT_EQ(import.items[4].entity, "CIRCLE");
+
+  // Saved and read back, the placed curves stay.
+  std::vector<std::string> lines = yrlhost::host_model_lines(drawing);
+  yrlhost::host_models_erase_all();
+  VynMdl again = yrlhost::host_model_read(lines, "again", error);
+  ASSERT_NE(again, nullptr) << error;
+  EXPECT_EQ(yrlhost::host_model_lines(again), lines);
+}
+
+// Splines and ellipses: a cubic through its end points with its own tangents, a rational
+// quarter circle, a degree-1 spline as lines, a spline with a corner as two, one of fit
+// points through them; ellipses as splines, or as arcs when their axes are equal (seen
+// from below, turned round). Ones the import cannot take are counted with the reason.
+TEST_F(DxfTest, SplinesAndEllipsesBecomeCurves) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_dxf_open(fixture("curves.dxf"), import, error);
+  ASSERT_NE(drawing, nullptr) << error;
+  EXPECT_EQ(import.skipped, (std::map<std::string, int>{{"ELLIPSE (radius not positive)", 1},
+                                                        {"SPLINE (knots do not fit)", 1}}));
+  const yrlhost::DrawingContent& content = *yrlhost::host_drawing(drawing);
+  ASSERT_EQ(content.entities.size(), 11u);
+  const double c = 5 / std::sqrt(2.0), e = 10 / std::sqrt(2.0);
+  const CurveThrough curves[] = {
+      {1, VYN_CURVE_SPLINE, {{0, 0}, {20, 15}, {40, 0}}},
+      {3, VYN_CURVE_LINE, {{0, 30}, {5, 30}, {10, 30}}},
+      {4, VYN_CURVE_LINE, {{10, 30}, {10, 35}, {10, 40}}},
+      {5, VYN_CURVE_SPLINE, {{20, 30}, {25, 32.5}, {30, 30}}},
+      {6, VYN_CURVE_SPLINE, {{30, 30}, {35, 27.5}, {40, 30}}},
+      {8, VYN_CURVE_SPLINE, {{120, 0}, {80, 0}, {120, 0}}},
+      {9, VYN_CURVE_ARC, {{100, 55}, {100 - c, 50 + c}, {95, 50}}},
+      {10, VYN_CURVE_SPLINE, {{10, -50}, {e, -50 - c}, {0, -55}}},
+      {11, VYN_CURVE_ARC, {{5, -80}, {-5, -80}, {5, -80}}},
+  };
+  for (const CurveThrough& curve : curves) {
+    SCOPED_TRACE("entity " + std::to_string(curve.id));
+    EXPECT_EQ(content.entities.at(curve.id).curve.record.point.type, curve.type);
+    expect_curve_through(content.entities.at(curve.id).curve, curve.points);
+  }
+  // The cubic: its two ends with the tangents 3 (P1 - P0) and 3 (P3 - P2).
+  const std::vector<yrlhost::SplineKnot>& cubic = content.entities.at(1).curve.spline;
+  ASSERT_EQ(cubic.size(), 2u);
+  expect_point(cubic[0].tangent, 30, 60);
+  expect_point(cubic[1].tangent, 30, -60);
+  // The quarter circle of radius 10 about (50, 0), from (60, 0) to (50, 10).
+  for (double t : {0.0, 0.03, 0.1, 0.37, 0.5, 0.81, 1.0}) {
+    double at[3];
+    ASSERT_TRUE(yrlhost::draft_curve_point(content.entities.at(2).curve, t, at));
+    EXPECT_NEAR(std::hypot(at[0] - 50, at[1]), 10, 1e-6) << t;
+  }
+  // The fit points are the spline's points; the end tangents the file's.
+  const std::vector<yrlhost::SplineKnot>& fit = content.entities.at(7).curve.spline;
+  ASSERT_EQ(fit.size(), 3u);
+  expect_point(fit[1].point, 10, 55);
+  expect_point(fit[0].tangent, 1, 0);
+  expect_point(fit[2].tangent, 1, 0);
+  // The ellipse of ratio 0.5: a quarter along it lies at the end of its minor axis, and
+  // it keeps within 1e-6 of its major axis of the ellipse.
+  double quarter[3];
+  ASSERT_TRUE(yrlhost::draft_curve_point(content.entities.at(8).curve, 0.25, quarter));
+  expect_point(quarter, 100, 10);
+  for (double t = 0; t <= 1; t += 0.0123) {
+    double at[3];
+    ASSERT_TRUE(yrlhost::draft_curve_point(content.entities.at(8).curve, t, at));
+    const double x = (at[0] - 100) / 20, y = at[1] / 10;
+    EXPECT_NEAR(std::hypot(x, y), 1, 1e-6) << t;
+  }
+  EXPECT_EQ(content.entities.at(11).curve.record.arc.end_angle, yrlhost::full_circle_sweep);
+  EXPECT_DOUBLE_EQ(content.entities.at(11).curve.record.arc.radius, 5);
+}
+
+// A spline of degree 4 made from the cubic of curves.dxf by raising its degree is the
+// same curve; the drawing's spline of it keeps to it within 1e-6.
+TEST(DxfCurves, AHigherDegreeSplineKeepsToItsCurve) {
+  yrlhost::DxfSpline spline;
+  spline.degree = 4;
+  spline.knots = {0, 0, 0, 0, 0, 1, 1, 1, 1, 1};
+  spline.control = {{0, 0, 0}, {7.5, 15, 0}, {20, 20, 0}, {32.5, 15, 0}, {40, 0, 0}};
+  std::string reason;
+  const std::vector<yrlhost::DraftCurve> curves = yrlhost::dxf_spline_curves(spline, reason);
+  ASSERT_EQ(curves.size(), 1u) << reason;
+  for (double t = 0; t <= 1; t += 0.0625) {
+    const double u = 1 - t;
+    const double x = 3 * u * u * t * 10 + 3 * u * t * t * 30 + t * t * t * 40;
+    const double y = 3 * u * u * t * 20 + 3 * u * t * t * 20;
+    double at[3];
+    ASSERT_TRUE(yrlhost::draft_curve_point(curves[0], t, at));
+    EXPECT_NEAR(at[0], x, 1e-6) << t;
+    EXPECT_NEAR(at[1], y, 1e-6) << t;
+  }
+  // Without knots to fit, weights to fit or points, nothing.
+  struct Case {
+    std::vector<double> knots;
+    std::vector<double> weights;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {{0, 0, 0, 0, 1, 1, 1, 1, 1}, {}, "knots do not fit"},
+      {{0, 0, 0, 0, 0, 1, 1, 1, 1, 0}, {}, "knots do not fit"},
+      {{1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {}, "knots do not fit"},
+      {spline.knots, {1, 1, 0, 1, 1}, "weights do not fit"},
+      {spline.knots, {1, 1}, "weights do not fit"},
+  };
+  for (const Case& c : cases) {
+    yrlhost::DxfSpline broken = spline;
+    broken.knots = c.knots;
+    broken.weights = c.weights;
+    EXPECT_TRUE(yrlhost::dxf_spline_curves(broken, reason).empty()) << c.reason;
+    EXPECT_EQ(reason, c.reason);
+  }
+  yrlhost::DxfSpline point = spline;
+  point.control.assign(5, {1, 1, 0});
+  EXPECT_TRUE(yrlhost::dxf_spline_curves(point, reason).empty());
+  EXPECT_EQ(reason, "no length");
+}
+
+// A block's curves in a file of centimetres: lengths, the reference's point and the
+// curves read without dxflib (splines, ellipses) all scaled into millimetres.
+TEST_F(DxfTest, BlockCurvesAreScaledIntoTheDrawingsUnits) {
+  const Groups file = {
+      {0, "SECTION"}, {2, "HEADER"}, {9, "$INSUNITS"}, {70, "5"}, {0, "ENDSEC"},
+      {0, "SECTION"}, {2, "BLOCKS"},
+      {0, "BLOCK"}, {2, "Part"}, {10, "1"}, {20, "0"}, {30, "0"},
+      {0, "ARC"}, {10, "1"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "180"},
+      {0, "ELLIPSE"}, {10, "1"}, {20, "0"}, {11, "2"}, {21, "0"}, {40, "0.5"}, {41, "0"}, {42, "3.141592653589793"},
+      {0, "SPLINE"}, {71, "1"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {10, "1"}, {20, "0"}, {10, "1"}, {20, "3"},
+      {0, "DIMENSION"}, {70, "1"}, {13, "0"}, {23, "0"}, {14, "2"}, {24, "0"}, {11, "1"}, {21, "1"},
+      {0, "ENDBLK"}, {0, "ENDSEC"},
+      {0, "SECTION"}, {2, "ENTITIES"},
+      {0, "INSERT"}, {2, "PART"}, {10, "5"}, {20, "5"}, {41, "2"}, {42, "2"}, {43, "2"},
+      {0, "ENDSEC"}, {0, "EOF"}};
+  const yrlhost::DrawingContent& content = load(dxf_text(file));
+  ASSERT_EQ(content.entities.size(), 3u) << yrlhost::dxf_skipped_text(import);
+  // The block's base (1, 0) lies at (5, 5): (1 + x, y) becomes (50 + 20 x, 50 + 20 y) mm.
+  const VynArcCurve& arc = content.entities.at(1).curve.record.arc;
+  expect_point(arc.origin, 50, 50);
+  EXPECT_DOUBLE_EQ(arc.radius, 20);
+  const CurveThrough expected[] = {
+      {1, VYN_CURVE_ARC, {{70, 50}, {50, 70}, {30, 50}}},
+      {2, VYN_CURVE_SPLINE, {{90, 50}, {50, 70}, {10, 50}}},
+      {3, VYN_CURVE_LINE, {{50, 50}, {50, 80}, {50, 110}}},
+  };
+  for (const CurveThrough& c : expected) {
+    SCOPED_TRACE("entity " + std::to_string(c.id));
+    EXPECT_EQ(content.entities.at(c.id).curve.record.point.type, c.type);
+    expect_curve_through(content.entities.at(c.id).curve, c.points);
+  }
+  // The dimension measures 2 cm of the block, scaled 2: 40 mm.
+  ASSERT_EQ(content.dimensions.size(), 1u);
+  EXPECT_DOUBLE_EQ(content.dimensions.at(4).value, 40);
+  expect_point(content.dimensions.at(4).position, 50, 70);
+}
+
+// What block references may not do: nest past the bound, or place more than the import
+// takes; both refuse the file with the reference's line; a reference in paper space, to
+// an external block or out of the sheet's plane is counted.
+TEST_F(DxfTest, BlockReferencesAreBounded) {
+  // Seven blocks each placing the next ten times: ten million lines.
+  Groups blocks = {{0, "SECTION"}, {2, "BLOCKS"}};
+  for (int level = 0; level < 7; ++level) {
+    blocks.insert(blocks.end(), {{0, "BLOCK"}, {2, "L" + std::to_string(level)}});
+    if (level == 6) blocks.insert(blocks.end(), {{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}});
+    for (int i = 0; level < 6 && i < 10; ++i)
+      blocks.insert(blocks.end(), {{0, "INSERT"}, {2, "L" + std::to_string(level + 1)}, {10, std::to_string(i)}});
+    blocks.push_back({0, "ENDBLK"});
+  }
+  blocks.push_back({0, "ENDSEC"});
+  auto file_of = [&](const Groups& extra_blocks, const Groups& entities) {
+    Groups all = blocks;
+    all.insert(all.end() - 1, extra_blocks.begin(), extra_blocks.end());
+    all.insert(all.end(), {{0, "SECTION"}, {2, "ENTITIES"}});
+    all.insert(all.end(), entities.begin(), entities.end());
+    all.insert(all.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    return dxf_text(all);
+  };
+  std::string error;
+  EXPECT_EQ(yrlhost::host_dxf_load(file_of({}, {{0, "INSERT"}, {2, "L0"}}), "DXF", "DXF.dxf", import, error), nullptr);
+  EXPECT_NE(error.find("INSERT: block references place more than 1000000 groups of entities"), std::string::npos) << error;
+  EXPECT_EQ(error.substr(0, 8), "DXF.dxf:");
+  // An empty block in an array of 32767 by 32767 references.
+  const Groups empty = {{0, "BLOCK"}, {2, "EMPTY"}, {0, "ENDBLK"}};
+  EXPECT_EQ(yrlhost::host_dxf_load(file_of(empty, {{0, "INSERT"}, {2, "EMPTY"}, {70, "32767"}, {71, "32767"}}), "DXF",
+                                   "DXF.dxf", import, error),
+            nullptr);
+  EXPECT_NE(error.find("block references place more than"), std::string::npos) << error;
+  EXPECT_TRUE(yrlhost::host_models().empty());
+
+  // Forty blocks, each placing the next once and a line of its own: the nesting stops at
+  // 32 and is counted there.
+  Groups chain;
+  for (int level = 0; level < 40; ++level) {
+    chain.insert(chain.end(), {{0, "BLOCK"}, {2, "C" + std::to_string(level)},
+                               {0, "LINE"}, {10, "0"}, {20, std::to_string(level)}, {11, "1"}, {21, std::to_string(level)},
+                               {0, "INSERT"}, {2, "C" + std::to_string(level + 1)}, {0, "ENDBLK"}});
+  }
+  chain.insert(chain.end(), {{0, "BLOCK"}, {2, "XREF"}, {70, "4"}, {0, "ENDBLK"}});
+  const yrlhost::DrawingContent& content =
+      load(file_of(chain, {{0, "INSERT"}, {2, "C0"},
+                           {0, "INSERT"}, {2, "L6"}, {67, "1"},
+                           {0, "INSERT"}, {2, "XREF"},
+                           {0, "INSERT"}, {2, "L6"}, {210, "1"}, {220, "0"}, {230, "0"}}));
+  EXPECT_EQ(content.entities.size(), 32u);
+  EXPECT_EQ(import.skipped, (std::map<std::string, int>{{"INSERT (external reference)", 1},
+                                                        {"INSERT (nested too deep)", 1},
+                                                        {"INSERT (not in the sheet plane)", 1},
+                                                        {"INSERT (paper space)", 1}}));
+}
+
 
 // Entities of kinds the import takes that it cannot take as they are.
 TEST_F(DxfTest, EntitiesOfTakenKindsSkippedWithTheirReason) {
@@ -331,6 +619,11 @@ TEST_F(DxfTest, MalformedFilesAreRefusedWithTheLineAndLeaveNothing) {
        "DXF.dxf:14: LWPOLYLINE: group 42 \"1\" comes before the first vertex (group 10)"},
       {dxf_file({{0, "TEXT"}, {1, std::string(1001, 'x')}}), "TEXT: group 1 \"xxxx"},
       {dxf_file({{0, "TEXT"}, {1, std::string("a\0b", 3)}}), "DXF.dxf:14: TEXT: group 1 \"a?b\" holds a NUL byte"},
+      {dxf_file({{0, "SPLINE"}, {20, "1"}, {10, "0"}}),
+       "DXF.dxf:14: SPLINE: group 20 \"1\" comes before the first control point (group 10)"},
+      {dxf_file({{0, "SPLINE"}, {31, "1"}}), "DXF.dxf:14: SPLINE: group 31 \"1\" comes before the first fit point (group 11)"},
+      {dxf_file({{0, "ELLIPSE"}, {40, "inf"}}), "DXF.dxf:14: ELLIPSE: group 40 \"inf\" is not a finite number"},
+      {dxf_file({{0, "INSERT"}, {2, std::string(1001, 'b')}}), "INSERT: group 2 \"bbbb"},
       {dxf_file({{0, "LI NE"}}), "DXF.dxf:12: \"LI NE\" is not an entity type"},
       {dxf_file({{0, ""}}), "DXF.dxf:12: \"\" is not an entity type"},
   };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,8 @@
 #include "host/store/drawings.h"
 #include "host/display/graphics.h"
 #include "host/store/models.h"
+#include "host/store/model_store.h"
+#include "host/util/host_testing.h"
 #include "host/util/text_read.h"
 #include "tests/host/drawing_test.h"
 #include "tests/host/svg_check.h"
@@ -587,6 +590,270 @@ TEST_F(WindowPictures, HighlightsBelongToTheirWindow) {
   ASSERT_EQ(call<yrlhost::HostApi::VynWindowRepaint>(yrlhost::main_window_id), 0);
   EXPECT_EQ(yrlhost::window_picture(yrlhost::main_window_id).highlighted, 0);
   ASSERT_EQ(call<yrlhost::HostApi::VynSelectionFree>(&selection), 0);
+}
+
+// ---- Drawing views and parts ----------------------------------------------------------
+
+// How a drawing view's orientation turns into the axes it sees its part along: the
+// application's FRONT, TOP and RIGHT as a third-angle drawing shows them, views from the
+// other sides upright too, and any other orientation by its rows.
+TEST(DrawingViewAxes, FromTheOrientation) {
+  struct Case {
+    const char* view;
+    double rows[3][3];
+    bool ok;
+    yrlhost::geom::Vec3 right;
+    yrlhost::geom::Vec3 toward;
+  };
+  const double s = std::sqrt(0.5);
+  const Case cases[] = {
+      {"front (identity)", {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, true, {1, 0, 0}, {0, 0, 1}},
+      {"top (x, z, y)", {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, true, {1, 0, 0}, {0, 1, 0}},
+      {"right (z, y, x)", {{0, 0, 1}, {0, 1, 0}, {1, 0, 0}}, true, {0, 0, -1}, {1, 0, 0}},
+      {"from -x", {{0, 0, 1}, {0, 1, 0}, {-1, 0, 0}}, true, {0, 0, 1}, {-1, 0, 0}},
+      {"from -z", {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}}, true, {-1, 0, 0}, {0, 0, -1}},
+      {"from -y", {{1, 0, 0}, {0, 0, 1}, {0, -2, 0}}, true, {-1, 0, 0}, {0, -1, 0}},
+      {"turned about y", {{s, 0, -s}, {0, 1, 0}, {s, 0, s}}, true, {s, 0, -s}, {s, 0, s}},
+      {"row 0 slanted", {{2, 0, 0}, {0, 1, 0}, {s, 0, s}}, true, {s, 0, -s}, {s, 0, s}},
+      {"no row 2", {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}}, false, {}, {}},
+      {"row 0 along row 2", {{s, 0, s}, {0, 1, 0}, {1, 0, 1}}, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    double orientation[4][4] = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 1}};
+    for (int row = 0; row < 3; ++row)
+      for (int column = 0; column < 3; ++column) orientation[row][column] = c.rows[row][column];
+    yrlhost::geom::ViewAxes axes;
+    ASSERT_EQ(yrlhost::drawing_view_axes(orientation, axes), c.ok) << c.view;
+    if (!c.ok) continue;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(axes.right[i], c.right[i], 1e-12) << c.view;
+      EXPECT_NEAR(axes.toward[i], c.toward[i], 1e-12) << c.view;
+    }
+  }
+}
+
+// A part BLOCK with the solid x 0..40, y 0..20, z 0..10 and a hole of diameter 8 along z
+// through (20, 10), a model of the drawing.
+class SolidPictures : public yrltest::DrawingTest {
+ protected:
+  void SetUp() override {
+    yrltest::DrawingTest::SetUp();
+    namespace geom = yrlhost::geom;
+    const geom::Frame front = geom::standard_frame(geom::StandardPlane::front, 0);
+    auto prism = [&](std::vector<geom::SectionEntity> entities) {
+      geom::Profile profile;
+      EXPECT_EQ(geom::profile_make(front, entities, 1e-6, profile, nullptr), geom::Status::ok);
+      geom::Shape shape;
+      EXPECT_EQ(geom::prism(profile, {{geom::DepthKind::blind, 10, {}}, {}}, {}, feature, shape),
+                geom::Status::ok);
+      return shape;
+    };
+    std::vector<geom::SectionEntity> block;
+    const geom::Vec2 corners[4] = {{0, 0}, {40, 0}, {40, 20}, {0, 20}};
+    for (int i = 0; i < 4; ++i) {
+      geom::SectionEntity side;
+      side.id = i + 1;
+      side.start = corners[i];
+      side.end = corners[(i + 1) % 4];
+      block.push_back(side);
+    }
+    geom::SectionEntity hole;
+    hole.id = 5;
+    hole.kind = geom::EntityKind::circle;
+    hole.center = {20, 10};
+    hole.radius = 4;
+    feature = yrlhost::host_feature_add(part, 917, "EXTRUDE", {});
+    ASSERT_EQ(geom::combine(prism(block), prism({hole}), geom::Combine::remove, solid),
+              geom::Status::ok);
+    ASSERT_TRUE(yrlhost::part_geometry_testing_set(part, solid, {}));
+    std::string error;
+    ASSERT_TRUE(yrlhost::host_drawing_model_add(drawing, u"BLOCK", error)) << error;
+  }
+
+  // A view of BLOCK at a position and scale, on a sheet, with the rows of an orientation.
+  int view(const char16_t* name, int sheet, std::array<double, 3> position, double scale,
+           const double rows[3][3]) {
+    yrlhost::DrawingView made;
+    made.name = name;
+    made.sheet = sheet;
+    made.model = u"BLOCK";
+    std::copy(position.begin(), position.end(), made.position);
+    made.scale = scale;
+    for (int row = 0; row < 3; ++row)
+      for (int column = 0; column < 3; ++column) made.orientation[row][column] = rows[row][column];
+    std::string error;
+    const int id = yrlhost::host_view_add(drawing, made, error);
+    EXPECT_GT(id, 0) << error;
+    return id;
+  }
+
+  int feature = 0;
+  yrlhost::geom::Shape solid;
+};
+
+struct Extent {
+  double min_x = HUGE_VAL, min_y = HUGE_VAL, max_x = -HUGE_VAL, max_y = -HUGE_VAL;
+  int solid = 0, dashed = 0, circles = 0;
+};
+
+// The box of the entries' points (a circle's by its radius) and their kinds.
+Extent extent_of(const std::vector<DrawEntry>& entries) {
+  Extent e;
+  for (const DrawEntry& entry : entries) {
+    const double r = entry.kind == DrawKind::circle ? entry.radius : 0;
+    const std::size_t count = entry.kind == DrawKind::line ? 2 : 1;
+    for (std::size_t i = 0; i < count; ++i) {
+      e.min_x = std::min(e.min_x, entry.points[i][0] - r);
+      e.max_x = std::max(e.max_x, entry.points[i][0] + r);
+      e.min_y = std::min(e.min_y, entry.points[i][1] - r);
+      e.max_y = std::max(e.max_y, entry.points[i][1] + r);
+    }
+    (entry.line_style == yrlhost::hidden_edge_line_style ? e.dashed : e.solid) += 1;
+    e.circles += entry.kind == DrawKind::circle;
+  }
+  return e;
+}
+
+// Each view draws its part's outline in its own orientation, its box's middle at the
+// view's position and its lengths times the view's scale; the front sees the hole as a
+// circle, the top as two hidden lines. Views of another sheet are in that sheet's picture.
+TEST_F(SolidPictures, DrawingViewsShowTheirPartsSolid) {
+  const double front[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  const double top[3][3] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+  std::string error;
+  ASSERT_EQ(yrlhost::host_sheet_add(drawing, error), 2) << error;
+  view(u"FRONT_2", 2, {100, 50, 0}, 2, front);
+  view(u"TOP_2", 2, {100, 120, 0}, 2, top);
+  view(u"FRONT_1", 1, {0, 0, 0}, 0.5, front);
+
+  // Sheet 1, current: only its own view, at half size around the origin.
+  const Extent on_1 = extent_of(yrlhost::window_entries(yrlhost::main_window_id));
+  EXPECT_NEAR(on_1.min_x, -10, 1e-9);
+  EXPECT_NEAR(on_1.max_x, 10, 1e-9);
+  EXPECT_NEAR(on_1.min_y, -5, 1e-9);
+  EXPECT_NEAR(on_1.max_y, 5, 1e-9);
+  EXPECT_EQ(on_1.circles, 1);
+  EXPECT_EQ(on_1.dashed, 0);
+
+  std::vector<std::string> not_drawn;
+  const std::vector<DrawEntry> on_2 = yrlhost::window_entries(yrlhost::main_window_id, 2, &not_drawn);
+  EXPECT_TRUE(not_drawn.empty());
+  std::vector<DrawEntry> front_entries, top_entries;
+  for (const DrawEntry& entry : on_2) (entry.points[0][1] < 85 ? front_entries : top_entries).push_back(entry);
+  const Extent f = extent_of(front_entries), t = extent_of(top_entries);
+  EXPECT_NEAR(f.min_x, 60, 1e-9);
+  EXPECT_NEAR(f.max_x, 140, 1e-9);
+  EXPECT_NEAR(f.min_y, 30, 1e-9);
+  EXPECT_NEAR(f.max_y, 70, 1e-9);
+  EXPECT_EQ(f.circles, 1);
+  for (const DrawEntry& entry : front_entries)
+    if (entry.kind == DrawKind::circle) {
+      EXPECT_DOUBLE_EQ(entry.radius, 8);
+      EXPECT_NEAR(entry.points[0][0], 100, 1e-9);
+      EXPECT_NEAR(entry.points[0][1], 50, 1e-9);
+    }
+  // The top: 80 wide, 20 deep, the hole's sides hidden at x 16 and 24 (92 and 108 here).
+  EXPECT_NEAR(t.min_x, 60, 1e-9);
+  EXPECT_NEAR(t.max_x, 140, 1e-9);
+  EXPECT_NEAR(t.min_y, 110, 1e-9);
+  EXPECT_NEAR(t.max_y, 130, 1e-9);
+  EXPECT_EQ(t.circles, 0);
+  std::set<double> hidden_x;
+  for (const DrawEntry& entry : top_entries)
+    if (entry.line_style == yrlhost::hidden_edge_line_style) {
+      EXPECT_EQ(entry.points[0][0], entry.points[1][0]);
+      hidden_x.insert(std::round(entry.points[0][0] * 1e6) / 1e6);
+    }
+  EXPECT_EQ(hidden_x, (std::set<double>{92, 108}));
+
+  const yrlhost::SvgPicture picture = yrlhost::window_picture(yrlhost::main_window_id, 2);
+  EXPECT_EQ(texts_read(picture.text), std::vector<std::string>{"window 1: PLATE, sheet 2"});
+  EXPECT_EQ(picture.drawn, static_cast<int>(on_2.size()));
+  EXPECT_NE(picture.text.find("stroke-dasharray"), std::string::npos);
+  EXPECT_EQ(svg_problems(picture.text), "");
+}
+
+// A view whose part has left the session or has no solid draws nothing; one whose
+// orientation gives no direction is named as not drawn.
+TEST_F(SolidPictures, ViewsThatCannotShowTheirPart) {
+  const double none[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}};
+  view(u"NOWHERE", 1, {0, 0, 0}, 1, none);
+  std::vector<std::string> not_drawn;
+  EXPECT_TRUE(yrlhost::window_entries(yrlhost::main_window_id, 0, &not_drawn).empty());
+  EXPECT_EQ(not_drawn, std::vector<std::string>{"NOWHERE (its orientation gives no direction)"});
+  EXPECT_EQ(yrlhost::window_picture(yrlhost::main_window_id).not_drawn, not_drawn);
+
+  const double front[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  view(u"FRONT", 1, {0, 0, 0}, 1, front);
+  ASSERT_TRUE(yrlhost::part_geometry_testing_set(part, yrlhost::geom::Shape{}, {}));
+  EXPECT_TRUE(yrlhost::window_entries(yrlhost::main_window_id).empty());
+  ASSERT_TRUE(yrlhost::part_geometry_testing_set(part, solid, {}));
+  EXPECT_FALSE(yrlhost::window_entries(yrlhost::main_window_id).empty());
+  yrlhost::host_model_erase(part);
+  EXPECT_TRUE(yrlhost::window_entries(yrlhost::main_window_id).empty());
+}
+
+// A window showing a part, and the part's own picture, show its solid seen from
+// (1, 1, 1): the block's eight corners project within the picture's box, the hole's rims
+// are ellipses.
+TEST_F(SolidPictures, APartIsSeenIsometrically) {
+  int accessory = 0;
+  ASSERT_EQ(call<yrlhost::HostApi::VynAccessorywindowCreate>(u"PREVIEW", 2, &accessory), 0);
+  ASSERT_EQ(call<yrlhost::HostApi::VynMdlDisplay>(part), 0);
+  const std::vector<DrawEntry> entries = yrlhost::window_entries(accessory);
+  const Extent e = extent_of(entries);
+  // x runs along (1, 0, -1) / sqrt 2: from (0, *, 10) to (40, *, 0); y along
+  // (-1, 2, -1) / sqrt 6: from (40, 0, 10) to (0, 20, 0).
+  EXPECT_NEAR(e.min_x, -10 / std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(e.max_x, 40 / std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(e.min_y, -50 / std::sqrt(6.0), 1e-9);
+  EXPECT_NEAR(e.max_y, 40 / std::sqrt(6.0), 1e-9);
+  EXPECT_GT(e.dashed, 0);
+  EXPECT_EQ(e.circles, 0);
+
+  const yrlhost::SvgPicture picture = yrlhost::part_picture(part);
+  EXPECT_EQ(picture.drawn, static_cast<int>(entries.size()));
+  EXPECT_EQ(texts_read(picture.text), std::vector<std::string>{"part BLOCK"});
+  EXPECT_EQ(yrlhost::part_picture_name(part), "part_BLOCK.svg");
+  EXPECT_EQ(svg_problems(picture.text), "");
+}
+
+// The files: each window, each other sheet of a drawing a window shows, then each part
+// (its name escaped as a part file's), each listed.
+TEST_F(SolidPictures, EachSheetAndEachPartHasAFile) {
+  yrltest::TempDir temp;
+  std::string error;
+  ASSERT_EQ(yrlhost::host_sheet_add(drawing, error), 2) << error;
+  ASSERT_EQ(yrlhost::host_sheet_add(drawing, error), 3) << error;
+  ASSERT_TRUE(yrlhost::host_current_sheet_set(drawing, 2, error)) << error;
+  const double front[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  view(u"FRONT", 3, {0, 0, 0}, 1, front);
+  VynMdl other = yrlhost::host_model_create(yrlhost::model_type_part, "odd name/x", error);
+  ASSERT_NE(other, nullptr) << error;
+  EXPECT_EQ(yrlhost::part_picture_name(other), "part_odd%20name%2Fx.svg");
+  yrlhost::host_model_make_current(drawing);
+
+  std::FILE* out = std::tmpfile();
+  ASSERT_TRUE(yrlhost::window_pictures_write(temp.path(), out, error)) << error;
+  std::rewind(out);
+  std::string listed;
+  for (int ch = std::fgetc(out); ch != EOF; ch = std::fgetc(out)) listed += static_cast<char>(ch);
+  std::fclose(out);
+  const std::string dir = temp.path() + "/";
+  const int on_3 = static_cast<int>(yrlhost::window_entries(yrlhost::main_window_id, 3).size());
+  const int of_block = yrlhost::part_picture(part).drawn;
+  EXPECT_EQ(listed, "pictures:\n  " + dir + "window1.svg: 0 drawn, 0 highlighted, 0 left out\n  " + dir +
+                        "window1_sheet1.svg: 0 drawn, 0 highlighted, 0 left out\n  " + dir +
+                        "window1_sheet3.svg: " + std::to_string(on_3) +
+                        " drawn, 0 highlighted, 0 left out\n  " + dir + "part_BLOCK.svg: " +
+                        std::to_string(of_block) + " drawn, 0 highlighted, 0 left out\n  " + dir +
+                        "part_odd%20name%2Fx.svg: 0 drawn, 0 highlighted, 0 left out\n");
+  EXPECT_GT(on_3, 0);
+  std::string text;
+  ASSERT_TRUE(yrlhost::file_text_read(dir + "window1_sheet3.svg", text));
+  EXPECT_EQ(text, yrlhost::window_picture(yrlhost::main_window_id, 3).text);
+  ASSERT_TRUE(yrlhost::file_text_read(dir + "part_BLOCK.svg", text));
+  EXPECT_EQ(text, yrlhost::part_picture(part).text);
 }
 
 // ---- Files ------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
+#include "host/pictures/svg_picture.h"
 #include "host/store/drawings.h"
 #include "host/geometry/geometry.h"
 #include "host/store/model_store.h"
@@ -34,7 +35,49 @@ constexpr double kHoleLength = 5;
 class BracketRoad : public yrltest::AppTest {
  protected:
   void road(const std::string& file, const char* drawing_name, int dimension_id);
+  void pictures_check(VynMdl part);
 };
+
+// The pictures of the road's end: the drawing's window shows the sheet of the declared
+// views; the part's sheet shows its three drawing views, each its solid's outline where
+// the drawing declares that view (FRONT 0..40 x 0..30, TOP 0..40 x 40..60, RIGHT 60..80
+// x 0..30, at scale 1), the hole's sides hidden in the FRONT view at x 9 and 15; the
+// part's own picture shows it from (1, 1, 1).
+void BracketRoad::pictures_check(VynMdl part) {
+  const yrlhost::DrawingContent* drawing = yrlhost::host_drawing(yrlhost::window_model(yrlhost::main_window_id));
+  ASSERT_NE(drawing, nullptr);
+  ASSERT_EQ(drawing->views.size(), 3u);
+  const int sheet = drawing->views[0].sheet;
+  EXPECT_NE(sheet, drawing->current_sheet);
+  std::vector<std::string> not_drawn;
+  const std::vector<yrlhost::DrawEntry> entries =
+      yrlhost::window_entries(yrlhost::main_window_id, sheet, &not_drawn);
+  EXPECT_TRUE(not_drawn.empty());
+  struct Box {
+    double x0, y0, x1, y1;
+  };
+  const Box boxes[] = {{0, 0, 40, 30}, {0, 40, 40, 60}, {60, 0, 80, 30}};
+  int hidden_in_front = 0;
+  for (const yrlhost::DrawEntry& entry : entries) {
+    // Lines by their ends, circles and arcs by their whole circle.
+    const bool line = entry.kind == yrlhost::DrawKind::line;
+    const double r = line ? 0 : entry.radius;
+    const double x = entry.points[0][0], y = entry.points[0][1];
+    const double x1 = line ? entry.points[1][0] : x, y1 = line ? entry.points[1][1] : y;
+    bool inside = false;
+    for (const Box& b : boxes)
+      inside |= std::min(x, x1) - r >= b.x0 - 1e-9 && std::max(x, x1) + r <= b.x1 + 1e-9 &&
+                std::min(y, y1) - r >= b.y0 - 1e-9 && std::max(y, y1) + r <= b.y1 + 1e-9;
+    EXPECT_TRUE(inside) << x << ", " << y;
+    if (line && entry.line_style == yrlhost::hidden_edge_line_style && x == x1 &&
+        (std::fabs(x - 9) < 1e-9 || std::fabs(x - 15) < 1e-9) && std::max(y, y1) < 35)
+      hidden_in_front += std::fabs(std::fabs(y1 - y) - 5) < 1e-9;
+  }
+  EXPECT_EQ(hidden_in_front, 2);
+  const yrlhost::SvgPicture of_part = yrlhost::part_picture(part);
+  EXPECT_GT(of_part.drawn, 0);
+  EXPECT_TRUE(of_part.not_drawn.empty());
+}
 
 // The road on the host's own drawing and on the DXF file of the same bracket (whose
 // import names the drawing after the file and numbers the dimension 21).
@@ -67,6 +110,7 @@ void BracketRoad::road(const std::string& file, const char* drawing_name, int di
   ASSERT_NE(part, nullptr) << report;
   EXPECT_EQ(solid_features(part), "917 916 911 ");
   const yrlhost::geom::Shape live = yrlhost::stored_model(part)->solid;
+  pictures_check(part);
 
   // The solid as the road left it, as saved beside the drawing, and as the part reopened
   // from its file rebuilds it (the cut and the hole stand on faces of the solid, which

@@ -22,6 +22,7 @@
 #include "host/store/drawings.h"
 #include "host/ui/messages.h"
 #include "host/display/selection.h"
+#include "host/dxf/dxf.h"
 #include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 #include "toolkit/api/app_api.h"
@@ -260,6 +261,43 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
   user("box 0 0 0 10 10 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select("draft_ent,any_note,dimension"), (Items{{77, 6}, {8, 8}, {68, 7}}));
+}
+
+// Drawings of other tools: the entities a block reference places and the splines of
+// ellipses are selected by their outlines like any others.
+TEST_F(Selection, BoxesMeetPlacedBlocksAndSplines) {
+  // The box runs from the mouse click to the drag's second corner.
+  struct Case {
+    const char* file;
+    const char* radio;
+    const char* mouse;
+    const char* box;
+    Items expected;
+  };
+  const Case cases[] = {
+      // The turned plate of blocks.dxf (x 90..100, y 50..70) with its bolt.
+      {"blocks.dxf", "inside", "mouse 1 89 49 0", "box 0 0 0 101 71 0", drafts({1, 2, 3, 4, 5, 6})},
+      // The bolt scaled 2 along x: its ellipse reaches x = 2 and -2, its line 4 and -4;
+      // SELF's line runs from the origin to (1, 0).
+      {"blocks.dxf", "inside", "mouse 1 -2.5 -1.5 0", "box 0 0 0 2.5 1.5 0", drafts({7, 19})},
+      {"blocks.dxf", "cross", "mouse 1 -2.5 -1.5 0", "box 0 0 0 2.5 1.5 0", drafts({7, 8, 19})},
+      // The ellipse of curves.dxf (x 80..120, y -10..10), inside a box and across one
+      // that holds a corner of its outline.
+      {"curves.dxf", "inside", "mouse 1 79 -11 0", "box 0 0 0 121 11 0", drafts({8})},
+      {"curves.dxf", "cross", "mouse 1 110 -20 0", "box 0 0 0 130 0 0", drafts({8})},
+  };
+  for (const Case& c : cases) {
+    yrlhost::host_models_erase_all();
+    yrlhost::DxfImport import;
+    std::string error;
+    ASSERT_NE(yrlhost::host_dxf_open(std::string(YRL_HOST_DXF_DIR) + "/" + c.file, import, error), nullptr) << error;
+    user(std::string("radio yrlselobj RadioSelType ") + c.radio);
+    user("press yrlselobj Add");
+    user(c.mouse);
+    user(c.box);
+    user("press yrlselobj Close");
+    EXPECT_EQ(sorted(run_select()), c.expected) << c.file << " " << c.radio << " " << c.box;
+  }
 }
 
 TEST_F(Selection, ABoxEndedWithAnotherButtonSelectsNothing) {
