@@ -41,9 +41,13 @@ int menu_rows_add(const char* menu, const YrlMenuPushButton* rows, int count) {
   return status;
 }
 
-// The feature commands: the class of the drawing's views, then the feature dialog.
+// The feature commands: the classes of the drawing's views and of its parts' view maps,
+// then the feature dialog, which reads both (the declared views and the drawing scale;
+// the map of the profile's view onto the active part's datum planes). The active part's
+// class is not read here: the model-retrieve notification registers it when it restores
+// the active part.
 int feature_command(int feature_type) {
-  YrlViewClassRegister();
+  YrlAllClassRegister();
   YrlFeatureCreate(feature_type);
   return 0;
 }

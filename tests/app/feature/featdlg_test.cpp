@@ -9,6 +9,7 @@
 #include "app/feature/elemtree.h"
 #include "app/feature/featdlg.h"
 #include "app/feature/feature.h"
+#include "app/parts/autoview.h"
 #include "app/prefs/prefs.h"
 #include "app/sketch/sketchplane.h"
 #include "app/sketch/sketchsel.h"
@@ -24,6 +25,7 @@
 #include "runtime/system/ntsys_testing.h"
 #include "runtime/text/wide.h"
 #include "tests/app/feature/part_drawing_fixture.h"
+#include "tests/app/feature/wizard_state.h"
 #include "toolkit/api/app_api.h"
 
 namespace yrltest {
@@ -206,6 +208,14 @@ class FeatDlgWizard : public FeatDlgDriver {
     EXPECT_TRUE(c.has_value()) << name;
     return c.value_or(yrlhost::UiComponent{});
   }
+  // On the profile's page, the user picks lines 1 to 4 one by one as the profile.
+  static void profile_pick() {
+    user("press yrlfeatdlg sketch_btn");
+    user("radio yrlselobj RadioSelType single");
+    user("press yrlselobj Add");
+    user("pick 77 1 + 77 2 + 77 3 + 77 4");
+    user("press yrlselobj Close");
+  }
   // From the first page to the depth page, then a blind depth.
   static void to_depth(const char* depth) {
     for (int i = 0; i < 3; ++i) user("press yrlfeatdlg next_btn");
@@ -230,11 +240,7 @@ class FeatDlgWizard : public FeatDlgDriver {
     user("press yrlfeatdlg rev_axis_btn");
     user("pick 77 5");
     user("press yrlfeatdlg next_btn");
-    user("press yrlfeatdlg sketch_btn");
-    user("radio yrlselobj RadioSelType single");
-    user("press yrlselobj Add");
-    user("pick 77 1 + 77 2 + 77 3 + 77 4");
-    user("press yrlselobj Close");
+    profile_pick();
     user("press yrlfeatdlg next_btn");
     user("press yrlfeatdlg skt_plane_btn");
     user("pick 77 6");
@@ -1087,6 +1093,69 @@ TEST_F(FeatDlgWizard, AngleTypeRowsChooseTheirDepthType) {
   user("press yrlconfirmdlg yes_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   YrlFeatInfoEnd(&info);
+}
+
+// ---- A feature command on a drawing opened in a new session ------------------------------
+
+// Fault: the feature commands registered the views' class only. On a drawing opened in
+// a new session, where Part Setup had not run yet, the part's view map could not be read:
+// the profile's view took the datum plane of its own name, not the one the user mapped it
+// to. Here the user maps the drawing's FRONT onto the part's RIGHT plane; after the
+// drawing is saved and opened again, a Protrusion from the menu has RIGHT's plane as the
+// plane of its FRONT profile's view, and is built.
+TEST_F(FeatDlgWizard, AFeatureFromTheMenuOfAReopenedDrawingReadsThePartsViewMap) {
+  ASSERT_NO_FATAL_FAILURE(rectangle_drawing());
+  // Part Setup's work: the part is active and its view map is the user's.
+  ASSERT_EQ(YrlAllClassRegister(), 0);
+  ASSERT_EQ(YrlActiveClassRegister(), 0);
+  ASSERT_EQ(YrlActiveModelSet(part), 0);
+  preferences.auto_drawing_view_create = 0;
+  user("list yrlautoview List1 FRONT");
+  user("list yrlautoview List2 RIGHT(Side1)");
+  user("press yrlautoview PBMap");
+  user("press yrlautoview OK");
+  user("press okcancel Cancel");  // no drawing views
+  ASSERT_EQ(YrlAutoView(part, drawing, 0, 1), 0);
+  const int right = yrlhost::host_feature_find(part, "RIGHT");
+  char side[YRL_MAP_FIELD_SIZE] = "";
+  int mapped = 0;
+  ASSERT_EQ(YrlMapped2dViewDtmIdGet("PRT0001", "FRONT", side, &mapped), 0);
+  ASSERT_EQ(mapped, right);
+
+  // Another session: nothing is registered when the drawing is opened, and its
+  // retrieval makes its part active again.
+  const std::string path = work_dir.path() + "/session.drw";
+  std::string error;
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, path, error)) << error;
+  ASSERT_TRUE(yrlhost::host_model_erase(drawing));
+  YrlAllClassRegisterSet(0);
+  active_mdl = nullptr;
+  drawing = yrlhost::host_model_open(path, error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(active_mdl, part);
+
+  const size_t before = features();
+  user("menu YrlFeatMenuBar YrlFProtrusion");
+  user("press yrlfeatdlg next_btn");
+  profile_pick();
+  check([&] {
+    const YrlExtDlgInfo* dlg = wizard_state();
+    ASSERT_NE(dlg, nullptr);
+    const YrlFeatInfo* info = dlg->info;
+    EXPECT_STREQ(info->sketch.view_name, "FRONT");
+    EXPECT_EQ(info->sketch.plane_id, right);
+  });
+  user("press yrlfeatdlg next_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");
+  user("press yrlfeatdlg next_btn");
+  user("option yrlfeatdlg depth_type_list Blind");
+  user("type yrlfeatdlg depth_val_txt 20");
+  user("press yrlfeatdlg ok_btn");
+  yrlhost::script_run();
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(features(), before + 1);
+  EXPECT_NEAR(volume(), 1000, 1e-6);
 }
 
 }  // namespace

@@ -66,9 +66,9 @@ class PartDrawingTest : public UtilTest {
     release(sels);
   }
 
-  // A 10 x 5 rectangle in FRONT (lines 1 to 4) as the profile of a run of type and the
-  // TOP line 5 as its sketch-plane pick: every step but the depth is complete.
-  void profile_and_plane(YrlFeatInfo& info, int type = YRL_FEAT_EXTRUDE) {
+  // A 10 x 5 rectangle in FRONT (lines 1 to 4) and the TOP line 5 through TOP's
+  // reference point, both views declared.
+  void rectangle_drawing() {
     line_entity(1, {0, 0, 0}, {10, 0, 0});
     line_entity(2, {10, 0, 0}, {10, 5, 0});
     line_entity(3, {10, 5, 0}, {0, 5, 0});
@@ -76,6 +76,12 @@ class PartDrawingTest : public UtilTest {
     line_entity(5, {0, 100, 0}, {10, 100, 0});
     declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
     declare_view("TOP", 1, 0, 100, {5});
+  }
+
+  // The rectangle of rectangle_drawing as the profile of a run of type and the TOP line 5
+  // as its sketch-plane pick: every step but the depth is complete.
+  void profile_and_plane(YrlFeatInfo& info, int type = YRL_FEAT_EXTRUDE) {
+    ASSERT_NO_FATAL_FAILURE(rectangle_drawing());
     ASSERT_EQ(YrlFeatInfoBegin(&info, type), 0);
     ASSERT_NO_FATAL_FAILURE(profile_on_top_line(info, {1, 2, 3, 4}));
   }

@@ -20,6 +20,7 @@
 #include "host/ui/ui.h"
 #include "host/plugin/call_log.h"
 #include "tests/app/app_test.h"
+#include "tests/app/feature/wizard_state.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"
 
@@ -393,6 +394,26 @@ TEST_F(WizardRoad, HoleDistancesAtADrawingScaleOfTwo) {
   }
   EXPECT_GE(top, 1);
   EXPECT_GE(right, 1);
+}
+
+// Fault: the feature commands registered the views' class only, so in a new session on a
+// saved drawing the parts' view maps could not be read until Part Setup had run there.
+// The saved drawing maps its FRONT onto PLATE's RIGHT plane: the FRONT profile's view
+// has RIGHT's plane, read from the map, and the block is built.
+TEST_F(WizardRoad, ANewSessionOnASavedDrawingReadsThePartsViewMap) {
+  const yrlhost::StoredModel* part = road("new_session.txt", "PLATE", {
+      {"press yrlfeatdlg next_btn", 2, [] {  // the profile picked
+         const YrlExtDlgInfo* dlg = yrltest::wizard_state();
+         ASSERT_NE(dlg, nullptr);
+         EXPECT_STREQ(dlg->info->sketch.view_name, "FRONT");
+         EXPECT_EQ(dlg->info->sketch.plane_id, yrlhost::host_feature_find(part_named("PLATE"), "RIGHT"));
+       }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 2000, 1e-6);
+  const double lo[3] = {0, 0, 0}, hi[3] = {20, 10, 10};
+  expect_box(s, lo, hi);
 }
 
 }  // namespace

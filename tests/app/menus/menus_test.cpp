@@ -233,6 +233,7 @@ TEST_F(Menus, CommandsRegisterTheClassesTheyNeed) {
   user("press error OK");  // no views declared: the feature run stops at the drawing
   yrlhost::script_run();
   EXPECT_EQ(ViewClassRegistered, 1);
+  EXPECT_EQ(PartClassRegistered, 1);  // the parts' view maps, read by the feature dialog
   EXPECT_EQ(ActiveClassRegistered, 0);
   user("menu YrlMenuBar YrlPartSetup");
   user("press yrlnewpart Cancel");  // a drawing without parts goes to New Part
