@@ -281,6 +281,39 @@ TEST_F(ModelFiles, ARepairThatCannotRewindKeepsTheSource) {
   EXPECT_FALSE(exists("m.prt.4"));
 }
 
+struct NestedRepair {
+  std::string source;
+  int converted;
+};
+
+void repair_nested(void* data) {
+  auto* nested = static_cast<NestedRepair*>(data);
+  int status = 0;
+  nested->converted =
+      vek::vyn_fix_dossed_file(nested->source.c_str(), nested->source.c_str(), &status, nullptr);
+}
+
+// A repair that runs while another is writing (here from inside the system call the
+// first makes) does not disturb it: each copy has blocks of its own.
+TEST_F(ModelFiles, RepairsMayRunInsideOneAnother) {
+  std::string outer = std::string(kHead) + "\r\n#Mavrel x\r\n";
+  std::string inner = outer;
+  while (outer.size() < 30000) outer += "outer line of the model\r\n";
+  while (inner.size() < 30000) inner += "inner\r\n";
+  put("a.prt.1", outer);
+  put("b.prt.1", inner);
+  NestedRepair nested{dir_.file("b.prt.1"), -1};
+  ASSERT_TRUE(w32::fault_testing_hook_call("WriteFile", 1, repair_nested, &nested));
+  int status = 0;
+  EXPECT_EQ(vek::vyn_fix_dossed_file(dir_.file("a.prt.1").c_str(), dir_.file("a.prt.1").c_str(),
+                                     &status, nullptr),
+            1);
+  w32::fault_testing_reset();
+  EXPECT_EQ(nested.converted, 1);
+  EXPECT_TRUE(get("a.prt.2") == without_dos(outer));
+  EXPECT_TRUE(get("b.prt.2") == without_dos(inner));
+}
+
 // The repair of one file, swept: every call failing in turn, cut short, or the file
 // gone. Whatever fails, each version is whole or absent, one of them stands, and a
 // success has replaced the old version with the repaired one.
