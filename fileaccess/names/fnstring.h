@@ -269,10 +269,13 @@ typedef int (*VynDirFilter)(const VynWchar* directory, const VynWchar* name, voi
                             void* argument2);
 typedef int (*VynDirCompare)(const void* a, const void* b);
 
-// Lists directory into *list, a growable array of entry pointers (null when empty),
-// sorted with compare when given: the number of entries. -1 for a null list, a
-// directory that cannot be read, or one whose names outgrow the arena (no listing then).
-// An earlier listing (and a non-null *list) is released first.
+// Lists directory through the file layer (pfa_open_dir, pfa_read_dir: the directory
+// cache and the location apply) into *list, a growable array of entry pointers (null
+// when empty), sorted with compare when given: the number of entries. -1 for a null
+// list, a directory that does not exist or cannot be read, a listing that breaks off
+// (also at an entry the layer cannot name: one whose full name would reach 260
+// characters), or names that outgrow the arena: no listing then. An earlier listing (and
+// a non-null *list) is released first.
 int vyn_scandir(const VynWchar* directory, VynDirent*** list, VynDirFilter filter,
                 VynDirCompare compare, void* argument1, void* argument2);
 // A copy of entry in the arena; null when the arena is full ("allocate_vyn_dirent:

@@ -155,6 +155,12 @@ TEST_F(FnVersionFiles, HighestAndAllVersions) {
   std::filesystem::create_directory(dir_.file("a.prt.8"));  // a directory is not a version
   EXPECT_EQ(vek::vyn_get_highest_version(wide("a.prt").c_str()), 3);
   EXPECT_EQ(vek::vyn_get_highest_version(wide("A.PRT").c_str()), 3);
+  // With a handle the name is looked for in the directory it names.
+  vek::VynFile* dir = vek::pfa_alloc_dir(dir_.path().c_str());
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"a.prt", dir, -2), 3);
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"C:\\elsewhere\\a.prt", dir, -2), 3);
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"none.prt", dir, -2), 0);
+  vek::pfa_free_vyn_file(&dir);
   std::int16_t* versions = nullptr;
   ASSERT_EQ(vek::vyn_get_all_versions(wide("a.prt").c_str(), &versions), 3);
   EXPECT_EQ(versions[0] * 100 + versions[1] * 10 + versions[2], 123);
