@@ -703,17 +703,45 @@ int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, in
   return make_family_fullname_low(nullptr, instance, generic, extension, nullptr, out);
 }
 
+namespace {
+
+// The location's text in its normal form into out (VYN_NAME_MAX units): one that ends in
+// a delimiter as it stands, any other (a device, a data-management prefix) as a handle
+// of the location type reads it back. false when it cannot be formed.
+bool normal_location(const VynWchar* location, int location_type, VynWchar* out) {
+  out[0] = 0;
+  std::size_t n = location ? text_length(location) : 0;
+  if (n == 0) return true;
+  if (n >= static_cast<std::size_t>(VYN_NAME_MAX)) return false;
+  if (location[n - 1] == '\\' || location[n - 1] == '/') {
+    std::memcpy(out, location, (n + 1) * sizeof(VynWchar));
+    return true;
+  }
+  char narrow[wstostr_room(VYN_NAME_MAX)];
+  char formed[PFA_NAME_SIZE];
+  VynFile* handle = nullptr;
+  bool made = wstostr_bounded(narrow, sizeof narrow, location) == 0 &&
+              pfa_alloc_vyn_file(&handle) == PFA_E_NO_ERROR &&
+              pfa_put_location(handle, narrow, location_type) == PFA_E_NO_ERROR &&
+              pfa_get_location(handle, formed, nullptr) == PFA_E_NO_ERROR &&
+              strtows_bounded(out, VYN_NAME_MAX, formed) == 0;
+  pfa_free_vyn_file(&handle);
+  return made;
+}
+
+}  // namespace
+
 int vyn_cat_location_name_ext(const VynWchar* location, int location_type,
                               const VynWchar* name, const VynWchar* extension, int version,
                               VynWchar* out) {
-  (void)location_type;
-  if (!out || !name) {
+  VynWchar place[VYN_NAME_MAX];
+  if (!out || !name || !normal_location(location, location_type, place)) {
     if (out) out[0] = 0;
     return 0;
   }
   // name may be out itself: the builder reads it before out is written.
   NameBuilder<VynWchar> full;
-  full.add(location);
+  full.add(place);
   full.add(name);
   if (extension && extension[0]) {
     full.add(u'.');

@@ -224,9 +224,12 @@ int make_family_name(const VynWchar* instance, const VynWchar* generic, VynWchar
 // make_family_name with the extension of the object type (none for type -1).
 int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, int object_type,
                            VynWchar* out);
-// location, name, "." extension (when not empty) and ".%d" of a nonzero version. name
-// may be out itself. 1; 0 with out empty for a null out or name, or a result of
-// VYN_NAME_MAX characters or more (a version that does not fit is refused too).
+// location, name, "." extension (when not empty) and ".%d" of a nonzero version. A
+// location that ends in '\\' or '/' is copied; any other (a device, a data-management
+// prefix) is written in its normal form, as a handle of location_type (-1 any) reads it
+// back. name may be out itself. 1; 0 with out empty for a null out or name, a location
+// that no handle takes, or a result of VYN_NAME_MAX characters or more (a version that
+// does not fit is refused too).
 int vyn_cat_location_name_ext(const VynWchar* location, int location_type,
                               const VynWchar* name, const VynWchar* extension, int version,
                               VynWchar* out);
