@@ -14,6 +14,7 @@
 #include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/drives.h"
 #include "fileaccess/names/oshelp.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "platform/w32/changenotify.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
@@ -491,7 +492,7 @@ int pfafs_get_mode_low(VynFile*, char* name, int* mode) {
   if (attributes == w32::INVALID_FILE_ATTRIBUTES) return PFA_E_NO_ACCESS;
   int value = 0444;
   bool directory = (attributes & w32::FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (directory) value |= 0x4000;
+  if (directory) value |= PFA_MODE_DIRECTORY;
   if (!(attributes & w32::FILE_ATTRIBUTE_READONLY)) value |= 0222;
   if (pfafs_has_win32_exec_ext(name)) value |= 0111;
   if (!directory && !(attributes & w32::FILE_ATTRIBUTE_SYSTEM)) value |= 0x8000;

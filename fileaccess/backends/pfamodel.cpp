@@ -89,17 +89,25 @@ bool ends_with_crlf(const char* line) {
 
 // Copies in to out dropping every CR directly before an LF; a CR that ends a block
 // waits for the next block's first byte. Reads go on until the source reports its end,
-// so a short block is never taken for the end. 0, 1 for a failed read, 13 for a failed
-// write.
-int copy_without_dos(VynFile* in, VynFile* out) {
-  static char block[REPAIR_BLOCK];
-  static char kept[REPAIR_BLOCK + 1];
+// so a short block is never taken for the end; *copied gets the bytes read. 0, 1 for a
+// failed read, 13 for a failed write. The blocks are the call's own, so that copies may
+// run side by side.
+int copy_without_dos(VynFile* in, VynFile* out, long long* copied) {
+  char* block = static_cast<char*>(getmem(REPAIR_BLOCK));
+  char* kept = static_cast<char*>(getmem(REPAIR_BLOCK + 1));
+  *copied = 0;
   bool held = false;
+  int result = PFA_E_NO_ERROR;
   for (;;) {
     int n = 0;
     int read = pfa_read_file(in, static_cast<int>(REPAIR_BLOCK), &n, block);
-    if (read == PFA_E_QUIT) n = 0;
-    else if (read != PFA_E_NO_ERROR) return PFA_E_ERROR;
+    if (read == PFA_E_QUIT) {
+      n = 0;
+    } else if (read != PFA_E_NO_ERROR) {
+      result = PFA_E_ERROR;
+      break;
+    }
+    *copied += n;
     int k = 0;
     if (held && n > 0) {
       if (block[0] != '\n') kept[k++] = '\r';
@@ -116,9 +124,22 @@ int copy_without_dos(VynFile* in, VynFile* out) {
       kept[k++] = block[i];
     }
     if (n == 0 && held) kept[k++] = '\r';  // the file's last byte
-    if (k > 0 && pfa_write_file(out, k, kept) != PFA_E_NO_ERROR) return PFA_E_CANT_WRITE;
-    if (n == 0) return PFA_E_NO_ERROR;
+    if (k > 0 && pfa_write_file(out, k, kept) != PFA_E_NO_ERROR) {
+      result = PFA_E_CANT_WRITE;
+      break;
+    }
+    if (n == 0) break;
   }
+  rlsmem(block);
+  rlsmem(kept);
+  return result;
+}
+
+// Rewinds the file; a rewind that fails is told through *status (unless a failure is
+// there already): the file is not at its start.
+void rewind_told(VynFile* file, int* status) {
+  int rewound = pfa_rewind_file(file);
+  if (rewound != PFA_E_NO_ERROR && *status == PFA_E_NO_ERROR) *status = rewound;
 }
 
 // The file part of a narrow name.
@@ -132,7 +153,8 @@ const char* file_part(const char* name) {
 constexpr int SHOWN_MASK = PFA_MASK_NAME | PFA_MASK_EXTENSION | PFA_MASK_VERSION;
 
 // Checks or repairs one file (the body of vyn_fix_dossed_pfa_dirs): false when it cannot
-// be opened.
+// be opened, has no room or permission for a repair, when a repair failed or when the
+// repaired version could not be deleted.
 bool fix_one_file(VynFile* file, int check_only) {
   std::FILE* err = stderr;
   char shown[PFA_NAME_SIZE];
@@ -146,7 +168,7 @@ bool fix_one_file(VynFile* file, int check_only) {
         ivek_fprintf(err, "%s: insufficient disk space.  %s required.\n", shown,
                      formatted_size(size));
       }
-      return true;
+      return false;  // the file needed no less than a repair that could not be made
     }
   }
   if (pfa_fopen(file, PFA_RULE_AS_NAMED, "rb") != PFA_E_NO_ERROR) return false;
@@ -154,6 +176,8 @@ bool fix_one_file(VynFile* file, int check_only) {
   int status = 0;
   int dos = is_dossed_ugc_file(file, &status, release);
   pfa_close(file);
+  // A file that could not be read is neither correct nor in need of a repair.
+  if (status != PFA_E_NO_ERROR && status != PFA_E_QUIT) return false;
   char release_text[32] = "";
   if (release[0]) std::snprintf(release_text, sizeof release_text, "Release %s", release);
   if (!dos) {
@@ -179,9 +203,11 @@ bool fix_one_file(VynFile* file, int check_only) {
   ivek_fprintf(err, "  Invalid file format detected. File is being ");
   ivek_fprintf(err, "converted.....\n");
   VynFile* target = pfa_make_copy(file);
-  if (target && vyn_fix_dossed_pfas(file, target, &status, nullptr) == 1) {
-    // Only a complete copy lets the source version go.
-    pfa_delete_file(file, 0);
+  bool done = target && vyn_fix_dossed_pfas(file, target, &status, nullptr) == 1;
+  if (done) {
+    // Only a complete copy lets the source version go; one that stays is reported by
+    // the result (the new version is whole all the same).
+    done = pfa_delete_file(file, 0) == PFA_E_NO_ERROR;
     char written[PFA_NAME_SIZE];
     if (pfa_get_file_name(target, SHOWN_MASK, written) != PFA_E_NO_ERROR) written[0] = '\0';
     ivek_fprintf(err, "  ...File has been converted to %s\n", written);
@@ -189,7 +215,7 @@ bool fix_one_file(VynFile* file, int check_only) {
     ivek_fprintf(err, "...conversion failed\n");
   }
   pfa_free_vyn_file(&target);
-  return true;
+  return done;
 }
 
 // Handles every entry of the directory dir (and of its subdirectories with descend).
@@ -209,16 +235,15 @@ bool fix_directory(VynFile* dir, int check_only, int descend) {
     if (copy) xar_alloc_or_append(&entries, 1, sizeof(VynFile*), 16, &copy);
   }
   int kept = xar_count(&entries);
+  bool all = kept == count;
   for (int i = 0; i < kept; ++i) {
-    if (pfa_is_dir(entries[i])) {
-      fix_directory(entries[i], check_only, descend);
-    } else {
-      fix_one_file(entries[i], check_only);
-    }
+    bool done = pfa_is_dir(entries[i]) ? fix_directory(entries[i], check_only, descend)
+                                       : fix_one_file(entries[i], check_only);
+    all = all && done;
     pfa_free_vyn_file(&entries[i]);
   }
   xar_free(&entries);
-  return true;
+  return all;
 }
 
 }  // namespace
@@ -367,14 +392,14 @@ int is_dossed_ugc_file(VynFile* file, int* status, char* release) {
   *status = pfa_fgets(file, 80, nullptr, line);
   if (*status != PFA_E_NO_ERROR) return 0;
   if (std::strncmp(line, "#UGC", 4) != 0) {
-    pfa_rewind_file(file);
+    rewind_told(file, status);
     return 0;
   }
   char word[8] = "";
   if (std::sscanf(line, "%*s %*s %*d %*d %*d %*d %*d %*d %4s", word) == 1 && release)
     copy_cut(release, word, 5);
   if (ends_with_crlf(line)) {
-    pfa_rewind_file(file);
+    rewind_told(file, status);
     return 1;
   }
   int dos = 0;
@@ -387,7 +412,7 @@ int is_dossed_ugc_file(VynFile* file, int* status, char* release) {
   }
   // A read that failed is told apart from the end of the file.
   if (read != PFA_E_NO_ERROR && read != PFA_E_QUIT) *status = read;
-  pfa_rewind_file(file);
+  rewind_told(file, status);
   return dos;
 }
 
@@ -406,7 +431,19 @@ int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* rel
   if (release) copy_cut(release, word, 5);
   if (!dos) {
     pfa_close(source);
-    if (*status != PFA_E_ERROR) *status = PFA_E_NO_ERROR;
+    if (*status == PFA_E_QUIT) *status = PFA_E_NO_ERROR;
+    return 0;
+  }
+  // The copy must start at the file's first byte: a test that could not rewind leaves
+  // the stream behind the lines it read.
+  long at = -1;
+  long long size = -1;
+  if (*status == PFA_E_NO_ERROR &&
+      (pfa_get_file_position(source, &at) != PFA_E_NO_ERROR || at != 0 ||
+       pfa_get_file_size(source, &size) != PFA_E_NO_ERROR))
+    *status = PFA_E_ERROR;
+  if (*status != PFA_E_NO_ERROR) {
+    pfa_close(source);
     return 0;
   }
   // The next version of the target's name; a name in mixed case is looked up with its
@@ -426,7 +463,10 @@ int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* rel
     *status = result;
     return 0;
   }
-  result = copy_without_dos(source, target);
+  long long copied = 0;
+  result = copy_without_dos(source, target, &copied);
+  // Whole means every byte the file held when the copy began.
+  if (result == PFA_E_NO_ERROR && copied != size) result = PFA_E_ERROR;
   pfa_close(source);
   if (result == PFA_E_NO_ERROR && pfa_flush_file(target) != PFA_E_NO_ERROR)
     result = PFA_E_CANT_WRITE;

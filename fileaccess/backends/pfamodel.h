@@ -63,11 +63,13 @@ int strip_version_from_char_name(const char* name, char* out);
 int is_dossed_ugc_file(VynFile* file, int* status, char* release);
 // Copies the DOS model file source into the next version of target with every CR that
 // directly precedes an LF dropped: 1 when converted, target then naming the version
-// written. *status: 0 after a complete copy and for a file that needs no repair (0),
-// the open's code when the source or target cannot be opened, 1 for a failed read, 13
-// for a failed write or close of the target, 11 for invalid or identical handles; every
-// failure removes the partial target and leaves the source alone. Both handles are
-// closed afterwards.
+// written. The copy starts at the file's first byte and reads every byte it held.
+// *status: 0 after a complete copy and for a file that needs no repair (0), the open's
+// code when the source or target cannot be opened, the test's code when the file could
+// not be read or put back at its start, 1 for a failed read or a copy that did not read
+// the whole file from its start, 13 for a failed write or close of the target, 11 for
+// invalid or identical handles; every failure removes the partial target and leaves the
+// source alone. Both handles are closed afterwards.
 int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* release);
 // The same on two handles parsed from the names (4 when one does not parse); written
 // (260 bytes, may be null) gets the full name written.
@@ -76,7 +78,9 @@ int vyn_fix_dossed_file(const char* source, const char* target, int* status, cha
 // Checks (check_only) or repairs one model file, or every model file of a directory
 // handle (its subdirectories too with descend), reporting on the standard error stream.
 // A repaired file's version is deleted only after a complete copy. 1; 0 for an invalid
-// handle, a directory that cannot be listed or a file that cannot be opened.
+// handle, a directory that cannot be listed whole, a file that cannot be opened or read,
+// a repair that has no room or permission or failed, and a repaired version that could
+// not be deleted.
 int vyn_fix_dossed_pfa_dirs(VynFile* file, int check_only, int descend);
 // 1 when the directory of the file may be written and has room for the file's size;
 // *size (may be null) gets 0, or the size when the room is short.

@@ -909,7 +909,10 @@ int pfu_readdir(PfuDir* dir, char* name) {
     if (dir->first_pending) {
       dir->first_pending = 0;
     } else if (!w32::FindNextFileA(dir->search, &dir->data)) {
-      return PFU_END_OF_FILE;
+      // Only the search's own end is the end: one that broke off is a failure, so that
+      // no caller takes a part of the listing for the whole.
+      return w32::GetLastError() == w32::ERROR_NO_MORE_FILES ? PFU_END_OF_FILE
+                                                             : pfu_map_last_error();
     }
     const char* found = dir->data.cFileName;
     if (std::strcmp(found, ".") == 0 || std::strcmp(found, "..") == 0) continue;

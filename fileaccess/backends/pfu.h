@@ -202,7 +202,8 @@ int pfu_chdir(const char* path);
 // Directories and entries.
 struct PfuDir;
 int pfu_opendir(const char* path, PfuDir** dir);
-// The next name other than "." and ".." into name (PFU_PATH_SIZE bytes): 1, 3 at the end.
+// The next name other than "." and ".." into name (PFU_PATH_SIZE bytes): 1, 3 at the end,
+// the mapped failure of a search that broke off.
 int pfu_readdir(PfuDir* dir, char* name);
 int pfu_closedir(PfuDir** dir);
 int pfu_next_matching(PfuDir* dir, const char* pattern, char* name);

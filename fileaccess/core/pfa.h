@@ -256,9 +256,11 @@ int pfa_init_fscanf_data(PfaFscanfData** state, int size, int threshold);
 // Frees *state and its buffer and clears the pointer; 9 for a null or inconsistent state.
 int pfa_clear_fscanf_data(PfaFscanfData** state);
 // Scans the next items of format from the window, reading a line into an empty window
-// and refilling it when fewer than threshold unread bytes are left. The number of
-// items converted minus 1; -1 when nothing converts (the end flag is then set), for an
-// invalid, directory or closed handle, a null state or a position outside the buffer.
+// and refilling it when fewer than threshold unread bytes are left; the window moves on
+// past the text scanned, and after a scan that stopped part-way past the text of the
+// items that converted. The number of items converted minus 1; -1 when nothing
+// converts (the end flag is then set), for an invalid, directory or closed handle, a
+// null state or a position outside the buffer.
 int pfa_incremental_fscanf(VynFile* file, PfaFscanfData* state, const char* format, ...);
 // The process's standard streams as handles ("stdio://err" and "stdio://out" open for
 // writing, "stdio://in" for reading), each made once.

@@ -68,6 +68,10 @@ int pfa_read_dir(VynFile* dir, VynFile* entry);
 // written (or, with force, made writable); else the first failure of the walk.
 int pfa_delete_dir(VynFile* dir, int recursive, int force);
 int pfa_delete_dir_contents(VynFile* dir, int force);
+// The check of a recursive delete without force, alone: 0 when the directory and every
+// entry of the tree below it can be written, else the code pfa_delete_dir would give.
+// Nothing is deleted or changed.
+int pfa_check_dir_deletable(VynFile* dir);
 // Moves the source directory to destination, or into it under the source's own name
 // when it exists: 0; 11 unless both are valid directories, 2 for a missing source, 12
 // when the target exists, 7 when the target's parent cannot be written or either side

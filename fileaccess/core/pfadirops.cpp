@@ -70,6 +70,13 @@ bool is_real_directory(const char* full_name) {
          (attributes & w32::FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
+// The next entry: 0, 5 at the end of the listing. Any other answer is a listing that
+// broke off, which a walk must not take for the end: it would act on part of the tree.
+int read_entry(VynFile* dir, VynFile* entry) {
+  int result = pfa_read_dir(dir, entry);
+  return result == PFA_E_NO_ERROR || result == PFA_E_QUIT || result > 0 ? result : PFA_E_ERROR;
+}
+
 // One pass over the tree below dir: checks (delete false) that every entry can be
 // written, or deletes every entry (delete true). The first failure ends the pass.
 int walk(VynFile* dir, bool force, bool remove, PermissionLog* log) {
@@ -77,7 +84,7 @@ int walk(VynFile* dir, bool force, bool remove, PermissionLog* log) {
   VynFile* entry = nullptr;
   pfa_alloc_vyn_file(&entry);
   int result = PFA_E_NO_ERROR;
-  while (result == PFA_E_NO_ERROR && pfa_read_dir(dir, entry) == PFA_E_NO_ERROR) {
+  while (result == PFA_E_NO_ERROR && (result = read_entry(dir, entry)) == PFA_E_NO_ERROR) {
     pfa_to_standard_form(entry);
     char full[sizeof(VynFile::text)];
     if (pfa_get_full_name(entry, full) != PFA_E_NO_ERROR) {
@@ -105,7 +112,7 @@ int walk(VynFile* dir, bool force, bool remove, PermissionLog* log) {
   }
   pfa_free_vyn_file(&entry);
   pfa_close(dir);
-  return result;
+  return result == PFA_E_QUIT ? PFA_E_NO_ERROR : result;
 }
 
 int delete_dir(VynFile* dir, bool recursive, bool force, bool itself) {
@@ -141,7 +148,7 @@ int copy_tree(VynFile* from, const std::string& to) {
   VynFile* entry = nullptr;
   pfa_alloc_vyn_file(&entry);
   int result = PFA_E_NO_ERROR;
-  while (result == PFA_E_NO_ERROR && pfa_read_dir(from, entry) == PFA_E_NO_ERROR) {
+  while (result == PFA_E_NO_ERROR && (result = read_entry(from, entry)) == PFA_E_NO_ERROR) {
     pfa_to_standard_form(entry);
     char full[sizeof(VynFile::text)];
     char name[sizeof(VynFile::text)];
@@ -175,7 +182,7 @@ int copy_tree(VynFile* from, const std::string& to) {
   }
   pfa_free_vyn_file(&entry);
   pfa_close(from);
-  return result;
+  return result == PFA_E_QUIT ? PFA_E_NO_ERROR : result;
 }
 
 // Moves by copying: the source goes only once the whole tree stands at the target; on
@@ -302,6 +309,14 @@ int pfa_read_dir(VynFile* dir, VynFile* entry) {
 
 int pfa_delete_dir(VynFile* dir, int recursive, int force) {
   return delete_dir(dir, recursive != 0, force != 0, true);
+}
+
+int pfa_check_dir_deletable(VynFile* dir) {
+  if (!pfa_is_valid(dir) || !pfa_is_dir(dir)) return PFA_E_NOT_VALID;
+  if (pfa_file_is_open(dir)) return PFA_E_NOT_ALLOWED;
+  PermissionLog log;
+  if (!log.make_writable(dir, false)) return PFA_E_NO_ACCESS;
+  return walk(dir, false, false, &log);
 }
 
 int pfa_delete_dir_contents(VynFile* dir, int force) {

@@ -1,12 +1,11 @@
 #include "fileaccess/core/pfafile.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
 
+#include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
@@ -16,6 +15,8 @@
 #include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/pfascan.h"
 #include "fileaccess/names/pfavers.h"
+#include "fileaccess/names/dci.h"
+#include "fileaccess/names/tempname.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/tempfile.h"
 #include "runtime/diag/diag.h"
@@ -27,14 +28,12 @@ namespace {
 
 constexpr std::size_t NAME_SIZE = sizeof(VynFile::text);
 
-// Enough numbers to step over every leftover of earlier runs of this process id.
-constexpr unsigned TEMP_NAME_TRIES = 10000;
+// Names the temporary-name service proposes before a name that no file has is taken.
+constexpr int TEMP_NAME_TRIES = 16;
 
 // Copy blocks: the source's size within these bounds.
 constexpr long long COPY_BLOCK_MIN = 4096;
 constexpr long long COPY_BLOCK_MAX = 0x400000;
-
-unsigned g_temp_counter = 0;
 
 // The directory that holds the handle's file, when a temporary file may go there: the
 // handle has a type, is on this machine and the directory can be written.
@@ -168,21 +167,18 @@ void tell_dir_cache(VynFile* file) {
 
 int rename_one(VynFile* file, const char* new_name, int mode);
 
-}  // namespace
-
-int pfa_make_temp_file(VynFile* file, int type) {
-  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
-  if (pfa_file_is_open(file)) return PFA_E_NOT_ALLOWED;
-  char directory[NAME_SIZE];
-  if (!own_writable_dir(file, directory)) {
-    w32::DWORD length = w32::GetTempPathA(sizeof directory, directory);
-    if (length == 0 || length >= sizeof directory) return PFA_E_ERROR;
-  }
+// Names file after a fresh name that the temporary-name service proposes in directory
+// (which ends in a delimiter), with ".tmp" for names of no known type and a trailing
+// delimiter for a directory, and gives it the type. A name outside directory (the
+// service fell back on another place) or one that a file has is not taken: 1 when no
+// name comes.
+int name_temp_file(VynFile* file, const char* directory, int type) {
   const char* suffix = type == PFA_TYPE_UNKNOWN ? ".tmp" : type == PFA_TYPE_DIRECTORY ? "/" : "";
-  for (unsigned tries = 0; tries < TEMP_NAME_TRIES; ++tries) {
+  for (int tries = 0; tries < TEMP_NAME_TRIES; ++tries) {
+    char proposed[NAME_SIZE];
+    if (!vyn_temp_fname_in(directory, "vyn", proposed)) return PFA_E_ERROR;
     char name[NAME_SIZE];
-    int written = std::snprintf(name, sizeof name, "%svyn%ld_%u%s", directory,
-                                static_cast<long>(getpid()), g_temp_counter++, suffix);
+    int written = std::snprintf(name, sizeof name, "%s%s", proposed, suffix);
     if (written < 0 || static_cast<std::size_t>(written) >= sizeof name) return PFA_E_ERROR;
     int status = pfa_parse_to_vyn_file(file, name);
     if (status != PFA_E_NO_ERROR) return status;
@@ -193,6 +189,94 @@ int pfa_make_temp_file(VynFile* file, int type) {
     if (!exists_name(full)) return PFA_E_NO_ERROR;
   }
   return PFA_E_ERROR;
+}
+
+// A new handle of a fresh temporary name in the directory of file, for a copy that is to
+// take file's place by a rename: 0 with *out set; else the failure, *out null.
+int name_beside(const VynFile* file, VynFile** out) {
+  *out = pfa_make_copy(file);
+  if (!*out) return PFA_E_OUT_OF_MEMORY;
+  char directory[NAME_SIZE] = "";
+  int result = pfa_make_absolute_path(*out);
+  if (result == PFA_E_NO_ERROR &&
+      (pfa_get_location(*out, directory, nullptr) != PFA_E_NO_ERROR || !directory[0]))
+    result = PFA_E_INVALID_NAME;
+  if (result == PFA_E_NO_ERROR) result = name_temp_file(*out, directory, PFA_TYPE_UNKNOWN);
+  if (result != PFA_E_NO_ERROR) pfa_free_vyn_file(out);
+  return result;
+}
+
+// Renames the file of from to the name of to, replacing a file there, through from's
+// location (both handles name one location type).
+int rename_over(VynFile* from, const VynFile* to) {
+  char old_name[NAME_SIZE];
+  char new_name[NAME_SIZE];
+  if (pfa_get_full_name(from, old_name) != PFA_E_NO_ERROR ||
+      pfa_get_full_name(to, new_name) != PFA_E_NO_ERROR)
+    return PFA_E_NOT_VALID;
+  return rename_names(from, old_name, new_name);
+}
+
+bool both_local_file_system(const VynFile* a, const VynFile* b) {
+  return a->location_type == PFA_LOC_STD_FILESYSTEM && b->location_type == PFA_LOC_STD_FILESYSTEM;
+}
+
+// The system's copy between two names of the local file system; with fail_if_exists it
+// replaces nothing.
+int system_copy(const VynFile* from, const VynFile* to, bool fail_if_exists) {
+  char source[NAME_SIZE];
+  char target[NAME_SIZE];
+  if (pfa_get_full_name(from, source) != PFA_E_NO_ERROR ||
+      pfa_get_full_name(to, target) != PFA_E_NO_ERROR)
+    return PFA_E_NOT_VALID;
+  return dci_CopyFile(source, target, fail_if_exists ? 1 : 0) ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
+// Copies from's file (closed) into a fresh file beside to, named in *staged; the
+// destination itself is not touched. 0; else the failure, with nothing of the copy left
+// and *staged null. The result includes the close of the copy.
+int stage_copy(VynFile* from, const VynFile* to, VynFile** staged) {
+  int result = name_beside(to, staged);
+  if (result != PFA_E_NO_ERROR) return result;
+  VynFile* copy = *staged;
+  bool made = false;
+  if (both_local_file_system(from, copy)) {
+    result = system_copy(from, copy, true);
+    made = result == PFA_E_NO_ERROR;
+  } else {
+    result = pfa_open(from, PFA_RULE_AS_NAMED, w32::_O_RDONLY | w32::_O_BINARY, 0);
+    if (result == PFA_E_NO_ERROR) {
+      // Exclusive: the fresh name is never a file that someone else made meanwhile.
+      result = pfa_open(copy, PFA_RULE_AS_NAMED,
+                        w32::_O_WRONLY | w32::_O_CREAT | w32::_O_EXCL | w32::_O_BINARY, 0644);
+      if (result != PFA_E_NO_ERROR) {
+        pfa_close(from);
+      } else {
+        made = true;
+        result = copy_pfa_contents(from, copy, nullptr);
+        int closed = pfa_close(copy);
+        if (result == PFA_E_NO_ERROR) result = closed;
+      }
+    }
+  }
+  if (result != PFA_E_NO_ERROR) {
+    if (made) pfa_delete_file(copy, 0);
+    pfa_free_vyn_file(staged);
+  }
+  return result;
+}
+
+}  // namespace
+
+int pfa_make_temp_file(VynFile* file, int type) {
+  if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
+  if (pfa_file_is_open(file)) return PFA_E_NOT_ALLOWED;
+  char directory[NAME_SIZE];
+  if (!own_writable_dir(file, directory)) {
+    w32::DWORD length = w32::GetTempPathA(sizeof directory, directory);
+    if (length == 0 || length >= sizeof directory) return PFA_E_ERROR;
+  }
+  return name_temp_file(file, directory, type);
 }
 
 int pfa_rename_file(VynFile* file, const char* new_name, int mode) {
@@ -264,7 +348,11 @@ int pfa_delete_file(VynFile* file, int mode) {
   return result;
 }
 
-int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule) {
+namespace {
+
+// The checks of a copy, and the destination's name and version resolved: 0 when the
+// copy may go ahead.
+int prepare_copy(VynFile* from, int from_rule, VynFile* to, int to_rule) {
   if (!copyable_handles(from, to) || from_rule < 0 || from_rule > 1 || to_rule < 0 ||
       to_rule > 2)
     return PFA_E_NOT_VALID;
@@ -297,31 +385,32 @@ int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule) {
     if ((result = pfa_get_file_vers(to, to_rule, &version)) != PFA_E_NO_ERROR) return result;
     if ((result = pfa_put_version(to, version)) != PFA_E_NO_ERROR) return result;
   }
-  if (to_local && pfa_access_quiet(to, 0) && !pfa_access_quiet(to, 2)) return PFA_E_EXIST;
+  if (to_local && pfa_access_quiet(to, 0)) {
+    // An existing file that cannot be written, or a directory a file name names, is not
+    // replaced.
+    int mode = 0;
+    if (!pfa_access_quiet(to, 2) ||
+        (pfa_get_mode(to, &mode) == PFA_E_NO_ERROR && (mode & PFA_MODE_DIRECTORY)))
+      return PFA_E_EXIST;
+  }
+  return PFA_E_NO_ERROR;
+}
 
-  if (from->location_type == PFA_LOC_STD_FILESYSTEM &&
-      to->location_type == PFA_LOC_STD_FILESYSTEM) {
-    VynWchar source[NAME_SIZE];
-    VynWchar target[NAME_SIZE];
-    if (pfa_get_full_wname(from, source) != PFA_E_NO_ERROR ||
-        pfa_get_full_wname(to, target) != PFA_E_NO_ERROR)
-      return PFA_E_NOT_VALID;
-    return spg_copy_file(source, target) ? PFA_E_NO_ERROR : PFA_E_ERROR;
-  }
-  if ((result = pfa_open(from, PFA_RULE_AS_NAMED, w32::_O_RDONLY | w32::_O_BINARY, 0)) !=
-      PFA_E_NO_ERROR)
-    return result;
-  result = pfa_open(to, PFA_RULE_AS_NAMED,
-                    w32::_O_WRONLY | w32::_O_CREAT | w32::_O_TRUNC | w32::_O_BINARY, 0644);
-  if (result != PFA_E_NO_ERROR) {
-    pfa_close(from);
-    return result;
-  }
-  result = copy_pfa_contents(from, to, nullptr);
-  int closed = pfa_close(to);
-  if (result == PFA_E_NO_ERROR) result = closed;
-  // A destination that did not come out whole must not stand under its name.
-  if (result != PFA_E_NO_ERROR) pfa_delete_file(to, 0);
+}  // namespace
+
+int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule) {
+  int result = prepare_copy(from, from_rule, to, to_rule);
+  if (result != PFA_E_NO_ERROR) return result;
+  // The system's copy replaces the destination only once the copy is whole.
+  if (both_local_file_system(from, to)) return system_copy(from, to, false);
+  // Between location types the copy is written beside the destination and takes its
+  // place whole: a copy that fails leaves the destination as it was.
+  VynFile* staged = nullptr;
+  result = stage_copy(from, to, &staged);
+  if (result != PFA_E_NO_ERROR) return result;
+  result = rename_over(staged, to);
+  if (result != PFA_E_NO_ERROR) pfa_delete_file(staged, 0);
+  pfa_free_vyn_file(&staged);
   return result;
 }
 
@@ -370,6 +459,57 @@ int pfa_append_file(VynFile* from, VynFile* to) {
   return copy_pfa_contents(from, to, nullptr);
 }
 
+namespace {
+
+// Puts the destination as it was before a move by copying: the file kept aside goes back
+// over what the move put there, or that goes when there was none.
+int put_back(VynFile* to, VynFile* aside) {
+  return aside ? rename_over(aside, to) : pfa_delete_file(to, 0);
+}
+
+// Moves by copying. The copy is made beside the destination; an existing destination is
+// kept aside under a fresh name until the source is gone, so that every step that fails
+// can be undone and the source and destination are then as they were: the result is the
+// failure. Once the source is gone, a kept destination that cannot be deleted undoes the
+// move by copying the file back, so that no copy is left behind.
+int move_by_copy(VynFile* from, VynFile* to) {
+  int result = prepare_copy(from, PFA_RULE_AS_NAMED, to, PFA_RULE_AS_NAMED);
+  int source_mode = -1;
+  if (result == PFA_E_NO_ERROR && pfa_get_mode(from, &source_mode) != PFA_E_NO_ERROR)
+    source_mode = -1;
+  VynFile* staged = nullptr;
+  if (result == PFA_E_NO_ERROR) result = stage_copy(from, to, &staged);
+  if (result != PFA_E_NO_ERROR) return result;
+  VynFile* aside = nullptr;
+  if (pfa_access_quiet(to, 0)) {
+    result = name_beside(to, &aside);
+    if (result == PFA_E_NO_ERROR) {
+      result = rename_over(to, aside);
+      if (result != PFA_E_NO_ERROR) pfa_free_vyn_file(&aside);
+    }
+  }
+  if (result == PFA_E_NO_ERROR) {
+    result = rename_over(staged, to);
+    if (result != PFA_E_NO_ERROR && aside) rename_over(aside, to);
+  }
+  if (result != PFA_E_NO_ERROR) {
+    pfa_delete_file(staged, 0);
+  } else if ((result = pfa_delete_file(from, 0)) != PFA_E_NO_ERROR) {
+    put_back(to, aside);
+  } else if (aside && (result = pfa_delete_file(aside, 0)) != PFA_E_NO_ERROR) {
+    // The source comes back as a copy, with the read-only state the file layer knows.
+    if (pfa_copy_file(to, PFA_RULE_AS_NAMED, from, PFA_RULE_AS_NAMED) == PFA_E_NO_ERROR) {
+      if (source_mode >= 0) pfa_chmod(from, source_mode);
+      put_back(to, aside);
+    }
+  }
+  pfa_free_vyn_file(&staged);
+  pfa_free_vyn_file(&aside);
+  return result;
+}
+
+}  // namespace
+
 int pfa_move_file(VynFile* from, VynFile* to) {
   if (!copyable_handles(from, to)) return PFA_E_NOT_VALID;
   if (!pfa_access_quiet(from, 0)) return PFA_E_NOT_FOUND;
@@ -389,9 +529,7 @@ int pfa_move_file(VynFile* from, VynFile* to) {
       from->location_slot = nullptr;
     }
   } else {
-    // The source goes only once the destination is whole and closed.
-    result = pfa_copy_file(from, PFA_RULE_AS_NAMED, to, PFA_RULE_AS_NAMED);
-    if (result == PFA_E_NO_ERROR) result = pfa_delete_file(from, 0);
+    result = move_by_copy(from, to);
   }
   tell_dir_cache(from);
   tell_dir_cache(to);

@@ -6,13 +6,13 @@
 
 namespace vek {
 
-// Names the handle after a file that does not exist yet, "vyn<process id>_<number>"
-// (with the extension "tmp" for names of no known type, the type's own otherwise, and a
-// trailing delimiter for a directory, type -5), and gives it the type. The directory is
-// the one that holds the handle's file when the handle has a type (not -4), is on this
-// machine and the directory is writable; else the system's temporary directory (TMP,
-// TEMP, else /tmp). 11 for an invalid handle, 8 for an open one, 1 when no name can be
-// made.
+// Names the handle after a file that does not exist yet, a name the temporary-name
+// service makes with the prefix "vyn" (with the extension "tmp" for names of no known
+// type, the type's own otherwise, and a trailing delimiter for a directory, type -5),
+// and gives it the type. The directory is the one that holds the handle's file when the
+// handle has a type (not -4), is on this machine and the directory is writable; else
+// the system's temporary directory (TMP, TEMP, else /tmp). 11 for an invalid handle, 8
+// for an open one, 1 when the service has no name in that directory.
 int pfa_make_temp_file(VynFile* file, int type);
 
 // Renames the handle's file to new_name (a base name) through its location; the handle
@@ -38,10 +38,12 @@ int pfa_delete_file(VynFile* file, int mode);
 // 2; else 11, as for invalid handles or a directory source. 8 for an open handle (with a
 // report), 2 for a missing source on this machine, 7 for one that cannot be read or a
 // destination directory that cannot be written, 12 for an existing destination that
-// cannot be written, 8 for a version rule on a destination not on this machine. Between
-// two local-file-system names the system's copy serves (all or nothing): 0 or 1.
-// Otherwise the contents are copied stream to stream; the result includes the
-// destination's close, and a destination that did not come out whole is removed.
+// cannot be written or is a directory that a file name names, 8 for a version rule on a
+// destination not on this machine. Between two local-file-system names the system's copy
+// serves (all or nothing): 0 or 1. Otherwise the contents are copied to a fresh file
+// beside the destination, which takes the destination's name only when it is whole and
+// closed: a copy that fails leaves the destination as it was and nothing of itself (the
+// result is the failure, its close included).
 int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule);
 
 // A filter of copy_pfa_contents (and rem_cr_from_str's shape): n bytes of in become
@@ -58,10 +60,14 @@ int copy_pfa_contents(VynFile* from, VynFile* to, PfaCopyFilter filter);
 int pfa_append_file(VynFile* from, VynFile* to);
 
 // Moves from's file to to's name: a rename when both have one location type and it
-// succeeds (an open source's stream then passes to the destination handle), else a copy
-// followed by deleting the source, which happens only when the copy is whole. 11 for
-// invalid handles, a directory source or a name that cannot be formed, 2 for a missing
-// source.
+// succeeds (an open source's stream then passes to the destination handle), else by
+// copying, with the checks and results of pfa_copy_file: the copy is made beside the
+// destination, a file at the destination is kept aside under a fresh name until the
+// source is deleted, and every step that fails is undone, so that a failure leaves
+// source and destination as they were and nothing beside them. When the destination
+// that was kept aside cannot be deleted at the end, the move is undone by copying the
+// file back and the result is that failure. 11 for invalid handles, a directory source
+// or a name that cannot be formed, 2 for a missing source.
 int pfa_move_file(VynFile* from, VynFile* to);
 
 // Cuts the open file to size bytes through its location: 11 for an invalid handle, 1

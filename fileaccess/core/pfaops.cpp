@@ -307,6 +307,13 @@ int pfaloc_ugc_tag_control(VynFile* file, void* pointer) {
   return answer == -1 || answer == -2 ? 0 : answer;
 }
 
+int pfa_choose_export_as_secondary(VynFile* file, void* first, void* second, void* third,
+                                   void* fourth) {
+  if (!pfa_is_valid(file) || !first || !second || !fourth) return 0;
+  // A location without the method (-1) or one that names no message keeps the default.
+  return pfaloc_call_FPPPP(file, PfaGet2ndContentMsg, first, second, third, fourth) > 0 ? 0 : 1;
+}
+
 int pfaloc_is_shell_compatible(const VynFile* file) {
   if (!pfa_is_valid(file)) return 0;
   if (file->location_type == PFA_LOC_STD_FILESYSTEM) return 1;

@@ -61,6 +61,12 @@ int pfaloc_is_transient(VynFile* file);
 int pfaloc_uses_instance_index(VynFile* file);
 int pfaloc_has_version_nums(VynFile* file);
 int pfaloc_ugc_tag_control(VynFile* file, void* pointer);
+// Whether a file is exported as secondary content: 1 unless the location's
+// PfaGet2ndContentMsg answers a positive value; 0 for an invalid handle and when first,
+// second or fourth is null.
+// The four pointers are handed to the location as given.
+int pfa_choose_export_as_secondary(VynFile* file, void* first, void* second, void* third,
+                                   void* fourth);
 // 1 for local names, for UNC names when the command processor allows a UNC directory.
 int pfaloc_is_shell_compatible(const VynFile* file);
 // 1 for a data-management location ("cwws:", "cwcs:", "omws:", "ompub:").

@@ -288,6 +288,44 @@ int pfa_clear_fscanf_data(PfaFscanfData** state) {
   return PFA_E_NO_ERROR;
 }
 
+namespace {
+
+// format cut behind its k-th conversion that assigns a target (not a count, not
+// suppressed) into out (size bytes): true when it has that many.
+bool format_through_item(const char* format, int k, char* out, std::size_t size) {
+  constexpr int SUPPRESSED = 0;
+  constexpr int COUNT = 6;
+  constexpr int UNKNOWN = -1;
+  int assigned = 0;
+  for (const char* p = format; *p;) {
+    if (p[0] == '%' && p[1] == '%') {
+      p += 2;
+      continue;
+    }
+    if (*p != '%') {
+      ++p;
+      continue;
+    }
+    char scratch[2 * VSCANF_MAX_FORMAT + 8];
+    int type = UNKNOWN;
+    if (parse_format_spec(&p, scratch, sizeof scratch, &type) < 0) return false;
+    if (type == UNKNOWN) {
+      // A keyword the table does not know ends with its conversion letter.
+      while (*p && std::strchr("hlLqjzt", *p)) ++p;
+      if (*p) ++p;
+    }
+    if (type == SUPPRESSED || type == COUNT || ++assigned < k) continue;
+    std::size_t n = static_cast<std::size_t>(p - format);
+    if (n >= size) return false;
+    std::memcpy(out, format, n);
+    out[n] = '\0';
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int pfa_incremental_fscanf(VynFile* file, PfaFscanfData* state, const char* format, ...) {
   if (check_stream(file) || !state || !state->buffer || !format) return -1;
   if (state->position < 0 || state->position > state->size || state->valid < 0 ||
@@ -317,11 +355,23 @@ int pfa_incremental_fscanf(VynFile* file, PfaFscanfData* state, const char* form
       state->end = 1;
   }
   state->buffer[state->valid] = '\0';
+  const char* text = state->buffer + state->position;
   int consumed = 0;
   std::va_list args;
   va_start(args, format);
-  int converted = vyn_vscanf_low(state->buffer + state->position, &consumed, format, args);
+  std::va_list again;
+  va_copy(again, args);
+  int converted = vyn_vscanf_low(text, &consumed, format, args);
   va_end(args);
+  if (converted >= 1 && consumed == 0) {
+    // The scan stopped before the format's end: the text of the items that did convert
+    // is used up all the same, else the next scan would read them again. Scanned once
+    // more with the format cut behind them, the same targets get the same values.
+    char through[VSCANF_MAX_FORMAT + 1];
+    if (format_through_item(format, converted, through, sizeof through))
+      vyn_vscanf_low(text, &consumed, through, again);
+  }
+  va_end(again);
   if (converted < 1) {
     state->end = 1;
     return -1;

@@ -6,10 +6,12 @@
 #include "fileaccess/names/fnstring_testing.h"
 #include "fileaccess/core/objtype.h"
 #include "fileaccess/core/pfacomp.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfadircache.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/core/pfaops.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "platform/w32/environment.h"
-#include "platform/w32/findfile.h"
 #include "platform/w32/path.h"
 #include "runtime/diag/diag.h"
 #include "runtime/memory/getmem.h"
@@ -701,17 +703,45 @@ int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, in
   return make_family_fullname_low(nullptr, instance, generic, extension, nullptr, out);
 }
 
+namespace {
+
+// The location's text in its normal form into out (VYN_NAME_MAX units): one that ends in
+// a delimiter as it stands, any other (a device, a data-management prefix) as a handle
+// of the location type reads it back. false when it cannot be formed.
+bool normal_location(const VynWchar* location, int location_type, VynWchar* out) {
+  out[0] = 0;
+  std::size_t n = location ? text_length(location) : 0;
+  if (n == 0) return true;
+  if (n >= static_cast<std::size_t>(VYN_NAME_MAX)) return false;
+  if (location[n - 1] == '\\' || location[n - 1] == '/') {
+    std::memcpy(out, location, (n + 1) * sizeof(VynWchar));
+    return true;
+  }
+  char narrow[wstostr_room(VYN_NAME_MAX)];
+  char formed[PFA_NAME_SIZE];
+  VynFile* handle = nullptr;
+  bool made = wstostr_bounded(narrow, sizeof narrow, location) == 0 &&
+              pfa_alloc_vyn_file(&handle) == PFA_E_NO_ERROR &&
+              pfa_put_location(handle, narrow, location_type) == PFA_E_NO_ERROR &&
+              pfa_get_location(handle, formed, nullptr) == PFA_E_NO_ERROR &&
+              strtows_bounded(out, VYN_NAME_MAX, formed) == 0;
+  pfa_free_vyn_file(&handle);
+  return made;
+}
+
+}  // namespace
+
 int vyn_cat_location_name_ext(const VynWchar* location, int location_type,
                               const VynWchar* name, const VynWchar* extension, int version,
                               VynWchar* out) {
-  (void)location_type;
-  if (!out || !name) {
+  VynWchar place[VYN_NAME_MAX];
+  if (!out || !name || !normal_location(location, location_type, place)) {
     if (out) out[0] = 0;
     return 0;
   }
   // name may be out itself: the builder reads it before out is written.
   NameBuilder<VynWchar> full;
-  full.add(location);
+  full.add(place);
   full.add(name);
   if (extension && extension[0]) {
     full.add(u'.');
@@ -938,6 +968,40 @@ void copy_dirent_name(VynWchar* out, const VynDirent* entry) {
 
 int vyn_get_fdlimit() { return 64; }
 
+namespace {
+
+// The entries of the open directory dir into *entries (the filter's directory text
+// is dir_text): 0 at the end of the listing; a read that fails otherwise (a listing that
+// broke off, a name that does not parse) or an arena that is full gives 1.
+int read_entries(VynFile* dir, const VynWchar* dir_text, VynDirFilter filter, void* argument1,
+                 void* argument2, VynDirent*** entries) {
+  VynFile* entry = nullptr;
+  if (pfa_alloc_vyn_file(&entry) != PFA_E_NO_ERROR) return PFA_E_ERROR;
+  int result = PFA_E_NO_ERROR;
+  while ((result = pfa_read_dir(dir, entry)) == PFA_E_NO_ERROR) {
+    char narrow[PFA_NAME_SIZE];
+    VynWchar name[VYN_NAME_MAX + 1];
+    if (pfa_get_file_name(entry, PFA_MASK_NAME | PFA_MASK_EXTENSION | PFA_MASK_VERSION,
+                          narrow) != PFA_E_NO_ERROR ||
+        strtows_bounded(name, VYN_NAME_MAX + 1, narrow) != 0) {
+      result = PFA_E_INVALID_NAME;
+      break;
+    }
+    if (text_length(name) < 74) remove_dir_w_delim(name, 0);
+    if (filter && !filter(dir_text, name, argument1, argument2)) continue;
+    VynDirent* made = create_vyn_dirent_w(name);
+    if (!made) {
+      result = PFA_E_ERROR;
+      break;
+    }
+    xar_append(entries, 1, &made);
+  }
+  pfa_free_vyn_file(&entry);
+  return result == PFA_E_QUIT ? PFA_E_NO_ERROR : PFA_E_ERROR;
+}
+
+}  // namespace
+
 int vyn_scandir(const VynWchar* directory, VynDirent*** list, VynDirFilter filter,
                 VynDirCompare compare, void* argument1, void* argument2) {
   free_vyn_dirent();
@@ -945,41 +1009,27 @@ int vyn_scandir(const VynWchar* directory, VynDirent*** list, VynDirFilter filte
   xar_free(list);
   *list = nullptr;
   if (!directory) return -1;
-  VynWchar dir[VYN_NAME_MAX + 2];
+  VynWchar dir_text[VYN_NAME_MAX + 2];
   if (text_length(directory) >= static_cast<std::size_t>(VYN_NAME_MAX)) return -1;
-  wscpy(dir, directory);
-  add_dir_w_delim(dir, VYN_NAME_MAX, u'\\', 1);
-  VynWchar pattern[VYN_NAME_MAX + 2];
-  wscpy(pattern, dir);
-  wscat(pattern, u"*");
-  w32::WIN32_FIND_DATAW found;
-  w32::HANDLE search = w32::FindFirstFileW(pattern, &found);
-  if (search == w32::INVALID_HANDLE_VALUE) return -1;
-  VynDirent** entries = static_cast<VynDirent**>(xar_alloc(0, sizeof(VynDirent*), 10));
-  bool full = false;
-  do {
-    VynWchar* name = found.cFileName;
-    if (wscmp(name, u".") == 0 || wscmp(name, u"..") == 0) continue;
-    remove_dir_w_delim(name, 0);
-    if (filter && !filter(dir, name, argument1, argument2)) continue;
-    VynDirent* entry = create_vyn_dirent_w(name);
-    if (!entry) {
-      full = true;
-      break;
-    }
-    xar_append(&entries, 1, &entry);
-  } while (w32::FindNextFileW(search, &found));
-  w32::FindClose(search);
-  if (full) {
-    xar_free(&entries);
-    free_vyn_dirent();
+  wscpy(dir_text, directory);
+  add_dir_w_delim(dir_text, VYN_NAME_MAX, u'\\', 1);
+  // A directory that is not there is no empty one.
+  VynFile* dir = pfa_alloc_wdir(dir_text);
+  if (!dir || !pfa_access_quiet(dir, 0) || pfa_open_dir(dir) != PFA_E_NO_ERROR) {
+    pfa_free_vyn_file(&dir);
     return -1;
   }
+  VynDirent** entries = static_cast<VynDirent**>(xar_alloc(0, sizeof(VynDirent*), 10));
+  int read = read_entries(dir, dir_text, filter, argument1, argument2, &entries);
+  pfa_close(dir);
+  pfa_free_vyn_file(&dir);
   int count = xar_count(&entries);
-  if (count == 0) {
+  // A listing that broke off is no listing: the caller would take the names it misses
+  // for files that do not exist.
+  if (read != PFA_E_NO_ERROR || count == 0) {
     xar_free(&entries);
     free_vyn_dirent();
-    return 0;
+    return read != PFA_E_NO_ERROR ? -1 : 0;
   }
   if (compare) sort_pointers(count, compare, reinterpret_cast<void**>(entries));
   *list = entries;

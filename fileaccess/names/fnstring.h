@@ -224,9 +224,12 @@ int make_family_name(const VynWchar* instance, const VynWchar* generic, VynWchar
 // make_family_name with the extension of the object type (none for type -1).
 int make_family_name_w_ext(const VynWchar* instance, const VynWchar* generic, int object_type,
                            VynWchar* out);
-// location, name, "." extension (when not empty) and ".%d" of a nonzero version. name
-// may be out itself. 1; 0 with out empty for a null out or name, or a result of
-// VYN_NAME_MAX characters or more (a version that does not fit is refused too).
+// location, name, "." extension (when not empty) and ".%d" of a nonzero version. A
+// location that ends in '\\' or '/' is copied; any other (a device, a data-management
+// prefix) is written in its normal form, as a handle of location_type (-1 any) reads it
+// back. name may be out itself. 1; 0 with out empty for a null out or name, a location
+// that no handle takes, or a result of VYN_NAME_MAX characters or more (a version that
+// does not fit is refused too).
 int vyn_cat_location_name_ext(const VynWchar* location, int location_type,
                               const VynWchar* name, const VynWchar* extension, int version,
                               VynWchar* out);
@@ -269,10 +272,13 @@ typedef int (*VynDirFilter)(const VynWchar* directory, const VynWchar* name, voi
                             void* argument2);
 typedef int (*VynDirCompare)(const void* a, const void* b);
 
-// Lists directory into *list, a growable array of entry pointers (null when empty),
-// sorted with compare when given: the number of entries. -1 for a null list, a
-// directory that cannot be read, or one whose names outgrow the arena (no listing then).
-// An earlier listing (and a non-null *list) is released first.
+// Lists directory through the file layer (pfa_open_dir, pfa_read_dir: the directory
+// cache and the location apply) into *list, a growable array of entry pointers (null
+// when empty), sorted with compare when given: the number of entries. -1 for a null
+// list, a directory that does not exist or cannot be read, a listing that breaks off
+// (also at an entry the layer cannot name: one whose full name would reach 260
+// characters), or names that outgrow the arena: no listing then. An earlier listing (and
+// a non-null *list) is released first.
 int vyn_scandir(const VynWchar* directory, VynDirent*** list, VynDirFilter filter,
                 VynDirCompare compare, void* argument1, void* argument2);
 // A copy of entry in the arena; null when the arena is full ("allocate_vyn_dirent:

@@ -1,16 +1,25 @@
 #include "fileaccess/names/fnversion.h"
 
+#include <strings.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "fileaccess/core/pfacomp.h"
+#include "fileaccess/core/pfadir.h"
+#include "fileaccess/core/pfafile.h"
+#include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/fnversion_testing.h"
 #include "fileaccess/names/oshelp.h"
+#include "fileaccess/names/pfahandleops.h"
+#include "fileaccess/names/pfascan.h"
+#include "fileaccess/names/pfavers.h"
+#include "fileaccess/names/tempname.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
-#include "platform/w32/findfile.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/arrays.h"
@@ -40,11 +49,6 @@ std::FILE* open_wide(const VynWchar* name, const char* mode) {
   char narrow[NARROW_NAME_ROOM];
   if (!to_narrow(name, narrow)) return nullptr;
   return dci_fopen(narrow, mode);
-}
-
-bool exists_wide(const VynWchar* name) {
-  char narrow[NARROW_NAME_ROOM];
-  return to_narrow(name, narrow) && w32::_access(narrow, 0) == 0;
 }
 
 // The split of a wide name: file part offset and the grammar's split of the file part.
@@ -85,99 +89,24 @@ bool split_narrow(const char* name, NarrowSplit* s) {
   return true;
 }
 
-bool is_digit(VynWchar c) { return c >= '0' && c <= '9'; }
-
-// The version that a directory entry of the file part `part` (n units) stands for: 0
-// for the file itself, the number after "part." (no leading zero, at most 32767), or
-// -1 when the entry is another file.
-int entry_version(const VynWchar* entry, std::size_t n) {
-  if (entry[n] == 0) return 0;
-  if (entry[n] != '.' || !is_digit(entry[n + 1]) || entry[n + 1] == '0') return -1;
-  long value = 0;
-  for (const VynWchar* p = entry + n + 1; *p; ++p) {
-    if (!is_digit(*p)) return -1;
-    value = value * 10 + (*p - '0');
-    if (value > 32767) return -1;
-  }
-  return static_cast<int>(value);
-}
-
-// Calls found(version) for each existing version of the unversioned name, 0 standing
-// for the unversioned file; the name's directory is listed for "name.*".
-template <typename Found>
-void for_each_version(const VynWchar* name, Found found) {
-  if (!name || !name[0]) return;
-  std::size_t length = static_cast<std::size_t>(wslen(name));
-  std::size_t file = file_part_offset(name);
-  std::size_t part = length - file;
-  if (part == 0 || length + 2 >= static_cast<std::size_t>(VYN_NAME_MAX)) return;
-  for (std::size_t i = file; i < length; ++i)
-    if (name[i] == '*' || name[i] == '?') return;
-  VynWchar pattern[VYN_NAME_MAX];
-  wscpy(pattern, name);
-  wscat(pattern, u".*");
-  w32::WIN32_FIND_DATAW data;
-  w32::HANDLE search = w32::FindFirstFileW(pattern, &data);
-  if (search == w32::INVALID_HANDLE_VALUE) return;
-  do {
-    if (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (static_cast<std::size_t>(wslen(data.cFileName)) < part) continue;
-    int version = entry_version(data.cFileName, part);
-    if (version >= 0) found(version);
-  } while (w32::FindNextFileW(search, &data));
-  w32::FindClose(search);
+// The existing versions of the unversioned name (0 standing for the unversioned file),
+// as the file layer lists them: their count, the versions in a new growable int array
+// at *versions (free it); -1 when the name makes no handle or its directory cannot be
+// listed whole.
+int list_versions(const VynWchar* name, int** versions) {
+  *versions = nullptr;
+  VynFile* file = name && name[0] ? pfa_alloc_wfile(name) : nullptr;
+  if (!file) return -1;
+  int count = pfa_get_versions(file, versions);
+  pfa_free_vyn_file(&file);
+  if (count < 0) xar_free(versions);
+  return count;
 }
 
 // name without its version part and with ".n" appended into out: false when that
 // reaches the name limit.
 bool with_version(const VynWchar* name, int version, VynWchar* out) {
   return vyn_cat_location_name(nullptr, -1, name, version, out) == 1;
-}
-
-// The result code of a failed move.
-int move_code(const char* from, const char* to, w32::DWORD flags) {
-  if (w32::MoveFileExA(from, to, flags)) return PFA_E_NO_ERROR;
-  switch (w32::GetLastError()) {
-    case w32::ERROR_FILE_NOT_FOUND:
-    case w32::ERROR_PATH_NOT_FOUND:
-      return PFA_E_NOT_FOUND;
-    case w32::ERROR_ACCESS_DENIED:
-      return PFA_E_NO_ACCESS;
-    default:
-      return PFA_E_ERROR;
-  }
-}
-
-// Deletes what lies in the directory path (a delimiter at its end or not); with
-// itself, the directory too. Symbolic links are removed, never followed. true when all
-// of it went.
-bool delete_tree(const char* path, bool itself) {
-  char dir[NARROW_NAME_ROOM];
-  if (std::snprintf(dir, sizeof dir, "%s", path) >= static_cast<int>(sizeof dir)) return false;
-  remove_dir_delim(dir, 1);
-  w32::DWORD attributes = w32::GetFileAttributesA(dir);
-  if (attributes == w32::INVALID_FILE_ATTRIBUTES ||
-      !(attributes & w32::FILE_ATTRIBUTE_DIRECTORY))
-    return false;
-  char pattern[NARROW_NAME_ROOM + 2];
-  std::snprintf(pattern, sizeof pattern, "%s\\*", dir);
-  bool all = true;
-  w32::WIN32_FIND_DATAA data;
-  w32::HANDLE search = w32::FindFirstFileA(pattern, &data);
-  if (search != w32::INVALID_HANDLE_VALUE) {
-    do {
-      if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
-        continue;
-      char entry[NARROW_NAME_ROOM + w32::MAX_PATH + 2];
-      std::snprintf(entry, sizeof entry, "%s\\%s", dir, data.cFileName);
-      bool directory = (data.dwFileAttributes & w32::FILE_ATTRIBUTE_DIRECTORY) &&
-                       !(data.dwFileAttributes & w32::FILE_ATTRIBUTE_REPARSE_POINT);
-      if (!(directory ? delete_tree(entry, true) : w32::DeleteFileA(entry) != 0)) all = false;
-    } while (w32::FindNextFileA(search, &data));
-    w32::FindClose(search);
-  }
-  if (itself && all) all = w32::RemoveDirectoryA(dir) != 0;
-  return all;
 }
 
 bool regression_name_made;
@@ -298,8 +227,7 @@ int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
   *versions = nullptr;
   if (is_run_mode(9998)) vyn_printf("vyn_get_all_versions(%ws)\n", name);
   int* list = nullptr;
-  for_each_version(name, [&](int v) { xar_alloc_or_append(&list, 1, sizeof(int), 16, &v); });
-  int count = xar_count(&list);
+  int count = list_versions(name, &list);
   if (count > 0) {
     sort_ints(list, count);
     *versions = static_cast<std::int16_t*>(xar_alloc(count, sizeof(std::int16_t), 2));
@@ -311,15 +239,21 @@ int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
 }
 
 int vyn_get_highest_version_low(const VynWchar* name, VynFile* file, int directory_hint) {
-  (void)file;
-  (void)directory_hint;
   if (is_run_mode(9998)) vyn_printf("vyn_get_highest_version_low(%ws)\n", name);
-  int highest = -1;
-  for_each_version(name, [&](int v) {
-    if (v > highest) highest = v;
-  });
-  if (highest < 0) return 0;
-  return highest == 0 ? 1 : highest;
+  if (!name || !name[0]) return 0;
+  int found = 0;
+  int result = PFA_E_NOT_VALID;
+  if (file) {
+    // The name is looked for in the directory the handle names.
+    char narrow[NARROW_NAME_ROOM];
+    if (to_narrow(name + file_part_offset(name), narrow))
+      result = pfa_get_file_vers_low(file, narrow, PFA_RULE_HIGHEST, &found, directory_hint, 1);
+  } else if (VynFile* named = pfa_alloc_wfile(name)) {
+    result = pfa_get_file_vers(named, PFA_RULE_HIGHEST, &found);
+    pfa_free_vyn_file(&named);
+  }
+  if (result != PFA_E_NO_ERROR) return 0;
+  return found == 0 ? 1 : found;
 }
 
 int vyn_get_highest_version(const VynWchar* name) {
@@ -428,44 +362,121 @@ int get_path_name_ext(const VynWchar* full, VynWchar* path, VynWchar* name,
 // ---- Renaming and deleting
 
 int rename_even_if_exists(const char* from, const char* to) {
-  if (!from || !to) return PFA_E_INVALID_INPUT;
-  return move_code(from, to, w32::MOVEFILE_REPLACE_EXISTING);
+  VynFile* source = from ? pfa_alloc_file(from) : nullptr;
+  VynFile* target = to ? pfa_alloc_file(to) : nullptr;
+  int result = PFA_E_INVALID_INPUT;
+  // A directory under the target name is not replaced, and the file does not go into it.
+  if (source && target) result = pfa_is_dir(target) ? PFA_E_EXIST : pfa_move_file(source, target);
+  pfa_free_vyn_file(&source);
+  pfa_free_vyn_file(&target);
+  return result;
 }
+
+namespace {
+
+// Moves source to the free name target. A directory that stands at target after all (made
+// meanwhile, or one whose check failed) would take the source inside it: the source is
+// then moved back and the result is 12.
+int move_dir_to(VynFile* source, VynFile* target) {
+  VynFile* place = pfa_make_copy(target);
+  if (!place) return PFA_E_OUT_OF_MEMORY;
+  int result = pfa_move_dir(source, place);
+  char wanted[NARROW_NAME_ROOM];
+  char moved[NARROW_NAME_ROOM];
+  if (result == PFA_E_NO_ERROR &&
+      (pfa_get_full_name(target, wanted) != PFA_E_NO_ERROR ||
+       pfa_get_full_name(place, moved) != PFA_E_NO_ERROR || strcasecmp(wanted, moved) != 0)) {
+    VynFile* back = pfa_make_copy(source);
+    if (back) pfa_move_dir(place, back);
+    pfa_free_vyn_file(&back);
+    result = PFA_E_EXIST;
+  }
+  pfa_free_vyn_file(&place);
+  return result;
+}
+
+// A fresh name beside the directory dir, from the temporary-name service, as a
+// directory handle into *out: 0, else the failure.
+int name_beside_dir(const VynFile* dir, VynFile** out) {
+  *out = nullptr;
+  VynFile* parent = nullptr;
+  if (pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) return PFA_E_OUT_OF_MEMORY;
+  char where[NARROW_NAME_ROOM];
+  char name[NARROW_NAME_ROOM];
+  int result = pfa_make_parent(dir, parent);
+  if (result == PFA_E_NO_ERROR && pfa_get_full_name(parent, where) != PFA_E_NO_ERROR)
+    result = PFA_E_INVALID_NAME;
+  if (result == PFA_E_NO_ERROR &&
+      (!vyn_temp_fname_in(where, "vyn", name) || !(*out = pfa_alloc_dir(name))))
+    result = PFA_E_ERROR;
+  pfa_free_vyn_file(&parent);
+  return result;
+}
+
+// Moves source over the existing directory target. The old target is checked first
+// (every entry must be writable, else 7 and nothing moves), then moved aside under a
+// fresh name; the source takes its place (when that fails the old target comes back),
+// and only then is the old target deleted. A deletion that fails after that leaves the
+// move in place and what is left of the old target under the name beside it: the result
+// is the deletion's failure.
+int replace_dir(VynFile* source, VynFile* target) {
+  int result = pfa_check_dir_deletable(target);
+  VynFile* aside = nullptr;
+  if (result == PFA_E_NO_ERROR) result = name_beside_dir(target, &aside);
+  VynFile* moved_aside = nullptr;
+  if (result == PFA_E_NO_ERROR) {
+    moved_aside = pfa_make_copy(aside);
+    VynFile* old_target = pfa_make_copy(target);
+    result = moved_aside && old_target ? pfa_move_dir(old_target, moved_aside) : PFA_E_OUT_OF_MEMORY;
+    pfa_free_vyn_file(&old_target);
+  }
+  if (result == PFA_E_NO_ERROR) {
+    result = move_dir_to(source, target);
+    if (result != PFA_E_NO_ERROR) {
+      VynFile* back = pfa_make_copy(target);
+      if (back) pfa_move_dir(aside, back);
+      pfa_free_vyn_file(&back);
+    } else {
+      result = pfa_delete_dir(aside, 1, 0);
+    }
+  }
+  pfa_free_vyn_file(&aside);
+  pfa_free_vyn_file(&moved_aside);
+  return result;
+}
+
+}  // namespace
+
 
 int rename_dir_even_if_exists(const char* from, const char* to) {
-  if (!from || !to) return PFA_E_INVALID_INPUT;
-  char target[NARROW_NAME_ROOM];
-  if (std::snprintf(target, sizeof target, "%s", to) >= static_cast<int>(sizeof target))
-    return PFA_E_INVALID_NAME;
-  remove_dir_delim(target, 1);
-  if (w32::GetFileAttributesA(target) == w32::INVALID_FILE_ATTRIBUTES)
-    return move_code(from, to, 0);
-  // The old target stays, under a free name beside it, until the move has succeeded.
-  char aside[NARROW_NAME_ROOM + 16];
-  for (int i = 0;; ++i) {
-    std::snprintf(aside, sizeof aside, "%s.~%d", target, i);
-    if (w32::GetFileAttributesA(aside) == w32::INVALID_FILE_ATTRIBUTES) break;
-    if (i == 9999) return PFA_E_EXIST;
-  }
-  int code = move_code(target, aside, 0);
-  if (code != PFA_E_NO_ERROR) return code;
-  code = move_code(from, target, 0);
-  if (code != PFA_E_NO_ERROR) {
-    move_code(aside, target, 0);
-    return code;
-  }
-  delete_tree(aside, true);
-  return PFA_E_NO_ERROR;
+  VynFile* source = from ? pfa_alloc_dir(from) : nullptr;
+  VynFile* target = to ? pfa_alloc_dir(to) : nullptr;
+  int result = PFA_E_INVALID_INPUT;
+  if (source && target)
+    result = pfa_access_quiet(target, 0) ? replace_dir(source, target) : move_dir_to(source, target);
+  pfa_free_vyn_file(&source);
+  pfa_free_vyn_file(&target);
+  return result;
 }
 
-int delete_directory(const char* name, int flag) {
-  (void)flag;
-  return name && delete_tree(name, true) ? 1 : 0;
+namespace {
+
+// Deletes the directory name (itself too, or only what it holds) through a directory
+// handle: 1 when done.
+int delete_dir_named(const char* name, int force, bool itself) {
+  VynFile* dir = name ? pfa_alloc_dir(name) : nullptr;
+  if (!dir) return 0;
+  int result = itself ? pfa_delete_dir(dir, 1, force) : pfa_delete_dir_contents(dir, force);
+  pfa_dispose(&dir);
+  return result == PFA_E_NO_ERROR ? 1 : 0;
 }
+
+}  // namespace
+
+int delete_directory(const char* name, int flag) { return delete_dir_named(name, flag, true); }
 
 int delete_directory_contents(const char* name, int flag) {
-  (void)flag;
-  return name && delete_tree(name, false) ? 1 : 0;
+  return delete_dir_named(name, flag, false);
 }
 
 int delete_directory_ws(const VynWchar* name, int flag) {
@@ -502,21 +513,28 @@ int file_rename(const VynWchar* from, const VynWchar* to) {
   std::memcpy(target, to, m * sizeof(VynWchar));
   target[m] = 0;
   strip_version_from_fname(target, target);
-  int highest = vyn_get_highest_version(base);
-  if (highest == 0) return 0;
-  for (int version = 1; version <= highest; ++version) {
+  // Every version the listing holds is renamed; a listing that broke off renames
+  // nothing, since the versions it missed would stay behind.
+  int* versions = nullptr;
+  int count = list_versions(base, &versions);
+  if (count > 0) sort_ints(versions, count);
+  bool has_one = false;
+  for (int i = 0; i < count; ++i) has_one = has_one || versions[i] == 1;
+  bool renamed = count > 0;
+  for (int i = 0; renamed && i < count; ++i) {
+    // The unversioned file becomes version 1, unless a version 1 exists of its own.
+    int version = versions[i] == 0 ? 1 : versions[i];
+    if (versions[i] == 0 && has_one) continue;
     VynWchar source[VYN_NAME_MAX];
-    VynWchar renamed[VYN_NAME_MAX];
-    if (!with_version(base, version, source) || !with_version(target, version, renamed))
-      return 0;
-    if (!exists_wide(source)) {
-      if (version != 1 || !exists_wide(base)) continue;
-      wscpy(source, base);
-    }
-    if (!to_narrow(source, narrow_from) || !to_narrow(renamed, narrow_to)) return 0;
-    if (rename_even_if_exists(narrow_from, narrow_to) != PFA_E_NO_ERROR) return 0;
+    VynWchar moved[VYN_NAME_MAX];
+    if (versions[i] == 0) wscpy(source, base);
+    renamed = (versions[i] == 0 || with_version(base, version, source)) &&
+              with_version(target, version, moved) && to_narrow(source, narrow_from) &&
+              to_narrow(moved, narrow_to) &&
+              rename_even_if_exists(narrow_from, narrow_to) == PFA_E_NO_ERROR;
   }
-  return 1;
+  xar_free(&versions);
+  return renamed ? 1 : 0;
 }
 
 // ---- Per-user registry store

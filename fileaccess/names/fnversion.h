@@ -40,11 +40,13 @@ int cnvrt_filenm_only_to_lower(const VynWchar* in, VynWchar* out);
 
 // The existing versions of the unversioned name, ascending, in a new growable array of
 // int16_t (free it) in *versions, the unversioned file counted as 1: their count. Null
-// and 0 when there is none.
+// and 0 when there is none, null and -1 when the directory cannot be listed whole.
 int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions);
 // The highest existing version of the unversioned name, 1 for an unversioned file
-// alone, 0 when none exists. The handle and the directory hint are accepted for the
-// callers' sake; the lookup lists the name's directory.
+// alone, 0 when none exists or the lookup fails. Without a handle the name's own
+// directory is asked (pfa_get_file_vers); with one, the name's file part is looked for
+// in the directory the handle names, the hint passed on as the lookup's object type
+// (pfa_get_file_vers_low; -2 is the plain lookup).
 int vyn_get_highest_version_low(const VynWchar* name, VynFile* file, int directory_hint);
 int vyn_get_highest_version(const VynWchar* name);
 int vyn_file_highest_version(const char* name);
@@ -76,17 +78,25 @@ int get_path_name_ext(const VynWchar* full, VynWchar* path, VynWchar* name,
 // ---- Renaming and deleting
 
 // Renames from to to: 1 on success. A from whose version part is ".*" renames every
-// existing version n (1 also from the unversioned file) to to with version n, stopping
-// at the first failure (0). Names of 257 characters or more are refused with a message.
+// version the directory's listing holds, n to to with version n (the unversioned file
+// to version 1 when there is no version 1), stopping at the first failure (0); a
+// listing that cannot be read whole renames nothing (0). Names of 257 characters or
+// more are refused with a message.
 int file_rename(const VynWchar* from, const VynWchar* to);
-// Moves a file, replacing an existing target: 0, or a PFA_E_ code (9 for a null name).
+// Moves a file (pfa_move_file), replacing an existing file under the target name: 0, or
+// a PFA_E_ code (9 for a null name, 12 when a directory has the target name).
 int rename_even_if_exists(const char* from, const char* to);
-// Moves a directory over an existing one: the target is moved aside, the directory
-// moved, and only then the old target deleted; on failure the target is moved back.
-// 0, or a PFA_E_ code (9 for a null name).
+// Moves a directory to to, over an existing directory there: the old tree is checked
+// first (7 and nothing moves when an entry of it cannot be written), moved aside under a
+// fresh name, the directory moved (when that fails the old tree comes back), and only
+// then the old tree deleted. 0; else a PFA_E_ code (9 for a null name). When the old
+// tree cannot all be deleted after the move, the move stands, what is left of the old
+// tree stays beside it, and the result is the deletion's failure.
 int rename_dir_even_if_exists(const char* from, const char* to);
-// Deletes a directory with its contents, or only its contents: 1 on success. The flag
-// is accepted for the callers' sake.
+// Deletes a directory with its contents, or only its contents, through the file layer
+// (pfa_delete_dir): 1 on success. The whole tree is checked first; an entry that cannot
+// be written stops the delete before anything goes (0), unless flag (force) is set, which
+// makes such entries writable first.
 int delete_directory(const char* name, int flag);
 int delete_directory_contents(const char* name, int flag);
 int delete_directory_ws(const VynWchar* name, int flag);

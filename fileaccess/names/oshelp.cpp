@@ -1,19 +1,19 @@
 #include "fileaccess/names/oshelp.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstring>
 
 #include "fileaccess/backends/ntlangwrap.h"
 #include "fileaccess/backends/pfamodel.h"
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfacomp.h"
 #include "fileaccess/core/pfadir.h"
 #include "fileaccess/core/pfadircache.h"
+#include "fileaccess/core/pfafile.h"
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/fnversion.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/oshelp_testing.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
@@ -29,6 +29,7 @@ namespace vek {
 namespace {
 
 int input_mode;
+int order_check;
 
 constexpr w32::LONG REG_OK = static_cast<w32::LONG>(w32::ERROR_SUCCESS);
 constexpr int DWORD_BYTES = 4;
@@ -61,6 +62,11 @@ int set_value(w32::HKEY root, const char* key, const char* value_name, w32::DWOR
 }  // namespace
 
 int get_input_mode() { return input_mode; }
+
+int set_view_only_order_check(int on) {
+  order_check = on;
+  return on;
+}
 
 int set_input_mode(int mode) {
   input_mode = mode;
@@ -176,14 +182,6 @@ int access_wide(const VynWchar* name, int mode) {
 
 bool is_blank_w(VynWchar c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// The version of a name by the file-name grammar: its numeric version text, or 0.
-int version_of(const VynWchar* name) {
-  VynWchar version[VYN_NAME_MAX + 1];
-  get_path_name_ext_ver(name, nullptr, nullptr, nullptr, version);
-  if (!version[0]) return 0;
-  return watoi(version);
-}
-
 // The rule shared by the three deletes: lower-case file part or not, and exact (the
 // file as named) or the highest existing version of an unversioned name.
 int delete_by_name(const VynWchar* name, bool lower_case, bool exact) {
@@ -211,14 +209,17 @@ int delete_by_name(const VynWchar* name, bool lower_case, bool exact) {
 }  // namespace
 
 int spg_copy_file(const VynWchar* source, const VynWchar* target) {
-  if (!source || !target || wslen(source) >= VYN_NAME_MAX) return 0;
-  VynWchar from[VYN_NAME_MAX];
-  wscpy(from, source);
-  if (version_of(from) == 1 && access_wide(from, 0) != 0) strip_version_from_fname(from, from);
-  char a[NARROW_ROOM];
-  char b[NARROW_ROOM];
-  if (!narrow_of(from, a) || !narrow_of(target, b)) return 0;
-  return w32::CopyFileA(a, b, 0) ? 1 : 0;
+  VynFile* from = source ? pfa_alloc_wfile(source) : nullptr;
+  VynFile* to = target ? pfa_alloc_wfile(target) : nullptr;
+  int copied = 0;
+  if (from && to) {
+    // Version 1 that does not exist: the unversioned file.
+    if (pfa_get_version(from) == 1 && !pfa_access_quiet(from, 0)) pfa_put_version(from, 0);
+    copied = pfa_copy_file(from, PFA_RULE_AS_NAMED, to, PFA_RULE_AS_NAMED) == PFA_E_NO_ERROR;
+  }
+  pfa_free_vyn_file(&from);
+  pfa_free_vyn_file(&to);
+  return copied;
 }
 
 int delete_file(const VynWchar* name) {
@@ -371,10 +372,17 @@ int is_path_absolute(const VynWchar* path) {
 int vyn_is_directory(const VynWchar* name) { return get_file_stat(name) == 1 ? 1 : 0; }
 
 int get_file_stat(const VynWchar* name) {
-  if (!name) return -1;
-  w32::DWORD attributes = w32::GetFileAttributesW(name);
-  if (attributes == w32::INVALID_FILE_ATTRIBUTES) return -1;
-  return (attributes & w32::FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
+  VynFile* file = name ? pfa_alloc_wfile(name) : nullptr;
+  if (!file) return -1;
+  int kind = -1;
+  int mode = 0;
+  // What cannot be asked is not guessed: a name whose mode cannot be read gives -1 too.
+  if (pfa_access_mixed_case(file, 0, 0)) {
+    if (pfa_is_dir(file)) kind = 1;
+    else if (pfa_get_mode(file, &mode) == PFA_E_NO_ERROR) kind = (mode & PFA_MODE_DIRECTORY) ? 1 : 2;
+  }
+  pfa_free_vyn_file(&file);
+  return kind;
 }
 
 int vyn_is_local_directory(const VynWchar* path, const VynWchar* name) {
@@ -399,34 +407,37 @@ int make_dir(const VynWchar* directory, int keep_parent_writable) {
   VynWchar name[VYN_NAME_MAX];
   wscpy(name, directory);
   add_dir_w_delim(name, VYN_NAME_MAX, u'\\', 0);
-  char path[w32::W32_PATH_CAPACITY];
-  if (!w32::w32_resolve_path_w(name, path, sizeof path)) return 0;
-  std::size_t n = std::strlen(path);
-  while (n > 1 && path[n - 1] == '/') path[--n] = '\0';
-  // The parent: what lies before the last '/'; the root has none.
-  char parent[w32::W32_PATH_CAPACITY];
-  std::memcpy(parent, path, n + 1);
-  char* slash = std::strrchr(parent, '/');
-  bool has_parent = slash && n > 1;
-  struct stat parent_stat {};
-  mode_t parent_mode = 0;
-  bool made_writable = false;
-  if (has_parent) {
-    if (slash == parent) slash[1] = '\0';
-    else *slash = '\0';
-    if (::stat(parent, &parent_stat) != 0) return 0;
-    parent_mode = parent_stat.st_mode & 0777;
-    if (!(parent_mode & 0200) && keep_parent_writable) {
-      made_writable = ::chmod(parent, parent_mode | 0200) == 0;
-    }
+  VynFile* dir = pfa_alloc_wfile(name);
+  VynFile* parent = nullptr;
+  if (!dir || pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) {
+    pfa_free_vyn_file(&dir);
+    return 0;
   }
-  int result = ::mkdir(path, 0777) == 0 ? 1 : 0;
-  if (result && has_parent) {
-    if (::chown(path, parent_stat.st_uid, parent_stat.st_gid) != 0) result = -1;
-    ::chmod(path, parent_mode);
+  int parent_mode = 0;
+  char owner[PFA_OWNER_SIZE] = "";
+  char group[PFA_OWNER_SIZE] = "";
+  bool owners_known = false;
+  bool made_writable = false;
+  // A parent whose mode cannot be read has nothing to hand on: nothing is made.
+  int found = pfa_make_parent(dir, parent);
+  bool has_parent = found != PFA_E_ROOT_DIR;
+  bool ready = !has_parent || (found == PFA_E_NO_ERROR &&
+                               pfa_get_mode(parent, &parent_mode) == PFA_E_NO_ERROR);
+  if (ready && has_parent) {
+    parent_mode &= 0777;
+    owners_known = pfa_get_owners(parent, owner, group, nullptr) == PFA_E_NO_ERROR;
+    if (!(parent_mode & 0200) && keep_parent_writable)
+      made_writable = pfa_chmod(parent, parent_mode | 0200) == PFA_E_NO_ERROR;
+  }
+  int result = ready && pfa_make_dir(dir) <= 0 ? 1 : 0;
+  if (result == 1 && has_parent) {
+    if (!owners_known || pfa_chown(dir, owner, group) != PFA_E_NO_ERROR) result = -1;
+    pfa_chmod(dir, parent_mode);
   }
   // The parent gets its own mode back whether or not the directory was made.
-  if (made_writable) ::chmod(parent, parent_mode);
+  if (made_writable) pfa_chmod(parent, parent_mode);
+  pfa_free_vyn_file(&dir);
+  pfa_free_vyn_file(&parent);
   return result;
 }
 
@@ -614,6 +625,7 @@ int valid_image_type(int image_class, int object_type) {
 
 void oshelp_testing_reset() {
   input_mode = 0;
+  order_check = 0;
   for (VynFile*& h : filepath_handles) h = nullptr;
 }
 

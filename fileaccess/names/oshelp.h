@@ -12,6 +12,8 @@ namespace vek {
 // The process-wide input mode, 0 at start.
 int get_input_mode();
 int set_input_mode(int mode);
+// The process-wide view-only order-check flag, 0 at start: stores on and returns it.
+int set_view_only_order_check(int on);
 
 // fopen that keeps the directory cache up to date for the files it creates.
 std::FILE* dci_fopen(const char* name, const char* mode);
@@ -98,7 +100,9 @@ int os_convert_path(const VynWchar* in, VynWchar* out);
 int is_path_absolute(const VynWchar* path);
 // 1 when name is a directory.
 int vyn_is_directory(const VynWchar* name);
-// -1 when name does not exist, 1 for a directory, 2 for anything else.
+// Asked of a handle made from name: -1 when no handle can be made, the file does not
+// exist (its case not kept) or its mode cannot be read, 1 for a directory, 2 for
+// anything else.
 int get_file_stat(const VynWchar* name);
 // vyn_is_directory of path and name joined as vyn_cat_full_path_name joins them.
 int vyn_is_local_directory(const VynWchar* path, const VynWchar* name);

@@ -15,9 +15,13 @@ int pfa_access_mixed_case(VynFile* file, int mode, int lower);
 // pfa_access with the system's critical-error boxes off.
 int pfa_access_quiet(VynFile* file, int mode);
 int pfa_get_file_time(VynFile* file, void* access, void* modification, void* change);
+// The mode: permission bits, with PFA_MODE_DIRECTORY for a directory.
 int pfa_get_mode(VynFile* file, int* mode);
+constexpr int PFA_MODE_DIRECTORY = 0x4000;
 // The size as a 64-bit count.
 int pfa_get_file_size(VynFile* file, long long* size);
+// Owner and group names into buffers of PFA_OWNER_SIZE bytes (each may be null).
+constexpr int PFA_OWNER_SIZE = 32;
 int pfa_get_owners(VynFile* file, char* owner, char* group, char* owner2);
 int pfa_chmod(VynFile* file, int mode);
 int pfa_chown(VynFile* file, const char* owner, const char* group);

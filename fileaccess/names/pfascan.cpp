@@ -220,8 +220,10 @@ int version_after(const char* rest) {
   return std::atoi(rest + 1);
 }
 
-int vers_filter(const char* entry, void* data, int) {
+int vers_filter(const char* entry, void* data, int is_directory) {
   auto* search = static_cast<VersionSearch*>(data);
+  // A directory is never a version of a file, whatever its name.
+  if (is_directory) return 1;
   int exact = -1, other = -1;
   if (std::strncmp(entry, search->name, static_cast<std::size_t>(search->length)) == 0)
     exact = version_after(entry + search->length);
@@ -348,12 +350,16 @@ int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subs
   if (!dir_contents) dir_contents = static_cast<VynFile**>(xar_alloc(0, sizeof(VynFile*), 16));
   ScanData data{filter, flags, 0};
   bool merge = filter && filter->any_version == 1;
+  int read = PFA_E_NO_ERROR;
   for (;;) {
     VynFile* entry = new_record();
-    if (!entry) break;
-    if (pfaloc_call_FLPPPI(dir, PfaDirReadNext, entry,
-                           reinterpret_cast<void*>(&scandir_file_filter), &data, 1) !=
-        PFA_E_NO_ERROR) {
+    if (!entry) {
+      read = PFA_E_OUT_OF_MEMORY;
+      break;
+    }
+    read = pfaloc_call_FLPPPI(dir, PfaDirReadNext, entry,
+                              reinterpret_cast<void*>(&scandir_file_filter), &data, 1);
+    if (read != PFA_E_NO_ERROR) {
       pfa_cleanup(entry);
       rlsmem(entry);
       break;
@@ -366,6 +372,12 @@ int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subs
                      static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(entry)));
   }
   if (!(flags & PFA_SCAN_KEEP_OPEN)) pfa_close(dir);
+  // A listing that broke off (an entry that does not parse, no memory) is no listing:
+  // its caller would take the entries it misses for files that do not exist.
+  if (read != PFA_E_QUIT) {
+    free_previous_scan();
+    return read > 0 ? read : PFA_E_ERROR;
+  }
 
   if ((flags & PFA_SCAN_SORTED) || merge) {
     // Equal entries are merged (the first read keeps the highest version) or, listed
@@ -460,7 +472,7 @@ int pfa_search_file_versions(VynFile* dir, const char* name, PfaVersionCallback 
   if (!pfa_is_valid(dir) || !name || !callback) return PFA_E_INVALID_INPUT;
   VersionSearch search{static_cast<int>(std::strlen(name)), name, callback, data};
   return pfaloc_call_FLPPPI(dir, PfaDirReadNext, nullptr, reinterpret_cast<void*>(&vers_filter),
-                            &search, 0);
+                            &search, 1);
 }
 
 void take_max_vers(int exact, int other_case, void* data) {

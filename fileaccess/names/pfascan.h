@@ -35,7 +35,9 @@ int string_to_Pfa_Scan_Filter(const char* text, int any_version, int version,
 void pfa_clean_scan_filter(Pfa_Scan_Filter* filter);
 
 // Lists the directory: *count entries in *list, records valid until the next scan. 0;
-// 9 for null outs, 3 when the directory cannot be opened.
+// 9 for null outs, 3 when the directory cannot be opened; a listing that breaks off
+// gives the read's failure (4 for an entry whose name does not parse, 16 without
+// memory) and no entries.
 int pfa_scandir_low(VynFile* dir, int flags, Pfa_Scan_Filter* filter, void* subset, int* count,
                     VynFile*** list);
 int pfa_scandir(VynFile* dir, int flags, Pfa_Scan_Filter* filter, int* count, VynFile*** list);
@@ -66,7 +68,8 @@ void sort_pfa_ptrs(VynFile** list, int count);
 // and of one named so in another case (-1 when the entry is not the name, 0 for the name
 // without a version).
 typedef void (*PfaVersionCallback)(int exact, int other_case, void* data);
-// Offers every entry of the open directory to the callback: the location's answer.
+// Offers every entry of the open directory that is not a directory to the callback: the
+// location's answer.
 int pfa_search_file_versions(VynFile* dir, const char* name, PfaVersionCallback callback,
                              void* data);
 // The callbacks: the largest of each kind (int[2], both starting at -1); every version

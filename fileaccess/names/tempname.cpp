@@ -1,5 +1,7 @@
 #include "fileaccess/names/tempname.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +9,7 @@
 
 #include "fileaccess/names/fnversion.h"
 #include "platform/w32/crt.h"
+#include "platform/w32/environment.h"
 #include "runtime/diag/diag.h"
 #include "runtime/system/sysinfo.h"
 #include "runtime/text/strutil.h"
@@ -71,6 +74,18 @@ int vyn_temp_fname_str(const char* directory, const char* prefix, char* out) {
   }
   if (swapped) vyn_putenv(("TMP=" + saved).c_str());
   return found;
+}
+
+int vyn_temp_fname_in(const char* directory, const char* prefix, char* out) {
+  if (!directory || !out) return 0;
+  // The service names its directory in full, as GetFullPathName gives it.
+  char expected[NAME_SIZE];
+  w32::DWORD length = w32::GetFullPathNameA(directory, sizeof expected, expected, nullptr);
+  if (length == 0 || length >= sizeof expected) return 0;
+  while (length > 0 && (expected[length - 1] == '\\' || expected[length - 1] == '/')) --length;
+  if (!vyn_temp_fname_str(directory, prefix, out)) return 0;
+  bool inside = strncasecmp(out, expected, length) == 0 && (out[length] == '\\' || out[length] == '/');
+  return inside ? 1 : 0;
 }
 
 int vyn_temp_fname(const VynWchar* directory, const VynWchar* prefix,

@@ -13,6 +13,9 @@ namespace vek {
 // stands in TMP for the time of the search. 1, or 0 for a null out or when no name was
 // found in 1024 tries.
 int vyn_temp_fname_str(const char* directory, const char* prefix, char* out);
+// vyn_temp_fname_str in directory, taking only a name that lies in it (the search falls
+// back on another place when the directory cannot be used): 1, else 0.
+int vyn_temp_fname_in(const char* directory, const char* prefix, char* out);
 // The wide form, with the extension appended (".tmp" when null). 0 also when a directory
 // was given and the name does not begin with it.
 int vyn_temp_fname(const VynWchar* directory, const VynWchar* prefix,

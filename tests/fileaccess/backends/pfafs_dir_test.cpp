@@ -99,6 +99,23 @@ class PfaFsDirTest : public yrltest::FileaccessTest {
   yrltest::TempDir dir;
 };
 
+// A scan that meets an entry it cannot make a handle of (a name too long for a full
+// name) gives no list, never the entries read before it as the whole directory.
+TEST_F(PfaFsDirTest, AScanThatBreaksOffGivesNoList) {
+  yrltest::TempDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) yrltest::write_file(dir.file(name), "");
+  yrltest::write_file(dir.file(std::string(259 - dir.path().size(), 'z')), "");
+  vek::VynFile* d = vek::pfa_alloc_dir(dir.path().c_str());
+  int count = -1;
+  vek::VynFile** list = nullptr;
+  EXPECT_EQ(vek::pfa_scandir(d, vek::PFA_SCAN_FILES, nullptr, &count, &list),
+            vek::PFA_E_INVALID_NAME);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_FALSE(vek::pfa_file_is_open(d));
+  vek::pfa_free_vyn_file(&d);
+}
+
 TEST_F(PfaFsDirTest, TheDriveListHonoursTheNoDrivesPolicy) {
   yrltest::TempDir d, e;
   ASSERT_TRUE(w32::w32_set_drive('D', d.path().c_str()));

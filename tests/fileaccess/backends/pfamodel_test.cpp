@@ -20,6 +20,7 @@
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/volume.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
 #include "tests/support/console_capture.h"
@@ -250,11 +251,112 @@ TEST_F(ModelFiles, FailedRepairLeavesNoTargetAndTheSourceWhole) {
   ASSERT_TRUE(w32::fault_testing_short_write("WriteFile", 2, 0));
   yrltest::ConsoleCapture console;
   vek::VynFile* handle = vek::pfa_alloc_file(source.c_str());
-  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0), 1);
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0), 0);
   vek::pfa_free_vyn_file(&handle);
   EXPECT_EQ(get("m.prt.3"), text);
   EXPECT_FALSE(exists("m.prt.4"));
   EXPECT_NE(console.err().find("...conversion failed\n"), std::string::npos);
+}
+
+// The test reads the head lines and puts the file back at its start: when that fails the
+// copy would start behind them, and the version it replaces must stay.
+TEST_F(ModelFiles, ARepairThatCannotRewindKeepsTheSource) {
+  std::string text = std::string(kHead) + "\r\n#Mavrel x\r\nbody\r\n";
+  put("m.prt.3", text);
+  yrltest::ConsoleCapture console;
+  ASSERT_TRUE(w32::fault_testing_fail_calls("SetFilePointer", 1, 1 << 30, w32::ERROR_ACCESS_DENIED));
+  vek::VynFile* handle = vek::pfa_alloc_file(dir_.file("m.prt.3").c_str());
+  EXPECT_EQ(vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0), 0);
+  vek::pfa_free_vyn_file(&handle);
+  w32::fault_testing_reset();
+  EXPECT_EQ(get("m.prt.3"), text);
+  EXPECT_FALSE(exists("m.prt.4"));
+  int status = 0;
+  ASSERT_TRUE(w32::fault_testing_fail_calls("SetFilePointer", 1, 1 << 30, w32::ERROR_ACCESS_DENIED));
+  EXPECT_EQ(vek::vyn_fix_dossed_file(dir_.file("m.prt.3").c_str(), dir_.file("m.prt.3").c_str(),
+                                     &status, nullptr),
+            0);
+  w32::fault_testing_reset();
+  EXPECT_NE(status, 0);
+  EXPECT_FALSE(exists("m.prt.4"));
+}
+
+struct NestedRepair {
+  std::string source;
+  int converted;
+};
+
+void repair_nested(void* data) {
+  auto* nested = static_cast<NestedRepair*>(data);
+  int status = 0;
+  nested->converted =
+      vek::vyn_fix_dossed_file(nested->source.c_str(), nested->source.c_str(), &status, nullptr);
+}
+
+// A repair that runs while another is writing (here from inside the system call the
+// first makes) does not disturb it: each copy has blocks of its own.
+TEST_F(ModelFiles, RepairsMayRunInsideOneAnother) {
+  std::string outer = std::string(kHead) + "\r\n#Mavrel x\r\n";
+  std::string inner = outer;
+  while (outer.size() < 30000) outer += "outer line of the model\r\n";
+  while (inner.size() < 30000) inner += "inner\r\n";
+  put("a.prt.1", outer);
+  put("b.prt.1", inner);
+  NestedRepair nested{dir_.file("b.prt.1"), -1};
+  ASSERT_TRUE(w32::fault_testing_hook_call("WriteFile", 1, repair_nested, &nested));
+  int status = 0;
+  EXPECT_EQ(vek::vyn_fix_dossed_file(dir_.file("a.prt.1").c_str(), dir_.file("a.prt.1").c_str(),
+                                     &status, nullptr),
+            1);
+  w32::fault_testing_reset();
+  EXPECT_EQ(nested.converted, 1);
+  EXPECT_TRUE(get("a.prt.2") == without_dos(outer));
+  EXPECT_TRUE(get("b.prt.2") == without_dos(inner));
+}
+
+// The repair of one file, swept: every call failing in turn, cut short, or the file
+// gone. Whatever fails, each version is whole or absent, one of them stands, and a
+// success has replaced the old version with the repaired one.
+TEST_F(ModelFiles, RepairSweepLosesNothing) {
+  std::string text = std::string(kHead) + "\r\n#Mavrel x\r\n";
+  while (text.size() < 40000) text += "line of the model\r\n";
+  yrltest::SweepOp op;
+  op.label = "repair m.prt.3";
+  op.setup = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+      std::filesystem::remove_all(e.path());
+    put("m.prt.3", text);
+  };
+  op.run = [&] {
+    vek::VynFile* handle = vek::pfa_alloc_file(dir_.file("m.prt.3").c_str());
+    int done = vek::vyn_fix_dossed_pfa_dirs(handle, 0, 0);
+    vek::pfa_free_vyn_file(&handle);
+    return done == 1 ? 0 : 1;
+  };
+  op.vanishing = [&] { return dir_.file("m.prt.3"); };
+  op.short_bytes = 100;
+  op.check = [&](const yrltest::SweepRun& run) {
+    if (exists("m.prt.3")) { EXPECT_TRUE(get("m.prt.3") == text) << run.why << ": source changed"; }
+    if (exists("m.prt.4")) {
+      EXPECT_TRUE(get("m.prt.4") == without_dos(text)) << run.why << ": repair not whole";
+    }
+    if (run.result == 0) {
+      EXPECT_TRUE(exists("m.prt.4")) << run.why;
+      EXPECT_FALSE(exists("m.prt.3")) << run.why;
+    } else if (run.fault != yrltest::SweepFault::vanished) {
+      EXPECT_TRUE(exists("m.prt.3") || exists("m.prt.4")) << run.why << ": lost";
+    }
+    // A source gone before its next version was looked up has its repair as version 1.
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
+      std::string name = e.path().filename().string();
+      bool expected = name == "m.prt.3" || name == "m.prt.4" ||
+                      (run.fault == yrltest::SweepFault::vanished && name == "m.prt.1" &&
+                       get(name) == without_dos(text));
+      EXPECT_TRUE(expected) << run.why << ": stray " << name;
+    }
+  };
+  yrltest::ConsoleCapture console;
+  yrltest::sweep_faults(op);
 }
 
 TEST_F(ModelFiles, FormattedSizes) {

@@ -437,6 +437,12 @@ TEST_F(PfuOpsTest, MakeDirectoriesWithParentsAndListThem) {
   EXPECT_STREQ(names[0], "x.txt");
   vek::rlsmem(names[0]);
   vek::xar_free(&names);
+  // A search that breaks off is a failure, not the end of the listing.
+  for (int i = 0; i < 6; ++i) write_file(deep + "/f" + std::to_string(i) + ".txt", "");
+  ASSERT_TRUE(w32::fault_testing_fail_on_call("FindNextFileA", 3, w32::ERROR_ACCESS_DENIED));
+  EXPECT_EQ(vek::pfu_expand_pattern(deep.c_str(), "*.txt", &names), vek::PFU_ACCESS_DENIED);
+  w32::fault_testing_reset();
+  EXPECT_EQ(names, nullptr);
   EXPECT_EQ(vek::pfu_is_dir(deep.c_str()), 1);
   EXPECT_EQ(vek::pfu_is_dir((deep + "/x.txt").c_str()), 0);
   long long size = 0;

@@ -91,6 +91,43 @@ TEST_F(PfaAttr, LocationQuestions) {
   vek::pfa_free_vyn_file(&stream);
 }
 
+int second_content_answer;
+void* second_content_seen[4];
+int second_content(VynFile*, void* a, void* b, void* c, void* d) {
+  void* seen[4] = {a, b, c, d};
+  for (int i = 0; i < 4; ++i) second_content_seen[i] = seen[i];
+  return second_content_answer;
+}
+
+// A file is exported as secondary content unless its location names a message for it.
+TEST_F(PfaAttr, ExportAsSecondaryAsksTheLocation) {
+  VynFile* local = vek::pfa_alloc_file("C:\\x.prt");
+  int a = 0, b = 0, c = 0, d = 0;
+  EXPECT_EQ(vek::pfa_choose_export_as_secondary(local, &a, &b, &c, &d), 1);  // no method
+  EXPECT_EQ(vek::pfa_choose_export_as_secondary(local, &a, &b, nullptr, &d), 1);
+  for (int missing = 0; missing < 3; ++missing) {
+    void* given[3] = {&a, &b, &d};
+    given[missing] = nullptr;
+    EXPECT_EQ(vek::pfa_choose_export_as_secondary(local, given[0], given[1], &c, given[2]), 0)
+        << missing;
+  }
+  EXPECT_EQ(vek::pfa_choose_export_as_secondary(nullptr, &a, &b, &c, &d), 0);
+  ASSERT_TRUE(vek::pfa_loc_register_append(1));
+  vek::pfa_loc_method_register(1, vek::PfaGet2ndContentMsg, vek::PLM_CALL_FPPPP,
+                               vek::as_method(&second_content));
+  vek::pfa_loc_register_setup(0);
+  struct Case {
+    int answer, result;
+  };
+  for (const Case& k : {Case{1, 0}, Case{7, 0}, Case{0, 1}, Case{-3, 1}}) {
+    second_content_answer = k.answer;
+    EXPECT_EQ(vek::pfa_choose_export_as_secondary(local, &a, &b, &c, &d), k.result) << k.answer;
+    EXPECT_EQ(second_content_seen[0], &a);
+    EXPECT_EQ(second_content_seen[3], &d);
+  }
+  vek::pfa_free_vyn_file(&local);
+}
+
 TEST_F(PfaAttr, StreamsFromOutsideAreAdoptedAndLetGoWithoutClosing) {
   yrltest::TempDir dir;
   std::FILE* outside = std::fopen(dir.file("o.txt").c_str(), "w+");

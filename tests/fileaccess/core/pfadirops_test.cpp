@@ -133,6 +133,25 @@ void lock_tree(const yrltest::TempDir& dir) {
   if (::geteuid() == 0) ::chmod(dir.file("tree").c_str(), 0555);
 }
 
+// An entry the walk cannot make a handle of (a name too long for a full name, listed
+// last) is no end of the listing: the check fails and nothing is deleted, nor moved.
+TEST_F(PfaDirOps, AWalkThatBreaksOffDeletesNothing) {
+  yrltest::TempDir dir;
+  ASSERT_EQ(::mkdir(dir.file("tree").c_str(), 0755), 0);
+  yrltest::write_file(dir.file("tree/a.txt"), "a");
+  yrltest::write_file(dir.file("tree/b.txt"), "b");
+  const std::string last = "tree/" + std::string(260 - dir.file("tree/").size(), 'z');
+  yrltest::write_file(dir.file(last), "z");
+  vek::VynFile* tree = vek::pfa_alloc_dir(dir.file("tree").c_str());
+  EXPECT_EQ(vek::pfa_delete_dir(tree, 1, 0), vek::PFA_E_INVALID_NAME);
+  EXPECT_EQ(vek::pfa_delete_dir_contents(tree, 1), vek::PFA_E_INVALID_NAME);
+  EXPECT_EQ(vek::pfa_check_dir_deletable(tree), vek::PFA_E_INVALID_NAME);
+  EXPECT_EQ(yrltest::read_file(dir.file("tree/a.txt")), "a");
+  EXPECT_EQ(yrltest::read_file(dir.file("tree/b.txt")), "b");
+  EXPECT_EQ(yrltest::read_file(dir.file(last)), "z");
+  vek::pfa_free_vyn_file(&tree);
+}
+
 TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
   std::map<std::string, long> calls;
   {

@@ -12,6 +12,8 @@
 #include "fileaccess/core/pfa.h"
 #include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/core/pfaname.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "platform/w32/winpath.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -98,6 +100,27 @@ TEST_F(PfaFile, TemporaryFilesAreFreshNamesInTheTemporaryDirectory) {
   EXPECT_EQ(vek::pfa_delete_file(file, 0), vek::PFA_E_ERROR);
   EXPECT_EQ(vek::pfa_make_temp_file(nullptr, vek::PFA_TYPE_UNKNOWN), vek::PFA_E_NOT_VALID);
   vek::pfa_free_vyn_file(&second);
+
+  // The names come from the temporary-name service: its cleaned names (lower-case
+  // letters, digits, '_' and '-' behind the prefix), a directory's with its delimiter,
+  // and no name when it has none.
+  for (int type : {int{vek::PFA_TYPE_UNKNOWN}, int{vek::PFA_TYPE_DIRECTORY}}) {
+    w32::fault_testing_reset();
+    ASSERT_EQ(vek::pfa_make_temp_file(file, type), vek::PFA_E_NO_ERROR);
+    EXPECT_GT(w32::fault_testing_calls("_tempnam"), 0);
+    char made[260];
+    ASSERT_EQ(vek::pfa_get_full_name(file, made), vek::PFA_E_NO_ERROR);
+    std::string part = std::string(made).substr(std::strlen(windows) + 1);
+    ASSERT_EQ(part.rfind("vyn", 0), 0u) << part;
+    std::string cleaned = part.substr(3, part.find_first_of(".\\") - 3);
+    EXPECT_FALSE(cleaned.empty()) << part;
+    for (char c : cleaned)
+      EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-') << part;
+    EXPECT_EQ(vek::pfa_is_dir(file), type == vek::PFA_TYPE_DIRECTORY ? 1 : 0) << part;
+  }
+  ASSERT_TRUE(w32::fault_testing_fail_calls("_tempnam", 1, 1 << 30, w32::ERROR_ACCESS_DENIED));
+  EXPECT_EQ(vek::pfa_make_temp_file(file, vek::PFA_TYPE_UNKNOWN), vek::PFA_E_ERROR);
+  w32::fault_testing_reset();
   vek::pfa_free_vyn_file(&file);
 }
 

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
 #include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/swept_calls.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -374,35 +377,160 @@ class PfaFileSweep : public PfaFileOps {
 
 std::string same(const std::string& s) { return s; }
 
-TEST_F(PfaFileSweep, CopyAndMoveLoseNothing) {
-  const std::string share = "\\\\srv\\share\\";
-  const SweepOp ops[] = {
-      {"copy, local to local", {"a.txt"},
-       [](const std::string& l, const std::string&) {
-         return with_handles(windows(l + "/a.txt"), windows(l + "/b.txt"),
-                             [](vek::VynFile* f, vek::VynFile* t) { return vek::pfa_copy_file(f, 0, t, 0); });
-       },
-       [](const std::string&) { return std::string("b.txt"); }, false},
-      {"copy, local to share", {"a.txt"},
-       [share](const std::string& l, const std::string&) {
-         return with_handles(windows(l + "/a.txt"), share + "b.txt",
-                             [](vek::VynFile* f, vek::VynFile* t) { return vek::pfa_copy_file(f, 0, t, 0); });
-       },
-       [](const std::string&) { return std::string("unc:b.txt"); }, false},
-      {"move, local to local", {"a.txt"},
-       [](const std::string& l, const std::string&) {
-         return with_handles(windows(l + "/a.txt"), windows(l + "/b.txt"),
-                             [](vek::VynFile* f, vek::VynFile* t) { return vek::pfa_move_file(f, t); });
-       },
-       [](const std::string&) { return std::string("b.txt"); }, false},
-      {"move, local to share", {"a.txt"},
-       [share](const std::string& l, const std::string&) {
-         return with_handles(windows(l + "/a.txt"), share + "b.txt",
-                             [](vek::VynFile* f, vek::VynFile* t) { return vek::pfa_move_file(f, t); });
-       },
-       [](const std::string&) { return std::string("unc:b.txt"); }, false},
+// Copies and moves between the local file system and a share, onto a free name or over
+// a file that stands there, swept with every call of the stand-in each makes failing in
+// turn, cut short or finding its source gone.
+class PfaCopySweep : public PfaFileOps {
+ protected:
+  static std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  struct Row {
+    const char* label;
+    std::string source;  // a name of the local directory, "unc:" for the share
+    std::string target;
+    bool target_exists;  // a file with other bytes stands at the target first
+    bool moves;
   };
-  for (const SweepOp& op : ops) sweep(op);
+
+  void SetUp() override {
+    PfaFileOps::SetUp();
+    ASSERT_TRUE(w32::w32_set_unc_root(unc_.path().c_str()));
+  }
+
+  std::string disk(const std::string& name) const {
+    return name.rfind("unc:", 0) == 0 ? unc_.file("srv/share/" + name.substr(4))
+                                      : local_.file(name);
+  }
+  std::string windows_of(const std::string& name) const {
+    return name.rfind("unc:", 0) == 0 ? "\\\\srv\\share\\" + name.substr(4) : windows(local_.file(name));
+  }
+
+  // Every file under both places, by its POSIX path.
+  std::vector<std::string> files_on_disk() const {
+    std::vector<std::string> found;
+    for (const std::string& root : {local_.path(), unc_.path()})
+      for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (!e.is_directory()) found.push_back(e.path().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+
+  std::vector<std::pair<std::string, long>> sweep(const Row& row) {
+    const std::string bytes = pattern(9000, 1);
+    const std::string old_bytes = pattern(5000, 2);
+    yrltest::SweepOp op;
+    op.label = row.label;
+    op.setup = [&] {
+      for (const std::string& root : {local_.path(), unc_.path()})
+        for (const auto& e : std::filesystem::directory_iterator(root))
+          std::filesystem::remove_all(e.path());
+      std::filesystem::create_directories(unc_.file("srv/share"));
+      yrltest::write_file(disk(row.source), bytes);
+      ::chmod(disk(row.source).c_str(), 0640);
+      if (row.target_exists) yrltest::write_file(disk(row.target), old_bytes);
+    };
+    op.run = [&] {
+      vek::VynFile* from = vek::pfa_alloc_file(windows_of(row.source).c_str());
+      vek::VynFile* to = vek::pfa_alloc_file(windows_of(row.target).c_str());
+      int result = row.moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0);
+      vek::pfa_free_vyn_file(&from);
+      vek::pfa_free_vyn_file(&to);
+      return result;
+    };
+    op.vanishing = [&] { return disk(row.source); };
+    op.check = [&](const yrltest::SweepRun& run) {
+      const std::string source = disk(row.source);
+      const std::string target = disk(row.target);
+      bool vanished = run.fault == yrltest::SweepFault::vanished;
+      // A move whose destination it replaced cannot be let go is undone: the source
+      // comes back as a copy, which keeps only what the file layer knows of its mode.
+      bool copied_back = row.moves && row.target_exists && run.result != vek::PFA_E_NO_ERROR &&
+                         run.call.rfind("DeleteFile", 0) == 0;
+      if (exists(source)) {
+        EXPECT_TRUE(yrltest::read_file(source) == bytes) << run.why << ": source changed";
+        EXPECT_EQ(mode_of(source) & (copied_back ? 0200u : 07777u), copied_back ? 0200u : 0640u)
+            << run.why;
+      }
+      if (run.result == vek::PFA_E_NO_ERROR) {
+        EXPECT_TRUE(yrltest::read_file(target) == bytes) << run.why << ": reported done, not whole";
+        // A source that vanished while open was copied all the same.
+        if (!vanished) { EXPECT_EQ(exists(source), !row.moves) << run.why; }
+      } else {
+        // Nothing happened: the destination as it was, the source where it was.
+        if (row.target_exists)
+          EXPECT_TRUE(yrltest::read_file(target) == old_bytes) << run.why << ": destination lost";
+        else
+          EXPECT_FALSE(exists(target)) << run.why << ": a failed copy left a file";
+        if (!vanished) { EXPECT_TRUE(exists(source)) << run.why << ": source lost"; }
+      }
+      // Nothing else stands anywhere: no half-made or kept-aside copy is left behind.
+      for (const std::string& file : files_on_disk())
+        EXPECT_TRUE(file == source || file == target) << run.why << ": stray " << file;
+    };
+    return yrltest::sweep_faults(op);
+  }
+
+  yrltest::TempDir local_;
+  yrltest::TempDir unc_;
+};
+
+TEST_F(PfaCopySweep, CopyAndMoveLoseNothing) {
+  const Row rows[] = {
+      {"copy, local to local", "a.txt", "b.txt", false, false},
+      {"copy over a file, local to local", "a.txt", "b.txt", true, false},
+      {"copy, local to share", "a.txt", "unc:b.txt", false, false},
+      {"copy over a file, local to share", "a.txt", "unc:b.txt", true, false},
+      {"copy over a file, share to local", "unc:a.txt", "b.txt", true, false},
+      {"move, local to local", "a.txt", "b.txt", false, true},
+      {"move over a file, local to local", "a.txt", "b.txt", true, true},
+      {"move, local to share", "a.txt", "unc:b.txt", false, true},
+      {"move over a file, local to share", "a.txt", "unc:b.txt", true, true},
+      {"move over a file, share to local", "unc:a.txt", "b.txt", true, true},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::pair<std::string, long>> calls = sweep(row);
+    // Between location types the bytes go through descriptors: their reads, writes
+    // and closes are among the calls failed.
+    if (row.source.rfind("unc:", 0) != row.target.rfind("unc:", 0)) {
+      for (const char* call : {"_read", "_write", "_close"}) {
+        bool reached = false;
+        for (const auto& c : calls) reached = reached || c.first == call;
+        EXPECT_TRUE(reached) << row.label << " never failed " << call;
+      }
+    }
+  }
+}
+
+// A copy to a share that fails part-way leaves the file there as it was and no part of
+// the copy; a move whose source cannot be deleted leaves both as they were.
+TEST_F(PfaCopySweep, AFailedCopyOrMoveKeepsTheDestination) {
+  std::filesystem::create_directories(unc_.file("srv/share"));
+  const std::string bytes = pattern(9000, 1);
+  yrltest::write_file(local_.file("a.txt"), bytes);
+  yrltest::write_file(unc_.file("srv/share/b.txt"), "old");
+  vek::VynFile* from = vek::pfa_alloc_file(windows_of("a.txt").c_str());
+  vek::VynFile* to = vek::pfa_alloc_file(windows_of("unc:b.txt").c_str());
+  ASSERT_TRUE(w32::fault_testing_short_write("_write", 1, 100));
+  EXPECT_NE(vek::pfa_copy_file(from, 0, to, 0), vek::PFA_E_NO_ERROR);
+  w32::fault_testing_reset();
+  EXPECT_EQ(yrltest::read_file(unc_.file("srv/share/b.txt")), "old");
+  const std::vector<std::string> both = {local_.file("a.txt"), unc_.file("srv/share/b.txt")};
+  EXPECT_EQ(files_on_disk(), sorted(both));
+
+  ::chmod(local_.file("a.txt").c_str(), 0444);  // can be read and copied, not deleted
+  EXPECT_NE(vek::pfa_move_file(from, to), vek::PFA_E_NO_ERROR);
+  EXPECT_EQ(yrltest::read_file(unc_.file("srv/share/b.txt")), "old");
+  EXPECT_TRUE(yrltest::read_file(local_.file("a.txt")) == bytes);
+  EXPECT_EQ(files_on_disk(), sorted(both));
+  ::chmod(local_.file("a.txt").c_str(), 0644);
+  EXPECT_EQ(vek::pfa_move_file(from, to), vek::PFA_E_NO_ERROR);
+  EXPECT_TRUE(yrltest::read_file(unc_.file("srv/share/b.txt")) == bytes);
+  EXPECT_EQ(files_on_disk(), (std::vector<std::string>{unc_.file("srv/share/b.txt")}));
+  vek::pfa_free_vyn_file(&from);
+  vek::pfa_free_vyn_file(&to);
 }
 
 TEST_F(PfaFileSweep, RenameAndDeleteLoseNothing) {

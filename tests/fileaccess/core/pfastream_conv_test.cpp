@@ -195,6 +195,32 @@ TEST_F(IncrementalScan, ScansAsSscanfDoesOverTheWholeText) {
   }
 }
 
+// A scan that converts some of its items and then stops uses up the text of those
+// items: the next scan starts behind them, as sscanf's count of the items converted
+// says, and never reads them again.
+TEST_F(IncrementalScan, APartialConversionMovesOnPastWhatConverted) {
+  std::string name = dir_.file("mixed.txt");
+  yrltest::write_file(name, "12 abc 34 x\n");
+  vek::VynFile* file = vek::pfa_fopen_file_vers(name.c_str(), "r", 0);
+  vek::PfaFscanfData* state = nullptr;
+  ASSERT_EQ(vek::pfa_init_fscanf_data(&state, 64, 8), vek::PFA_E_NO_ERROR);
+  int a = 0;
+  int b = 0;
+  char word[16] = "";
+  EXPECT_EQ(vek::pfa_incremental_fscanf(file, state, "%d %d", &a, &b), 0);  // one item
+  EXPECT_EQ(a, 12);
+  EXPECT_EQ(state->position, 2);
+  EXPECT_EQ(vek::pfa_incremental_fscanf(file, state, "%s", word), 0);
+  EXPECT_STREQ(word, "abc");
+  // A literal that did not match ends the scan behind the item before it.
+  EXPECT_EQ(vek::pfa_incremental_fscanf(file, state, "%d, %d", &a, &b), 0);
+  EXPECT_EQ(a, 34);
+  EXPECT_EQ(vek::pfa_incremental_fscanf(file, state, "%s", word), 0);
+  EXPECT_STREQ(word, "x");
+  EXPECT_EQ(vek::pfa_clear_fscanf_data(&state), vek::PFA_E_NO_ERROR);
+  vek::pfa_dispose(&file);
+}
+
 TEST_F(IncrementalScan, BadArgumentsAndStatesAreRefused) {
   vek::PfaFscanfData* state = nullptr;
   for (auto [size, threshold] : {std::pair{0, 0}, std::pair{4, 0}, std::pair{4, 4}, std::pair{-1, 1}})

@@ -108,6 +108,24 @@ TEST_F(FnName, BuiltNamesNeverReachTheNameLimit) {
   EXPECT_EQ(wout[0], 0);
   EXPECT_EQ(vek::vyn_cat_location_name_ext(u"", -1, name.c_str(), u"prt", 0, wout), 1);
   EXPECT_EQ(vek::vyn_cat_location_name_ext(u"\\d", -1, name.c_str(), u"prt", 0, wout), 0);
+  // A location without its delimiter is written as the file layer forms it.
+  struct Case {
+    const char16_t* location;
+    int type;
+    std::string full;
+  };
+  const Case cases[] = {
+      {u"\\d", -1, "\\d\\a.prt.3"},
+      {u"C:\\d", 1, "C:\\d\\a.prt.3"},
+      {u"C:", -1, "C:a.prt.3"},
+      {u"\\\\srv\\share", -1, "\\\\srv\\share\\a.prt.3"},
+      {u"\\d\\", 12345, "\\d\\a.prt.3"},  // copied as it stands
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(vek::vyn_cat_location_name_ext(c.location, c.type, u"a", u"prt", 3, wout), 1)
+        << c.full;
+    EXPECT_EQ(yrltest::narrow(wout), c.full);
+  }
   EXPECT_EQ(vek::vyn_cat_full_path_name(nullptr, u"c", u"\\d\\", name.c_str(), 0, wout), 0);
   EXPECT_EQ(vek::make_family_fullname_low(u"\\d", name.c_str(), u"g", nullptr, nullptr, wout), 1);
   EXPECT_EQ(wout[0], 0);

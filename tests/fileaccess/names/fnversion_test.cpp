@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,9 +14,12 @@
 
 #include "fileaccess/names/fnstring.h"
 #include "platform/w32/environment.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/sysinfo.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
 #include "tests/support/console_capture.h"
@@ -125,6 +131,11 @@ class FnVersionFiles : public yrltest::FileaccessTest {
   bool exists(const std::string& name) const {
     return std::filesystem::exists(dir_.file(name));
   }
+  // Empties the directory for the next run of a sweep.
+  void clear() {
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+      std::filesystem::remove_all(e.path());
+  }
   static std::string read_all(std::FILE* f) {
     std::string text;
     if (!f) return "(not open)";
@@ -144,6 +155,12 @@ TEST_F(FnVersionFiles, HighestAndAllVersions) {
   std::filesystem::create_directory(dir_.file("a.prt.8"));  // a directory is not a version
   EXPECT_EQ(vek::vyn_get_highest_version(wide("a.prt").c_str()), 3);
   EXPECT_EQ(vek::vyn_get_highest_version(wide("A.PRT").c_str()), 3);
+  // With a handle the name is looked for in the directory it names.
+  vek::VynFile* dir = vek::pfa_alloc_dir(dir_.path().c_str());
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"a.prt", dir, -2), 3);
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"C:\\elsewhere\\a.prt", dir, -2), 3);
+  EXPECT_EQ(vek::vyn_get_highest_version_low(u"none.prt", dir, -2), 0);
+  vek::pfa_free_vyn_file(&dir);
   std::int16_t* versions = nullptr;
   ASSERT_EQ(vek::vyn_get_all_versions(wide("a.prt").c_str(), &versions), 3);
   EXPECT_EQ(versions[0] * 100 + versions[1] * 10 + versions[2], 123);
@@ -255,6 +272,59 @@ TEST_F(FnVersionFiles, RenameStopsAtTheFirstFailure) {
   EXPECT_FALSE(exists("t.prt.2"));
 }
 
+// Every version is renamed, or the failure is reported: a listing that broke off, or
+// a check that failed, must not leave versions behind under a success.
+TEST_F(FnVersionFiles, RenameEveryVersionSweepLeavesNoVersionBehindASuccess) {
+  const std::vector<int> versions = {1, 2, 3};
+  yrltest::SweepOp op;
+  op.label = "file_rename a.prt.*";
+  op.setup = [&] {
+    clear();
+    for (int v : versions) put("a.prt." + std::to_string(v), "a" + std::to_string(v));
+  };
+  op.run = [&] {
+    return vek::file_rename(wide("a.prt.*").c_str(), wide("t.prt").c_str()) == 1 ? 0 : 1;
+  };
+  op.vanishing = [&] { return dir_.file("a.prt.2"); };
+  op.check = [&](const yrltest::SweepRun& run) {
+    for (int v : versions) {
+      const std::string from = "a.prt." + std::to_string(v);
+      const std::string to = "t.prt." + std::to_string(v);
+      const std::string bytes = "a" + std::to_string(v);
+      bool gone_on_purpose = run.fault == yrltest::SweepFault::vanished && v == 2;
+      if (exists(from)) { EXPECT_EQ(get(from), bytes) << run.why; }
+      if (exists(to)) { EXPECT_EQ(get(to), bytes) << run.why; }
+      if (!gone_on_purpose) {
+        EXPECT_NE(exists(from), exists(to)) << run.why << ": version " << v;
+      }
+      if (run.result == 0) { EXPECT_FALSE(exists(from)) << run.why << ": left behind"; }
+    }
+  };
+  std::vector<std::pair<std::string, long>> calls = yrltest::sweep_faults(op);
+  bool listed = false;
+  for (const auto& call : calls) listed = listed || call.first.rfind("FindNextFile", 0) == 0;
+  EXPECT_TRUE(listed) << "the sweep never broke the listing off";
+}
+
+// The same with the listing broken off after its first entry, and with every access
+// check failing: nothing is reported renamed that was not.
+TEST_F(FnVersionFiles, RenameEveryVersionFromABrokenListingIsNoSuccess) {
+  for (const char* call : {"FindNextFileA", "FindNextFileW", "_access", "_waccess"}) {
+    for (const char* v : {"1", "2", "3"}) put(std::string("a.prt.") + v, v);
+    ASSERT_TRUE(w32::fault_testing_fail_calls(call, 1, 1000, w32::ERROR_ACCESS_DENIED));
+    int result = vek::file_rename(wide("a.prt.*").c_str(), wide("t.prt").c_str());
+    w32::fault_testing_reset();
+    int left = 0;
+    for (const char* v : {"1", "2", "3"}) left += exists(std::string("a.prt.") + v) ? 1 : 0;
+    if (result == 1) { EXPECT_EQ(left, 0) << call; }
+    else { EXPECT_GT(left, 0) << call; }
+    for (const char* v : {"1", "2", "3"}) {
+      std::filesystem::remove(dir_.file(std::string("a.prt.") + v));
+      std::filesystem::remove(dir_.file(std::string("t.prt.") + v));
+    }
+  }
+}
+
 TEST_F(FnVersionFiles, DirectoryRenameKeepsTheTargetUntilTheMoveSucceeded) {
   std::filesystem::create_directories(dir_.file("to/deep"));
   put("to/deep/old", "old");
@@ -300,6 +370,125 @@ TEST_F(FnVersionFiles, DeleteDirectoriesAndFiles) {
   EXPECT_EQ(get("g"), "1");
   EXPECT_EQ(vek::rename_even_if_exists(dir_.file("f").c_str(), dir_.file("h").c_str()),
             vek::PFA_E_NOT_FOUND);
+}
+
+// A directory that holds a file that cannot be deleted is deleted only with force, and
+// without it nothing of it goes.
+TEST_F(FnVersionFiles, DeleteDirectoryChecksTheWholeTreeFirstAndHonoursItsFlag) {
+  for (bool contents_only : {false, true}) {
+    std::filesystem::create_directories(dir_.file("d/sub"));
+    put("d/a", "a");
+    put("d/sub/b", "b");
+    put("d/sub/ro", "ro");
+    ::chmod(dir_.file("d/sub/ro").c_str(), 0444);
+    auto remove = contents_only ? vek::delete_directory_contents : vek::delete_directory;
+    EXPECT_EQ(remove(dir_.file("d").c_str(), 0), 0) << contents_only;
+    EXPECT_EQ(get("d/a"), "a");
+    EXPECT_EQ(get("d/sub/b"), "b");
+    EXPECT_EQ(get("d/sub/ro"), "ro");
+    EXPECT_EQ(remove(dir_.file("d").c_str(), 1), 1) << contents_only;
+    EXPECT_EQ(exists("d"), contents_only);
+    std::filesystem::remove_all(dir_.file("d"));
+  }
+}
+
+// Replacing a directory whose old tree cannot be deleted changes nothing, and leaves
+// nothing beside it.
+TEST_F(FnVersionFiles, DirectoryRenameOverATreeThatCannotGoChangesNothing) {
+  std::filesystem::create_directories(dir_.file("from"));
+  std::filesystem::create_directories(dir_.file("to"));
+  put("from/new", "new");
+  put("to/old", "old");
+  ::chmod(dir_.file("to/old").c_str(), 0444);
+  EXPECT_EQ(vek::rename_dir_even_if_exists(dir_.file("from").c_str(), dir_.file("to").c_str()),
+            vek::PFA_E_NO_ACCESS);
+  EXPECT_EQ(get("from/new"), "new");
+  EXPECT_EQ(get("to/old"), "old");
+  std::vector<std::string> entries;
+  for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+    entries.push_back(e.path().filename().string());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"from", "to"}));
+  ::chmod(dir_.file("to/old").c_str(), 0644);
+}
+
+// The tree under root as relative names and contents ("name/" for a directory).
+std::vector<std::string> tree_of(const std::string& root) {
+  std::vector<std::string> out;
+  if (!std::filesystem::exists(root)) return out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    std::string name = std::filesystem::relative(e.path(), root).string();
+    out.push_back(e.is_directory() ? name + "/" : name + "=" + yrltest::read_file(e.path()));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Replacing a directory, swept: whatever fails, the new tree stands whole at the source
+// or at the target, a failure before the old tree was given up leaves both as they
+// were, and nothing is left beside them unless the result says so.
+TEST_F(FnVersionFiles, DirectoryRenameSweepLosesNothing) {
+  const std::vector<std::string> fresh = {"a=new a", "sub/", "sub/b=new b"};
+  const std::vector<std::string> old = {"deep/", "deep/old=old", "keep=keep"};
+  yrltest::SweepOp op;
+  op.label = "rename_dir_even_if_exists";
+  op.setup = [&] {
+    clear();
+    std::filesystem::create_directories(dir_.file("from/sub"));
+    std::filesystem::create_directories(dir_.file("to/deep"));
+    put("from/a", "new a");
+    put("from/sub/b", "new b");
+    put("to/deep/old", "old");
+    put("to/keep", "keep");
+  };
+  op.run = [&] {
+    return vek::rename_dir_even_if_exists(dir_.file("from").c_str(), dir_.file("to").c_str());
+  };
+  op.check = [&](const yrltest::SweepRun& run) {
+    std::vector<std::string> from = tree_of(dir_.file("from"));
+    std::vector<std::string> to = tree_of(dir_.file("to"));
+    std::vector<std::string> beside;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
+      std::string name = e.path().filename().string();
+      if (name != "from" && name != "to") beside.push_back(name);
+    }
+    if (run.result == 0) {
+      EXPECT_EQ(to, fresh) << run.why;
+      EXPECT_FALSE(exists("from")) << run.why;
+      EXPECT_TRUE(beside.empty()) << run.why << ": " << beside.size() << " left beside";
+    } else if (to == fresh) {
+      // The move stood and the old tree could not all be deleted: what is left of it
+      // stays beside, and the result says so.
+      EXPECT_FALSE(exists("from")) << run.why;
+      EXPECT_EQ(beside.size(), 1u) << run.why;
+    } else {
+      EXPECT_EQ(from, fresh) << run.why;
+      EXPECT_EQ(to, old) << run.why;
+      EXPECT_TRUE(beside.empty()) << run.why << ": " << beside.size() << " left beside";
+    }
+  };
+  yrltest::sweep_faults(op);
+}
+
+// Deleting a tree, swept: a success leaves nothing; a failure of the check deletes
+// nothing; whatever is left is whole.
+TEST_F(FnVersionFiles, DeleteDirectorySweepReportsEveryFailure) {
+  yrltest::SweepOp op;
+  op.label = "delete_directory";
+  op.setup = [&] {
+    clear();
+    std::filesystem::create_directories(dir_.file("d/sub"));
+    put("d/a", "a");
+    put("d/sub/b", "b");
+  };
+  op.run = [&] { return vek::delete_directory(dir_.file("d").c_str(), 0) == 1 ? 0 : 1; };
+  op.check = [&](const yrltest::SweepRun& run) {
+    if (run.result == 0) { EXPECT_FALSE(exists("d")) << run.why; }
+    else { EXPECT_TRUE(exists("d")) << run.why << ": reported failed, gone"; }
+    if (exists("d/a")) { EXPECT_EQ(get("d/a"), "a") << run.why; }
+    if (exists("d/sub/b")) { EXPECT_EQ(get("d/sub/b"), "b") << run.why; }
+  };
+  yrltest::sweep_faults(op);
 }
 
 TEST_F(FnVersionFiles, RegistryStoreAndRegressionProductName) {

@@ -13,6 +13,7 @@
 #include "platform/w32/environment.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -225,22 +226,32 @@ TEST_F(OsFiles, FileExists) {
   EXPECT_EQ(vek::file_exists(nullptr), 0);
 }
 
+// The new directory takes what the file layer's mode holds of its parent's, its
+// read-only state; a read-only parent is made writable for the creation only.
 TEST_F(OsFiles, MakeDirCarriesTheParentsModeAndRestoresIt) {
   std::string parent = dir_.file("p");
   std::filesystem::create_directory(parent);
   ::chmod(parent.c_str(), 0555);
   EXPECT_EQ(vek::make_dir(widen(parent + "/made").c_str(), 1), 1);
   EXPECT_EQ(mode_of(parent), 0555u);
-  EXPECT_EQ(mode_of(parent + "/made"), 0555u);
+  EXPECT_EQ(mode_of(parent + "/made") & 0200, 0u);  // read-only as its parent
   // The creation fails (the directory is there): the parent gets its mode back too.
   EXPECT_EQ(vek::make_dir(widen(parent + "/made").c_str(), 1), 0);
   EXPECT_EQ(mode_of(parent), 0555u);
   ::chmod(parent.c_str(), 0750);
   EXPECT_EQ(vek::make_dir(widen(parent + "\\other\\").c_str(), 0), 1);
-  EXPECT_EQ(mode_of(parent + "/other"), 0750u);
+  EXPECT_NE(mode_of(parent + "/other") & 0200, 0u);
   EXPECT_EQ(vek::make_dir(wide("missing/deeper").c_str(), 1), 0);
+  EXPECT_FALSE(exists("missing"));
   ::chmod(parent.c_str(), 0755);
   ::chmod((parent + "/made").c_str(), 0755);
+}
+
+// The process-wide flag that nothing reads: stored and returned.
+TEST_F(OsFiles, ViewOnlyOrderCheck) {
+  EXPECT_EQ(vek::set_view_only_order_check(1), 1);
+  EXPECT_EQ(vek::set_view_only_order_check(0), 0);
+  EXPECT_EQ(vek::set_view_only_order_check(7), 7);
 }
 
 TEST_F(OsFiles, CopyAndDeleteByName) {
@@ -268,6 +279,13 @@ TEST_F(OsFiles, DirectoriesAndAccess) {
   EXPECT_EQ(vek::get_file_stat(wide("f").c_str()), 2);
   EXPECT_EQ(vek::get_file_stat(wide("sub").c_str()), 1);
   EXPECT_EQ(vek::get_file_stat(wide("none").c_str()), -1);
+  EXPECT_EQ(vek::get_file_stat(nullptr), -1);
+  // The name is the file layer's: a variable in it is read, and a version part names
+  // the version.
+  yrltest::ScopedEnv where("YRL_STAT_DIR", windows(dir_.path()).c_str());
+  EXPECT_EQ(vek::get_file_stat(u"$YRL_STAT_DIR\\f"), 2);
+  EXPECT_EQ(vek::get_file_stat(u"$YRL_STAT_DIR\\sub\\"), 1);
+  EXPECT_EQ(vek::get_file_stat(u"$YRL_STAT_DIR\\none"), -1);
   EXPECT_EQ(vek::vyn_is_directory(wide("sub").c_str()), 1);
   EXPECT_EQ(vek::vyn_is_directory(wide("f").c_str()), 0);
   EXPECT_EQ(vek::vyn_is_local_directory(widen(dir_.path() + "/").c_str(), u"sub"), 1);

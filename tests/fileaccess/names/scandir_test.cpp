@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "fileaccess/names/fnstring.h"
+#include "platform/w32/error.h"
+#include "platform/w32/fault_testing.h"
 #include "runtime/memory/xar.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
@@ -63,14 +65,20 @@ int by_name(const void* a, const void* b) {
                      vek::vyn_dirent_name(static_cast<const vek::VynDirent*>(b)));
 }
 
-TEST_F(ScanDir, LongNamesAreListedWhole) {
+// The longest name a full name holds is listed whole; a directory that holds a name too
+// long for a full name gives no listing rather than one without it.
+TEST_F(ScanDir, LongNamesAreListedWholeOrNotAtAll) {
+  const std::size_t longest = 259 - dir_.path().size() - 1;
   make_files(dir_, 300, 200);
-  std::filesystem::create_directory(dir_.file(std::string(255, 'd')));
-  yrltest::write_file(dir_.file(std::string(255, 'e')), "x");
+  std::filesystem::create_directory(dir_.file(std::string(longest, 'd')));
+  yrltest::write_file(dir_.file(std::string(longest, 'e')), "x");
   ASSERT_EQ(scan(dir_.path(), nullptr, by_name), 302);
   std::vector<std::string> got = names();
   EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
   EXPECT_EQ(got, readdir_names(dir_.path()));
+  yrltest::write_file(dir_.file(std::string(longest + 1, 'f')), "x");
+  EXPECT_EQ(scan(dir_.path()), -1);
+  EXPECT_EQ(list_, nullptr);
 }
 
 TEST_F(ScanDir, TenThousandEntriesEqualReaddir) {
@@ -136,11 +144,27 @@ TEST_F(ScanDir, ArenaPacksEntriesAndRefusesPastItsLastBlock) {
 }
 
 TEST_F(ScanDir, DirectoryOutgrowingTheArenaGivesNoListing) {
-  make_files(dir_, 17000, 255);  // 258 bytes an entry: more than blocks 0 to 40 hold
+  // Entries as long as a full name allows, more than blocks 0 to 40 hold.
+  const std::size_t length = 259 - dir_.path().size() - 1;
+  long capacity = 0;
+  for (int k = 0; k < vek::VYN_DIRENT_BLOCKS; ++k) capacity += vek::rule_for_allocate(k);
+  make_files(dir_, static_cast<int>(capacity / static_cast<long>(length + 3)) + 100, length);
   yrltest::ConsoleCapture console;
   EXPECT_EQ(scan(dir_.path()), -1);
   EXPECT_EQ(list_, nullptr);
   EXPECT_EQ(console.out(), "allocate_vyn_dirent:Directory too large !\n");
+}
+
+// A listing that breaks off part-way is no listing: the caller would take the names it
+// misses for files that do not exist.
+TEST_F(ScanDir, AListingThatBreaksOffIsNoListing) {
+  make_files(dir_, 20, 10);
+  for (const char* call : {"FindNextFileA", "FindNextFileW"})
+    ASSERT_TRUE(w32::fault_testing_fail_on_call(call, 5, w32::ERROR_ACCESS_DENIED));
+  EXPECT_EQ(scan(dir_.path()), -1);
+  w32::fault_testing_reset();
+  EXPECT_EQ(list_, nullptr);
+  EXPECT_EQ(scan(dir_.path()), 20);
 }
 
 TEST_F(ScanDir, InsertAndAppend) {
