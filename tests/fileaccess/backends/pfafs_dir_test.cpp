@@ -727,6 +727,26 @@ TEST_F(PfaFsDirTest, TheCacheKnowsADirectoryByAnySpellingOfItsName) {
   vek::pfa_free_vyn_file(&d);
 }
 
+// Beneath the stand-in two directories whose names differ only in case can stand side by
+// side, each reached by its exact spelling: the cache never lends the listing of one for
+// the other, in either mode, even when their times agree.
+TEST_F(PfaFsDirTest, DirectoriesWhoseNamesDifferInCaseKeepTheirOwnListings) {
+  for (int mode : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "mode " << mode);
+    vek::set_nt_directory_caching(mode);
+    const std::string lower = old_dir("twin" + std::to_string(mode));
+    const std::string upper = old_dir("TWIN" + std::to_string(mode));
+    yrltest::write_file(lower + "/lower.txt", "l");
+    yrltest::write_file(upper + "/upper.txt", "u");
+    struct timespec kept = mtime_of(lower);
+    set_mtime(upper, kept);
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(scanned(lower), (std::set<std::string>{"lower.txt"}));
+      EXPECT_EQ(scanned(upper), (std::set<std::string>{"upper.txt"}));
+    }
+  }
+}
+
 // With caching automatic a version that another process wrote is seen; and a version
 // the listing cannot know of is never emptied: the next version is made, not opened.
 TEST_F(PfaFsDirTest, TheNextVersionNeverEmptiesAFileItDidNotSee) {
