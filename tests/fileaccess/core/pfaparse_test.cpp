@@ -228,6 +228,36 @@ TEST_F(PfaParse, ADriveRelativeNameKeepsItsDevice) {
   vek::pfa_free_vyn_file(&dir);
 }
 
+// A host keeps its drive and a relative path behind it apart in the full name too: that
+// name parses back to the same host, drive and path (never a share named after the drive
+// and the path, never a drive named after the host).
+TEST_F(PfaParse, AHostQualifiedNameKeepsItsPartsInItsFullName) {
+  struct Case {
+    const char* name;
+    const char* parts;
+    const char* full;
+  };
+  const Case cases[] = {
+      {"host::C:dir\\a.prt", "host|C|dir/|a|prt|0|2|1", "host::C:dir\\a.prt"},
+      {"/////host///C|a.prt", "host|C||a|prt|0|2|1", "host::C:a.prt"},
+      {"host::C:", "host|C|||DIR|0|-5|1", "host::C:"},
+      {"host::dir\\a.prt", "host||dir/|a|prt|0|2|1", "host::dir\\a.prt"},
+      {"/////host|a.prt", "host|||a|prt|0|2|1", "host::a.prt"},
+      {"/////host|", "host||||DIR|0|-5|1", "host::"},
+      // A rooted path keeps its form.
+      {"host:/dir/a.prt", "host||/dir/|a|prt|0|2|1", "host:/dir\\a.prt"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, c.name), 0) << c.name;
+    EXPECT_EQ(parts(), c.parts) << c.name;
+    const std::string first = full(file_);
+    EXPECT_EQ(first, c.full) << c.name;
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, first.c_str()), 0) << first;
+    EXPECT_EQ(parts(), c.parts) << first;
+    EXPECT_EQ(full(file_), first) << first;
+  }
+}
+
 TEST_F(PfaParse, FullNamesOfDirectoriesWithoutLocationAndOverlongNames) {
   ASSERT_EQ(vek::parse_to_pfa(file_, 0, ""), 0);
   EXPECT_EQ(full(file_), ".\\");
