@@ -421,7 +421,8 @@ TEST_F(PfaParse, ParentsSubdirectoriesAndRelativePaths) {
 }
 
 // ".." is the parent, never the directory itself; "\\\\srv\\" is a host, not a share named "/";
-// the parent of "C:" is the parent of drive C's current directory.
+// the parent of "C:" is the parent of drive C's current directory; the parent of a name
+// that holds ".." is the parent of the directory it names.
 TEST_F(PfaParse, BareUpDirsHostsWithADelimiterAndTheParentOfADrive) {
   ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, ".."), 0);
   EXPECT_EQ(file_->object_type, vek::PFA_TYPE_DIRECTORY);
@@ -446,6 +447,16 @@ TEST_F(PfaParse, BareUpDirsHostsWithADelimiterAndTheParentOfADrive) {
       {"C:sub\\", "C:\\work\\here\\"},
       {"C:a.txt", "C:\\work\\here\\"},
       {"..", "C:\\"},
+      // A ".." is never the element cut off: the parent of "X\.." is above X, and a ".."
+      // above the root stays at the root.
+      {"C:..", "C:\\"},
+      {"C:\\work\\here\\sub\\..\\", "C:\\work\\"},
+      {"C:\\dir\\..\\", "pfafs:drives"},
+      {"C:\\..\\", "pfafs:drives"},
+      {"C:\\dir\\..\\..\\", "pfafs:drives"},
+      {"..\\..\\", "pfafs:drives"},
+      {"\\\\srv\\share\\a\\..\\", "\\\\srv"},
+      {"\\\\srv\\share\\..\\", "\\\\srv"},
   };
   for (const auto& p : parents) {
     ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, p.name), 0) << p.name;
