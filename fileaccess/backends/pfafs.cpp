@@ -280,9 +280,16 @@ int pfafs_full_loc_string(VynFile* file, char* buffer, int* length, int limit) {
   pfa_get_component(file, 1, device, 32);
   char head[80];
   if (std::strcmp(device, "/") == 0) return append_text("pfafs:drives", buffer, length, limit);
+  // Behind a host only a rooted path may follow "h:" or "\\h\C$": a relative path (or
+  // none) would read back as part of a drive named after the host, or of a share named
+  // after the drive, so it takes the form "h::" (and "h::C:") that keeps the parts apart.
+  char first = 0;
+  bool rooted = pfa_component_first_char(file, 2, &first) == PFA_E_NO_ERROR && first == '/';
   if (host[0] && !device[0]) {
     // "h:" would read back as drive h: a host of one character takes the second colon.
-    std::snprintf(head, sizeof head, "%s:%s", host, host[1] ? "" : ":");
+    std::snprintf(head, sizeof head, "%s:%s", host, host[1] && rooted ? "" : ":");
+  } else if (host[0] && !rooted) {
+    std::snprintf(head, sizeof head, "%s::%s:", host, device);
   } else if (host[0]) {
     std::snprintf(head, sizeof head, "\\\\%s\\%s$", host, device);
   } else if (device[0]) {

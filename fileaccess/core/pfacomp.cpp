@@ -389,8 +389,27 @@ int pfa_make_parent(const VynFile* file, VynFile* out) {
   }
   int path = -1;
   pfa_get_component_mapping(out, nullptr, nullptr, &path);
+  if (path < 0) return PFA_E_NOT_FOUND;
+  // The ".." elements the path still holds go first, and a ".." above the root stays at
+  // the root, as the file systems fold it: cut off, a ".." would make the parent of
+  // "X\.." X itself, or a directory below it.
+  char folded[sizeof(VynFile::text)];
+  pfa_get_component(out, path, folded, sizeof folded);
+  bool changed = pfa_remove_redundant_updirs(folded) != 0;
+  while (std::strncmp(folded, "/..", 3) == 0 && (folded[3] == '/' || folded[3] == '\0')) {
+    if (folded[3] == '/')
+      std::memmove(folded + 1, folded + 4, std::strlen(folded + 4) + 1);
+    else
+      folded[1] = '\0';
+    changed = true;
+  }
+  if (changed &&
+      pfa_put_component_len(out, path, folded, static_cast<int>(std::strlen(folded)), 1))
+    return PFA_E_ERROR;
+  // Folded, or made absolute, to a root: the root's own rule.
+  if (std::strcmp(folded, "/") == 0) return pfa_make_parent(out, out);
   int start = 0, end = 0;
-  if (path < 0 || !pfa_comp_last_delim_range(out, path, '/', &start, &end)) return PFA_E_NOT_FOUND;
+  if (!pfa_comp_last_delim_range(out, path, '/', &start, &end)) return PFA_E_NOT_FOUND;
   int path_start = out->component[path][0];
   char prefix[sizeof(VynFile::text)];
   std::memcpy(prefix, out->text + path_start, static_cast<std::size_t>(start - path_start));

@@ -75,7 +75,8 @@ int pfa_last_delimited_substring(const VynFile* file, int c, char delimiter, cha
 // out becomes dir with name appended to its location: 11 unless dir is a valid directory
 // and out valid, else the join's code.
 int pfa_make_subdir(const VynFile* dir, const char* name, VynFile* out);
-// The directory that holds the file, or the parent of a directory: 0; 14 at a root; 2
+// The directory that holds the file, or the parent of a directory (of the directory a
+// path with ".." names, a ".." above the root staying at the root): 0; 14 at a root; 2
 // for a directory path without an element to cut; 11 for invalid handles.
 int pfa_make_parent(const VynFile* file, VynFile* out);
 // out becomes the path of target relative to base (both directories of one location

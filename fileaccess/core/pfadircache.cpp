@@ -83,7 +83,7 @@ int index_position(const char* name, bool* found) {
   int lo = 0, hi = xar_count(&index_by_name);
   while (lo < hi) {
     int mid = (lo + hi) / 2;
-    int c = u_strcmp_func(dir_cache[index_by_name[mid]].name, name);
+    int c = std::strcmp(dir_cache[index_by_name[mid]].name, name);
     if (c == 0) {
       *found = true;
       return mid;
@@ -463,7 +463,15 @@ const char* binary_mode(const char* mode) {
 }
 
 int pfa_full_dir_name_update_cache(const char* name) {
-  pfa_dir_from_cache(name, nullptr, nullptr, 0, nullptr, 1);
+  // Entries are kept under the exact spelling they were opened by: beneath the stand-in,
+  // names that differ in case may name two directories, and the listing of one must
+  // never be lent for the other. A change made through any spelling drops every one.
+  for (int i = 0; name && i < cache_count(); ++i) {
+    if (dir_cache[i].state == kStateFree || u_strcmp_func(dir_cache[i].name, name) != 0) continue;
+    char spelled[kNameSize];
+    std::memcpy(spelled, dir_cache[i].name, sizeof spelled);
+    pfa_dir_from_cache(spelled, nullptr, nullptr, 0, nullptr, 1);
+  }
   if (debugging()) ivek_printf("dir_cache> nuked %s\n", name);
   return 0;
 }

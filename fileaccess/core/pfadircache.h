@@ -43,7 +43,8 @@ const char* binary_mode(const char* mode);
 
 // Dropping entries after a change: of the directory that holds a file name (a
 // directory's parent for a directory); of a handle's directory; of one directory by
-// name (made absolute) or by absolute name. Always 0.
+// name (made absolute) or by absolute name, under whatever spelling of the name it was
+// cached. Always 0.
 int pfa_file_name_update_dir_cache(const char* name);
 int pfa_dir_cache_update(VynFile* file);
 int pfa_dir_name_update_cache(const char* name);

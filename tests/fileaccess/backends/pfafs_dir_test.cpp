@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -744,6 +746,26 @@ TEST_F(PfaFsDirTest, TheCacheKnowsADirectoryByAnySpellingOfItsName) {
   vek::pfa_free_vyn_file(&d);
 }
 
+// Beneath the stand-in two directories whose names differ only in case can stand side by
+// side, each reached by its exact spelling: the cache never lends the listing of one for
+// the other, in either mode, even when their times agree.
+TEST_F(PfaFsDirTest, DirectoriesWhoseNamesDifferInCaseKeepTheirOwnListings) {
+  for (int mode : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "mode " << mode);
+    vek::set_nt_directory_caching(mode);
+    const std::string lower = old_dir("twin" + std::to_string(mode));
+    const std::string upper = old_dir("TWIN" + std::to_string(mode));
+    yrltest::write_file(lower + "/lower.txt", "l");
+    yrltest::write_file(upper + "/upper.txt", "u");
+    struct timespec kept = mtime_of(lower);
+    set_mtime(upper, kept);
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(scanned(lower), (std::set<std::string>{"lower.txt"}));
+      EXPECT_EQ(scanned(upper), (std::set<std::string>{"upper.txt"}));
+    }
+  }
+}
+
 // With caching automatic a version that another process wrote is seen; and a version
 // the listing cannot know of is never emptied: the next version is made, not opened.
 TEST_F(PfaFsDirTest, TheNextVersionNeverEmptiesAFileItDidNotSee) {
@@ -783,6 +805,70 @@ TEST_F(PfaFsDirTest, TheNextVersionNeverEmptiesAFileItDidNotSee) {
   EXPECT_EQ(yrltest::read_file(path + "/a.prt.6"), "theirs");
   vek::pfa_free_vyn_file(&again);
   vek::pfa_free_vyn_file(&file);
+}
+
+// Processes that write the next version of one file at the same moment, half by stream
+// and half by descriptor, each from a listing of its own: each gets a version of its
+// own, and every version stands whole with the bytes of the one process that wrote it.
+TEST_F(PfaFsDirTest, ProcessesRacingForTheNextVersionNeverShareOne) {
+  vek::pfa_set_dir_cache(1);
+  const std::string path = old_dir("race");
+  for (const char* name : {"a.prt.1", "a.prt.2"}) yrltest::write_file(path + "/" + name, name);
+  age(path);
+  const std::string name = path + "/a.prt";
+  constexpr int kWriters = 12;
+  auto bytes_of = [](int k) { return std::string(100000, static_cast<char>('A' + k)) + "."; };
+  int gate[2];
+  ASSERT_EQ(pipe(gate), 0);
+  std::vector<pid_t> writers;
+  for (int k = 0; k < kWriters; ++k) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(gate[1]);
+      vek::VynFile* probe = vek::pfa_alloc_file(name.c_str());
+      int highest = 0;
+      vek::pfa_get_file_vers(probe, 1, &highest);
+      vek::pfa_free_vyn_file(&probe);
+      char go = 0;
+      if (read(gate[0], &go, 1) < 0) _exit(2);  // all start when the gate closes
+      const std::string bytes = bytes_of(k);
+      vek::VynFile* f = k % 2 ? vek::pfa_open_file_vers(name.c_str(), 0x100 | 0x1, 0x180, 4)
+                              : vek::pfa_fopen_file_vers(name.c_str(), "w", 4);
+      int result = f ? vek::pfa_write_file(f, static_cast<int>(bytes.size()), bytes.data()) : 1;
+      if (f && vek::pfa_dispose(&f) != 0) result = 1;
+      _exit(result == 0 ? 0 : 1);
+    }
+    writers.push_back(pid);
+  }
+  close(gate[0]);
+  close(gate[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (pid_t pid : writers) {
+    int status = -1;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      usleep(1000);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << pid;
+  }
+  std::set<int> found;
+  for (const auto& entry : fs::directory_iterator(path)) {
+    const std::string file = entry.path().filename();
+    const std::string text = yrltest::read_file(entry.path());
+    if (file == "a.prt.1" || file == "a.prt.2") {
+      EXPECT_EQ(text, file);
+      continue;
+    }
+    int writer = text.empty() ? -1 : text[0] - 'A';
+    bool whole = writer >= 0 && writer < kWriters && text == bytes_of(writer);
+    EXPECT_TRUE(whole && found.insert(writer).second) << file << " is not one writer's whole file";
+  }
+  EXPECT_EQ(found.size(), static_cast<std::size_t>(kWriters));
 }
 
 // A listing taken while its directory's time was within the clock's grain is kept with

@@ -9,6 +9,7 @@
 
 #include "fileaccess/backends/pfafs_stream.h"
 #include "fileaccess/core/pfa.h"
+#include "fileaccess/core/pfafile.h"
 #include "fileaccess/core/pfaloc.h"
 #include "fileaccess/core/pfaname.h"
 #include "platform/w32/crt.h"
@@ -235,6 +236,45 @@ TEST_F(PfaFsStreamTest, AStreamInErrorFailsItsClose) {
   ASSERT_TRUE(w32::fault_testing_fail_on_call("WriteFile", 1, w32::ERROR_DISK_FULL));
   EXPECT_NE(std::fflush(record->stream), 0);  // behind the layer's back
   EXPECT_NE(vek::pfa_close(file), vek::PFA_E_NO_ERROR);
+}
+
+// An operation that must first write out what the stream holds (a flush, a move, a
+// rewind, a cut, a copy into it) and cannot has lost those bytes: it fails, and so do
+// every later write and the close, although the next write clears the stream's error
+// flag. Nothing lands behind the lost bytes.
+TEST_F(PfaFsStreamTest, AFlushThatFailsInsideAnotherOperationDamagesTheFile) {
+  yrltest::write_file(dir.file("source.txt"), std::string(20000, 's'));
+  using Operation = int (*)(vek::VynFile*, vek::VynFile*);
+  const struct {
+    const char* name;
+    Operation run;
+  } operations[] = {
+      {"flush", [](vek::VynFile* f, vek::VynFile*) { return vek::pfa_flush_file(f); }},
+      {"position", [](vek::VynFile* f, vek::VynFile*) { return vek::pfa_set_file_position(f, 0); }},
+      {"rewind", [](vek::VynFile* f, vek::VynFile*) { return vek::pfa_rewind_file(f); }},
+      {"unwind", [](vek::VynFile* f, vek::VynFile*) { return vek::pfa_unwind_file(f); }},
+      {"cut", [](vek::VynFile* f, vek::VynFile*) { return vek::pfa_truncate_file(f, 2); }},
+      {"copy into",
+       [](vek::VynFile* f, vek::VynFile* from) {
+         int end = 0;
+         return vek::pfa_copy_through_cookie(from, f, const_cast<char*>("@@"), &end);
+       }},
+  };
+  for (const auto& operation : operations) {
+    SCOPED_TRACE(operation.name);
+    file = open("held.txt", "w");
+    other = open("source.txt", "r");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(vek::pfa_fputs(file, "held"), vek::PFA_E_NO_ERROR);  // held in the stream
+    ASSERT_TRUE(w32::fault_testing_fail_calls("WriteFile", 1, 1000, w32::ERROR_DISK_FULL));
+    EXPECT_NE(operation.run(file, other), vek::PFA_E_NO_ERROR);
+    w32::fault_testing_reset();
+    EXPECT_NE(vek::pfa_fputs(file, "after"), vek::PFA_E_NO_ERROR);
+    EXPECT_NE(vek::pfa_dispose(&file), vek::PFA_E_NO_ERROR);
+    if (file) vek::pfa_dispose(&file);
+    vek::pfa_dispose(&other);
+    EXPECT_EQ(content("held.txt").find("after"), std::string::npos);
+  }
 }
 
 TEST_F(PfaFsStreamTest, AReadErrorMidFileIsNoEnd) {

@@ -1,11 +1,13 @@
 // Fault sweeps of the file handle's operations: writing a new version (stream and
-// descriptor, local and on a share), updating, appending to and cutting a file, copying
-// between open files, listing a directory, resolving versions and registering them. Each
+// descriptor, local and on a share), updating, appending to, reading and cutting a file,
+// copying between open files, listing a directory, asking a file's size, mode and time,
+// resolving versions and registering them, deleting and renaming through the location;
+// in English (the narrow entry points) and in a multibyte language (the wide ones). Each
 // runs once clean, then once for every call of the stand-in it made, with that call
 // failing for a full disk or a denied access, cutting its write short, or finding a file
 // gone. After every run: no existing file lost or changed unless on purpose, no success
-// over a damaged file, and a clean listing afterwards shows what is on disk (no stale
-// cache entry).
+// over a damaged file or a wrong answer, and a clean listing afterwards shows what is on
+// disk (no stale cache entry).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,11 +25,13 @@
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/names/ntver.h"
 #include "fileaccess/names/oshelp.h"
+#include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/pfascan.h"
 #include "fileaccess/names/pfavers.h"
 #include "platform/w32/path.h"
 #include "platform/w32/registry.h"
 #include "runtime/memory/xar.h"
+#include "runtime/text/lang.h"
 #include "tests/fileaccess/disk_test.h"
 #include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
@@ -53,13 +57,22 @@ const std::string kOne = text_of(3000, 1);
 const std::string kTwo = text_of(5000, 2);
 const std::string kNew = text_of(20000, 3);
 
+// What an operation answers when a call that reported success gave what is not so, and
+// when the two version rules disagree (which only a file that vanished between the two
+// questions may explain).
+constexpr int kLied = 100;
+constexpr int kRulesDisagree = 101;
+
 // Each run starts from a directory of a.prt.1 and a.prt.2 written some time ago, so that
-// the cache keeps its listing; on the local drive or on a share.
+// the cache keeps its listing; on the local drive or on a share; in English, where the
+// layer calls the narrow entry points, or in a multibyte language, where it calls the
+// wide ones.
 class PfaFaultSweep : public yrltest::FileaccessTest {
  public:  // the checks are named by member pointers in the tests
   void fresh() {
     yrltest::reset_runtime_state();
     yrltest::start_in_english();
+    vek::set_language(language_);
     root_ = std::make_unique<yrltest::TempDir>();
     if (share_) {
       ASSERT_TRUE(w32::w32_set_unc_root(root_->path().c_str()));
@@ -220,6 +233,14 @@ class PfaFaultSweep : public yrltest::FileaccessTest {
     check_listing(run);
   }
 
+  // The version rules: as check_answers, and in agreement unless a file vanished.
+  void check_rules(const SweepRun& run) {
+    if (run.fault != SweepFault::vanished) {
+      EXPECT_NE(run.result, kRulesDisagree) << run.why << ": rules 1 and 2 disagree";
+    }
+    check_answers(run);
+  }
+
   std::string expected_;                // what a.prt.2 is to become
   std::set<std::string> answered_;      // what a listing or version operation answered
 
@@ -233,12 +254,16 @@ class PfaFaultSweep : public yrltest::FileaccessTest {
     op.label = label;
     op.setup = [this] { fresh(); };
     op.run = std::move(run);
-    op.check = [this, check](const SweepRun& r) { (this->*check)(r); };
+    op.check = [this, check](const SweepRun& r) {
+      EXPECT_NE(r.result, kLied) << r.why << ": a call answered what is not so";
+      (this->*check)(r);
+    };
     if (!vanishing.empty()) op.vanishing = [this, vanishing] { return file(vanishing); };
     return yrltest::sweep_faults(op);
   }
 
   bool share_ = false;
+  int language_ = vek::LANG_ENGLISH;
   std::string vanishing_;
   std::unique_ptr<yrltest::TempDir> root_;
   std::string dir_;   // POSIX path
@@ -260,26 +285,33 @@ int write_and_dispose(vek::VynFile* file, bool descriptor) {
   return 0;
 }
 
+// The languages the sweeps run in: the narrow and the wide entry points.
+constexpr int kLanguages[] = {vek::LANG_ENGLISH, vek::LANG_GENERIC_MULTIBYTE};
+
 TEST_F(PfaFaultSweep, WritingTheNextVersionLosesNothing) {
-  for (bool share : {false, true}) {
-    share_ = share;
-    SCOPED_TRACE(share ? "on a share" : "local");
-    auto calls = sweep(
-        "next version, stream",
-        [this] { return write_and_dispose(vek::pfa_fopen_file_vers(name("a.prt").c_str(), "w", 4), false); },
-        &PfaFaultSweep::check_new_version, "a.prt.2");
-    // The sweep reached the calls this issue brought in.
-    std::set<std::string> names;
-    for (const auto& [call, count] : calls) names.insert(call);
-    EXPECT_TRUE(names.count("WriteFile") && names.count("CloseHandle") &&
-                names.count("FindFirstFileA"))
-        << "calls swept: " << names.size();
-    sweep("next version, descriptor",
-          [this] {
-            return write_and_dispose(
-                vek::pfa_open_file_vers(name("a.prt").c_str(), 0x100 | 0x1, 0x180, 4), true);
-          },
+  for (int language : kLanguages) {
+    for (bool share : {false, true}) {
+      share_ = share;
+      language_ = language;
+      SCOPED_TRACE(testing::Message() << (share ? "on a share" : "local") << ", language "
+                                      << language);
+      auto calls = sweep(
+          "next version, stream",
+          [this] { return write_and_dispose(vek::pfa_fopen_file_vers(name("a.prt").c_str(), "w", 4), false); },
           &PfaFaultSweep::check_new_version, "a.prt.2");
+      // The sweep reached the calls this issue brought in.
+      std::set<std::string> names;
+      for (const auto& [call, count] : calls) names.insert(call);
+      EXPECT_TRUE(names.count("WriteFile") && names.count("CloseHandle") &&
+                  names.count(language == vek::LANG_ENGLISH ? "FindFirstFileA" : "FindFirstFileW"))
+          << "calls swept: " << names.size();
+      sweep("next version, descriptor",
+            [this] {
+              return write_and_dispose(
+                  vek::pfa_open_file_vers(name("a.prt").c_str(), 0x100 | 0x1, 0x180, 4), true);
+            },
+            &PfaFaultSweep::check_new_version, "a.prt.2");
+    }
   }
 }
 
@@ -294,18 +326,41 @@ int with_stream(const std::string& name, const char* mode, int (*body)(vek::VynF
 }
 
 TEST_F(PfaFaultSweep, ChangingAFileInPlaceLosesNothing) {
-  expected_ = "XYZ" + kTwo.substr(3);
-  sweep("rewrite the start", [this] {
-    return with_stream(name("a.prt.2"), "r+", [](vek::VynFile* f) { return vek::pfa_fputs(f, "XYZ"); });
-  }, &PfaFaultSweep::check_rewritten, "a.prt.2");
-  sweep("append", [this] {
-    return with_stream(name("a.prt.2"), "a", [](vek::VynFile* f) {
-      return vek::pfa_write_file(f, static_cast<int>(kNew.size()), kNew.data());
-    });
-  }, &PfaFaultSweep::check_appended, "a.prt.2");
-  sweep("cut", [this] {
-    return with_stream(name("a.prt.2"), "r+", [](vek::VynFile* f) { return vek::pfa_truncate_file(f, 100); });
-  }, &PfaFaultSweep::check_cut, "a.prt.2");
+  for (int language : kLanguages) {
+    language_ = language;
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    expected_ = "XYZ" + kTwo.substr(3);
+    sweep("rewrite the start", [this] {
+      return with_stream(name("a.prt.2"), "r+", [](vek::VynFile* f) { return vek::pfa_fputs(f, "XYZ"); });
+    }, &PfaFaultSweep::check_rewritten, "a.prt.2");
+    sweep("append", [this] {
+      return with_stream(name("a.prt.2"), "a", [](vek::VynFile* f) {
+        return vek::pfa_write_file(f, static_cast<int>(kNew.size()), kNew.data());
+      });
+    }, &PfaFaultSweep::check_appended, "a.prt.2");
+    sweep("cut", [this] {
+      return with_stream(name("a.prt.2"), "r+", [](vek::VynFile* f) { return vek::pfa_truncate_file(f, 100); });
+    }, &PfaFaultSweep::check_cut, "a.prt.2");
+    // Through a descriptor: a read that succeeds gives the file's bytes where the position
+    // was set, and the cut is done exactly when said so.
+    sweep("read, move and cut a descriptor", [this] {
+      vek::VynFile* f = vek::pfa_open_file_vers(name("a.prt.2").c_str(), 0x2, 0x180, 0);
+      if (!f) return static_cast<int>(vek::PFA_E_CANT_OPEN);
+      char read[100];
+      int got = 0;
+      long at = -1;
+      int result = vek::pfa_set_file_position(f, 10);
+      if (result == 0) result = vek::pfa_read_file(f, sizeof read, &got, read);
+      if (result == 0 && kTwo.compare(10, sizeof read, read, static_cast<std::size_t>(got)) != 0)
+        result = kLied;
+      if (result == 0) result = vek::pfa_get_file_position(f, &at);
+      if (result == 0 && at != 10 + got) result = kLied;
+      if (result == 0) result = vek::pfa_truncate_file(f, 100);
+      int disposed = vek::pfa_dispose(&f);
+      if (f) vek::pfa_dispose(&f);
+      return result != 0 ? result : disposed;
+    }, &PfaFaultSweep::check_cut, "a.prt.2");
+  }
 }
 
 TEST_F(PfaFaultSweep, CopyingBetweenOpenFilesLosesNothing) {
@@ -350,6 +405,21 @@ TEST_F(PfaFaultSweep, ListingsAndVersionRulesAnswerTheTruthOrFail) {
     vek::pfa_free_vyn_file(&file);
     return count >= 0 ? 0 : 1;
   }, &PfaFaultSweep::check_answers, "a.prt.2");
+  // The size, mode and time of a file: the truth, or a failure.
+  sweep("size, mode and time", [this] {
+    answered_.clear();
+    vek::VynFile* file = vek::pfa_alloc_file(name("a.prt.2").c_str());
+    long long size = -1;
+    int mode = 0;
+    int result = vek::pfa_get_file_size(file, &size);
+    if (result == 0) result = vek::pfa_get_mode(file, &mode);
+    if (result == 0) result = vek::pfa_get_file_time(file, nullptr, nullptr, nullptr);
+    vek::pfa_free_vyn_file(&file);
+    if (result == 0 && (size != static_cast<long long>(kTwo.size()) || (mode & 0222) == 0))
+      return kLied;
+    answered_ = on_disk();
+    return result;
+  }, &PfaFaultSweep::check_answers);
   // Rules 1 and 2: the highest existing and the one after it.
   sweep("version rules", [this] {
     answered_.clear();
@@ -358,10 +428,10 @@ TEST_F(PfaFaultSweep, ListingsAndVersionRulesAnswerTheTruthOrFail) {
     int result = vek::pfa_get_file_vers(file, 1, &highest);
     if (result == 0) result = vek::pfa_get_file_vers(file, 2, &next);
     vek::pfa_free_vyn_file(&file);
-    if (result == 0 && next != highest + 1) return 100;  // rules that disagree
+    if (result == 0 && next != highest + 1) return kRulesDisagree;
     for (int v = 1; result == 0 && v <= highest; ++v) answered_.insert("a.prt." + std::to_string(v));
     return result;
-  }, &PfaFaultSweep::check_answers, "a.prt.2");
+  }, &PfaFaultSweep::check_rules, "a.prt.2");
 }
 
 // Registering versions as file types: what the registry says was registered is there,
@@ -440,6 +510,69 @@ TEST_F(PfaFaultSweep, MakingAndRemovingADirectoryAnswerTheTruth) {
       check_listing(run);
     };
     yrltest::sweep_faults(op);
+  }
+}
+
+// Deleting and renaming a file through its location, in either language, locally and on
+// a share: done exactly when said so; a failed rename leaves the file where it was, and
+// a rename over another file leaves that one whole unless it was replaced.
+TEST_F(PfaFaultSweep, DeletingAndRenamingThroughTheLocationAnswerTheTruth) {
+  for (int language : kLanguages) {
+    for (bool share : {false, true}) {
+      language_ = language;
+      share_ = share;
+      SCOPED_TRACE(testing::Message() << (share ? "on a share" : "local") << ", language "
+                                      << language);
+      vanishing_ = "a.prt.1";
+      yrltest::SweepOp op;
+      op.setup = [this] { fresh(); };
+      op.vanishing = [this] { return file("a.prt.1"); };
+      op.label = "delete";
+      op.run = [this] {
+        vek::VynFile* f = vek::pfa_alloc_file(name("a.prt.1").c_str());
+        int result = vek::pfaloc_call_F(f, vek::PfaDeleteFile);
+        vek::pfa_free_vyn_file(&f);
+        return result;
+      };
+      op.check = [this](const SweepRun& run) {
+        check_old_versions(run, "a.prt.1");
+        if (run.result == 0) {
+          EXPECT_FALSE(yrltest::on_disk(file("a.prt.1"))) << run.why;
+        } else if (yrltest::on_disk(file("a.prt.1"))) {
+          EXPECT_TRUE(yrltest::read_file(file("a.prt.1")) == kOne) << run.why;
+        }
+        check_listing(run);
+      };
+      yrltest::sweep_faults(op);
+      for (const char* target : {"b.prt.1", "a.prt.2"}) {
+        op.label = std::string(target) == "a.prt.2" ? "rename over a file" : "rename";
+        op.run = [this, target] {
+          vek::VynFile* f = vek::pfa_alloc_file(name("a.prt.1").c_str());
+          std::string from = name("a.prt.1"), to = name(target);
+          int result = vek::pfaloc_call_FPP(f, vek::PfaRenameFile, from.data(), to.data());
+          vek::pfa_free_vyn_file(&f);
+          return result;
+        };
+        op.check = [this, target](const SweepRun& run) {
+          const bool source = yrltest::on_disk(file("a.prt.1"));
+          const bool moved =
+              yrltest::on_disk(file(target)) && yrltest::read_file(file(target)) == kOne;
+          if (run.result == 0) {
+            EXPECT_TRUE(!source && moved) << run.why << ": reported renamed, not renamed";
+          } else if (source) {
+            EXPECT_TRUE(yrltest::read_file(file("a.prt.1")) == kOne) << run.why;
+          } else {
+            EXPECT_TRUE(run.fault == SweepFault::vanished || moved) << run.why << ": a.prt.1 lost";
+          }
+          if (std::string(target) != "a.prt.2" || !moved) {
+            EXPECT_TRUE(yrltest::read_file(file("a.prt.2")) == kTwo)
+                << run.why << ": a.prt.2 changed";
+          }
+          check_listing(run);
+        };
+        yrltest::sweep_faults(op);
+      }
+    }
   }
 }
 

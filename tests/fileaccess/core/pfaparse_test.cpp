@@ -228,6 +228,36 @@ TEST_F(PfaParse, ADriveRelativeNameKeepsItsDevice) {
   vek::pfa_free_vyn_file(&dir);
 }
 
+// A host keeps its drive and a relative path behind it apart in the full name too: that
+// name parses back to the same host, drive and path (never a share named after the drive
+// and the path, never a drive named after the host).
+TEST_F(PfaParse, AHostQualifiedNameKeepsItsPartsInItsFullName) {
+  struct Case {
+    const char* name;
+    const char* parts;
+    const char* full;
+  };
+  const Case cases[] = {
+      {"host::C:dir\\a.prt", "host|C|dir/|a|prt|0|2|1", "host::C:dir\\a.prt"},
+      {"/////host///C|a.prt", "host|C||a|prt|0|2|1", "host::C:a.prt"},
+      {"host::C:", "host|C|||DIR|0|-5|1", "host::C:"},
+      {"host::dir\\a.prt", "host||dir/|a|prt|0|2|1", "host::dir\\a.prt"},
+      {"/////host|a.prt", "host|||a|prt|0|2|1", "host::a.prt"},
+      {"/////host|", "host||||DIR|0|-5|1", "host::"},
+      // A rooted path keeps its form.
+      {"host:/dir/a.prt", "host||/dir/|a|prt|0|2|1", "host:/dir\\a.prt"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, c.name), 0) << c.name;
+    EXPECT_EQ(parts(), c.parts) << c.name;
+    const std::string first = full(file_);
+    EXPECT_EQ(first, c.full) << c.name;
+    ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, first.c_str()), 0) << first;
+    EXPECT_EQ(parts(), c.parts) << first;
+    EXPECT_EQ(full(file_), first) << first;
+  }
+}
+
 TEST_F(PfaParse, FullNamesOfDirectoriesWithoutLocationAndOverlongNames) {
   ASSERT_EQ(vek::parse_to_pfa(file_, 0, ""), 0);
   EXPECT_EQ(full(file_), ".\\");
@@ -391,7 +421,8 @@ TEST_F(PfaParse, ParentsSubdirectoriesAndRelativePaths) {
 }
 
 // ".." is the parent, never the directory itself; "\\\\srv\\" is a host, not a share named "/";
-// the parent of "C:" is the parent of drive C's current directory.
+// the parent of "C:" is the parent of drive C's current directory; the parent of a name
+// that holds ".." is the parent of the directory it names.
 TEST_F(PfaParse, BareUpDirsHostsWithADelimiterAndTheParentOfADrive) {
   ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, ".."), 0);
   EXPECT_EQ(file_->object_type, vek::PFA_TYPE_DIRECTORY);
@@ -416,6 +447,16 @@ TEST_F(PfaParse, BareUpDirsHostsWithADelimiterAndTheParentOfADrive) {
       {"C:sub\\", "C:\\work\\here\\"},
       {"C:a.txt", "C:\\work\\here\\"},
       {"..", "C:\\"},
+      // A ".." is never the element cut off: the parent of "X\.." is above X, and a ".."
+      // above the root stays at the root.
+      {"C:..", "C:\\"},
+      {"C:\\work\\here\\sub\\..\\", "C:\\work\\"},
+      {"C:\\dir\\..\\", "pfafs:drives"},
+      {"C:\\..\\", "pfafs:drives"},
+      {"C:\\dir\\..\\..\\", "pfafs:drives"},
+      {"..\\..\\", "pfafs:drives"},
+      {"\\\\srv\\share\\a\\..\\", "\\\\srv"},
+      {"\\\\srv\\share\\..\\", "\\\\srv"},
   };
   for (const auto& p : parents) {
     ASSERT_EQ(vek::pfa_parse_to_vyn_file(file_, p.name), 0) << p.name;
