@@ -127,10 +127,14 @@ namespace {
 
 // Calls the entry's release function with the address of its data word; the entry's id.
 // The release function may add or remove registrations: the entries after it may move
-// down, and the entries and the application's slots may move elsewhere.
+// down, and the entries and the application's slots may move elsewhere. It may also
+// remove this very entry again: the entry has no release function by then, so that the
+// removal does not call it once more, without end.
 int call_release(VynNotifyEntry* entry) {
   int id = entry->notify_id;
-  if (entry->release != nullptr) entry->release(&entry->data);
+  VynNotifyRelease release = entry->release;
+  entry->release = nullptr;
+  if (release != nullptr) release(&entry->data);
   return id;
 }
 

@@ -188,7 +188,8 @@ int get_line(VynFile* file, char* buffer) {
     if (status != 0) return 0;
     const char* p = buffer;
     while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '!' || *p == '\n' || *p == 0 || (*p == '\r' && p[1] == '\n')) continue;
+    // Empty: nothing but its end, also a "\r" last in a read whose "\n" comes next.
+    if (*p == '!' || line_end(p)) continue;
     if (p[0] == '<' && p[1] == '<') return 10;
     if (p[0] == '<' || p[1] == '<') continue;
     return 1;

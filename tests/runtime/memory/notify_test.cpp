@@ -266,6 +266,51 @@ TEST_F(NotifyTest, ReleaseFunctionsMayChangeTheRegistry) {
   vek::xar_free(&entries);
 }
 
+// A release function that removes its own entry once more, by its id or by its
+// function: the entry leaves once and its release function runs once (the removal
+// under way no longer calls it again and again).
+int releases = 0;
+int own_id = -1;
+void release_own_by_id(VynWord*) {
+  ++releases;
+  vek::vyn_notification_remove_id(app, 6, own_id);
+}
+void release_own_by_function(VynWord*) {
+  ++releases;
+  vek::vyn_notification_remove(app, 6, note_and_add);
+}
+vek::VynNotifyEntry* caller_entries = nullptr;
+void release_own_from_array(VynWord*) {
+  ++releases;
+  vek::notify_remove_func(&caller_entries, 0);
+}
+
+TEST_F(NotifyTest, AReleaseFunctionMayRemoveItsOwnEntry) {
+  app = vek::vyn_notification_add_application("fa");
+  for (vek::VynNotifyRelease release : {release_own_by_id, release_own_by_function}) {
+    releases = 0;
+    const int first = vek::vyn_notification_add(app, 6, note, 1, nullptr);
+    own_id = vek::vyn_notification_add(app, 6, note_and_add, 2, release);
+    const int last = vek::vyn_notification_add(app, 6, note, 3, nullptr);
+    vek::vyn_notification_remove_id(app, 6, own_id);
+    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(data_of_event(6), (std::vector<VynWord>{1, 3}));
+    vek::vyn_notification_remove_id(app, 6, first);
+    vek::vyn_notification_remove_id(app, 6, last);
+  }
+  releases = 0;
+  caller_entries = static_cast<vek::VynNotifyEntry*>(vek::xar_alloc(0, sizeof(vek::VynNotifyEntry), 1));
+  for (int i = 0; i < 2; ++i) {
+    vek::VynNotifyEntry entry{note, 30 + i, i == 0 ? release_own_from_array : nullptr, i};
+    vek::xar_append(&caller_entries, 1, &entry);
+  }
+  vek::notify_remove_func(&caller_entries, 0);
+  EXPECT_EQ(releases, 1);
+  ASSERT_EQ(vek::xar_count(&caller_entries), 1);
+  EXPECT_EQ(caller_entries[0].data, 31);
+  vek::xar_free(&caller_entries);
+}
+
 // ---- bit arrays
 
 TEST_F(NotifyTest, BitArraysMatchVectorBool) {

@@ -177,6 +177,26 @@ TEST_F(DbgCompTest, CrlfLinesEqualTheirLfCopies) {
   EXPECT_EQ(vek::dbg_comp_two_files_search("one.txt", "two.txt", 0, 0, 0, 0), 0);
 }
 
+// Lines of every length around the 300-byte read: the "\r" of a CRLF end can be the last
+// byte of one read and its "\n" the next, also after blanks alone; the file still equals
+// its LF copy.
+TEST_F(DbgCompTest, CrlfFilesEqualTheirLfCopiesAtEveryLineLength) {
+  for (int length = 280; length <= 620; ++length) {
+    const std::string words = [length] {
+      std::string text;
+      while (static_cast<int>(text.size()) < length) text += "ab 1.5 ";
+      return text.substr(0, static_cast<std::size_t>(length));
+    }();
+    const std::string blank_tail = "x" + std::string(static_cast<std::size_t>(length - 1), ' ');
+    const std::string blanks(static_cast<std::size_t>(length), ' ');
+    for (const std::string& line : {words, blank_tail, blanks}) {
+      EXPECT_EQ(compare("a 1\r\n" + line + "\r\nz 2\r\n", "a 1\n" + line + "\nz 2\n"), 0)
+          << length << " [" << line << "]";
+    }
+  }
+  EXPECT_EQ(read_file("dbgfile.dat"), "");
+}
+
 TEST_F(DbgCompTest, DirectiveLines) {
   struct Row {
     const char* line;
