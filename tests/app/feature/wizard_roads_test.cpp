@@ -176,7 +176,10 @@ TEST_F(WizardRoad, SectionViewProfileGetsItsPlaneWithoutAPick) {
   const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
   EXPECT_NEAR(s.volume, 500, 1e-6);
   EXPECT_EQ(s.faces, 6);
-  const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
+  // Fault: the rectangle was built turned a quarter (5 along x, 10 along y) and placed by
+  // its view's sheet coordinates (y -60 to -50). It stands where the cutting line is (x
+  // 0 to 10, z 5), 10 wide and 5 high from TOP's plane, as the view draws it.
+  const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
   expect_box(s, lo, hi);
 }
 
