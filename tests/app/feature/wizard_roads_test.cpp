@@ -325,6 +325,22 @@ TEST_F(WizardRoad, PicksChangedOnceBuiltBuildTheFeatureAfresh) {
   expect_datum_points(*part, {{20, 10, 0}, {0, 10, 0}, {0, 0, 0}});
 }
 
+// Fault: when the host refused to delete the hole built at the first circle, its record
+// was zeroed all the same and the hole at the circle picked again was built beside it:
+// two holes, and the run ended as a success. The user is told, and the first hole, kept
+// in the record, is deleted again before the second is built: one hole, at the circle
+// picked last.
+TEST_F(WizardRoad, HoleTheHostWouldNotDeleteGoesBeforeTheNewOne) {
+  const yrlhost::StoredModel* part = road("repick_built.txt", "REBUILT", {
+      {"press yrlfeatdlg hole_prf_btn", 2, [] { yrlhost::call_log_fail_on_call("VynFeatureDelete_v", 1); }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  EXPECT_EQ(messages("YRL_FEAT_DELETE_REFUSED"), 1u);
+  EXPECT_EQ(features_of_type(*part, 911), 1);
+  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 2000 - kPi * 2 * 2 * 10, 1e-6);
+  expect_hole_along_y(*part, 2, 10, 5);
+}
+
 // The buttons of the last page: Next off, Prev and OK on once the feature is built; the
 // flip turns the same feature to the other side of FRONT's plane; Prev and Next go and
 // come back without building anything anew; OK keeps the block.
