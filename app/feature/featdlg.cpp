@@ -227,7 +227,11 @@ void part_window_highlight(YrlExtDlgInfo* dlg, VynFeature feature, int colour) {
 int YrlExtDlgFeatCreate(YrlExtDlgInfo* dlg) {
   YrlFeatInfo* info = dlg->info;
   int failed_before = info->sketch_failed;
-  if (dlg->ready) {
+  // A feature the host refused to delete is still in the part: it is deleted again, and
+  // while it stays nothing is built beside it (the failure flag is left as it was, so the
+  // next validation tries again).
+  if (dlg->ready && YrlFeatInfoFeatureLeftOver(info)) YrlFeatInfoIncompleteFeatureOnlyDelete(info);
+  if (dlg->ready && !YrlFeatInfoFeatureLeftOver(info)) {
     int result = info->created && info->feature.id > 0 ? YrlFeatInfoFeatRefresh(info) : YrlFeatInfoFeatRegen(info);
     info->created = result == VYN_TK_NO_ERROR;
     info->failure = result != VYN_TK_NO_ERROR;
@@ -262,7 +266,7 @@ int YrlExtDlgValidate(YrlExtDlgInfo* dlg) {
     VynMessageDisplay(YrlExtDlgMsgFile, "YRL_FEAT_PROCESSING");
     YrlExtDlgFeatCreate(dlg);
   }
-  dlg->ready = all && !info->failure;
+  dlg->ready = all && !info->failure && !YrlFeatInfoFeatureLeftOver(info);
   YrlExtDlgSetNavigateAccess(dlg);
   YrlExtDlgSetButtonsAccess(dlg);
   return VYN_TK_NO_ERROR;

@@ -1031,16 +1031,23 @@ void YrlExtDlgCBOK(char*, char*, void* app_data) {
                       "The feature could not be built. Change a pick or a value, or Cancel.");
     return;
   }
+  // What the run made besides the feature goes first: what the host keeps holds the
+  // wizard open (the user was told), and OK or Cancel tries again.
+  if (!YrlFeatInfoRunLeftoversDelete(dlg->info)) return;
   exit_actions(dlg);
   VynUIDialogExit(dlg->name, -1);
 }
 
 void YrlExtDlgCBCancel(char*, char*, void* app_data) {
   YrlExtDlgInfo* dlg = state(app_data);
+  YrlFeatInfo* info = dlg->info;
   if (!YrlConfirmDlg("YRL_FEATDLG_CANCEL_CONFIRM")) return;
-  YrlFeatInfoIncompleteFeatureDelete(dlg->info);
-  YrlFeatInfoSktPlaneDtmDelete(dlg->info);
-  dlg->info->created = 0;
+  YrlFeatInfoIncompleteFeatureDelete(info);
+  YrlFeatInfoSktPlaneDtmDelete(info);
+  info->created = 0;
+  YrlSketchedDatumPreviewFeatDelete(info);
+  // What the host kept holds the wizard open (the user was told): Cancel tries again.
+  if (info->feature.id >= 1 || info->sketch.created_plane.id >= 1 || info->preview.id >= 1) return;
   exit_actions(dlg);
   VynUIDialogExit(dlg->name, -1);
 }

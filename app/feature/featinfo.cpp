@@ -229,26 +229,65 @@ int YrlSketchedDatumPreviewFeatCreate(YrlFeatInfo* info) {
 
 void YrlSketchedDatumPreviewFeatDelete(YrlFeatInfo* info) {
   YrlFeatIncompleteFeatureDelete(&info->preview, nullptr, nullptr);
-  info->preview_tree = nullptr;
+  if (info->preview.id < 1) info->preview_tree = nullptr;
 }
 
 // ---- Deleting ----------------------------------------------------------------------------
 
-int YrlFeatIncompleteFeatureDelete(VynFeature* feature, VynModelitem* datum_plane, VynSection* section) {
-  bool deleted = false;
-  if (feature != nullptr && feature->id >= 1) {
-    int ids[] = {feature->id};
-    VynFeatureDelete(feature->owner, ids, 1, kDeleteOptions, 1);
+// A deletion the host refuses leaves the feature in the part: its record is kept (the
+// next deletion tries it again, and the wizard builds nothing beside it) and the user is
+// told. A record is zeroed once its feature is gone, deleted or no longer in the part.
+
+namespace {
+
+// Whether the host still holds the feature.
+bool in_part(VynFeature* feature) {
+  int status = 0;
+  return VynFeatureStatusGet(feature, &status) == VYN_TK_NO_ERROR;
+}
+
+// Asks the host to delete the feature (id 1 or more) with what depends on it; the record
+// is zeroed when the feature is gone, kept when it stays.
+void feature_delete(VynFeature* feature) {
+  if (feature == nullptr || feature->id < 1) return;
+  int ids[] = {feature->id};
+  if (VynFeatureDelete(feature->owner, ids, 1, kDeleteOptions, 1) == VYN_TK_NO_ERROR || !in_part(feature))
     *feature = VynFeature{};
-    deleted = true;
+}
+
+// Tells the user of a feature whose deletion the host refused, unless it has gone since
+// (with a feature it depended on), when its record is zeroed; whether it stays.
+bool refusal_report(VynFeature* feature) {
+  if (feature == nullptr || feature->id < 1) return false;
+  if (!in_part(feature)) {
+    *feature = VynFeature{};
+    return false;
   }
+  VynMessageDisplay(YrlMsgFile, "YRL_FEAT_DELETE_REFUSED", &feature->id);
+  return true;
+}
+
+// Whether the sketch stands on the datum plane the run made.
+bool sketched_on_created_plane(const YrlFeatInfo* info) {
+  const VynModelitem& made = info->sketch.created_plane;
+  const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
+  return made.id >= 1 && used.id == made.id && used.owner == made.owner;
+}
+
+}  // namespace
+
+int YrlFeatIncompleteFeatureDelete(VynFeature* feature, VynModelitem* datum_plane, VynSection* section) {
+  const bool asked = feature != nullptr && feature->id >= 1;
+  feature_delete(feature);
   YrlFeatSktPlaneDtmDelete(datum_plane, nullptr);
+  // Reported after the datum plane, which may have taken a feature standing on it along.
+  const bool kept = refusal_report(feature);
   if (section != nullptr && *section != nullptr) {
     YrlUtilSectionClean(*section);
     VynSectionFree(section);
     *section = nullptr;
   }
-  if (deleted) VynWindowRepaint(-1);
+  if (asked && !kept) VynWindowRepaint(-1);
   return VYN_TK_GENERAL_ERROR;
 }
 
@@ -260,8 +299,8 @@ int YrlFeatSktPlaneDtmDelete(VynModelitem* item, int* deleted) {
     VynFeature feature{};
     status = VynGeomitemFeatureGet(item, &feature);
     if (status == VYN_TK_NO_ERROR && feature.id > 0) {
-      int ids[] = {feature.id};
-      status = VynFeatureDelete(feature.owner, ids, 1, kDeleteOptions, 1);
+      feature_delete(&feature);
+      if (refusal_report(&feature)) return VYN_TK_GENERAL_ERROR;  // the plane stays, and its item
       if (deleted != nullptr) *deleted = 1;
     }
   }
@@ -273,13 +312,22 @@ void YrlFeatInfoIncompleteFeatureDelete(YrlFeatInfo* info) {
   info->created = 0;
   // A sketch plane the run made goes too: the pick that chose it is forgotten, so the
   // sketch-plane step asks for a new one instead of building on a deleted plane.
-  const VynModelitem made = info->sketch.created_plane;
-  const VynModelitem& used = info->sketch.use_found_plane ? info->sketch.found_plane : info->plane.plane;
-  const bool sketched_on_it = made.id >= 1 && used.id == made.id && used.owner == made.owner;
-  // The sketch's preview stands on that plane too, and goes with it.
-  if (sketched_on_it) YrlSketchedDatumPreviewFeatDelete(info);
+  const bool sketched_on_it = sketched_on_created_plane(info);
+  // The sketch's preview stands on that plane too, and goes with it (reported once the
+  // plane was asked for: a preview the host kept may go with the plane).
+  if (sketched_on_it) feature_delete(&info->preview);
   YrlFeatIncompleteFeatureDelete(&info->feature, &info->sketch.created_plane, nullptr);
-  if (sketched_on_it) YrlFeatInfoSketchPlaneReset(info);
+  if (sketched_on_it && !refusal_report(&info->preview)) info->preview_tree = nullptr;
+  // A plane the host kept still holds the pick.
+  if (sketched_on_it && info->sketch.created_plane.id < 1) YrlFeatInfoSketchPlaneReset(info);
+}
+
+int YrlFeatInfoFeatureLeftOver(const YrlFeatInfo* info) { return !info->created && info->feature.id >= 1; }
+
+int YrlFeatInfoRunLeftoversDelete(YrlFeatInfo* info) {
+  YrlSketchedDatumPreviewFeatDelete(info);
+  if (!sketched_on_created_plane(info)) YrlFeatInfoSktPlaneDtmDelete(info);
+  return info->preview.id < 1 && (info->sketch.created_plane.id < 1 || sketched_on_created_plane(info));
 }
 
 void YrlFeatInfoSketchPlaneReset(YrlFeatInfo* info) {

@@ -149,10 +149,20 @@ void YrlSketchedDatumPreviewFeatDelete(YrlFeatInfo* info);
 // ---- Deleting ----------------------------------------------------------------------------
 
 // Deletes the feature (id 1 or more), the datum plane and the section that are given;
-// always -1.
+// always -1. A feature or datum plane the host refuses to delete keeps its record (zeroed
+// once it is gone) and the user is told ("YRL_FEAT_DELETE_REFUSED"): the next deletion
+// tries again.
 int YrlFeatIncompleteFeatureDelete(VynFeature* feature, VynModelitem* datum_plane, VynSection* section);
+// -1, with the item kept, when the host refuses to delete the plane's feature.
 int YrlFeatSktPlaneDtmDelete(VynModelitem* item, int* deleted);
 void YrlFeatInfoIncompleteFeatureDelete(YrlFeatInfo* info);
+// Whether the record names a feature the run no longer builds (created is clear): one the
+// host refused to delete. It is deleted again before anything is built in its place.
+int YrlFeatInfoFeatureLeftOver(const YrlFeatInfo* info);
+// Deletes what the run made that the part does not keep with the feature: the sketch's
+// preview, and a datum plane made for a sketch plane the feature no longer stands on
+// (one the host refused to delete when the pick changed). 1 when none of it stays.
+int YrlFeatInfoRunLeftoversDelete(YrlFeatInfo* info);
 void YrlFeatInfoIncompleteFeatureOnlyDelete(YrlFeatInfo* info);
 void YrlFeatInfoSktPlaneDtmDelete(YrlFeatInfo* info);
 // Forgets the sketch plane: its picked line, view, plane and offset.

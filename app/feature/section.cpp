@@ -30,14 +30,45 @@ void to_section(const double trf[4][4], const double* origin, const double* p, d
   out[1] = m[1] - origin[1];
 }
 
+// The map from the part into the section's own frame; false when the frame cannot be had.
+bool section_frame_inverse(VynSection section, double inverse[4][4]) {
+  double frame[4][4];
+  return VynSectionLocationGet(section, frame) == VYN_TK_NO_ERROR && VynUtilMatrixInvert(frame, inverse) == 1;
+}
+
 // The map of an auxiliary view's drawing points into the section: the view's transform,
 // then onto the face the view shows (the sketch's placement), then into the section's
 // own frame. False when the section's frame cannot be had.
 bool aux_section_map(const double trf[4][4], const double to_part[4][4], VynSection section, double out[4][4]) {
-  double frame[4][4], inverse[4][4], onto[4][4];
-  if (VynSectionLocationGet(section, frame) != VYN_TK_NO_ERROR || VynUtilMatrixInvert(frame, inverse) != 1) return false;
+  double inverse[4][4], onto[4][4];
+  if (!section_frame_inverse(section, inverse)) return false;
   VynUtilMatrixProduct(trf, to_part, onto);
   VynUtilMatrixProduct(onto, inverse, out);
+  return true;
+}
+
+// The map of a section view's drawing points into the section: turned back by the
+// view's quarter turn and carried by its transform (the host's frame of a section's
+// sketch plane is turned to take that turn), then moved so that the view's reference
+// point lands on the end of the cutting line that the view draws first along the line
+// (leftmost, or lowest when the line is drawn upright). False when the section's frame
+// cannot be had or the turn and transform are singular.
+bool section_view_map(const double trf[4][4], const YrlSketchValInfo* sketch, VynSection section, double out[4][4]) {
+  double inverse[4][4], ends[2][3];
+  if (!section_frame_inverse(section, inverse)) return false;
+  VynUtilMatrixProduct(sketch->rotation_matrix, trf, out);
+  for (int k = 0; k < 2; ++k) VynUtilPointTrans(inverse, sketch->section_line[k], ends[k]);
+  // The line as drawn: its run in the section taken back through the turn and transform.
+  const double a = out[0][0], b = out[0][1], c = out[1][0], d = out[1][1], det = a * d - b * c;
+  if (!(std::fabs(det) > 0)) return false;
+  const double run[2] = {ends[1][0] - ends[0][0], ends[1][1] - ends[0][1]};
+  const double drawn[2] = {(run[0] * d - run[1] * c) / det, (run[1] * a - run[0] * b) / det};
+  const bool across = std::fabs(drawn[0]) > 1e-6 * std::hypot(drawn[0], drawn[1]);
+  const double* first = (across ? drawn[0] : drawn[1]) >= 0 ? ends[0] : ends[1];
+  double ref[3];
+  VynUtilPointTrans(out, sketch->section_ref, ref);
+  out[3][0] += first[0] - ref[0];
+  out[3][1] += first[1] - ref[1];
   return true;
 }
 
@@ -99,15 +130,20 @@ int YrlAddSectionEntitiesNew(const YrlDrawInfo* draw, YrlSketchValInfo* sketch, 
   int status = YrlGetDrwToMdlTrfForView(draw, view_id, trf, &scale);
   if (status != VYN_TK_NO_ERROR) return status;
   // An auxiliary view's points have their place on the face it shows (found with its
-  // sketch plane): they go there and into the section's frame in one transform, with no
-  // origin of their own.
-  const bool placed = IsYrlViewTypeAuxilary(view_id) && sketch != nullptr && sketch->aux_placed;
+  // sketch plane), a section view's on its cutting plane: they go there and into the
+  // section's frame in one transform, with no origin of their own (a section view's
+  // quarter turn is in it).
+  const bool aux_placed = IsYrlViewTypeAuxilary(view_id) && sketch != nullptr && sketch->aux_placed;
+  const bool section_placed = IsYrlViewTypeSection(view_id) && sketch != nullptr && sketch->section_placed;
+  const bool placed = aux_placed || section_placed;
   if (placed) {
     double onto[4][4];
-    if (!aux_section_map(trf, sketch->aux_to_part, section, onto)) return VYN_TK_GENERAL_ERROR;
+    if (aux_placed ? !aux_section_map(trf, sketch->aux_to_part, section, onto)
+                   : !section_view_map(trf, sketch, section, onto))
+      return VYN_TK_GENERAL_ERROR;
     VynUtilMatrixCopy(onto, trf);
   }
-  // A section view (or an auxiliary one not placed) is drawn turned: its points are
+  // A section view (or an auxiliary one) not placed is drawn turned: its points are
   // turned back about the view's reference point (carried off the screen for an
   // auxiliary view) before they are carried into the part, and its arcs take the turn in
   // their angles.

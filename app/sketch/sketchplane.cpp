@@ -804,6 +804,7 @@ double YrlSketchRotationFromDirection(const double* direction, const double* axi
 }
 
 int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info) {
+  info->sketch.section_placed = 0;
   YrlViewData view{};
   view.group_id = -1;
   YrlGroupDataGet(info->sketch.view_id, &view);
@@ -831,8 +832,17 @@ int YrlSketchPlaneforSectionViewGet(YrlFeatInfo* info) {
   double len = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
   if (len <= 0) return VYN_TK_GENERAL_ERROR;
   for (double& c : normal) c /= len;
-  // The plane through the cutting line, facing either way, at either end.
+  // Where the section view's points go (the plane, found or made, holds the cutting
+  // line): its view-reference point, or without a view-reference line its own reference
+  // point, stands for the end of the cutting line (in its view's reference plane) that
+  // the section view draws first along the line (section building chooses it).
   YrlSketchValInfo& s = info->sketch;
+  std::memcpy(s.section_line[0], pa, sizeof pa);
+  std::memcpy(s.section_line[1], pb, sizeof pb);
+  std::memcpy(s.section_ref, view.vpr_id > 0 ? view.vpr_point : view.ref_point, sizeof s.section_ref);
+  s.section_ref[2] = 0;
+  s.section_placed = 1;
+  // The plane through the cutting line, facing either way, at either end.
   const double* points[2] = {pa, pb};
   for (int k = 0; k < 4; ++k) {
     double n[3] = {normal[0], normal[1], normal[2]};

@@ -96,6 +96,13 @@ struct YrlSketchValInfo {
   // face in the part (see YrlSketchPlaneforAuxViewGet).
   int aux_placed;
   double aux_to_part[4][4];
+  // A section profile view: section_placed set once its cutting line is known;
+  // section_line holds the line's ends in the part (in its view's reference plane) and
+  // section_ref the point of the section view, in drawing coordinates, that stands for
+  // one of them (see YrlSketchPlaneforSectionViewGet).
+  int section_placed;
+  double section_line[2][3];
+  double section_ref[3];
 };
 
 // Tolerances of the validation.

@@ -422,6 +422,16 @@ bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_p
     if (std::fabs(std::fabs(n[s.axis]) - 1) < 1e-9 && std::fabs(n[(s.axis + 1) % 3]) < 1e-9 &&
         std::fabs(n[(s.axis + 2) % 3]) < 1e-9) {
       out = geom::standard_frame(s.plane, plane.origin[s.axis]);
+      if (orientation == 1 || orientation == 2) {
+        // Oriented by its top or bottom (the application's section views, whose points
+        // it turns a quarter clockwise): turned a quarter the other way, u along the
+        // default frame's v and v against its u, so those points land as drawn.
+        for (int j = 0; j < 3; ++j) {
+          const double u = out.m[0][j];
+          out.m[0][j] = out.m[1][j];
+          out.m[1][j] = -u;
+        }
+      }
       return true;
     }
   }

@@ -127,8 +127,9 @@ bool feature_definition_read(VynElement tree, FeatureDefinition& definition, std
 
 // The sketch frame of a sketched feature on a plane: on a plane parallel to a default
 // datum plane it is that datum's frame at the plane's offset (so sections map as the
-// application's views do); on another plane its u runs along the orientation reference's
-// normal (code 3: against it).
+// application's views do), turned a quarter about its normal for the orientation codes 1
+// and 2 (u along the datum frame's v, v against its u); on another plane its u runs along
+// the orientation reference's normal (code 3: against it).
 bool sketch_frame_for(const geom::Plane& plane, const geom::Plane* orientation_plane,
                       int orientation, geom::Frame& out);
 

@@ -54,6 +54,36 @@ TEST_F(Features, ExtrusionsOnTheDefaultPlanes) {
   }
 }
 
+// On a default plane a sketch oriented by its top or bottom (codes 1 and 2) has that
+// plane's frame turned a quarter: a sketch point (u, v) lies where the plane's own frame
+// puts (-v, u). Other codes keep the plane's frame. The 10 x 5 rectangle extruded 7.
+TEST_F(Features, SketchOrientedByItsTopOrBottomIsTurnedAQuarter) {
+  struct Case {
+    std::string name;
+    VynModelitem plane;
+    int code;
+    Box box;
+  };
+  const Case cases[] = {
+      {"front code 4", FRONT, 4, {{0, 0, 0}, {10, 5, 7}}},
+      {"front code 3", FRONT, 3, {{0, 0, 0}, {10, 5, 7}}},
+      {"front code 2", FRONT, 2, {{-5, 0, 0}, {0, 10, 7}}},
+      {"front code 1", FRONT, 1, {{-5, 0, 0}, {0, 10, 7}}},
+      {"top code 2", TOP, 2, {{-5, 0, -10}, {0, 7, 0}}},
+      {"right code 1", RIGHT, 1, {{0, 0, 0}, {7, 10, 5}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Node tree = N(386, {I(1956, 917), I(3176, 0), I(2023, -1), I(388, 1),
+                        N(447, {N(450, {S(451, c.plane), I(452, 1), I(454, c.code), S(455, RIGHT)})}), blind(7)});
+    VynFeature feature = made_sketched(tree, rect2d(0, 0, 10, 5));
+    expect_solid(350, 6, c.box, c.name);
+    int ids[] = {feature.id};
+    const int options[] = {1};
+    ASSERT_EQ(feature_delete(1, part, ids, 1, options, 1), ok);
+  }
+}
+
 // Edge case: the rectangle on TOP extruded 7 has its caps at y = 0 and y = 7.
 TEST_F(Features, TopRectangleCapsLieAtZeroAndSeven) {
   made_sketched(extrude(TOP, blind(7)), rect2d(0, 0, 10, 5));

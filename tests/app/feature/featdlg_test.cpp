@@ -252,6 +252,26 @@ class FeatDlgWizard : public FeatDlgDriver {
     for (const yrlhost::MessageRecord& r : yrlhost::message_log()) n += r.key == "YRL_FEAT_EXISTS";
     return n;
   }
+  // The rectangle of profile_and_plane 20 deep on a datum plane the run makes at TOP's
+  // line 6, 10 behind FRONT: the user's picks from the first page to the depth.
+  void on_made_plane_to_depth(YrlFeatInfo& info) {
+    ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+    line_entity(6, {0, 90, 0}, {10, 90, 0});
+    ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+    for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
+    user("press yrlfeatdlg skt_plane_btn");
+    user("pick 77 6");
+    user("press yrlfeatdlg next_btn");
+    user("option yrlfeatdlg depth_type_list Blind");
+    user("type yrlfeatdlg depth_val_txt 20");
+  }
+  // How often the user was told of a feature the host would not delete, and of which.
+  static std::vector<std::string> refusals() {
+    std::vector<std::string> ids;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log())
+      if (r.key == "YRL_FEAT_DELETE_REFUSED") ids.push_back(r.values.empty() ? "" : r.values[0]);
+    return ids;
+  }
 };
 
 // The wizard of a first feature builds it when the depth completes the last step, redefines the same
@@ -500,15 +520,7 @@ TEST_F(FeatDlgWizard, DatumPlaneFromAnOffsetLineAndItsFlip) {
 TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
   size_t empty = features();
   YrlFeatInfo info;
-  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
-  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where the run makes a plane
-  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
-  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg skt_plane_btn");
-  user("pick 77 6");
-  user("press yrlfeatdlg next_btn");
-  user("option yrlfeatdlg depth_type_list Blind");
-  user("type yrlfeatdlg depth_val_txt 20");
+  ASSERT_NO_FATAL_FAILURE(on_made_plane_to_depth(info));
   int id = 0;
   user("press yrlfeatdlg cancel_btn");
   user("press yrlconfirmdlg no_btn");
@@ -541,16 +553,8 @@ TEST_F(FeatDlgWizard, CancelAsksThenDeletesWhatItBuilt) {
 // step asks for it again, and with it picked again the feature is built afresh.
 TEST_F(FeatDlgWizard, FailedRedefineForgetsTheDatumPlaneItDeleted) {
   YrlFeatInfo info;
-  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
   const size_t empty = features();
-  line_entity(6, {0, 90, 0}, {10, 90, 0});  // TOP: 10 behind FRONT, where a plane is made
-  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
-  for (int i = 0; i < 2; ++i) user("press yrlfeatdlg next_btn");
-  user("press yrlfeatdlg skt_plane_btn");
-  user("pick 77 6");
-  user("press yrlfeatdlg next_btn");
-  user("option yrlfeatdlg depth_type_list Blind");
-  user("type yrlfeatdlg depth_val_txt 20");
+  ASSERT_NO_FATAL_FAILURE(on_made_plane_to_depth(info));
   check([&] {
     ASSERT_GE(info.feature.id, 1);
     ASSERT_GE(info.sketch.created_plane.id, 1);
@@ -578,6 +582,134 @@ TEST_F(FeatDlgWizard, FailedRedefineForgetsTheDatumPlaneItDeleted) {
   user("press yrlfeatdlg ok_btn");
   EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
   EXPECT_EQ(features(), empty + 2);  // the plane made again, and the feature
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a deletion the host refused counted as done. At OK the sketch's preview stayed
+// in the part, a stray datum curve, and the wizard closed without a word. The user is
+// told, the preview keeps its record and holds the wizard open, and OK again deletes it
+// and closes with the feature alone.
+TEST_F(FeatDlgWizard, PreviewTheHostKeepsAtOKHoldsTheWizardOpen) {
+  YrlFeatInfo info;
+  ASSERT_NO_FATAL_FAILURE(profile_and_plane(info));
+  const size_t empty = features();
+  to_depth("20");
+  int preview = 0;
+  check([&] {
+    preview = info.preview.id;
+    ASSERT_GE(preview, 1);
+    EXPECT_EQ(features(), empty + 2);  // the feature and its sketch preview
+    yrlhost::call_log_fail_on_call("VynFeatureDelete_v", 1);
+  });
+  user("press yrlfeatdlg ok_btn");
+  check([&] {
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    EXPECT_EQ(info.preview.id, preview);
+    EXPECT_EQ(features(), empty + 2);
+    EXPECT_EQ(refusals(), std::vector<std::string>{std::to_string(preview)});
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_TRUE(yrlhost::script_empty());  // it took both presses
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(info.preview.id, 0);
+  EXPECT_EQ(features(), empty + 1);
+  EXPECT_NEAR(volume(), 1000, 1e-6);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: Cancel whose deletions the host refused closed the wizard without a word and
+// left the feature, its sketch preview and the datum plane made for it in the part. The
+// user is told, the wizard stays open with their records (the sketch plane's pick with
+// its plane), and Cancel again, once the host lets them go, deletes them all.
+TEST_F(FeatDlgWizard, CancelWhoseDeletionsTheHostRefusesTriesAgain) {
+  YrlFeatInfo info;
+  const size_t empty = features();
+  ASSERT_NO_FATAL_FAILURE(on_made_plane_to_depth(info));
+  YrlFeatInfo built{};
+  check([&] {
+    built = info;
+    ASSERT_GE(built.feature.id, 1);
+    ASSERT_GE(built.preview.id, 1);
+    ASSERT_GE(built.sketch.created_plane.id, 1);
+    yrlhost::call_log_set_result_word("VynFeatureDelete_v", -1);
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  check([&] {
+    yrlhost::call_log_clear_result("VynFeatureDelete_v");
+    EXPECT_TRUE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+    EXPECT_EQ(info.feature.id, built.feature.id);
+    EXPECT_EQ(info.preview.id, built.preview.id);
+    EXPECT_EQ(info.sketch.created_plane.id, built.sketch.created_plane.id);
+    EXPECT_EQ(info.plane.line_item.id, 6);
+    EXPECT_EQ(features(), empty + 3);
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    const std::vector<std::string> told = refusals();
+    for (int id : {built.feature.id, built.preview.id})
+      EXPECT_NE(std::find(told.begin(), told.end(), std::to_string(id)), told.end()) << id;
+    EXPECT_GE(told.size(), 3u);  // the plane's feature too
+  });
+  user("press yrlfeatdlg cancel_btn");
+  user("press yrlconfirmdlg yes_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_TRUE(yrlhost::script_empty());  // it took both presses
+  EXPECT_FALSE(yrlhost::ui_dialog_is_open("yrlfeatdlg"));
+  EXPECT_EQ(info.feature.id, 0);
+  EXPECT_EQ(info.preview.id, 0);
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_EQ(features(), empty);
+  EXPECT_NEAR(volume(), 0, 1e-9);
+  YrlFeatInfoEnd(&info);
+}
+
+// Fault: a feature the host would not delete (its sketch plane picked again once it was
+// built) was forgotten, and a second one was built beside it. While the host keeps it,
+// its record stays, nothing is built, OK is off and each try is told; once the host lets
+// it go, the next change builds the feature afresh, alone, on the plane picked last. The
+// datum plane made for the first pick, which the host kept too, goes at OK.
+TEST_F(FeatDlgWizard, NothingIsBuiltBesideAFeatureTheHostKeeps) {
+  YrlFeatInfo info;
+  const size_t empty = features();
+  ASSERT_NO_FATAL_FAILURE(on_made_plane_to_depth(info));
+  int id = 0, made = 0;
+  check([&] {
+    id = info.feature.id;
+    made = info.sketch.created_plane.id;
+    ASSERT_GE(id, 1);
+    ASSERT_GE(made, 1);
+    yrlhost::call_log_set_result_word("VynFeatureDelete_v", -1);
+  });
+  user("press yrlfeatdlg prev_btn");
+  user("press yrlfeatdlg skt_plane_btn");
+  user("pick 77 5");  // FRONT's own plane
+  check([&] {
+    yrlhost::call_log_clear_result("VynFeatureDelete_v");
+    EXPECT_EQ(info.feature.id, id);
+    EXPECT_EQ(info.sketch.created_plane.id, made);
+    EXPECT_EQ(features(), empty + 3);  // the feature, its preview, the plane made for it
+    EXPECT_NEAR(volume(), 1000, 1e-6);
+    EXPECT_FALSE(component("ok_btn").enabled);
+    // The preview, the feature and the plane at the pick, the feature again at the build.
+    const std::vector<std::string> told = refusals();
+    EXPECT_EQ(std::count(told.begin(), told.end(), std::to_string(id)), 2);
+    EXPECT_EQ(told.size(), 4u);
+  });
+  user("press yrlfeatdlg next_btn");
+  user("type yrlfeatdlg depth_val_txt 30");
+  check([&] {
+    EXPECT_GE(info.feature.id, 1);
+    EXPECT_NE(info.feature.id, id);
+    EXPECT_NEAR(volume(), 10 * 5 * 30, 1e-6);
+    EXPECT_TRUE(component("ok_btn").enabled);
+  });
+  user("press yrlfeatdlg ok_btn");
+  EXPECT_EQ(YrlFeatExtrusionDlg(&info), 0);
+  EXPECT_TRUE(yrlhost::script_empty());
+  EXPECT_EQ(info.sketch.created_plane.id, 0);
+  EXPECT_EQ(features(), empty + 1);  // the feature alone
+  EXPECT_NEAR(volume(), 1500, 1e-6);
   YrlFeatInfoEnd(&info);
 }
 

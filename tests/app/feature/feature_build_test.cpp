@@ -1165,24 +1165,43 @@ TEST_F(FeatureBuild, TypeZeroRunsAsAnExtrude) {
   YrlFeatInfoEnd(&info);
 }
 
-// A section view's profile is built on the plane through its cutting line (z = 5), turned
-// back by the view's quarter turn about its reference point: (x, y) of the view becomes
-// (y, -x) in the sketch. A half disc shows the turn given to arc angles too: an arc left
-// unturned would not meet its turned diameter and the section would not solve.
-TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
+// A section view's profile is built on the plane through its cutting line, drawn as that
+// plane's own default view draws it, and where the view puts it: the view's reference
+// point (its view-reference point when it has one) stands for the end of the cutting
+// line that the view draws first, in the cutting view's reference plane. Rows: a cutting
+// line along x in TOP (the plane z = 5 reads as FRONT), the same drawn the other way
+// round (z = 10), a view-reference line's end picked at (45, 0), a line along z in TOP (x
+// = 3, reads as RIGHT) and one along x in FRONT (y = 5, reads as TOP). A half disc shows
+// arcs take the view's turn too: an arc left unturned would not meet its turned diameter
+// and the section would not solve.
+TEST_F(FeatureBuild, SectionViewProfileBuildsWhereItsCuttingLineIs) {
   const double pi = 3.141592653589793;
   struct Case {
     const char* name;
+    int cut;
     bool half_disc;
+    int vpr;
     double volume;
     int faces;
+    double lo[3], hi[3];
   } cases[] = {
-      {"rectangle", false, 500, 6},
-      {"half disc", true, 25 * pi / 2 * 10, 4},
+      {"along x in TOP", 1, false, 0, 500, 6, {0, 0, 5}, {10, 5, 15}},
+      {"half disc", 1, true, 0, 25 * pi / 2 * 10, 4, {0, 0, 5}, {10, 5, 15}},
+      {"drawn the other way", 10, false, 0, 500, 6, {0, 0, 10}, {10, 5, 20}},
+      {"view-reference point", 1, false, 9, 500, 6, {5, 0, 5}, {15, 5, 15}},
+      {"along z in TOP", 7, false, 0, 500, 6, {3, 0, 5}, {13, 5, 15}},
+      {"along x in FRONT", 8, false, 0, 500, 6, {0, 5, -5}, {10, 15, 0}},
   };
+  section_view(0, 0);
+  for (int id = 3; id <= 6; ++id) line_entity(id, {50, 0, 0}, {60, 0, 0});  // the profile: drawn by each row
+  line_entity(7, {3, 95, 0}, {3, 85, 0});
+  line_entity(8, {0, 5, 0}, {10, 5, 0});
+  line_entity(9, {45, 0, 0}, {45, 5, 0});
+  line_entity(10, {10, 90, 0}, {0, 90, 0});
+  declare_view("TOP", 1, 0, 100, {1, 7, 10});
+  declare_view("FRONT", 2, 0, 0, {8});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    section_view(0, 0);
     std::vector<int> ids;
     if (c.half_disc) {
       line_entity(3, {50, 0, 0}, {60, 0, 0});
@@ -1197,7 +1216,15 @@ TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
     }
     std::vector<int> members = ids;
     members.push_back(2);
-    declare_view("A-A", 10, 0, 0, members, 2, 1);
+    if (c.vpr > 0) members.push_back(c.vpr);
+    declare_view("A-A", 10, 50, 0, members, 2, c.cut);
+    if (c.vpr > 0) {  // its end (45, 0) picked
+      YrlViewData view{};
+      ASSERT_EQ(YrlViewDataRead("A-A", &view), 0);
+      view.vpr_id = c.vpr;
+      view.vpr_point[0] = 45;
+      ASSERT_EQ(YrlViewDataWrite("A-A", view), 0);
+    }
     YrlFeatInfo info;
     ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
     profile(info, ids);
@@ -1207,8 +1234,7 @@ TEST_F(FeatureBuild, SectionViewProfileBuildsTurnedOnTheCuttingPlane) {
     info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
     ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
     EXPECT_EQ(info.failure, 0);
-    const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
-    expect_solid(c.volume, c.faces, lo, hi);
+    expect_solid(c.volume, c.faces, c.lo, c.hi);
     YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
     YrlFeatInfoEnd(&info);
   }

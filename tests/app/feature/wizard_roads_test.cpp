@@ -177,7 +177,10 @@ TEST_F(WizardRoad, SectionViewProfileGetsItsPlaneWithoutAPick) {
   const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
   EXPECT_NEAR(s.volume, 500, 1e-6);
   EXPECT_EQ(s.faces, 6);
-  const double lo[3] = {0, -60, 5}, hi[3] = {5, -50, 15};
+  // Fault: the rectangle was built turned a quarter (5 along x, 10 along y) and placed by
+  // its view's sheet coordinates (y -60 to -50). It stands where the cutting line is (x
+  // 0 to 10, z 5), 10 wide and 5 high from TOP's plane, as the view draws it.
+  const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
   expect_box(s, lo, hi);
 }
 
@@ -321,6 +324,22 @@ TEST_F(WizardRoad, PicksChangedOnceBuiltBuildTheFeatureAfresh) {
   expect_box(s, lo, hi);
   expect_hole_along_y(*part, 2, 10, 5);
   expect_datum_points(*part, {{20, 10, 0}, {0, 10, 0}, {0, 0, 0}});
+}
+
+// Fault: when the host refused to delete the hole built at the first circle, its record
+// was zeroed all the same and the hole at the circle picked again was built beside it:
+// two holes, and the run ended as a success. The user is told, and the first hole, kept
+// in the record, is deleted again before the second is built: one hole, at the circle
+// picked last.
+TEST_F(WizardRoad, HoleTheHostWouldNotDeleteGoesBeforeTheNewOne) {
+  const yrlhost::StoredModel* part = road("repick_built.txt", "REBUILT", {
+      {"press yrlfeatdlg hole_prf_btn", 2, [] { yrlhost::call_log_fail_on_call("VynFeatureDelete_v", 1); }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  EXPECT_EQ(messages("YRL_FEAT_DELETE_REFUSED"), 1u);
+  EXPECT_EQ(features_of_type(*part, 911), 1);
+  EXPECT_NEAR(yrlhost::geom::solid_summary(part->solid).volume, 2000 - kPi * 2 * 2 * 10, 1e-6);
+  expect_hole_along_y(*part, 2, 10, 5);
 }
 
 // The buttons of the last page: Next off, Prev and OK on once the feature is built; the
