@@ -1,6 +1,7 @@
 // The text of the host's model files, shared by the readers and writers of its parts
-// (model_files.cpp for models and parts, drawing_files.cpp for a drawing's content):
-// numbers, escaped texts and a reader of lines that fails with the file and line.
+// (model_files.cpp for models and parts, drawing_files.cpp for a drawing's content): a
+// reader of lines that fails with the file and line (numbers and escaped texts are
+// host/util/text_fields.h's).
 #pragma once
 
 #include <cstddef>
@@ -11,17 +12,11 @@
 
 #include "host/store/model_geometry.h"
 #include "host/store/model_store.h"
+#include "host/util/text_fields.h"
 
 namespace yrlhost {
 
-// A double in the shortest decimal form that reads back to the same bits.
-std::string number_text(double value);
 std::vector<std::string> split_words(const std::string& text);
-// Text as the file keeps it: '%', control characters and DEL as %XX, and blanks as %20
-// where reading would lose them (at either end, or anywhere in a one-word field).
-std::string escape_text(const std::string& text, bool one_word);
-// The text escape_text wrote; false for a '%' without two hex digits.
-bool unescape_text(const std::string& text, std::string& out);
 
 // Ids stay far enough below INT_MAX that a model can go on numbering new items.
 inline constexpr int max_item_id = 1 << 30;

@@ -1,13 +1,13 @@
 // The host's model files (drawings and template parts) in plain text: writing, reading
-// with line-exact error texts, and retrieving them into session (VynMdlLoad and the
-// host-side open). The format is described in host/resources/README.md.
+// with line-exact error texts, and retrieving them into session (the host-side open, and
+// host_model_load, which VynMdlLoad answers with). The format is described in host/resources/README.md.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "host/store/extdata.h"
-#include "host/api/host_behaviours.h"
+#include "host/files/model_files.h"
 #include "host/files/model_file_text.h"
 #include "host/store/model_store.h"
 #include "host/util/text_read.h"
@@ -428,8 +428,7 @@ std::string part_brep_path(const std::string& path) {
   return std::filesystem::path(path).replace_extension(".brep").string();
 }
 
-VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type, int,
-                                             VynMdl* model) {
+VynError host_model_load(const VynWchar* path, int type, VynMdl* model) {
   std::string& error = last_load_error();
   error.clear();
   if (!path || !model || (type != -1 && type != model_type_part && type != model_type_drawing))

@@ -11,6 +11,7 @@
 #include "host/store/model_report.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/script/script.h"
 #include "host/util/utf16.h"
 

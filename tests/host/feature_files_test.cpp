@@ -10,6 +10,7 @@
 
 #include "host/store/model_geometry.h"
 #include "host/store/sections.h"
+#include "host/files/model_files.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
 

@@ -8,6 +8,7 @@
 #include "host/api/host_behaviours.h"
 #include "host/plugin/host_table.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host_test.h"
 #include "tests/support/temp_dir.h"
 

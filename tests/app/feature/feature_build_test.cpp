@@ -29,6 +29,7 @@
 #include "host/ui/messages.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/ui/ui.h"
 #include "platform/w32/path.h"
 #include "tests/app/feature/part_drawing_fixture.h"

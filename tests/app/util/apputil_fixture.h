@@ -14,6 +14,7 @@
 #include "app/util/apputil.h"
 #include "host/store/drawings.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"
