@@ -26,6 +26,7 @@ void host_testing_reset() {
   drawing_entities_testing_reset();
   drawing_annotations_testing_reset();
   assemblies_testing_reset();  // after the models, whose handles are its records
+  file_sets_testing_reset();
   arrays_testing_reset();
   live_objects_testing_reset();
 }

@@ -33,5 +33,6 @@ void pick_items_testing_reset();
 void model_features_testing_reset();        // the geometry data handed out
 void drawing_entities_testing_reset();      // the entity data and curves handed out
 void drawing_annotations_testing_reset();   // the note and symbol data handed out
+void file_sets_testing_reset();             // the failure a test set for the saves
 
 }  // namespace yrlhost

@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "host/store/model_geometry.h"
 #include "host/store/sections.h"
+#include "host/files/file_set.h"
 #include "host/files/model_files.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
@@ -30,6 +34,69 @@ class FeatureFiles : public FeatureTest {
   yrltest::TempDir temp_;
   const std::filesystem::path dir_ = temp_.path();
 };
+
+// The files of a directory and their bytes.
+std::string file_text(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  return text;
+}
+
+std::map<std::string, std::string> folder_files(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// Fault: a save wrote its files in place, so that a write failing part-way (a full disk,
+// a file-size limit) left the old drawing or part cut. A drawing's save, with its part and
+// the part's solid beside it, is one set: every step of it made to fail in turn (each
+// file written and flushed, each old file kept aside, each put in place) leaves the
+// folder as the last good save left it, byte for byte and with nothing else in it; the
+// save says which file failed. With no failure the new files are all in place.
+TEST_F(FeatureFiles, AFailedSaveLeavesEveryFileOfTheSaveAsItWas) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "D", error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSolidAdd>(table)(1, drawing, part), ok);
+  block();
+  const std::string path = file("d.drw");
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, path, error)) << error;
+  const std::map<std::string, std::string> old = folder_files(dir_);
+  ASSERT_EQ(old.size(), 3u);  // d.drw, BLOCK.prt, BLOCK.brep
+  // The next save differs in every file: a second sheet, a cut and its solid.
+  int sheet = 0;
+  ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSheetCreate>(table)(1, drawing, &sheet), ok);
+  made_sketched(extrude(FRONT, through_all(), true), rect2d(2, 2, 4, 4));
+  int failures = 0;
+  for (int step = 0;; ++step) {
+    SCOPED_TRACE(step);
+    yrlhost::file_set_failure_testing_set(step);
+    bool saved = yrlhost::host_model_save(drawing, path, error);
+    bool failed_at_step = yrlhost::file_set_steps() > step;
+    yrlhost::file_set_failure_testing_set(-1);
+    if (!failed_at_step) {
+      ASSERT_TRUE(saved) << error;
+      break;
+    }
+    ++failures;
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.starts_with(file("d.drw") + ": ") || error.starts_with(file("BLOCK.prt") + ": ") ||
+                error.starts_with(file("BLOCK.brep") + ": "))
+        << error;
+    EXPECT_EQ(folder_files(dir_), old);
+    EXPECT_EQ(yrlhost::host_model_path(drawing), path);
+  }
+  // Three files written, three kept aside and three put in place.
+  EXPECT_EQ(failures, 9);
+  const std::map<std::string, std::string> now = folder_files(dir_);
+  ASSERT_EQ(now.size(), 3u);
+  for (const auto& [name, bytes] : now) EXPECT_NE(bytes, old.at(name)) << name;
+  EXPECT_EQ(now.at("BLOCK.prt"), file_text(yrlhost::host_model_lines(part)));
+}
 
 // Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.
 TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
