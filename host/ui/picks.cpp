@@ -1,6 +1,8 @@
 // The calls that wait for the scripted user's picks: the selection function and the
 // mouse input (selections and highlights are host/display/selection.h's).
+#include <cmath>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,16 @@ bool contains(const std::vector<int>& types, int type) {
   for (int allowed : types)
     if (allowed == type) return true;
   return false;
+}
+
+// How far a box's written first corner may lie from where the button went down (the
+// ends of the host's sections meet within the same).
+constexpr double box_start_tolerance = 1e-6;
+
+std::string point_text(const double* p) {
+  std::ostringstream text;
+  text << "(" << p[0] << ", " << p[1] << ", " << p[2] << ")";
+  return text.str();
 }
 
 }  // namespace
@@ -215,6 +227,20 @@ VynError Behaviour<HostApi::VynMouseBoxInput>::run(int, const double* point, dou
   if (action->kind != ScriptActionKind::mouse_box) return wrong_action(waiter, *action);
   ScriptAction drag = script_pop();
   if (drag.button != 1) return VYN_TK_USER_ABORT;
+  const std::string what = "\"" + script_action_text(drag) + "\": ";
+  if (!point && !drag.has_start) {
+    script_fail(what + "nothing gives the box its first corner: write \"box X1 Y1 Z1 X2 Y2 Z2\"");
+    return VYN_TK_USER_ABORT;
+  }
+  if (point && drag.has_start) {
+    // The words say where the box starts: they must agree with where the button went down.
+    for (int i = 0; i < 3; ++i)
+      if (!(std::fabs(drag.point[i] - point[i]) <= box_start_tolerance)) {
+        script_fail(what + "the box starts where the button went down, at " + point_text(point) +
+                    ", not at " + point_text(drag.point) + ": write \"box X2 Y2 Z2\"");
+        return VYN_TK_USER_ABORT;
+      }
+  }
   std::memmove(box, point ? point : drag.point, 3 * sizeof(double));
   std::memmove(box + 3, drag.corner, 3 * sizeof(double));
   return VYN_TK_NO_ERROR;

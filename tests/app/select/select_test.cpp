@@ -248,7 +248,7 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
     user(std::string("radio yrlselobj RadioSelType ") + c.radio);
     user("press yrlselobj Add");
     user("mouse 1 0 0 0");
-    user("box 0 0 0 10 10 0");
+    user("box 10 10 0");
     user("press yrlselobj Close");
     EXPECT_EQ(run_select(c.filter), c.expected) << c.radio << " " << c.filter;
   }
@@ -257,7 +257,7 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
   user("radio yrlselobj RadioSelType inside");
   user("press yrlselobj Add");
   user("mouse 1 0 0 0");
-  user("box 0 0 0 10 10 0");
+  user("box 10 10 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select("draft_ent,any_note,dimension"), (Items{{77, 6}, {8, 8}, {68, 7}}));
 }
@@ -288,7 +288,7 @@ TEST_F(Selection, BoxRemoveAndSinglePicks) {
   user("radio yrlselobj RadioSelType inside");
   user("press yrlselobj Remove");
   user("mouse 1 3.5 3 0");  // the box runs from the picked point
-  user("box 0 0 0 2.5 0 0");
+  user("box 2.5 0 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select(), drafts({1, 4, 2}));
 }
@@ -372,7 +372,7 @@ TEST_F(Selection, HiddenItemsAreLeftOut) {
   user("radio yrlselobj RadioSelType cross");
   user("press yrlselobj Add");
   user("mouse 1 0 0 0");
-  user("box 0 0 0 10 10 0");
+  user("box 10 10 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select(), drafts({1, 3}));
   user("radio yrlselobj RadioSelType chain");
