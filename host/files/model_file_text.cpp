@@ -78,6 +78,29 @@ std::string LineReader::take_line(const std::string& what) {
   return line;
 }
 
+std::string LineReader::take_counted(const CountedLines& block) {
+  auto runs_past = [&](const std::string& into) {
+    throw ReadError{where_ + ":" + std::to_string(block.line) + ": " + block.whose + " count, " +
+                    std::to_string(block.count) + ", runs past its lines: " + into};
+  };
+  if (index_ + 1 >= lines_.size()) runs_past("the file ends first");
+  std::string line = take_line(block.whose + " lines");
+  std::vector<std::string> words = split_words(line);
+  if (!words.empty() && keyword(words[0]))
+    runs_past("line " + std::to_string(line_number()) + " is \"" + line + "\"");
+  return line;
+}
+
+bool LineReader::keyword(const std::string& word) {
+  static const char* const keywords[] = {
+      "yrlhost-model", "type", "name", "units", "feature", "plane", "tree", "sketch", "datums",
+      "face", "edge", "parameter", "extdata", "end", "next-id", "sheet", "current-sheet", "model",
+      "scale", "view", "entity", "note", "symbol", "dimension", "layer"};
+  for (const char* known : keywords)
+    if (word == known) return true;
+  return false;
+}
+
 // ---- WordCursor ------------------------------------------------------------------------
 
 const std::string& WordCursor::next() {

@@ -63,6 +63,14 @@ struct ModelFile {
   ItemIdTable item_ids;  // parts: the ids their faces and edges were given
 };
 
+// A block of lines that a line announces by their count ("tree 5", "note ... 2"): whose
+// lines they are ("the tree's", "note 7's"), the count and the line that gives it.
+struct CountedLines {
+  std::string whose;
+  int count = 0;
+  int line = 0;
+};
+
 // Reads the lines of one file in order. Every failure throws ReadError naming the file
 // and the line being read.
 class LineReader {
@@ -85,6 +93,12 @@ class LineReader {
   // The line after the current one, which becomes current, without its '\r'; fails at
   // the end of the file with "the file ends inside <what>".
   std::string take_line(const std::string& what);
+  // The next line of a counted block; a count that runs past the block fails at the
+  // line of the count, saying so: at the end of the file, and at a line whose first word
+  // begins a line of the file's own (a keyword: the block ended before its count did).
+  std::string take_counted(const CountedLines& block);
+  // Whether a word begins a line of the host's model files.
+  static bool keyword(const std::string& word);
 
  protected:
   const std::vector<std::string>& lines_;

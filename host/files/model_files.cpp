@@ -186,8 +186,9 @@ class Reader : public LineReader {
     if (file_.extdata_line != 0) fail("\"extdata\" given twice");
     int count = read_int(words[1], "line count");
     if (count < 0) fail("negative line count");
-    if (lines_.size() - index_ - 1 < static_cast<std::size_t>(count))
-      fail("the file ends inside the " + words[1] + " lines of external data");
+    // The lines are taken as they stand; the file goes on with its "end".
+    if (lines_.size() - index_ - 1 < static_cast<std::size_t>(count) + 1)
+      fail("the external data's count, " + words[1] + ", runs past its lines: the file ends first");
     file_.extdata_line = static_cast<int>(index_) + 1;
     for (int i = 0; i < count; ++i) file_.extdata.push_back(take_line("external data"));
   }

@@ -312,7 +312,12 @@ TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 int 5 int 6"}, ":7: several values without \"list\""},
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 410 int 5"}, ":7: array element 410 holds no values"},
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 string abc"}, ":7: a text is written null or =<text>"},
-      {{"feature 1 917 0 1", "tree 3", "0 386"}, ":7: expected \"<level> <element id> [list] [<value>...]\""},
+      // Fault: a count that ran past its lines was told as "level "end" is not an integer".
+      {{"feature 1 917 0 1", "tree 3", "0 386"}, ":5: the tree's count, 3, runs past its lines: line 7 is \"end\""},
+      {{"feature 1 917 0 1", "tree 3", "0 386", "1 387 int 917", "sketch 0", "datums"},
+       ":5: the tree's count, 3, runs past its lines: line 8 is \"sketch 0\""},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 2", "1 point 0 0", "datums", "feature 2 917 0 1"},
+       ":7: the sketch's count, 2, runs past its lines: line 9 is \"datums\""},
       {{"feature 1 917 0 1", "sketch 0"}, ":5: \"sketch\" before the feature's \"tree\""},
       {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 spline 0 0"}, ":8: unknown entity kind \"spline\""},
       {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 circle 0 0 0"}, ":8: radius is not above 0"},

@@ -302,6 +302,26 @@ TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
 
 namespace {
 
+// Fault: a part file whose count runs past its lines was told as "cannot open the drawing
+// of line 1: ...: level "end" is not an integer". The event names what failed (the file
+// of the line, which may hold a part) and the count that runs past, with its line; a
+// part that opens is told as a part.
+TEST(YrlhostProgram, APartFileThatDoesNotReadIsToldWhatIsWrong) {
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
+  const std::string part = "yrlhost-model 1\ntype part\nname P\nfeature 1 917 0 1\ntree 3\n0 386\n";
+  std::ofstream(dir / "cut.prt") << part << "sketch 0\ndatums\nend\n";
+  std::ofstream(dir / "good.prt") << "yrlhost-model 1\ntype part\nname G\nend\n";
+  std::ofstream(dir / "scenario.txt") << "open cut.prt\nopen good.prt\n";
+  ProgramRun run = run_yrlhost({"--scenario", (dir / "scenario.txt").string()});
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  for (const std::string& says :
+       {"  cannot open the file of line 1: " + (dir / "cut.prt").string() +
+            ":5: the tree's count, 3, runs past its lines: line 7 is \"sketch 0\"\n",
+        std::string("  part G is open\n")})
+    EXPECT_NE(run.out.find(says), std::string::npos) << says << "\n" << run.out;
+}
+
 // A scenario opens DXF drawings: what the import does not take is told among the
 // events; a file that cannot be read is an input that cannot be read (exit code 2),
 // with its line, and the run goes on to its report.
@@ -334,10 +354,10 @@ TEST(YrlhostProgram, ScenariosOpenDxfDrawings) {
         "  drawing unsupported (INCH), current sheet 1\n"}},
       {"drawing FIRST\nopen " + fixtures + "/truncated.dxf\n",
        2,
-       {"  cannot open the drawing of line 2: " + fixtures +
+       {"  cannot open the file of line 2: " + fixtures +
             "/truncated.dxf:39: group 40 has no value: the file is cut short\n",
         "models:\n  drawing FIRST (INCH)", "script failures: 0\n"}},
-      {"open garbage.dxf\n", 2, {"  cannot open the drawing of line 1: " + (dir / "garbage.dxf").string() + ":1: \""}},
+      {"open garbage.dxf\n", 2, {"  cannot open the file of line 1: " + (dir / "garbage.dxf").string() + ":1: \""}},
   };
   for (const Case& c : cases) {
     const std::filesystem::path scenario = dir / "scenario.txt";
