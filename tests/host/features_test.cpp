@@ -282,6 +282,81 @@ TEST_F(Features, RevolveAngles) {
   }
 }
 
+// A one-sided revolution turns the other way when its direction is flipped (436 = 1) or
+// its sketch is viewed from the back (452 = -1), and back again with both: its box moves
+// to the other side of the sketch plane.
+TEST_F(Features, AFlippedOneSidedRevolveTurnsTheOtherWay) {
+  const Box behind{{0, 0, -3}, {3, 4, 0}}, in_front{{0, 0, 0}, {3, 4, 3}};
+  struct Case {
+    std::string name;
+    int direction;  // 436
+    int view;       // 452
+    Box box;
+  };
+  const Case cases[] = {
+      {"as built", -1, 1, behind},
+      {"direction flipped", 1, 1, in_front},
+      {"viewed from the back", -1, -1, in_front},
+      {"both", 1, -1, behind},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Vyn2dEntity> section = rect2d(2, 0, 3, 4);
+    section.push_back(line2d(0, 0, 0, 1, VYN_2D_CENTERLINE));
+    Node tree = N(386, {I(1956, 917), I(3176, 0), I(2023, -1), I(388, 2),
+                        N(447, {N(450, {S(451, FRONT), I(452, c.view), I(454, 4), S(455, RIGHT)})}), angle(90),
+                        I(436, c.direction)});
+    VynFeature feature = made_sketched(tree, section);
+    expect_solid(5 * pi, 6, c.box, c.name);
+    int ids[] = {feature.id};
+    ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+  }
+}
+
+// An extrusion's two sides go opposite ways: an up-to side goes towards its plane,
+// whichever side names it, and two sides that end up going the same way are refused
+// (the second of them named, by its reference or by the root), the part as it was.
+TEST_F(Features, TwoSidesGoingTheSameWayAreRefused) {
+  block();
+  VynFeature ahead = made(datum_plane(FRONT, 20)), further = made(datum_plane(FRONT, 30)),
+             behind = made(datum_plane(FRONT, -10));
+  struct Case {
+    std::string name;
+    Node depth;
+    int element;    // of the row; 0: the feature builds
+    double volume;  // of the part with it
+    Box box;
+  };
+  const Case cases[] = {
+      {"side 1 up to a plane ahead, side 2 blind ahead",
+       N(515, {N(428, {I(430, 2048), S(432, ahead)}), N(429, {I(433, 262144), D(434, 5)})}), 386, 0, {}},
+      {"both up to planes ahead",
+       N(515, {N(428, {I(430, 2048), S(432, ahead)}), N(429, {I(433, 4194304), S(435, further)})}), 435, 0, {}},
+      {"side 1 up to a plane behind, side 2 blind ahead",
+       N(515, {N(428, {I(430, 2048), S(432, behind)}), N(429, {I(433, 262144), D(434, 5)})}), 0, 1000 + 4 * 10,
+       {{0, 0, -10}, {10, 10, 10}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VynFeature feature{};
+    VynErrors errors{};
+    VynError status = sketched(extrude(FRONT, c.depth), rect2d(4, 4, 6, 6), feature, errors);
+    if (c.element == 0) {
+      EXPECT_EQ(status, ok);
+      expect_solid(c.volume, 11, c.box, c.name);
+    } else {
+      EXPECT_EQ(status, VYN_TK_GENERAL_ERROR);
+      ASSERT_EQ(errors.count, 1);
+      EXPECT_EQ(errors.rows[0].id, c.element);
+      EXPECT_EQ(errors.rows[0].type, yrlhost::feature_error_value);
+      EXPECT_EQ(errors.rows[0].error, VYN_TK_BAD_INPUTS);
+      expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, c.name);
+    }
+    int ids[] = {feature.id};
+    ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+  }
+}
+
 TEST_F(Features, DatumPlanesAxesPointsAndCurves) {
   struct PlaneCase {
     const char16_t* name;
