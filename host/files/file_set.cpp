@@ -20,6 +20,7 @@ namespace {
 struct FailureInjection {
   int fail_at = -1;
   int steps = 0;
+  bool no_links = false;  // as on a file system without hard links
 };
 
 FailureInjection& injection() {
@@ -80,8 +81,19 @@ std::string folder_of(const std::string& path) {
 struct Placement {
   std::string temporary;  // the new file beside the target; "" for a file that goes
   std::string kept;       // the old target under its second name; "" when there was none
+  bool aside = false;     // the old target was moved to that name (no second link)
   bool placed = false;    // the target was replaced or taken away
 };
+
+// Gives the target a second name; where the file system has no hard links, the target
+// moves to it (and must be moved back should the set fail).
+bool keep(const std::string& target, const std::string& kept, bool& aside) {
+  aside = false;
+  if (!injection().no_links && ::link(target.c_str(), kept.c_str()) == 0) return true;
+  if (!injection().no_links && errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) return false;
+  aside = std::rename(target.c_str(), kept.c_str()) == 0;
+  return aside;
+}
 
 }  // namespace
 
@@ -102,17 +114,15 @@ void FileSet::remove(const std::string& target) { entries_.push_back({target, {}
 
 bool FileSet::commit(std::string& error) {
   std::vector<Placement> done(entries_.size());
-  // Takes away whatever this commit made but did not put in place, and (when undo) puts
-  // the old targets back.
-  auto clean_up = [&](bool undo) {
+  // Puts every old target back where this commit replaced it, took it away or moved it
+  // aside, and takes away whatever it wrote.
+  auto clean_up = [&] {
     for (std::size_t i = done.size(); i-- > 0;) {
       Placement& p = done[i];
-      if (undo && p.placed) {
-        if (!p.kept.empty()) std::rename(p.kept.c_str(), entries_[i].target.c_str());
-        else ::unlink(entries_[i].target.c_str());
-        p.placed = false;
-      }
-      if (!p.temporary.empty() && !p.placed) ::unlink(p.temporary.c_str());
+      const std::string& target = entries_[i].target;
+      if (!p.kept.empty() && (p.placed || p.aside)) std::rename(p.kept.c_str(), target.c_str());
+      else if (p.placed) ::unlink(target.c_str());
+      if (!p.temporary.empty()) ::unlink(p.temporary.c_str());
       if (!p.kept.empty()) ::unlink(p.kept.c_str());
     }
   };
@@ -124,7 +134,7 @@ bool FileSet::commit(std::string& error) {
     int fd = ::mkstemp(name.data());
     if (fd < 0) {
       error = reason(entry.target, "cannot be written");
-      clean_up(false);
+      clean_up();
       return false;
     }
     // The new file gets the old one's permissions, or those a new file gets.
@@ -134,7 +144,7 @@ bool FileSet::commit(std::string& error) {
     done[i].temporary = name;
     if (!step_allowed() || !entry.writer(name) || !flushed(name)) {
       error = reason(entry.target, "cannot be written");
-      clean_up(false);
+      clean_up();
       return false;
     }
   }
@@ -151,9 +161,9 @@ bool FileSet::commit(std::string& error) {
         ::unlink(kept.c_str());
       }
     }
-    if (!step_allowed() || ::link(target.c_str(), kept.c_str()) != 0) {
+    if (!step_allowed() || !keep(target, kept, done[i].aside)) {
       error = reason(target, "cannot be replaced");
-      clean_up(false);
+      clean_up();
       return false;
     }
     done[i].kept = kept;
@@ -168,7 +178,7 @@ bool FileSet::commit(std::string& error) {
     }
     if (!placed) {
       error = reason(entry.target, entry.writer ? "cannot be replaced" : "cannot be removed");
-      clean_up(true);
+      clean_up();
       return false;
     }
     done[i].placed = true;
@@ -187,7 +197,9 @@ bool FileSet::commit(std::string& error) {
   return true;
 }
 
-void file_set_failure_testing_set(int step) { injection() = FailureInjection{step, 0}; }
+void file_set_failure_testing_set(int step, bool no_links) {
+  injection() = FailureInjection{step, 0, no_links};
+}
 
 void file_sets_testing_reset() { file_set_failure_testing_set(-1); }
 

@@ -6,7 +6,8 @@
 // target as it was; a failure while the renames run puts back the targets replaced so
 // far (each old one was kept under a second name until the set is in place). Either way
 // no temporary file stays behind, and no target is ever left cut or mixed with another
-// save's.
+// save's. (Where the file system has no hard links, an old target moves to its second
+// name instead and is moved back should the set fail.)
 #pragma once
 
 #include <functional>
@@ -38,8 +39,10 @@ class FileSet {
 // For tests: the n-th step of the file sets committed from now on (from 0, in the order
 // they run: each file written and flushed, each old target kept under its second name,
 // each target replaced or taken away) fails as a full disk or a lost permission would;
-// -1 (the start) makes none fail. The steps run so far are counted in file_set_steps.
-void file_set_failure_testing_set(int step);
+// -1 (the start) makes none fail. With no_links the file system is taken to have no hard
+// links, so that an old target moves to its second name. The steps run so far are
+// counted in file_set_steps.
+void file_set_failure_testing_set(int step, bool no_links = false);
 int file_set_steps();
 
 }  // namespace yrlhost

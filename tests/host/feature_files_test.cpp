@@ -65,37 +65,43 @@ TEST_F(FeatureFiles, AFailedSaveLeavesEveryFileOfTheSaveAsItWas) {
   block();
   const std::string path = file("d.drw");
   ASSERT_TRUE(yrlhost::host_model_save(drawing, path, error)) << error;
-  const std::map<std::string, std::string> old = folder_files(dir_);
-  ASSERT_EQ(old.size(), 3u);  // d.drw, BLOCK.prt, BLOCK.brep
-  // The next save differs in every file: a second sheet, a cut and its solid.
-  int sheet = 0;
-  ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSheetCreate>(table)(1, drawing, &sheet), ok);
-  made_sketched(extrude(FRONT, through_all(), true), rect2d(2, 2, 4, 4));
-  int failures = 0;
-  for (int step = 0;; ++step) {
-    SCOPED_TRACE(step);
-    yrlhost::file_set_failure_testing_set(step);
-    bool saved = yrlhost::host_model_save(drawing, path, error);
-    bool failed_at_step = yrlhost::file_set_steps() > step;
-    yrlhost::file_set_failure_testing_set(-1);
-    if (!failed_at_step) {
-      ASSERT_TRUE(saved) << error;
-      break;
+  // Where the file system has no hard links, the old files move aside instead.
+  for (bool no_links : {false, true}) {
+    SCOPED_TRACE(no_links ? "without hard links" : "with hard links");
+    const std::map<std::string, std::string> old = folder_files(dir_);
+    ASSERT_EQ(old.size(), 3u);  // d.drw, BLOCK.prt, BLOCK.brep
+    // The next save differs in every file: a sheet more, a cut more and its solid.
+    int sheet = 0;
+    ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSheetCreate>(table)(1, drawing, &sheet), ok);
+    const double u = no_links ? 6 : 2;
+    made_sketched(extrude(FRONT, through_all(), true), rect2d(u, 2, u + 2, 4));
+    int failures = 0;
+    for (int step = 0;; ++step) {
+      SCOPED_TRACE(step);
+      yrlhost::file_set_failure_testing_set(step, no_links);
+      bool saved = yrlhost::host_model_save(drawing, path, error);
+      bool failed_at_step = yrlhost::file_set_steps() > step;
+      yrlhost::file_set_failure_testing_set(-1, no_links);
+      if (!failed_at_step) {
+        ASSERT_TRUE(saved) << error;
+        break;
+      }
+      ++failures;
+      EXPECT_FALSE(saved);
+      EXPECT_TRUE(error.starts_with(file("d.drw") + ": ") || error.starts_with(file("BLOCK.prt") + ": ") ||
+                  error.starts_with(file("BLOCK.brep") + ": "))
+          << error;
+      EXPECT_EQ(folder_files(dir_), old);
+      EXPECT_EQ(yrlhost::host_model_path(drawing), path);
     }
-    ++failures;
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(error.starts_with(file("d.drw") + ": ") || error.starts_with(file("BLOCK.prt") + ": ") ||
-                error.starts_with(file("BLOCK.brep") + ": "))
-        << error;
-    EXPECT_EQ(folder_files(dir_), old);
-    EXPECT_EQ(yrlhost::host_model_path(drawing), path);
+    yrlhost::file_set_failure_testing_set(-1);
+    // Three files written, three kept aside and three put in place.
+    EXPECT_EQ(failures, 9);
+    const std::map<std::string, std::string> now = folder_files(dir_);
+    ASSERT_EQ(now.size(), 3u);
+    for (const auto& [name, bytes] : now) EXPECT_NE(bytes, old.at(name)) << name;
+    EXPECT_EQ(now.at("BLOCK.prt"), file_text(yrlhost::host_model_lines(part)));
   }
-  // Three files written, three kept aside and three put in place.
-  EXPECT_EQ(failures, 9);
-  const std::map<std::string, std::string> now = folder_files(dir_);
-  ASSERT_EQ(now.size(), 3u);
-  for (const auto& [name, bytes] : now) EXPECT_NE(bytes, old.at(name)) << name;
-  EXPECT_EQ(now.at("BLOCK.prt"), file_text(yrlhost::host_model_lines(part)));
 }
 
 // Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.
