@@ -24,6 +24,7 @@
 #include "fuzz/fuzz_input.h"
 #include "host/api/host_behaviours.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/util/utf16.h"
 
 namespace {

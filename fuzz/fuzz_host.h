@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 
 [[noreturn]] inline void fuzz_fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "%s: %s\n", what, detail.c_str());

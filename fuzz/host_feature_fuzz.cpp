@@ -1,7 +1,9 @@
 // The feature builder on random element trees: the input draws trees of the element ids,
-// kinds and values the builder reads (and others), sections to fill, and a sequence of
-// creations, redefinitions, deletions and regenerations on a part with the default datum
-// planes. Every answer must be one the functions document; a refused creation or
+// kinds and values the builder reads (and others), well-formed trees of extrusions, holes
+// and datum planes whose sizes and distances are drawn, sections to fill, and a sequence
+// of creations, redefinitions, deletions and regenerations on a part with the default
+// datum planes. Numbers are drawn from small ones and extreme ones (far past the
+// model-size box, tiny, not finite), so that a size no kernel should see is tried. Every answer must be one the functions document; a refused creation or
 // redefinition must name its faults and leave the part's features and solid as they were;
 // a feature made must have an id of 1 or more.
 #include <cmath>
@@ -50,12 +52,18 @@ constexpr std::initializer_list<int> int_values = {
 constexpr std::initializer_list<double> double_values = {
     0, 1, 2.5, 5, 7, 10, 90, 360, 400, -3, 1e-9, 1e300, std::numeric_limits<double>::quiet_NaN(),
     std::numeric_limits<double>::infinity()};
+// Sizes and coordinates at and past the model-size box (1e6), and below any tolerance.
+constexpr std::initializer_list<double> extreme_values = {
+    999999, 1e6, 1000001, 2e6, 1e12, 1e180, 1e300, -1e300, 1.7e308, 1e-7, 1e-12, 1e-300, 5e-324,
+    -5e-324, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+    std::numeric_limits<double>::quiet_NaN()};
 
 struct Run {
   Run(const std::uint8_t* data, std::size_t size) : in{data, size} {}
 
   FuzzInput in;
   VynMdl part = nullptr;
+  VynModelitem planes[3]{};  // the default datum planes' features: RIGHT, TOP, FRONT
   std::vector<VynFeature> features;  // made, maybe deleted since
   std::vector<VynSelection> selections;
 
@@ -75,6 +83,9 @@ struct Run {
     }
   }
 
+  // A number: mostly a small whole one, else an extreme one.
+  double number() { return in.below(3) ? in.below(12) - 2 : draw_from(in, extreme_values); }
+
   VynValuedata value() {
     VynValuedata data{};
     switch (in.below(4)) {
@@ -84,7 +95,7 @@ struct Run {
         break;
       case 1:
         data.type = VYN_VALUE_TYPE_DOUBLE;
-        data.value.d = draw_from(in, double_values);
+        data.value.d = in.below(2) ? draw_from(in, double_values) : number();
         break;
       case 2:
         data.type = VYN_VALUE_TYPE_SELECTION;
@@ -117,6 +128,58 @@ struct Run {
     return root;
   }
 
+  VynElement leaf(int id, const VynValuedata& data) {
+    VynElement element = yrlhost::tree_element_new(id);
+    yrlhost::tree_element_value_set(element, data);
+    return element;
+  }
+  VynElement leaf_int(int id, int v) {
+    VynValuedata data{};
+    data.type = VYN_VALUE_TYPE_INT;
+    data.value.i = v;
+    return leaf(id, data);
+  }
+  VynElement leaf_double(int id, double v) {
+    VynValuedata data{};
+    data.type = VYN_VALUE_TYPE_DOUBLE;
+    data.value.d = v;
+    return leaf(id, data);
+  }
+  VynElement leaf_plane(int id) {
+    VynValuedata data{};
+    data.type = VYN_VALUE_TYPE_SELECTION;
+    selections.push_back(yrlhost::selection_make(planes[in.below(3)], 0, nullptr));
+    data.value.r = selections.back();
+    return leaf(id, data);
+  }
+  VynElement node(int id, std::initializer_list<VynElement> children) {
+    VynElement element = yrlhost::tree_element_new(id);
+    for (VynElement child : children) yrlhost::tree_element_append(element, child);
+    return element;
+  }
+
+  // A tree of the form the application builds (an extrusion, added or cut, a hole, a
+  // datum plane) on the default datum planes, with its sizes and distances drawn.
+  VynElement shaped_tree() {
+    switch (in.below(3)) {
+      case 0:
+        return node(386, {leaf_int(1956, 917), leaf_int(2023, in.below(2) ? 916 : -1), leaf_int(388, 1),
+                          node(447, {node(450, {leaf_plane(451), leaf_int(452, 1), leaf_int(454, 4), leaf_plane(455)})}),
+                          node(515, {node(428, {leaf_int(430, in.below(2) ? 4096 : 128), leaf_double(431, number())}),
+                                     node(429, {leaf_int(433, 262144), leaf_double(434, number())})})});
+      case 1:
+        return node(386, {leaf_int(387, 911), leaf_int(388, 1),
+                          node(1671, {leaf_int(1689, 34), leaf_double(82, number()),
+                                      node(1684, {node(1685, {leaf_int(1687, in.below(2) ? 1 : 3), leaf_double(431, number())}),
+                                                  node(1686, {leaf_int(1688, 6)})})}),
+                          node(1340, {leaf_plane(1341), leaf_plane(704), leaf_double(706, number()), leaf_plane(707),
+                                      leaf_double(708, number())})});
+      default:
+        return node(386, {leaf_int(387, 923),
+                          node(410, {node(411, {leaf_int(412, 3), leaf_plane(413), leaf_double(414, number())})})});
+    }
+  }
+
   std::vector<int> options() {
     switch (in.below(3)) {
       case 0: return {};
@@ -145,7 +208,7 @@ struct Run {
   }
 
   void create() {
-    VynElement root = tree();
+    VynElement root = in.below(2) ? shaped_tree() : tree();
     std::vector<int> list = options();
     VynSelection model = yrlhost::selection_make({yrlhost::model_type_part, 1, part}, 0, nullptr);
     VynFeature feature{};
@@ -183,7 +246,7 @@ struct Run {
         entity.type = 1 + in.below(5);
         for (double* value : {&entity.start[0], &entity.start[1], &entity.end[0], &entity.end[1], &entity.center[0],
                               &entity.center[1], &entity.radius})
-          *value = in.below(12) - 2;
+          *value = number();
         entity.end_angle = in.below(7);
         int id = 0;
         Behaviour<HostApi::VynSectionEntityAdd>::run(1, static_cast<VynSection>(section.data.value.p), &entity, &id);
@@ -218,7 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const yrlhost::HostPlane planes[] = {{{0, 0, -1}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}},
                                        {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {0, 0, 0}},
                                        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}}};
-  for (const yrlhost::HostPlane& plane : planes) yrlhost::host_feature_add(run.part, 923, "", {plane});
+  for (int i = 0; i < 3; ++i)
+    run.planes[i] = {yrlhost::item_type_feature, yrlhost::host_feature_add(run.part, 923, "", {planes[i]}), run.part};
   Behaviour<HostApi::VynSolidRegenerate>::run(1, run.part, 0);
   for (int step = 0; step < 12 && !run.in.done(); ++step) {
     switch (run.in.below(5)) {

@@ -9,6 +9,7 @@
 #include "fuzz/fuzz_host.h"
 #include "host/util/host_testing.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   yrlhost::models_testing_reset();

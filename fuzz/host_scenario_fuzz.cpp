@@ -7,6 +7,7 @@
 
 #include "host/util/host_testing.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/script/scenario.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

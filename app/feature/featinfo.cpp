@@ -17,8 +17,19 @@ namespace {
 const int kCreateOptions[] = {2};
 constexpr int kFeatureActive = 0;
 const int kDeleteOptions[] = {1};
+// The host's error row for a feature that does not intersect the part: a cut or hole that
+// takes no material, material added apart from the part.
+constexpr int kErrorNoIntersection = 8;
 
 void message_key(const char* key) { VynMessageDisplay(YrlMsgFile, key); }
+
+// Tells the user why the host refused to build the feature, by the error rows it filled.
+void build_failure_show(const VynErrors& errors) {
+  bool apart = false;
+  for (int i = 0; errors.rows != nullptr && i < errors.count; ++i)
+    apart = apart || errors.rows[i].type == kErrorNoIntersection;
+  message_key(apart ? "YRL_FEAT_NO_INTERSECTION" : "YRL_FEAT_BUILD_FAILED");
+}
 
 // Copies of the profile's selections, and when a revolve is built the axis after them
 // (it becomes the section's centerline). A revolve's sketched-datum preview takes the
@@ -55,6 +66,7 @@ bool feature_built(VynFeature* feature) {
 
 int redefine(YrlFeatInfo* info, VynFeature* feature, VynElement tree) {
   int status = VynFeatureRedefine(nullptr, feature, tree, kCreateOptions, 1, &info->errors);
+  if (status != VYN_TK_NO_ERROR) build_failure_show(info->errors);
   if (status == VYN_TK_NO_ERROR && !feature_built(feature)) {
     // Redefined, but without a profile in its section: the section failed.
     info->sketch_failed = 1;
@@ -117,6 +129,7 @@ int YrlFeatInfoFeatRegenLow(YrlFeatInfo* info, int type, VynFeature* feature, Vy
   if (status == VYN_TK_NO_ERROR) status = VynSelectionAlloc(nullptr, &part_item, &part_sel);
   if (status == VYN_TK_NO_ERROR) {
     status = VynFeatureCreate(part_sel, *tree, kCreateOptions, 1, feature, &info->errors);
+    if (status != VYN_TK_NO_ERROR) build_failure_show(info->errors);
     VynSelectionFree(&part_sel);
   }
   if (status == VYN_TK_NO_ERROR && YrlFeatIsSketchedFeature(type)) {

@@ -5,7 +5,7 @@
 
 namespace yrlhost {
 
-// The rows of this area whose behaviour is written (arrays.cpp, extdata.cpp); each takes
+// The rows of this area whose behaviour is written (arrays_api.cpp, extdata_api.cpp); each takes
 // the context id first and then the row's own parameters.
 #define YRL_DATA_BEHAVIOUR(name, params) \
   template <>                            \
@@ -13,7 +13,7 @@ namespace yrlhost {
     static VynError run params;          \
   };
 
-// Arrays and strings (arrays.cpp).
+// Arrays and strings (arrays_api.cpp).
 YRL_DATA_BEHAVIOUR(VynArrayAlloc, (int context, int n_objs, int obj_size, int reallocation_size, VynArray* array))
 YRL_DATA_BEHAVIOUR(VynArrayFree, (int context, VynArray* array))
 YRL_DATA_BEHAVIOUR(VynArrayObjectAdd, (int context, VynArray* array, int index, int n_objs, const void* objects))
@@ -25,7 +25,7 @@ YRL_DATA_BEHAVIOUR(VynStringvynarrayFree, (int context, VynArray strings))
 YRL_DATA_BEHAVIOUR(VynWstringArrayObjectAdd, (int context, VynArray* array, int index, int n_objs, VynWchar** strings))
 YRL_DATA_BEHAVIOUR(VynWstringArrayFree, (int context, VynArray* array))
 
-// External data (extdata.cpp).
+// External data (extdata_api.cpp).
 YRL_DATA_BEHAVIOUR(VynExtdataInit, (int context, VynMdl model))
 YRL_DATA_BEHAVIOUR(VynExtdataLoadAll, (int context, VynMdl model))
 YRL_DATA_BEHAVIOUR(VynExtdataTerm, (int context, VynMdl model))

@@ -39,8 +39,15 @@ struct AnnotationRecords {
   std::map<ItemKey, std::unique_ptr<VynDtlsyminstdataRecord>> symbols;
 };
 
+void model_erased(VynMdl model);
+
+// Made at the first use, when a model that leaves the session starts to take its records
+// with it.
 AnnotationRecords& records() {
-  static AnnotationRecords held;
+  static AnnotationRecords held = [] {
+    stored_model_erase_hook_set(model_erased);
+    return AnnotationRecords{};
+  }();
   return held;
 }
 
@@ -106,12 +113,12 @@ VynError collect(StoredModel* model, int type, int sheet, VynArray* items) {
   return host_array_hand_out(drawing_items(*model, type, sheet), items);
 }
 
-}  // namespace
-
-void drawing_annotations_model_erased(VynMdl model) {
+void model_erased(VynMdl model) {
   records_erase(records().notes, model);
   records_erase(records().symbols, model);
 }
+
+}  // namespace
 
 // The list of the last vyndim_get_dim_ids.
 std::vector<int>& dimension_id_list() {

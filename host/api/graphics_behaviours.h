@@ -12,10 +12,12 @@ namespace yrlhost {
     static result run(int context __VA_OPT__(, ) __VA_ARGS__); \
   };
 
-// Selections (selection.cpp).
+// The selection function, which waits for the user's picks (host/ui/picks.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynSelect, VynError, const char* filter, int max_count,
                        VynSelection* initial, VynSelectionFilter* filter_record,
                        VynSelectionEnv env, VynWord reserved, VynArray* selections, int* count)
+
+// Selections (selection_api.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynSelectionAlloc, VynError, VynAsmcomppath* path, VynModelitem* item,
                        VynSelection* selection)
 YRL_GRAPHICS_BEHAVIOUR(VynSelectionCopy, VynError, VynSelection from, VynSelection* to)
@@ -31,11 +33,11 @@ YRL_GRAPHICS_BEHAVIOUR(VynSelectionUvParamGet, VynError, VynSelection selection,
 YRL_GRAPHICS_BEHAVIOUR(VynSelectionWindowIdGet, VynError, VynSelection selection,
                        int* window_id)
 
-// Mouse input (selection.cpp).
+// Mouse input (host/ui/picks.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynMousePickGet, VynError, int buttons, int* button, double* position)
 YRL_GRAPHICS_BEHAVIOUR(VynMouseBoxInput, VynError, const double* point, double* box)
 
-// Windows (graphics.cpp).
+// Windows (graphics_api.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynAccessorywindowCreate, VynError, const VynWchar* name, int type,
                        int* window_id)
 YRL_GRAPHICS_BEHAVIOUR(VynWindowBrowserSizeSet, VynError, int window_id, double size)
@@ -55,7 +57,7 @@ YRL_GRAPHICS_BEHAVIOUR(VynWindowURLShow, VynError, int window_id, const VynWchar
 // its answer; a complete visit answers 0. A null action answers -2.
 YRL_GRAPHICS_BEHAVIOUR(VynWindowsVisit, VynError, VynWindowVisitAction action, void* app_data)
 
-// Graphics (graphics.cpp).
+// Graphics (graphics_api.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynGraphicsPenPosition, void, const double* point)
 YRL_GRAPHICS_BEHAVIOUR(VynGraphicsLineDraw, void, const double* point)
 YRL_GRAPHICS_BEHAVIOUR(VynGraphicsCircleDraw, void, const double* center, double radius)
@@ -72,7 +74,7 @@ YRL_GRAPHICS_BEHAVIOUR(VynTextColorModify, VynError, VynColor* new_color, VynCol
 YRL_GRAPHICS_BEHAVIOUR(VynTextHeightCurrentSet, VynError, double height)
 YRL_GRAPHICS_BEHAVIOUR(VynTextWidthFactorCurrentSet, VynError, double width_factor)
 
-// Small session services (graphics.cpp).
+// Small session services (graphics_api.cpp).
 YRL_GRAPHICS_BEHAVIOUR(VynPntTrfEval, VynError, const double* point,
                        const double transform[4][4], double* result)
 YRL_GRAPHICS_BEHAVIOUR(VynVectorTrfEval, VynError, const double* vector,

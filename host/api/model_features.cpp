@@ -154,91 +154,9 @@ bool geomitem_live(const VynModelitem& item) { return geomitem_find(&item).has_v
 
 }  // namespace
 
-// ---- Host-side functions -------------------------------------------------------------
-
-int host_feature_add(VynMdl part, int type, const std::string& name,
-                     const std::vector<HostPlane>& planes) {
-  StoredModel* model = stored_model(part);
-  std::u16string wide;
-  if (!model || model->type != model_type_part) return -1;
-  if (!utf16_from_text(name, wide) || wide.size() > host_name_max) return -1;
-  StoredFeature feature;
-  feature.id = model->next_item_id++;
-  feature.type = type;
-  feature.name = std::move(wide);
-  for (const HostPlane& plane : planes) {
-    StoredSurface surface;
-    surface.handle = stored_surface_handle_new();
-    surface.id = model->next_item_id++;
-    surface.plane = plane;
-    feature.surfaces.push_back(surface);
-  }
-  model->features.push_back(std::move(feature));
-  return model->features.back().id;
-}
-
-bool host_feature_remove(VynMdl part, int feature_id) {
-  StoredModel* model = stored_model(part);
-  if (!model) return false;
-  StoredFeature* feature = stored_feature(*model, feature_id);
-  if (!feature) return false;
-  feature_release(*feature);
-  std::erase_if(model->features, [feature_id](const StoredFeature& f) { return f.id == feature_id; });
-  return true;
-}
-
-std::vector<int> host_feature_ids(VynMdl part) {
-  std::vector<int> ids;
-  if (StoredModel* model = stored_model(part))
-    for (const StoredFeature& feature : model->features) ids.push_back(feature.id);
-  return ids;
-}
-
-int host_feature_find(VynMdl part, const std::string& name) {
-  StoredModel* model = stored_model(part);
-  std::u16string wide;
-  if (!model || !utf16_from_text(name, wide) || wide.empty()) return -1;
-  for (const StoredFeature& feature : model->features)
-    if (feature.name == wide) return feature.id;
-  return -1;
-}
-
-bool host_feature_state_set(VynMdl part, int feature_id, int status, bool visible) {
-  StoredModel* model = stored_model(part);
-  StoredFeature* feature = model ? stored_feature(*model, feature_id) : nullptr;
-  if (!feature) return false;
-  feature->status = status;
-  feature->visible = visible;
-  return true;
-}
-
-std::vector<VynGeomitem> host_part_surfaces(VynMdl part) {
-  std::vector<VynGeomitem> items;
-  if (StoredModel* model = stored_model(part))
-    for (const StoredFeature& feature : model->features)
-      for (const StoredSurface& surface : feature.surfaces)
-        items.push_back(VynModelitem{item_type_surface, surface.id, part});
-  return items;
-}
-
-std::optional<HostPlane> host_surface_plane(const VynGeomitem& item) {
-  std::optional<GeomitemRef> ref = geomitem_find(&item);
-  SurfaceGeometry geometry;
-  if (!ref || ref->type != item_type_surface || !surface_geometry(*ref, geometry) ||
-      geometry.type != VYN_SRF_PLANE)
-    return std::nullopt;
-  HostPlane plane{};
-  copy3(geometry.e1, plane.e1);
-  copy3(geometry.e2, plane.e2);
-  copy3(geometry.e3, plane.e3);
-  copy3(geometry.origin, plane.origin);
-  return plane;
-}
-
 void model_features_testing_reset() {
   for (auto& block : data_blocks()) live_object_remove(LiveKind::geomitemdata, &block->head);
   data_blocks().clear();
-  model_geometry_testing_reset();
 }
 
 // ---- Host functions ------------------------------------------------------------------

@@ -15,7 +15,7 @@ namespace yrlhost {
     static VynError run(int, __VA_ARGS__);   \
   };
 
-// ---- Session and models (models.cpp) -------------------------------------------------
+// ---- Session and models (models_api.cpp) ---------------------------------------------
 // Lists the models of one type into a new VynArray of VynMdl; count may be null.
 YRL_MODELS_BEHAVIOUR(VynSessionMdlList, int type, VynArray* models, int* count)
 // Copies a model with its features, parameters, solid and datum items under a new name
@@ -44,7 +44,7 @@ YRL_MODELS_BEHAVIOUR(vyndb_get_model_units, void* model, int unit_kind, int* uni
 YRL_MODELS_BEHAVIOUR(VynMdlToModelitem, VynMdl model, VynModelitem* item)
 YRL_MODELS_BEHAVIOUR(VynMdlTypeGet, VynMdl model, int* type)
 
-// ---- Model items, parameters, notifications (models.cpp) -----------------------------
+// ---- Model items, parameters, notifications (models_api.cpp) -------------------------
 // The default name of a feature (its type's prefix and its id).
 YRL_MODELS_BEHAVIOUR(VynModelitemDefaultnameGet, VynModelitem* item, VynWchar* name)
 // Fills an item of a live owner (any type and id).

@@ -45,6 +45,5 @@ YRL_OLDER_MENU_BEHAVIOUR(VynMenuDelete, (int context))
 std::vector<std::string> older_menu_file_parse(const std::string& text);
 // The buttons of a registered older menu in file order; empty for an unknown one.
 std::vector<std::string> older_menu_buttons(const std::string& menu);
-void older_menus_testing_reset();
 
 }  // namespace yrlhost

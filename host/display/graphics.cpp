@@ -1,5 +1,6 @@
-// Windows, the display lists drawn into them, and the small session services.
-#include "host/display/graphics.h"
+// Windows, the display lists drawn into them, and the small session services (the
+// window, graphics and session functions of the host are host/api/graphics_api.cpp).
+#include "host/display/window_store.h"
 
 #include <unistd.h>
 
@@ -9,100 +10,17 @@
 #include <map>
 #include <utility>
 
-#include "host/api/host_behaviours.h"
 #include "host/util/host_testing.h"
-#include "host/store/models.h"
 #include "host/display/selection.h"
 #include "host/util/utf16.h"
-#include "platform/w32/codepage.h"
 
 namespace yrlhost {
 namespace {
-
-struct Windows {
-  std::map<int, WindowState> by_id;
-  int current = main_window_id;
-  int next_id = main_window_id + 1;
-};
 
 Windows start_windows() {
   Windows windows;
   windows.by_id[main_window_id].id = main_window_id;
   return windows;
-}
-
-Windows& windows() {
-  static Windows state = start_windows();
-  return state;
-}
-
-GraphicsState& state() {
-  static GraphicsState graphics;
-  return graphics;
-}
-
-struct SessionRecords {
-  std::optional<std::string> directory;  // set by a test; else the working directory
-  std::vector<UrlShown> urls;
-  std::vector<InfoShown> info_windows;
-  std::vector<std::string> macros_loaded;
-  std::vector<std::vector<std::string>> macros_executed;
-};
-
-SessionRecords& records() {
-  static SessionRecords session;
-  return session;
-}
-
-// The window an id names, -1 naming the current one; null for an unknown id.
-WindowState* window_named(int id) {
-  if (id == -1) id = windows().current;
-  auto found = windows().by_id.find(id);
-  return found == windows().by_id.end() ? nullptr : &found->second;
-}
-
-// Makes a known window current: the window left keeps the current model as the model it
-// shows, and the model the new one shows becomes current again while it is in session.
-void window_make_current(int id) {
-  Windows& all = windows();
-  if (id == all.current) return;
-  if (WindowState* left = window_named(all.current)) left->model = host_current_model();
-  all.current = id;
-  VynMdl shown = all.by_id.at(id).model;
-  if (host_model_is(shown)) host_model_make_current(shown);
-}
-
-// Text takes the text colour when one is set, else the graphics colour.
-void draw(DrawEntry entry) {
-  bool text_coloured = entry.kind == DrawKind::text && state().text_colour.method != 0;
-  entry.colour = text_coloured ? state().text_colour : state().colour;
-  entry.line_style = state().line_style;
-  windows().by_id.at(windows().current).display_list.push_back(std::move(entry));
-}
-
-std::vector<double> point_of(const double* point) { return {point[0], point[1], point[2]}; }
-
-// Replaces a colour of the graphics state, handing back the one it replaces; a null new
-// colour only reads it.
-VynError colour_modify(VynColor& current, const VynColor* new_color, VynColor* old_color) {
-  if (new_color && !host_colour_valid(*new_color)) return VYN_TK_BAD_INPUTS;
-  if (old_color) *old_color = current;
-  if (new_color) current = *new_color;
-  return VYN_TK_NO_ERROR;
-}
-
-// A point or direction as a row vector times the matrix: x row 0 + y row 1 + z row 2,
-// plus row 3 (the origin) for a point. The last column is not read (the transforms are
-// affine). The result may be the input.
-VynError transform_row_vector(const double* in, const double transform[4][4], bool point,
-                              double* result) {
-  if (!in || !transform || !result) return VYN_TK_BAD_INPUTS;
-  double mapped[3];
-  for (int j = 0; j < 3; ++j)
-    mapped[j] = in[0] * transform[0][j] + in[1] * transform[1][j] + in[2] * transform[2][j] +
-                (point ? transform[3][j] : 0.0);
-  std::memcpy(result, mapped, sizeof mapped);
-  return VYN_TK_NO_ERROR;
 }
 
 std::string working_directory_windows_form() {
@@ -115,6 +33,37 @@ std::string working_directory_windows_form() {
 }
 
 }  // namespace
+
+// ---- For the window and graphics functions ------------------------------------------
+
+Windows& windows() {
+  static Windows state = start_windows();
+  return state;
+}
+
+GraphicsState& graphics_state_edit() {
+  static GraphicsState graphics;
+  return graphics;
+}
+
+SessionRecords& session_records() {
+  static SessionRecords session;
+  return session;
+}
+
+WindowState* window_named(int id) {
+  if (id == -1) id = windows().current;
+  auto found = windows().by_id.find(id);
+  return found == windows().by_id.end() ? nullptr : &found->second;
+}
+
+void graphics_draw(DrawEntry entry) {
+  const GraphicsState& state = graphics_state_edit();
+  bool text_coloured = entry.kind == DrawKind::text && state.text_colour.method != 0;
+  entry.colour = text_coloured ? state.text_colour : state.colour;
+  entry.line_style = state.line_style;
+  windows().by_id.at(windows().current).display_list.push_back(std::move(entry));
+}
 
 // ---- Host-side view -------------------------------------------------------------------
 
@@ -131,10 +80,14 @@ std::vector<int> window_ids() {
   return ids;
 }
 
-VynMdl window_model(int id) {
-  if (id == windows().current) return host_current_model();
-  const WindowState* window = window_find(id);
-  return window && host_model_is(window->model) ? window->model : nullptr;
+bool window_current_set(int id) {
+  if (!window_find(id)) return false;
+  windows().current = id;
+  return true;
+}
+
+void window_left_model_set(int id, VynMdl model) {
+  if (WindowState* window = window_named(id)) window->model = model;
 }
 
 bool window_size_set(int id, double width, double height) {
@@ -145,7 +98,7 @@ bool window_size_set(int id, double width, double height) {
   return true;
 }
 
-const GraphicsState& graphics_state() { return state(); }
+const GraphicsState& graphics_state() { return graphics_state_edit(); }
 
 void display_list_add(const std::vector<DrawEntry>& entries) {
   std::vector<DrawEntry>& list = windows().by_id.at(windows().current).display_list;
@@ -172,288 +125,23 @@ bool host_colour_valid(const VynColor& colour) {
 }
 
 std::string host_directory() {
-  return records().directory ? *records().directory : working_directory_windows_form();
+  return session_records().directory ? *session_records().directory : working_directory_windows_form();
 }
 
-void host_directory_set(const std::string& windows_path) { records().directory = windows_path; }
+void host_directory_set(const std::string& windows_path) { session_records().directory = windows_path; }
 
-const std::vector<UrlShown>& urls_shown() { return records().urls; }
-const std::vector<InfoShown>& info_windows_shown() { return records().info_windows; }
-const std::vector<std::string>& macros_loaded() { return records().macros_loaded; }
+const std::vector<UrlShown>& urls_shown() { return session_records().urls; }
+const std::vector<InfoShown>& info_windows_shown() { return session_records().info_windows; }
+const std::vector<std::string>& macros_loaded() { return session_records().macros_loaded; }
 const std::vector<std::vector<std::string>>& macros_executed() {
-  return records().macros_executed;
+  return session_records().macros_executed;
 }
 
 void graphics_testing_reset() {
   selection_testing_reset();
   windows() = start_windows();
-  state() = GraphicsState{};
-  records() = SessionRecords{};
-}
-
-// ---- Windows --------------------------------------------------------------------------
-
-VynError Behaviour<HostApi::VynAccessorywindowCreate>::run(int, const VynWchar* name, int type,
-                                                            int* window_id) {
-  if (!name || !window_id) return VYN_TK_BAD_INPUTS;
-  int id = windows().next_id++;
-  WindowState& window = windows().by_id[id];
-  window.id = id;
-  window.name = utf8_from_utf16(name, 32);
-  window.type = type;
-  window_make_current(id);
-  *window_id = id;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowCurrentGet>::run(int, int* window_id) {
-  if (!window_id) return VYN_TK_BAD_INPUTS;
-  *window_id = windows().current;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowCurrentSet>::run(int, int window_id) {
-  WindowState* window = window_named(window_id);
-  if (!window) return VYN_TK_BAD_INPUTS;
-  window_make_current(window->id);
-  return VYN_TK_NO_ERROR;
-}
-
-// The main window stays; deleting the current window makes the main window current.
-VynError Behaviour<HostApi::VynWindowDelete>::run(int, int window_id) {
-  WindowState* window = window_named(window_id);
-  if (!window || window->id == main_window_id) return VYN_TK_BAD_INPUTS;
-  int id = window->id;
-  highlights_clear(id);
-  if (windows().current == id) window_make_current(main_window_id);
-  windows().by_id.erase(id);
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowRepaint>::run(int, int window_id) {
-  WindowState* window = window_named(window_id);
-  if (!window) return VYN_TK_BAD_INPUTS;
-  ++window->repaints;
-  window->display_list.clear();
-  highlights_clear(window->id);
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowsVisit>::run(int, VynWindowVisitAction action,
-                                                  void* app_data) {
-  if (!action) return VYN_TK_BAD_INPUTS;
-  for (int id : window_ids()) {
-    if (!window_find(id)) continue;
-    VynError status = action(id, app_data);
-    if (status != VYN_TK_NO_ERROR) return status;
-  }
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowRefresh>::run(int, int window_id) {
-  WindowState* window = window_named(window_id);
-  if (!window) return VYN_TK_BAD_INPUTS;
-  ++window->refreshes;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowCurrentMatrixGet>::run(int, double matrix[4][4]) {
-  if (!matrix) return VYN_TK_BAD_INPUTS;
-  std::memcpy(matrix, window_named(-1)->matrix, sizeof(double[4][4]));
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowPanZoomMatrixSet>::run(int, int window_id,
-                                                             const double matrix[4][4]) {
-  WindowState* window = window_named(window_id);
-  if (!window || !matrix) return VYN_TK_BAD_INPUTS;
-  std::memmove(window->matrix, matrix, sizeof window->matrix);
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowSizeGet>::run(int, int window_id, double* width,
-                                                    double* height) {
-  WindowState* window = window_named(window_id);
-  if (!window || !width || !height) return VYN_TK_BAD_INPUTS;
-  *width = window->width;
-  *height = window->height;
-  return VYN_TK_NO_ERROR;
-}
-
-// The browser pane's share of the window, in percent.
-VynError Behaviour<HostApi::VynWindowBrowserSizeSet>::run(int, int window_id, double size) {
-  WindowState* window = window_named(window_id);
-  if (!window || !(size >= 0 && size <= 100)) return VYN_TK_BAD_INPUTS;
-  window->browser_size = size;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynWindowURLShow>::run(int, int window_id, const VynWchar* url) {
-  WindowState* window = window_named(window_id);
-  if (!window || !url) return VYN_TK_BAD_INPUTS;
-  window->url = utf8_from_utf16(url, VYN_PATH_SIZE);
-  return VYN_TK_NO_ERROR;
-}
-
-// ---- Graphics -------------------------------------------------------------------------
-
-// The three drawing calls without a result ignore a null point.
-void Behaviour<HostApi::VynGraphicsPenPosition>::run(int, const double* point) {
-  if (point) std::memcpy(state().pen, point, sizeof state().pen);
-}
-
-void Behaviour<HostApi::VynGraphicsLineDraw>::run(int, const double* point) {
-  if (!point) return;
-  DrawEntry entry;
-  entry.kind = DrawKind::line;
-  entry.points = {point_of(state().pen), point_of(point)};
-  draw(std::move(entry));
-  std::memcpy(state().pen, point, sizeof state().pen);
-}
-
-void Behaviour<HostApi::VynGraphicsCircleDraw>::run(int, const double* center, double radius) {
-  if (!center || !(radius >= 0)) return;
-  DrawEntry entry;
-  entry.kind = DrawKind::circle;
-  entry.points = {point_of(center)};
-  entry.radius = radius;
-  draw(std::move(entry));
-}
-
-VynError Behaviour<HostApi::VynGraphicsArcDraw>::run(int, const double* center, double radius,
-                                                      const double* vector1,
-                                                      const double* vector2) {
-  if (!center || !vector1 || !vector2 || !(radius >= 0)) return VYN_TK_BAD_INPUTS;
-  DrawEntry entry;
-  entry.kind = DrawKind::arc;
-  entry.points = {point_of(center), point_of(vector1), point_of(vector2)};
-  entry.radius = radius;
-  draw(std::move(entry));
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynGraphicsTextDisplay>::run(int, const double* point,
-                                                          const VynWchar* text) {
-  if (!point || !text) return VYN_TK_BAD_INPUTS;
-  DrawEntry entry;
-  entry.kind = DrawKind::text;
-  entry.points = {point_of(point)};
-  entry.text = utf8_from_utf16(text, wide_text_limit);
-  entry.text_height = state().text_height;
-  entry.text_width_factor = state().text_width_factor;
-  draw(std::move(entry));
-  return VYN_TK_NO_ERROR;
-}
-
-// The colour handed back is the colour type in effect, 0 (the default) when the colour
-// in effect is the default or given as red, green and blue.
-VynError Behaviour<HostApi::VynGraphicsColorSet>::run(int, int new_color, int* old_color) {
-  if (new_color < 0) return VYN_TK_BAD_INPUTS;
-  if (old_color) *old_color = state().colour.method == 1 ? state().colour.value.type : 0;
-  state().colour = VynColor{};
-  state().colour.method = 1;
-  state().colour.value.type = new_color;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynGraphicsColorModify>::run(int, VynColor* new_color,
-                                                          VynColor* old_color) {
-  return colour_modify(state().colour, new_color, old_color);
-}
-
-VynError Behaviour<HostApi::VynTextColorModify>::run(int, VynColor* new_color,
-                                                      VynColor* old_color) {
-  return colour_modify(state().text_colour, new_color, old_color);
-}
-
-VynError Behaviour<HostApi::VynLinestyleSet>::run(int, int new_style, int* old_style) {
-  if (new_style < 0) return VYN_TK_BAD_INPUTS;
-  if (old_style) *old_style = state().line_style;
-  state().line_style = new_style;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynTextAttributesCurrentGet>::run(int, VynTextAttribute* attributes) {
-  if (!attributes) return VYN_TK_BAD_INPUTS;
-  attributes->height = state().text_height;
-  attributes->width_factor = state().text_width_factor;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynTextHeightCurrentSet>::run(int, double height) {
-  if (!(height > 0) || !std::isfinite(height)) return VYN_TK_BAD_INPUTS;
-  state().text_height = height;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynTextWidthFactorCurrentSet>::run(int, double width_factor) {
-  if (!(width_factor > 0) || !std::isfinite(width_factor)) return VYN_TK_BAD_INPUTS;
-  state().text_width_factor = width_factor;
-  return VYN_TK_NO_ERROR;
-}
-
-// ---- Session services -----------------------------------------------------------------
-
-VynError Behaviour<HostApi::VynPntTrfEval>::run(int, const double* point,
-                                                 const double transform[4][4], double* result) {
-  return transform_row_vector(point, transform, true, result);
-}
-
-VynError Behaviour<HostApi::VynVectorTrfEval>::run(int, const double* vector,
-                                                    const double transform[4][4],
-                                                    double* result) {
-  return transform_row_vector(vector, transform, false, result);
-}
-
-// Tolerance types 0 (linear) and 1 (angular); the default tolerance for a number of
-// decimal places is one unit in the last place, 10^-decimals.
-VynError Behaviour<HostApi::VynToleranceDefaultGet>::run(int, int type, int decimals,
-                                                          double* tolerance) {
-  if (!tolerance || (type != 0 && type != 1) || decimals < 0 || decimals > 14)
-    return VYN_TK_BAD_INPUTS;
-  *tolerance = std::pow(10.0, -decimals);
-  return VYN_TK_NO_ERROR;
-}
-
-// A path buffer of VYN_PATH_SIZE wide characters; a directory that does not fit is
-// refused with an empty buffer.
-VynError Behaviour<HostApi::VynDirectoryCurrentGet>::run(int, VynWchar* path) {
-  if (!path) return VYN_TK_BAD_INPUTS;
-  std::string directory = host_directory();
-  int units = w32::MultiByteToWideChar(w32::CP_UTF8, 0, directory.c_str(), -1, path,
-                                       VYN_PATH_SIZE);
-  if (units == 0) {
-    path[0] = 0;
-    return VYN_TK_LINE_TOO_LONG;
-  }
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynURLShow>::run(int, const VynWchar* url, const VynWchar* title) {
-  if (!url) return VYN_TK_BAD_INPUTS;
-  records().urls.push_back(
-      UrlShown{utf8_from_utf16(url, wide_text_limit), utf8_from_utf16(title, wide_text_limit)});
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynInfoWindowDisplay>::run(int, const VynWchar* file, int flag1,
-                                                        int flag2) {
-  if (!file) return VYN_TK_BAD_INPUTS;
-  records().info_windows.push_back(InfoShown{utf8_from_utf16(file, VYN_PATH_SIZE), flag1, flag2});
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynMacroLoad>::run(int, const VynWchar* macro) {
-  if (!macro) return VYN_TK_BAD_INPUTS;
-  records().macros_loaded.push_back(utf8_from_utf16(macro, VYN_PATH_SIZE));
-  return VYN_TK_NO_ERROR;
-}
-
-// Runs the loaded lines as one batch; with none loaded there is nothing to run.
-VynError Behaviour<HostApi::VynMacroExecute>::run(int) {
-  if (!records().macros_loaded.empty())
-    records().macros_executed.push_back(std::exchange(records().macros_loaded, {}));
-  return VYN_TK_NO_ERROR;
+  graphics_state_edit() = GraphicsState{};
+  session_records() = SessionRecords{};
 }
 
 }  // namespace yrlhost

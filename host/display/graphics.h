@@ -6,12 +6,9 @@
 // keeps a view matrix (identity at first), its size, counts of repaints and refreshes, a
 // display list, and the model it shows.
 //
-// Windows bound to models: the current window shows the current model. When another
-// window becomes current (VynWindowCurrentSet, a new accessory window, the deletion of
-// the current window), the window left keeps the model that was current as the model it
-// shows, and the model the new current window shows, when it is still in session,
-// becomes the current model again. So after a part is displayed in an accessory window,
-// making the drawing's window current makes the drawing the current model again.
+// Windows bound to models (host/store/models.h, window_make_current and window_model):
+// the current window shows the current model; the window left when another becomes
+// current keeps the model that was current as the one it shows (WindowState::model).
 //
 // Graphics: every drawing call appends one entry to the current window's display list,
 // with the colour, line style and text attributes in effect. The pen and those
@@ -73,10 +70,11 @@ int window_current();
 const WindowState* window_find(int id);
 // The ids of the windows, ascending.
 std::vector<int> window_ids();
-// The model a window shows: the current model for the current window, else the model
-// that was current when the window was last left current, if it is still in session;
-// null for an unknown window or one that shows none.
-VynMdl window_model(int id);
+// Makes a known window current, as it is (the store's window_make_current also moves the
+// current model along); false for an unknown id.
+bool window_current_set(int id);
+// Sets the model a window keeps as the one it shows once it is left current.
+void window_left_model_set(int id, VynMdl model);
 // Sets the size a window reports; false for an unknown id.
 bool window_size_set(int id, double width, double height);
 

@@ -7,8 +7,8 @@
 // freed at the next selection (or at the reset), which is why the plug-in copies the
 // selections it keeps.
 //
-// The selection function takes the scripted user's next action (checks ahead of it run
-// first). A pick names items of the model shown in the pick's window (the current window
+// The selection function (host/ui/picks.cpp) takes the scripted user's next action
+// (checks ahead of it run first). A pick names items of the model shown in the pick's window (the current window
 // when the pick names none): each must exist there and not be hidden (host/store/pick_items.h),
 // else the pick is a script failure and the selection answers the user's abort (-3) with
 // nothing picked. Of the picked items, those the filter text allows are offered, in
@@ -82,6 +82,20 @@ bool selection_filter_types(const std::string& filter, std::vector<int>& types);
 // The items the selection function refused, because the filter text did not allow their
 // type or the filter record refused them, in the order of the picks, since the last reset.
 const std::vector<VynModelitem>& selection_refused();
+
+// Records an item the selection function refused.
+void selection_refused_add(const VynModelitem& item);
+
+// Highlights an item in a window in a colour, in place of any highlight it had; forgets
+// an item's highlight.
+void highlight_set(const VynModelitem& item, int window, int colour);
+void highlight_remove(const VynModelitem& item);
+
+// A new live selection environment with copies of the options; whether an object is a
+// live one; frees a live one (false, nothing freed, for anything else).
+VynSelectionEnvRecord* selection_env_make(const VynSelectionEnvOption* options, int n_options);
+bool selection_env_is(const void* env);
+bool selection_env_release(VynSelectionEnvRecord* env);
 
 // Frees what the selection module holds and forgets the highlights.
 void selection_testing_reset();

@@ -162,12 +162,13 @@ DraftCurve read_curve(const LineReader& reader, WordCursor& words) {
   return curve;
 }
 
-// count lines "text <escaped text>" after the current one.
+// count lines "text <escaped text>" after the current one, of the item `of`.
 std::vector<std::u16string> read_text_lines(LineReader& reader, int count, const std::string& of) {
   if (count < 0) reader.fail("negative line count");
   std::vector<std::u16string> texts;
+  const CountedLines block{of + "'s text line", count, reader.line_number()};
   for (int i = 0; i < count; ++i) {
-    std::string line = reader.take_line("the text lines of " + of);
+    std::string line = reader.take_counted(block);
     std::vector<std::string> words = split_words(line);
     if (words.empty() || words[0] != "text") reader.fail("expected \"text <line>\"");
     texts.push_back(reader.read_wide_text(text_after_words(line, 1)));
@@ -327,8 +328,9 @@ void read_layer(LineReader& reader, ModelFile& file, const std::vector<std::stri
   layer.id = id;
   check(reader, drawing_layer_problem(file.drawing, layer));
   std::set<std::pair<int, int>> held;
+  const CountedLines block{"layer " + std::to_string(id) + "'s item", count, reader.line_number()};
   for (int i = 0; i < count; ++i) {
-    std::vector<std::string> item = split_words(reader.take_line("the items of layer " + std::to_string(id)));
+    std::vector<std::string> item = split_words(reader.take_counted(block));
     if (item.size() != 3 || item[0] != "item") reader.fail("expected \"item <kind> <id>\"");
     LayerMember member{layer_item_type(item[1]), reader.read_int(item[2], "item id")};
     if (member.type == 0)

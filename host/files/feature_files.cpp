@@ -121,8 +121,9 @@ void tree_read(LineReader& reader, ModelFile& file, const std::vector<std::strin
   int count = reader.read_int(words[1], "line count");
   if (count < 1) reader.fail("a tree has at least its root");
   std::vector<FileTreeLine> tree;
+  const CountedLines block{"the tree's", count, reader.line_number()};
   for (int i = 0; i < count; ++i) {
-    std::vector<std::string> line = split_words(reader.take_line("the lines of a tree"));
+    std::vector<std::string> line = split_words(reader.take_counted(block));
     if (line.size() < 2) reader.fail("expected \"<level> <element id> [list] [<value>...]\"");
     FileTreeLine element;
     element.level = reader.read_int(line[0], "level");
@@ -154,8 +155,9 @@ void sketch_read(LineReader& reader, ModelFile& file, const std::vector<std::str
   int count = reader.read_int(words[1], "line count");
   if (count < 0) reader.fail("negative line count");
   if (!feature.sketch.empty()) reader.fail("\"sketch\" given twice for a feature");
+  const CountedLines block{"the sketch's", count, reader.line_number()};
   for (int i = 0; i < count; ++i) {
-    std::vector<std::string> line = split_words(reader.take_line("the entities of a sketch"));
+    std::vector<std::string> line = split_words(reader.take_counted(block));
     WordCursor cursor(reader, line, "<id> point|line|centerline|arc|circle <numbers>");
     geom::SectionEntity entity;
     entity.id = reader.read_int(line.empty() ? "" : line[0], "entity id");

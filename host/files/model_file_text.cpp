@@ -9,51 +9,11 @@
 
 namespace yrlhost {
 
-std::string number_text(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 std::vector<std::string> split_words(const std::string& text) {
   std::vector<std::string> words;
   std::istringstream in(text);
   for (std::string word; in >> word;) words.push_back(word);
   return words;
-}
-
-std::string escape_text(const std::string& text, bool one_word) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    bool edge = i == 0 || i + 1 == text.size();
-    if (c == '%' || c < 0x20 || c == 0x7f || (c == ' ' && (one_word || edge))) {
-      out += '%';
-      out += digits[c >> 4];
-      out += digits[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-bool unescape_text(const std::string& text, std::string& out) {
-  out.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    unsigned value = 0;
-    if (i + 2 >= text.size()) return false;
-    auto result = std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16);
-    if (result.ec != std::errc() || result.ptr != text.data() + i + 3) return false;
-    out += static_cast<char>(value);
-    i += 2;
-  }
-  return true;
 }
 
 // ---- LineReader ------------------------------------------------------------------------
@@ -116,6 +76,29 @@ std::string LineReader::take_line(const std::string& what) {
   std::string line = lines_[++index_];
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+std::string LineReader::take_counted(const CountedLines& block) {
+  auto runs_past = [&](const std::string& into) {
+    throw ReadError{where_ + ":" + std::to_string(block.line) + ": " + block.whose + " count, " +
+                    std::to_string(block.count) + ", runs past its lines: " + into};
+  };
+  if (index_ + 1 >= lines_.size()) runs_past("the file ends first");
+  std::string line = take_line(block.whose + " lines");
+  std::vector<std::string> words = split_words(line);
+  if (!words.empty() && keyword(words[0]))
+    runs_past("line " + std::to_string(line_number()) + " is \"" + line + "\"");
+  return line;
+}
+
+bool LineReader::keyword(const std::string& word) {
+  static const char* const keywords[] = {
+      "yrlhost-model", "type", "name", "units", "feature", "plane", "tree", "sketch", "datums",
+      "face", "edge", "parameter", "extdata", "end", "next-id", "sheet", "current-sheet", "model",
+      "scale", "view", "entity", "note", "symbol", "dimension", "layer"};
+  for (const char* known : keywords)
+    if (word == known) return true;
+  return false;
 }
 
 // ---- WordCursor ------------------------------------------------------------------------

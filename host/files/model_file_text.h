@@ -1,6 +1,7 @@
 // The text of the host's model files, shared by the readers and writers of its parts
-// (model_files.cpp for models and parts, drawing_files.cpp for a drawing's content):
-// numbers, escaped texts and a reader of lines that fails with the file and line.
+// (model_files.cpp for models and parts, drawing_files.cpp for a drawing's content): a
+// reader of lines that fails with the file and line (numbers and escaped texts are
+// host/util/text_fields.h's).
 #pragma once
 
 #include <cstddef>
@@ -11,17 +12,11 @@
 
 #include "host/store/model_geometry.h"
 #include "host/store/model_store.h"
+#include "host/util/text_fields.h"
 
 namespace yrlhost {
 
-// A double in the shortest decimal form that reads back to the same bits.
-std::string number_text(double value);
 std::vector<std::string> split_words(const std::string& text);
-// Text as the file keeps it: '%', control characters and DEL as %XX, and blanks as %20
-// where reading would lose them (at either end, or anywhere in a one-word field).
-std::string escape_text(const std::string& text, bool one_word);
-// The text escape_text wrote; false for a '%' without two hex digits.
-bool unescape_text(const std::string& text, std::string& out);
 
 // Ids stay far enough below INT_MAX that a model can go on numbering new items.
 inline constexpr int max_item_id = 1 << 30;
@@ -68,6 +63,14 @@ struct ModelFile {
   ItemIdTable item_ids;  // parts: the ids their faces and edges were given
 };
 
+// A block of lines that a line announces by their count ("tree 5", "note ... 2"): whose
+// lines they are ("the tree's", "note 7's"), the count and the line that gives it.
+struct CountedLines {
+  std::string whose;
+  int count = 0;
+  int line = 0;
+};
+
 // Reads the lines of one file in order. Every failure throws ReadError naming the file
 // and the line being read.
 class LineReader {
@@ -90,6 +93,12 @@ class LineReader {
   // The line after the current one, which becomes current, without its '\r'; fails at
   // the end of the file with "the file ends inside <what>".
   std::string take_line(const std::string& what);
+  // The next line of a counted block; a count that runs past the block fails at the
+  // line of the count, saying so: at the end of the file, and at a line whose first word
+  // begins a line of the file's own (a keyword: the block ended before its count did).
+  std::string take_counted(const CountedLines& block);
+  // Whether a word begins a line of the host's model files.
+  static bool keyword(const std::string& word);
 
  protected:
   const std::vector<std::string>& lines_;

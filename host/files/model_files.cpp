@@ -1,13 +1,14 @@
 // The host's model files (drawings and template parts) in plain text: writing, reading
-// with line-exact error texts, and retrieving them into session (VynMdlLoad and the
-// host-side open). The format is described in host/resources/README.md.
+// with line-exact error texts, and retrieving them into session (the host-side open, and
+// host_model_load, which VynMdlLoad answers with). The format is described in host/resources/README.md.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "host/store/extdata.h"
-#include "host/api/host_behaviours.h"
+#include "host/files/file_set.h"
+#include "host/files/model_files.h"
 #include "host/files/model_file_text.h"
 #include "host/store/model_store.h"
 #include "host/util/text_read.h"
@@ -185,8 +186,9 @@ class Reader : public LineReader {
     if (file_.extdata_line != 0) fail("\"extdata\" given twice");
     int count = read_int(words[1], "line count");
     if (count < 0) fail("negative line count");
-    if (lines_.size() - index_ - 1 < static_cast<std::size_t>(count))
-      fail("the file ends inside the " + words[1] + " lines of external data");
+    // The lines are taken as they stand; the file goes on with its "end".
+    if (lines_.size() - index_ - 1 < static_cast<std::size_t>(count) + 1)
+      fail("the external data's count, " + words[1] + ", runs past its lines: the file ends first");
     file_.extdata_line = static_cast<int>(index_) + 1;
     for (int i = 0; i < count; ++i) file_.extdata.push_back(take_line("external data"));
   }
@@ -368,37 +370,54 @@ std::vector<std::string> host_model_lines(VynMdl handle) {
   return lines;
 }
 
+namespace {
+
+std::string file_text(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  return text;
+}
+
+// Adds a model's file to a save, and a part's solid beside it: the solid's .brep file,
+// or its removal when the part has none, so that the file beside never shows another
+// solid.
+void model_files_add(const StoredModel& model, const std::string& path, FileSet& files) {
+  files.write(path, file_text(host_model_lines(model.handle)));
+  if (model.type != model_type_part) return;
+  const std::string brep = part_brep_path(path);
+  if (model.solid.empty()) {
+    files.remove(brep);
+    return;
+  }
+  geom::Shape solid = model.solid;
+  files.write_with(brep, [solid](const std::string& temporary) {
+    return geom::brep_write(solid, temporary) == geom::Status::ok;
+  });
+}
+
+}  // namespace
+
 bool host_model_save(VynMdl handle, const std::string& path, std::string& error) {
   StoredModel* model = stored_model(handle);
   if (!model) {
     error = "not a model in session";
     return false;
   }
-  // A drawing's models in session are saved beside it, under the names it reads them by.
+  // A drawing's models in session are saved beside it, under the names it reads them by,
+  // in one set with it: the drawing never names a part file of another save.
+  FileSet files;
+  std::vector<std::pair<StoredModel*, std::string>> saved;
   for (const std::u16string& name : model->drawing.models) {
     StoredModel* part = stored_model_find(model_type_part, name);
+    if (!part) continue;
     const std::string part_path = (std::filesystem::path(folder_of(path)) / drawing_part_file_name(name)).string();
-    if (part && !host_model_save(part->handle, part_path, error)) return false;
+    model_files_add(*part, part_path, files);
+    saved.emplace_back(part, part_path);
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (const std::string& line : host_model_lines(handle)) out << line << '\n';
-  out.close();
-  if (!out) {
-    error = path + ": cannot be written";
-    return false;
-  }
-  // A part's solid goes beside it for viewers; a part without one leaves no stale file.
-  if (model->type == model_type_part) {
-    const std::string brep = part_brep_path(path);
-    if (model->solid.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove(brep, ignored);
-    } else if (geom::brep_write(model->solid, brep) != geom::Status::ok) {
-      error = brep + ": cannot be written";
-      return false;
-    }
-  }
-  utf16_from_text(path, model->path);
+  model_files_add(*model, path, files);
+  saved.emplace_back(model, path);
+  if (!files.commit(error)) return false;
+  for (auto& [each, each_path] : saved) utf16_from_text(each_path, each->path);
   return true;
 }
 
@@ -428,8 +447,7 @@ std::string part_brep_path(const std::string& path) {
   return std::filesystem::path(path).replace_extension(".brep").string();
 }
 
-VynError Behaviour<HostApi::VynMdlLoad>::run(int, const VynWchar* path, int type, int,
-                                             VynMdl* model) {
+VynError host_model_load(const VynWchar* path, int type, VynMdl* model) {
   std::string& error = last_load_error();
   error.clear();
   if (!path || !model || (type != -1 && type != model_type_part && type != model_type_drawing))

@@ -17,6 +17,15 @@
 // below (a revolution's axis, an extent up to a plane) but never in a solid. A datum
 // curve is its section's entities carried into the model by its frame (frame_point).
 //
+// The model-size box: the kernel is handed nothing beyond it, since past a size its
+// arithmetic loses the tolerances it works to (and past some it crashes instead of
+// failing). Every coordinate of every point the operations below are given or make (the
+// points of a profile in the model, a frame's, plane's or axis's origin, every corner of
+// the solid a blind or up-to extent or a revolution sweeps) lies within model_box_half of
+// 0; so every size (a depth, a radius, a diameter) is below 2 model_box_half. An
+// operation given anything beyond it answers outside_model_box before the kernel is
+// called. Through all reaches just past the part, which lies within the box.
+//
 // Face and edge ids: within one Shape, faces are numbered 1..face_count and edges
 // 1..edge_count in the kernel's traversal order of the shape; the numbers never change
 // for that Shape (and for a copy of it, or the Shape read back from its .brep file). Each
@@ -58,9 +67,21 @@ enum class Status {
   file_error,          // a .brep file that cannot be written or read
   bad_file,            // a .brep file that holds no valid solid
   kernel_failure,      // the kernel could not build the shape
+  outside_model_box,   // a point or size beyond the model-size box (model_box_half)
+  no_intersection,     // removing material took none away, or the material added stands
+                       // apart from the part (a second body)
+  adds_nothing,        // adding material added none: the tool lies inside the part
 };
 // A short English description of a status ("open loop", ...).
 const char* status_text(Status status);
+
+// ---- The model-size box --------------------------------------------------------------
+
+// Half the side of the model-size box, in model units: the box is the cube of the points
+// whose every coordinate lies within it of 0.
+inline constexpr double model_box_half = 1e6;
+// Whether every coordinate of a point is finite and within model_box_half of 0.
+bool in_model_box(const Vec3& point);
 
 // ---- Frames and datum records ----------------------------------------------------------
 
@@ -156,6 +177,12 @@ struct SectionProblem {
 std::vector<SectionProblem> section_check(const std::vector<SectionEntity>& entities,
                                           double tolerance);
 
+// Whether a section's entities lie within the model-size box on the frame (an arc or a
+// circle with its whole circle; an empty section: whether the frame's origin does). An
+// entity with a number that is not finite is left to section_check, which finds it
+// degenerate.
+bool sketch_in_model_box(const Frame& frame, const std::vector<SectionEntity>& entities);
+
 // A planar region bounded by the closed loops of a section: loops nested an odd number
 // of times are holes in the loop around them, so a section may give several regions.
 struct ProfileData;
@@ -166,7 +193,9 @@ struct Profile {
 
 // Makes the profile of a section on a frame. The status names the first kind of fault
 // in the order of SectionFault (with the problems in `problems` when given), or
-// bad_input (invalid frame, tolerance not above 0), empty_section, degenerate_face.
+// bad_input (invalid frame, tolerance not above 0), empty_section, degenerate_face, or
+// outside_model_box for a profile (an entity's reach, a circle's or arc's whole circle)
+// that does not lie within the model-size box once on its frame.
 Status profile_make(const Frame& frame, const std::vector<SectionEntity>& entities,
                     double tolerance, Profile& out, std::vector<SectionProblem>* problems);
 // The profile's area (0 for none), its number of regions and of loops.
@@ -202,28 +231,34 @@ struct Extent {
 // The solid a prism of the profile sweeps. Through all sizes itself by `part` (which may
 // be empty for the other kinds). Faces: start cap at the back end, end cap at the front
 // end, a side for each entity. zero_depth when the extent has no length; bad_reference
-// for a plane that does not lie ahead of the whole profile.
+// for a plane that does not lie ahead of the whole profile; outside_model_box for an
+// up-to plane whose origin, or a solid that reaches, beyond the model-size box.
 Status prism(const Profile& profile, const Extent& extent, const Shape& part, int feature,
              Shape& out);
 // The solid the profile sweeps turning about an axis in the sketch plane: front_degrees
 // right-hand about the axis direction and back_degrees the other way, 0 < total <= 360
 // (360 is a full revolution, without caps). Faces: start cap at the back end, end cap at
 // the front end, a side for each entity off the axis. bad_axis for an axis out of the
-// plane or through the profile.
+// plane or through the profile; outside_model_box for an axis origin, or a solid that
+// reaches, beyond the model-size box.
 Status revolve(const Profile& profile, const Axis& axis, double front_degrees,
                double back_degrees, int feature, Shape& out);
 // The cylinder of a hole: diameter about the axis, its front running along the axis
 // direction from the axis origin (the hole's start on its placement plane). Faces: the
-// side (entity 0) and the caps.
+// side (entity 0) and the caps. outside_model_box for an axis origin, a diameter or a
+// solid beyond the model-size box; degenerate_entity for a radius of at most 1e-6 (the
+// sections' tolerance: a circle no wider has no size).
 Status hole_tool(const Axis& axis, double diameter, const Extent& extent, const Shape& part,
                  int feature, Shape& out);
 
 enum class Combine { add, remove };
 // The part with a tool's material added (protrusion) or removed (cut, hole). Adding to
 // an empty part gives the tool; removing from one is no_part; removing everything is
-// empty_result. Material added away from the part stays a separate solid. A tool that
-// adds or removes no material (one that only touches the part, or lies inside it when
-// adding) leaves the part as it was.
+// empty_result. A feature that changes no material fails, as a CAD system's does:
+// removing material that takes none away (a tool away from the part, or one that only
+// touches it) is no_intersection, and so is adding material that leaves a body apart
+// from the part's (a tool that touches the part nowhere, or only along an edge or at a
+// point); adding material inside the part, which adds none, is adds_nothing.
 Status combine(const Shape& part, const Shape& tool, Combine how, Shape& out);
 
 // ---- Queries -------------------------------------------------------------------------
@@ -275,7 +310,8 @@ struct FaceInfo {
 Status face_info(const Shape& shape, int face, FaceInfo& out);
 
 // A surface's point at (u, v) with its first and second derivatives and the face's
-// outward unit normal. The surface extends past the face: any (u, v) evaluates.
+// outward unit normal. The surface extends past the face: any (u, v) within the model-size
+// box evaluates (outside_model_box beyond it).
 struct SurfacePoint {
   Vec3 point{};
   Vec3 du{};
@@ -287,7 +323,7 @@ struct SurfacePoint {
 };
 Status face_eval(const Shape& shape, int face, const Vec2& uv, SurfacePoint& out);
 // The (u, v) of the surface point nearest a point, inside the face's ranges for the
-// periodic parameters.
+// periodic parameters; outside_model_box for a point beyond the model-size box.
 Status face_uv(const Shape& shape, int face, const Vec3& point, Vec2& out);
 
 enum class CurveKind { line, circle, other };
@@ -317,7 +353,7 @@ struct FaceLoop {
 Status face_loops(const Shape& shape, int face, std::vector<FaceLoop>& out);
 
 // The faces and edges that pass within the tolerance of a point, in id order; both empty
-// when none does.
+// when none does (and for a point beyond the model-size box, where no solid reaches).
 struct PointHits {
   std::vector<int> faces;
   std::vector<int> edges;
@@ -367,7 +403,8 @@ Status shape_outline(const Shape& shape, const ViewAxes& axes, std::vector<Outli
 // Writes a shape as an OCCT .brep file (bad_input for an empty shape), and reads one
 // back: face and edge ids are those of the shape written, origins are unknown. The
 // kernel's reader trusts its input, so a file is first read in a child process: a file
-// that crashes the reader or keeps it reading (past 10 seconds) is a bad_file too.
+// that crashes the reader or keeps it reading (past 10 seconds) is a bad_file too, and
+// so is a solid that does not lie within the model-size box.
 Status brep_write(const Shape& shape, const std::string& path);
 Status brep_read(const std::string& path, Shape& out);
 

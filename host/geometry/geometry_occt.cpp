@@ -133,6 +133,12 @@ bool has_solid(const TopoDS_Shape& shape) {
   return TopExp_Explorer(shape, TopAbs_SOLID).More();
 }
 
+int solid_count(const TopoDS_Shape& shape) {
+  TopTools_IndexedMapOfShape solids;
+  TopExp::MapShapes(shape, TopAbs_SOLID, solids);
+  return solids.Extent();
+}
+
 // The result of a sweep or boolean, checked, numbered and with its faces' origins.
 Status finish(const TopoDS_Shape& result, const OriginMap& origins, Shape& out) {
   if (result.IsNull() || !has_solid(result)) return Status::kernel_failure;
@@ -317,6 +323,7 @@ Status reach_of(const Depth& depth, const Profile& profile, double sense, const 
       Vec3 m = unit(depth.plane.normal);
       if (!finite(depth.plane.origin) || !finite(depth.plane.normal) || norm(m) == 0)
         return Status::bad_input;
+      if (!in_model_box(depth.plane.origin)) return Status::outside_model_box;
       double approach = dot(m, direction);
       if (std::fabs(approach) <= 1e-9) return Status::bad_reference;
       // Along the side, a sketch point x reaches the plane after (level - g.x) / approach.
@@ -345,6 +352,34 @@ Status reach_of(const Depth& depth, const Profile& profile, double sense, const 
   return Status::bad_input;
 }
 
+// Whether the solid a profile sweeps back_length against its frame's normal and
+// front_length along it lies within the model-size box.
+bool swept_in_model_box(const Profile& profile, double back_length, double front_length) {
+  Vec2 low{}, high{};
+  sketch_bounds(profile.data->entities, low, high);
+  return std::isfinite(back_length) && std::isfinite(front_length) &&
+         sketch_box_in_model_box(frame_offset(profile.frame, -back_length), low, high) &&
+         sketch_box_in_model_box(frame_offset(profile.frame, front_length), low, high);
+}
+
+// Whether the solid a profile sweeps turning about the axis (a full turn at most) lies
+// within the model-size box: each corner of the profile's sketch rectangle turns on a
+// circle about the axis, within its radius of the foot of the corner on the axis.
+bool turned_in_model_box(const Profile& profile, const Axis& axis) {
+  Vec2 low{}, high{};
+  sketch_bounds(profile.data->entities, low, high);
+  Vec3 direction = unit(axis.direction);
+  for (double u : {low[0], high[0]})
+    for (double v : {low[1], high[1]}) {
+      Vec3 corner = frame_point(profile.frame, {u, v});
+      Vec3 foot = axis.origin + direction * dot(corner - axis.origin, direction);
+      double radius = norm(corner - foot);
+      for (int i = 0; i < 3; ++i)
+        if (!(std::fabs(foot[i]) + radius <= model_box_half)) return false;
+    }
+  return true;
+}
+
 }  // namespace
 
 // ---- Solids ------------------------------------------------------------------------------
@@ -359,6 +394,10 @@ Status prism(const Profile& profile, const Extent& extent, const Shape& part, in
     if (status != Status::ok) return status;
     double total = front.length + back.length;
     if (!(total > profile.data->tolerance)) return Status::zero_depth;
+    // Through all reaches just past the part; the other kinds sweep within the box.
+    if (!swept_in_model_box(profile, extent.back.kind == DepthKind::through_all ? 0 : back.length,
+                            extent.front.kind == DepthKind::through_all ? 0 : front.length))
+      return Status::outside_model_box;
     // A slanted stop is cut off by the plane, which would cut the other side too.
     if ((front.clip && back.length > 0) || (back.clip && front.length > 0))
       return Status::bad_reference;
@@ -398,6 +437,8 @@ Status revolve(const Profile& profile, const Axis& axis, double front_degrees,
   double total = front_degrees + back_degrees;
   if (!(total > 1e-9)) return Status::zero_depth;
   if (total > 360 + 1e-9) return Status::bad_input;
+  if (!in_model_box(axis.origin) || !turned_in_model_box(profile, axis))
+    return Status::outside_model_box;
   const Frame& frame = profile.frame;
   double tol = profile.data->tolerance;
   Vec3 direction = unit(axis.direction);
@@ -422,9 +463,15 @@ Status revolve(const Profile& profile, const Axis& axis, double front_degrees,
   });
 }
 
+// The section tolerance of the host (sections.h), below which a circle has no size.
+constexpr double hole_least_radius = 1e-6;
+
 Status hole_tool(const Axis& axis, double diameter, const Extent& extent, const Shape& part,
                  int feature, Shape& out) {
   if (!std::isfinite(diameter) || !(diameter > 0) || !finite(axis.origin)) return Status::bad_input;
+  if (diameter >= 2 * model_box_half || !in_model_box(axis.origin)) return Status::outside_model_box;
+  // A circle no wider than the sections' tolerance has no size, as in a section.
+  if (diameter / 2 <= hole_least_radius) return Status::degenerate_entity;
   // Any direction across the axis serves as the frame's u.
   Vec3 d = axis.direction;
   Vec3 hint = std::fabs(d[0]) <= std::fabs(d[1]) && std::fabs(d[0]) <= std::fabs(d[2])
@@ -458,14 +505,15 @@ Status combine(const Shape& part, const Shape& tool, Combine how, Shape& out) {
       carry_origins(op, a, part.data->origins, origins);
       carry_origins(op, b, tool.data->origins, origins);
       if (how == Combine::remove && !has_solid(op.Shape())) return Status::empty_result;
-      // A tool that only touches the part would leave its imprint on the part's faces.
+      // A feature that changes no material fails (a tool that only touches the part would
+      // leave its imprint on the part's faces), and so does material added apart from the
+      // part, which would be a second body.
       GProp_GProps before, after;
       BRepGProp::VolumeProperties(a, before);
       BRepGProp::VolumeProperties(op.Shape(), after);
-      if (std::fabs(after.Mass() - before.Mass()) <= 1e-9 * std::max(1.0, before.Mass())) {
-        out = part;
-        return Status::ok;
-      }
+      if (std::fabs(after.Mass() - before.Mass()) <= 1e-9 * std::max(1.0, before.Mass()))
+        return how == Combine::remove ? Status::no_intersection : Status::adds_nothing;
+      if (how == Combine::add && solid_count(op.Shape()) > solid_count(a)) return Status::no_intersection;
       return finish(op.Shape(), origins, out);
     };
     if (how == Combine::add) {
@@ -487,9 +535,7 @@ SolidSummary solid_summary(const Shape& shape) {
     GProp_GProps props;
     BRepGProp::VolumeProperties(data.shape, props);
     summary.volume = props.Mass();
-    TopTools_IndexedMapOfShape solids;
-    TopExp::MapShapes(data.shape, TopAbs_SOLID, solids);
-    summary.solids = solids.Extent();
+    summary.solids = solid_count(data.shape);
     summary.faces = static_cast<int>(data.faces.size());
     summary.edges = static_cast<int>(data.edges.size());
     Bnd_Box box;
@@ -578,6 +624,8 @@ Status face_eval(const Shape& shape, int face, const Vec2& uv, SurfacePoint& out
   const TopoDS_Face* f = face_of(shape, face);
   if (!f) return Status::not_found;
   if (!std::isfinite(uv[0]) || !std::isfinite(uv[1])) return Status::bad_input;
+  if (std::fabs(uv[0]) > model_box_half || std::fabs(uv[1]) > model_box_half)
+    return Status::outside_model_box;
   return guarded([&] {
     BRepAdaptor_Surface surface(*f);
     gp_Pnt p;
@@ -597,6 +645,7 @@ Status face_uv(const Shape& shape, int face, const Vec3& point, Vec2& out) {
   const TopoDS_Face* f = face_of(shape, face);
   if (!f) return Status::not_found;
   if (!finite(point)) return Status::bad_input;
+  if (!in_model_box(point)) return Status::outside_model_box;
   return guarded([&] {
     Handle(Geom_Surface) surface = BRep_Tool::Surface(*f);
     GeomAPI_ProjectPointOnSurf projection(to_pnt(point), surface);
@@ -685,7 +734,7 @@ Status face_loops(const Shape& shape, int face, std::vector<FaceLoop>& out) {
 
 PointHits geometry_at_point(const Shape& shape, const Vec3& point, double tolerance) {
   PointHits hits;
-  if (shape.empty() || !finite(point) || !(tolerance >= 0) || !std::isfinite(tolerance))
+  if (shape.empty() || !in_model_box(point) || !(tolerance >= 0) || !std::isfinite(tolerance))
     return hits;
   Status status = guarded([&] {
     gp_Pnt p = to_pnt(point);
@@ -736,6 +785,13 @@ TopoDS_Shape parse_brep(const std::string& text) {
   });
   if (status != Status::ok || shape.IsNull() || !has_solid(shape)) return {};
   if (guarded([&] {
+        Bnd_Box box;
+        BRepBndLib::Add(shape, box, false);
+        if (box.IsVoid() || box.IsOpen()) return Status::bad_file;
+        double low[3], high[3];
+        box.Get(low[0], low[1], low[2], high[0], high[1], high[2]);
+        if (!in_model_box({low[0], low[1], low[2]}) || !in_model_box({high[0], high[1], high[2]}))
+          return Status::outside_model_box;
         return BRepCheck_Analyzer(shape).IsValid() ? Status::ok : Status::bad_file;
       }) != Status::ok)
     return {};

@@ -73,6 +73,11 @@ struct ProfileData {
 // point at angle 0 for either.
 Vec2 entity_end(const SectionEntity& entity, bool end);
 
+// The sketch rectangle that holds the entities (an arc or a circle with its whole circle);
+// false for none.
+bool sketch_bounds(const std::vector<SectionEntity>& entities, Vec2& low, Vec2& high);
+// Whether the sketch rectangle low-high lies within the model-size box on the frame.
+bool sketch_box_in_model_box(const Frame& frame, const Vec2& low, const Vec2& high);
 // The least and greatest signed distance of the profile's entities from a sketch line
 // through `point` along the unit `direction` (positive to its left).
 void profile_side_range(const ProfileData& data, const Vec2& point, const Vec2& direction,

@@ -441,6 +441,9 @@ const char* status_text(Status status) {
     case Status::file_error: return "the file cannot be written or read";
     case Status::bad_file: return "the file holds no valid solid";
     case Status::kernel_failure: return "the geometry kernel failed";
+    case Status::outside_model_box: return "outside the model-size box (1e6 from the origin)";
+    case Status::no_intersection: return "the feature does not intersect the part";
+    case Status::adds_nothing: return "the feature adds no material to the part";
   }
   return "unknown status";
 }
@@ -579,6 +582,7 @@ Status profile_make(const Frame& frame, const std::vector<SectionEntity>& entiti
   if (problems) problems->clear();
   if (!frame_valid(frame) || !(tolerance > 0) || !std::isfinite(tolerance))
     return Status::bad_input;
+  if (!sketch_in_model_box(frame, entities)) return Status::outside_model_box;
   Checked checked = check(entities, tolerance);
   if (checked.entities.empty()) return Status::empty_section;
   if (!checked.problems.empty()) {
@@ -643,6 +647,48 @@ int profile_regions(const Profile& profile) {
 
 int profile_loops(const Profile& profile) {
   return profile.data ? static_cast<int>(profile.data->loops.size()) : 0;
+}
+
+bool in_model_box(const Vec3& point) {
+  return std::all_of(point.begin(), point.end(),
+                     [](double x) { return std::fabs(x) <= model_box_half; });
+}
+
+bool sketch_bounds(const std::vector<SectionEntity>& entities, Vec2& low, Vec2& high) {
+  low = {INFINITY, INFINITY};
+  high = {-INFINITY, -INFINITY};
+  auto take = [&](const Vec2& x, double reach) {
+    for (int i = 0; i < 2; ++i) {
+      low[i] = std::min(low[i], x[i] - reach);
+      high[i] = std::max(high[i], x[i] + reach);
+    }
+  };
+  for (const SectionEntity& e : entities) {
+    if (e.kind == EntityKind::arc || e.kind == EntityKind::circle) {
+      take(e.center, std::fabs(e.radius));
+    } else {
+      take(e.start, 0);
+      if (e.kind != EntityKind::point) take(e.end, 0);
+    }
+  }
+  return !entities.empty();
+}
+
+bool sketch_box_in_model_box(const Frame& frame, const Vec2& low, const Vec2& high) {
+  for (double u : {low[0], high[0]})
+    for (double v : {low[1], high[1]})
+      if (!in_model_box(frame_point(frame, {u, v}))) return false;
+  return true;
+}
+
+// Non-finite numbers are left to the section check, which finds such entities degenerate.
+bool sketch_in_model_box(const Frame& frame, const std::vector<SectionEntity>& entities) {
+  for (const SectionEntity& e : entities)
+    for (double x : {e.start[0], e.start[1], e.end[0], e.end[1], e.center[0], e.center[1], e.radius})
+      if (!std::isfinite(x)) return true;
+  Vec2 low{}, high{};
+  if (!sketch_bounds(entities, low, high)) return in_model_box(frame_row(frame, 3));
+  return sketch_box_in_model_box(frame, low, high);
 }
 
 void profile_side_range(const ProfileData& data, const Vec2& point, const Vec2& direction,

@@ -7,6 +7,7 @@
 // cannot be made included), a scenario file that cannot be read or parsed, a DXF drawing
 // the scenario opens that cannot be read, a plug-in that cannot be loaded, or a picture
 // that cannot be written.
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -67,6 +68,9 @@ bool load_scenario(const std::string& path, yrlhost::Scenario& scenario, std::st
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past the file-size limit fails with an error the saves report (the old files
+  // staying whole) instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   yrlhost::HostCommandLine line;
   std::string error;
   if (!yrlhost::host_command_line_parse(argc, argv, line, error)) return bad_options(error);

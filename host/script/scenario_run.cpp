@@ -11,6 +11,7 @@
 #include "host/store/model_report.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/script/script.h"
 #include "host/util/utf16.h"
 
@@ -41,8 +42,21 @@ bool open_model(const ScenarioModelStep& step, std::string& error) {
       break;
   }
   if (!model) return false;
-  host_event("drawing " + host_model_name(model) + " is open");
+  host_event(std::string(host_model_type(model) == model_type_part ? "part " : "drawing ") +
+             host_model_name(model) + " is open");
   return true;
+}
+
+// What a model step that failed could not do, by its kind (the file of an open may hold
+// a part as well as a drawing).
+std::string step_failure(const ScenarioModelStep& step) {
+  const std::string line = " of line " + std::to_string(step.line_number);
+  switch (step.kind) {
+    case ScenarioModelStep::Kind::new_drawing: return "cannot make the drawing" + line;
+    case ScenarioModelStep::Kind::open_file: return "cannot open the file" + line;
+    case ScenarioModelStep::Kind::open_lines: return "cannot read the drawing" + line;
+  }
+  return "cannot open the model" + line;
 }
 
 // A feature left incomplete in a part has no geometry: the plug-in told the user of a
@@ -63,8 +77,7 @@ int scenario_run(const Scenario& scenario, std::FILE* out) {
   for (const ScenarioModelStep& step : scenario.models) {
     std::string error;
     if (!open_model(step, error)) {
-      host_event("cannot open the drawing of line " + std::to_string(step.line_number) + ": " +
-                 error);
+      host_event(step_failure(step) + ": " + error);
       failed = true;
       unreadable = unreadable || (step.kind == ScenarioModelStep::Kind::open_file &&
                                   dxf_path_is(step.name_or_path));

@@ -33,7 +33,7 @@ enum class ScriptActionKind {
   pick,           // picks: the items the user picks in one selection
   pick_abort,     // status: what the selection answers (the user gave up)
   mouse_pick,     // button, point: a mouse click
-  mouse_box,      // point, corner: a box dragged from point to corner
+  mouse_box,      // corner, and point when has_start: a box dragged to corner
   check,          // run: a test's own check, run where the action is taken
 };
 
@@ -62,8 +62,9 @@ struct ScriptAction {
   std::vector<ScriptPick> picks;     // pick
   int status = VYN_TK_USER_ABORT;    // pick_abort
   int button = 1;                    // mouse_pick, mouse_box
-  double point[3] = {0, 0, 0};       // mouse_pick, mouse_box
-  double corner[3] = {0, 0, 0};      // mouse_box
+  double point[3] = {0, 0, 0};       // mouse_pick; mouse_box: its first corner
+  bool has_start = false;            // mouse_box: the first corner is given
+  double corner[3] = {0, 0, 0};      // mouse_box: the corner it is dragged to
   std::function<void()> run;         // check
   std::string source;                // how the action was written, for failure texts
 };

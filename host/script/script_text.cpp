@@ -71,7 +71,7 @@ constexpr ActionForm forms[] = {
     {"pick", ScriptActionKind::pick, 2, 0, "pick TYPE ID [WINDOW [X Y Z [U V]]] [+ ...]"},
     {"abort", ScriptActionKind::pick_abort, 0, 1, "abort [STATUS]"},
     {"mouse", ScriptActionKind::mouse_pick, 4, 4, "mouse BUTTON X Y Z"},
-    {"box", ScriptActionKind::mouse_box, 6, 6, "box X1 Y1 Z1 X2 Y2 Z2"},
+    {"box", ScriptActionKind::mouse_box, 3, 6, "box [X1 Y1 Z1] X2 Y2 Z2"},
 };
 
 }  // namespace
@@ -195,8 +195,14 @@ bool script_action_from_words(const std::vector<std::string>& words, ScriptActio
       if (!parse_point(words, 2, parsed.point, 3, error)) return false;
       break;
     case ScriptActionKind::mouse_box:
-      if (!parse_point(words, 1, parsed.point, 3, error) ||
-          !parse_point(words, 4, parsed.corner, 3, error))
+      // The corner the box is dragged to, after its first corner when that is given.
+      if (count != 3 && count != 6) {
+        error = std::string("usage: ") + form->usage;
+        return false;
+      }
+      parsed.has_start = count == 6;
+      if ((parsed.has_start && !parse_point(words, 1, parsed.point, 3, error)) ||
+          !parse_point(words, parsed.has_start ? 4 : 1, parsed.corner, 3, error))
         return false;
       break;
     default:  // dialog, component and the chosen name or names

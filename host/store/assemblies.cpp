@@ -5,7 +5,6 @@
 #include <memory>
 #include <utility>
 
-#include "host/api/assembly_behaviours.h"
 #include "host/util/host_testing.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
@@ -26,11 +25,6 @@ AssemblyState& state() {
   return assemblies;
 }
 
-StoredModel* live_assembly(VynMdl model) {
-  StoredModel* stored = stored_model(model);
-  return stored && stored->type == model_type_assembly ? stored : nullptr;
-}
-
 // Whether container is model or holds it at some depth.
 bool holds(VynMdl container, VynMdl model) {
   if (container == model) return true;
@@ -39,8 +33,14 @@ bool holds(VynMdl container, VynMdl model) {
   return false;
 }
 
-// The model the ids lead to from assembly; null when one is no component on the way.
-VynMdl walk(VynMdl assembly, const int* ids, int count) {
+}  // namespace
+
+StoredModel* assembly_live(VynMdl model) {
+  StoredModel* stored = stored_model(model);
+  return stored && stored->type == model_type_assembly ? stored : nullptr;
+}
+
+VynMdl assembly_path_model(VynMdl assembly, const int* ids, int count) {
   VynMdl at = assembly;
   for (int i = 0; i < count; ++i) {
     at = host_component_model(at, ids[i]);
@@ -48,8 +48,6 @@ VynMdl walk(VynMdl assembly, const int* ids, int count) {
   }
   return at;
 }
-
-}  // namespace
 
 VynMdl assembly_handle_new(int model_id) {
   auto record = std::make_unique<AssemblyRecord>();
@@ -76,7 +74,7 @@ VynMdl host_assembly_create(const std::string& name, std::string& error) {
 }
 
 int host_component_add(VynMdl assembly, VynMdl model, const std::string& name) {
-  StoredModel* owner = live_assembly(assembly);
+  StoredModel* owner = assembly_live(assembly);
   StoredModel* placed = stored_model(model);
   std::u16string wide;
   if (!owner || !placed || holds(model, assembly)) return -1;
@@ -92,56 +90,12 @@ int host_component_add(VynMdl assembly, VynMdl model, const std::string& name) {
 }
 
 VynMdl host_component_model(VynMdl assembly, int feature_id) {
-  StoredModel* owner = live_assembly(assembly);
+  StoredModel* owner = assembly_live(assembly);
   if (!owner || !stored_feature(*owner, feature_id)) return nullptr;
   auto it = state().components.find({assembly, feature_id});
   return it != state().components.end() && stored_model(it->second) ? it->second : nullptr;
 }
 
 void assemblies_testing_reset() { state() = AssemblyState{}; }
-
-// ---- Host functions ------------------------------------------------------------------
-
-VynError Behaviour<HostApi::VynAsmcompMdlGet>::run(int, VynAsmcomp* component, VynMdl* model) {
-  if (!component || !model) return VYN_TK_BAD_INPUTS;
-  StoredModel* owner = live_assembly(component->owner);
-  if (!owner || !stored_feature(*owner, component->id)) return VYN_TK_BAD_INPUTS;
-  VynMdl placed = host_component_model(component->owner, component->id);
-  if (!placed) return VYN_TK_E_NOT_FOUND;
-  *model = placed;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynAsmcomppathInit>::run(int, VynSolid assembly, int* component_ids,
-                                                     int count, VynAsmcomppath* path) {
-  if (!live_assembly(assembly) || !path || count < 0 || count > VYN_ASMCOMPPATH_MAX ||
-      (count > 0 && !component_ids) || !walk(assembly, component_ids, count))
-    return VYN_TK_BAD_INPUTS;
-  VynAsmcomppath made{};
-  made.owner = assembly;
-  for (int i = 0; i < count; ++i) made.comp_id_table[i] = component_ids[i];
-  if (count < VYN_ASMCOMPPATH_MAX) made.comp_id_table[count] = -1;
-  made.table_num = count;
-  *path = made;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynAsmcomppathMdlGet>::run(int, VynAsmcomppath* path, VynMdl* model) {
-  if (!path || !model || path->table_num < 0 || path->table_num > VYN_ASMCOMPPATH_MAX)
-    return VYN_TK_BAD_INPUTS;
-  VynMdl at = live_assembly(path->owner) ? walk(path->owner, path->comp_id_table, path->table_num)
-                                         : nullptr;
-  if (!at) return VYN_TK_BAD_INPUTS;
-  *model = at;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynSolidCsysVisit>::run(int, VynSolid solid, VynItemVisitAction action,
-                                                    VynItemFilterAction, void*) {
-  StoredModel* model = stored_model(solid);
-  if (!model || !action || (model->type != model_type_part && model->type != model_type_assembly))
-    return VYN_TK_BAD_INPUTS;
-  return VYN_TK_E_NOT_FOUND;
-}
 
 }  // namespace yrlhost

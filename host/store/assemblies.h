@@ -25,6 +25,8 @@ struct AssemblyRecord {
   VynWord words[18];
 };
 
+struct StoredModel;
+
 // A new assembly handle for the model of this id (for the model store).
 VynMdl assembly_handle_new(int model_id);
 
@@ -37,6 +39,11 @@ int host_component_add(VynMdl assembly, VynMdl model, const std::string& name);
 // The model a component of a live assembly places; null for anything else.
 VynMdl host_component_model(VynMdl assembly, int feature_id);
 
-void assemblies_testing_reset();
+// The stored model of a live assembly; null for anything else.
+StoredModel* assembly_live(VynMdl model);
+// The model the component ids lead to from assembly, each a component of the model the
+// ids before it lead to (the assembly itself for none); null when one is no component on
+// the way.
+VynMdl assembly_path_model(VynMdl assembly, const int* ids, int count);
 
 }  // namespace yrlhost

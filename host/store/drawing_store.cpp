@@ -66,6 +66,8 @@ bool item_still_live(const VynModelitem& item) {
   return model && drawing_item_live(*model, item.type, item.id);
 }
 
+std::vector<double> draw_point(const double* p) { return {p[0], p[1], p[2]}; }
+
 }  // namespace
 
 // ---- Store ---------------------------------------------------------------------------
@@ -388,6 +390,65 @@ VynError drawing_visit(const StoredModel& model, int type, int sheet, VynModelit
 void drawing_item_erased(StoredModel& model, int type, int id) {
   for (auto& [layer_id, layer] : model.drawing.layers) std::erase(layer.items, LayerMember{type, id});
   display_list_item_erase(VynModelitem{type, id, model.handle});
+}
+
+// What an entity looks like drawn: one entry for a point, line, arc or full circle, and
+// a chain of short lines along a spline.
+std::vector<DrawEntry> draft_entity_drawing(VynMdl drawing, const DraftEntity& entity) {
+  std::vector<DrawEntry> entries;
+  DrawEntry entry;
+  entry.colour = entity.colour;
+  entry.item = VynModelitem{item_type_draft_entity, entity.id, drawing};
+  const VynCurvedata& r = entity.curve.record;
+  switch (r.point.type) {
+    case VYN_CURVE_POINT:
+      entry.kind = DrawKind::point;
+      entry.points = {draw_point(r.point.pos)};
+      entries.push_back(entry);
+      break;
+    case VYN_CURVE_LINE:
+      entry.kind = DrawKind::line;
+      entry.points = {draw_point(r.line.end1), draw_point(r.line.end2)};
+      entries.push_back(entry);
+      break;
+    case VYN_CURVE_ARC: {
+      const VynArcCurve& a = r.arc;
+      entry.radius = a.radius;
+      if (a.end_angle == full_circle_sweep) {
+        entry.kind = DrawKind::circle;
+        entry.points = {draw_point(a.origin)};
+      } else {
+        // The arc runs counter-clockwise from the first vector to the second.
+        entry.kind = DrawKind::arc;
+        std::vector<double> ends[2];
+        for (int end = 0; end < 2; ++end) {
+          double angle = a.start_angle + end * a.end_angle;
+          for (int i = 0; i < 3; ++i)
+            ends[end].push_back(std::cos(angle) * a.vec1[i] + std::sin(angle) * a.vec2[i]);
+        }
+        entry.points = {draw_point(a.origin), ends[0], ends[1]};
+      }
+      entries.push_back(entry);
+      break;
+    }
+    case VYN_CURVE_SPLINE: {
+      entry.kind = DrawKind::line;
+      constexpr int steps_per_segment = 8;
+      const int steps = steps_per_segment * static_cast<int>(entity.curve.spline.size() - 1);
+      double from[3], to[3];
+      draft_curve_point(entity.curve, 0, from);
+      for (int step = 1; step <= steps; ++step) {
+        draft_curve_point(entity.curve, static_cast<double>(step) / steps, to);
+        entry.points = {draw_point(from), draw_point(to)};
+        entries.push_back(entry);
+        std::memcpy(from, to, sizeof from);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return entries;
 }
 
 // ---- Layers --------------------------------------------------------------------------

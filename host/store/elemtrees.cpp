@@ -11,7 +11,7 @@
 
 #include "host/store/elemtree_store.h"
 #include "host/util/host_testing.h"
-#include "host/files/model_file_text.h"
+#include "host/util/text_fields.h"
 #include "host/display/selection.h"
 #include "host/util/utf16.h"
 

@@ -16,7 +16,7 @@
 //   failed, and then goes on with the record filled; creating a slot that exists is -5
 //   and leaves the slot record alone (the application fills it itself and writes).
 //
-// Slot types: 1 an int, 2 a double, 3 a wide string, 4 a stream of size bytes. The size
+// ExtdataSlot types: 1 an int, 2 a double, 3 a wide string, 4 a stream of size bytes. The size
 // passed to a write counts only for streams; the int, double and wide string (up to its
 // terminator) are taken whole. A read hands back a host copy of the stored bytes and
 // their count as the size: 4 for an int, 8 for a double, the string's bytes with its
@@ -34,9 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "host/api/data_behaviours.h"
-#include "host/store/extdata.h"
-#include "host/util/host_arrays.h"
+#include "host/store/extdata_store.h"
 #include "host/util/host_testing.h"
 #include "host/util/live_objects.h"
 #include "host/store/models.h"
@@ -46,29 +44,8 @@
 namespace yrlhost {
 namespace {
 
-// The only key method the host serves: slots are keyed by their names.
-constexpr int key_by_name = 4098;
-
-enum SlotType { unwritten = 0, int_slot = 1, double_slot = 2, wide_string_slot = 3, stream_slot = 4 };
-
-struct Slot {
-  std::u16string name;
-  int type = unwritten;
-  std::vector<unsigned char> bytes;
-};
-
-struct Class {
-  std::u16string name;
-  std::vector<Slot> slots;  // creation order
-};
-
-struct ModelData {
-  bool initialised = false;
-  std::vector<Class> classes;  // registration order
-};
-
-std::map<VynMdl, ModelData>& models() {
-  static std::map<VynMdl, ModelData> data;
+std::map<VynMdl, ExtdataModel>& models() {
+  static std::map<VynMdl, ExtdataModel> data;
   return data;
 }
 
@@ -79,61 +56,6 @@ std::set<void*>& read_copies() {
 }
 
 bool model_known(VynMdl model) { return model && host_model_is(model); }
-
-// A class or slot name: 1 to 31 characters, terminated within the 32 units of a VynName.
-bool name_read(const VynWchar* name, std::u16string& out) {
-  return wide_name_read(name, out) && !out.empty();
-}
-
-// The whole VynName is written, so that the lists hand out no stray bytes.
-void name_fill(VynName target, const std::u16string& name) {
-  std::memset(target, 0, sizeof(VynName));
-  wide_name_write(name, target);
-}
-
-template <typename T>
-T* find_named(std::vector<T>& items, const std::u16string& name) {
-  for (T& item : items)
-    if (item.name == name) return &item;
-  return nullptr;
-}
-
-// The data of a model that may be used (known and initialised).
-VynError model_data(VynMdl model, ModelData*& data) {
-  if (!model_known(model)) return VYN_TK_BAD_INPUTS;
-  auto found = models().find(model);
-  if (found == models().end() || !found->second.initialised) return VYN_TK_GENERAL_ERROR;
-  data = &found->second;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError class_find(const VynExtdataClass* record, Class*& found) {
-  std::u16string name;
-  if (!record || !name_read(record->name, name)) return VYN_TK_BAD_INPUTS;
-  ModelData* data = nullptr;
-  if (VynError status = model_data(record->model, data)) return status;
-  found = find_named(data->classes, name);
-  return found ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
-}
-
-VynError slot_find(const VynExtdataSlot* record, int key_by, Class*& owner, Slot*& found) {
-  std::u16string name;
-  if (!record || key_by != key_by_name || !name_read(record->slot_name, name)) return VYN_TK_BAD_INPUTS;
-  if (VynError status = class_find(record->p_class, owner)) return status;
-  found = find_named(owner->slots, name);
-  return found ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
-}
-
-// A host array of the names, each a whole VynName.
-VynError names_list(const std::vector<std::u16string>& names, int* count, VynArray* out) {
-  VynArray array = host_array_make(static_cast<int>(names.size()), sizeof(VynName));
-  if (!array) return VYN_TK_GENERAL_ERROR;
-  auto* elements = static_cast<VynName*>(array);
-  for (std::size_t i = 0; i < names.size(); ++i) name_fill(elements[i], names[i]);
-  *out = array;
-  if (count) *count = static_cast<int>(names.size());
-  return VYN_TK_NO_ERROR;
-}
 
 // ---- Lines ------------------------------------------------------------------------------
 
@@ -238,16 +160,16 @@ bool bytes_from_hex(const std::string& text, std::vector<unsigned char>& bytes) 
 // Whether bytes are a value of the slot type as a write stores it.
 bool bytes_fit_type(int type, const std::vector<unsigned char>& bytes) {
   switch (type) {
-    case unwritten: return bytes.empty();
-    case int_slot: return bytes.size() == sizeof(int);
-    case double_slot: return bytes.size() == sizeof(double);
-    case wide_string_slot: {
+    case extdata_unwritten: return bytes.empty();
+    case extdata_int_slot: return bytes.size() == sizeof(int);
+    case extdata_double_slot: return bytes.size() == sizeof(double);
+    case extdata_wide_string_slot: {
       if (bytes.size() < sizeof(VynWchar) || bytes.size() % sizeof(VynWchar) != 0) return false;
       std::u16string text(bytes.size() / sizeof(VynWchar), u'\0');
       std::memcpy(text.data(), bytes.data(), bytes.size());
       return text.find(u'\0') == text.size() - 1;
     }
-    case stream_slot: return true;
+    case extdata_stream_slot: return true;
     default: return false;
   }
 }
@@ -265,7 +187,7 @@ std::vector<std::string> split_words(const std::string& line) {
 }
 
 // Reads one line into data; the reason in why when it is malformed.
-bool line_read(const std::string& line, ModelData& data, std::string& why) {
+bool line_read(const std::string& line, ExtdataModel& data, std::string& why) {
   std::vector<std::string> words = split_words(line);
   std::u16string name;
   auto fail = [&why](const char* reason) {
@@ -275,17 +197,17 @@ bool line_read(const std::string& line, ModelData& data, std::string& why) {
   if (words[0] == "class") {
     if (words.size() != 2) return fail("a class line is \"class <name>\"");
     if (!name_from_text(words[1], name)) return fail("bad class name");
-    if (find_named(data.classes, name)) return fail("class given twice");
-    data.classes.push_back(Class{name, {}});
+    if (extdata_find_named(data.classes, name)) return fail("class given twice");
+    data.classes.push_back(ExtdataClass{name, {}});
     return true;
   }
   if (words[0] == "slot") {
     if (words.size() != 4) return fail("a slot line is \"slot <name> <type> <hex>\"");
     if (data.classes.empty()) return fail("slot before any class");
     if (!name_from_text(words[1], name)) return fail("bad slot name");
-    Class& owner = data.classes.back();
-    if (find_named(owner.slots, name)) return fail("slot given twice in its class");
-    Slot slot{name, -1, {}};
+    ExtdataClass& owner = data.classes.back();
+    if (extdata_find_named(owner.slots, name)) return fail("slot given twice in its class");
+    ExtdataSlot slot{name, -1, {}};
     if (words[2].size() == 1 && words[2][0] >= '0' && words[2][0] <= '4') slot.type = words[2][0] - '0';
     if (slot.type < 0) return fail("bad slot type");
     if (!bytes_from_hex(words[3], slot.bytes)) return fail("bad hex data");
@@ -304,9 +226,9 @@ std::vector<std::string> extdata_save_lines(VynMdl model) {
   std::vector<std::string> lines;
   auto found = models().find(model);
   if (found == models().end()) return lines;
-  for (const Class& each : found->second.classes) {
+  for (const ExtdataClass& each : found->second.classes) {
     lines.push_back("class " + name_to_text(each.name));
-    for (const Slot& slot : each.slots)
+    for (const ExtdataSlot& slot : each.slots)
       lines.push_back("slot " + name_to_text(slot.name) + " " + std::to_string(slot.type) + " " +
                       bytes_to_hex(slot.bytes));
   }
@@ -320,7 +242,7 @@ bool extdata_load_lines(VynMdl model, const std::vector<std::string>& lines, std
     error = "external data: no model";
     return false;
   }
-  ModelData data;
+  ExtdataModel data;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string why;
     if (!line_read(lines[i], data, why)) {
@@ -335,133 +257,63 @@ bool extdata_load_lines(VynMdl model, const std::vector<std::string>& lines, std
 
 void extdata_model_erased(VynMdl model) { models().erase(model); }
 
-// ---- For the plug-in --------------------------------------------------------------------
+// ---- For the host functions --------------------------------------------------------------
 
-// Prepares the model's external data; data the model has already is kept.
-VynError Behaviour<HostApi::VynExtdataInit>::run(int, VynMdl model) {
+bool extdata_name_read(const VynWchar* name, std::u16string& out) {
+  return wide_name_read(name, out) && !out.empty();
+}
+
+void extdata_name_fill(VynName target, const std::u16string& name) {
+  std::memset(target, 0, sizeof(VynName));
+  wide_name_write(name, target);
+}
+
+VynError extdata_init(VynMdl model) {
   if (!model_known(model)) return VYN_TK_BAD_INPUTS;
   models()[model].initialised = true;
   return VYN_TK_NO_ERROR;
 }
 
-// The data is always in memory: loading succeeds for an initialised model.
-VynError Behaviour<HostApi::VynExtdataLoadAll>::run(int, VynMdl model) {
-  ModelData* data = nullptr;
-  return model_data(model, data);
-}
-
-// Closes the model's external data until the next Init; the data stays with the model.
-VynError Behaviour<HostApi::VynExtdataTerm>::run(int, VynMdl model) {
-  ModelData* data = nullptr;
-  if (VynError status = model_data(model, data)) return status;
-  data->initialised = false;
+VynError extdata_model_data(VynMdl model, ExtdataModel*& data) {
+  if (!model_known(model)) return VYN_TK_BAD_INPUTS;
+  auto found = models().find(model);
+  if (found == models().end() || !found->second.initialised) return VYN_TK_GENERAL_ERROR;
+  data = &found->second;
   return VYN_TK_NO_ERROR;
 }
 
-VynError Behaviour<HostApi::VynExtdataClassRegister>::run(int, VynMdl model, const VynWchar* name,
-                                                          VynExtdataClass* ext_class) {
-  std::u16string wanted;
-  if (!ext_class || !name_read(name, wanted)) return VYN_TK_BAD_INPUTS;
-  ModelData* data = nullptr;
-  if (VynError status = model_data(model, data)) return status;
-  bool exists = find_named(data->classes, wanted) != nullptr;
-  if (!exists) data->classes.push_back(Class{wanted, {}});
-  ext_class->model = model;
-  name_fill(ext_class->name, wanted);
-  return exists ? VYN_TK_E_FOUND : VYN_TK_NO_ERROR;
+VynError extdata_class_find(const VynExtdataClass* record, ExtdataClass*& found) {
+  std::u16string name;
+  if (!record || !extdata_name_read(record->name, name)) return VYN_TK_BAD_INPUTS;
+  ExtdataModel* data = nullptr;
+  if (VynError status = extdata_model_data(record->model, data)) return status;
+  found = extdata_find_named(data->classes, name);
+  return found ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
 }
 
-VynError Behaviour<HostApi::VynExtdataClassNamesList>::run(int, VynMdl model, int* count, VynArray* names) {
-  if (!names) return VYN_TK_BAD_INPUTS;
-  ModelData* data = nullptr;
-  if (VynError status = model_data(model, data)) return status;
-  std::vector<std::u16string> list;
-  for (const Class& each : data->classes) list.push_back(each.name);
-  return names_list(list, count, names);
+VynError extdata_slot_find(const VynExtdataSlot* record, int key_by, ExtdataClass*& owner, ExtdataSlot*& found) {
+  std::u16string name;
+  if (!record || key_by != extdata_key_by_name || !extdata_name_read(record->slot_name, name))
+    return VYN_TK_BAD_INPUTS;
+  if (VynError status = extdata_class_find(record->p_class, owner)) return status;
+  found = extdata_find_named(owner->slots, name);
+  return found ? VYN_TK_NO_ERROR : VYN_TK_E_NOT_FOUND;
 }
 
-VynError Behaviour<HostApi::VynExtdataSlotCreate>::run(int, VynExtdataClass* ext_class, const VynWchar* name,
-                                                       VynExtdataSlot* slot) {
-  std::u16string wanted;
-  if (!slot || !name_read(name, wanted)) return VYN_TK_BAD_INPUTS;
-  Class* owner = nullptr;
-  if (VynError status = class_find(ext_class, owner)) return status;
-  if (find_named(owner->slots, wanted)) return VYN_TK_E_FOUND;
-  owner->slots.push_back(Slot{wanted, unwritten, {}});
-  slot->p_class = ext_class;
-  name_fill(slot->slot_name, wanted);
-  return VYN_TK_NO_ERROR;
+void* extdata_read_copy(const std::vector<unsigned char>& bytes) {
+  void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
+  if (!copy) return nullptr;
+  if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
+  read_copies().insert(copy);
+  live_object_add(LiveKind::extdata, copy);
+  return copy;
 }
 
-VynError Behaviour<HostApi::VynExtdataSlotDelete>::run(int, VynExtdataSlot* slot, int key_by) {
-  Class* owner = nullptr;
-  Slot* found = nullptr;
-  if (VynError status = slot_find(slot, key_by, owner, found)) return status;
-  owner->slots.erase(owner->slots.begin() + (found - owner->slots.data()));
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynExtdataSlotNamesList>::run(int, VynExtdataClass* ext_class, int* count,
-                                                          VynArray* names) {
-  if (!names) return VYN_TK_BAD_INPUTS;
-  Class* owner = nullptr;
-  if (VynError status = class_find(ext_class, owner)) return status;
-  std::vector<std::u16string> list;
-  for (const Slot& each : owner->slots) list.push_back(each.name);
-  return names_list(list, count, names);
-}
-
-VynError Behaviour<HostApi::VynExtdataSlotWrite>::run(int, VynExtdataSlot* slot, int key_by, int type, int size,
-                                                      const void* data) {
-  if (type < int_slot || type > stream_slot) return VYN_TK_BAD_INPUTS;
-  if (type == stream_slot ? (size < 0 || (size > 0 && !data)) : !data) return VYN_TK_BAD_INPUTS;
-  Class* owner = nullptr;
-  Slot* found = nullptr;
-  if (VynError status = slot_find(slot, key_by, owner, found)) return status;
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  std::size_t length = 0;
-  switch (type) {
-    case int_slot: length = sizeof(int); break;
-    case double_slot: length = sizeof(double); break;
-    case wide_string_slot: {
-      const auto* text = static_cast<const VynWchar*>(data);
-      while (text[length] != 0) ++length;
-      length = (length + 1) * sizeof(VynWchar);
-      break;
-    }
-    default: length = static_cast<std::size_t>(size); break;
-  }
-  found->type = type;
-  found->bytes.assign(bytes, bytes + length);
-  return VYN_TK_NO_ERROR;
-}
-
-// Each out argument may be null; the data is a copy the caller frees with VynExtdataFree.
-VynError Behaviour<HostApi::VynExtdataSlotRead>::run(int, VynExtdataSlot* slot, int key_by, int* type, int* size,
-                                                     void** data) {
-  Class* owner = nullptr;
-  Slot* found = nullptr;
-  if (VynError status = slot_find(slot, key_by, owner, found)) return status;
-  if (found->type == unwritten) return VYN_TK_E_NOT_FOUND;
-  if (data) {
-    void* copy = std::malloc(found->bytes.empty() ? 1 : found->bytes.size());
-    if (!copy) return VYN_TK_GENERAL_ERROR;
-    if (!found->bytes.empty()) std::memcpy(copy, found->bytes.data(), found->bytes.size());
-    read_copies().insert(copy);
-    live_object_add(LiveKind::extdata, copy);
-    *data = copy;
-  }
-  if (type) *type = found->type;
-  if (size) *size = static_cast<int>(found->bytes.size());
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynExtdataFree>::run(int, void** data) {
-  if (!data || !*data || !live_object_remove(LiveKind::extdata, *data)) return VYN_TK_BAD_INPUTS;
-  read_copies().erase(*data);
-  std::free(*data);
-  *data = nullptr;
-  return VYN_TK_NO_ERROR;
+bool extdata_read_copy_free(void* copy) {
+  if (!copy || !live_object_remove(LiveKind::extdata, copy)) return false;
+  read_copies().erase(copy);
+  std::free(copy);
+  return true;
 }
 
 void extdata_testing_reset() {

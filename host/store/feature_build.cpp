@@ -159,7 +159,14 @@ class FeatureBuilder {
     return feature_status_failed;
   }
   int geometry_failed(geom::Status status) {
-    return failed(element_root, feature_error_geometry, static_cast<int>(status));
+    int kind = status == geom::Status::no_intersection ? feature_error_no_intersection : feature_error_geometry;
+    return failed(element_root, kind, static_cast<int>(status));
+  }
+  // A datum item beyond the model-size box fails as the kernel's geometry would.
+  bool datum_in_box(const geom::Vec3& point) {
+    if (geom::in_model_box(point)) return true;
+    geometry_failed(geom::Status::outside_model_box);
+    return false;
   }
 
   bool plane_of(const FeatureRef& ref, geom::Plane& out) {
@@ -240,6 +247,7 @@ class FeatureBuilder {
     geom::Profile profile;
     std::vector<geom::SectionProblem> problems;
     geom::Status status = geom::profile_make(frame, entities, section_epsilon_default, profile, &problems);
+    if (status == geom::Status::outside_model_box) return geometry_failed(status);
     if (status != geom::Status::ok) {
       if (problems.empty()) return failed(element_section, feature_error_section, 0);
       for (const geom::SectionProblem& problem : problems)
@@ -345,6 +353,7 @@ class FeatureBuilder {
     if (!plane_of(definition.plane_ref, reference)) return feature_status_failed;
     geom::Plane plane = reference;
     if (definition.constraint == 3) plane = geom::plane_offset(reference, definition.flip ? -definition.offset : definition.offset);
+    if (!datum_in_box(plane.origin)) return feature_status_failed;
     StoredDatum& datum = datum_add(state_, feature_, DatumKind::plane);
     datum.plane = plane;
     datum_surface_set(feature_, datum.id, plane);
@@ -359,6 +368,7 @@ class FeatureBuilder {
     if (!planes_meet(planes, definition.axis_offsets, axis.origin))
       return failed(definition.axis_refs[1].element, feature_error_reference, VYN_TK_BAD_INPUTS);
     axis.direction = planes[0].normal;
+    if (!datum_in_box(axis.origin)) return feature_status_failed;
     datum_add(state_, feature_, DatumKind::axis).axis = axis;
     return feature_status_active;
   }
@@ -369,6 +379,9 @@ class FeatureBuilder {
     if (definition.kind == FeatureKind::datum_point) {
       bool any = false;
       for (const geom::SectionEntity& e : feature_.sketch)
+        if (e.kind == geom::EntityKind::point && !datum_in_box(geom::frame_point(frame, e.start)))
+          return feature_status_failed;
+      for (const geom::SectionEntity& e : feature_.sketch)
         if (e.kind == geom::EntityKind::point) {
           datum_add(state_, feature_, DatumKind::point).point = geom::frame_point(frame, e.start);
           any = true;
@@ -378,6 +391,7 @@ class FeatureBuilder {
     std::vector<geom::SectionEntity> curve;
     std::copy_if(feature_.sketch.begin(), feature_.sketch.end(), std::back_inserter(curve), profile_entity);
     if (curve.empty()) return feature_status_incomplete;
+    if (!geom::sketch_in_model_box(frame, curve)) return geometry_failed(geom::Status::outside_model_box);
     StoredDatum& datum = datum_add(state_, feature_, DatumKind::curve);
     datum.curve_frame = frame;
     datum.curve = curve;

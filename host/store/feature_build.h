@@ -47,8 +47,11 @@ enum FeatureErrorKind {
                                   // depth not above 0, a section of another feature
   feature_error_reference = 4,    // a reference that is no plane (or axis) of the part now
   feature_error_section = 5,      // the section makes no profile (open, crossing, ...)
-  feature_error_geometry = 6,     // the kernel could not build or combine the feature
+  feature_error_geometry = 6,     // the kernel could not build or combine the feature, or its
+                                  // geometry lies beyond the model-size box
   feature_error_incomplete = 7,   // an empty section where the options allow no incomplete feature
+  feature_error_no_intersection = 8,  // the feature does not intersect the part: a cut or hole
+                                      // that takes no material, material added apart from it
 };
 
 struct FeatureError {

@@ -713,6 +713,29 @@ void model_geometry_copy(StoredModel& from, StoredModel& to) {
   state().parts[to.handle] = std::move(items);
 }
 
+std::vector<VynGeomitem> host_part_surfaces(VynMdl part) {
+  std::vector<VynGeomitem> items;
+  if (StoredModel* model = stored_model(part))
+    for (const StoredFeature& feature : model->features)
+      for (const StoredSurface& surface : feature.surfaces)
+        items.push_back(VynModelitem{item_type_surface, surface.id, part});
+  return items;
+}
+
+std::optional<HostPlane> host_surface_plane(const VynGeomitem& item) {
+  std::optional<GeomitemRef> ref = geomitem_find(&item);
+  SurfaceGeometry geometry;
+  if (!ref || ref->type != item_type_surface || !surface_geometry(*ref, geometry) ||
+      geometry.type != VYN_SRF_PLANE)
+    return std::nullopt;
+  HostPlane plane{};
+  std::copy(geometry.e1.begin(), geometry.e1.end(), plane.e1);
+  std::copy(geometry.e2.begin(), geometry.e2.end(), plane.e2);
+  std::copy(geometry.e3.begin(), geometry.e3.end(), plane.e3);
+  std::copy(geometry.origin.begin(), geometry.origin.end(), plane.origin);
+  return plane;
+}
+
 void model_geometry_testing_reset() {
   GeometryState& s = state();
   s.parts.clear();

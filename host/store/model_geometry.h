@@ -162,4 +162,13 @@ void model_geometry_copy(StoredModel& from, StoredModel& to);
 // Forgets the item tables and handles (part of models_testing_reset).
 void model_geometry_testing_reset();
 
+// Gives a live part a solid and datum items as a regeneration of its features would (made
+// with the geometry module's calls, host/geometry/geometry.h; the features named as their
+// origins are added with host_feature_add). A datum with id 0 gets a new item id of the
+// part; the datums' ids go to datum_ids in order when given. False for anything but a
+// live part. For tests.
+bool part_geometry_testing_set(VynMdl part, const geom::Shape& solid,
+                               std::vector<StoredDatum> datums,
+                               std::vector<int>* datum_ids = nullptr);
+
 }  // namespace yrlhost

@@ -187,7 +187,8 @@ void part_report(const StoredModel& model, std::vector<std::string>& out) {
     return;
   }
   const geom::SolidSummary s = geom::solid_summary(model.solid);
-  out.push_back("    solid: volume " + number(s.volume) + ", faces " + std::to_string(s.faces) + ", box " +
+  out.push_back("    solid: volume " + number(s.volume) + ", solids " + std::to_string(s.solids) + ", faces " +
+                std::to_string(s.faces) + ", box " +
                 point(s.box.min.data()) + " - " + point(s.box.max.data()));
 }
 

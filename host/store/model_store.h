@@ -102,8 +102,25 @@ VynView stored_view_handle_new();
 // The feature of a model by id; null when there is none.
 StoredFeature* stored_feature(StoredModel& model, int feature_id);
 
-// Frees the geometry data handed out (part of models_testing_reset).
-void model_features_testing_reset();
+// The parameter of an owner item (its type and id) by name; null when there is none.
+StoredParameter* stored_parameter(StoredModel& model, int owner_type, int owner_id,
+                                  const std::u16string& name);
+
+// What a VynParameter record the plug-in holds names: the host keeps it by the record's
+// address, as the plug-in hands the same record back to VynParameterValueSet. A model's
+// bindings go with it.
+struct ParameterBinding {
+  VynMdl model = nullptr;
+  int owner_type = 0;
+  int owner_id = 0;
+  std::u16string name;
+};
+void parameter_binding_set(const void* record, const ParameterBinding& binding);
+// The binding of a record; null for a record never bound or of a model erased since.
+const ParameterBinding* parameter_binding(const void* record);
+
+// Sets the function of a notification type (null: none).
+void notification_set(int type, VynNotificationFunction function);
 
 // The model-retrieve notification for a model that came into session.
 VynError notify_model_retrieved(VynMdl model);
@@ -201,10 +218,9 @@ void drawing_entity_erase(StoredModel& model, int id);
 // from it.
 void drawing_view_erase(StoredModel& model, int id);
 
-// Frees the note and symbol data the host keeps for a model that leaves the session.
-void drawing_annotations_model_erased(VynMdl model);
-// Free everything the drawing functions handed out (parts of models_testing_reset).
-void drawing_entities_testing_reset();
-void drawing_annotations_testing_reset();
+// A module above the store that keeps data per model (the note and symbol data records
+// the drawing functions hand out) sets the function that drops a model's data when the
+// model leaves the session; it sets it before it keeps anything, so nothing is missed.
+void stored_model_erase_hook_set(void (*hook)(VynMdl model));
 
 }  // namespace yrlhost

@@ -1,6 +1,7 @@
 // The session's models as the host's other modules, tests and the scenario runner see
-// them: drawings and parts, the current model, part features with their datum planes,
-// parameters, the model-retrieve notification and the host's model files.
+// them: drawings and parts, the current model, the windows' models, part features with
+// their datum planes, parameters and the model-retrieve notification (the host's model
+// files are host/files/model_files.h).
 //
 // Handles: a VynMdl or VynSurface the host hands out is a number dressed as a pointer,
 // never an address, and never reused while the host runs (until host_testing_reset), so
@@ -71,6 +72,22 @@ bool host_model_erase(VynMdl model);
 // Erases every model; nothing is current afterwards.
 void host_models_erase_all();
 
+// ---- Windows and the models they show --------------------------------------------------
+//
+// The current window shows the current model. When another window becomes current
+// (VynWindowCurrentSet, a new accessory window, the deletion of the current window), the
+// window left keeps the model that was current as the model it shows, and the model the
+// new current window shows, when it is still in session, becomes the current model again.
+// So after a part is displayed in an accessory window, making the drawing's window current
+// makes the drawing the current model again.
+
+// Makes a known window (host/display/graphics.h) current, the models moving along as above.
+void window_make_current(int id);
+// The model a window shows: the current model for the current window, else the model
+// that was current when the window was last left current, if it is still in session;
+// null for an unknown window or one that shows none.
+VynMdl window_model(int id);
+
 // ---- Features ------------------------------------------------------------------------
 
 // A planar surface: unit axes e1, e2, e3 (the normal) and the origin.
@@ -114,35 +131,5 @@ VynNotificationFunction host_notification_function(int type);
 // Tells the plug-in that model was retrieved (its model-retrieve function, if set) and
 // gives that function's status; 0 when none is set.
 VynError host_notify_model_retrieved(VynMdl model);
-
-// ---- Model files ---------------------------------------------------------------------
-//
-// Drawings and parts are kept in plain text files of the host's own format (described
-// in host/resources/README.md). Paths here are POSIX paths.
-
-// The lines that save would write for a live model; empty for anything else.
-std::vector<std::string> host_model_lines(VynMdl model);
-// Writes a live model to path; a drawing's models in session are written beside it
-// first (host/resources/README.md). The model then keeps path as its file. false with
-// the reason in error.
-bool host_model_save(VynMdl model, const std::string& path, std::string& error);
-// Reads a model file into a new model, which becomes current, and fires the
-// model-retrieve notification; a drawing's models not in session are read from beside
-// it first. Null with the reason ("<where>:<line>: <what>") in error, and the model not
-// loaded, for a missing or malformed file, a model of that name and type already in
-// session or a drawing model that cannot be had.
-VynMdl host_model_open(const std::string& path, std::string& error);
-// Where a part saved at path keeps its solid: the path with the extension ".brep".
-std::string part_brep_path(const std::string& path);
-// Why the last VynMdlLoad failed ("" after one that succeeded): "<path>:<line>: <what>".
-std::string host_model_load_error();
-// The same as host_model_open from lines; where names their source in error texts and
-// becomes the model's path. A drawing's models must be in session.
-VynMdl host_model_read(const std::vector<std::string>& lines, const std::string& where,
-                       std::string& error);
-// Whether lines read as a model file, without loading anything (the readers' checks
-// only: no drawing model is looked for); false with the reason in error.
-bool host_model_parse(const std::vector<std::string>& lines, const std::string& where,
-                      std::string& error);
 
 }  // namespace yrlhost

@@ -37,6 +37,4 @@ struct PickItemSource {
 // Sets the source (an empty one removes it); the reset removes it too.
 void pick_item_source_set(PickItemSource source);
 
-void pick_items_testing_reset();
-
 }  // namespace yrlhost

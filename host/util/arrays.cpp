@@ -1,5 +1,6 @@
-// The host's arrays and strings, for the plug-in (the VynArray and string functions) and
-// for the host's own modules (host/util/host_arrays.h): one implementation for both.
+// The host's arrays and strings, for the host's own modules and for the plug-in's calls
+// (host/util/host_arrays.h; the VynArray and string functions, host/api/arrays_api.cpp,
+// answer with them): one implementation for both.
 //
 // An array is one malloc'd block: a header of header_size bytes, then the elements. The
 // handle is the address of element 0; header_size is a multiple of the malloc alignment,
@@ -15,7 +16,6 @@
 #include <set>
 #include <vector>
 
-#include "host/api/data_behaviours.h"
 #include "host/util/host_arrays.h"
 #include "host/util/host_testing.h"
 #include "host/util/live_objects.h"
@@ -284,72 +284,49 @@ std::vector<std::string> host_wstring_vynarray_read(VynArray array) {
   return texts;
 }
 
-// ---- For the plug-in --------------------------------------------------------------------
+// ---- The plug-in's operations -------------------------------------------------------------
 
-// A growth step below 1 grows one element at a time.
-VynError Behaviour<HostApi::VynArrayAlloc>::run(int, int n_objs, int obj_size, int reallocation_size,
-                                                VynArray* array) {
-  if (!array || n_objs < 0 || obj_size < 1) return VYN_TK_BAD_INPUTS;
-  VynArray made = array_new(n_objs, obj_size, reallocation_size);
-  if (!made) return VYN_TK_BAD_INPUTS;
-  *array = made;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynArrayFree>::run(int, VynArray* array) {
-  return host_array_release(array) ? VYN_TK_NO_ERROR : VYN_TK_BAD_INPUTS;
-}
-
-VynError Behaviour<HostApi::VynArrayObjectAdd>::run(int, VynArray* array, int index, int n_objs,
-                                                    const void* objects) {
+VynError host_array_insert(VynArray* array, int index, int n_objs, const void* objects) {
   return array_insert(array, index, n_objs, objects);
 }
 
-VynError Behaviour<HostApi::VynArrayObjectRemove>::run(int, VynArray* array, int index, int n_objs) {
+VynError host_array_remove(VynArray* array, int index, int n_objs) {
   return array_remove(array, index, n_objs);
 }
 
-VynError Behaviour<HostApi::VynArraySizeGet>::run(int, VynArray array, int* size) {
-  if (!size || !array_live(array)) return VYN_TK_BAD_INPUTS;
-  *size = header_of(array)->count;
-  return VYN_TK_NO_ERROR;
-}
-
-VynError Behaviour<HostApi::VynStringFree>::run(int, char* string) {
-  if (!string || !live_object_is(LiveKind::string, string)) return VYN_TK_BAD_INPUTS;
+bool host_string_release(char* string) {
+  if (!string || !live_object_is(LiveKind::string, string)) return false;
   disown(LiveKind::string, string);
   std::free(string);
-  return VYN_TK_NO_ERROR;
+  return true;
 }
 
 // count must be the number of strings handed out with the array: a different count is a
 // caller's fault, refused before anything is freed.
-VynError Behaviour<HostApi::VynStringarrayFree>::run(int, char** strings, int count) {
-  if (!strings || !live_object_is(LiveKind::string_array, strings)) return VYN_TK_BAD_INPUTS;
-  if (string_array_counts()[strings] != count) return VYN_TK_BAD_INPUTS;
+bool host_string_array_release(char** strings, int count) {
+  if (!strings || !live_object_is(LiveKind::string_array, strings)) return false;
+  if (string_array_counts()[strings] != count) return false;
   std::vector<void*> pointers(strings, strings + count);
-  if (!all_live_once(pointers, LiveKind::string)) return VYN_TK_BAD_INPUTS;
+  if (!all_live_once(pointers, LiveKind::string)) return false;
   free_all(pointers, LiveKind::string);
   string_array_counts().erase(strings);
   disown(LiveKind::string_array, strings);
   std::free(strings);
-  return VYN_TK_NO_ERROR;
+  return true;
 }
 
 // The elements must be strings the host made (or null); anything else is refused whole.
-VynError Behaviour<HostApi::VynStringvynarrayFree>::run(int, VynArray strings) {
+bool host_string_vynarray_release(VynArray strings) {
   std::vector<void*> pointers;
-  if (!pointer_elements(strings, pointers) || !all_live_once(pointers, LiveKind::string))
-    return VYN_TK_BAD_INPUTS;
+  if (!pointer_elements(strings, pointers) || !all_live_once(pointers, LiveKind::string)) return false;
   free_all(pointers, LiveKind::string);
   array_delete(strings);
-  return VYN_TK_NO_ERROR;
+  return true;
 }
 
 // The host keeps copies of the strings; a null string, or an array whose elements are not
 // pointers, is refused and nothing is added.
-VynError Behaviour<HostApi::VynWstringArrayObjectAdd>::run(int, VynArray* array, int index, int n_objs,
-                                                           VynWchar** strings) {
+VynError host_wstring_array_insert(VynArray* array, int index, int n_objs, VynWchar** strings) {
   std::vector<void*> current;
   if (!array || !pointer_elements(*array, current) || n_objs < 0 || (n_objs > 0 && !strings))
     return VYN_TK_BAD_INPUTS;
@@ -362,14 +339,14 @@ VynError Behaviour<HostApi::VynWstringArrayObjectAdd>::run(int, VynArray* array,
   return status;
 }
 
-VynError Behaviour<HostApi::VynWstringArrayFree>::run(int, VynArray* array) {
+bool host_wstring_vynarray_release(VynArray* array) {
   std::vector<void*> pointers;
   if (!array || !pointer_elements(*array, pointers) || !all_live_once(pointers, LiveKind::wide_string))
-    return VYN_TK_BAD_INPUTS;
+    return false;
   free_all(pointers, LiveKind::wide_string);
   array_delete(*array);
   *array = nullptr;
-  return VYN_TK_NO_ERROR;
+  return true;
 }
 
 void arrays_testing_reset() {

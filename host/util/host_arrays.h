@@ -55,4 +55,27 @@ VynArray host_wstring_vynarray_make(const std::vector<std::u16string>& texts);
 std::vector<std::string> host_string_vynarray_read(VynArray array);
 std::vector<std::string> host_wstring_vynarray_read(VynArray array);
 
+// ---- The plug-in's operations on them (the VynArray and string functions) --------------
+
+// Inserts n_objs elements copied from objects before index (-1: at the end); the array
+// may move and *array follows it. -2 for a bad array, index, count or source, or a size
+// past the host's limit; -1 when memory runs out.
+VynError host_array_insert(VynArray* array, int index, int n_objs, const void* objects);
+// Removes n_objs elements from index on; -2 for a bad array, index or count.
+VynError host_array_remove(VynArray* array, int index, int n_objs);
+// Frees a string of host_string_make; false (nothing freed) for anything else.
+bool host_string_release(char* string);
+// Frees an array of host_string_array_make with its strings; count must be the count it
+// was made with. False (nothing freed) otherwise.
+bool host_string_array_release(char** strings, int count);
+// Frees a VynArray of the host's narrow strings (or nulls) with its strings; false
+// (nothing freed) for anything else.
+bool host_string_vynarray_release(VynArray strings);
+// Inserts copies of n_objs wide strings before index (-1: at the end) into an array of
+// pointers; -2 (nothing added) for a null string or an array of other elements.
+VynError host_wstring_array_insert(VynArray* array, int index, int n_objs, VynWchar** strings);
+// Frees a VynArray of the host's wide strings (or nulls) with its strings and nulls the
+// variable; false (nothing freed) for anything else.
+bool host_wstring_vynarray_release(VynArray* array);
+
 }  // namespace yrlhost

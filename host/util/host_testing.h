@@ -1,16 +1,9 @@
 // Test hooks of the stand-in host.
 #pragma once
 
-#include <vector>
-
 #include "toolkit/api/host_types.h"
 
 namespace yrlhost {
-
-namespace geom {
-struct Shape;
-}
-struct StoredDatum;
 
 // Puts the whole host back to its start state: the call log and the answers set per key,
 // the keys of the extra recorders and what the host's own functions recorded.
@@ -33,13 +26,13 @@ void elemtrees_testing_reset();
 void sections_testing_reset();
 void features_testing_reset();  // the error rows handed out
 void live_objects_testing_reset();
-
-// Gives a live part a solid and datum items as a regeneration of its features would (made
-// with the geometry module's calls, host/geometry/geometry.h; the features named as their origins
-// are added with host_feature_add). A datum with id 0 gets a new item id of the part; the
-// datums' ids go to datum_ids in order when given. False for anything but a live part.
-bool part_geometry_testing_set(VynMdl part, const geom::Shape& solid,
-                               std::vector<StoredDatum> datums,
-                               std::vector<int>* datum_ids = nullptr);
+void assemblies_testing_reset();
+void older_menus_testing_reset();
+void picks_testing_reset();                 // the selection function's last answer
+void pick_items_testing_reset();
+void model_features_testing_reset();        // the geometry data handed out
+void drawing_entities_testing_reset();      // the entity data and curves handed out
+void drawing_annotations_testing_reset();   // the note and symbol data handed out
+void file_sets_testing_reset();             // the failure a test set for the saves
 
 }  // namespace yrlhost

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace yrlhost {
 
@@ -13,7 +15,8 @@ namespace yrlhost {
 bool file_text_read(const std::string& posix_path, std::string& text);
 
 // The number the whole text gives, blanks around it aside and a leading '+' allowed;
-// false (and value unchanged) for anything else, an out-of-range number included.
+// false (and value unchanged) for anything else, an out-of-range number included. A
+// floating-point number must be finite: "nan", "inf" and "infinity" are no numbers.
 template <typename T>
 bool number_from_text(const std::string& text, T& value) {
   std::size_t first = text.find_first_not_of(" \t");
@@ -25,6 +28,9 @@ bool number_from_text(const std::string& text, T& value) {
   T read{};
   auto [end, error] = std::from_chars(text.data() + first, text.data() + last, read);
   if (error != std::errc() || end != text.data() + last) return false;
+  if constexpr (std::is_floating_point_v<T>) {
+    if (!std::isfinite(read)) return false;
+  }
   value = read;
   return true;
 }

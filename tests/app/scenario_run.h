@@ -15,10 +15,12 @@
 namespace yrltest {
 
 // Runs YRL_SCENARIO_DIR/file with the drawing saved to saved; the report, or "" with a
-// test failure when the scenario cannot be read or run. adjust, when given, may change
-// the scenario read (add checks between its actions) before it runs.
+// test failure when the scenario cannot be read or run or its run does not end with
+// exit_code. adjust, when given, may change the scenario read (add checks between its
+// actions) before it runs.
 inline std::string run_shipped_scenario(const std::string& file, const std::string& saved,
-                                        const std::function<void(yrlhost::Scenario&)>& adjust = {}) {
+                                        const std::function<void(yrlhost::Scenario&)>& adjust = {},
+                                        int exit_code = 0) {
   yrlhost::Scenario scenario;
   std::string error;
   std::string text;
@@ -34,7 +36,7 @@ inline std::string run_shipped_scenario(const std::string& file, const std::stri
     ADD_FAILURE() << "no temporary file";
     return "";
   }
-  EXPECT_EQ(yrlhost::scenario_run(scenario, out), 0);
+  EXPECT_EQ(yrlhost::scenario_run(scenario, out), exit_code);
   std::string report;
   std::rewind(out);
   for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) report += static_cast<char>(c);

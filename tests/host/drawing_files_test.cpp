@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/util/host_arrays.h"
+#include "host/files/model_files.h"
 #include "drawing_test.h"
 
 namespace {
@@ -305,8 +306,13 @@ TEST_F(DrawingFiles, MalformedDrawingLinesAreRefusedWithTheLine) {
        "f:6: id 1 is used twice"},
       {{"entity 1 1 background 0 default point 0 0 inf"}, "f:5: coordinate \"inf\" is not a number"},
       {{"note 1 1 background default on 5 0.5 0"}, "f:5: a note hangs on entity 5, which does not exist"},
-      {{"note 1 1 background default free 0 0 0 2", "text a"}, "f:6: the file ends inside the text lines of note 1",
-       false},
+      // Fault: a count that runs past its lines was told as a fault of the line it ran into.
+      {{"note 1 1 background default free 0 0 0 2", "text a"},
+       "f:5: note 1's text line count, 2, runs past its lines: the file ends first", false},
+      {{"note 1 1 background default free 0 0 0 2", "text a", "entity 2 1 background 0 default point 0 0 0"},
+       "f:5: note 1's text line count, 2, runs past its lines: line 7 is \"entity 2 1 background 0 default point 0 0 0\""},
+      {{"dimension 1 1 background 9 1 0 0 0 0 2", "text 1", "end"},
+       "f:5: dimension 1's text line count, 2, runs past its lines: line 7 is \"end\"", false},
       {{"note 1 1 background default free 0 0 0 1", "txt a", "end"}, "f:6: expected \"text <line>\""},
       {{"note 1 1 background default free 0 0 0 1", "text 100%", "end"}, "f:6: bad %XX escape in \"100%\""},
       {{"note 1 1 background default free 0 0 0 -1"}, "f:5: negative line count"},
@@ -336,7 +342,9 @@ TEST_F(DrawingFiles, MalformedDrawingLinesAreRefusedWithTheLine) {
       {{"layer 1 1 1 L", "items entity 1"}, "f:6: expected \"item <kind> <id>\""},
       {{"layer 1 1 1 L", "item entity x"}, "f:6: item id \"x\" is not an integer"},
       {{"entity 1 1 background 0 default point 0 0 0", "layer 2 1 2 L", "item entity 1"},
-       "f:7: the file ends inside the items of layer 2", false},
+       "f:6: layer 2's item count, 2, runs past its lines: the file ends first", false},
+      {{"entity 1 1 background 0 default point 0 0 0", "layer 2 1 2 L", "item entity 1", "layer 3 1 0 M"},
+       "f:6: layer 2's item count, 2, runs past its lines: line 8 is \"layer 3 1 0 M\""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = {"yrlhost-model 1", "type drawing", "name D", "units MM"};

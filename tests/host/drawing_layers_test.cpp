@@ -13,6 +13,7 @@
 #include "host/store/pick_items.h"
 #include "host/script/script.h"
 #include "host/script/script_text.h"
+#include "host/files/model_files.h"
 #include "drawing_test.h"
 
 namespace {

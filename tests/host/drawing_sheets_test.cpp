@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/util/host_arrays.h"
+#include "host/files/model_files.h"
 #include "drawing_test.h"
 
 namespace {

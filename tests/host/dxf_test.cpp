@@ -17,6 +17,7 @@
 #include "host/dxf/dxf_read.h"
 #include "host/api/host_behaviours.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/util/utf16.h"
 #include "host_test.h"
 #include "tests/support/temp_dir.h"

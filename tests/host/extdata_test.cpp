@@ -15,6 +15,7 @@
 #include "host/plugin/host_table.h"
 #include "host/util/live_objects.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/host/host_test.h"
 
 namespace {

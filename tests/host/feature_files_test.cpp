@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "host/store/model_geometry.h"
 #include "host/store/sections.h"
+#include "host/files/file_set.h"
+#include "host/files/model_files.h"
 #include "tests/host/feature_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,6 +34,75 @@ class FeatureFiles : public FeatureTest {
   yrltest::TempDir temp_;
   const std::filesystem::path dir_ = temp_.path();
 };
+
+// The files of a directory and their bytes.
+std::string file_text(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  return text;
+}
+
+std::map<std::string, std::string> folder_files(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+// Fault: a save wrote its files in place, so that a write failing part-way (a full disk,
+// a file-size limit) left the old drawing or part cut. A drawing's save, with its part and
+// the part's solid beside it, is one set: every step of it made to fail in turn (each
+// file written and flushed, each old file kept aside, each put in place) leaves the
+// folder as the last good save left it, byte for byte and with nothing else in it; the
+// save says which file failed. With no failure the new files are all in place.
+TEST_F(FeatureFiles, AFailedSaveLeavesEveryFileOfTheSaveAsItWas) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "D", error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSolidAdd>(table)(1, drawing, part), ok);
+  block();
+  const std::string path = file("d.drw");
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, path, error)) << error;
+  // Where the file system has no hard links, the old files move aside instead.
+  for (bool no_links : {false, true}) {
+    SCOPED_TRACE(no_links ? "without hard links" : "with hard links");
+    const std::map<std::string, std::string> old = folder_files(dir_);
+    ASSERT_EQ(old.size(), 3u);  // d.drw, BLOCK.prt, BLOCK.brep
+    // The next save differs in every file: a sheet more, a cut more and its solid.
+    int sheet = 0;
+    ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSheetCreate>(table)(1, drawing, &sheet), ok);
+    const double u = no_links ? 6 : 2;
+    made_sketched(extrude(FRONT, through_all(), true), rect2d(u, 2, u + 2, 4));
+    int failures = 0;
+    for (int step = 0;; ++step) {
+      SCOPED_TRACE(step);
+      yrlhost::file_set_failure_testing_set(step, no_links);
+      bool saved = yrlhost::host_model_save(drawing, path, error);
+      bool failed_at_step = yrlhost::file_set_steps() > step;
+      yrlhost::file_set_failure_testing_set(-1, no_links);
+      if (!failed_at_step) {
+        ASSERT_TRUE(saved) << error;
+        break;
+      }
+      ++failures;
+      EXPECT_FALSE(saved);
+      EXPECT_TRUE(error.starts_with(file("d.drw") + ": ") || error.starts_with(file("BLOCK.prt") + ": ") ||
+                  error.starts_with(file("BLOCK.brep") + ": "))
+          << error;
+      EXPECT_EQ(folder_files(dir_), old);
+      EXPECT_EQ(yrlhost::host_model_path(drawing), path);
+    }
+    yrlhost::file_set_failure_testing_set(-1);
+    // Three files written, three kept aside and three put in place.
+    EXPECT_EQ(failures, 9);
+    const std::map<std::string, std::string> now = folder_files(dir_);
+    ASSERT_EQ(now.size(), 3u);
+    for (const auto& [name, bytes] : now) EXPECT_NE(bytes, old.at(name)) << name;
+    EXPECT_EQ(now.at("BLOCK.prt"), file_text(yrlhost::host_model_lines(part)));
+  }
+}
 
 // Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.
 TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
@@ -244,7 +318,12 @@ TEST_F(FeatureFiles, DamagedFeatureLinesAreRefusedWithTheirLine) {
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 int 5 int 6"}, ":7: several values without \"list\""},
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 410 int 5"}, ":7: array element 410 holds no values"},
       {{"feature 1 917 0 1", "tree 2", "0 386", "1 387 string abc"}, ":7: a text is written null or =<text>"},
-      {{"feature 1 917 0 1", "tree 3", "0 386"}, ":7: expected \"<level> <element id> [list] [<value>...]\""},
+      // Fault: a count that ran past its lines was told as "level "end" is not an integer".
+      {{"feature 1 917 0 1", "tree 3", "0 386"}, ":5: the tree's count, 3, runs past its lines: line 7 is \"end\""},
+      {{"feature 1 917 0 1", "tree 3", "0 386", "1 387 int 917", "sketch 0", "datums"},
+       ":5: the tree's count, 3, runs past its lines: line 8 is \"sketch 0\""},
+      {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 2", "1 point 0 0", "datums", "feature 2 917 0 1"},
+       ":7: the sketch's count, 2, runs past its lines: line 9 is \"datums\""},
       {{"feature 1 917 0 1", "sketch 0"}, ":5: \"sketch\" before the feature's \"tree\""},
       {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 spline 0 0"}, ":8: unknown entity kind \"spline\""},
       {{"feature 1 917 0 1", "tree 1", "0 386", "sketch 1", "1 circle 0 0 0"}, ":8: radius is not above 0"},

@@ -226,6 +226,12 @@ class FeatureTest : public HostTest {
     EXPECT_EQ(release(tree), ok);
     return status;
   }
+  // Builds a feature as the application does: a sketched one (a section given) by its
+  // road, another at once without option 2. The status of the build comes back.
+  VynError attempt(const Node& tree, const std::vector<Vyn2dEntity>& section, VynFeature& feature,
+                   VynErrors& errors) {
+    return section.empty() ? create(tree, feature, errors, {}) : sketched(tree, section, feature, errors);
+  }
   // A feature made from a tree that needs no section.
   VynFeature made(const Node& tree) {
     VynFeature feature{};

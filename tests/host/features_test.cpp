@@ -11,6 +11,7 @@
 #include "host/store/elemtrees.h"
 #include "host/store/model_report.h"
 #include "host/store/sections.h"
+#include "host/files/model_files.h"
 #include "tests/host/feature_test.h"
 
 namespace yrltest {
@@ -151,6 +152,125 @@ TEST_F(Features, CutsAndHoles) {
   }
 }
 
+// A feature that changes no material of the part fails, as a CAD system's does: a cut or
+// a hole that takes nothing away and a protrusion apart from the part do not intersect it
+// (row kind 8), a protrusion inside it adds nothing (row kind 6). The part stays as it was.
+TEST_F(Features, AFeatureThatChangesNoMaterialFails) {
+  block();
+  VynFeature top10 = made(datum_plane(TOP, 10));
+  struct Case {
+    std::string name;
+    Node tree;
+    std::vector<Vyn2dEntity> section;  // none: a hole
+    int kind;
+    yrlhost::geom::Status status;
+  };
+  using yrlhost::geom::Status;
+  const Case cases[] = {
+      {"cut beside the block", extrude(FRONT, blind(5), true), rect2d(20, 0, 22, 2),
+       yrlhost::feature_error_no_intersection, Status::no_intersection},
+      {"cut in front of the block", extrude(FRONT, up_to(made(datum_plane(FRONT, -20)), true), true),
+       rect2d(2, 2, 4, 4), yrlhost::feature_error_no_intersection, Status::no_intersection},
+      {"protrusion apart from the block", extrude(FRONT, blind(5)), rect2d(20, 0, 22, 2),
+       yrlhost::feature_error_no_intersection, Status::no_intersection},
+      {"protrusion inside the block", extrude(FRONT, blind(5)), rect2d(2, 2, 4, 4),
+       yrlhost::feature_error_geometry, Status::adds_nothing},
+      {"hole beside the block", hole(top10, 2, hole_through(), 5, 15), {},
+       yrlhost::feature_error_no_intersection, Status::no_intersection},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::size_t features = stored().features.size();
+    VynFeature feature{};
+    VynErrors errors{};
+    EXPECT_EQ(attempt(c.tree, c.section, feature, errors), VYN_TK_GENERAL_ERROR);
+    ASSERT_EQ(errors.count, 1);
+    EXPECT_EQ(errors.rows[0].id, yrlhost::element_root);
+    EXPECT_EQ(errors.rows[0].type, c.kind);
+    EXPECT_EQ(errors.rows[0].error, static_cast<int>(c.status));
+    expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, c.name);
+    EXPECT_EQ(summary().solids, 1);
+    // The sketched feature made incomplete on the road stays so; the hole is not made.
+    EXPECT_EQ(stored().features.size(), features + (c.section.empty() ? 0 : 1));
+    if (!c.section.empty()) {
+      int ids[] = {feature.id};
+      ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+    }
+  }
+}
+
+// A part read from a file whose cut does not intersect it loads with the cut failed; the
+// report says so and shows the one body the part has.
+TEST_F(Features, ACutApartFromThePartLoadsFailed) {
+  block();
+  made_sketched(extrude(FRONT, blind(3), true), rect2d(2, 2, 4, 4));
+  std::vector<std::string> lines = yrlhost::host_model_lines(part);
+  // The cut's square moved to u 22..24, beside the block.
+  bool moved = false;
+  for (std::string& line : lines) {
+    const std::string pairs[][2] = {{"1 line 2 2 4 2", "1 line 22 2 24 2"}, {"2 line 4 2 4 4", "2 line 24 2 24 4"},
+                                    {"3 line 4 4 2 4", "3 line 24 4 22 4"}, {"4 line 2 4 2 2", "4 line 22 4 22 2"}};
+    for (const auto& pair : pairs)
+      if (line == pair[0]) {
+        line = pair[1];
+        moved = true;
+      }
+  }
+  ASSERT_TRUE(moved);
+  yrlhost::host_model_erase(part);
+  std::string error;
+  VynMdl loaded = yrlhost::host_model_read(lines, "p.prt", error);
+  ASSERT_NE(loaded, nullptr) << error;
+  part = loaded;
+  EXPECT_EQ(stored().features.back().status, yrlhost::feature_status_failed);
+  EXPECT_EQ(regenerate(1, part, 0), VYN_TK_GENERAL_ERROR);
+  const std::vector<std::string> report = yrlhost::host_models_report();
+  ASSERT_GE(report.size(), 2u);
+  EXPECT_EQ(report[report.size() - 2], "      8  916  -     failed");
+  EXPECT_EQ(report.back(), "    solid: volume 1000, solids 1, faces 6, box (0, 0, 0) - (10, 10, 10)");
+}
+
+// Sizes and places beyond the model-size box (1e6 from the origin) never reach the
+// kernel, through the creation and redefinition of a feature: the build fails with the
+// geometry row and its status, and the part stays as it was.
+TEST_F(Features, SizesBeyondTheModelBoxAreRefused) {
+  block();
+  VynFeature top10 = made(datum_plane(TOP, 10));
+  struct Case {
+    std::string name;
+    Node tree;
+    std::vector<Vyn2dEntity> section;  // none: a feature without a section
+  };
+  const Case cases[] = {
+      {"hole of diameter 1e180", hole(top10, 1e180, hole_through(), 5, 5), {}},
+      {"hole of diameter 1e300", hole(top10, 1e300, hole_blind(4), 5, 5), {}},
+      {"hole of diameter 2e6", hole(top10, 2e6, hole_blind(4), 5, 5), {}},
+      {"hole 1e300 from its reference", hole(top10, 2, hole_blind(4), 1e300, 5), {}},
+      {"circle of radius 1e180", extrude(FRONT, blind(5)), {circle2d(5, 5, 1e180)}},
+      {"circle of radius 1e300", extrude(FRONT, blind(5), true), {circle2d(5, 5, 1e300)}},
+      {"circle at 1e300", extrude(FRONT, blind(5)), {circle2d(1e300, 5, 1)}},
+      {"square at 2e6", extrude(FRONT, blind(5)), rect2d(2e6, 0, 2e6 + 10, 10)},
+      {"depth 1e300", extrude(FRONT, blind(1e300)), rect2d(2, 2, 4, 4)},
+      {"depth reaching past the box", extrude(FRONT, blind(1.5e6)), rect2d(2, 2, 4, 4)},
+      {"depth past the box from a plane in it", extrude(made(datum_plane(FRONT, 999995)), blind(10)),
+       rect2d(2, 2, 4, 4)},
+      {"datum plane at 1e300", datum_plane(TOP, 1e300), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VynFeature feature{};
+    VynErrors errors{};
+    EXPECT_EQ(attempt(c.tree, c.section, feature, errors), VYN_TK_GENERAL_ERROR);
+    ASSERT_GE(errors.count, 1);
+    EXPECT_EQ(errors.rows[0].type, yrlhost::feature_error_geometry);
+    EXPECT_EQ(errors.rows[0].error, static_cast<int>(yrlhost::geom::Status::outside_model_box));
+    expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, c.name);
+  }
+  // Within the box, a hole as wide as the block is cut.
+  made(hole(top10, 9, hole_through(), 5, 5));
+  expect_solid(1000 - pi_value * 4.5 * 4.5 * 10, 7, {{0, 0, 0}, {10, 10, 10}}, "a wide hole");
+}
+
 // A hole's centre lies at its two distances from FRONT and RIGHT on its placement plane.
 TEST_F(Features, HoleCentreFromItsReferences) {
   block();
@@ -187,6 +307,81 @@ TEST_F(Features, RevolveAngles) {
     section.push_back(line2d(0, 0, 0, 1, VYN_2D_CENTERLINE));
     VynFeature feature = made_sketched(extrude(FRONT, c.angles, false, 2), section);
     expect_solid(c.volume, c.faces, c.box, c.name);
+    int ids[] = {feature.id};
+    ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+  }
+}
+
+// A one-sided revolution turns the other way when its direction is flipped (436 = 1) or
+// its sketch is viewed from the back (452 = -1), and back again with both: its box moves
+// to the other side of the sketch plane.
+TEST_F(Features, AFlippedOneSidedRevolveTurnsTheOtherWay) {
+  const Box behind{{0, 0, -3}, {3, 4, 0}}, in_front{{0, 0, 0}, {3, 4, 3}};
+  struct Case {
+    std::string name;
+    int direction;  // 436
+    int view;       // 452
+    Box box;
+  };
+  const Case cases[] = {
+      {"as built", -1, 1, behind},
+      {"direction flipped", 1, 1, in_front},
+      {"viewed from the back", -1, -1, in_front},
+      {"both", 1, -1, behind},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Vyn2dEntity> section = rect2d(2, 0, 3, 4);
+    section.push_back(line2d(0, 0, 0, 1, VYN_2D_CENTERLINE));
+    Node tree = N(386, {I(1956, 917), I(3176, 0), I(2023, -1), I(388, 2),
+                        N(447, {N(450, {S(451, FRONT), I(452, c.view), I(454, 4), S(455, RIGHT)})}), angle(90),
+                        I(436, c.direction)});
+    VynFeature feature = made_sketched(tree, section);
+    expect_solid(5 * pi, 6, c.box, c.name);
+    int ids[] = {feature.id};
+    ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
+  }
+}
+
+// An extrusion's two sides go opposite ways: an up-to side goes towards its plane,
+// whichever side names it, and two sides that end up going the same way are refused
+// (the second of them named, by its reference or by the root), the part as it was.
+TEST_F(Features, TwoSidesGoingTheSameWayAreRefused) {
+  block();
+  VynFeature ahead = made(datum_plane(FRONT, 20)), further = made(datum_plane(FRONT, 30)),
+             behind = made(datum_plane(FRONT, -10));
+  struct Case {
+    std::string name;
+    Node depth;
+    int element;    // of the row; 0: the feature builds
+    double volume;  // of the part with it
+    Box box;
+  };
+  const Case cases[] = {
+      {"side 1 up to a plane ahead, side 2 blind ahead",
+       N(515, {N(428, {I(430, 2048), S(432, ahead)}), N(429, {I(433, 262144), D(434, 5)})}), 386, 0, {}},
+      {"both up to planes ahead",
+       N(515, {N(428, {I(430, 2048), S(432, ahead)}), N(429, {I(433, 4194304), S(435, further)})}), 435, 0, {}},
+      {"side 1 up to a plane behind, side 2 blind ahead",
+       N(515, {N(428, {I(430, 2048), S(432, behind)}), N(429, {I(433, 262144), D(434, 5)})}), 0, 1000 + 4 * 10,
+       {{0, 0, -10}, {10, 10, 10}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VynFeature feature{};
+    VynErrors errors{};
+    VynError status = sketched(extrude(FRONT, c.depth), rect2d(4, 4, 6, 6), feature, errors);
+    if (c.element == 0) {
+      EXPECT_EQ(status, ok);
+      expect_solid(c.volume, 11, c.box, c.name);
+    } else {
+      EXPECT_EQ(status, VYN_TK_GENERAL_ERROR);
+      ASSERT_EQ(errors.count, 1);
+      EXPECT_EQ(errors.rows[0].id, c.element);
+      EXPECT_EQ(errors.rows[0].type, yrlhost::feature_error_value);
+      EXPECT_EQ(errors.rows[0].error, VYN_TK_BAD_INPUTS);
+      expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, c.name);
+    }
     int ids[] = {feature.id};
     ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
   }
@@ -347,17 +542,17 @@ TEST_F(Features, PartialRebuildsMatchAFullOne) {
   VynFeature plane = made(datum_plane(TOP, 10));
   made_sketched(extrude(plane, blind(2)), rect2d(2, -4, 4, -2));
   VynFeature cut = made_sketched(extrude(FRONT, through_all(), true), rect2d(6, 6, 8, 8));
-  VynElement tree = build(datum_plane(TOP, 8));
+  VynElement tree = build(datum_plane(TOP, 9));
   VynErrors errors{};
   ASSERT_EQ(feature_redefine(1, nullptr, &plane, tree, nullptr, 0, &errors), ok);
   EXPECT_EQ(release(tree), ok);
   int ids[] = {cut.id};
   ASSERT_EQ(feature_delete(1, part, ids, 1, nullptr, 0), ok);
-  // The boss now stands inside the block, on the plane at 8: it adds nothing.
-  expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, "partial");
+  // The boss now stands half in the block, on the plane at 9: its upper half is added.
+  expect_solid(1004, 11, {{0, 0, 0}, {10, 11, 10}}, "partial");
   const std::vector<yrlhost::StoredDatum> datums = stored().datums;
   ASSERT_EQ(regenerate(1, part, 0), ok);
-  expect_solid(1000, 6, {{0, 0, 0}, {10, 10, 10}}, "full");
+  expect_solid(1004, 11, {{0, 0, 0}, {10, 11, 10}}, "full");
   ASSERT_EQ(stored().datums.size(), datums.size());
   for (std::size_t i = 0; i < datums.size(); ++i) {
     EXPECT_EQ(stored().datums[i].id, datums[i].id);
@@ -572,7 +767,7 @@ TEST_F(Features, ReportShowsFeaturesAndSolid) {
       "      5  923  FRONT active",
       "      7  917  BASE  active",
       "      8  917  -     incomplete",
-      "    solid: volume 1000, faces 6, box (0, 0, 0) - (10, 10, 10)",
+      "    solid: volume 1000, solids 1, faces 6, box (0, 0, 0) - (10, 10, 10)",
   };
   EXPECT_EQ(yrlhost::host_models_report(), expected);
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -157,10 +158,10 @@ TEST(GeometryPrism, ThroughAllCutsThroughTheWholePart) {
   Shape down = extruded(top(10), square, {{}, through_all()}, 2, part);
   expect_solid(combined(part, down, Combine::remove), 960, 10, {{0, 0, 0}, {10, 10, 10}},
                "cut down");
-  // Up, away from the part, it takes nothing.
+  // Up, away from the part, it takes nothing: the cut does not intersect the part.
   Shape up = extruded(top(10), square, {through_all(), {}}, 2, part);
-  expect_solid(combined(part, up, Combine::remove), 1000, 6, {{0, 0, 0}, {10, 10, 10}},
-               "cut up");
+  Shape unchanged;
+  EXPECT_EQ(geom::combine(part, up, Combine::remove, unchanged), Status::no_intersection);
   // From a sketch inside the part, both ways.
   Shape both = extruded(front(5), rectangle(2, 2, 4, 4, 11), {through_all(), through_all()}, 2,
                         part);
@@ -176,6 +177,100 @@ TEST(GeometryPrism, ProfilesWithHolesAndSeveralRegions) {
                        {blind(2), {}});
   expect_solid(two, 200, 12, {{0, 0, 0}, {30, 5, 2}}, "two plates");
   EXPECT_EQ(geom::solid_summary(two).solids, 2);
+}
+
+// ---- The model-size box -------------------------------------------------------------------
+
+// Nothing beyond the model-size box (every coordinate within 1e6 of 0) reaches the
+// kernel: the operations answer outside_model_box first, at the box's edge and past it.
+TEST(GeometryModelBox, NothingBeyondItReachesTheKernel) {
+  const double edge = geom::model_box_half;
+  EXPECT_TRUE(geom::in_model_box({edge, -edge, 0}));
+  EXPECT_FALSE(geom::in_model_box({std::nextafter(edge, 2 * edge), 0, 0}));
+  EXPECT_FALSE(geom::in_model_box({0, 0, -1e300}));
+  EXPECT_FALSE(geom::in_model_box({NAN, 0, 0}));
+  EXPECT_FALSE(geom::in_model_box({0, INFINITY, 0}));
+
+  struct ProfileCase {
+    std::string name;
+    Frame frame;
+    std::vector<SectionEntity> entities;
+    Status status;
+  };
+  const ProfileCase profiles[] = {
+      {"a circle of radius 1e300", front(), {circle(1, {0, 0}, 1e300)}, Status::outside_model_box},
+      {"a circle of radius 1e180", front(), {circle(1, {5, 5}, 1e180)}, Status::outside_model_box},
+      {"a circle touching the box", front(), {circle(1, {edge - 1, 0}, 1)}, Status::ok},
+      {"a circle past the box", front(), {circle(1, {edge - 1, 0}, 1.5)}, Status::outside_model_box},
+      {"a square at 2e6", front(), rectangle(2e6, 0, 2e6 + 1, 1), Status::outside_model_box},
+      {"a square on a frame at 1e300", front(1e300), rectangle(0, 0, 1, 1), Status::outside_model_box},
+      {"an arc's whole circle past the box", front(),
+       {arc(1, {edge - 1, 0}, 2, pi / 2, pi), line(2, {edge - 3, 0}, {edge - 1, 0}),
+        line(3, {edge - 1, 0}, {edge - 1, 2})},
+       Status::outside_model_box},
+  };
+  for (const ProfileCase& c : profiles) {
+    geom::Profile profile;
+    EXPECT_EQ(geom::profile_make(c.frame, c.entities, tol, profile, nullptr), c.status) << c.name;
+  }
+
+  const Shape part = block();
+  const geom::Profile square = profile_of(front(), rectangle(2, 2, 4, 4));
+  struct SweepCase {
+    std::string name;
+    std::function<Status(Shape&)> run;
+    Status status;
+  };
+  const SweepCase sweeps[] = {
+      {"blind 1e300", [&](Shape& out) { return geom::prism(square, {blind(1e300), {}}, part, 2, out); },
+       Status::outside_model_box},
+      {"blind to the box's edge",
+       [&](Shape& out) { return geom::prism(square, {blind(edge), {}}, part, 2, out); }, Status::ok},
+      {"blind past the box's edge",
+       [&](Shape& out) { return geom::prism(square, {blind(edge + 1), {}}, part, 2, out); },
+       Status::outside_model_box},
+      {"up to a plane through 1e7",
+       [&](Shape& out) { return geom::prism(square, {up_to({0, 0, 1e7}, {0, 0, 1}), {}}, part, 2, out); },
+       Status::outside_model_box},
+      {"a revolution reaching past the box",
+       [&](Shape& out) {
+         geom::Profile far = profile_of(front(), rectangle(6e5, 0, 6e5 + 1, 1));
+         return geom::revolve(far, {{-6e5, 0, 0}, {0, 1, 0}}, 90, 0, 2, out);
+       },
+       Status::outside_model_box},
+      {"a revolution about an axis at 1e300",
+       [&](Shape& out) { return geom::revolve(square, {{0, 0, 1e300}, {0, 1, 0}}, 90, 0, 2, out); },
+       Status::outside_model_box},
+      {"a hole of diameter 1e180",
+       [&](Shape& out) { return geom::hole_tool({{5, 10, 5}, {0, -1, 0}}, 1e180, {through_all(), {}}, part, 3, out); },
+       Status::outside_model_box},
+      {"a hole of diameter 2e6",
+       [&](Shape& out) { return geom::hole_tool({{5, 10, 5}, {0, -1, 0}}, 2e6, {blind(1), {}}, part, 3, out); },
+       Status::outside_model_box},
+      {"a hole at 1e300",
+       [&](Shape& out) { return geom::hole_tool({{1e300, 10, 5}, {0, -1, 0}}, 2, {blind(1), {}}, part, 3, out); },
+       Status::outside_model_box},
+  };
+  for (const SweepCase& c : sweeps) {
+    Shape out;
+    EXPECT_EQ(c.run(out), c.status) << c.name;
+    EXPECT_EQ(out.empty(), c.status != Status::ok) << c.name;
+  }
+
+  // Below the sections' tolerance a hole has no size either (the kernel would fail on it).
+  for (double diameter : {2e-6, 1e-9, 1e-300}) {
+    Shape out;
+    EXPECT_EQ(geom::hole_tool({{5, 10, 5}, {0, -1, 0}}, diameter, {blind(1), {}}, part, 3, out),
+              Status::degenerate_entity)
+        << diameter;
+  }
+
+  // Queries of a point or parameters beyond the box find nothing there.
+  geom::Vec2 uv{};
+  EXPECT_EQ(geom::face_uv(part, 1, {0, 0, 1e300}, uv), Status::outside_model_box);
+  geom::SurfacePoint at;
+  EXPECT_EQ(geom::face_eval(part, 1, {2e6, 0}, at), Status::outside_model_box);
+  EXPECT_TRUE(geom::geometry_at_point(part, {1e300, 0, 0}, 1e300).faces.empty());
 }
 
 // ---- Revolutions -------------------------------------------------------------------------
@@ -302,11 +397,58 @@ TEST(GeometryCombine, ProtrusionsCutsAndHoles) {
     expect_solid(combined(part, tool, Combine::remove), c.volume, c.faces,
                  {{0, 0, 0}, {10, 10, 10}}, c.name);
   }
-  // Material added away from the part stays a solid of its own.
-  Shape apart = extruded(front(), rectangle(20, 0, 22, 2, 21), {blind(1), {}}, 4);
-  Shape two = combined(part, apart, Combine::add);
-  EXPECT_EQ(geom::solid_summary(two).solids, 2);
-  EXPECT_NEAR(geom::solid_summary(two).volume, 1004, 1e-9);
+}
+
+// A feature that changes no material fails as a CAD system's does, and so does material
+// added apart from the part (a second body); the part is what it was.
+TEST(GeometryCombine, AFeatureThatChangesNoMaterialFails) {
+  const Shape part = block();
+  struct Case {
+    std::string name;
+    std::vector<SectionEntity> profile;  // on FRONT
+    Extent extent;
+    Combine how;
+    Status status;
+    double volume;  // of the part afterwards, when it builds
+    int solids;
+  };
+  const Case cases[] = {
+      {"cut away from the part", rectangle(20, 0, 22, 2), {blind(5), {}}, Combine::remove,
+       Status::no_intersection, 0, 0},
+      {"cut that only touches a face", rectangle(10, 2, 12, 4), {blind(5), {}}, Combine::remove,
+       Status::no_intersection, 0, 0},
+      {"cut in front of the part", rectangle(2, 2, 4, 4), {{}, blind(3)}, Combine::remove,
+       Status::no_intersection, 0, 0},
+      {"protrusion apart from the part", rectangle(20, 0, 22, 2), {blind(1), {}}, Combine::add,
+       Status::no_intersection, 0, 0},
+      {"protrusion touching along an edge", rectangle(10, 10, 12, 12), {blind(5), {}},
+       Combine::add, Status::no_intersection, 0, 0},
+      {"protrusion inside the part", rectangle(2, 2, 4, 4), {blind(5), {}}, Combine::add,
+       Status::adds_nothing, 0, 0},
+      {"protrusion on a face", rectangle(10, 2, 12, 4), {blind(5), {}}, Combine::add, Status::ok,
+       1020, 1},
+      {"protrusion half in the part", rectangle(8, 2, 12, 4), {blind(5), {}}, Combine::add,
+       Status::ok, 1020, 1},
+      {"cut into the part", rectangle(8, 2, 12, 4), {blind(5), {}}, Combine::remove, Status::ok,
+       980, 1},
+  };
+  for (const Case& c : cases) {
+    Shape tool = extruded(front(), c.profile, c.extent, 2);
+    Shape out;
+    EXPECT_EQ(geom::combine(part, tool, c.how, out), c.status) << c.name;
+    if (c.status != Status::ok) {
+      EXPECT_TRUE(out.empty()) << c.name;
+      continue;
+    }
+    EXPECT_NEAR(geom::solid_summary(out).volume, c.volume, 1e-6) << c.name;
+    EXPECT_EQ(geom::solid_summary(out).solids, c.solids) << c.name;
+  }
+  // A hole beside the part takes nothing either.
+  Shape hole;
+  ASSERT_EQ(geom::hole_tool({{15, 10, 5}, {0, -1, 0}}, 2, {through_all(), {}}, part, 3, hole),
+            Status::ok);
+  Shape out;
+  EXPECT_EQ(geom::combine(part, hole, Combine::remove, out), Status::no_intersection);
 }
 
 TEST(GeometryCombine, FacesKeepTheirFeatures) {

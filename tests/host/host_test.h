@@ -35,6 +35,14 @@ inline Vyn2dEntity line2d(double x0, double y0, double x1, double y1, int type =
   entity.end[1] = y1;
   return entity;
 }
+inline Vyn2dEntity circle2d(double cu, double cv, double radius) {
+  Vyn2dEntity entity{};
+  entity.type = VYN_2D_CIRCLE;
+  entity.center[0] = cu;
+  entity.center[1] = cv;
+  entity.radius = radius;
+  return entity;
+}
 
 // A colour of a colour type, and one of red, green and blue.
 inline VynColor colour_type(int type) {

@@ -332,6 +332,11 @@ TEST_F(MessageReadTest, NumbersOutsideTheRangeOrUnreadableAreAskedAgain) {
   answer("-2.5");
   EXPECT_EQ(Behaviour<HostApi::VynMessageDoubleRead>::run(1, nullptr, &number), 0);
   EXPECT_EQ(number, -2.5);
+  // Fault: "nan" passed every range check; a number is finite.
+  const double bounds[2] = {0, 10};
+  for (const char* text : {"nan", "inf", "5"}) answer(text);
+  EXPECT_EQ(Behaviour<HostApi::VynMessageDoubleRead>::run(1, bounds, &number), 0);
+  EXPECT_EQ(number, 5);
 
   value = -1;
   answer("99");

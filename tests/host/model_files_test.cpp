@@ -8,6 +8,7 @@
 #include "host/api/host_behaviours.h"
 #include "host/plugin/host_table.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -198,7 +199,9 @@ TEST_F(ModelFilesTest, MalformedFilesAreRefusedWithTheLineAndNothingIsLoaded) {
       {{"yrlhost-model 1", "type part", "name P", "parameter model D 51 a%00b", "end"},
        "f:4: string value holds a NUL"},
       {{"yrlhost-model 1", "type drawing", "name D", "extdata 3", "a", "b"},
-       "f:4: the file ends inside the 3 lines of external data"},
+       "f:4: the external data's count, 3, runs past its lines: the file ends first"},
+      {{"yrlhost-model 1", "type drawing", "name D", "extdata 2", "a", "end"},
+       "f:4: the external data's count, 2, runs past its lines: the file ends first"},
       {{"yrlhost-model 1", "type drawing", "name D", "extdata -1"}, "f:4: negative line count"},
       {{"yrlhost-model 1", "type drawing", "name D"}, "f:3: missing \"end\""},
       {{"yrlhost-model 1", "name D", "end"}, "f:3: missing \"type\""},

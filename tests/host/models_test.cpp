@@ -10,6 +10,7 @@
 #include "host/plugin/host_table.h"
 #include "host/util/live_objects.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/plugin/plugin_session.h"
 #include "host_test.h"
 #include "toolkit/local/geomdata.h"

@@ -59,6 +59,11 @@ TEST_F(ScenarioFile, ErrorsNameTheLine) {
       {"press \"dlg\n", "line 1: unterminated quote"},
       {std::string("drawing D\nmenu A B\0C\n", 21), "line 2: a NUL byte in the line"},
       {std::string("begin drawing\nx\0\nend drawing\n", 29), "line 2: a NUL byte in the line"},
+      // Numbers are finite.
+      {"drawing D\npick 77 1 1 nan 0 0\n", "line 2: not a number: \"nan\""},
+      {"mouse 1 0 inf 0\n", "line 1: not a number: \"inf\""},
+      {"\n\nbox 0 0 0 -Infinity 1 0\n", "line 3: not a number: \"-Infinity\""},
+      {"pick 77 1 1 0 0 0 0.5 NAN\n", "line 1: not a number: \"NAN\""},
   };
   for (const Case& c : cases) {
     Scenario scenario;

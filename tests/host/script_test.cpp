@@ -99,10 +99,15 @@ TEST_F(Script, ActionsFromText) {
   EXPECT_EQ(parsed("abort").status, VYN_TK_USER_ABORT);
   EXPECT_EQ(parsed("abort -1").status, -1);
 
-  ScriptAction box = parsed("box 0 0 0 10 5 0");
+  ScriptAction box = parsed("box 1 2 0 10 5 0");
   EXPECT_EQ(box.kind, ScriptActionKind::mouse_box);
+  EXPECT_TRUE(box.has_start);
+  EXPECT_EQ(box.point[1], 2.0);
   EXPECT_EQ(box.corner[0], 10.0);
   EXPECT_EQ(box.corner[1], 5.0);
+  ScriptAction corner = parsed("box 10 5 0");
+  EXPECT_FALSE(corner.has_start);
+  EXPECT_EQ(corner.corner[1], 5.0);
   ScriptAction mouse = parsed("mouse 2 1 2 3");
   EXPECT_EQ(mouse.button, 2);
   EXPECT_EQ(mouse.point[2], 3.0);
@@ -112,7 +117,7 @@ TEST_F(Script, ActionsFromText) {
 TEST_F(Script, BadActionLinesAreRefusedAndNothingQueued) {
   for (const char* bad : {"", "wave dlg", "press dlg", "press a b c", "type d c t sideways",
                           "pick 4", "pick 4 x", "pick 4 12 + ", "pick 4 12 1 2", "pick 4 12 1 0 0 0 1", "abort x",
-                          "mouse 1 1 2", "box 1 2 3 4 5 z", "close"}) {
+                          "mouse 1 1 2", "box 1 2 3 4 5 z", "box 1 2", "box 1 2 3 4", "box 1 2 3 4 5 6 7", "close"}) {
     std::string error;
     EXPECT_FALSE(yrlhost::script_push_text(bad, error)) << bad;
     EXPECT_FALSE(error.empty()) << bad;

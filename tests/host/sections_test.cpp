@@ -30,14 +30,7 @@ constexpr VynError not_found = VYN_TK_E_NOT_FOUND;
 Vyn2dEntity line(double x0, double y0, double x1, double y1, int type = VYN_2D_LINE) {
   return yrltest::line2d(x0, y0, x1, y1, type);
 }
-Vyn2dEntity circle(double x, double y, double r) {
-  Vyn2dEntity entity{};
-  entity.type = VYN_2D_CIRCLE;
-  entity.center[0] = x;
-  entity.center[1] = y;
-  entity.radius = r;
-  return entity;
-}
+Vyn2dEntity circle(double x, double y, double r) { return yrltest::circle2d(x, y, r); }
 
 #define YRL_SECTION_FUNCTIONS(X)               \
   X(entity_add, VynSectionEntityAdd)           \

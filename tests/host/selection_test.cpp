@@ -558,23 +558,48 @@ TEST_F(Selection, EnvironmentsAreLiveUntilFreed) {
   EXPECT_EQ(live_object_count(LiveKind::selection_env), 0u);
 }
 
-TEST_F(Selection, MousePickGivesTheClickAndTheBoxStartsAtTheGivenPoint) {
+TEST_F(Selection, MousePickGivesTheClick) {
   push("mouse 1 10 20 0");
-  push("box 0 0 0 50 60 0");
-  push("box 1 2 3 4 5 6");
   int button = 0;
   double position[3] = {};
   ASSERT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, &button, position), 0);
   EXPECT_EQ(button, 1);
   EXPECT_EQ(position[0], 10);
   EXPECT_EQ(position[1], 20);
-
-  double box[6] = {};
-  ASSERT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, position, box), 0);
-  EXPECT_EQ(std::vector<double>(box, box + 6), (std::vector<double>{10, 20, 0, 50, 60, 0}));
-  ASSERT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, nullptr, box), 0);
-  EXPECT_EQ(std::vector<double>(box, box + 6), (std::vector<double>{1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(yrlhost::script_failures().empty());
+}
+
+// Fault: the box ignored its first point when the caller gave the start (the click that
+// began it). The words mean what they say: "box X2 Y2 Z2" drags from where the button
+// went down; "box X1 Y1 Z1 X2 Y2 Z2" drags from its first point, which must be that
+// point when the caller gives one; without a start from either, the box is a script
+// failure.
+TEST_F(Selection, TheBoxWordsSayWhereTheBoxRuns) {
+  const double click[3] = {10, 20, 0};
+  struct Case {
+    const char* words;
+    const double* start;  // what the caller gives
+    VynError status;
+    std::vector<double> box;
+  };
+  const Case cases[] = {
+      {"box 50 60 0", click, 0, {10, 20, 0, 50, 60, 0}},
+      {"box 10 20 0 50 60 0", click, 0, {10, 20, 0, 50, 60, 0}},
+      {"box 10.0000001 20 0 50 60 0", click, 0, {10, 20, 0, 50, 60, 0}},
+      {"box 0 0 0 50 60 0", click, -3, {}},
+      {"box 1 2 3 4 5 6", nullptr, 0, {1, 2, 3, 4, 5, 6}},
+      {"box 4 5 6", nullptr, -3, {}},
+  };
+  for (const Case& c : cases) {
+    push(c.words);
+    double box[6] = {};
+    EXPECT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, c.start, box), c.status) << c.words;
+    if (c.status == 0) {
+      EXPECT_EQ(std::vector<double>(box, box + 6), c.box) << c.words;
+    }
+    EXPECT_EQ(yrlhost::script_take_failures().size(), c.status == 0 ? 0u : 1u) << c.words;
+    EXPECT_TRUE(yrlhost::script_empty()) << c.words;
+  }
 }
 
 TEST_F(Selection, MouseCallsWithoutTheirActionFailTheScript) {
@@ -585,7 +610,7 @@ TEST_F(Selection, MouseCallsWithoutTheirActionFailTheScript) {
   EXPECT_EQ(Behaviour<HostApi::VynMouseBoxInput>::run(1, position, box), -3);
   EXPECT_EQ(yrlhost::script_take_failures().size(), 2u);
 
-  push("box 0 0 0 1 1 0");
+  push("box 1 1 0");
   EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, &button, position), -3);
   push("pick 77 1");
   EXPECT_EQ(Behaviour<HostApi::VynMousePickGet>::run(1, 8191, nullptr, position), -2);

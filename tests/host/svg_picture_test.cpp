@@ -23,6 +23,7 @@
 #include "host/store/drawings.h"
 #include "host/display/graphics.h"
 #include "host/store/models.h"
+#include "host/store/model_geometry.h"
 #include "host/store/model_store.h"
 #include "host/util/host_testing.h"
 #include "host/util/text_read.h"

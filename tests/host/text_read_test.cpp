@@ -30,6 +30,11 @@ TEST(HostTextRead, TheWholeTextBlanksAsideIsTheNumber) {
       {"   ", std::nullopt, std::nullopt},
       {"99999999999", std::nullopt, 99999999999.0},
       {"1e400", std::nullopt, std::nullopt},
+      {"nan", std::nullopt, std::nullopt},
+      {"-NaN", std::nullopt, std::nullopt},
+      {"inf", std::nullopt, std::nullopt},
+      {"+infinity", std::nullopt, std::nullopt},
+      {"-INF", std::nullopt, std::nullopt},
   };
   for (const Case& c : cases) {
     int whole = 7;

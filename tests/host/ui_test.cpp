@@ -294,6 +294,7 @@ TEST_F(Ui, DoubleGetReadsOnlyANumber) {
   } cases[] = {
       {"0.005", 0, 0.005}, {"  2.5 ", 0, 2.5}, {"+1", 0, 1.0},  {"-3e2", 0, -300.0},
       {"", -1, 0},         {"abc", -1, 0},     {"1.5x", -1, 0}, {"1 2", -1, 0},
+      {"nan", -1, 0},      {"inf", -1, 0},     {"-infinity", -1, 0},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(UI(VynUIInputpanelStringSet)(1, "yrlpreferences", "i_yrl_tolerance", c.text), 0);

@@ -1,10 +1,12 @@
 // The yrlhost program, run as a process: its report and its exit codes.
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,8 +25,10 @@ struct ProgramRun {
   std::string out;  // stdout and stderr together
 };
 
-// Runs yrlhost with args in the working directory cwd ("" for the test's own).
-ProgramRun run_yrlhost(const std::vector<std::string>& args, const std::string& cwd = "") {
+// Runs yrlhost with args in the working directory cwd ("" for the test's own), under a
+// limit of the size of the files it writes when one is given.
+ProgramRun run_yrlhost(const std::vector<std::string>& args, const std::string& cwd = "",
+                       rlim_t file_size_limit = RLIM_INFINITY) {
   ProgramRun run;
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return run;
@@ -42,8 +46,15 @@ ProgramRun run_yrlhost(const std::vector<std::string>& args, const std::string& 
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
+  // The child inherits the limit; the test writes nothing while it holds it.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limited = saved;
+  limited.rlim_cur = std::min(file_size_limit, saved.rlim_max);
+  setrlimit(RLIMIT_FSIZE, &limited);
   pid_t pid = 0;
   int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  setrlimit(RLIMIT_FSIZE, &saved);
   posix_spawn_file_actions_destroy(&actions);
   close(pipe_ends[1]);
   if (spawned == 0) {
@@ -89,6 +100,37 @@ TEST(YrlhostProgram, ReportsTheStartAndExitsByItsOutcome) {
     } else
       EXPECT_EQ(run.out, c.out);
   }
+}
+
+// Fault: a save wrote its files in place, so that a save beyond the file-size limit cut
+// the old drawing (or ended the program). Under a limit the default road's save (the
+// drawing, its part and the part's solid) fails as a whole: the report says so, the exit
+// code is 1, and the files of an earlier save are left as they were, with nothing else
+// beside them.
+TEST(YrlhostProgram, ASaveBeyondTheFileSizeLimitKeepsTheOldFiles) {
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
+  const std::pair<const char*, const char*> old_files[] = {
+      {"bracket.drw", "the old drawing\n"}, {"BRACKET.prt", "the old part\n"}, {"BRACKET.brep", "the old solid\n"}};
+  for (const auto& [name, text] : old_files) std::ofstream(dir / name) << text;
+  // The part file is smaller than the limit, the drawing and the solid larger.
+  ProgramRun run = run_yrlhost({}, dir.string(), 4096);
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  EXPECT_NE(run.out.find("cannot save BRACKET_DRW: ./BRACKET.brep: cannot be written (File too large)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nscript failures: 0\n"), std::string::npos) << run.out;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    ++files;
+    std::string text;
+    ASSERT_TRUE(yrlhost::file_text_read(entry.path().string(), text));
+    bool old = false;
+    for (const auto& [name, old_text] : old_files)
+      old = old || (entry.path().filename() == name && text == old_text);
+    EXPECT_TRUE(old) << entry.path();
+  }
+  EXPECT_EQ(files, 3);
 }
 
 // The plug-in gets the path as given and finds its own file by it for the version walk
@@ -260,6 +302,26 @@ TEST(YrlhostProgram, PicturesOfTheWindowsAfterTheScenario) {
 
 namespace {
 
+// Fault: a part file whose count runs past its lines was told as "cannot open the drawing
+// of line 1: ...: level "end" is not an integer". The event names what failed (the file
+// of the line, which may hold a part) and the count that runs past, with its line; a
+// part that opens is told as a part.
+TEST(YrlhostProgram, APartFileThatDoesNotReadIsToldWhatIsWrong) {
+  yrltest::TempDir temp;
+  const std::filesystem::path dir = temp.path();
+  const std::string part = "yrlhost-model 1\ntype part\nname P\nfeature 1 917 0 1\ntree 3\n0 386\n";
+  std::ofstream(dir / "cut.prt") << part << "sketch 0\ndatums\nend\n";
+  std::ofstream(dir / "good.prt") << "yrlhost-model 1\ntype part\nname G\nend\n";
+  std::ofstream(dir / "scenario.txt") << "open cut.prt\nopen good.prt\n";
+  ProgramRun run = run_yrlhost({"--scenario", (dir / "scenario.txt").string()});
+  EXPECT_EQ(run.exit_code, 1) << run.out;
+  for (const std::string& says :
+       {"  cannot open the file of line 1: " + (dir / "cut.prt").string() +
+            ":5: the tree's count, 3, runs past its lines: line 7 is \"sketch 0\"\n",
+        std::string("  part G is open\n")})
+    EXPECT_NE(run.out.find(says), std::string::npos) << says << "\n" << run.out;
+}
+
 // A scenario opens DXF drawings: what the import does not take is told among the
 // events; a file that cannot be read is an input that cannot be read (exit code 2),
 // with its line, and the run goes on to its report.
@@ -292,10 +354,10 @@ TEST(YrlhostProgram, ScenariosOpenDxfDrawings) {
         "  drawing unsupported (INCH), current sheet 1\n"}},
       {"drawing FIRST\nopen " + fixtures + "/truncated.dxf\n",
        2,
-       {"  cannot open the drawing of line 2: " + fixtures +
+       {"  cannot open the file of line 2: " + fixtures +
             "/truncated.dxf:39: group 40 has no value: the file is cut short\n",
         "models:\n  drawing FIRST (INCH)", "script failures: 0\n"}},
-      {"open garbage.dxf\n", 2, {"  cannot open the drawing of line 1: " + (dir / "garbage.dxf").string() + ":1: \""}},
+      {"open garbage.dxf\n", 2, {"  cannot open the file of line 1: " + (dir / "garbage.dxf").string() + ":1: \""}},
   };
   for (const Case& c : cases) {
     const std::filesystem::path scenario = dir / "scenario.txt";

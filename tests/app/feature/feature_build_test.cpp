@@ -20,6 +20,7 @@
 #include "app/sketch/sketchsel.h"
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
+#include "host/util/host_testing.h"
 #include "host/plugin/call_log.h"
 #include "host/store/drawings.h"
 #include "host/store/elemtrees.h"
@@ -29,6 +30,7 @@
 #include "host/ui/messages.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/ui/ui.h"
 #include "platform/w32/path.h"
 #include "tests/app/feature/part_drawing_fixture.h"
@@ -641,19 +643,61 @@ TEST_F(FeatureBuild, DeleteWithoutAFeatureStillDeletesTheCreatedPlane) {
 }
 
 // A hole not flipped carries 34 in 1671/1689 after its redefinition, a flipped one -1.
+// The flipped one runs up from a plane inside the block, so that it takes material.
 TEST_F(HoleBuild, HoleDirectionValue) {
   YrlFeatInfo info;
   block(info);
   draw = info.draw;
   partinfo = info.part;
+  VynModelitem top5{};
+  ASSERT_EQ(YrlUtilOffsetPlaneCreate(part, &info.part.top, 5, &top5), 0);
   for (int flipped : {0, 1}) {
     SCOPED_TRACE(flipped);
     YrlFeatInfo h;
     hole(h, 4);
+    if (flipped) h.sketch.found_plane = top5;
     h.direction_flipped = flipped;
     ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
     EXPECT_EQ(yrlhost::tree_value_read(h.tree, {1671, 1689}, VYN_VALUE_TYPE_INT).data.value.i, flipped ? -1 : 34);
     YrlFeatInfoIncompleteFeatureDelete(&h);
+  }
+  YrlFeatInfoEnd(&info);
+}
+
+// A hole the host refuses to build is not kept, and the user is told why through the
+// application's messages: a hole running up out of the block does not intersect it; one
+// wider than the model-size box is not built either.
+TEST_F(HoleBuild, ARefusedHoleIsReportedAndNotKept) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  struct Case {
+    const char* name;
+    int flipped;
+    double diameter;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"flipped out of the block", 1, 2, "YRL_FEAT_NO_INTERSECTION"},
+      {"wider than the model-size box", 0, 3e6, "YRL_FEAT_BUILD_FAILED"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t features = feature_count();
+    YrlFeatInfo h;
+    hole(h, 4);
+    h.direction_flipped = c.flipped;
+    h.hole.diameter = c.diameter;
+    EXPECT_NE(YrlFeatInfoFeatRegen(&h), 0);
+    EXPECT_EQ(h.feature.id, 0);
+    EXPECT_EQ(feature_count(), features);
+    int shown = 0;
+    for (const yrlhost::MessageRecord& r : yrlhost::message_log()) shown += r.key == c.key;
+    EXPECT_EQ(shown, 1) << yrlhost::message_log_text();
+    EXPECT_NEAR(solid().volume, 1000, 1e-6);
+    YrlFeatInfoIncompleteFeatureDelete(&h);
+    yrlhost::messages_testing_reset();
   }
   YrlFeatInfoEnd(&info);
 }

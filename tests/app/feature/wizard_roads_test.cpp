@@ -19,6 +19,7 @@
 #include "host/store/models.h"
 #include "host/ui/ui.h"
 #include "host/plugin/call_log.h"
+#include "host/script/script.h"
 #include "tests/app/app_test.h"
 #include "tests/app/feature/wizard_state.h"
 #include "tests/app/scenario_run.h"
@@ -226,6 +227,44 @@ TEST_F(WizardRoad, AuxiliaryViewProfileCompletesItsSketchPlaneStep) {
     }
   }
   EXPECT_EQ(tops, 1);
+}
+
+// Fault: with the sketch plane's and the depth's lines picked the other way round (TOP's
+// near line, then Until its far line), the application's depth direction builds the
+// bracket's L from z 20 to 40, and the hole at z 10 misses it; the run ended with exit 0
+// and that wrong part. The hole, which takes no material, fails: the host refuses it, the
+// application says the feature does not intersect the part and keeps OK off, and the run
+// fails.
+TEST_F(WizardRoad, UntilLinesPickedInTheOtherOrderFailTheHoleThatMissesThePart) {
+  auto swap_picks = [](yrlhost::Scenario& scenario) {
+    // The first protrusion's sketch plane (the first pick of 77 9) and its depth reference
+    // (the second pick of 77 7; the first declares TOP).
+    std::vector<yrlhost::ScriptAction*> nine, seven;
+    for (yrlhost::ScriptAction& action : scenario.actions) {
+      if (action.source == "pick 77 9") nine.push_back(&action);
+      if (action.source == "pick 77 7") seven.push_back(&action);
+    }
+    ASSERT_EQ(nine.size(), 2u);
+    ASSERT_EQ(seven.size(), 2u);
+    std::swap(nine[0]->picks, seven[1]->picks);
+    std::swap(nine[0]->source, seven[1]->source);
+  };
+  const std::string saved = (std::filesystem::path(temp.path()) / "road.drw").string();
+  report = yrltest::run_shipped_scenario("bracket.txt", saved, swap_picks, 1);
+  EXPECT_NE(report.find("message yrlform_msg.txt YRL_FEAT_NO_INTERSECTION: The feature does not intersect the part"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("script failure: \"press yrlfeatdlg ok_btn\": \"ok_btn\" is disabled"), std::string::npos)
+      << report;
+  const yrlhost::StoredModel* part = yrlhost::stored_model(part_named("BRACKET"));
+  ASSERT_NE(part, nullptr);
+  EXPECT_EQ(features_of_type(*part, 911), 0);
+  expect_all_active(*part);
+  EXPECT_EQ(yrlhost::geom::solid_summary(part->solid).solids, 1);
+  // The run's script failures are this test's to check.
+  const std::vector<std::string> failures = yrlhost::script_take_failures();
+  EXPECT_NE(std::find(failures.begin(), failures.end(), "\"press yrlfeatdlg ok_btn\": \"ok_btn\" is disabled"),
+            failures.end());
 }
 
 // Fault: changing a built feature's depth from Thru All to Blind wrote values into

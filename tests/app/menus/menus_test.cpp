@@ -15,6 +15,7 @@
 #include "host/plugin/call_log.h"
 #include "host/ui/menus.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/script/script.h"
 #include "tests/app/app_test.h"
 

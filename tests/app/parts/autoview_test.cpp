@@ -20,6 +20,7 @@
 #include "app/views/views.h"
 #include "host/store/drawings.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 

@@ -16,6 +16,7 @@
 #include "host/geometry/geometry.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 #include "tests/support/temp_dir.h"

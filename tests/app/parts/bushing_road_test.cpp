@@ -15,6 +15,7 @@
 #include "host/geometry/geometry.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/ui/ui.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"

@@ -12,6 +12,7 @@
 #include "app/views/viewdata.h"
 #include "host/store/drawings.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 

@@ -249,7 +249,7 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
     user(std::string("radio yrlselobj RadioSelType ") + c.radio);
     user("press yrlselobj Add");
     user("mouse 1 0 0 0");
-    user("box 0 0 0 10 10 0");
+    user("box 10 10 0");
     user("press yrlselobj Close");
     EXPECT_EQ(run_select(c.filter), c.expected) << c.radio << " " << c.filter;
   }
@@ -258,7 +258,7 @@ TEST_F(Selection, BoxesOfTheCurrentSheet) {
   user("radio yrlselobj RadioSelType inside");
   user("press yrlselobj Add");
   user("mouse 1 0 0 0");
-  user("box 0 0 0 10 10 0");
+  user("box 10 10 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select("draft_ent,any_note,dimension"), (Items{{77, 6}, {8, 8}, {68, 7}}));
 }
@@ -276,15 +276,15 @@ TEST_F(Selection, BoxesMeetPlacedBlocksAndSplines) {
   };
   const Case cases[] = {
       // The turned plate of blocks.dxf (x 90..100, y 50..70) with its bolt.
-      {"blocks.dxf", "inside", "mouse 1 89 49 0", "box 0 0 0 101 71 0", drafts({1, 2, 3, 4, 5, 6})},
+      {"blocks.dxf", "inside", "mouse 1 89 49 0", "box 101 71 0", drafts({1, 2, 3, 4, 5, 6})},
       // The bolt scaled 2 along x: its ellipse reaches x = 2 and -2, its line 4 and -4;
       // SELF's line runs from the origin to (1, 0).
-      {"blocks.dxf", "inside", "mouse 1 -2.5 -1.5 0", "box 0 0 0 2.5 1.5 0", drafts({7, 19})},
-      {"blocks.dxf", "cross", "mouse 1 -2.5 -1.5 0", "box 0 0 0 2.5 1.5 0", drafts({7, 8, 19})},
+      {"blocks.dxf", "inside", "mouse 1 -2.5 -1.5 0", "box 2.5 1.5 0", drafts({7, 19})},
+      {"blocks.dxf", "cross", "mouse 1 -2.5 -1.5 0", "box 2.5 1.5 0", drafts({7, 8, 19})},
       // The ellipse of curves.dxf (x 80..120, y -10..10), inside a box and across one
       // that holds a corner of its outline.
-      {"curves.dxf", "inside", "mouse 1 79 -11 0", "box 0 0 0 121 11 0", drafts({8})},
-      {"curves.dxf", "cross", "mouse 1 110 -20 0", "box 0 0 0 130 0 0", drafts({8})},
+      {"curves.dxf", "inside", "mouse 1 79 -11 0", "box 121 11 0", drafts({8})},
+      {"curves.dxf", "cross", "mouse 1 110 -20 0", "box 130 0 0", drafts({8})},
   };
   for (const Case& c : cases) {
     yrlhost::host_models_erase_all();
@@ -326,7 +326,7 @@ TEST_F(Selection, BoxRemoveAndSinglePicks) {
   user("radio yrlselobj RadioSelType inside");
   user("press yrlselobj Remove");
   user("mouse 1 3.5 3 0");  // the box runs from the picked point
-  user("box 0 0 0 2.5 0 0");
+  user("box 2.5 0 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select(), drafts({1, 4, 2}));
 }
@@ -410,7 +410,7 @@ TEST_F(Selection, HiddenItemsAreLeftOut) {
   user("radio yrlselobj RadioSelType cross");
   user("press yrlselobj Add");
   user("mouse 1 0 0 0");
-  user("box 0 0 0 10 10 0");
+  user("box 10 10 0");
   user("press yrlselobj Close");
   EXPECT_EQ(run_select(), drafts({1, 3}));
   user("radio yrlselobj RadioSelType chain");

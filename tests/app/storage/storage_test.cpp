@@ -15,6 +15,7 @@
 #include "host/util/live_objects.h"
 #include "host/ui/messages.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/local_param.h"

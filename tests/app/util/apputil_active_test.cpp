@@ -16,6 +16,7 @@
 #include "host/store/extdata.h"
 #include "host/util/host_arrays.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/util/apputil_fixture.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "app/util/apputil.h"
 #include "host/geometry/geometry.h"
 #include "host/util/host_testing.h"
+#include "host/store/model_geometry.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
 #include "tests/app/util/apputil_fixture.h"

@@ -14,6 +14,7 @@
 #include "app/util/apputil.h"
 #include "host/store/drawings.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 #include "toolkit/local/geomdata.h"
 #include "toolkit/util/vecmath.h"
@@ -106,7 +107,7 @@ class UtilTest : public AppTest {
   static void box_select(double x0, double y0, double x1, double y1) {
     user("press yrlselobj Add");
     user("mouse 1 " + std::to_string(x0) + " " + std::to_string(y0) + " 0");
-    user("box 0 0 0 " + std::to_string(x1) + " " + std::to_string(y1) + " 0");
+    user("box " + std::to_string(x1) + " " + std::to_string(y1) + " 0");
     user("press yrlselobj Close");
   }
 

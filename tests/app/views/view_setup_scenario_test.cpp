@@ -8,6 +8,7 @@
 #include "app/storage/storage.h"
 #include "app/views/viewdata.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 #include "tests/app/scenario_run.h"
 

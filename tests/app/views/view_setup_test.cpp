@@ -15,6 +15,7 @@
 #include "host/store/drawings.h"
 #include "host/ui/messages.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/ui/ui.h"
 #include "tests/app/util/apputil_fixture.h"
 

@@ -121,7 +121,7 @@ TEST_F(ViewCreate, NothingPickedStoresAnEmptyViewAndAFailedPickKeepsTheOldOne) {
   // The user removes every member and closes: an empty view.
   user("press yrlselobj Remove");
   user("mouse 1 -1 -1 0");
-  user("box 0 0 0 41 21 0");
+  user("box 41 21 0");
   user("press yrlselobj Close");
   ASSERT_EQ(YrlCreateView("yrlviewsetup", "FRONT", 1), 0);
   EXPECT_EQ(record("FRONT").member_count, 0);

@@ -20,6 +20,7 @@
 #include "host/util/host_arrays.h"
 #include "host/util/live_objects.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "tests/app/app_test.h"
 
 namespace {

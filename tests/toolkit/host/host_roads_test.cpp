@@ -17,6 +17,7 @@
 #include "host/util/live_objects.h"
 #include "host/ui/menus.h"
 #include "host/store/models.h"
+#include "host/files/model_files.h"
 #include "host/plugin/plugin_session.h"
 #include "host/script/script.h"
 #include "host/script/script_text.h"

@@ -1,0 +1,1 @@
+// A folder the map has no line for.
