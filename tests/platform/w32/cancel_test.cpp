@@ -23,11 +23,17 @@
 #include "platform/w32/crtprocess.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fileio.h"
+#include "platform/w32/message_box.h"
+#include "platform/w32/message_box_testing.h"
 #include "platform/w32/mutex.h"
 #include "platform/w32/mutex_testing.h"
 #include "platform/w32/path.h"
 #include "platform/w32/pipe.h"
+#include "platform/w32/printer.h"
+#include "platform/w32/printer_testing.h"
 #include "platform/w32/process.h"
+#include "platform/w32/profile.h"
+#include "platform/w32/registry.h"
 #include "platform/w32/thread.h"
 #include "platform/w32/wait.h"
 #include "tests/platform/w32/process_test_support.h"
@@ -365,6 +371,49 @@ TEST_F(CancelTest, ThreadStartedByAnEndingThread) {
     EXPECT_EQ(WaitForSingleObject(started.load(), 10000), WAIT_OBJECT_0);
     EXPECT_TRUE(CloseHandle(started.load()));
   }
+}
+
+// Calls that write a file under a lock of the layer: the printers' documents, the
+// registry kept in a shared store, the message log. A thread asked to end on its way
+// into one acts on the request only at its next wait, never inside such a call, which
+// would take the lock with it and stop every later caller.
+TEST_F(CancelTest, CallsThatHoldALockRunWhole) {
+  ASSERT_TRUE(printer_testing_set_spool_folder(dir_.path().c_str()));
+  setenv("YRL_W32_REGISTRY", (dir_.path() + "/registry").c_str(), 1);
+  std::string devices_key = std::string(W32_PROFILE_NT_KEY) + "\\devices";
+  HKEY devices = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, devices_key.c_str(), &devices), 0);
+  ASSERT_EQ(
+      RegSetValueExA(devices, "Laser", 0, REG_SZ, reinterpret_cast<const BYTE*>("winspool"), 9), 0);
+  RegCloseKey(devices);
+  auto print = [] {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA("Laser", &printer, nullptr)) return false;
+    char name[] = "doc";
+    char raw[] = "RAW";
+    DOC_INFO_1A info = {name, nullptr, raw};
+    DWORD written = 0;
+    bool done = StartDocPrinterA(printer, 1, reinterpret_cast<BYTE*>(&info)) != 0 &&
+                WritePrinter(printer, "page", 4, &written) && EndDocPrinter(printer);
+    return ClosePrinter(printer) && done;
+  };
+  auto set_value = [] {
+    HKEY key = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Cancel", &key) != 0) return false;
+    bool set = RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2) == 0;
+    return RegCloseKey(key) == 0 && set;
+  };
+  auto show = [] { return MessageBoxA(nullptr, "text", "caption", MB_OK) == IDOK; };
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+  } cases[] = {{"a print job", print}, {"a registry value", set_value}, {"a message box", show}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    kill_in_wait(When::kOnItsWay, [&] { c.call(); });
+    EXPECT_TRUE(finishes_within("the same call after the kill", [&] { return c.call(); }));
+  }
+  EXPECT_EQ(message_box_testing_count(), 2);
 }
 
 // A thread that ends (not killed) owning a mutex abandons it to the next owner in this
