@@ -107,16 +107,17 @@ class CancelTest : public yrltest::W32ProcessTest {
     W32ProcessTest::SetUp();
     ASSERT_TRUE(mutex_testing_set_folder(dir_.path().c_str()));
   }
-  // A child that runs until it is ended, never telling it is ready.
-  static HANDLE start_sleeper() {
+  // A child that runs until it is ended, telling it is ready when asked, else never.
+  static HANDLE start_sleeper(bool tells_ready = false) {
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION information;
     std::memset(&information, 0, sizeof information);
-    char line[] = "sh -c \"exec sleep 600\"";
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &information))
+    std::string line = tells_ready ? "sh -c \"printf r >&$YRL_W32_READY_FD; exec sleep 600\""
+                                   : "sh -c \"exec sleep 600\"";
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &information))
       return nullptr;
     CloseHandle(information.hThread);
     return information.hProcess;
@@ -213,10 +214,12 @@ TEST_F(CancelTest, MutexTakenInTheWaitIsAbandonedByTheEndedThread) {
     SCOPED_TRACE(name_of(when));
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "Yrl\\Taken");
     ASSERT_NE(mutex, nullptr);
-    // The mutex is free: the thread takes it, and ends owning it.
+    // The mutex is free. Asked on its way, the thread ends at the wait's start, before it
+    // takes the mutex; asked later, it has taken it, and ends owning it.
     kill_in_wait(when, [&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); });
-    finishes_within("the abandoned mutex", [&] {
-      EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_ABANDONED);
+    DWORD next = when == When::kOnItsWay ? WAIT_OBJECT_0 : WAIT_ABANDONED;
+    finishes_within("the mutex after the kill", [&] {
+      EXPECT_EQ(WaitForSingleObject(mutex, 10000), next);
       EXPECT_TRUE(ReleaseMutex(mutex));
       EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
       EXPECT_TRUE(ReleaseMutex(mutex));
@@ -414,6 +417,63 @@ TEST_F(CancelTest, CallsThatHoldALockRunWhole) {
     EXPECT_TRUE(finishes_within("the same call after the kill", [&] { return c.call(); }));
   }
   EXPECT_EQ(message_box_testing_count(), 2);
+}
+
+// A wait is a cancellation point also when what it waits for is signalled already: a
+// thread that waits in a loop and never blocks ends all the same, and it ends before
+// the wait takes anything (a mutex it would own).
+TEST_F(CancelTest, WaitsThatAreSatisfiedAtOnce) {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  ASSERT_NE(mutex, nullptr);
+  HANDLE ended = CreateThread(nullptr, 0, returns_at_once, nullptr, 0, nullptr);
+  ASSERT_NE(ended, nullptr);
+  ASSERT_EQ(WaitForSingleObject(ended, 10000), WAIT_OBJECT_0);
+  dir_.make_dir("signalled");
+  ASSERT_TRUE(w32_set_drive('D', dir_.path().c_str()));
+  HANDLE watch = FindFirstChangeNotificationA("D:\\signalled", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  ASSERT_NE(watch, INVALID_HANDLE_VALUE);
+  dir_.make_file("signalled/new");
+  ASSERT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  HANDLE ready = start_sleeper(true);
+  ASSERT_NE(ready, nullptr);
+  ASSERT_EQ(WaitForInputIdle(ready, 10000), 0u);
+  struct Case {
+    const char* what;
+    std::function<void()> wait;
+    bool on_tests_clock = false;
+  } cases[] = {
+      {"a free mutex",
+       [&] {
+         if (WaitForSingleObject(mutex, INFINITE) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+       }},
+      {"an ended thread among others",
+       [&] {
+         HANDLE both[] = {mutex, ended};
+         if (WaitForMultipleObjects(2, both, FALSE, 0) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+       }},
+      {"a signalled change notification", [&] { WaitForSingleObject(watch, INFINITE); }},
+      {"a child that is ready", [&] { WaitForInputIdle(ready, INFINITE); }},
+      {"no time on the clock", [] { Sleep(0); }},
+      {"a sleep on the test's clock, which only moves it", [] { Sleep(1); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (When when : kWhens) {
+      SCOPED_TRACE(name_of(when));
+      if (c.on_tests_clock) clock_testing_start(0);
+      kill_in_wait(when, [&] {
+        for (;;) c.wait();
+      });
+      clock_testing_reset();
+      // Ended in the wait, never between it and the release: the mutex is free.
+      EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
+      EXPECT_TRUE(ReleaseMutex(mutex));
+    }
+  }
+  end_child(ready);
+  EXPECT_TRUE(FindCloseChangeNotification(watch));
+  EXPECT_TRUE(CloseHandle(ended));
+  EXPECT_TRUE(CloseHandle(mutex));
 }
 
 // A thread that ends (not killed) owning a mutex abandons it to the next owner in this
