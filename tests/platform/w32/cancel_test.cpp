@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -173,11 +174,23 @@ TEST_F(CancelTest, WaitOnTheTestsClock) {
   }
 }
 
+// The inotify watches this process has in the kernel.
+int kernel_watches() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
+    std::ifstream info(entry.path());
+    std::string line;
+    while (std::getline(info, line)) count += line.rfind("inotify wd:", 0) == 0 ? 1 : 0;
+  }
+  return count;
+}
+
 TEST_F(CancelTest, ChangeNotification) {
   dir_.make_dir("watched");
   ASSERT_TRUE(w32_set_drive('D', dir_.path().c_str()));
   for (When when : kWhens) {
     SCOPED_TRACE(name_of(when));
+    int before = kernel_watches();
     HANDLE watch = FindFirstChangeNotificationA("D:\\watched", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
     ASSERT_NE(watch, INVALID_HANDLE_VALUE);
     kill_in_wait(when, [&] { WaitForSingleObject(watch, INFINITE); });
@@ -188,6 +201,8 @@ TEST_F(CancelTest, ChangeNotification) {
       EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
       EXPECT_TRUE(FindCloseChangeNotification(watch));
     });
+    // The ended wait let go of the watch: with its handle closed, the kernel's is gone.
+    EXPECT_EQ(kernel_watches(), before);
   }
 }
 
