@@ -285,6 +285,30 @@ TEST_F(CancelTest, ReadinessOfAChild) {
   }
 }
 
+// A read or a write of a file is a cancellation point too, met at once by a thread asked
+// on its way there: ended in it, the thread lets go of the file, so that closing the
+// handle closes the file.
+TEST_F(CancelTest, FileReadAndWrite) {
+  dir_.make_file("data", "some bytes");
+  for (bool writes : {false, true}) {
+    SCOPED_TRACE(writes ? "a write" : "a read");
+    int before = open_descriptors();
+    HANDLE file = CreateFileA(dir_.at("data").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    kill_in_wait(When::kOnItsWay, [&] {
+      char buffer[4];
+      DWORD done = 0;
+      if (writes)
+        WriteFile(file, "more", 4, &done, nullptr);
+      else
+        ReadFile(file, buffer, sizeof buffer, &done, nullptr);
+    });
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(open_descriptors(), before);
+  }
+}
+
 // The C run-time's system waits for its child: a thread ended there closes the child's
 // handle (the fixture finds none left open); the child runs on, as on Win32.
 TEST_F(CancelTest, SystemsWaitForItsChild) {
