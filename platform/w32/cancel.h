@@ -1,10 +1,12 @@
 // Ending threads safely. TerminateThread (thread.h) asks a thread to end at its next
-// cancellation point: a wait, a sleep, a read. The layer's waits are such points and let
-// go of what they hold when a thread ends in them. Everything else of the layer that
-// makes a system call while it holds a lock, or while it is half-way through a change,
-// holds cancellation off with a W32NoCancel for that stretch, so that no thread ends with
-// a lock held (which would stop every later caller) or a count half made; the pending
-// request is acted on at the thread's next wait.
+// cancellation point: a wait, a sleep, a read. The layer's waits are such points, also
+// when what they wait for is there already (a request made before one is acted on at its
+// start, before it takes anything), and let go of what they hold when a thread ends in
+// them. Everything else of the layer that makes a system call while it holds a lock, or
+// while it is half-way through a change, holds cancellation off with a W32NoCancel for
+// that stretch, so that no thread ends with a lock held (which would stop every later
+// caller) or a count half made; the pending request is acted on at the thread's next
+// wait.
 #pragma once
 
 #include <pthread.h>

@@ -156,6 +156,7 @@ void w32_clock_cancel_wait(bool* cancelled) {
 }
 
 void Sleep(DWORD milliseconds) {
+  pthread_testcancel();  // also on a test's clock, which a sleep only moves
   w32_fault_hit("Sleep");
   pthread_mutex_lock(&g_lock);
   bool testing = g_testing;

@@ -290,10 +290,11 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* read, void* overl
     if (read != nullptr) *read = static_cast<DWORD>(got);
     return TRUE;
   }
+  // Each read is a cancellation point (cancel.h), where a thread that ends lets go of the
+  // file.
   while (done < count) {
-    ssize_t got = ::read(file->fd, static_cast<char*>(buffer) + done, count - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) error = errno;
+    long got = w32_pipe_read(file->fd, static_cast<char*>(buffer) + done, count - done, &error,
+                             &file->head);
     if (got <= 0) break;
     done += static_cast<DWORD>(got);
   }
@@ -327,15 +328,9 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
            : error != 0   ? fail(w32_error_from_errno(error))
                           : TRUE;
   }
-  while (done < limit) {
-    ssize_t put = ::write(file->fd, static_cast<const char*>(buffer) + done, limit - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) {
-      error = errno;
-      break;
-    }
-    done += static_cast<DWORD>(put);
-  }
+  // The writes are cancellation points (cancel.h), where a thread that ends lets go of
+  // the file.
+  done = static_cast<DWORD>(w32_pipe_write(file->fd, buffer, limit, &error, &file->head));
   w32_handle_release(&file->head);
   if (written != nullptr) *written = done;
   if (error == 0 && cut) error = ENOSPC;

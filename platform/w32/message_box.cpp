@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/message_box_testing.h"
 
 namespace w32 {
@@ -70,6 +71,9 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type
   std::snprintf(hex, sizeof hex, "%08X", type);
   line += hex;
   line += " text=\"" + escaped(text) + "\"\n";
+  // The line is written under the lock, so that the log and the output keep one order:
+  // cancellation is held off (cancel.h).
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   if (g_log == nullptr) g_log = new std::vector<MessageBoxRecord>();
   g_log->push_back(

@@ -131,8 +131,10 @@ bool thread_runs(pid_t tid) {
 }
 
 // Takes shared for the calling thread; called with g_lock held. A thread of this process
-// that ended owning it (it returned, or was ended in a wait just after it took it)
-// abandoned it, as a process that ends does.
+// that ended owning it (it returned, or was ended in a wait after it took it) abandoned
+// it, as a process that ends does. Threads that CreateThread started let go of a named
+// one as they end (w32_mutex_thread_ended); others, and a mutex without a name, are
+// found out here.
 DWORD take(Shared* shared) {
   pid_t self = gettid();
   if (shared->owner == self) {
@@ -277,6 +279,17 @@ DWORD w32_mutex_try_take(W32HandleObject* object) {
   DWORD result = take(mutex->shared);
   pthread_mutex_unlock(&g_lock);
   return result;
+}
+
+void w32_mutex_thread_ended(DWORD thread_id) {
+  pthread_mutex_lock(&g_lock);
+  for (Shared* shared = g_named; shared != nullptr; shared = shared->next) {
+    if (shared->owner != static_cast<pid_t>(thread_id)) continue;
+    shared->owner = 0;
+    shared->count = 0;
+    flock(shared->owner_fd, LOCK_UN);
+  }
+  pthread_mutex_unlock(&g_lock);
 }
 
 bool mutex_testing_set_folder(const char* path) {

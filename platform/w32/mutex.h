@@ -48,4 +48,9 @@ BOOL ReleaseMutex(HANDLE mutex);
 // WAIT_ABANDONED when its last owner ended holding it; WAIT_TIMEOUT when another owns it.
 DWORD w32_mutex_try_take(W32HandleObject* object);
 
+// For the end of a thread (thread.h): the named mutexes the ending thread owns are let
+// go of with its id left in their files, so that the next owner, in this process or
+// another, is told WAIT_ABANDONED.
+void w32_mutex_thread_ended(DWORD thread_id);
+
 }  // namespace w32

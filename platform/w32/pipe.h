@@ -43,9 +43,9 @@ BOOL PeekNamedPipe(HANDLE pipe, void* buffer, DWORD size, DWORD* read, DWORD* av
 std::size_t w32_pipe_write(int fd, const void* data, std::size_t count, int* error,
                            W32HandleObject* held = nullptr);
 
-// Reads what the pipe fd holds, at most count bytes, waiting for the first: the bytes
-// read, 0 at the pipe's end, -1 with *error set to errno. The wait is a cancellation
-// point, where a thread that ends lets go of held as above.
+// Reads what the pipe fd holds (or a file gives), at most count bytes, waiting for the
+// first: the bytes read, 0 at the end, -1 with *error set to errno. The wait is a
+// cancellation point, where a thread that ends lets go of held as above.
 long w32_pipe_read(int fd, void* buffer, std::size_t count, int* error,
                    W32HandleObject* held = nullptr);
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/handle.h"
@@ -55,11 +56,13 @@ bool printer_exists(const char* name) {
 
 // Runs body(printer) on the printer behind handle under the lock; FALSE with the last
 // error set when the handle is none, or when body answers a code other than
-// ERROR_SUCCESS.
+// ERROR_SUCCESS. Bodies open, write and close files: cancellation is held off
+// (cancel.h).
 template <typename Body>
 BOOL with_printer(HANDLE handle, Body body) {
   auto* printer = reinterpret_cast<Printer*>(w32_handle_acquire(handle, W32_HANDLE_PRINTER));
   if (printer == nullptr) return FALSE;
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   DWORD code = body(printer);
   pthread_mutex_unlock(&g_lock);

@@ -599,6 +599,7 @@ DWORD wait_ready(Process* process, int fd, DWORD milliseconds) {
 }  // namespace
 
 DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
+  pthread_testcancel();  // also when the child is ready already
   Process* process = acquire_process(handle, W32_HANDLE_PROCESS);
   if (process == nullptr) return WAIT_FAILED;
   DWORD result = WAIT_TIMEOUT;

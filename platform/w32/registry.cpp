@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/w32/ascii.h"
+#include "platform/w32/cancel.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/registry_testing.h"
@@ -387,7 +388,9 @@ struct Session {
   bool shared;
 };
 
-// Loads the shared store, when there is one, under its lock. Called with g_lock held.
+// Loads the shared store, when there is one, under its lock. Called with g_lock held
+// and cancellation held off (cancel.h) until the session's end: its reads and writes
+// are cancellation points.
 DWORD begin(Session* session, bool change) {
   session->fd = -1;
   const char* file = std::getenv(kFileVariable);
@@ -446,6 +449,7 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, DWOR
     if (create) return ERROR_INVALID_PARAMETER;
     subkey = "";
   }
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   Session session;
   DWORD code = begin(&session, create);
@@ -479,6 +483,7 @@ DWORD open_or_create(HKEY key, const char* subkey, REGSAM sam, bool create, DWOR
 // one session of the store; a change is written back when body says so and succeeds.
 template <typename Body>
 DWORD with_key(HKEY handle, REGSAM needed, bool change, Body body) {
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   Session session;
   DWORD code = begin(&session, change);
@@ -750,6 +755,7 @@ int registry_testing_open_handles() {
 }
 
 void registry_testing_restart() {
+  W32NoCancel no_cancel;
   pthread_mutex_lock(&g_lock);
   Session session;
   DWORD code = begin(&session, true);

@@ -11,6 +11,7 @@
 #include "platform/w32/error.h"
 #include "platform/w32/fault.h"
 #include "platform/w32/handle.h"
+#include "platform/w32/mutex.h"
 
 namespace w32 {
 
@@ -53,6 +54,7 @@ void set_code(Thread* thread, DWORD code) {
 // Runs at the end of the thread however it ends: a return, ExitThread or a cancel.
 void finish(void* argument) {
   Thread* thread = static_cast<Thread*>(argument);
+  w32_mutex_thread_ended(thread->id);
   pthread_mutex_lock(&g_lock);
   thread->ended = true;
   pthread_mutex_unlock(&g_lock);

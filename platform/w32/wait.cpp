@@ -105,6 +105,7 @@ DWORD wait_for(DWORD count, const HANDLE* handles, DWORD milliseconds) {
 }  // namespace
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  pthread_testcancel();  // also when the object is signalled already
   if (w32_fault_hit("WaitForSingleObject")) return WAIT_FAILED;
   // A change notification has a wait of its own, on the watch behind it.
   if (w32_is_change_notification(handle)) return w32_wait_change_notification(handle, milliseconds);
@@ -113,6 +114,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all,
                              DWORD milliseconds) {
+  pthread_testcancel();
   if (w32_fault_hit("WaitForMultipleObjects")) return WAIT_FAILED;
   if (count == 0 || handles == nullptr) return fail_wait(ERROR_INVALID_PARAMETER);
   if (wait_all) return fail_wait(ERROR_NOT_SUPPORTED);

@@ -5,8 +5,8 @@
 // A wait looks at its objects in turn, at first often and then every 20 ms, against the
 // real clock: what it waits for lies outside the layer's clock (other processes,
 // threads). Both waits consult the fault facility (fault.h) under their names. The
-// pauses between the looks are cancellation points (cancel.h); a thread ended there lets
-// go of the objects, and takes no mutex on its way out.
+// wait's start and the pauses between the looks are cancellation points (cancel.h); a
+// thread ended there lets go of the objects, and takes no mutex on its way out.
 #pragma once
 
 #include "platform/w32/process.h"

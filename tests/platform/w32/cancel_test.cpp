@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -23,11 +24,17 @@
 #include "platform/w32/crtprocess.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fileio.h"
+#include "platform/w32/message_box.h"
+#include "platform/w32/message_box_testing.h"
 #include "platform/w32/mutex.h"
 #include "platform/w32/mutex_testing.h"
 #include "platform/w32/path.h"
 #include "platform/w32/pipe.h"
+#include "platform/w32/printer.h"
+#include "platform/w32/printer_testing.h"
 #include "platform/w32/process.h"
+#include "platform/w32/profile.h"
+#include "platform/w32/registry.h"
 #include "platform/w32/thread.h"
 #include "platform/w32/wait.h"
 #include "tests/platform/w32/process_test_support.h"
@@ -101,16 +108,17 @@ class CancelTest : public yrltest::W32ProcessTest {
     W32ProcessTest::SetUp();
     ASSERT_TRUE(mutex_testing_set_folder(dir_.path().c_str()));
   }
-  // A child that runs until it is ended, never telling it is ready.
-  static HANDLE start_sleeper() {
+  // A child that runs until it is ended, telling it is ready when asked, else never.
+  static HANDLE start_sleeper(bool tells_ready = false) {
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION information;
     std::memset(&information, 0, sizeof information);
-    char line[] = "sh -c \"exec sleep 600\"";
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &information))
+    std::string line = tells_ready ? "sh -c \"printf r >&$YRL_W32_READY_FD; exec sleep 600\""
+                                   : "sh -c \"exec sleep 600\"";
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &information))
       return nullptr;
     CloseHandle(information.hThread);
     return information.hProcess;
@@ -166,11 +174,23 @@ TEST_F(CancelTest, WaitOnTheTestsClock) {
   }
 }
 
+// The inotify watches this process has in the kernel.
+int kernel_watches() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
+    std::ifstream info(entry.path());
+    std::string line;
+    while (std::getline(info, line)) count += line.rfind("inotify wd:", 0) == 0 ? 1 : 0;
+  }
+  return count;
+}
+
 TEST_F(CancelTest, ChangeNotification) {
   dir_.make_dir("watched");
   ASSERT_TRUE(w32_set_drive('D', dir_.path().c_str()));
   for (When when : kWhens) {
     SCOPED_TRACE(name_of(when));
+    int before = kernel_watches();
     HANDLE watch = FindFirstChangeNotificationA("D:\\watched", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
     ASSERT_NE(watch, INVALID_HANDLE_VALUE);
     kill_in_wait(when, [&] { WaitForSingleObject(watch, INFINITE); });
@@ -181,6 +201,8 @@ TEST_F(CancelTest, ChangeNotification) {
       EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
       EXPECT_TRUE(FindCloseChangeNotification(watch));
     });
+    // The ended wait let go of the watch: with its handle closed, the kernel's is gone.
+    EXPECT_EQ(kernel_watches(), before);
   }
 }
 
@@ -207,10 +229,12 @@ TEST_F(CancelTest, MutexTakenInTheWaitIsAbandonedByTheEndedThread) {
     SCOPED_TRACE(name_of(when));
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "Yrl\\Taken");
     ASSERT_NE(mutex, nullptr);
-    // The mutex is free: the thread takes it, and ends owning it.
+    // The mutex is free. Asked on its way, the thread ends at the wait's start, before it
+    // takes the mutex; asked later, it has taken it, and ends owning it.
     kill_in_wait(when, [&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); });
-    finishes_within("the abandoned mutex", [&] {
-      EXPECT_EQ(WaitForSingleObject(mutex, 10000), WAIT_ABANDONED);
+    DWORD next = when == When::kOnItsWay ? WAIT_OBJECT_0 : WAIT_ABANDONED;
+    finishes_within("the mutex after the kill", [&] {
+      EXPECT_EQ(WaitForSingleObject(mutex, 10000), next);
       EXPECT_TRUE(ReleaseMutex(mutex));
       EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
       EXPECT_TRUE(ReleaseMutex(mutex));
@@ -257,6 +281,30 @@ TEST_F(CancelTest, ReadinessOfAChild) {
     });
     // The ended wait let go of the process: with its handle closed, the descriptor of the
     // child's ready signal is closed too.
+    EXPECT_EQ(open_descriptors(), before);
+  }
+}
+
+// A read or a write of a file is a cancellation point too, met at once by a thread asked
+// on its way there: ended in it, the thread lets go of the file, so that closing the
+// handle closes the file.
+TEST_F(CancelTest, FileReadAndWrite) {
+  dir_.make_file("data", "some bytes");
+  for (bool writes : {false, true}) {
+    SCOPED_TRACE(writes ? "a write" : "a read");
+    int before = open_descriptors();
+    HANDLE file = CreateFileA(dir_.at("data").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    kill_in_wait(When::kOnItsWay, [&] {
+      char buffer[4];
+      DWORD done = 0;
+      if (writes)
+        WriteFile(file, "more", 4, &done, nullptr);
+      else
+        ReadFile(file, buffer, sizeof buffer, &done, nullptr);
+    });
+    EXPECT_TRUE(CloseHandle(file));
     EXPECT_EQ(open_descriptors(), before);
   }
 }
@@ -365,6 +413,106 @@ TEST_F(CancelTest, ThreadStartedByAnEndingThread) {
     EXPECT_EQ(WaitForSingleObject(started.load(), 10000), WAIT_OBJECT_0);
     EXPECT_TRUE(CloseHandle(started.load()));
   }
+}
+
+// Calls that write a file under a lock of the layer: the printers' documents, the
+// registry kept in a shared store, the message log. A thread asked to end on its way
+// into one acts on the request only at its next wait, never inside such a call, which
+// would take the lock with it and stop every later caller.
+TEST_F(CancelTest, CallsThatHoldALockRunWhole) {
+  ASSERT_TRUE(printer_testing_set_spool_folder(dir_.path().c_str()));
+  setenv("YRL_W32_REGISTRY", (dir_.path() + "/registry").c_str(), 1);
+  std::string devices_key = std::string(W32_PROFILE_NT_KEY) + "\\devices";
+  HKEY devices = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, devices_key.c_str(), &devices), 0);
+  ASSERT_EQ(
+      RegSetValueExA(devices, "Laser", 0, REG_SZ, reinterpret_cast<const BYTE*>("winspool"), 9), 0);
+  RegCloseKey(devices);
+  auto print = [] {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA("Laser", &printer, nullptr)) return false;
+    char name[] = "doc";
+    char raw[] = "RAW";
+    DOC_INFO_1A info = {name, nullptr, raw};
+    DWORD written = 0;
+    bool done = StartDocPrinterA(printer, 1, reinterpret_cast<BYTE*>(&info)) != 0 &&
+                WritePrinter(printer, "page", 4, &written) && EndDocPrinter(printer);
+    return ClosePrinter(printer) && done;
+  };
+  auto set_value = [] {
+    HKEY key = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Cancel", &key) != 0) return false;
+    bool set = RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2) == 0;
+    return RegCloseKey(key) == 0 && set;
+  };
+  auto show = [] { return MessageBoxA(nullptr, "text", "caption", MB_OK) == IDOK; };
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+  } cases[] = {{"a print job", print}, {"a registry value", set_value}, {"a message box", show}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    kill_in_wait(When::kOnItsWay, [&] { c.call(); });
+    EXPECT_TRUE(finishes_within("the same call after the kill", [&] { return c.call(); }));
+  }
+  EXPECT_EQ(message_box_testing_count(), 2);
+}
+
+// A wait is a cancellation point also when what it waits for is signalled already: a
+// thread that waits in a loop and never blocks ends all the same, and it ends before
+// the wait takes anything (a mutex it would own).
+TEST_F(CancelTest, WaitsThatAreSatisfiedAtOnce) {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  ASSERT_NE(mutex, nullptr);
+  HANDLE ended = CreateThread(nullptr, 0, returns_at_once, nullptr, 0, nullptr);
+  ASSERT_NE(ended, nullptr);
+  ASSERT_EQ(WaitForSingleObject(ended, 10000), WAIT_OBJECT_0);
+  dir_.make_dir("signalled");
+  ASSERT_TRUE(w32_set_drive('D', dir_.path().c_str()));
+  HANDLE watch = FindFirstChangeNotificationA("D:\\signalled", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  ASSERT_NE(watch, INVALID_HANDLE_VALUE);
+  dir_.make_file("signalled/new");
+  ASSERT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  HANDLE ready = start_sleeper(true);
+  ASSERT_NE(ready, nullptr);
+  ASSERT_EQ(WaitForInputIdle(ready, 10000), 0u);
+  struct Case {
+    const char* what;
+    std::function<void()> wait;
+    bool on_tests_clock = false;
+  } cases[] = {
+      {"a free mutex",
+       [&] {
+         if (WaitForSingleObject(mutex, INFINITE) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+       }},
+      {"an ended thread among others",
+       [&] {
+         HANDLE both[] = {mutex, ended};
+         if (WaitForMultipleObjects(2, both, FALSE, 0) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+       }},
+      {"a signalled change notification", [&] { WaitForSingleObject(watch, INFINITE); }},
+      {"a child that is ready", [&] { WaitForInputIdle(ready, INFINITE); }},
+      {"no time on the clock", [] { Sleep(0); }},
+      {"a sleep on the test's clock, which only moves it", [] { Sleep(1); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (When when : kWhens) {
+      SCOPED_TRACE(name_of(when));
+      if (c.on_tests_clock) clock_testing_start(0);
+      kill_in_wait(when, [&] {
+        for (;;) c.wait();
+      });
+      clock_testing_reset();
+      // Ended in the wait, never between it and the release: the mutex is free.
+      EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
+      EXPECT_TRUE(ReleaseMutex(mutex));
+    }
+  }
+  end_child(ready);
+  EXPECT_TRUE(FindCloseChangeNotification(watch));
+  EXPECT_TRUE(CloseHandle(ended));
+  EXPECT_TRUE(CloseHandle(mutex));
 }
 
 // A thread that ends (not killed) owning a mutex abandons it to the next owner in this

@@ -8,14 +8,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
+#include "platform/w32/clock.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
 #include "platform/w32/mutex_testing.h"
+#include "platform/w32/thread.h"
 #include "platform/w32/wait.h"
 #include "tests/platform/w32/process_test_support.h"
+#include "tests/support/bounded_wait.h"
 #include "tests/support/piped_child.h"
 
 namespace {
@@ -117,6 +121,48 @@ TEST_F(MutexTest, OwnershipIsExclusiveAcrossProcessesAndADeadOwnerAbandonsIt) {
     CloseHandle(theirs);
     EXPECT_EQ(holder.end("release"), 0);
     EXPECT_EQ(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "theirs"), nullptr);
+  }
+}
+
+// A thread that ends owning a named mutex (it returns, or is ended in a later wait)
+// abandons it to the other processes too: the next owner there is told WAIT_ABANDONED,
+// as after a process that ends.
+struct Taker {
+  HANDLE mutex;
+  bool waits_after;
+  std::atomic<bool> taken{false};
+};
+
+DWORD takes_then(void* argument) {
+  auto* taker = static_cast<Taker*>(argument);
+  DWORD result = WaitForSingleObject(taker->mutex, 0);
+  taker->taken = true;
+  if (taker->waits_after) Sleep(INFINITE);
+  return result;
+}
+
+TEST_F(MutexTest, AThreadThatEndsOwningANamedMutexAbandonsItToOtherProcesses) {
+  for (bool ended_in_a_wait : {false, true}) {
+    SCOPED_TRACE(ended_in_a_wait ? "ended in a wait" : "returned");
+    Taker taker{CreateMutexA(nullptr, FALSE, "shared"), ended_in_a_wait};
+    ASSERT_NE(taker.mutex, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, takes_then, &taker, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(yrltest::wait_until([&] { return taker.taken.load(); }));
+    if (ended_in_a_wait) {
+      EXPECT_TRUE(TerminateThread(thread, 1));
+    }
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(CloseHandle(thread));
+    {
+      yrltest::PipedChild holder({YRL_MUTEX_HOLDER_PATH, dir_.path(), "shared"});
+      EXPECT_EQ(holder.line(), "abandoned");
+      EXPECT_EQ(holder.end("release"), 0);
+    }
+    // Let go by the other process: free, and no longer abandoned, here.
+    EXPECT_EQ(WaitForSingleObject(taker.mutex, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(taker.mutex));
+    EXPECT_TRUE(CloseHandle(taker.mutex));
   }
 }
 

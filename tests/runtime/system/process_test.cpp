@@ -682,12 +682,13 @@ TEST_F(Process, WaitForSubprocWaitsOnAThousandRecordsAndRefusesMore) {
 
 // The runners keep their buffers on the heap: they run on a thread with the smallest
 // stack the layer gives (64 KB; the stand-in's own path conversions take about 48 KB of
-// it). AddressSanitizer's frames are several times larger: there the thread gets 256 KB.
+// it). AddressSanitizer's frames are larger: there the thread gets 128 KB, where the
+// runners need about 80 KB, and more than 170 KB with their buffers on the stack.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr std::size_t kSmallStack = 256 * 1024;
+constexpr std::size_t kSmallStack = 128 * 1024;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr std::size_t kSmallStack = 256 * 1024;
+constexpr std::size_t kSmallStack = 128 * 1024;
 #else
 constexpr std::size_t kSmallStack = 1;
 #endif
