@@ -16,7 +16,6 @@
 #include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/pfascan.h"
 #include "fileaccess/names/pfavers.h"
-#include "fileaccess/names/tempname.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
@@ -395,24 +394,6 @@ int move_dir_to(VynFile* source, VynFile* target) {
   return result;
 }
 
-// A fresh name beside the directory dir, from the temporary-name service, as a
-// directory handle into *out: 0, else the failure.
-int name_beside_dir(const VynFile* dir, VynFile** out) {
-  *out = nullptr;
-  VynFile* parent = nullptr;
-  if (pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) return PFA_E_OUT_OF_MEMORY;
-  char where[NARROW_NAME_ROOM];
-  char name[NARROW_NAME_ROOM];
-  int result = pfa_make_parent(dir, parent);
-  if (result == PFA_E_NO_ERROR && pfa_get_full_name(parent, where) != PFA_E_NO_ERROR)
-    result = PFA_E_INVALID_NAME;
-  if (result == PFA_E_NO_ERROR &&
-      (!vyn_temp_fname_in(where, "vyn", name) || !(*out = pfa_alloc_dir(name))))
-    result = PFA_E_ERROR;
-  pfa_free_vyn_file(&parent);
-  return result;
-}
-
 // Moves source over the existing directory target. The old target is checked first
 // (every entry must be writable, else 7 and nothing moves), then moved aside under a
 // fresh name; the source takes its place (when that fails the old target comes back),
@@ -422,7 +403,7 @@ int name_beside_dir(const VynFile* dir, VynFile** out) {
 int replace_dir(VynFile* source, VynFile* target) {
   int result = pfa_check_dir_deletable(target);
   VynFile* aside = nullptr;
-  if (result == PFA_E_NO_ERROR) result = name_beside_dir(target, &aside);
+  if (result == PFA_E_NO_ERROR) result = pfa_dir_name_beside(target, &aside);
   VynFile* moved_aside = nullptr;
   if (result == PFA_E_NO_ERROR) {
     moved_aside = pfa_make_copy(aside);
@@ -432,12 +413,12 @@ int replace_dir(VynFile* source, VynFile* target) {
   }
   if (result == PFA_E_NO_ERROR) {
     result = move_dir_to(source, target);
-    if (result != PFA_E_NO_ERROR) {
-      VynFile* back = pfa_make_copy(target);
-      if (back) pfa_move_dir(aside, back);
-      pfa_free_vyn_file(&back);
-    } else {
-      result = pfa_delete_dir(aside, 1, 0);
+    // The old tree comes back unless the target is taken: a move by copying whose source
+    // could not all be deleted leaves the new tree there, and the old one then goes as
+    // after a move that succeeded.
+    if (result == PFA_E_NO_ERROR || move_dir_to(aside, target) == PFA_E_EXIST) {
+      int deleted = pfa_delete_dir(aside, 1, 0);
+      if (result == PFA_E_NO_ERROR) result = deleted;
     }
   }
   pfa_free_vyn_file(&aside);

@@ -91,7 +91,9 @@ int rename_even_if_exists(const char* from, const char* to);
 // fresh name, the directory moved (when that fails the old tree comes back), and only
 // then the old tree deleted. 0; else a PFA_E_ code (9 for a null name). When the old
 // tree cannot all be deleted after the move, the move stands, what is left of the old
-// tree stays beside it, and the result is the deletion's failure.
+// tree stays beside it, and the result is the deletion's failure. A move to another
+// location type whose source cannot all be deleted once its copy stands (pfa_move_dir)
+// stands too: the old tree is deleted as after a move, and the result is the move's.
 int rename_dir_even_if_exists(const char* from, const char* to);
 // Deletes a directory with its contents, or only its contents, through the file layer
 // (pfa_delete_dir): 1 on success. The whole tree is checked first; an entry that cannot
