@@ -638,6 +638,42 @@ TEST_F(PfaCopySweep, ADestinationThatItsCheckMissesIsKeptAside) {
   }
 }
 
+// A file name that names an existing directory is no file to replace: a copy or a move
+// there, on one location type or between two, gives 12 and leaves the directory, its
+// content and the source as they were, with nothing beside them.
+TEST_F(PfaCopySweep, ADirectoryUnderAFileNameIsNotReplaced) {
+  struct Row {
+    std::string source;
+    std::string target;
+    bool moves;
+  };
+  const Row rows[] = {{"a.txt", "d", false}, {"a.txt", "d", true},
+                      {"a.txt", "unc:d", false}, {"a.txt", "unc:d", true},
+                      {"unc:a.txt", "d", true}};
+  for (const Row& row : rows) {
+    for (const std::string& root : {local_.path(), unc_.path()})
+      for (const auto& e : std::filesystem::directory_iterator(root))
+        std::filesystem::remove_all(e.path());
+    std::filesystem::create_directories(unc_.file("srv/share"));
+    yrltest::write_file(disk(row.source), "bytes");
+    // The handle names a file; the directory comes after it.
+    vek::VynFile* from = vek::pfa_alloc_file(windows_of(row.source).c_str());
+    vek::VynFile* to = vek::pfa_alloc_file(windows_of(row.target).c_str());
+    ASSERT_EQ(vek::pfa_is_dir(to), 0);
+    std::filesystem::create_directories(disk(row.target));
+    yrltest::write_file(disk(row.target) + "/in", "in");
+    const std::vector<std::string> before = files_on_disk();
+    const std::string why = row.source + (row.moves ? " moved to " : " copied to ") + row.target;
+    EXPECT_EQ(row.moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0),
+              vek::PFA_E_EXIST) << why;
+    EXPECT_TRUE(std::filesystem::is_directory(disk(row.target))) << why;
+    EXPECT_EQ(files_on_disk(), before) << why;
+    EXPECT_EQ(yrltest::read_file(disk(row.source)), "bytes") << why;
+    vek::pfa_free_vyn_file(&from);
+    vek::pfa_free_vyn_file(&to);
+  }
+}
+
 TEST_F(PfaFileSweep, RenameAndDeleteLoseNothing) {
   const auto renamed = [](const std::string& s) { return "n" + s.substr(1); };
   const SweepOp ops[] = {
