@@ -111,6 +111,29 @@ bool with_version(const VynWchar* name, int version, VynWchar* out) {
 bool regression_name_made;
 char regression_name[300];
 
+// The highest existing version of the unversioned name into *highest (1 for an
+// unversioned file alone, 0 when none exists): false when the lookup failed, which a
+// caller that writes must not take for "none".
+bool lookup_highest(const VynWchar* name, VynFile* file, int directory_hint, int* highest) {
+  *highest = 0;
+  if (!name || !name[0]) return false;
+  int found = 0;
+  int result = PFA_E_NOT_VALID;
+  if (file) {
+    // The name is looked for in the directory the handle names.
+    char narrow[NARROW_NAME_ROOM];
+    if (to_narrow(name + file_part_offset(name), narrow))
+      result = pfa_get_file_vers_low(file, narrow, PFA_RULE_HIGHEST, &found, directory_hint, 1);
+  } else if (VynFile* named = pfa_alloc_wfile(name)) {
+    result = pfa_get_file_vers(named, PFA_RULE_HIGHEST, &found);
+    pfa_free_vyn_file(&named);
+  }
+  if (result == PFA_E_NOT_FOUND) return true;
+  if (result != PFA_E_NO_ERROR) return false;
+  *highest = found == 0 ? 1 : found;
+  return true;
+}
+
 }  // namespace
 
 // ---- Opening by version
@@ -147,7 +170,10 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
   VynWchar given[VYN_NAME_MAX];
   cnvrt_filenm_only_to_lower(name, given);
   if (version == 0) {
-    int highest = vyn_get_highest_version(given);
+    // A lookup that failed chooses nothing: the next version of a listing that broke off
+    // may be one that exists.
+    int highest = 0;
+    if (!lookup_highest(given, nullptr, -2, &highest)) return nullptr;
     if (mode[0] == 'w') {
       // No version follows the last one a name can carry.
       if (highest >= 32767) return nullptr;
@@ -239,20 +265,8 @@ int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
 
 int vyn_get_highest_version_low(const VynWchar* name, VynFile* file, int directory_hint) {
   if (is_run_mode(9998)) vyn_printf("vyn_get_highest_version_low(%ws)\n", name);
-  if (!name || !name[0]) return 0;
-  int found = 0;
-  int result = PFA_E_NOT_VALID;
-  if (file) {
-    // The name is looked for in the directory the handle names.
-    char narrow[NARROW_NAME_ROOM];
-    if (to_narrow(name + file_part_offset(name), narrow))
-      result = pfa_get_file_vers_low(file, narrow, PFA_RULE_HIGHEST, &found, directory_hint, 1);
-  } else if (VynFile* named = pfa_alloc_wfile(name)) {
-    result = pfa_get_file_vers(named, PFA_RULE_HIGHEST, &found);
-    pfa_free_vyn_file(&named);
-  }
-  if (result != PFA_E_NO_ERROR) return 0;
-  return found == 0 ? 1 : found;
+  int highest = 0;
+  return lookup_highest(name, file, directory_hint, &highest) ? highest : 0;
 }
 
 int vyn_get_highest_version(const VynWchar* name) {

@@ -22,7 +22,9 @@ namespace vek {
 // a version of 0 or more is appended as ".%d" (a name that already has one is refused),
 // a negative one opens the name as given. The file part is lower-cased first; version
 // 1 falls back to the unversioned file, and the whole name lower-cased is tried last.
-// Null when nothing opens or the name would reach 260 characters.
+// Null when nothing opens, the name would reach 260 characters, or version 0 is asked
+// and the versions cannot be looked up (a failed lookup is not taken for none, so that
+// no existing version is opened as the next one).
 std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode);
 std::FILE* vyn_fopen(const char* name, int version, const char* mode);
 // Opens the highest version of an unversioned name for reading; out_name (260 units,

@@ -273,6 +273,29 @@ TEST_F(FnVersionFiles, RenameStopsAtTheFirstFailure) {
   EXPECT_FALSE(exists("t.prt.2"));
 }
 
+// Opening the next version for writing, swept: a version lookup that fails opens
+// nothing, so that no existing version is taken for a free one and cut.
+TEST_F(FnVersionFiles, WritingTheNextVersionNeverCutsAnExistingOne) {
+  yrltest::SweepOp op;
+  op.label = "vyn_spg_fopen a.prt, version 0, w";
+  op.setup = [&] {
+    clear();
+    for (int v = 1; v <= 3; ++v) put("a.prt." + std::to_string(v), "v" + std::to_string(v));
+  };
+  op.run = [&] {
+    std::FILE* f = vek::vyn_spg_fopen(wide("a.prt").c_str(), 0, "w");
+    if (!f) return 1;
+    std::fputs("new", f);
+    return std::fclose(f) == 0 ? 0 : 1;
+  };
+  op.check = [&](const yrltest::SweepRun& run) {
+    for (int v = 1; v <= 3; ++v)
+      EXPECT_EQ(get("a.prt." + std::to_string(v)), "v" + std::to_string(v)) << run.why;
+    if (run.result == 0) { EXPECT_EQ(get("a.prt.4"), "new") << run.why; }
+  };
+  yrltest::sweep_faults(op);
+}
+
 // Every version is renamed, or the failure is reported: a listing that broke off, or
 // a check that failed, must not leave versions behind under a success.
 TEST_F(FnVersionFiles, RenameEveryVersionSweepLeavesNoVersionBehindASuccess) {
