@@ -72,13 +72,20 @@ int pfa_delete_dir_contents(VynFile* dir, int force);
 // entry of the tree below it can be written, else the code pfa_delete_dir would give.
 // Nothing is deleted or changed.
 int pfa_check_dir_deletable(VynFile* dir);
+// A directory handle of a fresh name beside dir (in the directory that holds it, from
+// the temporary-name service) into *out: 0; else the failure, *out null.
+int pfa_dir_name_beside(const VynFile* dir, VynFile** out);
 // Moves the source directory to destination, or into it under the source's own name
 // when it exists: 0; 11 unless both are valid directories, 2 for a missing source, 12
 // when the target exists, 7 when the target's parent cannot be written or either side
 // is not on this machine. Between location types the tree is copied (each entry keeping
-// its permission) and the source deleted only when the whole copy stands; on failure
-// only the partial target is removed. A tree holding a symbolic link cannot be moved by
-// copying (8). The destination handle then names the target.
+// its permission); once the whole copy stands the source is renamed beside itself and
+// deleted under that name. A failure before that rename leaves the source as it was and
+// removes the partial target. When the renamed source cannot all be deleted, the target
+// stands whole, the source's name is free, what is left of the source stays beside it
+// under the fresh name and the result is the deletion's failure. A tree holding a
+// symbolic link cannot be moved by copying (8). The destination handle then names the
+// target.
 int pfa_move_dir(VynFile* source, VynFile* destination);
 
 // Directory display, asked of the directory's location (11 for an invalid handle unless

@@ -11,6 +11,7 @@
 #include "fileaccess/core/pfaname.h"
 #include "fileaccess/core/pfaops.h"
 #include "fileaccess/names/pfahandleops.h"
+#include "fileaccess/names/tempname.h"
 #include "platform/w32/file.h"
 #include "runtime/diag/diag.h"
 #include "runtime/diag/runmode.h"
@@ -200,13 +201,23 @@ int move_by_copy(VynFile* source, VynFile* target) {
   bool made = result == PFA_E_NO_ERROR;
   std::string target_name = full_name_of(target);
   if (result == PFA_E_NO_ERROR) result = copy_tree(source, target_name);
+  VynFile* gone = nullptr;
   if (result == PFA_E_NO_ERROR) {
     if (old_mode) pfa_chmod(target, old_mode & 07777);
-    result = pfa_delete_dir(source, 1, 1);
-    // A source that could not go leaves two whole trees; the target is the one kept.
-  } else if (made) {
-    pfa_delete_dir(target, 1, 1);
+    // The source gives up its name first, by a rename beside it within its location:
+    // when that fails the copy goes and nothing has changed; after it the tree stands
+    // under the target's name alone, and a deletion that breaks off leaves only a part
+    // under the fresh name, never one under the source's.
+    result = pfa_dir_name_beside(source, &gone);
+    if (result == PFA_E_NO_ERROR) result = pfaloc_call_FF(source, PfaMoveDir, gone);
+    if (result == PFA_E_NO_ERROR) {
+      if (source->location_type != PFA_LOC_STD_FILESYSTEM) pfa_dir_cache_update(source);
+      result = pfa_delete_dir(gone, 1, 1);
+      made = false;
+    }
   }
+  if (result != PFA_E_NO_ERROR && made) pfa_delete_dir(target, 1, 1);
+  pfa_free_vyn_file(&gone);
   return result;
 }
 
@@ -309,6 +320,24 @@ int pfa_read_dir(VynFile* dir, VynFile* entry) {
 
 int pfa_delete_dir(VynFile* dir, int recursive, int force) {
   return delete_dir(dir, recursive != 0, force != 0, true);
+}
+
+int pfa_dir_name_beside(const VynFile* dir, VynFile** out) {
+  if (!out) return PFA_E_INVALID_INPUT;
+  *out = nullptr;
+  if (!pfa_is_valid(dir)) return PFA_E_NOT_VALID;
+  VynFile* parent = nullptr;
+  if (pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) return PFA_E_OUT_OF_MEMORY;
+  char where[sizeof(VynFile::text)];
+  char name[sizeof(VynFile::text)];
+  int result = pfa_make_parent(dir, parent);
+  if (result == PFA_E_NO_ERROR && pfa_get_full_name(parent, where) != PFA_E_NO_ERROR)
+    result = PFA_E_INVALID_NAME;
+  if (result == PFA_E_NO_ERROR &&
+      (!vyn_temp_fname_in(where, "vyn", name) || !(*out = pfa_alloc_dir(name))))
+    result = PFA_E_ERROR;
+  pfa_free_vyn_file(&parent);
+  return result;
 }
 
 int pfa_check_dir_deletable(VynFile* dir) {

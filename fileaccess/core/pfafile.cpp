@@ -467,35 +467,55 @@ int put_back(VynFile* to, VynFile* aside) {
   return aside ? rename_over(aside, to) : pfa_delete_file(to, 0);
 }
 
-// Moves by copying. The copy is made beside the destination; an existing destination is
-// kept aside under a fresh name until the source is gone, so that every step that fails
-// can be undone and the source and destination are then as they were: the result is the
-// failure. Once the source is gone, a kept destination that cannot be deleted undoes the
-// move by copying the file back, so that no copy is left behind.
+// Renames file to a fresh name beside it: 0 with *aside naming it; else the failure,
+// *aside null. A file that is not there is none to keep: *absent (when given) tells it,
+// asked only after the rename failed, so that a check that fails cannot make a file that
+// stands look absent.
+int rename_aside(VynFile* file, VynFile** aside, bool* absent) {
+  if (absent) *absent = false;
+  int result = name_beside(file, aside);
+  if (result == PFA_E_NO_ERROR && (result = rename_over(file, *aside)) != PFA_E_NO_ERROR) {
+    pfa_free_vyn_file(aside);
+    if (absent) *absent = !pfa_access_quiet(file, 0);
+  }
+  return result;
+}
+
+// Moves by copying. The copy is made beside the destination; the source gives up its
+// name by a rename beside it, and an existing destination is kept aside under a fresh
+// name, until the source's file is deleted, so that every step that fails is undone by
+// renames and the source and destination are then as they were: the result is the
+// failure. A source that cannot be written (so not deleted) is refused before anything
+// is copied, and one that cannot be renamed (held open) before the destination is
+// touched. Once the source's file is gone, a kept destination that cannot be deleted
+// undoes the move by copying the file back, so that no copy is left behind.
 int move_by_copy(VynFile* from, VynFile* to) {
   int result = prepare_copy(from, PFA_RULE_AS_NAMED, to, PFA_RULE_AS_NAMED);
+  if (result == PFA_E_NO_ERROR && !pfa_access_quiet(from, 2)) result = PFA_E_NO_ACCESS;
   int source_mode = -1;
   if (result == PFA_E_NO_ERROR && pfa_get_mode(from, &source_mode) != PFA_E_NO_ERROR)
     source_mode = -1;
   VynFile* staged = nullptr;
   if (result == PFA_E_NO_ERROR) result = stage_copy(from, to, &staged);
   if (result != PFA_E_NO_ERROR) return result;
+  VynFile* gone = nullptr;
   VynFile* aside = nullptr;
-  if (pfa_access_quiet(to, 0)) {
-    result = name_beside(to, &aside);
-    if (result == PFA_E_NO_ERROR) {
-      result = rename_over(to, aside);
-      if (result != PFA_E_NO_ERROR) pfa_free_vyn_file(&aside);
-    }
-  }
+  result = rename_aside(from, &gone, nullptr);
   if (result == PFA_E_NO_ERROR) {
-    result = rename_over(staged, to);
-    if (result != PFA_E_NO_ERROR && aside) rename_over(aside, to);
+    bool absent = false;
+    result = rename_aside(to, &aside, &absent);
+    if (absent) result = PFA_E_NO_ERROR;
+    if (result == PFA_E_NO_ERROR) {
+      result = rename_over(staged, to);
+      if (result != PFA_E_NO_ERROR && aside) rename_over(aside, to);
+    }
+    if (result != PFA_E_NO_ERROR) rename_over(gone, from);
   }
   if (result != PFA_E_NO_ERROR) {
     pfa_delete_file(staged, 0);
-  } else if ((result = pfa_delete_file(from, 0)) != PFA_E_NO_ERROR) {
+  } else if ((result = pfa_delete_file(gone, 0)) != PFA_E_NO_ERROR) {
     put_back(to, aside);
+    rename_over(gone, from);
   } else if (aside && (result = pfa_delete_file(aside, 0)) != PFA_E_NO_ERROR) {
     // The source comes back as a copy, with the read-only state the file layer knows.
     if (pfa_copy_file(to, PFA_RULE_AS_NAMED, from, PFA_RULE_AS_NAMED) == PFA_E_NO_ERROR) {
@@ -504,6 +524,7 @@ int move_by_copy(VynFile* from, VynFile* to) {
     }
   }
   pfa_free_vyn_file(&staged);
+  pfa_free_vyn_file(&gone);
   pfa_free_vyn_file(&aside);
   return result;
 }

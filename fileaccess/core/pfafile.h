@@ -62,12 +62,14 @@ int pfa_append_file(VynFile* from, VynFile* to);
 // Moves from's file to to's name: a rename when both have one location type and it
 // succeeds (an open source's stream then passes to the destination handle), else by
 // copying, with the checks and results of pfa_copy_file: the copy is made beside the
-// destination, a file at the destination is kept aside under a fresh name until the
-// source is deleted, and every step that fails is undone, so that a failure leaves
-// source and destination as they were and nothing beside them. When the destination
-// that was kept aside cannot be deleted at the end, the move is undone by copying the
-// file back and the result is that failure. 11 for invalid handles, a directory source
-// or a name that cannot be formed, 2 for a missing source.
+// destination, the source's file is renamed beside it and a file at the destination is
+// kept aside under a fresh name until the source's file is deleted, and every step that
+// fails is undone, so that a failure leaves source and destination as they were and
+// nothing beside them. A source that cannot be written (7) or renamed is refused before
+// the destination is touched. When the destination that was kept aside cannot be
+// deleted at the end, the move is undone by copying the file back and the result is
+// that failure. 11 for invalid handles, a directory source or a name that cannot be
+// formed, 2 for a missing source.
 int pfa_move_file(VynFile* from, VynFile* to);
 
 // Cuts the open file to size bytes through its location: 11 for an invalid handle, 1

@@ -16,7 +16,6 @@
 #include "fileaccess/names/pfahandleops.h"
 #include "fileaccess/names/pfascan.h"
 #include "fileaccess/names/pfavers.h"
-#include "fileaccess/names/tempname.h"
 #include "platform/w32/crt.h"
 #include "platform/w32/error.h"
 #include "platform/w32/file.h"
@@ -112,6 +111,29 @@ bool with_version(const VynWchar* name, int version, VynWchar* out) {
 bool regression_name_made;
 char regression_name[300];
 
+// The highest existing version of the unversioned name into *highest (1 for an
+// unversioned file alone, 0 when none exists): false when the lookup failed, which a
+// caller that writes must not take for "none".
+bool lookup_highest(const VynWchar* name, VynFile* file, int directory_hint, int* highest) {
+  *highest = 0;
+  if (!name || !name[0]) return false;
+  int found = 0;
+  int result = PFA_E_NOT_VALID;
+  if (file) {
+    // The name is looked for in the directory the handle names.
+    char narrow[NARROW_NAME_ROOM];
+    if (to_narrow(name + file_part_offset(name), narrow))
+      result = pfa_get_file_vers_low(file, narrow, PFA_RULE_HIGHEST, &found, directory_hint, 1);
+  } else if (VynFile* named = pfa_alloc_wfile(name)) {
+    result = pfa_get_file_vers(named, PFA_RULE_HIGHEST, &found);
+    pfa_free_vyn_file(&named);
+  }
+  if (result == PFA_E_NOT_FOUND) return true;
+  if (result != PFA_E_NO_ERROR) return false;
+  *highest = found == 0 ? 1 : found;
+  return true;
+}
+
 }  // namespace
 
 // ---- Opening by version
@@ -148,7 +170,10 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
   VynWchar given[VYN_NAME_MAX];
   cnvrt_filenm_only_to_lower(name, given);
   if (version == 0) {
-    int highest = vyn_get_highest_version(given);
+    // A lookup that failed chooses nothing: the next version of a listing that broke off
+    // may be one that exists.
+    int highest = 0;
+    if (!lookup_highest(given, nullptr, -2, &highest)) return nullptr;
     if (mode[0] == 'w') {
       // No version follows the last one a name can carry.
       if (highest >= 32767) return nullptr;
@@ -240,20 +265,8 @@ int vyn_get_all_versions(const VynWchar* name, std::int16_t** versions) {
 
 int vyn_get_highest_version_low(const VynWchar* name, VynFile* file, int directory_hint) {
   if (is_run_mode(9998)) vyn_printf("vyn_get_highest_version_low(%ws)\n", name);
-  if (!name || !name[0]) return 0;
-  int found = 0;
-  int result = PFA_E_NOT_VALID;
-  if (file) {
-    // The name is looked for in the directory the handle names.
-    char narrow[NARROW_NAME_ROOM];
-    if (to_narrow(name + file_part_offset(name), narrow))
-      result = pfa_get_file_vers_low(file, narrow, PFA_RULE_HIGHEST, &found, directory_hint, 1);
-  } else if (VynFile* named = pfa_alloc_wfile(name)) {
-    result = pfa_get_file_vers(named, PFA_RULE_HIGHEST, &found);
-    pfa_free_vyn_file(&named);
-  }
-  if (result != PFA_E_NO_ERROR) return 0;
-  return found == 0 ? 1 : found;
+  int highest = 0;
+  return lookup_highest(name, file, directory_hint, &highest) ? highest : 0;
 }
 
 int vyn_get_highest_version(const VynWchar* name) {
@@ -395,24 +408,6 @@ int move_dir_to(VynFile* source, VynFile* target) {
   return result;
 }
 
-// A fresh name beside the directory dir, from the temporary-name service, as a
-// directory handle into *out: 0, else the failure.
-int name_beside_dir(const VynFile* dir, VynFile** out) {
-  *out = nullptr;
-  VynFile* parent = nullptr;
-  if (pfa_alloc_vyn_file(&parent) != PFA_E_NO_ERROR) return PFA_E_OUT_OF_MEMORY;
-  char where[NARROW_NAME_ROOM];
-  char name[NARROW_NAME_ROOM];
-  int result = pfa_make_parent(dir, parent);
-  if (result == PFA_E_NO_ERROR && pfa_get_full_name(parent, where) != PFA_E_NO_ERROR)
-    result = PFA_E_INVALID_NAME;
-  if (result == PFA_E_NO_ERROR &&
-      (!vyn_temp_fname_in(where, "vyn", name) || !(*out = pfa_alloc_dir(name))))
-    result = PFA_E_ERROR;
-  pfa_free_vyn_file(&parent);
-  return result;
-}
-
 // Moves source over the existing directory target. The old target is checked first
 // (every entry must be writable, else 7 and nothing moves), then moved aside under a
 // fresh name; the source takes its place (when that fails the old target comes back),
@@ -422,7 +417,7 @@ int name_beside_dir(const VynFile* dir, VynFile** out) {
 int replace_dir(VynFile* source, VynFile* target) {
   int result = pfa_check_dir_deletable(target);
   VynFile* aside = nullptr;
-  if (result == PFA_E_NO_ERROR) result = name_beside_dir(target, &aside);
+  if (result == PFA_E_NO_ERROR) result = pfa_dir_name_beside(target, &aside);
   VynFile* moved_aside = nullptr;
   if (result == PFA_E_NO_ERROR) {
     moved_aside = pfa_make_copy(aside);
@@ -432,12 +427,12 @@ int replace_dir(VynFile* source, VynFile* target) {
   }
   if (result == PFA_E_NO_ERROR) {
     result = move_dir_to(source, target);
-    if (result != PFA_E_NO_ERROR) {
-      VynFile* back = pfa_make_copy(target);
-      if (back) pfa_move_dir(aside, back);
-      pfa_free_vyn_file(&back);
-    } else {
-      result = pfa_delete_dir(aside, 1, 0);
+    // The old tree comes back unless the target is taken: a move by copying whose source
+    // could not all be deleted leaves the new tree there, and the old one then goes as
+    // after a move that succeeded.
+    if (result == PFA_E_NO_ERROR || move_dir_to(aside, target) == PFA_E_EXIST) {
+      int deleted = pfa_delete_dir(aside, 1, 0);
+      if (result == PFA_E_NO_ERROR) result = deleted;
     }
   }
   pfa_free_vyn_file(&aside);

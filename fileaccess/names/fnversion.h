@@ -22,7 +22,9 @@ namespace vek {
 // a version of 0 or more is appended as ".%d" (a name that already has one is refused),
 // a negative one opens the name as given. The file part is lower-cased first; version
 // 1 falls back to the unversioned file, and the whole name lower-cased is tried last.
-// Null when nothing opens or the name would reach 260 characters.
+// Null when nothing opens, the name would reach 260 characters, or version 0 is asked
+// and the versions cannot be looked up (a failed lookup is not taken for none, so that
+// no existing version is opened as the next one).
 std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode);
 std::FILE* vyn_fopen(const char* name, int version, const char* mode);
 // Opens the highest version of an unversioned name for reading; out_name (260 units,
@@ -91,7 +93,9 @@ int rename_even_if_exists(const char* from, const char* to);
 // fresh name, the directory moved (when that fails the old tree comes back), and only
 // then the old tree deleted. 0; else a PFA_E_ code (9 for a null name). When the old
 // tree cannot all be deleted after the move, the move stands, what is left of the old
-// tree stays beside it, and the result is the deletion's failure.
+// tree stays beside it, and the result is the deletion's failure. A move to another
+// location type whose source cannot all be deleted once its copy stands (pfa_move_dir)
+// stands too: the old tree is deleted as after a move, and the result is the move's.
 int rename_dir_even_if_exists(const char* from, const char* to);
 // Deletes a directory with its contents, or only its contents, through the file layer
 // (pfa_delete_dir): 1 on success. The whole tree is checked first; an entry that cannot

@@ -182,28 +182,19 @@ int access_wide(const VynWchar* name, int mode) {
 
 bool is_blank_w(VynWchar c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// The rule shared by the three deletes: lower-case file part or not, and exact (the
-// file as named) or the highest existing version of an unversioned name.
+// The rule shared by the three deletes, through a handle of the name: lower-case name
+// and extension, or the case kept (type -6); exact (the file as named) or, for a name
+// without a version, the highest existing version (the file layer's lookup, which tells
+// the unversioned file and a failed listing apart).
 int delete_by_name(const VynWchar* name, bool lower_case, bool exact) {
-  if (!name || wslen(name) >= VYN_NAME_MAX) return PFA_E_INVALID_INPUT;
-  VynWchar target[VYN_NAME_MAX];
-  if (lower_case) {
-    cnvrt_filenm_only_to_lower(name, target);
-  } else {
-    wscpy(target, name);
-  }
-  if (!exact && !fname_has_version(target)) {
-    int highest = vyn_get_highest_version(target);
-    if (highest == 0) return PFA_E_NOT_FOUND;
-    VynWchar versioned[VYN_NAME_MAX];
-    if (vyn_cat_location_name(nullptr, -1, target, highest, versioned) &&
-        access_wide(versioned, 0) == 0)
-      wscpy(target, versioned);
-  }
-  char narrow[NARROW_ROOM];
-  if (!narrow_of(target, narrow)) return PFA_E_INVALID_NAME;
-  if (w32::DeleteFileA(narrow)) return PFA_E_NO_ERROR;
-  return w32::GetLastError() == w32::ERROR_FILE_NOT_FOUND ? PFA_E_NOT_FOUND : PFA_E_NO_ACCESS;
+  VynFile* file = name ? pfa_alloc_wfile(name) : nullptr;
+  if (!file) return PFA_E_INVALID_INPUT;
+  int result = pfa_make_absolute_path(file);
+  if (result == PFA_E_NO_ERROR)
+    result = lower_case ? pfa_lowercase_name_ext(file) : pfa_put_obj_type(file, PFA_TYPE_UNKNOWN);
+  if (result == PFA_E_NO_ERROR) result = pfa_delete_file(file, !exact && pfa_get_version(file) < 1 ? 1 : 0);
+  pfa_free_vyn_file(&file);
+  return result;
 }
 
 }  // namespace

@@ -56,11 +56,12 @@ int nt_set_registry_string(w32::HKEY root, const char* key, const char* value_na
 // Copies source to target, replacing it: 1, else 0. A source named with version 1 that
 // does not exist is taken unversioned.
 int spg_copy_file(const VynWchar* source, const VynWchar* target);
-// Deletes a file by name. Without a version in the name dms_delete_file deletes the
-// highest existing version; the other two delete the file as named. delete_file and
-// dms_delete_file lower-case the file part first (the names resolve without regard to
-// case either way). delete_file and delete_file_this_case always give 0;
-// dms_delete_file gives 0 or a PFA_E_ code.
+// Deletes a file by name through a handle of it (pfa_delete_file). Without a version in
+// the name dms_delete_file deletes the highest existing version (the unversioned file
+// only when no version exists; nothing when the versions cannot be looked up); the other
+// two delete the file as named. delete_file and dms_delete_file lower-case name and
+// extension first (the names resolve without regard to case either way). delete_file
+// and delete_file_this_case always give 0; dms_delete_file gives 0 or a PFA_E_ code.
 int delete_file(const VynWchar* name);
 int delete_file_this_case(const VynWchar* name);
 int dms_delete_file(const VynWchar* name);

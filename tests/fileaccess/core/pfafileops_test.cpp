@@ -17,6 +17,7 @@
 #include "fileaccess/core/pfaname.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
+#include "platform/w32/fileio.h"
 #include "platform/w32/path.h"
 #include "platform/w32/winpath.h"
 #include "tests/fileaccess/disk_test.h"
@@ -531,6 +532,146 @@ TEST_F(PfaCopySweep, AFailedCopyOrMoveKeepsTheDestination) {
   EXPECT_EQ(files_on_disk(), (std::vector<std::string>{unc_.file("srv/share/b.txt")}));
   vek::pfa_free_vyn_file(&from);
   vek::pfa_free_vyn_file(&to);
+}
+
+// A move between location types whose source cannot go (read-only, or held open by a
+// handle that does not share deleting) must fail. Swept with every call failing in turn:
+// whatever the step that fails on top of it, the destination keeps its bytes under its
+// name, the source stays, and nothing is left beside them.
+TEST_F(PfaCopySweep, AMoveWhoseSourceCannotGoLosesNothingWhateverElseFails) {
+  struct Row {
+    const char* label;
+    std::string source;
+    std::string target;
+    bool held_open;  // else read-only
+  };
+  const Row rows[] = {
+      {"held open, local to share", "a.txt", "unc:b.txt", true},
+      {"held open, share to local", "unc:a.txt", "b.txt", true},
+      {"read-only, local to share", "a.txt", "unc:b.txt", false},
+      {"read-only, share to local", "unc:a.txt", "b.txt", false},
+  };
+  const std::string bytes = pattern(9000, 1);
+  const std::string old_bytes = pattern(5000, 2);
+  for (const Row& row : rows) {
+    w32::HANDLE held = w32::INVALID_HANDLE_VALUE;
+    auto let_go = [&] {
+      if (held != w32::INVALID_HANDLE_VALUE) w32::CloseHandle(held);
+      held = w32::INVALID_HANDLE_VALUE;
+    };
+    yrltest::SweepOp op;
+    op.label = row.label;
+    op.clean_fails = true;
+    op.setup = [&] {
+      let_go();
+      for (const std::string& root : {local_.path(), unc_.path()})
+        for (const auto& e : std::filesystem::directory_iterator(root))
+          std::filesystem::remove_all(e.path());
+      std::filesystem::create_directories(unc_.file("srv/share"));
+      yrltest::write_file(disk(row.source), bytes);
+      yrltest::write_file(disk(row.target), old_bytes);
+      if (row.held_open) {
+        held = w32::CreateFileA(windows_of(row.source).c_str(), w32::GENERIC_READ,
+                                w32::FILE_SHARE_READ | w32::FILE_SHARE_WRITE, nullptr,
+                                w32::OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, w32::INVALID_HANDLE_VALUE);
+      } else {
+        ::chmod(disk(row.source).c_str(), 0444);
+      }
+    };
+    op.run = [&] {
+      vek::VynFile* from = vek::pfa_alloc_file(windows_of(row.source).c_str());
+      vek::VynFile* to = vek::pfa_alloc_file(windows_of(row.target).c_str());
+      int result = vek::pfa_move_file(from, to);
+      vek::pfa_free_vyn_file(&from);
+      vek::pfa_free_vyn_file(&to);
+      return result;
+    };
+    op.check = [&](const yrltest::SweepRun& run) {
+      EXPECT_NE(run.result, vek::PFA_E_NO_ERROR) << run.why;
+      EXPECT_TRUE(exists(disk(row.source)) && yrltest::read_file(disk(row.source)) == bytes)
+          << run.why << ": source lost";
+      EXPECT_TRUE(exists(disk(row.target)) && yrltest::read_file(disk(row.target)) == old_bytes)
+          << run.why << ": destination lost";
+      // The copy made for the move is removed when the move gives up; only a removal that
+      // failed itself leaves it (whole) beside the destination.
+      bool removal_failed = run.call.rfind("DeleteFile", 0) == 0;
+      for (const std::string& file : files_on_disk()) {
+        if (file == disk(row.source) || file == disk(row.target)) continue;
+        EXPECT_TRUE(removal_failed && yrltest::read_file(file) == bytes)
+            << run.why << ": stray " << file;
+      }
+    };
+    yrltest::sweep_faults(op);
+    let_go();
+  }
+}
+
+// Whether a destination is kept aside is told by its rename, not by an existence check:
+// with every check of the destination failing and the source's file not deletable, the
+// move gives up and the destination still holds its bytes.
+TEST_F(PfaCopySweep, ADestinationThatItsCheckMissesIsKeptAside) {
+  const std::string bytes = pattern(9000, 1);
+  for (const auto& [source, target] : {std::pair<std::string, std::string>{"a.txt", "unc:b.txt"},
+                                       {"unc:a.txt", "b.txt"}}) {
+    for (const std::string& root : {local_.path(), unc_.path()})
+      for (const auto& e : std::filesystem::directory_iterator(root))
+        std::filesystem::remove_all(e.path());
+    std::filesystem::create_directories(unc_.file("srv/share"));
+    yrltest::write_file(disk(source), bytes);
+    yrltest::write_file(disk(target), "old");
+    const std::string source_dir = windows_of(source).substr(0, windows_of(source).rfind('\\') + 1);
+    vek::VynFile* from = vek::pfa_alloc_file(windows_of(source).c_str());
+    vek::VynFile* to = vek::pfa_alloc_file(windows_of(target).c_str());
+    ASSERT_TRUE(w32::fault_testing_fail_calls("GetFileAttributesA", 1, 1000, w32::ERROR_ACCESS_DENIED,
+                                              "b.txt"));
+    ASSERT_TRUE(w32::fault_testing_fail_calls("DeleteFileA", 1, 1000, w32::ERROR_ACCESS_DENIED,
+                                              source_dir.c_str()));
+    EXPECT_NE(vek::pfa_move_file(from, to), vek::PFA_E_NO_ERROR) << source;
+    w32::fault_testing_reset();
+    EXPECT_EQ(yrltest::read_file(disk(target)), "old") << source;
+    EXPECT_TRUE(yrltest::read_file(disk(source)) == bytes) << source;
+    std::vector<std::string> both = {disk(source), disk(target)};
+    EXPECT_EQ(files_on_disk(), sorted(both)) << source;
+    vek::pfa_free_vyn_file(&from);
+    vek::pfa_free_vyn_file(&to);
+  }
+}
+
+// A file name that names an existing directory is no file to replace: a copy or a move
+// there, on one location type or between two, gives 12 and leaves the directory, its
+// content and the source as they were, with nothing beside them.
+TEST_F(PfaCopySweep, ADirectoryUnderAFileNameIsNotReplaced) {
+  struct Row {
+    std::string source;
+    std::string target;
+    bool moves;
+  };
+  const Row rows[] = {{"a.txt", "d", false}, {"a.txt", "d", true},
+                      {"a.txt", "unc:d", false}, {"a.txt", "unc:d", true},
+                      {"unc:a.txt", "d", true}};
+  for (const Row& row : rows) {
+    for (const std::string& root : {local_.path(), unc_.path()})
+      for (const auto& e : std::filesystem::directory_iterator(root))
+        std::filesystem::remove_all(e.path());
+    std::filesystem::create_directories(unc_.file("srv/share"));
+    yrltest::write_file(disk(row.source), "bytes");
+    // The handle names a file; the directory comes after it.
+    vek::VynFile* from = vek::pfa_alloc_file(windows_of(row.source).c_str());
+    vek::VynFile* to = vek::pfa_alloc_file(windows_of(row.target).c_str());
+    ASSERT_EQ(vek::pfa_is_dir(to), 0);
+    std::filesystem::create_directories(disk(row.target));
+    yrltest::write_file(disk(row.target) + "/in", "in");
+    const std::vector<std::string> before = files_on_disk();
+    const std::string why = row.source + (row.moves ? " moved to " : " copied to ") + row.target;
+    EXPECT_EQ(row.moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0),
+              vek::PFA_E_EXIST) << why;
+    EXPECT_TRUE(std::filesystem::is_directory(disk(row.target))) << why;
+    EXPECT_EQ(files_on_disk(), before) << why;
+    EXPECT_EQ(yrltest::read_file(disk(row.source)), "bytes") << why;
+    vek::pfa_free_vyn_file(&from);
+    vek::pfa_free_vyn_file(&to);
+  }
 }
 
 TEST_F(PfaFileSweep, RenameAndDeleteLoseNothing) {

@@ -16,6 +16,7 @@
 #include "platform/w32/environment.h"
 #include "platform/w32/error.h"
 #include "platform/w32/fault_testing.h"
+#include "platform/w32/path.h"
 #include "runtime/diag/runmode.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/sysinfo.h"
@@ -272,6 +273,29 @@ TEST_F(FnVersionFiles, RenameStopsAtTheFirstFailure) {
   EXPECT_FALSE(exists("t.prt.2"));
 }
 
+// Opening the next version for writing, swept: a version lookup that fails opens
+// nothing, so that no existing version is taken for a free one and cut.
+TEST_F(FnVersionFiles, WritingTheNextVersionNeverCutsAnExistingOne) {
+  yrltest::SweepOp op;
+  op.label = "vyn_spg_fopen a.prt, version 0, w";
+  op.setup = [&] {
+    clear();
+    for (int v = 1; v <= 3; ++v) put("a.prt." + std::to_string(v), "v" + std::to_string(v));
+  };
+  op.run = [&] {
+    std::FILE* f = vek::vyn_spg_fopen(wide("a.prt").c_str(), 0, "w");
+    if (!f) return 1;
+    std::fputs("new", f);
+    return std::fclose(f) == 0 ? 0 : 1;
+  };
+  op.check = [&](const yrltest::SweepRun& run) {
+    for (int v = 1; v <= 3; ++v)
+      EXPECT_EQ(get("a.prt." + std::to_string(v)), "v" + std::to_string(v)) << run.why;
+    if (run.result == 0) { EXPECT_EQ(get("a.prt.4"), "new") << run.why; }
+  };
+  yrltest::sweep_faults(op);
+}
+
 // Every version is renamed, or the failure is reported: a listing that broke off, or
 // a check that failed, must not leave versions behind under a success.
 TEST_F(FnVersionFiles, RenameEveryVersionSweepLeavesNoVersionBehindASuccess) {
@@ -468,6 +492,76 @@ TEST_F(FnVersionFiles, DirectoryRenameSweepLosesNothing) {
     }
   };
   yrltest::sweep_faults(op);
+}
+
+// Replacing a directory on another location type (the tree is copied, then the source
+// deleted), swept: a success leaves the new tree at the target and nothing else; a
+// failure leaves the new tree whole at the source and the old one at the target, or,
+// once the copy stood, the new tree at the target, the source's name free and at most
+// one part of a tree that could not be deleted beside them. Never is one tree put into
+// the other, nor a part of the new tree left under the source's name.
+TEST_F(FnVersionFiles, DirectoryRenameAcrossLocationTypesSweepLosesNothing) {
+  yrltest::TempDir share;
+  ASSERT_TRUE(w32::w32_set_unc_root(share.path().c_str()));
+  const std::string share_dir = share.file("srv/share");
+  auto disk = [&](const std::string& name) {
+    return name.rfind("unc:", 0) == 0 ? share_dir + "/" + name.substr(4) : dir_.file(name);
+  };
+  auto windows = [&](const std::string& name) {
+    return name.rfind("unc:", 0) == 0 ? "\\\\srv\\share\\" + name.substr(4) : dir_.file(name);
+  };
+  const std::vector<std::string> fresh = {"a=new a", "sub/", "sub/b=new b"};
+  const std::vector<std::string> old = {"deep/", "deep/old=old", "keep=keep"};
+  struct Row {
+    std::string from;
+    std::string to;
+    bool target_exists;
+  };
+  const Row rows[] = {{"from", "unc:to", true}, {"unc:from", "to", true}, {"from", "unc:to", false}};
+  for (const Row& row : rows) {
+    yrltest::SweepOp op;
+    op.label = "rename_dir_even_if_exists across location types";
+    op.setup = [&] {
+      clear();
+      std::filesystem::remove_all(share_dir);
+      std::filesystem::create_directories(share_dir);
+      std::filesystem::create_directories(disk(row.from) + "/sub");
+      yrltest::write_file(disk(row.from) + "/a", "new a");
+      yrltest::write_file(disk(row.from) + "/sub/b", "new b");
+      if (row.target_exists) {
+        std::filesystem::create_directories(disk(row.to) + "/deep");
+        yrltest::write_file(disk(row.to) + "/deep/old", "old");
+        yrltest::write_file(disk(row.to) + "/keep", "keep");
+      }
+    };
+    op.run = [&] {
+      return vek::rename_dir_even_if_exists(windows(row.from).c_str(), windows(row.to).c_str());
+    };
+    op.check = [&](const yrltest::SweepRun& run) {
+      const std::string why = run.why + ", " + row.from + " to " + row.to;
+      std::vector<std::string> from = tree_of(disk(row.from));
+      std::vector<std::string> to = tree_of(disk(row.to));
+      std::vector<std::string> beside;
+      for (const std::string& root : {dir_.path(), share_dir})
+        for (const auto& e : std::filesystem::directory_iterator(root))
+          if (e.path() != disk(row.from) && e.path() != disk(row.to))
+            beside.push_back(e.path().string());
+      const std::vector<std::string> none;
+      if (run.result == 0) {
+        EXPECT_EQ(to, fresh) << why;
+        EXPECT_FALSE(std::filesystem::exists(disk(row.from))) << why;
+        EXPECT_EQ(beside, none) << why;
+      } else if (to == fresh) {
+        EXPECT_FALSE(std::filesystem::exists(disk(row.from))) << why << ": a part under its name";
+        EXPECT_LE(beside.size(), 1u) << why;
+      } else {
+        EXPECT_EQ(from, fresh) << why;
+        EXPECT_EQ(to, row.target_exists ? old : none) << why;
+        EXPECT_EQ(beside, none) << why;
+      }
+    };
+    yrltest::sweep_faults(op);
+  }
 }
 
 // Deleting a tree, swept: a success leaves nothing; a failure of the check deletes

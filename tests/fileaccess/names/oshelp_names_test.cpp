@@ -11,6 +11,7 @@
 #include "fileaccess/names/fnstring.h"
 #include "fileaccess/names/oshelp.h"
 #include "platform/w32/environment.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/names/names_test.h"
 #include "tests/support/scoped_env.h"
@@ -245,6 +246,27 @@ TEST_F(OsFiles, MakeDirCarriesTheParentsModeAndRestoresIt) {
   EXPECT_FALSE(exists("missing"));
   ::chmod(parent.c_str(), 0755);
   ::chmod((parent + "/made").c_str(), 0755);
+}
+
+// Deleting the highest version by name, swept: whatever call fails, a success has
+// deleted version 3 and only it, and a failure has deleted nothing. An unversioned file
+// beside the versions is never taken for the highest one.
+TEST_F(OsFiles, DeletingTheHighestVersionNeverDeletesAnotherFile) {
+  yrltest::SweepOp op;
+  op.label = "dms_delete_file a.prt";
+  op.setup = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+      std::filesystem::remove_all(e.path());
+    put("a.prt", "bare");
+    put("a.prt.3", "v3");
+  };
+  op.run = [&] { return vek::dms_delete_file(wide("A.PRT").c_str()); };
+  op.check = [&](const yrltest::SweepRun& run) {
+    EXPECT_TRUE(exists("a.prt") && yrltest::read_file(dir_.file("a.prt")) == "bare")
+        << run.why << ": the unversioned file went";
+    EXPECT_EQ(exists("a.prt.3"), run.result != 0) << run.why;
+  };
+  yrltest::sweep_faults(op);
 }
 
 // The process-wide flag that nothing reads: stored and returned.
