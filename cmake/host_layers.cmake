@@ -54,7 +54,15 @@ foreach(source IN LISTS sources)
     continue()
   endif()
   set(allowed ${may_include_${folder}})
-  file(STRINGS ${HOST_DIR}/${source} lines)
+  # One list item per line of the file. file(STRINGS) would split a line at a byte past
+  # ASCII, and a CMake list joins the lines between an unmatched "[" and the next "]", or
+  # after a backslash: those characters are taken out first, none being in a header's
+  # name.
+  file(READ ${HOST_DIR}/${source} text)
+  foreach(joining "[" "]" ";" "\\")
+    string(REPLACE "${joining}" "" text "${text}")
+  endforeach()
+  string(REPLACE "\n" ";" lines "${text}")
   set(number 0)
   foreach(line IN LISTS lines)
     math(EXPR number "${number} + 1")

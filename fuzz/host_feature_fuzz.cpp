@@ -1,8 +1,8 @@
 // The feature builder on random element trees: the input draws trees of the element ids,
-// kinds and values the builder reads (and others), well-formed trees of extrusions, holes
-// and datum planes whose sizes and distances are drawn, sections to fill, and a sequence
-// of creations, redefinitions, deletions and regenerations on a part with the default
-// datum planes. Numbers are drawn from small ones and extreme ones (far past the
+// kinds and values the builder reads (and others), well-formed trees of extrusions,
+// revolutions, holes and datum planes whose sizes and distances are drawn, sections to
+// fill, and a sequence of creations, redefinitions, deletions and regenerations on a part
+// with the default datum planes. Numbers are drawn from small ones and extreme ones (far past the
 // model-size box, tiny, not finite), so that a size no kernel should see is tried. Every answer must be one the functions document; a refused creation or
 // redefinition must name its faults and leave the part's features and solid as they were;
 // a feature made must have an id of 1 or more.
@@ -158,10 +158,11 @@ struct Run {
     return element;
   }
 
-  // A tree of the form the application builds (an extrusion, added or cut, a hole, a
-  // datum plane) on the default datum planes, with its sizes and distances drawn.
+  // A tree of the form the application builds (an extrusion or a revolution, added or
+  // cut, a hole, a datum plane) on the default datum planes, with its sizes and distances
+  // drawn.
   VynElement shaped_tree() {
-    switch (in.below(3)) {
+    switch (in.below(4)) {
       case 0:
         return node(386, {leaf_int(1956, 917), leaf_int(2023, in.below(2) ? 916 : -1), leaf_int(388, 1),
                           node(447, {node(450, {leaf_plane(451), leaf_int(452, 1), leaf_int(454, 4), leaf_plane(455)})}),
@@ -174,6 +175,12 @@ struct Run {
                                                   node(1686, {leaf_int(1688, 6)})})}),
                           node(1340, {leaf_plane(1341), leaf_plane(704), leaf_double(706, number()), leaf_plane(707),
                                       leaf_double(708, number())})});
+      case 2:
+        return node(386, {leaf_int(1956, 917), leaf_int(2023, in.below(2) ? 916 : -1), leaf_int(388, 2),
+                          node(447, {node(450, {leaf_plane(451), leaf_int(452, 1), leaf_int(454, 4), leaf_plane(455)})}),
+                          node(6, {node(437, {leaf_int(439, in.below(2) ? 262144 : 65536)}),
+                                   node(438, {leaf_int(440, in.below(2) ? 4194304 : 268435456),
+                                              leaf_double(442, in.below(2) ? 90 : number())})})});
       default:
         return node(386, {leaf_int(387, 923),
                           node(410, {node(411, {leaf_int(412, 3), leaf_plane(413), leaf_double(414, number())})})});

@@ -77,6 +77,14 @@ std::string folder_of(const std::string& path) {
   return folder.empty() ? "." : folder;
 }
 
+// A path in one spelling for every spelling of it ("./a.prt" and "a.prt"), its folders'
+// links followed where they exist.
+std::filesystem::path same_file_name(const std::string& path) {
+  std::error_code failed;
+  std::filesystem::path name = std::filesystem::weakly_canonical(std::filesystem::absolute(path, failed), failed);
+  return failed ? std::filesystem::path(path).lexically_normal() : name;
+}
+
 // What one entry of a set has done so far, so that it can be undone.
 struct Placement {
   std::string temporary;  // the new file beside the target; "" for a file that goes
@@ -113,6 +121,23 @@ void FileSet::write_with(const std::string& target, std::function<bool(const std
 void FileSet::remove(const std::string& target) { entries_.push_back({target, {}}); }
 
 bool FileSet::commit(std::string& error) {
+  // A target must be a file or nothing, and each the target of one file of the set:
+  // renaming onto a folder, a device or a pipe would move or replace something that is no
+  // file of an earlier save, and two files of one set with one name would leave the last
+  // in place of the other. Such a set writes nothing.
+  std::set<std::filesystem::path> targets;
+  for (const Entry& entry : entries_) {
+    struct stat info {};
+    if (::stat(entry.target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      error = entry.target + (entry.writer ? ": cannot be replaced (" : ": cannot be removed (") +
+              (S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file") + ")";
+      return false;
+    }
+    if (!targets.insert(same_file_name(entry.target)).second) {
+      error = entry.target + ": cannot be written (another file of the same save has this name)";
+      return false;
+    }
+  }
   std::vector<Placement> done(entries_.size());
   // Puts every old target back where this commit replaced it, took it away or moved it
   // aside, and takes away whatever it wrote.

@@ -7,7 +7,9 @@
 // far (each old one was kept under a second name until the set is in place). Either way
 // no temporary file stays behind, and no target is ever left cut or mixed with another
 // save's. (Where the file system has no hard links, an old target moves to its second
-// name instead and is moved back should the set fail.)
+// name instead and is moved back should the set fail.) A target that is there must be a
+// file, and no two files of a set may share a target: a set that breaks either writes
+// nothing and fails.
 #pragma once
 
 #include <functional>

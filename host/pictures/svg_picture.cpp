@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <set>
 #include <system_error>
 
 #include "host/store/drawings.h"
+#include "host/files/file_set.h"
 #include "host/files/model_file_text.h"
 #include "host/store/model_store.h"
 #include "host/store/models.h"
@@ -393,14 +393,15 @@ SvgPicture picture_of(const std::string& title, const std::vector<DrawEntry>& en
 }
 
 // Writes a picture to dir under name and lists it; false with the reason when it cannot
-// be written.
+// be written. It is put in place whole, as a save's files are: a write that fails leaves
+// the earlier picture of that name as it was.
 bool picture_file_write(const std::string& dir, const std::string& name,
                         const SvgPicture& picture, std::FILE* out, std::string& error) {
   const std::string path = (std::filesystem::path(dir) / name).string();
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << picture.text;
-  file.close();
-  if (!file) {
+  FileSet file;
+  file.write(path, picture.text);
+  std::string failure;
+  if (!file.commit(failure)) {
     error = path + ": cannot be written";
     return false;
   }

@@ -104,6 +104,54 @@ TEST_F(FeatureFiles, AFailedSaveLeavesEveryFileOfTheSaveAsItWas) {
   }
 }
 
+// Fault: a file of a save whose name a folder held moved the folder aside under a
+// temporary name (`d.drw.XXXXXX.old`), put the file in its place and told success; a
+// drawing saved under its own part's file name wrote itself over the part, and could not
+// be read back. A save's file that is no file now, or that another file of the same save
+// also goes to, fails the save before anything is written: the folder stays as it was.
+TEST_F(FeatureFiles, ASaveRefusesATargetThatIsNoFileOrThatTwoOfItsFilesShare) {
+  std::string error;
+  VynMdl drawing = yrlhost::host_model_create(yrlhost::model_type_drawing, "D", error);
+  ASSERT_NE(drawing, nullptr) << error;
+  ASSERT_EQ(yrlhost::host_function<yrlhost::HostApi::VynDrawingSolidAdd>(table)(1, drawing, part), ok);
+  block();
+  struct Case {
+    std::string folder;  // a folder in the way, with a file in it ("": none)
+    std::string path;    // where the drawing is saved
+    std::string error;   // how the save's message starts
+  };
+  const Case cases[] = {
+      {"d.drw", "d.drw", file("d.drw") + ": cannot be replaced (Is a directory)"},
+      {"BLOCK.prt", "d.drw", file("BLOCK.prt") + ": cannot be replaced (Is a directory)"},
+      {"BLOCK.brep", "d.drw", file("BLOCK.brep") + ": cannot be replaced (Is a directory)"},
+      {"", "BLOCK.prt", file("BLOCK.prt") + ": cannot be written (another file of the same save"},
+      {"", "BLOCK.brep", file("BLOCK.brep") + ": cannot be written (another file of the same save"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder + " " + c.path);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    if (!c.folder.empty()) {
+      std::filesystem::create_directory(dir_ / c.folder);
+      std::ofstream(dir_ / c.folder / "kept.txt") << "kept\n";
+    }
+    EXPECT_FALSE(yrlhost::host_model_save(drawing, file(c.path), error));
+    EXPECT_TRUE(error.starts_with(c.error)) << error;
+    // Nothing written, nothing moved: the folder in the way, with its file, and no other.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, c.folder.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.folder});
+    if (!c.folder.empty()) {
+      EXPECT_EQ(folder_files(dir_ / c.folder), (std::map<std::string, std::string>{{"kept.txt", "kept\n"}}));
+    }
+  }
+  // The same folder, once clear, takes the save.
+  std::filesystem::remove_all(dir_);
+  std::filesystem::create_directories(dir_);
+  ASSERT_TRUE(yrlhost::host_model_save(drawing, file("d.drw"), error)) << error;
+  EXPECT_EQ(folder_files(dir_).size(), 3u);
+}
+
 // Edge case: a block with a cut, a hole and a named datum plane, saved and reopened.
 TEST_F(FeatureFiles, SavedPartRebuildsTheSameSolid) {
   block();

@@ -431,6 +431,9 @@ TEST(GeometryCombine, AFeatureThatChangesNoMaterialFails) {
        Status::ok, 1020, 1},
       {"cut into the part", rectangle(8, 2, 12, 4), {blind(5), {}}, Combine::remove, Status::ok,
        980, 1},
+      // A cut across the whole part takes material and leaves it in two bodies.
+      {"cut through the part in two", rectangle(4, -1, 6, 11), {blind(20), {}}, Combine::remove,
+       Status::ok, 800, 2},
   };
   for (const Case& c : cases) {
     Shape tool = extruded(front(), c.profile, c.extent, 2);

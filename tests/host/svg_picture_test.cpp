@@ -22,6 +22,7 @@
 
 #include "host/store/drawings.h"
 #include "host/display/graphics.h"
+#include "host/files/file_set.h"
 #include "host/store/models.h"
 #include "host/store/model_geometry.h"
 #include "host/store/model_store.h"
@@ -933,6 +934,29 @@ TEST_F(PictureFiles, EveryWindowIsWrittenAndListed) {
   EXPECT_FALSE(yrlhost::window_pictures_write(dir.string(), out, error));
   std::fclose(out);
   EXPECT_EQ(error, (dir / "window2.svg").string() + ": cannot be written");
+}
+
+// Fault: a picture was written in place, so that a write that failed part-way (a file-size
+// limit, a full disk) left the earlier picture of that name cut. A picture is written
+// beside its file and put in place whole: a failure leaves the earlier one as it was,
+// and nothing else behind.
+TEST_F(PictureFiles, APictureThatCannotBeWrittenLeavesTheEarlierOneWhole) {
+  const double from[3] = {0, 0, 0};
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsPenPosition>::run(1, from);
+  yrlhost::Behaviour<yrlhost::HostApi::VynGraphicsCircleDraw>::run(1, from, 1.0);
+  const std::string earlier = "<svg>earlier</svg>";
+  std::ofstream(dir / "window1.svg") << earlier;
+  std::FILE* out = std::tmpfile();
+  std::string error;
+  yrlhost::file_set_failure_testing_set(0);
+  EXPECT_FALSE(yrlhost::window_pictures_write(dir.string(), out, error));
+  yrlhost::file_set_failure_testing_set(-1);
+  std::fclose(out);
+  EXPECT_EQ(error, (dir / "window1.svg").string() + ": cannot be written");
+  std::string kept;
+  ASSERT_TRUE(yrlhost::file_text_read((dir / "window1.svg").string(), kept));
+  EXPECT_EQ(kept, earlier);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
