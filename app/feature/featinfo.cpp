@@ -136,6 +136,8 @@ int YrlFeatInfoFeatRegenLow(YrlFeatInfo* info, int type, VynFeature* feature, Vy
     status = YrlFeatInfoSketchAddAndRedefine(info, feature, type, tree);
     if (status == VYN_TK_NO_ERROR) status = YrlFeatInfoMiscElemAdd(info, feature, type, tree);
   } else if (status == VYN_TK_NO_ERROR && type == YRL_FEAT_HOLE) {
+    // A hole has no sketch, but its direction is set and the hole redefined here as
+    // well, so that a flip chosen before the first build is built with it.
     status = YrlFeatInfoMiscElemAdd(info, feature, type, tree);
   }
   if (status == VYN_TK_NO_ERROR && !feature_built(feature)) {
