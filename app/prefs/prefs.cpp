@@ -380,13 +380,6 @@ void options_commit(const YrlPreferencesData& from) {
   preferences.loaded = loaded;
 }
 
-// Shows "YRL_DIALOG_ERROR" naming what failed, destroys the dialog, returns status.
-int setup_failed(const char* what, int status) {
-  VynMessageDisplay(YrlMsgFile, "YRL_DIALOG_ERROR", what);
-  VynUIDialogDestroy(kDialog);
-  return status;
-}
-
 }  // namespace
 
 int YrlPreferencesDefaultGet(YrlPreferencesData* record) {
@@ -471,19 +464,19 @@ int YrlMavrelActivePartGet() { return YrlSetMavrelActivePart; }
 int YrlPreferences() {
   YrlPreferencesData local = {};
   int status = VynUIDialogCreate(kDialog, kDialog);
-  if (status != VYN_TK_NO_ERROR) return setup_failed(kDialog, status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, kDialog, status, false);
   status = VynUIPushbuttonActivateActionSet(kDialog, "Cancel", YrlPreferencesCancelAction, &local);
-  if (status != VYN_TK_NO_ERROR) return setup_failed("Cancel", status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "Cancel", status, true);
   status = VynUIPushbuttonActivateActionSet(kDialog, "OK", YrlPreferencesOKAction, &local);
-  if (status != VYN_TK_NO_ERROR) return setup_failed("OK", status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "OK", status, true);
   status = VynUIRadiogroupSelectActionSet(kDialog, kProjectionGroup, YrlPrefProjSystemAction,
                                           &local);
-  if (status != VYN_TK_NO_ERROR) return setup_failed("Projection system", status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "Projection system", status, true);
   status = VynUIPushbuttonActivateActionSet(kDialog, "Default", YrlPreferencesDefaultAction,
                                             &local);
-  if (status != VYN_TK_NO_ERROR) return setup_failed("Default", status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "Default", status, true);
   status = VynUIDialogTitleSet(kDialog, u"Preferences");
-  if (status != VYN_TK_NO_ERROR) return setup_failed("Title Set", status);
+  if (status != VYN_TK_NO_ERROR) return YrlDialogSetupFailed(kDialog, "Title Set", status, true);
   VynUIDialogCloseActionSet(kDialog, YrlPreferencesCancelAction, &local);
 
   YrlPreferencesCopy(&local);
