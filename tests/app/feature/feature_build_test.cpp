@@ -1128,6 +1128,42 @@ TEST_F(FeatureBuild, InclinedDepthLineFindsTheFaceAtItsDepth) {
   YrlFeatInfoEnd(&info);
 }
 
+// The same search on the block drawn at the drawing's scale: at 1, and at 2 with the
+// block drawn twice its size. The depth line falls from 28 to 12 across the 20 of the
+// sketch-plane line's run: at the middle of FRONT's bottom edge (x 5) it stands 24 deep,
+// on the block's bottom face. Fault: the profile's points, already in the sheet's frame,
+// were carried by the view's transform a second time: at 2 the edge's middle was read
+// at x 2.5, 26 deep, beyond the block, and no face was found.
+TEST_F(FeatureBuild, InclinedDepthLineFindsTheFaceAtADrawingScale) {
+  for (double scale : {1.0, 2.0}) {
+    SCOPED_TRACE(scale);
+    ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", scale), 0);
+    rectangle(0, 0, 10 * scale, 5 * scale);
+    line_entity(5, {0, 100 * scale, 0}, {10 * scale, 100 * scale, 0});
+    line_entity(6, {20 * scale, 100 * scale, 0}, {20 * scale, 125 * scale, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100 * scale, {5, 6});
+    YrlFeatInfo info;
+    ASSERT_NO_FATAL_FAILURE(build_from_front(info));
+    const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 25};
+    expect_solid(1250, 6, lo, hi);
+    const double p[3] = {0, 0, 0}, a[3] = {0, 28, 0}, b[3] = {20, 12, 0};
+    VynModelitem item{};
+    int found = -1;
+    EXPECT_EQ(YrlSketchIncSurfFindForPoint(&info, 2, p, a, b, &item, &found), 0);
+    EXPECT_EQ(found, 1);
+    if (found == 1) {
+      ASSERT_EQ(item.type, 5);
+      VynGeomitemdata* data = nullptr;
+      ASSERT_EQ(VynGeomitemdataGet(&item, &data), 0);
+      EXPECT_NEAR(std::fabs(data->data.p_surface_data->shape.plane.e3[1]), 1, 1e-9);  // the face in y = 0
+      VynGeomitemdataFree(&data);
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // an empty part for the next scale
+    YrlFeatInfoEnd(&info);
+  }
+}
+
 // The view-info record of a section view names its cutting line as a model item; another
 // view id, or one without a record, gives -1.
 TEST_F(FeatureBuild, ViewInfoOfASectionView) {
