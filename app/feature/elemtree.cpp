@@ -336,14 +336,11 @@ int YrlFeatHoleRefDistancesGet(YrlFeatInfo* info) {
   YrlHoleInfo& h = info->hole;
   if (h.view_id < 1) return VYN_TK_GENERAL_ERROR;
   double trf[4][4];
-  double scale = 1.0;
-  int status = YrlGetDrwToMdlTrfForView(&info->draw, h.view_id, trf, &scale);
+  int status = YrlGetDrwToMdlTrfForView(&info->draw, h.view_id, trf, nullptr);
   if (status != VYN_TK_NO_ERROR) return status;
-  // A view of scale 0 has no model distances.
-  if (scale == 0.0) return VYN_TK_BAD_INPUTS;
   // The centre and the view's point both come through the drawing-to-model transform,
-  // which carries the drawing's scale already: their difference is a model distance, as
-  // every profile's is, and is not divided by the scale a second time.
+  // which carries the drawing's and the view's scales already: their difference is a
+  // model distance, as every profile's is, and is not divided by a scale a second time.
   double point[3] = {0, 0, 0};
   status = YrlFeatViewRefPntGetAndTrf(h.view_id, trf, point);
   if (status != VYN_TK_NO_ERROR) return status;
@@ -560,7 +557,11 @@ int YrlGetDrwToMdlTrfForView(const YrlDrawInfo* draw, int view_id, double trf[4]
   VynUtilMatrixCopy(draw->sheet_trf, trf);
   double s = 1.0;
   if (YrlViewIdScaleGet(view_id, &s) != VYN_TK_NO_ERROR) s = 1.0;
-  if (IsYrlViewTypeDetail(view_id) && s != 0.0) {
+  s = YrlViewScaleUsable(s);
+  // The sheet transform carries the drawing scale, at which the orthographic views are
+  // drawn. A section, auxiliary or detail view is drawn at its own scale on top of that
+  // (2 draws it twice the size of the orthographic views): its sizes are divided by it.
+  if (IsYrlViewTypeNonOrtho(view_id) || IsYrlViewTypeDetail(view_id)) {
     for (int k = 0; k < 3; ++k) trf[k][k] /= s;
   }
   if (scale != nullptr) *scale = s;

@@ -41,8 +41,10 @@ int YrlFeatElemtreeHoleDirectionSet(VynElement tree, int value);
 int YrlFeatElemtreeDatumOffsetSet(VynElement tree, double offset);
 int YrlFeatElemtreeDatumFlipSet(VynElement tree, int value);
 
-// The drawing-to-model transform of a declared view (the sheet transform; its diagonal
-// divided by the view's scale for a detail view) and the view's scale (1.0 by default).
+// The drawing-to-model transform of a declared view and the view's scale (1.0 by default,
+// and for a scale that is not positive). The sheet transform, which carries the drawing
+// scale of the orthographic views; for a section, auxiliary or detail view, drawn at its
+// own scale relative to them, its diagonal divided by that scale.
 int YrlGetDrwToMdlTrfForView(const YrlDrawInfo* draw, int view_id, double trf[4][4], double* scale);
 // The view's reference point carried into the model: through trf for an orthographic
 // view, through the inverse screen-to-drawing matrix and trf for an auxiliary view, as

@@ -369,14 +369,19 @@ int YrlSketchIncSurfFindForPoint(YrlFeatInfo* info, int mode, const double* p, c
   double trf[4][4], ref[3] = {0, 0, 0};
   YrlGetDrwToMdlTrfForView(&info->draw, view, trf, nullptr);
   YrlFeatViewRefPntGetAndTrf(view, trf, ref);
+  // The profile's entities are held in the sheet's frame: taken back to the drawing, then
+  // carried by the view's transform, as every other point of the view is.
+  double from_sheet[4][4], carry[4][4];
+  if (VynUtilMatrixInvert(info->draw.sheet_trf, from_sheet) != 1) return VYN_TK_GENERAL_ERROR;
+  VynUtilMatrixProduct(from_sheet, trf, carry);
   for (int i = 0; i < info->sketch.count; ++i) {
     const YrlSketchEntity& e = info->sketch.entities[i];
     double m[3];
     if (e.curve_type == VYN_CURVE_LINE) {
       double mid[3] = {(e.start[0] + e.end[0]) / 2, (e.start[1] + e.end[1]) / 2, 0};
-      VynUtilPointTrans(trf, mid, m);
+      VynUtilPointTrans(carry, mid, m);
     } else if (e.curve_type == VYN_CURVE_ARC || e.curve_type == VYN_CURVE_CIRCLE) {
-      VynUtilPointTrans(trf, e.centre, m);
+      VynUtilPointTrans(carry, e.centre, m);
     } else {
       continue;
     }

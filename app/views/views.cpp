@@ -6,6 +6,7 @@
 #include "app/views/views.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "app/storage/storage.h"
@@ -370,6 +371,7 @@ int YrlViewIdRefPointGet(int group_id, double* point) {
   double own_point[3];
   double own_bounds[6];
   YrlViewDataGet(name, &scale, own_point, own_bounds, 0);
+  scale = YrlViewScaleUsable(scale);
   double position[3] = {0.0, 0.0, 0.0};
   YrlSectionViewDataGet(name, point, position, nullptr);
 
@@ -400,6 +402,8 @@ int YrlViewIdRefPointGet(int group_id, double* point) {
   std::memcpy(point, moved, sizeof moved);
   return VYN_TK_NO_ERROR;
 }
+
+double YrlViewScaleUsable(double stored) { return stored > 0.0 && std::isfinite(stored) ? stored : 1.0; }
 
 int YrlViewIdScaleGet(int group_id, double* scale) {
   Hit hit;

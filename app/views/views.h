@@ -118,5 +118,9 @@ int YrlViewNameRefPointGet(const char* view_name, double* point);
 int YrlViewIdRefPointGet(int group_id, double* point);
 // The record's scale; -1 when the view's data cannot be read.
 int YrlViewIdScaleGet(int group_id, double* scale);
+// The scale a view's drawing is read at: the stored one, or 1 (the sheet's) when it is
+// not positive or not finite. View Setup never stores such a scale; one from elsewhere
+// must neither divide nor stop a feature.
+double YrlViewScaleUsable(double stored);
 // Centre of the view's stored bounds (z 0) and its scale.
 int YrlViewNameCentrePointGet(const char* view_name, double* scale, double* point);

@@ -421,19 +421,77 @@ TEST_F(HoleBuild, BlindHoleAndItsDepthEdit) {
   YrlFeatInfoEnd(&info);
 }
 
-// Fault: a view of scale 0 gave infinite hole distances.
-TEST_F(HoleBuild, ViewOfScaleZeroIsRefused) {
-  YrlViewData view = {};
-  view.view_type = 1;
-  view.group_id = 1;
-  std::strcpy(view.view_name, "TOP");
+// Fault: a view of scale 0 gave infinite hole distances. An orthographic view is drawn
+// at the drawing scale, which the sheet transform carries: its record's scale, 0 here,
+// scales nothing, and the hole stands where it does at scale 1 (3 from FRONT, 5 from
+// RIGHT), as a profile from that view does.
+TEST_F(HoleBuild, OrthographicViewRecordOfScaleZeroScalesNothing) {
+  YrlFeatInfo info;
+  block(info);
+  draw = info.draw;
+  partinfo = info.part;
+  YrlViewData view{};
+  ASSERT_EQ(YrlViewDataRead("TOP", &view), 0);
   view.scale = 0.0;
   ASSERT_EQ(YrlViewDataWrite("TOP", view), 0);
   YrlFeatInfo h;
   hole(h, 4);
-  h.hole.first_distance = 7;
-  EXPECT_EQ(YrlFeatHoleRefDistancesGet(&h), VYN_TK_BAD_INPUTS);
-  EXPECT_EQ(h.hole.first_distance, 7);
+  EXPECT_EQ(YrlFeatHoleRefDistancesGet(&h), 0);
+  EXPECT_NEAR(h.hole.first_distance, 3, 1e-12);
+  EXPECT_NEAR(h.hole.second_distance, 5, 1e-12);
+  YrlFeatInfoEnd(&info);
+}
+
+// A hole picked in a detail view of TOP: the detail's view-reference point (300, 100)
+// stands for its position point (5, 97) in TOP, and its circle there, drawn at the
+// detail's scale, is TOP's circle of radius 1 at (5, 97): x 5, z 3 in the part. Drawn at
+// 2:1 with scale 2 it is that hole; a scale that is not positive reads as 1, so the
+// circle drawn at 1:1 is. Fault: a detail scale of 0 put the hole at the view's
+// reference point, and one of -1 gave it a negative diameter.
+TEST_F(HoleBuild, HolePickedInADetailViewAtItsScale) {
+  YrlFeatInfo block_info;
+  block(block_info);
+  const double pi = 3.141592653589793;
+  line_entity(6, {5, 97, 0}, {5, 95, 0});  // TOP: the detail's position line
+  ASSERT_EQ(YrlViewSetupEntityAdd("TOP", 6), 0);
+  struct Case {
+    double scale, drawn;
+  } cases[] = {{2, 2}, {1, 1}, {0.5, 0.5}, {0, 1}, {-1, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scale);
+    arc_entity(7, {1, 0, 0}, {300, 100, 0}, 0, 6.283185307179586, c.drawn);
+    line_entity(8, {300, 100, 0}, {300, 100 + 4 * c.drawn, 0});  // the detail's view-reference line
+    YrlViewData detail = {};
+    detail.view_type = 4;
+    detail.group_id = 12;
+    std::strcpy(detail.view_name, "DET_T");
+    detail.scale = c.scale;
+    detail.vpr_id = 8;
+    detail.vpr_point[0] = 300, detail.vpr_point[1] = 100;
+    detail.position_id = 6;
+    detail.position_point[0] = 5, detail.position_point[1] = 97;
+    ASSERT_EQ(YrlViewDataWrite("DET_T", detail), 0);
+    for (int id : {7, 8}) ASSERT_EQ(YrlViewSetupEntityAdd("DET_T", id), 0);
+    YrlFeatInfo h;
+    ASSERT_EQ(YrlFeatInfoBegin(&h, YRL_FEAT_HOLE), 0);
+    user("pick 77 7");
+    ASSERT_EQ(YrlFeatInfoHoleProfileSelect(&h), 0);
+    EXPECT_EQ(h.hole.view_id, 12);
+    EXPECT_NEAR(h.hole.diameter, 2, 1e-12);
+    ASSERT_EQ(YrlFeatHoleRefDistancesGet(&h), 0);
+    EXPECT_NEAR(h.hole.first_distance, 3, 1e-12);   // from FRONT: z 3
+    EXPECT_NEAR(h.hole.second_distance, 5, 1e-12);  // from RIGHT: x 5
+    h.sketch.found_plane = top10;
+    h.sketch.use_found_plane = 1;
+    h.extent = {YRL_DEPTH_THROUGH_ALL, 0, 0, {}, 0, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&h), 0);
+    const double lo[3] = {0, 0, 0}, hi[3] = {10, 10, 10};
+    expect_solid(1000 - 10 * pi, 7, lo, hi);
+    EXPECT_EQ(yrlhost::geom::geometry_at_point(yrlhost::stored_model(part)->solid, {6, 5, 3}, 1e-6).faces.size(), 1u);
+    YrlFeatInfoIncompleteFeatureDelete(&h);  // the block alone for the next case
+    YrlFeatInfoEnd(&h);
+  }
+  YrlFeatInfoEnd(&block_info);
 }
 
 // Offset datum planes are named by the next number the part has free.
@@ -1070,6 +1128,42 @@ TEST_F(FeatureBuild, InclinedDepthLineFindsTheFaceAtItsDepth) {
   YrlFeatInfoEnd(&info);
 }
 
+// The same search on the block drawn at the drawing's scale: at 1, and at 2 with the
+// block drawn twice its size. The depth line falls from 28 to 12 across the 20 of the
+// sketch-plane line's run: at the middle of FRONT's bottom edge (x 5) it stands 24 deep,
+// on the block's bottom face. Fault: the profile's points, already in the sheet's frame,
+// were carried by the view's transform a second time: at 2 the edge's middle was read
+// at x 2.5, 26 deep, beyond the block, and no face was found.
+TEST_F(FeatureBuild, InclinedDepthLineFindsTheFaceAtADrawingScale) {
+  for (double scale : {1.0, 2.0}) {
+    SCOPED_TRACE(scale);
+    ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", scale), 0);
+    rectangle(0, 0, 10 * scale, 5 * scale);
+    line_entity(5, {0, 100 * scale, 0}, {10 * scale, 100 * scale, 0});
+    line_entity(6, {20 * scale, 100 * scale, 0}, {20 * scale, 125 * scale, 0});
+    declare_view("FRONT", 2, 0, 0, {1, 2, 3, 4});
+    declare_view("TOP", 1, 0, 100 * scale, {5, 6});
+    YrlFeatInfo info;
+    ASSERT_NO_FATAL_FAILURE(build_from_front(info));
+    const double lo[3] = {0, 0, 0}, hi[3] = {10, 5, 25};
+    expect_solid(1250, 6, lo, hi);
+    const double p[3] = {0, 0, 0}, a[3] = {0, 28, 0}, b[3] = {20, 12, 0};
+    VynModelitem item{};
+    int found = -1;
+    EXPECT_EQ(YrlSketchIncSurfFindForPoint(&info, 2, p, a, b, &item, &found), 0);
+    EXPECT_EQ(found, 1);
+    if (found == 1) {
+      ASSERT_EQ(item.type, 5);
+      VynGeomitemdata* data = nullptr;
+      ASSERT_EQ(VynGeomitemdataGet(&item, &data), 0);
+      EXPECT_NEAR(std::fabs(data->data.p_surface_data->shape.plane.e3[1]), 1, 1e-9);  // the face in y = 0
+      VynGeomitemdataFree(&data);
+    }
+    YrlFeatInfoIncompleteFeatureDelete(&info);  // an empty part for the next scale
+    YrlFeatInfoEnd(&info);
+  }
+}
+
 // The view-info record of a section view names its cutting line as a model item; another
 // view id, or one without a record, gives -1.
 TEST_F(FeatureBuild, ViewInfoOfASectionView) {
@@ -1466,6 +1560,171 @@ TEST_F(FeatureBuild, AuxiliaryViewOfAFaceFramedFromInsideCutsWhereItsViewPutsIt)
     }
     YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
     YrlFeatInfoEnd(&info);
+  }
+}
+
+// The drawing-to-model transform of each kind of view at its own scale. The sheet
+// transform carries the drawing scale, at which the orthographic views are drawn; a
+// section, auxiliary or detail view drawn at a scale of its own is read at it on top of
+// that, and an orthographic view's record does not scale it again. A scale that is not
+// positive or not finite reads as 1, the sheet's. Fault: only a detail view was read at
+// its scale, so a section or auxiliary view drawn at 2:1 made parts twice their size; a
+// negative detail scale divided, and one that is not a number made every point NaN.
+TEST_F(FeatureBuild, DrawingToModelTransformOfAViewAtItsOwnScale) {
+  const double nan = std::nan("");
+  struct Case {
+    const char* name;
+    int type;
+    double drawing_scale, view_scale;
+    double diagonal, scale;
+  } cases[] = {
+      {"orthographic", 1, 1, 2, 1, 2},
+      {"orthographic on a drawing at 2", 1, 2, 2, 0.5, 2},
+      {"section at 1", 2, 1, 1, 1, 1},
+      {"section at 2", 2, 1, 2, 0.5, 2},
+      {"section at 2 on a drawing at 2", 2, 2, 2, 0.25, 2},
+      {"auxiliary at 2", 3, 1, 2, 0.5, 2},
+      {"auxiliary at 0.5", 3, 1, 0.5, 2, 0.5},
+      {"detail at 2", 4, 1, 2, 0.5, 2},
+      {"section at 0", 2, 1, 0, 1, 1},
+      {"detail at -2", 4, 1, -2, 1, 1},
+      {"auxiliary at NaN", 3, 1, nan, 1, 1},
+      {"detail at infinity", 4, 2, HUGE_VAL, 0.5, 1},
+  };
+  line_entity(1, {0, 0, 0}, {10, 0, 0});
+  declare_view("FRONT", 2, 0, 0, {1});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(YrlViewDoubleSave("YRL_DWGSCALE", c.drawing_scale), 0);
+    YrlViewData view = {};
+    view.view_type = c.type;
+    view.group_id = 10;
+    std::strcpy(view.view_name, "V");
+    view.scale = c.view_scale;
+    ASSERT_EQ(YrlViewDataWrite("V", view), 0);
+    YrlDrawInfo draw{};
+    ASSERT_EQ(YrlDrawInfoFill(&draw), 0);
+    double trf[4][4], scale = -7;
+    ASSERT_EQ(YrlGetDrwToMdlTrfForView(&draw, 10, trf, &scale), 0);
+    EXPECT_EQ(scale, c.scale);
+    for (int k = 0; k < 3; ++k) EXPECT_DOUBLE_EQ(trf[k][k], c.diagonal) << k;
+    EXPECT_EQ(trf[0][1], 0);
+    EXPECT_EQ(trf[3][0], 0);
+  }
+}
+
+// A section view drawn at 2:1 (its scale 2 in View Setup) builds the part the same view
+// drawn at 1:1 builds: a block of 10 by 5 standing 10 deep where the cutting line is, or
+// a half disc of radius 5, its arc's radius read at the view's scale too. The profile is
+// drawn from the view's reference point (50, 0) at the scale. Fault: the 2:1 section made
+// a block of 20 by 10.
+TEST_F(FeatureBuild, SectionViewAtItsOwnScaleBuildsTheSamePart) {
+  const double pi = 3.141592653589793;
+  section_view(0, 0);
+  for (double scale : {1.0, 2.0}) {
+    for (bool half_disc : {false, true}) {
+      SCOPED_TRACE(std::to_string(scale) + (half_disc ? " half disc" : " rectangle"));
+      const double x1 = 50 + 10 * scale, y1 = 5 * scale;
+      std::vector<int> ids;
+      if (half_disc) {
+        line_entity(3, {50, 0, 0}, {x1, 0, 0});
+        arc_entity(4, {1, 0, 0}, {50 + 5 * scale, 0, 0}, 0, pi, 5 * scale);
+        ids = {3, 4};
+      } else {
+        line_entity(3, {50, 0, 0}, {x1, 0, 0});
+        line_entity(4, {x1, 0, 0}, {x1, y1, 0});
+        line_entity(5, {x1, y1, 0}, {50, y1, 0});
+        line_entity(6, {50, y1, 0}, {50, 0, 0});
+        ids = {3, 4, 5, 6};
+      }
+      std::vector<int> members = ids;
+      members.push_back(2);
+      declare_view("A-A", 10, 50, 0, members, 2, 1);
+      YrlViewData view{};
+      ASSERT_EQ(YrlViewDataRead("A-A", &view), 0);
+      view.scale = scale;
+      ASSERT_EQ(YrlViewDataWrite("A-A", view), 0);
+      YrlFeatInfo info;
+      ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+      profile(info, ids);
+      ASSERT_EQ(info.sketch.valid, 1);
+      ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+      ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+      info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
+      ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+      EXPECT_EQ(info.failure, 0);
+      const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
+      if (half_disc) expect_solid(25 * pi / 2 * 10, 4, lo, hi);
+      else expect_solid(500, 6, lo, hi);
+      YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
+      YrlFeatInfoEnd(&info);
+    }
+  }
+}
+
+// An auxiliary view of the wedge's sloping face drawn at 2:1 stands the boss where the
+// same view at 1:1 does: 4 by 2 (or a half disc of radius 2), 5 up the face's edge from
+// (10, 5), 3 along z, 2 out. The view is drawn about the picked end (200, 0) of its
+// view-reference line at the scale. Fault: at 2:1 the boss was 8 by 4 and stood 10 up.
+TEST_F(FeatureBuild, AuxiliaryViewAtItsOwnScaleBuildsTheSamePart) {
+  const double pi = 3.141592653589793, root5 = std::sqrt(5.0);
+  ASSERT_NO_FATAL_FAILURE(wedge_built());
+  const double up[3] = {-2 / root5, 1 / root5, 0}, out[3] = {1 / root5, 2 / root5, 0};
+  for (double scale : {1.0, 2.0}) {
+    for (bool half_disc : {false, true}) {
+      SCOPED_TRACE(std::to_string(scale) + (half_disc ? " half disc" : " rectangle"));
+      auto at = [scale](double x, double y) { return std::vector<double>{200 + (x - 200) * scale, y * scale, 0}; };
+      auto line = [&](int id, double x0, double y0, double x1, double y1) {
+        const std::vector<double> a = at(x0, y0), b = at(x1, y1);
+        line_entity(id, {a[0], a[1], 0}, {b[0], b[1], 0});
+      };
+      line(20, 200, 0, 210, 0);
+      std::vector<int> ids;
+      if (half_disc) {
+        line(21, 203, 2, 207, 2);
+        const std::vector<double> c = at(205, 2);
+        arc_entity(22, {1, 0, 0}, {c[0], c[1], 0}, 0, pi, 2 * scale);
+        ids = {21, 22};
+      } else {
+        line(21, 203, 2, 207, 2);
+        line(22, 207, 2, 207, 4);
+        line(23, 207, 4, 203, 4);
+        line(24, 203, 4, 203, 2);
+        ids = {21, 22, 23, 24};
+      }
+      const double vpr[2] = {200, 0};
+      const std::vector<double> lo = at(190, -10), hi = at(220, 14);
+      const double bounds[6] = {lo[0], lo[1], 0, hi[0], hi[1], 0};
+      ASSERT_NO_FATAL_FAILURE(aux_view_declare(3, vpr, bounds, ids));
+      YrlViewData view{};
+      ASSERT_EQ(YrlViewDataRead("AUX-1", &view), 0);
+      view.scale = scale;
+      ASSERT_EQ(YrlViewDataWrite("AUX-1", view), 0);
+      YrlFeatInfo info;
+      ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+      profile(info, ids);
+      ASSERT_EQ(info.sketch.valid, 1);
+      ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+      info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 2, {}, 0};
+      ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+      const double area = half_disc ? pi * 2 * 2 / 2 : 4 * 2;
+      const yrlhost::geom::SolidSummary s = solid();
+      EXPECT_NEAR(s.volume, 75 * 20 + area * 2, 1e-6);
+      EXPECT_EQ(s.solids, 1);
+      // The boss's top: the one face 2 out from the slope, its middle over the centre
+      // (for the half disc, the middle of its parameter range: the middle of its line).
+      const std::vector<yrlhost::geom::Vec3> tops = plane_face_middles([&](const yrlhost::geom::FaceInfo& f) {
+        return std::fabs(f.normal[0] - out[0]) <= 1e-9 && std::fabs(f.normal[1] - out[1]) <= 1e-9 &&
+               std::fabs((f.origin[0] - 10) * out[0] + (f.origin[1] - 5) * out[1] - 2) <= 1e-9;
+      });
+      ASSERT_EQ(tops.size(), 1u);
+      if (!half_disc) {
+        const double want[3] = {10 + 5 * up[0] + 2 * out[0], 5 + 5 * up[1] + 2 * out[1], 3};
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(tops[0][k], want[k], 1e-9) << k;
+      }
+      YrlFeatInfoIncompleteFeatureDelete(&info);  // the wedge alone for the next case
+      YrlFeatInfoEnd(&info);
+    }
   }
 }
 

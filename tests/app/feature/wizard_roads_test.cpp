@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/feature/featinfo.h"
+#include "app/views/viewdata.h"
 #include "host/geometry/geometry.h"
 #include "host/ui/messages.h"
 #include "host/store/model_store.h"
@@ -181,6 +182,25 @@ TEST_F(WizardRoad, SectionViewProfileGetsItsPlaneWithoutAPick) {
   // Fault: the rectangle was built turned a quarter (5 along x, 10 along y) and placed by
   // its view's sheet coordinates (y -60 to -50). It stands where the cutting line is (x
   // 0 to 10, z 5), 10 wide and 5 high from TOP's plane, as the view draws it.
+  const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
+  expect_box(s, lo, hi);
+}
+
+// A section view drawn at 2:1 with its scale typed in View Setup builds the block that
+// the same view drawn at 1:1 builds (section_view.txt). Fault: the section was read at
+// the sheet's scale, and the block came out 20 by 10 by 10.
+TEST_F(WizardRoad, SectionViewDrawnAtItsOwnScale) {
+  const yrlhost::StoredModel* part = road("section_scale.txt", "SECTION2", {
+      {"menu YrlMenuBar YrlPartSetup", 1, [] {
+         YrlViewData view{};
+         ASSERT_EQ(YrlViewDataRead("A_A", &view), 0);
+         EXPECT_EQ(view.scale, 2.0);
+       }}});
+  ASSERT_NE(part, nullptr);
+  expect_all_active(*part);
+  const yrlhost::geom::SolidSummary s = yrlhost::geom::solid_summary(part->solid);
+  EXPECT_NEAR(s.volume, 500, 1e-6);
+  EXPECT_EQ(s.faces, 6);
   const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
   expect_box(s, lo, hi);
 }
