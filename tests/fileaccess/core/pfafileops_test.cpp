@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fileaccess/core/pfa.h"
@@ -500,6 +501,47 @@ TEST_F(PfaCopySweep, CopyAndMoveLoseNothing) {
         bool reached = false;
         for (const auto& c : calls) reached = reached || c.first == call;
         EXPECT_TRUE(reached) << row.label << " never failed " << call;
+      }
+    }
+  }
+}
+
+// A copy or a move between location types whose written copy cannot be closed (a close
+// that meets a deferred write error) fails: the destination keeps its bytes (or stays
+// absent), the source stays, and no part of the copy is left beside them. The stand-in
+// puts every byte in the file before such a close reports, so the bytes on disk cannot
+// tell the failure: the sweeps above fail each close but only the result shows it here.
+TEST_F(PfaCopySweep, AWrittenCopyThatCannotBeClosedFailsAndLosesNothing) {
+  const std::string bytes = pattern(9000, 1);
+  const std::string old_bytes = pattern(5000, 2);
+  for (bool moves : {false, true}) {
+    for (const auto& [source, target] : {std::pair<std::string, std::string>{"a.txt", "unc:b.txt"},
+                                         {"unc:a.txt", "b.txt"}}) {
+      for (bool target_exists : {false, true}) {
+        for (const std::string& root : {local_.path(), unc_.path()})
+          for (const auto& e : std::filesystem::directory_iterator(root))
+            std::filesystem::remove_all(e.path());
+        std::filesystem::create_directories(unc_.file("srv/share"));
+        yrltest::write_file(disk(source), bytes);
+        if (target_exists) yrltest::write_file(disk(target), old_bytes);
+        const std::string why = source + (moves ? " moved to " : " copied to ") + target +
+                                (target_exists ? ", over a file" : "");
+        vek::VynFile* from = vek::pfa_alloc_file(windows_of(source).c_str());
+        vek::VynFile* to = vek::pfa_alloc_file(windows_of(target).c_str());
+        for (const char* close : {"_close", "CloseHandle"})
+          ASSERT_TRUE(w32::fault_testing_fail_calls(close, 1, 1000, w32::ERROR_DISK_FULL));
+        int result = moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0);
+        w32::fault_testing_reset();
+        vek::pfa_free_vyn_file(&from);
+        vek::pfa_free_vyn_file(&to);
+        EXPECT_NE(result, vek::PFA_E_NO_ERROR) << why;
+        EXPECT_TRUE(yrltest::read_file(disk(source)) == bytes) << why << ": source lost";
+        std::vector<std::string> left = {disk(source)};
+        if (target_exists) {
+          EXPECT_TRUE(yrltest::read_file(disk(target)) == old_bytes) << why << ": destination lost";
+          left.push_back(disk(target));
+        }
+        EXPECT_EQ(files_on_disk(), sorted(left)) << why;
       }
     }
   }
