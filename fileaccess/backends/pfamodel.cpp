@@ -456,8 +456,15 @@ int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* rel
   int version = 0;
   int result = pfa_get_file_vers(target, PFA_RULE_NEXT, &version);
   target->object_type = type;
-  if (result == PFA_E_NO_ERROR) result = pfa_put_version(target, version);
-  if (result == PFA_E_NO_ERROR) result = pfa_fopen(target, PFA_RULE_AS_NAMED, "wb");
+  // The version is made, never opened: one that exists after all (written since the
+  // versions were looked up) is another program's file, and the one after it is tried.
+  while (result == PFA_E_NO_ERROR) {
+    result = pfa_put_version(target, version);
+    if (result == PFA_E_NO_ERROR) result = pfa_fopen(target, PFA_RULE_AS_NAMED, "wbx");
+    if (result != PFA_E_EXIST || version >= INT16_MAX) break;
+    ++version;
+    result = PFA_E_NO_ERROR;
+  }
   if (result != PFA_E_NO_ERROR) {
     pfa_close(source);
     *status = result;

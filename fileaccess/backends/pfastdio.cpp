@@ -36,10 +36,14 @@ int stdio_fopen(VynFile* file, void** slot, void*, void* mode_word, int, void*, 
 }
 
 // The process's stream stays open: only the record goes. A record whose writes failed
-// fails its close, as a file's does.
+// fails its close, as a file's does, and so does an output stream that cannot pass on
+// what it holds: a file's close flushes, and what stays held may never arrive.
 int stdio_close(VynFile*, void** slot) {
   if (!slot || !*slot) return PFA_E_INVALID_INPUT;
-  int damaged = pfafs_stream_of(slot)->damaged;
+  const PfaFsStream* record = pfafs_stream_of(slot);
+  int damaged = record->damaged;
+  if (!damaged && record->stream && record->stream != stdin && std::fflush(record->stream) != 0)
+    damaged = 1;
   relmem(slot);
   *slot = nullptr;
   return damaged ? PFA_E_ERROR : PFA_E_NO_ERROR;

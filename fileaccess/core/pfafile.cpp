@@ -232,6 +232,29 @@ int system_copy(const VynFile* from, const VynFile* to, bool fail_if_exists) {
   return dci_CopyFile(source, target, fail_if_exists ? 1 : 0) ? PFA_E_NO_ERROR : PFA_E_ERROR;
 }
 
+// A standard stream: no file stands there to be replaced or kept, and no copy can be
+// made beside it, so a copy writes straight into it.
+bool is_stream(const VynFile* file) { return file->location_type == PFA_LOC_STDIO; }
+
+// Copies from's file (closed) into to, opened with the run-time's write flags, through
+// the location's open, read, write and close: 0, else the failure, the close of to
+// included (a close that fails may have lost bytes). *made (when given) tells whether to
+// was opened.
+int copy_through_open(VynFile* from, VynFile* to, int write_flags, bool* made = nullptr) {
+  if (made) *made = false;
+  int result = pfa_open(from, PFA_RULE_AS_NAMED, w32::_O_RDONLY | w32::_O_BINARY, 0);
+  if (result != PFA_E_NO_ERROR) return result;
+  result = pfa_open(to, PFA_RULE_AS_NAMED, write_flags | w32::_O_BINARY, 0644);
+  if (result != PFA_E_NO_ERROR) {
+    pfa_close(from);
+    return result;
+  }
+  if (made) *made = true;
+  result = copy_pfa_contents(from, to, nullptr);
+  int closed = pfa_close(to);
+  return result != PFA_E_NO_ERROR ? result : closed;
+}
+
 // Copies from's file (closed) into a fresh file beside to, named in *staged; the
 // destination itself is not touched. 0; else the failure, with nothing of the copy left
 // and *staged null. The result includes the close of the copy.
@@ -244,20 +267,8 @@ int stage_copy(VynFile* from, const VynFile* to, VynFile** staged) {
     result = system_copy(from, copy, true);
     made = result == PFA_E_NO_ERROR;
   } else {
-    result = pfa_open(from, PFA_RULE_AS_NAMED, w32::_O_RDONLY | w32::_O_BINARY, 0);
-    if (result == PFA_E_NO_ERROR) {
-      // Exclusive: the fresh name is never a file that someone else made meanwhile.
-      result = pfa_open(copy, PFA_RULE_AS_NAMED,
-                        w32::_O_WRONLY | w32::_O_CREAT | w32::_O_EXCL | w32::_O_BINARY, 0644);
-      if (result != PFA_E_NO_ERROR) {
-        pfa_close(from);
-      } else {
-        made = true;
-        result = copy_pfa_contents(from, copy, nullptr);
-        int closed = pfa_close(copy);
-        if (result == PFA_E_NO_ERROR) result = closed;
-      }
-    }
+    // Exclusive: the fresh name is never a file that someone else made meanwhile.
+    result = copy_through_open(from, copy, w32::_O_WRONLY | w32::_O_CREAT | w32::_O_EXCL, &made);
   }
   if (result != PFA_E_NO_ERROR) {
     if (made) pfa_delete_file(copy, 0);
@@ -403,6 +414,8 @@ int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule) {
   if (result != PFA_E_NO_ERROR) return result;
   // The system's copy replaces the destination only once the copy is whole.
   if (both_local_file_system(from, to)) return system_copy(from, to, false);
+  if (is_stream(to))
+    return copy_through_open(from, to, w32::_O_WRONLY | w32::_O_CREAT | w32::_O_TRUNC);
   // Between location types the copy is written beside the destination and takes its
   // place whole: a copy that fails leaves the destination as it was.
   VynFile* staged = nullptr;
@@ -495,6 +508,12 @@ int move_by_copy(VynFile* from, VynFile* to) {
   int source_mode = -1;
   if (result == PFA_E_NO_ERROR && pfa_get_mode(from, &source_mode) != PFA_E_NO_ERROR)
     source_mode = -1;
+  if (result == PFA_E_NO_ERROR && is_stream(to)) {
+    // What went into a stream cannot be taken back: the source goes only after all of
+    // it went, and stays when it cannot go.
+    result = copy_through_open(from, to, w32::_O_WRONLY | w32::_O_CREAT | w32::_O_TRUNC);
+    return result != PFA_E_NO_ERROR ? result : pfa_delete_file(from, 0);
+  }
   VynFile* staged = nullptr;
   if (result == PFA_E_NO_ERROR) result = stage_copy(from, to, &staged);
   if (result != PFA_E_NO_ERROR) return result;

@@ -43,7 +43,9 @@ int pfa_delete_file(VynFile* file, int mode);
 // serves (all or nothing): 0 or 1. Otherwise the contents are copied to a fresh file
 // beside the destination, which takes the destination's name only when it is whole and
 // closed: a copy that fails leaves the destination as it was and nothing of itself (the
-// result is the failure, its close included).
+// result is the failure, its close included). A standard stream holds no file: the
+// contents are written straight into it, and a write or the close (its flush) that fails
+// is the result.
 int pfa_copy_file(VynFile* from, int from_rule, VynFile* to, int to_rule);
 
 // A filter of copy_pfa_contents (and rem_cr_from_str's shape): n bytes of in become
@@ -68,8 +70,10 @@ int pfa_append_file(VynFile* from, VynFile* to);
 // nothing beside them. A source that cannot be written (7) or renamed is refused before
 // the destination is touched. When the destination that was kept aside cannot be
 // deleted at the end, the move is undone by copying the file back and the result is
-// that failure. 11 for invalid handles, a directory source or a name that cannot be
-// formed, 2 for a missing source.
+// that failure. To a standard stream the contents are written straight into it and the
+// source's file is deleted only after all of them went (a failure keeps it). 11 for
+// invalid handles, a directory source or a name that cannot be formed, 2 for a missing
+// source.
 int pfa_move_file(VynFile* from, VynFile* to);
 
 // Cuts the open file to size bytes through its location: 11 for an invalid handle, 1

@@ -50,6 +50,14 @@ std::FILE* open_wide(const VynWchar* name, const char* mode) {
   return dci_fopen(narrow, mode);
 }
 
+// The highest version a name can carry.
+constexpr int VERSION_MAX = 32767;
+
+bool exists_wide(const VynWchar* name) {
+  char narrow[NARROW_NAME_ROOM];
+  return to_narrow(name, narrow) && w32::_access(narrow, 0) == 0;
+}
+
 // The split of a wide name: file part offset and the grammar's split of the file part.
 struct WideSplit {
   std::size_t file;
@@ -169,6 +177,10 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
   }
   VynWchar given[VYN_NAME_MAX];
   cnvrt_filenm_only_to_lower(name, given);
+  // The next version is made, never opened ("x"): one that exists after all (written
+  // since the lookup) is another program's file, and the one after it is taken.
+  char making[16];
+  bool makes_next = false;
   if (version == 0) {
     // A lookup that failed chooses nothing: the next version of a listing that broke off
     // may be one that exists.
@@ -176,8 +188,14 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
     if (!lookup_highest(given, nullptr, -2, &highest)) return nullptr;
     if (mode[0] == 'w') {
       // No version follows the last one a name can carry.
-      if (highest >= 32767) return nullptr;
+      if (highest >= VERSION_MAX) return nullptr;
       version = highest + 1;
+      if (!std::strchr(mode, 'x')) {
+        if (std::strlen(mode) + 2 > sizeof making) return nullptr;
+        std::snprintf(making, sizeof making, "%sx", mode);
+        mode = making;
+      }
+      makes_next = true;
     } else if (mode[0] == 'r') {
       if (highest == 0) return nullptr;
       version = highest;
@@ -186,12 +204,17 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
     }
   }
   VynWchar full[VYN_NAME_MAX];
-  if (version >= 0) {
-    if (!with_version(given, version, full)) return nullptr;
-  } else {
-    wscpy(full, given);
+  std::FILE* f = nullptr;
+  for (;;) {
+    if (version >= 0) {
+      if (!with_version(given, version, full)) return nullptr;
+    } else {
+      wscpy(full, given);
+    }
+    f = open_wide(full, mode);
+    if (f || !makes_next || version >= VERSION_MAX || !exists_wide(full)) break;
+    ++version;
   }
-  std::FILE* f = open_wide(full, mode);
   if (!f && version < 0) {
     VynWchar bare[VYN_NAME_MAX];
     strip_version_from_fname(given, bare);

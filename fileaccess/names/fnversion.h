@@ -18,7 +18,8 @@ namespace vek {
 // ---- Opening by version
 
 // Opens name with a stdio mode. version 0 chooses it: the next one for a mode beginning
-// 'w', the highest existing for 'r' (null when there is none), else the highest or 1;
+// 'w' (made, never opened: a version written since the lookup is stepped over), the
+// highest existing for 'r' (null when there is none), else the highest or 1;
 // a version of 0 or more is appended as ".%d" (a name that already has one is refused),
 // a negative one opens the name as given. The file part is lower-cased first; version
 // 1 falls back to the unversioned file, and the whole name lower-cased is tried last.

@@ -258,6 +258,37 @@ TEST_F(ModelFiles, FailedRepairLeavesNoTargetAndTheSourceWhole) {
   EXPECT_NE(console.err().find("...conversion failed\n"), std::string::npos);
 }
 
+// The version the repair writes is made, never opened: one that turned up after the
+// versions were looked up (another program wrote it) is another program's file, which
+// the repair must neither cut nor fill nor delete when it gives up.
+void write_other_version(void* path) {
+  yrltest::write_file(*static_cast<std::string*>(path), "written meanwhile");
+}
+
+TEST_F(ModelFiles, ARepairNeverOpensAVersionThatTurnedUpMeanwhile) {
+  const std::string text = std::string(kHead) + "\r\nline\r\n";
+  put("m.prt.3", text);
+  const std::string source = dir_.file("m.prt.3");
+  std::string meanwhile = dir_.file("m.prt.4");
+  // The source is opened first, the version written second.
+  ASSERT_TRUE(w32::fault_testing_hook_call("fopen", 2, write_other_version, &meanwhile));
+  int status = -1;
+  char written[vek::PFA_NAME_SIZE] = "";
+  int converted = vek::vyn_fix_dossed_file(source.c_str(), source.c_str(), &status, nullptr, written);
+  EXPECT_EQ(w32::fault_testing_armed(), 0) << "the hook never ran";
+  w32::fault_testing_reset();
+  EXPECT_EQ(get("m.prt.4"), "written meanwhile");
+  EXPECT_EQ(get("m.prt.3"), text);
+  if (converted) {
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(get("m.prt.5"), without_dos(text));
+    EXPECT_EQ(std::string(written), windows_form(dir_.file("m.prt.5")));
+  } else {
+    EXPECT_NE(status, 0);
+    EXPECT_FALSE(exists("m.prt.5"));
+  }
+}
+
 // The test reads the head lines and puts the file back at its start: when that fails the
 // copy would start behind them, and the version it replaces must stay.
 TEST_F(ModelFiles, ARepairThatCannotRewindKeepsTheSource) {

@@ -2,14 +2,18 @@
 // fail every call of the stand-in each operation makes, one at a time, and check that
 // nothing is lost.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdio_ext.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fileaccess/core/pfa.h"
@@ -141,6 +145,84 @@ TEST_F(PfaFileOps, EdgeCasesOnATemporaryDrive) {
   EXPECT_EQ(vek::pfa_move_file(out, moved), vek::PFA_E_NOT_FOUND);
 
   for (vek::VynFile* f : {src, ro, missing, out, moved}) vek::pfa_free_vyn_file(&f);
+}
+
+// Standard output sent, for the length of a scope, to a file or to a device that takes
+// nothing (/dev/full: every write fails with a full disk).
+class StdoutTo {
+ public:
+  explicit StdoutTo(const std::string& path) {
+    std::fflush(stdout);
+    saved_ = ::dup(1);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    EXPECT_GE(fd, 0) << path;
+    ::dup2(fd, 1);
+    ::close(fd);
+  }
+  ~StdoutTo() {
+    // What a failed flush kept must not come out behind the test's own output.
+    __fpurge(stdout);
+    std::clearerr(stdout);
+    ::dup2(saved_, 1);
+    ::close(saved_);
+  }
+  StdoutTo(const StdoutTo&) = delete;
+  StdoutTo& operator=(const StdoutTo&) = delete;
+
+ private:
+  int saved_;
+};
+
+// A standard stream holds no file: a copy or a move there writes straight into it, is
+// done when every byte went out, and fails, keeping the source, when the stream cannot
+// take them, its flush at the close included (a short file stays in the stream's buffer
+// until then).
+TEST_F(PfaFileOps, CopyingAndMovingToStandardOutput) {
+  yrltest::TempDir dir;
+  const std::string body = pattern(100, 5);
+  const std::string out = dir.file("stdout.bin");
+  for (bool moves : {false, true}) {
+    for (bool full : {false, true}) {
+      const std::string why = std::string(moves ? "move" : "copy") + (full ? ", output full" : "");
+      yrltest::write_file(dir.file("a.txt"), body);
+      vek::VynFile* from = handle(dir.file("a.txt"));
+      vek::VynFile* to = vek::pfa_alloc_file("stdio://out");
+      ASSERT_NE(to, nullptr);
+      int result;
+      {
+        StdoutTo redirected(full ? std::string("/dev/full") : out);
+        result = moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0);
+        std::fflush(stdout);
+      }
+      if (full) {
+        EXPECT_NE(result, vek::PFA_E_NO_ERROR) << why;
+        EXPECT_TRUE(yrltest::read_file(dir.file("a.txt")) == body) << why << ": source lost";
+      } else {
+        EXPECT_EQ(result, vek::PFA_E_NO_ERROR) << why;
+        EXPECT_TRUE(yrltest::read_file(out) == body) << why << ": not all went out";
+        EXPECT_EQ(exists(dir.file("a.txt")), !moves) << why;
+      }
+      EXPECT_FALSE(vek::pfa_file_is_open(to)) << why;
+      vek::pfa_free_vyn_file(&from);
+      vek::pfa_free_vyn_file(&to);
+    }
+  }
+  // A source that cannot go is refused before anything is written.
+  yrltest::write_file(dir.file("ro.txt"), body);
+  ::chmod(dir.file("ro.txt").c_str(), 0444);
+  vek::VynFile* from = handle(dir.file("ro.txt"));
+  vek::VynFile* to = vek::pfa_alloc_file("stdio://out");
+  int result;
+  {
+    StdoutTo redirected(out);
+    result = vek::pfa_move_file(from, to);
+    std::fflush(stdout);
+  }
+  EXPECT_EQ(result, vek::PFA_E_NO_ACCESS);
+  EXPECT_EQ(yrltest::read_file(out), "");
+  EXPECT_TRUE(yrltest::read_file(dir.file("ro.txt")) == body);
+  vek::pfa_free_vyn_file(&from);
+  vek::pfa_free_vyn_file(&to);
 }
 
 TEST_F(PfaFileOps, VersionModesOfRenameAndDelete) {
@@ -500,6 +582,47 @@ TEST_F(PfaCopySweep, CopyAndMoveLoseNothing) {
         bool reached = false;
         for (const auto& c : calls) reached = reached || c.first == call;
         EXPECT_TRUE(reached) << row.label << " never failed " << call;
+      }
+    }
+  }
+}
+
+// A copy or a move between location types whose written copy cannot be closed (a close
+// that meets a deferred write error) fails: the destination keeps its bytes (or stays
+// absent), the source stays, and no part of the copy is left beside them. The stand-in
+// puts every byte in the file before such a close reports, so the bytes on disk cannot
+// tell the failure: the sweeps above fail each close but only the result shows it here.
+TEST_F(PfaCopySweep, AWrittenCopyThatCannotBeClosedFailsAndLosesNothing) {
+  const std::string bytes = pattern(9000, 1);
+  const std::string old_bytes = pattern(5000, 2);
+  for (bool moves : {false, true}) {
+    for (const auto& [source, target] : {std::pair<std::string, std::string>{"a.txt", "unc:b.txt"},
+                                         {"unc:a.txt", "b.txt"}}) {
+      for (bool target_exists : {false, true}) {
+        for (const std::string& root : {local_.path(), unc_.path()})
+          for (const auto& e : std::filesystem::directory_iterator(root))
+            std::filesystem::remove_all(e.path());
+        std::filesystem::create_directories(unc_.file("srv/share"));
+        yrltest::write_file(disk(source), bytes);
+        if (target_exists) yrltest::write_file(disk(target), old_bytes);
+        const std::string why = source + (moves ? " moved to " : " copied to ") + target +
+                                (target_exists ? ", over a file" : "");
+        vek::VynFile* from = vek::pfa_alloc_file(windows_of(source).c_str());
+        vek::VynFile* to = vek::pfa_alloc_file(windows_of(target).c_str());
+        for (const char* close : {"_close", "CloseHandle"})
+          ASSERT_TRUE(w32::fault_testing_fail_calls(close, 1, 1000, w32::ERROR_DISK_FULL));
+        int result = moves ? vek::pfa_move_file(from, to) : vek::pfa_copy_file(from, 0, to, 0);
+        w32::fault_testing_reset();
+        vek::pfa_free_vyn_file(&from);
+        vek::pfa_free_vyn_file(&to);
+        EXPECT_NE(result, vek::PFA_E_NO_ERROR) << why;
+        EXPECT_TRUE(yrltest::read_file(disk(source)) == bytes) << why << ": source lost";
+        std::vector<std::string> left = {disk(source)};
+        if (target_exists) {
+          EXPECT_TRUE(yrltest::read_file(disk(target)) == old_bytes) << why << ": destination lost";
+          left.push_back(disk(target));
+        }
+        EXPECT_EQ(files_on_disk(), sorted(left)) << why;
       }
     }
   }

@@ -296,6 +296,26 @@ TEST_F(FnVersionFiles, WritingTheNextVersionNeverCutsAnExistingOne) {
   yrltest::sweep_faults(op);
 }
 
+// The next version is made, never opened: one that another program wrote after the
+// lookup keeps its bytes, and the stream opened is the version after it.
+static void write_other_version(void* path) {
+  yrltest::write_file(*static_cast<std::string*>(path), "written meanwhile");
+}
+
+TEST_F(FnVersionFiles, WritingTheNextVersionStepsOverOneWrittenMeanwhile) {
+  for (int v = 1; v <= 3; ++v) put("a.prt." + std::to_string(v), "v" + std::to_string(v));
+  std::string meanwhile = dir_.file("a.prt.4");
+  ASSERT_TRUE(w32::fault_testing_hook_call("fopen", 1, write_other_version, &meanwhile));
+  std::FILE* f = vek::vyn_spg_fopen(wide("a.prt").c_str(), 0, "w");
+  EXPECT_EQ(w32::fault_testing_armed(), 0) << "the hook never ran";
+  w32::fault_testing_reset();
+  ASSERT_NE(f, nullptr);
+  std::fputs("new", f);
+  EXPECT_EQ(std::fclose(f), 0);
+  EXPECT_EQ(get("a.prt.4"), "written meanwhile");
+  EXPECT_EQ(get("a.prt.5"), "new");
+}
+
 // Every version is renamed, or the failure is reported: a listing that broke off, or
 // a check that failed, must not leave versions behind under a success.
 TEST_F(FnVersionFiles, RenameEveryVersionSweepLeavesNoVersionBehindASuccess) {
