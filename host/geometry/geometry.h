@@ -258,7 +258,9 @@ enum class Combine { add, remove };
 // removing material that takes none away (a tool away from the part, or one that only
 // touches it) is no_intersection, and so is adding material that leaves a body apart
 // from the part's (a tool that touches the part nowhere, or only along an edge or at a
-// point); adding material inside the part, which adds none, is adds_nothing.
+// point); adding material inside the part, which adds none, is adds_nothing. Material
+// counts however small it is beside the part; a piece thinner than the kernel's
+// tolerance (1e-7) is contact.
 Status combine(const Shape& part, const Shape& tool, Combine how, Shape& out);
 
 // ---- Queries -------------------------------------------------------------------------

@@ -489,6 +489,34 @@ Status hole_tool(const Axis& axis, double diameter, const Extent& extent, const 
   return prism(profile, extent, part, feature, out);
 }
 
+namespace {
+
+// Whether the tool takes material from the part (remove) or adds material outside it
+// (add), from the piece itself: their common, or the tool less the part. Its volume is
+// rounded to its own size, not the part's. A piece thinner on average than the kernel's
+// tolerance is none: the booleans take such an overlap for contact.
+Status changes_material(const TopoDS_Shape& part, const TopoDS_Shape& tool, Combine how,
+                        bool& changes) {
+  auto measure = [&](BRepAlgoAPI_BooleanOperation& op) {
+    if (!op.IsDone() || op.HasErrors()) return Status::kernel_failure;
+    changes = false;
+    if (!has_solid(op.Shape())) return Status::ok;
+    GProp_GProps volume, area;
+    BRepGProp::VolumeProperties(op.Shape(), volume);
+    BRepGProp::SurfaceProperties(op.Shape(), area);
+    changes = volume.Mass() > Precision::Confusion() * area.Mass() / 2;
+    return Status::ok;
+  };
+  if (how == Combine::remove) {
+    BRepAlgoAPI_Common op(part, tool);
+    return measure(op);
+  }
+  BRepAlgoAPI_Cut op(tool, part);
+  return measure(op);
+}
+
+}  // namespace
+
 Status combine(const Shape& part, const Shape& tool, Combine how, Shape& out) {
   if (tool.empty()) return Status::bad_input;
   if (part.empty()) {
@@ -507,12 +535,19 @@ Status combine(const Shape& part, const Shape& tool, Combine how, Shape& out) {
       if (how == Combine::remove && !has_solid(op.Shape())) return Status::empty_result;
       // A feature that changes no material fails (a tool that only touches the part would
       // leave its imprint on the part's faces), and so does material added apart from the
-      // part, which would be a second body.
+      // part, which would be a second body. A change of volume above the rounding of the
+      // part's volume is material; a smaller one may be a small feature on a large part,
+      // so then the material the tool takes or adds is measured by itself.
       GProp_GProps before, after;
       BRepGProp::VolumeProperties(a, before);
       BRepGProp::VolumeProperties(op.Shape(), after);
-      if (std::fabs(after.Mass() - before.Mass()) <= 1e-9 * std::max(1.0, before.Mass()))
-        return how == Combine::remove ? Status::no_intersection : Status::adds_nothing;
+      if (std::fabs(after.Mass() - before.Mass()) <= 1e-9 * std::max(1.0, before.Mass())) {
+        bool changes = false;
+        Status measured = changes_material(a, b, how, changes);
+        if (measured != Status::ok) return measured;
+        if (!changes)
+          return how == Combine::remove ? Status::no_intersection : Status::adds_nothing;
+      }
       if (how == Combine::add && solid_count(op.Shape()) > solid_count(a)) return Status::no_intersection;
       return finish(op.Shape(), origins, out);
     };

@@ -199,6 +199,27 @@ TEST_F(Features, AFeatureThatChangesNoMaterialFails) {
   }
 }
 
+// However small the material a feature takes or adds beside the part, it changes the
+// part: a hole, a notch and a boss of less than 1 on a block of 1000 on a side (a volume of 1e9)
+// build, each with its own volume.
+TEST_F(Features, ASmallFeatureOnALargePartBuilds) {
+  const std::size_t features = stored().features.size();
+  made_sketched(extrude(FRONT, blind(1000)), rect2d(0, 0, 1000, 1000));
+  VynFeature top = made(datum_plane(TOP, 1000));
+  double volume = 1e9;
+  made(hole(top, 1, hole_blind(1), 500, 500));
+  volume -= pi / 4;
+  EXPECT_NEAR(summary().volume, volume, 1e-6) << "hole";
+  made_sketched(extrude(FRONT, blind(1), true), rect2d(999.5, 500, 1001, 501));
+  volume -= 0.5;
+  EXPECT_NEAR(summary().volume, volume, 1e-6) << "notch";
+  made_sketched(extrude(FRONT, blind(1)), rect2d(1000, 200, 1000.5, 201));
+  volume += 0.5;
+  EXPECT_NEAR(summary().volume, volume, 1e-6) << "boss";
+  EXPECT_EQ(summary().solids, 1);
+  EXPECT_EQ(stored().features.size(), features + 5);
+}
+
 // A part read from a file whose cut does not intersect it loads with the cut failed; the
 // report says so and shows the one body the part has.
 TEST_F(Features, ACutApartFromThePartLoadsFailed) {

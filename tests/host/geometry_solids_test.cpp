@@ -400,50 +400,105 @@ TEST(GeometryCombine, ProtrusionsCutsAndHoles) {
 }
 
 // A feature that changes no material fails as a CAD system's does, and so does material
-// added apart from the part (a second body); the part is what it was.
+// added apart from the part (a second body); the part is what it was. Any real change
+// builds however small it is beside the part: the rounding of a large part's volume hides
+// neither a small cut nor a small boss.
 TEST(GeometryCombine, AFeatureThatChangesNoMaterialFails) {
   const Shape part = block();
+  // 1000 on a side, and a plate 10 m square and 10 mm thick: a volume of 1e9 each.
+  const Shape large = extruded(front(), rectangle(0, 0, 1000, 1000), {blind(1000), {}});
+  const Shape plate = extruded(front(), rectangle(0, 0, 10000, 10000), {blind(10), {}});
+  auto prism_on_front = [](const std::vector<SectionEntity>& profile, const Extent& extent) {
+    return extruded(front(), profile, extent, 2);
+  };
+  auto hole_down = [](const Shape& into, const geom::Axis& axis, double diameter,
+                      const Extent& extent) {
+    Shape tool;
+    EXPECT_EQ(geom::hole_tool(axis, diameter, extent, into, 2, tool), Status::ok);
+    return tool;
+  };
   struct Case {
     std::string name;
-    std::vector<SectionEntity> profile;  // on FRONT
-    Extent extent;
+    Shape part;
+    Shape tool;
     Combine how;
     Status status;
-    double volume;  // of the part afterwards, when it builds
+    double change;  // of the part's volume, when it builds
     int solids;
   };
   const Case cases[] = {
-      {"cut away from the part", rectangle(20, 0, 22, 2), {blind(5), {}}, Combine::remove,
+      {"cut away from the part", part, prism_on_front(rectangle(20, 0, 22, 2), {blind(5), {}}),
+       Combine::remove, Status::no_intersection, 0, 0},
+      {"cut that only touches a face", part,
+       prism_on_front(rectangle(10, 2, 12, 4), {blind(5), {}}), Combine::remove,
        Status::no_intersection, 0, 0},
-      {"cut that only touches a face", rectangle(10, 2, 12, 4), {blind(5), {}}, Combine::remove,
+      {"cut in front of the part", part, prism_on_front(rectangle(2, 2, 4, 4), {{}, blind(3)}),
+       Combine::remove, Status::no_intersection, 0, 0},
+      {"protrusion apart from the part", part,
+       prism_on_front(rectangle(20, 0, 22, 2), {blind(1), {}}), Combine::add,
        Status::no_intersection, 0, 0},
-      {"cut in front of the part", rectangle(2, 2, 4, 4), {{}, blind(3)}, Combine::remove,
+      {"protrusion touching along an edge", part,
+       prism_on_front(rectangle(10, 10, 12, 12), {blind(5), {}}), Combine::add,
        Status::no_intersection, 0, 0},
-      {"protrusion apart from the part", rectangle(20, 0, 22, 2), {blind(1), {}}, Combine::add,
-       Status::no_intersection, 0, 0},
-      {"protrusion touching along an edge", rectangle(10, 10, 12, 12), {blind(5), {}},
-       Combine::add, Status::no_intersection, 0, 0},
-      {"protrusion inside the part", rectangle(2, 2, 4, 4), {blind(5), {}}, Combine::add,
-       Status::adds_nothing, 0, 0},
-      {"protrusion on a face", rectangle(10, 2, 12, 4), {blind(5), {}}, Combine::add, Status::ok,
-       1020, 1},
-      {"protrusion half in the part", rectangle(8, 2, 12, 4), {blind(5), {}}, Combine::add,
-       Status::ok, 1020, 1},
-      {"cut into the part", rectangle(8, 2, 12, 4), {blind(5), {}}, Combine::remove, Status::ok,
-       980, 1},
+      {"protrusion inside the part", part, prism_on_front(rectangle(2, 2, 4, 4), {blind(5), {}}),
+       Combine::add, Status::adds_nothing, 0, 0},
+      {"protrusion on a face", part, prism_on_front(rectangle(10, 2, 12, 4), {blind(5), {}}),
+       Combine::add, Status::ok, 20, 1},
+      {"protrusion half in the part", part,
+       prism_on_front(rectangle(8, 2, 12, 4), {blind(5), {}}), Combine::add, Status::ok, 20, 1},
+      {"cut into the part", part, prism_on_front(rectangle(8, 2, 12, 4), {blind(5), {}}),
+       Combine::remove, Status::ok, -20, 1},
       // A cut across the whole part takes material and leaves it in two bodies.
-      {"cut through the part in two", rectangle(4, -1, 6, 11), {blind(20), {}}, Combine::remove,
-       Status::ok, 800, 2},
+      {"cut through the part in two", part,
+       prism_on_front(rectangle(4, -1, 6, 11), {blind(20), {}}), Combine::remove, Status::ok,
+       -200, 2},
+      // Features of less than 1 on the large block, its faces at x = 1000 and y = 1000.
+      {"small cut into a large block", large,
+       prism_on_front(rectangle(999.5, 500, 1001, 501), {blind(1), {}}), Combine::remove,
+       Status::ok, -0.5, 1},
+      {"thin cut into a large block", large,
+       prism_on_front(rectangle(999.999, 500, 1001, 501), {blind(1), {}}), Combine::remove,
+       Status::ok, -1e-3, 1},
+      {"large cut barely into a large block", large,
+       prism_on_front(rectangle(999.9995, 0, 1999.9995, 1), {blind(1000), {}}),
+       Combine::remove, Status::ok, -0.5, 1},
+      {"small hole in a large block", large,
+       hole_down(large, {{500, 1000, 500}, {0, -1, 0}}, 1, {blind(1), {}}), Combine::remove,
+       Status::ok, -pi / 4, 1},
+      {"0.1 hole through a 10 m plate", plate,
+       hole_down(plate, {{5000, 5000, 10}, {0, 0, -1}}, 0.1, {through_all(), {}}),
+       Combine::remove, Status::ok, -pi * 0.0025 * 10, 1},
+      {"small boss on a large block", large,
+       prism_on_front(rectangle(1000, 500, 1000.5, 501), {blind(1), {}}), Combine::add,
+       Status::ok, 0.5, 1},
+      {"small boss half in a large block", large,
+       prism_on_front(rectangle(999.5, 500, 1000.5, 501), {blind(1), {}}), Combine::add,
+       Status::ok, 0.5, 1},
+      {"small cut touching a large block", large,
+       prism_on_front(rectangle(1000, 500, 1001, 501), {blind(1), {}}), Combine::remove,
+       Status::no_intersection, 0, 0},
+      {"small hole beside a large block", large,
+       hole_down(large, {{1001, 1000, 500}, {0, -1, 0}}, 1, {through_all(), {}}),
+       Combine::remove, Status::no_intersection, 0, 0},
+      {"small protrusion apart from a large block", large,
+       prism_on_front(rectangle(1001, 500, 1002, 501), {blind(1), {}}), Combine::add,
+       Status::no_intersection, 0, 0},
+      {"small protrusion touching a large block along an edge", large,
+       prism_on_front(rectangle(1000, 1000, 1001, 1001), {blind(1), {}}), Combine::add,
+       Status::no_intersection, 0, 0},
+      {"small protrusion inside a large block", large,
+       prism_on_front(rectangle(500, 500, 501, 501), {blind(1), {}}), Combine::add,
+       Status::adds_nothing, 0, 0},
   };
   for (const Case& c : cases) {
-    Shape tool = extruded(front(), c.profile, c.extent, 2);
     Shape out;
-    EXPECT_EQ(geom::combine(part, tool, c.how, out), c.status) << c.name;
+    EXPECT_EQ(geom::combine(c.part, c.tool, c.how, out), c.status) << c.name;
     if (c.status != Status::ok) {
       EXPECT_TRUE(out.empty()) << c.name;
       continue;
     }
-    EXPECT_NEAR(geom::solid_summary(out).volume, c.volume, 1e-6) << c.name;
+    const double before = geom::solid_summary(c.part).volume;
+    EXPECT_NEAR(geom::solid_summary(out).volume - before, c.change, 1e-6) << c.name;
     EXPECT_EQ(geom::solid_summary(out).solids, c.solids) << c.name;
   }
   // A hole beside the part takes nothing either.
