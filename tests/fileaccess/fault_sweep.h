@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,6 +79,34 @@ inline const char* sweep_fault_label(SweepFault fault) {
   return "?";
 }
 
+// The environment variable that names the file a sweep notes its failed calls in.
+inline constexpr const char* SWEPT_CALLS_LOG = "YRL_SWEPT_CALLS_LOG";
+
+// Whether the sweeps run for the reach test, which asks only which calls they fail: then
+// a sweep fails only the first call of each function it counted (sweep_faults only for a
+// full disk), which keeps that test short; the sweep tests themselves run in full.
+inline bool sweeping_for_reach() {
+  const char* log = std::getenv(SWEPT_CALLS_LOG);
+  return log != nullptr && log[0] != '\0';
+}
+
+// How many calls of a function counted count times a sweep fails in turn: all of them,
+// or the first alone when sweeping for the reach test.
+inline long sweep_depth(long count) { return sweeping_for_reach() && count > 1 ? 1 : count; }
+
+// Notes that a sweep armed a fault on call: when SWEPT_CALLS_LOG names a file, the name is
+// appended to it, once a process. The reach test runs the sweeps in a child process and
+// reads the names back. Every sweep calls this once its fault is armed.
+inline void note_swept(const std::string& call) {
+  static std::set<std::string> noted;
+  const char* log = std::getenv(SWEPT_CALLS_LOG);
+  if (log == nullptr || log[0] == '\0' || !noted.insert(call).second) return;
+  if (std::FILE* file = std::fopen(log, "a")) {
+    std::fprintf(file, "%s\n", call.c_str());
+    std::fclose(file);
+  }
+}
+
 inline void unlink_named(void* path) { ::unlink(static_cast<std::string*>(path)->c_str()); }
 
 // Runs op clean (it must succeed, or fail when op says so: the sweep needs its calls),
@@ -94,10 +125,12 @@ inline std::vector<std::pair<std::string, long>> sweep_faults(const SweepOp& op)
   }
   op.check(SweepRun{"", 0, SweepFault::disk_full, clean, std::string(op.label) + " clean"});
   EXPECT_FALSE(calls.empty()) << op.label;
+  const bool for_reach = sweeping_for_reach();
   for (const auto& [call, count] : calls) {
-    for (long k = 1; k <= count; ++k) {
+    for (long k = 1; k <= sweep_depth(count); ++k) {
       for (SweepFault fault : {SweepFault::disk_full, SweepFault::access_denied,
                                SweepFault::short_write, SweepFault::vanished}) {
+        if (for_reach && fault != SweepFault::disk_full) continue;
         if (fault == SweepFault::short_write && !w32::fault_testing_is_writing_call(call.c_str()))
           continue;
         if (fault == SweepFault::vanished && !op.vanishing) continue;
@@ -122,6 +155,7 @@ inline std::vector<std::pair<std::string, long>> sweep_faults(const SweepOp& op)
             break;
         }
         EXPECT_TRUE(armed) << call;
+        if (armed) note_swept(call);
         int result;
         {
           ConsoleCapture quiet;

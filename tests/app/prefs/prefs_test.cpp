@@ -26,6 +26,7 @@
 #include "platform/w32/fault_testing.h"
 #include "runtime/text/lang.h"
 #include "tests/app/app_test.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/support/file_size_limit.h"
 
 namespace {
@@ -317,6 +318,48 @@ TEST_F(Preferences, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(YrlPreferencesWrite(), 0);
   EXPECT_NE(read_file("config.yrl").find("yrl_layer_prefix\tNEW_\n"), std::string::npos);
   EXPECT_EQ(directory_names(), std::vector<std::string>{"config.yrl"});
+}
+
+// The save swept: each call it makes failing in turn (a full disk, a denied access, a
+// write cut short, the old file gone). A success leaves the new text whole under the
+// name, a failure the old text (or, the old file gone, nothing); never a temporary file.
+TEST_F(Preferences, SaveSweepKeepsTheOldFileOrWritesTheNewWhole) {
+  const std::string old_text = "yrl_layer_prefix OLD_\nyrl_auto_view_map no\n";
+  std::string saved;
+  yrltest::SweepOp op;
+  op.label = "preferences save";
+  op.setup = [&] {
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+      std::filesystem::remove_all(entry.path());
+    write_file("config.yrl", old_text);
+    YrlPreferencesRead(nullptr);
+    std::strcpy(preferences.layer_prefix, "NEW_");
+  };
+  op.run = [] { return YrlPreferencesWrite(); };
+  op.vanishing = [] { return std::filesystem::absolute("config.yrl").string(); };
+  op.check = [&](const yrltest::SweepRun& run) {
+    const bool there = std::filesystem::exists("config.yrl");
+    if (run.result == 0) {
+      ASSERT_TRUE(there) << run.why << ": reported saved, no file";
+      YrlPreferencesData record{};
+      EXPECT_EQ(YrlPreferencesRead(&record), 0) << run.why;
+      EXPECT_STREQ(record.layer_prefix, "NEW_") << run.why << ": reported saved, not so";
+      // The clean run comes first: what it saved is the whole text.
+      if (run.call.empty()) saved = read_file("config.yrl");
+      EXPECT_EQ(read_file("config.yrl"), saved) << run.why << ": reported saved, not whole";
+    } else if (there || run.fault != yrltest::SweepFault::vanished) {
+      EXPECT_EQ(read_file("config.yrl"), old_text) << run.why << ": the old file was lost";
+    }
+    EXPECT_EQ(directory_names(), there ? std::vector<std::string>{"config.yrl"}
+                                       : std::vector<std::string>{})
+        << run.why << ": a temporary file was left";
+  };
+  std::vector<std::pair<std::string, long>> calls = yrltest::sweep_faults(op);
+  for (const char* call : {"WriteFile", "FlushFileBuffers", "MoveFileExA"}) {
+    bool reached = false;
+    for (const auto& counted : calls) reached = reached || counted.first == call;
+    EXPECT_TRUE(reached) << call << " was not swept";
+  }
 }
 
 TEST_F(Preferences, GettersReadTheGlobalRecord) {

@@ -18,6 +18,7 @@
 #include "runtime/memory/getmem.h"
 #include "runtime/memory/xar.h"
 #include "runtime/system/process.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/support/runtime_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -576,7 +577,7 @@ TEST_F(PfuOpsTest, CopyLosesNothingUnderFaults) {
   });
   int runs = 0;
   for (const Sweep& sweep : sweeps) {
-    for (long n = 1; n <= sweep.calls; ++n) {
+    for (long n = 1; n <= yrltest::sweep_depth(sweep.calls); ++n) {
       for (int kind = 0; kind < 3; ++kind) {
         SCOPED_TRACE(testing::Message() << sweep.call << " #" << n << " kind " << kind);
         setup();
@@ -584,6 +585,7 @@ TEST_F(PfuOpsTest, CopyLosesNothingUnderFaults) {
         if (kind == 0) w32::fault_testing_fail_on_call(sweep.call, static_cast<int>(n), w32::ERROR_DISK_FULL);
         if (kind == 1) w32::fault_testing_fail_on_call(sweep.call, static_cast<int>(n), w32::ERROR_ACCESS_DENIED);
         if (kind == 2) w32::fault_testing_hook_call(sweep.call, static_cast<int>(n), vanish, &gone);
+        yrltest::note_swept(sweep.call);
         int status = vek::pfu_copy(source.c_str(), target.c_str());
         w32::fault_testing_reset();
         ++runs;
@@ -640,12 +642,13 @@ TEST_F(PfuOpsTest, RenameLosesNothingUnderFaults) {
       ASSERT_EQ(vek::pfu_rename_ext(from.c_str(), to.c_str(), 0), vek::PFU_SUCCESS);
     });
     for (const Sweep& sweep : sweeps) {
-      for (long n = 1; n <= sweep.calls; ++n) {
+      for (long n = 1; n <= yrltest::sweep_depth(sweep.calls); ++n) {
         for (int kind = 0; kind < 2; ++kind) {
           SCOPED_TRACE(testing::Message() << sweep.call << " #" << n << " kind " << kind);
           setup();
           w32::fault_testing_fail_on_call(sweep.call, static_cast<int>(n),
                                           kind ? w32::ERROR_ACCESS_DENIED : w32::ERROR_DISK_FULL);
+          yrltest::note_swept(sweep.call);
           int status = vek::pfu_rename_ext(from.c_str(), to.c_str(), 0);
           w32::fault_testing_reset();
           if (status == vek::PFU_SUCCESS) {

@@ -14,6 +14,7 @@
 #include "platform/w32/fault_testing.h"
 #include "runtime/text/wide.h"
 #include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/fileaccess/swept_calls.h"
 #include "tests/platform/iconv_reference.h"
@@ -112,7 +113,7 @@ TEST_F(ConvertJpFile, NothingIsLostWhateverCallFails) {
   const std::pair<const char*, w32::DWORD> kinds[] = {
       {"disk full", w32::ERROR_DISK_FULL}, {"access denied", w32::ERROR_ACCESS_DENIED}, {"vanished", 0}};
   for (const auto& [name, n] : calls) {
-    for (long k = 1; k <= n; ++k) {
+    for (long k = 1; k <= yrltest::sweep_depth(n); ++k) {
       for (const auto& [label, code] : kinds) {
         yrltest::TempDir dir;
         std::string file = dir.file("f.txt");
@@ -122,6 +123,7 @@ TEST_F(ConvertJpFile, NothingIsLostWhateverCallFails) {
           ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
         else
           ASSERT_TRUE(w32::fault_testing_hook_call(name.c_str(), static_cast<int>(k), unlink_hook, &file));
+        yrltest::note_swept(name);
         int result;
         {
           yrltest::ConsoleCapture quiet;

@@ -405,21 +405,27 @@ TEST_F(PfaFaultSweep, ListingsAndVersionRulesAnswerTheTruthOrFail) {
     vek::pfa_free_vyn_file(&file);
     return count >= 0 ? 0 : 1;
   }, &PfaFaultSweep::check_answers, "a.prt.2");
-  // The size, mode and time of a file: the truth, or a failure.
-  sweep("size, mode and time", [this] {
-    answered_.clear();
-    vek::VynFile* file = vek::pfa_alloc_file(name("a.prt.2").c_str());
-    long long size = -1;
-    int mode = 0;
-    int result = vek::pfa_get_file_size(file, &size);
-    if (result == 0) result = vek::pfa_get_mode(file, &mode);
-    if (result == 0) result = vek::pfa_get_file_time(file, nullptr, nullptr, nullptr);
-    vek::pfa_free_vyn_file(&file);
-    if (result == 0 && (size != static_cast<long long>(kTwo.size()) || (mode & 0222) == 0))
-      return kLied;
-    answered_ = on_disk();
-    return result;
-  }, &PfaFaultSweep::check_answers);
+  // The size, mode and time of a file: the truth, or a failure; asked by the narrow name
+  // and by the wide one.
+  for (int language : kLanguages) {
+    language_ = language;
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    sweep("size, mode and time", [this] {
+      answered_.clear();
+      vek::VynFile* file = vek::pfa_alloc_file(name("a.prt.2").c_str());
+      long long size = -1;
+      int mode = 0;
+      int result = vek::pfa_get_file_size(file, &size);
+      if (result == 0) result = vek::pfa_get_mode(file, &mode);
+      if (result == 0) result = vek::pfa_get_file_time(file, nullptr, nullptr, nullptr);
+      vek::pfa_free_vyn_file(&file);
+      if (result == 0 && (size != static_cast<long long>(kTwo.size()) || (mode & 0222) == 0))
+        return kLied;
+      answered_ = on_disk();
+      return result;
+    }, &PfaFaultSweep::check_answers, "a.prt.2");
+  }
+  language_ = vek::LANG_ENGLISH;
   // Rules 1 and 2: the highest existing and the one after it.
   sweep("version rules", [this] {
     answered_.clear();

@@ -22,6 +22,7 @@
 #include "platform/w32/winpath.h"
 #include "runtime/memory/xar.h"
 #include "tests/fileaccess/disk_test.h"
+#include "tests/fileaccess/fault_sweep.h"
 #include "tests/fileaccess/fileaccess_test.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/temp_dir.h"
@@ -169,7 +170,7 @@ TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
   }
   ASSERT_FALSE(calls.empty());
   for (const auto& [name, n] : calls) {
-    for (long k = 1; k <= n; ++k) {
+    for (long k = 1; k <= yrltest::sweep_depth(n); ++k) {
       for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED, w32::DWORD{0}}) {
         yrltest::TempDir dir;
         make_tree(dir);
@@ -181,6 +182,7 @@ TEST_F(PfaDirOps, ForcedDeleteSweepKeepsPermissionsAndNeverLeavesTheTree) {
           ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
         else
           ASSERT_TRUE(w32::fault_testing_hook_call(name.c_str(), static_cast<int>(k), unlink_hook, &vanish));
+        yrltest::note_swept(name);
         vek::VynFile* tree = vek::pfa_alloc_dir(windows(dir.file("tree")).c_str());
         int result;
         {
@@ -278,12 +280,13 @@ TEST_F(PfaDirOps, MoveByCopyingSweepLosesNothing) {
   }
   ASSERT_FALSE(calls.empty());
   for (const auto& [name, n] : calls) {
-    for (long k = 1; k <= n; ++k) {
+    for (long k = 1; k <= yrltest::sweep_depth(n); ++k) {
       for (w32::DWORD code : {w32::ERROR_DISK_FULL, w32::ERROR_ACCESS_DENIED}) {
         yrltest::TempDir dir, share;
         setup(dir, share);
         w32::fault_testing_reset();
         ASSERT_TRUE(w32::fault_testing_fail_on_call(name.c_str(), static_cast<int>(k), code));
+        yrltest::note_swept(name);
         int result = run(dir);
         w32::fault_testing_reset();
         std::string why = name + " #" + std::to_string(k) + " code " + std::to_string(code) +

@@ -422,7 +422,7 @@ class PfaFileSweep : public PfaFileOps {
                                {"access denied", w32::ERROR_ACCESS_DENIED},
                                {"source vanished", 0}};
     for (const auto& [name, n] : calls) {
-      for (long k = 1; k <= n; ++k) {
+      for (long k = 1; k <= yrltest::sweep_depth(n); ++k) {
         for (const FaultKind& kind : kinds) {
           Run run;
           prepare(run, op);
@@ -433,6 +433,7 @@ class PfaFileSweep : public PfaFileOps {
           else
             ASSERT_TRUE(w32::fault_testing_hook_call(name.c_str(), static_cast<int>(k), unlink_hook,
                                                      &vanish));
+          yrltest::note_swept(name);
           int result;
           {
             yrltest::ConsoleCapture quiet;
