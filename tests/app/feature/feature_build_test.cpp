@@ -63,6 +63,25 @@ class FeatureBuild : public PartDrawingTest {
   }
   size_t feature_count() { return yrlhost::stored_model(part)->features.size(); }
 
+  // Extrudes the profile ids blind, depth deep, from the sketch plane picked
+  // automatically, checks the solid, and takes the feature out again so that the next
+  // case starts from the part as it was.
+  void expect_blind_from_auto_plane(const std::vector<int>& ids, double depth, double volume, int faces,
+                                    const double lo[3], const double hi[3]) {
+    YrlFeatInfo info;
+    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
+    profile(info, ids);
+    ASSERT_EQ(info.sketch.valid, 1);
+    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
+    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
+    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, depth, {}, 0};
+    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
+    EXPECT_EQ(info.failure, 0);
+    expect_solid(volume, faces, lo, hi);
+    YrlFeatInfoIncompleteFeatureDelete(&info);
+    YrlFeatInfoEnd(&info);
+  }
+
   // The 10 x 5 block of FRONT, 25 deep along z, built into the part through info (the
   // profile is lines 1 to 4; TOP holds the plane line 5 and the depth line 6).
   void build_block(YrlFeatInfo& info) {
@@ -585,17 +604,7 @@ TEST_F(FeatureBuild, ArcsAndCirclesBuild) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    YrlFeatInfo info;
-    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-    profile(info, c.ids);
-    EXPECT_EQ(info.sketch.valid, 1);
-    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
-    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
-    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
-    expect_solid(c.volume, c.faces, c.lo, c.hi);
-    YrlFeatInfoIncompleteFeatureDelete(&info);
-    YrlFeatInfoEnd(&info);
+    expect_blind_from_auto_plane(c.ids, 10, c.volume, c.faces, c.lo, c.hi);
   }
 }
 
@@ -1363,18 +1372,7 @@ TEST_F(FeatureBuild, SectionViewProfileBuildsWhereItsCuttingLineIs) {
       view.vpr_point[0] = 45;
       ASSERT_EQ(YrlViewDataWrite("A-A", view), 0);
     }
-    YrlFeatInfo info;
-    ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-    profile(info, ids);
-    ASSERT_EQ(info.sketch.valid, 1);
-    ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
-    ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-    info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
-    ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
-    EXPECT_EQ(info.failure, 0);
-    expect_solid(c.volume, c.faces, c.lo, c.hi);
-    YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
-    YrlFeatInfoEnd(&info);
+    expect_blind_from_auto_plane(ids, 10, c.volume, c.faces, c.lo, c.hi);
   }
 }
 
@@ -1644,20 +1642,9 @@ TEST_F(FeatureBuild, SectionViewAtItsOwnScaleBuildsTheSamePart) {
       ASSERT_EQ(YrlViewDataRead("A-A", &view), 0);
       view.scale = scale;
       ASSERT_EQ(YrlViewDataWrite("A-A", view), 0);
-      YrlFeatInfo info;
-      ASSERT_EQ(YrlFeatInfoBegin(&info, YRL_FEAT_EXTRUDE), 0);
-      profile(info, ids);
-      ASSERT_EQ(info.sketch.valid, 1);
-      ASSERT_EQ(YrlFeatInfoSketchPlaneAutoSelect(&info), 0);
-      ASSERT_EQ(YrlFeatInfoSketchReferencesGet(&info), 0);
-      info.extent = {YRL_DEPTH_BLIND, 0, 0, {}, 10, {}, 0};
-      ASSERT_EQ(YrlFeatInfoFeatRegen(&info), 0);
-      EXPECT_EQ(info.failure, 0);
       const double lo[3] = {0, 0, 5}, hi[3] = {10, 5, 15};
-      if (half_disc) expect_solid(25 * pi / 2 * 10, 4, lo, hi);
-      else expect_solid(500, 6, lo, hi);
-      YrlFeatInfoIncompleteFeatureDelete(&info);  // the part as it was for the next case
-      YrlFeatInfoEnd(&info);
+      if (half_disc) expect_blind_from_auto_plane(ids, 10, 25 * pi / 2 * 10, 4, lo, hi);
+      else expect_blind_from_auto_plane(ids, 10, 500, 6, lo, hi);
     }
   }
 }
