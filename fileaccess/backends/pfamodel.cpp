@@ -461,7 +461,7 @@ int vyn_fix_dossed_pfas(VynFile* source, VynFile* target, int* status, char* rel
   while (result == PFA_E_NO_ERROR) {
     result = pfa_put_version(target, version);
     if (result == PFA_E_NO_ERROR) result = pfa_fopen(target, PFA_RULE_AS_NAMED, "wbx");
-    if (result != PFA_E_EXIST || version >= INT16_MAX) break;
+    if (result != PFA_E_EXIST || version >= PFA_VERSION_MAX) break;
     ++version;
     result = PFA_E_NO_ERROR;
   }

@@ -64,7 +64,8 @@ int is_dossed_ugc_file(VynFile* file, int* status, char* release);
 // Copies the DOS model file source into the next version of target with every CR that
 // directly precedes an LF dropped: 1 when converted, target then naming the version
 // written. That version is made, never opened: one that turns up after the lookup is
-// another program's file and is stepped over. The copy starts at the file's first byte and reads every byte it held.
+// another program's file and is stepped over. The copy starts at the file's first byte
+// and reads every byte it held.
 // *status: 0 after a complete copy and for a file that needs no repair (0), the open's
 // code when the source or target cannot be opened, the test's code when the file could
 // not be read or put back at its start, 1 for a failed read or a copy that did not read

@@ -391,7 +391,7 @@ int open_versions(VynFile* file, int rule, int version, Open open) {
     if (rule != PFA_RULE_AS_NAMED) file->version = static_cast<std::int16_t>(version);
     int result = open(version);
     if (result == -1) return PFA_E_CANT_OPEN;
-    if (result != PFA_E_EXIST || rule != PFA_RULE_NEXT || version >= INT16_MAX) return result;
+    if (result != PFA_E_EXIST || rule != PFA_RULE_NEXT || version >= PFA_VERSION_MAX) return result;
     ++version;
     if (!vyn_is_win95_running()) ntver_insure_version_registered(version);
   }

@@ -183,7 +183,7 @@ int pfa_put_path(VynFile* file, const char* text) {
 int pfa_put_version(VynFile* file, int version) {
   if (!pfa_is_valid(file)) return PFA_E_NOT_VALID;
   // A wrapped value would name another file.
-  if (version < -32768 || version > 32767) return PFA_E_INVALID_INPUT;
+  if (version < -32768 || version > PFA_VERSION_MAX) return PFA_E_INVALID_INPUT;
   file->version = static_cast<std::int16_t>(version);
   file->flags &= ~PFA_FLAG_EXACT_CASE;
   return PFA_E_NO_ERROR;

@@ -133,7 +133,9 @@ int pfa_put_location(VynFile* file, const char* text, int type);
 // resolved on to with the rule.
 int pfa_copy_name_ext_vers(const VynFile* from, VynFile* to, int rule);
 
-// The version, -32768 to 32767 (else 9); clears the exact-case flag.
+// The highest version a name can carry; no version follows it.
+inline constexpr int PFA_VERSION_MAX = 32767;
+// The version, -32768 to PFA_VERSION_MAX (else 9); clears the exact-case flag.
 int pfa_put_version(VynFile* file, int version);
 // The stream's text converter; 9 for a directory.
 int pfa_put_encode(VynFile* file, int encode);

@@ -50,9 +50,6 @@ std::FILE* open_wide(const VynWchar* name, const char* mode) {
   return dci_fopen(narrow, mode);
 }
 
-// The highest version a name can carry.
-constexpr int VERSION_MAX = 32767;
-
 bool exists_wide(const VynWchar* name) {
   char narrow[NARROW_NAME_ROOM];
   return to_narrow(name, narrow) && w32::_access(narrow, 0) == 0;
@@ -188,7 +185,7 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
     if (!lookup_highest(given, nullptr, -2, &highest)) return nullptr;
     if (mode[0] == 'w') {
       // No version follows the last one a name can carry.
-      if (highest >= VERSION_MAX) return nullptr;
+      if (highest >= PFA_VERSION_MAX) return nullptr;
       version = highest + 1;
       if (!std::strchr(mode, 'x')) {
         if (std::strlen(mode) + 2 > sizeof making) return nullptr;
@@ -212,7 +209,7 @@ std::FILE* vyn_spg_fopen(const VynWchar* name, int version, const char* mode) {
       wscpy(full, given);
     }
     f = open_wide(full, mode);
-    if (f || !makes_next || version >= VERSION_MAX || !exists_wide(full)) break;
+    if (f || !makes_next || version >= PFA_VERSION_MAX || !exists_wide(full)) break;
     ++version;
   }
   if (!f && version < 0) {

@@ -517,7 +517,7 @@ int pfa_get_file_vers_low(VynFile* dir, const char* name, int rule, int* version
     *version = rule == PFA_RULE_HIGHEST ? 0 : 2;
   } else if (rule == PFA_RULE_NEXT) {
     // The next version must still be a version.
-    if (v >= 32767) return PFA_E_INVALID_NAME;
+    if (v >= PFA_VERSION_MAX) return PFA_E_INVALID_NAME;
     *version = v + 1;
   } else {
     *version = v;
